@@ -1,0 +1,38 @@
+#include "app/CollectContext.h"
+
+#include "app/RunState.h"
+#include "app/SettingsKeys.h"
+#include "app/SettingsStore.h"
+#include "formats/RowWriter.h"
+#include "web/PageFetcher.h"
+#include "web/PauseWithEvents.h"
+
+#include <cmath>
+
+void CollectContext::pause(int milliseconds) {
+    PauseWithEvents(state, window, static_cast<int>(std::lround(milliseconds * pauseScale)));
+}
+
+bool CollectContext::downloadPicture(const QString& address, const QString& fileName) {
+    return fetcher.DownloadPicture(address, fileName, paths.pictureFolder(state.outputBaseName));
+}
+
+void CollectContext::recordItemReached(int itemNumber) {
+    writer.syncJournal();
+    writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(itemNumber));
+}
+
+bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
+    return settings.WriteIniValue(SettingsKeys::kSection, key, value);
+}
+
+bool CollectContext::isAlreadyCollected(int itemNumber) const {
+    return itemNumber <= state.resumeItemNumber;
+}
+
+void CollectContext::stop() {
+    if (stopCommand)
+        stopCommand();
+    else
+        state.stopRequested = true;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/AppPaths.h"
+
+#include <QString>
+
+#include <functional>
+
+struct RunState;
+class WindowInterface;
+class SettingsStore;
+class PageFetcher;
+class RowWriter;
+
+// Everything a crawler or item parser works with. Built by ExtractionSession; tests may build
+// their own with fakes.
+struct CollectContext {
+    RunState& state;
+    WindowInterface& window;
+    SettingsStore& settings;
+    PageFetcher& fetcher;
+    RowWriter& writer;
+    const AppPaths& paths;
+    // Tests shorten the politeness pauses with a factor below 1.
+    double pauseScale = 1.0;
+    // The stop command (Cmd_stop) that crawlers run at the end of their walk; set by the controller.
+    std::function<void()> stopCommand;
+
+    // Runs the stop command (or just raises the stop flag when no controller is attached).
+    void stop();
+
+    // PauseWithEvents for ms milliseconds (times pauseScale).
+    void pause(int milliseconds);
+    // DownloadPicture into the current run's picture folder.
+    bool downloadPicture(const QString& address, const QString& fileName);
+    // Rows of items up to itemNumber are made durable, then BreakPointNum is written.
+    void recordItemReached(int itemNumber);
+    // Writes a key of the breakpoint section.
+    bool writeBreakPoint(const QString& key, const QString& value);
+    // The shared resume rule: an item at or below the recorded number is already on disk.
+    bool isAlreadyCollected(int itemNumber) const;
+};

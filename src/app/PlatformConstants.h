@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// Fixed addresses of the three marketplaces and the program's own identity.
+namespace PlatformConstants {
+
+inline const QString kApplicationTitle = QStringLiteral("Kestrune");
+inline const QString kVersion = QStringLiteral("V20090307");
+inline const QString kWindowCaption = QStringLiteral("Kestrune V20090307");
+inline const QString kSettingsFileName = QStringLiteral("Kestrune.ini");
+inline const QString kContactAddress = QStringLiteral("kestrune@example.org");
+
+inline const QString kPaiPaiShopHost = QStringLiteral("shop.paipai.com");
+inline const QString kPaiPaiShopPrefix = QStringLiteral("http://shop.paipai.com/"); // 23 characters
+inline const QString kEbayStoreHost = QStringLiteral("stores.ebay.com.cn");
+inline const QString kEbayStorePrefix = QStringLiteral("http://stores.ebay.com.cn/"); // 26 characters
+inline const QString kTaobaoDomainSuffix = QStringLiteral(".taobao.com");
+inline const QString kTaobaoStoreHost = QStringLiteral("http://shop.taobao.com");
+inline const QString kTaobaoDescriptionHostPrefix = QStringLiteral("http://dsc");
+inline const QString kPaiPaiAuctionHost = QStringLiteral("http://auction1.paipai.com/");
+inline const QString kPaiPaiImageHost = QStringLiteral("http://image.paipai.com");
+inline const QString kEbayPictureHost = QStringLiteral("http://pics.ebaystatic.com");
+
+// Option1 indexes (also the BreakPointSO codes).
+enum Platform { PaiPai = 0, Ebay = 1, Taobao = 2 };
+// Option5 indexes (also the BreakPointOption codes).
+enum OutputFormat { TaobaoAssistant = 0, EbayAssistant = 1, PaiPaiAssistant = 2 };
+
+} // namespace PlatformConstants

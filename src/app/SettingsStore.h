@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// The INI file that keeps the breakpoint between runs, in GBK, with the Windows profile rules:
+// section and key names compared case-insensitively, other lines kept as they are.
+class SettingsStore {
+public:
+    explicit SettingsStore(const QString& iniPath);
+
+    const QString& path() const { return m_path; }
+    // Empty text when the key is blank or absent, or on any failure. At most 1023 bytes come back.
+    QString ReadIniValue(const QString& section, const QString& key) const;
+    // False when section, key or value is blank, a value holds a line break, or the write fails.
+    bool WriteIniValue(const QString& section, const QString& key, const QString& value);
+
+private:
+    QString m_path;
+};

@@ -1,0 +1,5 @@
+#include "crawl/CollectEbayShop.h"
+
+#include "app/CollectContext.h"
+
+void CollectEbayShop(CollectContext&) {}

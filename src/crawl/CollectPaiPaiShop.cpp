@@ -1,0 +1,5 @@
+#include "crawl/CollectPaiPaiShop.h"
+
+#include "app/CollectContext.h"
+
+void CollectPaiPaiShop(CollectContext&) {}

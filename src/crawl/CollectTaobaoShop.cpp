@@ -1,0 +1,5 @@
+#include "crawl/CollectTaobaoShop.h"
+
+#include "app/CollectContext.h"
+
+void CollectTaobaoShop(CollectContext&) {}

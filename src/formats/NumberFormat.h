@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Prices, increments and fees are written with six digits after the point, a leading zero and
+// no digit grouping ("12.5" gives "12.500000").
+namespace NumberFormat {
+
+// Optional spaces, optional sign, digits with at most one point, optional exponent, optional spaces.
+bool isNumeric(const QString& text);
+// Throws StepError when text is not numeric.
+QString sixDecimals(const QString& text);
+QString sixDecimals(double value);
+// "0.000000"
+QString zero();
+
+} // namespace NumberFormat

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QNetworkAccessManager;
+class WindowInterface;
+
+// What one GET gave: the status (0 when no response came), the body, and why it failed.
+struct FetchResult {
+    int status = 0;
+    QByteArray body;
+    QString error;
+    bool ok() const { return status == 200 && error.isEmpty(); }
+};
+
+// The one HTTP service of the program. Usage:
+//     PageFetcher fetcher(window);
+//     QString page = fetcher.FetchPage(address);   // empty on any failure or non-200
+// A request never blocks the window: pending events run while it is under way and once more
+// after it (a stop click during a download is handled at once). Never throws.
+class PageFetcher {
+public:
+    static constexpr qint64 kPageSizeLimit = 32LL * 1024 * 1024;
+    static constexpr qint64 kPictureSizeLimit = 64LL * 1024 * 1024;
+
+    explicit PageFetcher(WindowInterface& window);
+    ~PageFetcher();
+
+    void setTimeoutMs(int milliseconds);
+
+    FetchResult get(const QString& address, qint64 sizeLimit);
+    // Body decoded from GBK, then CleanPageText.
+    QString FetchPage(const QString& address);
+    // Body decoded with DecodeUtf8, then CleanPageText.
+    QString FetchPageUtf8(const QString& address);
+    // Saves the picture as pictureFolder/fileName, creating the folder; nothing is written on
+    // failure or non-200, and an unsafe name (see SafePictureFileName) makes no request at all.
+    bool DownloadPicture(const QString& address, const QString& fileName, const QString& pictureFolder);
+
+private:
+    WindowInterface& m_window;
+    QNetworkAccessManager* m_manager;
+    int m_timeoutMs = 30000;
+};
+
+// The remote-supplied picture name with any query string dropped; empty when the name cannot
+// stand as a plain file name inside the picture folder ("", ".", "..", separators, reserved
+// characters).
+QString SafePictureFileName(const QString& name);

@@ -1,0 +1,3 @@
+#include "web/PauseWithEvents.h"
+
+void PauseWithEvents(RunState&, WindowInterface&, int) {}

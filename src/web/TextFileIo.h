@@ -1,0 +1,20 @@
+#pragma once
+
+#include "web/Status.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Whole-file text input and output. CharSet "unicode" is UTF-16 little-endian with one
+// byte-order mark at the start of the file; any other name means the ANSI code page (GBK).
+
+// Adds Str after the file's old content (creating the file). The old file is replaced only once
+// the new content is completely on disk.
+Status AppendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet);
+// The whole content; a "unicode" mark is not part of it.
+Status ReadFile(const QString& FileName, const QString& CharSet, QString* text);
+// Writes bytes to path through a temporary file renamed over the old one.
+Status ReplaceFileContent(const QString& path, const QByteArray& bytes);
+// Code page 936 as the ICU "GBK" converter has it; one '?' for each code point it cannot hold.
+QByteArray EncodeGbk(const QString& text);
+QString DecodeGbk(const QByteArray& bytes);

@@ -1,0 +1,74 @@
+#include "web/TextHelpers.h"
+
+#include "web/StepError.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace {
+
+// Shared by the three extractors: every copy of the text up to and including the first marker is
+// removed, and the value is what precedes the next apostrophe.
+QString extractValue(const QString& fragment, const QString& marker) {
+    const qsizetype at = fragment.indexOf(marker);
+    if (at < 0)
+        throw StepError(QStringLiteral("no ") + marker + QStringLiteral(" in fragment"));
+    const QString rest = QString(fragment).remove(fragment.left(at + marker.size()));
+    const qsizetype end = rest.indexOf(u'\'');
+    if (end < 0)
+        throw StepError(QStringLiteral("no closing apostrophe after ") + marker);
+    return rest.left(end);
+}
+
+QString extractPicture(const QString& fragment, int mode, const QString& thumbnailSuffix) {
+    if (mode == 0)
+        return extractValue(fragment, QStringLiteral("href='"));
+    QString value = extractValue(fragment, QStringLiteral("src='"));
+    return value.replace(thumbnailSuffix, QStringLiteral(".jpg"));
+}
+
+} // namespace
+
+QString CleanPageText(const QString& text) {
+    QString result = text;
+    result.replace(QStringLiteral("  "), QString());
+    result.replace(u'"', u'\'');
+    result.remove(u'\t');
+    result.remove(u'\r');
+    result.remove(u'\n');
+    return result;
+}
+
+QString CleanFieldText(const QString& text) {
+    QString result = CleanPageText(text);
+    result.replace(u',', QChar(0xFF0C));
+    return result;
+}
+
+QString StripTags(const QString& text) {
+    static const QRegularExpression anyTag(QStringLiteral("(<.*?>)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression closingTag(QStringLiteral("(</.*?>)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    QString result = text;
+    result.replace(anyTag, QString());
+    result.replace(closingTag, QString());
+    return result;
+}
+
+QString ExtractHref(const QString& fragment) {
+    return extractValue(fragment, QStringLiteral("href='"));
+}
+
+QString ExtractLinkOrPictureSum(const QString& fragment, int mode) {
+    return extractPicture(fragment, mode, QStringLiteral(".jpg_sum.jpg"));
+}
+
+QString ExtractLinkOrPictureMedium(const QString& fragment, int mode) {
+    return extractPicture(fragment, mode, QStringLiteral(".jpg_m.jpg"));
+}
+
+QString DecodeUtf8(const QByteArray& bytes) {
+    const qsizetype zero = bytes.indexOf('\0');
+    const QByteArray text = zero < 0 ? bytes : bytes.left(zero);
+    return QString::fromUtf8(text);
+}

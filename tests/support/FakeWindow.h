@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/WindowInterface.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// A window for tests: records what the core shows and answers questions from a queue.
+class FakeWindow : public WindowInterface {
+public:
+    struct Row {
+        QString key;
+        QStringList cells;
+    };
+
+    int platform = 0;
+    int format = 0;
+    QString address;
+    bool running = false;
+    QStringList statusTexts;
+    QList<Row> rows;
+    QStringList messages;
+    QStringList questions;
+    QList<bool> answers;     // answers to askYesNo in order; "No" when empty
+    int eventPasses = 0;
+    // Runs inside processEvents: lets a test press stop in the middle of a crawl.
+    std::function<void()> onProcessEvents;
+
+    int selectedPlatform() const override { return platform; }
+    int selectedFormat() const override { return format; }
+    void selectPlatform(int index) override { platform = index; }
+    void selectFormat(int index) override { format = index; }
+    QString addressText() const override { return address; }
+    void setAddressText(const QString& text) override { address = text; }
+    void setRunning(bool value) override { running = value; }
+    void setStatusText(const QString& text) override { statusTexts.append(text); }
+    void clearGrid() override { rows.clear(); }
+    int gridRowCount() const override { return static_cast<int>(rows.size()); }
+    void addGridRow(const QString& key, const QStringList& cells) override { rows.append({key, cells}); }
+    void showMessage(const QString& text) override { messages.append(text); }
+    bool askYesNo(const QString& text) override {
+        questions.append(text);
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    void processEvents() override {
+        ++eventPasses;
+        if (onProcessEvents)
+            onProcessEvents();
+    }
+};
