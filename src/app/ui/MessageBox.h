@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Every message box of the program goes through here: title "Kestrune", Chinese buttons. Tests
+// queue answers in advance so no modal box ever blocks them.
+class MessageBox {
+public:
+    enum Answer { Ok, Yes, No };
+
+    // OK-only box.
+    static void information(QWidget* parent, const QString& text);
+    // Yes/No box; true for Yes.
+    static bool question(QWidget* parent, const QString& text);
+
+    // Tests: the next box returns this answer without showing; texts of such boxes are recorded.
+    static void setNextAnswer(Answer answer);
+    static QStringList takeRecordedTexts();
+};
