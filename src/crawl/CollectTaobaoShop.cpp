@@ -1,5 +1,489 @@
 #include "crawl/CollectTaobaoShop.h"
 
 #include "app/CollectContext.h"
+#include "app/PlatformConstants.h"
+#include "app/RunState.h"
+#include "app/SettingsKeys.h"
+#include "app/WindowInterface.h"
+#include "items/ParseTaobaoItem.h"
+#include "web/Cut.h"
+#include "web/PageFetcher.h"
+#include "web/Step.h"
+#include "web/StepError.h"
+#include "web/TextHelpers.h"
 
-void CollectTaobaoShop(CollectContext&) {}
+#include <QRegularExpression>
+
+#include <functional>
+
+namespace {
+
+constexpr int kItemsPerPage = 20;
+constexpr int kPauseAfterItemMs = 1000;
+
+const QString kOtherCategory = QStringLiteral("其它");
+const QString kParentSeparator = QStringLiteral("\\\\\\");
+
+QRegularExpression caseInsensitive(const QString& pattern) {
+    return QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption);
+}
+
+const QRegularExpression& categoryEntryPattern() {
+    static const QRegularExpression pattern = caseInsensitive(QStringLiteral("<li(.+?)'>.+?</li>"));
+    return pattern;
+}
+
+// How one kind of list page is cut down to its item cells and how a cell is read.
+struct ListRule {
+    QString (*cut)(const QString& page);
+    const QRegularExpression& (*cellPattern)();
+    QString emptyCell;
+    QString (*readCell)(const QString& cell, int mode);
+};
+
+QString keepBetween(const QString& page, const QString& start, const QString& end) {
+    QString kept = page;
+    if (Cut::contains(kept, start))
+        kept = Cut::from(kept, start);
+    if (Cut::contains(kept, end))
+        kept = Cut::before(kept, end);
+    return kept;
+}
+
+const ListRule& listRule1() {
+    static const ListRule rule{
+        [](const QString& page) -> QString {
+            return keepBetween(page, QStringLiteral("<div id='ListViewHead'>"),
+                               QStringLiteral("<div id='GuestBook'>"));
+        },
+        []() -> const QRegularExpression& {
+            static const QRegularExpression pattern =
+                caseInsensitive(QStringLiteral("<div class='ItemPic'>.+?</div>"));
+            return pattern;
+        },
+        QStringLiteral("<div class='ItemPic'>&nbsp;</div>"),
+        ExtractLinkOrPictureSum,
+    };
+    return rule;
+}
+
+const ListRule& listRule2() {
+    static const ListRule rule{
+        [](const QString& page) -> QString {
+            return keepBetween(page, QStringLiteral("<ul class='shop-list'>"),
+                               QStringLiteral("<div class='pagination  page-mini'>"));
+        },
+        []() -> const QRegularExpression& {
+            static const QRegularExpression pattern =
+                caseInsensitive(QStringLiteral("<div class='pic'>.+?</div>"));
+            return pattern;
+        },
+        QString(),
+        ExtractLinkOrPictureMedium,
+    };
+    return rule;
+}
+
+const ListRule& listRule3() {
+    static const ListRule rule{
+        [](const QString& page) -> QString {
+            return keepBetween(page, QStringLiteral("<div class='ItemPanelBody'>"),
+                               QStringLiteral("<div id='GridViewBottom'>"));
+        },
+        []() -> const QRegularExpression& {
+            static const QRegularExpression pattern =
+                caseInsensitive(QStringLiteral("<div style='(.+?)' class='Pic'>.+?</div>"));
+            return pattern;
+        },
+        QString(),
+        ExtractLinkOrPictureMedium,
+    };
+    return rule;
+}
+
+const ListRule& listRule4() {
+    static const ListRule rule{
+        [](const QString& page) -> QString {
+            // A page may carry a short list before the shop's own; the second list is the one.
+            const QString list = QStringLiteral("<ul class='shop-list'>");
+            QString kept = page;
+            if (Cut::contains(kept, list))
+                kept = Cut::after(kept, list);
+            if (Cut::contains(kept, list))
+                kept = Cut::from(kept, list);
+            if (Cut::contains(kept, QStringLiteral("</ul>")))
+                kept = Cut::before(kept, QStringLiteral("</ul>"));
+            return kept;
+        },
+        []() -> const QRegularExpression& {
+            static const QRegularExpression pattern =
+                caseInsensitive(QStringLiteral("<div class='item'>.+?</h4>"));
+            return pattern;
+        },
+        QString(),
+        ExtractLinkOrPictureSum,
+    };
+    return rule;
+}
+
+int wholeNumber(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw StepError(QStringLiteral("not a whole number: ") + text);
+    return value;
+}
+
+QString num(int value) {
+    return QString::number(value);
+}
+
+class TaobaoShopWalk {
+public:
+    explicit TaobaoShopWalk(CollectContext& ctx) : m_ctx(ctx), m_state(ctx.state) {}
+
+    void run();
+
+private:
+    enum class Walk { Category, WholeShop };
+
+    bool stopRequested() const { return m_state.stopRequested; }
+    void status(const QString& text) { m_ctx.window.setStatusText(text); }
+    QString shopSummary() const {
+        return QStringLiteral("该店铺中共有商品") + num(m_state.itemTotal) + QStringLiteral("个，共分") +
+               num(m_state.pageCount) + QStringLiteral("显示，");
+    }
+
+    bool recogniseLayout();
+    void readCategoryBlock();
+    void walkCategories();
+    void walkCategoryEntry(const QString& entry, const ListRule& rule);
+    void readCategorySize();
+    void walkListPages(Walk walk, int pages, const std::function<QString(int)>& address, const ListRule& rule,
+                       const std::function<QString(int)>& pageStatus);
+    void collectItem(const QString& cell, const ListRule& rule, Walk walk, int page);
+    void walkWholeShop();
+    void end(bool showCompletion);
+
+    CollectContext& m_ctx;
+    RunState& m_state;
+    int m_layout = 0;
+    QString m_statusPrefix;
+    QString m_shopId;
+    QString m_categoryBlock;
+    int m_categorySum = 0;
+    QString m_categoryLink;
+    QString m_categoryName;
+    QString m_parentName;
+    int m_categoryCount = 0;
+    int m_categoryPages = 0;
+};
+
+void TaobaoShopWalk::run() {
+    Step::run([&] {
+        m_shopId = Cut::before(Cut::remove(m_state.shopUrl, QStringLiteral("http://shop")),
+                               PlatformConstants::kTaobaoDomainSuffix);
+    });
+    status(QStringLiteral("载入淘宝店铺信息......"));
+    m_state.pageHtml = m_ctx.fetcher.FetchPage(m_state.shopUrl);
+
+    if (!recogniseLayout()) {
+        const QString contact = PlatformConstants::kContactAddress;
+        m_ctx.window.showMessage(
+            QStringLiteral(
+                "对不起，无法完成采集操作，请重试。如尝试多次仍无法采集，请将此店铺地址发给作者（") +
+            contact + QStringLiteral(")，谢谢"));
+        status(QStringLiteral("无法完成采集操作，请将此店铺地址发给作者（") + contact +
+               QStringLiteral(")，谢谢"));
+        end(false);
+        return;
+    }
+
+    if (m_state.itemTotal == 0) {
+        const QString contact = PlatformConstants::kContactAddress;
+        m_ctx.window.showMessage(
+            QStringLiteral("此店铺宝贝数为0，无法采集!如实际宝贝数不为0，请将此店铺地址发给作者（") +
+            contact + QStringLiteral(")，谢谢"));
+        status(QStringLiteral("无法完成采集操作，如有疑问，请将地址发给作者（") + contact +
+               QStringLiteral(")，谢谢"));
+        m_ctx.stop();
+        return;
+    }
+
+    m_state.pageCount = m_state.itemTotal / kItemsPerPage + 1;
+    status(m_statusPrefix + shopSummary() + QStringLiteral("准备分页采集商品信息......"));
+    m_state.collectedCount = 0;
+
+    readCategoryBlock();
+    m_categorySum = 0;
+    walkCategories();
+    walkWholeShop();
+    end(true);
+}
+
+bool TaobaoShopWalk::recogniseLayout() {
+    const QString& page = m_state.pageHtml;
+    QString totalText;
+    if (Cut::contains(page, QStringLiteral("宝贝数:</span>"))) {
+        m_layout = 1;
+        m_statusPrefix = QStringLiteral(".");
+        Step::run([&] {
+            totalText =
+                Cut::before(Cut::after(page, QStringLiteral("宝贝数:</span>")), QStringLiteral("</li>"));
+        });
+    } else if (Cut::contains(page, QStringLiteral("会员积累信用"))) {
+        m_layout = 2;
+        m_statusPrefix = QStringLiteral(":");
+        Step::run([&] {
+            const QString piece = Cut::before(Cut::from(page, QStringLiteral("<li><span>宝贝数量：</span>")),
+                                              QStringLiteral("</li>"));
+            totalText = Cut::afterLast(piece, QStringLiteral(">"));
+        });
+    } else if (Cut::contains(page, QStringLiteral("宝贝数量："))) {
+        m_layout = 3;
+        m_statusPrefix.clear();
+        Step::run([&] {
+            totalText =
+                Cut::before(Cut::after(page, QStringLiteral("宝贝数量：</span>")), QStringLiteral("</li>"));
+        });
+    } else {
+        return false;
+    }
+    Step::run([&] { m_state.itemTotal = wholeNumber(totalText); });
+    return true;
+}
+
+void TaobaoShopWalk::readCategoryBlock() {
+    const QString& page = m_state.pageHtml;
+    auto lastMatch = [&](const QRegularExpression& pattern) {
+        QRegularExpressionMatchIterator matches = pattern.globalMatch(page);
+        while (matches.hasNext()) {
+            const QRegularExpressionMatch match = matches.next();
+            m_ctx.window.processEvents();
+            if (stopRequested())
+                break;
+            m_categoryBlock = match.captured(0);
+        }
+    };
+    if (m_layout == 1) {
+        static const QRegularExpression pattern =
+            caseInsensitive(QStringLiteral("<div id='ItemCategoriesContent' >.+?</div>"));
+        lastMatch(pattern);
+        Step::run([&] { m_categoryBlock = Cut::after(m_categoryBlock, QStringLiteral("<ul>")); });
+        m_categoryBlock = Cut::trimSpaces(Cut::remove(m_categoryBlock, QStringLiteral("</ul>")));
+    } else if (m_layout == 2) {
+        Step::run([&] {
+            m_categoryBlock = Cut::before(Cut::after(page, QStringLiteral("<div class='shop-category'>")),
+                                          QStringLiteral("<div class='shop-links'>"));
+        });
+    } else {
+        static const QRegularExpression pattern =
+            caseInsensitive(QStringLiteral("<div class='shop-category'>.+?</div><div class='box'>"));
+        lastMatch(pattern);
+    }
+}
+
+void TaobaoShopWalk::walkCategories() {
+    if (m_categoryBlock.isEmpty())
+        return;
+    const ListRule& rule = m_layout == 1 ? listRule1() : m_layout == 2 ? listRule2() : listRule4();
+    QRegularExpressionMatchIterator entries = categoryEntryPattern().globalMatch(m_categoryBlock);
+    while (entries.hasNext()) {
+        const QRegularExpressionMatch entry = entries.next();
+        m_ctx.window.processEvents();
+        if (stopRequested())
+            break;
+        walkCategoryEntry(entry.captured(0), rule);
+    }
+    if (m_layout == 2)
+        return;
+
+    // An entry the shop left without its closing tag is the last category, ended by its heading.
+    QString rest = m_categoryBlock;
+    rest.remove(categoryEntryPattern());
+    if (!stopRequested() && Cut::contains(rest, QStringLiteral("<li "))) {
+        QString leftover;
+        Step::run([&] {
+            leftover = Cut::before(Cut::from(rest, QStringLiteral("<li ")), QStringLiteral("</h4>"));
+        });
+        walkCategoryEntry(leftover, listRule1());
+    }
+}
+
+void TaobaoShopWalk::walkCategoryEntry(const QString& entry, const ListRule& rule) {
+    // Link and name belong to this entry alone: an entry without a readable link must not walk
+    // the previous category a second time.
+    m_categoryLink.clear();
+    m_categoryName.clear();
+    const bool linkRead = Step::run([&] {
+        m_categoryLink = Cut::before(Cut::after(entry, QStringLiteral("href='")), QStringLiteral("'>"));
+    });
+    Step::run([&] {
+        m_categoryName =
+            Cut::before(Cut::after(Cut::after(entry, QStringLiteral("href='")), QStringLiteral("'>")),
+                        QStringLiteral("</a>"));
+    });
+    const QString javascript = QStringLiteral("javascript");
+    if (Cut::contains(m_categoryLink, javascript))
+        m_parentName = m_categoryName;
+    else if (Cut::contains(entry, QStringLiteral("id='TreeItem_")))
+        m_parentName.clear();
+    if (!m_parentName.isEmpty())
+        m_categoryName = m_parentName + kParentSeparator + m_categoryName;
+    if (!linkRead || Cut::contains(m_categoryLink, javascript) ||
+        Cut::contains(m_categoryName, QStringLiteral("所有宝贝")))
+        return;
+
+    m_state.pageHtml = m_ctx.fetcher.FetchPage(m_categoryLink);
+    readCategorySize();
+
+    const QString link = m_categoryLink;
+    std::function<QString(int)> address;
+    std::function<QString(int)> pageStatus;
+    const QString category = QStringLiteral("[") + m_categoryName + QStringLiteral("]分类共有");
+    if (m_layout == 2) {
+        address = [link](int p) -> QString {
+            return QString(link).replace(QStringLiteral("&start="), QStringLiteral("&start=") +
+                                                                        num((p - 1) * kItemsPerPage) +
+                                                                        QStringLiteral("&i="));
+        };
+        pageStatus = [this, category](int p) -> QString {
+            return category + num(m_categoryPages) + QStringLiteral("页商品，正在采集第") + num(p) +
+                   QStringLiteral("页内容......");
+        };
+    } else {
+        address = [link](int p) -> QString {
+            return QString(link).replace(QStringLiteral("?"),
+                                         QStringLiteral("?page_num=") + num(p) + QStringLiteral("&"));
+        };
+        pageStatus = [this, category](int p) -> QString {
+            return category + QStringLiteral("商品") + num(m_categoryCount) + QStringLiteral("个，共分") +
+                   num(m_categoryPages) + QStringLiteral("显示，正在采集第") + num(p) +
+                   QStringLiteral("页内容......");
+        };
+    }
+    walkListPages(Walk::Category, m_categoryPages, address, rule, pageStatus);
+}
+
+void TaobaoShopWalk::readCategorySize() {
+    const QString& page = m_state.pageHtml;
+    if (m_layout == 2) {
+        Step::run([&] {
+            const QString indicator = Cut::trimSpaces(Cut::before(
+                Cut::after(page, QStringLiteral("<span class='page-info'>")), QStringLiteral("<")));
+            if (indicator != u"1/1" && indicator != u"0/0")
+                m_categoryPages = wholeNumber(Cut::remove(indicator, QStringLiteral("1/")));
+            else
+                m_categoryPages = 1;
+        });
+        return;
+    }
+    const QString marker = m_layout == 1 ? QStringLiteral("<div class='ViewInfoLeft'>")
+                                         : QStringLiteral("<span class='page-info'>");
+    Step::run([&] {
+        const QString rest = Cut::contains(page, marker) ? Cut::after(page, marker) : QString();
+        if (Cut::contains(rest, QStringLiteral("(共")))
+            m_categoryCount = wholeNumber(Cut::trimSpaces(
+                Cut::before(Cut::after(rest, QStringLiteral("(共")), QStringLiteral("个宝贝"))));
+        else
+            m_categoryCount = 0;
+    });
+    m_categorySum += m_categoryCount;
+    m_categoryPages = m_categoryCount > kItemsPerPage ? m_categoryCount / kItemsPerPage + 1 : 1;
+}
+
+void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QString(int)>& address,
+                                   const ListRule& rule, const std::function<QString(int)>& pageStatus) {
+    for (int p = 1; p <= pages; ++p) {
+        m_ctx.window.processEvents();
+        if (stopRequested())
+            break;
+        status(pageStatus(p));
+        m_state.pageHtml = m_ctx.fetcher.FetchPage(address(p));
+        const QString list = rule.cut(m_state.pageHtml);
+        QRegularExpressionMatchIterator cells = rule.cellPattern().globalMatch(list);
+        while (cells.hasNext()) {
+            const QRegularExpressionMatch cell = cells.next();
+            m_ctx.window.processEvents();
+            if (stopRequested())
+                break;
+            if (!rule.emptyCell.isEmpty() && cell.captured(0) == rule.emptyCell)
+                continue;
+            collectItem(cell.captured(0), rule, walk, p);
+        }
+    }
+}
+
+void TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rule, Walk walk, int page) {
+    m_state.collectedCount += 1;
+    const int itemNumber = m_state.collectedCount;
+    if (m_ctx.isAlreadyCollected(itemNumber))
+        return;
+
+    // A cell without a readable item address is counted but neither fetched nor parsed, so the
+    // previous item is not taken a second time.
+    QString itemAddress;
+    if (Step::run([&] { itemAddress = rule.readCell(cell, 0); })) {
+        QString pictureAddress;
+        Step::run([&] { pictureAddress = rule.readCell(cell, 1); });
+        QString itemPage = m_ctx.fetcher.FetchPage(itemAddress);
+        ParseTaobaoItem(m_ctx, itemPage, pictureAddress,
+                        walk == Walk::Category ? m_categoryName : kOtherCategory);
+    }
+    const bool wholeShopOfLayout2 = walk == Walk::WholeShop && m_layout == 2;
+    if (!wholeShopOfLayout2)
+        m_ctx.recordItemReached(itemNumber);
+
+    const QString progress = QStringLiteral("已采集商品") + num(itemNumber) +
+                             QStringLiteral("个，正在采集第") + num(page) + QStringLiteral("页内容......");
+    if (walk == Walk::Category && m_layout != 2)
+        status(QStringLiteral("[") + m_categoryName + QStringLiteral("]分类共有商品") + num(m_categoryCount) +
+               QStringLiteral("个，") + progress);
+    else
+        status(shopSummary() + progress);
+    m_ctx.pause(kPauseAfterItemMs);
+}
+
+void TaobaoShopWalk::walkWholeShop() {
+    // Layouts 1 and 3 list the shop again only when the categories miss some of its items.
+    if (m_layout != 2 && m_state.itemTotal == m_categorySum)
+        return;
+    const QString host = PlatformConstants::kTaobaoStoreHost;
+    std::function<QString(int)> address;
+    if (m_layout == 2) {
+        // No owner identifier can be read from the shop page; the list answers without one.
+        address = [host](int p) -> QString {
+            return host + QStringLiteral("/shop/xshop/show_list.htm?owner_id=&start=") +
+                   num((p - 1) * kItemsPerPage);
+        };
+    } else {
+        const QString shopId = m_shopId;
+        address = [host, shopId](int p) -> QString {
+            return host + QStringLiteral("/shop/view_shop.htm?shop_id=") + shopId +
+                   QStringLiteral("&page_num=") + num(p) + QStringLiteral("&query_type=all");
+        };
+    }
+    auto pageStatus = [this](int p) -> QString {
+        return m_statusPrefix + shopSummary() + QStringLiteral("正在采集第") + num(p) +
+               QStringLiteral("页内容......");
+    };
+    walkListPages(Walk::WholeShop, m_state.pageCount, address, m_layout == 2 ? listRule3() : listRule1(),
+                  pageStatus);
+}
+
+void TaobaoShopWalk::end(bool showCompletion) {
+    const QString completion = shopSummary() + QStringLiteral("全部采集完成......");
+    if (showCompletion)
+        status(completion);
+    if (m_state.itemTotal <= m_state.collectedCount)
+        m_ctx.writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
+    m_ctx.stop();
+    if (showCompletion)
+        status(completion);
+}
+
+} // namespace
+
+void CollectTaobaoShop(CollectContext& ctx) {
+    TaobaoShopWalk(ctx).run();
+}

@@ -1,0 +1,267 @@
+#include "items/ParseTaobaoItem.h"
+
+#include "app/CollectContext.h"
+#include "app/PlatformConstants.h"
+#include "app/RunState.h"
+#include "app/WindowInterface.h"
+#include "formats/ItemRecord.h"
+#include "formats/NumberFormat.h"
+#include "formats/RowWriter.h"
+#include "items/TaobaoCut.h"
+#include "web/Cut.h"
+#include "web/PageFetcher.h"
+#include "web/Step.h"
+#include "web/TextHelpers.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace {
+
+using Cut::before;
+using Cut::contains;
+using TaobaoCut::after;
+
+// A value the page never gave formats as zero; empty text that was cut is not a number and
+// stays empty. The fees and the price need to tell the two apart.
+using CutValue = std::optional<QString>;
+
+QString number(const CutValue& value) {
+    if (!value)
+        return NumberFormat::zero();
+    return NumberFormat::sixDecimals(*value);
+}
+
+// A fee or increment the page does not give carries one more leading zero than zero itself,
+// which is what the assistants have always been fed.
+QString defaultFee() {
+    return QStringLiteral("0") + NumberFormat::zero();
+}
+
+QString quoted(const QString& text) {
+    return QStringLiteral("\"") + text + QStringLiteral("\"");
+}
+
+const QRegularExpression& shippingPattern() {
+    static const QRegularExpression pattern(
+        QStringLiteral("<li id='ShippingCost'  class='freight delivery clearfix'>.+?</li>"),
+        QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+// The fees of a shipping entry that lists them after "运　　费：".
+void readListedFees(const QString& shippingText, CutValue& postFee, CutValue& emsFee, CutValue& expressFee) {
+    struct Listed {
+        CutValue& fee;
+        QString test;
+        QString label;
+    };
+    const Listed fees[] = {
+        {postFee, QStringLiteral("平邮:"), QStringLiteral("平邮:")},
+        {expressFee, QStringLiteral("快递:"), QStringLiteral("快递:")},
+        {emsFee, QStringLiteral("EMS"), QStringLiteral("EMS:")},
+    };
+    for (const Listed& listed : fees) {
+        Step::run([&] {
+            if (contains(shippingText, listed.test))
+                listed.fee = number(before(after(shippingText, listed.label), QStringLiteral("元")));
+            else
+                listed.fee = defaultFee();
+        });
+    }
+}
+
+// The fees of the freight table, searched from the table to the end of the page.
+void readFreightTable(const QString& pageText, CutValue& postFee, CutValue& emsFee, CutValue& expressFee) {
+    Step::run([&] { expressFee = TaobaoCut::from(pageText, QStringLiteral("<li id='FreightList'>")); });
+    Step::run([&] { emsFee = expressFee; });
+    Step::run([&] { postFee = expressFee; });
+    struct Row {
+        CutValue& fee;
+        QString text;
+    };
+    const Row rows[] = {
+        {expressFee, QStringLiteral("<td>快递公司</td>")},
+        {postFee, QStringLiteral("<td>平邮</td>")},
+        {emsFee, QStringLiteral("<td>EMS</td>")},
+    };
+    for (const Row& row : rows) {
+        Step::run([&] {
+            const QString copy = row.fee.value_or(QString());
+            if (contains(copy, row.text))
+                row.fee = number(
+                    before(after(after(copy, row.text), QStringLiteral("<td>")), QStringLiteral("元")));
+            else
+                row.fee = defaultFee();
+        });
+    }
+}
+
+QString yesNoFlag(const QString& pageText, const QString& marker) {
+    QString value;
+    Step::run([&] { value = after(pageText, marker); });
+    Step::run([&] { value = before(value, QStringLiteral("</li>")); });
+    return value == u"有" ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pictureAddress,
+                     const QString& /*categoryName*/) {
+    if (pageText.isEmpty())
+        return;
+
+    QString pictureFileName;
+    Step::run([&] { pictureFileName = Cut::afterLast(pictureAddress, QStringLiteral("/")); });
+    ctx.downloadPicture(pictureAddress, pictureFileName);
+
+    const QString pathLinks = QStringLiteral("<div id='ListPathLinks'>");
+    if (contains(pageText, pathLinks))
+        Step::run([&] { pageText = after(pageText, pathLinks); });
+
+    QString title;
+    Step::run([&] { title = after(pageText, QStringLiteral("<input type='hidden' name='title' value='")); });
+    Step::run([&] { title = before(title, QStringLiteral("' />")); });
+    if (contains(title, QStringLiteral("<a ")))
+        Step::run([&] { title = before(title, QStringLiteral("<a ")); });
+    title = Cut::remove(title, QStringLiteral("&nbsp;"));
+
+    // The category number is the last path segment of the link just before the item-details tab.
+    QString category;
+    Step::run([&] { category = before(pageText, QStringLiteral("<li class='B'>宝贝详情</li>")); });
+    category = Cut::reverse(category);
+    Step::run([&] { category = after(category, QStringLiteral("'")); });
+    Step::run([&] { category = before(category, QStringLiteral("/")); });
+    category = Cut::reverse(category);
+    if (contains(category, QStringLiteral(".htm")))
+        Step::run([&] { category = before(category, QStringLiteral(".htm")); });
+    category = Cut::remove(category, QStringLiteral("cat-"));
+
+    QString conditionText;
+    Step::run([&] { conditionText = after(pageText, QStringLiteral("宝贝类型：")); });
+    Step::run([&] { conditionText = before(conditionText, QStringLiteral("</li>")); });
+    conditionText = Cut::trimSpaces(Cut::remove(conditionText, QStringLiteral("</span>")));
+    QString condition = QStringLiteral("8");
+    if (conditionText == u"全新")
+        condition = QStringLiteral("5");
+    else if (conditionText == u"二手")
+        condition = QStringLiteral("6");
+
+    QString saleTypeText;
+    Step::run([&] { saleTypeText = after(pageText, QStringLiteral("<ul id='PriceInfo'>")); });
+    Step::run([&] { saleTypeText = before(saleTypeText, QStringLiteral("</ul>")); });
+    const QString saleType =
+        contains(saleTypeText, QStringLiteral("一 口 价：")) ? QStringLiteral("b") : QStringLiteral("a");
+
+    const QString summary = QStringLiteral("<div id='ItemSummary'>");
+    if (contains(pageText, summary))
+        Step::run([&] { pageText = after(pageText, summary); });
+
+    CutValue price;
+    Step::run([&] { price = after(pageText, QStringLiteral("<strong id='J_StrPrice' >")); });
+    Step::run([&] { price = before(price.value_or(QString()), QStringLiteral("</strong>")); });
+    Step::run([&] { price = number(price); });
+
+    CutValue increment;
+    const QString incrementMarker = QStringLiteral("<span>加价幅度：</span>");
+    if (contains(pageText, incrementMarker)) {
+        Step::run([&] { increment = after(pageText, incrementMarker); });
+        Step::run([&] { increment = before(increment.value_or(QString()), QStringLiteral("元")); });
+        Step::run([&] { increment = number(increment); });
+    } else {
+        increment = defaultFee();
+    }
+
+    // The last shipping entry counts; a stop pressed meanwhile ends the search with what it has.
+    QString shippingText;
+    QRegularExpressionMatchIterator matches = shippingPattern().globalMatch(pageText);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        ctx.window.processEvents();
+        if (ctx.state.stopRequested)
+            break;
+        shippingText = match.captured(0);
+    }
+
+    QString freightPayer;
+    CutValue postFee;
+    CutValue emsFee;
+    CutValue expressFee;
+    if (contains(shippingText, QStringLiteral("卖家承担运费"))) {
+        freightPayer = QStringLiteral("2");
+        postFee = defaultFee();
+        emsFee = defaultFee();
+        expressFee = defaultFee();
+    } else if (contains(shippingText, QStringLiteral("运　　费："))) {
+        readListedFees(shippingText, postFee, emsFee, expressFee);
+        freightPayer = QStringLiteral("1");
+    } else {
+        readFreightTable(pageText, postFee, emsFee, expressFee);
+        freightPayer = QStringLiteral("1");
+    }
+
+    const QString invoice =
+        yesNoFlag(pageText, QStringLiteral("<li id='IfHaveInvoice' class='HalfLine'><span>发票:</span>"));
+    const QString warranty =
+        yesNoFlag(pageText, QStringLiteral("<li id='IfMaintenance' class='HalfLine'><span>保修:</span>"));
+
+    // The description lives in a script on the description host; other scripts come first.
+    const QString scriptMarker = QStringLiteral("<script type='text/javascript' src='");
+    QString description;
+    Step::run([&] {
+        const qsizetype at = pageText.indexOf(scriptMarker + PlatformConstants::kTaobaoDescriptionHostPrefix);
+        if (at < 0)
+            throw StepError(QStringLiteral("no description script"));
+        description = TaobaoCut::dropLeading(pageText, at + scriptMarker.size());
+    });
+    Step::run([&] { description = before(description, QStringLiteral("'></script>")); });
+    description = ctx.fetcher.FetchPage(description);
+    description = Cut::remove(description, QStringLiteral("var desc='"));
+    description = Cut::remove(description, QStringLiteral("';"));
+    description.replace(u',', QChar(0xFF0C));
+
+    const QString pictureFolder = ctx.paths.pictureFolder(ctx.state.outputBaseName);
+    const QString picturePath =
+        QDir::toNativeSeparators(pictureFolder + QStringLiteral("/") + SafePictureFileName(pictureFileName));
+
+    if (title.isEmpty())
+        return;
+
+    ItemRecord record;
+    record.title = quoted(title);
+    record.category = category;
+    record.shopCategory = QStringLiteral("0");
+    record.condition = condition;
+    record.province = quoted(QString());
+    record.city = quoted(QString());
+    record.saleType = quoted(saleType);
+    record.price = price.value_or(QString());
+    record.increment = increment.value_or(QString());
+    record.quantity = QStringLiteral("10");
+    record.duration = QStringLiteral("7");
+    record.freightPayer = freightPayer;
+    record.postFee = postFee.value_or(QString());
+    record.emsFee = emsFee.value_or(QString());
+    record.expressFee = expressFee.value_or(QString());
+    record.paymentMethod = QStringLiteral("0");
+    record.alipay = QStringLiteral("1");
+    record.invoice = invoice;
+    record.warranty = warranty;
+    record.autoRepost = QStringLiteral("1");
+    record.putInStore = QStringLiteral("0");
+    record.shopWindow = QStringLiteral("0");
+    record.startTime = quoted(QStringLiteral("1980-01-01 00:00:00"));
+    record.story = quoted(QString());
+    record.description = quoted(CleanFieldText(description));
+    record.picture = quoted(picturePath);
+    record.attributes = quoted(QString());
+    record.groupPrice = QStringLiteral("0");
+    record.groupMinCount = QStringLiteral("0");
+    record.postageTemplateId = QStringLiteral("0");
+    record.memberDiscount = QStringLiteral("0");
+
+    ShowGridRow(ctx.window, record.values());
+    ctx.writer.EmitItemRecord(record);
+}
