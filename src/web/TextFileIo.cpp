@@ -7,6 +7,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
+
 namespace {
 
 const QByteArray kUtf16LeMark("\xFF\xFE", 2);
@@ -27,13 +29,26 @@ Status readFailure(const QString& path, const QString& reason) {
     return Status::failure(QStringLiteral("无法读取文件：%1（%2）").arg(shown(path), reason));
 }
 
+// QFile reports a short write (full disk, size limit) without an error text; the system's own
+// reason is kept from errno right after the write.
+bool writeWhole(QFileDevice& file, const QByteArray& bytes, QString* reason) {
+    errno = 0;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    if (!written) {
+        const int error = errno;
+        *reason = error != 0 ? qt_error_string(error) : file.errorString();
+    }
+    return written;
+}
+
 QByteArray encodeUtf16Le(const QString& text) {
     QStringEncoder encoder(QStringConverter::Utf16LE);
     return encoder.encode(text);
 }
 
 QString decodeUtf16Le(QByteArrayView bytes) {
-    QStringDecoder decoder(QStringConverter::Utf16LE);
+    // The caller has taken off the file's mark; a second one is text and must survive a rewrite.
+    QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     // A dangling odd byte is kept as one replacement character rather than silently dropped.
     if (bytes.size() % 2 != 0)
@@ -83,13 +98,13 @@ Status appendInPlace(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return writeFailure(path, file.errorString());
     const qint64 oldSize = file.size();
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    if (written) {
+    QString reason;
+    if (writeWhole(file, bytes, &reason)) {
         file.close();
         if (file.error() == QFileDevice::NoError)
             return Status::success();
+        reason = file.errorString();
     }
-    const QString reason = file.errorString();
     // Whatever part of the new text reached the disk is cut off again: the file ends as it was.
     file.close();
     QFile::resize(path, oldSize);
@@ -128,8 +143,8 @@ Status ReplaceFileContent(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return writeFailure(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+    QString reason;
+    if (!writeWhole(file, bytes, &reason)) {
         file.cancelWriting();
         return writeFailure(path, reason);
     }
