@@ -179,5 +179,6 @@ QString DecodeGbk(const QByteArray& bytes) {
     // replacement character, and the zero itself is dropped again.
     QString tail = decoder.decode(QByteArrayView("\0", 1));
     tail.chop(1);
-    return text + tail;
+    text.append(tail);
+    return text;
 }
