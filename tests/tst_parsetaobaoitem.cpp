@@ -315,12 +315,12 @@ private slots:
             << title + QStringLiteral("<strong id='J_StrPrice' > 12.5 </strong>") << 7
             << QStringLiteral("12.500000");
         QTest::newRow("increment without yuan keeps the rest of the page")
-            << title + QStringLiteral("<span>加价幅度：</span>2") << 8 << QStringLiteral("2");
+            << title + QStringLiteral("<span>加价幅度：</span>2</li>") << 8 << QStringLiteral("2</li>");
         QTest::newRow("no increment marker") << title << 8 << kNone;
         QTest::newRow("condition used with spaces")
             << title + QStringLiteral("宝贝类型：</span>  二手 </li>") << 3 << QStringLiteral("6");
         QTest::newRow("condition without end marker")
-            << title + QStringLiteral("宝贝类型：全新") << 3 << QStringLiteral("8");
+            << title + QStringLiteral("宝贝类型：全新<br/>") << 3 << QStringLiteral("8");
         QTest::newRow("no item-details tab leaves the category empty") << title << 1 << QString();
         QTest::newRow("category link without .htm")
             << title + QStringLiteral("<a href='http://list.taobao.com/browse/cat-777'>x</a></li><li "
