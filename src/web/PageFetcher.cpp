@@ -31,11 +31,7 @@ QString decodeGbk(const QByteArray& bytes) {
 
 } // namespace
 
-PageFetcher::PageFetcher(WindowInterface& window) : m_window(window), m_manager(new QNetworkAccessManager) {
-    // The proxy is looked up again for every request (see get), so http_proxy set after the
-    // fetcher was made still counts.
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
-}
+PageFetcher::PageFetcher(WindowInterface& window) : m_window(window), m_manager(new QNetworkAccessManager) {}
 
 PageFetcher::~PageFetcher() {
     delete m_manager;
