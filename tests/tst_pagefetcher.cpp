@@ -39,17 +39,11 @@ class TestPageFetcher : public QObject {
 
     FixtureWebServer m_server{fixturePath(QStringLiteral("web"))};
 
-    void useServerAsProxy() { qputenv("http_proxy", m_server.proxyUrl().toUtf8()); }
-
 private slots:
-    void initTestCase() {
-        qunsetenv("no_proxy");
-        qunsetenv("NO_PROXY");
-        QVERIFY(m_server.start());
-    }
+    void initTestCase() { QVERIFY(m_server.start()); }
 
     void init() {
-        useServerAsProxy();
+        m_server.useAsProxy();
         m_server.clearBehaviours();
         m_server.clearRequestedAddresses();
     }
@@ -145,7 +139,7 @@ private slots:
         PageFetcher fetcher(window);
         qputenv("http_proxy", QByteArray("http://127.0.0.1:") + QByteArray::number(closedPort()));
         QCOMPARE(fetcher.FetchPage(at("folder/")), QString());
-        useServerAsProxy();
+        m_server.useAsProxy();
         QCOMPARE(fetcher.FetchPage(at("folder/")), QStringLiteral("<p class='dir'>目录首页</p>"));
     }
 

@@ -161,6 +161,12 @@ QString FixtureWebServer::proxyUrl() const {
     return QStringLiteral("http://127.0.0.1:") + QString::number(m_port);
 }
 
+void FixtureWebServer::useAsProxy() const {
+    qputenv("http_proxy", proxyUrl().toUtf8());
+    qunsetenv("no_proxy");
+    qunsetenv("NO_PROXY");
+}
+
 void FixtureWebServer::setBehaviour(const QString& address, const Behaviour& behaviour) {
     QMutexLocker lock(&m_mutex);
     m_behaviours.insert(canonicalAddress(address), behaviour);

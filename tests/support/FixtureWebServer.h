@@ -33,16 +33,18 @@ class QThread;
 // + "?" + decoded query.
 //
 // Usage:
-//     FixtureWebServer server(fixturePath("web"));
+//     FixtureWebServer server(fixturePath(QStringLiteral("web")));
 //     QVERIFY(server.start());
-//     qputenv("http_proxy", server.proxyUrl().toUtf8());
-//     server.setStatus("http://fetch.test/gone.htm", 404);
+//     server.useAsProxy();   // or qputenv("http_proxy", server.proxyUrl().toUtf8())
+//     server.setStatus(QStringLiteral("http://fetch.test/gone.htm"), 404);
 class FixtureWebServer {
 public:
     enum class Drop {
         None,
-        BeforeResponse, // the request is read, then the connection is closed without a word
-        MidBody,        // headers with the full length, half the body, then the connection closes
+        // The request is read, then the connection is closed without a word. Qt's client sends
+        // such a request again (up to twice), so the address is recorded more than once.
+        BeforeResponse,
+        MidBody, // headers with the full length, half the body, then the connection closes
     };
 
     // What to do for one address instead of serving its file as it stands.
@@ -67,6 +69,8 @@ public:
     quint16 port() const { return m_port; }
     // "http://127.0.0.1:PORT", the value for http_proxy.
     QString proxyUrl() const;
+    // Sets http_proxy to proxyUrl() and clears no_proxy, for this process and its children.
+    void useAsProxy() const;
     const QString& rootFolder() const { return m_root; }
 
     void setBehaviour(const QString& address, const Behaviour& behaviour);
