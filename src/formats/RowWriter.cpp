@@ -30,12 +30,16 @@ RowWriter::RowWriter(RunState& state, WindowInterface& window, const AppPaths& p
     : m_state(state), m_window(window), m_paths(paths) {}
 
 void RowWriter::EmitItemRecord(const ItemRecord& record) {
-    const AssistantLayout& layout = AssistantFormat::forOption(m_window.selectedFormat());
+    const int format = m_window.selectedFormat();
+    const AssistantLayout& layout = AssistantFormat::forOption(format);
     m_state.fieldSeparator = QString(layout.separator);
     QString rowText;
     if (!m_state.headerWritten)
         rowText = layout.headerLine();
     rowText += layout.joinRow(layout.recordValues(record, m_window.selectedPlatform()));
+    // A journal that cannot be written costs durability only; the run goes on.
+    m_journal.append(outputPath(), format, m_state.appendToExisting, m_state.collectedCount,
+                     !m_state.headerWritten, rowText);
     m_state.outputBuffer += rowText;
     m_state.headerWritten = true;
 }
@@ -66,15 +70,21 @@ Status RowWriter::writeBatch(const QString& path, int option5Index, const QStrin
 }
 
 Status RowWriter::FlushOutputBuffer() {
-    const QString path = m_paths.outputFile(m_state.outputBaseName, m_state.outputExtension);
     const Status status =
-        writeBatch(path, m_window.selectedFormat(), m_state.outputBuffer, m_state.appendToExisting);
+        writeBatch(outputPath(), m_window.selectedFormat(), m_state.outputBuffer, m_state.appendToExisting);
     if (!status)
         return status;
     m_state.outputBuffer.clear();
     m_state.headerWritten = false;
     m_state.appendToExisting = true;
+    m_journal.discard();
     return status;
 }
 
-void RowWriter::syncJournal() {}
+void RowWriter::syncJournal() {
+    m_journal.sync();
+}
+
+QString RowWriter::outputPath() const {
+    return m_paths.outputFile(m_state.outputBaseName, m_state.outputExtension);
+}
