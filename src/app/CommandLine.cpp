@@ -22,7 +22,7 @@ Request parse(const QStringList& arguments, bool strictWindowArguments) {
     while (i < arguments.size()) {
         const QString& arg = arguments.at(i);
         if (arg == u"--data-dir") {
-            if (i + 1 >= arguments.size()) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).startsWith(QStringLiteral("--"))) {
                 request.mode = Mode::UsageError;
                 request.error = QStringLiteral("--data-dir needs a folder");
                 return request;

@@ -84,7 +84,8 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
                 *out = value;
                 return true;
             }
-            if (i + 1 >= arguments.size())
+            // An option where a value belongs means the value was left out.
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).startsWith(QStringLiteral("--")))
                 return false;
             *out = arguments.at(++i);
             return true;
