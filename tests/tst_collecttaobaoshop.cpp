@@ -262,7 +262,7 @@ private slots:
         QVERIFY(status.contains(QStringLiteral("[厨房") + kBackslashes +
                                 QStringLiteral("餐具]分类共有1页商品，正在采集第1页内容......")));
         QVERIFY(status.contains(QStringLiteral(":") + shop + QStringLiteral("正在采集第1页内容......")));
-        QCOMPARE(status.value(status.size() - 2),
+        QCOMPARE(status.value(status.size() - 3),
                  shop + QStringLiteral("已采集商品9个，正在采集第1页内容......"));
     }
 
