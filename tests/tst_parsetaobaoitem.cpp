@@ -111,7 +111,7 @@ private slots:
     void initTestCase() {
         m_server = std::make_unique<FixtureWebServer>(fixturePath(QStringLiteral("web")));
         QVERIFY(m_server->start());
-        qputenv("http_proxy", m_server->proxyUrl().toUtf8());
+        m_server->useAsProxy();
     }
 
     void fixturePages_data() {
