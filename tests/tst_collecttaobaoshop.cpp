@@ -112,6 +112,17 @@ const QString kCable = QStringLiteral("\"USB 数据线 1.5米\"");
 const QString kScarf = QStringLiteral("\"手工编织围巾\"");
 const QString kJeans = QStringLiteral("\"Levi&#39;s 501 经典直筒牛仔裤\"");
 
+// A page as the site would send it, for shops the tests put together on the spot.
+QByteArray gbkPage(const QString& body) {
+    return EncodeGbk(QStringLiteral("<html><body>\r\n") + body + QStringLiteral("\r\n</body></html>\r\n"));
+}
+
+QString layout1Home(const QString& total, const QString& entries) {
+    return QStringLiteral("<ul><li><span>宝贝数:</span>") + total +
+           QStringLiteral("</li></ul>\r\n<div id=\"ItemCategoriesContent\" >\r\n\t<ul>\r\n") + entries +
+           QStringLiteral("\t</ul>\r\n</div>");
+}
+
 } // namespace
 
 class TestCollectTaobaoShop : public QObject {
@@ -127,7 +138,10 @@ private slots:
         m_server->useAsProxy();
     }
 
-    void init() { m_server->clearRequestedAddresses(); }
+    void init() {
+        m_server->clearBehaviours();
+        m_server->clearRequestedAddresses();
+    }
 
     void pagesInOrder_data() {
         QTest::addColumn<QString>("shop");
@@ -354,6 +368,98 @@ private slots:
             const QString title = crawl.window.rows.at(n - 1).cells.at(0);
             QVERIFY2(text.contains(title.mid(1, title.size() - 2)), qPrintable(title));
         }
+    }
+
+    void pageCountFromTotal_data() {
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("40 items, one page more than needed") << "40"
+                                                             << "该店铺中共有商品40个，共分3显示，";
+        QTest::newRow("39 items") << "39"
+                                  << "该店铺中共有商品39个，共分2显示，";
+        QTest::newRow("1 item") << "1"
+                                << "该店铺中共有商品1个，共分1显示，";
+        QTest::newRow("spaces around the total") << " 21 "
+                                                 << "该店铺中共有商品21个，共分2显示，";
+    }
+
+    void pageCountFromTotal() {
+        QFETCH(QString, total);
+        QFETCH(QString, expected);
+
+        const QString shop = QStringLiteral("http://shop90000001.taobao.com/");
+        m_server->setContent(shop, gbkPage(layout1Home(total, QString())));
+        Crawl crawl(shop);
+        crawl.run();
+        QCOMPARE(crawl.window.statusTexts.value(1),
+                 QStringLiteral(".") + expected + QStringLiteral("准备分页采集商品信息......"));
+        // No category accounts for the items, so every page of the whole shop is read.
+        const int pages = crawl.session->state().pageCount;
+        QCOMPARE(pagesRequested(*m_server).size(), 1 + pages);
+    }
+
+    void categoryPages_data() {
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("firstPage");
+        QTest::addColumn<QString>("expected");
+
+        const QString entry = QStringLiteral(
+            "\t\t<li id=\"TreeItem_1\"><a href=\"http://shop90000002.taobao.com/?cat=1\">鞋</a></li>\r\n");
+        const QString home1 = layout1Home(QStringLiteral("20"), entry);
+        auto count = [](int n) -> QString {
+            return QStringLiteral("<div class=\"ViewInfoLeft\">鞋 (共 %1 个宝贝)</div>").arg(n);
+        };
+        QTest::newRow("20 items, one page") << home1 << count(20) << "[鞋]分类共有商品20个，共分1显示，";
+        QTest::newRow("21 items, two pages") << home1 << count(21) << "[鞋]分类共有商品21个，共分2显示，";
+        QTest::newRow("40 items, three pages") << home1 << count(40) << "[鞋]分类共有商品40个，共分3显示，";
+        QTest::newRow("no size marker")
+            << home1 << QStringLiteral("(共 30 个宝贝)") << "[鞋]分类共有商品0个，共分1显示，";
+        QTest::newRow("marker without a count")
+            << home1 << QStringLiteral("<div class=\"ViewInfoLeft\">鞋</div>")
+            << "[鞋]分类共有商品0个，共分1显示，";
+
+        const QString home2 =
+            QStringLiteral("<ul><li><span>宝贝数量：</span>9</li><li>会员积累信用</li></ul>\r\n"
+                           "<div class=\"shop-category\"><ul>\r\n") +
+            QStringLiteral("<li id=\"TreeItem_1\"><a "
+                           "href=\"http://shop90000002.taobao.com/?cat=1&start=0\">鞋</a></li>") +
+            QStringLiteral("\r\n</ul></div><div class=\"shop-links\"></div>");
+        auto indicator = [](const QString& text) -> QString {
+            return QStringLiteral("<span class=\"page-info\">") + text + QStringLiteral("</span>");
+        };
+        QTest::newRow("indicator 1/7")
+            << home2 << indicator(QStringLiteral("1/7")) << "[鞋]分类共有7页商品，";
+        QTest::newRow("indicator 1/1")
+            << home2 << indicator(QStringLiteral("1/1")) << "[鞋]分类共有1页商品，";
+        QTest::newRow("indicator 0/0")
+            << home2 << indicator(QStringLiteral("0/0")) << "[鞋]分类共有1页商品，";
+    }
+
+    void categoryPages() {
+        QFETCH(QString, home);
+        QFETCH(QString, firstPage);
+        QFETCH(QString, expected);
+
+        const QString shop = QStringLiteral("http://shop90000002.taobao.com/");
+        m_server->setContent(shop, gbkPage(home));
+        const bool layout2 = home.contains(QStringLiteral("start=0"));
+        m_server->setContent(shop + (layout2 ? QStringLiteral("?cat=1&start=0") : QStringLiteral("?cat=1")),
+                             gbkPage(firstPage));
+        Crawl crawl(shop);
+        crawl.run();
+        QCOMPARE(crawl.window.statusTexts.value(2), expected + QStringLiteral("正在采集第1页内容......"));
+    }
+
+    void entryWithoutLinkIsNotWalked() {
+        const QString shop = QStringLiteral("http://shop90000003.taobao.com/");
+        const QString entries = QStringLiteral(
+            "\t\t<li id=\"TreeItem_1\"><a href=\"http://shop90000003.taobao.com/?cat=1\">鞋</a></li>\r\n"
+            "\t\t<li class=\"CatNote\"><span>新品每周二上架</span></li>\r\n");
+        m_server->setContent(shop, gbkPage(layout1Home(QStringLiteral("5"), entries)));
+        Crawl crawl(shop);
+        crawl.run();
+        // The note has no link: the shoe category is not walked a second time under its name.
+        QCOMPARE(pagesRequested(*m_server).count(shop + QStringLiteral("?cat=1")), 1);
     }
 
     void zeroItems() {
