@@ -7,6 +7,7 @@
 #include "app/ExtractionSession.h"
 #include "app/PlatformConstants.h"
 #include "app/RunState.h"
+#include "web/PauseWithEvents.h"
 
 #include "support/FakeWindow.h"
 #include "support/FixtureWebServer.h"
@@ -146,7 +147,19 @@ int main(int argc, char* argv[]) {
     std::printf("floor (pauses):   %lld ms\n", static_cast<long long>(floor));
     std::printf("overhead:         %lld ms (%.2f %%, target under 2 %%)\n",
                 static_cast<long long>(elapsed - floor), overhead);
+
+    // How closely one pause keeps to its second: the part of the overhead that is not work.
+    constexpr int kPauseSamples = 3;
+    RunState pauseState;
+    pauseState.stopRequested = false;
+    FakeWindow pauseWindow;
+    timer.restart();
+    for (int i = 0; i < kPauseSamples; ++i)
+        PauseWithEvents(pauseState, pauseWindow, kPauseMs);
+    const double pauseExcess = double(timer.elapsed() - qint64(kPauseSamples) * kPauseMs) / kPauseSamples;
+
     std::printf("work, no pauses:  %lld ms (%.1f ms an item)\n", static_cast<long long>(work),
                 double(work) / kItems);
+    std::printf("one pause:        %.1f ms over its %d ms\n", pauseExcess, kPauseMs);
     return rows == kItems && quickWindow.rows.size() == kItems ? 0 : 1;
 }
