@@ -2,11 +2,13 @@
 #include "app/PlatformConstants.h"
 #include "items/ParseEbayItem.h"
 #include "support/FakeWindow.h"
+#include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "web/TextHelpers.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,6 +79,7 @@ class TestParseEbayItem : public QObject {
 
 private:
     QTemporaryDir m_dir;
+    FixtureWebServer m_server{fixturePath(QStringLiteral("web"))};
 
     struct Parsed {
         QList<FakeWindow::Row> rows;
@@ -96,10 +99,16 @@ private:
     }
 
 private slots:
+    void initTestCase() {
+        QVERIFY(m_server.start());
+        m_server.useAsProxy();
+    }
+
     void rowAndRecord_data() {
         QTest::addColumn<QString>("itemId");
         QTest::addColumn<QStringList>("grid");
         QTest::addColumn<QStringList>("record");
+        QTest::addColumn<QString>("servedPicture");
 
         QStringList grid = constantRow();
         grid[Title] = QStringLiteral("\"清代青花缠枝莲纹瓶 仿古收藏\"");
@@ -116,7 +125,7 @@ private slots:
         grid[PostFee] = QStringLiteral("12.500000");
         grid[ExpressFee] = QStringLiteral("0.000000");
         QTest::newRow("fixed price, new, category path, postage, tagline cut")
-            << "330040000001" << grid << record;
+            << "330040000001" << grid << record << "330040000001_1.JPG";
 
         grid = constantRow();
         grid[Title] = QStringLiteral("\"二手 诺基亚 N73 手机 &amp; 原装电池\"");
@@ -131,7 +140,7 @@ private slots:
         grid[PostFee] = QStringLiteral("8.000000");
         grid[ExpressFee] = QStringLiteral("0.000000");
         QTest::newRow("auction, used, one-link category, picture query dropped")
-            << "330040000002" << grid << record;
+            << "330040000002" << grid << record << "330040000002_1.JPG?set_id=8800005007";
 
         grid = constantRow();
         grid[Title] = QStringLiteral("\"手绘团扇 苏州工艺\"");
@@ -144,7 +153,7 @@ private slots:
         grid[PostFee] = QString();
         grid[ExpressFee] = QStringLiteral("0.000000");
         QTest::newRow("no picture, no purchase image, open category cell, postage not numeric")
-            << "330040000003" << grid << record;
+            << "330040000003" << grid << record << QString();
 
         grid = constantRow();
         grid[SaleType] = QStringLiteral("\"b\"");
@@ -157,13 +166,14 @@ private slots:
         grid[PostFee] = QStringLiteral("0.000000");
         grid[ExpressFee] = QStringLiteral("0.000000");
         QTest::newRow("no title, picture address without a name, no category, no postage")
-            << "330040000004" << grid << record;
+            << "330040000004" << grid << record << QString();
     }
 
     void rowAndRecord() {
         QFETCH(QString, itemId);
         QFETCH(QStringList, grid);
         QFETCH(QStringList, record);
+        QFETCH(QString, servedPicture);
 
         const QString page = itemPage(itemId);
         QVERIFY(!page.isEmpty());
@@ -184,6 +194,18 @@ private slots:
         QCOMPARE(values.size(), 31);
         for (int i = 0; i < 31; ++i)
             QCOMPARE(values.at(i), record.at(i));
+
+        // The picture the record names is the file the download wrote.
+        const QString saved = record.at(Picture).mid(1, record.at(Picture).size() - 2);
+        if (servedPicture.isEmpty()) {
+            QVERIFY(!QFileInfo(saved).isFile());
+        } else {
+            QFile savedFile(saved);
+            QFile servedFile(
+                fixturePath(QStringLiteral("web/i3.ebayimg.com.cn/01/i/000/b2/7f/") + servedPicture));
+            QVERIFY(savedFile.open(QIODevice::ReadOnly) && servedFile.open(QIODevice::ReadOnly));
+            QCOMPARE(savedFile.readAll(), servedFile.readAll());
+        }
     }
 
     // Markers cut from small pages: the start marker decides, a missing end keeps the rest.
@@ -228,10 +250,11 @@ private slots:
     }
 
     void emptyPageAddsNothing() {
+        m_server.clearRequestedAddresses();
         const Parsed parsed = parse(QString());
         QVERIFY(parsed.rows.isEmpty());
         QVERIFY(parsed.output.isEmpty());
-        QVERIFY(!QDir(parsed.pictureFolder).exists());
+        QVERIFY(m_server.requestedAddresses().isEmpty());
     }
 };
 
