@@ -25,7 +25,7 @@ QString itemAddress(const QString& itemId) {
     return kItems + itemId + QStringLiteral("&rd=1");
 }
 
-// The window, session and commands of one program folder, as the window would run them.
+// The window, run state and commands of one program folder, as the real window would run them.
 struct Program {
     FakeWindow window;
     ExtractionSession session;
