@@ -67,7 +67,10 @@ private:
     FixtureWebServer m_server{fixturePath(QStringLiteral("web"))};
 
 private slots:
-    void initTestCase() { QVERIFY(m_server.start()); }
+    void initTestCase() {
+        QVERIFY(m_server.start());
+        m_server.useAsProxy();
+    }
 
     void extract_data() {
         QTest::addColumn<QString>("format");
@@ -84,9 +87,6 @@ private slots:
         const QString dataDir = QDir(folder.path()).absolutePath();
 
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("http_proxy"), m_server.proxyUrl());
-        program.setProcessEnvironment(environment);
         program.start(kestruneBinary(), {QStringLiteral("extract"), QStringLiteral("--platform"),
                                          QStringLiteral("ebay"), QStringLiteral("--format"), format,
                                          QStringLiteral("--agree"), QStringLiteral("--data-dir"), dataDir,
