@@ -242,7 +242,8 @@ private slots:
             return;
         }
         QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("1"));
-        QCOMPARE(h.ini(SettingsKeys::kBreakPointUrl), address.toLower());
+        // The profile rules trim a value's surrounding spaces when it is read back.
+        QCOMPARE(h.ini(SettingsKeys::kBreakPointUrl), address.toLower().trimmed());
         QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QStringLiteral("1"));
         QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
         QCOMPARE(h.ini(SettingsKeys::kBreakPointSO),
