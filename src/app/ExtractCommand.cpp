@@ -140,6 +140,11 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
 } // namespace
 
 int RunExtractCommand(const QStringList& arguments, const QString& dataDir) {
+    return RunExtractCommand(arguments, dataDir, ExtractionController::Crawlers::standard());
+}
+
+int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
+                      ExtractionController::Crawlers crawlers) {
     ExtractOptions options;
     options.dataDir = dataDir;
     const QString problem = parseOptions(arguments, &options);
@@ -161,7 +166,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir) {
     const bool terminal = isatty(STDIN_FILENO) != 0;
     ConsoleWindow window(terminal);
     ExtractionSession session(window, programDir);
-    ExtractionController controller(session);
+    ExtractionController controller(session, std::move(crawlers));
     StartupSequence startup(session);
 
     if (!options.agree) {
