@@ -159,7 +159,9 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     InstanceLock lock(programDir);
     if (!lock.tryAcquire()) {
-        printLine(stderr, QStringLiteral("kestrune: another Kestrune instance is using ") + programDir);
+        printLine(stderr, lock.heldByAnother()
+                              ? QStringLiteral("kestrune: another Kestrune instance is using ") + programDir
+                              : QStringLiteral("kestrune: cannot write in the program folder ") + programDir);
         return 1;
     }
 
