@@ -1,6 +1,7 @@
 #include "web/PageFetcher.h"
 
 #include "app/WindowInterface.h"
+#include "web/TextFileIo.h"
 #include "web/TextHelpers.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QTimer>
 #include <QUrl>
 
@@ -23,11 +23,6 @@ const char kUserAgent[] = "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit
 constexpr int kMaxRedirects = 5;
 // How often the window gets an event pass while a request is under way.
 constexpr int kEventPassIntervalMs = 20;
-
-QString decodeGbk(const QByteArray& bytes) {
-    QStringDecoder gbk("GBK");
-    return gbk(bytes);
-}
 
 } // namespace
 
@@ -130,7 +125,7 @@ QString PageFetcher::FetchPage(const QString& address) {
     const FetchResult result = get(address, kPageSizeLimit);
     if (!result.ok())
         return {};
-    return CleanPageText(decodeGbk(result.body));
+    return CleanPageText(DecodeGbk(result.body));
 }
 
 QString PageFetcher::FetchPageUtf8(const QString& address) {
