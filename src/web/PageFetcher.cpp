@@ -49,7 +49,10 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
 
     // The system's proxy settings (on Linux the http_proxy variable) as they are right now.
     const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
-    m_manager->setProxy(proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first());
+    const QNetworkProxy proxy = proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
+    // Setting a proxy drops the manager's connection objects, so only a change is passed on.
+    if (m_manager->proxy() != proxy)
+        m_manager->setProxy(proxy);
 
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
