@@ -1,4 +1,5 @@
 #include "app/CollectContext.h"
+#include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
 #include "app/PlatformConstants.h"
 #include "app/RunState.h"
@@ -460,6 +461,46 @@ private slots:
         crawl.run();
         // The note has no link: the shoe category is not walked a second time under its name.
         QCOMPARE(pagesRequested(*m_server).count(shop + QStringLiteral("?cat=1")), 1);
+    }
+
+    void stopBeforeTheLeftoverAndWholeShop() {
+        Crawl crawl(kLayout1);
+        crawl.window.onProcessEvents = [&] {
+            if (!crawl.session->state().stopRequested && m_server->requestedAddresses().contains(item(1001)))
+                crawl.stop();
+        };
+        crawl.run();
+
+        // Neither the last category entry nor the whole shop is read after a stop.
+        QCOMPARE(pagesRequested(*m_server).last(), item(1001));
+        QCOMPARE(crawl.titles(), QStringList{kDress});
+        QCOMPARE(crawl.ini(SettingsKeys::kBreakPointNum), QStringLiteral("1"));
+    }
+
+    void collectCommandRecordsTheBreakPoint() {
+        FakeWindow window;
+        QTemporaryDir dir;
+        ExtractionSession session(window, dir.path());
+        session.context().pauseScale = 0.001;
+        ExtractionController controller(session);
+        window.platform = PlatformConstants::Taobao;
+        window.format = PlatformConstants::PaiPaiAssistant;
+        window.address = QStringLiteral("HTTP://SHOP33334444.TAOBAO.COM/");
+        controller.collect();
+
+        auto ini = [&](const QString& key) {
+            return session.settings().ReadIniValue(SettingsKeys::kSection, key);
+        };
+        QCOMPARE(ini(SettingsKeys::kBreakPoint), QStringLiteral("0"));
+        QCOMPARE(ini(SettingsKeys::kBreakPointUrl), kLayout3);
+        QCOMPARE(ini(SettingsKeys::kBreakPointSO), QStringLiteral("2"));
+        QCOMPARE(ini(SettingsKeys::kBreakPointOption), QStringLiteral("2"));
+        QCOMPARE(ini(SettingsKeys::kBreakPointFileName), QStringLiteral("Taobao_33334444.csv"));
+        QCOMPARE(ini(SettingsKeys::kBreakPointNum), QStringLiteral("23"));
+        QCOMPARE(window.rows.size(), 23);
+        QVERIFY(!window.running);
+        QVERIFY(QFile::exists(
+            session.paths().outputFile(QStringLiteral("Taobao_33334444"), QStringLiteral(".csv"))));
     }
 
     void zeroItems() {
