@@ -25,8 +25,8 @@ struct LayoutColumn {
 // One assistant file layout: the single definition that the row writer and the converter read.
 struct AssistantLayout {
     QChar separator;
-    QString lineEnd;                 // "\r\n", or "\r" for the converter's Taobao variant
-    bool quotedHeaderNames = false;  // PaiPai: every name in double quotes
+    QString lineEnd;                      // "\r\n", or "\r" for the converter's Taobao variant
+    bool quotedHeaderNames = false;       // PaiPai: every name in double quotes
     bool headerTrailingSeparator = false; // eBay: every name followed by a comma
     QList<LayoutColumn> columns;
 
