@@ -361,7 +361,7 @@ void TestFormatConverter::longDescriptionBoundary_data() {
     QTest::addColumn<QString>("expected");
 
     const QString tag = QStringLiteral("<b>");
-    const QString filler(24990, QChar(u'字'));
+    const QString filler(24991, QChar(u'字'));
     // 24999 characters: cleaned only, the tag stays.
     const QString shortText = tag + filler + QStringLiteral("a,\"b\"");
     QTest::newRow("24999 characters") << shortText << tag + filler + QStringLiteral("a，'b'");
@@ -371,9 +371,9 @@ void TestFormatConverter::longDescriptionBoundary_data() {
     // Stripped text longer than the limit is cut before cleaning.
     const QString cut = QString(25005, QChar(u'x')) + QStringLiteral("\r\n,");
     QTest::newRow("cut to 25000") << cut << QString(25000, QChar(u'x'));
-    const QString lineBreaks = QString(24998, QChar(u'y')) + QStringLiteral("\r\n<i>,</i>");
+    const QString lineBreaks = QString(24996, QChar(u'y')) + QStringLiteral("\r\n<i>,</i>");
     QTest::newRow("line breaks and commas in a long text")
-        << lineBreaks << QString(24998, QChar(u'y')) + QChar(0xFF0C);
+        << lineBreaks << QString(24996, QChar(u'y')) + QChar(0xFF0C);
 }
 
 void TestFormatConverter::longDescriptionBoundary() {
@@ -516,10 +516,14 @@ void TestFormatConverter::commandLine_data() {
                                             agree,       source,      u""_s}
                              << 1 << ""
                              << "没有保存路径";
-    QTest::newRow("header check") << QStringList{u"--from"_s, u"taobao"_s, u"--to"_s,   u"paipai"_s,
-                                                 agree,       source,      u"@/o.csv"_s}
-                                  << 0 << "转换0个宝贝完成，生成文件为：@/o.csv\n"
-                                  << "";
+    QTest::newRow("comma file as Taobao source")
+        << QStringList{u"--from"_s, u"taobao"_s, u"--to"_s, u"paipai"_s, agree, source, u"@/o.csv"_s} << 0
+        << "转换0个宝贝完成，生成文件为：@/o.csv\n"
+        << "";
+    QTest::newRow("header check") << QStringList{u"--from"_s, u"taobao"_s,    u"--to"_s,   u"ebay"_s,
+                                                 agree,       u"@/bad.csv"_s, u"@/o.csv"_s}
+                                  << 1 << ""
+                                  << "不是标准淘宝CSV文件，不能转换！标题";
     QTest::newRow("unwritable") << QStringList{u"--from"_s, u"paipai"_s, u"--to"_s,      u"ebay"_s,
                                                agree,       source,      u"@/no/o.csv"_s}
                                 << 1 << ""
@@ -556,6 +560,7 @@ void TestFormatConverter::commandLine() {
     const QString folder = freshFolder();
     QVERIFY(QFile::copy(fixturePath(QStringLiteral("convert/paipai_source.csv")),
                         folder + QStringLiteral("/paipai.csv")));
+    writeBytes(folder + QStringLiteral("/bad.csv"), utf16WithMark(QStringLiteral("标题\t价格\r\n")));
     for (QString& argument : arguments)
         argument.replace(u'@', folder);
 
