@@ -54,9 +54,7 @@ public:
         });
     }
 
-    QString ini(const QString& key) {
-        return session.settings().ReadIniValue(SettingsKeys::kSection, key);
-    }
+    QString ini(const QString& key) { return session.settings().ReadIniValue(SettingsKeys::kSection, key); }
 
     void run(int platform, const QString& address) {
         window.platform = platform;

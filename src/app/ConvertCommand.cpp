@@ -1,10 +1,11 @@
 #include "app/ConvertCommand.h"
 
+#include "app/ConsoleWindow.h"
+#include "app/Messages.h"
 #include "formats/FormatConverter.h"
 
 #include <QFileInfo>
 #include <QString>
-#include <QTextStream>
 
 #include <cstdio>
 #include <optional>
@@ -16,18 +17,13 @@ namespace {
 const char kUsage[] =
     "Usage: kestrune convert --from taobao|paipai|ebay --to taobao|paipai|ebay [--agree] SOURCE SAVE\n";
 
-// The notice every user of the program accepts before using it.
-const QString kUsageNotice =
-    QStringLiteral("此软件为方便淘宝、拍拍、易趣三栖卖家开店或店铺整体迁移而设计的辅助工具，"
-                   "不得用于非法用途！否则出现一切后果自付！您是否愿意遵守此条约？");
-
 void printLine(std::FILE* stream, const QString& text) {
     std::fputs((text + u'\n').toUtf8().constData(), stream);
     std::fflush(stream);
 }
 
 int usageError(const QString& problem) {
-    printLine(stderr, QStringLiteral("convert: ") + problem);
+    printLine(stderr, QStringLiteral("kestrune convert: ") + problem);
     std::fputs(kUsage, stderr);
     return 2;
 }
@@ -42,17 +38,14 @@ std::optional<int> formatIndex(const QString& name) {
     return std::nullopt;
 }
 
-// On a terminal the user answers the notice; elsewhere only --agree accepts it.
+// Asked on a terminal as the window asks it; without a terminal only --agree accepts it.
 bool noticeAccepted() {
-    printLine(stderr, kUsageNotice);
-    if (!::isatty(STDIN_FILENO))
+    if (!::isatty(STDIN_FILENO)) {
+        printLine(stderr, QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal "
+                                         "or pass --agree"));
         return false;
-    std::fputs("[y/N] ", stderr);
-    std::fflush(stderr);
-    char answer[16] = {};
-    if (!std::fgets(answer, sizeof answer, stdin))
-        return false;
-    return answer[0] == 'y' || answer[0] == 'Y';
+    }
+    return ConsoleWindow(true).askYesNo(Messages::kUsageNotice);
 }
 
 QString resolved(const QString& path) {

@@ -14,7 +14,6 @@ const QString kEmptyQuoted = QStringLiteral("\"\"");
 const QString kZeroSpace = QStringLiteral("0 ");
 const QString kPublishTime = QStringLiteral("\"1980-01-01 00:00:00\"");
 const QString kPutStore = QStringLiteral("\"-2\"");
-const QString kPictureMarker = QStringLiteral("|:|");
 
 QString at(Fields fields, std::size_t index) {
     return index < fields.size() ? fields[index].toString() : QString();
@@ -22,11 +21,6 @@ QString at(Fields fields, std::size_t index) {
 
 QString quoted(const QString& text) {
     return u'"' + text + u'"';
-}
-
-// eBay picture column: every double quote removed, the marker appended.
-QString ebayPicture(const QString& picture) {
-    return QString(picture).remove(u'"') + kPictureMarker;
 }
 
 // "0" in front of a formatted zero, as the Taobao Assistant exports fees.
@@ -168,7 +162,7 @@ QStringList taobaoToPaiPai(Fields taobao) {
 
 QStringList taobaoToEbay(Fields taobao, const QDateTime& now) {
     return ebayRow(now, zhuanyi(at(taobao, 0)), at(taobao, 9), at(taobao, 7), at(taobao, 24),
-                   ebayPicture(at(taobao, 25)));
+                   AssistantFormat::ebayPicture(at(taobao, 25)));
 }
 
 QStringList paipaiToTaobao(Fields record) {
@@ -180,7 +174,7 @@ QStringList paipaiToTaobao(Fields record) {
 
 QStringList paipaiToEbay(Fields record, const QDateTime& now) {
     return ebayRow(now, zhuanyi(at(record, 3)), at(record, 9), at(record, 13), at(record, 30),
-                   ebayPicture(at(record, 28)));
+                   AssistantFormat::ebayPicture(at(record, 28)));
 }
 
 QStringList ebayToTaobao(Fields record) {
@@ -200,8 +194,8 @@ QStringList ebayToPaiPai(Fields record) {
 }
 
 QStringList ebayDefaults(const QDateTime& now) {
-    const QString dateTime = now.toString(QStringLiteral("yyyy-M-d H:mm:ss"));
-    const QString productNumber = now.toString(QStringLiteral("yyyyMMddHHmmss")) + QStringLiteral("00000000");
+    const QString dateTime = AssistantFormat::dateTimeText(now);
+    const QString productNumber = AssistantFormat::productNumber(now);
     const auto& columns = AssistantFormat::ebayConverter().columns;
     QStringList values;
     values.reserve(columns.size());
