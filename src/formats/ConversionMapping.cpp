@@ -123,18 +123,72 @@ QStringList ebayRow(const QDateTime& now, const QString& title, const QString& q
     return values;
 }
 
+// CleanFieldText(text) enclosed in double quotes.
+QString quotedClean(QStringView text) {
+    QString result;
+    result.reserve(text.size() + 2);
+    result.append(u'"');
+    appendCleanField(&result, text);
+    result.append(u'"');
+    return result;
+}
+
 } // namespace
 
+void appendCleanField(QString* out, QStringView text) {
+    const qsizetype start = out->size();
+    out->resize(start + text.size());
+    QChar* to = out->data() + start;
+    const QChar* from = text.data();
+    const QChar* const end = from + text.size();
+    while (from < end) {
+        const char16_t c = from->unicode();
+        if (c > u',') {
+            *to++ = *from++;
+            continue;
+        }
+        switch (c) {
+        case u' ':
+            // Pairs of spaces go first, before line breaks are taken out and could make new pairs.
+            if (from + 1 < end && from[1] == u' ') {
+                from += 2;
+                continue;
+            }
+            *to++ = c;
+            break;
+        case u'"':
+            *to++ = u'\'';
+            break;
+        case u'\t':
+        case u'\r':
+        case u'\n':
+            break;
+        case u',':
+            *to++ = QChar(0xFF0C);
+            break;
+        default:
+            *to++ = c;
+            break;
+        }
+        ++from;
+    }
+    out->truncate(to - out->constData());
+}
+
 QString desc(const QString& text) {
-    if (text.size() < kLongDescription)
-        return CleanFieldText(text);
+    if (text.size() < kLongDescription) {
+        QString result;
+        appendCleanField(&result, text);
+        return result;
+    }
     QString stripped = StripTags(text);
     qsizetype length = qMin(stripped.size(), kLongDescription);
     // Never keep half of a surrogate pair: it would only become a '?' in GBK.
     if (length > 0 && length < stripped.size() && stripped.at(length - 1).isHighSurrogate())
         --length;
-    stripped.truncate(length);
-    return CleanFieldText(stripped);
+    QString result;
+    appendCleanField(&result, QStringView(stripped).left(length));
+    return result;
 }
 
 QString sixDecimalsOrText(QStringView text) {
@@ -157,7 +211,7 @@ QStringList taobaoToPaiPai(Fields taobao) {
     return paipaiRow(zhuanyi(at(taobao, 0)), at(taobao, 6), at(taobao, 1), at(taobao, 9), at(taobao, 10),
                      at(taobao, 3), at(taobao, 7), at(taobao, 8), at(taobao, 11), at(taobao, 12),
                      at(taobao, 14), QStringLiteral("0"), QStringLiteral("1"), at(taobao, 25),
-                     quoted(CleanFieldText(description.toString())));
+                     quotedClean(description));
 }
 
 QStringList taobaoToEbay(Fields taobao, const QDateTime& now) {
@@ -182,7 +236,7 @@ QStringList ebayToTaobao(Fields record) {
                      at(record, 13), zeroFee(), QStringLiteral("99"), QStringLiteral("1"),
                      NumberFormat::sixDecimals(10.0), NumberFormat::sixDecimals(25.0),
                      NumberFormat::sixDecimals(20.0), quoted(desc(at(record, 28))),
-                     quoted(CleanFieldText(at(record, 30))));
+                     quotedClean(at(record, 30)));
 }
 
 QStringList ebayToPaiPai(Fields record) {
@@ -190,7 +244,7 @@ QStringList ebayToPaiPai(Fields record) {
     const QString postFee = QStringLiteral("0.00");
     return paipaiRow(zhuanyi(at(record, 3)), zero, zero, QStringLiteral("99"), QStringLiteral("7"),
                      QStringLiteral("5"), at(record, 13), zero, QStringLiteral("2"), postFee, postFee, zero,
-                     zero, quoted(CleanFieldText(at(record, 30))), quoted(CleanFieldText(at(record, 28))));
+                     zero, quotedClean(at(record, 30)), quotedClean(at(record, 28)));
 }
 
 QStringList ebayDefaults(const QDateTime& now) {

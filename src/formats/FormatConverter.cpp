@@ -174,8 +174,8 @@ FormatConverter::Result FormatConverter::convertTaobaoSource(const Request& requ
         }
 
         const ConversionMapping::Fields view(fields.constData(), static_cast<std::size_t>(fields.size()));
-        output.write(layout.joinRow(request.target == PaiPai ? ConversionMapping::taobaoToPaiPai(view)
-                                                             : ConversionMapping::taobaoToEbay(view, now())));
+        output.writeRow(layout, request.target == PaiPai ? ConversionMapping::taobaoToPaiPai(view)
+                                                         : ConversionMapping::taobaoToEbay(view, now()));
         ++result.convertedCount;
     }
 
@@ -228,7 +228,7 @@ FormatConverter::Result FormatConverter::convertRecordSource(const Request& requ
                 values = ConversionMapping::paipaiToEbay(view, now());
                 break;
             }
-            output.write(layout.joinRow(values));
+            output.writeRow(layout, values);
             ++result.convertedCount;
         }
     }

@@ -1,5 +1,6 @@
 #include "formats/GbkFileWriter.h"
 
+#include "formats/AssistantFormat.h"
 #include "web/TextFileIo.h"
 
 namespace {
@@ -22,10 +23,19 @@ bool GbkFileWriter::open() {
     return !m_failed;
 }
 
-void GbkFileWriter::write(const QString& text) {
+void GbkFileWriter::write(QStringView text) {
     m_pending.append(text);
     if (m_pending.size() >= kBlockCharacters)
         flushPending();
+}
+
+void GbkFileWriter::writeRow(const AssistantLayout& layout, const QStringList& values) {
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            m_pending.append(layout.separator);
+        m_pending.append(layout.protectValue(values.at(i)));
+    }
+    write(layout.lineEnd);
 }
 
 bool GbkFileWriter::commit() {

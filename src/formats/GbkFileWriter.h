@@ -2,6 +2,10 @@
 
 #include <QSaveFile>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
+
+struct AssistantLayout;
 
 // Writes converter output as GBK text. Lines are gathered and encoded in large blocks; the file
 // at the path is replaced only when commit() succeeds, so a failed write leaves the old file.
@@ -12,7 +16,9 @@ public:
     GbkFileWriter& operator=(const GbkFileWriter&) = delete;
 
     bool open();
-    void write(const QString& text);
+    void write(QStringView text);
+    // One row of the layout: what AssistantLayout::joinRow gives, without the row's own copy.
+    void writeRow(const AssistantLayout& layout, const QStringList& values);
     // Writes what is pending and puts the file in place; false when any write failed.
     bool commit();
 
