@@ -121,6 +121,8 @@ private slots:
     void taobaoTargetPath();
     void folderIsUpToTheLastSeparator_data();
     void folderIsUpToTheLastSeparator();
+    void onePassCleaningMatchesCleanFieldText_data();
+    void onePassCleaningMatchesCleanFieldText();
     void longDescriptionBoundary_data();
     void longDescriptionBoundary();
     void shortRowsKeepEveryField_data();
@@ -355,6 +357,25 @@ void TestFormatConverter::folderIsUpToTheLastSeparator() {
     QFETCH(QString, path);
     QFETCH(QString, folder);
     QCOMPARE(FormatConverter::folderOf(path), folder);
+}
+
+void TestFormatConverter::onePassCleaningMatchesCleanFieldText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << "";
+    QTest::newRow("three spaces") << "a   b";
+    QTest::newRow("spaces around a line break") << "a \r\n b";
+    QTest::newRow("space pair split by a tab") << "a \t b";
+    QTest::newRow("quotes and commas") << "\"x\",\"y\", z";
+    QTest::newRow("trailing space") << "末尾 ";
+    QTest::newRow("markup") << "<p align=\"center\">  宝贝,&nbsp;描述</p>\r\n\t<br>";
+    QTest::newRow("full-width comma kept") << "已有，逗号";
+}
+
+void TestFormatConverter::onePassCleaningMatchesCleanFieldText() {
+    QFETCH(QString, text);
+    QString cleaned = QStringLiteral("prefix");
+    ConversionMapping::appendCleanField(&cleaned, text);
+    QCOMPARE(cleaned, QStringLiteral("prefix") + CleanFieldText(text));
 }
 
 void TestFormatConverter::longDescriptionBoundary_data() {
