@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 class TestConversionPanel : public QObject {
@@ -49,6 +50,8 @@ private slots:
     void shortFileNameLeavesSavePath();
     void saveDialogStartsFromSavePath();
     void convertShowsTheConverterMessage();
+    void dialogFilterForQt_data();
+    void dialogFilterForQt();
 };
 
 void TestConversionPanel::initialState() {
@@ -189,11 +192,32 @@ void TestConversionPanel::convertShowsTheConverterMessage() {
     chooseSourceFile(sourcePath);
     const QString output = dir.filePath(QStringLiteral("shop_Taobao.txt"));
     MessageBox::setNextAnswer(MessageBox::Ok);
+    // Runs from the events the conversion lets through between records.
+    int enabledDuring = -1;
+    QTimer::singleShot(0, this, [&] { enabledDuring = button(QStringLiteral("cmd_conv"))->isEnabled(); });
     QTest::mouseClick(button(QStringLiteral("cmd_conv")), Qt::LeftButton);
+    QCOMPARE(enabledDuring, 0);
     QCOMPARE(MessageBox::takeRecordedTexts(),
              QStringList{QStringLiteral("转换2个宝贝完成，生成文件为：") + output});
     QVERIFY(QFile::exists(output));
     QVERIFY(button(QStringLiteral("cmd_conv"))->isEnabled());
+}
+
+void TestConversionPanel::dialogFilterForQt_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("qtFilter");
+    QTest::newRow("two patterns") << "批量导出的文件(*.csv;*.txt)|*.csv;*.txt|"
+                                  << "批量导出的文件 (*.csv *.txt)";
+    QTest::newRow("one pattern") << "批量导出的文件(*.csv)|*.csv|"
+                                 << "批量导出的文件 (*.csv)";
+    QTest::newRow("two filters") << "a|*.a|b(*.b)|*.b|"
+                                 << "a (*.a);;b (*.b)";
+}
+
+void TestConversionPanel::dialogFilterForQt() {
+    QFETCH(QString, filter);
+    QFETCH(QString, qtFilter);
+    QCOMPARE(FileDialog::toQtFilter(filter), qtFilter);
 }
 
 QTEST_MAIN(TestConversionPanel)
