@@ -127,8 +127,6 @@ private slots:
     void longDescriptionBoundary();
     void shortRowsKeepEveryField_data();
     void shortRowsKeepEveryField();
-    void numbersOrSourceText_data();
-    void numbersOrSourceText();
     void eventsRunOncePerRecord();
     void unwritableOutputIsReported();
     void commandLine_data();
@@ -454,45 +452,6 @@ void TestFormatConverter::shortRowsKeepEveryField() {
         QVERIFY(row.contains(QStringLiteral("短")) || row.contains(QStringLiteral("\"短\"")));
         QVERIFY(!reader.readRecord(&row));
     }
-}
-
-void TestFormatConverter::numbersOrSourceText_data() {
-    QTest::addColumn<QString>("price");
-    QTest::addColumn<QString>("increment");
-    QTest::addColumn<QString>("expectedPrice");
-    QTest::addColumn<QString>("expectedIncrement");
-    QTest::newRow("numbers") << "12.5"
-                             << "3"
-                             << "12.500000"
-                             << "3.000000";
-    QTest::newRow("not numbers kept") << "面议"
-                                      << "1.2.3"
-                                      << "面议"
-                                      << "1.2.3";
-    QTest::newRow("empty kept empty") << ""
-                                      << ""
-                                      << ""
-                                      << "";
-}
-
-void TestFormatConverter::numbersOrSourceText() {
-    QFETCH(QString, price);
-    QFETCH(QString, increment);
-    QFETCH(QString, expectedPrice);
-    QFETCH(QString, expectedIncrement);
-
-    QStringList record(35);
-    record[9] = QStringLiteral("4");
-    record[13] = price;
-    record[14] = increment;
-    QList<QStringView> views;
-    for (const QString& value : std::as_const(record))
-        views.append(value);
-    const QStringList row = ConversionMapping::paipaiToTaobao({views.constData(), std::size_t(views.size())});
-    QCOMPARE(row.size(), 31);
-    QCOMPARE(row.at(7), expectedPrice);
-    QCOMPARE(row.at(8), expectedIncrement);
-    QCOMPARE(row.at(9), QStringLiteral("4"));
 }
 
 void TestFormatConverter::eventsRunOncePerRecord() {
