@@ -90,12 +90,6 @@ private slots:
         QCOMPARE(format.headerLine(), header);
     }
 
-    void separatorCounts() {
-        QCOMPARE(AssistantFormat::taobao().headerLine().count(u'\t'), 30);
-        QCOMPARE(AssistantFormat::paipai().headerLine().count(u','), 37);
-        QCOMPARE(AssistantFormat::ebay().headerLine().count(u','), 88);
-    }
-
     void optionSelectsLayout() {
         QCOMPARE(&AssistantFormat::forOption(0), &AssistantFormat::taobao());
         QCOMPARE(&AssistantFormat::forOption(1), &AssistantFormat::ebay());

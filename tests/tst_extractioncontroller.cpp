@@ -292,6 +292,18 @@ private slots:
         QCOMPARE(f.window.running, false);
     }
 
+    void collectInsideACrawlIsIgnored() {
+        Fixture* fixture = nullptr;
+        Fixture f([&](CollectContext& ctx) {
+            fixture->controller.collect();
+            QVERIFY(!ctx.state.stopRequested);
+            ctx.stop();
+        });
+        fixture = &f;
+        f.run(0, QStringLiteral("http://shop.paipai.com/1"));
+        QCOMPARE(f.probe.crawls, 1);
+    }
+
     void crawlerThatForgetsToStopLeavesTheWindowIdle() {
         Fixture f([](CollectContext&) {});
         f.run(1, QStringLiteral("http://stores.ebay.com.cn/x"));

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,28 +18,12 @@ namespace {
 const QByteArray kMagic = QByteArrayLiteral("KESTRUNE-JOURNAL\t1\t");
 const QString kSuffix = QStringLiteral(".journal");
 
-QString escaped(const QString& text) {
-    QString out;
-    out.reserve(text.size() + 8);
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case u'\\':
-            out += QStringLiteral("\\\\");
-            break;
-        case u'\t':
-            out += QStringLiteral("\\t");
-            break;
-        case u'\r':
-            out += QStringLiteral("\\r");
-            break;
-        case u'\n':
-            out += QStringLiteral("\\n");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+QString escaped(QString text) {
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u'\t', QStringLiteral("\\t"));
+    text.replace(u'\r', QStringLiteral("\\r"));
+    text.replace(u'\n', QStringLiteral("\\n"));
+    return text;
 }
 
 bool unescaped(const QString& text, QString* out) {

@@ -23,8 +23,6 @@ public:
     Status FlushOutputBuffer();
     // Makes every row emitted so far durable before the breakpoint moves past it.
     void syncJournal();
-    // The journal beside the output file that holds the rows of outputBuffer until a flush.
-    const OutputJournal& journal() const { return m_journal; }
 
     // Writes one batch (header line first) to an output file as a flush does: the Taobao
     // Assistant format (Option5 index 0) is appended as UTF-16; the others are written in GBK
