@@ -33,7 +33,8 @@ struct ShopRun {
         state.shopUrl = shopUrl;
         state.stopRequested = false;
         state.autoSave = 1;
-        state.outputBaseName = u"PaiPai_"_s + QString(shopUrl).remove(u"http://shop.paipai.com/"_s);
+        state.outputBaseName =
+            u"PaiPai_"_s + QString(shopUrl).remove(u"http://shop.paipai.com/"_s).remove(u'/');
         session.context().pauseScale = 0.01;
         session.context().stopCommand = [this] {
             ++stops;

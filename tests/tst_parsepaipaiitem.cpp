@@ -2,6 +2,7 @@
 #include "items/ParsePaiPaiItem.h"
 #include "items/SplitPaiPaiLocation.h"
 #include "support/FakeWindow.h"
+#include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "web/TextHelpers.h"
 
@@ -10,6 +11,8 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -79,6 +82,7 @@ class TestParsePaiPaiItem : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void cutsItemPages_data();
     void cutsItemPages();
     void priceThatIsNoNumberLeavesItsCellEmpty();
@@ -89,7 +93,18 @@ private slots:
     void emptyPageGivesNoRow();
     void addsGridRowAndNamesLocalPicture();
     void unsafePictureNameGivesNoPicture();
+    void handsTheCutRecordToTheRowWriter();
+
+private:
+    std::unique_ptr<FixtureWebServer> m_server;
 };
+
+void TestParsePaiPaiItem::initTestCase() {
+    // Picture downloads go to the fixture site, never out.
+    m_server = std::make_unique<FixtureWebServer>(fixturePath(u"web"_s));
+    QVERIFY(m_server->start());
+    qputenv("http_proxy", m_server->proxyUrl().toUtf8());
+}
 
 void TestParsePaiPaiItem::cutsItemPages_data() {
     QTest::addColumn<QString>("code");
@@ -301,6 +316,9 @@ void TestParsePaiPaiItem::addsGridRowAndNamesLocalPicture() {
                                                      QStringLiteral("1280.00"), picture);
     QCOMPARE(window.rows.at(1).cells, expected.gridCells);
     QCOMPARE(window.rows.at(1).cells.at(25), q(picture));
+    QVERIFY(QFile::exists(picture));
+    QVERIFY(m_server->requestedAddresses().contains(
+        u"http://image.paipai.com/cgi-bin/showimg?uin=20090301&filename=20090301A0001.jpg&type=1"_s));
 }
 
 void TestParsePaiPaiItem::unsafePictureNameGivesNoPicture() {
@@ -315,6 +333,25 @@ void TestParsePaiPaiItem::unsafePictureNameGivesNoPicture() {
     QCOMPARE(window.rows.size(), 1);
     QCOMPARE(window.rows.at(0).cells.at(25), QStringLiteral("\"\""));
     QVERIFY(!QDir(dir.path()).exists(QStringLiteral("PaiPai_20090302")));
+}
+
+void TestParsePaiPaiItem::handsTheCutRecordToTheRowWriter() {
+    QTemporaryDir dir;
+    FakeWindow window;
+    window.format = 0; // Taobao Assistant writes the record values as they are, tab-separated
+    ExtractionSession session(window, dir.path());
+    session.state().outputBaseName = u"PaiPai_20090301"_s;
+    const QString page = itemPage(u"6A1E8B3A0000000000000000000A0003"_s);
+    QString saleType;
+    ParsePaiPaiItem(session.context(), page, u"20090301"_s, u"20090301A0003.jpg"_s, QString(), saleType,
+                    u"88"_s);
+
+    const QString picture =
+        QDir::toNativeSeparators(QDir(dir.path()).absoluteFilePath(u"PaiPai_20090301/20090301A0003.jpg"_s));
+    const PaiPaiItemRow expected = CutPaiPaiItemPage(page, QString(), u"a"_s, u"88"_s, picture);
+    const QStringList lines = session.state().outputBuffer.split(u"\r\n"_s);
+    QCOMPARE(lines.size(), 3); // header, row, nothing after the last line break
+    QCOMPARE(lines.at(1), expected.record.values().join(u'\t'));
 }
 
 QTEST_GUILESS_MAIN(TestParsePaiPaiItem)
