@@ -14,16 +14,46 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("ok");
 
-        QTest::newRow("after first occurrence") << "after" << "a|b|c" << "|" << "b|c" << true;
-        QTest::newRow("after absent marker fails") << "after" << "abc" << "|" << "" << false;
-        QTest::newRow("after is case-sensitive") << "after" << "aXb" << "x" << "" << false;
-        QTest::newRow("before first occurrence") << "before" << "a|b|c" << "|" << "a" << true;
-        QTest::newRow("before absent marker fails") << "before" << "abc" << "|" << "" << false;
-        QTest::newRow("from keeps the marker") << "from" << "ab<c>d" << "<c>" << "<c>d" << true;
-        QTest::newRow("after last occurrence") << "afterLast" << "a/b/c.jpg" << "/" << "c.jpg" << true;
-        QTest::newRow("after last, multi-char marker") << "afterLast" << "x >> y >> z" << ">>" << " z" << true;
-        QTest::newRow("remove is one pass") << "remove" << "aabb" << "ab" << "ab" << true;
-        QTest::newRow("remove every occurrence") << "remove" << "cat-12cat-" << "cat-" << "12" << true;
+        QTest::newRow("after first occurrence") << "after"
+                                                << "a|b|c"
+                                                << "|"
+                                                << "b|c" << true;
+        QTest::newRow("after absent marker fails") << "after"
+                                                   << "abc"
+                                                   << "|"
+                                                   << "" << false;
+        QTest::newRow("after is case-sensitive") << "after"
+                                                 << "aXb"
+                                                 << "x"
+                                                 << "" << false;
+        QTest::newRow("before first occurrence") << "before"
+                                                 << "a|b|c"
+                                                 << "|"
+                                                 << "a" << true;
+        QTest::newRow("before absent marker fails") << "before"
+                                                    << "abc"
+                                                    << "|"
+                                                    << "" << false;
+        QTest::newRow("from keeps the marker") << "from"
+                                               << "ab<c>d"
+                                               << "<c>"
+                                               << "<c>d" << true;
+        QTest::newRow("after last occurrence") << "afterLast"
+                                               << "a/b/c.jpg"
+                                               << "/"
+                                               << "c.jpg" << true;
+        QTest::newRow("after last, multi-char marker") << "afterLast"
+                                                       << "x >> y >> z"
+                                                       << ">>"
+                                                       << " z" << true;
+        QTest::newRow("remove is one pass") << "remove"
+                                            << "aabb"
+                                            << "ab"
+                                            << "ab" << true;
+        QTest::newRow("remove every occurrence") << "remove"
+                                                 << "cat-12cat-"
+                                                 << "cat-"
+                                                 << "12" << true;
     }
 
     void cuts() {

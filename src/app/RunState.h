@@ -6,22 +6,22 @@
 // Scratch values the original kept here (regex objects, the row under construction) are local
 // to the code that uses them.
 struct RunState {
-    QString outputBuffer;            // output of the run not yet written to the file
-    bool headerWritten = false;      // the buffer holds output that still has to be written
-    int autoSave = 0;                // breakpoint recording is on
+    QString outputBuffer;       // output of the run not yet written to the file
+    bool headerWritten = false; // the buffer holds output that still has to be written
+    int autoSave = 0;           // breakpoint recording is on
     QString outputBaseName = QStringLiteral("Temp");
-    bool stopRequested = true;       // idle, or a stop has been asked for
-    QString fieldSeparator;          // separator of the last row written
-    int splitIndex = 0;              // PaiPai list position
-    int collectedCount = 0;          // items reached in this run
-    int itemTotal = 0;               // items the shop reports
-    int pageCount = 0;               // list pages to walk
-    QString pageHtml;                // current page text
-    QString shopUrl;                 // shop address of the run, lower-cased
+    bool stopRequested = true; // idle, or a stop has been asked for
+    QString fieldSeparator;    // separator of the last row written
+    int splitIndex = 0;        // PaiPai list position
+    int collectedCount = 0;    // items reached in this run
+    int itemTotal = 0;         // items the shop reports
+    int pageCount = 0;         // list pages to walk
+    QString pageHtml;          // current page text
+    QString shopUrl;           // shop address of the run, lower-cased
     QString outputExtension = QStringLiteral(".csv");
-    int resumeItemNumber = 0;        // items at or below this number are already on disk
-    QString resumeShopUrl;           // the address the loaded breakpoint belongs to
-    bool appendToExisting = false;   // this run continues an output file written earlier
+    int resumeItemNumber = 0;      // items at or below this number are already on disk
+    QString resumeShopUrl;         // the address the loaded breakpoint belongs to
+    bool appendToExisting = false; // this run continues an output file written earlier
 
     bool isRunning() const { return !stopRequested; }
     QString outputFileName() const { return outputBaseName + outputExtension; }

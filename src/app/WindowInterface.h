@@ -28,8 +28,8 @@ public:
     // key "QXV" + row count; cells[0] is the row text, cells[1..30] the sub-items.
     virtual void addGridRow(const QString& key, const QStringList& cells) = 0;
 
-    virtual void showMessage(const QString& text) = 0;  // OK-only box titled "Kestrune"
-    virtual bool askYesNo(const QString& text) = 0;     // Yes/No box titled "Kestrune"
+    virtual void showMessage(const QString& text) = 0; // OK-only box titled "Kestrune"
+    virtual bool askYesNo(const QString& text) = 0;    // Yes/No box titled "Kestrune"
 
     // Let pending events run once (stop clicks are handled here, nested in the crawl).
     virtual void processEvents() = 0;

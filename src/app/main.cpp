@@ -1,22 +1,76 @@
-#include "app/PlatformConstants.h"
+#include "app/CommandLine.h"
+#include "app/ConvertCommand.h"
+#include "app/ExtractCommand.h"
+#include "app/InstanceLock.h"
+#include "app/ui/MainWindow.h"
 
 #include <QApplication>
-#include <QTextStream>
+#include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 
-int main(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == QStringLiteral("--version")) {
-            std::fputs("Kestrune V20090307\n", stdout);
-            return 0;
-        }
-        if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h")) {
-            std::fputs("Usage: kestrune [--data-dir DIR]\n", stdout);
-            return 0;
-        }
-    }
+namespace {
+
+void print(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
+
+int usageError(const QString& error) {
+    print(stderr, QStringLiteral("kestrune: ") + error + QStringLiteral("\nTry 'kestrune --help'.\n"));
+    return 2;
+}
+
+int runWindow(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    return 0;
+    const CommandLine::Request request = CommandLine::parse(QCoreApplication::arguments().mid(1));
+    if (request.mode == CommandLine::Mode::UsageError)
+        return usageError(request.error);
+
+    const QString programDir = CommandLine::programDir(request.dataDir);
+    if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir))
+        return usageError(QStringLiteral("cannot create the program folder ") + programDir);
+
+    // A second instance on the same folder ends without a word.
+    InstanceLock lock(programDir);
+    if (!lock.tryAcquire())
+        return 0;
+
+    MainWindow window(programDir);
+    if (!window.runStartup())
+        return 0;
+    window.show();
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    const CommandLine::Request request = CommandLine::parse(arguments, false);
+    switch (request.mode) {
+    case CommandLine::Mode::Help:
+        print(stdout, CommandLine::helpText());
+        return 0;
+    case CommandLine::Mode::Version:
+        print(stdout, CommandLine::versionText() + u'\n');
+        return 0;
+    case CommandLine::Mode::UsageError:
+        return usageError(request.error);
+    case CommandLine::Mode::Extract: {
+        QCoreApplication app(argc, argv);
+        return RunExtractCommand(request.commandArguments, request.dataDir);
+    }
+    case CommandLine::Mode::Convert: {
+        QCoreApplication app(argc, argv);
+        return RunConvertCommand(request.commandArguments);
+    }
+    case CommandLine::Mode::Window:
+        break;
+    }
+    return runWindow(argc, argv);
 }

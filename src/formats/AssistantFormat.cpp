@@ -1,42 +1,401 @@
 #include "formats/AssistantFormat.h"
 
-QString AssistantLayout::headerLine() const {
-    return {};
+#include "app/PlatformConstants.h"
+#include "formats/ItemRecord.h"
+#include "web/EntityDecoder.h"
+
+namespace {
+
+const QString kEmptyQuoted = QStringLiteral("\"\"");
+
+LayoutColumn constant(const QString& name, const QString& value) {
+    return {name, ColumnSource::Constant, value, -1};
 }
 
-QString AssistantLayout::joinRow(const QStringList&) const {
-    return {};
+LayoutColumn field(const QString& name, int index) {
+    return {name, ColumnSource::RecordField, QString(), index};
+}
+
+LayoutColumn sourced(const QString& name, ColumnSource source) {
+    return {name, source, QString(), -1};
+}
+
+LayoutColumn mapped(const QString& name) {
+    return {name, ColumnSource::Mapped, QString(), -1};
+}
+
+// Record field indexes used by the comma layouts.
+enum RecordIndex {
+    kTitle = 0,
+    kCategory = 1,
+    kCondition = 3,
+    kProvince = 4,
+    kCity = 5,
+    kSaleType = 6,
+    kPrice = 7,
+    kIncrement = 8,
+    kQuantity = 9,
+    kDuration = 10,
+    kPostFee = 12,
+    kExpressFee = 14,
+    kDescription = 24,
+    kPicture = 25,
+};
+
+AssistantLayout makeTaobao(const QString& postageCaption, const QString& lineEnd) {
+    AssistantLayout layout;
+    layout.separator = QChar(u'\t');
+    layout.lineEnd = lineEnd;
+    const auto& captions = ItemRecord::captions();
+    for (int i = 0; i < ItemRecord::kFieldCount; ++i)
+        layout.columns.append(field(i == 29 ? postageCaption : captions[i], i));
+    return layout;
+}
+
+AssistantLayout makePaiPai() {
+    AssistantLayout layout;
+    layout.separator = QChar(u',');
+    layout.lineEnd = QStringLiteral("\r\n");
+    layout.quotedHeaderNames = true;
+    layout.columns = {
+        constant(QStringLiteral("id"), QStringLiteral("-1")),
+        constant(QStringLiteral("tree_node_id"), QStringLiteral("-1")),
+        constant(QStringLiteral("old_tree_node_id"), QStringLiteral("-1")),
+        sourced(QStringLiteral("商品名称"), ColumnSource::DecodedTitle),
+        constant(QStringLiteral("id_in_web"), kEmptyQuoted),
+        field(QStringLiteral("出售方式"), kSaleType),
+        sourced(QStringLiteral("商品类目"), ColumnSource::PlatformCategory),
+        constant(QStringLiteral("店铺类目"), kEmptyQuoted),
+        constant(QStringLiteral("图片链接"), kEmptyQuoted),
+        field(QStringLiteral("商品数量"), kQuantity),
+        field(QStringLiteral("有效期"), kDuration),
+        constant(QStringLiteral("定时上架"), kEmptyQuoted),
+        field(QStringLiteral("新旧程度"), kCondition),
+        field(QStringLiteral("价格"), kPrice),
+        field(QStringLiteral("加价幅度"), kIncrement),
+        field(QStringLiteral("省"), kProvince),
+        field(QStringLiteral("市"), kCity),
+        constant(QStringLiteral("运费承担"), QStringLiteral("2")),
+        field(QStringLiteral("平邮"), kPostFee),
+        field(QStringLiteral("快递"), kExpressFee),
+        constant(QStringLiteral("购买限制"), QStringLiteral("0")),
+        constant(QStringLiteral("付款方式"), QStringLiteral("0")),
+        constant(QStringLiteral("有发票"), QStringLiteral("0")),
+        constant(QStringLiteral("有保修"), QStringLiteral("0")),
+        constant(QStringLiteral("支持财付通"), QStringLiteral("1")),
+        constant(QStringLiteral("自动重发"), QStringLiteral("1")),
+        constant(QStringLiteral("店铺推荐"), QStringLiteral("0")),
+        constant(QStringLiteral("错误原因"), kEmptyQuoted),
+        constant(QStringLiteral("图片大小"), QStringLiteral("0")),
+        field(QStringLiteral("图片文件"), kPicture),
+        constant(QStringLiteral("pic"), QString()),
+        field(QStringLiteral("商品详情"), kDescription),
+        constant(QStringLiteral("story"), kEmptyQuoted),
+        constant(QStringLiteral("上架选项"), QStringLiteral("\"-2\"")),
+        constant(QStringLiteral("图片宽度"), QStringLiteral("80")),
+        constant(QStringLiteral("图片高度"), QStringLiteral("80")),
+        constant(QStringLiteral("皮肤风格"), QStringLiteral("0")),
+        constant(QStringLiteral("属性"), QString()),
+    };
+    return layout;
+}
+
+AssistantLayout makeEbay() {
+    AssistantLayout layout;
+    layout.separator = QChar(u',');
+    layout.lineEnd = QStringLiteral("\r\n");
+    layout.headerTrailingSeparator = true;
+    const QString zero = QStringLiteral("0");
+    const QString none;
+    layout.columns = {
+        sourced(QStringLiteral("Pprd_name"), ColumnSource::DecodedTitle),
+        constant(QStringLiteral("Pcls_id"), zero),
+        field(QStringLiteral("Pprd_num"), kQuantity),
+        constant(QStringLiteral("Pauc_beg_price"), zero),
+        constant(QStringLiteral("Pauc_deal_price"), zero),
+        field(QStringLiteral("Psal_price"), kPrice),
+        field(QStringLiteral("Pprd_desc"), kDescription),
+        sourced(QStringLiteral("Pprd_no"), ColumnSource::ProductNumber),
+        constant(QStringLiteral("Pgallery_img"), zero),
+        constant(QStringLiteral("Pgallery_img2"), none),
+        constant(QStringLiteral("Pimg_count"), QStringLiteral("1")),
+        sourced(QStringLiteral("Pimg_url"), ColumnSource::EbayPicture),
+        constant(QStringLiteral("Ponline_days"), QStringLiteral("7")),
+        constant(QStringLiteral("Pauto_submit_flag"), zero),
+        sourced(QStringLiteral("Pcreate_time"), ColumnSource::CurrentDateTime),
+        sourced(QStringLiteral("Psal_beg_time"), ColumnSource::CurrentDateTime),
+        sourced(QStringLiteral("Psal_end_time"), ColumnSource::CurrentDateTime),
+        sourced(QStringLiteral("Puser_offline_time"), ColumnSource::CurrentDateTime),
+        constant(QStringLiteral("Poffline_reason"), zero),
+        constant(QStringLiteral("Ponline_price"), zero),
+        constant(QStringLiteral("Psal_type"), QStringLiteral("2")),
+        constant(QStringLiteral("Puser_max_num"), QStringLiteral("1")),
+        constant(QStringLiteral("Pprd_now_num"), zero),
+        constant(QStringLiteral("Ppromotion_flag"), QStringLiteral("00000000")),
+        constant(QStringLiteral("Ppromotion_desc1"), none),
+        constant(QStringLiteral("Ppromotion_desc2"), none),
+        constant(QStringLiteral("Ploc_province"), QStringLiteral("10")),
+        constant(QStringLiteral("Ploc_city"), QStringLiteral("116")),
+        constant(QStringLiteral("Ptemplate_id"), zero),
+        constant(QStringLiteral("Ppay_type1"), QStringLiteral("10000000")),
+        constant(QStringLiteral("Ptrade_desc"), none),
+        constant(QStringLiteral("Phas_invoice"), zero),
+        constant(QStringLiteral("Phas_grarantee"), zero),
+        constant(QStringLiteral("Pgrar_time"), QStringLiteral("14")),
+        constant(QStringLiteral("Pgrar_type"), QStringLiteral("1")),
+        constant(QStringLiteral("Pgrar_desc"), kEmptyQuoted),
+        constant(QStringLiteral("Ptrans_flag"), QStringLiteral("2")),
+        constant(QStringLiteral("Ptrans_free_flag"), zero),
+    };
+    for (int i = 1; i <= 7; ++i)
+        layout.columns.append(constant(QStringLiteral("Pdomestic_type%1_value").arg(i), zero));
+    for (int i = 1; i <= 7; ++i)
+        layout.columns.append(constant(QStringLiteral("Pdomestic_type%1_addvalue").arg(i), zero));
+    layout.columns += {
+        constant(QStringLiteral("Pprd_status"), QStringLiteral("1")),
+        constant(QStringLiteral("Psecondhand_degree"), QStringLiteral("10")),
+        constant(QStringLiteral("Ppage_designer"), zero),
+        constant(QStringLiteral("Ppage_background"), zero),
+        constant(QStringLiteral("Ppage_desigin"), zero),
+        constant(QStringLiteral("Ppage_style"), zero),
+        constant(QStringLiteral("Pcounter_style"), zero),
+        constant(QStringLiteral("Pspecial_size"), zero),
+        constant(QStringLiteral("Pprd_desc_page_path"), none),
+        constant(QStringLiteral("Pprd_desc_page"), none),
+        constant(QStringLiteral("Puser_desc"), none),
+        constant(QStringLiteral("Pversion"), zero),
+        constant(QStringLiteral("Puser_page"), none),
+        constant(QStringLiteral("Prelation_item"), none),
+        constant(QStringLiteral("Pbuy_page"), none),
+        constant(QStringLiteral("Pbid_page"), none),
+        constant(QStringLiteral("Pprd_sequence"), zero),
+        constant(QStringLiteral("Pdesc1"), none),
+        constant(QStringLiteral("Pdesc2"), none),
+        constant(QStringLiteral("Pdesc3"), none),
+        constant(QStringLiteral("Pdesc4"), none),
+        constant(QStringLiteral("Pserial_id"), none),
+        constant(QStringLiteral("Pserial_flag"), zero),
+        constant(QStringLiteral("Pversion_flag"), zero),
+        constant(QStringLiteral("Pprice_sort"), zero),
+        constant(QStringLiteral("Ptrans_sort"), zero),
+        constant(QStringLiteral("Pupdate_time"), none),
+        constant(QStringLiteral("Pup_fail_reason"), kEmptyQuoted),
+        constant(QStringLiteral("Patb_full"), kEmptyQuoted),
+        constant(QStringLiteral("Pprd_flag"), zero),
+        constant(QStringLiteral("Pprd_relating"), zero),
+        constant(QStringLiteral("Pfeature_value"), none),
+        constant(QStringLiteral("Pshp_id1"), zero),
+        constant(QStringLiteral("Pshp_id2"), zero),
+        constant(QStringLiteral("Pshp_cls_id1"), zero),
+        constant(QStringLiteral("Pshp_cls_id2"), zero),
+    };
+    return layout;
+}
+
+// The converter's PaiPai layout: columns whose value depends on the source format are Mapped,
+// the rest hold the constant every source gives them.
+AssistantLayout makePaiPaiConverter() {
+    AssistantLayout layout;
+    layout.separator = QChar(u',');
+    layout.lineEnd = QStringLiteral("\r\n");
+    layout.quotedHeaderNames = true;
+    const QString zero = QStringLiteral("0");
+    layout.columns = {
+        constant(QStringLiteral("id"), QStringLiteral("-1")),
+        constant(QStringLiteral("tree_node_id"), QStringLiteral("-1")),
+        constant(QStringLiteral("old_tree_node_id"), QStringLiteral("-1")),
+        mapped(QStringLiteral("title")),
+        constant(QStringLiteral("id_in_web"), kEmptyQuoted),
+        mapped(QStringLiteral("auctionType")),
+        mapped(QStringLiteral("category")),
+        constant(QStringLiteral("shopCategoryId"), kEmptyQuoted),
+        constant(QStringLiteral("pictURL"), kEmptyQuoted),
+        mapped(QStringLiteral("quantity")),
+        mapped(QStringLiteral("duration")),
+        constant(QStringLiteral("startDate"), kEmptyQuoted),
+        mapped(QStringLiteral("stuffStatus")),
+        mapped(QStringLiteral("price")),
+        mapped(QStringLiteral("increment")),
+        constant(QStringLiteral("prov"), kEmptyQuoted),
+        constant(QStringLiteral("city"), kEmptyQuoted),
+        mapped(QStringLiteral("shippingOption")),
+        mapped(QStringLiteral("ordinaryPostFee")),
+        mapped(QStringLiteral("fastPostFee")),
+        constant(QStringLiteral("paymentOption"), zero),
+        constant(QStringLiteral("haveInvoice"), zero),
+        constant(QStringLiteral("haveGuarantee"), zero),
+        mapped(QStringLiteral("secureTradeAgree")),
+        constant(QStringLiteral("autoRepost"), QStringLiteral("1")),
+        constant(QStringLiteral("shopWindow"), zero),
+        constant(QStringLiteral("failed_reason"), kEmptyQuoted),
+        constant(QStringLiteral("pic_size"), zero),
+        mapped(QStringLiteral("pic_filename")),
+        constant(QStringLiteral("pic"), QString()),
+        mapped(QStringLiteral("description")),
+        constant(QStringLiteral("story"), kEmptyQuoted),
+        constant(QStringLiteral("putStore"), QStringLiteral("\"-2\"")),
+        constant(QStringLiteral("pic_width"), QStringLiteral("80")),
+        constant(QStringLiteral("pic_height"), QStringLiteral("80")),
+    };
+    return layout;
+}
+
+QString twoDigits(int value) {
+    return QString::number(value).rightJustified(2, u'0').right(2);
+}
+
+} // namespace
+
+QString AssistantLayout::headerLine() const {
+    QString line;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (i > 0 && !headerTrailingSeparator)
+            line += separator;
+        if (quotedHeaderNames)
+            line += u'"' + columns[i].name + u'"';
+        else
+            line += columns[i].name;
+        if (headerTrailingSeparator)
+            line += separator;
+    }
+    return line + lineEnd;
+}
+
+QString AssistantLayout::protectValue(const QString& value) const {
+    if (separator == u'\t') {
+        if (!value.contains(u'\t') && !value.contains(u'\r') && !value.contains(u'\n'))
+            return value;
+        QString cleaned = value;
+        for (QChar& c : cleaned) {
+            if (c == u'\t' || c == u'\r' || c == u'\n')
+                c = u' ';
+        }
+        return cleaned;
+    }
+    const bool needsQuoting =
+        value.contains(separator) || value.contains(u'"') || value.contains(u'\r') || value.contains(u'\n');
+    if (!needsQuoting || AssistantFormat::isWellFormedQuotedField(value))
+        return value;
+    const bool enclosed = value.size() >= 2 && value.front() == u'"' && value.back() == u'"';
+    QString inner = enclosed ? value.mid(1, value.size() - 2) : value;
+    inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + inner + u'"';
+}
+
+QString AssistantLayout::joinRow(const QStringList& values) const {
+    QString row;
+    for (int i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            row += separator;
+        row += protectValue(values[i]);
+    }
+    return row + lineEnd;
+}
+
+QString AssistantLayout::columnValue(int column, const ItemRecord& record, int selectedPlatform) const {
+    const LayoutColumn& col = columns.at(column);
+    switch (col.source) {
+    case ColumnSource::Constant:
+    case ColumnSource::Mapped:
+        return col.constant;
+    case ColumnSource::RecordField:
+        return record.values().at(col.field);
+    case ColumnSource::DecodedTitle:
+        return zhuanyi(record.title);
+    case ColumnSource::PlatformCategory:
+        return selectedPlatform == PlatformConstants::PaiPai ? record.category : QStringLiteral("0");
+    case ColumnSource::ProductNumber:
+        return AssistantFormat::productNumber();
+    case ColumnSource::CurrentDateTime:
+        return AssistantFormat::dateTimeText();
+    case ColumnSource::EbayPicture:
+        return AssistantFormat::ebayPicture(record.picture);
+    }
+    return col.constant;
+}
+
+QStringList AssistantLayout::recordValues(const ItemRecord& record, int selectedPlatform) const {
+    const QStringList fields = record.values();
+    QStringList result;
+    result.reserve(columns.size());
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i].source == ColumnSource::RecordField)
+            result.append(fields.at(columns[i].field));
+        else
+            result.append(columnValue(i, record, selectedPlatform));
+    }
+    return result;
 }
 
 namespace AssistantFormat {
 
-namespace {
-const AssistantLayout& empty() {
-    static const AssistantLayout layout;
+const AssistantLayout& taobao() {
+    static const AssistantLayout layout = makeTaobao(ItemRecord::captions()[29], QStringLiteral("\r\n"));
     return layout;
 }
-} // namespace
 
-const AssistantLayout& taobao() {
-    return empty();
-}
 const AssistantLayout& paipai() {
-    return empty();
+    static const AssistantLayout layout = makePaiPai();
+    return layout;
 }
+
 const AssistantLayout& ebay() {
-    return empty();
+    static const AssistantLayout layout = makeEbay();
+    return layout;
 }
-const AssistantLayout& forOption(int) {
-    return empty();
+
+const AssistantLayout& forOption(int option5Index) {
+    if (option5Index == PlatformConstants::TaobaoAssistant)
+        return taobao();
+    if (option5Index == PlatformConstants::PaiPaiAssistant)
+        return paipai();
+    return ebay();
 }
+
 const AssistantLayout& taobaoConverter() {
-    return empty();
+    static const AssistantLayout layout = makeTaobao(QStringLiteral("邮费模板ID"), QStringLiteral("\r"));
+    return layout;
 }
+
 const AssistantLayout& paipaiConverter() {
-    return empty();
+    static const AssistantLayout layout = makePaiPaiConverter();
+    return layout;
 }
+
 const AssistantLayout& ebayConverter() {
-    return empty();
+    return ebay();
+}
+
+QString productNumber(const QDateTime& now) {
+    const QDate date = now.date();
+    const QTime time = now.time();
+    return QString::number(date.year()).rightJustified(4, u'0') + twoDigits(date.month()) +
+           twoDigits(date.day()) + twoDigits(time.hour()) + twoDigits(time.minute()) +
+           twoDigits(time.second()) + QStringLiteral("00000000");
+}
+
+QString dateTimeText(const QDateTime& now) {
+    return now.toString(QStringLiteral("yyyy-M-d H:mm:ss"));
+}
+
+QString ebayPicture(const QString& picture) {
+    QString result = picture;
+    result.remove(u'"');
+    return result + QStringLiteral("|:|");
+}
+
+bool isWellFormedQuotedField(const QString& text) {
+    const qsizetype last = text.size() - 1;
+    if (last < 1 || text.front() != u'"' || text.back() != u'"')
+        return false;
+    for (qsizetype i = 1; i < last; ++i) {
+        if (text[i] != u'"')
+            continue;
+        if (i + 1 >= last || text[i + 1] != u'"')
+            return false;
+        ++i;
+    }
+    return true;
 }
 
 } // namespace AssistantFormat

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+struct ItemRecord;
 
 // Where a column's value comes from when the row writer fills it from an item record.
 enum class ColumnSource {
@@ -13,6 +16,7 @@ enum class ColumnSource {
     ProductNumber,    // 22-character number from the local clock
     CurrentDateTime,  // local date and time
     EbayPicture,      // picture without double quotes, "|:|" appended
+    Mapped,           // converter variants: the converter picks the value per source format
 };
 
 struct LayoutColumn {
@@ -25,14 +29,23 @@ struct LayoutColumn {
 // One assistant file layout: the single definition that the row writer and the converter read.
 struct AssistantLayout {
     QChar separator;
-    QString lineEnd;                 // "\r\n", or "\r" for the converter's Taobao variant
-    bool quotedHeaderNames = false;  // PaiPai: every name in double quotes
+    QString lineEnd;                      // "\r\n", or "\r" for the converter's Taobao variant
+    bool quotedHeaderNames = false;       // PaiPai: every name in double quotes
     bool headerTrailingSeparator = false; // eBay: every name followed by a comma
     QList<LayoutColumn> columns;
 
     QString headerLine() const; // with lineEnd
     // Values joined by the separator with the row-integrity rules applied, plus lineEnd.
     QString joinRow(const QStringList& values) const;
+    // The value one column takes from a record. selectedPlatform is the Option1 index; the clock
+    // is read for each column that needs it.
+    QString columnValue(int column, const ItemRecord& record, int selectedPlatform) const;
+    // Every column's value, in column order (Mapped columns give their constant).
+    QStringList recordValues(const ItemRecord& record, int selectedPlatform) const;
+    // One field as written into a row: a TAB layout turns TAB, CR and LF into spaces; a comma
+    // layout quotes a value holding a comma, double quote, CR or LF unless it is already one
+    // well-formed quoted field.
+    QString protectValue(const QString& value) const;
 };
 
 namespace AssistantFormat {
@@ -41,11 +54,23 @@ namespace AssistantFormat {
 const AssistantLayout& taobao();
 const AssistantLayout& paipai();
 const AssistantLayout& ebay();
+// 0 Taobao Assistant, 2 PaiPai Assistant, anything else eBay Assistant.
 const AssistantLayout& forOption(int option5Index);
 
 // Variants written by the converter.
 const AssistantLayout& taobaoConverter();
 const AssistantLayout& paipaiConverter();
 const AssistantLayout& ebayConverter();
+
+// eBay helpers shared with the converter.
+// Year, month, day, hour, minute, second (two digits each after the year), then "00000000".
+QString productNumber(const QDateTime& now = QDateTime::currentDateTime());
+// "yyyy-M-d H:mm:ss"
+QString dateTimeText(const QDateTime& now = QDateTime::currentDateTime());
+// Double quotes removed, "|:|" appended.
+QString ebayPicture(const QString& picture);
+
+// True when text is one quoted field: enclosed in double quotes, inner quotes doubled.
+bool isWellFormedQuotedField(const QString& text);
 
 } // namespace AssistantFormat

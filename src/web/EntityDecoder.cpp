@@ -9,15 +9,15 @@ using Row = std::pair<const char16_t*, const char16_t*>;
 
 // Order matters: "&amp;" after "&lt;"/"&gt;" and before the rest.
 constexpr std::array<Row, 37> kEntities{{
-    {u"&lt;", u"<"},       {u"&gt;", u" >"},      {u"&amp;", u"&"},     {u"&quot;", u"\""},
-    {u"&reg;", u"?"},      {u"&copy;", u"?"},     {u"&trade;", u"?"},   {u"&lsquo;", u"\u2018"},
-    {u"&rsquo;", u"\u2019"}, {u"&ldquo;", u"\u201C"}, {u"&rdquo;", u"\u201D"}, {u"&permil;", u"\u2030"},
-    {u"&curren;", u"\u00A4"}, {u"&deg;", u"\u00B0"}, {u"&divide;", u"\u00F7"}, {u"&plusmn;", u"\u00B1"},
-    {u"&sect;", u"\u00A7"}, {u"&times;", u"\u00D7"}, {u"&larr;", u"\u2190"}, {u"&uarr;", u"\u2191"},
-    {u"&rarr;", u"\u2192"}, {u"&darr;", u"\u2193"}, {u"&nbsp;", u" "},    {u"&radic;", u"\u221A"},
-    {u"&prop;", u"\u221D"}, {u"&infin;", u"\u221E"}, {u"&there4;", u"\u2234"}, {u"&sim;", u" \uFF5E"},
-    {u"&asymp;", u" \u2248"}, {u"&ne;", u" \u2260"}, {u"&le;", u" \u2264"}, {u"&ge;", u" \u2265"},
-    {u"&oplus;", u" \u2295"}, {u"&Delta;", u" \u0394"}, {u"&Psi;", u" \u03A8"}, {u"&Omega;", u" \u03A9"},
+    {u"&lt;", u"<"},          {u"&gt;", u" >"},         {u"&amp;", u"&"},         {u"&quot;", u"\""},
+    {u"&reg;", u"?"},         {u"&copy;", u"?"},        {u"&trade;", u"?"},       {u"&lsquo;", u"\u2018"},
+    {u"&rsquo;", u"\u2019"},  {u"&ldquo;", u"\u201C"},  {u"&rdquo;", u"\u201D"},  {u"&permil;", u"\u2030"},
+    {u"&curren;", u"\u00A4"}, {u"&deg;", u"\u00B0"},    {u"&divide;", u"\u00F7"}, {u"&plusmn;", u"\u00B1"},
+    {u"&sect;", u"\u00A7"},   {u"&times;", u"\u00D7"},  {u"&larr;", u"\u2190"},   {u"&uarr;", u"\u2191"},
+    {u"&rarr;", u"\u2192"},   {u"&darr;", u"\u2193"},   {u"&nbsp;", u" "},        {u"&radic;", u"\u221A"},
+    {u"&prop;", u"\u221D"},   {u"&infin;", u"\u221E"},  {u"&there4;", u"\u2234"}, {u"&sim;", u" \uFF5E"},
+    {u"&asymp;", u" \u2248"}, {u"&ne;", u" \u2260"},    {u"&le;", u" \u2264"},    {u"&ge;", u" \u2265"},
+    {u"&oplus;", u" \u2295"}, {u"&Delta;", u" \u0394"}, {u"&Psi;", u" \u03A8"},   {u"&Omega;", u" \u03A9"},
     {u"&omega;", u" \u03C9"},
 }};
 

@@ -1,6 +1,35 @@
 #include "web/PageFetcher.h"
 
+#include "app/WindowInterface.h"
+#include "web/TextHelpers.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// The sites served their pages to browsers; a plain desktop browser's agent gets the same pages.
+const char kUserAgent[] = "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+                          "Chrome/120.0 Safari/537.36";
+constexpr int kMaxRedirects = 5;
+// How often the window gets an event pass while a request is under way.
+constexpr int kEventPassIntervalMs = 20;
+
+QString decodeGbk(const QByteArray& bytes) {
+    QStringDecoder gbk("GBK");
+    return gbk(bytes);
+}
+
+} // namespace
 
 PageFetcher::PageFetcher(WindowInterface& window) : m_window(window), m_manager(new QNetworkAccessManager) {}
 
@@ -12,22 +41,146 @@ void PageFetcher::setTimeoutMs(int milliseconds) {
     m_timeoutMs = milliseconds;
 }
 
-FetchResult PageFetcher::get(const QString&, qint64) {
-    return {};
+FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
+    FetchResult result;
+    const QUrl url(address, QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    if (address.isEmpty() || !url.isValid() || url.host().isEmpty() ||
+        (scheme != u"http" && scheme != u"https")) {
+        result.error = QStringLiteral("malformed address");
+        m_window.processEvents();
+        return result;
+    }
+
+    // The system's proxy settings (on Linux the http_proxy variable) as they are right now.
+    const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
+    m_manager->setProxy(proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first());
+
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+
+    QNetworkReply* reply = m_manager->get(request);
+    bool timedOut = false;
+    bool tooLarge = false;
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop,
+                     [&tooLarge, reply, sizeLimit](qint64 received, qint64 total) {
+                         if (received > sizeLimit || total > sizeLimit) {
+                             tooLarge = true;
+                             reply->abort();
+                         }
+                     });
+    // The whole transfer, not just a silence, has to fit in the time-out: a server that trickles
+    // bytes must not hold the crawl forever.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&timedOut, reply] {
+        timedOut = true;
+        reply->abort();
+    });
+    deadline.start(m_timeoutMs);
+    // The real window's events already run in this loop; the pass is what a window that only
+    // sees its own processEvents() (the command line, tests) needs to notice a stop in time.
+    QTimer eventPass;
+    bool inPass = false;
+    QObject::connect(&eventPass, &QTimer::timeout, &loop, [this, &inPass] {
+        if (inPass)
+            return;
+        inPass = true;
+        m_window.processEvents();
+        inPass = false;
+    });
+    eventPass.start(kEventPassIntervalMs);
+
+    if (!reply->isFinished())
+        loop.exec();
+    deadline.stop();
+    eventPass.stop();
+
+    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (timedOut)
+        result.error = QStringLiteral("timed out");
+    else if (tooLarge)
+        result.error = QStringLiteral("body larger than the limit");
+    else if (reply->error() != QNetworkReply::NoError)
+        result.error = reply->errorString();
+    else {
+        result.body = reply->readAll();
+        if (result.body.size() > sizeLimit) {
+            result.body.clear();
+            result.error = QStringLiteral("body larger than the limit");
+        }
+    }
+    reply->disconnect();
+    delete reply;
+
+    // Events that queued up during the request (a stop click) run before the caller goes on.
+    m_window.processEvents();
+    return result;
 }
 
-QString PageFetcher::FetchPage(const QString&) {
-    return {};
+QString PageFetcher::FetchPage(const QString& address) {
+    const FetchResult result = get(address, kPageSizeLimit);
+    if (!result.ok())
+        return {};
+    return CleanPageText(decodeGbk(result.body));
 }
 
-QString PageFetcher::FetchPageUtf8(const QString&) {
-    return {};
+QString PageFetcher::FetchPageUtf8(const QString& address) {
+    const FetchResult result = get(address, kPageSizeLimit);
+    if (!result.ok())
+        return {};
+    return CleanPageText(DecodeUtf8(result.body));
 }
 
-bool PageFetcher::DownloadPicture(const QString&, const QString&, const QString&) {
-    return false;
+bool PageFetcher::DownloadPicture(const QString& address, const QString& fileName,
+                                  const QString& pictureFolder) {
+    const QString name = SafePictureFileName(fileName);
+    if (address.isEmpty() || name.isEmpty() || pictureFolder.isEmpty())
+        return false;
+    const FetchResult result = get(address, kPictureSizeLimit);
+    if (!result.ok())
+        return false;
+    if (!QDir().mkpath(pictureFolder))
+        return false;
+    // A temporary file renamed into place: a broken write never leaves half a picture behind.
+    QSaveFile file(QDir(pictureFolder).filePath(name));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(result.body) != result.body.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
-QString SafePictureFileName(const QString&) {
-    return {};
+QString SafePictureFileName(const QString& name) {
+    const QString cleaned = name.section(u'?', 0, 0);
+    if (cleaned.isEmpty() || cleaned == u"." || cleaned == u"..")
+        return {};
+    for (const QChar c : cleaned) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return {};
+        switch (c.unicode()) {
+        case u'/':
+        case u'\\':
+        case u'<':
+        case u'>':
+        case u':':
+        case u'"':
+        case u'|':
+        case u'*':
+            return {};
+        default:
+            break;
+        }
+    }
+    return cleaned;
 }

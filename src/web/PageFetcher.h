@@ -19,6 +19,10 @@ struct FetchResult {
 //     QString page = fetcher.FetchPage(address);   // empty on any failure or non-200
 // A request never blocks the window: pending events run while it is under way and once more
 // after it (a stop click during a download is handled at once). Never throws.
+//
+// Proxy: the system's proxy configuration (on Linux the http_proxy and no_proxy variables) is read
+// afresh for every request, so a proxy set after the fetcher was made still counts.
+// Redirects are followed up to five times; cookies are neither sent nor kept.
 class PageFetcher {
 public:
     static constexpr qint64 kPageSizeLimit = 32LL * 1024 * 1024;
@@ -27,8 +31,10 @@ public:
     explicit PageFetcher(WindowInterface& window);
     ~PageFetcher();
 
+    // The whole transfer, redirects included, must end within this time (30 s by default).
     void setTimeoutMs(int milliseconds);
 
+    // GET as given; a body larger than sizeLimit makes the result a failure.
     FetchResult get(const QString& address, qint64 sizeLimit);
     // Body decoded from GBK, then CleanPageText.
     QString FetchPage(const QString& address);

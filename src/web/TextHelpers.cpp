@@ -46,8 +46,10 @@ QString CleanFieldText(const QString& text) {
 }
 
 QString StripTags(const QString& text) {
-    static const QRegularExpression anyTag(QStringLiteral("(<.*?>)"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression closingTag(QStringLiteral("(</.*?>)"),
+    // PCRE's "." matches a carriage return; a tag must not reach across either kind of line break.
+    static const QRegularExpression anyTag(QStringLiteral("(<[^\\r\\n]*?>)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression closingTag(QStringLiteral("(</[^\\r\\n]*?>)"),
                                                QRegularExpression::CaseInsensitiveOption);
     QString result = text;
     result.replace(anyTag, QString());
@@ -70,5 +72,7 @@ QString ExtractLinkOrPictureMedium(const QString& fragment, int mode) {
 QString DecodeUtf8(const QByteArray& bytes) {
     const qsizetype zero = bytes.indexOf('\0');
     const QByteArray text = zero < 0 ? bytes : bytes.left(zero);
-    return QString::fromUtf8(text);
+    // A leading byte-order mark stays in the text as U+FEFF, as the system conversion leaves it.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(text);
 }

@@ -9,10 +9,16 @@
 namespace {
 QList<MessageBox::Answer> g_queuedAnswers;
 QStringList g_recordedTexts;
+bool g_unattended = false;
 
 bool takeQueued(const QString& text, MessageBox::Answer* answer) {
-    if (g_queuedAnswers.isEmpty())
-        return false;
+    if (g_queuedAnswers.isEmpty()) {
+        if (!g_unattended)
+            return false;
+        *answer = MessageBox::No;
+        g_recordedTexts.append(text);
+        return true;
+    }
     *answer = g_queuedAnswers.takeFirst();
     g_recordedTexts.append(text);
     return true;
@@ -48,4 +54,8 @@ QStringList MessageBox::takeRecordedTexts() {
     QStringList texts = g_recordedTexts;
     g_recordedTexts.clear();
     return texts;
+}
+
+void MessageBox::setUnattended(bool unattended) {
+    g_unattended = unattended;
 }

@@ -19,4 +19,7 @@ public:
     // Tests: the next box returns this answer without showing; texts of such boxes are recorded.
     static void setNextAnswer(Answer answer);
     static QStringList takeRecordedTexts();
+    // Tests: with no answer queued, boxes are recorded instead of shown (OK, or No to a question),
+    // so a box nobody expected cannot block a test.
+    static void setUnattended(bool unattended);
 };

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/WindowInterface.h"
+
+#include <QString>
+
+#include <cstdio>
+#include <functional>
+
+// The window of the command line: status and message texts go to standard error, one line each;
+// questions are asked on the terminal. The grid is only counted.
+class ConsoleWindow : public WindowInterface {
+public:
+    // interactive: questions are put to the user on the terminal; otherwise they are answered No.
+    explicit ConsoleWindow(bool interactive, std::FILE* errorStream = stderr, std::FILE* inputStream = stdin);
+
+    int selectedPlatform() const override { return m_platform; }
+    int selectedFormat() const override { return m_format; }
+    void selectPlatform(int index) override { m_platform = index; }
+    void selectFormat(int index) override { m_format = index; }
+    QString addressText() const override { return m_address; }
+    void setAddressText(const QString& text) override { m_address = text; }
+    void setRunning(bool running) override { m_running = running; }
+    void setStatusText(const QString& text) override;
+    void clearGrid() override { m_rows = 0; }
+    int gridRowCount() const override { return m_rows; }
+    void addGridRow(const QString& key, const QStringList& cells) override;
+    void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    void processEvents() override;
+
+    bool isRunning() const { return m_running; }
+    int messageCount() const { return m_messages; }
+    // Runs at every event pass inside the crawl (the command line's stop button).
+    std::function<void()> onProcessEvents;
+
+private:
+    void writeLine(const QString& text);
+
+    std::FILE* m_err;
+    std::FILE* m_in;
+    bool m_interactive;
+    int m_platform = 0;
+    int m_format = 0;
+    QString m_address;
+    bool m_running = false;
+    int m_rows = 0;
+    int m_messages = 0;
+};

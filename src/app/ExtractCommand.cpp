@@ -1,0 +1,217 @@
+#include "app/ExtractCommand.h"
+
+#include "app/CommandLine.h"
+#include "app/ConsoleWindow.h"
+#include "app/ExtractionController.h"
+#include "app/ExtractionSession.h"
+#include "app/InstanceLock.h"
+#include "app/PlatformConstants.h"
+#include "app/StartupSequence.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int) {
+    g_interrupted = 1;
+    // A second Ctrl-C ends the program the ordinary way.
+    std::signal(SIGINT, SIG_DFL);
+}
+
+struct ExtractOptions {
+    int platform = -1;
+    int format = -1;
+    QString dataDir;
+    bool agree = false;
+    bool resume = false;
+    QString url;
+    bool hasUrl = false;
+};
+
+void printLine(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int usageError(const QString& text) {
+    printLine(stderr, QStringLiteral("kestrune extract: ") + text);
+    printLine(stderr, QStringLiteral("Try 'kestrune --help'."));
+    return 2;
+}
+
+// taobao/paipai/ebay to the Option1 index (platform) or the Option5 index (format).
+int platformCode(const QString& name) {
+    if (name == u"paipai")
+        return PlatformConstants::PaiPai;
+    if (name == u"ebay")
+        return PlatformConstants::Ebay;
+    if (name == u"taobao")
+        return PlatformConstants::Taobao;
+    return -1;
+}
+
+int formatCode(const QString& name) {
+    if (name == u"taobao")
+        return PlatformConstants::TaobaoAssistant;
+    if (name == u"ebay")
+        return PlatformConstants::EbayAssistant;
+    if (name == u"paipai")
+        return PlatformConstants::PaiPaiAssistant;
+    return -1;
+}
+
+// Empty when the arguments make sense, else what is wrong.
+QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
+    for (int i = 0; i < arguments.size(); ++i) {
+        QString arg = arguments.at(i);
+        QString value;
+        bool hasInlineValue = false;
+        if (arg.startsWith(QStringLiteral("--")) && arg.contains(u'=')) {
+            value = arg.section(u'=', 1);
+            arg = arg.section(u'=', 0, 0);
+            hasInlineValue = true;
+        }
+        const auto takeValue = [&](QString* out) {
+            if (hasInlineValue) {
+                *out = value;
+                return true;
+            }
+            // An option where a value belongs means the value was left out.
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).startsWith(QStringLiteral("--")))
+                return false;
+            *out = arguments.at(++i);
+            return true;
+        };
+
+        if (arg == u"--platform" || arg == u"--format") {
+            QString name;
+            if (!takeValue(&name))
+                return arg + QStringLiteral(" needs taobao, paipai or ebay");
+            const int code = arg == u"--platform" ? platformCode(name) : formatCode(name);
+            if (code < 0)
+                return arg + QStringLiteral(" must be taobao, paipai or ebay, not '") + name + u'\'';
+            (arg == u"--platform" ? options->platform : options->format) = code;
+        } else if (arg == u"--data-dir") {
+            if (!takeValue(&options->dataDir) || options->dataDir.isEmpty())
+                return QStringLiteral("--data-dir needs a folder");
+        } else if (arg == u"--agree" && !hasInlineValue) {
+            options->agree = true;
+        } else if (arg == u"--resume" && !hasInlineValue) {
+            options->resume = true;
+        } else if (arg == u"--") {
+            if (i + 1 < arguments.size() && !options->hasUrl) {
+                options->url = arguments.at(++i);
+                options->hasUrl = true;
+            }
+            if (i + 1 < arguments.size())
+                return QStringLiteral("only one address may be given");
+        } else if (arg.startsWith(QStringLiteral("--"))) {
+            return QStringLiteral("unknown option ") + arg;
+        } else if (options->hasUrl) {
+            return QStringLiteral("only one address may be given");
+        } else {
+            options->url = arguments.at(i);
+            options->hasUrl = true;
+        }
+    }
+
+    if (options->resume) {
+        if (options->platform >= 0 || options->format >= 0 || options->hasUrl)
+            return QStringLiteral("--resume takes its address, platform and format from Kestrune.ini");
+        return {};
+    }
+    if (options->platform < 0)
+        return QStringLiteral("--platform is required");
+    if (options->format < 0)
+        return QStringLiteral("--format is required");
+    if (!options->hasUrl)
+        return QStringLiteral("the shop address is missing");
+    return {};
+}
+
+} // namespace
+
+int RunExtractCommand(const QStringList& arguments, const QString& dataDir) {
+    ExtractOptions options;
+    options.dataDir = dataDir;
+    const QString problem = parseOptions(arguments, &options);
+    if (!problem.isEmpty())
+        return usageError(problem);
+
+    const QString programDir = CommandLine::programDir(options.dataDir);
+    if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir)) {
+        printLine(stderr, QStringLiteral("kestrune: cannot create the program folder ") + programDir);
+        return 1;
+    }
+
+    InstanceLock lock(programDir);
+    if (!lock.tryAcquire()) {
+        printLine(stderr, QStringLiteral("kestrune: another Kestrune instance is using ") + programDir);
+        return 1;
+    }
+
+    const bool terminal = isatty(STDIN_FILENO) != 0;
+    ConsoleWindow window(terminal);
+    ExtractionSession session(window, programDir);
+    ExtractionController controller(session);
+    StartupSequence startup(session);
+
+    if (!options.agree) {
+        if (!terminal) {
+            printLine(stderr, QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal "
+                                             "or pass --agree"));
+            return 1;
+        }
+        if (!startup.acceptUsageNotice())
+            return 1;
+    }
+    startup.applyRunStateDefaults();
+    startup.recoverInterruptedOutput();
+
+    if (options.resume) {
+        const StartupSequence::ResumeResult result = startup.loadBreakPoint();
+        if (result == StartupSequence::ResumeResult::NoBreakPoint) {
+            printLine(stderr, QStringLiteral("kestrune: no unfinished extraction is recorded in ") +
+                                  session.paths().settingsFile());
+            return 1;
+        }
+        if (result != StartupSequence::ResumeResult::Loaded)
+            return 1;
+    } else {
+        window.selectPlatform(options.platform);
+        window.selectFormat(options.format);
+        window.setAddressText(options.url);
+    }
+
+    g_interrupted = 0;
+    window.onProcessEvents = [&controller, &session] {
+        if (g_interrupted && session.state().isRunning())
+            controller.stop();
+    };
+    const auto previousHandler = std::signal(SIGINT, onInterrupt);
+    const int messagesBefore = window.messageCount();
+    controller.collect();
+    std::signal(SIGINT, previousHandler);
+
+    const ExtractionController::RunSummary& run = controller.lastRun();
+    // Rows still buffered after a failed write are not in the file.
+    const int items = run.outputPending ? 0 : window.gridRowCount();
+    if (run.started) {
+        const RunState& state = session.state();
+        printLine(stdout, QStringLiteral("output file: ") +
+                              session.paths().outputFile(state.outputBaseName, state.outputExtension));
+        printLine(stdout, QStringLiteral("items written: ") + QString::number(items));
+    }
+    const bool messageShown = window.messageCount() > messagesBefore;
+    if (run.crawlFailed || run.outputPending || (messageShown && window.gridRowCount() == 0))
+        return 1;
+    return 0;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// `kestrune extract ...`: arguments after "extract"; dataDir is a --data-dir given before it.
+// Returns the exit status (0 ended, 1 failed or refused, 2 usage error). Needs a
+// QCoreApplication.
+int RunExtractCommand(const QStringList& arguments, const QString& dataDir = {});

@@ -1,0 +1,37 @@
+#pragma once
+
+class ExtractionSession;
+
+// What happens between the program's start and the idle window: the usage notice, the run
+// state's defaults, and the offer to continue an unfinished extraction. The window and the
+// command line run the same steps through their WindowInterface.
+class StartupSequence {
+public:
+    enum class ResumeResult {
+        NoBreakPoint,   // nothing unfinished recorded
+        FileMissing,    // recorded, but its output file is gone (message shown)
+        Declined,       // the user said No; the settings file is left for the next start
+        AddressMissing, // accepted, but the recorded address is empty (message shown)
+        Loaded,         // address, platform and format restored; cmd_go continues it
+    };
+
+    explicit StartupSequence(ExtractionSession& session);
+
+    // Yes/No notice; false means the program ends.
+    bool acceptUsageNotice();
+    void applyRunStateDefaults();
+    // Runs before the resume offer: repairs what an interrupted run left in its output file, so
+    // that the offer and the next run see a consistent file. Nothing to do until the output
+    // journal exists.
+    void recoverInterruptedOutput();
+    // The offer at start-up: asks before loading.
+    ResumeResult offerResume();
+    // The command line's --resume: loads as the offer's Yes would, without asking.
+    ResumeResult loadBreakPoint();
+
+private:
+    ResumeResult checkBreakPoint();
+    ResumeResult load();
+
+    ExtractionSession& m_session;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/ExtractionController.h"
+#include "app/ExtractionSession.h"
+#include "app/StartupSequence.h"
+#include "app/WindowInterface.h"
+
+#include <QWidget>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+class ConversionPanel;
+class ItemTableModel;
+
+// Form1: the program's only window. It owns the session of its program folder and runs the
+// collect and stop commands through the shared controller.
+class MainWindow : public QWidget, public WindowInterface {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(const QString& programDir,
+                        ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard(),
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Notice, run-state defaults, recovery and the resume offer, before the window is shown.
+    // False when the notice was refused: the program ends without showing the window.
+    bool runStartup();
+
+    ExtractionSession& session() { return m_session; }
+    ExtractionController& controller() { return m_controller; }
+    ItemTableModel* itemModel() const { return m_model; }
+    // The fixed size: 8775 twips wide and the laid-out height.
+    QSize fixedWindowSize() const { return m_fixedSize; }
+
+    static int twipsToPixels(int twips, int dpi);
+
+    // WindowInterface
+    int selectedPlatform() const override;
+    int selectedFormat() const override;
+    void selectPlatform(int index) override;
+    void selectFormat(int index) override;
+    QString addressText() const override;
+    void setAddressText(const QString& text) override;
+    void setRunning(bool running) override;
+    void setStatusText(const QString& text) override;
+    void clearGrid() override;
+    int gridRowCount() const override;
+    void addGridRow(const QString& key, const QStringList& cells) override;
+    void showMessage(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    void processEvents() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildUi();
+    void fixSize();
+    void onAutoSaveToggled(bool checked);
+
+    ExtractionSession m_session;
+    ExtractionController m_controller;
+    StartupSequence m_startup;
+
+    QGroupBox* m_settingsFrame = nullptr;
+    QButtonGroup* m_platformGroup = nullptr;
+    QButtonGroup* m_formatGroup = nullptr;
+    QLineEdit* m_address = nullptr;
+    QCheckBox* m_autoSave = nullptr;
+    QLabel* m_autoSaveLabel = nullptr;
+    QPushButton* m_goButton = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    QTreeView* m_grid = nullptr;
+    ItemTableModel* m_model = nullptr;
+    QLabel* m_statusText = nullptr;
+    ConversionPanel* m_conversionPanel = nullptr;
+    QSize m_fixedSize;
+    bool m_busyCursor = false;
+};

@@ -1,0 +1,259 @@
+#include "app/InstanceLock.h"
+#include "app/Messages.h"
+#include "app/SettingsKeys.h"
+#include "app/SettingsStore.h"
+#include "support/TestPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the real program with stdin not a terminal. Any crawl goes to a proxy that refuses, so
+// nothing ever leaves the machine.
+Outcome runKestrune(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("http_proxy"), QStringLiteral("http://127.0.0.1:9"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(kestruneBinary(), arguments);
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString settingsPath(const QTemporaryDir& dir) {
+    return QDir(dir.path()).filePath(QStringLiteral("Kestrune.ini"));
+}
+
+void writeBreakPoint(const QTemporaryDir& dir, const QString& url, const QString& fileName, bool createFile) {
+    SettingsStore settings(settingsPath(dir));
+    settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, QStringLiteral("1"));
+    settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName, fileName);
+    settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointUrl, url);
+    settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum, QStringLiteral("4"));
+    settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointSO, QStringLiteral("0"));
+    settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption, QStringLiteral("2"));
+    if (createFile) {
+        QFile file(QDir(dir.path()).filePath(fileName));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void helpAndVersion_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")}
+                              << QStringList{QStringLiteral("extract"),    QStringLiteral("--platform"),
+                                             QStringLiteral("--format"),   QStringLiteral("--resume"),
+                                             QStringLiteral("--agree"),    QStringLiteral("--data-dir"),
+                                             QStringLiteral("convert"),    QStringLiteral("SIGINT"),
+                                             QStringLiteral("Exit status")};
+        QTest::newRow("help after a command")
+            << QStringList{QStringLiteral("extract"), QStringLiteral("--help")}
+            << QStringList{QStringLiteral("--resume")};
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")}
+                                 << QStringList{QStringLiteral("V20090307")};
+    }
+
+    void helpAndVersion() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, expected);
+        const Outcome outcome = runKestrune(arguments);
+        QCOMPARE(outcome.exitCode, 0);
+        for (const QString& text : expected)
+            QVERIFY2(outcome.out.contains(text), qPrintable(text));
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("arguments");
+        const QString url = QStringLiteral("http://shop1.taobao.com");
+        const QString p = QStringLiteral("--platform");
+        const QString f = QStringLiteral("--format");
+        const QString tb = QStringLiteral("taobao");
+
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("crawl")};
+        QTest::newRow("no platform") << QStringList{QStringLiteral("extract"), f, tb, url};
+        QTest::newRow("no format") << QStringList{QStringLiteral("extract"), p, tb, url};
+        QTest::newRow("no address") << QStringList{QStringLiteral("extract"), p, tb, f, tb};
+        QTest::newRow("bad platform")
+            << QStringList{QStringLiteral("extract"), p, QStringLiteral("amazon"), f, tb, url};
+        QTest::newRow("platform without value") << QStringList{QStringLiteral("extract"), f, tb, url, p};
+        QTest::newRow("two addresses") << QStringList{QStringLiteral("extract"), p, tb, f, tb, url, url};
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("extract"), QStringLiteral("--fast"), p, tb, f, tb, url};
+        QTest::newRow("resume with an address")
+            << QStringList{QStringLiteral("extract"), QStringLiteral("--resume"), url};
+        QTest::newRow("data dir without folder")
+            << QStringList{QStringLiteral("extract"), p, tb, f, tb, url, QStringLiteral("--data-dir")};
+    }
+
+    void usageErrors() {
+        QFETCH(QStringList, arguments);
+        QTemporaryDir dir;
+        const Outcome outcome = runKestrune(arguments << QStringLiteral("--agree"));
+        QCOMPARE(outcome.exitCode, 2);
+        QVERIFY(outcome.err.contains(QStringLiteral("--help")));
+        QVERIFY(!QFile::exists(settingsPath(dir)));
+    }
+
+    void noticeMustBeAccepted() {
+        QTemporaryDir dir;
+        const Outcome outcome =
+            runKestrune({QStringLiteral("extract"), QStringLiteral("--platform"), QStringLiteral("paipai"),
+                         QStringLiteral("--format"), QStringLiteral("taobao"), QStringLiteral("--data-dir"),
+                         dir.path(), QStringLiteral("http://shop.paipai.com/1")});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY(outcome.err.contains(QStringLiteral("--agree")));
+        QVERIFY(!QFile::exists(settingsPath(dir)));
+    }
+
+    void rejectedAddresses_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << "taobao"
+                               << "" << Messages::kAddressEmpty;
+        QTest::newRow("paipai") << "paipai"
+                                << "http://shop.taobao.com/1" << Messages::kPaiPaiAddressWrong;
+        QTest::newRow("ebay") << "ebay"
+                              << " http://stores.ebay.com.cn/x" << Messages::kEbayAddressWrong;
+        QTest::newRow("taobao") << "taobao"
+                                << "shop.taobao.com/ab" << Messages::kTaobaoAddressWrong;
+    }
+
+    void rejectedAddresses() {
+        QFETCH(QString, platform);
+        QFETCH(QString, address);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const Outcome outcome =
+            runKestrune({QStringLiteral("extract"), QStringLiteral("--agree"), QStringLiteral("--platform"),
+                         platform, QStringLiteral("--format"), QStringLiteral("ebay"),
+                         QStringLiteral("--data-dir"), dir.path(), address});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY(outcome.err.split(u'\n').contains(message));
+        QVERIFY(!outcome.out.contains(QStringLiteral("output file")));
+    }
+
+    void acceptedAddressRecordsTheBreakPoint() {
+        QTemporaryDir dir;
+        const Outcome outcome = runKestrune(
+            {QStringLiteral("extract"), QStringLiteral("--agree"), QStringLiteral("--platform"),
+             QStringLiteral("paipai"), QStringLiteral("--format"), QStringLiteral("paipai"),
+             QStringLiteral("--data-dir"), dir.path(), QStringLiteral("HTTP://SHOP.PAIPAI.COM/123/")});
+        QVERIFY(outcome.exitCode == 0 || outcome.exitCode == 1);
+        QVERIFY2(outcome.out.contains(QStringLiteral("output file: ") +
+                                      QDir(dir.path()).filePath(QStringLiteral("PaiPai_123.csv"))),
+                 qPrintable(outcome.out));
+        QVERIFY(outcome.out.contains(QStringLiteral("items written: 0")));
+        SettingsStore settings(settingsPath(dir));
+        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointUrl),
+                 QStringLiteral("http://shop.paipai.com/123/"));
+        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption),
+                 QStringLiteral("2"));
+        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointSO),
+                 QStringLiteral("0"));
+        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName),
+                 QStringLiteral("PaiPai_123.csv"));
+        // The folder is free again once the program has ended.
+        QVERIFY(!QFile::exists(InstanceLock::lockFilePath(dir.path())));
+    }
+
+    void resume_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("breakPoint");
+        QTest::addColumn<bool>("fileExists");
+        QTest::addColumn<QString>("stderrText");
+
+        QTest::newRow("nothing recorded") << "" << false << false << "no unfinished extraction";
+        QTest::newRow("output file missing")
+            << "http://shop.paipai.com/77" << true << false << Messages::kBreakPointFileMissing;
+        QTest::newRow("address lost") << "" << true << true << Messages::kResumeAddressLost;
+    }
+
+    void resume() {
+        QFETCH(QString, url);
+        QFETCH(bool, breakPoint);
+        QFETCH(bool, fileExists);
+        QFETCH(QString, stderrText);
+        QTemporaryDir dir;
+        if (breakPoint)
+            writeBreakPoint(dir, url, QStringLiteral("PaiPai_77.csv"), fileExists);
+        const Outcome outcome =
+            runKestrune({QStringLiteral("extract"), QStringLiteral("--resume"), QStringLiteral("--agree"),
+                         QStringLiteral("--data-dir"), dir.path()});
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains(stderrText), qPrintable(outcome.err));
+    }
+
+    void resumeRestoresAddressPlatformAndFormat() {
+        QTemporaryDir dir;
+        writeBreakPoint(dir, QStringLiteral("http://shop.paipai.com/77"), QStringLiteral("PaiPai_77.csv"),
+                        true);
+        const Outcome outcome =
+            runKestrune({QStringLiteral("--data-dir"), dir.path(), QStringLiteral("extract"),
+                         QStringLiteral("--resume"), QStringLiteral("--agree")});
+        QVERIFY(outcome.exitCode == 0 || outcome.exitCode == 1);
+        QVERIFY2(outcome.out.contains(QStringLiteral("PaiPai_77.csv")), qPrintable(outcome.out));
+        SettingsStore settings(settingsPath(dir));
+        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption),
+                 QStringLiteral("2"));
+        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointSO),
+                 QStringLiteral("0"));
+    }
+
+    void secondInstance_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("says");
+        QTest::newRow("command line") << QStringList{QStringLiteral("extract"),
+                                                     QStringLiteral("--agree"),
+                                                     QStringLiteral("--platform"),
+                                                     QStringLiteral("taobao"),
+                                                     QStringLiteral("--format"),
+                                                     QStringLiteral("taobao"),
+                                                     QStringLiteral("http://shop1.taobao.com")}
+                                      << 1 << true;
+        QTest::newRow("window") << QStringList() << 0 << false;
+    }
+
+    void secondInstance() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(bool, says);
+        QTemporaryDir dir;
+        QLockFile held(InstanceLock::lockFilePath(dir.path()));
+        QVERIFY(held.tryLock(0));
+        const Outcome outcome = runKestrune(arguments << QStringLiteral("--data-dir") << dir.path());
+        QCOMPARE(outcome.exitCode, exitCode);
+        QCOMPARE(outcome.err.contains(QStringLiteral("another Kestrune instance")), says);
+        QVERIFY(!QFile::exists(settingsPath(dir)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

@@ -1,0 +1,464 @@
+#include "app/CollectContext.h"
+#include "app/Messages.h"
+#include "app/SettingsKeys.h"
+#include "app/ui/ItemTableModel.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/MessageBox.h"
+#include "formats/ItemRecord.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+using Crawl = std::function<void(CollectContext&)>;
+
+// A window on a fresh program folder whose three crawlers all run `crawl` (or just stop).
+struct Harness {
+    explicit Harness(Crawl crawl = {}) {
+        Crawl body = crawl ? crawl : Crawl([](CollectContext& ctx) { ctx.stop(); });
+        auto counted = [this, body](CollectContext& ctx) {
+            ++crawls;
+            body(ctx);
+        };
+        window = std::make_unique<MainWindow>(dir.path(),
+                                              ExtractionController::Crawlers{counted, counted, counted});
+        window->controller().setFlushFunction([this] {
+            ++flushes;
+            window->session().state().outputBuffer.clear();
+            window->session().state().headerWritten = false;
+            return Status::success();
+        });
+    }
+
+    template <typename T> T* child(const char* name) const {
+        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+
+    void collect(const char* platformButton, const QString& address) {
+        child<QRadioButton>(platformButton)->click();
+        child<QLineEdit>("txt_set_dz")->setText(address);
+        QTest::mouseClick(child<QPushButton>("cmd_go"), Qt::LeftButton);
+    }
+
+    QString ini(const QString& key) const {
+        return window->session().settings().ReadIniValue(SettingsKeys::kSection, key);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<MainWindow> window;
+    int crawls = 0;
+    int flushes = 0;
+};
+
+void emitRow(CollectContext& ctx, const QString& title) {
+    QStringList cells(ItemRecord::kFieldCount, QStringLiteral("0"));
+    cells[0] = title;
+    ShowGridRow(ctx.window, cells);
+    ctx.state.outputBuffer += title;
+    ctx.state.headerWritten = true;
+}
+
+bool shown(QWidget* widget) {
+    return !widget->isHidden();
+}
+
+} // namespace
+
+class TestGuiMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { MessageBox::setUnattended(true); }
+    void init() { MessageBox::takeRecordedTexts(); }
+
+    void controlsAndCaptions_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+
+        const QList<QPair<const char*, const char*>> controls{
+            {"Fm2", "迁移设置选项"},
+            {"lb_set_mb", "交易平台:"},
+            {"Option1_0", "拍拍"},
+            {"Option1_1", "易趣"},
+            {"Option1_2", "淘宝"},
+            {"lb_set_dz", "店铺地址:"},
+            {"chk_autosave", "自动保存（支持断点续采）"},
+            {"lb_autosave", "输入到"},
+            {"Option5_0", "淘宝助理"},
+            {"Option5_1", "易趣助理"},
+            {"Option5_2", "拍拍助理"},
+            {"cmd_go", "提取商品信息"},
+            {"Cmd_stop", "停止提取"},
+            {"lb_stat", "状态显示："},
+            {"Frame2", "淘宝助手、拍拍助手、易趣助手导出文件相互转换"},
+        };
+        for (const auto& [name, caption] : controls)
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(caption);
+    }
+
+    void controlsAndCaptions() {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        Harness h;
+        QWidget* widget = h.window->findChild<QWidget*>(name);
+        QVERIFY2(widget, qPrintable(name));
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(widget))
+            text = label->text();
+        else if (auto* box = qobject_cast<QGroupBox*>(widget))
+            text = box->title();
+        QCOMPARE(text, caption);
+    }
+
+    void openingState() {
+        Harness h;
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("Kestrune V20090307"));
+        QCOMPARE(h.window->objectName(), QStringLiteral("Form1"));
+        QVERIFY(h.child<QRadioButton>("Option1_0")->isChecked());
+        QVERIFY(h.child<QRadioButton>("Option5_0")->isChecked());
+        QVERIFY(h.child<QCheckBox>("chk_autosave")->isChecked());
+        QVERIFY(shown(h.child<QPushButton>("cmd_go")));
+        QVERIFY(!shown(h.child<QPushButton>("Cmd_stop")));
+        QVERIFY(h.window->findChild<QWidget*>(QStringLiteral("Frame4")));
+        QVERIFY(h.window->findChild<QLabel*>(QStringLiteral("lb_stat_txt")));
+        QCOMPARE(h.window->selectedPlatform(), 0);
+        QCOMPARE(h.window->selectedFormat(), 0);
+    }
+
+    void fixedSizeSnapsBack() {
+        Harness h;
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        const int width = MainWindow::twipsToPixels(8775, h.window->logicalDpiX());
+        QCOMPARE(h.window->width(), width);
+        const QSize size = h.window->size();
+        QCOMPARE(size, h.window->fixedWindowSize());
+        QVERIFY(size.height() >= h.window->minimumSizeHint().height());
+        h.window->resize(size.width() + 200, size.height() + 150);
+        QCOMPARE(h.window->size(), size);
+        h.window->resize(100, 100);
+        QCOMPARE(h.window->size(), size);
+    }
+
+    void twipsToPixels_data() {
+        QTest::addColumn<int>("twips");
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("window at 96 dpi") << 8775 << 96 << 585;
+        QTest::newRow("window at 120 dpi") << 8775 << 120 << 731;
+        QTest::newRow("title column") << 1600 << 96 << 107;
+        QTest::newRow("other column") << 800 << 96 << 53;
+    }
+
+    void twipsToPixels() {
+        QFETCH(int, twips);
+        QFETCH(int, dpi);
+        QFETCH(int, pixels);
+        QCOMPARE(MainWindow::twipsToPixels(twips, dpi), pixels);
+    }
+
+    void gridColumns() {
+        Harness h;
+        auto* grid = h.child<QTreeView>("ListView1");
+        QAbstractItemModel* model = grid->model();
+        QCOMPARE(model->columnCount(), 31);
+        const int dpi = h.window->logicalDpiX();
+        for (int column = 0; column < 31; ++column) {
+            QCOMPARE(model->headerData(column, Qt::Horizontal).toString(),
+                     ItemRecord::captions()[static_cast<size_t>(column)]);
+            QCOMPARE(grid->columnWidth(column), MainWindow::twipsToPixels(column == 0 ? 1600 : 800, dpi));
+        }
+        QCOMPARE(model->headerData(30, Qt::Horizontal).toString(), QStringLiteral("会员打折"));
+    }
+
+    void addressRules_data() {
+        QTest::addColumn<QString>("platformButton");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("fileName");
+
+        QTest::newRow("empty") << "Option1_2"
+                               << "" << Messages::kAddressEmpty << "";
+        QTest::newRow("paipai wrong") << "Option1_0"
+                                      << " http://shop.paipai.com/1" << Messages::kPaiPaiAddressWrong << "";
+        QTest::newRow("ebay wrong") << "Option1_1"
+                                    << "http://shop.paipai.com/1" << Messages::kEbayAddressWrong << "";
+        QTest::newRow("taobao 18 characters") << "Option1_2"
+                                              << "shop.taobao.com/ab" << Messages::kTaobaoAddressWrong << "";
+        QTest::newRow("paipai") << "Option1_0"
+                                << "http://shop.paipai.com/12345/"
+                                << ""
+                                << "PaiPai_12345.csv";
+        QTest::newRow("ebay capitals") << "Option1_1"
+                                       << "HTTP://STORES.EBAY.COM.CN/Shop"
+                                       << ""
+                                       << "eBay_shop.csv";
+        QTest::newRow("taobao 19 characters") << "Option1_2"
+                                              << "shop.taobao.com/abc"
+                                              << ""
+                                              << "Taobao_shop.csv";
+        QTest::newRow("taobao shop number") << "Option1_2"
+                                            << "http://shop8.taobao.com"
+                                            << ""
+                                            << "Taobao_8.csv";
+    }
+
+    void addressRules() {
+        QFETCH(QString, platformButton);
+        QFETCH(QString, address);
+        QFETCH(QString, message);
+        QFETCH(QString, fileName);
+
+        Harness h;
+        h.child<QRadioButton>("Option5_1")->click();
+        h.collect(platformButton.toLatin1().constData(), address);
+
+        QCOMPARE(MessageBox::takeRecordedTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(h.crawls, message.isEmpty() ? 1 : 0);
+        QVERIFY(shown(h.child<QPushButton>("cmd_go")));
+        QVERIFY(!shown(h.child<QPushButton>("Cmd_stop")));
+        QVERIFY(h.child<QLineEdit>("txt_set_dz")->isEnabled());
+        if (address.isEmpty()) {
+            QVERIFY(!QFile::exists(h.window->session().paths().settingsFile()));
+            return;
+        }
+        QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("1"));
+        QCOMPARE(h.ini(SettingsKeys::kBreakPointUrl), address.toLower());
+        QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QStringLiteral("1"));
+        QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
+        QCOMPARE(h.ini(SettingsKeys::kBreakPointSO),
+                 fileName.isEmpty() ? QString() : QString(platformButton.back()));
+    }
+
+    void runningLocksControlsAndStopUnlocks() {
+        Harness* harness = nullptr;
+        QList<bool> during;
+        QList<bool> afterStop;
+        auto probe = [&] {
+            Harness& h = *harness;
+            return QList<bool>{h.child<QLineEdit>("txt_set_dz")->isEnabled(),
+                               h.child<QRadioButton>("Option1_0")->isEnabled(),
+                               h.child<QRadioButton>("Option1_2")->isEnabled(),
+                               shown(h.child<QPushButton>("cmd_go")),
+                               shown(h.child<QPushButton>("Cmd_stop")),
+                               h.child<QRadioButton>("Option5_2")->isEnabled(),
+                               h.child<QCheckBox>("chk_autosave")->isEnabled()};
+        };
+        Harness h([&](CollectContext& ctx) {
+            during = probe();
+            emitRow(ctx, QStringLiteral("a"));
+            QTest::mouseClick(harness->child<QPushButton>("Cmd_stop"), Qt::LeftButton);
+            afterStop = probe();
+            QCOMPARE(harness->flushes, 1);
+            QVERIFY(ctx.state.stopRequested);
+            ctx.stop();
+        });
+        harness = &h;
+        h.window->show();
+        h.collect("Option1_2", QStringLiteral("http://shop8.taobao.com"));
+        QCOMPARE(during, QList<bool>({false, false, false, false, true, true, true}));
+        QCOMPARE(afterStop, QList<bool>({true, true, true, true, false, true, true}));
+        // The crawler's own stop found nothing more to write.
+        QCOMPARE(h.flushes, 1);
+    }
+
+    void stopFlushesOnlyWhenSomethingWasEmitted_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("flushes");
+        QTest::newRow("nothing") << 0 << 0;
+        QTest::newRow("two rows") << 2 << 1;
+    }
+
+    void stopFlushesOnlyWhenSomethingWasEmitted() {
+        QFETCH(int, rows);
+        QFETCH(int, flushes);
+        Harness h([rows](CollectContext& ctx) {
+            for (int i = 0; i < rows; ++i)
+                emitRow(ctx, QString::number(i));
+            ctx.stop();
+        });
+        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/1"));
+        QCOMPARE(h.flushes, flushes);
+        QCOMPARE(h.window->itemModel()->rowCount(), rows);
+    }
+
+    void gridRowsKeyedAndEmptiedByCollect() {
+        Harness h([](CollectContext& ctx) {
+            emitRow(ctx, QStringLiteral("x"));
+            emitRow(ctx, QStringLiteral("y"));
+            emitRow(ctx, QStringLiteral("z"));
+            ctx.stop();
+        });
+        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/1"));
+        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/1"));
+        ItemTableModel* model = h.window->itemModel();
+        QCOMPARE(model->rowCount(), 3);
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(model->rowKey(row), QStringLiteral("QXV") + QString::number(row));
+        QCOMPARE(model->index(2, 0).data().toString(), QStringLiteral("z"));
+        QCOMPARE(model->index(2, 30).data().toString(), QStringLiteral("0"));
+        QCOMPARE(model->rowOfKey(QStringLiteral("QXV1")), 1);
+    }
+
+    void closeRefusedWhileRunning() {
+        Harness* harness = nullptr;
+        bool closedWhileRunning = true;
+        Harness h([&](CollectContext& ctx) {
+            closedWhileRunning = harness->window->close();
+            QTest::mouseClick(harness->child<QPushButton>("Cmd_stop"), Qt::LeftButton);
+            ctx.stop();
+        });
+        harness = &h;
+        h.window->show();
+        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/1"));
+        QVERIFY(!closedWhileRunning);
+        QVERIFY(h.window->isVisible());
+        QVERIFY(h.window->close());
+    }
+
+    void crawlFailureReturnsToIdle() {
+        Harness h([](CollectContext& ctx) {
+            emitRow(ctx, QStringLiteral("kept"));
+            throw std::runtime_error("unexpected page");
+        });
+        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/1"));
+        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{Messages::kCrawlFailed});
+        QCOMPARE(h.flushes, 1);
+        QVERIFY(shown(h.child<QPushButton>("cmd_go")));
+        QVERIFY(h.child<QLineEdit>("txt_set_dz")->isEnabled());
+        QVERIFY(h.window->close());
+    }
+
+    void autoSaveBoxGreysOutTheFormats() {
+        Harness h;
+        h.child<QRadioButton>("Option5_2")->click();
+        auto* box = h.child<QCheckBox>("chk_autosave");
+        box->click();
+        QVERIFY(!h.child<QLabel>("lb_autosave")->isEnabled());
+        for (const char* name : {"Option5_0", "Option5_1", "Option5_2"})
+            QVERIFY(!h.child<QRadioButton>(name)->isEnabled());
+        QCOMPARE(h.window->selectedFormat(), 2);
+        // The run still records its breakpoint in the selected format.
+        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/1"));
+        QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QStringLiteral("2"));
+        box->click();
+        QVERIFY(h.child<QLabel>("lb_autosave")->isEnabled());
+        for (const char* name : {"Option5_0", "Option5_1", "Option5_2"})
+            QVERIFY(h.child<QRadioButton>(name)->isEnabled());
+    }
+
+    void startup_data() {
+        QTest::addColumn<bool>("breakPoint");
+        QTest::addColumn<bool>("fileExists");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QList<int>>("answers"); // 1 Yes, 0 No
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("platformButton");
+
+        const QString url = QStringLiteral("http://stores.ebay.com.cn/abc");
+        const QString notice = Messages::kUsageNotice;
+        const QString offer = Messages::kResumeOffer;
+        QTest::newRow("notice refused")
+            << true << true << url << QList<int>{0} << false << QStringList{notice} << ""
+            << "Option1_0";
+        QTest::newRow("no breakpoint")
+            << false << false << url << QList<int>{1} << true << QStringList{notice} << ""
+            << "Option1_0";
+        QTest::newRow("offer accepted") << true << true << url << QList<int>{1, 1} << true
+                                        << QStringList{notice, offer} << url << "Option1_1";
+        QTest::newRow("offer declined")
+            << true << true << url << QList<int>{1, 0} << true << QStringList{notice, offer} << ""
+            << "Option1_0";
+        QTest::newRow("csv file missing") << true << false << url << QList<int>{1} << true
+                                          << QStringList{notice, Messages::kBreakPointFileMissing} << ""
+                                          << "Option1_0";
+        QTest::newRow("address missing") << true << true << "" << QList<int>{1, 1} << true
+                                         << QStringList{notice, offer, Messages::kResumeAddressLost} << ""
+                                         << "Option1_0";
+    }
+
+    void startup() {
+        QFETCH(bool, breakPoint);
+        QFETCH(bool, fileExists);
+        QFETCH(QString, url);
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, started);
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, address);
+        QFETCH(QString, platformButton);
+
+        Harness h;
+        SettingsStore& settings = h.window->session().settings();
+        if (breakPoint) {
+            settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, QStringLiteral("1"));
+            settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName,
+                                   QStringLiteral("eBay_abc.csv"));
+            settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointUrl, url);
+            settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum, QStringLiteral("6"));
+            settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointSO, QStringLiteral("1"));
+            settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption,
+                                   QStringLiteral("2"));
+        }
+        if (fileExists) {
+            QFile file(h.window->session().paths().inProgramDir(QStringLiteral("eBay_abc.csv")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        for (int answer : answers)
+            MessageBox::setNextAnswer(answer ? MessageBox::Yes : MessageBox::No);
+        if (boxes.contains(Messages::kBreakPointFileMissing) || boxes.contains(Messages::kResumeAddressLost))
+            MessageBox::setNextAnswer(MessageBox::Ok);
+
+        QCOMPARE(h.window->runStartup(), started);
+        QCOMPARE(MessageBox::takeRecordedTexts(), boxes);
+        QVERIFY(!h.window->isVisible());
+        QCOMPARE(h.child<QLineEdit>("txt_set_dz")->text(), address);
+        QVERIFY(h.child<QRadioButton>(platformButton.toLatin1().constData())->isChecked());
+        if (!address.isEmpty()) {
+            QVERIFY(h.child<QRadioButton>("Option5_2")->isChecked());
+            QCOMPARE(h.window->session().state().resumeItemNumber, 6);
+            // Nothing starts by itself: cmd_go continues it.
+            QCOMPARE(h.crawls, 0);
+            QVERIFY(shown(h.child<QPushButton>("cmd_go")));
+        }
+        if (answers.value(1, 1) == 0)
+            QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),
+                     QStringLiteral("1"));
+    }
+
+    void resumedRunSkipsOnlyOnce() {
+        QList<int> resumeNumbers;
+        Harness h([&](CollectContext& ctx) {
+            resumeNumbers.append(ctx.state.resumeItemNumber);
+            ctx.stop();
+        });
+        h.window->session().state().resumeShopUrl = QStringLiteral("http://shop.paipai.com/9");
+        h.window->session().state().resumeItemNumber = 4;
+        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/9"));
+        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/9"));
+        QCOMPARE(resumeNumbers, QList<int>({4, 0}));
+    }
+};
+
+QTEST_MAIN(TestGuiMainWindow)
+#include "tst_gui_mainwindow.moc"
