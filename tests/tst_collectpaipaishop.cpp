@@ -91,7 +91,7 @@ private:
 void TestCollectPaiPaiShop::initTestCase() {
     m_server = std::make_unique<FixtureWebServer>(fixturePath(u"web"_s));
     QVERIFY(m_server->start());
-    qputenv("http_proxy", m_server->proxyUrl().toUtf8());
+    m_server->useAsProxy();
 }
 
 void TestCollectPaiPaiShop::init() {

@@ -62,13 +62,11 @@ void TestE2ePaiPai::extractsShop() {
 
     FixtureWebServer server(fixturePath(u"web"_s));
     QVERIFY(server.start());
+    server.useAsProxy();
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
 
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"http_proxy"_s, server.proxyUrl());
-    program.setProcessEnvironment(environment);
     program.start(kestruneBinary(), {u"extract"_s, u"--platform"_s, u"paipai"_s, u"--format"_s, format,
                                      u"--agree"_s, u"--data-dir"_s, dir.path(), kShop});
     QVERIFY(program.waitForFinished(60000));

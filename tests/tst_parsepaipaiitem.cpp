@@ -103,7 +103,7 @@ void TestParsePaiPaiItem::initTestCase() {
     // Picture downloads go to the fixture site, never out.
     m_server = std::make_unique<FixtureWebServer>(fixturePath(u"web"_s));
     QVERIFY(m_server->start());
-    qputenv("http_proxy", m_server->proxyUrl().toUtf8());
+    m_server->useAsProxy();
 }
 
 void TestParsePaiPaiItem::cutsItemPages_data() {
