@@ -1,5 +1,7 @@
+#include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
 #include "app/SettingsKeys.h"
+#include "app/SettingsStore.h"
 #include "crawl/CollectPaiPaiShop.h"
 #include "support/FakeWindow.h"
 #include "support/FixtureWebServer.h"
@@ -82,6 +84,8 @@ private slots:
     void missingTotalEndsTheRun();
     void emptyShopFetchesOneListScript();
     void resumePassesOverRecordedItems();
+    void stopAtPageEndFetchesNoFurtherPage();
+    void stopMidPageThenResumeLosesNothing_data();
     void stopMidPageThenResumeLosesNothing();
 
 private:
@@ -241,36 +245,84 @@ void TestCollectPaiPaiShop::resumePassesOverRecordedItems() {
     QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
 }
 
-void TestCollectPaiPaiShop::stopMidPageThenResumeLosesNothing() {
-    ShopRun first(kShopB);
-    first.window.format = 0;
-    // The user presses stop while the first item's picture is being saved.
-    first.window.onProcessEvents = [&] {
-        if (first.stops == 0 && m_server->requestedAddresses().size() >= 4)
-            first.session.context().stop();
+void TestCollectPaiPaiShop::stopAtPageEndFetchesNoFurtherPage() {
+    ShopRun shop(kShopA);
+    // Stop during the pause after the last item of page 1.
+    shop.window.onProcessEvents = [&] {
+        if (shop.stops == 0 && shop.window.rows.size() == 2)
+            shop.session.context().stop();
     };
-    first.run();
-    QCOMPARE(first.titles(), QStringList{u"\"羊毛围巾 红色\""_s});
+    shop.run();
+    QVERIFY(!m_server->requestedAddresses().contains(kShopA + u"1000-2-2/itemlist.js"_s));
+    QCOMPARE(shop.session.state().collectedCount, 2);
+    QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"2"_s);
+    QCOMPARE(shop.window.statusTexts.last(), summary(u"21"_s, 2) + u"全部采集完成......"_s);
+    QCOMPARE(shop.stops, 2);
+}
+
+void TestCollectPaiPaiShop::stopMidPageThenResumeLosesNothing_data() {
+    QTest::addColumn<int>("format");
+    QTest::newRow("Taobao Assistant") << 0;
+    QTest::newRow("eBay Assistant") << 1;
+    QTest::newRow("PaiPai Assistant") << 2;
+}
+
+void TestCollectPaiPaiShop::stopMidPageThenResumeLosesNothing() {
+    QFETCH(int, format);
+    QTemporaryDir dir;
+
+    // First run: the user presses stop while the first item's picture is being saved.
+    FakeWindow window;
+    window.address = kShopB;
+    window.format = format;
+    ExtractionSession session(window, dir.path());
+    session.context().pauseScale = 0.01;
+    ExtractionController controller(session);
+    int stopsPressed = 0;
+    window.onProcessEvents = [&] {
+        if (stopsPressed == 0 && m_server->requestedAddresses().size() >= 4) {
+            ++stopsPressed;
+            controller.stop();
+        }
+    };
+    controller.collect();
+    QCOMPARE(stopsPressed, 1);
+    QCOMPARE(window.rows.size(), 1);
     QVERIFY(!m_server->requestedAddresses().contains(kItemHost + kB2));
-    QCOMPARE(first.breakPoint(SettingsKeys::kBreakPointNum), u"1"_s);
-    QCOMPARE(first.breakPoint(SettingsKeys::kBreakPoint), QString());
-    QCOMPARE(first.stops, 2);
+    const SettingsStore& settings = session.settings();
+    QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), u"1"_s);
+    QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint), u"1"_s);
 
-    ShopRun second(kShopB, first.programDir());
-    second.window.format = 0;
-    second.session.state().resumeItemNumber = first.breakPoint(SettingsKeys::kBreakPointNum).toInt();
-    second.run();
-    QCOMPARE(second.titles(), (QStringList{u"\"和田玉挂件\""_s, u"\"北京烤鸭礼盒\""_s}));
+    // Second run, resumed from the breakpoint as start-up loads it.
+    m_server->clearRequestedAddresses();
+    FakeWindow resumedWindow;
+    resumedWindow.address = kShopB;
+    resumedWindow.format = format;
+    ExtractionSession resumed(resumedWindow, dir.path());
+    resumed.context().pauseScale = 0.01;
+    resumed.state().resumeShopUrl = kShopB;
+    resumed.state().resumeItemNumber =
+        resumed.settings().ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum).toInt();
+    ExtractionController resumedController(resumed);
+    resumedController.collect();
+    QVERIFY(!m_server->requestedAddresses().contains(kItemHost + kB1));
+    QCOMPARE(resumedWindow.rows.size(), 2);
+    QCOMPARE(resumed.settings().ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint), u"0"_s);
 
-    // Taobao Assistant output is appended: both runs together hold every item once.
-    QFile output(first.programDir() + u"/PaiPai_20090302.csv"_s);
+    // Every item is in the output file exactly once, in shop order, under one header line.
+    QFile output(dir.filePath(u"PaiPai_20090302.csv"_s));
     QVERIFY(output.open(QIODevice::ReadOnly));
-    QStringDecoder utf16(QStringDecoder::Utf16);
-    const QString text = utf16(output.readAll());
-    for (const QString& title : {u"羊毛围巾 红色"_s, u"和田玉挂件"_s, u"北京烤鸭礼盒"_s})
+    const QByteArray bytes = output.readAll();
+    const QString text =
+        format == 0 ? QStringDecoder(QStringDecoder::Utf16)(bytes) : QStringDecoder("GBK")(bytes);
+    qsizetype last = -1;
+    for (const QString& title : {u"羊毛围巾 红色"_s, u"和田玉挂件"_s, u"北京烤鸭礼盒"_s}) {
         QCOMPARE(text.count(title), 1);
-    QVERIFY(text.indexOf(u"羊毛围巾"_s) < text.indexOf(u"和田玉挂件"_s));
-    QVERIFY(text.indexOf(u"和田玉挂件"_s) < text.indexOf(u"北京烤鸭礼盒"_s));
+        QVERIFY(text.indexOf(title) > last);
+        last = text.indexOf(title);
+    }
+    if (format != 0)
+        QCOMPARE(text.count(u"\r\n"_s), 1 + 3 + 1); // header, three rows, the closing line break
 }
 
 QTEST_GUILESS_MAIN(TestCollectPaiPaiShop)
