@@ -157,7 +157,7 @@ void TestParsePaiPaiItem::cutsItemPages_data() {
         << gridRow({"和田玉挂件", "", "5", "新疆维吾尔自治区", "乌鲁木齐市", "a", "300.000000", "10.000000",
                     "0.000000", "0.000000", "0", "1", "<table><tr><td>籽料</td><td>20克</td></tr></table>"})
         << QStringList{u"10"_s, u"0"_s, u"0"_s};
-    QTest::newRow("last breadcrumb entry without link, municipality")
+    QTest::newRow("last breadcrumb entry without link, municipality, courier named in a notice")
         << "7B2F9C4B0000000000000000000B0003"
         << "北京烤鸭礼盒"
         << "b"

@@ -108,9 +108,14 @@ PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitl
 
     Field postFee = QStringLiteral("0");
     Field expressFee = QStringLiteral("0");
-    if (Cut::contains(pageText, QStringLiteral("运费支付：平邮："))) {
-        postFee = between(pageText, QStringLiteral("运费支付：平邮："), QStringLiteral("元"));
-        expressFee = between(pageText, QStringLiteral("快递："), QStringLiteral("元"));
+    const QString postageMarker = QStringLiteral("运费支付：平邮：");
+    if (Cut::contains(pageText, postageMarker)) {
+        const QString postage = Cut::after(pageText, postageMarker);
+        postFee.reset();
+        Step::run([&] { postFee = Cut::before(postage, QStringLiteral("元")); });
+        // The courier fee belongs to the same postage line; a "快递：" elsewhere on the page
+        // (a shop notice above it) is no fee.
+        expressFee = between(postage, QStringLiteral("快递："), QStringLiteral("元"));
     }
 
     const auto flag = [&](const QString& marker, const QString& yes) {
