@@ -4,13 +4,13 @@
 #include "support/FakeWindow.h"
 #include "support/FixtureWebServer.h"
 #include "web/PageFetcher.h"
+#include "web/TextFileIo.h"
 #include "web/TextHelpers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
@@ -78,8 +78,7 @@ int main(int argc, char** argv) {
         const FetchResult result = fetcher.get(address(n), PageFetcher::kPageSizeLimit);
         downloadNs += clock.nsecsElapsed();
         clock.start();
-        QStringDecoder gbk("GBK");
-        const QString text = gbk(result.body);
+        const QString text = DecodeGbk(result.body);
         decodeNs += clock.nsecsElapsed();
         clock.start();
         const QString page = CleanPageText(text);

@@ -1,7 +1,13 @@
+#include "app/CollectContext.h"
+#include "app/ExtractCommand.h"
 #include "app/InstanceLock.h"
 #include "app/Messages.h"
+#include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/WindowInterface.h"
+#include "formats/ItemRecord.h"
+#include "formats/RowWriter.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
@@ -10,6 +16,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <stdexcept>
 
 namespace {
 
@@ -54,6 +63,15 @@ void writeBreakPoint(const QTemporaryDir& dir, const QString& url, const QString
         QFile file(QDir(dir.path()).filePath(fileName));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
+}
+
+// One item through the real row writer, as an item parser hands it over.
+void emitItem(CollectContext& ctx, int number) {
+    ctx.state.collectedCount = number;
+    ItemRecord record;
+    record.title = QStringLiteral("\"item %1\"").arg(number);
+    ShowGridRow(ctx.window, record.values());
+    ctx.writer.EmitItemRecord(record);
 }
 
 } // namespace
@@ -224,6 +242,62 @@ private slots:
                  QStringLiteral("2"));
         QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointSO),
                  QStringLiteral("0"));
+    }
+
+    // The extract command in this process, with crawlers that behave as the real ones may.
+    void runOutcome_data() {
+        QTest::addColumn<int>("items");
+        QTest::addColumn<bool>("message");
+        QTest::addColumn<bool>("interrupt");
+        QTest::addColumn<bool>("throws");
+        QTest::addColumn<int>("exitCode");
+
+        QTest::newRow("complete") << 2 << false << false << false << 0;
+        QTest::newRow("zero items message") << 0 << true << false << false << 1;
+        QTest::newRow("message after items") << 1 << true << false << false << 0;
+        QTest::newRow("ctrl-c stops and writes") << 1 << false << true << false << 0;
+        QTest::newRow("crawler failure") << 1 << false << false << true << 1;
+    }
+
+    void runOutcome() {
+        QFETCH(int, items);
+        QFETCH(bool, message);
+        QFETCH(bool, interrupt);
+        QFETCH(bool, throws);
+        QFETCH(int, exitCode);
+
+        QTemporaryDir dir;
+        int itemsAfterStop = 0;
+        auto crawl = [&](CollectContext& ctx) {
+            for (int i = 1; i <= items; ++i)
+                emitItem(ctx, i);
+            if (message)
+                ctx.window.showMessage(QStringLiteral("no items"));
+            if (throws)
+                throw std::runtime_error("broken page");
+            if (interrupt) {
+                std::raise(SIGINT);
+                for (int turn = 0; turn < 1000 && !ctx.state.stopRequested; ++turn)
+                    ctx.window.processEvents();
+                itemsAfterStop =
+                    QFile::exists(QDir(dir.path()).filePath(QStringLiteral("PaiPai_1.csv"))) ? 1 : 0;
+            }
+            ctx.stop();
+        };
+        const auto handlerBefore = std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGINT, handlerBefore);
+        const int status = RunExtractCommand(
+            {QStringLiteral("--agree"), QStringLiteral("--platform"), QStringLiteral("paipai"),
+             QStringLiteral("--format"), QStringLiteral("ebay"), QStringLiteral("http://shop.paipai.com/1")},
+            dir.path(), {crawl, crawl, crawl});
+        QCOMPARE(status, exitCode);
+        const QString output = QDir(dir.path()).filePath(QStringLiteral("PaiPai_1.csv"));
+        QCOMPARE(QFile::exists(output), items > 0);
+        if (interrupt)
+            QCOMPARE(itemsAfterStop, 1);
+        // The handler is gone once the run is over.
+        const auto handlerAfter = std::signal(SIGINT, handlerBefore);
+        QVERIFY(handlerAfter == handlerBefore);
     }
 
     void secondInstance_data() {

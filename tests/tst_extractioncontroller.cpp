@@ -54,9 +54,7 @@ public:
         });
     }
 
-    QString ini(const QString& key) {
-        return session.settings().ReadIniValue(SettingsKeys::kSection, key);
-    }
+    QString ini(const QString& key) { return session.settings().ReadIniValue(SettingsKeys::kSection, key); }
 
     void run(int platform, const QString& address) {
         window.platform = platform;
@@ -292,6 +290,18 @@ private slots:
         QCOMPARE(f.probe.written,
                  QStringList({QStringLiteral("header\nfirst\n"), QStringLiteral("header\nlate\n")}));
         QCOMPARE(f.window.running, false);
+    }
+
+    void collectInsideACrawlIsIgnored() {
+        Fixture* fixture = nullptr;
+        Fixture f([&](CollectContext& ctx) {
+            fixture->controller.collect();
+            QVERIFY(!ctx.state.stopRequested);
+            ctx.stop();
+        });
+        fixture = &f;
+        f.run(0, QStringLiteral("http://shop.paipai.com/1"));
+        QCOMPARE(f.probe.crawls, 1);
     }
 
     void crawlerThatForgetsToStopLeavesTheWindowIdle() {

@@ -208,6 +208,14 @@ private slots:
                                 << "http://shop.paipai.com/12345/"
                                 << ""
                                 << "PaiPai_12345.csv";
+        QTest::newRow("paipai exact prefix") << "Option1_0"
+                                             << "http://shop.paipai.com/"
+                                             << ""
+                                             << "PaiPai_.csv";
+        QTest::newRow("taobao leading spaces") << "Option1_2"
+                                               << "  http://shop3.taobao.com"
+                                               << ""
+                                               << "Taobao_  3.csv";
         QTest::newRow("ebay capitals") << "Option1_1"
                                        << "HTTP://STORES.EBAY.COM.CN/Shop"
                                        << ""
@@ -242,7 +250,8 @@ private slots:
             return;
         }
         QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("1"));
-        QCOMPARE(h.ini(SettingsKeys::kBreakPointUrl), address.toLower());
+        // The profile rules trim a value's surrounding spaces when it is read back.
+        QCOMPARE(h.ini(SettingsKeys::kBreakPointUrl), address.toLower().trimmed());
         QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QStringLiteral("1"));
         QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
         QCOMPARE(h.ini(SettingsKeys::kBreakPointSO),

@@ -140,6 +140,11 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
 } // namespace
 
 int RunExtractCommand(const QStringList& arguments, const QString& dataDir) {
+    return RunExtractCommand(arguments, dataDir, ExtractionController::Crawlers::standard());
+}
+
+int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
+                      ExtractionController::Crawlers crawlers) {
     ExtractOptions options;
     options.dataDir = dataDir;
     const QString problem = parseOptions(arguments, &options);
@@ -154,14 +159,16 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir) {
 
     InstanceLock lock(programDir);
     if (!lock.tryAcquire()) {
-        printLine(stderr, QStringLiteral("kestrune: another Kestrune instance is using ") + programDir);
+        printLine(stderr, lock.heldByAnother()
+                              ? QStringLiteral("kestrune: another Kestrune instance is using ") + programDir
+                              : QStringLiteral("kestrune: cannot write in the program folder ") + programDir);
         return 1;
     }
 
     const bool terminal = isatty(STDIN_FILENO) != 0;
     ConsoleWindow window(terminal);
     ExtractionSession session(window, programDir);
-    ExtractionController controller(session);
+    ExtractionController controller(session, std::move(crawlers));
     StartupSequence startup(session);
 
     if (!options.agree) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ExtractionController.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,3 +9,6 @@
 // Returns the exit status (0 ended, 1 failed or refused, 2 usage error). Needs a
 // QCoreApplication.
 int RunExtractCommand(const QStringList& arguments, const QString& dataDir = {});
+// The same with other crawlers (tests).
+int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
+                      ExtractionController::Crawlers crawlers);

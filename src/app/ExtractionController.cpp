@@ -31,6 +31,9 @@ void ExtractionController::writeBreakPoint(const QString& key, const QString& va
 void ExtractionController::collect() {
     RunState& state = m_session.state();
     WindowInterface& window = m_session.window();
+    // One extraction at a time, even if a second collect arrives nested inside a crawl.
+    if (state.isRunning())
+        return;
     m_lastRun = {};
     m_flushFailureReported = false;
 

@@ -17,3 +17,7 @@ bool InstanceLock::tryAcquire() {
         m_held = m_lock->tryLock(0);
     return m_held;
 }
+
+bool InstanceLock::heldByAnother() const {
+    return !m_held && m_lock->error() == QLockFile::LockFailedError;
+}

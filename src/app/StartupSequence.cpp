@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "formats/OutputJournal.h"
 
 #include <QFileInfo>
 
@@ -32,7 +33,12 @@ void StartupSequence::applyRunStateDefaults() {
     state.outputBaseName = QStringLiteral("Temp");
 }
 
-void StartupSequence::recoverInterruptedOutput() {}
+void StartupSequence::recoverInterruptedOutput() {
+    QString message;
+    OutputJournal::recover(m_session.paths(), m_session.settings(), &message);
+    if (!message.isEmpty())
+        m_session.window().showMessage(message);
+}
 
 StartupSequence::ResumeResult StartupSequence::checkBreakPoint() {
     const SettingsStore& settings = m_session.settings();

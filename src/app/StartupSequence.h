@@ -20,9 +20,8 @@ public:
     // Yes/No notice; false means the program ends.
     bool acceptUsageNotice();
     void applyRunStateDefaults();
-    // Runs before the resume offer: repairs what an interrupted run left in its output file, so
-    // that the offer and the next run see a consistent file. Nothing to do until the output
-    // journal exists.
+    // Runs before the resume offer: writes out the rows a run that died had journalled, so that
+    // the offer and the next run see the output file and breakpoint that run had reached.
     void recoverInterruptedOutput();
     // The offer at start-up: asks before loading.
     ResumeResult offerResume();

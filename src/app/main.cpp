@@ -33,8 +33,10 @@ int runWindow(int argc, char* argv[]) {
         return usageError(QStringLiteral("cannot create the program folder ") + programDir);
 
     // A second instance on the same folder ends without a word.
+    // A folder the lock cannot be made in still opens the window; the settings and output
+    // writes there report their own failures.
     InstanceLock lock(programDir);
-    if (!lock.tryAcquire())
+    if (!lock.tryAcquire() && lock.heldByAnother())
         return 0;
 
     MainWindow window(programDir);

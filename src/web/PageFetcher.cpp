@@ -1,6 +1,7 @@
 #include "web/PageFetcher.h"
 
 #include "app/WindowInterface.h"
+#include "web/TextFileIo.h"
 #include "web/TextHelpers.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QTimer>
 #include <QUrl>
 
@@ -23,11 +23,6 @@ const char kUserAgent[] = "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit
 constexpr int kMaxRedirects = 5;
 // How often the window gets an event pass while a request is under way.
 constexpr int kEventPassIntervalMs = 20;
-
-QString decodeGbk(const QByteArray& bytes) {
-    QStringDecoder gbk("GBK");
-    return gbk(bytes);
-}
 
 } // namespace
 
@@ -54,7 +49,10 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
 
     // The system's proxy settings (on Linux the http_proxy variable) as they are right now.
     const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
-    m_manager->setProxy(proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first());
+    const QNetworkProxy proxy = proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
+    // Setting a proxy drops the manager's connection objects, so only a change is passed on.
+    if (m_manager->proxy() != proxy)
+        m_manager->setProxy(proxy);
 
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
@@ -130,7 +128,7 @@ QString PageFetcher::FetchPage(const QString& address) {
     const FetchResult result = get(address, kPageSizeLimit);
     if (!result.ok())
         return {};
-    return CleanPageText(decodeGbk(result.body));
+    return CleanPageText(DecodeGbk(result.body));
 }
 
 QString PageFetcher::FetchPageUtf8(const QString& address) {
