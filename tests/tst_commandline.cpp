@@ -1,4 +1,5 @@
 #include "app/CollectContext.h"
+#include "app/ConsoleWindow.h"
 #include "app/ExtractCommand.h"
 #include "app/InstanceLock.h"
 #include "app/Messages.h"
@@ -18,6 +19,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -242,6 +244,47 @@ private slots:
                  QStringLiteral("2"));
         QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointSO),
                  QStringLiteral("0"));
+    }
+
+    void consoleQuestions_data() {
+        QTest::addColumn<bool>("interactive");
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("no terminal answers no") << false << QByteArray("y\n") << false;
+        QTest::newRow("yes") << true << QByteArray("y\n") << true;
+        QTest::newRow("yes in capitals") << true << QByteArray("YES\n") << true;
+        QTest::newRow("chinese yes") << true << QByteArray("是\n") << true;
+        QTest::newRow("empty line is no") << true << QByteArray("\n") << false;
+        QTest::newRow("asks again after nonsense") << true << QByteArray("maybe\ny\n") << true;
+        QTest::newRow("end of input is no") << true << QByteArray() << false;
+    }
+
+    void consoleQuestions() {
+        QFETCH(bool, interactive);
+        QFETCH(QByteArray, typed);
+        QFETCH(bool, answer);
+        std::FILE* in = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        std::fwrite(typed.constData(), 1, static_cast<size_t>(typed.size()), in);
+        std::rewind(in);
+        ConsoleWindow window(interactive, err, in);
+        QCOMPARE(window.askYesNo(QStringLiteral("是否继续？")), answer);
+        std::fclose(in);
+        std::fclose(err);
+    }
+
+    void consoleTextsOneLineEach() {
+        std::FILE* err = std::tmpfile();
+        ConsoleWindow window(false, err, stdin);
+        window.setStatusText(QStringLiteral("正在采集\r\n第1页"));
+        window.showMessage(QStringLiteral("淘宝店铺地址不对"));
+        window.setStatusText(QStringLiteral("a\nb"));
+        std::rewind(err);
+        QByteArray written(4096, '\0');
+        written.resize(static_cast<qsizetype>(std::fread(written.data(), 1, 4096, err)));
+        std::fclose(err);
+        QCOMPARE(QString::fromUtf8(written), QStringLiteral("正在采集 第1页\n淘宝店铺地址不对\na b\n"));
+        QCOMPARE(window.messageCount(), 1);
     }
 
     // The extract command in this process, with crawlers that behave as the real ones may.

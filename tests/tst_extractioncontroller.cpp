@@ -229,30 +229,6 @@ private slots:
         QVERIFY(!QFile::exists(f.session.paths().settingsFile()));
     }
 
-    void stopFlushesOnlyWhatWasEmitted_data() {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("flushes");
-        QTest::newRow("nothing emitted") << 0 << 0;
-        QTest::newRow("one row") << 1 << 1;
-        QTest::newRow("three rows") << 3 << 1;
-    }
-
-    void stopFlushesOnlyWhatWasEmitted() {
-        QFETCH(int, rows);
-        QFETCH(int, flushes);
-        Fixture f([rows](CollectContext& ctx) {
-            for (int i = 0; i < rows; ++i)
-                emitRow(ctx, QStringLiteral("item") + QString::number(i));
-            ctx.stop();
-        });
-        f.run(0, QStringLiteral("http://shop.paipai.com/1"));
-        QCOMPARE(f.probe.flushes, flushes);
-        QCOMPARE(f.window.rows.size(), rows);
-        if (rows > 0)
-            QCOMPARE(f.probe.written.first().count(u'\n'), rows + 1);
-        QVERIFY(f.window.messages.isEmpty());
-    }
-
     void collectEmptiesTheGridAndNumbersRowsAgain() {
         Fixture f([](CollectContext& ctx) {
             emitRow(ctx, QStringLiteral("a"));
@@ -414,16 +390,6 @@ private slots:
         for (int i = 0; i < skipped.size(); ++i)
             QCOMPARE(skipped.at(i), resumeNumbers.at(i) == 5);
         QCOMPARE(f.session.state().appendToExisting, appends.last());
-    }
-
-    void stopSetsTheCrawlersContextCommand() {
-        Fixture f;
-        QVERIFY(static_cast<bool>(f.session.context().stopCommand));
-        f.session.state().stopRequested = false;
-        f.window.running = true;
-        f.session.context().stop();
-        QCOMPARE(f.session.state().stopRequested, true);
-        QCOMPARE(f.window.running, false);
     }
 };
 

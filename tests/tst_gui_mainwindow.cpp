@@ -454,19 +454,6 @@ private slots:
             QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),
                      QStringLiteral("1"));
     }
-
-    void resumedRunSkipsOnlyOnce() {
-        QList<int> resumeNumbers;
-        Harness h([&](CollectContext& ctx) {
-            resumeNumbers.append(ctx.state.resumeItemNumber);
-            ctx.stop();
-        });
-        h.window->session().state().resumeShopUrl = QStringLiteral("http://shop.paipai.com/9");
-        h.window->session().state().resumeItemNumber = 4;
-        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/9"));
-        h.collect("Option1_0", QStringLiteral("http://shop.paipai.com/9"));
-        QCOMPARE(resumeNumbers, QList<int>({4, 0}));
-    }
 };
 
 QTEST_MAIN(TestGuiMainWindow)

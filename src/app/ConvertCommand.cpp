@@ -1,8 +1,109 @@
 #include "app/ConvertCommand.h"
 
-#include <cstdio>
+#include "app/ConsoleWindow.h"
+#include "app/Messages.h"
+#include "formats/FormatConverter.h"
 
-int RunConvertCommand(const QStringList&) {
-    std::fputs("convert: not available yet\n", stderr);
+#include <QFileInfo>
+#include <QString>
+
+#include <cstdio>
+#include <optional>
+
+#include <unistd.h>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: kestrune convert --from taobao|paipai|ebay --to taobao|paipai|ebay [--agree] SOURCE SAVE\n";
+
+void printLine(std::FILE* stream, const QString& text) {
+    std::fputs((text + u'\n').toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+int usageError(const QString& problem) {
+    printLine(stderr, QStringLiteral("kestrune convert: ") + problem);
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+std::optional<int> formatIndex(const QString& name) {
+    if (name == QStringLiteral("taobao"))
+        return FormatConverter::Taobao;
+    if (name == QStringLiteral("paipai"))
+        return FormatConverter::PaiPai;
+    if (name == QStringLiteral("ebay"))
+        return FormatConverter::Ebay;
+    return std::nullopt;
+}
+
+// Asked on a terminal as the window asks it; without a terminal only --agree accepts it.
+bool noticeAccepted() {
+    if (!::isatty(STDIN_FILENO)) {
+        printLine(stderr, QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal "
+                                         "or pass --agree"));
+        return false;
+    }
+    return ConsoleWindow(true).askYesNo(Messages::kUsageNotice);
+}
+
+QString resolved(const QString& path) {
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+} // namespace
+
+int RunConvertCommand(const QStringList& arguments) {
+    std::optional<int> source;
+    std::optional<int> target;
+    bool agreed = false;
+    QStringList paths;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (argument == QStringLiteral("--agree")) {
+            agreed = true;
+        } else if (argument == QStringLiteral("--from") || argument == QStringLiteral("--to")) {
+            if (i + 1 >= arguments.size())
+                return usageError(argument + QStringLiteral(" needs a format"));
+            const std::optional<int> format = formatIndex(arguments.at(++i));
+            if (!format)
+                return usageError(QStringLiteral("unknown format ") + arguments.at(i));
+            (argument == QStringLiteral("--from") ? source : target) = format;
+        } else if (argument.startsWith(QStringLiteral("--"))) {
+            return usageError(QStringLiteral("unknown option ") + argument);
+        } else {
+            paths.append(argument);
+        }
+    }
+    if (!source || !target)
+        return usageError(QStringLiteral("--from and --to are required"));
+    if (*source == *target)
+        return usageError(QStringLiteral("--from and --to name the same format"));
+    if (paths.size() != 2)
+        return usageError(QStringLiteral("SOURCE and SAVE are required"));
+    if (!agreed && !noticeAccepted())
+        return 1;
+
+    FormatConverter::Request request;
+    request.sourcePath = resolved(paths.at(0));
+    request.savePath = resolved(paths.at(1));
+    request.source = *source;
+    request.target = *target;
+
+    const FormatConverter::Result result = FormatConverter().run(request);
+    switch (result.outcome) {
+    case FormatConverter::Outcome::Completed:
+        printLine(stdout, result.message);
+        return 0;
+    case FormatConverter::Outcome::NothingToDo:
+        return 0;
+    default:
+        printLine(stderr, result.message);
+        return 1;
+    }
 }

@@ -1,13 +1,40 @@
 #pragma once
 
+#include "formats/ui/FileDialog.h"
+
 #include <QGroupBox>
 
-class ExtractionSession;
+class QButtonGroup;
+class QLineEdit;
+class QPushButton;
 
-// Frame2: converting exported files between the three assistants.
+// Frame2: converting exported files between the three assistants. The source format (Option3)
+// decides which targets (Option4) are offered; the save path follows the chosen file and target.
 class ConversionPanel : public QGroupBox {
     Q_OBJECT
 
 public:
     explicit ConversionPanel(QWidget* parent = nullptr);
+
+    // cd1, shared with start-up, which sets its first filter.
+    FileDialog& fileDialog() { return m_dialog; }
+
+    static QString saveSuffix(int target);
+
+public slots:
+    void onSourceChosen(int index); // Option3 click
+    void onTargetChosen(int index); // Option4 click
+    void onSelectSource();          // cmd_select
+    void onSelectSave();            // cmd_select_save
+    void onConvert();               // cmd_conv
+
+private:
+    QLineEdit* m_sourcePath = nullptr;
+    QLineEdit* m_savePath = nullptr;
+    QPushButton* m_selectSource = nullptr;
+    QPushButton* m_selectSave = nullptr;
+    QPushButton* m_convert = nullptr;
+    QButtonGroup* m_sourceGroup = nullptr;
+    QButtonGroup* m_targetGroup = nullptr;
+    FileDialog m_dialog;
 };

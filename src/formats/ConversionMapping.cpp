@@ -1,0 +1,276 @@
+#include "formats/ConversionMapping.h"
+
+#include "formats/AssistantFormat.h"
+#include "formats/NumberFormat.h"
+#include "web/EntityDecoder.h"
+#include "web/StepError.h"
+#include "web/TextHelpers.h"
+
+namespace ConversionMapping {
+
+namespace {
+
+const QString kEmptyQuoted = QStringLiteral("\"\"");
+const QString kZeroSpace = QStringLiteral("0 ");
+const QString kPublishTime = QStringLiteral("\"1980-01-01 00:00:00\"");
+const QString kPutStore = QStringLiteral("\"-2\"");
+
+QString at(Fields fields, std::size_t index) {
+    return index < fields.size() ? fields[index].toString() : QString();
+}
+
+QString quoted(const QString& text) {
+    return u'"' + text + u'"';
+}
+
+// "0" in front of a formatted zero, as the Taobao Assistant exports fees.
+QString zeroFee() {
+    return u'0' + NumberFormat::zero();
+}
+
+QStringList paipaiRow(const QString& title, const QString& auctionType, const QString& category,
+                      const QString& quantity, const QString& duration, const QString& stuffStatus,
+                      const QString& price, const QString& increment, const QString& shippingOption,
+                      const QString& ordinaryPostFee, const QString& fastPostFee, const QString& paymentEtc,
+                      const QString& secureTradeAgree, const QString& picture, const QString& description) {
+    const QString minusOne = QStringLiteral("-1");
+    const QString zero = QStringLiteral("0");
+    const QString one = QStringLiteral("1");
+    return {minusOne,
+            minusOne,
+            minusOne,
+            title,
+            kEmptyQuoted,
+            auctionType,
+            category,
+            kEmptyQuoted,
+            kEmptyQuoted,
+            quantity,
+            duration,
+            kEmptyQuoted,
+            stuffStatus,
+            price,
+            increment,
+            kEmptyQuoted,
+            kEmptyQuoted,
+            shippingOption,
+            ordinaryPostFee,
+            fastPostFee,
+            paymentEtc,
+            paymentEtc,
+            paymentEtc,
+            secureTradeAgree,
+            one,
+            zero,
+            kEmptyQuoted,
+            zero,
+            picture,
+            QString(),
+            description,
+            kEmptyQuoted,
+            kPutStore,
+            QStringLiteral("80"),
+            QStringLiteral("80")};
+}
+
+QStringList taobaoRow(const QString& title, const QString& condition, const QString& saleType,
+                      const QString& price, const QString& increment, const QString& quantity,
+                      const QString& freightPayer, const QString& postFee, const QString& emsFee,
+                      const QString& expressFee, const QString& description, const QString& picture) {
+    const QString zero = QStringLiteral("0");
+    const QString one = QStringLiteral("1");
+    return {title,
+            kZeroSpace,
+            zero,
+            condition,
+            kEmptyQuoted,
+            kEmptyQuoted,
+            saleType,
+            price,
+            increment,
+            quantity,
+            QStringLiteral("7"),
+            freightPayer,
+            postFee,
+            emsFee,
+            expressFee,
+            zero,
+            one,
+            zero,
+            one,
+            one,
+            zero,
+            zero,
+            kPublishTime,
+            kEmptyQuoted,
+            description,
+            picture,
+            kEmptyQuoted,
+            kZeroSpace,
+            zero,
+            kZeroSpace,
+            zero};
+}
+
+QStringList ebayRow(const QDateTime& now, const QString& title, const QString& quantity, const QString& price,
+                    const QString& description, const QString& picture) {
+    QStringList values = ebayDefaults(now);
+    values[0] = title;
+    values[2] = quantity;
+    values[5] = price;
+    values[6] = description;
+    values[11] = picture;
+    return values;
+}
+
+// CleanFieldText(text) enclosed in double quotes.
+QString quotedClean(QStringView text) {
+    QString result;
+    result.reserve(text.size() + 2);
+    result.append(u'"');
+    appendCleanField(&result, text);
+    result.append(u'"');
+    return result;
+}
+
+} // namespace
+
+void appendCleanField(QString* out, QStringView text) {
+    const qsizetype start = out->size();
+    out->resize(start + text.size());
+    QChar* to = out->data() + start;
+    const QChar* from = text.data();
+    const QChar* const end = from + text.size();
+    while (from < end) {
+        const char16_t c = from->unicode();
+        if (c > u',') {
+            *to++ = *from++;
+            continue;
+        }
+        switch (c) {
+        case u' ':
+            // Pairs of spaces go first, before line breaks are taken out and could make new pairs.
+            if (from + 1 < end && from[1] == u' ') {
+                from += 2;
+                continue;
+            }
+            *to++ = c;
+            break;
+        case u'"':
+            *to++ = u'\'';
+            break;
+        case u'\t':
+        case u'\r':
+        case u'\n':
+            break;
+        case u',':
+            *to++ = QChar(0xFF0C);
+            break;
+        default:
+            *to++ = c;
+            break;
+        }
+        ++from;
+    }
+    out->truncate(to - out->constData());
+}
+
+QString desc(const QString& text) {
+    if (text.size() < kLongDescription) {
+        QString result;
+        appendCleanField(&result, text);
+        return result;
+    }
+    QString stripped = StripTags(text);
+    qsizetype length = qMin(stripped.size(), kLongDescription);
+    // Never keep half of a surrogate pair: it would only become a '?' in GBK.
+    if (length > 0 && length < stripped.size() && stripped.at(length - 1).isHighSurrogate())
+        --length;
+    QString result;
+    appendCleanField(&result, QStringView(stripped).left(length));
+    return result;
+}
+
+QString sixDecimalsOrText(QStringView text) {
+    const QString value = text.toString();
+    try {
+        return NumberFormat::sixDecimals(value);
+    } catch (const StepError&) {
+        return value;
+    }
+}
+
+QStringView withoutEnclosingQuotes(QStringView text) {
+    if (text.size() >= 2 && text.front() == u'"' && text.back() == u'"')
+        return text.sliced(1, text.size() - 2);
+    return text;
+}
+
+QStringList taobaoToPaiPai(Fields taobao) {
+    const QStringView description = taobao.size() > 24 ? withoutEnclosingQuotes(taobao[24]) : QStringView();
+    return paipaiRow(zhuanyi(at(taobao, 0)), at(taobao, 6), at(taobao, 1), at(taobao, 9), at(taobao, 10),
+                     at(taobao, 3), at(taobao, 7), at(taobao, 8), at(taobao, 11), at(taobao, 12),
+                     at(taobao, 14), QStringLiteral("0"), QStringLiteral("1"), at(taobao, 25),
+                     quotedClean(description));
+}
+
+QStringList taobaoToEbay(Fields taobao, const QDateTime& now) {
+    return ebayRow(now, zhuanyi(at(taobao, 0)), at(taobao, 9), at(taobao, 7), at(taobao, 24),
+                   AssistantFormat::ebayPicture(at(taobao, 25)));
+}
+
+QStringList paipaiToTaobao(Fields record) {
+    return taobaoRow(quoted(zhuanyi(at(record, 3))), at(record, 12), quoted(at(record, 5)),
+                     sixDecimalsOrText(at(record, 13)), sixDecimalsOrText(at(record, 14)), at(record, 9),
+                     QStringLiteral("2"), zeroFee(), zeroFee(), zeroFee(), quoted(desc(at(record, 30))),
+                     quoted(at(record, 28)));
+}
+
+QStringList paipaiToEbay(Fields record, const QDateTime& now) {
+    return ebayRow(now, zhuanyi(at(record, 3)), at(record, 9), at(record, 13), at(record, 30),
+                   AssistantFormat::ebayPicture(at(record, 28)));
+}
+
+QStringList ebayToTaobao(Fields record) {
+    return taobaoRow(quoted(zhuanyi(at(record, 3))), QStringLiteral("5"), QStringLiteral("\"a\""),
+                     at(record, 13), zeroFee(), QStringLiteral("99"), QStringLiteral("1"),
+                     NumberFormat::sixDecimals(10.0), NumberFormat::sixDecimals(25.0),
+                     NumberFormat::sixDecimals(20.0), quoted(desc(at(record, 28))),
+                     quotedClean(at(record, 30)));
+}
+
+QStringList ebayToPaiPai(Fields record) {
+    const QString zero = QStringLiteral("0");
+    const QString postFee = QStringLiteral("0.00");
+    return paipaiRow(zhuanyi(at(record, 3)), zero, zero, QStringLiteral("99"), QStringLiteral("7"),
+                     QStringLiteral("5"), at(record, 13), zero, QStringLiteral("2"), postFee, postFee, zero,
+                     zero, quotedClean(at(record, 30)), quotedClean(at(record, 28)));
+}
+
+QStringList ebayDefaults(const QDateTime& now) {
+    const QString dateTime = AssistantFormat::dateTimeText(now);
+    const QString productNumber = AssistantFormat::productNumber(now);
+    const auto& columns = AssistantFormat::ebayConverter().columns;
+    QStringList values;
+    values.reserve(columns.size());
+    for (const LayoutColumn& column : columns) {
+        switch (column.source) {
+        case ColumnSource::ProductNumber:
+            values.append(productNumber);
+            break;
+        case ColumnSource::CurrentDateTime:
+            values.append(dateTime);
+            break;
+        default:
+            // Record-fed columns are overwritten by the mapping; the rest are constants.
+            values.append(column.constant);
+            break;
+        }
+    }
+    // A layout table not yet filled in still yields a full row.
+    while (values.size() < 88)
+        values.append(QString());
+    return values;
+}
+
+} // namespace ConversionMapping

@@ -1,0 +1,192 @@
+#include "items/ParsePaiPaiItem.h"
+
+#include "app/CollectContext.h"
+#include "app/PlatformConstants.h"
+#include "app/RunState.h"
+#include "formats/NumberFormat.h"
+#include "formats/RowWriter.h"
+#include "items/SplitPaiPaiLocation.h"
+#include "web/Cut.h"
+#include "web/PageFetcher.h"
+#include "web/Step.h"
+#include "web/TextHelpers.h"
+
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace {
+
+// A field the page did not give stays unset: empty as text, zero as a number.
+using Field = std::optional<QString>;
+
+QString quoted(const QString& text) {
+    return u'"' + text + u'"';
+}
+
+// A number that cannot be formatted leaves its cell empty.
+QString numberCell(const Field& value) {
+    if (!value)
+        return NumberFormat::zero();
+    QString cell;
+    Step::run([&] { cell = NumberFormat::sixDecimals(*value); });
+    return cell;
+}
+
+Field cutCategory(const QString& pageText) {
+    Field category;
+    Step::run([&] { category = Cut::after(pageText, QStringLiteral("<div id='FullPathShow'>")); });
+    if (!category)
+        return category;
+    Step::run([&] { category = Cut::before(*category, QStringLiteral("</div>")); });
+    category = Cut::remove(*category, QStringLiteral(">>商品详情"));
+    // The last breadcrumb entry links to the item's own category list.
+    Step::run([&] { category = Cut::afterLast(*category, QStringLiteral(">>")); });
+    Step::run([&] { category = Cut::after(*category, QStringLiteral("/list/")); });
+    Step::run([&] { category = Cut::before(*category, QStringLiteral("/")); });
+    if (Cut::contains(*category, QStringLiteral("-")))
+        category = Cut::afterLast(*category, QStringLiteral("-"));
+    if (!NumberFormat::isNumeric(*category))
+        category = QStringLiteral("0");
+    return category;
+}
+
+// The text between a marker and the next end marker; unset when either is missing.
+Field between(const QString& pageText, const QString& marker, const QString& endMarker) {
+    Field value;
+    Step::run([&] { value = Cut::before(Cut::after(pageText, marker), endMarker); });
+    return value;
+}
+
+Field cutDescription(const QString& pageText) {
+    static const QRegularExpression detailBlock(QStringLiteral("<div id='detail' class='full'>.+?</div>"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    Field description =
+        between(pageText, QStringLiteral("<div id='detail' class='full'>"), QStringLiteral("</li>"));
+    auto matches = detailBlock.globalMatch(pageText);
+    while (matches.hasNext()) {
+        description = matches.next().captured(0);
+        Step::run([&] { description = Cut::after(*description, QStringLiteral("<td>")); });
+        // Drops the closing "</td></tr></table></div>" of the detail table.
+        description = Cut::remove(*description, Cut::right(*description, 24));
+    }
+    if (description)
+        description->replace(u',', QChar(0xFF0C));
+    return description;
+}
+
+} // namespace
+
+PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitle, const QString& saleType,
+                                const QString& listPrice, const QString& picturePath) {
+    const Field category = cutCategory(pageText);
+
+    const Field conditionText = [&] {
+        Field value;
+        Step::run([&] { value = Cut::after(pageText, QStringLiteral("新旧程度：")); });
+        if (value)
+            Step::run([&] { value = Cut::before(*value, QStringLiteral("</span>")); });
+        return value;
+    }();
+    const QString condition =
+        conditionText == QStringLiteral("全新") ? QStringLiteral("5") : QStringLiteral("6");
+
+    Field province;
+    Field city;
+    const QString showCity = QStringLiteral("<script>showCity('");
+    if (Cut::contains(pageText, showCity)) {
+        QString location = Cut::after(pageText, showCity);
+        Step::run([&] { location = Cut::before(location, QStringLiteral("'")); });
+        const PaiPaiLocation split = SplitPaiPaiLocation(location);
+        province = split.province;
+        city = split.city;
+    }
+
+    Field increment = QStringLiteral("0");
+    if (Cut::contains(pageText, QStringLiteral("加价幅度：")))
+        increment = between(pageText, QStringLiteral("加价幅度："), QStringLiteral("元"));
+
+    Field postFee = QStringLiteral("0");
+    Field expressFee = QStringLiteral("0");
+    const QString postageMarker = QStringLiteral("运费支付：平邮：");
+    if (Cut::contains(pageText, postageMarker)) {
+        const QString postage = Cut::after(pageText, postageMarker);
+        postFee.reset();
+        Step::run([&] { postFee = Cut::before(postage, QStringLiteral("元")); });
+        // The courier fee belongs to the same postage line; a "快递：" elsewhere on the page
+        // (a shop notice above it) is no fee.
+        expressFee = between(postage, QStringLiteral("快递："), QStringLiteral("元"));
+    }
+
+    const auto flag = [&](const QString& marker, const QString& yes) {
+        return between(pageText, marker, QStringLiteral("</li>")) == yes ? QStringLiteral("1")
+                                                                         : QStringLiteral("0");
+    };
+    const QString invoice = flag(QStringLiteral("<b>发 票：</b>"), QStringLiteral("有发票"));
+    const QString warranty = flag(QStringLiteral("<b>保 修：</b>"), QStringLiteral("有保修"));
+
+    const QString description = quoted(CleanFieldText(cutDescription(pageText).value_or(QString())));
+
+    const QString zero = QStringLiteral("0");
+    const QString emptyQuoted = QStringLiteral("\"\"");
+    ItemRecord record;
+    record.title = quoted(listTitle);
+    record.category = category.value_or(QString());
+    record.shopCategory = zero;
+    record.condition = condition;
+    record.province = quoted(province.value_or(QString()));
+    record.city = quoted(city.value_or(QString()));
+    record.saleType = quoted(saleType);
+    record.price = numberCell(listPrice);
+    record.increment = increment.value_or(QString());
+    record.quantity = QStringLiteral("10");
+    record.duration = QStringLiteral("7");
+    record.freightPayer = QStringLiteral("2");
+    record.postFee = postFee.value_or(QString());
+    record.emsFee = numberCell(zero);
+    record.expressFee = expressFee.value_or(QString());
+    record.paymentMethod = zero;
+    record.alipay = QStringLiteral("1");
+    record.invoice = invoice;
+    record.warranty = warranty;
+    record.autoRepost = QStringLiteral("1");
+    record.putInStore = zero;
+    record.shopWindow = zero;
+    record.startTime = QStringLiteral("\"1980-01-01 00:00:00\"");
+    record.story = emptyQuoted;
+    record.description = description;
+    record.picture = quoted(picturePath);
+    record.attributes = emptyQuoted;
+    record.groupPrice = zero;
+    record.groupMinCount = zero;
+    record.postageTemplateId = zero;
+    record.memberDiscount = zero;
+
+    ItemRecord shown = record;
+    shown.increment = numberCell(increment);
+    shown.postFee = numberCell(postFee);
+    shown.expressFee = numberCell(expressFee);
+    return {shown.values(), record};
+}
+
+void ParsePaiPaiItem(CollectContext& ctx, const QString& pageText, const QString& shopNumber,
+                     const QString& pictureFileName, const QString& listTitle, QString& saleTypeText,
+                     const QString& listPrice) {
+    if (pageText.isEmpty())
+        return;
+
+    // The name comes from the shop's list script: only a plain file name may reach the disk.
+    const QString localName = SafePictureFileName(pictureFileName);
+    ctx.downloadPicture(PlatformConstants::kPaiPaiImageHost + QStringLiteral("/cgi-bin/showimg?uin=") +
+                            shopNumber + QStringLiteral("&filename=") + pictureFileName +
+                            QStringLiteral("&type=1"),
+                        localName);
+
+    saleTypeText = saleTypeText == QStringLiteral("一口价") ? QStringLiteral("b") : QStringLiteral("a");
+
+    const QString picturePath =
+        localName.isEmpty() ? QString() : ctx.paths.inProgramDir(ctx.state.outputBaseName + u'/' + localName);
+    const PaiPaiItemRow row = CutPaiPaiItemPage(pageText, listTitle, saleTypeText, listPrice, picturePath);
+    ShowGridRow(ctx.window, row.gridCells);
+    ctx.writer.EmitItemRecord(row.record);
+}
