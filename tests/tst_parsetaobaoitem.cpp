@@ -311,14 +311,8 @@ private slots:
             << 0 << QStringLiteral("\"AB\"");
         QTest::newRow("price without its end marker keeps the rest of the page")
             << title + QStringLiteral("<strong id='J_StrPrice' >12.5元") << 7 << QStringLiteral("12.5元");
-        QTest::newRow("price with spaces around the digits")
-            << title + QStringLiteral("<strong id='J_StrPrice' > 12.5 </strong>") << 7
-            << QStringLiteral("12.500000");
         QTest::newRow("increment without yuan keeps the rest of the page")
             << title + QStringLiteral("<span>加价幅度：</span>2</li>") << 8 << QStringLiteral("2</li>");
-        QTest::newRow("no increment marker") << title << 8 << kNone;
-        QTest::newRow("condition used with spaces")
-            << title + QStringLiteral("宝贝类型：</span>  二手 </li>") << 3 << QStringLiteral("6");
         QTest::newRow("condition without end marker")
             << title + QStringLiteral("宝贝类型：全新<br/>") << 3 << QStringLiteral("8");
         QTest::newRow("no item-details tab leaves the category empty") << title << 1 << QString();
@@ -326,9 +320,6 @@ private slots:
             << title + QStringLiteral("<a href='http://list.taobao.com/browse/cat-777'>x</a></li><li "
                                       "class='B'>宝贝详情</li>")
             << 1 << QStringLiteral("777");
-        QTest::newRow("sale type spaced fixed price")
-            << title + QStringLiteral("<ul id='PriceInfo'><li>一 口 价：</li></ul>") << 6
-            << QStringLiteral("\"b\"");
         QTest::newRow("sale type outside the price list")
             << title + QStringLiteral("<ul id='PriceInfo'></ul>一 口 价：") << 6 << QStringLiteral("\"a\"");
         QTest::newRow("invoice other than yes")
