@@ -2,7 +2,7 @@
 #include "app/ExtractionSession.h"
 #include "app/RunState.h"
 #include "items/ParseTaobaoItem.h"
-#include "items/TaobaoCut.h"
+#include "web/Cut.h"
 #include "web/Step.h"
 
 #include "support/FakeWindow.h"
@@ -411,7 +411,8 @@ private slots:
 
         QString result = QStringLiteral("unchanged");
         Step::run([&] {
-            result = op == u"after" ? TaobaoCut::after(text, marker) : TaobaoCut::from(text, marker);
+            result =
+                op == u"after" ? Cut::afterDroppingLead(text, marker) : Cut::fromDroppingLead(text, marker);
         });
         QCOMPARE(result, expected);
     }

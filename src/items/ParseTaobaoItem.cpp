@@ -7,7 +7,6 @@
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
-#include "items/TaobaoCut.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
 #include "web/Step.h"
@@ -22,7 +21,10 @@ namespace {
 
 using Cut::before;
 using Cut::contains;
-using TaobaoCut::after;
+// Item pages read "after" by deleting every copy of the lead, as the parsers of all three sites do.
+QString after(const QString& text, const QString& marker) {
+    return Cut::afterDroppingLead(text, marker);
+}
 
 // A value the page never gave formats as zero; empty text that was cut is not a number and
 // stays empty. The fees and the price need to tell the two apart.
@@ -75,7 +77,7 @@ void readListedFees(const QString& shippingText, CutValue& postFee, CutValue& em
 
 // The fees of the freight table, searched from the table to the end of the page.
 void readFreightTable(const QString& pageText, CutValue& postFee, CutValue& emsFee, CutValue& expressFee) {
-    Step::run([&] { expressFee = TaobaoCut::from(pageText, QStringLiteral("<li id='FreightList'>")); });
+    Step::run([&] { expressFee = Cut::fromDroppingLead(pageText, QStringLiteral("<li id='FreightList'>")); });
     Step::run([&] { emsFee = expressFee; });
     Step::run([&] { postFee = expressFee; });
     struct Row {
@@ -214,7 +216,7 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
         const qsizetype at = pageText.indexOf(scriptMarker + PlatformConstants::kTaobaoDescriptionHostPrefix);
         if (at < 0)
             throw StepError(QStringLiteral("no description script"));
-        description = TaobaoCut::dropLeading(pageText, at + scriptMarker.size());
+        description = Cut::dropLead(pageText, at + scriptMarker.size());
     });
     Step::run([&] { description = before(description, QStringLiteral("'></script>")); });
     description = ctx.fetcher.FetchPage(description);

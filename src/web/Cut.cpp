@@ -39,6 +39,30 @@ QString from(const QString& text, const QString& marker) {
     return text.mid(at);
 }
 
+QString dropLead(const QString& text, qsizetype leadLength) {
+    if (leadLength <= 0)
+        return text;
+    const QString lead = text.left(leadLength);
+    // The first copy sits at the start; the rest of the single left-to-right pass follows it.
+    QString rest = text.mid(leadLength);
+    rest.remove(lead, Qt::CaseSensitive);
+    return rest;
+}
+
+QString afterDroppingLead(const QString& text, const QString& marker) {
+    const qsizetype at = find(text, marker);
+    if (at < 0)
+        missing(marker);
+    return dropLead(text, at + marker.size());
+}
+
+QString fromDroppingLead(const QString& text, const QString& marker) {
+    const qsizetype at = find(text, marker);
+    if (at < 0)
+        missing(marker);
+    return dropLead(text, at);
+}
+
 QString reverse(const QString& text) {
     QString result = text;
     std::reverse(result.begin(), result.end());

@@ -7,6 +7,13 @@ namespace Cut {
 
 // Everything after the first occurrence of marker.
 QString after(const QString& text, const QString& marker);
+// The item pages' reading of "after": every copy of the text up to and including the first marker
+// is deleted, not just the first one, so a page that begins with its marker loses every later copy.
+QString afterDroppingLead(const QString& text, const QString& marker);
+// The same reading of "from": every copy of the text before the first marker is deleted.
+QString fromDroppingLead(const QString& text, const QString& marker);
+// text without every occurrence of its first leadLength characters.
+QString dropLead(const QString& text, qsizetype leadLength);
 // Everything before the first occurrence of marker.
 QString before(const QString& text, const QString& marker);
 // From the first occurrence of marker on, marker included.
