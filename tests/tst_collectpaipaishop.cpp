@@ -145,6 +145,7 @@ void TestCollectPaiPaiShop::walksEveryListPage() {
     const QStringList second = shop.window.rows.at(1).cells;
     QCOMPARE(second.at(6), u"\"a\""_s);
     QCOMPARE(second.at(7), u"35.500000"_s);
+    QCOMPARE(second.at(8), u"2.000000"_s); // the grid shows the increment formatted
     QVERIFY(second.at(25).endsWith(u"PaiPai_20090301/20090301A0002.jpg\""_s));
 
     const QString s = summary(u"21"_s, 2);
