@@ -237,6 +237,11 @@ private slots:
         QTest::newRow("postage of the first shipping block")
             << "<div id='ship_1'><b>6.5元</b></div><div id='ship_2'><b>20元</b></div>" << int(PostFee)
             << "6.500000";
+        // Cutting after or from a marker deletes every copy of the text it drops, not only the first.
+        QTest::newRow("after drops every copy of a leading marker")
+            << "<h2 class='itemSpecifics'>全<h2 class='itemSpecifics'>新</h2>" << int(Condition) << "5";
+        QTest::newRow("from drops every copy of the text before the marker")
+            << "x<span class='titlePurchase'><img alt='一口x价'>" << int(SaleType) << "\"b\"";
     }
 
     void singleFields() {
