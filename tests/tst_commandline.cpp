@@ -357,6 +357,8 @@ private slots:
                                                      QStringLiteral("http://shop1.taobao.com")}
                                       << 1 << true;
         QTest::newRow("window") << QStringList() << 0 << false;
+        // A Qt option without a value must not swallow the option after it.
+        QTest::newRow("window after a Qt option") << QStringList{QStringLiteral("-reverse")} << 0 << false;
     }
 
     void secondInstance() {

@@ -37,8 +37,12 @@ Request parse(const QStringList& arguments, bool strictWindowArguments) {
             request.commandArguments = arguments.mid(i + 1);
             return request;
         } else if (!strictWindowArguments && arg.startsWith(u'-') && !arg.startsWith(QStringLiteral("--"))) {
-            // A Qt option such as "-platform offscreen"; QApplication takes it and its value.
-            i += 2;
+            // A Qt option such as "-platform offscreen" or "-reverse"; QApplication takes it and
+            // its value, if it has one (a value is never an option or one of our commands).
+            const QString next = arguments.value(i + 1);
+            const bool hasValue =
+                !next.isEmpty() && !next.startsWith(u'-') && next != u"extract" && next != u"convert";
+            i += hasValue ? 2 : 1;
         } else {
             request.mode = Mode::UsageError;
             request.error = QStringLiteral("unknown argument: ") + arg;
