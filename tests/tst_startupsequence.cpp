@@ -3,6 +3,7 @@
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
 #include "formats/OutputJournal.h"
+#include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
 
 #include <QFile>
@@ -25,44 +26,13 @@ class TestStartupSequence : public QObject {
     Q_OBJECT
 
 private slots:
-    void usageNotice_data() {
-        QTest::addColumn<bool>("answer");
-        QTest::newRow("accepted") << true;
-        QTest::newRow("refused") << false;
-    }
-
-    void usageNotice() {
-        QFETCH(bool, answer);
-        QTemporaryDir dir;
-        FakeWindow window;
-        window.answers = {answer};
-        ExtractionSession session(window, dir.path());
-        StartupSequence startup(session);
-        QCOMPARE(startup.acceptUsageNotice(), answer);
-        QCOMPARE(window.questions, QStringList{Messages::kUsageNotice});
-    }
-
-    void runStateDefaults() {
-        QTemporaryDir dir;
-        FakeWindow window;
-        ExtractionSession session(window, dir.path());
-        RunState& state = session.state();
-        state.resumeItemNumber = 9;
-        state.stopRequested = false;
-        state.outputExtension = QStringLiteral(".txt");
-        state.outputBaseName = QStringLiteral("x");
-        StartupSequence(session).applyRunStateDefaults();
-        QCOMPARE(state.resumeItemNumber, 0);
-        QCOMPARE(state.stopRequested, true);
-        QCOMPARE(state.outputExtension, QStringLiteral(".csv"));
-        QCOMPARE(state.outputBaseName, QStringLiteral("Temp"));
-    }
-
     // Each row: the keys in the settings file ("-" = absent), whether the output file exists,
-    // the answer to the offer, and what must follow.
+    // whether the offer is put (the command line's --resume loads without asking), the answer, and
+    // what must follow.
     void offerResume_data() {
         QTest::addColumn<QStringList>("keys"); // BreakPoint, FileName, Url, Num, SO, Option
         QTest::addColumn<bool>("fileExists");
+        QTest::addColumn<bool>("ask");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<Result>("result");
         QTest::addColumn<QStringList>("questions");
@@ -87,42 +57,45 @@ private slots:
             return keys;
         };
 
-        QTest::newRow("no settings file")
-            << QStringList() << false << true << Result::NoBreakPoint << none << none << 0 << 0 << "" << 0;
-        QTest::newRow("finished run") << with(0, QStringLiteral("0")) << true << true << Result::NoBreakPoint
-                                      << none << none << 0 << 0 << "" << 0;
+        QTest::newRow("no settings file") << QStringList() << false << true << true << Result::NoBreakPoint
+                                          << none << none << 0 << 0 << "" << 0;
+        QTest::newRow("finished run") << with(0, QStringLiteral("0")) << true << true << true
+                                      << Result::NoBreakPoint << none << none << 0 << 0 << "" << 0;
         QTest::newRow("output file deleted")
-            << full << false << true << Result::FileMissing << none
+            << full << false << true << true << Result::FileMissing << none
             << QStringList{Messages::kBreakPointFileMissing} << 0 << 0 << "" << 0;
         QTest::newRow("no file name")
-            << with(1, QStringLiteral("-")) << true << true << Result::FileMissing << none
+            << with(1, QStringLiteral("-")) << true << true << true << Result::FileMissing << none
             << QStringList{Messages::kBreakPointFileMissing} << 0 << 0 << "" << 0;
         QTest::newRow("file name leaving the folder")
-            << with(1, QStringLiteral("../Taobao_5.csv")) << true << true << Result::FileMissing << none
-            << QStringList{Messages::kBreakPointFileMissing} << 0 << 0 << "" << 0;
-        QTest::newRow("declined") << full << true << false << Result::Declined << offer << none << 0 << 0
-                                  << "" << 0;
-        QTest::newRow("accepted") << full << true << true << Result::Loaded << offer << none << 2 << 1 << url
-                                  << 12;
+            << with(1, QStringLiteral("../Taobao_5.csv")) << true << true << true << Result::FileMissing
+            << none << QStringList{Messages::kBreakPointFileMissing} << 0 << 0 << "" << 0;
+        QTest::newRow("declined") << full << true << true << false << Result::Declined << offer << none << 0
+                                  << 0 << "" << 0;
+        QTest::newRow("accepted") << full << true << true << true << Result::Loaded << offer << none << 2 << 1
+                                  << url << 12;
         QTest::newRow("address lost")
-            << with(2, QStringLiteral("-")) << true << true << Result::AddressMissing << offer
+            << with(2, QStringLiteral("-")) << true << true << true << Result::AddressMissing << offer
             << QStringList{Messages::kResumeAddressLost} << 0 << 0 << "" << 12;
-        QTest::newRow("number not a number") << with(3, QStringLiteral("abc")) << true << true
+        QTest::newRow("number not a number") << with(3, QStringLiteral("abc")) << true << true << true
                                              << Result::Loaded << offer << none << 2 << 1 << url << 0;
-        QTest::newRow("number missing") << with(3, QStringLiteral("-")) << true << true << Result::Loaded
-                                        << offer << none << 2 << 1 << url << 0;
-        QTest::newRow("platform out of range") << with(4, QStringLiteral("7")) << true << true
+        QTest::newRow("number missing") << with(3, QStringLiteral("-")) << true << true << true
+                                        << Result::Loaded << offer << none << 2 << 1 << url << 0;
+        QTest::newRow("platform out of range") << with(4, QStringLiteral("7")) << true << true << true
                                                << Result::Loaded << offer << none << 0 << 1 << url << 12;
         QTest::newRow("no platform, format ignored")
-            << with(4, QStringLiteral("-")) << true << true << Result::Loaded << offer << none << 0 << 0
-            << url << 12;
-        QTest::newRow("format not a number") << with(5, QStringLiteral("x")) << true << true << Result::Loaded
-                                             << offer << none << 2 << 0 << url << 12;
+            << with(4, QStringLiteral("-")) << true << true << true << Result::Loaded << offer << none << 0
+            << 0 << url << 12;
+        QTest::newRow("loaded without asking")
+            << full << true << false << false << Result::Loaded << none << none << 2 << 1 << url << 12;
+        QTest::newRow("format not a number") << with(5, QStringLiteral("x")) << true << true << true
+                                             << Result::Loaded << offer << none << 2 << 0 << url << 12;
     }
 
     void offerResume() {
         QFETCH(QStringList, keys);
         QFETCH(bool, fileExists);
+        QFETCH(bool, ask);
         QFETCH(bool, answer);
         QFETCH(Result, result);
         QFETCH(QStringList, questions);
@@ -136,13 +109,7 @@ private slots:
         FakeWindow window;
         window.answers = {answer};
         ExtractionSession session(window, dir.path());
-        const QStringList names{SettingsKeys::kBreakPoint,    SettingsKeys::kBreakPointFileName,
-                                SettingsKeys::kBreakPointUrl, SettingsKeys::kBreakPointNum,
-                                SettingsKeys::kBreakPointSO,  SettingsKeys::kBreakPointOption};
-        for (int i = 0; i < keys.size(); ++i) {
-            if (keys.at(i) != u"-")
-                QVERIFY(session.settings().WriteIniValue(SettingsKeys::kSection, names.at(i), keys.at(i)));
-        }
+        QVERIFY(writeBreakPointKeys(session.settings(), keys));
         if (fileExists) {
             QFile output(session.paths().inProgramDir(QStringLiteral("Taobao_5.csv")));
             QVERIFY(output.open(QIODevice::WriteOnly));
@@ -151,7 +118,7 @@ private slots:
 
         StartupSequence startup(session);
         startup.applyRunStateDefaults();
-        QCOMPARE(startup.offerResume(), result);
+        QCOMPARE(ask ? startup.offerResume() : startup.loadBreakPoint(), result);
         QCOMPARE(window.questions, questions);
         QCOMPARE(window.messages, messages);
         QCOMPARE(window.platform, platform);
@@ -164,7 +131,7 @@ private slots:
         QCOMPARE(readAll(session.paths().settingsFile()), settingsBefore);
     }
 
-    void recoveryRunsBeforeTheOfferAndSaysSo() {
+    void recoveryWritesTheJournalAndSaysSo() {
         QTemporaryDir dir;
         FakeWindow window;
         ExtractionSession session(window, dir.path());
@@ -184,31 +151,6 @@ private slots:
         window.messages.clear();
         StartupSequence(session).recoverInterruptedOutput();
         QVERIFY(window.messages.isEmpty());
-    }
-
-    void loadWithoutAsking() {
-        QTemporaryDir dir;
-        FakeWindow window;
-        ExtractionSession session(window, dir.path());
-        SettingsStore& settings = session.settings();
-        settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, QStringLiteral("1"));
-        settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName,
-                               QStringLiteral("eBay_a.csv"));
-        settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointUrl,
-                               QStringLiteral("http://stores.ebay.com.cn/a"));
-        settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum, QStringLiteral("3"));
-        settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointSO, QStringLiteral("1"));
-        settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption, QStringLiteral("2"));
-        QFile output(session.paths().inProgramDir(QStringLiteral("eBay_a.csv")));
-        QVERIFY(output.open(QIODevice::WriteOnly));
-        output.close();
-
-        QCOMPARE(StartupSequence(session).loadBreakPoint(), Result::Loaded);
-        QVERIFY(window.questions.isEmpty());
-        QCOMPARE(window.platform, 1);
-        QCOMPARE(window.format, 2);
-        QCOMPARE(window.address, QStringLiteral("http://stores.ebay.com.cn/a"));
-        QCOMPARE(session.state().resumeItemNumber, 3);
     }
 };
 

@@ -21,24 +21,28 @@ Request parse(const QStringList& arguments, bool strictWindowArguments) {
     int i = 0;
     while (i < arguments.size()) {
         const QString& arg = arguments.at(i);
-        if (arg == u"--data-dir") {
-            if (i + 1 >= arguments.size() || arguments.at(i + 1).startsWith(QStringLiteral("--"))) {
+        if (arg == u"--data-dir" || arg.startsWith(QStringLiteral("--data-dir="))) {
+            const bool inlineValue = arg != u"--data-dir";
+            const QString value = inlineValue ? arg.mid(11) : arguments.value(i + 1);
+            // An empty folder would silently fall back to the executable's folder.
+            if (value.isEmpty() || (!inlineValue && value.startsWith(QStringLiteral("--")))) {
                 request.mode = Mode::UsageError;
                 request.error = QStringLiteral("--data-dir needs a folder");
                 return request;
             }
-            request.dataDir = arguments.at(i + 1);
-            i += 2;
-        } else if (arg.startsWith(QStringLiteral("--data-dir="))) {
-            request.dataDir = arg.mid(11);
-            ++i;
+            request.dataDir = value;
+            i += inlineValue ? 1 : 2;
         } else if (arg == u"extract" || arg == u"convert") {
             request.mode = arg == u"extract" ? Mode::Extract : Mode::Convert;
             request.commandArguments = arguments.mid(i + 1);
             return request;
         } else if (!strictWindowArguments && arg.startsWith(u'-') && !arg.startsWith(QStringLiteral("--"))) {
-            // A Qt option such as "-platform offscreen"; QApplication takes it and its value.
-            i += 2;
+            // A Qt option such as "-platform offscreen" or "-reverse"; QApplication takes it and
+            // its value, if it has one (a value is never an option or one of our commands).
+            const QString next = arguments.value(i + 1);
+            const bool hasValue =
+                !next.isEmpty() && !next.startsWith(u'-') && next != u"extract" && next != u"convert";
+            i += hasValue ? 2 : 1;
         } else {
             request.mode = Mode::UsageError;
             request.error = QStringLiteral("unknown argument: ") + arg;
@@ -60,34 +64,45 @@ QString helpText() {
         "  kestrune [--data-dir DIR]\n"
         "      Open the window.\n"
         "  kestrune extract --platform taobao|paipai|ebay --format taobao|paipai|ebay\n"
-        "                   [--data-dir DIR] [--agree] URL\n"
+        "                   [--data-dir DIR] [--agree] [--] URL\n"
         "      Extract the shop at URL, as the window's extract button would: the platform the\n"
-        "      shop is on, and the assistant whose file format to write.\n"
+        "      shop is on, and the assistant whose file format to write. \"--\" ends the options,\n"
+        "      for an address that begins with a dash.\n"
         "  kestrune extract --resume [--data-dir DIR] [--agree]\n"
         "      Continue the unfinished extraction recorded in Kestrune.ini, with its address,\n"
-        "      platform and format, from the item it had reached.\n"
-        "  kestrune convert --from X --to Y [--agree] SOURCE SAVE\n"
-        "      Convert an exported assistant file into another assistant's format.\n"
-        "  kestrune --help | --version\n"
+        "      platform and format, after the last item it had reached.\n"
+        "  kestrune convert --from taobao|paipai|ebay --to taobao|paipai|ebay [--agree] SOURCE SAVE\n"
+        "      Convert the assistant file SOURCE, exported by the --from assistant, into the\n"
+        "      --to assistant's format and write it to SAVE.\n"
+        "  kestrune -h | --help | --version\n"
+        "      Show this text, or the version.\n"
+        "\n"
+        "The options of extract take their value as the next argument or after \"=\"\n"
+        "(--platform=taobao).\n"
         "\n"
         "Program folder:\n"
         "  Kestrune.ini (the resume point), the output files NAME.csv and the picture folders\n"
-        "  live in the program's folder: the executable's folder, or DIR given with --data-dir.\n"
-        "  Only one instance (window or command line) may use a folder at a time; a second one\n"
-        "  says so on standard error and exits with status 1.\n"
+        "  live in the program's folder: the executable's folder, or DIR given with --data-dir\n"
+        "  (before or after \"extract\"; it is made when missing).\n"
+        "  Only one instance (window or command line) may use a folder at a time; a second\n"
+        "  window ends silently, a second extraction says so on standard error and exits 1.\n"
+        "  Rows that a run which died had already taken are written into its output file when\n"
+        "  the window or an extraction next starts on the folder.\n"
         "\n"
-        "Extraction on the command line:\n"
+        "Extraction and conversion on the command line:\n"
         "  The usage notice must be accepted: it is asked on the terminal, or accepted in\n"
         "  advance with --agree. Without a terminal and without --agree the program refuses.\n"
-        "  Progress and message texts go to standard error, one line each. At the end the\n"
-        "  output file's path and the number of items written go to standard output.\n"
-        "  Ctrl-C (SIGINT) acts as the stop button: the run stops and its output is written.\n"
+        "  Progress and message texts go to standard error, one line each. At the end of an\n"
+        "  extraction the output file's path and the number of items written go to standard\n"
+        "  output; a conversion prints its result there.\n"
+        "  Ctrl-C (SIGINT) acts as the stop button: the run stops after the item in progress\n"
+        "  and its output is written; a second Ctrl-C ends the program at once.\n"
         "\n"
         "Exit status:\n"
-        "  0  the run ended, complete or stopped\n"
+        "  0  the run ended, complete or stopped; the conversion was written\n"
         "  1  the run ended with a failure message (address rejected, no items, unknown page\n"
-        "     layout, nothing to resume, output not written), the notice was refused, or\n"
-        "     another instance uses the folder\n"
+        "     layout, nothing to resume, output not written), the conversion failed, the\n"
+        "     notice was refused, or another instance uses the folder\n"
         "  2  usage error\n");
 }
 

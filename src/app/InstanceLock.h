@@ -13,7 +13,6 @@ public:
 
     // False when another live instance holds the folder (or the folder cannot be locked).
     bool tryAcquire();
-    bool isHeld() const { return m_held; }
     // After a failed tryAcquire: true when another instance holds it, false when the lock file
     // could not be made at all (a folder without write permission).
     bool heldByAnother() const;

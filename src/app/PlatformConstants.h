@@ -7,14 +7,14 @@ namespace PlatformConstants {
 
 inline const QString kApplicationTitle = QStringLiteral("Kestrune");
 inline const QString kVersion = QStringLiteral("V20090307");
-inline const QString kWindowCaption = QStringLiteral("Kestrune V20090307");
+inline const QString kWindowCaption = kApplicationTitle + u' ' + kVersion;
 inline const QString kSettingsFileName = QStringLiteral("Kestrune.ini");
 inline const QString kContactAddress = QStringLiteral("kestrune@example.org");
 
 inline const QString kPaiPaiShopHost = QStringLiteral("shop.paipai.com");
-inline const QString kPaiPaiShopPrefix = QStringLiteral("http://shop.paipai.com/"); // 23 characters
+inline const QString kPaiPaiShopPrefix = QStringLiteral("http://") + kPaiPaiShopHost + u'/'; // 23 characters
 inline const QString kEbayStoreHost = QStringLiteral("stores.ebay.com.cn");
-inline const QString kEbayStorePrefix = QStringLiteral("http://stores.ebay.com.cn/"); // 26 characters
+inline const QString kEbayStorePrefix = QStringLiteral("http://") + kEbayStoreHost + u'/'; // 26 characters
 inline const QString kTaobaoDomainSuffix = QStringLiteral(".taobao.com");
 inline const QString kTaobaoStoreHost = QStringLiteral("http://shop.taobao.com");
 inline const QString kTaobaoDescriptionHostPrefix = QStringLiteral("http://dsc");

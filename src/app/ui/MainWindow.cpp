@@ -3,6 +3,7 @@
 #include "app/PlatformConstants.h"
 #include "app/ui/ItemTableModel.h"
 #include "app/ui/MessageBox.h"
+#include "formats/ItemRecord.h"
 #include "formats/ui/ConversionPanel.h"
 
 #include <QAbstractButton>
@@ -134,7 +135,7 @@ void MainWindow::buildUi() {
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->header()->setStretchLastSection(false);
     const int dpi = logicalDpiX();
-    for (int column = 0; column < ItemTableModel::ColumnCount; ++column)
+    for (int column = 0; column < ItemRecord::kFieldCount; ++column)
         m_grid->setColumnWidth(column, twipsToPixels(ItemTableModel::columnWidthTwips(column), dpi));
     m_grid->setMinimumHeight(twipsToPixels(2400, logicalDpiY()));
     root->addWidget(m_grid, 1);
