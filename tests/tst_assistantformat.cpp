@@ -170,12 +170,13 @@ private slots:
         QCOMPARE(layoutNamed(layout).protectValue(value), written);
     }
 
-    void joinRowAddsSeparatorsAndLineEnd() {
-        QCOMPARE(AssistantFormat::paipai().joinRow({QStringLiteral("1"), QStringLiteral("1,5"), QString()}),
-                 QStringLiteral("1,\"1,5\",\r\n"));
-        QCOMPARE(AssistantFormat::taobaoConverter().joinRow({QStringLiteral("a"), QStringLiteral("b\tc")}),
-                 QStringLiteral("a\tb c\r"));
-        QCOMPARE(AssistantFormat::ebay().joinRow({}), QStringLiteral("\r\n"));
+    void appendRowAddsSeparatorsAndLineEnd() {
+        QString row = QStringLiteral("before\n");
+        AssistantFormat::paipai().appendRow(&row, {QStringLiteral("1"), QStringLiteral("1,5"), QString()});
+        QCOMPARE(row, QStringLiteral("before\n1,\"1,5\",\r\n"));
+        row.clear();
+        AssistantFormat::taobaoConverter().appendRow(&row, {QStringLiteral("a"), QStringLiteral("b\tc")});
+        QCOMPARE(row, QStringLiteral("a\tb c\r"));
     }
 
     void wellFormedQuotedField_data() {
@@ -217,9 +218,9 @@ private slots:
         ItemRecord record;
         record.category = QStringLiteral("2101");
         const AssistantLayout& layout = AssistantFormat::paipai();
-        QCOMPARE(layout.columnValue(6, record, 0), QStringLiteral("2101"));
-        QCOMPARE(layout.columnValue(6, record, 1), QStringLiteral("0"));
-        QCOMPARE(layout.columnValue(6, record, 2), QStringLiteral("0"));
+        QCOMPARE(layout.recordValues(record, 0).at(6), QStringLiteral("2101"));
+        QCOMPARE(layout.recordValues(record, 1).at(6), QStringLiteral("0"));
+        QCOMPARE(layout.recordValues(record, 2).at(6), QStringLiteral("0"));
     }
 };
 

@@ -39,7 +39,6 @@ private slots:
     void encodings();
     void longFieldsAcrossReadBlocks();
     void missingFileDoesNotOpen();
-    void fieldBeyondTheRecordIsEmpty();
 };
 
 void TestCsvReader::records_data() {
@@ -146,13 +145,6 @@ void TestCsvReader::missingFileDoesNotOpen() {
     QVERIFY(!reader.open(m_dir.filePath(QStringLiteral("absent.csv"))));
     QStringList record;
     QVERIFY(!reader.readRecord(&record));
-}
-
-void TestCsvReader::fieldBeyondTheRecordIsEmpty() {
-    const QStringList record{QStringLiteral("x")};
-    QCOMPARE(CsvReader::field(record, 0), QStringLiteral("x"));
-    QCOMPARE(CsvReader::field(record, 1), QString());
-    QCOMPARE(CsvReader::field(record, -1), QString());
 }
 
 QTEST_GUILESS_MAIN(TestCsvReader)
