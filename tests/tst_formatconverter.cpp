@@ -2,13 +2,12 @@
 #include "formats/ConversionMapping.h"
 #include "formats/CsvReader.h"
 #include "formats/FormatConverter.h"
+#include "support/FormatTestFiles.h"
 #include "support/TestPaths.h"
 #include "web/TextHelpers.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,28 +20,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QDateTime kClock(QDate(2026, 3, 7), QTime(9, 5, 3));
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-}
-
-QByteArray utf16WithMark(const QString& text) {
-    QByteArray bytes("\xFF\xFE");
-    bytes.append(QStringEncoder(QStringConverter::Utf16LE).encode(text));
-    return bytes;
-}
-
-QByteArray gbk(const QString& text) {
-    return QStringEncoder("GBK").encode(text);
-}
 
 QString taobaoHeader() {
     return QStringLiteral(
@@ -435,11 +412,7 @@ void TestFormatConverter::shortRowsKeepEveryField() {
     QCOMPARE(result.convertedCount, 1);
 
     if (separator == u'\t') {
-        const QStringList lines = QStringDecoder("GBK")
-                                      .decode(readBytes(result.outputPath))
-                                      .
-                                      operator QString()
-                                      .split(u'\r', Qt::SkipEmptyParts);
+        const QStringList lines = fromGbk(readBytes(result.outputPath)).split(u'\r', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines.at(1).split(u'\t').size(), fieldCount);
         QVERIFY(lines.at(1).startsWith(QStringLiteral("\"短\"\t")));

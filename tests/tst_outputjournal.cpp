@@ -6,10 +6,10 @@
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
 #include "support/FakeWindow.h"
+#include "support/FormatTestFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,31 +28,6 @@ ItemRecord record(int n) {
     r.description = QStringLiteral("\"<p>第%1件\t说明</p>\"").arg(n);
     r.picture = QStringLiteral("\"http://img.example/%1.jpg\"").arg(n);
     return r;
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray gbk(const QString& text) {
-    QStringEncoder encoder("GBK");
-    return encoder.encode(text);
-}
-
-QByteArray utf16File(const QString& text) {
-    QByteArray bytes("\xFF\xFE");
-    for (QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return bytes;
 }
 
 // One run of the program in a folder: a writer whose process may "die" (be destroyed unflushed).
@@ -132,7 +107,7 @@ private slots:
         QVERIFY(run.writer->FlushOutputBuffer().ok());
         QVERIFY(!QFile::exists(run.journal()));
         QCOMPARE(readBytes(run.output()),
-                 format == Taobao ? utf16File(buffer) : gbk(buffer + QStringLiteral("\r\n")));
+                 format == Taobao ? utf16WithMark(buffer) : gbk(buffer + QStringLiteral("\r\n")));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("PaiPai_shop.csv")});
     }
@@ -188,7 +163,7 @@ private slots:
         const QString header = AssistantFormat::forOption(format).headerLine();
         QByteArray expected;
         if (format == Taobao)
-            expected = utf16File(firstBuffer + secondBuffer); // one header per batch
+            expected = utf16WithMark(firstBuffer + secondBuffer); // one header per batch
         else if (resumed)
             expected = gbk(firstBuffer + secondBuffer.mid(header.size()) + QStringLiteral("\r\n"));
         else
