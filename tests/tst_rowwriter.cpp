@@ -17,46 +17,17 @@ namespace {
 enum Format { Taobao = 0, Ebay = 1, PaiPai = 2 };
 enum Platform { OnPaiPai = 0, OnEbay = 1, OnTaobao = 2 };
 
-ItemRecord sampleRecord(const QString& title = QStringLiteral("\"Nike 跑鞋 &amp; 袜\"")) {
-    ItemRecord r;
-    r.title = title;
-    r.category = QStringLiteral("50012345");
-    r.shopCategory = QStringLiteral("0");
-    r.condition = QStringLiteral("5");
-    r.province = QStringLiteral("\"\"");
-    r.city = QStringLiteral("\"\"");
-    r.saleType = QStringLiteral("\"b\"");
-    r.price = QStringLiteral("128.000000");
-    r.increment = QStringLiteral("00.000000");
-    r.quantity = QStringLiteral("10");
-    r.duration = QStringLiteral("7");
-    r.freightPayer = QStringLiteral("1");
-    r.postFee = QStringLiteral("10.000000");
-    r.emsFee = QStringLiteral("25.000000");
-    r.expressFee = QStringLiteral("15.000000");
-    r.paymentMethod = QStringLiteral("0");
-    r.alipay = QStringLiteral("1");
-    r.invoice = QStringLiteral("0");
-    r.warranty = QStringLiteral("1");
-    r.autoRepost = QStringLiteral("1");
-    r.putInStore = QStringLiteral("0");
-    r.shopWindow = QStringLiteral("0");
-    r.startTime = QStringLiteral("\"1980-01-01 00:00:00\"");
-    r.story = QStringLiteral("\"\"");
-    r.description = QStringLiteral("\"<p>好鞋</p>\"");
-    r.picture = QStringLiteral("\"http://img.example/1.jpg\"");
-    r.attributes = QStringLiteral("\"\"");
-    r.groupPrice = QStringLiteral("0");
-    r.groupMinCount = QStringLiteral("0");
-    r.postageTemplateId = QStringLiteral("0");
-    r.memberDiscount = QStringLiteral("0");
-    return r;
-}
-
 const QString kTaobaoRow = QStringLiteral(
     "\"Nike 跑鞋 &amp; 袜\"\t50012345\t0\t5\t\"\"\t\"\"\t\"b\"\t128.000000\t00.000000\t10\t7\t1\t10.000000\t"
     "25.000000\t15.000000\t0\t1\t0\t1\t1\t0\t0\t\"1980-01-01 00:00:00\"\t\"\"\t\"<p>好鞋</p>\"\t"
     "\"http://img.example/1.jpg\"\t\"\"\t0\t0\t0\t0\r\n");
+
+// The Taobao Assistant writes a record's values unchanged, so its row is the sample record.
+ItemRecord sampleRecord(const QString& title = QStringLiteral("\"Nike 跑鞋 &amp; 袜\"")) {
+    ItemRecord record = ItemRecord::fromValues(kTaobaoRow.chopped(2).split(u'\t'));
+    record.title = title;
+    return record;
+}
 
 QString paipaiRow(const QString& category) {
     return QStringLiteral("-1,-1,-1,\"Nike 跑鞋 & 袜\",\"\",\"b\",") + category +
