@@ -159,9 +159,6 @@ void TestFormatConverter::refusesBeforeWriting_data() {
     QTest::newRow("txt refused for PaiPai")
         << "@/shop.txt"
         << "@/out.csv" << 1 << 0 << "请输入正确的CSV文件路径（该文件不是CSV文件）";
-    QTest::newRow("txt refused for eBay")
-        << "@/shop.txt"
-        << "@/out.csv" << 2 << 1 << "请输入正确的CSV文件路径（该文件不是CSV文件）";
     QTest::newRow("other extension for Taobao")
         << "@/shop.xls"
         << "@/out.csv" << 0 << 1 << "请输入正确的CSV文件路径（该文件不是CSV文件）";
@@ -175,9 +172,6 @@ void TestFormatConverter::refusesBeforeWriting_data() {
     QTest::newRow("save equals source, other spelling")
         << "@/shop.csv"
         << "@/dir.csv/../shop.csv" << 1 << 2 << "保存路径不能与源文件相同";
-    QTest::newRow("save equals source after the txt rule")
-        << "@/shop.txt"
-        << "@/shop.csv" << 2 << 0 << "请输入正确的CSV文件路径（该文件不是CSV文件）";
     QTest::newRow("Taobao target renamed onto a PaiPai source")
         << "@/shop.csv"
         << "@/link.csv" << 1 << 0 << "保存路径不能与源文件相同";

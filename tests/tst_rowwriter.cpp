@@ -229,20 +229,6 @@ private slots:
         }
     }
 
-    void taobaoFlushAppendsBatches() {
-        Fixture f(Taobao, OnTaobao);
-        f.writer.EmitItemRecord(sampleRecord());
-        QVERIFY(f.writer.FlushOutputBuffer().ok());
-        QVERIFY(f.state.outputBuffer.isEmpty());
-        QVERIFY(!f.state.headerWritten);
-        f.writer.EmitItemRecord(sampleRecord());
-        f.writer.EmitItemRecord(sampleRecord());
-        QVERIFY(f.writer.FlushOutputBuffer().ok());
-        const QString batch1 = AssistantFormat::taobao().headerLine() + kTaobaoRow;
-        const QString batch2 = AssistantFormat::taobao().headerLine() + kTaobaoRow + kTaobaoRow;
-        QCOMPARE(readBytes(f.outputPath()), utf16WithMark(batch1 + batch2));
-    }
-
     void ansiFlush_data() {
         QTest::addColumn<int>("format");
         QTest::addColumn<bool>("resumed");
