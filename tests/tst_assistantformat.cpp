@@ -1,5 +1,4 @@
 #include "formats/AssistantFormat.h"
-#include "formats/ItemRecord.h"
 
 #include <QTest>
 
@@ -90,24 +89,6 @@ private slots:
         QCOMPARE(format.headerLine(), header);
     }
 
-    void optionSelectsLayout() {
-        QCOMPARE(&AssistantFormat::forOption(0), &AssistantFormat::taobao());
-        QCOMPARE(&AssistantFormat::forOption(1), &AssistantFormat::ebay());
-        QCOMPARE(&AssistantFormat::forOption(2), &AssistantFormat::paipai());
-        QCOMPARE(&AssistantFormat::forOption(-1), &AssistantFormat::ebay());
-    }
-
-    void paipaiConverterConstants() {
-        // The columns every converter source fills alike carry their constant; the rest are mapped.
-        const AssistantLayout& layout = AssistantFormat::paipaiConverter();
-        QStringList constants;
-        for (const LayoutColumn& column : layout.columns)
-            constants.append(column.source == ColumnSource::Mapped ? QStringLiteral("*") : column.constant);
-        QCOMPARE(constants.join(u','),
-                 QStringLiteral("-1,-1,-1,*,\"\",*,*,\"\",\"\",*,*,\"\",*,*,*,\"\",\"\",*,"
-                                "*,*,0,0,0,*,1,0,\"\",0,*,,*,\"\",\"-2\",80,80"));
-    }
-
     void protectValue_data() {
         QTest::addColumn<QString>("layout");
         QTest::addColumn<QString>("value");
@@ -137,6 +118,9 @@ private slots:
         QTest::newRow("bare quote in unquoted value") << "ebay"
                                                       << "12\""
                                                       << "\"12\"\"\"";
+        QTest::newRow("three quotes") << "paipai"
+                                      << "\"\"\""
+                                      << "\"\"\"\"";
         QTest::newRow("lone quote") << "ebay"
                                     << "\""
                                     << "\"\"\"\"";
@@ -168,58 +152,6 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, written);
         QCOMPARE(layoutNamed(layout).protectValue(value), written);
-    }
-
-    void joinRowAddsSeparatorsAndLineEnd() {
-        QCOMPARE(AssistantFormat::paipai().joinRow({QStringLiteral("1"), QStringLiteral("1,5"), QString()}),
-                 QStringLiteral("1,\"1,5\",\r\n"));
-        QCOMPARE(AssistantFormat::taobaoConverter().joinRow({QStringLiteral("a"), QStringLiteral("b\tc")}),
-                 QStringLiteral("a\tb c\r"));
-        QCOMPARE(AssistantFormat::ebay().joinRow({}), QStringLiteral("\r\n"));
-    }
-
-    void wellFormedQuotedField_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("wellFormed");
-
-        QTest::newRow("empty pair") << "\"\"" << true;
-        QTest::newRow("simple") << "\"abc\"" << true;
-        QTest::newRow("doubled quotes") << "\"a\"\"b\"" << true;
-        QTest::newRow("only doubled quote inside") << "\"\"\"\"" << true;
-        QTest::newRow("single inner quote") << "\"a\"b\"" << false;
-        QTest::newRow("three quotes") << "\"\"\"" << false;
-        QTest::newRow("one quote") << "\"" << false;
-        QTest::newRow("unquoted") << "abc" << false;
-        QTest::newRow("closing quote missing") << "\"abc" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-
-    void wellFormedQuotedField() {
-        QFETCH(QString, text);
-        QFETCH(bool, wellFormed);
-        QCOMPARE(AssistantFormat::isWellFormedQuotedField(text), wellFormed);
-    }
-
-    void ebayHelpers() {
-        const QDateTime when(QDate(2026, 1, 5), QTime(8, 3, 9));
-        QCOMPARE(AssistantFormat::productNumber(when), QStringLiteral("2026010508030900000000"));
-        QCOMPARE(AssistantFormat::productNumber(when).size(), 22);
-        QCOMPARE(AssistantFormat::dateTimeText(when), QStringLiteral("2026-1-5 8:03:09"));
-        QCOMPARE(AssistantFormat::dateTimeText(QDateTime(QDate(2026, 12, 17), QTime(23, 59, 0))),
-                 QStringLiteral("2026-12-17 23:59:00"));
-        QCOMPARE(AssistantFormat::ebayPicture(QStringLiteral("\"http://p/1.jpg\"")),
-                 QStringLiteral("http://p/1.jpg|:|"));
-        QCOMPARE(AssistantFormat::ebayPicture(QString()), QStringLiteral("|:|"));
-        QCOMPARE(AssistantFormat::ebayPicture(QStringLiteral("a\"b\"\"c")), QStringLiteral("abc|:|"));
-    }
-
-    void platformCategory() {
-        ItemRecord record;
-        record.category = QStringLiteral("2101");
-        const AssistantLayout& layout = AssistantFormat::paipai();
-        QCOMPARE(layout.columnValue(6, record, 0), QStringLiteral("2101"));
-        QCOMPARE(layout.columnValue(6, record, 1), QStringLiteral("0"));
-        QCOMPARE(layout.columnValue(6, record, 2), QStringLiteral("0"));
     }
 };
 

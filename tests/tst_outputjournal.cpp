@@ -6,10 +6,10 @@
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
 #include "support/FakeWindow.h"
+#include "support/FormatTestFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,31 +28,6 @@ ItemRecord record(int n) {
     r.description = QStringLiteral("\"<p>第%1件\t说明</p>\"").arg(n);
     r.picture = QStringLiteral("\"http://img.example/%1.jpg\"").arg(n);
     return r;
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray gbk(const QString& text) {
-    QStringEncoder encoder("GBK");
-    return encoder.encode(text);
-}
-
-QByteArray utf16File(const QString& text) {
-    QByteArray bytes("\xFF\xFE");
-    for (QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return bytes;
 }
 
 // One run of the program in a folder: a writer whose process may "die" (be destroyed unflushed).
@@ -132,7 +107,7 @@ private slots:
         QVERIFY(run.writer->FlushOutputBuffer().ok());
         QVERIFY(!QFile::exists(run.journal()));
         QCOMPARE(readBytes(run.output()),
-                 format == Taobao ? utf16File(buffer) : gbk(buffer + QStringLiteral("\r\n")));
+                 format == Taobao ? utf16WithMark(buffer) : gbk(buffer + QStringLiteral("\r\n")));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("PaiPai_shop.csv")});
     }
@@ -188,7 +163,7 @@ private slots:
         const QString header = AssistantFormat::forOption(format).headerLine();
         QByteArray expected;
         if (format == Taobao)
-            expected = utf16File(firstBuffer + secondBuffer); // one header per batch
+            expected = utf16WithMark(firstBuffer + secondBuffer); // one header per batch
         else if (resumed)
             expected = gbk(firstBuffer + secondBuffer.mid(header.size()) + QStringLiteral("\r\n"));
         else
@@ -233,16 +208,23 @@ private slots:
         QVERIFY(!QFile::exists(run.journal()));
     }
 
-    void tornFirstLineRecoversNothing() {
+    void nothingToRecover_data() {
+        QTest::addColumn<QByteArray>("journal");
+        QTest::newRow("no journal") << QByteArray();
+        QTest::newRow("torn first line") << QByteArrayLiteral("KESTRUNE-JOU");
+    }
+
+    void nothingToRecover() {
+        QFETCH(QByteArray, journal);
         QTemporaryDir dir;
         Run run(dir.path(), PaiPai);
-        writeBytes(run.journal(), QByteArrayLiteral("KESTRUNE-JOU"));
+        if (!journal.isNull())
+            writeBytes(run.journal(), journal);
         SettingsStore settings(run.paths.settingsFile());
         QString message = QStringLiteral("unchanged");
         QCOMPARE(OutputJournal::recover(run.paths, settings, &message), 0);
         QVERIFY(message.isEmpty());
-        QVERIFY(!QFile::exists(run.journal()));
-        QVERIFY(!QFile::exists(run.output()));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void breakPointRaised_data() {
@@ -284,16 +266,6 @@ private slots:
 
         QCOMPARE(OutputJournal::recover(run.paths, settings, nullptr), 3);
         QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), after);
-    }
-
-    void nothingToRecover() {
-        QTemporaryDir dir;
-        AppPaths paths(dir.path());
-        SettingsStore settings(paths.settingsFile());
-        QString message = QStringLiteral("unchanged");
-        QCOMPARE(OutputJournal::recover(paths, settings, &message), 0);
-        QVERIFY(message.isEmpty());
-        QVERIFY(!QFile::exists(paths.settingsFile()));
     }
 
     void unwritableOutputKeepsJournal() {

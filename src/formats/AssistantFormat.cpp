@@ -272,9 +272,12 @@ QString AssistantLayout::protectValue(const QString& value) const {
         }
         return cleaned;
     }
+    // Long descriptions come enclosed in quotes; checking that first spares them the other scans.
+    if (AssistantFormat::isWellFormedQuotedField(value))
+        return value;
     const bool needsQuoting =
         value.contains(separator) || value.contains(u'"') || value.contains(u'\r') || value.contains(u'\n');
-    if (!needsQuoting || AssistantFormat::isWellFormedQuotedField(value))
+    if (!needsQuoting)
         return value;
     const bool enclosed = value.size() >= 2 && value.front() == u'"' && value.back() == u'"';
     QString inner = enclosed ? value.mid(1, value.size() - 2) : value;
@@ -282,47 +285,45 @@ QString AssistantLayout::protectValue(const QString& value) const {
     return u'"' + inner + u'"';
 }
 
-QString AssistantLayout::joinRow(const QStringList& values) const {
-    QString row;
-    for (int i = 0; i < values.size(); ++i) {
+void AssistantLayout::appendRow(QString* out, const QStringList& values) const {
+    for (qsizetype i = 0; i < values.size(); ++i) {
         if (i > 0)
-            row += separator;
-        row += protectValue(values[i]);
+            out->append(separator);
+        out->append(protectValue(values.at(i)));
     }
-    return row + lineEnd;
-}
-
-QString AssistantLayout::columnValue(int column, const ItemRecord& record, int selectedPlatform) const {
-    const LayoutColumn& col = columns.at(column);
-    switch (col.source) {
-    case ColumnSource::Constant:
-    case ColumnSource::Mapped:
-        return col.constant;
-    case ColumnSource::RecordField:
-        return record.values().at(col.field);
-    case ColumnSource::DecodedTitle:
-        return zhuanyi(record.title);
-    case ColumnSource::PlatformCategory:
-        return selectedPlatform == PlatformConstants::PaiPai ? record.category : QStringLiteral("0");
-    case ColumnSource::ProductNumber:
-        return AssistantFormat::productNumber();
-    case ColumnSource::CurrentDateTime:
-        return AssistantFormat::dateTimeText();
-    case ColumnSource::EbayPicture:
-        return AssistantFormat::ebayPicture(record.picture);
-    }
-    return col.constant;
+    out->append(lineEnd);
 }
 
 QStringList AssistantLayout::recordValues(const ItemRecord& record, int selectedPlatform) const {
     const QStringList fields = record.values();
     QStringList result;
     result.reserve(columns.size());
-    for (int i = 0; i < columns.size(); ++i) {
-        if (columns[i].source == ColumnSource::RecordField)
-            result.append(fields.at(columns[i].field));
-        else
-            result.append(columnValue(i, record, selectedPlatform));
+    for (const LayoutColumn& column : columns) {
+        switch (column.source) {
+        case ColumnSource::Constant:
+        case ColumnSource::Mapped:
+            result.append(column.constant);
+            break;
+        case ColumnSource::RecordField:
+            result.append(fields.at(column.field));
+            break;
+        case ColumnSource::DecodedTitle:
+            result.append(zhuanyi(record.title));
+            break;
+        case ColumnSource::PlatformCategory:
+            result.append(selectedPlatform == PlatformConstants::PaiPai ? record.category
+                                                                        : QStringLiteral("0"));
+            break;
+        case ColumnSource::ProductNumber:
+            result.append(AssistantFormat::productNumber());
+            break;
+        case ColumnSource::CurrentDateTime:
+            result.append(AssistantFormat::dateTimeText());
+            break;
+        case ColumnSource::EbayPicture:
+            result.append(AssistantFormat::ebayPicture(record.picture));
+            break;
+        }
     }
     return result;
 }
@@ -388,12 +389,10 @@ bool isWellFormedQuotedField(const QString& text) {
     const qsizetype last = text.size() - 1;
     if (last < 1 || text.front() != u'"' || text.back() != u'"')
         return false;
-    for (qsizetype i = 1; i < last; ++i) {
-        if (text[i] != u'"')
-            continue;
+    // Every inner quote must be the first of a doubled pair that ends before the closing quote.
+    for (qsizetype i = text.indexOf(u'"', 1); i < last; i = text.indexOf(u'"', i + 2)) {
         if (i + 1 >= last || text[i + 1] != u'"')
             return false;
-        ++i;
     }
     return true;
 }

@@ -35,12 +35,10 @@ struct AssistantLayout {
     QList<LayoutColumn> columns;
 
     QString headerLine() const; // with lineEnd
-    // Values joined by the separator with the row-integrity rules applied, plus lineEnd.
-    QString joinRow(const QStringList& values) const;
-    // The value one column takes from a record. selectedPlatform is the Option1 index; the clock
-    // is read for each column that needs it.
-    QString columnValue(int column, const ItemRecord& record, int selectedPlatform) const;
-    // Every column's value, in column order (Mapped columns give their constant).
+    // Appends the values joined by the separator with the row-integrity rules applied, plus lineEnd.
+    void appendRow(QString* out, const QStringList& values) const;
+    // Every column's value, in column order (Mapped columns give their constant). selectedPlatform
+    // is the Option1 index; the clock is read for each column that needs it.
     QStringList recordValues(const ItemRecord& record, int selectedPlatform) const;
     // One field as written into a row: a TAB layout turns TAB, CR and LF into spaces; a comma
     // layout quotes a value holding a comma, double quote, CR or LF unless it is already one

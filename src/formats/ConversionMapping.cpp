@@ -15,8 +15,10 @@ const QString kZeroSpace = QStringLiteral("0 ");
 const QString kPublishTime = QStringLiteral("\"1980-01-01 00:00:00\"");
 const QString kPutStore = QStringLiteral("\"-2\"");
 
+// Shares the source's memory instead of copying it: a row is written before its source goes.
 QString at(Fields fields, std::size_t index) {
-    return index < fields.size() ? fields[index].toString() : QString();
+    return index < fields.size() ? QString::fromRawData(fields[index].data(), fields[index].size())
+                                 : QString();
 }
 
 QString quoted(const QString& text) {
@@ -267,9 +269,6 @@ QStringList ebayDefaults(const QDateTime& now) {
             break;
         }
     }
-    // A layout table not yet filled in still yields a full row.
-    while (values.size() < 88)
-        values.append(QString());
     return values;
 }
 

@@ -29,7 +29,8 @@ QString sixDecimalsOrText(QStringView text);
 QStringView withoutEnclosingQuotes(QStringView text);
 
 // Rows of the converter's layouts (35 PaiPai fields, 31 Taobao fields, 88 eBay fields), values
-// only: the layout joins them.
+// only: the layout joins them. Values taken over unchanged share the memory of the source fields,
+// so a row is written before its source text goes away.
 QStringList taobaoToPaiPai(Fields taobao);
 QStringList taobaoToEbay(Fields taobao, const QDateTime& now);
 QStringList paipaiToTaobao(Fields record);

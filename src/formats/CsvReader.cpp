@@ -44,10 +44,6 @@ bool CsvReader::readRecord(QStringList* fields) {
     return readLine(fields);
 }
 
-QString CsvReader::field(const QStringList& fields, qsizetype index) {
-    return index >= 0 && index < fields.size() ? fields.at(index) : QString();
-}
-
 bool CsvReader::ensureAvailable(qsizetype count) {
     while (m_pos + count > m_buffer.size()) {
         if (m_atEnd)

@@ -23,9 +23,6 @@ public:
     // The next record's fields by position; false at the end of the file.
     bool readRecord(QStringList* fields);
 
-    // Field `index` of a record, or empty text when the record is shorter.
-    static QString field(const QStringList& fields, qsizetype index);
-
 private:
     // Decodes more of the file until `count` characters from m_pos are buffered; false at the end.
     bool ensureAvailable(qsizetype count);

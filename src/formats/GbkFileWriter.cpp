@@ -30,12 +30,9 @@ void GbkFileWriter::write(QStringView text) {
 }
 
 void GbkFileWriter::writeRow(const AssistantLayout& layout, const QStringList& values) {
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (i > 0)
-            m_pending.append(layout.separator);
-        m_pending.append(layout.protectValue(values.at(i)));
-    }
-    write(layout.lineEnd);
+    layout.appendRow(&m_pending, values);
+    if (m_pending.size() >= kBlockCharacters)
+        flushPending();
 }
 
 bool GbkFileWriter::commit() {

@@ -8,6 +8,7 @@
 #include "web/TextFileIo.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -36,7 +37,7 @@ void RowWriter::EmitItemRecord(const ItemRecord& record) {
     QString rowText;
     if (!m_state.headerWritten)
         rowText = layout.headerLine();
-    rowText += layout.joinRow(layout.recordValues(record, m_window.selectedPlatform()));
+    layout.appendRow(&rowText, layout.recordValues(record, m_window.selectedPlatform()));
     // A journal that cannot be written costs durability only; the run goes on.
     m_journal.append(outputPath(), format, m_state.appendToExisting, m_state.collectedCount,
                      !m_state.headerWritten, rowText);
@@ -49,7 +50,8 @@ Status RowWriter::writeBatch(const QString& path, int option5Index, const QStrin
     if (option5Index == PlatformConstants::TaobaoAssistant)
         return AppendToTextFile(path, batch, QStringLiteral("unicode"));
 
-    if (!appendToExisting || !QFile::exists(path))
+    // An empty file has no header yet for the rows to go under.
+    if (!appendToExisting || QFileInfo(path).size() == 0)
         return ReplaceFileContent(path, EncodeGbk(batch + kCrLf));
 
     QFile existing(path);

@@ -6,7 +6,9 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QtEndian>
 
+#include <array>
 #include <cerrno>
 
 namespace {
@@ -46,33 +48,32 @@ QByteArray encodeUtf16Le(const QString& text) {
     return encoder.encode(text);
 }
 
-QString decodeUtf16Le(QByteArrayView bytes) {
-    // The caller has taken off the file's mark; a second one is text and must survive a rewrite.
-    QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
-    // A dangling odd byte is kept as one replacement character rather than silently dropped.
-    if (bytes.size() % 2 != 0)
-        text.append(QChar::ReplacementCharacter);
-    return text;
-}
-
-Status readAll(const QString& path, QByteArray* bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return readFailure(path, file.errorString());
-    *bytes = file.readAll();
+// The file's UTF-16LE code units copied straight into the text: a leading mark is dropped, a
+// later one is text and survives a rewrite, and a dangling odd byte is kept as one replacement
+// character rather than silently dropped.
+Status readUtf16Le(QFile& file, QString* text) {
+    QByteArray start(kUtf16LeMark.size(), Qt::Uninitialized);
+    qint64 got = file.peek(start.data(), start.size());
+    if (got == kUtf16LeMark.size() && start == kUtf16LeMark)
+        file.skip(kUtf16LeMark.size());
+    if (file.isSequential()) {
+        const QByteArray bytes = file.readAll();
+        *text = QString(reinterpret_cast<const QChar*>(bytes.constData()), bytes.size() / 2);
+        got = bytes.size();
+    } else {
+        const qint64 expected = file.size() - file.pos();
+        text->resize(qsizetype((expected + 1) / 2));
+        got = file.read(reinterpret_cast<char*>(text->data()), expected);
+        if (got < 0)
+            got = 0;
+        text->truncate(qsizetype(got / 2));
+    }
     if (file.error() != QFileDevice::NoError)
-        return readFailure(path, file.errorString());
+        return readFailure(file.fileName(), file.errorString());
+    qFromLittleEndian<char16_t>(text->constData(), text->size(), text->data());
+    if (got % 2 != 0)
+        text->append(QChar::ReplacementCharacter);
     return Status::success();
-}
-
-QString decode(const QByteArray& bytes, const QString& charSet) {
-    if (!isUnicode(charSet))
-        return DecodeGbk(bytes);
-    QByteArrayView view(bytes);
-    if (view.startsWith(kUtf16LeMark))
-        view = view.sliced(kUtf16LeMark.size());
-    return decodeUtf16Le(view);
 }
 
 QByteArray encode(const QString& text, const QString& charSet) {
@@ -111,6 +112,56 @@ Status appendInPlace(const QString& path, const QByteArray& bytes) {
     return writeFailure(path, reason);
 }
 
+// The GBK bytes of every BMP code unit, taken once from the ICU "GBK" encoder so that encoding is
+// one table lookup per character. An entry holds the bytes in output order in its low 16 bits
+// and their count above them.
+struct GbkTable {
+    static constexpr quint32 kSurrogate = 3 << 16; // half of a pair: resolved with its neighbour
+
+    std::array<quint32, 0x10000> entries{};
+    bool viaEncoder = false;
+
+    static const GbkTable& instance() {
+        static const GbkTable table;
+        return table;
+    }
+
+    GbkTable() {
+        QStringEncoder encoder("GBK");
+        viaEncoder = encoder.isValid();
+        for (char32_t unit = 0; unit < entries.size(); ++unit) {
+            if (QChar::isSurrogate(unit)) {
+                entries[unit] = kSurrogate;
+                continue;
+            }
+            if (!viaEncoder) {
+                // Without a GBK converter only ASCII can be written faithfully; the rest is lost.
+                entries[unit] = 1 << 16 | (unit < 0x80 ? unit : u'?');
+                continue;
+            }
+            const QChar c(unit);
+            const QByteArray bytes = encoder.encode(QStringView(&c, 1));
+            // The encoder writes nothing for ignorable marks such as U+00AD.
+            quint32 entry = quint32(bytes.size()) << 16;
+            for (qsizetype i = 0; i < bytes.size(); ++i)
+                entry |= quint32(quint8(bytes[i])) << (8 * i);
+            entries[unit] = entry;
+        }
+    }
+
+    // One code point outside the BMP, or a lone surrogate: at most one byte. The encoder holds a
+    // high surrogate back at the end of its input, so the text gets a neighbour that cannot pair
+    // with it.
+    QByteArray encodeOutsideBmp(QStringView unit) const {
+        if (!viaEncoder)
+            return QByteArrayLiteral("?");
+        QStringEncoder encoder("GBK");
+        QByteArray bytes = encoder.encode(unit.toString() + u'a');
+        bytes.chop(1);
+        return bytes;
+    }
+};
+
 } // namespace
 
 Status AppendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet) {
@@ -131,11 +182,15 @@ Status AppendToTextFile(const QString& FileUrl, const QString& Str, const QStrin
 }
 
 Status ReadFile(const QString& FileName, const QString& CharSet, QString* text) {
-    QByteArray bytes;
-    const Status status = readAll(FileName, &bytes);
-    if (!status)
-        return status;
-    *text = decode(bytes, CharSet);
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return readFailure(FileName, file.errorString());
+    if (isUnicode(CharSet))
+        return readUtf16Le(file, text);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return readFailure(FileName, file.errorString());
+    *text = DecodeGbk(bytes);
     return Status::success();
 }
 
@@ -154,20 +209,29 @@ Status ReplaceFileContent(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray EncodeGbk(const QString& text) {
-    QStringEncoder encoder("GBK");
-    if (!encoder.isValid()) {
-        // Without a GBK converter only ASCII can be written faithfully; the rest is marked lost.
-        QByteArray ascii;
-        ascii.reserve(text.size());
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text.at(i);
-            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-                ++i;
-            ascii.append(c.unicode() < 0x80 ? char(c.unicode()) : '?');
+    const GbkTable& table = GbkTable::instance();
+    // Two bytes per code unit at most, so each entry's two bytes can be stored whole.
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    char* out = bytes.data();
+    const char16_t* const units = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const quint32 entry = table.entries[units[i]];
+        if (entry != GbkTable::kSurrogate) {
+            out[0] = char(entry & 0xFF);
+            out[1] = char((entry >> 8) & 0xFF);
+            out += entry >> 16;
+            continue;
         }
-        return ascii;
+        const bool pair =
+            QChar::isHighSurrogate(units[i]) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]);
+        for (char c : table.encodeOutsideBmp(QStringView(units + i, pair ? 2 : 1)))
+            *out++ = c;
+        if (pair)
+            ++i;
     }
-    return encoder.encode(text);
+    bytes.truncate(out - bytes.constData());
+    return bytes;
 }
 
 QString DecodeGbk(const QByteArray& bytes) {
