@@ -145,17 +145,6 @@ private slots:
             QVERIFY(response.contains("\r\nLocation: http://fetch.test/new\r\n"));
         QCOMPARE(m_server.requestedAddresses(), recorded.isEmpty() ? QStringList() : QStringList({recorded}));
     }
-
-    void restartsOnAnotherPort() {
-        FixtureWebServer other(fixturePath(QStringLiteral("web")));
-        QVERIFY(other.start());
-        QVERIFY(other.port() != 0);
-        QVERIFY(other.port() != m_server.port());
-        QCOMPARE(other.proxyUrl(), QStringLiteral("http://127.0.0.1:") + QString::number(other.port()));
-        other.stop();
-        QCOMPARE(statusLine(exchange(m_server.port(), "GET http://fetch.test/folder/ HTTP/1.1\r\n\r\n")),
-                 QByteArray("HTTP/1.1 200 OK"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestFixtureWebServer)

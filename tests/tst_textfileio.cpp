@@ -33,7 +33,6 @@ class TestTextFileIo : public QObject {
 private:
     QTemporaryDir m_dir;
     QString path() const { return m_dir.filePath(QStringLiteral("Taobao_1.csv")); }
-    void putFile(const QByteArray& bytes) { putFileBytes(path(), bytes); }
     QStringList filesInFolder() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
 private slots:
@@ -63,7 +62,7 @@ private slots:
         QFETCH(QString, second);
         QFETCH(QByteArray, after);
 
-        putFile(before);
+        putFileBytes(path(), before);
         QVERIFY(AppendToTextFile(path(), first, QStringLiteral("unicode")).ok());
         QVERIFY(AppendToTextFile(path(), second, QStringLiteral("Unicode")).ok());
         QCOMPARE(fileBytes(path()), after);
@@ -74,20 +73,17 @@ private slots:
         QTest::addColumn<QString>("charSet");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("unicode drops the mark") << QByteArray(kMark + kHeaderUtf16) << "unicode" << kHeader;
-        QTest::newRow("unicode without a mark") << kHeaderUtf16 << "unicode" << kHeader;
-        QTest::newRow("unicode drops only the first mark")
-            << QByteArray(kMark + kMark + kHeaderUtf16) << "unicode" << QString(QChar(0xFEFF) + kHeader);
-        QTest::newRow("unicode, a dangling odd byte is not lost silently")
-            << QByteArray(kMark + asciiUtf16("a") + "b") << "unicode" << QString(u"a" + QChar(0xFFFD));
-        QTest::newRow("GBK text") << QByteArray(kHeaderGbk + "\r\n") << "gb2312"
-                                  << QString(kHeader + u"\r\n");
-        QTest::newRow("GBK euro sign") << QByteArray("\x80") << "ansi"
-                                       << "€";
-        QTest::newRow("GBK lead byte cut off at the end")
-            << QByteArray("a\xB1") << "ansi" << QString(u"a" + QChar(0xFFFD));
-        QTest::newRow("empty file") << QByteArray("") << "unicode"
-                                    << "";
+        addRow("unicode drops the mark", QByteArray(kMark + kHeaderUtf16), "unicode", kHeader);
+        addRow("unicode without a mark", kHeaderUtf16, "unicode", kHeader);
+        addRow("unicode drops only the first mark", QByteArray(kMark + kMark + kHeaderUtf16), "unicode",
+               QString(QChar(0xFEFF) + kHeader));
+        addRow("unicode, a dangling odd byte is not lost silently", QByteArray(kMark + asciiUtf16("a") + "b"),
+               "unicode", QString(u"a" + QChar(0xFFFD)));
+        addRow("GBK text", QByteArray(kHeaderGbk + "\r\n"), "gb2312", QString(kHeader + u"\r\n"));
+        addRow("GBK euro sign", QByteArray("\x80"), "ansi", "€");
+        addRow("GBK lead byte cut off at the end", QByteArray("a\xB1"), "ansi",
+               QString(u"a" + QChar(0xFFFD)));
+        addRow("empty file", QByteArray(""), "unicode", "");
     }
 
     void readFile() {
@@ -95,7 +91,7 @@ private slots:
         QFETCH(QString, charSet);
         QFETCH(QString, expected);
 
-        putFile(bytes);
+        putFileBytes(path(), bytes);
         QString text = QStringLiteral("unchanged");
         QVERIFY(ReadFile(path(), charSet, &text).ok());
         QCOMPARE(text, expected);
@@ -105,18 +101,15 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
 
-        QTest::newRow("ASCII") << "a,b\r\n" << QByteArray("a,b\r\n");
-        QTest::newRow("Chinese") << kHeader << kHeaderGbk;
-        QTest::newRow("full-width comma") << QStringLiteral("，") << QByteArray("\xA3\xAC");
-        QTest::newRow("euro sign is 0x80") << QStringLiteral("€5")
-                                           << QByteArray("\x80"
-                                                         "5");
-        QTest::newRow("pinyin letters") << QStringLiteral("éā") << QByteArray("\xA8\xA6\xA8\xA1");
-        QTest::newRow("one ? per character GBK lacks") << QStringLiteral("aหมb") << QByteArray("a??b");
-        QTest::newRow("character outside the BMP is one ?")
-            << QString::fromUtf8("x\U0001F600\U0001F600y") << QByteArray("x??y");
-        QTest::newRow("lone surrogate is one ?") << QString(u"x" + QChar(0xD800) + u"y") << QByteArray("x?y");
-        QTest::newRow("empty") << QString() << QByteArray();
+        addRow("ASCII", "a,b\r\n", QByteArray("a,b\r\n"));
+        addRow("Chinese", kHeader, kHeaderGbk);
+        addRow("full-width comma", "，", QByteArray("\xA3\xAC"));
+        addRow("euro sign is 0x80", "€5", QByteArray("\x80\x35"));
+        addRow("pinyin letters", "éā", QByteArray("\xA8\xA6\xA8\xA1"));
+        addRow("one ? per character GBK lacks", "aหมb", QByteArray("a??b"));
+        addRow("character outside the BMP is one ?", "x\U0001F600\U0001F600y", QByteArray("x??y"));
+        addRow("lone surrogate is one ?", QString(u"x" + QChar(0xD800) + u"y"), QByteArray("x?y"));
+        addRow("empty", QString(), QByteArray());
     }
 
     void encodeGbk() {
@@ -153,7 +146,7 @@ private slots:
         QFETCH(QString, op);
         QFETCH(QByteArray, before);
 
-        putFile(before);
+        putFileBytes(path(), before);
         const QString big(256 * 1024, u'x');
         Status status = Status::success();
         {
