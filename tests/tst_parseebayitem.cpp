@@ -12,51 +12,25 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString itemPage(const QString& itemId) {
-    QFile file(fixturePath(
-        QStringLiteral("web/cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item=%1&rd=1").arg(itemId)));
+    QFile file(fixturePath(u"web/cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item=%1&rd=1"_s.arg(itemId)));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return CleanPageText(DecodeUtf8(file.readAll()));
 }
 
-// The 31 cells every eBay row shares; tests overwrite the ones the page decides.
-QStringList constantRow() {
-    return {
-        QStringLiteral("\"\""),
-        QString(),
-        QStringLiteral("0"),
-        QStringLiteral("5"),
-        QStringLiteral("\"\""),
-        QStringLiteral("\"\""),
-        QStringLiteral("\"a\""),
-        QString(),
-        QStringLiteral("1"),
-        QStringLiteral("10"),
-        QStringLiteral("7"),
-        QStringLiteral("2"),
-        QStringLiteral("0"),
-        QStringLiteral("0.000000"),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-        QStringLiteral("1"),
-        QStringLiteral("0"),
-        QStringLiteral("1"),
-        QStringLiteral("1"),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-        QStringLiteral("\"1980-01-01 00:00:00\""),
-        QStringLiteral("\"\""),
-        QStringLiteral("\"\""),
-        QStringLiteral("\"@PICTURES@/\""),
-        QStringLiteral("\"\""),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-    };
+// The 31 record values every eBay item shares; tests overwrite the ones the page decides.
+QStringList sharedRecord() {
+    const QString none = u"\"\""_s;
+    return QStringList() << none << QString() << u"0"_s << u"5"_s << none << none << u"\"a\""_s << QString()
+                         << u"1"_s << u"10"_s << u"7"_s << u"2"_s << u"0"_s << u"0.000000"_s << u"0"_s
+                         << u"0"_s << u"1"_s << u"0"_s << u"1"_s << u"1"_s << u"0"_s << u"0"_s
+                         << u"\"1980-01-01 00:00:00\""_s << none << none << u"\"@PICTURES@/\""_s << none
+                         << u"0"_s << u"0"_s << u"0"_s << u"0"_s;
 }
 
 enum Column {
@@ -79,7 +53,7 @@ class TestParseEbayItem : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    FixtureWebServer m_server{fixturePath(QStringLiteral("web"))};
+    FixtureWebServer m_server{fixturePath(u"web"_s)};
 
     struct Parsed {
         QList<FakeWindow::Row> rows;
@@ -91,11 +65,11 @@ private:
         FakeWindow window;
         window.format = PlatformConstants::TaobaoAssistant;
         ExtractionSession session(window, m_dir.path());
-        session.state().outputBaseName = QStringLiteral("eBay_qingshixuan");
+        session.state().outputBaseName = u"eBay_qingshixuan"_s;
         session.state().stopRequested = false;
         ParseEbayItem(session.context(), pageText);
         return {window.rows, session.state().outputBuffer,
-                QDir::toNativeSeparators(session.paths().pictureFolder(QStringLiteral("eBay_qingshixuan")))};
+                QDir::toNativeSeparators(session.paths().pictureFolder(u"eBay_qingshixuan"_s))};
     }
 
 private slots:
@@ -104,96 +78,81 @@ private slots:
         m_server.useAsProxy();
     }
 
+    // The grid shows the record with its price, increment and fees formatted.
     void rowAndRecord_data() {
         QTest::addColumn<QString>("itemId");
-        QTest::addColumn<QStringList>("grid");
         QTest::addColumn<QStringList>("record");
+        QTest::addColumn<QString>("incrementCell");
+        QTest::addColumn<QString>("postageCell");
         QTest::addColumn<QString>("servedPicture");
 
-        QStringList grid = constantRow();
-        grid[Title] = QStringLiteral("\"清代青花缠枝莲纹瓶 仿古收藏\"");
-        grid[Category] = QStringLiteral("37998");
-        grid[SaleType] = QStringLiteral("\"b\"");
-        grid[Increment] = QStringLiteral("0");
-        grid[PostFee] = QStringLiteral("12.50");
-        grid[Description] = QStringLiteral("\"<div class='desc'><p>高仿清代青花， 手工绘制， "
-                                           "送木座。</p><p>尺寸：高 32cm，口径 9cm</p></div>\"");
-        grid[Picture] = QStringLiteral("\"@PICTURES@/330040000001_1.JPG\"");
-        QStringList record = grid;
-        grid[Price] = QStringLiteral("0.000000");
-        grid[Increment] = QStringLiteral("0.000000");
-        grid[PostFee] = QStringLiteral("12.500000");
-        grid[ExpressFee] = QStringLiteral("0.000000");
+        QStringList record = sharedRecord();
+        record[Title] = u"\"清代青花缠枝莲纹瓶 仿古收藏\""_s;
+        record[Category] = u"37998"_s;
+        record[SaleType] = u"\"b\""_s;
+        record[Increment] = u"0"_s;
+        record[PostFee] = u"12.50"_s;
+        record[Description] = u"\"<div class='desc'><p>高仿清代青花， 手工绘制， "
+                              "送木座。</p><p>尺寸：高 32cm，口径 9cm</p></div>\""_s;
+        record[Picture] = u"\"@PICTURES@/330040000001_1.JPG\""_s;
         QTest::newRow("fixed price, new, category path, postage, tagline cut")
-            << "330040000001" << grid << record << "330040000001_1.JPG";
+            << "330040000001" << record << "0.000000"
+            << "12.500000"
+            << "330040000001_1.JPG";
 
-        grid = constantRow();
-        grid[Title] = QStringLiteral("\"二手 诺基亚 N73 手机 &amp; 原装电池\"");
-        grid[Category] = QStringLiteral("</td><td><a href='http://list.ebay.com.cn/category15032/'>手机</a>");
-        grid[Condition] = QStringLiteral("6");
-        grid[PostFee] = QStringLiteral("8");
-        grid[Description] = QStringLiteral("\"<p>九成新， 无拆无修， 附 '原装' 充电器</p>\"");
-        grid[Picture] = QStringLiteral("\"@PICTURES@/330040000002_1.JPG\"");
-        record = grid;
-        grid[Price] = QStringLiteral("0.000000");
-        grid[Increment] = QStringLiteral("1.000000");
-        grid[PostFee] = QStringLiteral("8.000000");
-        grid[ExpressFee] = QStringLiteral("0.000000");
+        record = sharedRecord();
+        record[Title] = u"\"二手 诺基亚 N73 手机 &amp; 原装电池\""_s;
+        record[Category] = u"</td><td><a href='http://list.ebay.com.cn/category15032/'>手机</a>"_s;
+        record[Condition] = u"6"_s;
+        record[PostFee] = u"8"_s;
+        record[Description] = u"\"<p>九成新， 无拆无修， 附 '原装' 充电器</p>\""_s;
+        record[Picture] = u"\"@PICTURES@/330040000002_1.JPG\""_s;
         QTest::newRow("auction, used, one-link category, picture query dropped")
-            << "330040000002" << grid << record << "330040000002_1.JPG?set_id=8800005007";
+            << "330040000002" << record << "1.000000"
+            << "8.000000"
+            << "330040000002_1.JPG?set_id=8800005007";
 
-        grid = constantRow();
-        grid[Title] = QStringLiteral("\"手绘团扇 苏州工艺\"");
-        grid[Category] = QStringLiteral("0");
-        grid[PostFee] = QStringLiteral("卖家承担运费0</b>");
-        grid[Description] = QStringLiteral("\"<p>纯手工绘制</p>\"");
-        record = grid;
-        grid[Price] = QStringLiteral("0.000000");
-        grid[Increment] = QStringLiteral("1.000000");
-        grid[PostFee] = QString();
-        grid[ExpressFee] = QStringLiteral("0.000000");
+        record = sharedRecord();
+        record[Title] = u"\"手绘团扇 苏州工艺\""_s;
+        record[Category] = u"0"_s;
+        record[PostFee] = u"卖家承担运费0</b>"_s;
+        record[Description] = u"\"<p>纯手工绘制</p>\""_s;
         QTest::newRow("no picture, no purchase image, open category cell, postage not numeric")
-            << "330040000003" << grid << record << QString();
+            << "330040000003" << record << "1.000000" << QString() << QString();
 
-        grid = constantRow();
-        grid[SaleType] = QStringLiteral("\"b\"");
-        grid[Increment] = QStringLiteral("0");
-        grid[Condition] = QStringLiteral("6");
-        grid[Description] = QStringLiteral("\"<p>没有标题的物品</p>\"");
-        record = grid;
-        grid[Price] = QStringLiteral("0.000000");
-        grid[Increment] = QStringLiteral("0.000000");
-        grid[PostFee] = QStringLiteral("0.000000");
-        grid[ExpressFee] = QStringLiteral("0.000000");
+        record = sharedRecord();
+        record[SaleType] = u"\"b\""_s;
+        record[Increment] = u"0"_s;
+        record[Condition] = u"6"_s;
+        record[Description] = u"\"<p>没有标题的物品</p>\""_s;
         QTest::newRow("no title, picture address without a name, no category, no postage")
-            << "330040000004" << grid << record << QString();
+            << "330040000004" << record << "0.000000"
+            << "0.000000" << QString();
     }
 
     void rowAndRecord() {
         QFETCH(QString, itemId);
-        QFETCH(QStringList, grid);
         QFETCH(QStringList, record);
+        QFETCH(QString, incrementCell);
+        QFETCH(QString, postageCell);
         QFETCH(QString, servedPicture);
 
         const QString page = itemPage(itemId);
         QVERIFY(!page.isEmpty());
         const Parsed parsed = parse(page);
-        grid.replaceInStrings(QStringLiteral("@PICTURES@"), parsed.pictureFolder);
-        record.replaceInStrings(QStringLiteral("@PICTURES@"), parsed.pictureFolder);
+        record.replaceInStrings(u"@PICTURES@"_s, parsed.pictureFolder);
+        QStringList grid = record;
+        grid[Price] = u"0.000000"_s;
+        grid[Increment] = incrementCell;
+        grid[PostFee] = postageCell;
+        grid[ExpressFee] = u"0.000000"_s;
 
         QCOMPARE(parsed.rows.size(), 1);
-        QCOMPARE(parsed.rows.first().key, QStringLiteral("QXV0"));
-        const QStringList cells = parsed.rows.first().cells;
-        QCOMPARE(cells.size(), 31);
-        for (int i = 0; i < 31; ++i)
-            QCOMPARE(cells.at(i), grid.at(i));
-
-        const QStringList lines = parsed.output.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(parsed.rows.first().key, u"QXV0"_s);
+        QCOMPARE(parsed.rows.first().cells, grid);
+        const QStringList lines = parsed.output.split(u"\r\n"_s, Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        const QStringList values = lines.last().split(u'\t');
-        QCOMPARE(values.size(), 31);
-        for (int i = 0; i < 31; ++i)
-            QCOMPARE(values.at(i), record.at(i));
+        QCOMPARE(lines.last().split(u'\t'), record);
 
         // The picture the record names is the file the download wrote.
         const QString saved = record.at(Picture).mid(1, record.at(Picture).size() - 2);
@@ -201,8 +160,7 @@ private slots:
             QVERIFY(!QFileInfo(saved).isFile());
         } else {
             QFile savedFile(saved);
-            QFile servedFile(
-                fixturePath(QStringLiteral("web/i3.ebayimg.com.cn/01/i/000/b2/7f/") + servedPicture));
+            QFile servedFile(fixturePath(u"web/i3.ebayimg.com.cn/01/i/000/b2/7f/"_s + servedPicture));
             QVERIFY(savedFile.open(QIODevice::ReadOnly) && servedFile.open(QIODevice::ReadOnly));
             QCOMPARE(savedFile.readAll(), servedFile.readAll());
         }
@@ -216,8 +174,6 @@ private slots:
 
         QTest::newRow("condition without its end keeps the rest and reads as used")
             << "<h2 class='itemSpecifics'>全新<p>x</p>" << int(Condition) << "6";
-        QTest::newRow("condition trimmed of spaces only")
-            << "<h2 class='itemSpecifics'>  全新</h2>" << int(Condition) << "5";
         QTest::newRow("purchase image without alt text is an auction")
             << "<span class='titlePurchase'><img src='x.gif'></span>" << int(SaleType) << "\"a\"";
         QTest::newRow("category takes the number of the last link")
@@ -234,9 +190,11 @@ private slots:
             << "\"<p>x</p><center><img "
                "src='http://pics.ebay.com.cn/aw/pics/sell/templates/images/k2/tagline.gif'>"
                "</center>\"";
-        QTest::newRow("postage of the first shipping block")
-            << "<div id='ship_1'><b>6.5元</b></div><div id='ship_2'><b>20元</b></div>" << int(PostFee)
-            << "6.500000";
+        // Cutting after or from a marker deletes every copy of the text it drops, not only the first.
+        QTest::newRow("after drops every copy of a leading marker")
+            << "<h2 class='itemSpecifics'>全<h2 class='itemSpecifics'>新</h2>" << int(Condition) << "5";
+        QTest::newRow("from drops every copy of the text before the marker")
+            << "x<span class='titlePurchase'><img alt='一口x价'>" << int(SaleType) << "\"b\"";
     }
 
     void singleFields() {

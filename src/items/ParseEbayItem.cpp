@@ -30,6 +30,16 @@ const QString kDescriptionBegin = QStringLiteral("<!-- Begin Description -->");
 const QString kDescriptionEnd = QStringLiteral("<!-- End Description -->");
 const QString kTaglinePath = QStringLiteral("/aw/pics/sell/templates/images/k2/tagline.gif");
 
+using Cut::before;
+using Cut::contains;
+// Item pages read "after" and "from" by deleting every copy of the text they drop.
+QString after(const QString& text, const QString& marker) {
+    return Cut::afterDroppingLead(text, marker);
+}
+QString from(const QString& text, const QString& marker) {
+    return Cut::fromDroppingLead(text, marker);
+}
+
 QString quoted(const QString& text) {
     return u'"' + text + u'"';
 }
@@ -59,44 +69,39 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
     QString expressFee;
     QString description;
 
-    if (Cut::contains(pageText, kViewportMarker)) {
-        Step::run([&] { pictureAddress = Cut::from(pageText, kViewportMarker); });
-        Step::run([&] { pictureAddress = Cut::after(pictureAddress, QStringLiteral("src='")); });
-        Step::run([&] { pictureAddress = Cut::before(pictureAddress, QStringLiteral("'")); });
+    if (contains(pageText, kViewportMarker)) {
+        Step::run([&] { pictureAddress = from(pageText, kViewportMarker); });
+        Step::run([&] { pictureAddress = after(pictureAddress, QStringLiteral("src='")); });
+        Step::run([&] { pictureAddress = before(pictureAddress, QStringLiteral("'")); });
         // The fetcher refuses names that could leave the picture folder; the record names the
         // same cleaned file it would have written.
         Step::run([&] {
             pictureFileName = SafePictureFileName(Cut::afterLast(pictureAddress, QStringLiteral("/")));
         });
-        Step::run([&] { ctx.downloadPicture(pictureAddress, pictureFileName); });
+        ctx.downloadPicture(pictureAddress, pictureFileName);
     }
 
-    if (Cut::contains(pageText, kPurchaseMarker)) {
-        Step::run([&] { saleType = Cut::from(pageText, kPurchaseMarker); });
-        Step::run([&] { saleType = Cut::after(saleType, QStringLiteral("alt='")); });
-        Step::run([&] { saleType = Cut::before(saleType, QStringLiteral("'")); });
-        Step::run([&] {
-            const bool fixedPrice = saleType == kFixedPriceAlt;
-            saleType = fixedPrice ? QStringLiteral("b") : QStringLiteral("a");
-            increment = fixedPrice ? QStringLiteral("0") : QStringLiteral("1");
-        });
-    } else {
-        saleType = QStringLiteral("a");
-        increment = QStringLiteral("1");
+    if (contains(pageText, kPurchaseMarker)) {
+        Step::run([&] { saleType = from(pageText, kPurchaseMarker); });
+        Step::run([&] { saleType = after(saleType, QStringLiteral("alt='")); });
+        Step::run([&] { saleType = before(saleType, QStringLiteral("'")); });
     }
+    const bool fixedPrice = saleType == kFixedPriceAlt;
+    saleType = fixedPrice ? QStringLiteral("b") : QStringLiteral("a");
+    increment = fixedPrice ? QStringLiteral("0") : QStringLiteral("1");
 
-    Step::run([&] { title = Cut::after(pageText, kTitleMarker); });
-    Step::run([&] { title = Cut::before(title, QStringLiteral("</h1>")); });
+    Step::run([&] { title = after(pageText, kTitleMarker); });
+    Step::run([&] { title = before(title, QStringLiteral("</h1>")); });
 
-    if (Cut::contains(pageText, kCategoryMarker)) {
-        Step::run([&] { category = Cut::after(pageText, kCategoryMarker); });
-        if (Cut::contains(category, kCategoryCellEnd)) {
-            Step::run([&] { category = Cut::before(category, kCategoryCellEnd); });
-            if (Cut::contains(category, kPathSeparator)) {
+    if (contains(pageText, kCategoryMarker)) {
+        Step::run([&] { category = after(pageText, kCategoryMarker); });
+        if (contains(category, kCategoryCellEnd)) {
+            Step::run([&] { category = before(category, kCategoryCellEnd); });
+            if (contains(category, kPathSeparator)) {
                 // Only the last link of the path names the item's own category.
                 Step::run([&] { category = Cut::afterLast(category, QStringLiteral("&gt;")); });
-                Step::run([&] { category = Cut::from(category, QStringLiteral("category")); });
-                Step::run([&] { category = Cut::before(category, QStringLiteral("/")); });
+                Step::run([&] { category = from(category, QStringLiteral("category")); });
+                Step::run([&] { category = before(category, QStringLiteral("/")); });
                 Step::run([&] { category = Cut::remove(category, QStringLiteral("category")); });
             }
         } else {
@@ -104,29 +109,29 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
         }
     }
 
-    if (Cut::contains(pageText, kConditionMarker)) {
-        Step::run([&] { condition = Cut::after(pageText, kConditionMarker); });
-        Step::run([&] { condition = Cut::trimSpaces(Cut::before(condition, QStringLiteral("</h2>"))); });
+    if (contains(pageText, kConditionMarker)) {
+        Step::run([&] { condition = after(pageText, kConditionMarker); });
+        Step::run([&] { condition = Cut::trimSpaces(before(condition, QStringLiteral("</h2>"))); });
         condition = condition == kNewCondition ? QStringLiteral("5") : QStringLiteral("6");
     } else {
         condition = QStringLiteral("5");
     }
 
-    if (Cut::contains(pageText, kPostageMarker)) {
-        Step::run([&] { postFee = Cut::after(pageText, kPostageMarker); });
-        Step::run([&] { postFee = Cut::before(postFee, QStringLiteral("元")); });
+    if (contains(pageText, kPostageMarker)) {
+        Step::run([&] { postFee = after(pageText, kPostageMarker); });
+        Step::run([&] { postFee = before(postFee, QStringLiteral("元")); });
         Step::run([&] { postFee = Cut::remove(postFee, QStringLiteral("<b>")); });
     } else {
         postFee = QStringLiteral("0");
     }
     expressFee = QStringLiteral("0");
 
-    Step::run([&] { description = Cut::after(pageText, kDescriptionBegin); });
-    Step::run([&] { description = Cut::before(description, kDescriptionEnd); });
-    const QString tagline = PlatformConstants::kEbayPictureHost + kTaglinePath;
-    if (Cut::contains(description, tagline))
+    Step::run([&] { description = after(pageText, kDescriptionBegin); });
+    Step::run([&] { description = before(description, kDescriptionEnd); });
+    static const QString tagline = PlatformConstants::kEbayPictureHost + kTaglinePath;
+    if (contains(description, tagline))
         Step::run([&] {
-            description = Cut::before(description, QStringLiteral("<center><img src='") + tagline + u'\'');
+            description = before(description, QStringLiteral("<center><img src='") + tagline + u'\'');
         });
     description.replace(u',', QChar(0xFF0C));
 

@@ -11,6 +11,7 @@
 #include "web/Step.h"
 #include "web/TextHelpers.h"
 
+#include <QDir>
 #include <QRegularExpression>
 
 #include <optional>
@@ -19,6 +20,11 @@ namespace {
 
 // A field the page did not give stays unset: empty as text, zero as a number.
 using Field = std::optional<QString>;
+
+// Item pages read "after" by deleting every copy of the text up to the marker, not just the first.
+QString after(const QString& text, const QString& marker) {
+    return Cut::afterDroppingLead(text, marker);
+}
 
 QString quoted(const QString& text) {
     return u'"' + text + u'"';
@@ -35,14 +41,14 @@ QString numberCell(const Field& value) {
 
 Field cutCategory(const QString& pageText) {
     Field category;
-    Step::run([&] { category = Cut::after(pageText, QStringLiteral("<div id='FullPathShow'>")); });
+    Step::run([&] { category = after(pageText, QStringLiteral("<div id='FullPathShow'>")); });
     if (!category)
         return category;
     Step::run([&] { category = Cut::before(*category, QStringLiteral("</div>")); });
     category = Cut::remove(*category, QStringLiteral(">>商品详情"));
     // The last breadcrumb entry links to the item's own category list.
     Step::run([&] { category = Cut::afterLast(*category, QStringLiteral(">>")); });
-    Step::run([&] { category = Cut::after(*category, QStringLiteral("/list/")); });
+    Step::run([&] { category = after(*category, QStringLiteral("/list/")); });
     Step::run([&] { category = Cut::before(*category, QStringLiteral("/")); });
     if (Cut::contains(*category, QStringLiteral("-")))
         category = Cut::afterLast(*category, QStringLiteral("-"));
@@ -54,7 +60,7 @@ Field cutCategory(const QString& pageText) {
 // The text between a marker and the next end marker; unset when either is missing.
 Field between(const QString& pageText, const QString& marker, const QString& endMarker) {
     Field value;
-    Step::run([&] { value = Cut::before(Cut::after(pageText, marker), endMarker); });
+    Step::run([&] { value = Cut::before(after(pageText, marker), endMarker); });
     return value;
 }
 
@@ -66,7 +72,7 @@ Field cutDescription(const QString& pageText) {
     auto matches = detailBlock.globalMatch(pageText);
     while (matches.hasNext()) {
         description = matches.next().captured(0);
-        Step::run([&] { description = Cut::after(*description, QStringLiteral("<td>")); });
+        Step::run([&] { description = after(*description, QStringLiteral("<td>")); });
         // Drops the closing "</td></tr></table></div>" of the detail table.
         description = Cut::remove(*description, Cut::right(*description, 24));
     }
@@ -83,7 +89,7 @@ PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitl
 
     const Field conditionText = [&] {
         Field value;
-        Step::run([&] { value = Cut::after(pageText, QStringLiteral("新旧程度：")); });
+        Step::run([&] { value = after(pageText, QStringLiteral("新旧程度：")); });
         if (value)
             Step::run([&] { value = Cut::before(*value, QStringLiteral("</span>")); });
         return value;
@@ -95,7 +101,7 @@ PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitl
     Field city;
     const QString showCity = QStringLiteral("<script>showCity('");
     if (Cut::contains(pageText, showCity)) {
-        QString location = Cut::after(pageText, showCity);
+        QString location = after(pageText, showCity);
         Step::run([&] { location = Cut::before(location, QStringLiteral("'")); });
         const PaiPaiLocation split = SplitPaiPaiLocation(location);
         province = split.province;
@@ -110,7 +116,7 @@ PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitl
     Field expressFee = QStringLiteral("0");
     const QString postageMarker = QStringLiteral("运费支付：平邮：");
     if (Cut::contains(pageText, postageMarker)) {
-        const QString postage = Cut::after(pageText, postageMarker);
+        const QString postage = after(pageText, postageMarker);
         postFee.reset();
         Step::run([&] { postFee = Cut::before(postage, QStringLiteral("元")); });
         // The courier fee belongs to the same postage line; a "快递：" elsewhere on the page
@@ -185,7 +191,7 @@ void ParsePaiPaiItem(CollectContext& ctx, const QString& pageText, const QString
     saleTypeText = saleTypeText == QStringLiteral("一口价") ? QStringLiteral("b") : QStringLiteral("a");
 
     const QString picturePath =
-        localName.isEmpty() ? QString() : ctx.paths.inProgramDir(ctx.state.outputBaseName + u'/' + localName);
+        QDir::toNativeSeparators(ctx.paths.pictureFolder(ctx.state.outputBaseName) + u'/' + localName);
     const PaiPaiItemRow row = CutPaiPaiItemPage(pageText, listTitle, saleTypeText, listPrice, picturePath);
     ShowGridRow(ctx.window, row.gridCells);
     ctx.writer.EmitItemRecord(row.record);

@@ -15,7 +15,7 @@ struct PaiPaiItemRow {
 };
 
 // Cuts the fields of one cleaned item page. saleType is already "b" or "a"; picturePath is the
-// local path the record names, empty when the item has no usable picture name.
+// local path the record names.
 PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitle, const QString& saleType,
                                 const QString& listPrice, const QString& picturePath);
 
