@@ -2,8 +2,6 @@
 #include "app/ExtractionSession.h"
 #include "app/RunState.h"
 #include "items/ParseTaobaoItem.h"
-#include "web/Cut.h"
-#include "web/Step.h"
 
 #include "support/FakeWindow.h"
 #include "support/FixtureWebServer.h"
@@ -369,52 +367,6 @@ private slots:
         // The entry was never taken, so the freight falls through to the table case.
         QCOMPARE(run.window.rows.at(0).cells.at(11), QStringLiteral("1"));
         QCOMPARE(run.window.rows.at(0).cells.at(12), kNone);
-    }
-
-    void cutsDropEveryCopyOfTheLeadingText_data() {
-        QTest::addColumn<QString>("op");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("marker");
-        QTest::addColumn<QString>("expected");
-
-        QTest::newRow("after, leading text once") << "after"
-                                                  << "ab|cd"
-                                                  << "|"
-                                                  << "cd";
-        QTest::newRow("after, leading text again later") << "after"
-                                                         << "ab|cdab|e"
-                                                         << "|"
-                                                         << "cde";
-        QTest::newRow("after, text begins with the marker") << "after"
-                                                            << "|a|b|"
-                                                            << "|"
-                                                            << "ab";
-        QTest::newRow("from, leading text again later") << "from"
-                                                        << "xy<b>xy"
-                                                        << "<b>"
-                                                        << "<b>";
-        QTest::newRow("from, text begins with the marker") << "from"
-                                                           << "<b>x<b>"
-                                                           << "<b>"
-                                                           << "<b>x<b>";
-        QTest::newRow("after, absent marker fails") << "after"
-                                                    << "abc"
-                                                    << "|"
-                                                    << "unchanged";
-    }
-
-    void cutsDropEveryCopyOfTheLeadingText() {
-        QFETCH(QString, op);
-        QFETCH(QString, text);
-        QFETCH(QString, marker);
-        QFETCH(QString, expected);
-
-        QString result = QStringLiteral("unchanged");
-        Step::run([&] {
-            result =
-                op == u"after" ? Cut::afterDroppingLead(text, marker) : Cut::fromDroppingLead(text, marker);
-        });
-        QCOMPARE(result, expected);
     }
 };
 

@@ -201,13 +201,11 @@ QString unquoted(const QString& value) {
 QString limitedToBytes(const QString& value, qsizetype limit) {
     if (value.size() * 2 <= limit)
         return value;
-    QStringEncoder encoder("GBK");
     qsizetype bytes = 0;
     qsizetype i = 0;
     while (i < value.size()) {
         const qsizetype width = (value.at(i).isHighSurrogate() && i + 1 < value.size()) ? 2 : 1;
-        const qsizetype size =
-            encoder.isValid() ? QByteArray(encoder.encode(value.mid(i, width))).size() : width;
+        const qsizetype size = EncodeGbk(value.mid(i, width)).size();
         if (bytes + size > limit)
             break;
         bytes += size;

@@ -1,11 +1,13 @@
 #include "web/EntityDecoder.h"
 
+#include <QStringView>
+
 #include <array>
 #include <utility>
 
 namespace {
 
-using Row = std::pair<const char16_t*, const char16_t*>;
+using Row = std::pair<QStringView, QStringView>;
 
 // Order matters: "&amp;" after "&lt;"/"&gt;" and before the rest.
 constexpr std::array<Row, 37> kEntities{{
@@ -28,7 +30,8 @@ QString zhuanyi(const QString& zstr) {
     if (result.isEmpty() || !result.contains(u'&'))
         return result;
     for (const auto& [entity, replacement] : kEntities) {
-        result.replace(QString::fromUtf16(entity), QString::fromUtf16(replacement), Qt::CaseSensitive);
+        result.replace(entity.data(), entity.size(), replacement.data(), replacement.size(),
+                       Qt::CaseSensitive);
     }
     return result;
 }

@@ -26,11 +26,10 @@ constexpr int kEventPassIntervalMs = 20;
 
 } // namespace
 
-PageFetcher::PageFetcher(WindowInterface& window) : m_window(window), m_manager(new QNetworkAccessManager) {}
+PageFetcher::PageFetcher(WindowInterface& window)
+    : m_window(window), m_manager(std::make_unique<QNetworkAccessManager>()) {}
 
-PageFetcher::~PageFetcher() {
-    delete m_manager;
-}
+PageFetcher::~PageFetcher() = default;
 
 void PageFetcher::setTimeoutMs(int milliseconds) {
     m_timeoutMs = milliseconds;

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 class QNetworkAccessManager;
 class WindowInterface;
 
@@ -30,6 +32,8 @@ public:
 
     explicit PageFetcher(WindowInterface& window);
     ~PageFetcher();
+    PageFetcher(const PageFetcher&) = delete;
+    PageFetcher& operator=(const PageFetcher&) = delete;
 
     // The whole transfer, redirects included, must end within this time (30 s by default).
     void setTimeoutMs(int milliseconds);
@@ -46,7 +50,7 @@ public:
 
 private:
     WindowInterface& m_window;
-    QNetworkAccessManager* m_manager;
+    std::unique_ptr<QNetworkAccessManager> m_manager;
     int m_timeoutMs = 30000;
 };
 

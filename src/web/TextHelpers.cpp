@@ -1,5 +1,6 @@
 #include "web/TextHelpers.h"
 
+#include "web/Cut.h"
 #include "web/StepError.h"
 
 #include <QRegularExpression>
@@ -10,10 +11,7 @@ namespace {
 // Shared by the three extractors: every copy of the text up to and including the first marker is
 // removed, and the value is what precedes the next apostrophe.
 QString extractValue(const QString& fragment, const QString& marker) {
-    const qsizetype at = fragment.indexOf(marker);
-    if (at < 0)
-        throw StepError(QStringLiteral("no ") + marker + QStringLiteral(" in fragment"));
-    const QString rest = QString(fragment).remove(fragment.left(at + marker.size()));
+    const QString rest = Cut::afterDroppingLead(fragment, marker);
     const qsizetype end = rest.indexOf(u'\'');
     if (end < 0)
         throw StepError(QStringLiteral("no closing apostrophe after ") + marker);
