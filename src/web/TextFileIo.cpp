@@ -140,8 +140,11 @@ struct GbkTable {
                 continue;
             }
             const QChar c(unit);
-            const QByteArray bytes = encoder.encode(QStringView(&c, 1));
-            // The encoder writes nothing for ignorable marks such as U+00AD.
+            QByteArray bytes = encoder.encode(QStringView(&c, 1));
+            // The encoder writes nothing for ignorable marks such as U+00AD; code page 936 cannot
+            // hold them either, and a character must never vanish without its "?".
+            if (bytes.isEmpty())
+                bytes = QByteArrayLiteral("?");
             quint32 entry = quint32(bytes.size()) << 16;
             for (qsizetype i = 0; i < bytes.size(); ++i)
                 entry |= quint32(quint8(bytes[i])) << (8 * i);
@@ -158,7 +161,7 @@ struct GbkTable {
         QStringEncoder encoder("GBK");
         QByteArray bytes = encoder.encode(unit.toString() + u'a');
         bytes.chop(1);
-        return bytes;
+        return bytes.isEmpty() ? QByteArrayLiteral("?") : bytes;
     }
 };
 
