@@ -147,8 +147,8 @@ private slots:
         const QString preparing = u"准备分页采集商品信息......"_s;
         const QString done = u"全部采集完成......"_s;
 
-        // Cell 5 has no title and cell 6 no readable address: both are counted, neither gives a
-        // row, and the item before them is not taken twice.
+        // Cell 5 has no title and cell 7 no readable address: both are counted, neither gives a
+        // row, and the titled item before cell 7 is not taken twice.
         const QString dress = u"[女装]分类共有商品21个，"_s;
         const QString cases = u"[数码配件"_s + kBackslashes + u"手机壳]分类共有商品2个，"_s;
         const QString phones = u"[数码配件"_s + kBackslashes + u"耳机]分类共有商品0个，"_s;
