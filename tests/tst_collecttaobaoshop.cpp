@@ -333,14 +333,11 @@ private slots:
     void pageCountFromTotal_data() {
         QTest::addColumn<QString>("total");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("40 items, one page more than needed") << "40"
-                                                             << "该店铺中共有商品40个，共分3显示，";
-        QTest::newRow("39 items") << "39"
-                                  << "该店铺中共有商品39个，共分2显示，";
-        QTest::newRow("1 item") << "1"
-                                << "该店铺中共有商品1个，共分1显示，";
-        QTest::newRow("spaces around the total") << " 21 "
-                                                 << "该店铺中共有商品21个，共分2显示，";
+        QTest::newRow("40 items, one page more than needed")
+            << u"40"_s << u"该店铺中共有商品40个，共分3显示，"_s;
+        QTest::newRow("39 items") << u"39"_s << u"该店铺中共有商品39个，共分2显示，"_s;
+        QTest::newRow("1 item") << u"1"_s << u"该店铺中共有商品1个，共分1显示，"_s;
+        QTest::newRow("spaces around the total") << u" 21 "_s << u"该店铺中共有商品21个，共分2显示，"_s;
     }
 
     void pageCountFromTotal() {
