@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 

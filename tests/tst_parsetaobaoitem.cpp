@@ -14,66 +14,66 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kItemAddress = QStringLiteral("http://item.taobao.com/item.htm?id=");
-const QString kPictureAddress =
-    QStringLiteral("http://img01.taobaocdn.com/bao/uploaded/i1/T1a%1XXXXXXXX.jpg");
-const QString kDescriptionAddress = QStringLiteral("http://dsc.taobaocdn.com/i1/%1/desc.js?t=1236268800");
-const QString kFolder = QStringLiteral("Taobao_12345678");
-const QString kNone = QStringLiteral("00.000000");
+const QString kItemAddress = u"http://item.taobao.com/item.htm?id="_s;
+const QString kPictureAddress = u"http://img01.taobaocdn.com/bao/uploaded/i1/T1a%1XXXXXXXX.jpg"_s;
+const QString kDescriptionAddress = u"http://dsc.taobaocdn.com/i1/%1/desc.js?t=1236268800"_s;
+const QString kFolder = u"Taobao_12345678"_s;
+const QString kNone = u"00.000000"_s;
 
-// The record of one item page; the constant fields are filled in here so each row of the table
-// reads as what the page gave.
+// What one item page gives; the defaults are what a page that gives nothing yields, and the
+// constant fields are filled in by values().
 struct Expected {
     QString title;
     QString category;
-    QString condition;
-    QString saleType;
+    QString condition = u"8"_s;
+    QString saleType = u"a"_s;
     QString price;
-    QString increment;
-    QString freightPayer;
-    QString postFee;
-    QString emsFee;
-    QString expressFee;
-    QString invoice;
-    QString warranty;
+    QString increment = kNone;
+    QString freightPayer = u"1"_s;
+    QString postFee = kNone;
+    QString emsFee = kNone;
+    QString expressFee = kNone;
+    QString invoice = u"0"_s;
+    QString warranty = u"0"_s;
     QString description;
-    QString pictureName;
 
-    QStringList values(const QString& pictureFolder) const {
-        const QString q = QStringLiteral("\"");
-        return {q + title + q,
+    QStringList values(const QString& picturePath) const {
+        auto quoted = [](const QString& text) -> QString { return u'"' + text + u'"'; };
+        return {quoted(title),
                 category,
-                QStringLiteral("0"),
+                u"0"_s,
                 condition,
-                QStringLiteral("\"\""),
-                QStringLiteral("\"\""),
-                q + saleType + q,
+                u"\"\""_s,
+                u"\"\""_s,
+                quoted(saleType),
                 price,
                 increment,
-                QStringLiteral("10"),
-                QStringLiteral("7"),
+                u"10"_s,
+                u"7"_s,
                 freightPayer,
                 postFee,
                 emsFee,
                 expressFee,
-                QStringLiteral("0"),
-                QStringLiteral("1"),
+                u"0"_s,
+                u"1"_s,
                 invoice,
                 warranty,
-                QStringLiteral("1"),
-                QStringLiteral("0"),
-                QStringLiteral("0"),
-                QStringLiteral("\"1980-01-01 00:00:00\""),
-                QStringLiteral("\"\""),
-                q + description + q,
-                q + QDir::toNativeSeparators(pictureFolder + QStringLiteral("/") + pictureName) + q,
-                QStringLiteral("\"\""),
-                QStringLiteral("0"),
-                QStringLiteral("0"),
-                QStringLiteral("0"),
-                QStringLiteral("0")};
+                u"1"_s,
+                u"0"_s,
+                u"0"_s,
+                quoted(u"1980-01-01 00:00:00"_s),
+                u"\"\""_s,
+                quoted(description),
+                quoted(picturePath),
+                u"\"\""_s,
+                u"0"_s,
+                u"0"_s,
+                u"0"_s,
+                u"0"_s};
     }
 };
 
@@ -91,7 +91,7 @@ struct Run {
     }
     QString pictureFolder() const { return session->paths().pictureFolder(kFolder); }
     void parse(QString page, const QString& picture = QString()) {
-        ParseTaobaoItem(session->context(), page, picture, QStringLiteral("女装"));
+        ParseTaobaoItem(session->context(), page, picture, u"女装"_s);
     }
 };
 
@@ -107,7 +107,7 @@ private:
 
 private slots:
     void initTestCase() {
-        m_server = std::make_unique<FixtureWebServer>(fixturePath(QStringLiteral("web")));
+        m_server = std::make_unique<FixtureWebServer>(fixturePath(u"web"_s));
         QVERIFY(m_server->start());
         m_server->useAsProxy();
     }
@@ -119,119 +119,80 @@ private slots:
 
         QTest::newRow("seller pays, title with link and nbsp, entity-rich description")
             << 1001 << QString()
-            << Expected{
-                   QStringLiteral("2009春装新款韩版修身连衣裙 "),
-                   QStringLiteral("50010850"),
-                   QStringLiteral("5"),
-                   QStringLiteral("b"),
-                   QStringLiteral("128.000000"),
-                   kNone,
-                   QStringLiteral("2"),
-                   kNone,
-                   kNone,
-                   kNone,
-                   QStringLiteral("1"),
-                   QStringLiteral("1"),
-                   QStringLiteral(
-                       "<p style='font-size:14px'>&lt;纯棉面料&gt;&nbsp;&amp;&nbsp;&quot;舒适透气&quot;</p>"
-                       "<p>尺码: S，M，L，XL &copy; 2009 &yen;128 &#8482;</p>"),
-                   QStringLiteral("T1a1001XXXXXXXX.jpg")};
+            << Expected{.title = u"2009春装新款韩版修身连衣裙 "_s,
+                        .category = u"50010850"_s,
+                        .condition = u"5"_s,
+                        .saleType = u"b"_s,
+                        .price = u"128.000000"_s,
+                        .freightPayer = u"2"_s,
+                        .invoice = u"1"_s,
+                        .warranty = u"1"_s,
+                        .description =
+                            u"<p style='font-size:14px'>&lt;纯棉面料&gt;&nbsp;&amp;&nbsp;&quot;舒适透气"
+                            u"&quot;</p><p>尺码: S，M，L，XL &copy; 2009 &yen;128 &#8482;</p>"_s};
         QTest::newRow("used auction, fees listed after the freight label")
             << 1002 << QString()
-            << Expected{QStringLiteral("二手 佳能 EOS 400D 单反相机"),
-                        QStringLiteral("50003773"),
-                        QStringLiteral("6"),
-                        QStringLiteral("a"),
-                        QStringLiteral("1280.000000"),
-                        QStringLiteral("5.000000"),
-                        QStringLiteral("1"),
-                        QStringLiteral("10.000000"),
-                        QStringLiteral("25.000000"),
-                        QStringLiteral("15.000000"),
-                        QStringLiteral("0"),
-                        QStringLiteral("0"),
-                        QStringLiteral("<p>机身成色新， 快门约 8000 次.</p>"),
-                        QStringLiteral("T1a1002XXXXXXXX.jpg")};
+            << Expected{.title = u"二手 佳能 EOS 400D 单反相机"_s,
+                        .category = u"50003773"_s,
+                        .condition = u"6"_s,
+                        .price = u"1280.000000"_s,
+                        .increment = u"5.000000"_s,
+                        .postFee = u"10.000000"_s,
+                        .emsFee = u"25.000000"_s,
+                        .expressFee = u"15.000000"_s,
+                        .description = u"<p>机身成色新， 快门约 8000 次.</p>"_s};
         QTest::newRow("freight table, EMS row after the table, other condition")
             << 1003 << QString()
-            << Expected{QStringLiteral("Nokia 5800 手机保护壳"),
-                        QStringLiteral("50008869"),
-                        QStringLiteral("8"),
-                        QStringLiteral("b"),
-                        QStringLiteral("35.500000"),
-                        kNone,
-                        QStringLiteral("1"),
-                        QStringLiteral("8.000000"),
-                        QStringLiteral("30.000000"),
-                        QStringLiteral("12.000000"),
-                        QStringLiteral("1"),
-                        QStringLiteral("0"),
-                        QStringLiteral("<div>硅胶材质，防滑耐磨</div>"),
-                        QStringLiteral("T1a1003XXXXXXXX.jpg")};
+            << Expected{.title = u"Nokia 5800 手机保护壳"_s,
+                        .category = u"50008869"_s,
+                        .saleType = u"b"_s,
+                        .price = u"35.500000"_s,
+                        .postFee = u"8.000000"_s,
+                        .emsFee = u"30.000000"_s,
+                        .expressFee = u"12.000000"_s,
+                        .invoice = u"1"_s,
+                        .description = u"<div>硅胶材质，防滑耐磨</div>"_s};
         QTest::newRow("no freight at all, no condition, no description, picture query dropped")
-            << 1004 << QStringLiteral("?v=2")
-            << Expected{QStringLiteral("森海塞尔 MX500 耳机"),
-                        QStringLiteral("50005050"),
-                        QStringLiteral("8"),
-                        QStringLiteral("b"),
-                        QStringLiteral("99.000000"),
-                        kNone,
-                        QStringLiteral("1"),
-                        kNone,
-                        kNone,
-                        kNone,
-                        QStringLiteral("0"),
-                        QStringLiteral("0"),
-                        QString(),
-                        QStringLiteral("T1a1004XXXXXXXX.jpg")};
+            << 1004 << u"?v=2"_s
+            << Expected{.title = u"森海塞尔 MX500 耳机"_s,
+                        .category = u"50005050"_s,
+                        .saleType = u"b"_s,
+                        .price = u"99.000000"_s,
+                        .description = QString()};
         QTest::newRow("missing price is zero, an EMS fee that is no number stays empty")
             << 1006 << QString()
-            << Expected{QStringLiteral("USB 数据线 1.5米"),
-                        QStringLiteral("50008870"),
-                        QStringLiteral("5"),
-                        QStringLiteral("b"),
-                        QStringLiteral("0.000000"),
-                        kNone,
-                        QStringLiteral("1"),
-                        QStringLiteral("6.000000"),
-                        QString(),
-                        QStringLiteral("10.000000"),
-                        QStringLiteral("0"),
-                        QStringLiteral("1"),
-                        QStringLiteral("<p>长度 1.5 米</p>"),
-                        QStringLiteral("T1a1006XXXXXXXX.jpg")};
+            << Expected{.title = u"USB 数据线 1.5米"_s,
+                        .category = u"50008870"_s,
+                        .condition = u"5"_s,
+                        .saleType = u"b"_s,
+                        .price = u"0.000000"_s,
+                        .postFee = u"6.000000"_s,
+                        .emsFee = QString(),
+                        .expressFee = u"10.000000"_s,
+                        .warranty = u"1"_s,
+                        .description = u"<p>长度 1.5 米</p>"_s};
         QTest::newRow("empty price kept empty, fixed price without spaces is an auction")
             << 1007 << QString()
-            << Expected{QStringLiteral("手工编织围巾"),
-                        QStringLiteral("50010404"),
-                        QStringLiteral("5"),
-                        QStringLiteral("a"),
-                        QString(),
-                        QStringLiteral("1.000000"),
-                        QStringLiteral("2"),
-                        kNone,
-                        kNone,
-                        kNone,
-                        QStringLiteral("1"),
-                        QStringLiteral("1"),
-                        QStringLiteral("<p>纯手工</p>"),
-                        QStringLiteral("T1a1007XXXXXXXX.jpg")};
+            << Expected{.title = u"手工编织围巾"_s,
+                        .category = u"50010404"_s,
+                        .condition = u"5"_s,
+                        .price = QString(),
+                        .increment = u"1.000000"_s,
+                        .freightPayer = u"2"_s,
+                        .invoice = u"1"_s,
+                        .warranty = u"1"_s,
+                        .description = u"<p>纯手工</p>"_s};
         QTest::newRow("only a courier fee listed, entity left in the title")
             << 1008 << QString()
-            << Expected{QStringLiteral("Levi&#39;s 501 经典直筒牛仔裤"),
-                        QStringLiteral("50010167"),
-                        QStringLiteral("5"),
-                        QStringLiteral("b"),
-                        QStringLiteral("399.000000"),
-                        kNone,
-                        QStringLiteral("1"),
-                        kNone,
-                        kNone,
-                        QStringLiteral("20.000000"),
-                        QStringLiteral("1"),
-                        QStringLiteral("1"),
-                        QStringLiteral("<p>美国原产</p>"),
-                        QStringLiteral("T1a1008XXXXXXXX.jpg")};
+            << Expected{.title = u"Levi&#39;s 501 经典直筒牛仔裤"_s,
+                        .category = u"50010167"_s,
+                        .condition = u"5"_s,
+                        .saleType = u"b"_s,
+                        .price = u"399.000000"_s,
+                        .expressFee = u"20.000000"_s,
+                        .invoice = u"1"_s,
+                        .warranty = u"1"_s,
+                        .description = u"<p>美国原产</p>"_s};
     }
 
     void fixturePages() {
@@ -245,9 +206,11 @@ private slots:
         m_server->clearRequestedAddresses();
         run.parse(page, kPictureAddress.arg(itemId) + pictureQuery);
 
-        const QStringList values = expected.values(run.pictureFolder());
+        const QString pictureName = u"T1a%1XXXXXXXX.jpg"_s.arg(itemId);
+        const QStringList values =
+            expected.values(QDir::toNativeSeparators(QDir(run.pictureFolder()).filePath(pictureName)));
         QCOMPARE(run.window.rows.size(), 1);
-        QCOMPARE(run.window.rows.at(0).key, QStringLiteral("QXV0"));
+        QCOMPARE(run.window.rows.at(0).key, u"QXV0"_s);
         const QStringList cells = run.window.rows.at(0).cells;
         QCOMPARE(cells.size(), 31);
         for (int i = 0; i < 31; ++i)
@@ -255,10 +218,10 @@ private slots:
 
         // Taobao Assistant rows are the record as it stands, joined by tabs.
         QVERIFY(run.session->state().headerWritten);
-        QVERIFY2(run.session->state().outputBuffer.endsWith(values.join(u'\t') + QStringLiteral("\r\n")),
+        QVERIFY2(run.session->state().outputBuffer.endsWith(values.join(u'\t') + u"\r\n"_s),
                  qPrintable(run.session->state().outputBuffer));
 
-        QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(expected.pictureName)));
+        QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(pictureName)));
         QStringList requests{kPictureAddress.arg(itemId) + pictureQuery};
         if (!expected.description.isEmpty())
             requests.append(kDescriptionAddress.arg(itemId));
@@ -267,12 +230,12 @@ private slots:
 
     void pageWithoutTitleAddsNothingButKeepsThePicture() {
         Run run;
-        const QString page = run.session->fetcher().FetchPage(kItemAddress + QStringLiteral("1005"));
+        const QString page = run.session->fetcher().FetchPage(kItemAddress + u"1005"_s);
         QVERIFY(!page.isEmpty());
         run.parse(page, kPictureAddress.arg(1005));
         QVERIFY(run.window.rows.isEmpty());
         QVERIFY(run.session->state().outputBuffer.isEmpty());
-        QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(QStringLiteral("T1a1005XXXXXXXX.jpg"))));
+        QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(u"T1a1005XXXXXXXX.jpg"_s)));
     }
 
     void emptyPageDownloadsNothing() {
@@ -287,12 +250,12 @@ private slots:
     void rowKeysFollowTheGrid() {
         Run run;
         for (int i = 0; i < 4; ++i)
-            run.window.rows.append({QStringLiteral("QXV%1").arg(i), {}});
-        const QString page = QStringLiteral("<input type='hidden' name='title' value='A' />");
+            run.window.rows.append({u"QXV%1"_s.arg(i), {}});
+        const QString page = u"<input type='hidden' name='title' value='A' />"_s;
         run.parse(page);
         run.parse(page);
-        QCOMPARE(run.window.rows.at(4).key, QStringLiteral("QXV4"));
-        QCOMPARE(run.window.rows.at(5).key, QStringLiteral("QXV5"));
+        QCOMPARE(run.window.rows.at(4).key, u"QXV4"_s);
+        QCOMPARE(run.window.rows.at(5).key, u"QXV5"_s);
     }
 
     // Pages built here to reach the corners the fixture shops do not: each row names one field
@@ -302,47 +265,40 @@ private slots:
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("expected");
 
-        const QString title = QStringLiteral("<input type='hidden' name='title' value='T' />");
+        const QString title = u"<input type='hidden' name='title' value='T' />"_s;
+        const QString shipping = u"<li id='ShippingCost'  class='freight delivery clearfix'>"_s;
         QTest::newRow("page that begins with its path marker loses every later copy of it")
-            << QStringLiteral("<div id='ListPathLinks'><input type='hidden' name='title' value='A<div "
-                              "id='ListPathLinks'>B' />")
-            << 0 << QStringLiteral("\"AB\"");
+            << u"<div id='ListPathLinks'><input type='hidden' name='title' value='A<div id='ListPathLinks'>B' />"_s
+            << 0 << u"\"AB\""_s;
         QTest::newRow("price without its end marker keeps the rest of the page")
-            << title + QStringLiteral("<strong id='J_StrPrice' >12.5元") << 7 << QStringLiteral("12.5元");
+            << title + u"<strong id='J_StrPrice' >12.5元"_s << 7 << u"12.5元"_s;
         QTest::newRow("increment without yuan keeps the rest of the page")
-            << title + QStringLiteral("<span>加价幅度：</span>2</li>") << 8 << QStringLiteral("2</li>");
-        QTest::newRow("condition without end marker")
-            << title + QStringLiteral("宝贝类型：全新<br/>") << 3 << QStringLiteral("8");
+            << title + u"<span>加价幅度：</span>2</li>"_s << 8 << u"2</li>"_s;
+        QTest::newRow("condition without end marker") << title + u"宝贝类型：全新<br/>"_s << 3 << u"8"_s;
         QTest::newRow("no item-details tab leaves the category empty") << title << 1 << QString();
         QTest::newRow("category link without .htm")
-            << title + QStringLiteral("<a href='http://list.taobao.com/browse/cat-777'>x</a></li><li "
-                                      "class='B'>宝贝详情</li>")
-            << 1 << QStringLiteral("777");
-        QTest::newRow("sale type outside the price list")
-            << title + QStringLiteral("<ul id='PriceInfo'></ul>一 口 价：") << 6 << QStringLiteral("\"a\"");
-        QTest::newRow("invoice other than yes")
-            << title + QStringLiteral("<li id='IfHaveInvoice' class='HalfLine'><span>发票:</span>有 </li>")
-            << 17 << QStringLiteral("0");
-        QTest::newRow("last shipping entry wins")
             << title +
-                   QStringLiteral(
-                       "<li id='ShippingCost'  class='freight delivery clearfix'>卖家承担运费</li>"
-                       "<li id='ShippingCost'  class='freight delivery clearfix'>运　　费：平邮: 3元</li>")
-            << 12 << QStringLiteral("3.000000");
+                   u"<a href='http://list.taobao.com/browse/cat-777'>x</a></li><li class='B'>宝贝详情</li>"_s
+            << 1 << u"777"_s;
+        QTest::newRow("sale type outside the price list")
+            << title + u"<ul id='PriceInfo'></ul>一 口 价："_s << 6 << u"\"a\""_s;
+        QTest::newRow("invoice other than yes")
+            << title + u"<li id='IfHaveInvoice' class='HalfLine'><span>发票:</span>有 </li>"_s << 17
+            << u"0"_s;
+        QTest::newRow("last shipping entry wins")
+            << title + shipping + u"卖家承担运费</li>"_s + shipping + u"运　　费：平邮: 3元</li>"_s << 12
+            << u"3.000000"_s;
         QTest::newRow("shipping entry matched case-insensitively")
-            << title + QStringLiteral(
-                           "<LI ID='SHIPPINGCOST'  CLASS='FREIGHT DELIVERY CLEARFIX'>卖家承担运费</LI>")
-            << 11 << QStringLiteral("2");
+            << title + u"<LI ID='SHIPPINGCOST'  CLASS='FREIGHT DELIVERY CLEARFIX'>卖家承担运费</LI>"_s << 11
+            << u"2"_s;
         QTest::newRow("shipping entry does not run across a line break")
-            << title + QStringLiteral(
-                           "<li id='ShippingCost'  class='freight delivery clearfix'>卖家承担运费\n</li>")
-            << 11 << QStringLiteral("1");
+            << title + shipping + u"卖家承担运费\n</li>"_s << 11 << u"1"_s;
         QTest::newRow("freight table row without yuan keeps the table")
-            << title + QStringLiteral("<li id='FreightList'><td>平邮</td><td>免费</td>") << 12
-            << QStringLiteral("<li id='FreightList'><td>平邮</td><td>免费</td>");
+            << title + u"<li id='FreightList'><td>平邮</td><td>免费</td>"_s << 12
+            << u"<li id='FreightList'><td>平邮</td><td>免费</td>"_s;
         QTest::newRow("description script on another host is not fetched")
-            << title + QStringLiteral("<script type='text/javascript' src='http://a.tbcdn.cn/d.js'></script>")
-            << 24 << QStringLiteral("\"\"");
+            << title + u"<script type='text/javascript' src='http://a.tbcdn.cn/d.js'></script>"_s << 24
+            << u"\"\""_s;
     }
 
     void oddPages() {
@@ -358,14 +314,12 @@ private slots:
 
     void stopDuringShippingSearchFinishesTheItem() {
         Run run;
-        const QString page =
-            QStringLiteral("<input type='hidden' name='title' value='T' />"
-                           "<li id='ShippingCost'  class='freight delivery clearfix'>卖家承担运费</li>");
         run.window.onProcessEvents = [&] { run.session->state().stopRequested = true; };
-        run.parse(page);
+        run.parse(u"<input type='hidden' name='title' value='T' />"
+                  u"<li id='ShippingCost'  class='freight delivery clearfix'>卖家承担运费</li>"_s);
         QCOMPARE(run.window.rows.size(), 1);
         // The entry was never taken, so the freight falls through to the table case.
-        QCOMPARE(run.window.rows.at(0).cells.at(11), QStringLiteral("1"));
+        QCOMPARE(run.window.rows.at(0).cells.at(11), u"1"_s);
         QCOMPARE(run.window.rows.at(0).cells.at(12), kNone);
     }
 };

@@ -403,13 +403,13 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
         const QString list = rule.cut(m_state.pageHtml);
         QRegularExpressionMatchIterator cells = rule.cellPattern().globalMatch(list);
         while (cells.hasNext()) {
-            const QRegularExpressionMatch cell = cells.next();
+            const QString cell = cells.next().captured(0);
             m_ctx.window.processEvents();
             if (stopRequested())
                 break;
-            if (!rule.emptyCell.isEmpty() && cell.captured(0) == rule.emptyCell)
+            if (!rule.emptyCell.isEmpty() && cell == rule.emptyCell)
                 continue;
-            collectItem(cell.captured(0), rule, walk, p);
+            collectItem(cell, rule, walk, p);
         }
     }
 }
