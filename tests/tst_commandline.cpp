@@ -317,13 +317,13 @@ private slots:
     void interruptStopsAndWritesTheOutput() {
         FixtureWebServer server(fixturePath(QStringLiteral("web")));
         QVERIFY(server.start());
-        const QString fourth = QStringLiteral("http://item.taobao.com/item.htm?id=2004");
+        const QString fourth = QStringLiteral("http://item.taobao.com/item.htm?id=1004");
         server.setSlowBody(fourth, 10, 100);
         QTemporaryDir dir;
         QProcess* process = startKestrune(
             {QStringLiteral("extract"), QStringLiteral("--agree"), QStringLiteral("--platform"),
              QStringLiteral("taobao"), QStringLiteral("--format"), QStringLiteral("paipai"),
-             QStringLiteral("--data-dir"), dir.path(), QStringLiteral("http://shop77778888.taobao.com/")},
+             QStringLiteral("--data-dir"), dir.path(), QStringLiteral("http://shop11112222.taobao.com/")},
             server.proxyUrl());
         QTRY_VERIFY_WITH_TIMEOUT(server.requestedAddresses().contains(fourth), 30000);
         QCOMPARE(::kill(static_cast<pid_t>(process->processId()), SIGINT), 0);
@@ -331,7 +331,7 @@ private slots:
 
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY2(outcome.out.contains(QStringLiteral("items written: 4")), qPrintable(outcome.out));
-        const QString output = QDir(dir.path()).filePath(QStringLiteral("Taobao_77778888.csv"));
+        const QString output = QDir(dir.path()).filePath(QStringLiteral("Taobao_11112222.csv"));
         QVERIFY(QFile::exists(output));
         QVERIFY(!QFile::exists(OutputJournal::pathFor(output)));
         SettingsStore settings(settingsPath(dir));
@@ -341,7 +341,7 @@ private slots:
                  QStringLiteral("4"));
         // The fifth item was never asked for.
         QVERIFY(
-            !server.requestedAddresses().contains(QStringLiteral("http://item.taobao.com/item.htm?id=2005")));
+            !server.requestedAddresses().contains(QStringLiteral("http://item.taobao.com/item.htm?id=1006")));
     }
 
     void secondInstance_data() {
