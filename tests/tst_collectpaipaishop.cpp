@@ -6,6 +6,7 @@
 #include "support/FakeWindow.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
+#include "web/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,6 +79,7 @@ private slots:
     void pageCount();
     void walksEveryListPage();
     void shopWithoutTrailingSlashOrUtype();
+    void missingTotalEndsTheRun_data();
     void missingTotalEndsTheRun();
     void emptyShopFetchesOneListScript();
     void stopAtPageEndFetchesNoFurtherPage();
@@ -197,12 +199,22 @@ void TestCollectPaiPaiShop::shopWithoutTrailingSlashOrUtype() {
     QCOMPARE(shop.window.rows.at(2).cells.at(25), u'"' + folder + u"20090302B0003.jpg\""_s);
 }
 
+void TestCollectPaiPaiShop::missingTotalEndsTheRun_data() {
+    QTest::addColumn<QString>("address");
+    QTest::newRow("no total on the page") << u"http://shop.paipai.com/20090303/"_s;
+    // Would overflow the page count.
+    QTest::newRow("total beyond an int") << u"http://shop.paipai.com/20090309/"_s;
+}
+
 void TestCollectPaiPaiShop::missingTotalEndsTheRun() {
-    ShopRun shop(u"http://shop.paipai.com/20090303/"_s);
+    QFETCH(QString, address);
+    m_server->setContent(u"http://shop.paipai.com/20090309/"_s,
+                         EncodeGbk(u"<div id=\"shopMenuMain\">商品数量：99999999999</div>"_s));
+    ShopRun shop(address);
     shop.run();
     QCOMPARE(shop.window.messages, QStringList{u"提取店铺商品总数失败，程序中止！"_s});
     QCOMPARE(shop.window.statusTexts, QStringList{u"载入拍拍店铺信息......"_s});
-    QCOMPARE(m_server->requestedAddresses(), QStringList{u"http://shop.paipai.com/20090303/"_s});
+    QCOMPARE(m_server->requestedAddresses(), QStringList{address});
     QCOMPARE(shop.stops, 1);
     QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), QString());
 }

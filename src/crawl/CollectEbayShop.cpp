@@ -4,6 +4,7 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "formats/NumberFormat.h"
 #include "items/ParseEbayItem.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
@@ -36,14 +37,6 @@ QString fromIgnoringCase(const QString& text, const QString& marker) {
     if (at < 0)
         throw StepError(QStringLiteral("marker not found: ") + marker);
     return text.mid(at);
-}
-
-int totalAsNumber(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (!ok)
-        throw StepError(QStringLiteral("item total is not a number: ") + text);
-    return value;
 }
 
 } // namespace
@@ -87,7 +80,7 @@ void CollectEbayShop(CollectContext& ctx) {
     state.itemTotal = 0;
     state.pageCount = 0;
     Step::run([&] {
-        state.itemTotal = totalAsNumber(totalText);
+        state.itemTotal = NumberFormat::wholeNumber(totalText);
         state.pageCount = state.itemTotal / kItemsPerPage + 1;
         totalKnown = true;
     });

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -68,7 +69,10 @@ void CollectPaiPaiShop(CollectContext& ctx) {
             [&] { totalText = Cut::before(Cut::after(state.pageHtml, totalMarker), QStringLiteral("<")); });
     else
         totalText = QStringLiteral("F");
-    if (!NumberFormat::isNumeric(totalText)) {
+    // A total the shop cannot really hold (beyond an int) fails like a missing one instead of
+    // overflowing the page count.
+    if (!NumberFormat::isNumeric(totalText) ||
+        totalText.trimmed().toDouble() > std::numeric_limits<int>::max()) {
         window.showMessage(QStringLiteral("提取店铺商品总数失败，程序中止！"));
         ctx.stop();
         return;

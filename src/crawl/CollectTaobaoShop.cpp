@@ -5,6 +5,7 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "formats/NumberFormat.h"
 #include "items/ParseTaobaoItem.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
@@ -126,14 +127,6 @@ const ListRule& listRule4() {
     return rule;
 }
 
-int wholeNumber(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (!ok)
-        throw StepError(QStringLiteral("not a whole number: ") + text);
-    return value;
-}
-
 QString num(int value) {
     return QString::number(value);
 }
@@ -249,7 +242,7 @@ bool TaobaoShopWalk::recogniseLayout() {
     } else {
         return false;
     }
-    Step::run([&] { m_state.itemTotal = wholeNumber(totalText); });
+    Step::run([&] { m_state.itemTotal = NumberFormat::wholeNumber(totalText); });
     return true;
 }
 
@@ -372,7 +365,7 @@ void TaobaoShopWalk::readCategorySize() {
             const QString indicator = Cut::trimSpaces(Cut::before(
                 Cut::after(page, QStringLiteral("<span class='page-info'>")), QStringLiteral("<")));
             if (indicator != u"1/1" && indicator != u"0/0")
-                m_categoryPages = wholeNumber(Cut::remove(indicator, QStringLiteral("1/")));
+                m_categoryPages = NumberFormat::wholeNumber(Cut::remove(indicator, QStringLiteral("1/")));
             else
                 m_categoryPages = 1;
         });
@@ -383,7 +376,7 @@ void TaobaoShopWalk::readCategorySize() {
     Step::run([&] {
         const QString rest = Cut::contains(page, marker) ? Cut::after(page, marker) : QString();
         if (Cut::contains(rest, QStringLiteral("(共")))
-            m_categoryCount = wholeNumber(Cut::trimSpaces(
+            m_categoryCount = NumberFormat::wholeNumber(Cut::trimSpaces(
                 Cut::before(Cut::after(rest, QStringLiteral("(共")), QStringLiteral("个宝贝"))));
         else
             m_categoryCount = 0;

@@ -27,6 +27,21 @@ QString writeFailedMessage(const QString& outputPath) {
     return QStringLiteral("无法写入文件：") + outputPath;
 }
 
+FormatConverter::Result failedToWrite(FormatConverter::Result result) {
+    result.outcome = FormatConverter::Outcome::WriteFailed;
+    result.message = writeFailedMessage(result.outputPath);
+    return result;
+}
+
+// The outcome once the rows are written: completed, or the file could not be written.
+FormatConverter::Result finish(GbkFileWriter& output, FormatConverter::Result result) {
+    if (!output.commit())
+        return failedToWrite(result);
+    result.outcome = FormatConverter::Outcome::Completed;
+    result.message = completionMessage(result.convertedCount, result.outputPath);
+    return result;
+}
+
 // Two spellings of one file (relative parts, links, hard links) are the same file.
 bool isSameFile(const QString& a, const QString& b) {
     const QFileInfo first(a);
@@ -125,11 +140,8 @@ FormatConverter::Result FormatConverter::convertTaobaoSource(const Request& requ
 
     const AssistantLayout& layout = layoutOf(request.target);
     GbkFileWriter output(outputPath);
-    if (!output.open()) {
-        result.outcome = Outcome::WriteFailed;
-        result.message = writeFailedMessage(outputPath);
-        return result;
-    }
+    if (!output.open())
+        return failedToWrite(result);
     if (request.target == Ebay)
         output.write(layout.headerLine());
 
@@ -179,14 +191,7 @@ FormatConverter::Result FormatConverter::convertTaobaoSource(const Request& requ
         ++result.convertedCount;
     }
 
-    if (!output.commit()) {
-        result.outcome = Outcome::WriteFailed;
-        result.message = writeFailedMessage(outputPath);
-        return result;
-    }
-    result.outcome = Outcome::Completed;
-    result.message = completionMessage(result.convertedCount, outputPath);
-    return result;
+    return finish(output, result);
 }
 
 FormatConverter::Result FormatConverter::convertRecordSource(const Request& request,
@@ -196,11 +201,8 @@ FormatConverter::Result FormatConverter::convertRecordSource(const Request& requ
 
     const AssistantLayout& layout = layoutOf(request.target);
     GbkFileWriter output(outputPath);
-    if (!output.open()) {
-        result.outcome = Outcome::WriteFailed;
-        result.message = writeFailedMessage(outputPath);
-        return result;
-    }
+    if (!output.open())
+        return failedToWrite(result);
     output.write(layout.headerLine());
 
     // A source that cannot be opened leaves the header alone in the output and reports 0.
@@ -233,12 +235,5 @@ FormatConverter::Result FormatConverter::convertRecordSource(const Request& requ
         }
     }
 
-    if (!output.commit()) {
-        result.outcome = Outcome::WriteFailed;
-        result.message = writeFailedMessage(outputPath);
-        return result;
-    }
-    result.outcome = Outcome::Completed;
-    result.message = completionMessage(result.convertedCount, outputPath);
-    return result;
+    return finish(output, result);
 }

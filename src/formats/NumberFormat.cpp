@@ -146,4 +146,12 @@ QString zeroDefault() {
     return QStringLiteral("0") + zero();
 }
 
+int wholeNumber(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw StepError(QStringLiteral("not a whole number: ") + text);
+    return value;
+}
+
 } // namespace NumberFormat

@@ -12,6 +12,9 @@ bool isNumeric(const QString& text);
 // Throws StepError when text is not numeric (or too large for a double).
 QString sixDecimals(const QString& text);
 QString sixDecimals(double value);
+// A count read from a page (item totals, page counts): spaces around the digits allowed. Throws
+// StepError for anything else, including a number too large for an int.
+int wholeNumber(const QString& text);
 // "0.000000"
 QString zero();
 // The default of fields whose page held no value: "0" followed by the formatted zero.
