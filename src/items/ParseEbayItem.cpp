@@ -6,6 +6,7 @@
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
+#include "items/ItemPageCut.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
 #include "web/Step.h"
@@ -32,13 +33,8 @@ const QString kTaglinePath = QStringLiteral("/aw/pics/sell/templates/images/k2/t
 
 using Cut::before;
 using Cut::contains;
-// Item pages read "after" and "from" by deleting every copy of the text they drop.
-QString after(const QString& text, const QString& marker) {
-    return Cut::afterDroppingLead(text, marker);
-}
-QString from(const QString& text, const QString& marker) {
-    return Cut::fromDroppingLead(text, marker);
-}
+using ItemPageCut::after;
+using ItemPageCut::from;
 
 QString quoted(const QString& text) {
     return u'"' + text + u'"';

@@ -5,6 +5,7 @@
 #include "app/RunState.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
+#include "items/ItemPageCut.h"
 #include "items/SplitPaiPaiLocation.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
@@ -21,10 +22,7 @@ namespace {
 // A field the page did not give stays unset: empty as text, zero as a number.
 using Field = std::optional<QString>;
 
-// Item pages read "after" by deleting every copy of the text up to the marker, not just the first.
-QString after(const QString& text, const QString& marker) {
-    return Cut::afterDroppingLead(text, marker);
-}
+using ItemPageCut::after;
 
 QString quoted(const QString& text) {
     return u'"' + text + u'"';

@@ -7,6 +7,7 @@
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
+#include "items/ItemPageCut.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
 #include "web/Step.h"
@@ -21,10 +22,8 @@ namespace {
 
 using Cut::before;
 using Cut::contains;
-// Item pages read "after" by deleting every copy of the lead, as the parsers of all three sites do.
-QString after(const QString& text, const QString& marker) {
-    return Cut::afterDroppingLead(text, marker);
-}
+using ItemPageCut::after;
+using ItemPageCut::from;
 
 // A value the page never gave formats as zero; empty text that was cut is not a number and
 // stays empty. The fees and the price need to tell the two apart.
@@ -77,7 +76,7 @@ void readListedFees(const QString& shippingText, CutValue& postFee, CutValue& em
 
 // The fees of the freight table, searched from the table to the end of the page.
 void readFreightTable(const QString& pageText, CutValue& postFee, CutValue& emsFee, CutValue& expressFee) {
-    Step::run([&] { expressFee = Cut::fromDroppingLead(pageText, QStringLiteral("<li id='FreightList'>")); });
+    Step::run([&] { expressFee = from(pageText, QStringLiteral("<li id='FreightList'>")); });
     Step::run([&] { emsFee = expressFee; });
     Step::run([&] { postFee = expressFee; });
     struct Row {
