@@ -12,8 +12,7 @@
 // Each call is one step: what it assigned before failing stays assigned.
 namespace Step {
 
-template <typename F>
-bool run(F&& step) {
+template <typename F> bool run(F&& step) {
     try {
         std::forward<F>(step)();
         return true;

@@ -24,7 +24,7 @@ public:
     QList<Row> rows;
     QStringList messages;
     QStringList questions;
-    QList<bool> answers;     // answers to askYesNo in order; "No" when empty
+    QList<bool> answers; // answers to askYesNo in order; "No" when empty
     int eventPasses = 0;
     // Runs inside processEvents: lets a test press stop in the middle of a crawl.
     std::function<void()> onProcessEvents;
