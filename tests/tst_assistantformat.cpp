@@ -1,6 +1,9 @@
 #include "formats/AssistantFormat.h"
+#include "support/FormatTestFiles.h"
 
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -37,14 +40,6 @@ const QString kPaiPaiConverterHeader = QStringLiteral(
     "\"shopWindow\",\"failed_reason\",\"pic_size\",\"pic_filename\",\"pic\",\"description\",\"story\","
     "\"putStore\",\"pic_width\",\"pic_height\"\r\n");
 
-QString taobaoHeader(const QString& postageCaption, const QString& lineEnd) {
-    return QStringLiteral("宝贝名称\t宝贝类目\t店铺类目\t新旧程度\t省\t城市\t出售方式\t宝贝价格\t加价幅度\t"
-                          "宝贝数量\t有效期\t运费承担\t平邮\tEMS\t快递\t付款方式\t支付宝\t发票\t保修\t"
-                          "自动重发\t放入仓库\t橱窗推荐\t发布时间\t心情故事\t宝贝描述\t宝贝图片\t宝贝属性\t"
-                          "团购价\t最小团购件数\t") +
-           postageCaption + QStringLiteral("\t会员打折") + lineEnd;
-}
-
 const AssistantLayout& layoutNamed(const QString& name) {
     if (name == u"taobao")
         return AssistantFormat::taobao();
@@ -70,12 +65,11 @@ private slots:
         QTest::addColumn<int>("columns");
         QTest::addColumn<QString>("header");
 
-        QTest::newRow("Taobao Assistant")
-            << "taobao" << 31 << taobaoHeader(QStringLiteral("邮费模版ID"), QStringLiteral("\r\n"));
+        QTest::newRow("Taobao Assistant") << "taobao" << 31 << taobaoHeaderNames() + u"\r\n"_s;
         QTest::newRow("PaiPai Assistant") << "paipai" << 38 << kPaiPaiHeader;
         QTest::newRow("eBay Assistant") << "ebay" << 88 << kEbayHeader;
         QTest::newRow("Taobao converter variant")
-            << "taobaoConverter" << 31 << taobaoHeader(QStringLiteral("邮费模板ID"), QStringLiteral("\r"));
+            << "taobaoConverter" << 31 << taobaoHeaderNames(u"邮费模板ID"_s) + u"\r"_s;
         QTest::newRow("PaiPai converter variant") << "paipaiConverter" << 35 << kPaiPaiConverterHeader;
         QTest::newRow("eBay converter variant") << "ebayConverter" << 88 << kEbayHeader;
     }
@@ -94,57 +88,26 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("written");
 
-        QTest::newRow("plain value unchanged") << "paipai"
-                                               << "128.000000"
-                                               << "128.000000";
-        QTest::newRow("quoted value unchanged") << "paipai"
-                                                << "\"Nike 跑鞋\""
-                                                << "\"Nike 跑鞋\"";
-        QTest::newRow("empty quoted pair unchanged") << "paipai"
-                                                     << "\"\""
-                                                     << "\"\"";
-        QTest::newRow("quoted value with comma unchanged") << "ebay"
-                                                           << "\"a,b\""
-                                                           << "\"a,b\"";
-        QTest::newRow("doubled inner quotes unchanged") << "paipai"
-                                                        << "\"a \"\"b\"\" c\""
-                                                        << "\"a \"\"b\"\" c\"";
-        QTest::newRow("decoded quote inside quoted title") << "paipai"
-                                                           << "\"5\" 屏 \"好\"\""
-                                                           << "\"5\"\" 屏 \"\"好\"\"\"";
-        QTest::newRow("comma in unquoted value") << "paipai"
-                                                 << "1,000.00"
-                                                 << "\"1,000.00\"";
-        QTest::newRow("bare quote in unquoted value") << "ebay"
-                                                      << "12\""
-                                                      << "\"12\"\"\"";
-        QTest::newRow("three quotes") << "paipai"
-                                      << "\"\"\""
-                                      << "\"\"\"\"";
-        QTest::newRow("lone quote") << "ebay"
-                                    << "\""
-                                    << "\"\"\"\"";
-        QTest::newRow("opening quote only") << "ebay"
-                                            << "\"abc"
-                                            << "\"\"\"abc\"";
-        QTest::newRow("line break in unquoted value") << "paipai"
-                                                      << "a\r\nb"
-                                                      << "\"a\r\nb\"";
-        QTest::newRow("tab is ordinary in comma layout") << "paipai"
-                                                         << "a\tb"
-                                                         << "a\tb";
-        QTest::newRow("tab in Taobao value") << "taobao"
-                                             << "a\tb"
-                                             << "a b";
-        QTest::newRow("line breaks in Taobao value") << "taobao"
-                                                     << "\"a\r\nb\nc\""
-                                                     << "\"a  b c\"";
-        QTest::newRow("comma and quote ordinary in Taobao") << "taobao"
-                                                            << "\"1,000\" \"x"
-                                                            << "\"1,000\" \"x";
-        QTest::newRow("converter Taobao variant too") << "taobaoConverter"
-                                                      << "a\tb"
-                                                      << "a b";
+        QTest::newRow("plain value unchanged") << "paipai" << u"128.000000"_s << u"128.000000"_s;
+        QTest::newRow("quoted value unchanged") << "paipai" << u"\"Nike 跑鞋\""_s << u"\"Nike 跑鞋\""_s;
+        QTest::newRow("empty quoted pair unchanged") << "paipai" << u"\"\""_s << u"\"\""_s;
+        QTest::newRow("quoted value with comma unchanged") << "ebay" << u"\"a,b\""_s << u"\"a,b\""_s;
+        QTest::newRow("doubled inner quotes unchanged")
+            << "paipai" << u"\"a \"\"b\"\" c\""_s << u"\"a \"\"b\"\" c\""_s;
+        QTest::newRow("decoded quote inside quoted title")
+            << "paipai" << u"\"5\" 屏 \"好\"\""_s << u"\"5\"\" 屏 \"\"好\"\"\""_s;
+        QTest::newRow("comma in unquoted value") << "paipai" << u"1,000.00"_s << u"\"1,000.00\""_s;
+        QTest::newRow("bare quote in unquoted value") << "ebay" << u"12\""_s << u"\"12\"\"\""_s;
+        QTest::newRow("three quotes") << "paipai" << u"\"\"\""_s << u"\"\"\"\""_s;
+        QTest::newRow("lone quote") << "ebay" << u"\""_s << u"\"\"\"\""_s;
+        QTest::newRow("opening quote only") << "ebay" << u"\"abc"_s << u"\"\"\"abc\""_s;
+        QTest::newRow("line break in unquoted value") << "paipai" << u"a\r\nb"_s << u"\"a\r\nb\""_s;
+        QTest::newRow("tab is ordinary in comma layout") << "paipai" << u"a\tb"_s << u"a\tb"_s;
+        QTest::newRow("tab in Taobao value") << "taobao" << u"a\tb"_s << u"a b"_s;
+        QTest::newRow("line breaks in Taobao value") << "taobao" << u"\"a\r\nb\nc\""_s << u"\"a  b c\""_s;
+        QTest::newRow("comma and quote ordinary in Taobao")
+            << "taobao" << u"\"1,000\" \"x"_s << u"\"1,000\" \"x"_s;
+        QTest::newRow("converter Taobao variant too") << "taobaoConverter" << u"a\tb"_s << u"a b"_s;
     }
 
     void protectValue() {

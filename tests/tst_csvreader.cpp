@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using Records = QList<QStringList>;
 
 class TestCsvReader : public QObject {
@@ -14,128 +16,94 @@ private:
     int m_files = 0;
 
     QString writeFile(const QByteArray& bytes) {
-        const QString path = m_dir.filePath(QStringLiteral("f%1.csv").arg(++m_files));
+        const QString path = m_dir.filePath(u"f%1.csv"_s.arg(++m_files));
         writeBytes(path, bytes);
         return path;
     }
 
-    static Records readAll(CsvReader& reader) {
-        Records records;
-        QStringList record;
-        while (reader.readRecord(&record))
-            records.append(record);
-        return records;
+private slots:
+    void records_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("header");
+        QTest::addColumn<Records>("records");
+
+        const QStringList ab{u"a"_s, u"b"_s};
+        QTest::newRow("plain CR LF") << u"a,b\r\n1,2\r\n3,4\r\n"_s << ab
+                                     << Records{{u"1"_s, u"2"_s}, {u"3"_s, u"4"_s}};
+        QTest::newRow("LF only, no final line break")
+            << u"a,b\n1,2\n3,4"_s << ab << Records{{u"1"_s, u"2"_s}, {u"3"_s, u"4"_s}};
+        QTest::newRow("CR only") << u"a,b\r1,2\r"_s << ab << Records{{u"1"_s, u"2"_s}};
+        QTest::newRow("quoted header names")
+            << u"\"a\",\"b\"\r\n1,2\r\n"_s << ab << Records{{u"1"_s, u"2"_s}};
+        QTest::newRow("blank lines skipped") << u"\r\na,b\r\n\r\n1,2\r\n\n\r\n3,4\r\n\r\n"_s << ab
+                                             << Records{{u"1"_s, u"2"_s}, {u"3"_s, u"4"_s}};
+        QTest::newRow("comma inside quotes")
+            << u"a,b\r\n\"x,y\",2\r\n"_s << ab << Records{{u"x,y"_s, u"2"_s}};
+        QTest::newRow("doubled quotes")
+            << u"a,b\r\n\"say \"\"hi\"\"\",\"\"\"\"\r\n"_s << ab << Records{{u"say \"hi\""_s, u"\""_s}};
+        QTest::newRow("line breaks inside quotes")
+            << u"a,b\r\n\"one\r\ntwo\n\nthree\",2\r\n3,4\r\n"_s << ab
+            << Records{{u"one\r\ntwo\n\nthree"_s, u"2"_s}, {u"3"_s, u"4"_s}};
+        QTest::newRow("empty fields")
+            << u"a,b,c\r\n,,\r\n\"\",x,\r\n"_s << QStringList{u"a"_s, u"b"_s, u"c"_s}
+            << Records{{QString(), QString(), QString()}, {QString(), u"x"_s, QString()}};
+        QTest::newRow("short and long records")
+            << u"a,b\r\n1\r\n1,2,3\r\n"_s << ab << Records{{u"1"_s}, {u"1"_s, u"2"_s, u"3"_s}};
+        QTest::newRow("text after a closing quote kept")
+            << u"a,b\r\n\"x\"y,z\"w\r\n"_s << ab << Records{{u"xy"_s, u"z\"w"_s}};
+        QTest::newRow("unterminated quote runs to the end")
+            << u"a,b\r\n\"x,\r\ny"_s << ab << Records{{u"x,\r\ny"_s}};
+        QTest::newRow("header only") << u"a,b\r\n"_s << ab << Records{};
+        QTest::newRow("empty file") << QString() << QStringList{} << Records{};
     }
 
-private slots:
-    void records_data();
-    void records();
-    void encodings_data();
-    void encodings();
-    void longFieldsAcrossReadBlocks();
-    void missingFileDoesNotOpen();
+    void records() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, header);
+        QFETCH(Records, records);
+        QCOMPARE(readCsvFile(writeFile(gbk(text))), Records{header} + records);
+    }
+
+    void encodings_data() {
+        QTest::addColumn<QByteArray>("bytes");
+
+        const QString text = u"名称,价格\r\n\"宝贝,一\",12\r\n"_s;
+        QTest::newRow("GBK without a mark") << gbk(text);
+        QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+        QTest::newRow("UTF-16LE mark") << utf16WithMark(text);
+        QTest::newRow("UTF-16BE mark")
+            << QByteArray("\xFE\xFF") + QByteArray(QStringEncoder(QStringConverter::Utf16BE).encode(text));
+    }
+
+    void encodings() {
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(readCsvFile(writeFile(bytes)), (Records{{u"名称"_s, u"价格"_s}, {u"宝贝,一"_s, u"12"_s}}));
+    }
+
+    void longFieldsAcrossReadBlocks() {
+        // Two-byte GBK characters and a doubled quote land on every possible block boundary.
+        QString longValue;
+        for (int i = 0; i < 50000; ++i)
+            longValue += i % 7 == 0 ? u"\""_s : u"宝"_s;
+        QString quotedValue = longValue;
+        quotedValue.replace(u"\""_s, u"\"\""_s);
+        const QString text = u"a,b\r\n\""_s + quotedValue + u"\",x\r\n\r\n1,2\r\n"_s;
+
+        const Records records = readCsvFile(writeFile(gbk(text)));
+        QCOMPARE(records.size(), 3);
+        QCOMPARE(records.at(1).size(), 2);
+        QVERIFY(records.at(1).at(0) == longValue);
+        QCOMPARE(records.at(1).at(1), u"x"_s);
+        QCOMPARE(records.at(2), (QStringList{u"1"_s, u"2"_s}));
+    }
+
+    void missingFileDoesNotOpen() {
+        CsvReader reader;
+        QVERIFY(!reader.open(m_dir.filePath(u"absent.csv"_s)));
+        QStringList record;
+        QVERIFY(!reader.readRecord(&record));
+    }
 };
-
-void TestCsvReader::records_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("header");
-    QTest::addColumn<Records>("records");
-
-    const QStringList ab{QStringLiteral("a"), QStringLiteral("b")};
-    QTest::newRow("plain CR LF") << QStringLiteral("a,b\r\n1,2\r\n3,4\r\n") << ab
-                                 << Records{{QStringLiteral("1"), QStringLiteral("2")},
-                                            {QStringLiteral("3"), QStringLiteral("4")}};
-    QTest::newRow("LF only, no final line break")
-        << QStringLiteral("a,b\n1,2\n3,4") << ab
-        << Records{{QStringLiteral("1"), QStringLiteral("2")}, {QStringLiteral("3"), QStringLiteral("4")}};
-    QTest::newRow("CR only") << QStringLiteral("a,b\r1,2\r") << ab
-                             << Records{{QStringLiteral("1"), QStringLiteral("2")}};
-    QTest::newRow("quoted header names") << QStringLiteral("\"a\",\"b\"\r\n1,2\r\n") << ab
-                                         << Records{{QStringLiteral("1"), QStringLiteral("2")}};
-    QTest::newRow("blank lines skipped")
-        << QStringLiteral("\r\na,b\r\n\r\n1,2\r\n\n\r\n3,4\r\n\r\n") << ab
-        << Records{{QStringLiteral("1"), QStringLiteral("2")}, {QStringLiteral("3"), QStringLiteral("4")}};
-    QTest::newRow("comma inside quotes") << QStringLiteral("a,b\r\n\"x,y\",2\r\n") << ab
-                                         << Records{{QStringLiteral("x,y"), QStringLiteral("2")}};
-    QTest::newRow("doubled quotes") << QStringLiteral("a,b\r\n\"say \"\"hi\"\"\",\"\"\"\"\r\n") << ab
-                                    << Records{{QStringLiteral("say \"hi\""), QStringLiteral("\"")}};
-    QTest::newRow("line breaks inside quotes")
-        << QStringLiteral("a,b\r\n\"one\r\ntwo\n\nthree\",2\r\n3,4\r\n") << ab
-        << Records{{QStringLiteral("one\r\ntwo\n\nthree"), QStringLiteral("2")},
-                   {QStringLiteral("3"), QStringLiteral("4")}};
-    QTest::newRow("empty fields") << QStringLiteral("a,b,c\r\n,,\r\n\"\",x,\r\n")
-                                  << QStringList{QStringLiteral("a"), QStringLiteral("b"),
-                                                 QStringLiteral("c")}
-                                  << Records{{QString(), QString(), QString()},
-                                             {QString(), QStringLiteral("x"), QString()}};
-    QTest::newRow("short and long records")
-        << QStringLiteral("a,b\r\n1\r\n1,2,3\r\n") << ab
-        << Records{{QStringLiteral("1")}, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}};
-    QTest::newRow("text after a closing quote kept")
-        << QStringLiteral("a,b\r\n\"x\"y,z\"w\r\n") << ab
-        << Records{{QStringLiteral("xy"), QStringLiteral("z\"w")}};
-    QTest::newRow("unterminated quote runs to the end")
-        << QStringLiteral("a,b\r\n\"x,\r\ny") << ab << Records{{QStringLiteral("x,\r\ny")}};
-    QTest::newRow("header only") << QStringLiteral("a,b\r\n") << ab << Records{};
-    QTest::newRow("empty file") << QString() << QStringList{} << Records{};
-}
-
-void TestCsvReader::records() {
-    QFETCH(QString, text);
-    QFETCH(QStringList, header);
-    QFETCH(Records, records);
-
-    CsvReader reader;
-    QVERIFY(reader.open(writeFile(gbk(text))));
-    QCOMPARE(reader.columnNames(), header);
-    QCOMPARE(readAll(reader), records);
-}
-
-void TestCsvReader::encodings_data() {
-    QTest::addColumn<QByteArray>("bytes");
-
-    const QString text = QStringLiteral("名称,价格\r\n\"宝贝,一\",12\r\n");
-    QTest::newRow("GBK without a mark") << gbk(text);
-    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-    QTest::newRow("UTF-16LE mark") << utf16WithMark(text);
-    QTest::newRow("UTF-16BE mark") << QByteArray("\xFE\xFF") +
-                                          QByteArray(QStringEncoder(QStringConverter::Utf16BE).encode(text));
-}
-
-void TestCsvReader::encodings() {
-    QFETCH(QByteArray, bytes);
-
-    CsvReader reader;
-    QVERIFY(reader.open(writeFile(bytes)));
-    QCOMPARE(reader.columnNames(), (QStringList{QStringLiteral("名称"), QStringLiteral("价格")}));
-    QCOMPARE(readAll(reader), (Records{{QStringLiteral("宝贝,一"), QStringLiteral("12")}}));
-}
-
-void TestCsvReader::longFieldsAcrossReadBlocks() {
-    // Two-byte GBK characters and a doubled quote land on every possible block boundary.
-    QString longValue;
-    for (int i = 0; i < 50000; ++i)
-        longValue += i % 7 == 0 ? QStringLiteral("\"") : QStringLiteral("宝");
-    QString quotedValue = longValue;
-    quotedValue.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    const QString text = QStringLiteral("a,b\r\n\"") + quotedValue + QStringLiteral("\",x\r\n\r\n1,2\r\n");
-
-    CsvReader reader;
-    QVERIFY(reader.open(writeFile(gbk(text))));
-    const Records records = readAll(reader);
-    QCOMPARE(records.size(), 2);
-    QCOMPARE(records.at(0).size(), 2);
-    QVERIFY(records.at(0).at(0) == longValue);
-    QCOMPARE(records.at(0).at(1), QStringLiteral("x"));
-    QCOMPARE(records.at(1), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
-}
-
-void TestCsvReader::missingFileDoesNotOpen() {
-    CsvReader reader;
-    QVERIFY(!reader.open(m_dir.filePath(QStringLiteral("absent.csv"))));
-    QStringList record;
-    QVERIFY(!reader.readRecord(&record));
-}
 
 QTEST_GUILESS_MAIN(TestCsvReader)
 #include "tst_csvreader.moc"

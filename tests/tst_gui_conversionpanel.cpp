@@ -1,6 +1,6 @@
 #include "app/ui/MessageBox.h"
 #include "formats/ui/ConversionPanel.h"
-#include "support/TestPaths.h"
+#include "support/FormatTestFiles.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 class TestConversionPanel : public QObject {
     Q_OBJECT
 
@@ -19,13 +21,13 @@ private:
 
     QLineEdit* edit(const char* name) { return m_panel->findChild<QLineEdit*>(QLatin1String(name)); }
     QAbstractButton* button(const QString& name) { return m_panel->findChild<QAbstractButton*>(name); }
-    QAbstractButton* source(int id) { return button(QStringLiteral("Option3_%1").arg(id)); }
-    QAbstractButton* target(int id) { return button(QStringLiteral("Option4_%1").arg(id)); }
+    QAbstractButton* source(int id) { return button(u"Option3_%1"_s.arg(id)); }
+    QAbstractButton* target(int id) { return button(u"Option4_%1"_s.arg(id)); }
     QButtonGroup* group(const char* name) { return m_panel->findChild<QButtonGroup*>(QLatin1String(name)); }
 
     void chooseSourceFile(const QString& name) {
         FileDialog::setNextFileName(name);
-        QTest::mouseClick(button(QStringLiteral("cmd_select")), Qt::LeftButton);
+        QTest::mouseClick(button(u"cmd_select"_s), Qt::LeftButton);
     }
 
 private slots:
@@ -39,186 +41,169 @@ private slots:
         m_panel = nullptr;
     }
 
-    void initialState();
-    void sourceDecidesTargets_data();
-    void sourceDecidesTargets();
-    void targetChangesSuffix();
-    void sourceChangeReselectsTargetAndSuffix();
-    void targetBeforeAnyFileLeavesSavePath();
-    void suffixReplacesLastFourCharacters();
-    void cancelledOpenDerivesSavePathAgain();
-    void shortFileNameLeavesSavePath();
-    void saveDialogStartsFromSavePath();
-    void convertShowsTheConverterMessage();
-    void dialogFilterForQt_data();
-    void dialogFilterForQt();
-};
-
-void TestConversionPanel::initialState() {
-    QCOMPARE(m_panel->objectName(), QStringLiteral("Frame2"));
-    QCOMPARE(m_panel->title(), QStringLiteral("淘宝助手、拍拍助手、易趣助手导出文件相互转换"));
-    QVERIFY(m_panel->findChild<QWidget*>(QStringLiteral("Frame3")));
-    QCOMPARE(group("Option3")->checkedId(), 0);
-    QCOMPARE(group("Option4")->checkedId(), 1);
-    QVERIFY(!target(0)->isEnabled());
-    QVERIFY(target(1)->isEnabled() && target(2)->isEnabled());
-    QCOMPARE(m_panel->fileDialog().filter(), QStringLiteral("批量导出的文件(*.csv;*.txt)|*.csv;*.txt|"));
-    const QStringList captions{QStringLiteral("淘宝"), QStringLiteral("拍拍"), QStringLiteral("易趣")};
-    for (int id = 0; id < 3; ++id) {
-        QCOMPARE(source(id)->text(), captions.at(id));
-        QCOMPARE(target(id)->text(), captions.at(id));
-        QCOMPARE(group("Option3")->id(source(id)), id);
-        QCOMPARE(group("Option4")->id(target(id)), id);
+    void initialState() {
+        QCOMPARE(m_panel->objectName(), u"Frame2"_s);
+        QCOMPARE(m_panel->title(), u"淘宝助手、拍拍助手、易趣助手导出文件相互转换"_s);
+        QVERIFY(m_panel->findChild<QWidget*>(u"Frame3"_s));
+        QCOMPARE(group("Option3")->checkedId(), 0);
+        QCOMPARE(group("Option4")->checkedId(), 1);
+        QVERIFY(!target(0)->isEnabled());
+        QVERIFY(target(1)->isEnabled() && target(2)->isEnabled());
+        QCOMPARE(m_panel->fileDialog().filter(), u"批量导出的文件(*.csv;*.txt)|*.csv;*.txt|"_s);
+        const QStringList captions{u"淘宝"_s, u"拍拍"_s, u"易趣"_s};
+        for (int id = 0; id < 3; ++id) {
+            QCOMPARE(source(id)->text(), captions.at(id));
+            QCOMPARE(target(id)->text(), captions.at(id));
+            QCOMPARE(group("Option3")->id(source(id)), id);
+            QCOMPARE(group("Option4")->id(target(id)), id);
+        }
+        QCOMPARE(button(u"cmd_conv"_s)->text(), u"转换"_s);
+        QVERIFY(edit("txt_path") && edit("txt_path_save"));
     }
-    QCOMPARE(button(QStringLiteral("cmd_conv"))->text(), QStringLiteral("转换"));
-    QVERIFY(edit("txt_path") && edit("txt_path_save"));
-}
 
-void TestConversionPanel::sourceDecidesTargets_data() {
-    QTest::addColumn<int>("first");
-    QTest::addColumn<int>("clicked");
-    QTest::addColumn<QList<bool>>("enabled");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QString>("filter");
+    void sourceDecidesTargets_data() {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QList<bool>>("enabled");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("filter");
 
-    const QString all = QStringLiteral("批量导出或导入后转换的文件(*.csv;*.txt)|*.csv;*.txt|");
-    const QString csv = QStringLiteral("批量导出的文件(*.csv)|*.csv|");
-    QTest::newRow("PaiPai") << -1 << 1 << QList<bool>{true, false, true} << 0 << csv;
-    QTest::newRow("eBay") << -1 << 2 << QList<bool>{true, true, false} << 0 << csv;
-    QTest::newRow("Taobao after eBay") << 2 << 0 << QList<bool>{false, true, true} << 1 << all;
-    QTest::newRow("PaiPai after eBay") << 2 << 1 << QList<bool>{true, false, true} << 0 << csv;
-}
+        const QString all = u"批量导出或导入后转换的文件(*.csv;*.txt)|*.csv;*.txt|"_s;
+        const QString csv = u"批量导出的文件(*.csv)|*.csv|"_s;
+        QTest::newRow("PaiPai") << -1 << 1 << QList<bool>{true, false, true} << 0 << csv;
+        QTest::newRow("eBay") << -1 << 2 << QList<bool>{true, true, false} << 0 << csv;
+        QTest::newRow("Taobao after eBay") << 2 << 0 << QList<bool>{false, true, true} << 1 << all;
+        QTest::newRow("PaiPai after eBay") << 2 << 1 << QList<bool>{true, false, true} << 0 << csv;
+    }
 
-void TestConversionPanel::sourceDecidesTargets() {
-    QFETCH(int, first);
-    QFETCH(int, clicked);
-    QFETCH(QList<bool>, enabled);
-    QFETCH(int, selected);
-    QFETCH(QString, filter);
+    void sourceDecidesTargets() {
+        QFETCH(int, first);
+        QFETCH(int, clicked);
+        QFETCH(QList<bool>, enabled);
+        QFETCH(int, selected);
+        QFETCH(QString, filter);
 
-    if (first >= 0)
-        QTest::mouseClick(source(first), Qt::LeftButton);
-    QTest::mouseClick(target(2), Qt::LeftButton);
-    QTest::mouseClick(source(clicked), Qt::LeftButton);
-    for (int id = 0; id < 3; ++id)
-        QCOMPARE(target(id)->isEnabled(), enabled.at(id));
-    QCOMPARE(group("Option4")->checkedId(), selected);
-    QCOMPARE(m_panel->fileDialog().filter(), filter);
-}
+        if (first >= 0)
+            QTest::mouseClick(source(first), Qt::LeftButton);
+        QTest::mouseClick(target(2), Qt::LeftButton);
+        QTest::mouseClick(source(clicked), Qt::LeftButton);
+        for (int id = 0; id < 3; ++id)
+            QCOMPARE(target(id)->isEnabled(), enabled.at(id));
+        QCOMPARE(group("Option4")->checkedId(), selected);
+        QCOMPARE(m_panel->fileDialog().filter(), filter);
+    }
 
-void TestConversionPanel::targetChangesSuffix() {
-    chooseSourceFile(QStringLiteral("D:\\data\\shop.csv"));
-    QCOMPARE(edit("txt_path")->text(), QStringLiteral("D:\\data\\shop.csv"));
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("D:\\data\\shop_PaiPai.csv"));
-    QTest::mouseClick(target(2), Qt::LeftButton);
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("D:\\data\\shop_eBay.csv"));
-}
+    // The save path the panel derives along the user's steps: "type:TEXT" types a save path,
+    // "file:NAME" picks a source file in the dialog, "source:N" and "target:N" click a format.
+    void savePathFollowsTheSteps_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("savePath");
 
-void TestConversionPanel::sourceChangeReselectsTargetAndSuffix() {
-    chooseSourceFile(QStringLiteral("/data/shop.csv"));
-    QTest::mouseClick(source(1), Qt::LeftButton);
-    QVERIFY(!target(1)->isEnabled());
-    QCOMPARE(group("Option4")->checkedId(), 0);
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("/data/shop_Taobao.csv"));
-    // A source whose default target is already selected changes nothing in the save path.
-    edit("txt_path_save")->setText(QStringLiteral("typed.csv"));
-    QTest::mouseClick(source(2), Qt::LeftButton);
-    QCOMPARE(group("Option4")->checkedId(), 0);
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("typed.csv"));
-}
+        QTest::newRow("chosen file gets the default target")
+            << QStringList{u"file:D:\\data\\shop.csv"_s} << u"D:\\data\\shop_PaiPai.csv"_s;
+        QTest::newRow("target click changes the suffix")
+            << QStringList{u"file:D:\\data\\shop.csv"_s, u"target:2"_s} << u"D:\\data\\shop_eBay.csv"_s;
+        QTest::newRow("source click reselects the target and its suffix")
+            << QStringList{u"file:/data/shop.csv"_s, u"source:1"_s} << u"/data/shop_Taobao.csv"_s;
+        QTest::newRow("source whose target is already selected leaves the path")
+            << QStringList{u"file:/data/shop.csv"_s, u"source:1"_s, u"type:typed.csv"_s, u"source:2"_s}
+            << u"typed.csv"_s;
+        QTest::newRow("target before any file leaves the path")
+            << QStringList{u"type:typed.csv"_s, u"target:2"_s, u"source:1"_s} << u"typed.csv"_s;
+        QTest::newRow("suffix replaces the last four characters")
+            << QStringList{u"source:1"_s, u"file:D:\\data\\shop.txt"_s} << u"D:\\data\\shop_Taobao.csv"_s;
+        QTest::newRow("three-character file name leaves the path")
+            << QStringList{u"type:typed.csv"_s, u"file:a.c"_s} << u"typed.csv"_s;
+        // Four characters are enough for the chooser, not for a target click.
+        QTest::newRow("four-character file name") << QStringList{u"file:a.cs"_s} << u"_PaiPai.csv"_s;
+        QTest::newRow("four-character file name, target click")
+            << QStringList{u"file:a.cs"_s, u"target:2"_s} << u"_PaiPai.csv"_s;
+    }
 
-void TestConversionPanel::targetBeforeAnyFileLeavesSavePath() {
-    edit("txt_path_save")->setText(QStringLiteral("typed.csv"));
-    QTest::mouseClick(target(2), Qt::LeftButton);
-    QTest::mouseClick(source(1), Qt::LeftButton);
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("typed.csv"));
-}
+    void savePathFollowsTheSteps() {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, savePath);
 
-void TestConversionPanel::suffixReplacesLastFourCharacters() {
-    QTest::mouseClick(source(1), Qt::LeftButton);
-    chooseSourceFile(QStringLiteral("D:\\data\\shop.txt"));
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("D:\\data\\shop_Taobao.csv"));
-}
+        for (const QString& step : steps) {
+            const QString kind = step.section(u':', 0, 0);
+            const QString value = step.section(u':', 1);
+            if (kind == u"type") {
+                edit("txt_path_save")->setText(value);
+            } else if (kind == u"file") {
+                chooseSourceFile(value);
+                QCOMPARE(edit("txt_path")->text(), value);
+            } else {
+                QTest::mouseClick(kind == u"source" ? source(value.toInt()) : target(value.toInt()),
+                                  Qt::LeftButton);
+            }
+        }
+        QCOMPARE(edit("txt_path_save")->text(), savePath);
+    }
 
-void TestConversionPanel::cancelledOpenDerivesSavePathAgain() {
-    edit("txt_path")->setText(QStringLiteral("/data/old.csv"));
-    edit("txt_path_save")->setText(QStringLiteral("/elsewhere/typed.csv"));
-    FileDialog::setNextCancel();
-    QTest::mouseClick(button(QStringLiteral("cmd_select")), Qt::LeftButton);
-    const QList<FileDialog::Shown> shown = FileDialog::takeShownDialogs();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.at(0).mode, FileDialog::Mode::Open);
-    QCOMPARE(shown.at(0).fileName, QStringLiteral("/data/old.csv"));
-    QCOMPARE(edit("txt_path")->text(), QStringLiteral("/data/old.csv"));
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("/data/old_PaiPai.csv"));
-}
+    void cancelledOpenDerivesSavePathAgain() {
+        edit("txt_path")->setText(u"/data/old.csv"_s);
+        edit("txt_path_save")->setText(u"/elsewhere/typed.csv"_s);
+        FileDialog::setNextCancel();
+        QTest::mouseClick(button(u"cmd_select"_s), Qt::LeftButton);
+        const QList<FileDialog::Shown> shown = FileDialog::takeShownDialogs();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.at(0).mode, FileDialog::Mode::Open);
+        QCOMPARE(shown.at(0).fileName, u"/data/old.csv"_s);
+        QCOMPARE(edit("txt_path")->text(), u"/data/old.csv"_s);
+        QCOMPARE(edit("txt_path_save")->text(), u"/data/old_PaiPai.csv"_s);
+    }
 
-void TestConversionPanel::shortFileNameLeavesSavePath() {
-    edit("txt_path_save")->setText(QStringLiteral("typed.csv"));
-    chooseSourceFile(QStringLiteral("a.c"));
-    QCOMPARE(edit("txt_path")->text(), QStringLiteral("a.c"));
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("typed.csv"));
-    // Four characters are enough for the chooser, not for a target click.
-    chooseSourceFile(QStringLiteral("a.cs"));
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("_PaiPai.csv"));
-    QTest::mouseClick(target(2), Qt::LeftButton);
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("_PaiPai.csv"));
-}
+    void saveDialogStartsFromSavePath() {
+        edit("txt_path_save")->setText(u"/out/first.csv"_s);
+        FileDialog::setNextFileName(u"/out/second.csv"_s);
+        QTest::mouseClick(button(u"cmd_select_save"_s), Qt::LeftButton);
+        QCOMPARE(edit("txt_path_save")->text(), u"/out/second.csv"_s);
+        FileDialog::setNextCancel();
+        QTest::mouseClick(button(u"cmd_select_save"_s), Qt::LeftButton);
+        QCOMPARE(edit("txt_path_save")->text(), u"/out/second.csv"_s);
+        const QList<FileDialog::Shown> shown = FileDialog::takeShownDialogs();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0).mode, FileDialog::Mode::Save);
+        QCOMPARE(shown.at(0).fileName, u"/out/first.csv"_s);
+        QCOMPARE(shown.at(1).fileName, u"/out/second.csv"_s);
+    }
 
-void TestConversionPanel::saveDialogStartsFromSavePath() {
-    edit("txt_path_save")->setText(QStringLiteral("/out/first.csv"));
-    FileDialog::setNextFileName(QStringLiteral("/out/second.csv"));
-    QTest::mouseClick(button(QStringLiteral("cmd_select_save")), Qt::LeftButton);
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("/out/second.csv"));
-    FileDialog::setNextCancel();
-    QTest::mouseClick(button(QStringLiteral("cmd_select_save")), Qt::LeftButton);
-    QCOMPARE(edit("txt_path_save")->text(), QStringLiteral("/out/second.csv"));
-    const QList<FileDialog::Shown> shown = FileDialog::takeShownDialogs();
-    QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown.at(0).mode, FileDialog::Mode::Save);
-    QCOMPARE(shown.at(0).fileName, QStringLiteral("/out/first.csv"));
-    QCOMPARE(shown.at(1).fileName, QStringLiteral("/out/second.csv"));
-}
+    void convertShowsTheConverterMessage() {
+        MessageBox::setNextAnswer(MessageBox::Ok);
+        QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
+        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"请输入要转换的文件路径"_s});
 
-void TestConversionPanel::convertShowsTheConverterMessage() {
-    MessageBox::setNextAnswer(MessageBox::Ok);
-    QTest::mouseClick(button(QStringLiteral("cmd_conv")), Qt::LeftButton);
-    QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{QStringLiteral("请输入要转换的文件路径")});
+        QTemporaryDir dir;
+        const QString sourcePath = copyConvertFixture(u"ebay_source.csv"_s, dir.filePath(u"shop.csv"_s));
+        QTest::mouseClick(source(2), Qt::LeftButton);
+        chooseSourceFile(sourcePath);
+        const QString output = dir.filePath(u"shop_Taobao.txt"_s);
+        MessageBox::setNextAnswer(MessageBox::Ok);
+        // Runs from the events the conversion lets through between records.
+        int enabledDuring = -1;
+        QTimer::singleShot(0, this, [&] { enabledDuring = button(u"cmd_conv"_s)->isEnabled(); });
+        QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
+        QCOMPARE(enabledDuring, 0);
+        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"转换2个宝贝完成，生成文件为："_s + output});
+        QVERIFY(QFile::exists(output));
+        QVERIFY(button(u"cmd_conv"_s)->isEnabled());
+    }
 
-    QTemporaryDir dir;
-    const QString sourcePath = dir.filePath(QStringLiteral("shop.csv"));
-    QVERIFY(QFile::copy(fixturePath(QStringLiteral("convert/ebay_source.csv")), sourcePath));
-    QTest::mouseClick(source(2), Qt::LeftButton);
-    chooseSourceFile(sourcePath);
-    const QString output = dir.filePath(QStringLiteral("shop_Taobao.txt"));
-    MessageBox::setNextAnswer(MessageBox::Ok);
-    // Runs from the events the conversion lets through between records.
-    int enabledDuring = -1;
-    QTimer::singleShot(0, this, [&] { enabledDuring = button(QStringLiteral("cmd_conv"))->isEnabled(); });
-    QTest::mouseClick(button(QStringLiteral("cmd_conv")), Qt::LeftButton);
-    QCOMPARE(enabledDuring, 0);
-    QCOMPARE(MessageBox::takeRecordedTexts(),
-             QStringList{QStringLiteral("转换2个宝贝完成，生成文件为：") + output});
-    QVERIFY(QFile::exists(output));
-    QVERIFY(button(QStringLiteral("cmd_conv"))->isEnabled());
-}
+    void dialogFilterForQt_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("qtFilter");
+        QTest::newRow("two patterns")
+            << u"批量导出的文件(*.csv;*.txt)|*.csv;*.txt|"_s << u"批量导出的文件 (*.csv *.txt)"_s;
+        QTest::newRow("one pattern") << u"批量导出的文件(*.csv)|*.csv|"_s << u"批量导出的文件 (*.csv)"_s;
+        QTest::newRow("two filters") << u"a|*.a|b(*.b)|*.b|"_s << u"a (*.a);;b (*.b)"_s;
+    }
 
-void TestConversionPanel::dialogFilterForQt_data() {
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("qtFilter");
-    QTest::newRow("two patterns") << "批量导出的文件(*.csv;*.txt)|*.csv;*.txt|"
-                                  << "批量导出的文件 (*.csv *.txt)";
-    QTest::newRow("one pattern") << "批量导出的文件(*.csv)|*.csv|"
-                                 << "批量导出的文件 (*.csv)";
-    QTest::newRow("two filters") << "a|*.a|b(*.b)|*.b|"
-                                 << "a (*.a);;b (*.b)";
-}
-
-void TestConversionPanel::dialogFilterForQt() {
-    QFETCH(QString, filter);
-    QFETCH(QString, qtFilter);
-    QCOMPARE(FileDialog::toQtFilter(filter), qtFilter);
-}
+    void dialogFilterForQt() {
+        QFETCH(QString, filter);
+        QFETCH(QString, qtFilter);
+        QCOMPARE(FileDialog::toQtFilter(filter), qtFilter);
+    }
+};
 
 QTEST_MAIN(TestConversionPanel)
 #include "tst_gui_conversionpanel.moc"

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestNumberFormat : public QObject {
     Q_OBJECT
 
@@ -41,43 +43,31 @@ private slots:
         QFETCH(bool, numeric);
         QCOMPARE(NumberFormat::isNumeric(text), numeric);
 
-        QString result = QStringLiteral("unchanged");
+        QString result = u"unchanged"_s;
         const bool done = Step::run([&] { result = NumberFormat::sixDecimals(text); });
         QCOMPARE(done, numeric);
         if (!numeric)
-            QCOMPARE(result, QStringLiteral("unchanged"));
+            QCOMPARE(result, u"unchanged"_s);
     }
 
     void sixDecimals_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("twelve and a half") << "12.5"
-                                           << "12.500000";
-        QTest::newRow("ten") << "10"
-                             << "10.000000";
-        QTest::newRow("zero") << "0"
-                              << "0.000000";
-        QTest::newRow("leading zero added") << ".5"
-                                            << "0.500000";
-        QTest::newRow("no grouping") << "1234567.891"
-                                     << "1234567.891000";
-        QTest::newRow("rounds up") << "0.1234567"
-                                   << "0.123457";
-        QTest::newRow("negative") << "-2.5"
-                                  << "-2.500000";
-        QTest::newRow("negative zero") << "-0"
-                                       << "0.000000";
-        QTest::newRow("negative rounding to zero") << "-0.0000001"
-                                                   << "0.000000";
-        QTest::newRow("exponent") << "1.5e3"
-                                  << "1500.000000";
-        QTest::newRow("plus sign and spaces") << " +8 "
-                                              << "8.000000";
-        QTest::newRow("tiny exponent is zero") << "1e-400"
-                                               << "0.000000";
+        QTest::newRow("twelve and a half") << u"12.5"_s << u"12.500000"_s;
+        QTest::newRow("ten") << u"10"_s << u"10.000000"_s;
+        QTest::newRow("zero") << u"0"_s << u"0.000000"_s;
+        QTest::newRow("leading zero added") << u".5"_s << u"0.500000"_s;
+        QTest::newRow("no grouping") << u"1234567.891"_s << u"1234567.891000"_s;
+        QTest::newRow("rounds up") << u"0.1234567"_s << u"0.123457"_s;
+        QTest::newRow("negative") << u"-2.5"_s << u"-2.500000"_s;
+        QTest::newRow("negative zero") << u"-0"_s << u"0.000000"_s;
+        QTest::newRow("negative rounding to zero") << u"-0.0000001"_s << u"0.000000"_s;
+        QTest::newRow("exponent") << u"1.5e3"_s << u"1500.000000"_s;
+        QTest::newRow("plus sign and spaces") << u" +8 "_s << u"8.000000"_s;
+        QTest::newRow("tiny exponent is zero") << u"1e-400"_s << u"0.000000"_s;
         QTest::newRow("long fraction below double range")
-            << QStringLiteral("-0.") + QString(400, u'0') + QStringLiteral("1") << "0.000000";
+            << u"-0."_s + QString(400, u'0') + u"1"_s << u"0.000000"_s;
     }
 
     void sixDecimals() {
@@ -87,14 +77,14 @@ private slots:
     }
 
     void outOfRangeIsNotANumber() {
-        QVERIFY(!Step::run([] { NumberFormat::sixDecimals(QStringLiteral("1e400")); }));
-        QVERIFY(!Step::run([] { NumberFormat::sixDecimals(QStringLiteral("1") + QString(400, u'0')); }));
+        QVERIFY(!Step::run([] { NumberFormat::sixDecimals(u"1e400"_s); }));
+        QVERIFY(!Step::run([] { NumberFormat::sixDecimals(u"1"_s + QString(400, u'0')); }));
     }
 
     void defaults() {
-        QCOMPARE(NumberFormat::zero(), QStringLiteral("0.000000"));
-        QCOMPARE(NumberFormat::zeroDefault(), QStringLiteral("00.000000"));
-        QCOMPARE(NumberFormat::sixDecimals(-1e-9), QStringLiteral("0.000000"));
+        QCOMPARE(NumberFormat::zero(), u"0.000000"_s);
+        QCOMPARE(NumberFormat::zeroDefault(), u"00.000000"_s);
+        QCOMPARE(NumberFormat::sixDecimals(-1e-9), u"0.000000"_s);
     }
 };
 

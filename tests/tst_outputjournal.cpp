@@ -15,6 +15,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 enum Format { Taobao = 0, Ebay = 1, PaiPai = 2 };
@@ -22,25 +24,28 @@ enum Format { Taobao = 0, Ebay = 1, PaiPai = 2 };
 ItemRecord record(int n) {
     QStringList values;
     for (int i = 0; i < ItemRecord::kFieldCount; ++i)
-        values.append(QStringLiteral("v%1").arg(i));
+        values.append(u"v%1"_s.arg(i));
     ItemRecord r = ItemRecord::fromValues(values);
-    r.title = QStringLiteral("\"宝贝 %1 &quot;\\n\"").arg(n); // a decoded quote and a backslash
-    r.description = QStringLiteral("\"<p>第%1件\t说明</p>\"").arg(n);
-    r.picture = QStringLiteral("\"http://img.example/%1.jpg\"").arg(n);
+    r.title = u"\"宝贝 %1 &quot;\\n\""_s.arg(n); // a decoded quote and a backslash
+    r.description = u"\"<p>第%1件\t说明</p>\""_s.arg(n);
+    r.picture = u"\"http://img.example/%1.jpg\""_s.arg(n);
     return r;
 }
 
-// One run of the program in a folder: a writer whose process may "die" (be destroyed unflushed).
+// One run of the program in a folder (a fresh one unless given): a writer whose process may "die"
+// (be destroyed unflushed).
 struct Run {
+    QTemporaryDir ownFolder;
     FakeWindow window;
     RunState state;
     AppPaths paths;
     std::unique_ptr<RowWriter> writer;
 
-    Run(const QString& folder, int format) : paths(folder) {
+    explicit Run(int format, const QString& folder = QString())
+        : paths(folder.isEmpty() ? ownFolder.path() : folder) {
         window.format = format;
         window.platform = 0;
-        state.outputBaseName = QStringLiteral("PaiPai_shop");
+        state.outputBaseName = u"PaiPai_shop"_s;
         state.stopRequested = false;
         writer = std::make_unique<RowWriter>(state, window, paths);
     }
@@ -54,6 +59,11 @@ struct Run {
     void die() { writer.reset(); }
     QString output() const { return paths.outputFile(state.outputBaseName, state.outputExtension); }
     QString journal() const { return OutputJournal::pathFor(output()); }
+    QStringList files() const { return QDir(paths.programDir()).entryList(QDir::Files | QDir::Hidden); }
+    int recover(QString* message = nullptr) const {
+        SettingsStore settings(paths.settingsFile());
+        return OutputJournal::recover(paths, settings, message);
+    }
 };
 
 } // namespace
@@ -63,64 +73,61 @@ class TestOutputJournal : public QObject {
 
 private slots:
     void journalBesideOutputFile() {
-        QCOMPARE(OutputJournal::pathFor(QStringLiteral("/data/Taobao_123.csv")),
-                 QStringLiteral("/data/.Taobao_123.csv.journal"));
+        QCOMPARE(OutputJournal::pathFor(u"/data/Taobao_123.csv"_s), u"/data/.Taobao_123.csv.journal"_s);
     }
 
-    void journalHoldsTheBuffer_data() {
+    void journalHoldsTheBufferUntilTheFlush_data() {
         QTest::addColumn<int>("format");
-        QTest::newRow("Taobao Assistant") << int(Taobao);
-        QTest::newRow("PaiPai Assistant") << int(PaiPai);
-        QTest::newRow("eBay Assistant") << int(Ebay);
+        QTest::addColumn<bool>("resumed");
+        QTest::newRow("Taobao Assistant") << int(Taobao) << false;
+        QTest::newRow("PaiPai Assistant") << int(PaiPai) << false;
+        QTest::newRow("eBay Assistant, resumed") << int(Ebay) << true;
     }
 
-    void journalHoldsTheBuffer() {
+    void journalHoldsTheBufferUntilTheFlush() {
         QFETCH(int, format);
-        QTemporaryDir dir;
-        Run run(dir.path(), format);
-        run.state.appendToExisting = true;
+        QFETCH(bool, resumed);
+        Run run(format);
+        run.state.appendToExisting = resumed;
         run.emitItems(4, 6);
 
         const OutputJournal::Contents contents = OutputJournal::read(run.journal());
         QVERIFY(contents.valid);
         QCOMPARE(contents.format, format);
-        QVERIFY(contents.appendToExisting);
+        QCOMPARE(contents.appendToExisting, resumed);
         QCOMPARE(contents.rows, 3);
         QCOMPARE(contents.highestItem, 6);
         QCOMPARE(contents.droppedLines, 0);
         QCOMPARE(contents.batch, run.state.outputBuffer);
-    }
 
-    void normalFlushLeavesNoJournal_data() {
-        QTest::addColumn<int>("format");
-        QTest::newRow("Taobao Assistant") << int(Taobao);
-        QTest::newRow("PaiPai Assistant") << int(PaiPai);
-    }
-
-    void normalFlushLeavesNoJournal() {
-        QFETCH(int, format);
-        QTemporaryDir dir;
-        Run run(dir.path(), format);
-        run.emitItems(1, 2);
-        QVERIFY(QFile::exists(run.journal()));
+        // A normal flush writes the file as without a journal, then leaves no journal behind.
         const QString buffer = run.state.outputBuffer;
         QVERIFY(run.writer->FlushOutputBuffer().ok());
         QVERIFY(!QFile::exists(run.journal()));
-        QCOMPARE(readBytes(run.output()),
-                 format == Taobao ? utf16WithMark(buffer) : gbk(buffer + QStringLiteral("\r\n")));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("PaiPai_shop.csv")});
+        QCOMPARE(readBytes(run.output()), format == Taobao ? utf16WithMark(buffer) : gbk(buffer + u"\r\n"_s));
+        QCOMPARE(run.files(), QStringList{u"PaiPai_shop.csv"_s});
     }
 
-    void failedFlushKeepsJournal() {
-        QTemporaryDir dir;
-        Run run(dir.path(), PaiPai);
+    // The output path is a folder: neither the stop's flush nor a later recovery can write the file,
+    // and each keeps what it could not write.
+    void unwritableOutputLosesNothing() {
+        Run run(PaiPai);
         run.emitItems(1, 2);
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("PaiPai_shop.csv"))); // the output path is a folder
+        QVERIFY(QDir(run.paths.programDir()).mkdir(u"PaiPai_shop.csv"_s));
+        const QString buffer = run.state.outputBuffer;
         QVERIFY(!run.writer->FlushOutputBuffer().ok());
+        QCOMPARE(run.state.outputBuffer, buffer);
+        QVERIFY(run.state.headerWritten);
+        QVERIFY(!run.state.appendToExisting);
         QVERIFY(QFile::exists(run.journal()));
         run.emitItems(3, 3);
         QCOMPARE(OutputJournal::read(run.journal()).batch, run.state.outputBuffer);
+
+        run.die();
+        QString message;
+        QCOMPARE(run.recover(&message), 0);
+        QVERIFY(!message.isEmpty());
+        QVERIFY(QFile::exists(run.journal()));
     }
 
     void recoveryWritesWhatTheStopWould_data() {
@@ -138,26 +145,24 @@ private slots:
     void recoveryWritesWhatTheStopWould() {
         QFETCH(int, format);
         QFETCH(bool, resumed);
-        QTemporaryDir dir;
 
         // The interrupted run wrote items 1 and 2 on stop; the resumed run died after items 3 to 5.
-        Run first(dir.path(), format);
+        Run first(format);
         first.emitItems(1, 2);
         const QString firstBuffer = first.state.outputBuffer;
         QVERIFY(first.writer->FlushOutputBuffer().ok());
         const QByteArray firstFile = readBytes(first.output());
 
-        Run second(dir.path(), format);
+        Run second(format, first.paths.programDir());
         second.state.appendToExisting = resumed;
         second.emitItems(3, 5);
         const QString secondBuffer = second.state.outputBuffer;
         second.die();
         QVERIFY(QFile::exists(second.journal()));
 
-        SettingsStore settings(second.paths.settingsFile());
         QString message;
-        QCOMPARE(OutputJournal::recover(second.paths, settings, &message), 3);
-        QCOMPARE(message, QStringLiteral("已恢复上次意外中断时未保存的3个宝贝"));
+        QCOMPARE(second.recover(&message), 3);
+        QCOMPARE(message, u"已恢复上次意外中断时未保存的3个宝贝"_s);
         QVERIFY(!QFile::exists(second.journal()));
 
         const QString header = AssistantFormat::forOption(format).headerLine();
@@ -165,9 +170,9 @@ private slots:
         if (format == Taobao)
             expected = utf16WithMark(firstBuffer + secondBuffer); // one header per batch
         else if (resumed)
-            expected = gbk(firstBuffer + secondBuffer.mid(header.size()) + QStringLiteral("\r\n"));
+            expected = gbk(firstBuffer + secondBuffer.mid(header.size()) + u"\r\n"_s);
         else
-            expected = gbk(secondBuffer + QStringLiteral("\r\n"));
+            expected = gbk(secondBuffer + u"\r\n"_s);
         QCOMPARE(readBytes(first.output()), expected);
         QVERIFY(firstFile != expected);
     }
@@ -188,8 +193,7 @@ private slots:
         QFETCH(int, cut);
         QFETCH(QByteArray, tail);
         QFETCH(int, rows);
-        QTemporaryDir dir;
-        Run run(dir.path(), PaiPai);
+        Run run(PaiPai);
         run.emitItems(1, 3);
         run.die();
         QByteArray bytes = readBytes(run.journal());
@@ -201,8 +205,7 @@ private slots:
         QCOMPARE(contents.highestItem, rows);
         QCOMPARE(contents.droppedLines > 0, rows < 3 || !tail.isEmpty());
 
-        SettingsStore settings(run.paths.settingsFile());
-        QCOMPARE(OutputJournal::recover(run.paths, settings, nullptr), rows);
+        QCOMPARE(run.recover(), rows);
         const QList<QByteArray> lines = readBytes(run.output()).split('\n');
         QCOMPARE(lines.size(), rows + 3); // header, rows, the closing CR LF, nothing after it
         QVERIFY(!QFile::exists(run.journal()));
@@ -216,15 +219,13 @@ private slots:
 
     void nothingToRecover() {
         QFETCH(QByteArray, journal);
-        QTemporaryDir dir;
-        Run run(dir.path(), PaiPai);
+        Run run(PaiPai);
         if (!journal.isNull())
             writeBytes(run.journal(), journal);
-        SettingsStore settings(run.paths.settingsFile());
-        QString message = QStringLiteral("unchanged");
-        QCOMPARE(OutputJournal::recover(run.paths, settings, &message), 0);
+        QString message = u"unchanged"_s;
+        QCOMPARE(run.recover(&message), 0);
         QVERIFY(message.isEmpty());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(run.files(), QStringList());
     }
 
     void breakPointRaised_data() {
@@ -232,29 +233,18 @@ private slots:
         QTest::addColumn<QString>("breakPointNum");
         QTest::addColumn<QString>("after");
 
-        QTest::newRow("death before the key was written") << "PaiPai_shop.csv"
-                                                          << "4"
-                                                          << "5";
-        QTest::newRow("no number recorded") << "PaiPai_shop.csv"
-                                            << ""
-                                            << "5";
-        QTest::newRow("key already at the last item") << "PaiPai_shop.csv"
-                                                      << "5"
-                                                      << "5";
-        QTest::newRow("never lowered") << "PaiPai_shop.csv"
-                                       << "9"
-                                       << "9";
-        QTest::newRow("breakpoint of another shop") << "PaiPai_other.csv"
-                                                    << "2"
-                                                    << "2";
+        QTest::newRow("death before the key was written") << u"PaiPai_shop.csv"_s << u"4"_s << u"5"_s;
+        QTest::newRow("no number recorded") << u"PaiPai_shop.csv"_s << QString() << u"5"_s;
+        QTest::newRow("key already at the last item") << u"PaiPai_shop.csv"_s << u"5"_s << u"5"_s;
+        QTest::newRow("never lowered") << u"PaiPai_shop.csv"_s << u"9"_s << u"9"_s;
+        QTest::newRow("breakpoint of another shop") << u"PaiPai_other.csv"_s << u"2"_s << u"2"_s;
     }
 
     void breakPointRaised() {
         QFETCH(QString, breakPointFile);
         QFETCH(QString, breakPointNum);
         QFETCH(QString, after);
-        QTemporaryDir dir;
-        Run run(dir.path(), PaiPai);
+        Run run(PaiPai);
         SettingsStore settings(run.paths.settingsFile());
         QVERIFY(settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName,
                                        breakPointFile));
@@ -266,19 +256,6 @@ private slots:
 
         QCOMPARE(OutputJournal::recover(run.paths, settings, nullptr), 3);
         QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), after);
-    }
-
-    void unwritableOutputKeepsJournal() {
-        QTemporaryDir dir;
-        Run run(dir.path(), PaiPai);
-        run.emitItems(1, 2);
-        run.die();
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("PaiPai_shop.csv")));
-        SettingsStore settings(run.paths.settingsFile());
-        QString message;
-        QCOMPARE(OutputJournal::recover(run.paths, settings, &message), 0);
-        QVERIFY(!message.isEmpty());
-        QVERIFY(QFile::exists(run.journal()));
     }
 };
 
