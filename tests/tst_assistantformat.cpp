@@ -1,6 +1,7 @@
 #include "formats/AssistantFormat.h"
 #include "support/FormatTestFiles.h"
 
+#include <QHash>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -41,17 +42,14 @@ const QString kPaiPaiConverterHeader = QStringLiteral(
     "\"putStore\",\"pic_width\",\"pic_height\"\r\n");
 
 const AssistantLayout& layoutNamed(const QString& name) {
-    if (name == u"taobao")
-        return AssistantFormat::taobao();
-    if (name == u"paipai")
-        return AssistantFormat::paipai();
-    if (name == u"ebay")
-        return AssistantFormat::ebay();
-    if (name == u"taobaoConverter")
-        return AssistantFormat::taobaoConverter();
-    if (name == u"paipaiConverter")
-        return AssistantFormat::paipaiConverter();
-    return AssistantFormat::ebayConverter();
+    static const QHash<QString, const AssistantLayout& (*)()> layouts{
+        {u"taobao"_s, AssistantFormat::taobao},
+        {u"paipai"_s, AssistantFormat::paipai},
+        {u"ebay"_s, AssistantFormat::ebay},
+        {u"taobaoConverter"_s, AssistantFormat::taobaoConverter},
+        {u"paipaiConverter"_s, AssistantFormat::paipaiConverter},
+        {u"ebayConverter"_s, AssistantFormat::ebayConverter}};
+    return layouts.value(name)();
 }
 
 } // namespace

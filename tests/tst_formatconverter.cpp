@@ -2,7 +2,6 @@
 #include "formats/ConversionMapping.h"
 #include "formats/FormatConverter.h"
 #include "support/FormatTestFiles.h"
-#include "support/TestPaths.h"
 #include "web/TextHelpers.h"
 
 #include <QDir>

@@ -1,19 +1,12 @@
-#include "app/AppPaths.h"
-#include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputJournal.h"
-#include "formats/RowWriter.h"
-#include "support/FakeWindow.h"
 #include "support/FormatTestFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -32,39 +25,13 @@ ItemRecord record(int n) {
     return r;
 }
 
-// One run of the program in a folder (a fresh one unless given): a writer whose process may "die"
-// (be destroyed unflushed).
-struct Run {
-    QTemporaryDir ownFolder;
-    FakeWindow window;
-    RunState state;
-    AppPaths paths;
-    std::unique_ptr<RowWriter> writer;
-
-    explicit Run(int format, const QString& folder = QString())
-        : paths(folder.isEmpty() ? ownFolder.path() : folder) {
-        window.format = format;
-        window.platform = 0;
-        state.outputBaseName = u"PaiPai_shop"_s;
-        state.stopRequested = false;
-        writer = std::make_unique<RowWriter>(state, window, paths);
+void emitItems(WriterRun& run, int first, int last) {
+    for (int n = first; n <= last; ++n) {
+        run.state.collectedCount = n;
+        run.writer->EmitItemRecord(record(n));
+        run.writer->syncJournal();
     }
-    void emitItems(int first, int last) {
-        for (int n = first; n <= last; ++n) {
-            state.collectedCount = n;
-            writer->EmitItemRecord(record(n));
-            writer->syncJournal();
-        }
-    }
-    void die() { writer.reset(); }
-    QString output() const { return paths.outputFile(state.outputBaseName, state.outputExtension); }
-    QString journal() const { return OutputJournal::pathFor(output()); }
-    QStringList files() const { return QDir(paths.programDir()).entryList(QDir::Files | QDir::Hidden); }
-    int recover(QString* message = nullptr) const {
-        SettingsStore settings(paths.settingsFile());
-        return OutputJournal::recover(paths, settings, message);
-    }
-};
+}
 
 } // namespace
 
@@ -72,10 +39,6 @@ class TestOutputJournal : public QObject {
     Q_OBJECT
 
 private slots:
-    void journalBesideOutputFile() {
-        QCOMPARE(OutputJournal::pathFor(u"/data/Taobao_123.csv"_s), u"/data/.Taobao_123.csv.journal"_s);
-    }
-
     void journalHoldsTheBufferUntilTheFlush_data() {
         QTest::addColumn<int>("format");
         QTest::addColumn<bool>("resumed");
@@ -87,10 +50,12 @@ private slots:
     void journalHoldsTheBufferUntilTheFlush() {
         QFETCH(int, format);
         QFETCH(bool, resumed);
-        Run run(format);
+        WriterRun run(format);
         run.state.appendToExisting = resumed;
-        run.emitItems(4, 6);
+        emitItems(run, 4, 6);
 
+        // A hidden sibling of the output file.
+        QCOMPARE(run.journal(), run.paths.programDir() + u"/.PaiPai_shop.csv.journal"_s);
         const OutputJournal::Contents contents = OutputJournal::read(run.journal());
         QVERIFY(contents.valid);
         QCOMPARE(contents.format, format);
@@ -111,8 +76,8 @@ private slots:
     // The output path is a folder: neither the stop's flush nor a later recovery can write the file,
     // and each keeps what it could not write.
     void unwritableOutputLosesNothing() {
-        Run run(PaiPai);
-        run.emitItems(1, 2);
+        WriterRun run(PaiPai);
+        emitItems(run, 1, 2);
         QVERIFY(QDir(run.paths.programDir()).mkdir(u"PaiPai_shop.csv"_s));
         const QString buffer = run.state.outputBuffer;
         QVERIFY(!run.writer->FlushOutputBuffer().ok());
@@ -120,7 +85,7 @@ private slots:
         QVERIFY(run.state.headerWritten);
         QVERIFY(!run.state.appendToExisting);
         QVERIFY(QFile::exists(run.journal()));
-        run.emitItems(3, 3);
+        emitItems(run, 3, 3);
         QCOMPARE(OutputJournal::read(run.journal()).batch, run.state.outputBuffer);
 
         run.die();
@@ -147,15 +112,15 @@ private slots:
         QFETCH(bool, resumed);
 
         // The interrupted run wrote items 1 and 2 on stop; the resumed run died after items 3 to 5.
-        Run first(format);
-        first.emitItems(1, 2);
+        WriterRun first(format);
+        emitItems(first, 1, 2);
         const QString firstBuffer = first.state.outputBuffer;
         QVERIFY(first.writer->FlushOutputBuffer().ok());
         const QByteArray firstFile = readBytes(first.output());
 
-        Run second(format, first.paths.programDir());
+        WriterRun second(format, 0, first.paths.programDir());
         second.state.appendToExisting = resumed;
-        second.emitItems(3, 5);
+        emitItems(second, 3, 5);
         const QString secondBuffer = second.state.outputBuffer;
         second.die();
         QVERIFY(QFile::exists(second.journal()));
@@ -193,8 +158,8 @@ private slots:
         QFETCH(int, cut);
         QFETCH(QByteArray, tail);
         QFETCH(int, rows);
-        Run run(PaiPai);
-        run.emitItems(1, 3);
+        WriterRun run(PaiPai);
+        emitItems(run, 1, 3);
         run.die();
         QByteArray bytes = readBytes(run.journal());
         bytes.chop(cut);
@@ -219,7 +184,7 @@ private slots:
 
     void nothingToRecover() {
         QFETCH(QByteArray, journal);
-        Run run(PaiPai);
+        WriterRun run(PaiPai);
         if (!journal.isNull())
             writeBytes(run.journal(), journal);
         QString message = u"unchanged"_s;
@@ -244,14 +209,14 @@ private slots:
         QFETCH(QString, breakPointFile);
         QFETCH(QString, breakPointNum);
         QFETCH(QString, after);
-        Run run(PaiPai);
+        WriterRun run(PaiPai);
         SettingsStore settings(run.paths.settingsFile());
         QVERIFY(settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName,
                                        breakPointFile));
         if (!breakPointNum.isEmpty())
             QVERIFY(
                 settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum, breakPointNum));
-        run.emitItems(3, 5);
+        emitItems(run, 3, 5);
         run.die();
 
         QCOMPARE(OutputJournal::recover(run.paths, settings, nullptr), 3);

@@ -1,15 +1,10 @@
-#include "app/AppPaths.h"
-#include "app/RunState.h"
 #include "formats/AssistantFormat.h"
-#include "formats/RowWriter.h"
-#include "support/FakeWindow.h"
 #include "support/FormatTestFiles.h"
 #include "web/TextFileIo.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -59,22 +54,6 @@ QString maskClock(QString text, const QDateTime& before, const QDateTime& after)
     return text;
 }
 
-struct Fixture {
-    QTemporaryDir dir;
-    FakeWindow window;
-    RunState state;
-    AppPaths paths{dir.path()};
-    RowWriter writer{state, window, paths};
-
-    Fixture(int format, int platform) {
-        window.format = format;
-        window.platform = platform;
-        state.outputBaseName = u"PaiPai_shop"_s;
-        state.stopRequested = false;
-    }
-    QString outputPath() const { return paths.outputFile(state.outputBaseName, state.outputExtension); }
-};
-
 } // namespace
 
 class TestRowWriter : public QObject {
@@ -109,14 +88,14 @@ private slots:
         QFETCH(int, inRow);
 
         const QString header = AssistantFormat::forOption(format).headerLine();
-        Fixture f(format, platform);
+        WriterRun f(format, platform);
         const QDateTime before = QDateTime::currentDateTime();
-        f.writer.EmitItemRecord(sampleRecord());
+        f.writer->EmitItemRecord(sampleRecord());
         QVERIFY(f.state.headerWritten);
         QCOMPARE(f.state.fieldSeparator, separator);
         QCOMPARE(maskClock(f.state.outputBuffer, before, QDateTime::currentDateTime()), header + row);
 
-        f.writer.EmitItemRecord(sampleRecord());
+        f.writer->EmitItemRecord(sampleRecord());
         QCOMPARE(maskClock(f.state.outputBuffer, before, QDateTime::currentDateTime()), header + row + row);
         const QStringList lines = f.state.outputBuffer.split(u"\r\n"_s);
         QCOMPARE(lines.size(), 4);
@@ -136,12 +115,12 @@ private slots:
     void ebayPictureField() {
         QFETCH(QString, picture);
         QFETCH(QString, field);
-        Fixture f(Ebay, OnEbay);
+        WriterRun f(Ebay, OnEbay);
         ItemRecord record = sampleRecord();
         record.picture = picture;
-        f.writer.EmitItemRecord(record);
-        QVERIFY(f.writer.FlushOutputBuffer().ok());
-        const QList<QStringList> records = readCsvFile(f.outputPath());
+        f.writer->EmitItemRecord(record);
+        QVERIFY(f.writer->FlushOutputBuffer().ok());
+        const QList<QStringList> records = readCsvFile(f.output());
         QCOMPARE(records.size(), 2);
         QCOMPARE(records[1].size(), 88);
         QCOMPARE(records[1][11], field);
@@ -149,10 +128,10 @@ private slots:
     }
 
     void formatSwitchedMidRun() {
-        Fixture f(Taobao, OnPaiPai);
-        f.writer.EmitItemRecord(sampleRecord());
+        WriterRun f(Taobao, OnPaiPai);
+        f.writer->EmitItemRecord(sampleRecord());
         f.window.format = PaiPai;
-        f.writer.EmitItemRecord(sampleRecord());
+        f.writer->EmitItemRecord(sampleRecord());
         QCOMPARE(f.state.fieldSeparator, u","_s);
         QCOMPARE(f.state.outputBuffer,
                  AssistantFormat::taobao().headerLine() + kTaobaoRow + paipaiRow(u"50012345"_s));
@@ -171,21 +150,21 @@ private slots:
         QFETCH(int, format);
         QFETCH(int, fields);
 
-        Fixture f(format, OnPaiPai);
+        WriterRun f(format, OnPaiPai);
         ItemRecord record = sampleRecord(u"\"5&quot; 屏幕, 黑\tA\""_s);
         record.increment = u"1,000.00"_s;
         record.price = u"1,280.00"_s;
         record.description = u"\"<p>a\r\nb \"c\"</p>\""_s;
-        f.writer.EmitItemRecord(record);
-        f.writer.EmitItemRecord(sampleRecord());
+        f.writer->EmitItemRecord(record);
+        f.writer->EmitItemRecord(sampleRecord());
 
         QList<QStringList> records;
         if (format == Taobao) {
             for (const QString& line : f.state.outputBuffer.split(u"\r\n"_s, Qt::SkipEmptyParts))
                 records.append(line.split(u'\t'));
         } else {
-            QVERIFY(f.writer.FlushOutputBuffer().ok());
-            records = readCsvFile(f.outputPath());
+            QVERIFY(f.writer->FlushOutputBuffer().ok());
+            records = readCsvFile(f.output());
         }
         QCOMPARE(records.size(), 3);
         // The eBay header closes with a separator of its own.
@@ -225,18 +204,18 @@ private slots:
         QFETCH(QByteArray, oldContent);
         QFETCH(int, rowsBefore);
 
-        Fixture f(PaiPai, OnTaobao);
+        WriterRun f(PaiPai, OnTaobao);
         if (!oldContent.isNull())
-            writeBytes(f.outputPath(), oldContent);
+            writeBytes(f.output(), oldContent);
         f.state.appendToExisting = resumed;
-        f.writer.EmitItemRecord(sampleRecord());
-        QVERIFY(f.writer.FlushOutputBuffer().ok());
+        f.writer->EmitItemRecord(sampleRecord());
+        QVERIFY(f.writer->FlushOutputBuffer().ok());
         QVERIFY(f.state.appendToExisting);
 
         QString expected = AssistantFormat::paipai().headerLine();
         for (int i = 0; i < rowsBefore + 1; ++i)
             expected += paipaiRow(u"0"_s);
-        QCOMPARE(fromGbk(readBytes(f.outputPath())), expected + u"\r\n"_s);
+        QCOMPARE(fromGbk(readBytes(f.output())), expected + u"\r\n"_s);
     }
 
     void flushAfterStopAppendsWithoutSecondHeader_data() {
@@ -247,26 +226,26 @@ private slots:
 
     void flushAfterStopAppendsWithoutSecondHeader() {
         QFETCH(int, format);
-        Fixture f(format, OnPaiPai);
+        WriterRun f(format, OnPaiPai);
         const QDateTime before = QDateTime::currentDateTime();
-        f.writer.EmitItemRecord(sampleRecord());
-        f.writer.EmitItemRecord(sampleRecord());
-        QVERIFY(f.writer.FlushOutputBuffer().ok()); // the user's stop
-        f.writer.EmitItemRecord(sampleRecord());    // the item in progress finishes
+        f.writer->EmitItemRecord(sampleRecord());
+        f.writer->EmitItemRecord(sampleRecord());
+        QVERIFY(f.writer->FlushOutputBuffer().ok()); // the user's stop
+        f.writer->EmitItemRecord(sampleRecord());    // the item in progress finishes
         QVERIFY(f.state.headerWritten);
-        QVERIFY(f.writer.FlushOutputBuffer().ok()); // the crawler's own stop
+        QVERIFY(f.writer->FlushOutputBuffer().ok()); // the crawler's own stop
 
         const AssistantLayout& layout = AssistantFormat::forOption(format);
         const QString row = format == PaiPai ? paipaiRow(u"50012345"_s) : kEbayRow;
-        QCOMPARE(maskClock(fromGbk(readBytes(f.outputPath())), before, QDateTime::currentDateTime()),
+        QCOMPARE(maskClock(fromGbk(readBytes(f.output())), before, QDateTime::currentDateTime()),
                  layout.headerLine() + row + row + row + u"\r\n"_s);
     }
 
     void chineseRowIsGbk() {
-        Fixture f(PaiPai, OnPaiPai);
-        f.writer.EmitItemRecord(sampleRecord(u"\"宝贝 €5 \U0001F600\""_s));
-        QVERIFY(f.writer.FlushOutputBuffer().ok());
-        const QByteArray bytes = readBytes(f.outputPath());
+        WriterRun f(PaiPai, OnPaiPai);
+        f.writer->EmitItemRecord(sampleRecord(u"\"宝贝 €5 \U0001F600\""_s));
+        QVERIFY(f.writer->FlushOutputBuffer().ok());
+        const QByteArray bytes = readBytes(f.output());
         // 商品名称 in the header, then the title: 宝贝, the euro sign, one '?' for the emoji.
         QVERIFY(bytes.startsWith(
             "\"id\",\"tree_node_id\",\"old_tree_node_id\",\"\xC9\xCC\xC6\xB7\xC3\xFB\xB3\xC6\","));

@@ -1,18 +1,28 @@
 #pragma once
 
+#include "app/AppPaths.h"
+#include "app/RunState.h"
+#include "app/SettingsStore.h"
 #include "formats/CsvReader.h"
+#include "formats/OutputJournal.h"
+#include "formats/RowWriter.h"
+#include "support/FakeWindow.h"
 #include "support/TestPaths.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
+#include <QTemporaryDir>
 
-// Byte-level helpers for the tests of the assistant files: what a file holds, and the GBK and
-// UTF-16 forms a test expects, made with Qt's own converters rather than the program's.
+#include <memory>
+
+// Helpers for the tests of the assistant files: what a file holds, the GBK and UTF-16 forms a test
+// expects (made with Qt's own converters rather than the program's), and a row writer's run.
 
 inline QByteArray readBytes(const QString& path) {
     QFile file(path);
@@ -67,3 +77,30 @@ inline QString taobaoHeaderNames(const QString& postageCaption = QStringLiteral(
                           "团购价\t最小团购件数\t") +
            postageCaption + QStringLiteral("\t会员打折");
 }
+
+// One run of the row writer in a folder (a fresh one unless given), on the shop "PaiPai_shop".
+// Destroying the writer unflushed stands for the program dying.
+struct WriterRun {
+    QTemporaryDir ownFolder;
+    FakeWindow window;
+    RunState state;
+    AppPaths paths;
+    std::unique_ptr<RowWriter> writer;
+
+    explicit WriterRun(int format, int platform = 0, const QString& folder = QString())
+        : paths(folder.isEmpty() ? ownFolder.path() : folder) {
+        window.format = format;
+        window.platform = platform;
+        state.outputBaseName = QStringLiteral("PaiPai_shop");
+        state.stopRequested = false;
+        writer = std::make_unique<RowWriter>(state, window, paths);
+    }
+    void die() { writer.reset(); }
+    QString output() const { return paths.outputFile(state.outputBaseName, state.outputExtension); }
+    QString journal() const { return OutputJournal::pathFor(output()); }
+    QStringList files() const { return QDir(paths.programDir()).entryList(QDir::Files | QDir::Hidden); }
+    int recover(QString* message = nullptr) const {
+        SettingsStore settings(paths.settingsFile());
+        return OutputJournal::recover(paths, settings, message);
+    }
+};
