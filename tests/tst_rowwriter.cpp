@@ -184,61 +184,54 @@ private slots:
         }
     }
 
-    // A fresh run replaces the PaiPai Assistant file; a resumed one appends without a second header.
+    // A fresh run replaces an ANSI file, a resumed one appends to it, and a flush after the user's
+    // stop (the item in progress finishing) appends too: never a second header.
     void ansiFlush_data() {
+        QTest::addColumn<int>("format");
         QTest::addColumn<bool>("resumed");
         QTest::addColumn<QByteArray>("oldContent");
         QTest::addColumn<int>("rowsBefore"); // rows of the earlier content kept
+        QTest::addColumn<bool>("lateRow");   // a row emitted and flushed after the first flush
 
         const QByteArray paipaiOld =
             gbk(AssistantFormat::paipai().headerLine() + paipaiRow(u"0"_s) + u"\r\n"_s);
-        QTest::newRow("fresh run creates the file") << false << QByteArray() << 0;
-        QTest::newRow("fresh run replaces an old file") << false << QByteArray("old\r\n") << 0;
-        QTest::newRow("resumed run without a file writes a header") << true << QByteArray() << 0;
-        QTest::newRow("resumed run appends to the file") << true << paipaiOld << 1;
-        QTest::newRow("resumed run onto an empty file writes a header") << true << QByteArray("") << 0;
+        QTest::newRow("fresh run creates the file") << int(PaiPai) << false << QByteArray() << 0 << false;
+        QTest::newRow("fresh run replaces an old file")
+            << int(PaiPai) << false << QByteArray("old\r\n") << 0 << false;
+        QTest::newRow("resumed run without a file writes a header")
+            << int(PaiPai) << true << QByteArray() << 0 << false;
+        QTest::newRow("resumed run appends to the file") << int(PaiPai) << true << paipaiOld << 1 << false;
+        QTest::newRow("resumed run onto an empty file writes a header")
+            << int(PaiPai) << true << QByteArray("") << 0 << false;
+        QTest::newRow("PaiPai flush after stop") << int(PaiPai) << false << QByteArray() << 0 << true;
+        QTest::newRow("eBay flush after stop") << int(Ebay) << false << QByteArray() << 0 << true;
     }
 
     void ansiFlush() {
+        QFETCH(int, format);
         QFETCH(bool, resumed);
         QFETCH(QByteArray, oldContent);
         QFETCH(int, rowsBefore);
+        QFETCH(bool, lateRow);
 
-        WriterRun f(PaiPai, OnTaobao);
+        WriterRun f(format, OnTaobao);
         if (!oldContent.isNull())
             writeBytes(f.output(), oldContent);
         f.state.appendToExisting = resumed;
+        const QDateTime before = QDateTime::currentDateTime();
         f.writer->EmitItemRecord(sampleRecord());
         QVERIFY(f.writer->FlushOutputBuffer().ok());
         QVERIFY(f.state.appendToExisting);
+        if (lateRow) {
+            f.writer->EmitItemRecord(sampleRecord());
+            QVERIFY(f.state.headerWritten);
+            QVERIFY(f.writer->FlushOutputBuffer().ok());
+        }
 
-        QString expected = AssistantFormat::paipai().headerLine();
-        for (int i = 0; i < rowsBefore + 1; ++i)
-            expected += paipaiRow(u"0"_s);
-        QCOMPARE(fromGbk(readBytes(f.output())), expected + u"\r\n"_s);
-    }
-
-    void flushAfterStopAppendsWithoutSecondHeader_data() {
-        QTest::addColumn<int>("format");
-        QTest::newRow("PaiPai Assistant") << int(PaiPai);
-        QTest::newRow("eBay Assistant") << int(Ebay);
-    }
-
-    void flushAfterStopAppendsWithoutSecondHeader() {
-        QFETCH(int, format);
-        WriterRun f(format, OnPaiPai);
-        const QDateTime before = QDateTime::currentDateTime();
-        f.writer->EmitItemRecord(sampleRecord());
-        f.writer->EmitItemRecord(sampleRecord());
-        QVERIFY(f.writer->FlushOutputBuffer().ok()); // the user's stop
-        f.writer->EmitItemRecord(sampleRecord());    // the item in progress finishes
-        QVERIFY(f.state.headerWritten);
-        QVERIFY(f.writer->FlushOutputBuffer().ok()); // the crawler's own stop
-
-        const AssistantLayout& layout = AssistantFormat::forOption(format);
-        const QString row = format == PaiPai ? paipaiRow(u"50012345"_s) : kEbayRow;
-        QCOMPARE(maskClock(fromGbk(readBytes(f.output())), before, QDateTime::currentDateTime()),
-                 layout.headerLine() + row + row + row + u"\r\n"_s);
+        const QString row = format == PaiPai ? paipaiRow(u"0"_s) : kEbayRow;
+        const QString expected = AssistantFormat::forOption(format).headerLine() +
+                                 row.repeated(rowsBefore + 1 + (lateRow ? 1 : 0)) + u"\r\n"_s;
+        QCOMPARE(maskClock(fromGbk(readBytes(f.output())), before, QDateTime::currentDateTime()), expected);
     }
 
     void chineseRowIsGbk() {
