@@ -21,7 +21,7 @@
 
 #include <memory>
 
-// Helpers for the tests of the assistant files: what a file holds, the GBK and UTF-16 forms a test
+// Shared by the tests of the assistant files: what a file holds, the GBK and UTF-16 forms a test
 // expects (made with Qt's own converters rather than the program's), and a row writer's run.
 
 inline QByteArray readBytes(const QString& path) {
