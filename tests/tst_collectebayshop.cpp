@@ -1,9 +1,8 @@
 #include "app/ExtractionController.h"
-#include "app/ExtractionSession.h"
 #include "app/PlatformConstants.h"
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
-#include "support/FakeWindow.h"
+#include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 
@@ -153,12 +152,9 @@ private slots:
                  (QStringList{itemAddress(u"330040000001"_s), itemAddress(u"330040000002"_s),
                               itemAddress(u"330040000003"_s), itemAddress(u"330040000099"_s),
                               itemAddress(u"330040000004"_s)}));
-        QStringList titles;
-        for (const FakeWindow::Row& row : program.window.rows)
-            titles.append(row.cells.first());
-        QCOMPARE(titles, (QStringList{u"\"清代青花缠枝莲纹瓶 仿古收藏\""_s,
-                                      u"\"二手 诺基亚 N73 手机 &amp; 原装电池\""_s,
-                                      u"\"手绘团扇 苏州工艺\""_s, u"\"\""_s}));
+        QCOMPARE(rowTitles(program.window), (QStringList{u"\"清代青花缠枝莲纹瓶 仿古收藏\""_s,
+                                                         u"\"二手 诺基亚 N73 手机 &amp; 原装电池\""_s,
+                                                         u"\"手绘团扇 苏州工艺\""_s, u"\"\""_s}));
         QCOMPARE(program.window.rows.first().key, u"QXV0"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), u"6"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
