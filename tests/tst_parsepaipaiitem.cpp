@@ -1,14 +1,12 @@
-#include "app/ExtractionSession.h"
 #include "items/ParsePaiPaiItem.h"
 #include "items/SplitPaiPaiLocation.h"
-#include "support/FakeWindow.h"
+#include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "web/TextHelpers.h"
 
 #include <QFile>
 #include <QStringDecoder>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -199,25 +197,22 @@ private slots:
     void saleTypeFromListValue() {
         QFETCH(QString, listValue);
         QFETCH(QString, saleType);
-        QTemporaryDir dir;
-        FakeWindow window;
-        ExtractionSession session(window, dir.path());
+        ShopRun run;
         QString value = listValue;
-        ParsePaiPaiItem(session.context(), itemPage(u"6A1E8B3A0000000000000000000A0002"_s), u"20090301"_s,
+        ParsePaiPaiItem(run.session.context(), itemPage(u"6A1E8B3A0000000000000000000A0002"_s), u"20090301"_s,
                         QString(), u"t"_s, value, u"1"_s);
         QCOMPARE(value, saleType);
-        QCOMPARE(window.rows.size(), 1);
-        QCOMPARE(window.rows.at(0).cells.at(6), q(saleType));
+        QCOMPARE(run.window.rows.size(), 1);
+        QCOMPARE(run.window.rows.at(0).cells.at(6), q(saleType));
     }
 
     void emptyPageGivesNoRow() {
-        QTemporaryDir dir;
-        FakeWindow window;
-        ExtractionSession session(window, dir.path());
+        ShopRun run;
         QString saleType = u"一口价"_s;
-        ParsePaiPaiItem(session.context(), QString(), u"20090301"_s, u"a.jpg"_s, u"t"_s, saleType, u"1"_s);
-        QVERIFY(window.rows.isEmpty());
-        QVERIFY(session.state().outputBuffer.isEmpty());
+        ParsePaiPaiItem(run.session.context(), QString(), u"20090301"_s, u"a.jpg"_s, u"t"_s, saleType,
+                        u"1"_s);
+        QVERIFY(run.window.rows.isEmpty());
+        QVERIFY(run.session.state().outputBuffer.isEmpty());
         QCOMPARE(saleType, u"一口价"_s);
     }
 };

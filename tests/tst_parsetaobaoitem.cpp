@@ -1,13 +1,11 @@
-#include "app/ExtractionSession.h"
 #include "items/ParseTaobaoItem.h"
 
-#include "support/FakeWindow.h"
+#include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -50,16 +48,8 @@ struct Expected {
 };
 
 // One parser run with its own program folder, window and services.
-struct Run {
-    FakeWindow window;
-    QTemporaryDir dir;
-    ExtractionSession session{window, dir.path()};
-
-    Run() {
-        session.state().outputBaseName = kFolder;
-        session.state().stopRequested = false;
-        window.format = 0;
-    }
+struct Run : ShopRun {
+    Run() : ShopRun(QString(), kFolder) {}
     QString pictureFolder() const { return session.paths().pictureFolder(kFolder); }
     void parse(QString page, const QString& picture = QString()) {
         ParseTaobaoItem(session.context(), page, picture, u"女装"_s);

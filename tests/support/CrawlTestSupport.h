@@ -27,7 +27,8 @@ struct ShopRun {
     ExtractionSession session;
     int stops = 0;
 
-    ShopRun(const QString& shopUrl, const QString& outputBaseName, const QString& programDir = QString())
+    explicit ShopRun(const QString& shopUrl = QString(), const QString& outputBaseName = QString(),
+                     const QString& programDir = QString())
         : session(window, programDir.isEmpty() ? dir.path() : programDir) {
         RunState& state = session.state();
         state.shopUrl = shopUrl;
