@@ -7,6 +7,7 @@
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
 #include "support/ExtractionTestSupport.h"
+#include "support/WebTestSupport.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -188,20 +189,16 @@ private slots:
         QTest::addColumn<QString>("fileName");
 
         const QString accepted;
-        QTest::newRow("empty") << 2 << "" << Messages::kAddressEmpty << "";
-        QTest::newRow("paipai leading space")
-            << 0 << " http://shop.paipai.com/1" << Messages::kPaiPaiAddressWrong << "";
-        QTest::newRow("ebay wrong") << 1 << "http://shop.paipai.com/1" << Messages::kEbayAddressWrong << "";
-        QTest::newRow("taobao 18 characters")
-            << 2 << "shop.taobao.com/ab" << Messages::kTaobaoAddressWrong << "";
-        QTest::newRow("paipai") << 0 << "http://shop.paipai.com/12345/" << accepted << "PaiPai_12345.csv";
-        QTest::newRow("paipai exact prefix") << 0 << "http://shop.paipai.com/" << accepted << "PaiPai_.csv";
-        QTest::newRow("taobao leading spaces")
-            << 2 << "  http://shop3.taobao.com" << accepted << "Taobao_  3.csv";
-        QTest::newRow("ebay capitals")
-            << 1 << "HTTP://STORES.EBAY.COM.CN/Shop" << accepted << "eBay_shop.csv";
-        QTest::newRow("taobao 19 characters") << 2 << "shop.taobao.com/abc" << accepted << "Taobao_shop.csv";
-        QTest::newRow("taobao shop number") << 2 << "http://shop8.taobao.com" << accepted << "Taobao_8.csv";
+        addRow("empty", 2, "", Messages::kAddressEmpty, "");
+        addRow("paipai leading space", 0, " http://shop.paipai.com/1", Messages::kPaiPaiAddressWrong, "");
+        addRow("ebay wrong", 1, "http://shop.paipai.com/1", Messages::kEbayAddressWrong, "");
+        addRow("taobao 18 characters", 2, "shop.taobao.com/ab", Messages::kTaobaoAddressWrong, "");
+        addRow("paipai", 0, "http://shop.paipai.com/12345/", accepted, "PaiPai_12345.csv");
+        addRow("paipai exact prefix", 0, "http://shop.paipai.com/", accepted, "PaiPai_.csv");
+        addRow("taobao leading spaces", 2, "  http://shop3.taobao.com", accepted, "Taobao_  3.csv");
+        addRow("ebay capitals", 1, "HTTP://STORES.EBAY.COM.CN/Shop", accepted, "eBay_shop.csv");
+        addRow("taobao 19 characters", 2, "shop.taobao.com/abc", accepted, "Taobao_shop.csv");
+        addRow("taobao shop number", 2, "http://shop8.taobao.com", accepted, "Taobao_8.csv");
     }
 
     void addressRules() {
@@ -328,23 +325,17 @@ private slots:
         const QString url = QStringLiteral("http://stores.ebay.com.cn/abc");
         const QString notice = Messages::kUsageNotice;
         const QString offer = Messages::kResumeOffer;
-        QTest::newRow("notice refused")
-            << true << "file" << url << QList<int>{0} << false << QStringList{notice} << "";
-        QTest::newRow("no breakpoint")
-            << false << "none" << url << QList<int>{1} << true << QStringList{notice} << "";
-        QTest::newRow("offer accepted")
-            << true << "file" << url << QList<int>{1, 1} << true << QStringList{notice, offer} << url;
-        QTest::newRow("offer declined")
-            << true << "file" << url << QList<int>{1, 0} << true << QStringList{notice, offer} << "";
-        QTest::newRow("csv file missing") << true << "none" << url << QList<int>{1} << true
-                                          << QStringList{notice, Messages::kBreakPointFileMissing} << "";
-        QTest::newRow("address missing") << true << "file"
-                                         << "-" << QList<int>{1, 1} << true
-                                         << QStringList{notice, offer, Messages::kResumeAddressLost} << "";
+        addRow("notice refused", true, "file", url, QList<int>{0}, false, QStringList{notice}, "");
+        addRow("no breakpoint", false, "none", url, QList<int>{1}, true, QStringList{notice}, "");
+        addRow("offer accepted", true, "file", url, QList<int>{1, 1}, true, QStringList{notice, offer}, url);
+        addRow("offer declined", true, "file", url, QList<int>{1, 0}, true, QStringList{notice, offer}, "");
+        addRow("csv file missing", true, "none", url, QList<int>{1}, true,
+               QStringList{notice, Messages::kBreakPointFileMissing}, "");
+        addRow("address missing", true, "file", "-", QList<int>{1, 1}, true,
+               QStringList{notice, offer, Messages::kResumeAddressLost}, "");
         // Recovery writes the output file first, so the offer finds it.
-        QTest::newRow("journal recovered before the offer")
-            << true << "journal" << url << QList<int>{1, 2, 1} << true
-            << QStringList{notice, QStringLiteral("已恢复上次意外中断时未保存的1个宝贝"), offer} << url;
+        addRow("journal recovered before the offer", true, "journal", url, QList<int>{1, 2, 1}, true,
+               QStringList{notice, QStringLiteral("已恢复上次意外中断时未保存的1个宝贝"), offer}, url);
     }
 
     void startup() {
