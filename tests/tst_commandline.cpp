@@ -13,6 +13,7 @@
 #include "support/ExtractionTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
+#include "support/WebTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,17 +79,6 @@ QStringList extractOptions(const char* platform, const char* format, const char*
 
 QString settingsPath(const QTemporaryDir& dir) {
     return QDir(dir.path()).filePath(QStringLiteral("Kestrune.ini"));
-}
-
-// A breakpoint of PaiPai shop 77 at item 4, to be written in the PaiPai Assistant format.
-void writeBreakPoint(const QTemporaryDir& dir, const QString& url, bool createFile) {
-    SettingsStore settings(settingsPath(dir));
-    QVERIFY(writeBreakPointKeys(settings, {QStringLiteral("1"), QStringLiteral("PaiPai_77.csv"), url,
-                                           QStringLiteral("4"), QStringLiteral("0"), QStringLiteral("2")}));
-    if (createFile) {
-        QFile file(QDir(dir.path()).filePath(QStringLiteral("PaiPai_77.csv")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
 }
 
 // One item through the real row writer, as an item parser hands it over.
@@ -186,6 +176,7 @@ private slots:
         QCOMPARE(QFile::exists(settingsPath(dir)), settingsWritten);
     }
 
+    // A breakpoint of PaiPai shop 77 at item 4, to be written in the PaiPai Assistant format.
     // Loaded: the address, platform and format restored, so the PaiPai shop's file in the PaiPai
     // format; otherwise the run ends with the given text on standard error.
     void resume_data() {
@@ -210,8 +201,14 @@ private slots:
         QFETCH(bool, loaded);
         QFETCH(QString, error);
         QTemporaryDir dir;
-        if (breakPoint)
-            writeBreakPoint(dir, url, fileExists);
+        if (breakPoint) {
+            SettingsStore settings(settingsPath(dir));
+            QVERIFY(writeBreakPointKeys(settings,
+                                        {QStringLiteral("1"), QStringLiteral("PaiPai_77.csv"), url,
+                                         QStringLiteral("4"), QStringLiteral("0"), QStringLiteral("2")}));
+        }
+        if (fileExists)
+            putFileBytes(QDir(dir.path()).filePath(QStringLiteral("PaiPai_77.csv")), "");
         const Outcome outcome =
             runKestrune({QStringLiteral("--data-dir"), dir.path(), QStringLiteral("extract"),
                          QStringLiteral("--resume"), QStringLiteral("--agree")});

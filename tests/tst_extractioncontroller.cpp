@@ -8,6 +8,7 @@
 #include "support/FakeWindow.h"
 #include "support/WebTestSupport.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -131,10 +132,7 @@ private slots:
     void baseNameNeverLeavesTheFolder() {
         QFETCH(QString, part);
         const QString name = ShopAddress::SanitizeFileNamePart(part);
-        QVERIFY(!name.contains(u'/'));
-        QVERIFY(!name.contains(u'\\'));
-        QVERIFY(!name.contains(QStringLiteral("..")));
-        QVERIFY(!name.contains(u'\t'));
+        QVERIFY2(!name.contains(QRegularExpression(QStringLiteral("[/\\\\\t]|\\.\\."))), qPrintable(name));
     }
 
     void breakPointKeysAfterRejectedRun() {

@@ -2,7 +2,6 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
-#include "formats/OutputJournal.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
 #include "support/WebTestSupport.h"
@@ -97,28 +96,6 @@ private slots:
         QCOMPARE(session.state().autoSave, result == Result::Loaded ? 1 : 0);
         // Start-up only reads: a declined offer comes again next time.
         QCOMPARE(fileBytes(session.paths().settingsFile()), settingsBefore);
-    }
-
-    void recoveryWritesTheJournalAndSaysSo() {
-        QTemporaryDir dir;
-        FakeWindow window;
-        ExtractionSession session(window, dir.path());
-        const QString output = session.paths().inProgramDir(QStringLiteral("eBay_a.csv"));
-        {
-            OutputJournal journal;
-            QVERIFY(journal.append(output, 1, false, 1, true, QStringLiteral("h\r\nrow1\r\n")));
-            QVERIFY(journal.sync());
-        }
-        StartupSequence(session).recoverInterruptedOutput();
-        QCOMPARE(window.messages.size(), 1);
-        QVERIFY(window.messages.first().contains(u'1'));
-        QVERIFY(QFile::exists(output));
-        QVERIFY(!QFile::exists(OutputJournal::pathFor(output)));
-
-        // Nothing left to recover: no message.
-        window.messages.clear();
-        StartupSequence(session).recoverInterruptedOutput();
-        QVERIFY(window.messages.isEmpty());
     }
 };
 
