@@ -352,8 +352,7 @@ private slots:
                                          QStringLiteral("6"), QStringLiteral("1"), QStringLiteral("2")}));
         }
         if (output == u"file") {
-            QFile file(outputFile);
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            putFileBytes(outputFile, "");
         } else if (output == u"journal") {
             OutputJournal journal;
             QVERIFY(journal.append(outputFile, 2, false, 6, true, QStringLiteral("h\r\nrow6\r\n")));

@@ -77,10 +77,8 @@ private slots:
         window.answers = {answer};
         ExtractionSession session(window, dir.path());
         QVERIFY(writeBreakPointKeys(session.settings(), keys));
-        if (fileExists) {
-            QFile output(session.paths().inProgramDir(QStringLiteral("Taobao_5.csv")));
-            QVERIFY(output.open(QIODevice::WriteOnly));
-        }
+        if (fileExists)
+            putFileBytes(session.paths().inProgramDir(QStringLiteral("Taobao_5.csv")), "");
         const QByteArray settingsBefore = fileBytes(session.paths().settingsFile());
 
         StartupSequence startup(session);
