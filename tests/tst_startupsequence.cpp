@@ -19,7 +19,7 @@ class TestStartupSequence : public QObject {
 private slots:
     // Each row: the keys in the settings file ("-" = absent), whether the output file exists,
     // whether the offer is put (the command line's --resume loads without asking), the answer, and
-    // what must follow. Only the offer is asked, and only a missing file or address is told.
+    // what must follow. The offer is the only question; a missing file or address the only message.
     void offerResume_data() {
         QTest::addColumn<QStringList>("keys"); // BreakPoint, FileName, Url, Num, SO, Option
         QTest::addColumn<bool>("fileExists");
