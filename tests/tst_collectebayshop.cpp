@@ -1,9 +1,8 @@
 #include "app/ExtractionController.h"
-#include "app/ExtractionSession.h"
 #include "app/PlatformConstants.h"
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
-#include "support/FakeWindow.h"
+#include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 
@@ -24,25 +23,18 @@ QString itemAddress(const QString& itemId) {
     return kItems + itemId + u"&rd=1"_s;
 }
 
-// The window, run state and commands of one program folder, as the real window would run them.
-struct Program {
-    FakeWindow window;
-    ExtractionSession session;
-    ExtractionController controller;
+// The window, run state and commands of one program folder, as the real window runs them.
+struct Program : ShopRun {
+    ExtractionController controller{session};
 
-    Program(const QString& folder, int format) : session(window, folder), controller(session) {
+    explicit Program(int format, const QString& folder = QString()) : ShopRun(QString(), QString(), folder) {
         window.platform = PlatformConstants::Ebay;
         window.format = format;
-        session.context().pauseScale = 0.002;
+        session.state().stopRequested = true; // idle until the collect command starts
     }
-
     void collect(const QString& address) {
         window.address = address;
         controller.collect();
-    }
-
-    QString breakPoint(const QString& key) {
-        return session.settings().ReadIniValue(SettingsKeys::kSection, key);
     }
 };
 
@@ -111,8 +103,7 @@ private slots:
         QFETCH(int, pages);
         QFETCH(QString, firstItem);
 
-        QTemporaryDir folder;
-        Program program(folder.path(), PlatformConstants::EbayAssistant);
+        Program program(PlatformConstants::EbayAssistant);
         program.collect(address);
 
         QCOMPARE(requested(kStore), storePages);
@@ -132,18 +123,14 @@ private slots:
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), QString::number(total));
         QVERIFY(!program.window.running);
-        QCOMPARE(
-            outputLines(program.session.paths().outputFile(program.session.state().outputBaseName, u".csv"_s))
-                .size(),
-            total + 1);
+        QCOMPARE(outputLines(program.outputFile()).size(), total + 1);
     }
 
     // The small store, collected twice in a row: a heading in capitals, one without a link, a link
     // written with "&", an item page that is gone and an item without a title. The second run
     // numbers its items from 1 again.
     void showcaseStoreTwice() {
-        QTemporaryDir folder;
-        Program program(folder.path(), PlatformConstants::TaobaoAssistant);
+        Program program(PlatformConstants::TaobaoAssistant);
         program.collect(kStore + u"QingShiXuan"_s);
         m_server.clearRequestedAddresses();
         program.window.statusTexts.clear();
@@ -153,12 +140,9 @@ private slots:
                  (QStringList{itemAddress(u"330040000001"_s), itemAddress(u"330040000002"_s),
                               itemAddress(u"330040000003"_s), itemAddress(u"330040000099"_s),
                               itemAddress(u"330040000004"_s)}));
-        QStringList titles;
-        for (const FakeWindow::Row& row : program.window.rows)
-            titles.append(row.cells.first());
-        QCOMPARE(titles, (QStringList{u"\"清代青花缠枝莲纹瓶 仿古收藏\""_s,
-                                      u"\"二手 诺基亚 N73 手机 &amp; 原装电池\""_s,
-                                      u"\"手绘团扇 苏州工艺\""_s, u"\"\""_s}));
+        QCOMPARE(rowTitles(program.window), (QStringList{u"\"清代青花缠枝莲纹瓶 仿古收藏\""_s,
+                                                         u"\"二手 诺基亚 N73 手机 &amp; 原装电池\""_s,
+                                                         u"\"手绘团扇 苏州工艺\""_s, u"\"\""_s}));
         QCOMPARE(program.window.rows.first().key, u"QXV0"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), u"6"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
@@ -180,7 +164,7 @@ private slots:
         const QString address = kStore + u"meihuaju"_s;
         QString outputPath;
         {
-            Program first(folder.path(), format);
+            Program first(format, folder.path());
             bool pressed = false;
             first.window.onProcessEvents = [&] {
                 if (!pressed && first.window.rows.size() == 10) {
@@ -194,12 +178,12 @@ private slots:
             QCOMPARE(first.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
             QCOMPARE(first.breakPoint(SettingsKeys::kBreakPointNum), u"10"_s);
             QVERIFY(first.window.statusTexts.last().endsWith(u"全部采集完成......"_s));
-            outputPath = first.session.paths().outputFile(first.session.state().outputBaseName, u".csv"_s);
+            outputPath = first.outputFile();
             QCOMPARE(outputLines(outputPath).size(), 11);
         }
 
         m_server.clearRequestedAddresses();
-        Program second(folder.path(), PlatformConstants::TaobaoAssistant);
+        Program second(PlatformConstants::TaobaoAssistant, folder.path());
         StartupSequence startup(second.session);
         startup.applyRunStateDefaults();
         QCOMPARE(startup.loadBreakPoint(), StartupSequence::ResumeResult::Loaded);
@@ -219,8 +203,7 @@ private slots:
     }
 
     void missingShopMarker() {
-        QTemporaryDir folder;
-        Program program(folder.path(), PlatformConstants::EbayAssistant);
+        Program program(PlatformConstants::EbayAssistant);
         program.collect(kStore + u"songfeng"_s);
 
         QCOMPARE(requested(kStore), QStringList{kStore + u"songfeng"_s});

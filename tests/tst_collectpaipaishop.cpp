@@ -1,9 +1,7 @@
 #include "app/ExtractionController.h"
-#include "app/ExtractionSession.h"
 #include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
 #include "crawl/CollectPaiPaiShop.h"
-#include "support/FakeWindow.h"
+#include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "web/TextFileIo.h"
@@ -13,8 +11,6 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -26,41 +22,11 @@ const QString kItemHost = u"http://auction1.paipai.com/"_s;
 const QString kB1 = u"7B2F9C4B0000000000000000000B0001"_s;
 const QString kB2 = u"7B2F9C4B0000000000000000000B0002"_s;
 
-// One run of the crawler in a fresh program folder, with the stop command as the window runs it.
-struct ShopRun {
-    explicit ShopRun(const QString& shopUrl, const QString& programDir = QString())
-        : session(window, programDir.isEmpty() ? dir.path() : programDir) {
-        RunState& state = session.state();
-        state.shopUrl = shopUrl;
-        state.stopRequested = false;
-        state.autoSave = 1;
-        state.outputBaseName =
-            u"PaiPai_"_s + QString(shopUrl).remove(u"http://shop.paipai.com/"_s).remove(u'/');
-        session.context().pauseScale = 0.01;
-        session.context().stopCommand = [this] {
-            ++stops;
-            session.state().stopRequested = true;
-            if (session.state().headerWritten)
-                session.writer().FlushOutputBuffer();
-        };
-    }
-
+struct PaiPaiShopRun : ShopRun {
+    explicit PaiPaiShopRun(const QString& shopUrl, const QString& programDir = QString())
+        : ShopRun(shopUrl, u"PaiPai_"_s + QString(shopUrl).remove(u"http://shop.paipai.com/"_s).remove(u'/'),
+                  programDir) {}
     void run() { CollectPaiPaiShop(session.context()); }
-    QString breakPoint(const QString& key) {
-        return session.settings().ReadIniValue(SettingsKeys::kSection, key);
-    }
-    QString programDir() const { return session.paths().programDir(); }
-    QStringList titles() const {
-        QStringList result;
-        for (const FakeWindow::Row& row : window.rows)
-            result.append(row.cells.value(0));
-        return result;
-    }
-
-    QTemporaryDir dir;
-    FakeWindow window;
-    ExtractionSession session;
-    int stops = 0;
 };
 
 QString summary(const QString& total, int pages) {
@@ -72,237 +38,223 @@ QString summary(const QString& total, int pages) {
 class TestCollectPaiPaiShop : public QObject {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-    void pageCount_data();
-    void pageCount();
-    void walksEveryListPage();
-    void shopWithoutTrailingSlashOrUtype();
-    void missingTotalEndsTheRun_data();
-    void missingTotalEndsTheRun();
-    void emptyShopFetchesOneListScript();
-    void stopAtPageEndFetchesNoFurtherPage();
-    void stopMidPageThenResumeLosesNothing_data();
-    void stopMidPageThenResumeLosesNothing();
-
 private:
-    std::unique_ptr<FixtureWebServer> m_server;
-};
+    FixtureWebServer m_server{fixturePath(u"web"_s)};
 
-void TestCollectPaiPaiShop::initTestCase() {
-    m_server = std::make_unique<FixtureWebServer>(fixturePath(u"web"_s));
-    QVERIFY(m_server->start());
-    m_server->useAsProxy();
-}
-
-void TestCollectPaiPaiShop::init() {
-    m_server->clearRequestedAddresses();
-}
-
-void TestCollectPaiPaiShop::pageCount_data() {
-    QTest::addColumn<double>("total");
-    QTest::addColumn<int>("pages");
-    QTest::newRow("0") << 0.0 << 1;
-    QTest::newRow("20, half rounds down to even") << 20.0 << 1;
-    QTest::newRow("30") << 30.0 << 2;
-    QTest::newRow("60, half rounds up to even") << 60.0 << 3;
-    QTest::newRow("79") << 79.0 << 3;
-    QTest::newRow("100, half rounds down to even") << 100.0 << 3;
-}
-
-void TestCollectPaiPaiShop::pageCount() {
-    QFETCH(double, total);
-    QFETCH(int, pages);
-    QCOMPARE(PaiPaiListPageCount(total), pages);
-}
-
-void TestCollectPaiPaiShop::walksEveryListPage() {
-    ShopRun shop(kShopA);
-    shop.run();
-
-    // Page 1 holds 19 pieces (items at 1 and 10); page 2 an empty item page and a group cut short.
-    const QString item = kItemHost + u"6A1E8B3A0000000000000000000A000"_s;
-    const QString image = u"http://image.paipai.com/cgi-bin/showimg?uin=20090301&filename=20090301A000"_s;
-    const QStringList expected{
-        kShopA,
-        kShopA + u"1000-1-2/itemlist.js"_s,
-        item + u"1"_s,
-        image + u"1.jpg&type=1"_s,
-        item + u"2"_s,
-        image + u"2.jpg&type=1"_s,
-        kShopA + u"1000-2-2/itemlist.js"_s,
-        item + u"3"_s,
-        image + u"3.jpg&type=1"_s,
-        item + u"4"_s,
-        item + u"5"_s,
-    };
-    QCOMPARE(m_server->requestedAddresses(), expected);
-
-    QCOMPARE(shop.titles(),
-             (QStringList{u"\"诺基亚N73 全新行货 送2G卡\""_s, u"\"二手索尼爱立信K750c\""_s, u"\"\""_s}));
-    QCOMPARE(shop.window.rows.at(2).key, u"QXV2"_s);
-    // The list values reach the parser by position: sale type, price and picture of piece 10's group.
-    const QStringList second = shop.window.rows.at(1).cells;
-    QCOMPARE(second.at(6), u"\"a\""_s);
-    QCOMPARE(second.at(7), u"35.500000"_s);
-    QCOMPARE(second.at(8), u"2.000000"_s); // the grid shows the increment formatted
-    QVERIFY(second.at(25).endsWith(u"PaiPai_20090301/20090301A0002.jpg\""_s));
-
-    const QString s = summary(u"21"_s, 2);
-    const QStringList statuses{
-        u"载入拍拍店铺信息......"_s,
-        s + u"准备分页采集商品信息......"_s,
-        s + u"正在采集第1页内容......"_s,
-        s + u"已采集商品1个，正在采集第1页内容......"_s,
-        s + u"已采集商品2个，正在采集第1页内容......"_s,
-        s + u"正在采集第2页内容......"_s,
-        s + u"已采集商品3个，正在采集第2页内容......"_s,
-        // item 4 came back empty: no status, no breakpoint
-        s + u"已采集商品5个，正在采集第2页内容......"_s,
-        s + u"全部采集完成......"_s,
-    };
-    QCOMPARE(shop.window.statusTexts, statuses);
-
-    QCOMPARE(shop.session.state().collectedCount, 5);
-    // The short group still moves the breakpoint; 5 of 21 items is no complete run.
-    QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"5"_s);
-    QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), QString());
-    QCOMPARE(shop.stops, 1);
-    QVERIFY(shop.window.messages.isEmpty());
-
-    const QDir pictures(shop.programDir() + u"/PaiPai_20090301"_s);
-    QCOMPARE(pictures.entryList(QDir::Files),
-             (QStringList{u"20090301A0001.jpg"_s, u"20090301A0002.jpg"_s, u"20090301A0003.jpg"_s}));
-}
-
-void TestCollectPaiPaiShop::shopWithoutTrailingSlashOrUtype() {
-    ShopRun shop(kShopB);
-    shop.run();
-    const QStringList requested = m_server->requestedAddresses();
-    QCOMPARE(requested.value(0), kShopB);
-    QCOMPARE(requested.value(1), kShopB + u"/0-1-/itemlist.js"_s);
-    QCOMPARE(shop.titles(),
-             (QStringList{u"\"羊毛围巾 红色\""_s, u"\"和田玉挂件\""_s, u"\"北京烤鸭礼盒\""_s}));
-    QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
-    QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"3"_s);
-
-    // An unsafe picture name is never requested; a name with a query is stored without it.
-    QVERIFY(!requested.join(u'\n').contains(u"20090302B0002.jpg"_s));
-    QVERIFY(requested.contains(
-        u"http://image.paipai.com/cgi-bin/showimg?uin=20090302&filename=20090302B0003.jpg?v=2&type=1"_s));
-    const QDir pictures(shop.programDir() + u"/PaiPai_20090302"_s);
-    QCOMPARE(pictures.entryList(QDir::Files), (QStringList{u"20090302B0001.jpg"_s, u"20090302B0003.jpg"_s}));
-    // The record names the folder joined with the cleaned name, empty for a refused one.
-    const QString folder = QDir::toNativeSeparators(shop.programDir() + u"/PaiPai_20090302/"_s);
-    QCOMPARE(shop.window.rows.at(1).cells.at(25), u'"' + folder + u'"');
-    QCOMPARE(shop.window.rows.at(2).cells.at(25), u'"' + folder + u"20090302B0003.jpg\""_s);
-}
-
-void TestCollectPaiPaiShop::missingTotalEndsTheRun_data() {
-    QTest::addColumn<QString>("address");
-    QTest::newRow("no total on the page") << u"http://shop.paipai.com/20090303/"_s;
-    // Would overflow the page count.
-    QTest::newRow("total beyond an int") << u"http://shop.paipai.com/20090309/"_s;
-}
-
-void TestCollectPaiPaiShop::missingTotalEndsTheRun() {
-    QFETCH(QString, address);
-    m_server->setContent(u"http://shop.paipai.com/20090309/"_s,
-                         EncodeGbk(u"<div id=\"shopMenuMain\">商品数量：99999999999</div>"_s));
-    ShopRun shop(address);
-    shop.run();
-    QCOMPARE(shop.window.messages, QStringList{u"提取店铺商品总数失败，程序中止！"_s});
-    QCOMPARE(shop.window.statusTexts, QStringList{u"载入拍拍店铺信息......"_s});
-    QCOMPARE(m_server->requestedAddresses(), QStringList{address});
-    QCOMPARE(shop.stops, 1);
-    QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), QString());
-}
-
-void TestCollectPaiPaiShop::emptyShopFetchesOneListScript() {
-    ShopRun shop(u"http://shop.paipai.com/20090304/"_s);
-    shop.run();
-    QCOMPARE(m_server->requestedAddresses(),
-             (QStringList{u"http://shop.paipai.com/20090304/"_s,
-                          u"http://shop.paipai.com/20090304/0-1-0/itemlist.js"_s}));
-    QVERIFY(shop.window.rows.isEmpty());
-    QCOMPARE(shop.window.statusTexts.last(), summary(u"0"_s, 1) + u"全部采集完成......"_s);
-    QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
-    QCOMPARE(shop.stops, 1);
-}
-
-void TestCollectPaiPaiShop::stopAtPageEndFetchesNoFurtherPage() {
-    ShopRun shop(kShopA);
-    // Stop during the pause after the last item of page 1.
-    shop.window.onProcessEvents = [&] {
-        if (shop.stops == 0 && shop.window.rows.size() == 2)
-            shop.session.context().stop();
-    };
-    shop.run();
-    QVERIFY(!m_server->requestedAddresses().contains(kShopA + u"1000-2-2/itemlist.js"_s));
-    QCOMPARE(shop.session.state().collectedCount, 2);
-    QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"2"_s);
-    QCOMPARE(shop.window.statusTexts.last(), summary(u"21"_s, 2) + u"全部采集完成......"_s);
-    QCOMPARE(shop.stops, 2);
-}
-
-void TestCollectPaiPaiShop::stopMidPageThenResumeLosesNothing_data() {
-    QTest::addColumn<int>("format");
-    QTest::newRow("Taobao Assistant") << 0;
-    QTest::newRow("eBay Assistant") << 1;
-    QTest::newRow("PaiPai Assistant") << 2;
-}
-
-void TestCollectPaiPaiShop::stopMidPageThenResumeLosesNothing() {
-    QFETCH(int, format);
-    QTemporaryDir dir;
-    // Runs the collect command as the window does, resumed from the stored breakpoint when asked.
-    const auto collect = [&](ShopRun& shop, bool resume) {
-        shop.session.state().stopRequested = true; // idle until the collect command starts
-        shop.window.address = kShopB;
-        shop.window.format = format;
-        if (resume) {
-            shop.session.state().resumeShopUrl = kShopB;
-            shop.session.state().resumeItemNumber = shop.breakPoint(SettingsKeys::kBreakPointNum).toInt();
-        }
-        ExtractionController controller(shop.session);
-        // The user presses stop while the first item's picture is being saved.
-        shop.window.onProcessEvents = [&] {
-            if (!resume && !shop.session.state().stopRequested && m_server->requestedAddresses().size() >= 4)
-                controller.stop();
-        };
-        controller.collect();
-    };
-
-    ShopRun first(kShopB, dir.path());
-    collect(first, false);
-    QCOMPARE(first.window.rows.size(), 1);
-    QVERIFY(!m_server->requestedAddresses().contains(kItemHost + kB2));
-    QCOMPARE(first.breakPoint(SettingsKeys::kBreakPointNum), u"1"_s);
-    QCOMPARE(first.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
-
-    m_server->clearRequestedAddresses();
-    ShopRun resumed(kShopB, dir.path());
-    collect(resumed, true);
-    QVERIFY(!m_server->requestedAddresses().contains(kItemHost + kB1));
-    QCOMPARE(resumed.window.rows.size(), 2);
-    QCOMPARE(resumed.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
-
-    // Every item is in the output file exactly once, in shop order, under one header line.
-    QFile output(dir.filePath(u"PaiPai_20090302.csv"_s));
-    QVERIFY(output.open(QIODevice::ReadOnly));
-    const QByteArray bytes = output.readAll();
-    const QString text =
-        format == 0 ? QStringDecoder(QStringDecoder::Utf16)(bytes) : QStringDecoder("GBK")(bytes);
-    qsizetype last = -1;
-    for (const QString& title : {u"羊毛围巾 红色"_s, u"和田玉挂件"_s, u"北京烤鸭礼盒"_s}) {
-        QCOMPARE(text.count(title), 1);
-        QVERIFY(text.indexOf(title) > last);
-        last = text.indexOf(title);
+private slots:
+    void initTestCase() {
+        QVERIFY(m_server.start());
+        m_server.useAsProxy();
     }
-    if (format != 0)
-        QCOMPARE(text.count(u"\r\n"_s), 1 + 3 + 1); // header, three rows, the closing line break
-}
+
+    void init() { m_server.clearRequestedAddresses(); }
+
+    void pageCount_data() {
+        QTest::addColumn<double>("total");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("0") << 0.0 << 1;
+        QTest::newRow("20, half rounds down to even") << 20.0 << 1;
+        QTest::newRow("30") << 30.0 << 2;
+        QTest::newRow("60, half rounds up to even") << 60.0 << 3;
+        QTest::newRow("79") << 79.0 << 3;
+        QTest::newRow("100, half rounds down to even") << 100.0 << 3;
+    }
+
+    void pageCount() {
+        QFETCH(double, total);
+        QFETCH(int, pages);
+        QCOMPARE(PaiPaiListPageCount(total), pages);
+    }
+
+    void walksEveryListPage() {
+        PaiPaiShopRun shop(kShopA);
+        shop.run();
+
+        // Page 1 holds 19 pieces (items at 1 and 10); page 2 an empty item page and a group cut short.
+        const QString item = kItemHost + u"6A1E8B3A0000000000000000000A000"_s;
+        const QString image = u"http://image.paipai.com/cgi-bin/showimg?uin=20090301&filename=20090301A000"_s;
+        const QStringList expected{
+            kShopA,
+            kShopA + u"1000-1-2/itemlist.js"_s,
+            item + u"1"_s,
+            image + u"1.jpg&type=1"_s,
+            item + u"2"_s,
+            image + u"2.jpg&type=1"_s,
+            kShopA + u"1000-2-2/itemlist.js"_s,
+            item + u"3"_s,
+            image + u"3.jpg&type=1"_s,
+            item + u"4"_s,
+            item + u"5"_s,
+        };
+        QCOMPARE(m_server.requestedAddresses(), expected);
+
+        QCOMPARE(rowTitles(shop.window),
+                 (QStringList{u"\"诺基亚N73 全新行货 送2G卡\""_s, u"\"二手索尼爱立信K750c\""_s, u"\"\""_s}));
+        QCOMPARE(shop.window.rows.at(2).key, u"QXV2"_s);
+        // The list values reach the parser by position: sale type, price and picture of piece 10's group.
+        const QStringList second = shop.window.rows.at(1).cells;
+        QCOMPARE(second.at(6), u"\"a\""_s);
+        QCOMPARE(second.at(7), u"35.500000"_s);
+        QCOMPARE(second.at(8), u"2.000000"_s); // the grid shows the increment formatted
+        QVERIFY(second.at(25).endsWith(u"PaiPai_20090301/20090301A0002.jpg\""_s));
+
+        const QString s = summary(u"21"_s, 2);
+        const QStringList statuses{
+            u"载入拍拍店铺信息......"_s,
+            s + u"准备分页采集商品信息......"_s,
+            s + u"正在采集第1页内容......"_s,
+            s + u"已采集商品1个，正在采集第1页内容......"_s,
+            s + u"已采集商品2个，正在采集第1页内容......"_s,
+            s + u"正在采集第2页内容......"_s,
+            s + u"已采集商品3个，正在采集第2页内容......"_s,
+            // item 4 came back empty: no status, no breakpoint
+            s + u"已采集商品5个，正在采集第2页内容......"_s,
+            s + u"全部采集完成......"_s,
+        };
+        QCOMPARE(shop.window.statusTexts, statuses);
+
+        QCOMPARE(shop.session.state().collectedCount, 5);
+        // The short group still moves the breakpoint; 5 of 21 items is no complete run.
+        QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"5"_s);
+        QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), QString());
+        QCOMPARE(shop.stops, 1);
+        QVERIFY(shop.window.messages.isEmpty());
+
+        const QDir pictures(shop.dir.path() + u"/PaiPai_20090301"_s);
+        QCOMPARE(pictures.entryList(QDir::Files),
+                 (QStringList{u"20090301A0001.jpg"_s, u"20090301A0002.jpg"_s, u"20090301A0003.jpg"_s}));
+    }
+
+    void shopWithoutTrailingSlashOrUtype() {
+        PaiPaiShopRun shop(kShopB);
+        shop.run();
+        const QStringList requested = m_server.requestedAddresses();
+        QCOMPARE(requested.value(0), kShopB);
+        QCOMPARE(requested.value(1), kShopB + u"/0-1-/itemlist.js"_s);
+        QCOMPARE(rowTitles(shop.window),
+                 (QStringList{u"\"羊毛围巾 红色\""_s, u"\"和田玉挂件\""_s, u"\"北京烤鸭礼盒\""_s}));
+        QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
+        QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"3"_s);
+
+        // An unsafe picture name is never requested; a name with a query is stored without it.
+        QVERIFY(!requested.join(u'\n').contains(u"20090302B0002.jpg"_s));
+        QVERIFY(requested.contains(
+            u"http://image.paipai.com/cgi-bin/showimg?uin=20090302&filename=20090302B0003.jpg?v=2&type=1"_s));
+        const QDir pictures(shop.dir.path() + u"/PaiPai_20090302"_s);
+        QCOMPARE(pictures.entryList(QDir::Files),
+                 (QStringList{u"20090302B0001.jpg"_s, u"20090302B0003.jpg"_s}));
+        // The record names the folder joined with the cleaned name, empty for a refused one.
+        const QString folder = QDir::toNativeSeparators(shop.dir.path() + u"/PaiPai_20090302/"_s);
+        QCOMPARE(shop.window.rows.at(1).cells.at(25), u'"' + folder + u'"');
+        QCOMPARE(shop.window.rows.at(2).cells.at(25), u'"' + folder + u"20090302B0003.jpg\""_s);
+    }
+
+    void missingTotalEndsTheRun_data() {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("no total on the page") << u"http://shop.paipai.com/20090303/"_s;
+        // Would overflow the page count.
+        QTest::newRow("total beyond an int") << u"http://shop.paipai.com/20090309/"_s;
+    }
+
+    void missingTotalEndsTheRun() {
+        QFETCH(QString, address);
+        m_server.setContent(u"http://shop.paipai.com/20090309/"_s,
+                            EncodeGbk(u"<div id=\"shopMenuMain\">商品数量：99999999999</div>"_s));
+        PaiPaiShopRun shop(address);
+        shop.run();
+        QCOMPARE(shop.window.messages, QStringList{u"提取店铺商品总数失败，程序中止！"_s});
+        QCOMPARE(shop.window.statusTexts, QStringList{u"载入拍拍店铺信息......"_s});
+        QCOMPARE(m_server.requestedAddresses(), QStringList{address});
+        QCOMPARE(shop.stops, 1);
+        QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), QString());
+    }
+
+    void emptyShopFetchesOneListScript() {
+        PaiPaiShopRun shop(u"http://shop.paipai.com/20090304/"_s);
+        shop.run();
+        QCOMPARE(m_server.requestedAddresses(),
+                 (QStringList{u"http://shop.paipai.com/20090304/"_s,
+                              u"http://shop.paipai.com/20090304/0-1-0/itemlist.js"_s}));
+        QVERIFY(shop.window.rows.isEmpty());
+        QCOMPARE(shop.window.statusTexts.last(), summary(u"0"_s, 1) + u"全部采集完成......"_s);
+        QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
+        QCOMPARE(shop.stops, 1);
+    }
+
+    void stopAtPageEndFetchesNoFurtherPage() {
+        PaiPaiShopRun shop(kShopA);
+        // Stop during the pause after the last item of page 1.
+        shop.window.onProcessEvents = [&] {
+            if (shop.stops == 0 && shop.window.rows.size() == 2)
+                shop.session.context().stop();
+        };
+        shop.run();
+        QVERIFY(!m_server.requestedAddresses().contains(kShopA + u"1000-2-2/itemlist.js"_s));
+        QCOMPARE(shop.session.state().collectedCount, 2);
+        QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"2"_s);
+        QCOMPARE(shop.window.statusTexts.last(), summary(u"21"_s, 2) + u"全部采集完成......"_s);
+        QCOMPARE(shop.stops, 2);
+    }
+
+    void stopMidPageThenResumeLosesNothing_data() {
+        QTest::addColumn<int>("format");
+        QTest::newRow("Taobao Assistant") << 0;
+        QTest::newRow("eBay Assistant") << 1;
+        QTest::newRow("PaiPai Assistant") << 2;
+    }
+
+    void stopMidPageThenResumeLosesNothing() {
+        QFETCH(int, format);
+        QTemporaryDir dir;
+        // Runs the collect command as the window does, resumed from the stored breakpoint when asked.
+        const auto collect = [&](PaiPaiShopRun& shop, bool resume) {
+            shop.session.state().stopRequested = true; // idle until the collect command starts
+            shop.window.address = kShopB;
+            shop.window.format = format;
+            if (resume) {
+                shop.session.state().resumeShopUrl = kShopB;
+                shop.session.state().resumeItemNumber = shop.breakPoint(SettingsKeys::kBreakPointNum).toInt();
+            }
+            ExtractionController controller(shop.session);
+            // The user presses stop while the first item's picture is being saved.
+            shop.window.onProcessEvents = [&] {
+                if (!resume && !shop.session.state().stopRequested &&
+                    m_server.requestedAddresses().size() >= 4)
+                    controller.stop();
+            };
+            controller.collect();
+        };
+
+        PaiPaiShopRun first(kShopB, dir.path());
+        collect(first, false);
+        QCOMPARE(first.window.rows.size(), 1);
+        QVERIFY(!m_server.requestedAddresses().contains(kItemHost + kB2));
+        QCOMPARE(first.breakPoint(SettingsKeys::kBreakPointNum), u"1"_s);
+        QCOMPARE(first.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
+
+        m_server.clearRequestedAddresses();
+        PaiPaiShopRun resumed(kShopB, dir.path());
+        collect(resumed, true);
+        QVERIFY(!m_server.requestedAddresses().contains(kItemHost + kB1));
+        QCOMPARE(resumed.window.rows.size(), 2);
+        QCOMPARE(resumed.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
+
+        // Every item is in the output file exactly once, in shop order, under one header line.
+        QFile output(dir.filePath(u"PaiPai_20090302.csv"_s));
+        QVERIFY(output.open(QIODevice::ReadOnly));
+        const QByteArray bytes = output.readAll();
+        const QString text =
+            format == 0 ? QStringDecoder(QStringDecoder::Utf16)(bytes) : QStringDecoder("GBK")(bytes);
+        qsizetype last = -1;
+        for (const QString& title : {u"羊毛围巾 红色"_s, u"和田玉挂件"_s, u"北京烤鸭礼盒"_s}) {
+            QCOMPARE(text.count(title), 1);
+            QVERIFY(text.indexOf(title) > last);
+            last = text.indexOf(title);
+        }
+        if (format != 0)
+            QCOMPARE(text.count(u"\r\n"_s), 1 + 3 + 1); // header, three rows, the closing line break
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCollectPaiPaiShop)
 #include "tst_collectpaipaishop.moc"

@@ -1,23 +1,13 @@
-#include "app/CollectContext.h"
-#include "app/ExtractionController.h"
-#include "app/ExtractionSession.h"
 #include "app/PlatformConstants.h"
-#include "app/RunState.h"
 #include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
 #include "crawl/CollectTaobaoShop.h"
-#include "formats/RowWriter.h"
 #include "web/TextFileIo.h"
 
-#include "support/FakeWindow.h"
+#include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -57,43 +47,15 @@ QStringList pagesRequested(const FixtureWebServer& server) {
     return pages;
 }
 
-// One crawl as the collect command would start it, with a stop command that writes the output
-// the way the window's does.
-struct Crawl {
-    FakeWindow window;
-    QTemporaryDir dir;
-    std::unique_ptr<ExtractionSession> session;
-    int stopCommands = 0;
-
-    explicit Crawl(const QString& shopUrl, int format = PlatformConstants::TaobaoAssistant) {
-        session = std::make_unique<ExtractionSession>(window, dir.path());
-        RunState& state = session->state();
-        state.shopUrl = shopUrl;
-        state.outputBaseName = u"Taobao_"_s + shopUrl.section(u'.', 0, 0).remove(u"http://shop"_s);
-        state.stopRequested = false;
-        state.autoSave = 1;
+// A crawl as the collect command starts it: the breakpoint marks a run in progress.
+struct Crawl : ShopRun {
+    explicit Crawl(const QString& shopUrl, int format = PlatformConstants::TaobaoAssistant)
+        : ShopRun(shopUrl, u"Taobao_"_s + shopUrl.section(u'.', 0, 0).remove(u"http://shop"_s)) {
         window.platform = PlatformConstants::Taobao;
         window.format = format;
-        session->context().pauseScale = 0.001;
-        session->context().stopCommand = [this] { stop(); };
-        session->settings().WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, u"1"_s);
+        session.settings().WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, u"1"_s);
     }
-
-    void stop() {
-        ++stopCommands;
-        RunState& state = session->state();
-        state.stopRequested = true;
-        if (state.headerWritten)
-            session->writer().FlushOutputBuffer();
-    }
-    void run() { CollectTaobaoShop(session->context()); }
-
-    QString ini(const QString& key) const {
-        return session->settings().ReadIniValue(SettingsKeys::kSection, key);
-    }
-    QString outputFile() const {
-        return session->paths().outputFile(session->state().outputBaseName, session->state().outputExtension);
-    }
+    void run() { CollectTaobaoShop(session.context()); }
 };
 
 // A page as the site would send it, for shops the tests put together on the spot.
@@ -113,18 +75,17 @@ class TestCollectTaobaoShop : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<FixtureWebServer> m_server;
+    FixtureWebServer m_server{fixturePath(u"web"_s)};
 
 private slots:
     void initTestCase() {
-        m_server = std::make_unique<FixtureWebServer>(fixturePath(u"web"_s));
-        QVERIFY(m_server->start());
-        m_server->useAsProxy();
+        QVERIFY(m_server.start());
+        m_server.useAsProxy();
     }
 
     void init() {
-        m_server->clearBehaviours();
-        m_server->clearRequestedAddresses();
+        m_server.clearBehaviours();
+        m_server.clearRequestedAddresses();
     }
 
     // Per layout: every shop and item page in the order asked for, the rows, the breakpoint, and
@@ -244,12 +205,12 @@ private slots:
 
         Crawl crawl(shop);
         crawl.run();
-        QCOMPARE(pagesRequested(*m_server), pages);
+        QCOMPARE(pagesRequested(m_server), pages);
         QCOMPARE(crawl.window.rows.size(), rows);
-        QCOMPARE(crawl.ini(SettingsKeys::kBreakPointNum), breakPointNum);
-        QCOMPARE(crawl.ini(SettingsKeys::kBreakPoint), u"0"_s);
-        QCOMPARE(crawl.stopCommands, 1);
-        QVERIFY(crawl.session->state().stopRequested);
+        QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), breakPointNum);
+        QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
+        QCOMPARE(crawl.stops, 1);
+        QVERIFY(crawl.session.state().stopRequested);
         QVERIFY(crawl.window.messages.isEmpty());
 
         const QStringList shown = crawl.window.statusTexts;
@@ -265,12 +226,12 @@ private slots:
 
     void resumePassesOverRecordedItems() {
         Crawl crawl(kLayout1);
-        crawl.session->state().resumeItemNumber = 5;
+        crawl.session.state().resumeItemNumber = 5;
         crawl.run();
 
         // Cells 1 to 5 cost no download of their own (page, picture or description), but every
         // list page that holds them is still read.
-        const QStringList all = m_server->requestedAddresses();
+        const QStringList all = m_server.requestedAddresses();
         QCOMPARE(all.mid(0, all.indexOf(item(1006))),
                  (QStringList{kLayout1, kLayout1 + u"?cat=101&search=y"_s,
                               kLayout1 + u"?page_num=1&cat=101&search=y"_s,
@@ -278,8 +239,8 @@ private slots:
                               kLayout1 + u"?page_num=1&cat=102&search=y"_s, kLayout1 + u"?cat=103&search=y"_s,
                               kLayout1 + u"?page_num=1&cat=103&search=y"_s}));
         QCOMPARE(crawl.window.rows.size(), 6);
-        QCOMPARE(crawl.session->state().collectedCount, 12);
-        QCOMPARE(crawl.ini(SettingsKeys::kBreakPointNum), u"12"_s);
+        QCOMPARE(crawl.session.state().collectedCount, 12);
+        QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), u"12"_s);
         QVERIFY(!crawl.window.statusTexts.contains(
             u"[女装]分类共有商品21个，已采集商品1个，正在采集第1页内容......"_s));
     }
@@ -308,19 +269,19 @@ private slots:
 
         Crawl crawl(shop, format);
         crawl.window.onProcessEvents = [&] {
-            if (!crawl.session->state().stopRequested &&
-                m_server->requestedAddresses().contains(item(stopAtItem)))
+            if (!crawl.session.state().stopRequested &&
+                m_server.requestedAddresses().contains(item(stopAtItem)))
                 crawl.stop();
         };
         crawl.run();
 
-        QCOMPARE(pagesRequested(*m_server).last(), item(stopAtItem));
+        QCOMPARE(pagesRequested(m_server).last(), item(stopAtItem));
         QCOMPARE(crawl.window.rows.size(), reached);
-        QCOMPARE(crawl.session->state().collectedCount, reached);
-        QCOMPARE(crawl.ini(SettingsKeys::kBreakPointNum), QString::number(reached));
-        QCOMPARE(crawl.ini(SettingsKeys::kBreakPoint), u"1"_s);
-        QCOMPARE(crawl.stopCommands, 2);
-        QVERIFY(crawl.session->state().outputBuffer.isEmpty());
+        QCOMPARE(crawl.session.state().collectedCount, reached);
+        QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), QString::number(reached));
+        QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
+        QCOMPARE(crawl.stops, 2);
+        QVERIFY(crawl.session.state().outputBuffer.isEmpty());
         QVERIFY(crawl.window.statusTexts.last().endsWith(u"全部采集完成......"_s));
 
         QString text;
@@ -345,13 +306,13 @@ private slots:
         QFETCH(QString, expected);
 
         const QString shop = u"http://shop90000001.taobao.com/"_s;
-        m_server->setContent(shop, gbkPage(layout1Home(total, QString())));
+        m_server.setContent(shop, gbkPage(layout1Home(total, QString())));
         Crawl crawl(shop);
         crawl.run();
         QCOMPARE(crawl.window.statusTexts.value(1), u"."_s + expected + u"准备分页采集商品信息......"_s);
         // No category accounts for the items, so every page of the whole shop is read.
-        const int pages = crawl.session->state().pageCount;
-        QCOMPARE(pagesRequested(*m_server).size(), 1 + pages);
+        const int pages = crawl.session.state().pageCount;
+        QCOMPARE(pagesRequested(m_server).size(), 1 + pages);
     }
 
     void categoryPages_data() {
@@ -391,9 +352,9 @@ private slots:
         QFETCH(QString, expected);
 
         const QString shop = u"http://shop90000002.taobao.com/"_s;
-        m_server->setContent(shop, gbkPage(home));
+        m_server.setContent(shop, gbkPage(home));
         const bool layout2 = home.contains(u"start=0"_s);
-        m_server->setContent(shop + (layout2 ? u"?cat=1&start=0"_s : u"?cat=1"_s), gbkPage(firstPage));
+        m_server.setContent(shop + (layout2 ? u"?cat=1&start=0"_s : u"?cat=1"_s), gbkPage(firstPage));
         Crawl crawl(shop);
         crawl.run();
         QCOMPARE(crawl.window.statusTexts.value(2), expected + u"正在采集第1页内容......"_s);
@@ -404,11 +365,11 @@ private slots:
         const QString entries =
             u"\t\t<li id=\"TreeItem_1\"><a href=\"http://shop90000003.taobao.com/?cat=1\">鞋</a></li>\r\n"
             u"\t\t<li class=\"CatNote\"><span>新品每周二上架</span></li>\r\n"_s;
-        m_server->setContent(shop, gbkPage(layout1Home(u"5"_s, entries)));
+        m_server.setContent(shop, gbkPage(layout1Home(u"5"_s, entries)));
         Crawl crawl(shop);
         crawl.run();
         // The note has no link: the shoe category is not walked a second time under its name.
-        QCOMPARE(pagesRequested(*m_server).count(shop + u"?cat=1"_s), 1);
+        QCOMPARE(pagesRequested(m_server).count(shop + u"?cat=1"_s), 1);
     }
 
     void failures_data() {
@@ -444,9 +405,9 @@ private slots:
         QCOMPARE(crawl.window.messages, QStringList{message});
         // The failure text stays: the completion text is not shown on either path.
         QCOMPARE(crawl.window.statusTexts, (QStringList{u"载入淘宝店铺信息......"_s, status}));
-        QCOMPARE(crawl.stopCommands, 1);
-        QCOMPARE(crawl.ini(SettingsKeys::kBreakPoint), breakPoint);
-        QCOMPARE(pagesRequested(*m_server), QStringList{shop});
+        QCOMPARE(crawl.stops, 1);
+        QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), breakPoint);
+        QCOMPARE(pagesRequested(m_server), QStringList{shop});
     }
 };
 

@@ -13,6 +13,7 @@
 #include "support/ExtractionTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
+#include "support/WebTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,19 +66,19 @@ Outcome runKestrune(const QStringList& arguments) {
     return finish(startKestrune(arguments));
 }
 
-QString settingsPath(const QTemporaryDir& dir) {
-    return QDir(dir.path()).filePath(QStringLiteral("Kestrune.ini"));
+// Arguments written as one line; none of them holds a space.
+QStringList words(const char* line) {
+    return QString::fromUtf8(line).split(u' ');
 }
 
-// A breakpoint of PaiPai shop 77 at item 4, to be written in the PaiPai Assistant format.
-void writeBreakPoint(const QTemporaryDir& dir, const QString& url, bool createFile) {
-    SettingsStore settings(settingsPath(dir));
-    QVERIFY(writeBreakPointKeys(settings, {QStringLiteral("1"), QStringLiteral("PaiPai_77.csv"), url,
-                                           QStringLiteral("4"), QStringLiteral("0"), QStringLiteral("2")}));
-    if (createFile) {
-        QFile file(QDir(dir.path()).filePath(QStringLiteral("PaiPai_77.csv")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
+// The options of an extract run that needs nothing else, after the command's name.
+QStringList extractOptions(const char* platform, const char* format, const char* address) {
+    return {QStringLiteral("--agree"),  QStringLiteral("--platform"), QString::fromUtf8(platform),
+            QStringLiteral("--format"), QString::fromUtf8(format),    QString::fromUtf8(address)};
+}
+
+QString settingsPath(const QTemporaryDir& dir) {
+    return QDir(dir.path()).filePath(QStringLiteral("Kestrune.ini"));
 }
 
 // One item through the real row writer, as an item parser hands it over.
@@ -99,18 +100,12 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("expected");
 
-        QTest::newRow("help") << QStringList{QStringLiteral("--help")}
-                              << QStringList{QStringLiteral("extract"),    QStringLiteral("--platform"),
-                                             QStringLiteral("--format"),   QStringLiteral("--resume"),
-                                             QStringLiteral("--agree"),    QStringLiteral("--data-dir"),
-                                             QStringLiteral("convert"),    QStringLiteral("--from"),
-                                             QStringLiteral("--to"),       QStringLiteral("SIGINT"),
-                                             QStringLiteral("Exit status")};
-        QTest::newRow("help after a command")
-            << QStringList{QStringLiteral("extract"), QStringLiteral("--help")}
-            << QStringList{QStringLiteral("--resume")};
-        QTest::newRow("version") << QStringList{QStringLiteral("--version")}
-                                 << QStringList{QStringLiteral("V20090307")};
+        const QStringList helpTexts =
+            words("extract --platform --format --resume --agree --data-dir convert --from --to SIGINT")
+            << QStringLiteral("Exit status");
+        QTest::newRow("help") << words("--help") << helpTexts;
+        QTest::newRow("help after a command") << words("extract --help") << words("--resume");
+        QTest::newRow("version") << words("--version") << words("V20090307");
     }
 
     void helpAndVersion() {
@@ -124,28 +119,24 @@ private slots:
 
     void usageErrors_data() {
         QTest::addColumn<QStringList>("arguments");
-        const QString url = QStringLiteral("http://shop1.taobao.com");
-        const QString p = QStringLiteral("--platform");
-        const QString f = QStringLiteral("--format");
-        const QString tb = QStringLiteral("taobao");
-
-        QTest::newRow("unknown command") << QStringList{QStringLiteral("crawl")};
-        QTest::newRow("no platform") << QStringList{QStringLiteral("extract"), f, tb, url};
-        QTest::newRow("no format") << QStringList{QStringLiteral("extract"), p, tb, url};
-        QTest::newRow("no address") << QStringList{QStringLiteral("extract"), p, tb, f, tb};
+        QTest::newRow("unknown command") << words("crawl");
+        QTest::newRow("no platform") << words("extract --format taobao http://shop1.taobao.com");
+        QTest::newRow("no format") << words("extract --platform taobao http://shop1.taobao.com");
+        QTest::newRow("no address") << words("extract --platform taobao --format taobao");
         QTest::newRow("bad platform")
-            << QStringList{QStringLiteral("extract"), p, QStringLiteral("amazon"), f, tb, url};
-        QTest::newRow("platform without value") << QStringList{QStringLiteral("extract"), f, tb, url, p};
-        QTest::newRow("two addresses") << QStringList{QStringLiteral("extract"), p, tb, f, tb, url, url};
+            << words("extract --platform amazon --format taobao http://shop1.taobao.com");
+        QTest::newRow("platform without value")
+            << words("extract --format taobao http://shop1.taobao.com --platform");
+        QTest::newRow("two addresses") << words(
+            "extract --platform taobao --format taobao http://shop1.taobao.com http://shop1.taobao.com");
         QTest::newRow("unknown option")
-            << QStringList{QStringLiteral("extract"), QStringLiteral("--fast"), p, tb, f, tb, url};
-        QTest::newRow("resume with an address")
-            << QStringList{QStringLiteral("extract"), QStringLiteral("--resume"), url};
+            << words("extract --fast --platform taobao --format taobao http://shop1.taobao.com");
+        QTest::newRow("resume with an address") << words("extract --resume http://shop1.taobao.com");
         QTest::newRow("data dir without folder")
-            << QStringList{QStringLiteral("extract"), p, tb, f, tb, url, QStringLiteral("--data-dir")};
+            << words("extract --platform taobao --format taobao http://shop1.taobao.com --data-dir");
         // An empty folder must not fall back to the executable's folder.
         QTest::newRow("empty data dir before the command")
-            << QStringList{QStringLiteral("--data-dir="), QStringLiteral("extract"), p, tb, f, tb, url};
+            << words("--data-dir= extract --platform taobao --format taobao http://shop1.taobao.com");
     }
 
     void usageErrors() {
@@ -155,42 +146,37 @@ private slots:
         QVERIFY(outcome.err.contains(QStringLiteral("--help")));
     }
 
-    void noticeMustBeAccepted() {
-        QTemporaryDir dir;
-        const Outcome outcome =
-            runKestrune({QStringLiteral("extract"), QStringLiteral("--platform"), QStringLiteral("paipai"),
-                         QStringLiteral("--format"), QStringLiteral("taobao"), QStringLiteral("--data-dir"),
-                         dir.path(), QStringLiteral("http://shop.paipai.com/1")});
-        QCOMPARE(outcome.exitCode, 1);
-        QVERIFY(outcome.err.contains(QStringLiteral("--agree")));
-        QVERIFY(!QFile::exists(settingsPath(dir)));
+    // Each address message is covered with the window; here the command line's way of ending on
+    // one, and on a notice that was not accepted. No output file is named; only an address that
+    // was given leaves its breakpoint keys.
+    void refusedRuns_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("settingsWritten");
+        QTest::newRow("notice not accepted")
+            << extractOptions("paipai", "taobao", "http://shop.paipai.com/1").mid(1)
+            << "kestrune: the usage notice must be accepted; run on a terminal or pass --agree" << false;
+        QTest::newRow("empty address")
+            << extractOptions("taobao", "ebay", "") << Messages::kAddressEmpty << false;
+        QTest::newRow("ebay address with a leading space")
+            << extractOptions("ebay", "ebay", " http://stores.ebay.com.cn/x") << Messages::kEbayAddressWrong
+            << true;
     }
 
-    // Each message is covered with the window; here the command line's way of ending on one.
-    void rejectedAddresses_data() {
-        QTest::addColumn<QString>("platform");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("empty") << "taobao"
-                               << "" << Messages::kAddressEmpty;
-        QTest::newRow("ebay") << "ebay"
-                              << " http://stores.ebay.com.cn/x" << Messages::kEbayAddressWrong;
-    }
-
-    void rejectedAddresses() {
-        QFETCH(QString, platform);
-        QFETCH(QString, address);
-        QFETCH(QString, message);
+    void refusedRuns() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, line);
+        QFETCH(bool, settingsWritten);
         QTemporaryDir dir;
-        const Outcome outcome =
-            runKestrune({QStringLiteral("extract"), QStringLiteral("--agree"), QStringLiteral("--platform"),
-                         platform, QStringLiteral("--format"), QStringLiteral("ebay"),
-                         QStringLiteral("--data-dir"), dir.path(), address});
+        const Outcome outcome = runKestrune(
+            QStringList{QStringLiteral("extract"), QStringLiteral("--data-dir"), dir.path()} + arguments);
         QCOMPARE(outcome.exitCode, 1);
-        QVERIFY(outcome.err.split(u'\n').contains(message));
+        QVERIFY2(outcome.err.split(u'\n').contains(line), qPrintable(outcome.err));
         QVERIFY(!outcome.out.contains(QStringLiteral("output file")));
+        QCOMPARE(QFile::exists(settingsPath(dir)), settingsWritten);
     }
 
+    // A breakpoint of PaiPai shop 77 at item 4, to be written in the PaiPai Assistant format.
     // Loaded: the address, platform and format restored, so the PaiPai shop's file in the PaiPai
     // format; otherwise the run ends with the given text on standard error.
     void resume_data() {
@@ -215,8 +201,14 @@ private slots:
         QFETCH(bool, loaded);
         QFETCH(QString, error);
         QTemporaryDir dir;
-        if (breakPoint)
-            writeBreakPoint(dir, url, fileExists);
+        if (breakPoint) {
+            SettingsStore settings(settingsPath(dir));
+            QVERIFY(writeBreakPointKeys(settings,
+                                        {QStringLiteral("1"), QStringLiteral("PaiPai_77.csv"), url,
+                                         QStringLiteral("4"), QStringLiteral("0"), QStringLiteral("2")}));
+        }
+        if (fileExists)
+            putFileBytes(QDir(dir.path()).filePath(QStringLiteral("PaiPai_77.csv")), "");
         const Outcome outcome =
             runKestrune({QStringLiteral("--data-dir"), dir.path(), QStringLiteral("extract"),
                          QStringLiteral("--resume"), QStringLiteral("--agree")});
@@ -304,10 +296,8 @@ private slots:
                 throw std::runtime_error("broken page");
             ctx.stop();
         };
-        const int status = RunExtractCommand(
-            {QStringLiteral("--agree"), QStringLiteral("--platform"), QStringLiteral("paipai"),
-             QStringLiteral("--format"), QStringLiteral("ebay"), QStringLiteral("http://shop.paipai.com/1")},
-            dir.path(), {crawl, crawl, crawl});
+        const int status = RunExtractCommand(extractOptions("paipai", "ebay", "http://shop.paipai.com/1"),
+                                             dir.path(), {crawl, crawl, crawl});
         QCOMPARE(status, exitCode);
         QCOMPARE(QFile::exists(QDir(dir.path()).filePath(QStringLiteral("PaiPai_1.csv"))), items > 0);
     }
@@ -320,11 +310,10 @@ private slots:
         const QString fourth = QStringLiteral("http://item.taobao.com/item.htm?id=1004");
         server.setSlowBody(fourth, 10, 100);
         QTemporaryDir dir;
-        QProcess* process = startKestrune(
-            {QStringLiteral("extract"), QStringLiteral("--agree"), QStringLiteral("--platform"),
-             QStringLiteral("taobao"), QStringLiteral("--format"), QStringLiteral("paipai"),
-             QStringLiteral("--data-dir"), dir.path(), QStringLiteral("http://shop11112222.taobao.com/")},
-            server.proxyUrl());
+        QProcess* process =
+            startKestrune(QStringList{QStringLiteral("extract"), QStringLiteral("--data-dir"), dir.path()} +
+                              extractOptions("taobao", "paipai", "http://shop11112222.taobao.com/"),
+                          server.proxyUrl());
         QTRY_VERIFY_WITH_TIMEOUT(server.requestedAddresses().contains(fourth), 30000);
         QCOMPARE(::kill(static_cast<pid_t>(process->processId()), SIGINT), 0);
         const Outcome outcome = finish(process);
@@ -348,13 +337,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<bool>("says");
-        QTest::newRow("command line") << QStringList{QStringLiteral("extract"),
-                                                     QStringLiteral("--agree"),
-                                                     QStringLiteral("--platform"),
-                                                     QStringLiteral("taobao"),
-                                                     QStringLiteral("--format"),
-                                                     QStringLiteral("taobao"),
-                                                     QStringLiteral("http://shop1.taobao.com")}
+        QTest::newRow("command line") << QStringList{QStringLiteral("extract")} +
+                                             extractOptions("taobao", "taobao", "http://shop1.taobao.com")
                                       << 1 << true;
         QTest::newRow("window") << QStringList() << 0 << false;
         // A Qt option without a value must not swallow the option after it.

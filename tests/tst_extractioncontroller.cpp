@@ -6,7 +6,9 @@
 #include "app/ShopAddress.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
+#include "support/WebTestSupport.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -82,32 +84,18 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("baseName");
 
-        QTest::newRow("paipai capitals") << 0 << "HTTP://SHOP.PAIPAI.COM/ABC"
-                                         << ""
-                                         << "PaiPai_abc";
-        QTest::newRow("paipai other host")
-            << 0 << "http://shop.taobao.com/1" << Messages::kPaiPaiAddressWrong << "";
-        QTest::newRow("paipai reserved characters") << 0 << "http://shop.paipai.com/a:b*c?d|e\"f<g>h\\i"
-                                                    << ""
-                                                    << "PaiPai_a_b_c_d_e_f_g_h_i";
-        QTest::newRow("paipai dot dot cannot climb") << 0 << "http://shop.paipai.com/../x"
-                                                     << ""
-                                                     << "PaiPai___x";
-        QTest::newRow("paipai nested path flattened") << 0 << "http://shop.paipai.com/a/b/"
-                                                      << ""
-                                                      << "PaiPai_a_b";
-        QTest::newRow("ebay leading space")
-            << 1 << " http://stores.ebay.com.cn/myshop" << Messages::kEbayAddressWrong << "";
-        QTest::newRow("taobao capitals and slash") << 2 << "HTTP://SHOP123.TAOBAO.COM/"
-                                                   << ""
-                                                   << "Taobao_123";
-        QTest::newRow("taobao without shop")
-            << 2 << "http://www.taobao.com/item" << Messages::kTaobaoAddressWrong << "";
-        QTest::newRow("taobao without domain")
-            << 2 << "http://shop123.example.com" << Messages::kTaobaoAddressWrong << "";
-        QTest::newRow("taobao other prefix kept") << 2 << "http://myshop.taobao.com"
-                                                  << ""
-                                                  << "Taobao_http___myshop";
+        const QString accepted;
+        addRow("paipai capitals", 0, "HTTP://SHOP.PAIPAI.COM/ABC", accepted, "PaiPai_abc");
+        addRow("paipai other host", 0, "http://shop.taobao.com/1", Messages::kPaiPaiAddressWrong, "");
+        addRow("paipai reserved characters", 0, "http://shop.paipai.com/a:b*c?d|e\"f<g>h\\i", accepted,
+               "PaiPai_a_b_c_d_e_f_g_h_i");
+        addRow("paipai dot dot cannot climb", 0, "http://shop.paipai.com/../x", accepted, "PaiPai___x");
+        addRow("paipai nested path flattened", 0, "http://shop.paipai.com/a/b/", accepted, "PaiPai_a_b");
+        addRow("ebay leading space", 1, " http://stores.ebay.com.cn/myshop", Messages::kEbayAddressWrong, "");
+        addRow("taobao capitals and slash", 2, "HTTP://SHOP123.TAOBAO.COM/", accepted, "Taobao_123");
+        addRow("taobao without shop", 2, "http://www.taobao.com/item", Messages::kTaobaoAddressWrong, "");
+        addRow("taobao without domain", 2, "http://shop123.example.com", Messages::kTaobaoAddressWrong, "");
+        addRow("taobao other prefix kept", 2, "http://myshop.taobao.com", accepted, "Taobao_http___myshop");
     }
 
     void addressRules() {
@@ -144,10 +132,7 @@ private slots:
     void baseNameNeverLeavesTheFolder() {
         QFETCH(QString, part);
         const QString name = ShopAddress::SanitizeFileNamePart(part);
-        QVERIFY(!name.contains(u'/'));
-        QVERIFY(!name.contains(u'\\'));
-        QVERIFY(!name.contains(QStringLiteral("..")));
-        QVERIFY(!name.contains(u'\t'));
+        QVERIFY2(!name.contains(QRegularExpression(QStringLiteral("[/\\\\\t]|\\.\\."))), qPrintable(name));
     }
 
     void breakPointKeysAfterRejectedRun() {

@@ -7,6 +7,7 @@
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
 #include "support/ExtractionTestSupport.h"
+#include "support/WebTestSupport.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -81,34 +82,30 @@ private slots:
     void initTestCase() { MessageBox::setUnattended(true); }
     void init() { MessageBox::takeRecordedTexts(); }
 
+    // Each row is named after the control it checks.
     void controlsAndCaptions_data() {
-        QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
 
-        const QList<QPair<const char*, const char*>> controls{
-            {"Fm2", "迁移设置选项"},
-            {"lb_set_mb", "交易平台:"},
-            {"Option1_0", "拍拍"},
-            {"Option1_1", "易趣"},
-            {"Option1_2", "淘宝"},
-            {"lb_set_dz", "店铺地址:"},
-            {"chk_autosave", "自动保存（支持断点续采）"},
-            {"lb_autosave", "输入到"},
-            {"Option5_0", "淘宝助理"},
-            {"Option5_1", "易趣助理"},
-            {"Option5_2", "拍拍助理"},
-            {"cmd_go", "提取商品信息"},
-            {"Cmd_stop", "停止提取"},
-            {"lb_stat", "状态显示："},
-            {"Frame2", "淘宝助手、拍拍助手、易趣助手导出文件相互转换"},
-        };
-        for (const auto& [name, caption] : controls)
-            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(caption);
+        QTest::newRow("Fm2") << "迁移设置选项";
+        QTest::newRow("lb_set_mb") << "交易平台:";
+        QTest::newRow("Option1_0") << "拍拍";
+        QTest::newRow("Option1_1") << "易趣";
+        QTest::newRow("Option1_2") << "淘宝";
+        QTest::newRow("lb_set_dz") << "店铺地址:";
+        QTest::newRow("chk_autosave") << "自动保存（支持断点续采）";
+        QTest::newRow("lb_autosave") << "输入到";
+        QTest::newRow("Option5_0") << "淘宝助理";
+        QTest::newRow("Option5_1") << "易趣助理";
+        QTest::newRow("Option5_2") << "拍拍助理";
+        QTest::newRow("cmd_go") << "提取商品信息";
+        QTest::newRow("Cmd_stop") << "停止提取";
+        QTest::newRow("lb_stat") << "状态显示：";
+        QTest::newRow("Frame2") << "淘宝助手、拍拍助手、易趣助手导出文件相互转换";
     }
 
     void controlsAndCaptions() {
-        QFETCH(QString, name);
         QFETCH(QString, caption);
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
         Harness h;
         QWidget* widget = h.window->findChild<QWidget*>(name);
         QVERIFY2(widget, qPrintable(name));
@@ -188,20 +185,16 @@ private slots:
         QTest::addColumn<QString>("fileName");
 
         const QString accepted;
-        QTest::newRow("empty") << 2 << "" << Messages::kAddressEmpty << "";
-        QTest::newRow("paipai leading space")
-            << 0 << " http://shop.paipai.com/1" << Messages::kPaiPaiAddressWrong << "";
-        QTest::newRow("ebay wrong") << 1 << "http://shop.paipai.com/1" << Messages::kEbayAddressWrong << "";
-        QTest::newRow("taobao 18 characters")
-            << 2 << "shop.taobao.com/ab" << Messages::kTaobaoAddressWrong << "";
-        QTest::newRow("paipai") << 0 << "http://shop.paipai.com/12345/" << accepted << "PaiPai_12345.csv";
-        QTest::newRow("paipai exact prefix") << 0 << "http://shop.paipai.com/" << accepted << "PaiPai_.csv";
-        QTest::newRow("taobao leading spaces")
-            << 2 << "  http://shop3.taobao.com" << accepted << "Taobao_  3.csv";
-        QTest::newRow("ebay capitals")
-            << 1 << "HTTP://STORES.EBAY.COM.CN/Shop" << accepted << "eBay_shop.csv";
-        QTest::newRow("taobao 19 characters") << 2 << "shop.taobao.com/abc" << accepted << "Taobao_shop.csv";
-        QTest::newRow("taobao shop number") << 2 << "http://shop8.taobao.com" << accepted << "Taobao_8.csv";
+        addRow("empty", 2, "", Messages::kAddressEmpty, "");
+        addRow("paipai leading space", 0, " http://shop.paipai.com/1", Messages::kPaiPaiAddressWrong, "");
+        addRow("ebay wrong", 1, "http://shop.paipai.com/1", Messages::kEbayAddressWrong, "");
+        addRow("taobao 18 characters", 2, "shop.taobao.com/ab", Messages::kTaobaoAddressWrong, "");
+        addRow("paipai", 0, "http://shop.paipai.com/12345/", accepted, "PaiPai_12345.csv");
+        addRow("paipai exact prefix", 0, "http://shop.paipai.com/", accepted, "PaiPai_.csv");
+        addRow("taobao leading spaces", 2, "  http://shop3.taobao.com", accepted, "Taobao_  3.csv");
+        addRow("ebay capitals", 1, "HTTP://STORES.EBAY.COM.CN/Shop", accepted, "eBay_shop.csv");
+        addRow("taobao 19 characters", 2, "shop.taobao.com/abc", accepted, "Taobao_shop.csv");
+        addRow("taobao shop number", 2, "http://shop8.taobao.com", accepted, "Taobao_8.csv");
     }
 
     void addressRules() {
@@ -328,23 +321,17 @@ private slots:
         const QString url = QStringLiteral("http://stores.ebay.com.cn/abc");
         const QString notice = Messages::kUsageNotice;
         const QString offer = Messages::kResumeOffer;
-        QTest::newRow("notice refused")
-            << true << "file" << url << QList<int>{0} << false << QStringList{notice} << "";
-        QTest::newRow("no breakpoint")
-            << false << "none" << url << QList<int>{1} << true << QStringList{notice} << "";
-        QTest::newRow("offer accepted")
-            << true << "file" << url << QList<int>{1, 1} << true << QStringList{notice, offer} << url;
-        QTest::newRow("offer declined")
-            << true << "file" << url << QList<int>{1, 0} << true << QStringList{notice, offer} << "";
-        QTest::newRow("csv file missing") << true << "none" << url << QList<int>{1} << true
-                                          << QStringList{notice, Messages::kBreakPointFileMissing} << "";
-        QTest::newRow("address missing") << true << "file"
-                                         << "-" << QList<int>{1, 1} << true
-                                         << QStringList{notice, offer, Messages::kResumeAddressLost} << "";
+        addRow("notice refused", true, "file", url, QList<int>{0}, false, QStringList{notice}, "");
+        addRow("no breakpoint", false, "none", url, QList<int>{1}, true, QStringList{notice}, "");
+        addRow("offer accepted", true, "file", url, QList<int>{1, 1}, true, QStringList{notice, offer}, url);
+        addRow("offer declined", true, "file", url, QList<int>{1, 0}, true, QStringList{notice, offer}, "");
+        addRow("csv file missing", true, "none", url, QList<int>{1}, true,
+               QStringList{notice, Messages::kBreakPointFileMissing}, "");
+        addRow("address missing", true, "file", "-", QList<int>{1, 1}, true,
+               QStringList{notice, offer, Messages::kResumeAddressLost}, "");
         // Recovery writes the output file first, so the offer finds it.
-        QTest::newRow("journal recovered before the offer")
-            << true << "journal" << url << QList<int>{1, 2, 1} << true
-            << QStringList{notice, QStringLiteral("已恢复上次意外中断时未保存的1个宝贝"), offer} << url;
+        addRow("journal recovered before the offer", true, "journal", url, QList<int>{1, 2, 1}, true,
+               QStringList{notice, QStringLiteral("已恢复上次意外中断时未保存的1个宝贝"), offer}, url);
     }
 
     void startup() {
@@ -365,8 +352,7 @@ private slots:
                                          QStringLiteral("6"), QStringLiteral("1"), QStringLiteral("2")}));
         }
         if (output == u"file") {
-            QFile file(outputFile);
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            putFileBytes(outputFile, "");
         } else if (output == u"journal") {
             OutputJournal journal;
             QVERIFY(journal.append(outputFile, 2, false, 6, true, QStringLiteral("h\r\nrow6\r\n")));

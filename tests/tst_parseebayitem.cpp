@@ -1,7 +1,5 @@
-#include "app/ExtractionSession.h"
-#include "app/PlatformConstants.h"
 #include "items/ParseEbayItem.h"
-#include "support/FakeWindow.h"
+#include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "web/TextHelpers.h"
@@ -62,14 +60,10 @@ private:
     };
 
     Parsed parse(const QString& pageText) {
-        FakeWindow window;
-        window.format = PlatformConstants::TaobaoAssistant;
-        ExtractionSession session(window, m_dir.path());
-        session.state().outputBaseName = u"eBay_qingshixuan"_s;
-        session.state().stopRequested = false;
-        ParseEbayItem(session.context(), pageText);
-        return {window.rows, session.state().outputBuffer,
-                QDir::toNativeSeparators(session.paths().pictureFolder(u"eBay_qingshixuan"_s))};
+        ShopRun run(QString(), u"eBay_qingshixuan"_s, m_dir.path());
+        ParseEbayItem(run.session.context(), pageText);
+        return {run.window.rows, run.session.state().outputBuffer,
+                QDir::toNativeSeparators(run.session.paths().pictureFolder(u"eBay_qingshixuan"_s))};
     }
 
 private slots:

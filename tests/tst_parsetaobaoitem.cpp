@@ -1,18 +1,12 @@
-#include "app/CollectContext.h"
-#include "app/ExtractionSession.h"
-#include "app/RunState.h"
 #include "items/ParseTaobaoItem.h"
 
-#include "support/FakeWindow.h"
+#include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -43,55 +37,22 @@ struct Expected {
 
     QStringList values(const QString& picturePath) const {
         auto quoted = [](const QString& text) -> QString { return u'"' + text + u'"'; };
-        return {quoted(title),
-                category,
-                u"0"_s,
-                condition,
-                u"\"\""_s,
-                u"\"\""_s,
-                quoted(saleType),
-                price,
-                increment,
-                u"10"_s,
-                u"7"_s,
-                freightPayer,
-                postFee,
-                emsFee,
-                expressFee,
-                u"0"_s,
-                u"1"_s,
-                invoice,
-                warranty,
-                u"1"_s,
-                u"0"_s,
-                u"0"_s,
-                quoted(u"1980-01-01 00:00:00"_s),
-                u"\"\""_s,
-                quoted(description),
-                quoted(picturePath),
-                u"\"\""_s,
-                u"0"_s,
-                u"0"_s,
-                u"0"_s,
-                u"0"_s};
+        const QString none = u"\"\""_s;
+        return QStringList() << quoted(title) << category << u"0"_s << condition << none << none
+                             << quoted(saleType) << price << increment << u"10"_s << u"7"_s << freightPayer
+                             << postFee << emsFee << expressFee << u"0"_s << u"1"_s << invoice << warranty
+                             << u"1"_s << u"0"_s << u"0"_s << quoted(u"1980-01-01 00:00:00"_s) << none
+                             << quoted(description) << quoted(picturePath) << none << u"0"_s << u"0"_s
+                             << u"0"_s << u"0"_s;
     }
 };
 
 // One parser run with its own program folder, window and services.
-struct Run {
-    FakeWindow window;
-    QTemporaryDir dir;
-    std::unique_ptr<ExtractionSession> session;
-
-    Run() {
-        session = std::make_unique<ExtractionSession>(window, dir.path());
-        session->state().outputBaseName = kFolder;
-        session->state().stopRequested = false;
-        window.format = 0;
-    }
-    QString pictureFolder() const { return session->paths().pictureFolder(kFolder); }
+struct Run : ShopRun {
+    Run() : ShopRun(QString(), kFolder) {}
+    QString pictureFolder() const { return session.paths().pictureFolder(kFolder); }
     void parse(QString page, const QString& picture = QString()) {
-        ParseTaobaoItem(session->context(), page, picture, u"女装"_s);
+        ParseTaobaoItem(session.context(), page, picture, u"女装"_s);
     }
 };
 
@@ -103,13 +64,12 @@ class TestParseTaobaoItem : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<FixtureWebServer> m_server;
+    FixtureWebServer m_server{fixturePath(u"web"_s)};
 
 private slots:
     void initTestCase() {
-        m_server = std::make_unique<FixtureWebServer>(fixturePath(u"web"_s));
-        QVERIFY(m_server->start());
-        m_server->useAsProxy();
+        QVERIFY(m_server.start());
+        m_server.useAsProxy();
     }
 
     void fixturePages_data() {
@@ -201,9 +161,9 @@ private slots:
         QFETCH(Expected, expected);
 
         Run run;
-        const QString page = run.session->fetcher().FetchPage(kItemAddress + QString::number(itemId));
+        const QString page = run.session.fetcher().FetchPage(kItemAddress + QString::number(itemId));
         QVERIFY(!page.isEmpty());
-        m_server->clearRequestedAddresses();
+        m_server.clearRequestedAddresses();
         run.parse(page, kPictureAddress.arg(itemId) + pictureQuery);
 
         const QString pictureName = u"T1a%1XXXXXXXX.jpg"_s.arg(itemId);
@@ -211,39 +171,36 @@ private slots:
             expected.values(QDir::toNativeSeparators(QDir(run.pictureFolder()).filePath(pictureName)));
         QCOMPARE(run.window.rows.size(), 1);
         QCOMPARE(run.window.rows.at(0).key, u"QXV0"_s);
-        const QStringList cells = run.window.rows.at(0).cells;
-        QCOMPARE(cells.size(), 31);
-        for (int i = 0; i < 31; ++i)
-            QCOMPARE(cells.at(i), values.at(i));
+        QCOMPARE(run.window.rows.at(0).cells, values);
 
         // Taobao Assistant rows are the record as it stands, joined by tabs.
-        QVERIFY(run.session->state().headerWritten);
-        QVERIFY2(run.session->state().outputBuffer.endsWith(values.join(u'\t') + u"\r\n"_s),
-                 qPrintable(run.session->state().outputBuffer));
+        QVERIFY(run.session.state().headerWritten);
+        QVERIFY2(run.session.state().outputBuffer.endsWith(values.join(u'\t') + u"\r\n"_s),
+                 qPrintable(run.session.state().outputBuffer));
 
         QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(pictureName)));
         QStringList requests{kPictureAddress.arg(itemId) + pictureQuery};
         if (!expected.description.isEmpty())
             requests.append(kDescriptionAddress.arg(itemId));
-        QCOMPARE(m_server->requestedAddresses(), requests);
+        QCOMPARE(m_server.requestedAddresses(), requests);
     }
 
     void pageWithoutTitleAddsNothingButKeepsThePicture() {
         Run run;
-        const QString page = run.session->fetcher().FetchPage(kItemAddress + u"1005"_s);
+        const QString page = run.session.fetcher().FetchPage(kItemAddress + u"1005"_s);
         QVERIFY(!page.isEmpty());
         run.parse(page, kPictureAddress.arg(1005));
         QVERIFY(run.window.rows.isEmpty());
-        QVERIFY(run.session->state().outputBuffer.isEmpty());
+        QVERIFY(run.session.state().outputBuffer.isEmpty());
         QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(u"T1a1005XXXXXXXX.jpg"_s)));
     }
 
     void emptyPageDownloadsNothing() {
         Run run;
-        m_server->clearRequestedAddresses();
+        m_server.clearRequestedAddresses();
         run.parse(QString(), kPictureAddress.arg(1001));
         QVERIFY(run.window.rows.isEmpty());
-        QVERIFY(m_server->requestedAddresses().isEmpty());
+        QVERIFY(m_server.requestedAddresses().isEmpty());
         QVERIFY(!QDir(run.pictureFolder()).exists());
     }
 
@@ -314,7 +271,7 @@ private slots:
 
     void stopDuringShippingSearchFinishesTheItem() {
         Run run;
-        run.window.onProcessEvents = [&] { run.session->state().stopRequested = true; };
+        run.window.onProcessEvents = [&] { run.session.state().stopRequested = true; };
         run.parse(u"<input type='hidden' name='title' value='T' />"
                   u"<li id='ShippingCost'  class='freight delivery clearfix'>卖家承担运费</li>"_s);
         QCOMPARE(run.window.rows.size(), 1);

@@ -2,9 +2,9 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
-#include "formats/OutputJournal.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
+#include "support/WebTestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,83 +13,45 @@
 using Result = StartupSequence::ResumeResult;
 Q_DECLARE_METATYPE(StartupSequence::ResumeResult)
 
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
 class TestStartupSequence : public QObject {
     Q_OBJECT
 
 private slots:
     // Each row: the keys in the settings file ("-" = absent), whether the output file exists,
     // whether the offer is put (the command line's --resume loads without asking), the answer, and
-    // what must follow.
+    // what must follow. The offer is the only question; a missing file or address the only message.
     void offerResume_data() {
         QTest::addColumn<QStringList>("keys"); // BreakPoint, FileName, Url, Num, SO, Option
         QTest::addColumn<bool>("fileExists");
         QTest::addColumn<bool>("ask");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<Result>("result");
-        QTest::addColumn<QStringList>("questions");
-        QTest::addColumn<QStringList>("messages");
         QTest::addColumn<int>("platform");
         QTest::addColumn<int>("format");
-        QTest::addColumn<QString>("address");
         QTest::addColumn<int>("resumeNumber");
 
-        const QString url = QStringLiteral("http://shop5.taobao.com");
-        const QStringList offer{Messages::kResumeOffer};
-        const QStringList none;
-        const QStringList full{QStringLiteral("1"),
-                               QStringLiteral("Taobao_5.csv"),
-                               url,
-                               QStringLiteral("12"),
-                               QStringLiteral("2"),
-                               QStringLiteral("1")};
-        auto with = [&](int index, const QString& value) {
+        const QStringList full = QStringLiteral("1|Taobao_5.csv|http://shop5.taobao.com|12|2|1").split(u'|');
+        auto with = [&](int index, const char* value) {
             QStringList keys = full;
-            keys[index] = value;
+            keys[index] = QString::fromUtf8(value);
             return keys;
         };
 
-        QTest::newRow("no settings file") << QStringList() << false << true << true << Result::NoBreakPoint
-                                          << none << none << 0 << 0 << "" << 0;
-        QTest::newRow("finished run") << with(0, QStringLiteral("0")) << true << true << true
-                                      << Result::NoBreakPoint << none << none << 0 << 0 << "" << 0;
-        QTest::newRow("output file deleted")
-            << full << false << true << true << Result::FileMissing << none
-            << QStringList{Messages::kBreakPointFileMissing} << 0 << 0 << "" << 0;
-        QTest::newRow("no file name")
-            << with(1, QStringLiteral("-")) << true << true << true << Result::FileMissing << none
-            << QStringList{Messages::kBreakPointFileMissing} << 0 << 0 << "" << 0;
-        QTest::newRow("file name leaving the folder")
-            << with(1, QStringLiteral("../Taobao_5.csv")) << true << true << true << Result::FileMissing
-            << none << QStringList{Messages::kBreakPointFileMissing} << 0 << 0 << "" << 0;
-        QTest::newRow("declined") << full << true << true << false << Result::Declined << offer << none << 0
-                                  << 0 << "" << 0;
-        QTest::newRow("accepted") << full << true << true << true << Result::Loaded << offer << none << 2 << 1
-                                  << url << 12;
-        QTest::newRow("address lost")
-            << with(2, QStringLiteral("-")) << true << true << true << Result::AddressMissing << offer
-            << QStringList{Messages::kResumeAddressLost} << 0 << 0 << "" << 12;
-        QTest::newRow("number not a number") << with(3, QStringLiteral("abc")) << true << true << true
-                                             << Result::Loaded << offer << none << 2 << 1 << url << 0;
-        QTest::newRow("number missing") << with(3, QStringLiteral("-")) << true << true << true
-                                        << Result::Loaded << offer << none << 2 << 1 << url << 0;
-        QTest::newRow("platform out of range") << with(4, QStringLiteral("7")) << true << true << true
-                                               << Result::Loaded << offer << none << 0 << 1 << url << 12;
-        QTest::newRow("no platform, format ignored")
-            << with(4, QStringLiteral("-")) << true << true << true << Result::Loaded << offer << none << 0
-            << 0 << url << 12;
-        QTest::newRow("loaded without asking")
-            << full << true << false << false << Result::Loaded << none << none << 2 << 1 << url << 12;
-        QTest::newRow("format not a number") << with(5, QStringLiteral("x")) << true << true << true
-                                             << Result::Loaded << offer << none << 2 << 0 << url << 12;
+        addRow("no settings file", QStringList(), false, true, true, Result::NoBreakPoint, 0, 0, 0);
+        addRow("finished run", with(0, "0"), true, true, true, Result::NoBreakPoint, 0, 0, 0);
+        addRow("output file deleted", full, false, true, true, Result::FileMissing, 0, 0, 0);
+        addRow("no file name", with(1, "-"), true, true, true, Result::FileMissing, 0, 0, 0);
+        addRow("file name leaving the folder", with(1, "../Taobao_5.csv"), true, true, true,
+               Result::FileMissing, 0, 0, 0);
+        addRow("declined", full, true, true, false, Result::Declined, 0, 0, 0);
+        addRow("accepted", full, true, true, true, Result::Loaded, 2, 1, 12);
+        addRow("address lost", with(2, "-"), true, true, true, Result::AddressMissing, 0, 0, 12);
+        addRow("number not a number", with(3, "abc"), true, true, true, Result::Loaded, 2, 1, 0);
+        addRow("number missing", with(3, "-"), true, true, true, Result::Loaded, 2, 1, 0);
+        addRow("platform out of range", with(4, "7"), true, true, true, Result::Loaded, 0, 1, 12);
+        addRow("no platform, format ignored", with(4, "-"), true, true, true, Result::Loaded, 0, 0, 12);
+        addRow("loaded without asking", full, true, false, false, Result::Loaded, 2, 1, 12);
+        addRow("format not a number", with(5, "x"), true, true, true, Result::Loaded, 2, 0, 12);
     }
 
     void offerResume() {
@@ -98,28 +60,31 @@ private slots:
         QFETCH(bool, ask);
         QFETCH(bool, answer);
         QFETCH(Result, result);
-        QFETCH(QStringList, questions);
-        QFETCH(QStringList, messages);
         QFETCH(int, platform);
         QFETCH(int, format);
-        QFETCH(QString, address);
         QFETCH(int, resumeNumber);
+        const bool offered = ask && result != Result::NoBreakPoint && result != Result::FileMissing;
+        const QString address =
+            result == Result::Loaded ? QStringLiteral("http://shop5.taobao.com") : QString();
+        QStringList messages;
+        if (result == Result::FileMissing)
+            messages << Messages::kBreakPointFileMissing;
+        if (result == Result::AddressMissing)
+            messages << Messages::kResumeAddressLost;
 
         QTemporaryDir dir;
         FakeWindow window;
         window.answers = {answer};
         ExtractionSession session(window, dir.path());
         QVERIFY(writeBreakPointKeys(session.settings(), keys));
-        if (fileExists) {
-            QFile output(session.paths().inProgramDir(QStringLiteral("Taobao_5.csv")));
-            QVERIFY(output.open(QIODevice::WriteOnly));
-        }
-        const QByteArray settingsBefore = readAll(session.paths().settingsFile());
+        if (fileExists)
+            putFileBytes(session.paths().inProgramDir(QStringLiteral("Taobao_5.csv")), "");
+        const QByteArray settingsBefore = fileBytes(session.paths().settingsFile());
 
         StartupSequence startup(session);
         startup.applyRunStateDefaults();
         QCOMPARE(ask ? startup.offerResume() : startup.loadBreakPoint(), result);
-        QCOMPARE(window.questions, questions);
+        QCOMPARE(window.questions, offered ? QStringList{Messages::kResumeOffer} : QStringList());
         QCOMPARE(window.messages, messages);
         QCOMPARE(window.platform, platform);
         QCOMPARE(window.format, format);
@@ -128,29 +93,7 @@ private slots:
         QCOMPARE(session.state().resumeShopUrl, result == Result::Loaded ? address : QString());
         QCOMPARE(session.state().autoSave, result == Result::Loaded ? 1 : 0);
         // Start-up only reads: a declined offer comes again next time.
-        QCOMPARE(readAll(session.paths().settingsFile()), settingsBefore);
-    }
-
-    void recoveryWritesTheJournalAndSaysSo() {
-        QTemporaryDir dir;
-        FakeWindow window;
-        ExtractionSession session(window, dir.path());
-        const QString output = session.paths().inProgramDir(QStringLiteral("eBay_a.csv"));
-        {
-            OutputJournal journal;
-            QVERIFY(journal.append(output, 1, false, 1, true, QStringLiteral("h\r\nrow1\r\n")));
-            QVERIFY(journal.sync());
-        }
-        StartupSequence(session).recoverInterruptedOutput();
-        QCOMPARE(window.messages.size(), 1);
-        QVERIFY(window.messages.first().contains(u'1'));
-        QVERIFY(QFile::exists(output));
-        QVERIFY(!QFile::exists(OutputJournal::pathFor(output)));
-
-        // Nothing left to recover: no message.
-        window.messages.clear();
-        StartupSequence(session).recoverInterruptedOutput();
-        QVERIFY(window.messages.isEmpty());
+        QCOMPARE(fileBytes(session.paths().settingsFile()), settingsBefore);
     }
 };
 

@@ -9,65 +9,50 @@ class TestTextHelpers : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanPageText_data() {
+    void cleaners_data() {
+        QTest::addColumn<QString>("op");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
 
-        addRow("two spaces removed", "a  b", "ab");
-        addRow("three spaces leave one", "a   b", "a b");
-        addRow("four spaces leave none", "a    b", "ab");
-        addRow("spaces joined by removing a tab stay", "a \t b", "a  b");
-        addRow("spaces joined by removing a line break stay", "a \r\n b", "a  b");
-        addRow("double quotes become apostrophes", "<a href=\"x\">", "<a href='x'>");
-        addRow("tabs and line breaks removed", "\t<div>\r\n\t\t<p>\n", "<div><p>");
-        addRow("lone CR removed", "a\rb", "ab");
-        addRow("full-width spaces kept", "a\u3000\u3000b", "a\u3000\u3000b");
+        addRow("page: two spaces removed", "page", "a  b", "ab");
+        addRow("page: three spaces leave one", "page", "a   b", "a b");
+        addRow("page: four spaces leave none", "page", "a    b", "ab");
+        addRow("page: spaces joined by removing a tab stay", "page", "a \t b", "a  b");
+        addRow("page: spaces joined by removing a line break stay", "page", "a \r\n b", "a  b");
+        addRow("page: double quotes become apostrophes", "page", "<a href=\"x\">", "<a href='x'>");
+        addRow("page: tabs and line breaks removed", "page", "\t<div>\r\n\t\t<p>\n", "<div><p>");
+        addRow("page: lone CR removed", "page", "a\rb", "ab");
+        addRow("page: full-width spaces kept", "page", "a\u3000\u3000b", "a\u3000\u3000b");
+        addRow("field: comma becomes the full-width comma", "field", "红色,蓝色", "红色，蓝色");
+        addRow("field: CR LF inside a value disappears", "field", "第一行\r\n第二行", "第一行第二行");
+        addRow("field: quote and comma together", "field", "12\",5", "12'，5");
+        addRow("field: every comma", "field", ",,a,", "，，a，");
+        addRow("field: other commas left alone", "field", "a，b、c", "a，b、c");
+        addRow("field: double spaces then tabs", "field", "a  \t,  b", "a，b");
+        addRow("tags: paragraph holding a bold word", "tags", "<p>two <b>bold</b> words</p>",
+               "two bold words");
+        addRow("tags: tag ends at its first closing bracket", "tags", "<a href='x'>link</a> > rest",
+               "link > rest");
+        addRow("tags: upper-case tags", "tags", "<P ALIGN=center>x</P>", "x");
+        addRow("tags: tag closing on the next line stays", "tags", "a<p\nclass='x'>b", "a<p\nclass='x'>b");
+        addRow("tags: tag spanning CR LF stays", "tags", "a<p\r\nclass='x'>b", "a<p\r\nclass='x'>b");
+        addRow("tags: tag spanning a lone CR stays", "tags", "a<p\rx>b", "a<p\rx>b");
+        addRow("tags: tags on either side of a line break go", "tags", "<br>\r\n<br>", "\r\n");
+        addRow("tags: lone less-than sign kept", "tags", "3 < 5", "3 < 5");
+        addRow("tags: less-than sign runs to the next tag's end", "tags", "3 < 5 <b>x", "3 x");
+        addRow("tags: empty angle brackets removed", "tags", "a<>b", "ab");
     }
 
-    void cleanPageText() {
+    void cleaners() {
+        QFETCH(QString, op);
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(CleanPageText(text), expected);
-    }
-
-    void cleanFieldText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-
-        addRow("comma becomes the full-width comma", "红色,蓝色", "红色，蓝色");
-        addRow("CR LF inside a value disappears", "第一行\r\n第二行", "第一行第二行");
-        addRow("quote and comma together", "12\",5", "12'，5");
-        addRow("every comma", ",,a,", "，，a，");
-        addRow("other commas left alone", "a，b、c", "a，b、c");
-        addRow("double spaces then tabs", "a  \t,  b", "a，b");
-    }
-
-    void cleanFieldText() {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(CleanFieldText(text), expected);
-    }
-
-    void stripTags_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-
-        addRow("paragraph holding a bold word", "<p>two <b>bold</b> words</p>", "two bold words");
-        addRow("tag ends at its first closing bracket", "<a href='x'>link</a> > rest", "link > rest");
-        addRow("upper-case tags", "<P ALIGN=center>x</P>", "x");
-        addRow("tag closing on the next line stays", "a<p\nclass='x'>b", "a<p\nclass='x'>b");
-        addRow("tag spanning CR LF stays", "a<p\r\nclass='x'>b", "a<p\r\nclass='x'>b");
-        addRow("tag spanning a lone CR stays", "a<p\rx>b", "a<p\rx>b");
-        addRow("tags on either side of a line break go", "<br>\r\n<br>", "\r\n");
-        addRow("lone less-than sign kept", "3 < 5", "3 < 5");
-        addRow("less-than sign runs to the next tag's end", "3 < 5 <b>x", "3 x");
-        addRow("empty angle brackets removed", "a<>b", "ab");
-    }
-
-    void stripTags() {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(StripTags(text), expected);
+        if (op == u"page")
+            QCOMPARE(CleanPageText(text), expected);
+        else if (op == u"field")
+            QCOMPARE(CleanFieldText(text), expected);
+        else
+            QCOMPARE(StripTags(text), expected);
     }
 
     void extractors_data() {

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/ExtractionSession.h"
+#include "app/SettingsKeys.h"
+#include "app/SettingsStore.h"
+
+#include "support/FakeWindow.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Helpers of the crawler and item parser tests.
+
+// The first cell (the title) of every grid row.
+inline QStringList rowTitles(const FakeWindow& window) {
+    QStringList titles;
+    for (const FakeWindow::Row& row : window.rows)
+        titles.append(row.cells.value(0));
+    return titles;
+}
+
+// One crawl in a fresh program folder (or the one given), with the pause shortened and the stop
+// command as the window runs it: the stop is counted and the rows so far reach the output file.
+struct ShopRun {
+    FakeWindow window;
+    QTemporaryDir dir;
+    ExtractionSession session;
+    int stops = 0;
+
+    explicit ShopRun(const QString& shopUrl = QString(), const QString& outputBaseName = QString(),
+                     const QString& programDir = QString())
+        : session(window, programDir.isEmpty() ? dir.path() : programDir) {
+        RunState& state = session.state();
+        state.shopUrl = shopUrl;
+        state.outputBaseName = outputBaseName;
+        state.stopRequested = false;
+        state.autoSave = 1;
+        session.context().pauseScale = 0.001;
+        session.context().stopCommand = [this] { stop(); };
+    }
+
+    void stop() {
+        ++stops;
+        session.state().stopRequested = true;
+        if (session.state().headerWritten)
+            session.writer().FlushOutputBuffer();
+    }
+    QString breakPoint(const QString& key) {
+        return session.settings().ReadIniValue(SettingsKeys::kSection, key);
+    }
+    QString outputFile() {
+        return session.paths().outputFile(session.state().outputBaseName, session.state().outputExtension);
+    }
+};
