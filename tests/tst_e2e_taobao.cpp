@@ -58,7 +58,7 @@ private slots:
             QVERIFY(!QFile::exists(OutputJournal::pathFor(run.file(output))));
 
             const QString difference = run.differenceFromExpected(
-                output, format.argument, u"@DATA_DIR@"_s,
+                output, format.argument,
                 fixturePath(u"expected/taobao_shop11112222.%1.csv"_s.arg(format.argument)));
             if (!difference.isEmpty())
                 differences.append(difference);

@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
-#include <QStringEncoder>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -245,41 +244,6 @@ private slots:
         QVERIFY(bytes.contains("\r\n-1,-1,-1,\"\xB1\xA6\xB1\xB4 \x80"
                                "5 ?\",\"\","));
         QVERIFY(bytes.endsWith(",0,\r\n\r\n"));
-    }
-
-    void gbkAsTheEncoderHasIt() {
-        // Every BMP character, each after an ASCII one, as Qt's ICU encoder writes it, except that
-        // a character it writes nothing for (U+00AD, U+200B) still leaves its "?".
-        QStringEncoder encoder("GBK");
-        QString all;
-        QByteArray expected;
-        for (char32_t unit = 0; unit < 0x10000; ++unit) {
-            if (QChar::isSurrogate(unit))
-                continue;
-            const QChar neighbour(u'a' + unit % 26);
-            const QChar c(unit);
-            all.append(neighbour).append(c);
-            const QByteArray bytes = encoder.encode(QStringView(&c, 1));
-            expected.append(char(neighbour.unicode())).append(bytes.isEmpty() ? QByteArray("?") : bytes);
-        }
-        QVERIFY(EncodeGbk(all) == expected);
-    }
-
-    void gbkOutsideTheBmp_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("ignorable tag") << QString::fromUcs4(U"x\U000E0001y") << QByteArray("x?y");
-        QTest::newRow("lone low half") << QString(u"x" + QChar(0xDC00) + u"y") << QByteArray("x?y");
-        QTest::newRow("two high halves")
-            << QString(u"x" + QChar(0xD800) + QChar(0xD800) + u"y") << QByteArray("x??y");
-        // The encoder alone would hold this one back and lose it.
-        QTest::newRow("high half at the end") << QString(u"x" + QChar(0xD800)) << QByteArray("x?");
-    }
-
-    void gbkOutsideTheBmp() {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(EncodeGbk(text), bytes);
     }
 };
 

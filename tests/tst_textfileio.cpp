@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -109,6 +110,13 @@ private slots:
         addRow("one ? per character GBK lacks", "aหมb", QByteArray("a??b"));
         addRow("character outside the BMP is one ?", "x\U0001F600\U0001F600y", QByteArray("x??y"));
         addRow("lone surrogate is one ?", QString(u"x" + QChar(0xD800) + u"y"), QByteArray("x?y"));
+        addRow("lone low half is one ?", QString(u"x" + QChar(0xDC00) + u"y"), QByteArray("x?y"));
+        addRow("two high halves are two ?", QString(u"x" + QChar(0xD800) + QChar(0xD800) + u"y"),
+               QByteArray("x??y"));
+        // ICU would hold this one back and lose it.
+        addRow("high half at the end is one ?", QString(u"x" + QChar(0xD800)), QByteArray("x?"));
+        // ICU writes nothing for it; a character never vanishes without its "?".
+        addRow("ignorable tag is one ?", QString::fromUcs4(U"x\U000E0001y"), QByteArray("x?y"));
         addRow("empty", QString(), QByteArray());
     }
 
@@ -116,6 +124,24 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         QCOMPARE(EncodeGbk(text), bytes);
+    }
+
+    void gbkAsTheEncoderHasIt() {
+        // Every BMP character, each after an ASCII one, as Qt's ICU encoder writes it, except that
+        // a character it writes nothing for (U+00AD, U+200B) still leaves its "?".
+        QStringEncoder encoder("GBK");
+        QString all;
+        QByteArray expected;
+        for (char32_t unit = 0; unit < 0x10000; ++unit) {
+            if (QChar::isSurrogate(unit))
+                continue;
+            const QChar neighbour(u'a' + unit % 26);
+            const QChar c(unit);
+            all.append(neighbour).append(c);
+            const QByteArray bytes = encoder.encode(QStringView(&c, 1));
+            expected.append(char(neighbour.unicode())).append(bytes.isEmpty() ? QByteArray("?") : bytes);
+        }
+        QVERIFY(EncodeGbk(all) == expected);
     }
 
     void gbkReplaceAndAppend() {

@@ -106,12 +106,12 @@ struct ExtractRun {
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
     QString file(const QString& name) const { return QDir(dir.path()).filePath(name); }
-    // Empty when the output file, with the data folder replaced by dataDirMark and the eBay
+    // Empty when the output file, with the data folder replaced by "@DATA_DIR@" and the eBay
     // Assistant format's clock masked, is the expected file byte for byte; otherwise what differs.
-    QString differenceFromExpected(const QString& name, const QString& format, const QString& dataDirMark,
+    QString differenceFromExpected(const QString& name, const QString& format,
                                    const QString& expectedPath) const {
         QString text = decodeOutput(fileBytes(file(name)), format);
-        text.replace(QDir::toNativeSeparators(dir.path()), dataDirMark);
+        text.replace(QDir::toNativeSeparators(dir.path()), QStringLiteral("@DATA_DIR@"));
         QStringList malformedClock;
         if (format == QLatin1String("ebay"))
             text = maskClock(text, &malformedClock);
