@@ -25,11 +25,6 @@ QString quoted(const QString& text) {
     return u'"' + text + u'"';
 }
 
-// "0" in front of a formatted zero, as the Taobao Assistant exports fees.
-QString zeroFee() {
-    return u'0' + NumberFormat::zero();
-}
-
 QStringList paipaiRow(const QString& title, const QString& auctionType, const QString& category,
                       const QString& quantity, const QString& duration, const QString& stuffStatus,
                       const QString& price, const QString& increment, const QString& shippingOption,
@@ -224,8 +219,8 @@ QStringList taobaoToEbay(Fields taobao, const QDateTime& now) {
 QStringList paipaiToTaobao(Fields record) {
     return taobaoRow(quoted(zhuanyi(at(record, 3))), at(record, 12), quoted(at(record, 5)),
                      sixDecimalsOrText(at(record, 13)), sixDecimalsOrText(at(record, 14)), at(record, 9),
-                     QStringLiteral("2"), zeroFee(), zeroFee(), zeroFee(), quoted(desc(at(record, 30))),
-                     quoted(at(record, 28)));
+                     QStringLiteral("2"), NumberFormat::zeroDefault(), NumberFormat::zeroDefault(),
+                     NumberFormat::zeroDefault(), quoted(desc(at(record, 30))), quoted(at(record, 28)));
 }
 
 QStringList paipaiToEbay(Fields record, const QDateTime& now) {
@@ -235,7 +230,7 @@ QStringList paipaiToEbay(Fields record, const QDateTime& now) {
 
 QStringList ebayToTaobao(Fields record) {
     return taobaoRow(quoted(zhuanyi(at(record, 3))), QStringLiteral("5"), QStringLiteral("\"a\""),
-                     at(record, 13), zeroFee(), QStringLiteral("99"), QStringLiteral("1"),
+                     at(record, 13), NumberFormat::zeroDefault(), QStringLiteral("99"), QStringLiteral("1"),
                      NumberFormat::sixDecimals(10.0), NumberFormat::sixDecimals(25.0),
                      NumberFormat::sixDecimals(20.0), quoted(desc(at(record, 28))),
                      quotedClean(at(record, 30)));

@@ -35,12 +35,6 @@ QString number(const CutValue& value) {
     return NumberFormat::sixDecimals(*value);
 }
 
-// A fee or increment the page does not give carries one more leading zero than zero itself,
-// which is what the assistants have always been fed.
-QString defaultFee() {
-    return QStringLiteral("0") + NumberFormat::zero();
-}
-
 QString quoted(const QString& text) {
     return QStringLiteral("\"") + text + QStringLiteral("\"");
 }
@@ -69,7 +63,7 @@ void readListedFees(const QString& shippingText, CutValue& postFee, CutValue& em
             if (contains(shippingText, listed.test))
                 listed.fee = number(before(after(shippingText, listed.label), QStringLiteral("元")));
             else
-                listed.fee = defaultFee();
+                listed.fee = NumberFormat::zeroDefault();
         });
     }
 }
@@ -95,7 +89,7 @@ void readFreightTable(const QString& pageText, CutValue& postFee, CutValue& emsF
                 row.fee = number(
                     before(after(after(copy, row.text), QStringLiteral("<td>")), QStringLiteral("元")));
             else
-                row.fee = defaultFee();
+                row.fee = NumberFormat::zeroDefault();
         });
     }
 }
@@ -172,7 +166,7 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
         Step::run([&] { increment = before(increment.value_or(QString()), QStringLiteral("元")); });
         Step::run([&] { increment = number(increment); });
     } else {
-        increment = defaultFee();
+        increment = NumberFormat::zeroDefault();
     }
 
     // The last shipping entry counts; a stop pressed meanwhile ends the search with what it has.
@@ -192,9 +186,9 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
     CutValue expressFee;
     if (contains(shippingText, QStringLiteral("卖家承担运费"))) {
         freightPayer = QStringLiteral("2");
-        postFee = defaultFee();
-        emsFee = defaultFee();
-        expressFee = defaultFee();
+        postFee = NumberFormat::zeroDefault();
+        emsFee = NumberFormat::zeroDefault();
+        expressFee = NumberFormat::zeroDefault();
     } else if (contains(shippingText, QStringLiteral("运　　费："))) {
         readListedFees(shippingText, postFee, emsFee, expressFee);
         freightPayer = QStringLiteral("1");
