@@ -21,10 +21,6 @@ QString at(Fields fields, std::size_t index) {
                                  : QString();
 }
 
-QString quoted(const QString& text) {
-    return u'"' + text + u'"';
-}
-
 QStringList paipaiRow(const QString& title, const QString& auctionType, const QString& category,
                       const QString& quantity, const QString& duration, const QString& stuffStatus,
                       const QString& price, const QString& increment, const QString& shippingOption,
@@ -217,10 +213,10 @@ QStringList taobaoToEbay(Fields taobao, const QDateTime& now) {
 }
 
 QStringList paipaiToTaobao(Fields record) {
-    return taobaoRow(quoted(zhuanyi(at(record, 3))), at(record, 12), quoted(at(record, 5)),
+    return taobaoRow(Quoted(zhuanyi(at(record, 3))), at(record, 12), Quoted(at(record, 5)),
                      sixDecimalsOrText(at(record, 13)), sixDecimalsOrText(at(record, 14)), at(record, 9),
                      QStringLiteral("2"), NumberFormat::zeroDefault(), NumberFormat::zeroDefault(),
-                     NumberFormat::zeroDefault(), quoted(desc(at(record, 30))), quoted(at(record, 28)));
+                     NumberFormat::zeroDefault(), Quoted(desc(at(record, 30))), Quoted(at(record, 28)));
 }
 
 QStringList paipaiToEbay(Fields record, const QDateTime& now) {
@@ -229,10 +225,10 @@ QStringList paipaiToEbay(Fields record, const QDateTime& now) {
 }
 
 QStringList ebayToTaobao(Fields record) {
-    return taobaoRow(quoted(zhuanyi(at(record, 3))), QStringLiteral("5"), QStringLiteral("\"a\""),
+    return taobaoRow(Quoted(zhuanyi(at(record, 3))), QStringLiteral("5"), QStringLiteral("\"a\""),
                      at(record, 13), NumberFormat::zeroDefault(), QStringLiteral("99"), QStringLiteral("1"),
                      NumberFormat::sixDecimals(10.0), NumberFormat::sixDecimals(25.0),
-                     NumberFormat::sixDecimals(20.0), quoted(desc(at(record, 28))),
+                     NumberFormat::sixDecimals(20.0), Quoted(desc(at(record, 28))),
                      quotedClean(at(record, 30)));
 }
 

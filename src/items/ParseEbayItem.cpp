@@ -36,10 +36,6 @@ using Cut::contains;
 using ItemPageCut::after;
 using ItemPageCut::from;
 
-QString quoted(const QString& text) {
-    return u'"' + text + u'"';
-}
-
 // A grid cell showing a number with six decimals; a value that is not numeric leaves the cell
 // empty while the record keeps the text as cut.
 QString formattedCell(const QString& value) {
@@ -135,13 +131,13 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
         QDir::toNativeSeparators(ctx.paths.pictureFolder(ctx.state.outputBaseName) + u'/' + pictureFileName);
 
     ItemRecord record;
-    record.title = quoted(title);
+    record.title = Quoted(title);
     record.category = category;
     record.shopCategory = QStringLiteral("0");
     record.condition = condition;
     record.province = QStringLiteral("\"\"");
     record.city = QStringLiteral("\"\"");
-    record.saleType = quoted(saleType);
+    record.saleType = Quoted(saleType);
     record.price = QString();
     record.increment = increment;
     record.quantity = QStringLiteral("10");
@@ -159,8 +155,8 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
     record.shopWindow = QStringLiteral("0");
     record.startTime = QStringLiteral("\"1980-01-01 00:00:00\"");
     record.story = QStringLiteral("\"\"");
-    record.description = quoted(CleanFieldText(description));
-    record.picture = quoted(picturePath);
+    record.description = Quoted(CleanFieldText(description));
+    record.picture = Quoted(picturePath);
     record.attributes = QStringLiteral("\"\"");
     record.groupPrice = QStringLiteral("0");
     record.groupMinCount = QStringLiteral("0");

@@ -24,10 +24,6 @@ using Field = std::optional<QString>;
 
 using ItemPageCut::after;
 
-QString quoted(const QString& text) {
-    return u'"' + text + u'"';
-}
-
 // A number that cannot be formatted leaves its cell empty.
 QString numberCell(const Field& value) {
     if (!value)
@@ -129,18 +125,18 @@ PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitl
     const QString invoice = flag(QStringLiteral("<b>发 票：</b>"), QStringLiteral("有发票"));
     const QString warranty = flag(QStringLiteral("<b>保 修：</b>"), QStringLiteral("有保修"));
 
-    const QString description = quoted(CleanFieldText(cutDescription(pageText).value_or(QString())));
+    const QString description = Quoted(CleanFieldText(cutDescription(pageText).value_or(QString())));
 
     const QString zero = QStringLiteral("0");
     const QString emptyQuoted = QStringLiteral("\"\"");
     ItemRecord record;
-    record.title = quoted(listTitle);
+    record.title = Quoted(listTitle);
     record.category = category.value_or(QString());
     record.shopCategory = zero;
     record.condition = condition;
-    record.province = quoted(province.value_or(QString()));
-    record.city = quoted(city.value_or(QString()));
-    record.saleType = quoted(saleType);
+    record.province = Quoted(province.value_or(QString()));
+    record.city = Quoted(city.value_or(QString()));
+    record.saleType = Quoted(saleType);
     record.price = numberCell(listPrice);
     record.increment = increment.value_or(QString());
     record.quantity = QStringLiteral("10");
@@ -159,7 +155,7 @@ PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitl
     record.startTime = QStringLiteral("\"1980-01-01 00:00:00\"");
     record.story = emptyQuoted;
     record.description = description;
-    record.picture = quoted(picturePath);
+    record.picture = Quoted(picturePath);
     record.attributes = emptyQuoted;
     record.groupPrice = zero;
     record.groupMinCount = zero;

@@ -35,10 +35,6 @@ QString number(const CutValue& value) {
     return NumberFormat::sixDecimals(*value);
 }
 
-QString quoted(const QString& text) {
-    return QStringLiteral("\"") + text + QStringLiteral("\"");
-}
-
 const QRegularExpression& shippingPattern() {
     static const QRegularExpression pattern(
         QStringLiteral("<li id='ShippingCost'  class='freight delivery clearfix'>.+?</li>"),
@@ -225,13 +221,13 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
         return;
 
     ItemRecord record;
-    record.title = quoted(title);
+    record.title = Quoted(title);
     record.category = category;
     record.shopCategory = QStringLiteral("0");
     record.condition = condition;
-    record.province = quoted(QString());
-    record.city = quoted(QString());
-    record.saleType = quoted(saleType);
+    record.province = Quoted(QString());
+    record.city = Quoted(QString());
+    record.saleType = Quoted(saleType);
     record.price = price.value_or(QString());
     record.increment = increment.value_or(QString());
     record.quantity = QStringLiteral("10");
@@ -247,11 +243,11 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
     record.autoRepost = QStringLiteral("1");
     record.putInStore = QStringLiteral("0");
     record.shopWindow = QStringLiteral("0");
-    record.startTime = quoted(QStringLiteral("1980-01-01 00:00:00"));
-    record.story = quoted(QString());
-    record.description = quoted(CleanFieldText(description));
-    record.picture = quoted(picturePath);
-    record.attributes = quoted(QString());
+    record.startTime = Quoted(QStringLiteral("1980-01-01 00:00:00"));
+    record.story = Quoted(QString());
+    record.description = Quoted(CleanFieldText(description));
+    record.picture = Quoted(picturePath);
+    record.attributes = Quoted(QString());
     record.groupPrice = QStringLiteral("0");
     record.groupMinCount = QStringLiteral("0");
     record.postageTemplateId = QStringLiteral("0");

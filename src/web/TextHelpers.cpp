@@ -43,6 +43,10 @@ QString CleanFieldText(const QString& text) {
     return result;
 }
 
+QString Quoted(const QString& text) {
+    return u'"' + text + u'"';
+}
+
 QString StripTags(const QString& text) {
     // PCRE's "." matches a carriage return; a tag must not reach across either kind of line break.
     static const QRegularExpression anyTag(QStringLiteral("(<[^\\r\\n]*?>)"),

@@ -9,6 +9,8 @@
 QString CleanPageText(const QString& text);
 // CleanPageText, then ',' to the full-width comma, so the value can stand unquoted in a CSV row.
 QString CleanFieldText(const QString& text);
+// The text enclosed in double quotes, as the assistants' quoted fields are written.
+QString Quoted(const QString& text);
 // Tags removed (non-greedy, a tag never spans a line break), then closing tags exposed by that.
 QString StripTags(const QString& text);
 // The first href='...' value. Throws StepError when the marker or the closing apostrophe is missing.
