@@ -7,6 +7,8 @@
 #include "web/PageFetcher.h"
 #include "web/PauseWithEvents.h"
 
+#include <QDir>
+
 #include <cmath>
 
 void CollectContext::pause(int milliseconds) {
@@ -15,6 +17,11 @@ void CollectContext::pause(int milliseconds) {
 
 bool CollectContext::downloadPicture(const QString& address, const QString& fileName) {
     return fetcher.DownloadPicture(address, fileName, paths.pictureFolder(state.outputBaseName));
+}
+
+QString CollectContext::picturePath(const QString& fileName) const {
+    return QDir::toNativeSeparators(paths.pictureFolder(state.outputBaseName) + u'/' +
+                                    SafePictureFileName(fileName));
 }
 
 void CollectContext::recordItemReached(int itemNumber) {

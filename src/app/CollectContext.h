@@ -33,6 +33,8 @@ struct CollectContext {
     void pause(int milliseconds);
     // DownloadPicture into the current run's picture folder.
     bool downloadPicture(const QString& address, const QString& fileName);
+    // Where downloadPicture stores fileName (cleaned the same way), as the output names it.
+    QString picturePath(const QString& fileName) const;
     // Rows of items up to itemNumber are made durable, then BreakPointNum is written.
     void recordItemReached(int itemNumber);
     // Writes a key of the breakpoint section.

@@ -2,17 +2,13 @@
 
 #include "app/CollectContext.h"
 #include "app/PlatformConstants.h"
-#include "app/RunState.h"
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
 #include "items/ItemPageCut.h"
 #include "web/Cut.h"
-#include "web/PageFetcher.h"
 #include "web/Step.h"
 #include "web/TextHelpers.h"
-
-#include <QDir>
 
 namespace {
 
@@ -65,11 +61,7 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
         Step::run([&] { pictureAddress = from(pageText, kViewportMarker); });
         Step::run([&] { pictureAddress = after(pictureAddress, QStringLiteral("src='")); });
         Step::run([&] { pictureAddress = before(pictureAddress, QStringLiteral("'")); });
-        // The fetcher refuses names that could leave the picture folder; the record names the
-        // same cleaned file it would have written.
-        Step::run([&] {
-            pictureFileName = SafePictureFileName(Cut::afterLast(pictureAddress, QStringLiteral("/")));
-        });
+        Step::run([&] { pictureFileName = Cut::afterLast(pictureAddress, QStringLiteral("/")); });
         ctx.downloadPicture(pictureAddress, pictureFileName);
     }
 
@@ -127,8 +119,7 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
         });
     description.replace(u',', QChar(0xFF0C));
 
-    const QString picturePath =
-        QDir::toNativeSeparators(ctx.paths.pictureFolder(ctx.state.outputBaseName) + u'/' + pictureFileName);
+    const QString picturePath = ctx.picturePath(pictureFileName);
 
     ItemRecord record;
     record.title = Quoted(title);

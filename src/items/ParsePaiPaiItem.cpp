@@ -2,17 +2,14 @@
 
 #include "app/CollectContext.h"
 #include "app/PlatformConstants.h"
-#include "app/RunState.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
 #include "items/ItemPageCut.h"
 #include "items/SplitPaiPaiLocation.h"
 #include "web/Cut.h"
-#include "web/PageFetcher.h"
 #include "web/Step.h"
 #include "web/TextHelpers.h"
 
-#include <QDir>
 #include <QRegularExpression>
 
 #include <optional>
@@ -175,17 +172,14 @@ void ParsePaiPaiItem(CollectContext& ctx, const QString& pageText, const QString
     if (pageText.isEmpty())
         return;
 
-    // The name comes from the shop's list script: only a plain file name may reach the disk.
-    const QString localName = SafePictureFileName(pictureFileName);
     ctx.downloadPicture(PlatformConstants::kPaiPaiImageHost + QStringLiteral("/cgi-bin/showimg?uin=") +
                             shopNumber + QStringLiteral("&filename=") + pictureFileName +
                             QStringLiteral("&type=1"),
-                        localName);
+                        pictureFileName);
 
     saleTypeText = saleTypeText == QStringLiteral("一口价") ? QStringLiteral("b") : QStringLiteral("a");
 
-    const QString picturePath =
-        QDir::toNativeSeparators(ctx.paths.pictureFolder(ctx.state.outputBaseName) + u'/' + localName);
+    const QString picturePath = ctx.picturePath(pictureFileName);
     const PaiPaiItemRow row = CutPaiPaiItemPage(pageText, listTitle, saleTypeText, listPrice, picturePath);
     ShowGridRow(ctx.window, row.gridCells);
     ctx.writer.EmitItemRecord(row.record);

@@ -13,7 +13,6 @@
 #include "web/Step.h"
 #include "web/TextHelpers.h"
 
-#include <QDir>
 #include <QRegularExpression>
 
 #include <optional>
@@ -213,9 +212,7 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
     description = Cut::remove(description, QStringLiteral("';"));
     description.replace(u',', QChar(0xFF0C));
 
-    const QString pictureFolder = ctx.paths.pictureFolder(ctx.state.outputBaseName);
-    const QString picturePath =
-        QDir::toNativeSeparators(pictureFolder + QStringLiteral("/") + SafePictureFileName(pictureFileName));
+    const QString picturePath = ctx.picturePath(pictureFileName);
 
     if (title.isEmpty())
         return;
