@@ -2,6 +2,7 @@
 
 #include "app/ConsoleWindow.h"
 #include "app/Messages.h"
+#include "app/PrintLine.h"
 #include "formats/FormatConverter.h"
 
 #include <QFileInfo>
@@ -17,13 +18,8 @@ namespace {
 const char kUsage[] =
     "Usage: kestrune convert --from taobao|paipai|ebay --to taobao|paipai|ebay [--agree] SOURCE SAVE\n";
 
-void printLine(std::FILE* stream, const QString& text) {
-    std::fputs((text + u'\n').toUtf8().constData(), stream);
-    std::fflush(stream);
-}
-
 int usageError(const QString& problem) {
-    printLine(stderr, QStringLiteral("kestrune convert: ") + problem);
+    PrintLine(stderr, QStringLiteral("kestrune convert: ") + problem);
     std::fputs(kUsage, stderr);
     return 2;
 }
@@ -41,7 +37,7 @@ std::optional<int> formatIndex(const QString& name) {
 // Asked on a terminal as the window asks it; without a terminal only --agree accepts it.
 bool noticeAccepted() {
     if (!::isatty(STDIN_FILENO)) {
-        printLine(stderr, QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal "
+        PrintLine(stderr, QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal "
                                          "or pass --agree"));
         return false;
     }
@@ -98,12 +94,12 @@ int RunConvertCommand(const QStringList& arguments) {
     const FormatConverter::Result result = FormatConverter().run(request);
     switch (result.outcome) {
     case FormatConverter::Outcome::Completed:
-        printLine(stdout, result.message);
+        PrintLine(stdout, result.message);
         return 0;
     case FormatConverter::Outcome::NothingToDo:
         return 0;
     default:
-        printLine(stderr, result.message);
+        PrintLine(stderr, result.message);
         return 1;
     }
 }

@@ -6,6 +6,7 @@
 #include "app/ExtractionSession.h"
 #include "app/InstanceLock.h"
 #include "app/PlatformConstants.h"
+#include "app/PrintLine.h"
 #include "app/StartupSequence.h"
 
 #include <QDir>
@@ -35,15 +36,9 @@ struct ExtractOptions {
     bool hasUrl = false;
 };
 
-void printLine(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
 int usageError(const QString& text) {
-    printLine(stderr, QStringLiteral("kestrune extract: ") + text);
-    printLine(stderr, QStringLiteral("Try 'kestrune --help'."));
+    PrintLine(stderr, QStringLiteral("kestrune extract: ") + text);
+    PrintLine(stderr, QStringLiteral("Try 'kestrune --help'."));
     return 2;
 }
 
@@ -153,13 +148,13 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     const QString programDir = CommandLine::programDir(options.dataDir);
     if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir)) {
-        printLine(stderr, QStringLiteral("kestrune: cannot create the program folder ") + programDir);
+        PrintLine(stderr, QStringLiteral("kestrune: cannot create the program folder ") + programDir);
         return 1;
     }
 
     InstanceLock lock(programDir);
     if (!lock.tryAcquire()) {
-        printLine(stderr, lock.heldByAnother()
+        PrintLine(stderr, lock.heldByAnother()
                               ? QStringLiteral("kestrune: another Kestrune instance is using ") + programDir
                               : QStringLiteral("kestrune: cannot write in the program folder ") + programDir);
         return 1;
@@ -173,7 +168,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     if (!options.agree) {
         if (!terminal) {
-            printLine(stderr, QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal "
+            PrintLine(stderr, QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal "
                                              "or pass --agree"));
             return 1;
         }
@@ -186,7 +181,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     if (options.resume) {
         const StartupSequence::ResumeResult result = startup.loadBreakPoint();
         if (result == StartupSequence::ResumeResult::NoBreakPoint) {
-            printLine(stderr, QStringLiteral("kestrune: no unfinished extraction is recorded in ") +
+            PrintLine(stderr, QStringLiteral("kestrune: no unfinished extraction is recorded in ") +
                                   session.paths().settingsFile());
             return 1;
         }
@@ -213,9 +208,9 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     const int items = run.outputPending ? 0 : window.gridRowCount();
     if (run.started) {
         const RunState& state = session.state();
-        printLine(stdout, QStringLiteral("output file: ") +
+        PrintLine(stdout, QStringLiteral("output file: ") +
                               session.paths().outputFile(state.outputBaseName, state.outputExtension));
-        printLine(stdout, QStringLiteral("items written: ") + QString::number(items));
+        PrintLine(stdout, QStringLiteral("items written: ") + QString::number(items));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
     if (run.crawlFailed || run.outputPending || (messageShown && window.gridRowCount() == 0))
