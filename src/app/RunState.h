@@ -3,8 +3,6 @@
 #include <QString>
 
 // Window-wide variables of an extraction, shared by the commands, crawlers, parsers and writers.
-// Scratch values the original kept here (regex objects, the row under construction) are local
-// to the code that uses them.
 struct RunState {
     QString outputBuffer;       // output of the run not yet written to the file
     bool headerWritten = false; // the buffer holds output that still has to be written
