@@ -4,6 +4,7 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseEbayItem.h"
 #include "web/Cut.h"
@@ -24,11 +25,6 @@ const QString kTotalEnd = QStringLiteral("件物品");
 constexpr int kItemsPerPage = 30;
 constexpr int kListLinkWindow = 100;
 constexpr int kItemPauseMs = 500;
-
-QString pageProgress(const QString& total, int pages) {
-    return QStringLiteral("该店铺中共有商品") + total + QStringLiteral("个，共分") + QString::number(pages) +
-           QStringLiteral("显示，");
-}
 
 // The text from the first case-insensitive occurrence of marker on; the address the user typed
 // is lower-cased, while the shop's own pages spell the store name with capitals.
@@ -90,7 +86,7 @@ void CollectEbayShop(CollectContext& ctx) {
         window.processEvents();
         if (state.stopRequested)
             break;
-        window.setStatusText(pageProgress(totalText, state.pageCount) + QStringLiteral("正在采集第") +
+        window.setStatusText(ShopSummary(totalText, state.pageCount) + QStringLiteral("正在采集第") +
                              QString::number(page) + QStringLiteral("页内容......"));
         state.pageHtml = ctx.fetcher.FetchPageUtf8(listAddress + kPagePart + QString::number(page));
 
@@ -115,7 +111,7 @@ void CollectEbayShop(CollectContext& ctx) {
             }
             if (state.autoSave == 1)
                 ctx.recordItemReached(state.collectedCount);
-            window.setStatusText(pageProgress(totalText, state.pageCount) + QStringLiteral("已采集商品") +
+            window.setStatusText(ShopSummary(totalText, state.pageCount) + QStringLiteral("已采集商品") +
                                  QString::number(state.collectedCount) + QStringLiteral("个，正在采集第") +
                                  QString::number(page) + QStringLiteral("页内容......"));
             ctx.pause(kItemPauseMs);
@@ -125,5 +121,5 @@ void CollectEbayShop(CollectContext& ctx) {
     if (totalKnown && state.itemTotal <= state.collectedCount)
         ctx.writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
     ctx.stop();
-    window.setStatusText(pageProgress(totalText, state.pageCount) + QStringLiteral("全部采集完成......"));
+    window.setStatusText(ShopSummary(totalText, state.pageCount) + QStringLiteral("全部采集完成......"));
 }

@@ -5,6 +5,7 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParsePaiPaiItem.h"
 #include "web/Cut.h"
@@ -80,8 +81,7 @@ void CollectPaiPaiShop(CollectContext& ctx) {
     const double total = totalText.trimmed().toDouble();
     state.itemTotal = static_cast<int>(total);
     state.pageCount = PaiPaiListPageCount(total);
-    const QString shopSummary = QStringLiteral("该店铺中共有商品") + totalText + QStringLiteral("个，共分") +
-                                QString::number(state.pageCount) + QStringLiteral("显示，");
+    const QString shopSummary = ShopSummary(totalText, state.pageCount);
     window.setStatusText(shopSummary + QStringLiteral("准备分页采集商品信息......"));
 
     const QString scIdValue = inputValue(state.pageHtml, QStringLiteral("id='scId'"));

@@ -5,6 +5,7 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseTaobaoItem.h"
 #include "web/Cut.h"
@@ -142,10 +143,7 @@ private:
 
     bool stopRequested() const { return m_state.stopRequested; }
     void status(const QString& text) { m_ctx.window.setStatusText(text); }
-    QString shopSummary() const {
-        return QStringLiteral("该店铺中共有商品") + num(m_state.itemTotal) + QStringLiteral("个，共分") +
-               num(m_state.pageCount) + QStringLiteral("显示，");
-    }
+    QString shopSummary() const { return ShopSummary(num(m_state.itemTotal), m_state.pageCount); }
 
     bool recogniseLayout();
     void readCategoryBlock();
