@@ -3,6 +3,7 @@
 #include "app/PlatformConstants.h"
 #include "formats/ItemRecord.h"
 #include "web/EntityDecoder.h"
+#include "web/TextHelpers.h"
 
 namespace {
 
@@ -252,7 +253,7 @@ QString AssistantLayout::headerLine() const {
         if (i > 0 && !headerTrailingSeparator)
             line += separator;
         if (quotedHeaderNames)
-            line += u'"' + columns[i].name + u'"';
+            line += Quoted(columns[i].name);
         else
             line += columns[i].name;
         if (headerTrailingSeparator)
@@ -282,7 +283,7 @@ QString AssistantLayout::protectValue(const QString& value) const {
     const bool enclosed = value.size() >= 2 && value.front() == u'"' && value.back() == u'"';
     QString inner = enclosed ? value.mid(1, value.size() - 2) : value;
     inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + inner + u'"';
+    return Quoted(inner);
 }
 
 void AssistantLayout::appendRow(QString* out, const QStringList& values) const {
