@@ -11,7 +11,6 @@
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
 #include "web/Step.h"
-#include "web/StepError.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>

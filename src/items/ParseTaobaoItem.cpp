@@ -11,6 +11,7 @@
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
 #include "web/Step.h"
+#include "web/StepError.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>
