@@ -16,6 +16,8 @@ inline const QString kPaiPaiShopPrefix = QStringLiteral("http://") + kPaiPaiShop
 inline const QString kEbayStoreHost = QStringLiteral("stores.ebay.com.cn");
 inline const QString kEbayStorePrefix = QStringLiteral("http://") + kEbayStoreHost + u'/'; // 26 characters
 inline const QString kTaobaoDomainSuffix = QStringLiteral(".taobao.com");
+// Shop addresses are "http://shop" + the shop number + the domain suffix.
+inline const QString kTaobaoShopAddressStart = QStringLiteral("http://shop");
 inline const QString kTaobaoStoreHost = QStringLiteral("http://shop.taobao.com");
 inline const QString kTaobaoDescriptionHostPrefix = QStringLiteral("http://dsc");
 inline const QString kPaiPaiAuctionHost = QStringLiteral("http://auction1.paipai.com/");

@@ -46,7 +46,7 @@ QString OutputBaseName(int platform, const QString& lowerAddress) {
         return QStringLiteral("eBay_") + SanitizeFileNamePart(lowerAddress.mid(kEbayStorePrefix.size()));
     default: {
         QString shop = lowerAddress.section(u'.', 0, 0);
-        shop.remove(QStringLiteral("http://shop"));
+        shop.remove(PlatformConstants::kTaobaoShopAddressStart);
         return QStringLiteral("Taobao_") + SanitizeFileNamePart(shop);
     }
     }

@@ -171,7 +171,7 @@ private:
 
 void TaobaoShopWalk::run() {
     Step::run([&] {
-        m_shopId = Cut::before(Cut::remove(m_state.shopUrl, QStringLiteral("http://shop")),
+        m_shopId = Cut::before(Cut::remove(m_state.shopUrl, PlatformConstants::kTaobaoShopAddressStart),
                                PlatformConstants::kTaobaoDomainSuffix);
     });
     status(QStringLiteral("载入淘宝店铺信息......"));
