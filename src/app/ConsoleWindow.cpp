@@ -1,5 +1,7 @@
 #include "app/ConsoleWindow.h"
 
+#include "app/Messages.h"
+
 #include <QCoreApplication>
 
 ConsoleWindow::ConsoleWindow(bool interactive, std::FILE* errorStream, std::FILE* inputStream)
@@ -27,6 +29,15 @@ void ConsoleWindow::addGridRow(const QString&, const QStringList&) {
 void ConsoleWindow::showMessage(const QString& text) {
     ++m_messages;
     writeLine(text);
+}
+
+bool ConsoleWindow::acceptUsageNotice() {
+    if (!m_interactive) {
+        writeLine(
+            QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal or pass --agree"));
+        return false;
+    }
+    return askYesNo(Messages::kUsageNotice);
 }
 
 bool ConsoleWindow::askYesNo(const QString& text) {

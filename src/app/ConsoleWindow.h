@@ -29,6 +29,10 @@ public:
     bool askYesNo(const QString& text) override;
     void processEvents() override;
 
+    // The usage notice: asked on a terminal; without one it is refused with a line saying why
+    // (only --agree accepts it in advance).
+    bool acceptUsageNotice();
+
     bool isRunning() const { return m_running; }
     int messageCount() const { return m_messages; }
     // Runs at every event pass inside the crawl (the command line's stop button).

@@ -1,7 +1,6 @@
 #include "app/ConvertCommand.h"
 
 #include "app/ConsoleWindow.h"
-#include "app/Messages.h"
 #include "app/PrintLine.h"
 #include "formats/FormatConverter.h"
 
@@ -32,16 +31,6 @@ std::optional<int> formatIndex(const QString& name) {
     if (name == QStringLiteral("ebay"))
         return FormatConverter::Ebay;
     return std::nullopt;
-}
-
-// Asked on a terminal as the window asks it; without a terminal only --agree accepts it.
-bool noticeAccepted() {
-    if (!::isatty(STDIN_FILENO)) {
-        PrintLine(stderr, QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal "
-                                         "or pass --agree"));
-        return false;
-    }
-    return ConsoleWindow(true).askYesNo(Messages::kUsageNotice);
 }
 
 QString resolved(const QString& path) {
@@ -82,7 +71,7 @@ int RunConvertCommand(const QStringList& arguments) {
         return usageError(QStringLiteral("--from and --to name the same format"));
     if (paths.size() != 2)
         return usageError(QStringLiteral("SOURCE and SAVE are required"));
-    if (!agreed && !noticeAccepted())
+    if (!agreed && !ConsoleWindow(::isatty(STDIN_FILENO) != 0).acceptUsageNotice())
         return 1;
 
     FormatConverter::Request request;

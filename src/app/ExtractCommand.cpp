@@ -166,15 +166,8 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     ExtractionController controller(session, std::move(crawlers));
     StartupSequence startup(session);
 
-    if (!options.agree) {
-        if (!terminal) {
-            PrintLine(stderr, QStringLiteral("kestrune: the usage notice must be accepted; run on a terminal "
-                                             "or pass --agree"));
-            return 1;
-        }
-        if (!startup.acceptUsageNotice())
-            return 1;
-    }
+    if (!options.agree && !window.acceptUsageNotice())
+        return 1;
     startup.applyRunStateDefaults();
     startup.recoverInterruptedOutput();
 
