@@ -1,5 +1,7 @@
 #include "app/ui/MainWindow.h"
 
+#include "app/ui/ControlArrays.h"
+
 #include "app/PlatformConstants.h"
 #include "app/ui/ItemTableModel.h"
 #include "app/ui/MessageBox.h"
@@ -28,26 +30,6 @@ namespace {
 
 constexpr int kWindowWidthTwips = 8775;
 
-QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-// A control array of three option buttons: ids 0 to 2, object names NAME_0 to NAME_2.
-QButtonGroup* makeOptionArray(const QString& name, const QStringList& captions, QWidget* parent,
-                              QBoxLayout* layout) {
-    auto* group = new QButtonGroup(parent);
-    group->setObjectName(name);
-    for (int i = 0; i < captions.size(); ++i) {
-        auto* button = new QRadioButton(captions.at(i), parent);
-        button->setObjectName(name + u'_' + QString::number(i));
-        group->addButton(button, i);
-        layout->addWidget(button);
-    }
-    return group;
-}
-
 } // namespace
 
 MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers crawlers, QWidget* parent)
@@ -75,16 +57,16 @@ void MainWindow::buildUi() {
     m_settingsFrame->setObjectName(QStringLiteral("Fm2"));
     auto* settings = new QGridLayout(m_settingsFrame);
 
-    settings->addWidget(makeLabel(QStringLiteral("lb_set_mb"), QStringLiteral("交易平台:"), m_settingsFrame),
+    settings->addWidget(MakeLabel(QStringLiteral("lb_set_mb"), QStringLiteral("交易平台:"), m_settingsFrame),
                         0, 0);
     auto* platformRow = new QHBoxLayout;
-    m_platformGroup = makeOptionArray(
+    m_platformGroup = MakeOptionArray(
         QStringLiteral("Option1"), {QStringLiteral("拍拍"), QStringLiteral("易趣"), QStringLiteral("淘宝")},
         m_settingsFrame, platformRow);
     platformRow->addStretch();
     settings->addLayout(platformRow, 0, 1, 1, 2);
 
-    settings->addWidget(makeLabel(QStringLiteral("lb_set_dz"), QStringLiteral("店铺地址:"), m_settingsFrame),
+    settings->addWidget(MakeLabel(QStringLiteral("lb_set_dz"), QStringLiteral("店铺地址:"), m_settingsFrame),
                         1, 0);
     m_address = new QLineEdit(m_settingsFrame);
     m_address->setObjectName(QStringLiteral("txt_set_dz"));
@@ -95,7 +77,7 @@ void MainWindow::buildUi() {
     settings->addWidget(m_autoSave, 2, 0, 1, 3);
 
     auto* formatRow = new QHBoxLayout;
-    m_autoSaveLabel = makeLabel(QStringLiteral("lb_autosave"), QStringLiteral("输入到"), m_settingsFrame);
+    m_autoSaveLabel = MakeLabel(QStringLiteral("lb_autosave"), QStringLiteral("输入到"), m_settingsFrame);
     formatRow->addWidget(m_autoSaveLabel);
     auto* formatFrame = new QFrame(m_settingsFrame);
     formatFrame->setObjectName(QStringLiteral("Frame4"));
@@ -103,7 +85,7 @@ void MainWindow::buildUi() {
     auto* formatLayout = new QHBoxLayout(formatFrame);
     formatLayout->setContentsMargins(6, 2, 6, 2);
     m_formatGroup =
-        makeOptionArray(QStringLiteral("Option5"),
+        MakeOptionArray(QStringLiteral("Option5"),
                         {QStringLiteral("淘宝助理"), QStringLiteral("易趣助理"), QStringLiteral("拍拍助理")},
                         formatFrame, formatLayout);
     formatRow->addWidget(formatFrame);
@@ -141,8 +123,8 @@ void MainWindow::buildUi() {
     root->addWidget(m_grid, 1);
 
     auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(makeLabel(QStringLiteral("lb_stat"), QStringLiteral("状态显示："), this));
-    m_statusText = makeLabel(QStringLiteral("lb_stat_txt"), QString(), this);
+    statusRow->addWidget(MakeLabel(QStringLiteral("lb_stat"), QStringLiteral("状态显示："), this));
+    m_statusText = MakeLabel(QStringLiteral("lb_stat_txt"), QString(), this);
     m_statusText->setMinimumWidth(1);
     statusRow->addWidget(m_statusText, 1);
     root->addLayout(statusRow);

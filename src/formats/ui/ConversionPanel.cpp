@@ -1,5 +1,7 @@
 #include "formats/ui/ConversionPanel.h"
 
+#include "app/ui/ControlArrays.h"
+
 #include "app/ui/MessageBox.h"
 #include "formats/FormatConverter.h"
 
@@ -20,24 +22,7 @@ const QString kStartFilter = QStringLiteral("批量导出的文件(*.csv;*.txt)|
 const QString kTaobaoSourceFilter = QStringLiteral("批量导出或导入后转换的文件(*.csv;*.txt)|*.csv;*.txt|");
 const QString kOtherSourceFilter = QStringLiteral("批量导出的文件(*.csv)|*.csv|");
 
-QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-QButtonGroup* makeOptionRow(const QString& name, QHBoxLayout* row, QWidget* parent) {
-    auto* group = new QButtonGroup(parent);
-    group->setObjectName(name);
-    const QStringList captions{QStringLiteral("淘宝"), QStringLiteral("拍拍"), QStringLiteral("易趣")};
-    for (int id = 0; id < captions.size(); ++id) {
-        auto* button = new QRadioButton(captions.at(id), parent);
-        button->setObjectName(name + u'_' + QString::number(id));
-        group->addButton(button, id);
-        row->addWidget(button);
-    }
-    return group;
-}
+const QStringList kFormatCaptions{QStringLiteral("淘宝"), QStringLiteral("拍拍"), QStringLiteral("易趣")};
 
 } // namespace
 
@@ -46,14 +31,14 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     setObjectName(QStringLiteral("Frame2"));
 
     auto* paths = new QGridLayout;
-    paths->addWidget(makeLabel(QStringLiteral("lb_path"), QStringLiteral("文件路径："), this), 0, 0);
+    paths->addWidget(MakeLabel(QStringLiteral("lb_path"), QStringLiteral("文件路径："), this), 0, 0);
     m_sourcePath = new QLineEdit(this);
     m_sourcePath->setObjectName(QStringLiteral("txt_path"));
     paths->addWidget(m_sourcePath, 0, 1);
     m_selectSource = new QPushButton(QStringLiteral("选择"), this);
     m_selectSource->setObjectName(QStringLiteral("cmd_select"));
     paths->addWidget(m_selectSource, 0, 2);
-    paths->addWidget(makeLabel(QStringLiteral("Label5"), QStringLiteral("保存路径："), this), 1, 0);
+    paths->addWidget(MakeLabel(QStringLiteral("Label5"), QStringLiteral("保存路径："), this), 1, 0);
     m_savePath = new QLineEdit(this);
     m_savePath->setObjectName(QStringLiteral("txt_path_save"));
     paths->addWidget(m_savePath, 1, 1);
@@ -65,14 +50,14 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     formats->setObjectName(QStringLiteral("Frame3"));
     auto* formatRows = new QHBoxLayout(formats);
     formatRows->setContentsMargins(0, 0, 0, 0);
-    formatRows->addWidget(makeLabel(QStringLiteral("Label3"), QStringLiteral("打开"), formats));
+    formatRows->addWidget(MakeLabel(QStringLiteral("Label3"), QStringLiteral("打开"), formats));
     auto* sourceRow = new QHBoxLayout;
-    m_sourceGroup = makeOptionRow(QStringLiteral("Option3"), sourceRow, formats);
+    m_sourceGroup = MakeOptionArray(QStringLiteral("Option3"), kFormatCaptions, formats, sourceRow);
     formatRows->addLayout(sourceRow);
     formatRows->addSpacing(12);
-    formatRows->addWidget(makeLabel(QStringLiteral("Label4"), QStringLiteral("转换"), formats));
+    formatRows->addWidget(MakeLabel(QStringLiteral("Label4"), QStringLiteral("转换"), formats));
     auto* targetRow = new QHBoxLayout;
-    m_targetGroup = makeOptionRow(QStringLiteral("Option4"), targetRow, formats);
+    m_targetGroup = MakeOptionArray(QStringLiteral("Option4"), kFormatCaptions, formats, targetRow);
     formatRows->addLayout(targetRow);
     formatRows->addStretch();
     m_convert = new QPushButton(QStringLiteral("转换"), formats);
