@@ -1,8 +1,7 @@
 #include "app/ui/MainWindow.h"
 
-#include "app/ui/ControlArrays.h"
-
 #include "app/PlatformConstants.h"
+#include "app/ui/ControlArrays.h"
 #include "app/ui/ItemTableModel.h"
 #include "app/ui/MessageBox.h"
 #include "formats/ItemRecord.h"
