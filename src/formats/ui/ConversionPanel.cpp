@@ -1,7 +1,6 @@
 #include "formats/ui/ConversionPanel.h"
 
 #include "app/ui/ControlArrays.h"
-
 #include "app/ui/MessageBox.h"
 #include "formats/FormatConverter.h"
 
