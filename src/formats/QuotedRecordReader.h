@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QIODevice>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringList>
+
+// Reads delimited text record by record from a device: fields split at one separator character,
+// a field that starts with a double quote runs to its closing quote and may hold separators, line
+// breaks and doubled quotes. A record ends at a line break outside quotes (LF, CR LF or CR).
+// Memory holds one decoded block and the record being read, never the whole file.
+//
+// Usage: start() with an open device and its decoder, then readRawLine() for lines that are
+// known to hold no quoting, and readRecord() until it returns false.
+class QuotedRecordReader {
+public:
+    explicit QuotedRecordReader(QChar separator) : m_separator(separator.unicode()) {}
+    QuotedRecordReader(const QuotedRecordReader&) = delete;
+    QuotedRecordReader& operator=(const QuotedRecordReader&) = delete;
+
+    // The device must stay open while records are read; reading starts at its current position.
+    void start(QIODevice* device, QStringDecoder decoder);
+    // One physical line without its line break, quotes not interpreted. False at the end, or
+    // when the line runs past maxLength characters (binary data has no line breaks).
+    bool readRawLine(QString* line, qsizetype maxLength);
+    // The next record's fields; blank lines are skipped. False at the end. A quote left open
+    // runs to the end of the data.
+    bool readRecord(QStringList* fields);
+
+private:
+    // Decodes the next block after dropping what was consumed; false at the end of the data.
+    bool fill();
+    // At least one character at m_pos; false at the end of the data.
+    bool ensure();
+
+    char16_t m_separator;
+    QIODevice* m_device = nullptr;
+    QStringDecoder m_decoder;
+    QString m_buffer;
+    qsizetype m_pos = 0;
+    bool m_deviceDone = true;
+};

@@ -1,0 +1,49 @@
+#include "formats/Taobao5Pictures.h"
+
+#include "formats/Taobao5Mapping.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace Taobao5Pictures {
+
+QString storeFile(const QString& picturePath, const QString& outputPath) {
+    if (picturePath.isEmpty())
+        return {};
+    QFile picture(picturePath);
+    if (!picture.open(QIODevice::ReadOnly))
+        return {};
+    return storeBytes(picture.readAll(), outputPath);
+}
+
+QString storeBytes(const QByteArray& bytes, const QString& outputPath) {
+    if (bytes.isEmpty())
+        return {};
+    const QString name =
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+    const QString folder = Taobao5Mapping::pictureFolder(outputPath);
+    if (!QDir().mkpath(folder))
+        return {};
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".tbi"));
+    if (QFileInfo(path).size() == bytes.size())
+        return name;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return {};
+    return name;
+}
+
+void attach(Taobao5Record* item, const QString& name) {
+    if (name.isEmpty()) {
+        (*item)[Taobao5Field::Picture].clear();
+        (*item)[Taobao5Field::PictureStatus].clear();
+        return;
+    }
+    (*item)[Taobao5Field::Picture] = name + QStringLiteral(":1:0:|;");
+    (*item)[Taobao5Field::PictureStatus] = QStringLiteral("2;");
+}
+
+} // namespace Taobao5Pictures

@@ -1,0 +1,112 @@
+#include "formats/AssistantFormat.h"
+#include "formats/SourceFormatDetector.h"
+#include "support/Taobao5TestFiles.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class TestSourceFormatDetector : public QObject {
+    Q_OBJECT
+
+private slots:
+    void detect_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<AssistantFile>("file");
+
+        const QString current = taobao5Text(taobao5Names(), {{u"\"x\""_s, u"1"_s}});
+        for (const auto& [name, encoding] : allFileEncodings())
+            QTest::addRow("current layout, %s", name)
+                << encodeAs(encoding, current) << AssistantFile::TaobaoCurrent;
+        QTest::newRow("current layout, CR LF, garbled captions")
+            << utf16WithMark(taobao5Text(taobao5Names(), {}, u"\r\n"_s, u"Ã¦Â±Â\tÂ"_s))
+            << AssistantFile::TaobaoCurrent;
+        QTest::newRow("current layout, 53 names")
+            << utf16WithMark(taobao5Text(taobao5Names().mid(0, 53), {})) << AssistantFile::TaobaoCurrent;
+
+        const QString old = taobaoHeaderNames() + u"\r\n\"x\"\t1\r\n"_s;
+        QTest::newRow("old layout, UTF-16") << utf16WithMark(old) << AssistantFile::TaobaoOld;
+        QTest::newRow("old layout, GBK") << gbk(old) << AssistantFile::TaobaoOld;
+        QTest::newRow("PaiPai, row writer")
+            << gbk(AssistantFormat::paipai().headerLine()) << AssistantFile::PaiPai;
+        QTest::newRow("PaiPai, converter")
+            << gbk(AssistantFormat::paipaiConverter().headerLine()) << AssistantFile::PaiPai;
+        QTest::newRow("PaiPai, re-saved as UTF-8 with a mark")
+            << QByteArray("\xEF\xBB\xBF") + AssistantFormat::paipai().headerLine().toUtf8()
+            << AssistantFile::PaiPai;
+        QTest::newRow("eBay") << gbk(AssistantFormat::ebay().headerLine()) << AssistantFile::Ebay;
+        QTest::newRow("eBay, blank line first")
+            << gbk(u"\r\n"_s + AssistantFormat::ebay().headerLine()) << AssistantFile::Ebay;
+
+        QTest::newRow("empty file") << QByteArray() << AssistantFile::Unknown;
+        QTest::newRow("blank lines only") << QByteArray("\r\n\r\n") << AssistantFile::Unknown;
+        QTest::newRow("PNG picture") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)
+                                     << AssistantFile::Unknown;
+        QTest::newRow("JPEG picture")
+            << QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF", 10) << AssistantFile::Unknown;
+        QTest::newRow("spreadsheet") << QByteArray("PK\x03\x04\x14\0\x06\0", 8) << AssistantFile::Unknown;
+        QTest::newRow("other comma file") << gbk(u"名称,价格\r\n宝贝,12\r\n"_s) << AssistantFile::Unknown;
+        QTest::newRow("version line without names")
+            << QByteArray("version 1.00\nfoo\tbar\n") << AssistantFile::Unknown;
+        QTest::newRow("old caption not first")
+            << utf16WithMark(u"宝贝类目\t宝贝名称\r\n"_s) << AssistantFile::Unknown;
+    }
+
+    void detect() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(AssistantFile, file);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"source.csv"_s);
+        writeBytes(path, bytes);
+        QCOMPARE(SourceFormatDetector::detect(path).file, file);
+
+        // A device is left where it was, for the reader that follows.
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QCOMPARE(SourceFormatDetector::detect(buffer).file, file);
+        QCOMPARE(buffer.pos(), 0);
+    }
+
+    void missingFileIsUnknown() {
+        QCOMPARE(SourceFormatDetector::detect(u"/nonexistent/source.csv"_s).file, AssistantFile::Unknown);
+    }
+
+    void chosenSource_data() {
+        QTest::addColumn<AssistantFile>("chosen");
+        QTest::addColumn<AssistantFile>("detected");
+        QTest::addColumn<bool>("matches");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("PaiPai file chosen as Taobao") << AssistantFile::TaobaoOld << AssistantFile::PaiPai
+                                                      << false << u"该文件是拍拍助理格式，不是淘宝助理格式"_s;
+        QTest::newRow("current Taobao file chosen as eBay")
+            << AssistantFile::Ebay << AssistantFile::TaobaoCurrent << false
+            << u"该文件是淘宝助理5格式，不是易趣助理格式"_s;
+        QTest::newRow("current Taobao file chosen as Taobao")
+            << AssistantFile::TaobaoOld << AssistantFile::TaobaoCurrent << true << QString();
+        QTest::newRow("old Taobao file chosen as current Taobao")
+            << AssistantFile::TaobaoCurrent << AssistantFile::TaobaoOld << true << QString();
+        QTest::newRow("eBay as eBay") << AssistantFile::Ebay << AssistantFile::Ebay << true << QString();
+    }
+
+    void chosenSource() {
+        QFETCH(AssistantFile, chosen);
+        QFETCH(AssistantFile, detected);
+        QFETCH(bool, matches);
+        QFETCH(QString, message);
+        QCOMPARE(SourceFormatDetector::matchesChosenSource(chosen, detected), matches);
+        if (!matches)
+            QCOMPARE(SourceFormatDetector::mismatchMessage(chosen, detected), message);
+    }
+
+    void messages() {
+        QCOMPARE(SourceFormatDetector::unknownFormatMessage(u"D:/x/a.png"_s),
+                 u"无法识别的文件格式：D:/x/a.png"_s);
+        QCOMPARE(SourceFormatDetector::noItemsMessage(), u"源文件中没有宝贝"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSourceFormatDetector)
+#include "tst_sourceformatdetector.moc"
