@@ -5,69 +5,18 @@
 // memory are its own. Prints MB/s of source text, peak memory and the ratios to the targets.
 // Usage: bench_convert [folder] [items]   (default: a temporary folder, 20000 items)
 
+#include "ChildRun.h"
 #include "support/TestPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <vector>
-
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
-
-struct Measure {
-    bool ok = false;
-    double seconds = 0;
-    double peakMb = 0;
-};
-
-// Runs the program with stdout sent to /dev/null; the best of `runs` times, the largest peak.
-Measure runChild(const QStringList& command, int runs) {
-    Measure best;
-    for (int run = 0; run < runs; ++run) {
-        std::vector<QByteArray> storage;
-        for (const QString& part : command)
-            storage.push_back(part.toLocal8Bit());
-        std::vector<char*> argv;
-        for (QByteArray& part : storage)
-            argv.push_back(part.data());
-        argv.push_back(nullptr);
-
-        QElapsedTimer timer;
-        timer.start();
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, STDOUT_FILENO);
-            ::execvp(argv[0], argv.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        rusage usage{};
-        if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid)
-            return {};
-        const double seconds = double(timer.nsecsElapsed()) / 1e9;
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            std::fprintf(stderr, "%s failed (status %d)\n", qPrintable(command.join(u' ')), status);
-            return {};
-        }
-        const double peak = double(usage.ru_maxrss) / 1024.0;
-        if (!best.ok || seconds < best.seconds)
-            best.seconds = seconds;
-        best.peakMb = qMax(best.peakMb, peak);
-        best.ok = true;
-    }
-    return best;
-}
 
 // A fixed pseudo-random sequence keeps every run's file the same.
 quint32 g_seed = 12345;

@@ -1,0 +1,185 @@
+// Reads a generated 20,000-item current-layout Taobao Assistant file (UTF-16 with a mark, HTML
+// descriptions of several KB over many lines), maps every item to the item record and on to a
+// PaiPai row, and writes the rows in GBK, against `iconv -f UTF-16LE -t GBK` on the same file.
+// Both run as child processes, so time and peak memory (maxrss) are their own.
+// Usage: bench_taobao5 [folder] [items]   (default: a temporary folder, 20000 items)
+//        bench_taobao5 --convert SOURCE OUTPUT   (the measured conversion alone)
+
+#include "ChildRun.h"
+
+#include "formats/AssistantFormat.h"
+#include "formats/ConversionMapping.h"
+#include "formats/GbkFileWriter.h"
+#include "formats/Taobao5Layout.h"
+#include "formats/Taobao5Mapping.h"
+#include "formats/Taobao5Reader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+quint32 g_seed = 4242;
+quint32 nextRandom() {
+    g_seed = g_seed * 1103515245u + 12345u;
+    return (g_seed >> 16) & 0x7FFF;
+}
+
+const QStringList kPhrases{QStringLiteral("纯棉面料，舒适透气"),
+                           QStringLiteral("韩版修身连衣裙"),
+                           QStringLiteral("春装新款上市"),
+                           QStringLiteral("正品保证 假一赔十"),
+                           QStringLiteral("全国包邮，七天无理由退换"),
+                           QStringLiteral("尺码偏小，建议拍大一码"),
+                           QStringLiteral("颜色以实物为准"),
+                           QStringLiteral("限时特价&nbsp;欢迎选购")};
+
+// Several KB of HTML over many lines, with quoted attributes and TABs as the assistant exports it.
+QString description(int item) {
+    const int paragraphs = 40 + int(nextRandom() % 100);
+    QString html = QStringLiteral("<div style=\"font-size:14px\">\n");
+    for (int p = 0; p < paragraphs; ++p) {
+        html += QStringLiteral("\t<p align=\"center\"><span>") + kPhrases.at(nextRandom() % kPhrases.size()) +
+                QStringLiteral("</span></p>\r\n");
+        if (p % 10 == 0)
+            html += QStringLiteral("<img src=\"http://img0%1.taobaocdn.com/imgextra/i%2/T1xx.jpg\">\n")
+                        .arg(p % 9)
+                        .arg(item);
+    }
+    return html + QStringLiteral("</div>");
+}
+
+QString quoted(QString text) {
+    return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+
+bool writeSource(const QString& path, int items) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QStringEncoder encoder(QStringConverter::Utf16LE);
+    if (file.write("\xFF\xFE", 2) != 2 || file.write(encoder.encode(Taobao5Layout::headerText())) < 0)
+        return false;
+    for (int item = 1; item <= items; ++item) {
+        QStringList row;
+        for (int i = 0; i < Taobao5Layout::kFieldCount; ++i) {
+            const auto field = static_cast<Taobao5Field>(i);
+            QString value;
+            switch (field) {
+            case Taobao5Field::Title:
+                value = QStringLiteral("%1 %2号").arg(kPhrases.at(item % kPhrases.size())).arg(item);
+                break;
+            case Taobao5Field::Cid:
+                value = QString::number(50010850 + item % 7);
+                break;
+            case Taobao5Field::Price:
+                value = QStringLiteral("%1.00").arg(10 + item % 300);
+                break;
+            case Taobao5Field::Num:
+                value = QString::number(1 + item % 50);
+                break;
+            case Taobao5Field::PostFee:
+                value = item % 3 == 0 ? QStringLiteral("2.97297e-39") : QStringLiteral("10.00");
+                break;
+            case Taobao5Field::Description:
+                value = description(item);
+                break;
+            case Taobao5Field::Picture:
+                value = QStringLiteral("%1:1:0:|http://img01.taobaocdn.com/bao/uploaded/i%2/T1abc.jpg;")
+                            .arg(item, 32, 16, QLatin1Char('0'))
+                            .arg(item);
+                break;
+            case Taobao5Field::LocationState:
+                value = QStringLiteral("浙江");
+                break;
+            default:
+                value = Taobao5Layout::isText(field) ? QString() : QStringLiteral("1");
+                break;
+            }
+            row.append(Taobao5Layout::isText(field) ? quoted(value) : value);
+        }
+        if (file.write(encoder.encode(row.join(u'\t') + u'\n')) < 0)
+            return false;
+    }
+    return true;
+}
+
+int convert(const QString& source, const QString& output) {
+    Taobao5Reader reader;
+    if (!reader.open(source))
+        return 2;
+    GbkFileWriter writer(output);
+    if (!writer.open())
+        return 3;
+    const AssistantLayout& layout = AssistantFormat::paipaiConverter();
+    writer.write(layout.headerLine());
+    Taobao5Record item;
+    QList<QStringView> views;
+    while (reader.readRecord(&item)) {
+        const QStringList values = Taobao5Mapping::toItemRecord(item, source).values();
+        views.clear();
+        for (const QString& value : values)
+            views.append(value);
+        writer.writeRow(layout, ConversionMapping::taobaoToPaiPai(
+                                    ConversionMapping::Fields(views.constData(), std::size_t(views.size()))));
+    }
+    return writer.commit() ? 0 : 4;
+}
+
+void printRow(const char* what, const Measure& m, double sourceMb) {
+    if (!m.ok) {
+        std::printf("%-34s failed\n", what);
+        return;
+    }
+    std::printf("%-34s %8.3f s %8.1f MB/s %8.1f MB peak %6.2fx source\n", what, m.seconds,
+                sourceMb / m.seconds, m.peakMb, m.peakMb / sourceMb);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && qstrcmp(argv[1], "--convert") == 0)
+        return convert(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+
+    QCoreApplication app(argc, argv);
+    QTemporaryDir temporary;
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path();
+    const int items = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 20000;
+    QDir dir(folder);
+    if (!dir.exists() && !dir.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot use %s\n", qPrintable(folder));
+        return 1;
+    }
+    const QString source = dir.filePath(QStringLiteral("taobao5_source.csv"));
+    if (!writeSource(source, items)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(source));
+        return 1;
+    }
+    const double sourceMb = double(QFile(source).size()) / (1024.0 * 1024.0);
+    std::printf("source: %d items, %.1f MB of UTF-16 text\n\n", items, sourceMb);
+
+    // -c: the byte-order mark has no GBK form; iconv would stop at it.
+    const Measure iconv = runChild({QStringLiteral("iconv"), QStringLiteral("-c"), QStringLiteral("-f"),
+                                    QStringLiteral("UTF-16LE"), QStringLiteral("-t"), QStringLiteral("GBK"),
+                                    source, QStringLiteral("-o"), dir.filePath(QStringLiteral("iconv.txt"))},
+                                   3);
+    printRow("iconv UTF-16LE -> GBK", iconv, sourceMb);
+    const Measure ours = runChild({app.applicationFilePath(), QStringLiteral("--convert"), source,
+                                   dir.filePath(QStringLiteral("paipai.csv"))},
+                                  3);
+    printRow("read + map + write PaiPai (GBK)", ours, sourceMb);
+    if (!iconv.ok || !ours.ok)
+        return 1;
+
+    const double toIconv = ours.seconds / iconv.seconds;
+    const double memory = ours.peakMb / sourceMb;
+    std::printf("\ntime %.2fx iconv (target <= 2: %s), peak %.2fx source (target < 3: %s)\n", toIconv,
+                toIconv <= 2 ? "met" : "MISSED", memory, memory < 3 ? "met" : "MISSED");
+    return 0;
+}
