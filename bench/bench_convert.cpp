@@ -5,7 +5,7 @@
 // memory are its own. Prints MB/s of source text, peak memory and the ratios to the targets.
 // Usage: bench_convert [folder] [items]   (default: a temporary folder, 20000 items)
 
-#include "ChildRun.h"
+#include "BenchSupport.h"
 #include "support/TestPaths.h"
 
 #include <QCoreApplication>
@@ -17,26 +17,6 @@
 #include <cstdio>
 
 namespace {
-
-// A fixed pseudo-random sequence keeps every run's file the same.
-quint32 g_seed = 12345;
-quint32 nextRandom() {
-    g_seed = g_seed * 1103515245u + 12345u;
-    return (g_seed >> 16) & 0x7FFF;
-}
-
-const QStringList kPhrases{QStringLiteral("纯棉面料，舒适透气"),
-                           QStringLiteral("韩版修身连衣裙"),
-                           QStringLiteral("春装新款上市"),
-                           QStringLiteral("正品保证 假一赔十"),
-                           QStringLiteral("全国包邮，七天无理由退换"),
-                           QStringLiteral("买家好评如潮"),
-                           QStringLiteral("尺码偏小，建议拍大一码"),
-                           QStringLiteral("颜色以实物为准"),
-                           QStringLiteral("限时特价&nbsp;欢迎选购"),
-                           QStringLiteral("店主推荐，品质保证"),
-                           QStringLiteral("手工缝制 精致做工"),
-                           QStringLiteral("数量有限，售完即止")};
 
 QString description(int item) {
     // Most descriptions run to several thousand characters; now and then one passes the long limit.
@@ -202,15 +182,6 @@ with open(output, 'w', encoding='gbk', errors='replace', newline='') as out:
         out.write(','.join(protect(v) for v in row) + '\r\n')
 )PY";
 
-void printRow(const char* what, const Measure& m, double sourceMb) {
-    if (!m.ok) {
-        std::printf("%-30s failed\n", what);
-        return;
-    }
-    std::printf("%-30s %8.3f s %8.1f MB/s %8.1f MB peak %6.2fx source\n", what, m.seconds,
-                sourceMb / m.seconds, m.peakMb, m.peakMb / sourceMb);
-}
-
 void printTargets(const char* target, const Measure& ours, const Measure& iconv, const Measure& python,
                   double sourceMb) {
     if (!ours.ok || !iconv.ok || !python.ok)
@@ -229,13 +200,11 @@ void printTargets(const char* target, const Measure& ours, const Measure& iconv,
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir temporary;
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path();
-    const int items = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 20000;
-    QDir dir(folder);
-    if (!dir.exists() && !dir.mkpath(QStringLiteral("."))) {
-        std::fprintf(stderr, "cannot use %s\n", qPrintable(folder));
+    const BenchArguments arguments(argc, argv, temporary);
+    if (!arguments.ok)
         return 1;
-    }
+    const QDir dir(arguments.folder);
+    const int items = arguments.items;
 
     const QString source = dir.filePath(QStringLiteral("taobao_source.csv"));
     if (!writeTaobaoSource(source, items)) {

@@ -5,7 +5,7 @@
 // Usage: bench_taobao5 [folder] [items]   (default: a temporary folder, 20000 items)
 //        bench_taobao5 --convert SOURCE OUTPUT   (the measured conversion alone)
 
-#include "ChildRun.h"
+#include "BenchSupport.h"
 
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
@@ -24,21 +24,6 @@
 #include <cstdio>
 
 namespace {
-
-quint32 g_seed = 4242;
-quint32 nextRandom() {
-    g_seed = g_seed * 1103515245u + 12345u;
-    return (g_seed >> 16) & 0x7FFF;
-}
-
-const QStringList kPhrases{QStringLiteral("纯棉面料，舒适透气"),
-                           QStringLiteral("韩版修身连衣裙"),
-                           QStringLiteral("春装新款上市"),
-                           QStringLiteral("正品保证 假一赔十"),
-                           QStringLiteral("全国包邮，七天无理由退换"),
-                           QStringLiteral("尺码偏小，建议拍大一码"),
-                           QStringLiteral("颜色以实物为准"),
-                           QStringLiteral("限时特价&nbsp;欢迎选购")};
 
 // Several KB of HTML over many lines, with quoted attributes and TABs as the assistant exports it.
 QString description(int item) {
@@ -132,15 +117,6 @@ int convert(const QString& source, const QString& output) {
     return writer.commit() ? 0 : 4;
 }
 
-void printRow(const char* what, const Measure& m, double sourceMb) {
-    if (!m.ok) {
-        std::printf("%-34s failed\n", what);
-        return;
-    }
-    std::printf("%-34s %8.3f s %8.1f MB/s %8.1f MB peak %6.2fx source\n", what, m.seconds,
-                sourceMb / m.seconds, m.peakMb, m.peakMb / sourceMb);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -149,13 +125,11 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     QTemporaryDir temporary;
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path();
-    const int items = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 20000;
-    QDir dir(folder);
-    if (!dir.exists() && !dir.mkpath(QStringLiteral("."))) {
-        std::fprintf(stderr, "cannot use %s\n", qPrintable(folder));
+    const BenchArguments arguments(argc, argv, temporary);
+    if (!arguments.ok)
         return 1;
-    }
+    const QDir dir(arguments.folder);
+    const int items = arguments.items;
     const QString source = dir.filePath(QStringLiteral("taobao5_source.csv"));
     if (!writeSource(source, items)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(source));
@@ -173,7 +147,7 @@ int main(int argc, char** argv) {
     const Measure ours = runChild({app.applicationFilePath(), QStringLiteral("--convert"), source,
                                    dir.filePath(QStringLiteral("paipai.csv"))},
                                   3);
-    printRow("read + map + write PaiPai (GBK)", ours, sourceMb);
+    printRow("current Taobao -> PaiPai (GBK)", ours, sourceMb);
     if (!iconv.ok || !ours.ok)
         return 1;
 

@@ -11,13 +11,6 @@ namespace {
 
 constexpr qint64 kHeadSize = 64 * 1024;
 
-QStringView withoutQuotes(QStringView name) {
-    name = name.trimmed();
-    if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"')
-        name = name.sliced(1, name.size() - 2);
-    return name;
-}
-
 // The first two lines that hold anything.
 QList<QStringView> firstLines(QStringView text) {
     QList<QStringView> lines;
@@ -37,7 +30,7 @@ bool startsWithNames(QStringView line, QChar separator, std::initializer_list<QS
     auto parts = line.tokenize(separator);
     auto part = parts.begin();
     for (QStringView expected : names) {
-        if (part == parts.end() || withoutQuotes(*part) != expected)
+        if (part == parts.end() || Taobao5Layout::headerName(*part) != expected)
             return false;
         ++part;
     }

@@ -124,6 +124,13 @@ std::optional<Taobao5Field> fieldByName(QStringView name) {
     return *found;
 }
 
+QStringView headerName(QStringView raw) {
+    raw = raw.trimmed();
+    if (raw.size() >= 2 && raw.front() == u'"' && raw.back() == u'"')
+        raw = raw.sliced(1, raw.size() - 2);
+    return raw;
+}
+
 QString headerText() {
     QString names;
     QString captions;
@@ -145,10 +152,8 @@ bool isVersionLine(QStringView line) {
 bool isFieldNameLine(QStringView line) {
     bool title = false;
     bool price = false;
-    for (QStringView name : trimmedLineEnd(line).tokenize(u'\t')) {
-        // Some tools quote the names.
-        if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"')
-            name = name.sliced(1, name.size() - 2);
+    for (QStringView raw : trimmedLineEnd(line).tokenize(u'\t')) {
+        const QStringView name = headerName(raw);
         title = title || name == u"title";
         price = price || name == u"price";
     }

@@ -89,6 +89,9 @@ QString caption(Taobao5Field field);
 bool isText(Taobao5Field field);
 std::optional<Taobao5Field> fieldByName(QStringView name);
 
+// A name of a header line as written: spaces and one pair of enclosing quotes removed.
+QStringView headerName(QStringView raw);
+
 // Lines 1 to 3 joined by LF, each ending in LF.
 QString headerText();
 

@@ -5,13 +5,6 @@ namespace {
 // Lines 1 to 3 are short; a "line" longer than this is binary data, not a header.
 constexpr qsizetype kHeaderLineLimit = 64 * 1024;
 
-QString withoutQuotes(QStringView name) {
-    name = name.trimmed();
-    if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"')
-        name = name.sliced(1, name.size() - 2);
-    return name.toString();
-}
-
 bool allEmpty(const QStringList& fields) {
     for (const QString& field : fields) {
         if (!field.trimmed().isEmpty())
@@ -48,7 +41,7 @@ bool Taobao5Reader::open(QIODevice* device) {
     while (line.endsWith(u'\r'))
         line.chop(1);
     for (QStringView name : QStringView(line).tokenize(u'\t')) {
-        m_fieldNames.append(withoutQuotes(name));
+        m_fieldNames.append(Taobao5Layout::headerName(name).toString());
         const auto field = Taobao5Layout::fieldByName(m_fieldNames.back());
         m_fieldOfColumn.append(field ? static_cast<int>(*field) : -1);
     }
