@@ -107,54 +107,6 @@ private slots:
         QTEST(record.freightPayer, "recordFreightPayer");
     }
 
-    void codesBack_data() {
-        QTest::addColumn<QString>("condition");
-        QTest::addColumn<QString>("saleType");
-        QTest::addColumn<QString>("freightPayer");
-        QTest::addColumn<QString>("stuffStatus");
-        QTest::addColumn<QString>("itemType");
-        QTest::addColumn<QString>("layoutFreightPayer");
-
-        QTest::newRow("new, fixed price, seller pays") << "5"
-                                                       << "\"b\""
-                                                       << "2"
-                                                       << "1"
-                                                       << "1"
-                                                       << "1";
-        QTest::newRow("other condition, auction, buyer pays") << "8"
-                                                              << "\"a\""
-                                                              << "1"
-                                                              << "2"
-                                                              << "2"
-                                                              << "2";
-        QTest::newRow("used") << "6"
-                              << "b"
-                              << "2"
-                              << "3"
-                              << "1"
-                              << "1";
-        QTest::newRow("unknown values") << ""
-                                        << ""
-                                        << ""
-                                        << "1"
-                                        << "1"
-                                        << "1";
-    }
-
-    void codesBack() {
-        QFETCH(QString, condition);
-        QFETCH(QString, saleType);
-        QFETCH(QString, freightPayer);
-        ItemRecord record;
-        record.condition = condition;
-        record.saleType = saleType;
-        record.freightPayer = freightPayer;
-        const Taobao5Record back = Taobao5Mapping::fromItemRecord(record);
-        QTEST(back[F::StuffStatus], "stuffStatus");
-        QTEST(back[F::ItemType], "itemType");
-        QTEST(back[F::FreightPayer], "layoutFreightPayer");
-    }
-
     void fee_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("fee");
@@ -318,18 +270,6 @@ private slots:
         QCOMPARE(current[F::CateProps], u"20000:3275069"_s);
         QCOMPARE(current[F::PostageId], u"0"_s);
         QCOMPARE(current[F::HasDiscount], u"1"_s);
-
-        // And back: the record keeps what the layout carries, the title on one line.
-        const ItemRecord again = Taobao5Mapping::toItemRecord(current, QString());
-        QCOMPARE(again.title, u"\"a \"\"b\"\" c\""_s);
-        QCOMPARE(again.province, record.province);
-        QCOMPARE(again.city, record.city);
-        QCOMPARE(again.invoice, record.invoice);
-        QCOMPARE(again.shopWindow, record.shopWindow);
-        QCOMPARE(again.startTime, record.startTime);
-        QCOMPARE(again.description, record.description);
-        QCOMPARE(again.attributes, record.attributes);
-        QCOMPARE(again.memberDiscount, record.memberDiscount);
     }
 };
 

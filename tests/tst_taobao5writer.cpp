@@ -72,31 +72,26 @@ private slots:
         const QStringList lines = decodeUtf16(bytes.mid(2)).split(u'\n');
         QCOMPARE(lines.size(), 4);
         QCOMPARE(lines.at(0), u"version 1.00"_s);
+        // The names as the assistant of 2016 writes them, in its order.
         QCOMPARE(
-            lines.at(1),
-            u"title\tcid\tseller_cids\tstuff_status\tlocation_state\tlocation_city\titem_type\tprice\t"
-            "auction_increment\tnum\tvalid_thru\tfreight_payer\tpost_fee\tems_fee\texpress_fee\thas_invoice\t"
-            "has_warranty\tapprove_status\thas_showcase\tlist_time\tdescription\tcateProps\tpostage_id\t"
-            "has_discount\tmodified\tupload_fail_msg\tpicture_status\tauction_"
-            "point\tpicture\tvideo\tskuProps\t"
-            "inputPids\tinputValues\touter_id\tpropAlias\tauto_fill\tnum_id\tlocal_cid\tnavigation_type\t"
-            "user_name\tsyncStatus\tis_lighting_consigment\tis_xinpin\tfoodparame\tfeatures\tbuyareatype\t"
-            "global_stock_type\tglobal_stock_country\tsub_stock_type\titem_size\titem_weight\tsell_promise\t"
-            "custom_design_flag\twireless_desc\tbarcode\tsku_barcode\tnewprepay\tsubtitle\tcpv_memo\t"
-            "input_custom_cpv\tqualification\tadd_qualification\to2o_bind_service"_s);
-        QCOMPARE(
-            lines.at(2),
-            u"宝贝名称\t宝贝类目\t店铺类目\t新旧程度\t省\t城市\t出售方式\t宝贝价格\t加价幅度\t宝贝数量\t有效"
-            u"期\t"
-            "运费承担\t平邮\tEMS\t快递\t发票\t保修\t放入仓库\t橱窗推荐\t开始时间\t宝贝描述\t宝贝属性\t邮费模"
-            "版ID\t"
-            "会员打折\t修改时间\t上传状态\t图片状态\t返点比例\t新图片\t视频\t销售属性组合\t用户输入ID串\t"
-            "用户输入名-"
-            "值对\t商家编码\t销售属性别名\t代充类型\t数字ID\t本地ID\t宝贝分类\t用户名称\t宝贝状态\t"
-            "闪电发货\t新品\t食品专项\t尺码库\t采购地\t库存类型\t国家地区\t库存计数\t物流体积\t物流重量\t"
-            "退换货承诺\t定制工具\t无线详情\t商品条形码\tsku "
-            "条形码\t7天退货\t宝贝卖点\t属性值备注\t自定义属性值\t"
-            "商品资质\t增加商品资质\t关联线下服务"_s);
+            lines.at(1).split(u'\t'),
+            u"title cid seller_cids stuff_status location_state location_city item_type price "
+            u"auction_increment "
+            "num valid_thru freight_payer post_fee ems_fee express_fee has_invoice has_warranty "
+            "approve_status "
+            "has_showcase list_time description cateProps postage_id has_discount modified upload_fail_msg "
+            "picture_status auction_point picture video skuProps inputPids inputValues outer_id propAlias "
+            "auto_fill num_id local_cid navigation_type user_name syncStatus is_lighting_consigment "
+            "is_xinpin "
+            "foodparame features buyareatype global_stock_type global_stock_country sub_stock_type item_size "
+            "item_weight sell_promise custom_design_flag wireless_desc barcode sku_barcode newprepay "
+            "subtitle "
+            "cpv_memo input_custom_cpv qualification add_qualification o2o_bind_service"_s.split(u' '));
+        const QStringList captions = lines.at(2).split(u'\t');
+        QCOMPARE(captions.size(), 63);
+        QCOMPARE(captions.front(), u"宝贝名称"_s);
+        QCOMPARE(captions.at(int(F::SkuBarcode)), u"sku 条形码"_s);
+        QCOMPARE(captions.back(), u"关联线下服务"_s);
         QCOMPARE(lines.at(3), QString());
     }
 
