@@ -152,6 +152,10 @@ private slots:
         QTest::newRow("UTF-8 mark") << encodeAs(FileEncoding::Utf8Mark, text) << TextEncoding::Utf8;
         QTest::newRow("UTF-8") << encodeAs(FileEncoding::Utf8, text) << TextEncoding::Utf8;
         QTest::newRow("GBK") << encodeAs(FileEncoding::Gbk, text) << TextEncoding::Gbk;
+        QTest::newRow("UTF-16LE without mark")
+            << encodeAs(FileEncoding::Utf16LEMark, text).mid(2) << TextEncoding::Utf16LE;
+        QTest::newRow("UTF-16BE without mark")
+            << encodeAs(FileEncoding::Utf16BEMark, text).mid(2) << TextEncoding::Utf16BE;
         // Only ASCII in the first megabytes: the GBK further on still decides.
         // Captions saved under another locale as question marks, so nothing but ASCII comes first.
         const QString late =

@@ -9,13 +9,22 @@ namespace {
 constexpr qint64 kScanBlock = 1024 * 1024;
 constexpr qint64 kPeekLimit = 64 * 1024;
 
-std::optional<Sniffed> byMark(QByteArrayView start) {
+std::optional<Sniffed> byFirstBytes(QByteArrayView start) {
     if (start.startsWith("\xEF\xBB\xBF"))
         return Sniffed{TextEncoding::Utf8, 3};
     if (start.startsWith("\xFF\xFE"))
         return Sniffed{TextEncoding::Utf16LE, 2};
     if (start.startsWith("\xFE\xFF"))
         return Sniffed{TextEncoding::Utf16BE, 2};
+    // Some tools leave the mark out; text never holds NUL, so zero bytes in every other place
+    // of the first characters tell UTF-16 and its byte order.
+    if (start.size() >= 4) {
+        const auto zeroAt = [&start](qsizetype i) { return start[i] == '\0'; };
+        if (!zeroAt(0) && zeroAt(1) && !zeroAt(2) && zeroAt(3))
+            return Sniffed{TextEncoding::Utf16LE, 0};
+        if (zeroAt(0) && !zeroAt(1) && zeroAt(2) && !zeroAt(3))
+            return Sniffed{TextEncoding::Utf16BE, 0};
+    }
     return std::nullopt;
 }
 
@@ -41,13 +50,13 @@ bool isValidUtf8(QByteArrayView bytes) {
 } // namespace
 
 Sniffed sniff(QByteArrayView bytes) {
-    if (const auto marked = byMark(bytes.first(qMin<qsizetype>(3, bytes.size()))))
+    if (const auto marked = byFirstBytes(bytes.first(qMin<qsizetype>(4, bytes.size()))))
         return *marked;
     return {isValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Gbk, 0};
 }
 
 Sniffed sniff(QIODevice& device) {
-    if (const auto marked = byMark(device.peek(3)))
+    if (const auto marked = byFirstBytes(device.peek(4)))
         return *marked;
     if (device.isSequential()) {
         const QByteArray start = device.peek(kPeekLimit);
