@@ -203,6 +203,23 @@ private slots:
         QCOMPARE(record.picture, u'"' + path + u'"');
     }
 
+    void descriptionQuotesBecomeApostrophes_data() {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("inRecord");
+        QTest::newRow("empty") << QString() << u"\"\""_s;
+        QTest::newRow("quotes in every position of a step")
+            << u"\"a\"\"b\"\"\"\"c\"d"_s << u"\"'a''b''''c'd\""_s;
+        QTest::newRow("neighbours of the quote kept")
+            << u"!#&'\u0122\u2022\uFF02\u8022\u0023\""_s << u"\"!#&'\u0122\u2022\uFF02\u8022\u0023'\""_s;
+        QTest::newRow("no quotes, odd length") << u"宝贝描述𠀀x"_s << u"\"宝贝描述𠀀x\""_s;
+    }
+
+    void descriptionQuotesBecomeApostrophes() {
+        QFETCH(QString, description);
+        QTEST(Taobao5Mapping::toItemRecord(item({{F::Description, description}}), QString()).description,
+              "inRecord");
+    }
+
     void feedsTheMappingsAsAnOldLayoutLine() {
         // The same item in the old layout and in the current one converts to the same PaiPai row.
         const Taobao5Record current = item({{F::Title, u"连衣裙 &amp; \"新款\""_s},

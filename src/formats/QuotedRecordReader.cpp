@@ -29,7 +29,11 @@ bool QuotedRecordReader::fill() {
         m_buffer.append(rest);
         return !rest.isEmpty();
     }
-    m_buffer.append(m_decoder.decode(bytes));
+    // Decoded straight into the buffer: a decoded copy appended would cost a pass over every byte.
+    const qsizetype kept = m_buffer.size();
+    m_buffer.resize(kept + m_decoder.requiredSpace(bytes.size()));
+    const QChar* end = m_decoder.appendToBuffer(m_buffer.data() + kept, bytes);
+    m_buffer.truncate(end - m_buffer.constData());
     return true;
 }
 
