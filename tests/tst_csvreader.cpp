@@ -13,14 +13,7 @@ class TestCsvReader : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-
-    QString writeFile(const QByteArray& bytes) {
-        const QString path = m_dir.filePath(u"f%1.csv"_s.arg(++m_files));
-        writeBytes(path, bytes);
-        return path;
-    }
+    NumberedTestFiles m_files;
 
 private slots:
     void records_data() {
@@ -70,7 +63,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, header);
         QFETCH(Records, records);
-        QCOMPARE(readCsvFile(writeFile(bytes)), Records{header} + records);
+        QCOMPARE(readCsvFile(m_files.write(bytes)), Records{header} + records);
     }
 
     void longFieldsAcrossReadBlocks() {
@@ -82,7 +75,7 @@ private slots:
         quotedValue.replace(u"\""_s, u"\"\""_s);
         const QString text = u"a,b\r\n\""_s + quotedValue + u"\",x\r\n\r\n1,2\r\n"_s;
 
-        const Records records = readCsvFile(writeFile(gbk(text)));
+        const Records records = readCsvFile(m_files.write(gbk(text)));
         QCOMPARE(records.size(), 3);
         QCOMPARE(records.at(1).size(), 2);
         QVERIFY(records.at(1).at(0) == longValue);
@@ -92,7 +85,7 @@ private slots:
 
     void missingFileDoesNotOpen() {
         CsvReader reader;
-        QVERIFY(!reader.open(m_dir.filePath(u"absent.csv"_s)));
+        QVERIFY(!reader.open(m_files.path(u"absent.csv"_s)));
         QStringList record;
         QVERIFY(!reader.readRecord(&record));
     }

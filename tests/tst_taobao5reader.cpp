@@ -45,14 +45,7 @@ class TestTaobao5Reader : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_files = 0;
-
-    QString writeFile(const QByteArray& bytes) {
-        const QString path = m_dir.filePath(u"f%1.csv"_s.arg(++m_files));
-        writeBytes(path, bytes);
-        return path;
-    }
+    NumberedTestFiles m_files;
 
 private slots:
     void items_data() {
@@ -139,7 +132,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(Items, items);
         Taobao5Reader reader;
-        QVERIFY(reader.open(writeFile(bytes)));
+        QVERIFY(reader.open(m_files.write(bytes)));
         QCOMPARE(readAll(reader), items);
     }
 
@@ -171,7 +164,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(TextEncoding, encoding);
         Taobao5Reader reader;
-        QVERIFY(reader.open(writeFile(bytes)));
+        QVERIFY(reader.open(m_files.write(bytes)));
         QCOMPARE(reader.encoding(), encoding);
         Taobao5Record record;
         QVERIFY(reader.readRecord(&record));
@@ -193,7 +186,7 @@ private slots:
     void notThisLayout() {
         QFETCH(QByteArray, bytes);
         Taobao5Reader reader;
-        QVERIFY(!reader.open(writeFile(bytes)));
+        QVERIFY(!reader.open(m_files.write(bytes)));
         Taobao5Record record;
         QVERIFY(!reader.readRecord(&record));
     }
@@ -206,7 +199,7 @@ private slots:
         for (const QString& name : std::as_const(names))
             row.append(csvQuoted(u"value of "_s + name));
         Taobao5Reader reader;
-        QVERIFY(reader.open(writeFile(utf16WithMark(taobao5Text(names, {row})))));
+        QVERIFY(reader.open(m_files.write(utf16WithMark(taobao5Text(names, {row})))));
         Taobao5Record record;
         QVERIFY(reader.readRecord(&record));
         for (int i = 0; i < Taobao5Layout::kFieldCount; ++i) {
@@ -232,7 +225,7 @@ private slots:
                 taobao5Text(taobao5Names(), {fullRow(u"\"a\""_s, u"1"_s, u"1"_s, csvQuoted(text)),
                                              fullRow(u"\"b\""_s, u"2"_s, u"2"_s, u"\"\""_s)});
             Taobao5Reader reader;
-            QVERIFY(reader.open(writeFile(encodeAs(encoding, file))));
+            QVERIFY(reader.open(m_files.write(encodeAs(encoding, file))));
             const Items items = readAll(reader);
             QCOMPARE(items.size(), 2);
             QVERIFY(items.at(0).at(3) == text);

@@ -35,6 +35,21 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
         qFatal("cannot write %s", qPrintable(path));
 }
 
+// Source files of one test object, numbered in a folder that lives as long as the object.
+class NumberedTestFiles {
+public:
+    QString write(const QByteArray& bytes) {
+        const QString path = m_dir.filePath(QStringLiteral("f%1.csv").arg(++m_count));
+        writeBytes(path, bytes);
+        return path;
+    }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    int m_count = 0;
+};
+
 // Copies a file of the converter's fixtures to path and returns path.
 inline QString copyConvertFixture(const QString& name, const QString& path) {
     if (!QFile::copy(fixturePath(QStringLiteral("convert/") + name), path))
