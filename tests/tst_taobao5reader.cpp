@@ -2,6 +2,7 @@
 #include "support/Taobao5TestFiles.h"
 
 #include <QBuffer>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -230,6 +231,32 @@ private slots:
             QCOMPARE(items.size(), 2);
             QVERIFY(items.at(0).at(3) == text);
             QCOMPARE(items.at(1), (QStringList{u"b"_s, u"2"_s, u"2"_s, QString()}));
+        }
+    }
+
+    void damagedFilesEndCleanly() {
+        // Valid files cut short and with bytes overwritten, in every encoding: reading comes to
+        // an end, without a crash, having split the damaged text into a few items at most.
+        QRandomGenerator random(2016);
+        const QString text =
+            taobao5Text(taobao5Names(), {fullRow(u"\"宝贝\""_s, u"1"_s, u"1"_s, u"\"a\"\"\n\tb\""_s),
+                                         fullRow(u"\"二\""_s, u"2"_s, u"2"_s, u"\"\""_s)});
+        for (const auto& [name, encoding] : allFileEncodings()) {
+            const QByteArray original = encodeAs(encoding, text);
+            for (int round = 0; round < 100; ++round) {
+                QByteArray bytes = original.left(random.bounded(original.size() + 1));
+                for (int hits = random.bounded(4); hits > 0 && !bytes.isEmpty(); --hits)
+                    bytes[random.bounded(bytes.size())] = char(random.bounded(256));
+                QBuffer buffer(&bytes);
+                QVERIFY(buffer.open(QIODevice::ReadOnly));
+                Taobao5Reader reader;
+                if (!reader.open(&buffer))
+                    continue;
+                Taobao5Record record;
+                int items = 0;
+                while (reader.readRecord(&record))
+                    QVERIFY2(++items <= 6, name);
+            }
         }
     }
 
