@@ -15,28 +15,30 @@ class TestGbkFileWriter : public QObject {
     Q_OBJECT
 
 private slots:
-    void writesAndReplaces() {
+    void commitOrDiscard_data() {
+        QTest::addColumn<bool>("commit");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("committed: the new text in GBK") << true << QByteArray("\xB1\xED\xCD\xB7\r\n");
+        QTest::newRow("discarded: the old file") << false << QByteArray("old rows\r\n");
+    }
+
+    // Nothing reaches the target before commit, and nothing but the target stays in the folder.
+    void commitOrDiscard() {
+        QFETCH(bool, commit);
+        QFETCH(QByteArray, after);
+
         QTemporaryDir dir;
         const QString target = dir.filePath(u"out.csv"_s);
         putFileBytes(target, "old rows\r\n");
         GbkFileWriter writer(target);
         QVERIFY(writer.open());
         writer.write(u"表头\r\n"_s);
-        QCOMPARE(fileBytes(target), QByteArray("old rows\r\n")); // nothing in place before commit
-        QVERIFY(writer.commit());
-        QCOMPARE(fileBytes(target), QByteArray("\xB1\xED\xCD\xB7\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.csv"_s});
-    }
-
-    void discardLeavesTheTarget() {
-        QTemporaryDir dir;
-        const QString target = dir.filePath(u"out.csv"_s);
-        putFileBytes(target, "old rows\r\n");
-        GbkFileWriter writer(target);
-        QVERIFY(writer.open());
-        writer.write(u"new"_s);
-        writer.discard();
         QCOMPARE(fileBytes(target), QByteArray("old rows\r\n"));
+        if (commit)
+            QVERIFY(writer.commit());
+        else
+            writer.discard();
+        QCOMPARE(fileBytes(target), after);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.csv"_s});
     }
 

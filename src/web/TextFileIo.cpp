@@ -94,35 +94,43 @@ bool hasWholeUtf16Text(const QString& path) {
     return file.read(kUtf16LeMark.size()) == kUtf16LeMark;
 }
 
-// The old bytes and then the new ones go to a temporary file that replaces the old one only when
-// complete: a failure or a kill at any moment leaves the old file as it was.
-Status copyAndAppend(const QString& path, const QByteArray& tail) {
-    QFile source(path);
-    if (!source.open(QIODevice::ReadOnly))
-        return readFailure(path, source.errorString());
+// The content goes to a temporary file beside path that replaces the old file only once
+// complete, so a failure or a kill at any moment leaves the old file as it was. writeContent
+// fills the temporary file and returns the failure, if any.
+template <typename WriteContent> Status saveThroughTemporary(const QString& path, WriteContent writeContent) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return writeFailure(path, file.errorString());
-    constexpr qint64 kChunkBytes = 1024 * 1024;
-    QString reason;
-    while (!source.atEnd()) {
-        const QByteArray chunk = source.read(kChunkBytes);
-        if (source.error() != QFileDevice::NoError) {
-            file.cancelWriting();
-            return readFailure(path, source.errorString());
-        }
-        if (!writeWhole(file, chunk, &reason)) {
-            file.cancelWriting();
-            return writeFailure(path, reason);
-        }
-    }
-    if (!writeWhole(file, tail, &reason)) {
+    if (const Status written = writeContent(file); !written) {
         file.cancelWriting();
-        return writeFailure(path, reason);
+        return written;
     }
     if (!file.commit())
         return writeFailure(path, file.errorString());
     return Status::success();
+}
+
+Status writeBytes(QSaveFile& file, const QString& path, const QByteArray& bytes) {
+    QString reason;
+    return writeWhole(file, bytes, &reason) ? Status::success() : writeFailure(path, reason);
+}
+
+// The old bytes copied as they are, then the new ones.
+Status copyAndAppend(const QString& path, const QByteArray& tail) {
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly))
+        return readFailure(path, source.errorString());
+    return saveThroughTemporary(path, [&](QSaveFile& file) {
+        constexpr qint64 kChunkBytes = 1024 * 1024;
+        while (!source.atEnd()) {
+            const QByteArray chunk = source.read(kChunkBytes);
+            if (source.error() != QFileDevice::NoError)
+                return readFailure(path, source.errorString());
+            if (const Status written = writeBytes(file, path, chunk); !written)
+                return written;
+        }
+        return writeBytes(file, path, tail);
+    });
 }
 
 // The GBK bytes of every BMP code unit, taken once from the ICU "GBK" encoder so that encoding is
@@ -221,17 +229,7 @@ bool IsRegularFileOrNewName(const QString& path) {
 Status ReplaceFileContent(const QString& path, const QByteArray& bytes) {
     if (!IsRegularFileOrNewName(path))
         return writeFailure(path, kNotRegularFileReason);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return writeFailure(path, file.errorString());
-    QString reason;
-    if (!writeWhole(file, bytes, &reason)) {
-        file.cancelWriting();
-        return writeFailure(path, reason);
-    }
-    if (!file.commit())
-        return writeFailure(path, file.errorString());
-    return Status::success();
+    return saveThroughTemporary(path, [&](QSaveFile& file) { return writeBytes(file, path, bytes); });
 }
 
 QByteArray EncodeGbk(const QString& text) {
