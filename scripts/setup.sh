@@ -2,6 +2,8 @@
 # Installs what a fresh Debian 12 machine lacks, builds Kestrune, then runs it or its tests.
 #   scripts/setup.sh run [program arguments...]
 #   scripts/setup.sh test [ctest arguments...]
+# "test" then builds the whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer
+# (clang, in build-asan/, the fuzz targets included) and runs it there too.
 # Safe to run again: packages already present are not touched and the build is incremental.
 set -euo pipefail
 
@@ -10,7 +12,7 @@ shift || true
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$here/build"
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk curl)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk curl clang libfuzzer-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -33,7 +35,16 @@ run)
     exec "$build/src/kestrune" "$@"
     ;;
 test)
-    exec ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "$@"
+    ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" "$@"
+    asan="$here/build-asan"
+    CC=clang CXX=clang++ cmake -S "$here" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKESTRUNE_WERROR=$werror -DKESTRUNE_SANITIZE=ON -DKESTRUNE_FUZZ=ON >/dev/null
+    cmake --build "$asan" --parallel "$(nproc)"
+    # Qt's own allocations live until exit; only the program's leaks would be noise-free, so
+    # leak checking stays off and every other finding fails the test.
+    ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:strict_string_checks=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        exec ctest --test-dir "$asan" --output-on-failure --parallel "$(nproc)" "$@"
     ;;
 *)
     echo "usage: scripts/setup.sh run|test" >&2

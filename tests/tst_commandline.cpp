@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -355,7 +356,66 @@ private slots:
         const Outcome outcome = runKestrune(arguments << QStringLiteral("--data-dir") << dir.path());
         QCOMPARE(outcome.exitCode, exitCode);
         QCOMPARE(outcome.err.contains(QStringLiteral("another Kestrune instance")), says);
+        // The message names the file, so a person can see which one holds the folder.
+        QCOMPARE(outcome.err.contains(InstanceLock::lockFilePath(dir.path())), says);
         QVERIFY(!QFile::exists(settingsPath(dir)));
+    }
+
+    void argumentsThatAreNoText_data() {
+        QTest::addColumn<QString>("arguments"); // after the program; $1 is a name in bytes that are not UTF-8
+        QTest::newRow("--data-dir") << QStringLiteral("--data-dir \"$1\" extract --agree --platform taobao "
+                                                      "--format taobao http://shop1.taobao.com");
+        QTest::newRow("--data-dir=") << QStringLiteral("--data-dir=\"$1\" extract --agree --platform taobao "
+                                                       "--format taobao http://shop1.taobao.com");
+        QTest::newRow("convert paths")
+            << QStringLiteral("convert --agree --from paipai --to ebay \"$1/a.csv\" "
+                              "\"$1/b.csv\"");
+    }
+
+    // A folder name in another encoding must not be read as another name: nothing may be
+    // written anywhere but where the user pointed.
+    void argumentsThatAreNoText() {
+        QFETCH(QString, arguments);
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("inside"))));
+        // The shell makes the bytes: QProcess would pass only valid text.
+        QProcess process;
+        process.setWorkingDirectory(dir.filePath(QStringLiteral("inside")));
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"),
+                       QStringLiteral("exec \"$0\" ") +
+                           arguments.replace(QStringLiteral("$1"),
+                                             QStringLiteral("$(printf '%1/\\377\\376')").arg(dir.path())),
+                       kestruneBinary()});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY2(process.readAllStandardError().contains("not a valid file name"), "no usage error");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("inside")});
+        QCOMPARE(
+            QDir(dir.filePath(QStringLiteral("inside"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            QStringList());
+    }
+
+    void lockFileWithoutOwner_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty, as a power cut leaves it") << QByteArray("");
+        QTest::newRow("garbled") << QByteArray("\x01\xFFnot a lock\n\n\n");
+        QTest::newRow("written on another host") << QByteArray("1\nkestrune\nanother-host.example\n");
+        QTest::newRow("a process of this host that died")
+            << QByteArray("2147483646\nkestrune\n") + QSysInfo::machineHostName().toUtf8() + '\n';
+    }
+
+    // Only a live process locks a folder; a file left behind by anything else never does.
+    void lockFileWithoutOwner() {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        putFileBytes(InstanceLock::lockFilePath(dir.path()), content);
+        const Outcome outcome = runKestrune(QStringList{QStringLiteral("extract")} +
+                                            extractOptions("taobao", "taobao", "http://shop1.taobao.com") +
+                                            QStringList{QStringLiteral("--data-dir"), dir.path()});
+        QVERIFY2(!outcome.err.contains(QStringLiteral("another Kestrune instance")), qPrintable(outcome.err));
+        QVERIFY(QFile::exists(settingsPath(dir)));
     }
 };
 

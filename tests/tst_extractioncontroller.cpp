@@ -96,6 +96,18 @@ private slots:
         addRow("taobao without shop", 2, "http://www.taobao.com/item", Messages::kTaobaoAddressWrong, "");
         addRow("taobao without domain", 2, "http://shop123.example.com", Messages::kTaobaoAddressWrong, "");
         addRow("taobao other prefix kept", 2, "http://myshop.taobao.com", accepted, "Taobao_http___myshop");
+        // The domain must be the host's, not text elsewhere in the address.
+        addRow("taobao domain in the path", 2, "http://127.0.0.1:9/shop.taobao.com/",
+               Messages::kTaobaoAddressWrong, "");
+        addRow("taobao domain as the user name", 2, "http://shop1.taobao.com@10.0.0.1/",
+               Messages::kTaobaoAddressWrong, "");
+        addRow("taobao domain in the query", 2, "http://10.0.0.1/?shop=1.taobao.com",
+               Messages::kTaobaoAddressWrong, "");
+        addRow("taobao host ending like the domain", 2, "http://shop1.taobao.com.example.org/",
+               Messages::kTaobaoAddressWrong, "");
+        addRow("taobao on another port", 2, "http://shop123.taobao.com:9/", Messages::kTaobaoAddressWrong,
+               "");
+        addRow("taobao over https", 2, "https://shop123.taobao.com/", Messages::kTaobaoAddressWrong, "");
     }
 
     void addressRules() {

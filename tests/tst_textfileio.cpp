@@ -7,6 +7,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <sys/sysmacros.h>
+
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QByteArray kMark("\xFF\xFE", 2);
@@ -33,6 +38,16 @@ class TestTextFileIo : public QObject {
 
 private:
     QTemporaryDir m_dir;
+    // The kind of file at path (through links), as stat has it.
+    static mode_t fileType(const QString& path) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & S_IFMT : 0;
+    }
+    static Status write(const QString& op, const QString& target, const QString& text) {
+        if (op == u"replace")
+            return ReplaceFileContent(target, EncodeGbk(text));
+        return AppendToTextFile(target, text, op.section(u' ', 1));
+    }
     QString path() const { return m_dir.filePath(QStringLiteral("Taobao_1.csv")); }
     QStringList filesInFolder() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
@@ -184,8 +199,80 @@ private slots:
         }
         QVERIFY(!status.ok());
         QVERIFY2(status.message().contains(QFileInfo(path()).fileName()), qPrintable(status.message()));
+        QVERIFY2(status.message().contains(qt_error_string(EFBIG)), qPrintable(status.message()));
         QCOMPARE(fileBytes(path()), before);
         QCOMPARE(filesInFolder().size(), before.isNull() ? 0 : 1);
+    }
+
+    void folderThatTakesNoNewFileRefusesTheWrite_data() {
+        QTest::addColumn<QString>("op");
+        QTest::newRow("unicode append") << u"append unicode"_s;
+        QTest::newRow("GBK append") << u"append gbk"_s;
+        QTest::newRow("replace") << u"replace"_s;
+    }
+
+    // Writing over the file in place is the only way into such a folder; a kill or a failure
+    // midway would leave the target half-written, so the write is refused before it starts.
+    void folderThatTakesNoNewFileRefusesTheWrite() {
+        QFETCH(QString, op);
+
+        QVERIFY(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755) == 0);
+        const QString folder = m_dir.filePath(u"kept"_s);
+        QVERIFY(QDir().mkpath(folder));
+        const QString target = folder + u"/out.csv"_s;
+        const QByteArray before(kMark + asciiUtf16("old rows\r\n"));
+        putFileBytes(target, before);
+        makeFolderKeepOnlyItsFile(folder, target);
+
+        Status status = Status::success();
+        {
+            UnprivilegedFileAccess unprivileged;
+            status = write(op, target, u"new"_s);
+        }
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        QVERIFY(!status.ok());
+        QVERIFY2(status.message().contains(qt_error_string(EACCES)), qPrintable(status.message()));
+        QCOMPARE(fileBytes(target), before);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.csv"_s});
+    }
+
+    void writeOpsOnNodes_data() {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("node");
+        for (const QString& node : {u"FIFO"_s, u"device"_s, u"link to a FIFO"_s}) {
+            for (const QString& op : {u"append unicode"_s, u"append gbk"_s, u"replace"_s})
+                QTest::newRow(qPrintable(op + u" onto a "_s + node)) << op << node;
+        }
+    }
+
+    // A device or FIFO named as the output is never replaced by a regular file (as root, a
+    // conversion to /dev/null would otherwise replace /dev/null).
+    void writeOpsOnNodes() {
+        QFETCH(QString, op);
+        QFETCH(QString, node);
+
+        const QString target = path();
+        const QString fifo = m_dir.filePath(u"fifo"_s);
+        QFile::remove(target);
+        QFile::remove(fifo);
+        if (node == u"device") {
+            // The null device's numbers, made in the test's own folder.
+            if (::mknod(QFile::encodeName(target).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                QSKIP("device nodes cannot be made here");
+        } else {
+            QVERIFY(::mkfifo(QFile::encodeName(node == u"FIFO" ? target : fifo).constData(), 0666) == 0);
+            if (node != u"FIFO")
+                QVERIFY(QFile::link(fifo, target));
+        }
+        const mode_t typeBefore = fileType(target);
+
+        const Status status = write(op, target, u"new"_s);
+        QVERIFY(!status.ok());
+        QVERIFY2(status.message().contains(kNotRegularFileReason), qPrintable(status.message()));
+        QCOMPARE(fileType(target), typeBefore);
+        QVERIFY(!S_ISREG(fileType(target)));
+        QFile::remove(target);
+        QFile::remove(fifo);
     }
 
     void unwritablePlaces_data() {

@@ -23,6 +23,17 @@ private slots:
         addRow("page: tabs and line breaks removed", "page", "\t<div>\r\n\t\t<p>\n", "<div><p>");
         addRow("page: lone CR removed", "page", "a\rb", "ab");
         addRow("page: full-width spaces kept", "page", "a\u3000\u3000b", "a\u3000\u3000b");
+        // A page must not drive the terminal it is printed on, nor put control bytes in a file.
+        addRow("page: escape sequences lose their escape", "page", "\x1b]0;title\x07\x1b[2J类目",
+               "]0;title[2J类目");
+        addRow("page: every C0 control but the removed line breaks", "page", "a\x01\x08\x0b\x0c\x1f b",
+               "a b");
+        addRow("page: DEL and C1 controls removed", "page", "a\x7f\u0085\u009bb", "ab");
+        addRow("page: spaces joined by removing a control stay", "page", "a \x1b b", "a  b");
+        addRow("page: no-break space just past the C1 range kept", "page", "\u00a0x", "\u00a0x");
+        QTest::newRow("page: NUL removed")
+            << QStringLiteral("page") << (QStringLiteral("a") + QChar(0) + u'b') << QStringLiteral("ab");
+        addRow("field: controls removed before commas turn", "field", "a\x1b,b", "a，b");
         addRow("field: comma becomes the full-width comma", "field", "红色,蓝色", "红色，蓝色");
         addRow("field: CR LF inside a value disappears", "field", "第一行\r\n第二行", "第一行第二行");
         addRow("field: quote and comma together", "field", "12\",5", "12'，5");

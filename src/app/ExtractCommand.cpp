@@ -154,9 +154,11 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     InstanceLock lock(programDir);
     if (!lock.tryAcquire()) {
-        PrintLine(stderr, lock.heldByAnother()
-                              ? QStringLiteral("kestrune: another Kestrune instance is using ") + programDir
-                              : QStringLiteral("kestrune: cannot write in the program folder ") + programDir);
+        if (lock.heldByAnother())
+            PrintLine(stderr, QStringLiteral("kestrune: another Kestrune instance is using ") + programDir +
+                                  QStringLiteral(" (it holds the lock file ") + lock.path() + u')');
+        else
+            PrintLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") + lock.path());
         return 1;
     }
 

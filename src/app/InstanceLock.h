@@ -1,25 +1,31 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
-#include <memory>
-
-// One instance per program folder, whether window or command line: a lock file in the folder,
-// held for the life of this object. A lock left by a process that died is taken over.
+// One instance per program folder, whether window or command line: a kernel lock (flock) on a
+// lock file in the folder, held for the life of this object. The kernel drops the lock when its
+// process ends however it ends, so what the file holds (empty, garbled, written on another
+// host) never keeps a folder locked; the content only tells a person who holds it.
 class InstanceLock {
 public:
     explicit InstanceLock(const QString& programDir);
+    ~InstanceLock();
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
 
     // False when another live instance holds the folder (or the folder cannot be locked).
     bool tryAcquire();
     // After a failed tryAcquire: true when another instance holds it, false when the lock file
     // could not be made at all (a folder without write permission).
     bool heldByAnother() const;
+    const QString& path() const { return m_path; }
 
     static QString lockFilePath(const QString& programDir);
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
-    bool m_held = false;
+    void release();
+
+    QString m_path;
+    int m_fd = -1;
+    bool m_heldByAnother = false;
 };

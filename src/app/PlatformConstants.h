@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Fixed addresses of the three marketplaces and the program's own identity.
 namespace PlatformConstants {
@@ -23,6 +24,11 @@ inline const QString kTaobaoDescriptionHostPrefix = QStringLiteral("http://dsc")
 inline const QString kPaiPaiAuctionHost = QStringLiteral("http://auction1.paipai.com/");
 inline const QString kPaiPaiImageHost = QStringLiteral("http://image.paipai.com");
 inline const QString kEbayPictureHost = QStringLiteral("http://pics.ebaystatic.com");
+// Every host under these domains belongs to a marketplace; the fetcher follows redirects to them.
+inline const QStringList kMarketplaceDomains = {
+    QStringLiteral("taobao.com"),  QStringLiteral("taobaocdn.com"),  QStringLiteral("paipai.com"),
+    QStringLiteral("ebay.com.cn"), QStringLiteral("ebayimg.com.cn"), QStringLiteral("ebaystatic.com"),
+};
 
 // Option1 indexes (also the BreakPointSO codes).
 enum Platform { PaiPai = 0, Ebay = 1, Taobao = 2 };

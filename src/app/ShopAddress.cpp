@@ -3,14 +3,23 @@
 #include "app/Messages.h"
 #include "app/PlatformConstants.h"
 
+#include <QUrl>
+
 using namespace PlatformConstants;
 
 namespace ShopAddress {
 
 bool IsTaobaoShopUrl(const QString& address) {
-    if (address.size() < 19)
+    if (address.size() < 19 || !address.contains(QStringLiteral("shop")))
         return false;
-    return address.contains(QStringLiteral("shop")) && address.contains(kTaobaoDomainSuffix);
+    // The domain has to be the host's, not just somewhere in the text: a path or a user name
+    // holding it would send the crawl to another machine. An address typed without its scheme
+    // names its host first.
+    const QString trimmed = address.trimmed();
+    const QUrl url(trimmed.contains(QStringLiteral("://")) ? trimmed : QStringLiteral("http://") + trimmed,
+                   QUrl::StrictMode);
+    return url.isValid() && url.scheme().compare(u"http", Qt::CaseInsensitive) == 0 &&
+           url.userInfo().isEmpty() && url.port(80) == 80 && url.host().endsWith(kTaobaoDomainSuffix);
 }
 
 bool IsAcceptedFor(int platform, const QString& lowerAddress) {

@@ -6,8 +6,8 @@
 // file of a shop is called.
 namespace ShopAddress {
 
-// True when the (lower-cased) address is at least 19 characters long and holds both "shop" and
-// the Taobao domain suffix.
+// True when the (lower-cased) address is at least 19 characters long, holds "shop", and is a
+// plain http address whose host ends in the Taobao domain suffix.
 bool IsTaobaoShopUrl(const QString& address);
 
 // Whether the lower-cased address is acceptable for the platform (an Option1 index).

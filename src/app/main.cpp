@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -50,8 +51,15 @@ int runWindow(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        const QString argument = QFile::decodeName(raw);
+        // A name that is not valid text in the locale (a folder named in another encoding) would
+        // come back as another name, and the files would go to a folder the user never named.
+        if (QFile::encodeName(argument) != raw)
+            return usageError(QStringLiteral("not a valid file name or text in this locale: ") + argument);
+        arguments.append(argument);
+    }
 
     const CommandLine::Request request = CommandLine::parse(arguments, false);
     switch (request.mode) {

@@ -23,20 +23,19 @@ QString completionMessage(int count, const QString& outputPath) {
            outputPath;
 }
 
-QString writeFailedMessage(const QString& outputPath) {
-    return QStringLiteral("无法写入文件：") + outputPath;
-}
-
-FormatConverter::Result failedToWrite(FormatConverter::Result result) {
+// The system's reason (permission, full disk) follows the path.
+FormatConverter::Result failedToWrite(FormatConverter::Result result, const GbkFileWriter& output) {
     result.outcome = FormatConverter::Outcome::WriteFailed;
-    result.message = writeFailedMessage(result.outputPath);
+    result.message = QStringLiteral("无法写入文件：") + result.outputPath;
+    if (!output.errorString().isEmpty())
+        result.message += u'（' + output.errorString() + u'）';
     return result;
 }
 
 // The outcome once the rows are written: completed, or the file could not be written.
 FormatConverter::Result finish(GbkFileWriter& output, FormatConverter::Result result) {
     if (!output.commit())
-        return failedToWrite(result);
+        return failedToWrite(result, output);
     result.outcome = FormatConverter::Outcome::Completed;
     result.message = completionMessage(result.convertedCount, result.outputPath);
     return result;
@@ -141,7 +140,7 @@ FormatConverter::Result FormatConverter::convertTaobaoSource(const Request& requ
     const AssistantLayout& layout = layoutOf(request.target);
     GbkFileWriter output(outputPath);
     if (!output.open())
-        return failedToWrite(result);
+        return failedToWrite(result, output);
     if (request.target == Ebay)
         output.write(layout.headerLine());
 
@@ -202,7 +201,7 @@ FormatConverter::Result FormatConverter::convertRecordSource(const Request& requ
     const AssistantLayout& layout = layoutOf(request.target);
     GbkFileWriter output(outputPath);
     if (!output.open())
-        return failedToWrite(result);
+        return failedToWrite(result, output);
     output.write(layout.headerLine());
 
     // A source that cannot be opened leaves the header alone in the output and reports 0.

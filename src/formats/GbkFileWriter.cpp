@@ -3,6 +3,8 @@
 #include "formats/AssistantFormat.h"
 #include "web/TextFileIo.h"
 
+#include <cerrno>
+
 namespace {
 
 // Large enough that encoding and writing cost per block is negligible, small enough to stay a
@@ -11,14 +13,20 @@ constexpr qsizetype kBlockCharacters = 256 * 1024;
 
 } // namespace
 
-GbkFileWriter::GbkFileWriter(const QString& path) : m_file(path) {
-    // A folder that only lets the existing file be rewritten still gets its output.
-    m_file.setDirectWriteFallback(true);
-}
+GbkFileWriter::GbkFileWriter(const QString& path) : m_file(path) {}
 
 bool GbkFileWriter::open() {
+    // No direct-write fallback: writing over the target in place would leave it half-written
+    // when the conversion fails or is killed.
+    if (!IsRegularFileOrNewName(m_file.fileName())) {
+        m_error = kNotRegularFileReason;
+        m_failed = true;
+        return false;
+    }
     m_failed = !m_file.open(QIODevice::WriteOnly);
-    if (!m_failed)
+    if (m_failed)
+        m_error = m_file.errorString();
+    else
         m_pending.reserve(kBlockCharacters + kBlockCharacters / 4);
     return !m_failed;
 }
@@ -40,11 +48,22 @@ bool GbkFileWriter::commit() {
         return false;
     flushPending();
     if (m_failed) {
-        m_file.cancelWriting();
-        m_file.commit();
+        discard();
         return false;
     }
-    return m_file.commit();
+    if (!m_file.commit()) {
+        m_error = m_file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void GbkFileWriter::discard() {
+    if (!m_file.isOpen())
+        return;
+    m_pending.truncate(0);
+    m_file.cancelWriting();
+    m_file.commit();
 }
 
 void GbkFileWriter::flushPending() {
@@ -53,7 +72,11 @@ void GbkFileWriter::flushPending() {
         return;
     }
     const QByteArray bytes = EncodeGbk(m_pending);
-    if (m_file.write(bytes) != bytes.size())
+    // QFile reports a short write (full disk, size limit) without a reason; errno has it.
+    errno = 0;
+    if (m_file.write(bytes) != bytes.size()) {
         m_failed = true;
+        m_error = errno != 0 ? qt_error_string(errno) : m_file.errorString();
+    }
     m_pending.truncate(0);
 }

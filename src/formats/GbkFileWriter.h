@@ -7,8 +7,10 @@
 
 struct AssistantLayout;
 
-// Writes converter output as GBK text. Lines are gathered and encoded in large blocks; the file
-// at the path is replaced only when commit() succeeds, so a failed write leaves the old file.
+// Writes converter output as GBK text. Lines are gathered and encoded in large blocks into a
+// temporary file beside the target; the target is replaced only when commit() succeeds, so a
+// failed or killed write leaves the old file. A folder where no new file can be made, or a
+// target that is not a regular file, makes open() fail before anything is written.
 class GbkFileWriter {
 public:
     explicit GbkFileWriter(const QString& path);
@@ -21,6 +23,10 @@ public:
     void writeRow(const AssistantLayout& layout, const QStringList& values);
     // Writes what is pending and puts the file in place; false when any write failed.
     bool commit();
+    // Drops everything written so far; the target stays as it was.
+    void discard();
+    // Why open() or commit() failed, in the system's words.
+    const QString& errorString() const { return m_error; }
 
 private:
     void flushPending();
@@ -28,4 +34,5 @@ private:
     QSaveFile m_file;
     QString m_pending;
     bool m_failed = false;
+    QString m_error;
 };

@@ -1,6 +1,7 @@
 #include "web/PageFetcher.h"
 
 #include "app/WindowInterface.h"
+#include "web/RedirectRule.h"
 #include "web/TextFileIo.h"
 #include "web/TextHelpers.h"
 
@@ -55,7 +56,8 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
 
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
@@ -65,7 +67,17 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     QNetworkReply* reply = m_manager->get(request);
     bool timedOut = false;
     bool tooLarge = false;
+    bool redirectRefused = false;
     QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::redirected, &loop,
+                     [&redirectRefused, reply, url](const QUrl& target) {
+                         if (IsFollowableRedirect(url, target)) {
+                             emit reply->redirectAllowed();
+                         } else {
+                             redirectRefused = true;
+                             reply->abort();
+                         }
+                     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(reply, &QNetworkReply::downloadProgress, &loop,
                      [&tooLarge, reply, sizeLimit](qint64 received, qint64 total) {
@@ -106,6 +118,8 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
         result.error = QStringLiteral("timed out");
     else if (tooLarge)
         result.error = QStringLiteral("body larger than the limit");
+    else if (redirectRefused)
+        result.error = QStringLiteral("redirect off the marketplace refused");
     else if (reply->error() != QNetworkReply::NoError)
         result.error = reply->errorString();
     else {

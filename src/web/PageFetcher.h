@@ -24,7 +24,8 @@ struct FetchResult {
 //
 // Proxy: the system's proxy configuration (on Linux the http_proxy and no_proxy variables) is read
 // afresh for every request, so a proxy set after the fetcher was made still counts.
-// Redirects are followed up to five times; cookies are neither sent nor kept.
+// Redirects are followed up to five times, and only as IsFollowableRedirect allows; cookies are
+// neither sent nor kept.
 class PageFetcher {
 public:
     static constexpr qint64 kPageSizeLimit = 32LL * 1024 * 1024;

@@ -83,9 +83,9 @@ QByteArray encode(const QString& text, const QString& charSet) {
 }
 
 // A UTF-16 file that already starts with its mark and holds whole code units reads back and
-// writes out unchanged, so adding the new units at its end gives the same bytes as rewriting it
-// whole, without passing the old content through memory.
-bool canAppendInPlace(const QString& path) {
+// writes out unchanged, so copying its bytes and adding the new units gives the same bytes as
+// rewriting it whole, without passing the old content through memory as text.
+bool hasWholeUtf16Text(const QString& path) {
     QFile file(path);
     if (file.size() < kUtf16LeMark.size() || file.size() % 2 != 0)
         return false;
@@ -94,22 +94,43 @@ bool canAppendInPlace(const QString& path) {
     return file.read(kUtf16LeMark.size()) == kUtf16LeMark;
 }
 
-Status appendInPlace(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+// The content goes to a temporary file beside path that replaces the old file only once
+// complete, so a failure or a kill at any moment leaves the old file as it was. writeContent
+// fills the temporary file and returns the failure, if any.
+template <typename WriteContent> Status saveThroughTemporary(const QString& path, WriteContent writeContent) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
         return writeFailure(path, file.errorString());
-    const qint64 oldSize = file.size();
-    QString reason;
-    if (writeWhole(file, bytes, &reason)) {
-        file.close();
-        if (file.error() == QFileDevice::NoError)
-            return Status::success();
-        reason = file.errorString();
+    if (const Status written = writeContent(file); !written) {
+        file.cancelWriting();
+        return written;
     }
-    // Whatever part of the new text reached the disk is cut off again: the file ends as it was.
-    file.close();
-    QFile::resize(path, oldSize);
-    return writeFailure(path, reason);
+    if (!file.commit())
+        return writeFailure(path, file.errorString());
+    return Status::success();
+}
+
+Status writeBytes(QSaveFile& file, const QString& path, const QByteArray& bytes) {
+    QString reason;
+    return writeWhole(file, bytes, &reason) ? Status::success() : writeFailure(path, reason);
+}
+
+// The old bytes copied as they are, then the new ones.
+Status copyAndAppend(const QString& path, const QByteArray& tail) {
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly))
+        return readFailure(path, source.errorString());
+    return saveThroughTemporary(path, [&](QSaveFile& file) {
+        constexpr qint64 kChunkBytes = 1024 * 1024;
+        while (!source.atEnd()) {
+            const QByteArray chunk = source.read(kChunkBytes);
+            if (source.error() != QFileDevice::NoError)
+                return readFailure(path, source.errorString());
+            if (const Status written = writeBytes(file, path, chunk); !written)
+                return written;
+        }
+        return writeBytes(file, path, tail);
+    });
 }
 
 // The GBK bytes of every BMP code unit, taken once from the ICU "GBK" encoder so that encoding is
@@ -168,11 +189,13 @@ struct GbkTable {
 } // namespace
 
 Status AppendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet) {
-    const bool exists = QFileInfo(FileUrl).isFile();
-    if (exists && isUnicode(CharSet) && canAppendInPlace(FileUrl)) {
+    if (!IsRegularFileOrNewName(FileUrl))
+        return writeFailure(FileUrl, kNotRegularFileReason);
+    const bool exists = QFileInfo::exists(FileUrl);
+    if (exists && isUnicode(CharSet) && hasWholeUtf16Text(FileUrl)) {
         if (Str.isEmpty())
             return Status::success();
-        return appendInPlace(FileUrl, encodeUtf16Le(Str));
+        return copyAndAppend(FileUrl, encodeUtf16Le(Str));
     }
     QString text;
     if (exists) {
@@ -197,18 +220,16 @@ Status ReadFile(const QString& FileName, const QString& CharSet, QString* text) 
     return Status::success();
 }
 
+bool IsRegularFileOrNewName(const QString& path) {
+    // QFileInfo follows links, so a link to a device is refused like the device itself.
+    const QFileInfo target(path);
+    return !target.exists() || target.isFile();
+}
+
 Status ReplaceFileContent(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return writeFailure(path, file.errorString());
-    QString reason;
-    if (!writeWhole(file, bytes, &reason)) {
-        file.cancelWriting();
-        return writeFailure(path, reason);
-    }
-    if (!file.commit())
-        return writeFailure(path, file.errorString());
-    return Status::success();
+    if (!IsRegularFileOrNewName(path))
+        return writeFailure(path, kNotRegularFileReason);
+    return saveThroughTemporary(path, [&](QSaveFile& file) { return writeBytes(file, path, bytes); });
 }
 
 QByteArray EncodeGbk(const QString& text) {

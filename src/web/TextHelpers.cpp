@@ -31,9 +31,12 @@ QString CleanPageText(const QString& text) {
     QString result = text;
     result.replace(QStringLiteral("  "), QString());
     result.replace(u'"', u'\'');
-    result.remove(u'\t');
-    result.remove(u'\r');
-    result.remove(u'\n');
+    // TAB, CR and LF go, and with them every other control character: a page must not reach a
+    // terminal with escape sequences or an output file with NUL bytes.
+    result.removeIf([](QChar c) {
+        const char16_t unit = c.unicode();
+        return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
+    });
     return result;
 }
 

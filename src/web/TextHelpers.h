@@ -5,7 +5,8 @@
 
 // Text cleaning and HTML helpers shared by the fetcher, crawlers, parsers and converter.
 
-// One page as one line: "  " removed, '"' to '\'', TAB, CR and LF removed, in that order.
+// One page as one line: "  " removed, '"' to '\'', then TAB, CR, LF and every other control
+// character (C0, DEL, C1) removed.
 QString CleanPageText(const QString& text);
 // CleanPageText, then ',' to the full-width comma, so the value can stand unquoted in a CSV row.
 QString CleanFieldText(const QString& text);

@@ -6,7 +6,11 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
 
 // Helpers of the text, file and settings tests.
 
@@ -54,3 +58,31 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
 };
+
+// File permissions checked as an ordinary user's, for root as well: the tests run as root on the
+// build machine, and root may write into any folder.
+class UnprivilegedFileAccess {
+public:
+    static constexpr uid_t kNobody = 65534;
+    UnprivilegedFileAccess() {
+        if (geteuid() == 0) {
+            setfsgid(kNobody);
+            setfsuid(kNobody);
+        }
+    }
+    ~UnprivilegedFileAccess() {
+        if (geteuid() == 0) {
+            setfsuid(0);
+            setfsgid(0);
+        }
+    }
+    UnprivilegedFileAccess(const UnprivilegedFileAccess&) = delete;
+    UnprivilegedFileAccess& operator=(const UnprivilegedFileAccess&) = delete;
+};
+
+// A folder that lets its existing file be rewritten but no new file be made in it, the case
+// where writing over the target in place would be the only way left.
+inline void makeFolderKeepOnlyItsFile(const QString& folder, const QString& file) {
+    QVERIFY(::chmod(QFile::encodeName(file).constData(), 0666) == 0);
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+}

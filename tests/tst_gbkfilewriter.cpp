@@ -1,0 +1,106 @@
+#include "formats/GbkFileWriter.h"
+#include "support/WebTestSupport.h"
+#include "web/TextFileIo.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+class TestGbkFileWriter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void commitOrDiscard_data() {
+        QTest::addColumn<bool>("commit");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("committed: the new text in GBK") << true << QByteArray("\xB1\xED\xCD\xB7\r\n");
+        QTest::newRow("discarded: the old file") << false << QByteArray("old rows\r\n");
+    }
+
+    // Nothing reaches the target before commit, and nothing but the target stays in the folder.
+    void commitOrDiscard() {
+        QFETCH(bool, commit);
+        QFETCH(QByteArray, after);
+
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"out.csv"_s);
+        putFileBytes(target, "old rows\r\n");
+        GbkFileWriter writer(target);
+        QVERIFY(writer.open());
+        writer.write(u"表头\r\n"_s);
+        QCOMPARE(fileBytes(target), QByteArray("old rows\r\n"));
+        if (commit)
+            QVERIFY(writer.commit());
+        else
+            writer.discard();
+        QCOMPARE(fileBytes(target), after);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.csv"_s});
+    }
+
+    void failures_data() {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("full disk") << u"full disk"_s << true << qt_error_string(EFBIG);
+        QTest::newRow("folder that takes no new file")
+            << u"folder that takes no new file"_s << false << qt_error_string(EACCES);
+        QTest::newRow("FIFO") << u"FIFO"_s << false << kNotRegularFileReason;
+        QTest::newRow("missing folder") << u"missing folder"_s << false << qt_error_string(ENOENT);
+    }
+
+    // A failed conversion leaves the old target whole and says why, in the system's words.
+    void failures() {
+        QFETCH(QString, place);
+        QFETCH(bool, opens);
+        QFETCH(QString, reason);
+
+        QTemporaryDir dir;
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+        const QString folder = dir.filePath(u"out"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QString target = folder + u"/out.csv"_s;
+        const QByteArray before("old rows\r\n");
+        if (place == u"FIFO")
+            QVERIFY(::mkfifo(QFile::encodeName(target).constData(), 0666) == 0);
+        else if (place == u"missing folder")
+            target = folder + u"/missing/out.csv"_s;
+        else
+            putFileBytes(target, before);
+        if (place == u"folder that takes no new file")
+            makeFolderKeepOnlyItsFile(folder, target);
+
+        bool opened = false;
+        bool committed = false;
+        {
+            std::optional<UnprivilegedFileAccess> unprivileged;
+            if (place == u"folder that takes no new file")
+                unprivileged.emplace();
+            FileSizeLimit limit(64 * 1024);
+            GbkFileWriter writer(target);
+            opened = writer.open();
+            if (opened) {
+                for (int i = 0; i < 1000; ++i)
+                    writer.write(QString(1024, u'x'));
+                committed = writer.commit();
+            }
+            QVERIFY2(writer.errorString().contains(reason), qPrintable(writer.errorString()));
+        }
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        QCOMPARE(opened, opens);
+        QVERIFY(!committed);
+        if (place == u"FIFO")
+            QVERIFY(!QFileInfo(target).isFile());
+        else if (place != u"missing folder")
+            QCOMPARE(fileBytes(target), before);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 place == u"missing folder" ? 0 : 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGbkFileWriter)
+#include "tst_gbkfilewriter.moc"
