@@ -5,7 +5,7 @@
 //     build/bench/bench_taobao_extract
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "app/RunState.h"
 #include "web/PauseWithEvents.h"
 

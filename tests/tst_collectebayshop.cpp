@@ -1,5 +1,5 @@
 #include "app/ExtractionController.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
 #include "support/CrawlTestSupport.h"

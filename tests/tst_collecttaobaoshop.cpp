@@ -1,4 +1,4 @@
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "app/SettingsKeys.h"
 #include "crawl/CollectTaobaoShop.h"
 #include "web/TextFileIo.h"

@@ -1,6 +1,6 @@
 #include "support/WebTestSupport.h"
 #include "web/Cut.h"
-#include "web/Step.h"
+#include "base/Step.h"
 
 #include <QHash>
 #include <QTest>

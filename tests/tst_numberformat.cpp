@@ -1,5 +1,5 @@
 #include "formats/NumberFormat.h"
-#include "web/Step.h"
+#include "base/Step.h"
 
 #include <QTest>
 

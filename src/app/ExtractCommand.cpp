@@ -5,7 +5,7 @@
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
 #include "app/InstanceLock.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "app/PrintLine.h"
 #include "app/StartupSequence.h"
 

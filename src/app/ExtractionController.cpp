@@ -3,7 +3,7 @@
 #include "app/CollectContext.h"
 #include "app/ExtractionSession.h"
 #include "app/Messages.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/WindowInterface.h"

@@ -9,8 +9,8 @@
 #include "items/ParseEbayItem.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
-#include "web/Step.h"
-#include "web/StepError.h"
+#include "base/Step.h"
+#include "base/StepError.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>

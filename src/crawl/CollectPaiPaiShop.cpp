@@ -1,7 +1,7 @@
 #include "crawl/CollectPaiPaiShop.h"
 
 #include "app/CollectContext.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
@@ -10,7 +10,7 @@
 #include "items/ParsePaiPaiItem.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
-#include "web/Step.h"
+#include "base/Step.h"
 
 #include <QStringList>
 

@@ -3,7 +3,7 @@
 #include "formats/AssistantFormat.h"
 #include "formats/NumberFormat.h"
 #include "web/EntityDecoder.h"
-#include "web/StepError.h"
+#include "base/StepError.h"
 #include "web/TextHelpers.h"
 
 namespace ConversionMapping {

@@ -1,7 +1,7 @@
 #include "formats/RowWriter.h"
 
 #include "app/AppPaths.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "app/RunState.h"
 #include "app/WindowInterface.h"
 #include "formats/AssistantFormat.h"

@@ -2,7 +2,7 @@
 
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
-#include "web/Status.h"
+#include "base/Status.h"
 
 #include <QString>
 

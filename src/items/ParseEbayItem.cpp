@@ -1,13 +1,13 @@
 #include "items/ParseEbayItem.h"
 
 #include "app/CollectContext.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
 #include "items/ItemPageCut.h"
 #include "web/Cut.h"
-#include "web/Step.h"
+#include "base/Step.h"
 #include "web/TextHelpers.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "items/ParseTaobaoItem.h"
 
 #include "app/CollectContext.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "app/RunState.h"
 #include "app/WindowInterface.h"
 #include "formats/ItemRecord.h"
@@ -10,8 +10,8 @@
 #include "items/ItemPageCut.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
-#include "web/Step.h"
-#include "web/StepError.h"
+#include "base/Step.h"
+#include "base/StepError.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>

@@ -1,11 +1,11 @@
-#include "app/ui/MainWindow.h"
+#include "gui/MainWindow.h"
 
-#include "app/PlatformConstants.h"
-#include "app/ui/ControlArrays.h"
-#include "app/ui/ItemTableModel.h"
-#include "app/ui/MessageBox.h"
+#include "base/PlatformConstants.h"
+#include "gui/ControlArrays.h"
+#include "gui/ItemTableModel.h"
+#include "gui/MessageBox.h"
 #include "formats/ItemRecord.h"
-#include "formats/ui/ConversionPanel.h"
+#include "gui/ConversionPanel.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "formats/ui/ConversionPanel.h"
+#include "gui/ConversionPanel.h"
 
-#include "app/ui/ControlArrays.h"
-#include "app/ui/MessageBox.h"
+#include "gui/ControlArrays.h"
+#include "gui/MessageBox.h"
 #include "formats/FormatConverter.h"
 
 #include <QButtonGroup>
