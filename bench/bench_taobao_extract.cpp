@@ -5,8 +5,9 @@
 //     build/bench/bench_taobao_extract
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
-#include "base/PlatformConstants.h"
 #include "app/RunState.h"
+#include "base/PlatformConstants.h"
+#include "base/StopSignal.h"
 #include "web/PauseWithEvents.h"
 
 #include "support/FakeWindow.h"
@@ -151,12 +152,11 @@ int main(int argc, char* argv[]) {
 
     // How closely one pause keeps to its second: the part of the overhead that is not work.
     constexpr int kPauseSamples = 3;
-    RunState pauseState;
-    pauseState.stopRequested = false;
-    FakeWindow pauseWindow;
+    StopSignal pauseStop;
     timer.restart();
     for (int i = 0; i < kPauseSamples; ++i)
-        PauseWithEvents(pauseState, pauseWindow, kPauseMs);
+        PauseWithEvents(
+            kPauseMs, [] { return false; }, &pauseStop);
     const double pauseExcess = double(timer.elapsed() - qint64(kPauseSamples) * kPauseMs) / kPauseSamples;
 
     std::printf("work, no pauses:  %lld ms (%.1f ms an item)\n", static_cast<long long>(work),
