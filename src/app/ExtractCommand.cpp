@@ -8,7 +8,7 @@
 #include "app/PrintLine.h"
 #include "app/RunEngine.h"
 #include "app/StartupSequence.h"
-#include "base/PlatformConstants.h"
+#include "base/MarketplaceCodes.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -47,25 +47,16 @@ int usageError(const QString& text) {
     return 2;
 }
 
-// taobao/paipai/ebay to the Option1 index (platform) or the Option5 index (format).
+// taobao/paipai/ebay to the Option1 index (platform) or the Option5 index (format); -1 for
+// any other word.
 int platformCode(const QString& name) {
-    if (name == u"paipai")
-        return PlatformConstants::PaiPai;
-    if (name == u"ebay")
-        return PlatformConstants::Ebay;
-    if (name == u"taobao")
-        return PlatformConstants::Taobao;
-    return -1;
+    const std::optional<Platform> platform = MarketplaceCodes::platformFromWord(name);
+    return platform ? MarketplaceCodes::platformIndex(*platform) : -1;
 }
 
 int formatCode(const QString& name) {
-    if (name == u"taobao")
-        return PlatformConstants::TaobaoAssistant;
-    if (name == u"ebay")
-        return PlatformConstants::EbayAssistant;
-    if (name == u"paipai")
-        return PlatformConstants::PaiPaiAssistant;
-    return -1;
+    const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(name);
+    return format ? MarketplaceCodes::outputFormatIndex(*format) : -1;
 }
 
 // Empty when the arguments make sense, else what is wrong.
