@@ -1,5 +1,5 @@
-#include "gui/MessageBox.h"
 #include "gui/ConversionPanel.h"
+#include "gui/MessageBox.h"
 #include "support/FormatTestFiles.h"
 
 #include <QAbstractButton>

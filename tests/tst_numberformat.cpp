@@ -1,5 +1,5 @@
-#include "formats/NumberFormat.h"
 #include "base/Step.h"
+#include "formats/NumberFormat.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "gui/ConversionPanel.h"
 
+#include "formats/FormatConverter.h"
 #include "gui/ControlArrays.h"
 #include "gui/MessageBox.h"
-#include "formats/FormatConverter.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>

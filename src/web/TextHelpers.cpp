@@ -1,7 +1,7 @@
 #include "web/TextHelpers.h"
 
-#include "web/Cut.h"
 #include "base/StepError.h"
+#include "web/Cut.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>
