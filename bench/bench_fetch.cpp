@@ -1,7 +1,6 @@
 // Cost of one page fetch as the crawlers make it (download, GBK decode, clean) against the fixture
 // web, next to curl fetching the same addresses through the same proxy. Crawlers pause 500 ms to
 // 1000 ms between pages, so the fetch should be a small share of a 500 ms pause.
-#include "support/FakeWindow.h"
 #include "support/FixtureWebServer.h"
 #include "web/PageFetcher.h"
 #include "web/TextFileIo.h"
@@ -61,8 +60,7 @@ int main(int argc, char** argv) {
     qputenv("http_proxy", server.proxyUrl().toUtf8());
     qunsetenv("no_proxy");
 
-    FakeWindow window;
-    PageFetcher fetcher(window);
+    PageFetcher fetcher;
 
     // Warm-up: the first request pays for the proxy lookup and the network thread.
     const QString firstPage = fetcher.FetchPage(address(1));

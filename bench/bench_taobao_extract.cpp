@@ -1,12 +1,13 @@
 // Extracts a 100-item Taobao shop from the fixture web with the real one-second pause after
-// every item, through the same collect command the window runs, and reports how far the run
+// every item, on the run engine's worker thread as the window runs it, and reports how far the run
 // time lies above the floor of 100 pauses.
 //
 //     build/bench/bench_taobao_extract
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
-#include "app/PlatformConstants.h"
-#include "app/RunState.h"
+#include "app/RunEngine.h"
+#include "base/PlatformConstants.h"
+#include "base/StopSignal.h"
 #include "web/PauseWithEvents.h"
 
 #include "support/FakeWindow.h"
@@ -16,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -111,26 +113,30 @@ int main(int argc, char* argv[]) {
     }
     server.useAsProxy();
 
-    FakeWindow window;
-    window.platform = PlatformConstants::Taobao;
-    window.format = PlatformConstants::TaobaoAssistant;
-    window.address = kShop;
-    ExtractionSession session(window, programDir.path());
-    ExtractionController controller(session);
+    // The run as the window starts it: on the engine's thread, its rows arriving as signals.
+    RunEngine engine(programDir.path());
+    RunRequest request;
+    request.platformIndex = PlatformConstants::Taobao;
+    request.formatIndex = PlatformConstants::TaobaoAssistant;
+    request.address = kShop;
+    int rows = 0;
+    QObject::connect(&engine, &RunEngine::rowAdded, [&rows] { ++rows; });
+    QEventLoop loop;
+    QObject::connect(&engine, &RunEngine::finished, &loop, &QEventLoop::quit);
 
     QElapsedTimer timer;
     timer.start();
-    controller.collect();
+    engine.start(request);
+    loop.exec();
     const qint64 elapsed = timer.elapsed();
 
-    const int rows = static_cast<int>(window.rows.size());
     const qint64 requests = server.requestedAddresses().size();
 
     // The same shop once more without pauses, in a fresh folder: the work itself, apart from
     // how closely the pauses keep to their second.
     FakeWindow quickWindow;
-    quickWindow.platform = window.platform;
-    quickWindow.format = window.format;
+    quickWindow.platform = request.platformIndex;
+    quickWindow.format = request.formatIndex;
     quickWindow.address = kShop;
     QTemporaryDir quickDir;
     ExtractionSession quickSession(quickWindow, quickDir.path());
@@ -151,12 +157,11 @@ int main(int argc, char* argv[]) {
 
     // How closely one pause keeps to its second: the part of the overhead that is not work.
     constexpr int kPauseSamples = 3;
-    RunState pauseState;
-    pauseState.stopRequested = false;
-    FakeWindow pauseWindow;
+    StopSignal pauseStop;
     timer.restart();
     for (int i = 0; i < kPauseSamples; ++i)
-        PauseWithEvents(pauseState, pauseWindow, kPauseMs);
+        PauseWithEvents(
+            kPauseMs, [] { return false; }, &pauseStop);
     const double pauseExcess = double(timer.elapsed() - qint64(kPauseSamples) * kPauseMs) / kPauseSamples;
 
     std::printf("work, no pauses:  %lld ms (%.1f ms an item)\n", static_cast<long long>(work),

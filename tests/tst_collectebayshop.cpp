@@ -1,7 +1,7 @@
 #include "app/ExtractionController.h"
-#include "app/PlatformConstants.h"
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
+#include "base/PlatformConstants.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"

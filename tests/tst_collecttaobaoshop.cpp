@@ -1,5 +1,5 @@
-#include "app/PlatformConstants.h"
 #include "app/SettingsKeys.h"
+#include "base/PlatformConstants.h"
 #include "crawl/CollectTaobaoShop.h"
 #include "web/TextFileIo.h"
 

@@ -1,5 +1,5 @@
-#include "app/ui/MessageBox.h"
-#include "formats/ui/ConversionPanel.h"
+#include "gui/ConversionPanel.h"
+#include "gui/MessageBox.h"
 #include "support/FormatTestFiles.h"
 
 #include <QAbstractButton>

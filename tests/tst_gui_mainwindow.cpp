@@ -1,34 +1,43 @@
 #include "app/CollectContext.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
-#include "app/ui/ItemTableModel.h"
-#include "app/ui/MainWindow.h"
-#include "app/ui/MessageBox.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
+#include "gui/ItemTableModel.h"
+#include "gui/MainWindow.h"
+#include "gui/MessageBox.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/WebTestSupport.h"
 
+#include "support/FixtureWebServer.h"
+#include "support/TestPaths.h"
+
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
+#include <atomic>
 #include <memory>
 
 namespace {
 
 using Crawl = std::function<void(CollectContext&)>;
 
-// A window on a fresh program folder whose three crawlers all run `crawl` (or just stop).
+// A window on a fresh program folder whose three crawlers all run `crawl` (or just stop). The
+// crawl runs on the engine's thread: it may touch its context, never a widget.
 struct Harness {
     explicit Harness(Crawl crawl = {}) {
         Crawl body = crawl ? crawl : Crawl([](CollectContext& ctx) { ctx.stop(); });
@@ -40,8 +49,8 @@ struct Harness {
                                               ExtractionController::Crawlers{counted, counted, counted});
         window->controller().setFlushFunction([this] {
             ++flushes;
-            window->session().state().outputBuffer.clear();
-            window->session().state().headerWritten = false;
+            window->engine().session().state().outputBuffer.clear();
+            window->engine().session().state().headerWritten = false;
             return Status::success();
         });
     }
@@ -53,10 +62,16 @@ struct Harness {
         return widget;
     }
 
-    void collect(int platform, const QString& address) {
+    // Presses cmd_go; the run goes on by itself.
+    void start(int platform, const QString& address) {
         child<QRadioButton>(qPrintable(QStringLiteral("Option1_") + QString::number(platform)))->click();
         child<QLineEdit>("txt_set_dz")->setText(address);
         QTest::mouseClick(child<QPushButton>("cmd_go"), Qt::LeftButton);
+    }
+    // Presses cmd_go and waits for the run to end.
+    void collect(int platform, const QString& address) {
+        start(platform, address);
+        QTRY_VERIFY_WITH_TIMEOUT(window->engine().isIdle(), 20000);
     }
 
     QString ini(const QString& key) const {
@@ -65,12 +80,72 @@ struct Harness {
 
     QTemporaryDir dir;
     std::unique_ptr<MainWindow> window;
-    int crawls = 0;
-    int flushes = 0;
+    std::atomic<int> crawls = 0;
+    std::atomic<int> flushes = 0;
 };
+
+// A crawl's loop waiting for the stop: turns until the stop command has run.
+void waitForStop(CollectContext& ctx) {
+    while (!ctx.state.stopRequested) {
+        ctx.window.processEvents();
+        ctx.pause(10);
+    }
+}
 
 bool shown(QWidget* widget) {
     return !widget->isHidden();
+}
+
+// The window running the real crawlers against the fixture web, with short pauses.
+struct LiveShop {
+    LiveShop() : server(fixturePath(QStringLiteral("web"))) {
+        started = server.start();
+        server.useAsProxy();
+        window = std::make_unique<MainWindow>(dir.path());
+        window->engine().session().context().pauseScale = 0.05;
+    }
+    ~LiveShop() {
+        window->engine().requestStop();
+        QTRY_VERIFY_WITH_TIMEOUT(window->engine().isIdle(), 20000);
+    }
+    QWidget* control(const char* name) const {
+        return window->findChild<QWidget*>(QString::fromLatin1(name));
+    }
+    // Starts the Taobao shop with a long walk and waits for its first row.
+    void startLongRun() {
+        qobject_cast<QAbstractButton*>(control("Option1_2"))->click();
+        qobject_cast<QLineEdit*>(control("txt_set_dz"))
+            ->setText(QStringLiteral("http://shop12345678.taobao.com/"));
+        QTest::mouseClick(qobject_cast<QPushButton*>(control("cmd_go")), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(window->itemModel()->rowCount() > 0, 20000);
+    }
+    int rows() const { return window->itemModel()->rowCount(); }
+    qsizetype requests() const { return server.requestedAddresses().size(); }
+
+    FixtureWebServer server;
+    bool started = false;
+    QTemporaryDir dir;
+    std::unique_ptr<MainWindow> window;
+};
+
+// Runs `open` (which shows a modal box and returns when it closes) and closes the box once
+// `enough` holds; false when the box had to be closed because it never did.
+bool closeModalBoxWhen(const std::function<void()>& open, const std::function<bool()>& enough) {
+    bool satisfied = false;
+    QTimer watch;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        satisfied = enough();
+        if (satisfied || clock.elapsed() > 20000)
+            box->done(QMessageBox::Ok);
+    });
+    watch.start(20);
+    open();
+    return satisfied;
 }
 
 } // namespace
@@ -208,7 +283,7 @@ private slots:
         h.collect(platform, address);
 
         QCOMPARE(MessageBox::takeRecordedTexts(), message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(h.crawls, message.isEmpty() ? 1 : 0);
+        QCOMPARE(h.crawls.load(), message.isEmpty() ? 1 : 0);
         QVERIFY(shown(h.child<QPushButton>("cmd_go")));
         QVERIFY(!shown(h.child<QPushButton>("Cmd_stop")));
         QVERIFY(h.child<QLineEdit>("txt_set_dz")->isEnabled());
@@ -225,14 +300,14 @@ private slots:
                  fileName.isEmpty() ? QString() : QString::number(platform));
     }
 
-    // Running: controls locked, buttons swapped, close refused; the stop click undoes it at once.
+    // Running: controls locked, buttons swapped, close refused; the stop click undoes it.
     void runningLocksControlsAndStopUnlocks() {
-        Harness* harness = nullptr;
-        bool closedWhileRunning = true;
-        QList<bool> during;
-        QList<bool> afterStop;
+        Harness h([](CollectContext& ctx) {
+            emitTestRow(ctx, QStringLiteral("a"));
+            waitForStop(ctx);
+            ctx.stop();
+        });
         auto probe = [&] {
-            Harness& h = *harness;
             return QList<bool>{h.child<QLineEdit>("txt_set_dz")->isEnabled(),
                                h.child<QRadioButton>("Option1_0")->isEnabled(),
                                h.child<QRadioButton>("Option1_2")->isEnabled(),
@@ -241,25 +316,18 @@ private slots:
                                h.child<QRadioButton>("Option5_2")->isEnabled(),
                                h.child<QCheckBox>("chk_autosave")->isEnabled()};
         };
-        Harness h([&](CollectContext& ctx) {
-            during = probe();
-            closedWhileRunning = harness->window->close();
-            emitTestRow(ctx, QStringLiteral("a"));
-            QTest::mouseClick(harness->child<QPushButton>("Cmd_stop"), Qt::LeftButton);
-            afterStop = probe();
-            QCOMPARE(harness->flushes, 1);
-            QVERIFY(ctx.state.stopRequested);
-            ctx.stop();
-        });
-        harness = &h;
         h.window->show();
-        h.collect(2, QStringLiteral("http://shop8.taobao.com"));
-        QCOMPARE(during, QList<bool>({false, false, false, false, true, true, true}));
-        QCOMPARE(afterStop, QList<bool>({true, true, true, true, false, true, true}));
-        // The crawler's own stop found nothing more to write.
-        QCOMPARE(h.flushes, 1);
-        QVERIFY(!closedWhileRunning);
+        h.start(2, QStringLiteral("http://shop8.taobao.com"));
+        QTRY_COMPARE(h.window->itemModel()->rowCount(), 1);
+        QCOMPARE(probe(), QList<bool>({false, false, false, false, true, true, true}));
+        QVERIFY(!h.window->close());
         QVERIFY(h.window->isVisible());
+
+        QTest::mouseClick(h.child<QPushButton>("Cmd_stop"), Qt::LeftButton);
+        QTRY_VERIFY(h.window->engine().isIdle());
+        QCOMPARE(probe(), QList<bool>({true, true, true, true, false, true, true}));
+        // The stop wrote the row; the crawler's own stop found nothing more to write.
+        QCOMPARE(h.flushes.load(), 1);
         QVERIFY(h.window->close());
     }
 
@@ -279,7 +347,7 @@ private slots:
             ctx.stop();
         });
         h.collect(0, QStringLiteral("http://shop.paipai.com/1"));
-        QCOMPARE(h.flushes, flushes);
+        QCOMPARE(h.flushes.load(), flushes);
         ItemTableModel* model = h.window->itemModel();
         QCOMPARE(model->rowCount(), rows);
         for (int row = 0; row < rows; ++row) {
@@ -305,6 +373,51 @@ private slots:
         QVERIFY(h.child<QLabel>("lb_autosave")->isEnabled());
         for (const char* name : {"Option5_0", "Option5_1", "Option5_2"})
             QVERIFY(h.child<QRadioButton>(name)->isEnabled());
+    }
+
+    // A box the window shows (here a warning of its own) does not hold up the run: rows keep
+    // arriving and requests keep going out while it is open.
+    void messageBoxDoesNotPauseTheRun() {
+        LiveShop shop;
+        QVERIFY(shop.started);
+        shop.startLongRun();
+        MessageBox::setUnattended(false);
+        const int rowsAtOpen = shop.rows();
+        const qsizetype requestsAtOpen = shop.requests();
+        const bool kept = closeModalBoxWhen(
+            [&] { MessageBox::information(shop.window.get(), QStringLiteral("提示")); },
+            [&] { return shop.rows() >= rowsAtOpen + 2 && shop.requests() >= requestsAtOpen + 4; });
+        MessageBox::setUnattended(true);
+        QVERIFY2(kept, qPrintable(QStringLiteral("rows %1 -> %2").arg(rowsAtOpen).arg(shop.rows())));
+        QVERIFY(!shop.window->engine().isIdle());
+    }
+
+    // A conversion while an extraction runs: its result box is closed while rows arrive, and the
+    // run goes on after it.
+    void conversionResultBoxClosesWhileRowsArrive() {
+        LiveShop shop;
+        QVERIFY(shop.started);
+        shop.startLongRun();
+        const QString saved = QDir(shop.dir.path()).filePath(QStringLiteral("converted.csv"));
+        qobject_cast<QLineEdit*>(shop.control("txt_path"))
+            ->setText(fixturePath(QStringLiteral("convert/taobao_source.csv")));
+        qobject_cast<QLineEdit*>(shop.control("txt_path_save"))->setText(saved);
+        qobject_cast<QAbstractButton*>(shop.control("Option3_0"))->click();
+        qobject_cast<QAbstractButton*>(shop.control("Option4_1"))->click();
+        MessageBox::setUnattended(false);
+        int rowsAtOpen = -1;
+        const bool kept = closeModalBoxWhen(
+            [&] { QTest::mouseClick(qobject_cast<QPushButton*>(shop.control("cmd_conv")), Qt::LeftButton); },
+            [&] {
+                if (rowsAtOpen < 0)
+                    rowsAtOpen = shop.rows();
+                return shop.rows() >= rowsAtOpen + 2;
+            });
+        MessageBox::setUnattended(true);
+        QVERIFY(kept);
+        QVERIFY(QFile::exists(saved));
+        const int rowsAtClose = shop.rows();
+        QTRY_VERIFY_WITH_TIMEOUT(shop.rows() > rowsAtClose, 20000);
     }
 
     // A breakpoint of eBay shop abc at item 6 in format 2; its output file exists, is missing,
@@ -372,7 +485,7 @@ private slots:
         if (!address.isEmpty()) {
             QCOMPARE(h.window->session().state().resumeItemNumber, 6);
             // Nothing starts by itself: cmd_go continues it.
-            QCOMPARE(h.crawls, 0);
+            QCOMPARE(h.crawls.load(), 0);
             QVERIFY(shown(h.child<QPushButton>("cmd_go")));
         }
         if (answers.contains(0) && started)

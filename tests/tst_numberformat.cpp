@@ -1,5 +1,5 @@
+#include "base/Step.h"
 #include "formats/NumberFormat.h"
-#include "web/Step.h"
 
 #include <QTest>
 

@@ -1,3 +1,4 @@
+#include "app/JournalRecovery.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "formats/AssistantFormat.h"
@@ -219,7 +220,7 @@ private slots:
         emitItems(run, 3, 5);
         run.die();
 
-        QCOMPARE(OutputJournal::recover(run.paths, settings, nullptr), 3);
+        QCOMPARE(RecoverJournals(run.paths, settings, nullptr), 3);
         QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), after);
     }
 };

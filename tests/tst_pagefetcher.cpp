@@ -91,7 +91,7 @@ private slots:
         QFETCH(QString, expected);
 
         FakeWindow window;
-        PageFetcher fetcher(window);
+        PageFetcher fetcher([&window] { window.processEvents(); });
         if (behaviour == u"redirect") {
             m_server.setRedirect(address, at("folder/index.html"), 301);
         } else if (behaviour == u"slow") {
@@ -157,7 +157,7 @@ private slots:
 
     void bodyOverTheLimitFails() {
         FakeWindow window;
-        PageFetcher fetcher(window);
+        PageFetcher fetcher([&window] { window.processEvents(); });
         const FetchResult whole = fetcher.get(at("quotes.htm"), PageFetcher::kPageSizeLimit);
         QVERIFY(whole.ok());
         const FetchResult capped = fetcher.get(at("quotes.htm"), whole.body.size() - 1);
@@ -168,7 +168,7 @@ private slots:
     // http_proxy is honoured, and read afresh for every request.
     void proxyFromTheEnvironment() {
         FakeWindow window;
-        PageFetcher fetcher(window);
+        PageFetcher fetcher([&window] { window.processEvents(); });
         const QString nobody = QStringLiteral("http://127.0.0.1:") + QString::number(closedPort());
         qunsetenv("http_proxy");
         QCOMPARE(fetcher.FetchPage(nobody + QStringLiteral("/quotes.htm")), QString());
@@ -191,7 +191,7 @@ private slots:
                 stopPass = window.eventPasses;
             }
         };
-        PageFetcher fetcher(window);
+        PageFetcher fetcher([&window] { window.processEvents(); });
         const QString page = fetcher.FetchPage(at("quotes.htm"));
         // Only one event pass follows the download, so a stop handled in the first of several
         // passes was handled while the body was still arriving; the page itself still completes.
@@ -202,7 +202,7 @@ private slots:
 
     void eventsRunOnceAfterARequest() {
         FakeWindow window;
-        PageFetcher fetcher(window);
+        PageFetcher fetcher([&window] { window.processEvents(); });
         fetcher.FetchPage(QString());
         QCOMPARE(window.eventPasses, 1);
     }
@@ -248,7 +248,7 @@ private slots:
             QVERIFY(QDir().mkpath(folder));
 
         FakeWindow window;
-        PageFetcher fetcher(window);
+        PageFetcher fetcher([&window] { window.processEvents(); });
         QCOMPARE(SafePictureFileName(fileName), safeName);
         QCOMPARE(fetcher.DownloadPicture(address, fileName, folder), saved);
         if (safeName.isEmpty())
@@ -294,7 +294,10 @@ private slots:
         };
         QElapsedTimer clock;
         clock.start();
-        PauseWithEvents(state, window, milliseconds);
+        PauseWithEvents(milliseconds, [&] {
+            window.processEvents();
+            return state.stopRequested;
+        });
         QVERIFY2(window.eventPasses >= minPasses && window.eventPasses <= maxPasses,
                  qPrintable(QString::number(window.eventPasses)));
         // A pause that was not stopped lasts at least as long as asked.

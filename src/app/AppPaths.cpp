@@ -1,6 +1,6 @@
 #include "app/AppPaths.h"
 
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 
 #include <QDir>
 

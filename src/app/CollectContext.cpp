@@ -3,6 +3,9 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/WindowInterface.h"
+#include "base/StopSignal.h"
+#include "formats/ItemRecord.h"
 #include "formats/RowWriter.h"
 #include "web/PageFetcher.h"
 #include "web/PauseWithEvents.h"
@@ -12,7 +15,13 @@
 #include <cmath>
 
 void CollectContext::pause(int milliseconds) {
-    PauseWithEvents(state, window, static_cast<int>(std::lround(milliseconds * pauseScale)));
+    PauseWithEvents(
+        static_cast<int>(std::lround(milliseconds * pauseScale)),
+        [this] {
+            window.processEvents();
+            return state.stopRequested;
+        },
+        stopSignal);
 }
 
 bool CollectContext::downloadPicture(const QString& address, const QString& fileName) {
@@ -35,6 +44,19 @@ bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
 
 bool CollectContext::isAlreadyCollected(int itemNumber) const {
     return itemNumber <= state.resumeItemNumber;
+}
+
+bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& record) {
+    if (downloadsCut())
+        return false;
+    ShowGridRow(window, gridCells);
+    writer.EmitItemRecord(record);
+    ++emittedItems;
+    return true;
+}
+
+bool CollectContext::downloadsCut() const {
+    return stopSignal && stopSignal->isRequested();
 }
 
 void CollectContext::stop() {

@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -11,6 +12,8 @@ class WindowInterface;
 class SettingsStore;
 class PageFetcher;
 class RowWriter;
+class StopSignal;
+struct ItemRecord;
 
 // Everything a crawler or item parser works with. Built by ExtractionSession; tests may build
 // their own with fakes.
@@ -25,6 +28,8 @@ struct CollectContext {
     double pauseScale = 1.0;
     // The stop command (Cmd_stop) that crawlers run at the end of their walk; set by the controller.
     std::function<void()> stopCommand;
+    // The thread-safe stop request of the run, when there is one; it cuts a pause short.
+    StopSignal* stopSignal = nullptr;
 
     // Runs the stop command (or just raises the stop flag when no controller is attached).
     void stop();
@@ -39,6 +44,14 @@ struct CollectContext {
     void recordItemReached(int itemNumber);
     // Writes a key of the breakpoint section.
     bool writeBreakPoint(const QString& key, const QString& value);
+    // Adds the grid row and hands the record to the row writer, unless a stop cut the item's
+    // downloads short (see downloadsCut); false then.
+    bool emitItem(const QStringList& gridCells, const ItemRecord& record);
+    // A stop asked for from another thread aborts the downloads in progress. An item whose pages
+    // may be cut short is neither emitted nor counted as reached, so a resume fetches it again.
+    bool downloadsCut() const;
+    // Items emitted so far in this session.
+    int emittedItems = 0;
     // The shared resume rule: an item at or below the recorded number is already on disk.
     bool isAlreadyCollected(int itemNumber) const;
 };

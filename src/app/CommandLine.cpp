@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 
 #include <QCoreApplication>
 #include <QDir>

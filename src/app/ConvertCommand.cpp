@@ -2,6 +2,7 @@
 
 #include "app/ConsoleWindow.h"
 #include "app/PrintLine.h"
+#include "base/MarketplaceCodes.h"
 #include "formats/FormatConverter.h"
 
 #include <QFileInfo>
@@ -23,14 +24,12 @@ int usageError(const QString& problem) {
     return 2;
 }
 
+// The converter's Option3/Option4 index of a command-line word.
 std::optional<int> formatIndex(const QString& name) {
-    if (name == QStringLiteral("taobao"))
-        return FormatConverter::Taobao;
-    if (name == QStringLiteral("paipai"))
-        return FormatConverter::PaiPai;
-    if (name == QStringLiteral("ebay"))
-        return FormatConverter::Ebay;
-    return std::nullopt;
+    const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(name);
+    if (!format)
+        return std::nullopt;
+    return MarketplaceCodes::converterIndex(*format);
 }
 
 QString resolved(const QString& path) {

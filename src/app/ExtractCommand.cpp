@@ -5,12 +5,15 @@
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
 #include "app/InstanceLock.h"
-#include "app/PlatformConstants.h"
 #include "app/PrintLine.h"
+#include "app/RunEngine.h"
 #include "app/StartupSequence.h"
+#include "base/MarketplaceCodes.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -19,6 +22,8 @@
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
+// How often the main thread looks for a Ctrl-C to pass on.
+constexpr int kInterruptPollMs = 50;
 
 extern "C" void onInterrupt(int) {
     g_interrupted = 1;
@@ -42,25 +47,16 @@ int usageError(const QString& text) {
     return 2;
 }
 
-// taobao/paipai/ebay to the Option1 index (platform) or the Option5 index (format).
+// taobao/paipai/ebay to the Option1 index (platform) or the Option5 index (format); -1 for
+// any other word.
 int platformCode(const QString& name) {
-    if (name == u"paipai")
-        return PlatformConstants::PaiPai;
-    if (name == u"ebay")
-        return PlatformConstants::Ebay;
-    if (name == u"taobao")
-        return PlatformConstants::Taobao;
-    return -1;
+    const std::optional<Platform> platform = MarketplaceCodes::platformFromWord(name);
+    return platform ? MarketplaceCodes::platformIndex(*platform) : -1;
 }
 
 int formatCode(const QString& name) {
-    if (name == u"taobao")
-        return PlatformConstants::TaobaoAssistant;
-    if (name == u"ebay")
-        return PlatformConstants::EbayAssistant;
-    if (name == u"paipai")
-        return PlatformConstants::PaiPaiAssistant;
-    return -1;
+    const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(name);
+    return format ? MarketplaceCodes::outputFormatIndex(*format) : -1;
 }
 
 // Empty when the arguments make sense, else what is wrong.
@@ -165,7 +161,6 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     const bool terminal = isatty(STDIN_FILENO) != 0;
     ConsoleWindow window(terminal);
     ExtractionSession session(window, programDir);
-    ExtractionController controller(session, std::move(crawlers));
     StartupSequence startup(session);
 
     if (!options.agree && !window.acceptUsageNotice())
@@ -188,27 +183,55 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
         window.setAddressText(options.url);
     }
 
+    // The run goes on the engine's thread, as in the window; this thread only shows what it
+    // reports and passes Ctrl-C on as the stop button.
+    RunEngine engine(programDir, std::move(crawlers));
+    QObject::connect(&engine, &RunEngine::statusChanged,
+                     [&window](const QString& text) { window.setStatusText(text); });
+    QObject::connect(&engine, &RunEngine::messageRaised,
+                     [&window](const QString& text) { window.showMessage(text); });
+    QObject::connect(&engine, &RunEngine::gridCleared, [&window] { window.clearGrid(); });
+    QObject::connect(&engine, &RunEngine::rowAdded, [&window](const QString& key, const QStringList& cells) {
+        window.addGridRow(key, cells);
+    });
+    QObject::connect(&engine, &RunEngine::runningChanged,
+                     [&window](bool running) { window.setRunning(running); });
+    RunOutcome outcome;
+    QEventLoop loop;
+    QObject::connect(&engine, &RunEngine::finished, &loop, [&](const RunOutcome& result) {
+        outcome = result;
+        loop.quit();
+    });
+
     g_interrupted = 0;
-    window.onProcessEvents = [&controller, &session] {
-        if (g_interrupted && session.state().isRunning())
-            controller.stop();
-    };
+    QTimer interruptPoll;
+    QObject::connect(&interruptPoll, &QTimer::timeout, [&engine] {
+        if (g_interrupted)
+            engine.requestStop();
+    });
+    interruptPoll.start(kInterruptPollMs);
     const auto previousHandler = std::signal(SIGINT, onInterrupt);
     const int messagesBefore = window.messageCount();
-    controller.collect();
+
+    RunRequest request;
+    request.platformIndex = window.selectedPlatform();
+    request.formatIndex = window.selectedFormat();
+    request.address = window.addressText();
+    request.resumeShopUrl = session.state().resumeShopUrl;
+    request.resumeItemNumber = session.state().resumeItemNumber;
+    engine.start(request);
+    loop.exec();
     std::signal(SIGINT, previousHandler);
 
-    const ExtractionController::RunSummary& run = controller.lastRun();
+    const ExtractionController::RunSummary& run = outcome.summary;
     // Rows still buffered after a failed write are not in the file.
-    const int items = run.outputPending ? 0 : window.gridRowCount();
+    const int items = run.outputPending ? 0 : outcome.rows;
     if (run.started) {
-        const RunState& state = session.state();
-        PrintLine(stdout, QStringLiteral("output file: ") +
-                              session.paths().outputFile(state.outputBaseName, state.outputExtension));
+        PrintLine(stdout, QStringLiteral("output file: ") + outcome.outputFile);
         PrintLine(stdout, QStringLiteral("items written: ") + QString::number(items));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
-    if (run.crawlFailed || run.outputPending || (messageShown && window.gridRowCount() == 0))
+    if (run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))
         return 1;
     return 0;
 }

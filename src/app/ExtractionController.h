@@ -1,6 +1,6 @@
 #pragma once
 
-#include "web/Status.h"
+#include "base/Status.h"
 
 #include <functional>
 

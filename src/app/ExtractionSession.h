@@ -7,13 +7,15 @@
 #include "formats/RowWriter.h"
 #include "web/PageFetcher.h"
 
+class StopSignal;
 class WindowInterface;
 
 // Owns the run state and the services of one program folder, and hands crawlers their context.
 // The window, the command line and the tests each create one around their WindowInterface.
 class ExtractionSession {
 public:
-    ExtractionSession(WindowInterface& window, const QString& programDir);
+    // stop: the run's thread-safe stop request, when a thread other than the crawl's may ask.
+    ExtractionSession(WindowInterface& window, const QString& programDir, StopSignal* stop = nullptr);
 
     RunState& state() { return m_state; }
     WindowInterface& window() { return m_window; }

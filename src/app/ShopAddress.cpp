@@ -1,7 +1,7 @@
 #include "app/ShopAddress.h"
 
 #include "app/Messages.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 
 #include <QUrl>
 

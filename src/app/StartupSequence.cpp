@@ -1,10 +1,10 @@
 #include "app/StartupSequence.h"
 
 #include "app/ExtractionSession.h"
+#include "app/JournalRecovery.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
-#include "formats/OutputJournal.h"
 
 #include <QFileInfo>
 
@@ -35,7 +35,7 @@ void StartupSequence::applyRunStateDefaults() {
 
 void StartupSequence::recoverInterruptedOutput() {
     QString message;
-    OutputJournal::recover(m_session.paths(), m_session.settings(), &message);
+    RecoverJournals(m_session.paths(), m_session.settings(), &message);
     if (!message.isEmpty())
         m_session.window().showMessage(message);
 }

@@ -31,6 +31,14 @@ public:
     virtual void showMessage(const QString& text) = 0; // OK-only box titled "Kestrune"
     virtual bool askYesNo(const QString& text) = 0;    // Yes/No box titled "Kestrune"
 
-    // Let pending events run once (stop clicks are handled here, nested in the crawl).
+    // The crawl's turn to notice a stop: the engine's worker turns a requested stop into the
+    // stop command here; tests press stop from here.
     virtual void processEvents() = 0;
 };
+
+// Adds one grid row keyed "QXV" + the current row count: cells[0] is the row text, the rest
+// the sub-items. Parsers pass the record's values or, where the grid shows a formatted number,
+// their own cells.
+inline void ShowGridRow(WindowInterface& window, const QStringList& cells) {
+    window.addGridRow(QStringLiteral("QXV") + QString::number(window.gridRowCount()), cells);
+}

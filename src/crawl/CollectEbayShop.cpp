@@ -4,13 +4,13 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "base/Step.h"
+#include "base/StepError.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseEbayItem.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
-#include "web/Step.h"
-#include "web/StepError.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>
@@ -59,6 +59,11 @@ void CollectEbayShop(CollectContext& ctx) {
         listAddress = state.shopUrl + kListSuffix;
     }
 
+    if (ctx.downloadsCut()) {
+        // A shop page cut short by a stop says nothing about the shop.
+        ctx.stop();
+        return;
+    }
     if (!Cut::contains(state.pageHtml, kShopMarker)) {
         ctx.stop();
         window.setStatusText(QStringLiteral("没有找到店铺特征,请多试几次,如果仍有此提示,请与开发者联系~~"));
@@ -100,6 +105,7 @@ void CollectEbayShop(CollectContext& ctx) {
             if (ctx.isAlreadyCollected(state.collectedCount))
                 continue;
 
+            const int emittedBefore = ctx.emittedItems;
             QString itemLink;
             // A heading without a readable link is counted but not fetched, so no other item's
             // page is parsed in its place.
@@ -109,6 +115,8 @@ void CollectEbayShop(CollectContext& ctx) {
                 const QString itemPage = ctx.fetcher.FetchPageUtf8(itemLink);
                 ParseEbayItem(ctx, itemPage);
             }
+            if (ctx.downloadsCut() && ctx.emittedItems == emittedBefore)
+                break;
             if (state.autoSave == 1)
                 ctx.recordItemReached(state.collectedCount);
             window.setStatusText(ShopSummary(totalText, state.pageCount) + QStringLiteral("已采集商品") +

@@ -1,16 +1,16 @@
 #include "crawl/CollectPaiPaiShop.h"
 
 #include "app/CollectContext.h"
-#include "app/PlatformConstants.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "base/PlatformConstants.h"
+#include "base/Step.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParsePaiPaiItem.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
-#include "web/Step.h"
 
 #include <QStringList>
 
@@ -52,6 +52,11 @@ void CollectPaiPaiShop(CollectContext& ctx) {
     const QString shopNumber =
         Cut::remove(Cut::remove(state.shopUrl, PlatformConstants::kPaiPaiShopPrefix), QStringLiteral("/"));
     state.pageHtml = ctx.fetcher.FetchPage(state.shopUrl);
+    // A shop page cut short by a stop says nothing about the shop.
+    if (ctx.downloadsCut()) {
+        ctx.stop();
+        return;
+    }
 
     // Only the shop's own menu block counts: the banner above it and the guest book below it
     // carry look-alike numbers.
@@ -110,12 +115,15 @@ void CollectPaiPaiShop(CollectContext& ctx) {
             if (ctx.isAlreadyCollected(state.collectedCount))
                 continue;
             const int at = state.splitIndex;
+            const int emittedBefore = ctx.emittedItems;
             state.pageHtml = ctx.fetcher.FetchPage(PlatformConstants::kPaiPaiAuctionHost + pieces.at(at));
             if (!state.pageHtml.isEmpty()) {
                 // A group cut short by the end of the script has no values to parse.
                 if (at + 6 < pieces.size())
                     ParsePaiPaiItem(ctx, state.pageHtml, shopNumber, pieces.at(at + 2), pieces.at(at + 3),
                                     pieces[at + 4], pieces.at(at + 6));
+                if (ctx.downloadsCut() && ctx.emittedItems == emittedBefore)
+                    break;
                 if (state.autoSave == 1)
                     ctx.recordItemReached(state.collectedCount);
                 window.setStatusText(shopSummary + QStringLiteral("已采集商品") +

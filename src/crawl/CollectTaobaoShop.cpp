@@ -1,16 +1,16 @@
 #include "crawl/CollectTaobaoShop.h"
 
 #include "app/CollectContext.h"
-#include "app/PlatformConstants.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "base/PlatformConstants.h"
+#include "base/Step.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseTaobaoItem.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
-#include "web/Step.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>
@@ -176,6 +176,11 @@ void TaobaoShopWalk::run() {
     });
     status(QStringLiteral("载入淘宝店铺信息......"));
     m_state.pageHtml = m_ctx.fetcher.FetchPage(m_state.shopUrl);
+    // A shop page cut short by a stop says nothing about the shop.
+    if (m_ctx.downloadsCut()) {
+        m_ctx.stop();
+        return;
+    }
 
     if (!recogniseLayout()) {
         const QString contact = PlatformConstants::kContactAddress;
@@ -412,6 +417,7 @@ void TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rule, Walk
 
     // A cell without a readable item address is counted but neither fetched nor parsed, so the
     // previous item is not taken a second time.
+    const int emittedBefore = m_ctx.emittedItems;
     QString itemAddress;
     if (Step::run([&] { itemAddress = rule.readCell(cell, 0); })) {
         QString pictureAddress;
@@ -420,6 +426,8 @@ void TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rule, Walk
         ParseTaobaoItem(m_ctx, itemPage, pictureAddress,
                         walk == Walk::Category ? m_categoryName : kOtherCategory);
     }
+    if (m_ctx.downloadsCut() && m_ctx.emittedItems == emittedBefore)
+        return;
     const bool wholeShopOfLayout2 = walk == Walk::WholeShop && m_layout == 2;
     if (!wholeShopOfLayout2)
         m_ctx.recordItemReached(itemNumber);

@@ -1,6 +1,6 @@
 #include "formats/AssistantFormat.h"
 
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 #include "formats/ItemRecord.h"
 #include "web/EntityDecoder.h"
 #include "web/TextHelpers.h"

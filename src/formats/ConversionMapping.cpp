@@ -1,9 +1,9 @@
 #include "formats/ConversionMapping.h"
 
+#include "base/StepError.h"
 #include "formats/AssistantFormat.h"
 #include "formats/NumberFormat.h"
 #include "web/EntityDecoder.h"
-#include "web/StepError.h"
 #include "web/TextHelpers.h"
 
 namespace ConversionMapping {

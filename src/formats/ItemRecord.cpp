@@ -1,7 +1,5 @@
 #include "formats/ItemRecord.h"
 
-#include "app/WindowInterface.h"
-
 namespace {
 
 using Field = QString ItemRecord::*;
@@ -52,9 +50,4 @@ const std::array<QString, ItemRecord::kFieldCount>& ItemRecord::captions() {
         QStringLiteral("会员打折"),
     };
     return kCaptions;
-}
-
-void ShowGridRow(WindowInterface& window, const QStringList& cells) {
-    const QString key = QStringLiteral("QXV") + QString::number(window.gridRowCount());
-    window.addGridRow(key, cells);
 }

@@ -5,8 +5,6 @@
 
 #include <array>
 
-class WindowInterface;
-
 // One item as collected: 31 text values in grid column order. Several fields carry their own
 // double quotes (title, province, city, saleType, startTime, story, description, picture,
 // attributes); the quotes are part of the value everywhere.
@@ -51,8 +49,3 @@ struct ItemRecord {
     // The grid captions, in field order.
     static const std::array<QString, kFieldCount>& captions();
 };
-
-// Adds one grid row keyed "QXV" + the current row count: cells[0] is the row text, the rest
-// the sub-items. Parsers pass the record's values or, where the grid shows a formatted number,
-// their own cells.
-void ShowGridRow(WindowInterface& window, const QStringList& cells);

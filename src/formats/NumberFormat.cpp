@@ -1,6 +1,6 @@
 #include "formats/NumberFormat.h"
 
-#include "web/StepError.h"
+#include "base/StepError.h"
 
 #include <QByteArray>
 

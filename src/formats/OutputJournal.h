@@ -3,9 +3,6 @@
 #include <QFile>
 #include <QString>
 
-class AppPaths;
-class SettingsStore;
-
 // Every row the row writer buffers is also appended at once to a hidden file beside the output
 // file, so that a run which dies before its stop command loses nothing: the breakpoint is only
 // written once the rows up to it are on disk here, and the next start writes them out.
@@ -47,12 +44,8 @@ public:
 
     static Contents read(const QString& journalPath);
 
-    // Writes out every journal a dead run left in the program folder, as its stop command
-    // would have, then deletes it; raises BreakPointNum to the highest recovered item number
-    // when the breakpoint belongs to that output file and is lower. Returns the number of
-    // items recovered; message receives the line to show the user (empty when nothing
-    // happened). A journal that cannot be written out is kept for the next start.
-    static int recover(const AppPaths& paths, SettingsStore& settings, QString* message);
+    // The ending of every journal's file name.
+    static const QString& fileSuffix();
 
 private:
     QFile m_file;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Status.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
-#include "web/Status.h"
 
 #include <QString>
 
@@ -23,13 +23,6 @@ public:
     Status FlushOutputBuffer();
     // Makes every row emitted so far durable before the breakpoint moves past it.
     void syncJournal();
-
-    // Writes one batch (header line first) to an output file as a flush does: the Taobao
-    // Assistant format (Option5 index 0) is appended as UTF-16; the others are written in GBK
-    // with a closing CR LF, replacing the file unless appendToExisting holds and the file
-    // is not empty, in which case the batch's rows are added without a second header line.
-    static Status writeBatch(const QString& path, int option5Index, const QString& batch,
-                             bool appendToExisting);
 
 private:
     QString outputPath() const;

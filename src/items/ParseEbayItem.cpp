@@ -1,13 +1,13 @@
 #include "items/ParseEbayItem.h"
 
 #include "app/CollectContext.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
+#include "base/Step.h"
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
 #include "items/ItemPageCut.h"
 #include "web/Cut.h"
-#include "web/Step.h"
 #include "web/TextHelpers.h"
 
 namespace {
@@ -160,7 +160,5 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
     cells[8] = formattedCell(increment);
     cells[12] = formattedCell(postFee);
     cells[14] = formattedCell(expressFee);
-    ShowGridRow(ctx.window, cells);
-
-    ctx.writer.EmitItemRecord(record);
+    ctx.emitItem(cells, record);
 }

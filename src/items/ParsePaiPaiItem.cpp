@@ -1,13 +1,13 @@
 #include "items/ParsePaiPaiItem.h"
 
 #include "app/CollectContext.h"
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
+#include "base/Step.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
 #include "items/ItemPageCut.h"
 #include "items/SplitPaiPaiLocation.h"
 #include "web/Cut.h"
-#include "web/Step.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>
@@ -181,6 +181,5 @@ void ParsePaiPaiItem(CollectContext& ctx, const QString& pageText, const QString
 
     const QString picturePath = ctx.picturePath(pictureFileName);
     const PaiPaiItemRow row = CutPaiPaiItemPage(pageText, listTitle, saleTypeText, listPrice, picturePath);
-    ShowGridRow(ctx.window, row.gridCells);
-    ctx.writer.EmitItemRecord(row.record);
+    ctx.emitItem(row.gridCells, row.record);
 }

@@ -1,17 +1,17 @@
 #include "items/ParseTaobaoItem.h"
 
 #include "app/CollectContext.h"
-#include "app/PlatformConstants.h"
 #include "app/RunState.h"
 #include "app/WindowInterface.h"
+#include "base/PlatformConstants.h"
+#include "base/Step.h"
+#include "base/StepError.h"
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
 #include "items/ItemPageCut.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
-#include "web/Step.h"
-#include "web/StepError.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>
@@ -251,6 +251,5 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
     record.postageTemplateId = QStringLiteral("0");
     record.memberDiscount = QStringLiteral("0");
 
-    ShowGridRow(ctx.window, record.values());
-    ctx.writer.EmitItemRecord(record);
+    ctx.emitItem(record.values(), record);
 }

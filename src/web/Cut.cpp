@@ -1,6 +1,6 @@
 #include "web/Cut.h"
 
-#include "web/StepError.h"
+#include "base/StepError.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "web/PageFetcher.h"
 
-#include "app/WindowInterface.h"
+#include "base/StopSignal.h"
 #include "web/RedirectRule.h"
 #include "web/TextFileIo.h"
 #include "web/TextHelpers.h"
@@ -13,6 +13,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -22,15 +23,30 @@ namespace {
 const char kUserAgent[] = "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
                           "Chrome/120.0 Safari/537.36";
 constexpr int kMaxRedirects = 5;
-// How often the window gets an event pass while a request is under way.
+// How often the event pass runs (and a stop is looked for) while a request is under way.
 constexpr int kEventPassIntervalMs = 20;
 
 } // namespace
 
-PageFetcher::PageFetcher(WindowInterface& window)
-    : m_window(window), m_manager(std::make_unique<QNetworkAccessManager>()) {}
+PageFetcher::PageFetcher(EventPass eventPass, const StopSignal* stop)
+    : m_eventPass(std::move(eventPass)), m_stop(stop) {}
 
 PageFetcher::~PageFetcher() = default;
+
+void PageFetcher::eventPass() {
+    if (m_eventPass)
+        m_eventPass();
+}
+
+QNetworkAccessManager& PageFetcher::manager() {
+    if (!m_manager || m_manager->thread() != QThread::currentThread())
+        m_manager = std::make_unique<QNetworkAccessManager>();
+    return *m_manager;
+}
+
+void PageFetcher::releaseConnections() {
+    m_manager.reset();
+}
 
 void PageFetcher::setTimeoutMs(int milliseconds) {
     m_timeoutMs = milliseconds;
@@ -43,7 +59,7 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     if (address.isEmpty() || !url.isValid() || url.host().isEmpty() ||
         (scheme != u"http" && scheme != u"https")) {
         result.error = QStringLiteral("malformed address");
-        m_window.processEvents();
+        eventPass();
         return result;
     }
 
@@ -51,8 +67,9 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
     const QNetworkProxy proxy = proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
     // Setting a proxy drops the manager's connection objects, so only a change is passed on.
-    if (m_manager->proxy() != proxy)
-        m_manager->setProxy(proxy);
+    QNetworkAccessManager& network = manager();
+    if (network.proxy() != proxy)
+        network.setProxy(proxy);
 
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
@@ -64,8 +81,9 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
 
-    QNetworkReply* reply = m_manager->get(request);
+    QNetworkReply* reply = network.get(request);
     bool timedOut = false;
+    bool stopped = false;
     bool tooLarge = false;
     bool redirectRefused = false;
     QEventLoop loop;
@@ -95,26 +113,31 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
         reply->abort();
     });
     deadline.start(m_timeoutMs);
-    // The real window's events already run in this loop; the pass is what a window that only
-    // sees its own processEvents() (the command line, tests) needs to notice a stop in time.
-    QTimer eventPass;
+    // A stop must not wait for a slow server: the request is abandoned at the next pass.
+    QTimer passTimer;
     bool inPass = false;
-    QObject::connect(&eventPass, &QTimer::timeout, &loop, [this, &inPass] {
+    QObject::connect(&passTimer, &QTimer::timeout, &loop, [this, &inPass, &stopped, reply] {
         if (inPass)
             return;
         inPass = true;
-        m_window.processEvents();
+        eventPass();
         inPass = false;
+        if (m_stop && m_stop->isRequested() && !reply->isFinished()) {
+            stopped = true;
+            reply->abort();
+        }
     });
-    eventPass.start(kEventPassIntervalMs);
+    passTimer.start(kEventPassIntervalMs);
 
     if (!reply->isFinished())
         loop.exec();
     deadline.stop();
-    eventPass.stop();
+    passTimer.stop();
 
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (timedOut)
+    if (stopped)
+        result.error = QStringLiteral("stopped");
+    else if (timedOut)
         result.error = QStringLiteral("timed out");
     else if (tooLarge)
         result.error = QStringLiteral("body larger than the limit");
@@ -132,8 +155,8 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     reply->disconnect();
     delete reply;
 
-    // Events that queued up during the request (a stop click) run before the caller goes on.
-    m_window.processEvents();
+    // A stop asked for during the request is seen before the caller goes on.
+    eventPass();
     return result;
 }
 

@@ -3,10 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QNetworkAccessManager;
-class WindowInterface;
+class StopSignal;
 
 // What one GET gave: the status (0 when no response came), the body, and why it failed.
 struct FetchResult {
@@ -17,10 +18,11 @@ struct FetchResult {
 };
 
 // The one HTTP service of the program. Usage:
-//     PageFetcher fetcher(window);
+//     PageFetcher fetcher(eventPass, &stopSignal);
 //     QString page = fetcher.FetchPage(address);   // empty on any failure or non-200
-// A request never blocks the window: pending events run while it is under way and once more
-// after it (a stop click during a download is handled at once). Never throws.
+// While a request is under way the event pass runs every few milliseconds, and once more after
+// it; a requested stop aborts the request at the next pass (its result is a failure). Never
+// throws. The network objects are made in the thread that fetches.
 //
 // Proxy: the system's proxy configuration (on Linux the http_proxy and no_proxy variables) is read
 // afresh for every request, so a proxy set after the fetcher was made still counts.
@@ -31,7 +33,9 @@ public:
     static constexpr qint64 kPageSizeLimit = 32LL * 1024 * 1024;
     static constexpr qint64 kPictureSizeLimit = 64LL * 1024 * 1024;
 
-    explicit PageFetcher(WindowInterface& window);
+    using EventPass = std::function<void()>;
+
+    explicit PageFetcher(EventPass eventPass = {}, const StopSignal* stop = nullptr);
     ~PageFetcher();
     PageFetcher(const PageFetcher&) = delete;
     PageFetcher& operator=(const PageFetcher&) = delete;
@@ -49,8 +53,15 @@ public:
     // failure or non-200, and an unsafe name (see SafePictureFileName) makes no request at all.
     bool DownloadPicture(const QString& address, const QString& fileName, const QString& pictureFolder);
 
+    // Drops the network objects (and their connections); the next request makes them anew.
+    void releaseConnections();
+
 private:
-    WindowInterface& m_window;
+    void eventPass();
+    QNetworkAccessManager& manager();
+
+    EventPass m_eventPass;
+    const StopSignal* m_stop = nullptr;
     std::unique_ptr<QNetworkAccessManager> m_manager;
     int m_timeoutMs = 30000;
 };

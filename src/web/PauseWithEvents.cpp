@@ -1,44 +1,36 @@
 #include "web/PauseWithEvents.h"
 
-#include "app/RunState.h"
-#include "app/WindowInterface.h"
+#include "base/StopSignal.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QThread>
-#include <QTimer>
 
 #include <algorithm>
 
 namespace {
 
-// Between event passes the thread sleeps this long at most, so a stop waits no longer than this.
+// Between passes the thread sleeps this long at most.
 constexpr qint64 kPassIntervalMs = 10;
-
-void waitBriefly(qint64 milliseconds) {
-    if (milliseconds <= 0)
-        return;
-    // With an application, queued events (the window's own) are delivered while waiting.
-    if (QCoreApplication::instance()) {
-        QEventLoop loop;
-        QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        loop.exec();
-    } else {
-        QThread::msleep(static_cast<unsigned long>(milliseconds));
-    }
-}
 
 } // namespace
 
-void PauseWithEvents(RunState& state, WindowInterface& window, int milliseconds) {
+void PauseWithEvents(int milliseconds, const std::function<bool()>& passReportsStop, StopSignal* stop) {
     if (milliseconds <= 0)
         return;
     const QDeadlineTimer deadline(milliseconds, Qt::PreciseTimer);
     while (!deadline.hasExpired()) {
-        window.processEvents();
-        if (state.stopRequested)
+        if (passReportsStop && passReportsStop())
             return;
-        waitBriefly(std::min(deadline.remainingTime(), kPassIntervalMs));
+        const qint64 slice = std::min(deadline.remainingTime(), kPassIntervalMs);
+        if (slice <= 0)
+            continue;
+        if (stop && stop->waitFor(static_cast<int>(slice))) {
+            // One more pass turns the request into the stop command.
+            if (passReportsStop)
+                passReportsStop();
+            return;
+        }
+        if (!stop)
+            QThread::msleep(static_cast<unsigned long>(slice));
     }
 }

@@ -1,8 +1,11 @@
 #pragma once
 
-struct RunState;
-class WindowInterface;
+#include <functional>
 
-// Waits the given time on a monotonic clock while the window stays live; returns as soon as a
-// stop is requested. Does not spin a core.
-void PauseWithEvents(RunState& state, WindowInterface& window, int milliseconds);
+class StopSignal;
+
+// Waits the given time on a monotonic clock, running the event pass every few milliseconds;
+// returns as soon as the pass reports a stop, or at once (after one more pass) when the stop
+// signal is requested. Does not spin a core.
+void PauseWithEvents(int milliseconds, const std::function<bool()>& passReportsStop,
+                     StopSignal* stop = nullptr);

@@ -1,6 +1,6 @@
 #include "web/RedirectRule.h"
 
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
 #include "web/TextHelpers.h"
 
+#include "base/StepError.h"
 #include "web/Cut.h"
-#include "web/StepError.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

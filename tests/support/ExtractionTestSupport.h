@@ -4,6 +4,7 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/WindowInterface.h"
 #include "formats/ItemRecord.h"
 
 #include <QStringList>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppPaths.h"
+#include "app/JournalRecovery.h"
 #include "app/RunState.h"
 #include "app/SettingsStore.h"
 #include "formats/CsvReader.h"
@@ -116,6 +117,6 @@ struct WriterRun {
     QStringList files() const { return QDir(paths.programDir()).entryList(QDir::Files | QDir::Hidden); }
     int recover(QString* message = nullptr) const {
         SettingsStore settings(paths.settingsFile());
-        return OutputJournal::recover(paths, settings, message);
+        return RecoverJournals(paths, settings, message);
     }
 };

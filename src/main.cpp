@@ -2,7 +2,7 @@
 #include "app/ConvertCommand.h"
 #include "app/ExtractCommand.h"
 #include "app/InstanceLock.h"
-#include "app/ui/MainWindow.h"
+#include "gui/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>

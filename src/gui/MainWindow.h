@@ -2,6 +2,7 @@
 
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
+#include "app/RunEngine.h"
 #include "app/StartupSequence.h"
 #include "app/WindowInterface.h"
 
@@ -17,8 +18,9 @@ class QTreeView;
 class ConversionPanel;
 class ItemTableModel;
 
-// Form1: the program's only window. It owns the session of its program folder and runs the
-// collect and stop commands through the shared controller.
+// Form1: the program's only window. Start-up runs here, on the window's own session; every
+// extraction runs on the engine's worker thread and reaches the window only through queued
+// signals, so the window stays live (and its message boxes never pause a run).
 class MainWindow : public QWidget, public WindowInterface {
     Q_OBJECT
 
@@ -32,8 +34,10 @@ public:
     // False when the notice was refused: the program ends without showing the window.
     bool runStartup();
 
+    // The window's session: start-up, settings and paths.
     ExtractionSession& session() { return m_session; }
-    ExtractionController& controller() { return m_controller; }
+    RunEngine& engine() { return m_engine; }
+    ExtractionController& controller() { return m_engine.controller(); }
     ItemTableModel* itemModel() const { return m_model; }
     // The fixed size: 8775 twips wide and the laid-out height.
     QSize fixedWindowSize() const { return m_fixedSize; }
@@ -64,9 +68,10 @@ private:
     void buildUi();
     void fixSize();
     void onAutoSaveToggled(bool checked);
+    void collect();
 
     ExtractionSession m_session;
-    ExtractionController m_controller;
+    RunEngine m_engine;
     StartupSequence m_startup;
 
     QGroupBox* m_settingsFrame = nullptr;

@@ -1,6 +1,6 @@
-#include "app/ui/MessageBox.h"
+#include "gui/MessageBox.h"
 
-#include "app/PlatformConstants.h"
+#include "base/PlatformConstants.h"
 
 #include <QList>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "app/ui/ControlArrays.h"
+#include "gui/ControlArrays.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
-#include "formats/ui/ConversionPanel.h"
+#include "gui/ConversionPanel.h"
 
-#include "app/ui/ControlArrays.h"
-#include "app/ui/MessageBox.h"
 #include "formats/FormatConverter.h"
+#include "gui/ControlArrays.h"
+#include "gui/MessageBox.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "formats/ui/FileDialog.h"
+#include "gui/FileDialog.h"
 
 #include <QFileDialog>
 #include <QStringList>

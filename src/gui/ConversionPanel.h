@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/ui/FileDialog.h"
+#include "gui/FileDialog.h"
 
 #include <QGroupBox>
 

@@ -1,4 +1,4 @@
-#include "app/ui/ItemTableModel.h"
+#include "gui/ItemTableModel.h"
 
 #include "formats/ItemRecord.h"
 

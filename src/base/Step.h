@@ -1,6 +1,6 @@
 #pragma once
 
-#include "web/StepError.h"
+#include "base/StepError.h"
 
 #include <exception>
 #include <utility>

@@ -1,11 +1,11 @@
-#include "app/ui/MainWindow.h"
+#include "gui/MainWindow.h"
 
-#include "app/PlatformConstants.h"
-#include "app/ui/ControlArrays.h"
-#include "app/ui/ItemTableModel.h"
-#include "app/ui/MessageBox.h"
+#include "base/PlatformConstants.h"
 #include "formats/ItemRecord.h"
-#include "formats/ui/ConversionPanel.h"
+#include "gui/ControlArrays.h"
+#include "gui/ConversionPanel.h"
+#include "gui/ItemTableModel.h"
+#include "gui/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -32,7 +32,7 @@ constexpr int kWindowWidthTwips = 8775;
 } // namespace
 
 MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers crawlers, QWidget* parent)
-    : QWidget(parent), m_session(*this, programDir), m_controller(m_session, std::move(crawlers)),
+    : QWidget(parent), m_session(*this, programDir), m_engine(programDir, std::move(crawlers)),
       m_startup(m_session) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(PlatformConstants::kWindowCaption);
@@ -135,9 +135,32 @@ void MainWindow::buildUi() {
     m_formatGroup->button(PlatformConstants::TaobaoAssistant)->setChecked(true);
     m_autoSave->setChecked(true);
 
-    connect(m_goButton, &QPushButton::clicked, this, [this] { m_controller.collect(); });
-    connect(m_stopButton, &QPushButton::clicked, this, [this] { m_controller.stop(); });
+    connect(m_goButton, &QPushButton::clicked, this, &MainWindow::collect);
+    connect(m_stopButton, &QPushButton::clicked, this, [this] { m_engine.requestStop(); });
     connect(m_autoSave, &QCheckBox::toggled, this, &MainWindow::onAutoSaveToggled);
+
+    connect(&m_engine, &RunEngine::runningChanged, this, &MainWindow::setRunning);
+    connect(&m_engine, &RunEngine::statusChanged, this, &MainWindow::setStatusText);
+    connect(&m_engine, &RunEngine::gridCleared, this, &MainWindow::clearGrid);
+    connect(&m_engine, &RunEngine::rowAdded, this, &MainWindow::addGridRow);
+    connect(&m_engine, &RunEngine::messageRaised, this, &MainWindow::showMessage);
+    connect(&m_engine, &RunEngine::finished, this, [this] { setRunning(false); });
+}
+
+void MainWindow::collect() {
+    if (!m_engine.isIdle())
+        return;
+    RunRequest request;
+    request.platformIndex = selectedPlatform();
+    request.formatIndex = selectedFormat();
+    request.address = addressText();
+    // A breakpoint loaded at start-up goes with the next run, once.
+    RunState& state = m_session.state();
+    request.resumeShopUrl = state.resumeShopUrl;
+    request.resumeItemNumber = state.resumeItemNumber;
+    state.resumeShopUrl.clear();
+    setRunning(true);
+    m_engine.start(request);
 }
 
 void MainWindow::fixSize() {
@@ -228,12 +251,12 @@ bool MainWindow::askYesNo(const QString& text) {
 }
 
 void MainWindow::processEvents() {
-    QCoreApplication::processEvents();
+    // The window's own session never crawls; its event loop runs by itself.
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // The crawl runs inside the click handler; closing now would pull the window from under it.
-    if (m_session.state().isRunning())
+    // A run's output is written by its stop; closing first would leave it unwritten.
+    if (!m_engine.isIdle())
         event->ignore();
     else
         event->accept();

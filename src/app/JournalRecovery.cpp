@@ -1,0 +1,53 @@
+#include "app/JournalRecovery.h"
+
+#include "app/AppPaths.h"
+#include "app/SettingsKeys.h"
+#include "app/SettingsStore.h"
+#include "formats/OutputBatch.h"
+#include "formats/OutputJournal.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+
+int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* message) {
+    int recovered = 0;
+    bool failed = false;
+    const QDir folder(paths.programDir());
+    const QStringList journals = folder.entryList({u'.' + QStringLiteral("*") + OutputJournal::fileSuffix()},
+                                                  QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& journalName : journals) {
+        const QString journalPath = folder.filePath(journalName);
+        const QString outputName =
+            journalName.mid(1, journalName.size() - 1 - OutputJournal::fileSuffix().size());
+        const OutputJournal::Contents contents = OutputJournal::read(journalPath);
+        if (contents.rows > 0) {
+            const Status written = WriteOutputBatch(paths.inProgramDir(outputName), contents.format,
+                                                    contents.batch, contents.appendToExisting);
+            if (!written) {
+                failed = true;
+                continue;
+            }
+            recovered += contents.rows;
+            const QString breakPointFile =
+                settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName);
+            const int breakPointNum =
+                settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum).trimmed().toInt();
+            if ((breakPointFile.isEmpty() || breakPointFile == outputName) &&
+                contents.highestItem > breakPointNum)
+                settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum,
+                                       QString::number(contents.highestItem));
+        }
+        QFile::remove(journalPath);
+    }
+    if (message) {
+        QStringList lines;
+        if (recovered > 0)
+            lines.append(QStringLiteral("已恢复上次意外中断时未保存的%1个宝贝").arg(recovered));
+        if (failed)
+            lines.append(QStringLiteral("上次意外中断时未保存的宝贝未能写入文件，下次启动时将再次尝试"));
+        *message = lines.join(u'\n');
+    }
+    return recovered;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+class AppPaths;
+class SettingsStore;
+
+// Writes out every journal a dead run left in the program folder, as its stop command would
+// have, then deletes it; raises BreakPointNum to the highest recovered item number when the
+// breakpoint belongs to that output file and is lower. Returns the number of items recovered;
+// message receives the line to show the user (empty when nothing happened). A journal that
+// cannot be written out is kept for the next start.
+int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* message);

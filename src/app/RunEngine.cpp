@@ -1,0 +1,112 @@
+#include "app/RunEngine.h"
+
+#include "app/ExtractionSession.h"
+#include "app/WindowInterface.h"
+
+#include <QThread>
+
+// The window as a run on the worker sees it: the choices are the request's, everything shown
+// becomes a signal of the engine, and an event pass is where a requested stop turns into the
+// stop command.
+class RunEngine::Worker : public QObject, public WindowInterface {
+public:
+    Worker(RunEngine& engine, const QString& programDir, ExtractionController::Crawlers crawlers)
+        : m_engine(engine), m_session(*this, programDir, &engine.m_stop),
+          m_controller(m_session, std::move(crawlers)) {}
+
+    void run(const RunRequest& request) {
+        m_request = request;
+        m_rows = 0;
+        RunState& state = m_session.state();
+        if (!request.resumeShopUrl.isEmpty()) {
+            state.resumeShopUrl = request.resumeShopUrl;
+            state.resumeItemNumber = request.resumeItemNumber;
+        }
+        m_controller.collect();
+        RunOutcome outcome;
+        outcome.summary = m_controller.lastRun();
+        outcome.rows = m_rows;
+        outcome.outputFile = m_session.paths().outputFile(state.outputBaseName, state.outputExtension);
+        emit m_engine.finished(outcome);
+    }
+
+    // Network objects belong to the thread that made them; they go before the thread does.
+    void releaseThreadResources() { m_session.fetcher().releaseConnections(); }
+
+    ExtractionSession& session() { return m_session; }
+    ExtractionController& controller() { return m_controller; }
+
+    int selectedPlatform() const override { return m_request.platformIndex; }
+    int selectedFormat() const override { return m_request.formatIndex; }
+    void selectPlatform(int index) override { m_request.platformIndex = index; }
+    void selectFormat(int index) override { m_request.formatIndex = index; }
+    QString addressText() const override { return m_request.address; }
+    void setAddressText(const QString& text) override { m_request.address = text; }
+    void setRunning(bool running) override { emit m_engine.runningChanged(running); }
+    void setStatusText(const QString& text) override { emit m_engine.statusChanged(text); }
+    void clearGrid() override {
+        m_rows = 0;
+        emit m_engine.gridCleared();
+    }
+    int gridRowCount() const override { return m_rows; }
+    void addGridRow(const QString& key, const QStringList& cells) override {
+        ++m_rows;
+        emit m_engine.rowAdded(key, cells);
+    }
+    void showMessage(const QString& text) override { emit m_engine.messageRaised(text); }
+    // Nothing is asked during a run.
+    bool askYesNo(const QString&) override { return false; }
+    void processEvents() override {
+        if (m_engine.m_stop.isRequested() && m_session.state().isRunning())
+            m_controller.stop();
+    }
+
+private:
+    RunEngine& m_engine;
+    ExtractionSession m_session;
+    ExtractionController m_controller;
+    RunRequest m_request;
+    int m_rows = 0;
+};
+
+RunEngine::RunEngine(const QString& programDir, ExtractionController::Crawlers crawlers, QObject* parent)
+    : QObject(parent), m_worker(std::make_unique<Worker>(*this, programDir, std::move(crawlers))),
+      m_thread(new QThread(this)) {
+    qRegisterMetaType<RunOutcome>();
+    m_thread->setObjectName(QStringLiteral("extraction"));
+    m_worker->moveToThread(m_thread);
+    connect(this, &RunEngine::finished, this, &RunEngine::onFinished);
+    m_thread->start();
+}
+
+RunEngine::~RunEngine() {
+    requestStop();
+    QMetaObject::invokeMethod(
+        m_worker.get(), [this] { m_worker->releaseThreadResources(); }, Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+}
+
+void RunEngine::start(const RunRequest& request) {
+    if (m_busy)
+        return;
+    m_busy = true;
+    m_stop.reset();
+    QMetaObject::invokeMethod(m_worker.get(), [this, request] { m_worker->run(request); });
+}
+
+void RunEngine::requestStop() {
+    m_stop.request();
+}
+
+void RunEngine::onFinished(const RunOutcome&) {
+    m_busy = false;
+}
+
+ExtractionSession& RunEngine::session() {
+    return m_worker->session();
+}
+
+ExtractionController& RunEngine::controller() {
+    return m_worker->controller();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/ExtractionController.h"
+#include "base/StopSignal.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class ExtractionSession;
+class QThread;
+
+// What cmd_go hands to a run: the window's choices at the moment it was pressed, and the
+// breakpoint loaded at start-up (resumeShopUrl empty when there is none).
+struct RunRequest {
+    int platformIndex = 0; // Option1
+    int formatIndex = 0;   // Option5
+    QString address;
+    QString resumeShopUrl;
+    int resumeItemNumber = 0;
+};
+
+// How a run ended, for the window and the command line.
+struct RunOutcome {
+    ExtractionController::RunSummary summary;
+    int rows = 0;       // grid rows the run added
+    QString outputFile; // the file the run wrote to
+};
+Q_DECLARE_METATYPE(RunOutcome)
+
+// Runs extractions on a worker thread of its own with the very controller the tests drive
+// directly. Everything the run shows arrives as queued signals carrying values, so the window
+// (or the command line's event loop) never waits for the crawl and a message box never pauses
+// it. Usage:
+//     RunEngine engine(programDir);
+//     connect(&engine, &RunEngine::rowAdded, ...);
+//     engine.start(request);      // returns at once
+//     engine.requestStop();       // from any thread; the run ends within a moment
+class RunEngine : public QObject {
+    Q_OBJECT
+
+public:
+    explicit RunEngine(const QString& programDir,
+                       ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard(),
+                       QObject* parent = nullptr);
+    ~RunEngine() override;
+
+    // False while a run is under way (from start until finished has been delivered).
+    bool isIdle() const { return !m_busy; }
+    // Starts one run; ignored while another is under way.
+    void start(const RunRequest& request);
+    // Thread-safe. Cuts a pause short and aborts a download in progress.
+    void requestStop();
+
+    // The session and controller the worker runs; touch them only while the engine is idle.
+    ExtractionSession& session();
+    ExtractionController& controller();
+
+signals:
+    void runningChanged(bool running);
+    void statusChanged(const QString& text);
+    void gridCleared();
+    void rowAdded(const QString& key, const QStringList& cells);
+    void messageRaised(const QString& text);
+    void finished(const RunOutcome& outcome);
+
+private:
+    class Worker;
+
+    void onFinished(const RunOutcome& outcome);
+
+    StopSignal m_stop;
+    std::unique_ptr<Worker> m_worker;
+    QThread* m_thread = nullptr;
+    bool m_busy = false;
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "base/Status.h"
+
+#include <QString>
+
+// Writes one batch (header line first) to an output file as a flush does: the Taobao Assistant
+// format (Option5 index 0) is appended as UTF-16; the others are written in GBK with a closing
+// CR LF, replacing the file unless appendToExisting holds and the file is not empty, in which
+// case the batch's rows are added without a second header line.
+Status WriteOutputBatch(const QString& path, int option5Index, const QString& batch, bool appendToExisting);

@@ -1,0 +1,99 @@
+#include "base/MarketplaceCodes.h"
+#include "base/StopSignal.h"
+
+#include <QTest>
+#include <QThread>
+
+// The codes the window, the settings file and the command line use for each marketplace.
+class TestMarketplaceCodes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void formatCodes_data() {
+        QTest::addColumn<FileFormat>("format");
+        QTest::addColumn<int>("option5");
+        QTest::addColumn<int>("converter");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<Platform>("platform");
+        QTest::newRow("Taobao Assistant")
+            << FileFormat::TaobaoAssistant << 0 << 0 << "taobao" << Platform::Taobao;
+        QTest::newRow("eBay Assistant") << FileFormat::EbayAssistant << 1 << 2 << "ebay" << Platform::Ebay;
+        QTest::newRow("PaiPai Assistant")
+            << FileFormat::PaiPaiAssistant << 2 << 1 << "paipai" << Platform::PaiPai;
+    }
+
+    void formatCodes() {
+        QFETCH(FileFormat, format);
+        QFETCH(int, option5);
+        QFETCH(int, converter);
+        QFETCH(QString, word);
+        QFETCH(Platform, platform);
+        QCOMPARE(MarketplaceCodes::outputFormatIndex(format), option5);
+        QCOMPARE(MarketplaceCodes::outputFormatFromIndex(option5), format);
+        QCOMPARE(MarketplaceCodes::converterIndex(format), converter);
+        QCOMPARE(MarketplaceCodes::converterFormatFromIndex(converter), format);
+        QCOMPARE(MarketplaceCodes::formatWord(format), word);
+        QCOMPARE(MarketplaceCodes::formatFromWord(word), format);
+        QCOMPARE(MarketplaceCodes::platformOf(format), platform);
+    }
+
+    void platformCodes_data() {
+        QTest::addColumn<Platform>("platform");
+        QTest::addColumn<int>("option1");
+        QTest::addColumn<QString>("word");
+        QTest::newRow("PaiPai") << Platform::PaiPai << 0 << "paipai";
+        QTest::newRow("eBay") << Platform::Ebay << 1 << "ebay";
+        QTest::newRow("Taobao") << Platform::Taobao << 2 << "taobao";
+    }
+
+    void platformCodes() {
+        QFETCH(Platform, platform);
+        QFETCH(int, option1);
+        QFETCH(QString, word);
+        QCOMPARE(MarketplaceCodes::platformIndex(platform), option1);
+        QCOMPARE(MarketplaceCodes::platformFromIndex(option1), platform);
+        QCOMPARE(MarketplaceCodes::platformWord(platform), word);
+        QCOMPARE(MarketplaceCodes::platformFromWord(word), platform);
+    }
+
+    // Codes from a hand-edited settings file or a mistyped command line name nothing.
+    void unknownCodes_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("word");
+        QTest::newRow("negative") << -1 << "";
+        QTest::newRow("past the end") << 3 << "Taobao";
+        QTest::newRow("far out") << 1000 << "tao bao";
+    }
+
+    void unknownCodes() {
+        QFETCH(int, index);
+        QFETCH(QString, word);
+        QVERIFY(!MarketplaceCodes::platformFromIndex(index));
+        QVERIFY(!MarketplaceCodes::outputFormatFromIndex(index));
+        QVERIFY(!MarketplaceCodes::converterFormatFromIndex(index));
+        QVERIFY(!MarketplaceCodes::platformFromWord(word));
+        QVERIFY(!MarketplaceCodes::formatFromWord(word));
+    }
+
+    // A request from another thread wakes a waiting pause; reset makes waits last again.
+    void stopSignalWakesAWait() {
+        StopSignal stop;
+        QVERIFY(!stop.waitFor(1));
+        QThread* requester = QThread::create([&stop] {
+            QThread::msleep(20);
+            stop.request();
+        });
+        requester->start();
+        QVERIFY(stop.waitFor(60000));
+        QVERIFY(stop.isRequested());
+        requester->wait();
+        delete requester;
+        QVERIFY(stop.waitFor(60000));
+        stop.reset();
+        QVERIFY(!stop.isRequested());
+        QVERIFY(!stop.waitFor(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMarketplaceCodes)
+#include "tst_marketplacecodes.moc"

@@ -1,0 +1,128 @@
+#include "app/ExtractionSession.h"
+#include "app/RunEngine.h"
+#include "app/SettingsKeys.h"
+#include "app/SettingsStore.h"
+#include "base/PlatformConstants.h"
+#include "support/FixtureWebServer.h"
+#include "support/TestPaths.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kShop = QStringLiteral("http://shop11112222.taobao.com/");
+const QString kFourthItem = QStringLiteral("http://item.taobao.com/item.htm?id=1004");
+
+} // namespace
+
+// The engine runs the real crawlers on its own thread; these tests drive it the way the window
+// and the command line do, through its signals.
+class TestRunEngine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_server.start());
+        m_server.useAsProxy();
+    }
+    void init() {
+        m_server.clearBehaviours();
+        m_server.clearRequestedAddresses();
+    }
+
+    // Whatever the run is waiting for when the stop comes (a page that takes ten seconds to send,
+    // or a ten-second pause), it ends long before that wait would.
+    void stopEndsTheRunAtOnce_data() {
+        QTest::addColumn<QString>("slowAddress"); // sent over ten seconds; empty for none
+        QTest::addColumn<double>("pauseScale");
+        QTest::addColumn<int>("rowsBeforeStop"); // the stop comes once this many rows arrived...
+        QTest::addColumn<int>("rowsWritten");
+
+        // ...or, with a slow address, once that address was asked for.
+        // Nothing was read of the shop: no message, and the breakpoint stays open.
+        QTest::newRow("shop page downloading") << kShop << 0.01 << 0 << 0;
+        QTest::newRow("item page downloading") << kFourthItem << 0.01 << 3 << 3;
+        QTest::newRow("pausing after an item") << QString() << 10.0 << 1 << 1;
+    }
+
+    void stopEndsTheRunAtOnce() {
+        QFETCH(QString, slowAddress);
+        QFETCH(double, pauseScale);
+        QFETCH(int, rowsBeforeStop);
+        QFETCH(int, rowsWritten);
+
+        if (!slowAddress.isEmpty())
+            m_server.setSlowBody(slowAddress, 10, 1000);
+        QTemporaryDir dir;
+        RunEngine engine(dir.path());
+        engine.session().context().pauseScale = pauseScale;
+        int rows = 0;
+        connect(&engine, &RunEngine::rowAdded, this, [&rows] { ++rows; });
+        QSignalSpy finished(&engine, &RunEngine::finished);
+
+        RunRequest request;
+        request.platformIndex = 2;
+        request.formatIndex = 0;
+        request.address = kShop;
+        engine.start(request);
+        if (slowAddress.isEmpty())
+            QTRY_VERIFY_WITH_TIMEOUT(rows >= rowsBeforeStop, 20000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().contains(slowAddress), 20000);
+        QCOMPARE(rows, rowsBeforeStop);
+
+        QElapsedTimer clock;
+        clock.start();
+        engine.requestStop();
+        QSignalSpy messages(&engine, &RunEngine::messageRaised);
+        QVERIFY(finished.wait(5000));
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+
+        const RunOutcome outcome = finished.first().first().value<RunOutcome>();
+        QVERIFY(outcome.summary.started);
+        QVERIFY(!outcome.summary.crawlFailed);
+        QVERIFY(!outcome.summary.outputPending);
+        QCOMPARE(outcome.rows, rowsWritten);
+        QCOMPARE(messages.size(), 0);
+        QCOMPARE(QFile::exists(outcome.outputFile), rowsWritten > 0);
+        // The breakpoint never runs ahead of the rows on disk.
+        SettingsStore settings(QDir(dir.path()).filePath(PlatformConstants::kSettingsFileName));
+        const QString reached = settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum);
+        QCOMPARE(reached.toInt(), rowsWritten);
+        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),
+                 QStringLiteral("1"));
+    }
+
+    // A second start while a run is under way is ignored; after the end, the engine runs again.
+    void oneRunAtATime() {
+        QTemporaryDir dir;
+        RunEngine engine(dir.path());
+        engine.session().context().pauseScale = 0.01;
+        QSignalSpy finished(&engine, &RunEngine::finished);
+        RunRequest request;
+        request.platformIndex = 2;
+        request.address = kShop;
+        engine.start(request);
+        QVERIFY(!engine.isIdle());
+        engine.start(request);
+        QVERIFY(finished.wait(60000));
+        QVERIFY(engine.isIdle());
+        QTest::qWait(100);
+        QCOMPARE(finished.size(), 1);
+        const int firstRows = finished.first().first().value<RunOutcome>().rows;
+        QVERIFY(firstRows > 0);
+
+        engine.start(request);
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.last().first().value<RunOutcome>().rows, firstRows);
+    }
+
+private:
+    FixtureWebServer m_server{fixturePath(QStringLiteral("web"))};
+};
+
+QTEST_GUILESS_MAIN(TestRunEngine)
+#include "tst_runengine.moc"
