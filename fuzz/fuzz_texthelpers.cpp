@@ -4,7 +4,7 @@
 
 #include "web/Cut.h"
 #include "web/EntityDecoder.h"
-#include "web/StepError.h"
+#include "base/StepError.h"
 #include "web/TextFileIo.h"
 #include "web/TextHelpers.h"
 

@@ -147,7 +147,7 @@ private slots:
         QFETCH(bool, followed);
 
         FakeWindow window;
-        PageFetcher fetcher(window);
+        PageFetcher fetcher([&window] { window.processEvents(); });
         m_server.setRedirect(from, to);
         m_server.setStatus(to, 200, "<p>\"target\"</p>");
         QCOMPARE(fetcher.FetchPage(from), followed ? QStringLiteral("<p>'target'</p>") : QString());
