@@ -11,7 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$here/build-asan"
 fixtures="$here/tests/fixtures"
-targets=(fuzz_csvreader fuzz_settingsstore fuzz_outputjournal fuzz_texthelpers
+targets=(fuzz_csvreader fuzz_settingsstore fuzz_outputjournal fuzz_texthelpers fuzz_taobao5reader fuzz_converttaobao fuzz_shopwalks
          fuzz_parsetaobaoitem fuzz_parsepaipaiitem fuzz_parseebayitem)
 
 seeds_of() {

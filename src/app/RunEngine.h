@@ -26,6 +26,7 @@ struct RunRequest {
 struct RunOutcome {
     ExtractionController::RunSummary summary;
     int rows = 0;       // grid rows the run added
+    int droppedItems = 0; // items whose pages could not be read
     QString outputFile; // the file the run wrote to
 };
 Q_DECLARE_METATYPE(RunOutcome)

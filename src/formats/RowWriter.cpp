@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/RunState.h"
 #include "app/WindowInterface.h"
+#include "base/KillPoint.h"
 #include "base/PlatformConstants.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
@@ -18,9 +19,10 @@ void RowWriter::EmitItemRecord(const ItemRecord& record) {
     if (!m_state.headerWritten)
         rowText = layout.headerLine();
     layout.appendRow(&rowText, layout.recordValues(record, m_window.selectedPlatform()));
-    // A journal that cannot be written costs durability only; the run goes on.
-    m_journal.append(outputPath(), format, m_state.appendToExisting, m_state.collectedCount,
-                     !m_state.headerWritten, rowText);
+    if (!m_journal.append(outputPath(), format, m_state.appendToExisting, m_state.collectedCount,
+                          !m_state.headerWritten, rowText) &&
+        m_journalError.isEmpty())
+        m_journalError = m_journal.errorString();
     m_state.outputBuffer += rowText;
     m_state.headerWritten = true;
 }
@@ -33,12 +35,16 @@ Status RowWriter::FlushOutputBuffer() {
     m_state.outputBuffer.clear();
     m_state.headerWritten = false;
     m_state.appendToExisting = true;
+    KillPoint::reached(KillPoint::kBatchWritten);
     m_journal.discard();
+    m_journalError.clear();
     return status;
 }
 
-void RowWriter::syncJournal() {
-    m_journal.sync();
+Status RowWriter::syncJournal() {
+    if (m_journalError.isEmpty() && !m_journal.sync())
+        m_journalError = m_journal.errorString();
+    return m_journalError.isEmpty() ? Status::success() : Status::failure(m_journalError);
 }
 
 QString RowWriter::outputPath() const {

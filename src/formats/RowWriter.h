@@ -21,8 +21,9 @@ public:
     // Writes outputBuffer to the output file in the selected format's encoding and mode; on
     // failure the buffer and headerWritten stay as they were.
     Status FlushOutputBuffer();
-    // Makes every row emitted so far durable before the breakpoint moves past it.
-    void syncJournal();
+    // Makes every row emitted so far durable before the breakpoint moves past it; fails, with the
+    // system's reason, when a row could not be journalled since the last flush.
+    Status syncJournal();
 
 private:
     QString outputPath() const;
@@ -31,4 +32,5 @@ private:
     WindowInterface& m_window;
     const AppPaths& m_paths;
     OutputJournal m_journal;
+    QString m_journalError; // the first failed append since the last flush
 };
