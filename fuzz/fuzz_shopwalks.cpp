@@ -68,10 +68,12 @@ private:
                 if (!m_pages.isEmpty())
                     body = m_pages.at(std::min<qsizetype>(index, m_pages.size() - 1));
             }
-            const QByteArray response = "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
-                                        "\r\nConnection: close\r\n\r\n" + body;
+            const QByteArray response =
+                "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+                "\r\nConnection: close\r\n\r\n" + body;
             for (qsizetype sent = 0; sent < response.size();) {
-                const ssize_t put = ::write(connection, response.constData() + sent, size_t(response.size() - sent));
+                const ssize_t put =
+                    ::write(connection, response.constData() + sent, size_t(response.size() - sent));
                 if (put <= 0)
                     break;
                 sent += put;

@@ -23,6 +23,8 @@ seeds_of() {
     fuzz_parsetaobaoitem) find "$fixtures/web/item.taobao.com" -type f ;;
     fuzz_parsepaipaiitem) find "$fixtures/web/auction1.paipai.com" -type f ;;
     fuzz_parseebayitem) find "$fixtures/web/cgi.ebay.com.cn" -type f ;;
+    fuzz_taobao5reader | fuzz_converttaobao) find "$fixtures/convert" "$here/fuzz/seeds/taobao5" -type f ;;
+    fuzz_shopwalks) find "$here/fuzz/seeds/shopwalks" -type f ;;
     esac
 }
 

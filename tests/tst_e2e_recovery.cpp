@@ -45,7 +45,8 @@ private slots:
         const QString output = u"Taobao_11112222.csv"_s;
         ExtractRun run;
         killAt(run, KillPoint::kBatchWritten);
-        run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format}, u"http://shop11112222.taobao.com/"_s);
+        run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
+                  u"http://shop11112222.taobao.com/"_s);
         QCOMPARE(run.finish(), -1);
         const QString journal = OutputJournal::pathFor(run.file(output));
         QVERIFY(QFile::exists(run.file(output)));

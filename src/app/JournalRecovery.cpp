@@ -30,7 +30,8 @@ int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* mes
                                  ? CutOutputBack(outputPath, contents.keptOutputLength)
                                  : Status::success();
             if (written)
-                written = WriteOutputBatch(outputPath, contents.format, contents.batch, contents.appendToExisting);
+                written =
+                    WriteOutputBatch(outputPath, contents.format, contents.batch, contents.appendToExisting);
             if (!written) {
                 failed = true;
                 continue;

@@ -96,9 +96,9 @@ bool OutputJournal::append(const QString& outputFile, int format, bool appendToE
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
             return failed();
         if (m_file.size() == 0) {
-            const QByteArray first = kMagic + (appendToExisting ? "1" : "0") + '\t' +
-                                     QByteArray::number(OutputLengthKeptByBatch(outputFile, format, appendToExisting)) +
-                                     '\n';
+            const QByteArray first =
+                kMagic + (appendToExisting ? "1" : "0") + '\t' +
+                QByteArray::number(OutputLengthKeptByBatch(outputFile, format, appendToExisting)) + '\n';
             if (!writeChecked(first))
                 return false;
         }
@@ -172,7 +172,8 @@ OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
     if (first.startsWith(kMagic)) {
         header = first.mid(kMagic.size()).split('\t');
         bool lengthOk = false;
-        if (header.size() != 2 || (contents.keptOutputLength = header[1].toLongLong(&lengthOk)) < 0 || !lengthOk)
+        if (header.size() != 2 || (contents.keptOutputLength = header[1].toLongLong(&lengthOk)) < 0 ||
+            !lengthOk)
             return Contents();
     } else if (first.startsWith(kMagicVersion1)) {
         header = {first.mid(kMagicVersion1.size())};

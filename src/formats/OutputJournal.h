@@ -26,7 +26,7 @@ public:
         QString batch;   // the buffer as the stop command would have flushed it
         int rows = 0;
         int highestItem = 0;
-        int droppedLines = 0; // torn or damaged lines left out
+        int droppedLines = 0;         // torn or damaged lines left out
         qint64 keptOutputLength = -1; // -1: not recorded
     };
 
