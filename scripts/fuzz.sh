@@ -11,7 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$here/build-asan"
 fixtures="$here/tests/fixtures"
-targets=(fuzz_csvreader fuzz_settingsstore fuzz_outputjournal fuzz_texthelpers
+targets=(fuzz_csvreader fuzz_settingsstore fuzz_outputjournal fuzz_texthelpers fuzz_taobao5reader fuzz_converttaobao fuzz_shopwalks
          fuzz_parsetaobaoitem fuzz_parsepaipaiitem fuzz_parseebayitem)
 
 seeds_of() {
@@ -23,6 +23,8 @@ seeds_of() {
     fuzz_parsetaobaoitem) find "$fixtures/web/item.taobao.com" -type f ;;
     fuzz_parsepaipaiitem) find "$fixtures/web/auction1.paipai.com" -type f ;;
     fuzz_parseebayitem) find "$fixtures/web/cgi.ebay.com.cn" -type f ;;
+    fuzz_taobao5reader | fuzz_converttaobao) find "$fixtures/convert" "$here/fuzz/seeds/taobao5" -type f ;;
+    fuzz_shopwalks) find "$here/fuzz/seeds/shopwalks" -type f ;;
     esac
 }
 

@@ -1,9 +1,15 @@
+#include "app/CollectContext.h"
 #include "app/JournalRecovery.h"
+#include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "formats/AssistantFormat.h"
+#include "formats/OutputBatch.h"
 #include "formats/OutputJournal.h"
+#include "formats/RowWriter.h"
+#include "support/CrawlTestSupport.h"
 #include "support/FormatTestFiles.h"
+#include "web/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +20,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 enum Format { Taobao = 0, Ebay = 1, PaiPai = 2 };
+
+enum class KilledAt { BeforeTheWrite, AfterTheOutputWrite, DuringRecovery };
 
 ItemRecord record(int n) {
     QStringList values;
@@ -98,18 +106,31 @@ private slots:
     void recoveryWritesWhatTheStopWould_data() {
         QTest::addColumn<int>("format");
         QTest::addColumn<bool>("resumed");
+        QTest::addColumn<int>("killedAt");
 
-        QTest::newRow("Taobao Assistant, fresh run") << int(Taobao) << false;
-        QTest::newRow("Taobao Assistant, resumed run") << int(Taobao) << true;
-        QTest::newRow("PaiPai Assistant, fresh run") << int(PaiPai) << false;
-        QTest::newRow("PaiPai Assistant, resumed run") << int(PaiPai) << true;
-        QTest::newRow("eBay Assistant, fresh run") << int(Ebay) << false;
-        QTest::newRow("eBay Assistant, resumed run") << int(Ebay) << true;
+        const struct {
+            const char* name;
+            int format;
+        } formats[] = {{"Taobao Assistant", Taobao}, {"PaiPai Assistant", PaiPai}, {"eBay Assistant", Ebay}};
+        const struct {
+            const char* name;
+            KilledAt moment;
+        } moments[] = {{"", KilledAt::BeforeTheWrite},
+                       {", killed after the output was written", KilledAt::AfterTheOutputWrite},
+                       {", killed again during the recovery", KilledAt::DuringRecovery}};
+        for (const auto& moment : moments)
+            for (const auto& format : formats)
+                for (bool resumed : {false, true})
+                    QTest::addRow("%s, %s run%s", format.name, resumed ? "resumed" : "fresh", moment.name)
+                        << format.format << resumed << int(moment.moment);
     }
 
+    // Whenever the run died, and however often recovery itself was cut short, the file ends up as
+    // the stop would have written it: each row once.
     void recoveryWritesWhatTheStopWould() {
         QFETCH(int, format);
         QFETCH(bool, resumed);
+        QFETCH(int, killedAt);
 
         // The interrupted run wrote items 1 and 2 on stop; the resumed run died after items 3 to 5.
         WriterRun first(format);
@@ -122,8 +143,15 @@ private slots:
         second.writer->setAppendToExisting(resumed);
         emitItems(second, 3, 5);
         const QString secondBuffer = second.writer->pendingOutput();
+        if (killedAt != int(KilledAt::BeforeTheWrite))
+            QVERIFY(WriteOutputBatch(second.output(), format, secondBuffer, resumed).ok());
         second.die();
         QVERIFY(QFile::exists(second.journal()));
+        if (killedAt == int(KilledAt::DuringRecovery)) {
+            const QByteArray journal = readBytes(second.journal());
+            QCOMPARE(second.recover(), 3);
+            writeBytes(second.journal(), journal);
+        }
 
         QString message;
         QCOMPARE(second.recover(&message), 3);
@@ -176,6 +204,23 @@ private slots:
         QVERIFY(!QFile::exists(run.journal()));
     }
 
+    // A journal written before the output's length was recorded is still recovered.
+    void journalWithoutOutputLength() {
+        WriterRun run(PaiPai);
+        emitItems(run, 1, 2);
+        const QString buffer = run.writer->pendingOutput();
+        run.die();
+        QByteArray bytes = readBytes(run.journal());
+        const qsizetype firstLineEnd = bytes.indexOf('\n');
+        bytes.replace(0, firstLineEnd, "KESTRUNE-JOURNAL\t1\t0");
+        writeBytes(run.journal(), bytes);
+        const OutputJournal::Contents contents = OutputJournal::read(run.journal());
+        QVERIFY(contents.valid);
+        QCOMPARE(contents.keptOutputLength, -1);
+        QCOMPARE(run.recover(), 2);
+        QCOMPARE(readBytes(run.output()), gbk(buffer + u"\r\n"_s));
+    }
+
     void nothingToRecover_data() {
         QTest::addColumn<QByteArray>("journal");
         QTest::newRow("no journal") << QByteArray();
@@ -191,6 +236,69 @@ private slots:
         QCOMPARE(run.recover(&message), 0);
         QVERIFY(message.isEmpty());
         QCOMPARE(run.files(), QStringList());
+    }
+
+    // Rows the journal could not hold are in memory only: the run stops at once with the system's
+    // reason, and the breakpoint passes them only when the stop wrote them to the output file.
+    void journalFailureHoldsTheBreakPoint_data() {
+        QTest::addColumn<bool>("journalOnFullDisk"); // else a folder stands at the journal's name
+        QTest::addColumn<bool>("outputWritable");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("breakPointNum");
+
+        QTest::newRow("disk full, output written by the stop")
+            << true << true << u"No space left on device"_s << u"2"_s;
+        QTest::newRow("journal cannot be made, output written by the stop")
+            << false << true << QString() << u"2"_s;
+        QTest::newRow("disk full, output not writable either")
+            << true << false << u"No space left on device"_s << u"1"_s;
+    }
+
+    void journalFailureHoldsTheBreakPoint() {
+        QFETCH(bool, journalOnFullDisk);
+        QFETCH(bool, outputWritable);
+        QFETCH(QString, reason);
+        QFETCH(QString, breakPointNum);
+        ShopRun run(u"http://shop.paipai.com/123/"_s, u"PaiPai_shop"_s);
+        run.window.format = PaiPai;
+        run.aimWriter();
+        CollectContext& ctx = run.session.context();
+        const QString output = run.outputFile();
+        const QString journal = OutputJournal::pathFor(output);
+
+        run.session.state().collectedCount = 1;
+        QVERIFY(ctx.emitItem({u"一"_s}, record(1)));
+        ctx.recordItemReached(1);
+        QCOMPARE(run.breakPoint(SettingsKeys::kBreakPointNum), u"1"_s);
+        QVERIFY(run.window.messages.isEmpty());
+
+        // The journal breaks down after item 1 was made durable.
+        run.session.writer().FlushOutputBuffer();
+        QVERIFY(!QFile::exists(journal));
+        if (journalOnFullDisk)
+            QVERIFY(QFile::link(u"/dev/full"_s, journal));
+        else
+            QVERIFY(QDir().mkdir(journal));
+        if (!outputWritable) {
+            QVERIFY(QFile::remove(output));
+            QVERIFY(QDir().mkdir(output));
+        }
+        run.session.state().collectedCount = 2;
+        QVERIFY(ctx.emitItem({u"二"_s}, record(2)));
+        ctx.recordItemReached(2);
+
+        QVERIFY(run.session.state().stopRequested);
+        QCOMPARE(run.stops, 1);
+        QVERIFY(!run.window.messages.isEmpty());
+        QVERIFY2(run.window.messages.first().startsWith(u"恢复记录写入失败（"_s),
+                 qPrintable(run.window.messages.first()));
+        QVERIFY2(run.window.messages.first().contains(reason), qPrintable(run.window.messages.first()));
+        QCOMPARE(run.breakPoint(SettingsKeys::kBreakPointNum), breakPointNum);
+        if (outputWritable)
+            for (const QString& title : {u"宝贝 1"_s, u"宝贝 2"_s})
+                QCOMPARE(DecodeGbk(readBytes(output)).count(title), 1);
+        else
+            QVERIFY(run.session.writer().hasPendingOutput()); // the row stays for the next stop
     }
 
     void breakPointRaised_data() {

@@ -1,5 +1,6 @@
 #include "app/CollectContext.h"
 
+#include "app/Messages.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
@@ -34,8 +35,22 @@ QString CollectContext::picturePath(const QString& fileName) const {
 }
 
 void CollectContext::recordItemReached(int itemNumber) {
-    writer.syncJournal();
-    writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(itemNumber));
+    const Status durable = writer.syncJournal();
+    if (durable) {
+        writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(itemNumber));
+        return;
+    }
+    // The row is only in memory: the run stops, and the breakpoint passes the row only once the
+    // stop has written it to the output file.
+    window.showMessage(Messages::kJournalFailed.arg(durable.message()));
+    stop();
+    if (!writer.hasPendingOutput())
+        writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(itemNumber));
+}
+
+void CollectContext::itemDropped(const QString& address) {
+    ++droppedItems;
+    window.setStatusText(Messages::kItemDropped + address);
 }
 
 bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {

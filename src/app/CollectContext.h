@@ -40,8 +40,14 @@ struct CollectContext {
     bool downloadPicture(const QString& address, const QString& fileName);
     // Where downloadPicture stores fileName (cleaned the same way), as the output names it.
     QString picturePath(const QString& fileName) const;
-    // Rows of items up to itemNumber are made durable, then BreakPointNum is written.
+    // Rows of items up to itemNumber are made durable, then BreakPointNum is written. When the
+    // journal failed, the user is told, the run stops, and BreakPointNum moves only if the stop
+    // wrote the rows to the output file.
     void recordItemReached(int itemNumber);
+    // An item whose page could not be read (too large, timed out, failed): logged on the status
+    // line and counted in droppedItems, not among the items collected.
+    void itemDropped(const QString& address);
+    int droppedItems = 0;
     // Writes a key of the breakpoint section.
     bool writeBreakPoint(const QString& key, const QString& value);
     // Adds the grid row and hands the record to the row writer, unless a stop cut the item's

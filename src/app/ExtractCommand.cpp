@@ -229,6 +229,8 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     if (run.started) {
         PrintLine(stdout, QStringLiteral("output file: ") + outcome.outputFile);
         PrintLine(stdout, QStringLiteral("items written: ") + QString::number(items));
+        if (outcome.droppedItems > 0)
+            PrintLine(stdout, QStringLiteral("items dropped: ") + QString::number(outcome.droppedItems));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
     if (run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))

@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "base/KillPoint.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputJournal.h"
 
@@ -23,12 +24,19 @@ int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* mes
             journalName.mid(1, journalName.size() - 1 - OutputJournal::fileSuffix().size());
         const OutputJournal::Contents contents = OutputJournal::read(journalPath);
         if (contents.rows > 0) {
-            const Status written = WriteOutputBatch(paths.inProgramDir(outputName), contents.format,
-                                                    contents.batch, contents.appendToExisting);
+            const QString outputPath = paths.inProgramDir(outputName);
+            // What an earlier write of this batch (before a kill) left in the output goes first.
+            Status written = contents.keptOutputLength >= 0
+                                 ? CutOutputBack(outputPath, contents.keptOutputLength)
+                                 : Status::success();
+            if (written)
+                written =
+                    WriteOutputBatch(outputPath, contents.format, contents.batch, contents.appendToExisting);
             if (!written) {
                 failed = true;
                 continue;
             }
+            KillPoint::reached(KillPoint::kRecoveryWritten);
             recovered += contents.rows;
             const QString breakPointFile =
                 settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName);
@@ -39,7 +47,7 @@ int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* mes
                 settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum,
                                        QString::number(contents.highestItem));
         }
-        QFile::remove(journalPath);
+        OutputJournal::removeDurably(journalPath);
     }
     if (message) {
         QStringList lines;

@@ -26,4 +26,8 @@ inline const QString kCrawlFailedNotSaved = QStringLiteral(
 inline const QString kFlushFailed =
     QStringLiteral("输出文件写入失败，已采集的商品仍保留，下次停止时将再次写入。请检查程序文件夹是否可写。");
 
+inline const QString kJournalFailed =
+    QStringLiteral("恢复记录写入失败（%1），采集已停止，已采集的商品已保留。请检查程序文件夹是否可写。");
+inline const QString kItemDropped = QStringLiteral("宝贝页面无法读取（过大、超时或出错），已跳过：");
+
 } // namespace Messages

@@ -22,8 +22,10 @@ public:
             state.resumeShopUrl = request.resumeShopUrl;
             state.resumeItemNumber = request.resumeItemNumber;
         }
+        m_session.context().droppedItems = 0;
         m_controller.collect();
         RunOutcome outcome;
+        outcome.droppedItems = m_session.context().droppedItems;
         outcome.summary = m_controller.lastRun();
         outcome.rows = m_rows;
         outcome.outputFile = m_session.paths().outputFile(state.outputBaseName, state.outputExtension);

@@ -25,8 +25,9 @@ struct RunRequest {
 // How a run ended, for the window and the command line.
 struct RunOutcome {
     ExtractionController::RunSummary summary;
-    int rows = 0;       // grid rows the run added
-    QString outputFile; // the file the run wrote to
+    int rows = 0;         // grid rows the run added
+    int droppedItems = 0; // items whose pages could not be read
+    QString outputFile;   // the file the run wrote to
 };
 Q_DECLARE_METATYPE(RunOutcome)
 

@@ -113,6 +113,8 @@ void CollectEbayShop(CollectContext& ctx) {
                     itemLink = ExtractHref(heading).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
                 })) {
                 const QString itemPage = ctx.fetcher.FetchPageUtf8(itemLink);
+                if (itemPage.isEmpty() && !ctx.downloadsCut())
+                    ctx.itemDropped(itemLink);
                 ParseEbayItem(ctx, itemPage);
             }
             if (ctx.downloadsCut() && ctx.emittedItems == emittedBefore)

@@ -116,7 +116,10 @@ void CollectPaiPaiShop(CollectContext& ctx) {
                 continue;
             const int at = state.splitIndex;
             const int emittedBefore = ctx.emittedItems;
-            state.pageHtml = ctx.fetcher.FetchPage(PlatformConstants::kPaiPaiAuctionHost + pieces.at(at));
+            const QString itemAddress = PlatformConstants::kPaiPaiAuctionHost + pieces.at(at);
+            state.pageHtml = ctx.fetcher.FetchPage(itemAddress);
+            if (state.pageHtml.isEmpty() && !ctx.downloadsCut())
+                ctx.itemDropped(itemAddress);
             if (!state.pageHtml.isEmpty()) {
                 // A group cut short by the end of the script has no values to parse.
                 if (at + 6 < pieces.size())

@@ -423,6 +423,8 @@ void TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rule, Walk
         QString pictureAddress;
         Step::run([&] { pictureAddress = rule.readCell(cell, 1); });
         QString itemPage = m_ctx.fetcher.FetchPage(itemAddress);
+        if (itemPage.isEmpty() && !m_ctx.downloadsCut())
+            m_ctx.itemDropped(itemAddress);
         ParseTaobaoItem(m_ctx, itemPage, pictureAddress,
                         walk == Walk::Category ? m_categoryName : kOtherCategory);
     }

@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
+#include <unistd.h>
+
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -47,4 +51,25 @@ Status WriteOutputBatch(const QString& path, int option5Index, const QString& ba
         content += "\r\n";
     content += EncodeGbk(withoutHeader(batch) + kCrLf);
     return ReplaceFileContent(path, content);
+}
+
+qint64 OutputLengthKeptByBatch(const QString& path, int option5Index, bool appendToExisting) {
+    QFile existing(path);
+    const qint64 size = existing.size();
+    if (option5Index == PlatformConstants::TaobaoAssistant)
+        return size;
+    if (!appendToExisting || size == 0 || !existing.open(QIODevice::ReadOnly))
+        return 0;
+    // The closing CR LF of the earlier batch gives way to the rows (see WriteOutputBatch).
+    existing.seek(std::max<qint64>(0, size - 4));
+    return existing.readAll().endsWith("\r\n\r\n") ? size - 2 : size;
+}
+
+Status CutOutputBack(const QString& path, qint64 length) {
+    QFile file(path);
+    if (!file.exists() || file.size() <= length)
+        return Status::success();
+    if (!file.open(QIODevice::ReadWrite) || !file.resize(length) || ::fsync(file.handle()) != 0)
+        return Status::failure(file.errorString());
+    return Status::success();
 }

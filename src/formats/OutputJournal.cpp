@@ -1,16 +1,21 @@
 #include "formats/OutputJournal.h"
 
+#include "formats/OutputBatch.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-const QByteArray kMagic = QByteArrayLiteral("KESTRUNE-JOURNAL\t1\t");
+const QByteArray kMagic = QByteArrayLiteral("KESTRUNE-JOURNAL\t2\t");
+const QByteArray kMagicVersion1 = QByteArrayLiteral("KESTRUNE-JOURNAL\t1\t");
 const QString kSuffix = QStringLiteral(".journal");
 
 QString escaped(QString text) {
@@ -89,26 +94,48 @@ bool OutputJournal::append(const QString& outputFile, int format, bool appendToE
         m_folderSynced = false;
         m_file.setFileName(journalPath);
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
-            return false;
-        if (m_file.size() == 0 && m_file.write(kMagic + (appendToExisting ? "1" : "0") + '\n') < 0)
-            return false;
+            return failed();
+        if (m_file.size() == 0) {
+            const QByteArray first =
+                kMagic + (appendToExisting ? "1" : "0") + '\t' +
+                QByteArray::number(OutputLengthKeptByBatch(outputFile, format, appendToExisting)) + '\n';
+            if (!writeChecked(first))
+                return false;
+        }
     }
     const QByteArray fields = "R\t" + QByteArray::number(itemNumber) + '\t' + QByteArray::number(format) +
                               '\t' + (startsWithHeader ? '1' : '0') + '\t';
     const QByteArray piece = escaped(rowText).toUtf8();
-    const QByteArray line = fields + checkValue(fields + piece) + '\t' + piece + '\n';
     // Handed to the system at once: a killed process loses nothing that was appended.
-    return m_file.write(line) == line.size() && m_file.flush();
+    return writeChecked(fields + checkValue(fields + piece) + '\t' + piece + '\n');
+}
+
+bool OutputJournal::writeChecked(const QByteArray& line) {
+    if (m_file.write(line) != line.size() || !m_file.flush())
+        return failed();
+    return true;
+}
+
+bool OutputJournal::failed() {
+    m_error = m_file.errorString();
+    if (m_error.isEmpty())
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+    // Whatever of the line reached the file fails its check value, so a later append must not
+    // follow it: recovery drops everything after a damaged line.
+    m_file.close();
+    return false;
 }
 
 bool OutputJournal::sync() {
     if (!m_file.isOpen())
         return true;
     if (!m_file.flush() || ::fsync(m_file.handle()) != 0)
-        return false;
+        return failed();
     // A new file's name must reach the disk too.
     if (!m_folderSynced)
         m_folderSynced = syncFolderOf(m_path);
+    if (!m_folderSynced)
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
     return m_folderSynced;
 }
 
@@ -116,12 +143,19 @@ bool OutputJournal::discard() {
     if (m_path.isEmpty())
         return true;
     m_file.close();
-    bool removed = QFile::remove(m_path) || !QFile::exists(m_path);
-    // A journal that stays behind must not bring these rows back at the next start.
-    if (!removed)
-        removed = QFile::resize(m_path, 0);
+    const bool removed = removeDurably(m_path);
     m_path.clear();
     return removed;
+}
+
+bool OutputJournal::removeDurably(const QString& journalPath) {
+    // The output's new content must be on disk under its name before its journal goes.
+    syncFolderOf(journalPath);
+    bool removed = QFile::remove(journalPath) || !QFile::exists(journalPath);
+    // A journal that stays behind must not bring these rows back at the next start.
+    if (!removed)
+        removed = QFile::resize(journalPath, 0);
+    return syncFolderOf(journalPath) && removed;
 }
 
 OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
@@ -131,13 +165,23 @@ OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
         return contents;
     const QByteArray bytes = file.readAll();
     qsizetype start = bytes.indexOf('\n');
-    if (start < 0 || !bytes.startsWith(kMagic) || start != kMagic.size() + 1)
+    if (start < 0)
         return contents;
-    const char mode = bytes.at(kMagic.size());
-    if (mode != '0' && mode != '1')
-        return contents;
+    const QByteArray first = bytes.left(start);
+    QList<QByteArray> header;
+    if (first.startsWith(kMagic)) {
+        header = first.mid(kMagic.size()).split('\t');
+        bool lengthOk = false;
+        if (header.size() != 2 || (contents.keptOutputLength = header[1].toLongLong(&lengthOk)) < 0 ||
+            !lengthOk)
+            return Contents();
+    } else if (first.startsWith(kMagicVersion1)) {
+        header = {first.mid(kMagicVersion1.size())};
+    }
+    if (header.isEmpty() || (header[0] != "0" && header[0] != "1"))
+        return Contents();
     contents.valid = true;
-    contents.appendToExisting = mode == '1';
+    contents.appendToExisting = header[0] == "1";
     ++start;
 
     while (start < bytes.size()) {

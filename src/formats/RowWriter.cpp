@@ -1,5 +1,6 @@
 #include "formats/RowWriter.h"
 
+#include "base/KillPoint.h"
 #include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
@@ -13,9 +14,10 @@ void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber) {
     if (!m_headerWritten)
         rowText = layout.headerLine();
     layout.appendRow(&rowText, layout.recordValues(record, m_target.platform));
-    // A journal that cannot be written costs durability only; the run goes on.
-    m_journal.append(m_target.outputPath, MarketplaceCodes::outputFormatIndex(m_target.format),
-                     m_appendToExisting, itemNumber, !m_headerWritten, rowText);
+    if (!m_journal.append(m_target.outputPath, MarketplaceCodes::outputFormatIndex(m_target.format),
+                          m_appendToExisting, itemNumber, !m_headerWritten, rowText) &&
+        m_journalError.isEmpty())
+        m_journalError = m_journal.errorString();
     m_buffer += rowText;
     m_headerWritten = true;
 }
@@ -24,8 +26,10 @@ Status RowWriter::FlushOutputBuffer() {
     const Status status =
         WriteOutputBatch(m_target.outputPath, MarketplaceCodes::outputFormatIndex(m_target.format), m_buffer,
                          m_appendToExisting);
-    if (status)
-        takePendingOutput();
+    if (!status)
+        return status;
+    KillPoint::reached(KillPoint::kBatchWritten);
+    takePendingOutput();
     return status;
 }
 
@@ -34,9 +38,12 @@ QString RowWriter::takePendingOutput() {
     m_headerWritten = false;
     m_appendToExisting = true;
     m_journal.discard();
+    m_journalError.clear();
     return output;
 }
 
-void RowWriter::syncJournal() {
-    m_journal.sync();
+Status RowWriter::syncJournal() {
+    if (m_journalError.isEmpty() && !m_journal.sync())
+        m_journalError = m_journal.errorString();
+    return m_journalError.isEmpty() ? Status::success() : Status::failure(m_journalError);
 }

@@ -34,8 +34,9 @@ public:
     // Hands the pending output over and starts afresh, as a successful flush does (header again,
     // later batches append, journal gone); for a caller that writes the output itself.
     QString takePendingOutput();
-    // Makes every row emitted so far durable before the breakpoint moves past it.
-    void syncJournal();
+    // Makes every row emitted so far durable before the breakpoint moves past it; fails, with the
+    // system's reason, when a row could not be journalled since the last flush.
+    Status syncJournal();
 
     // Output of the run not yet written to the file, header included.
     const QString& pendingOutput() const { return m_buffer; }
@@ -50,4 +51,5 @@ private:
     bool m_headerWritten = false;
     QChar m_lastSeparator;
     OutputJournal m_journal;
+    QString m_journalError; // the first failed append since the last flush
 };

@@ -1,0 +1,13 @@
+#pragma once
+
+// Moments at which the tests kill the program to check that nothing is lost or written twice.
+// The environment variable KESTRUNE_KILL_AT names the one moment; unset, nothing happens.
+namespace KillPoint {
+
+inline constexpr char kBatchWritten[] = "batch-written";       // output written, journal not yet removed
+inline constexpr char kRecoveryWritten[] = "recovery-written"; // start-up: same, for a recovered journal
+
+// Ends the process at once (SIGKILL) when name is the moment the environment names.
+void reached(const char* name);
+
+} // namespace KillPoint
