@@ -22,7 +22,8 @@ QString decodeNumericEntities(const QString& text) {
         }
         result += QStringView(text).mid(i, start - i);
         const qsizetype end = text.indexOf(u';', start);
-        const bool hex = start + 2 < text.size() && (text.at(start + 2) == u'x' || text.at(start + 2) == u'X');
+        const bool hex =
+            start + 2 < text.size() && (text.at(start + 2) == u'x' || text.at(start + 2) == u'X');
         const qsizetype digitsAt = start + (hex ? 3 : 2);
         bool ok = false;
         const uint code = end > digitsAt && end - digitsAt <= 8
