@@ -79,13 +79,11 @@ QVariant ItemTableModel::thumbnail(int row) const {
     if (const QPixmap* cached = m_thumbnails.object(row))
         return *cached;
     QPixmap loaded = Thumbnail::load(entry.picturePath, m_thumbnailSize);
-    // The state is a cache of what the file held; the rows themselves do not change.
-    Row& state = const_cast<Row&>(entry);
     if (loaded.isNull()) {
-        state.picture = PictureState::Failed;
+        entry.picture = PictureState::Failed;
         return m_placeholder;
     }
-    state.picture = PictureState::Read;
+    entry.picture = PictureState::Read;
     const qsizetype bytes = qsizetype(loaded.width()) * loaded.height() * 4;
     m_thumbnails.insert(row, new QPixmap(loaded), bytes);
     return loaded;

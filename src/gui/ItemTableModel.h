@@ -46,7 +46,8 @@ private:
         QStringList cells;
         QString picturePath;
         QString pageAddress;
-        PictureState picture = PictureState::NotRead;
+        // What the file held when it was first read; painting learns it.
+        mutable PictureState picture = PictureState::NotRead;
     };
 
     QVariant thumbnail(int row) const;
