@@ -13,7 +13,7 @@ shift || true
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$here/build"
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk curl clang libfuzzer-14-dev)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev fonts-noto-cjk curl clang libfuzzer-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

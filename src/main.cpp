@@ -3,11 +3,13 @@
 #include "app/ExtractCommand.h"
 #include "app/InstanceLock.h"
 #include "gui/MainWindow.h"
+#include "gui/QtTranslations.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -25,6 +27,8 @@ int usageError(const QString& error) {
 
 int runWindow(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrune/kestrune.png")));
+    InstallQtTranslations(QLocale::system(), &app);
     const CommandLine::Request request = CommandLine::parse(QCoreApplication::arguments().mid(1));
     if (request.mode == CommandLine::Mode::UsageError)
         return usageError(request.error);
@@ -43,7 +47,7 @@ int runWindow(int argc, char* argv[]) {
     MainWindow window(programDir);
     if (!window.runStartup())
         return 0;
-    window.show();
+    window.showAtSavedPlacement();
     return app.exec();
 }
 
@@ -63,9 +67,13 @@ int main(int argc, char* argv[]) {
 
     const CommandLine::Request request = CommandLine::parse(arguments, false);
     switch (request.mode) {
-    case CommandLine::Mode::Help:
-        print(stdout, CommandLine::helpText());
+    case CommandLine::Mode::Help: {
+        QCoreApplication app(argc, argv);
+        print(stdout, CommandLine::helpText() +
+                          QStringLiteral("\nProgram folder in use (without --data-dir): ") +
+                          QDir::toNativeSeparators(CommandLine::programDir({})) + u'\n');
         return 0;
+    }
     case CommandLine::Mode::Version:
         print(stdout, CommandLine::versionText() + u'\n');
         return 0;

@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QStringDecoder>
@@ -108,6 +109,11 @@ private slots:
         QTest::newRow("help") << words("--help") << helpTexts;
         QTest::newRow("help after a command") << words("extract --help") << words("--resume");
         QTest::newRow("version") << words("--version") << words("V20090307");
+        // A build folder is writable and outside the install prefix: the program keeps its files there.
+        QTest::newRow("help names the folder in use")
+            << words("--help")
+            << QStringList{QStringLiteral("Program folder in use (without --data-dir): ") +
+                           QFileInfo(QStringLiteral(KESTRUNE_BINARY)).absolutePath() + u'\n'};
     }
 
     void helpAndVersion() {

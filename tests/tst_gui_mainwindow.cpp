@@ -6,6 +6,7 @@
 #include "gui/ItemTableModel.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
+#include "gui/WindowPlacement.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/WebTestSupport.h"
 
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -208,19 +210,86 @@ private slots:
         QCOMPARE(h.window->selectedFormat(), 0);
     }
 
-    void fixedSizeSnapsBack() {
-        Harness h;
-        h.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
-        const int width = MainWindow::twipsToPixels(8775, h.window->logicalDpiX());
-        QCOMPARE(h.window->width(), width);
-        const QSize size = h.window->size();
-        QCOMPARE(size, h.window->fixedWindowSize());
-        QVERIFY(size.height() >= h.window->minimumSizeHint().height());
-        h.window->resize(size.width() + 200, size.height() + 150);
-        QCOMPARE(h.window->size(), size);
-        h.window->resize(100, 100);
-        QCOMPARE(h.window->size(), size);
+    // The window can be resized and maximised; the grid takes the room, and the placement comes
+    // back at the next start.
+    void resizableWindowRemembersItsPlacement() {
+        QTemporaryDir dir;
+        QSize grown;
+        int gridHeight = 0;
+        {
+            MainWindow window(dir.path());
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QCOMPARE(window.width(), MainWindow::twipsToPixels(8775, window.logicalDpiX()));
+            gridHeight = window.findChild<QTreeView*>(QStringLiteral("ListView1"))->height();
+            // Larger, within the screen (the offscreen one is small).
+            const QSize screen = window.screen()->availableGeometry().size();
+            grown = (window.size() + QSize(240, 180)).boundedTo(screen);
+            QVERIFY(grown.height() > window.height());
+            const int extraHeight = grown.height() - window.height();
+            window.resize(grown);
+            QTRY_COMPARE(window.size(), grown);
+            QTRY_COMPARE(window.findChild<QTreeView*>(QStringLiteral("ListView1"))->height(),
+                         gridHeight + extraHeight);
+            QVERIFY(window.close());
+        }
+        SettingsStore settings(QDir(dir.path()).filePath(QStringLiteral("Kestrune.ini")));
+        QCOMPARE(settings.ReadIniValue(WindowPlacement::kSection, QStringLiteral("Width")),
+                 QString::number(grown.width()));
+        QCOMPARE(settings.ReadIniValue(WindowPlacement::kSection, QStringLiteral("Maximized")),
+                 QStringLiteral("0"));
+        // The breakpoint section is none of the window's business.
+        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint), QString());
+
+        MainWindow again(dir.path());
+        again.showAtSavedPlacement();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.size(), grown);
+        QVERIFY(!again.isMaximized());
+        again.close();
+    }
+
+    void damagedPlacementIsIgnored_data() {
+        QTest::addColumn<QStringList>("values"); // Left, Top, Width, Height, Maximized
+        QTest::addColumn<bool>("restored");
+        addRow("saved", QStringLiteral("10,20,700,500,0").split(u','), true);
+        addRow("width missing", QStringLiteral("10,20,,500,0").split(u','), false);
+        addRow("not a number", QStringLiteral("10,20,wide,500,0").split(u','), false);
+        addRow("negative height", QStringLiteral("10,20,700,-5,0").split(u','), false);
+        addRow("maximised", QStringLiteral("10,20,700,500,1").split(u','), true);
+    }
+
+    void damagedPlacementIsIgnored() {
+        QFETCH(QStringList, values);
+        QFETCH(bool, restored);
+        QTemporaryDir dir;
+        SettingsStore settings(QDir(dir.path()).filePath(QStringLiteral("Kestrune.ini")));
+        const QStringList keys = QStringLiteral("Left,Top,Width,Height,Maximized").split(u',');
+        for (int i = 0; i < keys.size(); ++i) {
+            if (!values.at(i).isEmpty())
+                QVERIFY(settings.WriteIniValue(WindowPlacement::kSection, keys.at(i), values.at(i)));
+        }
+        const std::optional<WindowPlacement> placement = WindowPlacement::read(settings);
+        QCOMPARE(placement.has_value(), restored);
+        if (restored) {
+            QCOMPARE(placement->geometry, QRect(10, 20, 700, 500));
+            QCOMPARE(placement->maximized, values.at(4) == u"1");
+        }
+    }
+
+    // A placement larger than the screen, or below the window's minimum, is brought within both.
+    void placementFitsTheScreen() {
+        QTemporaryDir dir;
+        MainWindow window(dir.path());
+        WindowPlacement huge{QRect(0, 0, 50000, 40000), false};
+        huge.applyTo(window);
+        const QSize screen = window.screen()->availableGeometry().size();
+        QVERIFY(window.width() <= qMax(screen.width(), window.minimumSizeHint().width()));
+        QVERIFY(window.height() <= qMax(screen.height(), window.minimumSizeHint().height()));
+        WindowPlacement tiny{QRect(0, 0, 10, 10), false};
+        tiny.applyTo(window);
+        QVERIFY(window.width() >= window.minimumSizeHint().width());
+        QVERIFY(window.height() >= window.minimumSizeHint().height());
     }
 
     void twipsToPixels_data() {
@@ -244,12 +313,57 @@ private slots:
         auto* grid = h.child<QTreeView>("ListView1");
         QAbstractItemModel* model = grid->model();
         QCOMPARE(model->columnCount(), 31);
-        const int dpi = h.window->logicalDpiX();
         for (int column = 0; column < 31; ++column) {
             QCOMPARE(model->headerData(column, Qt::Horizontal).toString(),
                      ItemRecord::captions()[static_cast<size_t>(column)]);
-            QCOMPARE(grid->columnWidth(column), MainWindow::twipsToPixels(column == 0 ? 1600 : 800, dpi));
+            // The title column is the wide one; every other column shows its caption whole.
+            if (column > 0) {
+                QVERIFY(grid->columnWidth(column) < grid->columnWidth(0));
+                QVERIFY(grid->columnWidth(column) >=
+                        grid->fontMetrics().horizontalAdvance(
+                            ItemRecord::captions()[static_cast<size_t>(column)]));
+            }
         }
+    }
+
+    // The status line names the program folder at start, and the file and item count after a
+    // run; only then is the folder offered.
+    void runEndNamesTheFileAndOffersTheFolder_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("status");
+        addRow("two items", QStringLiteral("http://shop8.taobao.com"), 2,
+               QStringLiteral("采集结束，共2个宝贝，已保存到Taobao_8.csv"));
+        addRow("no items", QStringLiteral("http://shop8.taobao.com"), 0,
+               QStringLiteral("采集结束，共0个宝贝，已保存到Taobao_8.csv"));
+        addRow("address rejected", QStringLiteral("http://nowhere"), 0, QString());
+    }
+
+    void runEndNamesTheFileAndOffersTheFolder() {
+        QFETCH(QString, address);
+        QFETCH(int, rows);
+        QFETCH(QString, status);
+        Harness h([rows](CollectContext& ctx) {
+            for (int i = 0; i < rows; ++i)
+                emitTestRow(ctx, QString::number(i));
+            ctx.stop();
+        });
+        auto* statusText = h.child<QLabel>("lb_stat_txt");
+        auto* openFolder = h.child<QPushButton>("cmd_open_folder");
+        QCOMPARE(openFolder->text(), QStringLiteral("打开输出文件夹"));
+        const QString atStart =
+            QStringLiteral("程序文件夹：") + QDir::toNativeSeparators(QDir(h.dir.path()).absolutePath());
+        QCOMPARE(statusText->text(), atStart);
+        QVERIFY(!shown(openFolder));
+
+        h.collect(2, address);
+        QCOMPARE(shown(openFolder), !status.isEmpty());
+        if (status.isEmpty())
+            return;
+        QCOMPARE(statusText->text(), status);
+        // A new run hides it again until it ends.
+        h.window->setRunning(true);
+        QVERIFY(!shown(openFolder));
     }
 
     void addressRules_data() {

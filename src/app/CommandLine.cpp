@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/ProgramFolder.h"
 #include "base/PlatformConstants.h"
 
 #include <QCoreApplication>
@@ -81,9 +82,11 @@ QString helpText() {
         "(--platform=taobao).\n"
         "\n"
         "Program folder:\n"
-        "  Kestrune.ini (the resume point), the output files NAME.csv and the picture folders\n"
-        "  live in the program's folder: the executable's folder, or DIR given with --data-dir\n"
-        "  (before or after \"extract\"; it is made when missing).\n"
+        "  Kestrune.ini (the resume point and the window's placement), the output files\n"
+        "  NAME.csv and the picture folders live in the program's folder: DIR given with\n"
+        "  --data-dir (before or after \"extract\"; it is made when missing), else the\n"
+        "  executable's folder when it is writable and not an installed copy's, else the\n"
+        "  user's data folder (~/.local/share/kestrune).\n"
         "  Only one instance (window or command line) may use a folder at a time; a second\n"
         "  window ends silently, a second extraction says so on standard error and exits 1.\n"
         "  Rows that a run which died had already taken are written into its output file when\n"
@@ -107,9 +110,7 @@ QString helpText() {
 }
 
 QString programDir(const QString& dataDir) {
-    if (!dataDir.isEmpty())
-        return QDir(dataDir).absolutePath();
-    return QCoreApplication::applicationDirPath();
+    return ProgramFolder::choose(ProgramFolder::facts(dataDir)).folder;
 }
 
 } // namespace CommandLine

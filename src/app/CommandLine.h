@@ -22,7 +22,7 @@ Request parse(const QStringList& arguments, bool strictWindowArguments = true);
 QString helpText();
 QString versionText();
 
-// The program folder: --data-dir when given, else the executable's folder.
+// The program folder: --data-dir when given, else as ProgramFolder chooses.
 QString programDir(const QString& dataDir);
 
 } // namespace CommandLine

@@ -1,24 +1,62 @@
 #include "gui/ItemTableModel.h"
 
 #include "formats/ItemRecord.h"
+#include "gui/CellText.h"
+#include "gui/Thumbnail.h"
 
-ItemTableModel::ItemTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+namespace {
+
+constexpr qsizetype kThumbnailCacheBytes = 8 * 1024 * 1024;
+
+bool looksLikeNumber(const QString& text) {
+    bool ok = false;
+    text.toDouble(&ok);
+    return ok;
+}
+
+} // namespace
+
+ItemTableModel::ItemTableModel(QObject* parent) : QAbstractTableModel(parent) {
+    m_thumbnails.setMaxCost(kThumbnailCacheBytes);
+    setThumbnailSize(m_thumbnailSize);
+}
 
 int ItemTableModel::columnWidthTwips(int column) {
     // The title column is twice as wide as the others.
     return column == 0 ? 1600 : 800;
 }
 
+void ItemTableModel::setThumbnailSize(const QSize& size) {
+    m_thumbnailSize = size;
+    m_placeholder = Thumbnail::placeholder(size);
+    m_thumbnails.clear();
+    for (Row& row : m_rows) {
+        if (row.picture == PictureState::Read)
+            row.picture = PictureState::NotRead;
+    }
+}
+
 void ItemTableModel::clear() {
     beginResetModel();
     m_rows.clear();
+    m_thumbnails.clear();
     endResetModel();
 }
 
 void ItemTableModel::addRow(const QString& key, const QStringList& cells) {
+    Row added;
+    added.key = key;
+    added.cells.reserve(ItemRecord::kFieldCount);
+    for (int column = 0; column < ItemRecord::kFieldCount; ++column)
+        added.cells.append(ReadableCellText(column, cells.value(column)));
+    added.picturePath = UnquotedValue(cells.value(GridColumn::kPicture)).trimmed();
+    added.pageAddress = cells.value(ItemRecord::kFieldCount).trimmed();
+    if (added.picturePath.isEmpty())
+        added.picture = PictureState::Failed;
+
     const int row = static_cast<int>(m_rows.size());
     beginInsertRows({}, row, row);
-    m_rows.append({key, cells});
+    m_rows.append(std::move(added));
     endInsertRows();
 }
 
@@ -34,12 +72,51 @@ int ItemTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ItemRecord::kFieldCount;
 }
 
+QVariant ItemTableModel::thumbnail(int row) const {
+    const Row& entry = m_rows.at(row);
+    if (entry.picture == PictureState::Failed)
+        return m_placeholder;
+    if (const QPixmap* cached = m_thumbnails.object(row))
+        return *cached;
+    QPixmap loaded = Thumbnail::load(entry.picturePath, m_thumbnailSize);
+    if (loaded.isNull()) {
+        entry.picture = PictureState::Failed;
+        return m_placeholder;
+    }
+    entry.picture = PictureState::Read;
+    const qsizetype bytes = qsizetype(loaded.width()) * loaded.height() * 4;
+    m_thumbnails.insert(row, new QPixmap(loaded), bytes);
+    return loaded;
+}
+
 QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= m_rows.size())
+    if (!index.isValid() || index.row() >= m_rows.size() || index.column() >= ItemRecord::kFieldCount)
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return m_rows.at(index.row()).cells.value(index.column());
-    return {};
+    const Row& row = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return row.cells.at(index.column());
+    case Qt::DecorationRole:
+        if (index.column() == GridColumn::kTitle)
+            return thumbnail(index.row());
+        return {};
+    case Qt::TextAlignmentRole:
+        if (index.column() != GridColumn::kTitle && looksLikeNumber(row.cells.at(index.column())))
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    case PageAddressRole:
+        return row.pageAddress;
+    case PicturePathRole:
+        return row.picturePath;
+    case HasPictureRole:
+        if (index.column() != GridColumn::kTitle)
+            return {};
+        thumbnail(index.row());
+        return row.picture == PictureState::Read;
+    default:
+        return {};
+    }
 }
 
 QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

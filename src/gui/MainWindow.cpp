@@ -4,14 +4,19 @@
 #include "formats/ItemRecord.h"
 #include "gui/ControlArrays.h"
 #include "gui/ConversionPanel.h"
+#include "gui/ItemGridView.h"
 #include "gui/ItemTableModel.h"
 #include "gui/MessageBox.h"
+#include "gui/WindowPlacement.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,8 +26,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QResizeEvent>
-#include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -37,7 +41,11 @@ MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(PlatformConstants::kWindowCaption);
     buildUi();
-    fixSize();
+    // The width the window always had, and the grid's room for a dozen rows; the user may
+    // change both.
+    resize(qMax(twipsToPixels(kWindowWidthTwips, logicalDpiX()), minimumSizeHint().width()),
+           sizeHint().height());
+    setStatusText(QStringLiteral("程序文件夹：") + QDir::toNativeSeparators(m_session.paths().programDir()));
 }
 
 MainWindow::~MainWindow() {
@@ -106,18 +114,7 @@ void MainWindow::buildUi() {
     root->addWidget(m_settingsFrame);
 
     m_model = new ItemTableModel(this);
-    m_grid = new QTreeView(this);
-    m_grid->setObjectName(QStringLiteral("ListView1"));
-    m_grid->setModel(m_model);
-    m_grid->setRootIsDecorated(false);
-    m_grid->setUniformRowHeights(true);
-    m_grid->setAlternatingRowColors(true);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->header()->setStretchLastSection(false);
-    const int dpi = logicalDpiX();
-    for (int column = 0; column < ItemRecord::kFieldCount; ++column)
-        m_grid->setColumnWidth(column, twipsToPixels(ItemTableModel::columnWidthTwips(column), dpi));
+    m_grid = new ItemGridView(m_model, this);
     m_grid->setMinimumHeight(twipsToPixels(2400, logicalDpiY()));
     root->addWidget(m_grid, 1);
 
@@ -126,6 +123,10 @@ void MainWindow::buildUi() {
     m_statusText = MakeLabel(QStringLiteral("lb_stat_txt"), QString(), this);
     m_statusText->setMinimumWidth(1);
     statusRow->addWidget(m_statusText, 1);
+    m_openFolderButton = new QPushButton(QStringLiteral("打开输出文件夹"), this);
+    m_openFolderButton->setObjectName(QStringLiteral("cmd_open_folder"));
+    m_openFolderButton->hide();
+    statusRow->addWidget(m_openFolderButton);
     root->addLayout(statusRow);
 
     m_conversionPanel = new ConversionPanel(this);
@@ -144,7 +145,39 @@ void MainWindow::buildUi() {
     connect(&m_engine, &RunEngine::gridCleared, this, &MainWindow::clearGrid);
     connect(&m_engine, &RunEngine::rowAdded, this, &MainWindow::addGridRow);
     connect(&m_engine, &RunEngine::messageRaised, this, &MainWindow::showMessage);
-    connect(&m_engine, &RunEngine::finished, this, [this] { setRunning(false); });
+    connect(&m_engine, &RunEngine::finished, this, &MainWindow::onRunFinished);
+    connect(m_openFolderButton, &QPushButton::clicked, this, &MainWindow::openOutputFolder);
+    connect(m_grid, &ItemGridView::pageAddressCopied, this, [this](const QString& address) {
+        setStatusText(QStringLiteral("没有可用的浏览器，宝贝地址已复制到剪贴板：") + address);
+    });
+}
+
+void MainWindow::onRunFinished(const RunOutcome& outcome) {
+    setRunning(false);
+    if (!outcome.summary.started)
+        return;
+    // Rows still buffered after a failed write are not in the file.
+    const QString fileName = QFileInfo(outcome.outputFile).fileName();
+    const QString count = QString::number(outcome.rows);
+    setStatusText(outcome.summary.outputPending
+                      ? QStringLiteral("采集结束，共%1个宝贝，未能写入%2").arg(count, fileName)
+                      : QStringLiteral("采集结束，共%1个宝贝，已保存到%2").arg(count, fileName));
+    m_statusText->setToolTip(QDir::toNativeSeparators(outcome.outputFile));
+    m_openFolderButton->show();
+}
+
+bool MainWindow::openOutputFolder() {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(m_session.paths().programDir()));
+}
+
+void MainWindow::showAtSavedPlacement() {
+    const std::optional<WindowPlacement> placement = WindowPlacement::read(m_session.settings());
+    if (placement)
+        placement->applyTo(*this);
+    if (placement && placement->maximized)
+        showMaximized();
+    else
+        show();
 }
 
 void MainWindow::collect() {
@@ -161,15 +194,6 @@ void MainWindow::collect() {
     state.resumeShopUrl.clear();
     setRunning(true);
     m_engine.start(request);
-}
-
-void MainWindow::fixSize() {
-    layout()->activate();
-    const int width = twipsToPixels(kWindowWidthTwips, logicalDpiX());
-    int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : sizeHint().height();
-    height = qMax(height, minimumSizeHint().height());
-    m_fixedSize = QSize(width, height);
-    setFixedSize(m_fixedSize);
 }
 
 bool MainWindow::runStartup() {
@@ -214,6 +238,8 @@ void MainWindow::setAddressText(const QString& text) {
 }
 
 void MainWindow::setRunning(bool running) {
+    if (running)
+        m_openFolderButton->hide();
     m_address->setEnabled(!running);
     for (QAbstractButton* button : m_platformGroup->buttons())
         button->setEnabled(!running);
@@ -256,14 +282,12 @@ void MainWindow::processEvents() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // A run's output is written by its stop; closing first would leave it unwritten.
-    if (!m_engine.isIdle())
+    if (!m_engine.isIdle()) {
         event->ignore();
-    else
-        event->accept();
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (!m_fixedSize.isEmpty() && event->size() != m_fixedSize && !isMinimized())
-        resize(m_fixedSize);
+        return;
+    }
+    // Only a window the user has seen has a placement worth keeping.
+    if (isVisible())
+        WindowPlacement::of(*this).write(m_session.settings());
+    event->accept();
 }

@@ -14,9 +14,10 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
 class ConversionPanel;
+class ItemGridView;
 class ItemTableModel;
+struct RunOutcome;
 
 // Form1: the program's only window. Start-up runs here, on the window's own session; every
 // extraction runs on the engine's worker thread and reaches the window only through queued
@@ -39,8 +40,13 @@ public:
     RunEngine& engine() { return m_engine; }
     ExtractionController& controller() { return m_engine.controller(); }
     ItemTableModel* itemModel() const { return m_model; }
-    // The fixed size: 8775 twips wide and the laid-out height.
-    QSize fixedWindowSize() const { return m_fixedSize; }
+    ItemGridView* grid() const { return m_grid; }
+
+    // The size and position the window had when it was last closed, if the settings file has
+    // them; then shows the window, maximised when it was.
+    void showAtSavedPlacement();
+    // Opens the program folder in the desktop's file manager.
+    bool openOutputFolder();
 
     static int twipsToPixels(int twips, int dpi);
 
@@ -62,11 +68,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildUi();
-    void fixSize();
+    void onRunFinished(const RunOutcome& outcome);
     void onAutoSaveToggled(bool checked);
     void collect();
 
@@ -82,10 +87,10 @@ private:
     QLabel* m_autoSaveLabel = nullptr;
     QPushButton* m_goButton = nullptr;
     QPushButton* m_stopButton = nullptr;
-    QTreeView* m_grid = nullptr;
+    ItemGridView* m_grid = nullptr;
     ItemTableModel* m_model = nullptr;
     QLabel* m_statusText = nullptr;
+    QPushButton* m_openFolderButton = nullptr;
     ConversionPanel* m_conversionPanel = nullptr;
-    QSize m_fixedSize;
     bool m_busyCursor = false;
 };

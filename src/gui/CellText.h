@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Grid columns the window treats specially, in item-record order.
+namespace GridColumn {
+constexpr int kTitle = 0;
+constexpr int kDescription = 24;
+constexpr int kPicture = 25;
+} // namespace GridColumn
+
+// A grid cell as a person reads it: the record's own enclosing quotes gone, entities decoded,
+// line breaks and runs of spaces folded; a description shows its text without tags, cut short.
+QString ReadableCellText(int column, const QString& value);
+// The value without one pair of enclosing double quotes.
+QString UnquotedValue(const QString& value);
+// Named entities as the parsers decode them, then numeric ones (&#39; &#x4E2D;).
+QString DecodeHtmlEntities(const QString& text);

@@ -1,0 +1,83 @@
+#include "gui/WindowPlacement.h"
+
+#include "app/SettingsStore.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <array>
+
+namespace {
+
+const QString kLeft = QStringLiteral("Left");
+const QString kTop = QStringLiteral("Top");
+const QString kWidth = QStringLiteral("Width");
+const QString kHeight = QStringLiteral("Height");
+const QString kMaximized = QStringLiteral("Maximized");
+
+// Enough of the title bar's height to catch the window by.
+constexpr int kVisibleMargin = 40;
+
+std::optional<int> readNumber(const SettingsStore& settings, const QString& key) {
+    bool ok = false;
+    const int value = settings.ReadIniValue(WindowPlacement::kSection, key).trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+} // namespace
+
+const QString WindowPlacement::kSection = QStringLiteral("窗口位置");
+
+WindowPlacement WindowPlacement::of(const QWidget& window) {
+    WindowPlacement placement;
+    placement.maximized = window.isMaximized();
+    // Position with the frame, as move() takes it; size without, as resize() takes it.
+    placement.geometry = QRect(window.pos(), window.size());
+    if (placement.maximized && !window.normalGeometry().isEmpty())
+        placement.geometry = window.normalGeometry();
+    return placement;
+}
+
+std::optional<WindowPlacement> WindowPlacement::read(const SettingsStore& settings) {
+    const auto left = readNumber(settings, kLeft);
+    const auto top = readNumber(settings, kTop);
+    const auto width = readNumber(settings, kWidth);
+    const auto height = readNumber(settings, kHeight);
+    if (!left || !top || !width || !height || *width <= 0 || *height <= 0)
+        return std::nullopt;
+    WindowPlacement placement;
+    placement.geometry = QRect(*left, *top, *width, *height);
+    placement.maximized = readNumber(settings, kMaximized).value_or(0) == 1;
+    return placement;
+}
+
+bool WindowPlacement::write(SettingsStore& settings) const {
+    const std::array<std::pair<const QString&, int>, 5> values{{{kLeft, geometry.x()},
+                                                                {kTop, geometry.y()},
+                                                                {kWidth, geometry.width()},
+                                                                {kHeight, geometry.height()},
+                                                                {kMaximized, maximized ? 1 : 0}}};
+    bool written = true;
+    for (const auto& [key, value] : values)
+        written = settings.WriteIniValue(kSection, key, QString::number(value)) && written;
+    return written;
+}
+
+void WindowPlacement::applyTo(QWidget& window) const {
+    const QSize minimum = window.minimumSizeHint().expandedTo(window.minimumSize());
+    QSize size = geometry.size().expandedTo(minimum);
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect available = screen->availableGeometry();
+        const QRect grip(geometry.topLeft(), QSize(qMin(size.width(), kVisibleMargin * 4), kVisibleMargin));
+        if (available.intersects(grip)) {
+            onScreen = true;
+            size = size.boundedTo(available.size()).expandedTo(minimum);
+            break;
+        }
+    }
+    window.resize(size);
+    if (onScreen)
+        window.move(geometry.topLeft());
+}
