@@ -331,6 +331,9 @@ private slots:
         const QString taobao = taobaoHeaderNames() + u"\r\n\"短\"\t1\t0\t5\r\n"_s;
         QTest::newRow("Taobao to PaiPai") << utf16WithMark(taobao) << 0 << 1 << 35;
         QTest::newRow("Taobao to eBay") << utf16WithMark(taobao) << 0 << 2 << 88;
+        // The captions are not an item, even below a blank line an editor left.
+        QTest::newRow("Taobao after a blank line to PaiPai")
+            << utf16WithMark(u"\r\n"_s + taobao) << -1 << 1 << 35;
         const QByteArray paipai = gbk(AssistantFormat::paipaiConverter().headerLine() + u"0,0,0,短\r\n"_s);
         const QByteArray ebay = gbk(AssistantFormat::ebay().headerLine() + u"0,0,0,短\r\n"_s);
         QTest::newRow("PaiPai to Taobao") << paipai << 1 << 0 << 31;

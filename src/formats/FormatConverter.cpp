@@ -320,7 +320,8 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         QVarLengthArray<QStringView, 40> fields;
         const QStringView all(text);
         qsizetype lineStart = 0;
-        for (qsizetype lineNumber = 0; lineStart < all.size(); ++lineNumber) {
+        bool headerSeen = false;
+        while (lineStart < all.size()) {
             qsizetype lineEnd = all.indexOf(u'\n', lineStart);
             if (lineEnd < 0)
                 lineEnd = all.size();
@@ -343,7 +344,9 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
                 fields.append(line.sliced(fieldStart, tab - fieldStart));
                 fieldStart = tab + 1;
             }
-            if (lineNumber == 0) {
+            // The first line with a TAB holds the captions, even after blank lines an editor left.
+            if (!headerSeen) {
+                headerSeen = true;
                 if (fields.front() != kTaobaoFirstCaption) {
                     output.discard();
                     return refused(QStringLiteral("不是标准淘宝CSV文件，不能转换！") +
