@@ -192,9 +192,8 @@ private slots:
 
         const QByteArray written = readBytes(folder + u"/back.csv"_s);
         QVERIFY(written.startsWith("\xFF\xFE"));
-        QVERIFY(QStringDecoder(QStringConverter::Utf16LE)
-                    .decode(written.sliced(2))
-                    .startsWith(u"version 1.00\n"_s));
+        const QString writtenText = QStringDecoder(QStringConverter::Utf16LE).decode(written.sliced(2));
+        QVERIFY(writtenText.startsWith(u"version 1.00\n"_s));
         const QList<Taobao5Record> items = readCurrent(folder + u"/back.csv"_s);
         QCOMPARE(items.size(), 2);
         using F = Taobao5Field;
@@ -240,7 +239,7 @@ private slots:
         QCOMPARE(run.result.outputPath, folder + u"/out.csv"_s);
         const QByteArray bytes = readBytes(run.result.outputPath);
         QVERIFY(bytes.startsWith("\xFF\xFE"));
-        const QString text = QStringDecoder(QStringConverter::Utf16LE).decode(bytes.sliced(2));
+        const QString text = QStringDecoder(QStringConverter::Utf16LE)(bytes.sliced(2));
         QCOMPARE(text.count(u"version 1.00"_s), 1);
         QVERIFY(!text.contains(u'\r'));
         const QList<Taobao5Record> items = readCurrent(run.result.outputPath);

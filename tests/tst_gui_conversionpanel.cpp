@@ -231,6 +231,7 @@ private slots:
         const QString missing = dir.filePath(u"gone.csv"_s);
         edit("txt_path")->setText(missing);
         edit("txt_path_save")->setText(dir.filePath(u"out.csv"_s));
+        MessageBox::setNextAnswer(MessageBox::Ok);
         QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
         QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"文件不存在："_s + missing});
         QVERIFY(!QFile::exists(dir.filePath(u"out.csv"_s)));
