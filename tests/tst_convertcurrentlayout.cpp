@@ -67,31 +67,14 @@ Converted convertIn(const QString& folder, const QString& source, std::optional<
     return {converter.run({source, folder + u'/' + saveName, from, to}), folder};
 }
 
-QList<Taobao5Record> readCurrent(const QString& path) {
-    Taobao5Reader reader;
-    QList<Taobao5Record> items;
-    if (!reader.open(path))
-        return items;
-    Taobao5Record item;
-    while (reader.readRecord(&item))
-        items.append(item);
-    return items;
-}
-
 } // namespace
 
 class TestConvertCurrentLayout : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_runs = 0;
-
-    QString freshFolder() {
-        const QString folder = m_dir.filePath(u"run%1"_s.arg(++m_runs));
-        QDir().mkpath(folder);
-        return folder;
-    }
+    CaseFolders m_folders;
+    QString freshFolder() { return m_folders.fresh(); }
 
 private slots:
     // title, price, quantity and the fees of each older target, for each encoding and name list.
@@ -194,7 +177,7 @@ private slots:
         QVERIFY(written.startsWith("\xFF\xFE"));
         const QString writtenText = QStringDecoder(QStringConverter::Utf16LE).decode(written.sliced(2));
         QVERIFY(writtenText.startsWith(u"version 1.00\n"_s));
-        const QList<Taobao5Record> items = readCurrent(folder + u"/back.csv"_s);
+        const QList<Taobao5Record> items = readTaobao5Items(folder + u"/back.csv"_s);
         QCOMPARE(items.size(), 2);
         using F = Taobao5Field;
         QCOMPARE(items[0][F::Title], u"连衣裙 \"新款\" A"_s);
@@ -242,7 +225,7 @@ private slots:
         const QString text = QStringDecoder(QStringConverter::Utf16LE)(bytes.sliced(2));
         QCOMPARE(text.count(u"version 1.00"_s), 1);
         QVERIFY(!text.contains(u'\r'));
-        const QList<Taobao5Record> items = readCurrent(run.result.outputPath);
+        const QList<Taobao5Record> items = readTaobao5Items(run.result.outputPath);
         QCOMPARE(items.size(), 2);
         if (!titles.isEmpty()) {
             QCOMPARE(items[0][Taobao5Field::Title], titles[0]);

@@ -48,15 +48,10 @@ class TestFormatConverter : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_runs = 0;
+    CaseFolders m_folders;
 
     // A folder of its own for every case, holding a copy of the source.
-    QString freshFolder() {
-        const QString folder = m_dir.filePath(u"run%1"_s.arg(++m_runs));
-        QDir().mkpath(folder);
-        return folder;
-    }
+    QString freshFolder() { return m_folders.fresh(); }
 
     FormatConverter::Result convert(const QString& source, const QString& save, int from, int to,
                                     int* pumps = nullptr) {
