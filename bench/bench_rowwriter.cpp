@@ -2,10 +2,8 @@
 // and 80,000 records, each case in a process of its own so that its peak memory is its own.
 // Usage: bench_rowwriter [--description-length N]
 
-#include "app/AppPaths.h"
-#include "app/RunState.h"
+#include "base/MarketplaceCodes.h"
 #include "formats/RowWriter.h"
-#include "support/FakeWindow.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -54,20 +52,14 @@ ItemRecord benchRecord(int index, int descriptionLength) {
 
 int runCase(int format, int count, int descriptionLength) {
     QTemporaryDir dir;
-    FakeWindow window;
-    window.format = format;
-    window.platform = 0;
-    RunState state;
-    state.outputBaseName = QStringLiteral("bench");
-    state.stopRequested = false;
-    AppPaths paths(dir.path());
-    RowWriter writer(state, window, paths);
+    RowWriter writer;
+    writer.setTarget({*MarketplaceCodes::outputFormatFromIndex(format), Platform::PaiPai,
+                      dir.filePath(QStringLiteral("bench.csv"))});
 
     QElapsedTimer timer;
     timer.start();
     for (int i = 1; i <= count; ++i) {
-        state.collectedCount = i;
-        writer.EmitItemRecord(benchRecord(i, descriptionLength));
+        writer.EmitItemRecord(benchRecord(i, descriptionLength), i);
     }
     const double emitSeconds = timer.nsecsElapsed() / 1e9;
     timer.restart();

@@ -53,6 +53,7 @@ struct Crawl : ShopRun {
         : ShopRun(shopUrl, u"Taobao_"_s + shopUrl.section(u'.', 0, 0).remove(u"http://shop"_s)) {
         window.platform = PlatformConstants::Taobao;
         window.format = format;
+        aimWriter();
         session.settings().WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, u"1"_s);
     }
     void run() { CollectTaobaoShop(session.context()); }
@@ -281,7 +282,7 @@ private slots:
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), QString::number(reached));
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
         QCOMPARE(crawl.stops, 2);
-        QVERIFY(crawl.session.state().outputBuffer.isEmpty());
+        QVERIFY(crawl.session.writer().pendingOutput().isEmpty());
         QVERIFY(crawl.window.statusTexts.last().endsWith(u"全部采集完成......"_s));
 
         QString text;

@@ -89,7 +89,7 @@ void emitItem(CollectContext& ctx, int number) {
     ItemRecord record;
     record.title = QStringLiteral("\"item %1\"").arg(number);
     ShowGridRow(ctx.window, record.values());
-    ctx.writer.EmitItemRecord(record);
+    ctx.writer.EmitItemRecord(record, number);
 }
 
 } // namespace

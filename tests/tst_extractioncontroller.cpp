@@ -14,6 +14,8 @@
 
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A session on a fresh folder whose three crawlers all run `crawl` (or just stop); the flush
@@ -26,9 +28,7 @@ public:
             ++flushes;
             if (failFlush)
                 return Status::failure(QStringLiteral("disk full"));
-            written.append(session.state().outputBuffer);
-            session.state().outputBuffer.clear();
-            session.state().headerWritten = false;
+            written.append(session.writer().takePendingOutput());
             return Status::success();
         });
     }
@@ -175,8 +175,7 @@ private slots:
         QCOMPARE(f.window.rows.at(0).key, QStringLiteral("QXV0"));
         QCOMPARE(f.window.rows.at(1).key, QStringLiteral("QXV1"));
         // Each run starts its own buffer with its own header.
-        QCOMPARE(f.written,
-                 QStringList({QStringLiteral("header\na\nb\n"), QStringLiteral("header\na\nb\n")}));
+        QCOMPARE(f.written, QStringList({testOutput({u"a"_s, u"b"_s}), testOutput({u"a"_s, u"b"_s})}));
     }
 
     void userStopInTheMiddleFlushesAtOnce() {
@@ -196,8 +195,7 @@ private slots:
         fixture = &f;
         f.run(2, QStringLiteral("http://shop9.taobao.com"));
         QCOMPARE(flushesSeenAfterStop, 1);
-        QCOMPARE(f.written,
-                 QStringList({QStringLiteral("header\nfirst\n"), QStringLiteral("header\nlate\n")}));
+        QCOMPARE(f.written, QStringList({testOutput({u"first"_s}), testOutput({u"late"_s})}));
         QCOMPARE(f.window.running, false);
     }
 
@@ -251,10 +249,10 @@ private slots:
         QCOMPARE(f.window.running, false);
         QCOMPARE(f.session.state().stopRequested, true);
         QCOMPARE(f.window.messages, message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(f.session.state().headerWritten, bufferKept);
-        QCOMPARE(f.session.state().outputBuffer.contains(QStringLiteral("kept")), bufferKept);
+        QCOMPARE(f.session.writer().hasPendingOutput(), bufferKept);
+        QCOMPARE(f.session.writer().pendingOutput(), bufferKept ? testOutput({u"kept"_s}) : QString());
         QCOMPARE(f.controller.lastRun().outputPending, bufferKept);
-        QCOMPARE(f.written, bufferKept ? QStringList() : QStringList{QStringLiteral("header\nkept\n")});
+        QCOMPARE(f.written, bufferKept ? QStringList() : QStringList{testOutput({u"kept"_s})});
     }
 
     void outputKeptByAFailedWriteIsWrittenBeforeTheNextRun() {
@@ -269,12 +267,12 @@ private slots:
         f.run(0, QStringLiteral("http://shop.paipai.com/2"));
         QCOMPARE(f.crawls, 1);
         QCOMPARE(f.window.messages, QStringList{Messages::kFlushFailed});
-        QVERIFY(f.session.state().outputBuffer.contains(QStringLiteral("1\n")));
+        QCOMPARE(f.session.writer().pendingOutput(), testOutput({u"1"_s}));
 
         f.failFlush = false;
         f.run(0, QStringLiteral("http://shop.paipai.com/2"));
         QCOMPARE(f.crawls, 2);
-        QCOMPARE(f.written, QStringList({QStringLiteral("header\n1\n"), QStringLiteral("header\n2\n")}));
+        QCOMPARE(f.written, QStringList({testOutput({u"1"_s}), testOutput({u"2"_s})}));
     }
 
     // A loaded breakpoint of shop 55 at item 5, then runs of the given addresses; -1 = rejected.
@@ -299,7 +297,7 @@ private slots:
         QList<bool> appended;
         Fixture f([&](CollectContext& ctx) {
             seen.append(ctx.state.resumeItemNumber);
-            appended.append(ctx.state.appendToExisting);
+            appended.append(ctx.writer.appendsToExisting());
             ctx.stop();
         });
         f.session.state().resumeShopUrl = QStringLiteral("http://shop.paipai.com/55");

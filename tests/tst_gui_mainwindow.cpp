@@ -49,8 +49,7 @@ struct Harness {
                                               ExtractionController::Crawlers{counted, counted, counted});
         window->controller().setFlushFunction([this] {
             ++flushes;
-            window->engine().session().state().outputBuffer.clear();
-            window->engine().session().state().headerWritten = false;
+            window->engine().session().writer().takePendingOutput();
             return Status::success();
         });
     }

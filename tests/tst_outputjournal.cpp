@@ -28,8 +28,7 @@ ItemRecord record(int n) {
 
 void emitItems(WriterRun& run, int first, int last) {
     for (int n = first; n <= last; ++n) {
-        run.state.collectedCount = n;
-        run.writer->EmitItemRecord(record(n));
+        run.writer->EmitItemRecord(record(n), n);
         run.writer->syncJournal();
     }
 }
@@ -52,7 +51,7 @@ private slots:
         QFETCH(int, format);
         QFETCH(bool, resumed);
         WriterRun run(format);
-        run.state.appendToExisting = resumed;
+        run.writer->setAppendToExisting(resumed);
         emitItems(run, 4, 6);
 
         // A hidden sibling of the output file.
@@ -64,10 +63,10 @@ private slots:
         QCOMPARE(contents.rows, 3);
         QCOMPARE(contents.highestItem, 6);
         QCOMPARE(contents.droppedLines, 0);
-        QCOMPARE(contents.batch, run.state.outputBuffer);
+        QCOMPARE(contents.batch, run.writer->pendingOutput());
 
         // A normal flush writes the file as without a journal, then leaves no journal behind.
-        const QString buffer = run.state.outputBuffer;
+        const QString buffer = run.writer->pendingOutput();
         QVERIFY(run.writer->FlushOutputBuffer().ok());
         QVERIFY(!QFile::exists(run.journal()));
         QCOMPARE(readBytes(run.output()), format == Taobao ? utf16WithMark(buffer) : gbk(buffer + u"\r\n"_s));
@@ -80,14 +79,14 @@ private slots:
         WriterRun run(PaiPai);
         emitItems(run, 1, 2);
         QVERIFY(QDir(run.paths.programDir()).mkdir(u"PaiPai_shop.csv"_s));
-        const QString buffer = run.state.outputBuffer;
+        const QString buffer = run.writer->pendingOutput();
         QVERIFY(!run.writer->FlushOutputBuffer().ok());
-        QCOMPARE(run.state.outputBuffer, buffer);
-        QVERIFY(run.state.headerWritten);
-        QVERIFY(!run.state.appendToExisting);
+        QCOMPARE(run.writer->pendingOutput(), buffer);
+        QVERIFY(run.writer->hasPendingOutput());
+        QVERIFY(!run.writer->appendsToExisting());
         QVERIFY(QFile::exists(run.journal()));
         emitItems(run, 3, 3);
-        QCOMPARE(OutputJournal::read(run.journal()).batch, run.state.outputBuffer);
+        QCOMPARE(OutputJournal::read(run.journal()).batch, run.writer->pendingOutput());
 
         run.die();
         QString message;
@@ -115,14 +114,14 @@ private slots:
         // The interrupted run wrote items 1 and 2 on stop; the resumed run died after items 3 to 5.
         WriterRun first(format);
         emitItems(first, 1, 2);
-        const QString firstBuffer = first.state.outputBuffer;
+        const QString firstBuffer = first.writer->pendingOutput();
         QVERIFY(first.writer->FlushOutputBuffer().ok());
         const QByteArray firstFile = readBytes(first.output());
 
         WriterRun second(format, 0, first.paths.programDir());
-        second.state.appendToExisting = resumed;
+        second.writer->setAppendToExisting(resumed);
         emitItems(second, 3, 5);
-        const QString secondBuffer = second.state.outputBuffer;
+        const QString secondBuffer = second.writer->pendingOutput();
         second.die();
         QVERIFY(QFile::exists(second.journal()));
 

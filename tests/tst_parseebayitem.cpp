@@ -62,7 +62,7 @@ private:
     Parsed parse(const QString& pageText) {
         ShopRun run(QString(), u"eBay_qingshixuan"_s, m_dir.path());
         ParseEbayItem(run.session.context(), pageText);
-        return {run.window.rows, run.session.state().outputBuffer,
+        return {run.window.rows, run.session.writer().pendingOutput(),
                 QDir::toNativeSeparators(run.session.paths().pictureFolder(u"eBay_qingshixuan"_s))};
     }
 

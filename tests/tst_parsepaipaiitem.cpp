@@ -212,7 +212,7 @@ private slots:
         ParsePaiPaiItem(run.session.context(), QString(), u"20090301"_s, u"a.jpg"_s, u"t"_s, saleType,
                         u"1"_s);
         QVERIFY(run.window.rows.isEmpty());
-        QVERIFY(run.session.state().outputBuffer.isEmpty());
+        QVERIFY(run.session.writer().pendingOutput().isEmpty());
         QCOMPARE(saleType, u"一口价"_s);
     }
 };

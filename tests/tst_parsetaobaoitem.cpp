@@ -174,9 +174,9 @@ private slots:
         QCOMPARE(run.window.rows.at(0).cells, values);
 
         // Taobao Assistant rows are the record as it stands, joined by tabs.
-        QVERIFY(run.session.state().headerWritten);
-        QVERIFY2(run.session.state().outputBuffer.endsWith(values.join(u'\t') + u"\r\n"_s),
-                 qPrintable(run.session.state().outputBuffer));
+        QVERIFY(run.session.writer().hasPendingOutput());
+        QVERIFY2(run.session.writer().pendingOutput().endsWith(values.join(u'\t') + u"\r\n"_s),
+                 qPrintable(run.session.writer().pendingOutput()));
 
         QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(pictureName)));
         QStringList requests{kPictureAddress.arg(itemId) + pictureQuery};
@@ -191,7 +191,7 @@ private slots:
         QVERIFY(!page.isEmpty());
         run.parse(page, kPictureAddress.arg(1005));
         QVERIFY(run.window.rows.isEmpty());
-        QVERIFY(run.session.state().outputBuffer.isEmpty());
+        QVERIFY(run.session.writer().pendingOutput().isEmpty());
         QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(u"T1a1005XXXXXXXX.jpg"_s)));
     }
 

@@ -89,14 +89,15 @@ private slots:
         const QString header = AssistantFormat::forOption(format).headerLine();
         WriterRun f(format, platform);
         const QDateTime before = QDateTime::currentDateTime();
-        f.writer->EmitItemRecord(sampleRecord());
-        QVERIFY(f.state.headerWritten);
-        QCOMPARE(f.state.fieldSeparator, separator);
-        QCOMPARE(maskClock(f.state.outputBuffer, before, QDateTime::currentDateTime()), header + row);
+        f.writer->EmitItemRecord(sampleRecord(), 1);
+        QVERIFY(f.writer->hasPendingOutput());
+        QCOMPARE(QString(f.writer->lastSeparator()), separator);
+        QCOMPARE(maskClock(f.writer->pendingOutput(), before, QDateTime::currentDateTime()), header + row);
 
-        f.writer->EmitItemRecord(sampleRecord());
-        QCOMPARE(maskClock(f.state.outputBuffer, before, QDateTime::currentDateTime()), header + row + row);
-        const QStringList lines = f.state.outputBuffer.split(u"\r\n"_s);
+        f.writer->EmitItemRecord(sampleRecord(), 1);
+        QCOMPARE(maskClock(f.writer->pendingOutput(), before, QDateTime::currentDateTime()),
+                 header + row + row);
+        const QStringList lines = f.writer->pendingOutput().split(u"\r\n"_s);
         QCOMPARE(lines.size(), 4);
         QCOMPARE(lines[0].count(separator), inHeader);
         QCOMPARE(lines[1].count(separator), inRow);
@@ -117,7 +118,7 @@ private slots:
         WriterRun f(Ebay, OnEbay);
         ItemRecord record = sampleRecord();
         record.picture = picture;
-        f.writer->EmitItemRecord(record);
+        f.writer->EmitItemRecord(record, 1);
         QVERIFY(f.writer->FlushOutputBuffer().ok());
         const QList<QStringList> records = readCsvFile(f.output());
         QCOMPARE(records.size(), 2);
@@ -128,11 +129,11 @@ private slots:
 
     void formatSwitchedMidRun() {
         WriterRun f(Taobao, OnPaiPai);
-        f.writer->EmitItemRecord(sampleRecord());
-        f.window.format = PaiPai;
-        f.writer->EmitItemRecord(sampleRecord());
-        QCOMPARE(f.state.fieldSeparator, u","_s);
-        QCOMPARE(f.state.outputBuffer,
+        f.writer->EmitItemRecord(sampleRecord(), 1);
+        f.switchFormat(PaiPai);
+        f.writer->EmitItemRecord(sampleRecord(), 1);
+        QCOMPARE(f.writer->lastSeparator(), u',');
+        QCOMPARE(f.writer->pendingOutput(),
                  AssistantFormat::taobao().headerLine() + kTaobaoRow + paipaiRow(u"50012345"_s));
     }
 
@@ -154,12 +155,12 @@ private slots:
         record.increment = u"1,000.00"_s;
         record.price = u"1,280.00"_s;
         record.description = u"\"<p>a\r\nb \"c\"</p>\""_s;
-        f.writer->EmitItemRecord(record);
-        f.writer->EmitItemRecord(sampleRecord());
+        f.writer->EmitItemRecord(record, 1);
+        f.writer->EmitItemRecord(sampleRecord(), 1);
 
         QList<QStringList> records;
         if (format == Taobao) {
-            for (const QString& line : f.state.outputBuffer.split(u"\r\n"_s, Qt::SkipEmptyParts))
+            for (const QString& line : f.writer->pendingOutput().split(u"\r\n"_s, Qt::SkipEmptyParts))
                 records.append(line.split(u'\t'));
         } else {
             QVERIFY(f.writer->FlushOutputBuffer().ok());
@@ -216,14 +217,14 @@ private slots:
         WriterRun f(format, OnTaobao);
         if (!oldContent.isNull())
             writeBytes(f.output(), oldContent);
-        f.state.appendToExisting = resumed;
+        f.writer->setAppendToExisting(resumed);
         const QDateTime before = QDateTime::currentDateTime();
-        f.writer->EmitItemRecord(sampleRecord());
+        f.writer->EmitItemRecord(sampleRecord(), 1);
         QVERIFY(f.writer->FlushOutputBuffer().ok());
-        QVERIFY(f.state.appendToExisting);
+        QVERIFY(f.writer->appendsToExisting());
         if (lateRow) {
-            f.writer->EmitItemRecord(sampleRecord());
-            QVERIFY(f.state.headerWritten);
+            f.writer->EmitItemRecord(sampleRecord(), 1);
+            QVERIFY(f.writer->hasPendingOutput());
             QVERIFY(f.writer->FlushOutputBuffer().ok());
         }
 
@@ -235,7 +236,7 @@ private slots:
 
     void chineseRowIsGbk() {
         WriterRun f(PaiPai, OnPaiPai);
-        f.writer->EmitItemRecord(sampleRecord(u"\"宝贝 €5 \U0001F600\""_s));
+        f.writer->EmitItemRecord(sampleRecord(u"\"宝贝 €5 \U0001F600\""_s), 1);
         QVERIFY(f.writer->FlushOutputBuffer().ok());
         const QByteArray bytes = readBytes(f.output());
         // 商品名称 in the header, then the title: 宝贝, the euro sign, one '?' for the emoji.

@@ -50,7 +50,7 @@ bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& re
     if (downloadsCut())
         return false;
     ShowGridRow(window, gridCells);
-    writer.EmitItemRecord(record);
+    writer.EmitItemRecord(record, state.collectedCount);
     ++emittedItems;
     return true;
 }

@@ -6,6 +6,7 @@
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/WindowInterface.h"
+#include "base/MarketplaceCodes.h"
 #include "base/PlatformConstants.h"
 #include "crawl/CollectEbayShop.h"
 #include "crawl/CollectPaiPaiShop.h"
@@ -39,14 +40,14 @@ void ExtractionController::collect() {
 
     // Output an earlier stop could not write belongs to its own file: write it before this run
     // reuses the buffer, and do not start while it cannot be written.
-    if (state.headerWritten && !m_flush().ok()) {
+    RowWriter& writer = m_session.writer();
+    if (writer.hasPendingOutput() && !m_flush().ok()) {
         m_lastRun.outputPending = true;
         window.showMessage(Messages::kFlushFailed);
         return;
     }
 
-    state.headerWritten = false;
-    state.appendToExisting = false;
+    writer.setAppendToExisting(false);
     window.clearGrid();
     state.stopRequested = false;
     window.setRunning(true);
@@ -79,6 +80,10 @@ void ExtractionController::collect() {
         return;
     }
     state.outputBaseName = ShopAddress::OutputBaseName(platform, state.shopUrl);
+    writer.setTarget(
+        {MarketplaceCodes::outputFormatFromIndex(window.selectedFormat()).value_or(FileFormat::EbayAssistant),
+         MarketplaceCodes::platformFromIndex(platform).value_or(Platform::Taobao),
+         m_session.paths().outputFile(state.outputBaseName, state.outputExtension)});
 
     if (state.autoSave == 1) {
         writeBreakPoint(SettingsKeys::kBreakPointSO, QString::number(platform));
@@ -107,7 +112,7 @@ void ExtractionController::collect() {
         // Every crawler ends with the stop command; one that did not must not leave the window locked.
         stop();
     }
-    m_lastRun.outputPending = state.headerWritten;
+    m_lastRun.outputPending = writer.hasPendingOutput();
 }
 
 // The loaded breakpoint belongs to one shop: only a run of that shop continues from it, and
@@ -118,16 +123,16 @@ void ExtractionController::applyResumePoint() {
     if (!resumed)
         state.resumeItemNumber = 0;
     state.resumeShopUrl.clear();
-    state.appendToExisting = resumed;
+    m_session.writer().setAppendToExisting(resumed);
 }
 
 bool ExtractionController::stopQuietly() {
     RunState& state = m_session.state();
     state.stopRequested = true;
     m_session.window().setRunning(false);
-    if (!state.headerWritten)
+    if (!m_session.writer().hasPendingOutput())
         return true;
-    // On failure the writer keeps the buffer and headerWritten, so the next stop tries again.
+    // On failure the writer keeps its pending output, so the next stop tries again.
     return m_flush().ok();
 }
 
@@ -137,5 +142,5 @@ void ExtractionController::stop() {
         m_flushFailureReported = true;
         m_session.window().showMessage(Messages::kFlushFailed);
     }
-    m_lastRun.outputPending = m_session.state().headerWritten;
+    m_lastRun.outputPending = m_session.writer().hasPendingOutput();
 }

@@ -2,14 +2,12 @@
 
 #include <QString>
 
-// Window-wide variables of an extraction, shared by the commands, crawlers, parsers and writers.
+// Variables of an extraction, shared by the commands and the crawlers; the output not yet
+// written belongs to the RowWriter.
 struct RunState {
-    QString outputBuffer;       // output of the run not yet written to the file
-    bool headerWritten = false; // the buffer holds output that still has to be written
     int autoSave = 0;           // breakpoint recording is on
     QString outputBaseName = QStringLiteral("Temp");
     bool stopRequested = true; // idle, or a stop has been asked for
-    QString fieldSeparator;    // separator of the last row written
     int splitIndex = 0;        // PaiPai list position
     int collectedCount = 0;    // items reached in this run
     int itemTotal = 0;         // items the shop reports
@@ -19,7 +17,6 @@ struct RunState {
     QString outputExtension = QStringLiteral(".csv");
     int resumeItemNumber = 0;      // items at or below this number are already on disk
     QString resumeShopUrl;         // the address the loaded breakpoint belongs to
-    bool appendToExisting = false; // this run continues an output file written earlier
 
     bool isRunning() const { return !stopRequested; }
     QString outputFileName() const { return outputBaseName + outputExtension; }

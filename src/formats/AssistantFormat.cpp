@@ -295,7 +295,7 @@ void AssistantLayout::appendRow(QString* out, const QStringList& values) const {
     out->append(lineEnd);
 }
 
-QStringList AssistantLayout::recordValues(const ItemRecord& record, int selectedPlatform) const {
+QStringList AssistantLayout::recordValues(const ItemRecord& record, Platform platform) const {
     const QStringList fields = record.values();
     QStringList result;
     result.reserve(columns.size());
@@ -312,8 +312,7 @@ QStringList AssistantLayout::recordValues(const ItemRecord& record, int selected
             result.append(zhuanyi(record.title));
             break;
         case ColumnSource::PlatformCategory:
-            result.append(selectedPlatform == PlatformConstants::PaiPai ? record.category
-                                                                        : QStringLiteral("0"));
+            result.append(platform == Platform::PaiPai ? record.category : QStringLiteral("0"));
             break;
         case ColumnSource::ProductNumber:
             result.append(AssistantFormat::productNumber());
@@ -351,6 +350,18 @@ const AssistantLayout& forOption(int option5Index) {
         return taobao();
     if (option5Index == PlatformConstants::PaiPaiAssistant)
         return paipai();
+    return ebay();
+}
+
+const AssistantLayout& forFormat(FileFormat format) {
+    switch (format) {
+    case FileFormat::TaobaoAssistant:
+        return taobao();
+    case FileFormat::PaiPaiAssistant:
+        return paipai();
+    case FileFormat::EbayAssistant:
+        break;
+    }
     return ebay();
 }
 

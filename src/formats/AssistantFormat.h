@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Marketplace.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -37,9 +39,9 @@ struct AssistantLayout {
     QString headerLine() const; // with lineEnd
     // Appends the values joined by the separator with the row-integrity rules applied, plus lineEnd.
     void appendRow(QString* out, const QStringList& values) const;
-    // Every column's value, in column order (Mapped columns give their constant). selectedPlatform
-    // is the Option1 index; the clock is read for each column that needs it.
-    QStringList recordValues(const ItemRecord& record, int selectedPlatform) const;
+    // Every column's value, in column order (Mapped columns give their constant). platform is the
+    // shop's marketplace; the clock is read for each column that needs it.
+    QStringList recordValues(const ItemRecord& record, Platform platform) const;
     // One field as written into a row: a TAB layout turns TAB, CR and LF into spaces; a comma
     // layout quotes a value holding a comma, double quote, CR or LF unless it is already one
     // well-formed quoted field.
@@ -54,6 +56,8 @@ const AssistantLayout& paipai();
 const AssistantLayout& ebay();
 // 0 Taobao Assistant, 2 PaiPai Assistant, anything else eBay Assistant.
 const AssistantLayout& forOption(int option5Index);
+// The layout the row writer writes for a format.
+const AssistantLayout& forFormat(FileFormat format);
 
 // Variants written by the converter.
 const AssistantLayout& taobaoConverter();

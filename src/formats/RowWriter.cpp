@@ -1,46 +1,42 @@
 #include "formats/RowWriter.h"
 
-#include "app/AppPaths.h"
-#include "app/RunState.h"
-#include "app/WindowInterface.h"
-#include "base/PlatformConstants.h"
+#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
 
-RowWriter::RowWriter(RunState& state, WindowInterface& window, const AppPaths& paths)
-    : m_state(state), m_window(window), m_paths(paths) {}
+#include <utility>
 
-void RowWriter::EmitItemRecord(const ItemRecord& record) {
-    const int format = m_window.selectedFormat();
-    const AssistantLayout& layout = AssistantFormat::forOption(format);
-    m_state.fieldSeparator = QString(layout.separator);
+void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber) {
+    const AssistantLayout& layout = AssistantFormat::forFormat(m_target.format);
+    m_lastSeparator = layout.separator;
     QString rowText;
-    if (!m_state.headerWritten)
+    if (!m_headerWritten)
         rowText = layout.headerLine();
-    layout.appendRow(&rowText, layout.recordValues(record, m_window.selectedPlatform()));
+    layout.appendRow(&rowText, layout.recordValues(record, m_target.platform));
     // A journal that cannot be written costs durability only; the run goes on.
-    m_journal.append(outputPath(), format, m_state.appendToExisting, m_state.collectedCount,
-                     !m_state.headerWritten, rowText);
-    m_state.outputBuffer += rowText;
-    m_state.headerWritten = true;
+    m_journal.append(m_target.outputPath, MarketplaceCodes::outputFormatIndex(m_target.format),
+                     m_appendToExisting, itemNumber, !m_headerWritten, rowText);
+    m_buffer += rowText;
+    m_headerWritten = true;
 }
 
 Status RowWriter::FlushOutputBuffer() {
-    const Status status = WriteOutputBatch(outputPath(), m_window.selectedFormat(), m_state.outputBuffer,
-                                           m_state.appendToExisting);
-    if (!status)
-        return status;
-    m_state.outputBuffer.clear();
-    m_state.headerWritten = false;
-    m_state.appendToExisting = true;
-    m_journal.discard();
+    const Status status =
+        WriteOutputBatch(m_target.outputPath, MarketplaceCodes::outputFormatIndex(m_target.format), m_buffer,
+                         m_appendToExisting);
+    if (status)
+        takePendingOutput();
     return status;
+}
+
+QString RowWriter::takePendingOutput() {
+    const QString output = std::exchange(m_buffer, QString());
+    m_headerWritten = false;
+    m_appendToExisting = true;
+    m_journal.discard();
+    return output;
 }
 
 void RowWriter::syncJournal() {
     m_journal.sync();
-}
-
-QString RowWriter::outputPath() const {
-    return m_paths.outputFile(m_state.outputBaseName, m_state.outputExtension);
 }

@@ -1,34 +1,53 @@
 #pragma once
 
+#include "base/Marketplace.h"
 #include "base/Status.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
 
 #include <QString>
 
-struct RunState;
-class WindowInterface;
-class AppPaths;
-
-// Turns item records into lines of the assistant format selected in the window (read at every
-// call) and writes the buffered lines to the output file.
+// Turns item records into lines of one assistant format, keeps them until the next flush and
+// writes them to the run's output file. The run tells it where and how (setTarget); nothing is
+// read from the window or the settings.
 class RowWriter {
 public:
-    RowWriter(RunState& state, WindowInterface& window, const AppPaths& paths);
+    struct Target {
+        FileFormat format = FileFormat::EbayAssistant;
+        Platform platform = Platform::Taobao; // the shop's marketplace; PaiPai rows keep the category
+        QString outputPath;
+    };
 
-    // Header once per buffer, then the row; outputBuffer changes only at the very end.
-    void EmitItemRecord(const ItemRecord& record);
-    // Writes outputBuffer to the output file in the selected format's encoding and mode; on
-    // failure the buffer and headerWritten stay as they were.
+    // Later rows follow the new target; rows already buffered stay as they were written.
+    void setTarget(const Target& target) { m_target = target; }
+    const Target& target() const { return m_target; }
+    // A resumed run continues an output file written earlier instead of replacing it.
+    void setAppendToExisting(bool append) { m_appendToExisting = append; }
+    bool appendsToExisting() const { return m_appendToExisting; }
+
+    // Header once per buffer, then the row; itemNumber is the item's place in the shop, kept in
+    // the journal for recovery. The buffer changes only at the very end.
+    void EmitItemRecord(const ItemRecord& record, int itemNumber);
+    // Writes the buffer to the output file in the format's encoding and mode; on failure the
+    // buffer stays as it was, so a later flush tries again.
     Status FlushOutputBuffer();
+    // Hands the pending output over and starts afresh, as a successful flush does (header again,
+    // later batches append, journal gone); for a caller that writes the output itself.
+    QString takePendingOutput();
     // Makes every row emitted so far durable before the breakpoint moves past it.
     void syncJournal();
 
-private:
-    QString outputPath() const;
+    // Output of the run not yet written to the file, header included.
+    const QString& pendingOutput() const { return m_buffer; }
+    bool hasPendingOutput() const { return m_headerWritten; }
+    // Separator of the last row written.
+    QChar lastSeparator() const { return m_lastSeparator; }
 
-    RunState& m_state;
-    WindowInterface& m_window;
-    const AppPaths& m_paths;
+private:
+    Target m_target;
+    bool m_appendToExisting = false;
+    QString m_buffer;
+    bool m_headerWritten = false;
+    QChar m_lastSeparator;
     OutputJournal m_journal;
 };

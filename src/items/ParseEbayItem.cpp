@@ -6,6 +6,7 @@
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
+#include "items/CollectedItemDefaults.h"
 #include "items/ItemPageCut.h"
 #include "web/Cut.h"
 #include "web/TextHelpers.h"
@@ -121,44 +122,29 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
 
     const QString picturePath = ctx.picturePath(pictureFileName);
 
-    ItemRecord record;
+    ItemRecord record = CollectedItemDefaults();
     record.title = Quoted(title);
     record.category = category;
-    record.shopCategory = QStringLiteral("0");
     record.condition = condition;
     record.province = QStringLiteral("\"\"");
     record.city = QStringLiteral("\"\"");
     record.saleType = Quoted(saleType);
     record.price = QString();
     record.increment = increment;
-    record.quantity = QStringLiteral("10");
-    record.duration = QStringLiteral("7");
     record.freightPayer = QStringLiteral("2");
     record.postFee = postFee;
     record.emsFee = NumberFormat::zero();
     record.expressFee = expressFee;
-    record.paymentMethod = QStringLiteral("0");
-    record.alipay = QStringLiteral("1");
     record.invoice = QStringLiteral("0");
     record.warranty = QStringLiteral("1");
-    record.autoRepost = QStringLiteral("1");
-    record.putInStore = QStringLiteral("0");
-    record.shopWindow = QStringLiteral("0");
-    record.startTime = QStringLiteral("\"1980-01-01 00:00:00\"");
-    record.story = QStringLiteral("\"\"");
     record.description = Quoted(CleanFieldText(description));
     record.picture = Quoted(picturePath);
-    record.attributes = QStringLiteral("\"\"");
-    record.groupPrice = QStringLiteral("0");
-    record.groupMinCount = QStringLiteral("0");
-    record.postageTemplateId = QStringLiteral("0");
-    record.memberDiscount = QStringLiteral("0");
 
     // The grid shows the fees and the increment formatted; the record carries them as cut.
-    QStringList cells = record.values();
-    cells[7] = NumberFormat::zero();
-    cells[8] = formattedCell(increment);
-    cells[12] = formattedCell(postFee);
-    cells[14] = formattedCell(expressFee);
-    ctx.emitItem(cells, record);
+    ItemRecord shown = record;
+    shown.price = NumberFormat::zero();
+    shown.increment = formattedCell(increment);
+    shown.postFee = formattedCell(postFee);
+    shown.expressFee = formattedCell(expressFee);
+    ctx.emitItem(shown.values(), record);
 }

@@ -5,6 +5,7 @@
 #include "base/Step.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
+#include "items/CollectedItemDefaults.h"
 #include "items/ItemPageCut.h"
 #include "items/SplitPaiPaiLocation.h"
 #include "web/Cut.h"
@@ -124,40 +125,23 @@ PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitl
 
     const QString description = Quoted(CleanFieldText(cutDescription(pageText).value_or(QString())));
 
-    const QString zero = QStringLiteral("0");
-    const QString emptyQuoted = QStringLiteral("\"\"");
-    ItemRecord record;
+    ItemRecord record = CollectedItemDefaults();
     record.title = Quoted(listTitle);
     record.category = category.value_or(QString());
-    record.shopCategory = zero;
     record.condition = condition;
     record.province = Quoted(province.value_or(QString()));
     record.city = Quoted(city.value_or(QString()));
     record.saleType = Quoted(saleType);
     record.price = numberCell(listPrice);
     record.increment = increment.value_or(QString());
-    record.quantity = QStringLiteral("10");
-    record.duration = QStringLiteral("7");
     record.freightPayer = QStringLiteral("2");
     record.postFee = postFee.value_or(QString());
-    record.emsFee = numberCell(zero);
+    record.emsFee = numberCell(QStringLiteral("0"));
     record.expressFee = expressFee.value_or(QString());
-    record.paymentMethod = zero;
-    record.alipay = QStringLiteral("1");
     record.invoice = invoice;
     record.warranty = warranty;
-    record.autoRepost = QStringLiteral("1");
-    record.putInStore = zero;
-    record.shopWindow = zero;
-    record.startTime = QStringLiteral("\"1980-01-01 00:00:00\"");
-    record.story = emptyQuoted;
     record.description = description;
     record.picture = Quoted(picturePath);
-    record.attributes = emptyQuoted;
-    record.groupPrice = zero;
-    record.groupMinCount = zero;
-    record.postageTemplateId = zero;
-    record.memberDiscount = zero;
 
     ItemRecord shown = record;
     shown.increment = numberCell(increment);

@@ -9,6 +9,7 @@
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "formats/RowWriter.h"
+#include "items/CollectedItemDefaults.h"
 #include "items/ItemPageCut.h"
 #include "web/Cut.h"
 #include "web/PageFetcher.h"
@@ -218,38 +219,23 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
     if (title.isEmpty())
         return;
 
-    ItemRecord record;
+    ItemRecord record = CollectedItemDefaults();
     record.title = Quoted(title);
     record.category = category;
-    record.shopCategory = QStringLiteral("0");
     record.condition = condition;
     record.province = Quoted(QString());
     record.city = Quoted(QString());
     record.saleType = Quoted(saleType);
     record.price = price.value_or(QString());
     record.increment = increment.value_or(QString());
-    record.quantity = QStringLiteral("10");
-    record.duration = QStringLiteral("7");
     record.freightPayer = freightPayer;
     record.postFee = postFee.value_or(QString());
     record.emsFee = emsFee.value_or(QString());
     record.expressFee = expressFee.value_or(QString());
-    record.paymentMethod = QStringLiteral("0");
-    record.alipay = QStringLiteral("1");
     record.invoice = invoice;
     record.warranty = warranty;
-    record.autoRepost = QStringLiteral("1");
-    record.putInStore = QStringLiteral("0");
-    record.shopWindow = QStringLiteral("0");
-    record.startTime = Quoted(QStringLiteral("1980-01-01 00:00:00"));
-    record.story = Quoted(QString());
     record.description = Quoted(CleanFieldText(description));
     record.picture = Quoted(picturePath);
-    record.attributes = Quoted(QString());
-    record.groupPrice = QStringLiteral("0");
-    record.groupMinCount = QStringLiteral("0");
-    record.postageTemplateId = QStringLiteral("0");
-    record.memberDiscount = QStringLiteral("0");
 
     ctx.emitItem(record.values(), record);
 }

@@ -3,6 +3,7 @@
 #include "app/ExtractionSession.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "base/MarketplaceCodes.h"
 
 #include "support/FakeWindow.h"
 
@@ -37,12 +38,23 @@ struct ShopRun {
         state.autoSave = 1;
         session.context().pauseScale = 0.001;
         session.context().stopCommand = [this] { stop(); };
+        aimWriter();
+    }
+
+    // Rows go to the output file in the window's format, as the collect command sets them up;
+    // again after a test changes the window's choice.
+    void aimWriter() {
+        const RunState& state = session.state();
+        session.writer().setTarget(
+            {MarketplaceCodes::outputFormatFromIndex(window.format).value_or(FileFormat::EbayAssistant),
+             MarketplaceCodes::platformFromIndex(window.platform).value_or(Platform::Taobao),
+             session.paths().outputFile(state.outputBaseName, state.outputExtension)});
     }
 
     void stop() {
         ++stops;
         session.state().stopRequested = true;
-        if (session.state().headerWritten)
+        if (session.writer().hasPendingOutput())
             session.writer().FlushOutputBuffer();
     }
     QString breakPoint(const QString& key) {

@@ -5,20 +5,34 @@
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "app/WindowInterface.h"
+#include "formats/AssistantFormat.h"
 #include "formats/ItemRecord.h"
+#include "formats/RowWriter.h"
 
 #include <QStringList>
 
-// Puts one item on the grid and into the buffer (a header line first), as a parser and the row
-// writer would, without the real formats.
+// A record standing for the item titled title: every other field "0".
+inline ItemRecord testRecord(const QString& title) {
+    QStringList values(ItemRecord::kFieldCount, QStringLiteral("0"));
+    values[0] = title;
+    return ItemRecord::fromValues(values);
+}
+
+// Puts one item on the grid and into the row writer's buffer, as a parser would.
 inline void emitTestRow(CollectContext& ctx, const QString& title) {
-    QStringList cells(ItemRecord::kFieldCount, QStringLiteral("0"));
-    cells[0] = title;
-    ShowGridRow(ctx.window, cells);
-    if (!ctx.state.headerWritten)
-        ctx.state.outputBuffer += QStringLiteral("header\n");
-    ctx.state.outputBuffer += title + u'\n';
-    ctx.state.headerWritten = true;
+    const ItemRecord record = testRecord(title);
+    ShowGridRow(ctx.window, record.values());
+    ctx.writer.EmitItemRecord(record, ctx.state.collectedCount);
+}
+
+// What the row writer buffers for the items titled titles in the Taobao Assistant format (the
+// fake window's choice unless a test selects another).
+inline QString testOutput(const QStringList& titles) {
+    const AssistantLayout& layout = AssistantFormat::taobao();
+    QString output = layout.headerLine();
+    for (const QString& title : titles)
+        layout.appendRow(&output, layout.recordValues(testRecord(title), Platform::PaiPai));
+    return output;
 }
 
 // Writes the breakpoint section from values in the order BreakPoint, BreakPointFileName,
