@@ -1,23 +1,17 @@
-// Reads a generated 20,000-item current-layout Taobao Assistant file (UTF-16 with a mark, HTML
-// descriptions of several KB over many lines), maps every item to the item record and on to a
-// PaiPai row, and writes the rows in GBK, against `iconv -f UTF-16LE -t GBK` on the same file.
-// Both run as child processes, so time and peak memory (maxrss) are their own.
+// Converts a generated 20,000-item current-layout Taobao Assistant file (UTF-16 with a mark, HTML
+// descriptions of several KB over many lines) to PaiPai with `kestrune convert`, its format left to
+// be recognised, against `iconv -f UTF-16LE -t GBK` on the same file. Both run as child processes,
+// so time and peak memory (maxrss) are their own.
 // Usage: bench_taobao5 [folder] [items]   (default: a temporary folder, 20000 items)
-//        bench_taobao5 --convert SOURCE OUTPUT   (the measured conversion alone)
 
 #include "BenchSupport.h"
 
-#include "formats/AssistantFormat.h"
-#include "formats/ConversionMapping.h"
-#include "formats/GbkFileWriter.h"
 #include "formats/Taobao5Layout.h"
-#include "formats/Taobao5Mapping.h"
-#include "formats/Taobao5Reader.h"
+#include "support/TestPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QList>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
@@ -95,34 +89,9 @@ bool writeSource(const QString& path, int items) {
     return true;
 }
 
-int convert(const QString& source, const QString& output) {
-    Taobao5Reader reader;
-    if (!reader.open(source))
-        return 2;
-    GbkFileWriter writer(output);
-    if (!writer.open())
-        return 3;
-    const AssistantLayout& layout = AssistantFormat::paipaiConverter();
-    writer.write(layout.headerLine());
-    Taobao5Record item;
-    QList<QStringView> views;
-    while (reader.readRecord(&item)) {
-        const QStringList values = Taobao5Mapping::toItemRecord(item, source).values();
-        views.clear();
-        for (const QString& value : values)
-            views.append(value);
-        writer.writeRow(layout, ConversionMapping::taobaoToPaiPai(
-                                    ConversionMapping::Fields(views.constData(), std::size_t(views.size()))));
-    }
-    return writer.commit() ? 0 : 4;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && qstrcmp(argv[1], "--convert") == 0)
-        return convert(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-
     QCoreApplication app(argc, argv);
     QTemporaryDir temporary;
     const BenchArguments arguments(argc, argv, temporary);
@@ -144,7 +113,8 @@ int main(int argc, char** argv) {
                                     source, QStringLiteral("-o"), dir.filePath(QStringLiteral("iconv.txt"))},
                                    3);
     printRow("iconv UTF-16LE -> GBK", iconv, sourceMb);
-    const Measure ours = runChild({app.applicationFilePath(), QStringLiteral("--convert"), source,
+    const Measure ours = runChild({kestruneBinary(), QStringLiteral("convert"), QStringLiteral("--to"),
+                                   QStringLiteral("paipai"), QStringLiteral("--agree"), source,
                                    dir.filePath(QStringLiteral("paipai.csv"))},
                                   3);
     printRow("current Taobao -> PaiPai (GBK)", ours, sourceMb);

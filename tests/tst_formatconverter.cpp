@@ -1,3 +1,4 @@
+#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/FormatConverter.h"
@@ -17,6 +18,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QDateTime kClock(QDate(2026, 3, 7), QTime(9, 5, 3));
+
+// A converter index of the panel (0 淘宝, 1 拍拍, 2 易趣, 3 淘宝5); -1 leaves the source to its content.
+std::optional<FileFormat> format(int index) {
+    return MarketplaceCodes::converterFormatFromIndex(index);
+}
 
 // The real program, its standard input a pipe rather than a terminal.
 struct CapturedRun {
@@ -42,15 +48,10 @@ class TestFormatConverter : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    int m_runs = 0;
+    CaseFolders m_folders;
 
     // A folder of its own for every case, holding a copy of the source.
-    QString freshFolder() {
-        const QString folder = m_dir.filePath(u"run%1"_s.arg(++m_runs));
-        QDir().mkpath(folder);
-        return folder;
-    }
+    QString freshFolder() { return m_folders.fresh(); }
 
     FormatConverter::Result convert(const QString& source, const QString& save, int from, int to,
                                     int* pumps = nullptr) {
@@ -58,7 +59,7 @@ private:
         converter.setClock([] { return kClock; });
         if (pumps)
             converter.setEventPump([pumps] { ++*pumps; });
-        return converter.run({source, save, from, to});
+        return converter.run({source, save, format(from), *format(to)});
     }
 
 private slots:
@@ -75,6 +76,13 @@ private slots:
         QTest::newRow("PaiPai to eBay") << u"shop.csv"_s << 1 << 2 << u"paipai_to_ebay.csv"_s;
         QTest::newRow("eBay to Taobao") << u"shop.csv"_s << 2 << 0 << u"ebay_to_taobao.txt"_s;
         QTest::newRow("eBay to PaiPai") << u"shop.csv"_s << 2 << 1 << u"ebay_to_paipai.csv"_s;
+        // The source's content tells its format, with the same bytes as a result.
+        QTest::newRow("Taobao, recognised") << u"shop.txt"_s << -1 << 1 << u"taobao_to_paipai.csv"_s;
+        QTest::newRow("PaiPai, recognised") << u"shop.csv"_s << -1 << 0 << u"paipai_to_taobao.txt"_s;
+        QTest::newRow("eBay, recognised") << u"shop.csv"_s << -1 << 1 << u"ebay_to_paipai.csv"_s;
+        // As a source, the current Taobao choice reads the older layout too.
+        QTest::newRow("older Taobao file chosen as current")
+            << u"shop.csv"_s << 3 << 2 << u"taobao_to_ebay.csv"_s;
     }
 
     void convertsEachDirection() {
@@ -86,7 +94,10 @@ private slots:
         const int count = 2;
         const QString folder = freshFolder();
         const QStringList sources{u"taobao_source.csv"_s, u"paipai_source.csv"_s, u"ebay_source.csv"_s};
-        const QString sourcePath = copyConvertFixture(sources.at(from), folder + u'/' + copyAs);
+        const QString fixture = expected.startsWith(u"taobao"_s)   ? sources.at(0)
+                                : expected.startsWith(u"paipai"_s) ? sources.at(1)
+                                                                   : sources.at(2);
+        const QString sourcePath = copyConvertFixture(fixture, folder + u'/' + copyAs);
         const QByteArray sourceBytes = readBytes(sourcePath);
 
         int pumps = 0;
@@ -99,7 +110,7 @@ private slots:
         QCOMPARE(readBytes(outputPath), readBytes(fixturePath(u"convert/"_s + expected)));
         QCOMPARE(readBytes(sourcePath), sourceBytes);
         // Pending events run once per record of a PaiPai or eBay source, never for a Taobao source.
-        QCOMPARE(pumps, from == 0 ? 0 : count);
+        QCOMPARE(pumps, fixture == sources.at(0) ? 0 : count);
     }
 
     void refusesBeforeWriting_data() {
@@ -163,39 +174,64 @@ private slots:
         QVERIFY(!QFile::exists(folder + u"/out.csv"_s));
     }
 
-    void taobaoSourceWithoutItems_data() {
+    // A source that is refused, or holds no item, leaves the save path exactly as it was: no
+    // output, no temporary file, no picture folder.
+    void refusedSourceLeavesSaveAsItWas_data() {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
-        QTest::addColumn<QString>("message"); // "@" stands for the output path
-        QTest::addColumn<bool>("headerLeft");
+        QTest::addColumn<QString>("message"); // "@" stands for the source path
 
+        const QString unknown = u"无法识别的文件格式：@"_s;
         QString header = taobaoHeaderNames();
         header.replace(0, 4, u"标题"_s);
         const QByteArray otherHeader = utf16WithMark(header + u"\r\n\"x\"\t1\t2\r\n"_s);
-        const QString refused = u"不是标准淘宝CSV文件，不能转换！标题"_s;
-        QTest::newRow("header check, PaiPai target left empty") << otherHeader << 1 << refused << false;
-        QTest::newRow("header check, eBay target holds its header") << otherHeader << 2 << refused << true;
+        QTest::newRow("TAB file with another first caption, to PaiPai") << otherHeader << 0 << 1 << unknown;
+        QTest::newRow("TAB file with another first caption, to eBay") << otherHeader << 0 << 2 << unknown;
         // A comma-separated file has no line with a TAB.
         const QString commas = u"宝贝名称,宝贝类目\r\n\"x\",1\r\n\"y\",2\r\n"_s;
-        const QString none = u"转换0个宝贝完成，生成文件为：@"_s;
-        QTest::newRow("comma file, UTF-16, to PaiPai") << utf16WithMark(commas) << 1 << none << false;
-        QTest::newRow("comma file, UTF-16, to eBay") << utf16WithMark(commas) << 2 << none << true;
-        QTest::newRow("comma file, GBK, to PaiPai") << gbk(commas) << 1 << none << false;
+        QTest::newRow("comma file, UTF-16") << utf16WithMark(commas) << 0 << 2 << unknown;
+        QTest::newRow("comma file, GBK, recognised") << gbk(commas) << -1 << 1 << unknown;
+        QTest::newRow("empty file") << QByteArray() << -1 << 1 << unknown;
+        QTest::newRow("PNG picture") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << -1 << 3 << unknown;
+
+        const QByteArray paipai = gbk(AssistantFormat::paipaiConverter().headerLine() + u"0,0,0,x\r\n"_s);
+        QTest::newRow("PaiPai file chosen as Taobao")
+            << paipai << 0 << 2 << u"该文件是拍拍助理格式，不是淘宝助理格式"_s;
+        QTest::newRow("PaiPai file chosen as eBay")
+            << paipai << 2 << 0 << u"该文件是拍拍助理格式，不是易趣助理格式"_s;
+        QTest::newRow("PaiPai file recognised, PaiPai target")
+            << paipai << -1 << 1 << u"该文件已是拍拍助理格式"_s;
+
+        const QString none = u"源文件中没有宝贝"_s;
+        QTest::newRow("older Taobao header only")
+            << utf16WithMark(taobaoHeaderNames() + u"\r\n\r\n"_s) << 0 << 1 << none;
+        QTest::newRow("PaiPai header only")
+            << gbk(AssistantFormat::paipaiConverter().headerLine()) << 1 << 3 << none;
+        QTest::newRow("eBay header only") << gbk(AssistantFormat::ebay().headerLine()) << -1 << 0 << none;
     }
 
-    void taobaoSourceWithoutItems() {
+    void refusedSourceLeavesSaveAsItWas() {
         QFETCH(QByteArray, bytes);
+        QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(QString, message);
-        QFETCH(bool, headerLeft);
 
         const QString folder = freshFolder();
-        writeBytes(folder + u"/shop.csv"_s, bytes);
-        const QString output = folder + u"/out.csv"_s;
-        const FormatConverter::Result result = convert(folder + u"/shop.csv"_s, output, 0, to);
+        const QString source = folder + u"/shop.csv"_s;
+        writeBytes(source, bytes);
+        const QString output = FormatConverter::outputPathFor(folder + u"/out.csv"_s, *format(to));
+        const QByteArray old("the file the seller had");
+        writeBytes(output, old);
+        const QStringList before =
+            QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+        const FormatConverter::Result result = convert(source, folder + u"/out.csv"_s, from, to);
+        QCOMPARE(result.outcome, FormatConverter::Outcome::Refused);
         QCOMPARE(result.convertedCount, 0);
-        QCOMPARE(result.message, message.replace(u'@', output));
-        QCOMPARE(readBytes(output), headerLeft ? gbk(AssistantFormat::ebay().headerLine()) : QByteArray());
+        QCOMPARE(result.message, message.replace(u'@', source));
+        QCOMPARE(readBytes(output), old);
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     }
 
     void taobaoTargetPath_data() {
@@ -209,13 +245,14 @@ private slots:
         QTest::newRow("csv in the middle") << "/out/shop.csv.bak" << 0 << "/out/shop.csv.bak";
         QTest::newRow("PaiPai target unchanged") << "/out/shop.csv" << 1 << "/out/shop.csv";
         QTest::newRow("eBay target unchanged") << "/out/shop.csv" << 2 << "/out/shop.csv";
+        QTest::newRow("current Taobao target unchanged") << "/out/shop.csv" << 3 << "/out/shop.csv";
     }
 
     void taobaoTargetPath() {
         QFETCH(QString, save);
         QFETCH(int, to);
         QFETCH(QString, output);
-        QCOMPARE(FormatConverter::outputPathFor(save, to), output);
+        QCOMPARE(FormatConverter::outputPathFor(save, *format(to)), output);
     }
 
     void folderIsUpToTheLastSeparator_data() {
@@ -289,11 +326,15 @@ private slots:
         const QString taobao = taobaoHeaderNames() + u"\r\n\"短\"\t1\t0\t5\r\n"_s;
         QTest::newRow("Taobao to PaiPai") << utf16WithMark(taobao) << 0 << 1 << 35;
         QTest::newRow("Taobao to eBay") << utf16WithMark(taobao) << 0 << 2 << 88;
-        const QByteArray record = gbk(u"a,b\r\n0,0,0,短\r\n"_s);
-        QTest::newRow("PaiPai to Taobao") << record << 1 << 0 << 31;
-        QTest::newRow("PaiPai to eBay") << record << 1 << 2 << 88;
-        QTest::newRow("eBay to Taobao") << record << 2 << 0 << 31;
-        QTest::newRow("eBay to PaiPai") << record << 2 << 1 << 35;
+        // The captions are not an item, even below a blank line an editor left.
+        QTest::newRow("Taobao after a blank line to PaiPai")
+            << utf16WithMark(u"\r\n"_s + taobao) << -1 << 1 << 35;
+        const QByteArray paipai = gbk(AssistantFormat::paipaiConverter().headerLine() + u"0,0,0,短\r\n"_s);
+        const QByteArray ebay = gbk(AssistantFormat::ebay().headerLine() + u"0,0,0,短\r\n"_s);
+        QTest::newRow("PaiPai to Taobao") << paipai << 1 << 0 << 31;
+        QTest::newRow("PaiPai to eBay") << paipai << 1 << 2 << 88;
+        QTest::newRow("eBay to Taobao") << ebay << 2 << 0 << 31;
+        QTest::newRow("eBay to PaiPai") << ebay << 2 << 1 << 35;
     }
 
     void shortRowsKeepEveryField() {
@@ -329,7 +370,7 @@ private slots:
             const FormatConverter::Result result = convert(source, save, 1, to);
             QCOMPARE(result.outcome, FormatConverter::Outcome::WriteFailed);
             // The system's reason follows the path.
-            QCOMPARE(result.message, u"无法写入文件："_s + FormatConverter::outputPathFor(save, to) +
+            QCOMPARE(result.message, u"无法写入文件："_s + FormatConverter::outputPathFor(save, *format(to)) +
                                          u"（"_s + qt_error_string(ENOENT) + u"）"_s);
         }
         const FormatConverter::Result onFolder = convert(source, folder, 1, 2);
@@ -353,17 +394,30 @@ private slots:
             << u"转换2个宝贝完成，生成文件为：@/out.txt\n"_s << u"ebay_to_taobao.txt"_s;
         QTest::newRow("refused") << u"--from paipai --to ebay --agree @/paipai.csv "_s << 1
                                  << u"没有保存路径"_s << QString();
-        QTest::newRow("comma file as Taobao source")
-            << u"--from taobao --to paipai --agree @/paipai.csv @/o.csv"_s << 0
-            << u"转换0个宝贝完成，生成文件为：@/o.csv\n"_s << QString();
-        QTest::newRow("header check") << u"--from taobao --to ebay --agree @/bad.csv @/o.csv"_s << 1
-                                      << u"不是标准淘宝CSV文件，不能转换！标题"_s << QString();
+        QTest::newRow("PaiPai file as Taobao source")
+            << u"--from taobao --to paipai --agree @/paipai.csv @/o.csv"_s << 1
+            << u"该文件是拍拍助理格式，不是淘宝助理格式"_s << QString();
+        QTest::newRow("not an assistant file") << u"--from taobao --to ebay --agree @/bad.csv @/o.csv"_s << 1
+                                               << u"无法识别的文件格式：@/bad.csv"_s << QString();
+        QTest::newRow("source recognised by default")
+            << u"--to taobao --agree @/paipai.csv @/out.csv"_s << 0
+            << u"转换2个宝贝完成，生成文件为：@/out.txt\n"_s << u"paipai_to_taobao.txt"_s;
+        QTest::newRow("source recognised on request")
+            << u"--from auto --to taobao --agree ebay.csv out.csv"_s << 0
+            << u"转换2个宝贝完成，生成文件为：@/out.txt\n"_s << u"ebay_to_taobao.txt"_s;
+        QTest::newRow("current Taobao target")
+            << u"--from paipai --to taobao5 --agree @/paipai.csv @/o.csv"_s << 0
+            << u"转换2个宝贝完成，生成文件为：@/o.csv\n"_s << QString();
+        QTest::newRow("no item") << u"--to paipai --agree @/empty.csv @/o.csv"_s << 1 << u"源文件中没有宝贝"_s
+                                 << QString();
         QTest::newRow("unwritable") << u"--from paipai --to ebay --agree @/paipai.csv @/no/o.csv"_s << 1
                                     << u"无法写入文件：@/no/o.csv"_s << QString();
         QTest::newRow("missing --to")
             << u"--from paipai --agree @/paipai.csv @/o.csv"_s << 2 << usage << QString();
         QTest::newRow("unknown format")
             << u"--from amazon --to ebay --agree @/paipai.csv @/o.csv"_s << 2 << usage << QString();
+        QTest::newRow("auto is no target")
+            << u"--from paipai --to auto --agree @/paipai.csv @/o.csv"_s << 2 << usage << QString();
         QTest::newRow("same format") << u"--from ebay --to ebay --agree @/paipai.csv @/o.csv"_s << 2 << usage
                                      << QString();
         QTest::newRow("one path") << u"--from paipai --to ebay --agree @/paipai.csv"_s << 2 << usage
@@ -384,6 +438,7 @@ private slots:
         copyConvertFixture(u"paipai_source.csv"_s, folder + u"/paipai.csv"_s);
         copyConvertFixture(u"ebay_source.csv"_s, folder + u"/ebay.csv"_s);
         writeBytes(folder + u"/bad.csv"_s, utf16WithMark(u"标题\t价格\r\n"_s));
+        writeBytes(folder + u"/empty.csv"_s, gbk(AssistantFormat::ebay().headerLine()));
         QStringList argumentList = arguments.split(u' ');
         for (QString& argument : argumentList)
             argument.replace(u'@', folder);

@@ -46,10 +46,10 @@ private slots:
         QCOMPARE(group("Option3")->checkedId(), 0);
         QCOMPARE(group("Option4")->checkedId(), 1);
         QVERIFY(!target(0)->isEnabled());
-        QVERIFY(target(1)->isEnabled() && target(2)->isEnabled());
+        QVERIFY(target(1)->isEnabled() && target(2)->isEnabled() && target(3)->isEnabled());
         QCOMPARE(m_panel->fileDialog().filter(), u"批量导出的文件(*.csv;*.txt)|*.csv;*.txt|"_s);
-        const QStringList captions{u"淘宝"_s, u"拍拍"_s, u"易趣"_s};
-        for (int id = 0; id < 3; ++id) {
+        const QStringList captions{u"淘宝"_s, u"拍拍"_s, u"易趣"_s, u"淘宝5"_s};
+        for (int id = 0; id < 4; ++id) {
             QCOMPARE(source(id)->text(), captions.at(id));
             QCOMPARE(target(id)->text(), captions.at(id));
             QCOMPARE(group("Option3")->id(source(id)), id);
@@ -68,10 +68,13 @@ private slots:
 
         const QString all = u"批量导出或导入后转换的文件(*.csv;*.txt)|*.csv;*.txt|"_s;
         const QString csv = u"批量导出的文件(*.csv)|*.csv|"_s;
-        QTest::newRow("PaiPai") << -1 << 1 << QList<bool>{true, false, true} << 0 << csv;
-        QTest::newRow("eBay") << -1 << 2 << QList<bool>{true, true, false} << 0 << csv;
-        QTest::newRow("Taobao after eBay") << 2 << 0 << QList<bool>{false, true, true} << 1 << all;
-        QTest::newRow("PaiPai after eBay") << 2 << 1 << QList<bool>{true, false, true} << 0 << csv;
+        QTest::newRow("PaiPai") << -1 << 1 << QList<bool>{true, false, true, true} << 0 << csv;
+        QTest::newRow("eBay") << -1 << 2 << QList<bool>{true, true, false, true} << 0 << csv;
+        QTest::newRow("Taobao after eBay") << 2 << 0 << QList<bool>{false, true, true, true} << 1 << all;
+        QTest::newRow("PaiPai after eBay") << 2 << 1 << QList<bool>{true, false, true, true} << 0 << csv;
+        QTest::newRow("current Taobao") << -1 << 3 << QList<bool>{true, true, true, false} << 1 << all;
+        QTest::newRow("current Taobao after PaiPai")
+            << 1 << 3 << QList<bool>{true, true, true, false} << 1 << all;
     }
 
     void sourceDecidesTargets() {
@@ -85,7 +88,7 @@ private slots:
             QTest::mouseClick(source(first), Qt::LeftButton);
         QTest::mouseClick(target(2), Qt::LeftButton);
         QTest::mouseClick(source(clicked), Qt::LeftButton);
-        for (int id = 0; id < 3; ++id)
+        for (int id = 0; id < 4; ++id)
             QCOMPARE(target(id)->isEnabled(), enabled.at(id));
         QCOMPARE(group("Option4")->checkedId(), selected);
         QCOMPARE(m_panel->fileDialog().filter(), filter);
@@ -101,6 +104,8 @@ private slots:
             << QStringList{u"file:D:\\data\\shop.csv"_s} << u"D:\\data\\shop_PaiPai.csv"_s;
         QTest::newRow("target click changes the suffix")
             << QStringList{u"file:D:\\data\\shop.csv"_s, u"target:2"_s} << u"D:\\data\\shop_eBay.csv"_s;
+        QTest::newRow("current Taobao target")
+            << QStringList{u"file:D:\\data\\shop.csv"_s, u"target:3"_s} << u"D:\\data\\shop_Taobao5.csv"_s;
         QTest::newRow("source click reselects the target and its suffix")
             << QStringList{u"file:/data/shop.csv"_s, u"source:1"_s} << u"/data/shop_Taobao.csv"_s;
         QTest::newRow("source whose target is already selected leaves the path")
@@ -185,6 +190,92 @@ private slots:
         QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"转换2个宝贝完成，生成文件为："_s + output});
         QVERIFY(QFile::exists(output));
         QVERIFY(button(u"cmd_conv"_s)->isEnabled());
+    }
+
+    // A chosen file selects the source its content shows, which in turn picks the target.
+    void chosenFileSelectsItsSource_data() {
+        QTest::addColumn<QString>("fixture"); // empty: a file of no assistant
+        QTest::addColumn<int>("clickedFirst");
+        QTest::addColumn<int>("selectedSource");
+        QTest::addColumn<int>("selectedTarget");
+        QTest::newRow("PaiPai file") << u"paipai_source.csv"_s << 0 << 1 << 0;
+        QTest::newRow("eBay file") << u"ebay_source.csv"_s << 0 << 2 << 0;
+        QTest::newRow("older Taobao file") << u"taobao_source.csv"_s << 2 << 0 << 1;
+        QTest::newRow("current Taobao file") << u"current"_s << 1 << 3 << 1;
+        QTest::newRow("no assistant file keeps the choice") << QString() << 2 << 2 << 0;
+    }
+
+    void chosenFileSelectsItsSource() {
+        QFETCH(QString, fixture);
+        QFETCH(int, clickedFirst);
+        QFETCH(int, selectedSource);
+        QFETCH(int, selectedTarget);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"shop.csv"_s);
+        if (fixture == u"current")
+            writeBytes(path, utf16WithMark(u"version 1.00\ntitle\tprice\tnum\n宝贝名称\n\"x\"\t1\t1\n"_s));
+        else if (fixture.isEmpty())
+            writeBytes(path, QByteArray("PK\x03\x04", 4));
+        else
+            copyConvertFixture(fixture, path);
+        QTest::mouseClick(source(clickedFirst), Qt::LeftButton);
+        chooseSourceFile(path);
+        QCOMPARE(group("Option3")->checkedId(), selectedSource);
+        QCOMPARE(group("Option4")->checkedId(), selectedTarget);
+        QCOMPARE(edit("txt_path_save")->text(),
+                 path.chopped(4) + (selectedTarget == 0 ? u"_Taobao.csv"_s : u"_PaiPai.csv"_s));
+    }
+
+    void missingSourceIsNamed() {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(u"gone.csv"_s);
+        edit("txt_path")->setText(missing);
+        edit("txt_path_save")->setText(dir.filePath(u"out.csv"_s));
+        MessageBox::setNextAnswer(MessageBox::Ok);
+        QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
+        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"文件不存在："_s + missing});
+        QVERIFY(!QFile::exists(dir.filePath(u"out.csv"_s)));
+    }
+
+    // An existing file typed as the save path is replaced only after a Yes; one chosen in the save
+    // dialog was asked about there.
+    void replacingATypedSavePathAsksFirst_data() {
+        QTest::addColumn<bool>("chosenInDialog");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("typed, No") << false << int(MessageBox::No) << false;
+        QTest::newRow("typed, Yes") << false << int(MessageBox::Yes) << true;
+        QTest::newRow("chosen in the dialog") << true << -1 << true;
+    }
+
+    void replacingATypedSavePathAsksFirst() {
+        QFETCH(bool, chosenInDialog);
+        QFETCH(int, answer);
+        QFETCH(bool, replaced);
+        QTemporaryDir dir;
+        const QString sourcePath = copyConvertFixture(u"paipai_source.csv"_s, dir.filePath(u"shop.csv"_s));
+        const QString output = dir.filePath(u"out.csv"_s);
+        writeBytes(output, "kept");
+        chooseSourceFile(sourcePath);
+        QTest::mouseClick(target(2), Qt::LeftButton);
+        if (chosenInDialog) {
+            FileDialog::setNextFileName(output);
+            QTest::mouseClick(button(u"cmd_select_save"_s), Qt::LeftButton);
+        } else {
+            edit("txt_path_save")->setText(output);
+        }
+        if (answer >= 0)
+            MessageBox::setNextAnswer(MessageBox::Answer(answer));
+        if (replaced)
+            MessageBox::setNextAnswer(MessageBox::Ok);
+        QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
+        QStringList expected;
+        if (answer >= 0)
+            expected.append(u"文件已存在："_s + output + u"，是否替换？"_s);
+        if (replaced)
+            expected.append(u"转换2个宝贝完成，生成文件为："_s + output);
+        QCOMPARE(MessageBox::takeRecordedTexts(), expected);
+        QCOMPARE(readBytes(output) != "kept", replaced);
     }
 
     void dialogFilterForQt_data() {

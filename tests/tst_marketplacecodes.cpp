@@ -15,11 +15,15 @@ private slots:
         QTest::addColumn<int>("converter");
         QTest::addColumn<QString>("word");
         QTest::addColumn<Platform>("platform");
+        QTest::addColumn<QString>("name");
         QTest::newRow("Taobao Assistant")
-            << FileFormat::TaobaoAssistant << 0 << 0 << "taobao" << Platform::Taobao;
-        QTest::newRow("eBay Assistant") << FileFormat::EbayAssistant << 1 << 2 << "ebay" << Platform::Ebay;
+            << FileFormat::TaobaoAssistant << 0 << 0 << "taobao" << Platform::Taobao << "淘宝助理";
+        QTest::newRow("eBay Assistant")
+            << FileFormat::EbayAssistant << 1 << 2 << "ebay" << Platform::Ebay << "易趣助理";
         QTest::newRow("PaiPai Assistant")
-            << FileFormat::PaiPaiAssistant << 2 << 1 << "paipai" << Platform::PaiPai;
+            << FileFormat::PaiPaiAssistant << 2 << 1 << "paipai" << Platform::PaiPai << "拍拍助理";
+        QTest::newRow("current Taobao Assistant")
+            << FileFormat::TaobaoAssistant5 << 3 << 3 << "taobao5" << Platform::Taobao << "淘宝助理5";
     }
 
     void formatCodes() {
@@ -28,6 +32,8 @@ private slots:
         QFETCH(int, converter);
         QFETCH(QString, word);
         QFETCH(Platform, platform);
+        QFETCH(QString, name);
+        QCOMPARE(MarketplaceCodes::assistantName(format), name);
         QCOMPARE(MarketplaceCodes::outputFormatIndex(format), option5);
         QCOMPARE(MarketplaceCodes::outputFormatFromIndex(option5), format);
         QCOMPARE(MarketplaceCodes::converterIndex(format), converter);
@@ -61,7 +67,8 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("word");
         QTest::newRow("negative") << -1 << "";
-        QTest::newRow("past the end") << 3 << "Taobao";
+        QTest::newRow("past the end") << 4 << "Taobao";
+        QTest::newRow("the window's caption") << 5 << "淘宝助理5";
         QTest::newRow("far out") << 1000 << "tao bao";
     }
 

@@ -36,17 +36,6 @@ bool writeItems(const QString& path, const QList<Taobao5Record>& items) {
     return writer.finish();
 }
 
-QList<Taobao5Record> readItems(const QString& path) {
-    QList<Taobao5Record> items;
-    Taobao5Reader reader;
-    if (!reader.open(path))
-        return items;
-    Taobao5Record item;
-    while (reader.readRecord(&item))
-        items.append(item);
-    return items;
-}
-
 ConversionMapping::Fields viewsOf(const QStringList& values, QList<QStringView>* storage) {
     storage->clear();
     for (const QString& value : values)
@@ -153,7 +142,7 @@ private slots:
         const QByteArray bytes = readBytes(path);
         QCOMPARE(bytes.count("\xFF\xFE"), 1);
         QCOMPARE(decodeUtf16(bytes).count(u"version 1.00"_s), 1);
-        const QList<Taobao5Record> items = readItems(path);
+        const QList<Taobao5Record> items = readTaobao5Items(path);
         QCOMPARE(items.size(), 2);
         QCOMPARE(items.at(0)[F::Title], u"一"_s);
         QCOMPARE(items.at(1)[F::Title], u"二"_s);
@@ -172,7 +161,7 @@ private slots:
         Taobao5Record second;
         second[F::Title] = u"二"_s;
         QVERIFY(writeItems(path, {second}));
-        const QList<Taobao5Record> items = readItems(path);
+        const QList<Taobao5Record> items = readTaobao5Items(path);
         QCOMPARE(items.size(), 2);
         QCOMPARE(items.at(1)[F::Title], u"二"_s);
     }
@@ -264,7 +253,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Taobao_1.csv"_s);
         QVERIFY(writeItems(path, {Taobao5Mapping::fromItemRecord(record)}));
-        const QList<Taobao5Record> items = readItems(path);
+        const QList<Taobao5Record> items = readTaobao5Items(path);
         QCOMPARE(items.size(), 1);
         const ItemRecord back = Taobao5Mapping::toItemRecord(items.front(), path);
         // Fields the layout has no place for come back as the constants the parsers put.
@@ -349,7 +338,7 @@ private slots:
             QVERIFY(writer.finish());
         }
 
-        const QList<Taobao5Record> items = readItems(back);
+        const QList<Taobao5Record> items = readTaobao5Items(back);
         QCOMPARE(items.size(), 1);
         const Taobao5Record& item = items.front();
         QCOMPARE(item[F::Title], u"连衣裙, \"新款\""_s);

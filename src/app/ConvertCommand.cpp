@@ -15,21 +15,13 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: kestrune convert --from taobao|paipai|ebay --to taobao|paipai|ebay [--agree] SOURCE SAVE\n";
+const char kUsage[] = "Usage: kestrune convert [--from auto|taobao|taobao5|paipai|ebay] "
+                      "--to taobao|taobao5|paipai|ebay [--agree] SOURCE SAVE\n";
 
 int usageError(const QString& problem) {
     PrintLine(stderr, QStringLiteral("kestrune convert: ") + problem);
     std::fputs(kUsage, stderr);
     return 2;
-}
-
-// The converter's Option3/Option4 index of a command-line word.
-std::optional<int> formatIndex(const QString& name) {
-    const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(name);
-    if (!format)
-        return std::nullopt;
-    return MarketplaceCodes::converterIndex(*format);
 }
 
 QString resolved(const QString& path) {
@@ -39,8 +31,8 @@ QString resolved(const QString& path) {
 } // namespace
 
 int RunConvertCommand(const QStringList& arguments) {
-    std::optional<int> source;
-    std::optional<int> target;
+    std::optional<FileFormat> source; // none: decided by the file's content
+    std::optional<FileFormat> target;
     bool agreed = false;
     QStringList paths;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -54,19 +46,25 @@ int RunConvertCommand(const QStringList& arguments) {
         } else if (argument == QStringLiteral("--from") || argument == QStringLiteral("--to")) {
             if (i + 1 >= arguments.size())
                 return usageError(argument + QStringLiteral(" needs a format"));
-            const std::optional<int> format = formatIndex(arguments.at(++i));
+            const QString& word = arguments.at(++i);
+            const bool isFrom = argument == QStringLiteral("--from");
+            if (isFrom && word == QStringLiteral("auto")) {
+                source.reset();
+                continue;
+            }
+            const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(word);
             if (!format)
-                return usageError(QStringLiteral("unknown format ") + arguments.at(i));
-            (argument == QStringLiteral("--from") ? source : target) = format;
+                return usageError(QStringLiteral("unknown format ") + word);
+            (isFrom ? source : target) = format;
         } else if (argument.startsWith(QStringLiteral("--"))) {
             return usageError(QStringLiteral("unknown option ") + argument);
         } else {
             paths.append(argument);
         }
     }
-    if (!source || !target)
-        return usageError(QStringLiteral("--from and --to are required"));
-    if (*source == *target)
+    if (!target)
+        return usageError(QStringLiteral("--to is required"));
+    if (source && *source == *target)
         return usageError(QStringLiteral("--from and --to name the same format"));
     if (paths.size() != 2)
         return usageError(QStringLiteral("SOURCE and SAVE are required"));
@@ -76,7 +74,7 @@ int RunConvertCommand(const QStringList& arguments) {
     FormatConverter::Request request;
     request.sourcePath = resolved(paths.at(0));
     request.savePath = resolved(paths.at(1));
-    request.source = *source;
+    request.source = source;
     request.target = *target;
 
     const FormatConverter::Result result = FormatConverter().run(request);

@@ -56,7 +56,10 @@ int platformCode(const QString& name) {
 
 int formatCode(const QString& name) {
     const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(name);
-    return format ? MarketplaceCodes::outputFormatIndex(*format) : -1;
+    // The extraction does not write the current Taobao layout yet; only the converter does.
+    if (!format || *format == FileFormat::TaobaoAssistant5)
+        return -1;
+    return MarketplaceCodes::outputFormatIndex(*format);
 }
 
 // Empty when the arguments make sense, else what is wrong.

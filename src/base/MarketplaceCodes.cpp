@@ -10,13 +10,15 @@ struct FormatRow {
     int outputIndex;    // Option5, BreakPointOption
     int converterIndex; // Option3, Option4
     const char16_t* word;
+    const char16_t* name; // the assistant's name, as messages give it
     Platform platform;
 };
 
-constexpr std::array<FormatRow, 3> kFormats{{
-    {FileFormat::TaobaoAssistant, 0, 0, u"taobao", Platform::Taobao},
-    {FileFormat::PaiPaiAssistant, 2, 1, u"paipai", Platform::PaiPai},
-    {FileFormat::EbayAssistant, 1, 2, u"ebay", Platform::Ebay},
+constexpr std::array<FormatRow, 4> kFormats{{
+    {FileFormat::TaobaoAssistant, 0, 0, u"taobao", u"淘宝助理", Platform::Taobao},
+    {FileFormat::PaiPaiAssistant, 2, 1, u"paipai", u"拍拍助理", Platform::PaiPai},
+    {FileFormat::EbayAssistant, 1, 2, u"ebay", u"易趣助理", Platform::Ebay},
+    {FileFormat::TaobaoAssistant5, 3, 3, u"taobao5", u"淘宝助理5", Platform::Taobao},
 }};
 
 struct PlatformRow {
@@ -100,6 +102,10 @@ QString formatWord(FileFormat format) {
 
 std::optional<FileFormat> formatFromWord(const QString& word) {
     return formatWhere([&word](const FormatRow& row) { return word == QString::fromUtf16(row.word); });
+}
+
+QString assistantName(FileFormat format) {
+    return QString::fromUtf16(formatRow(format).name);
 }
 
 Platform platformOf(FileFormat format) {

@@ -356,6 +356,8 @@ const AssistantLayout& forOption(int option5Index) {
 const AssistantLayout& forFormat(FileFormat format) {
     switch (format) {
     case FileFormat::TaobaoAssistant:
+    // The extraction does not write the current layout yet and refuses it before a run starts.
+    case FileFormat::TaobaoAssistant5:
         return taobao();
     case FileFormat::PaiPaiAssistant:
         return paipai();

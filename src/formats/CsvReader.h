@@ -1,8 +1,9 @@
 #pragma once
 
+#include "formats/QuotedRecordReader.h"
+
 #include <QFile>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringList>
 
 // Reads an assistant's comma-separated export one record at a time. The text is GBK unless the
@@ -24,15 +25,7 @@ public:
     bool readRecord(QStringList* fields);
 
 private:
-    // Decodes more of the file until `count` characters from m_pos are buffered; false at the end.
-    bool ensureAvailable(qsizetype count);
-    // One logical line (quoted line breaks included) split into fields; false at the end.
-    bool readLine(QStringList* fields);
-
     QFile m_file;
-    QStringDecoder m_decoder;
-    QString m_buffer;
-    qsizetype m_pos = 0;
-    bool m_atEnd = false;
+    QuotedRecordReader m_records{QChar(u',')};
     QStringList m_columns;
 };

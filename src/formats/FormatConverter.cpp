@@ -1,14 +1,27 @@
 #include "formats/FormatConverter.h"
 
+#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/CsvReader.h"
 #include "formats/GbkFileWriter.h"
+#include "formats/ItemRecord.h"
+#include "formats/SourceEncoding.h"
+#include "formats/SourceFormatDetector.h"
+#include "formats/Taobao5Mapping.h"
+#include "formats/Taobao5Pictures.h"
+#include "formats/Taobao5Reader.h"
+#include "formats/Taobao5Writer.h"
 #include "web/TextFileIo.h"
 
 #include <QFileInfo>
 #include <QList>
+#include <QSaveFile>
 #include <QVarLengthArray>
+
+#include <cerrno>
+#include <functional>
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -16,28 +29,21 @@
 
 namespace {
 
+using Result = FormatConverter::Result;
+using Outcome = FormatConverter::Outcome;
+
 const QString kTaobaoFirstCaption = QStringLiteral("宝贝名称");
+const QString kNotCsv = QStringLiteral("请输入正确的CSV文件路径（该文件不是CSV文件）");
 
 QString completionMessage(int count, const QString& outputPath) {
     return QStringLiteral("转换") + QString::number(count) + QStringLiteral("个宝贝完成，生成文件为：") +
            outputPath;
 }
 
-// The system's reason (permission, full disk) follows the path.
-FormatConverter::Result failedToWrite(FormatConverter::Result result, const GbkFileWriter& output) {
-    result.outcome = FormatConverter::Outcome::WriteFailed;
-    result.message = QStringLiteral("无法写入文件：") + result.outputPath;
-    if (!output.errorString().isEmpty())
-        result.message += u'（' + output.errorString() + u'）';
-    return result;
-}
-
-// The outcome once the rows are written: completed, or the file could not be written.
-FormatConverter::Result finish(GbkFileWriter& output, FormatConverter::Result result) {
-    if (!output.commit())
-        return failedToWrite(result, output);
-    result.outcome = FormatConverter::Outcome::Completed;
-    result.message = completionMessage(result.convertedCount, result.outputPath);
+Result refused(const QString& message) {
+    Result result;
+    result.outcome = Outcome::Refused;
+    result.message = message;
     return result;
 }
 
@@ -59,15 +65,190 @@ bool isSameFile(const QString& a, const QString& b) {
     return false;
 }
 
-const AssistantLayout& layoutOf(int format) {
-    switch (format) {
-    case FormatConverter::Taobao:
-        return AssistantFormat::taobaoConverter();
-    case FormatConverter::PaiPai:
-        return AssistantFormat::paipaiConverter();
+bool isTaobao(FileFormat format) {
+    return format == FileFormat::TaobaoAssistant || format == FileFormat::TaobaoAssistant5;
+}
+
+// What a source row holds, as the mappings read it: the fields of an older Taobao line (a
+// current-layout item is turned into these first), or the columns of a PaiPai or eBay record.
+enum class RowShape { Taobao, PaiPai, Ebay };
+
+RowShape shapeOf(FileFormat source) {
+    switch (source) {
+    case FileFormat::PaiPaiAssistant:
+        return RowShape::PaiPai;
+    case FileFormat::EbayAssistant:
+        return RowShape::Ebay;
     default:
-        return AssistantFormat::ebayConverter();
+        return RowShape::Taobao;
     }
+}
+
+// The target file. Everything goes to a temporary file beside the save path, which is replaced
+// only by commit(): a refused, failed or killed conversion leaves it as it was.
+class TargetFile {
+public:
+    TargetFile(const QString& path, FileFormat target)
+        : m_path(path), m_target(target), m_gbk(path), m_taobao5File(path) {}
+
+    bool open() {
+        if (m_target != FileFormat::TaobaoAssistant5) {
+            if (!m_gbk.open())
+                return false;
+            m_gbk.write(layout().headerLine());
+            return true;
+        }
+        if (!IsRegularFileOrNewName(m_path)) {
+            m_error = kNotRegularFileReason;
+            return false;
+        }
+        if (!m_taobao5File.open(QIODevice::WriteOnly)) {
+            m_error = m_taobao5File.errorString();
+            return false;
+        }
+        m_taobao5 = std::make_unique<Taobao5Writer>(&m_taobao5File);
+        m_taobao5->writeHeaderIfNew();
+        return true;
+    }
+
+    // One source row mapped to the target's layout.
+    void write(ConversionMapping::Fields fields, RowShape shape, const std::function<QDateTime()>& now) {
+        using namespace ConversionMapping;
+        switch (m_target) {
+        case FileFormat::PaiPaiAssistant:
+            m_gbk.writeRow(layout(),
+                           shape == RowShape::Taobao ? taobaoToPaiPai(fields) : ebayToPaiPai(fields));
+            return;
+        case FileFormat::EbayAssistant:
+            m_gbk.writeRow(layout(), shape == RowShape::Taobao ? taobaoToEbay(fields, now())
+                                                               : paipaiToEbay(fields, now()));
+            return;
+        case FileFormat::TaobaoAssistant:
+            m_gbk.writeRow(layout(), taobaoValues(fields, shape));
+            return;
+        case FileFormat::TaobaoAssistant5:
+            writeTaobao5(ItemRecord::fromValues(taobaoValues(fields, shape)));
+            return;
+        }
+    }
+
+    bool commit() {
+        if (m_target != FileFormat::TaobaoAssistant5) {
+            const bool committed = m_gbk.commit();
+            m_error = m_gbk.errorString();
+            return committed;
+        }
+        errno = 0;
+        if (!m_taobao5->finish()) {
+            m_error = errno != 0 ? qt_error_string(errno) : m_taobao5File.errorString();
+            m_taobao5File.cancelWriting();
+            m_taobao5File.commit();
+            return false;
+        }
+        if (!m_taobao5File.commit()) {
+            m_error = m_taobao5File.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    void discard() {
+        if (m_target != FileFormat::TaobaoAssistant5) {
+            m_gbk.discard();
+            return;
+        }
+        m_taobao5File.cancelWriting();
+        m_taobao5File.commit();
+    }
+
+    QString errorString() const {
+        return m_target == FileFormat::TaobaoAssistant5 ? m_error : m_gbk.errorString();
+    }
+
+private:
+    const AssistantLayout& layout() const {
+        switch (m_target) {
+        case FileFormat::PaiPaiAssistant:
+            return AssistantFormat::paipaiConverter();
+        case FileFormat::EbayAssistant:
+            return AssistantFormat::ebayConverter();
+        default:
+            return AssistantFormat::taobaoConverter();
+        }
+    }
+
+    // The 31 fields of an older Taobao row.
+    static QStringList taobaoValues(ConversionMapping::Fields fields, RowShape shape) {
+        switch (shape) {
+        case RowShape::PaiPai:
+            return ConversionMapping::paipaiToTaobao(fields);
+        case RowShape::Ebay:
+            return ConversionMapping::ebayToTaobao(fields);
+        case RowShape::Taobao:
+            break;
+        }
+        QStringList values;
+        values.reserve(ItemRecord::kFieldCount);
+        for (int i = 0; i < ItemRecord::kFieldCount; ++i)
+            values.append(i < static_cast<int>(fields.size()) ? fields[i].toString() : QString());
+        return values;
+    }
+
+    // The item's picture travels as NAME.tbi in the folder named after the output file.
+    void writeTaobao5(const ItemRecord& record) {
+        Taobao5Record item = Taobao5Mapping::fromItemRecord(record);
+        Taobao5Pictures::attach(&item,
+                                Taobao5Pictures::storeFile(Taobao5Mapping::unquoted(record.picture), m_path));
+        m_taobao5->writeRecord(item);
+    }
+
+    QString m_path;
+    FileFormat m_target;
+    GbkFileWriter m_gbk;
+    QSaveFile m_taobao5File;
+    std::unique_ptr<Taobao5Writer> m_taobao5;
+    QString m_error;
+};
+
+// The system's reason (permission, full disk) follows the path.
+Result failedToWrite(Result result, const TargetFile& output) {
+    result.outcome = Outcome::WriteFailed;
+    result.message = QStringLiteral("无法写入文件：") + result.outputPath;
+    if (!output.errorString().isEmpty())
+        result.message += u'（' + output.errorString() + u'）';
+    return result;
+}
+
+// The outcome once the rows are written: completed, nothing to write, or not written.
+Result finish(TargetFile& output, Result result) {
+    if (result.convertedCount == 0) {
+        output.discard();
+        return refused(SourceFormatDetector::noItemsMessage());
+    }
+    if (!output.commit())
+        return failedToWrite(result, output);
+    result.outcome = Outcome::Completed;
+    result.message = completionMessage(result.convertedCount, result.outputPath);
+    return result;
+}
+
+// An older-layout Taobao file is read whole and split at its line ends, as its assistant wrote
+// it: one item per line.
+QString readOldTaobaoText(const QString& path) {
+    QString text;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return text;
+    if (file.peek(2).startsWith("\xFF\xFE")) {
+        file.close();
+        if (!ReadFile(path, QStringLiteral("unicode"), &text).ok())
+            text.clear();
+        return text;
+    }
+    const QByteArray bytes = file.readAll();
+    const SourceEncoding::Sniffed sniffed = SourceEncoding::sniff(QByteArrayView(bytes));
+    QStringDecoder decoder = SourceEncoding::decoderFor(sniffed.encoding);
+    return decoder.decode(QByteArrayView(bytes).sliced(sniffed.markLength));
 }
 
 } // namespace
@@ -77,8 +258,8 @@ QString FormatConverter::folderOf(const QString& path) {
     return slash < 0 ? QString() : path.left(slash + 1);
 }
 
-QString FormatConverter::outputPathFor(const QString& savePath, int target) {
-    if (target == Taobao && savePath.endsWith(QStringLiteral(".csv")))
+QString FormatConverter::outputPathFor(const QString& savePath, FileFormat target) {
+    if (target == FileFormat::TaobaoAssistant && savePath.endsWith(QStringLiteral(".csv")))
         return savePath.chopped(4) + QStringLiteral(".txt");
     return savePath;
 }
@@ -94,10 +275,12 @@ QString FormatConverter::validate(const Request& request) {
     if (!QFileInfo(folder + fileName).isFile())
         return QStringLiteral("请输入正确的文件路径（该路径指定文件不存在）") + folder + fileName;
     const QString extension = fileName.right(4).toLower();
-    const bool extensionOk = extension == QStringLiteral(".csv") ||
-                             (request.source == Taobao && extension == QStringLiteral(".txt"));
+    // A source left to its content may be a Taobao file; the content decides later.
+    const bool txtAllowed = !request.source || isTaobao(*request.source);
+    const bool extensionOk =
+        extension == QStringLiteral(".csv") || (txtAllowed && extension == QStringLiteral(".txt"));
     if (!extensionOk)
-        return QStringLiteral("请输入正确的CSV文件路径（该文件不是CSV文件）");
+        return kNotCsv;
     if (request.savePath.isEmpty())
         return QStringLiteral("没有保存路径");
     if (isSameFile(source, outputPathFor(request.savePath, request.target)))
@@ -106,133 +289,109 @@ QString FormatConverter::validate(const Request& request) {
 }
 
 FormatConverter::Result FormatConverter::run(const Request& request) const {
-    Result result;
     const QString refusal = validate(request);
-    if (!refusal.isEmpty()) {
-        result.outcome = Outcome::Refused;
-        result.message = refusal;
-        return result;
+    if (!refusal.isEmpty())
+        return refused(refusal);
+    if (request.source && *request.source == request.target)
+        return {};
+
+    // The source is checked before anything is written.
+    const std::optional<FileFormat> detected = SourceFormatDetector::detect(request.sourcePath).file;
+    if (!detected)
+        return refused(SourceFormatDetector::unknownFormatMessage(request.sourcePath));
+    if (request.source && !SourceFormatDetector::matchesChosenSource(*request.source, *detected))
+        return refused(SourceFormatDetector::mismatchMessage(*request.source, *detected));
+    if (!isTaobao(*detected) && request.sourcePath.right(4).toLower() != QStringLiteral(".csv"))
+        return refused(kNotCsv);
+    if (*detected == request.target)
+        return refused(QStringLiteral("该文件已是") + MarketplaceCodes::assistantName(*detected) +
+                       QStringLiteral("格式"));
+
+    Result result;
+    result.outputPath = outputPathFor(request.savePath, request.target);
+    TargetFile output(result.outputPath, request.target);
+    if (!output.open())
+        return failedToWrite(result, output);
+    const RowShape shape = shapeOf(*detected);
+    const std::function<QDateTime()> clock = [this] { return now(); };
+
+    if (*detected == FileFormat::TaobaoAssistant) {
+        const QString text = readOldTaobaoText(request.sourcePath);
+        QVarLengthArray<QStringView, 40> fields;
+        const QStringView all(text);
+        qsizetype lineStart = 0;
+        bool headerSeen = false;
+        while (lineStart < all.size()) {
+            qsizetype lineEnd = all.indexOf(u'\n', lineStart);
+            if (lineEnd < 0)
+                lineEnd = all.size();
+            QStringView line = all.sliced(lineStart, lineEnd - lineStart);
+            lineStart = lineEnd + 1;
+            // The CR of a CR LF would otherwise end up in the last field a short line has.
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+            if (!line.contains(u'\t'))
+                continue;
+
+            fields.clear();
+            qsizetype fieldStart = 0;
+            for (;;) {
+                const qsizetype tab = line.indexOf(u'\t', fieldStart);
+                if (tab < 0) {
+                    fields.append(line.sliced(fieldStart));
+                    break;
+                }
+                fields.append(line.sliced(fieldStart, tab - fieldStart));
+                fieldStart = tab + 1;
+            }
+            // The first line with a TAB holds the captions, even after blank lines an editor left.
+            if (!headerSeen) {
+                headerSeen = true;
+                if (fields.front() != kTaobaoFirstCaption) {
+                    output.discard();
+                    return refused(QStringLiteral("不是标准淘宝CSV文件，不能转换！") +
+                                   fields.front().toString());
+                }
+                continue;
+            }
+            output.write({fields.constData(), static_cast<std::size_t>(fields.size())}, shape, clock);
+            ++result.convertedCount;
+        }
+        return finish(output, result);
     }
-    const bool known = request.source >= Taobao && request.source <= Ebay && request.target >= Taobao &&
-                       request.target <= Ebay;
-    if (!known || request.source == request.target)
-        return result;
-    const QString outputPath = outputPathFor(request.savePath, request.target);
-    if (request.source == Taobao)
-        return convertTaobaoSource(request, outputPath);
-    return convertRecordSource(request, outputPath);
+
+    QList<QStringView> fields;
+    const auto writeRow = [&](const QStringList& values) {
+        if (m_pump)
+            m_pump();
+        fields.clear();
+        for (const QString& value : values)
+            fields.append(value);
+        output.write({fields.constData(), static_cast<std::size_t>(fields.size())}, shape, clock);
+        ++result.convertedCount;
+    };
+
+    if (*detected == FileFormat::TaobaoAssistant5) {
+        Taobao5Reader reader;
+        if (!reader.open(request.sourcePath)) {
+            output.discard();
+            return refused(SourceFormatDetector::unknownFormatMessage(request.sourcePath));
+        }
+        Taobao5Record item;
+        while (reader.readRecord(&item))
+            writeRow(Taobao5Mapping::toItemRecord(item, request.sourcePath).values());
+        return finish(output, result);
+    }
+
+    CsvReader reader;
+    if (reader.open(request.sourcePath)) {
+        QStringList record;
+        while (reader.readRecord(&record))
+            writeRow(record);
+    }
+    return finish(output, result);
 }
 
 QDateTime FormatConverter::now() const {
     return m_clock ? m_clock() : QDateTime::currentDateTime();
-}
-
-FormatConverter::Result FormatConverter::convertTaobaoSource(const Request& request,
-                                                             const QString& outputPath) const {
-    Result result;
-    result.outputPath = outputPath;
-
-    // Unreadable text converts nothing; the output is still created below.
-    QString text;
-    if (!ReadFile(request.sourcePath, QStringLiteral("unicode"), &text).ok())
-        text.clear();
-
-    const AssistantLayout& layout = layoutOf(request.target);
-    GbkFileWriter output(outputPath);
-    if (!output.open())
-        return failedToWrite(result, output);
-    if (request.target == Ebay)
-        output.write(layout.headerLine());
-
-    QVarLengthArray<QStringView, 40> fields;
-    const QStringView all(text);
-    qsizetype lineStart = 0;
-    for (qsizetype lineNumber = 0; lineStart < all.size(); ++lineNumber) {
-        qsizetype lineEnd = all.indexOf(u'\n', lineStart);
-        if (lineEnd < 0)
-            lineEnd = all.size();
-        QStringView line = all.sliced(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
-        // The CR of a CR LF would otherwise end up in the last field a short line has.
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (!line.contains(u'\t'))
-            continue;
-
-        fields.clear();
-        qsizetype fieldStart = 0;
-        for (;;) {
-            const qsizetype tab = line.indexOf(u'\t', fieldStart);
-            if (tab < 0) {
-                fields.append(line.sliced(fieldStart));
-                break;
-            }
-            fields.append(line.sliced(fieldStart, tab - fieldStart));
-            fieldStart = tab + 1;
-        }
-
-        if (lineNumber == 0) {
-            if (fields.front() != kTaobaoFirstCaption) {
-                output.commit();
-                result.outcome = Outcome::Refused;
-                result.message =
-                    QStringLiteral("不是标准淘宝CSV文件，不能转换！") + fields.front().toString();
-                return result;
-            }
-            if (request.target == PaiPai)
-                output.write(layout.headerLine());
-            continue;
-        }
-
-        const ConversionMapping::Fields view(fields.constData(), static_cast<std::size_t>(fields.size()));
-        output.writeRow(layout, request.target == PaiPai ? ConversionMapping::taobaoToPaiPai(view)
-                                                         : ConversionMapping::taobaoToEbay(view, now()));
-        ++result.convertedCount;
-    }
-
-    return finish(output, result);
-}
-
-FormatConverter::Result FormatConverter::convertRecordSource(const Request& request,
-                                                             const QString& outputPath) const {
-    Result result;
-    result.outputPath = outputPath;
-
-    const AssistantLayout& layout = layoutOf(request.target);
-    GbkFileWriter output(outputPath);
-    if (!output.open())
-        return failedToWrite(result, output);
-    output.write(layout.headerLine());
-
-    // A source that cannot be opened leaves the header alone in the output and reports 0.
-    CsvReader reader;
-    if (reader.open(request.sourcePath)) {
-        QStringList record;
-        QList<QStringView> fields;
-        while (reader.readRecord(&record)) {
-            if (m_pump)
-                m_pump();
-            fields.clear();
-            for (const QString& value : std::as_const(record))
-                fields.append(value);
-            const ConversionMapping::Fields view(fields.constData(), static_cast<std::size_t>(fields.size()));
-            QStringList values;
-            switch (request.target) {
-            case Taobao:
-                values = request.source == PaiPai ? ConversionMapping::paipaiToTaobao(view)
-                                                  : ConversionMapping::ebayToTaobao(view);
-                break;
-            case PaiPai:
-                values = ConversionMapping::ebayToPaiPai(view);
-                break;
-            default:
-                values = ConversionMapping::paipaiToEbay(view, now());
-                break;
-            }
-            output.writeRow(layout, values);
-            ++result.convertedCount;
-        }
-    }
-
-    return finish(output, result);
 }

@@ -1,5 +1,6 @@
 #include "formats/SourceFormatDetector.h"
 
+#include "base/MarketplaceCodes.h"
 #include "formats/Taobao5Layout.h"
 
 #include <QFile>
@@ -37,21 +38,23 @@ bool startsWithNames(QStringView line, QChar separator, std::initializer_list<QS
     return true;
 }
 
-AssistantFile classify(QStringView text) {
+std::optional<FileFormat> classify(QStringView text) {
     const QList<QStringView> lines = firstLines(text);
     if (lines.isEmpty())
-        return AssistantFile::Unknown;
+        return std::nullopt;
     const QStringView first = lines.front();
-    if (Taobao5Layout::isVersionLine(first))
-        return lines.size() > 1 && Taobao5Layout::isFieldNameLine(lines.at(1)) ? AssistantFile::TaobaoCurrent
-                                                                               : AssistantFile::Unknown;
+    if (Taobao5Layout::isVersionLine(first)) {
+        if (lines.size() > 1 && Taobao5Layout::isFieldNameLine(lines.at(1)))
+            return FileFormat::TaobaoAssistant5;
+        return std::nullopt;
+    }
     if (first.contains(u'\t') && startsWithNames(first, u'\t', {u"宝贝名称"}))
-        return AssistantFile::TaobaoOld;
+        return FileFormat::TaobaoAssistant;
     if (startsWithNames(first, u',', {u"id", u"tree_node_id", u"old_tree_node_id"}))
-        return AssistantFile::PaiPai;
+        return FileFormat::PaiPaiAssistant;
     if (startsWithNames(first, u',', {u"Pprd_name", u"Pcls_id", u"Pprd_num"}))
-        return AssistantFile::Ebay;
-    return AssistantFile::Unknown;
+        return FileFormat::EbayAssistant;
+    return std::nullopt;
 }
 
 } // namespace
@@ -76,32 +79,16 @@ SourceDetection detect(const QString& path) {
     return detect(file);
 }
 
-QString displayName(AssistantFile file) {
-    switch (file) {
-    case AssistantFile::TaobaoOld:
-        return QStringLiteral("淘宝助理");
-    case AssistantFile::TaobaoCurrent:
-        return QStringLiteral("淘宝助理5");
-    case AssistantFile::PaiPai:
-        return QStringLiteral("拍拍助理");
-    case AssistantFile::Ebay:
-        return QStringLiteral("易趣助理");
-    case AssistantFile::Unknown:
-        break;
-    }
-    return {};
-}
-
-bool matchesChosenSource(AssistantFile chosen, AssistantFile detected) {
-    const auto isTaobao = [](AssistantFile file) {
-        return file == AssistantFile::TaobaoOld || file == AssistantFile::TaobaoCurrent;
+bool matchesChosenSource(FileFormat chosen, FileFormat detected) {
+    const auto isTaobao = [](FileFormat format) {
+        return format == FileFormat::TaobaoAssistant || format == FileFormat::TaobaoAssistant5;
     };
     return chosen == detected || (isTaobao(chosen) && isTaobao(detected));
 }
 
-QString mismatchMessage(AssistantFile chosen, AssistantFile detected) {
-    return QStringLiteral("该文件是") + displayName(detected) + QStringLiteral("格式，不是") +
-           displayName(chosen) + QStringLiteral("格式");
+QString mismatchMessage(FileFormat chosen, FileFormat detected) {
+    return QStringLiteral("该文件是") + MarketplaceCodes::assistantName(detected) +
+           QStringLiteral("格式，不是") + MarketplaceCodes::assistantName(chosen) + QStringLiteral("格式");
 }
 
 QString unknownFormatMessage(const QString& path) {

@@ -1,11 +1,15 @@
 #include "gui/ConversionPanel.h"
 
+#include "base/MarketplaceCodes.h"
 #include "formats/FormatConverter.h"
+#include "formats/SourceFormatDetector.h"
 #include "gui/ControlArrays.h"
 #include "gui/MessageBox.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -21,7 +25,17 @@ const QString kStartFilter = QStringLiteral("批量导出的文件(*.csv;*.txt)|
 const QString kTaobaoSourceFilter = QStringLiteral("批量导出或导入后转换的文件(*.csv;*.txt)|*.csv;*.txt|");
 const QString kOtherSourceFilter = QStringLiteral("批量导出的文件(*.csv)|*.csv|");
 
-const QStringList kFormatCaptions{QStringLiteral("淘宝"), QStringLiteral("拍拍"), QStringLiteral("易趣")};
+// By converter index.
+const QStringList kFormatCaptions{QStringLiteral("淘宝"), QStringLiteral("拍拍"), QStringLiteral("易趣"),
+                                  QStringLiteral("淘宝5")};
+
+int indexOf(FileFormat format) {
+    return MarketplaceCodes::converterIndex(format);
+}
+
+bool isTaobao(FileFormat format) {
+    return format == FileFormat::TaobaoAssistant || format == FileFormat::TaobaoAssistant5;
+}
 
 } // namespace
 
@@ -67,9 +81,9 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     layout->addLayout(paths);
     layout->addWidget(formats);
 
-    m_sourceGroup->button(FormatConverter::Taobao)->setChecked(true);
-    m_targetGroup->button(FormatConverter::PaiPai)->setChecked(true);
-    m_targetGroup->button(FormatConverter::Taobao)->setEnabled(false);
+    m_sourceGroup->button(indexOf(FileFormat::TaobaoAssistant))->setChecked(true);
+    m_targetGroup->button(indexOf(FileFormat::PaiPaiAssistant))->setChecked(true);
+    m_targetGroup->button(indexOf(FileFormat::TaobaoAssistant))->setEnabled(false);
     m_dialog.setFilter(kStartFilter);
 
     // Connected after the initial selection, which is not a choice of the user.
@@ -87,33 +101,36 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     connect(m_convert, &QPushButton::clicked, this, &ConversionPanel::onConvert);
 }
 
-QString ConversionPanel::saveSuffix(int target) {
+QString ConversionPanel::saveSuffix(FileFormat target) {
     switch (target) {
-    case FormatConverter::Taobao:
+    case FileFormat::TaobaoAssistant:
         return QStringLiteral("_Taobao.csv");
-    case FormatConverter::PaiPai:
+    case FileFormat::PaiPaiAssistant:
         return QStringLiteral("_PaiPai.csv");
-    case FormatConverter::Ebay:
+    case FileFormat::EbayAssistant:
         return QStringLiteral("_eBay.csv");
-    default:
-        return {};
+    case FileFormat::TaobaoAssistant5:
+        return QStringLiteral("_Taobao5.csv");
     }
+    return {};
 }
 
 void ConversionPanel::onSourceChosen(int index) {
-    if (index < 0 || index > 2)
+    const std::optional<FileFormat> source = MarketplaceCodes::converterFormatFromIndex(index);
+    if (!source)
         return;
-    for (int target = 0; target < 3; ++target)
-        m_targetGroup->button(target)->setEnabled(target != index);
-    const int target = index == FormatConverter::Taobao ? FormatConverter::PaiPai : FormatConverter::Taobao;
-    m_targetGroup->button(target)->setChecked(true);
-    m_dialog.setFilter(index == FormatConverter::Taobao ? kTaobaoSourceFilter : kOtherSourceFilter);
+    for (QAbstractButton* target : m_targetGroup->buttons())
+        target->setEnabled(m_targetGroup->id(target) != index);
+    const FileFormat target = isTaobao(*source) ? FileFormat::PaiPaiAssistant : FileFormat::TaobaoAssistant;
+    m_targetGroup->button(indexOf(target))->setChecked(true);
+    m_dialog.setFilter(isTaobao(*source) ? kTaobaoSourceFilter : kOtherSourceFilter);
 }
 
 void ConversionPanel::onTargetChosen(int index) {
     const QString chosen = m_dialog.fileName();
-    if (chosen.size() > 4)
-        m_savePath->setText(chosen.chopped(4) + saveSuffix(index));
+    const std::optional<FileFormat> target = MarketplaceCodes::converterFormatFromIndex(index);
+    if (chosen.size() > 4 && target)
+        m_savePath->setText(chosen.chopped(4) + saveSuffix(*target));
 }
 
 void ConversionPanel::onSelectSource() {
@@ -121,22 +138,53 @@ void ConversionPanel::onSelectSource() {
     m_dialog.showOpen(window());
     const QString chosen = m_dialog.fileName();
     m_sourcePath->setText(chosen);
-    if (chosen.size() >= 4)
-        m_savePath->setText(chosen.chopped(4) + saveSuffix(m_targetGroup->checkedId()));
+    // The file says what it is; its source button is selected as a click would.
+    if (const std::optional<FileFormat> detected = SourceFormatDetector::detect(chosen).file)
+        m_sourceGroup->button(indexOf(*detected))->setChecked(true);
+    if (chosen.size() >= 4) {
+        const std::optional<FileFormat> target =
+            MarketplaceCodes::converterFormatFromIndex(m_targetGroup->checkedId());
+        m_savePath->setText(chosen.chopped(4) + (target ? saveSuffix(*target) : QString()));
+    }
 }
 
 void ConversionPanel::onSelectSave() {
-    m_dialog.setFileName(m_savePath->text());
+    const QString before = m_savePath->text();
+    m_dialog.setFileName(before);
     m_dialog.showSave(window());
     m_savePath->setText(m_dialog.fileName());
+    if (m_dialog.fileName() != before)
+        m_confirmedSavePath = m_dialog.fileName();
 }
 
 void ConversionPanel::onConvert() {
+    const std::optional<FileFormat> source =
+        MarketplaceCodes::converterFormatFromIndex(m_sourceGroup->checkedId());
+    const std::optional<FileFormat> target =
+        MarketplaceCodes::converterFormatFromIndex(m_targetGroup->checkedId());
+    if (!source || !target)
+        return;
     FormatConverter::Request request;
     request.sourcePath = m_sourcePath->text();
     request.savePath = m_savePath->text();
-    request.source = m_sourceGroup->checkedId();
-    request.target = m_targetGroup->checkedId();
+    request.source = source;
+    request.target = *target;
+
+    if (!request.sourcePath.isEmpty() && !QFileInfo::exists(request.sourcePath)) {
+        MessageBox::information(window(), QStringLiteral("文件不存在：") + request.sourcePath);
+        return;
+    }
+    const QString refusal = FormatConverter::validate(request);
+    if (!refusal.isEmpty()) {
+        MessageBox::information(window(), refusal);
+        return;
+    }
+    // A path typed by hand was never confirmed by the save dialog.
+    const QString outputPath = FormatConverter::outputPathFor(request.savePath, request.target);
+    if (QFileInfo::exists(outputPath) && outputPath != m_confirmedSavePath &&
+        !MessageBox::question(window(),
+                              QStringLiteral("文件已存在：") + outputPath + QStringLiteral("，是否替换？")))
+        return;
 
     FormatConverter converter;
     converter.setEventPump([] { QCoreApplication::processEvents(); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Marketplace.h"
 #include "gui/FileDialog.h"
 
 #include <QGroupBox>
@@ -8,8 +9,9 @@ class QButtonGroup;
 class QLineEdit;
 class QPushButton;
 
-// Frame2: converting exported files between the three assistants. The source format (Option3)
-// decides which targets (Option4) are offered; the save path follows the chosen file and target.
+// Frame2: converting exported files between the assistants. The source format (Option3) decides
+// which targets (Option4) are offered; a chosen file selects the source its content shows; the
+// save path follows the chosen file and target.
 class ConversionPanel : public QGroupBox {
     Q_OBJECT
 
@@ -19,7 +21,7 @@ public:
     // cd1, shared with start-up, which sets its first filter.
     FileDialog& fileDialog() { return m_dialog; }
 
-    static QString saveSuffix(int target);
+    static QString saveSuffix(FileFormat target);
 
 public slots:
     void onSourceChosen(int index); // Option3 click
@@ -37,4 +39,6 @@ private:
     QButtonGroup* m_sourceGroup = nullptr;
     QButtonGroup* m_targetGroup = nullptr;
     FileDialog m_dialog;
+    // The save path last taken from the save dialog, which asked before replacing it.
+    QString m_confirmedSavePath;
 };

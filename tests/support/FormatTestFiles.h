@@ -50,6 +50,20 @@ private:
     int m_count = 0;
 };
 
+// A folder of its own for every case of a test object.
+class CaseFolders {
+public:
+    QString fresh() {
+        const QString folder = m_dir.filePath(QStringLiteral("run%1").arg(++m_runs));
+        QDir().mkpath(folder);
+        return folder;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    int m_runs = 0;
+};
+
 // Copies a file of the converter's fixtures to path and returns path.
 inline QString copyConvertFixture(const QString& name, const QString& path) {
     if (!QFile::copy(fixturePath(QStringLiteral("convert/") + name), path))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/Taobao5Layout.h"
+#include "formats/Taobao5Reader.h"
 #include "support/FormatTestFiles.h"
 
 #include <QByteArray>
@@ -64,4 +65,16 @@ inline const QList<std::pair<const char*, FileEncoding>>& allFileEncodings() {
 // A value as the assistant writes text: in quotes, inner quotes doubled.
 inline QString csvQuoted(QString text) {
     return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+
+// Every item of a current-layout file as the reader gives it; none when it is not one.
+inline QList<Taobao5Record> readTaobao5Items(const QString& path) {
+    QList<Taobao5Record> items;
+    Taobao5Reader reader;
+    if (!reader.open(path))
+        return items;
+    Taobao5Record item;
+    while (reader.readRecord(&item))
+        items.append(item);
+    return items;
 }

@@ -1,0 +1,244 @@
+#include "base/MarketplaceCodes.h"
+#include "formats/FormatConverter.h"
+#include "formats/Taobao5Mapping.h"
+#include "formats/Taobao5Reader.h"
+#include "support/Taobao5TestFiles.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+// Conversions from and to the current Taobao Assistant layout, through the whole converter.
+namespace {
+
+const QDateTime kClock(QDate(2026, 3, 7), QTime(9, 5, 3));
+
+// A row for the given names, with the values named in `values` and the rest as the assistant
+// leaves them (quoted empty texts, bare zeros).
+QStringList rowFor(const QStringList& names, const QMap<Taobao5Field, QString>& values) {
+    QStringList row;
+    for (const QString& name : names) {
+        const std::optional<Taobao5Field> field = Taobao5Layout::fieldByName(name);
+        if (field && values.contains(*field))
+            row.append(values.value(*field));
+        else
+            row.append(field && !Taobao5Layout::isText(*field) ? u"0"_s : u"\"\""_s);
+    }
+    return row;
+}
+
+const QString kDescription = u"<p align=\"center\">第一行</p>\n<p>\t第二行, 好</p>"_s;
+
+// Two items: the first with a multi-line description, doubled quotes, a TAB inside quotes and the
+// garbage fees a postage template leaves; the second plain.
+QList<QStringList> twoItems(const QStringList& names, const QString& picture = QString()) {
+    using F = Taobao5Field;
+    return {rowFor(names, {{F::Title, u"\"连衣裙 \"\"新款\"\"\tA\""_s},
+                           {F::Price, u"12.50"_s},
+                           {F::Num, u"3"_s},
+                           {F::StuffStatus, u"2"_s},
+                           {F::PostFee, u"2.97297e-39"_s},
+                           {F::EmsFee, u"2.37782e+13"_s},
+                           {F::ExpressFee, u"8"_s},
+                           {F::Description, csvQuoted(kDescription)},
+                           {F::Picture, csvQuoted(picture)}}),
+            rowFor(names, {{F::Title, u"\"二号\""_s}, {F::Price, u"\"9.90\""_s}, {F::Num, u"1"_s}})};
+}
+
+QStringList shuffled(QStringList names, int extra) {
+    for (int i = 0; i < extra; ++i)
+        names.append(u"tmall_extend_%1"_s.arg(i));
+    std::reverse(names.begin(), names.end());
+    return names;
+}
+
+struct Converted {
+    FormatConverter::Result result;
+    QString folder;
+};
+
+Converted convertIn(const QString& folder, const QString& source, std::optional<FileFormat> from,
+                    FileFormat to, const QString& saveName = u"out.csv"_s) {
+    FormatConverter converter;
+    converter.setClock([] { return kClock; });
+    return {converter.run({source, folder + u'/' + saveName, from, to}), folder};
+}
+
+} // namespace
+
+class TestConvertCurrentLayout : public QObject {
+    Q_OBJECT
+
+private:
+    CaseFolders m_folders;
+    QString freshFolder() { return m_folders.fresh(); }
+
+private slots:
+    // title, price, quantity and the fees of each older target, for each encoding and name list.
+    void toOlderLayouts_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("to");
+        const QList<std::pair<const char*, QStringList>> nameLists{
+            {"63 names", taobao5Names()},
+            {"54 names shuffled", shuffled(taobao5Names().mid(0, 54), 0)},
+            {"67 names shuffled", shuffled(taobao5Names(), 4)}};
+        for (const auto& [encodingName, encoding] : allFileEncodings()) {
+            for (const auto& [listName, names] : nameLists) {
+                const QString text = taobao5Text(names, twoItems(names), u"\r\n"_s, u"Ã¦Â±Â\tÂ"_s);
+                for (const FileFormat to :
+                     {FileFormat::PaiPaiAssistant, FileFormat::EbayAssistant, FileFormat::TaobaoAssistant})
+                    QTest::addRow("%s, %s, to %s", encodingName, listName,
+                                  qPrintable(MarketplaceCodes::formatWord(to)))
+                        << encodeAs(encoding, text) << MarketplaceCodes::converterIndex(to);
+            }
+        }
+    }
+
+    void toOlderLayouts() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, to);
+        const FileFormat target = *MarketplaceCodes::converterFormatFromIndex(to);
+        const QString folder = freshFolder();
+        writeBytes(folder + u"/shop.csv"_s, bytes);
+        const Converted run = convertIn(folder, folder + u"/shop.csv"_s, std::nullopt, target);
+        QCOMPARE(run.result.outcome, FormatConverter::Outcome::Completed);
+        QCOMPARE(run.result.convertedCount, 2);
+
+        // title, price, quantity, post fee, EMS fee, express fee, description as each layout has them.
+        QStringList first;
+        QStringList second;
+        if (target == FileFormat::TaobaoAssistant) {
+            const QStringList lines =
+                fromGbk(readBytes(run.result.outputPath)).split(u'\r', Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), 3);
+            const QStringList a = lines.at(1).split(u'\t');
+            const QStringList b = lines.at(2).split(u'\t');
+            QCOMPARE(a.size(), 31);
+            first = {a[0], a[7], a[9], a[12], a[13], a[14], a[3]};
+            second = {b[0], b[7], b[9]};
+            QVERIFY(a[24].contains(u"第一行"_s) && a[24].contains(u"第二行"_s));
+            QCOMPARE(first, (QStringList{u"\"连衣裙 \"\"新款\"\" A\""_s, u"12.50"_s, u"3"_s, u"0"_s, u"0"_s,
+                                         u"8"_s, u"8"_s}));
+            QCOMPARE(second, (QStringList{u"\"二号\""_s, u"9.90"_s, u"1"_s}));
+            return;
+        }
+        const QList<QStringList> records = readCsvFile(run.result.outputPath);
+        QCOMPARE(records.size(), 3);
+        if (target == FileFormat::PaiPaiAssistant) {
+            const QStringList& a = records[1];
+            QCOMPARE(a.size(), 35);
+            QCOMPARE((QStringList{a[3], a[13], a[9], a[18], a[19], a[12]}),
+                     (QStringList{u"连衣裙 \"新款\" A"_s, u"12.50"_s, u"3"_s, u"0"_s, u"8"_s, u"8"_s}));
+            // One line, commas made full-width, markup kept.
+            QCOMPARE(a[30], u"<p align='center'>第一行</p><p>第二行， 好</p>"_s);
+            QCOMPARE((QStringList{records[2][3], records[2][13], records[2][9]}),
+                     (QStringList{u"二号"_s, u"9.90"_s, u"1"_s}));
+        } else {
+            const QStringList& a = records[1];
+            QCOMPARE(a.size(), 88);
+            QCOMPARE((QStringList{a[0], a[5], a[2]}),
+                     (QStringList{u"连衣裙 \"新款\" A"_s, u"12.50"_s, u"3"_s}));
+            QVERIFY(a[6].contains(u"第一行"_s) && a[6].contains(u"第二行"_s));
+            QCOMPARE((QStringList{records[2][0], records[2][5], records[2][2]}),
+                     (QStringList{u"二号"_s, u"9.90"_s, u"1"_s}));
+        }
+    }
+
+    // current → PaiPai → current keeps title, price, quantity, description text and picture.
+    void roundTripThroughPaiPai_data() {
+        QTest::addColumn<int>("encoding");
+        for (const auto& [name, encoding] : allFileEncodings())
+            QTest::addRow("%s", name) << int(encoding);
+    }
+
+    void roundTripThroughPaiPai() {
+        QFETCH(int, encoding);
+        const QString folder = freshFolder();
+        const QByteArray picture("\x89PNG\r\n\x1A\nnot really a picture", 27);
+        QDir().mkpath(folder + u"/export"_s);
+        writeBytes(folder + u"/export/main1.tbi"_s, picture);
+        const QString source = folder + u"/export.csv"_s;
+        const QStringList names = taobao5Names();
+        writeBytes(source,
+                   encodeAs(FileEncoding(encoding),
+                            taobao5Text(names, twoItems(names, u"side:1:1:|http://x/s.jpg;main1:1:0:|;"_s))));
+
+        const Converted toPaiPai =
+            convertIn(folder, source, FileFormat::TaobaoAssistant5, FileFormat::PaiPaiAssistant, u"pp.csv"_s);
+        QCOMPARE(toPaiPai.result.message, u"转换2个宝贝完成，生成文件为："_s + folder + u"/pp.csv"_s);
+        const Converted back = convertIn(folder, folder + u"/pp.csv"_s, std::nullopt,
+                                         FileFormat::TaobaoAssistant5, u"back.csv"_s);
+        QCOMPARE(back.result.outcome, FormatConverter::Outcome::Completed);
+
+        const QByteArray written = readBytes(folder + u"/back.csv"_s);
+        QVERIFY(written.startsWith("\xFF\xFE"));
+        const QString writtenText = QStringDecoder(QStringConverter::Utf16LE).decode(written.sliced(2));
+        QVERIFY(writtenText.startsWith(u"version 1.00\n"_s));
+        const QList<Taobao5Record> items = readTaobao5Items(folder + u"/back.csv"_s);
+        QCOMPARE(items.size(), 2);
+        using F = Taobao5Field;
+        QCOMPARE(items[0][F::Title], u"连衣裙 \"新款\" A"_s);
+        QCOMPARE(items[0][F::Price].toDouble(), 12.5);
+        QCOMPARE(items[0][F::Num], u"3"_s);
+        QVERIFY(items[0][F::Description].contains(u"第一行</p><p>第二行"_s));
+        QCOMPARE(items[1][F::Title], u"二号"_s);
+        QCOMPARE(items[1][F::Price].toDouble(), 9.9);
+        QVERIFY(items[1][F::Picture].isEmpty());
+
+        // The picture lands beside the file, named in the item as a file the assistant imports.
+        const QString name =
+            QString::fromLatin1(QCryptographicHash::hash(picture, QCryptographicHash::Md5).toHex());
+        QCOMPARE(items[0][F::Picture], name + u":1:0:|;"_s);
+        QCOMPARE(items[0][F::PictureStatus], u"2;"_s);
+        QCOMPARE(readBytes(folder + u"/back/"_s + name + u".tbi"_s), picture);
+    }
+
+    // Each older source into the current layout: one header, both items, UTF-16LE with a mark.
+    void fromOlderLayouts_data() {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("Taobao") << u"taobao_source.csv"_s << 0
+                                << QStringList{u"测试宝贝&amp;一号"_s, u"二号 &lt;新款&gt;"_s};
+        QTest::newRow("Taobao, recognised")
+            << u"taobao_source.csv"_s << -1 << QStringList{u"测试宝贝&amp;一号"_s, u"二号 &lt;新款&gt;"_s};
+        QTest::newRow("PaiPai") << u"paipai_source.csv"_s << 1
+                                << QStringList{u"拍拍宝贝,逗号版 & 好"_s, u"第二件"_s};
+        QTest::newRow("eBay, recognised") << u"ebay_source.csv"_s << -1 << QStringList();
+    }
+
+    void fromOlderLayouts() {
+        QFETCH(QString, fixture);
+        QFETCH(int, from);
+        QFETCH(QStringList, titles);
+        const QString folder = freshFolder();
+        const QString source = copyConvertFixture(fixture, folder + u"/shop.csv"_s);
+        const Converted run = convertIn(folder, source, MarketplaceCodes::converterFormatFromIndex(from),
+                                        FileFormat::TaobaoAssistant5);
+        QCOMPARE(run.result.outcome, FormatConverter::Outcome::Completed);
+        QCOMPARE(run.result.outputPath, folder + u"/out.csv"_s);
+        const QByteArray bytes = readBytes(run.result.outputPath);
+        QVERIFY(bytes.startsWith("\xFF\xFE"));
+        const QString text = QStringDecoder(QStringConverter::Utf16LE)(bytes.sliced(2));
+        QCOMPARE(text.count(u"version 1.00"_s), 1);
+        QVERIFY(!text.contains(u'\r'));
+        const QList<Taobao5Record> items = readTaobao5Items(run.result.outputPath);
+        QCOMPARE(items.size(), 2);
+        if (!titles.isEmpty()) {
+            QCOMPARE(items[0][Taobao5Field::Title], titles[0]);
+            QCOMPARE(items[1][Taobao5Field::Title], titles[1]);
+        }
+        for (const Taobao5Record& item : items) {
+            // Fees are plain decimals, never exponent notation.
+            for (const Taobao5Field fee :
+                 {Taobao5Field::PostFee, Taobao5Field::EmsFee, Taobao5Field::ExpressFee})
+                QCOMPARE(Taobao5Mapping::fee(item[fee]), item[fee]);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConvertCurrentLayout)
+#include "tst_convertcurrentlayout.moc"
