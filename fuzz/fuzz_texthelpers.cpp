@@ -2,9 +2,9 @@
 // the marker, the rest the text.
 #include "FuzzSupport.h"
 
+#include "base/StepError.h"
 #include "web/Cut.h"
 #include "web/EntityDecoder.h"
-#include "base/StepError.h"
 #include "web/TextFileIo.h"
 #include "web/TextHelpers.h"
 

@@ -5,7 +5,7 @@
 // Variables of an extraction, shared by the commands and the crawlers; the output not yet
 // written belongs to the RowWriter.
 struct RunState {
-    int autoSave = 0;           // breakpoint recording is on
+    int autoSave = 0; // breakpoint recording is on
     QString outputBaseName = QStringLiteral("Temp");
     bool stopRequested = true; // idle, or a stop has been asked for
     int splitIndex = 0;        // PaiPai list position
@@ -15,8 +15,8 @@ struct RunState {
     QString pageHtml;          // current page text
     QString shopUrl;           // shop address of the run, lower-cased
     QString outputExtension = QStringLiteral(".csv");
-    int resumeItemNumber = 0;      // items at or below this number are already on disk
-    QString resumeShopUrl;         // the address the loaded breakpoint belongs to
+    int resumeItemNumber = 0; // items at or below this number are already on disk
+    QString resumeShopUrl;    // the address the loaded breakpoint belongs to
 
     bool isRunning() const { return !stopRequested; }
     QString outputFileName() const { return outputBaseName + outputExtension; }
