@@ -9,6 +9,7 @@
 #include "formats/RowWriter.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FormatTestFiles.h"
+#include "support/WriterRun.h"
 #include "web/TextFileIo.h"
 
 #include <QDir>
@@ -267,7 +268,7 @@ private slots:
         const QString journal = OutputJournal::pathFor(output);
 
         run.session.state().collectedCount = 1;
-        QVERIFY(ctx.emitItem({u"一"_s}, record(1)));
+        QVERIFY(ctx.emitItem({u"一"_s}, record(1), 1));
         ctx.recordItemReached(1);
         QCOMPARE(run.breakPoint(SettingsKeys::kBreakPointNum), u"1"_s);
         QVERIFY(run.window.messages.isEmpty());
@@ -284,7 +285,7 @@ private slots:
             QVERIFY(QDir().mkdir(output));
         }
         run.session.state().collectedCount = 2;
-        QVERIFY(ctx.emitItem({u"二"_s}, record(2)));
+        QVERIFY(ctx.emitItem({u"二"_s}, record(2), 2));
         ctx.recordItemReached(2);
 
         QVERIFY(run.session.state().stopRequested);

@@ -15,6 +15,23 @@
 
 #include <cmath>
 
+QString CollectContext::shopAddress() const {
+    return state.shopUrl;
+}
+
+QString CollectContext::fetchPage(const QString& address) {
+    return fetcher.FetchPage(address);
+}
+
+QString CollectContext::fetchPageUtf8(const QString& address) {
+    return fetcher.FetchPageUtf8(address);
+}
+
+bool CollectContext::stopRequested() {
+    window.processEvents();
+    return state.stopRequested;
+}
+
 void CollectContext::pause(int milliseconds) {
     PauseWithEvents(
         static_cast<int>(std::lround(milliseconds * pauseScale)),
@@ -57,21 +74,49 @@ bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
     return settings.WriteIniValue(SettingsKeys::kSection, key, value);
 }
 
-bool CollectContext::isAlreadyCollected(int itemNumber) const {
-    return itemNumber <= state.resumeItemNumber;
+int CollectContext::resumeItemNumber() const {
+    return state.resumeItemNumber;
 }
 
-bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& record) {
+bool CollectContext::recordsBreakPoints() const {
+    return state.autoSave == 1;
+}
+
+bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
     if (downloadsCut())
         return false;
     ShowGridRow(window, gridCells);
-    writer.EmitItemRecord(record, state.collectedCount);
-    ++emittedItems;
+    writer.EmitItemRecord(record, itemNumber);
     return true;
 }
 
 bool CollectContext::downloadsCut() const {
     return stopSignal && stopSignal->isRequested();
+}
+
+void CollectContext::markShopComplete() {
+    writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
+}
+
+void CollectContext::finish() {
+    stop();
+}
+
+void CollectContext::setStatusText(const QString& text) {
+    window.setStatusText(text);
+}
+
+void CollectContext::showMessage(const QString& text) {
+    window.showMessage(text);
+}
+
+void CollectContext::reportProgress(int done, int total) {
+    state.collectedCount = done;
+    state.itemTotal = total;
+}
+
+void CollectContext::reportListPages(int pages) {
+    state.pageCount = pages;
 }
 
 void CollectContext::stop() {

@@ -15,7 +15,9 @@
 #include <exception>
 
 ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
-    return {CollectPaiPaiShop, CollectEbayShop, CollectTaobaoShop};
+    return {[](CollectContext& host) { CollectPaiPaiShop(host); },
+            [](CollectContext& host) { CollectEbayShop(host); },
+            [](CollectContext& host) { CollectTaobaoShop(host); }};
 }
 
 ExtractionController::ExtractionController(ExtractionSession& session, Crawlers crawlers)
