@@ -324,14 +324,13 @@ private slots:
         QTest::addColumn<QByteArray>("existing"); // null: no file
         QTest::addColumn<bool>("crawled");
         const QString currentLayout = u"version 1.00\ntitle\tprice\n宝贝名称\t宝贝价格\n\"a\"\t1\n"_s;
+        const auto utf16 = [](const QString& text) -> QByteArray {
+            return QByteArray("\xFF\xFE") +
+                   QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(text));
+        };
         QTest::newRow("no file yet") << QByteArray() << true;
-        QTest::newRow("file of the current layout")
-            << QByteArray("\xFF\xFE") + QStringEncoder(QStringConverter::Utf16LE).encode(currentLayout)
-            << true;
-        QTest::newRow("older Taobao layout")
-            << QByteArray("\xFF\xFE") +
-                   QStringEncoder(QStringConverter::Utf16LE).encode(u"宝贝名称\t宝贝类目\r\n"_s)
-            << false;
+        QTest::newRow("file of the current layout") << utf16(currentLayout) << true;
+        QTest::newRow("older Taobao layout") << utf16(u"宝贝名称\t宝贝类目\r\n"_s) << false;
         QTest::newRow("current layout saved as UTF-8") << currentLayout.toUtf8() << false;
     }
 

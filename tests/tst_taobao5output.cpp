@@ -140,9 +140,9 @@ private slots:
         QCOMPARE(item[Taobao5Field::LocationState], u"浙江"_s);
         QCOMPARE(item[Taobao5Field::LocationCity], u"杭州"_s);
         QCOMPARE(item[Taobao5Field::ItemType], u"2"_s);
-        QCOMPARE(item[Taobao5Field::Price], u"35.5"_s);
+        QCOMPARE(item[Taobao5Field::Price].toDouble(), 35.5);
         QCOMPARE(item[Taobao5Field::FreightPayer], u"2"_s);
-        QCOMPARE(item[Taobao5Field::PostFee], u"10"_s);
+        QCOMPARE(item[Taobao5Field::PostFee].toDouble(), 10.0);
         QCOMPARE(item[Taobao5Field::ExpressFee], u"0"_s);
         QCOMPARE(item[Taobao5Field::Description], u"<p>好\"货\"</p>"_s);
         QCOMPARE(item[Taobao5Field::Picture], QString());
@@ -244,7 +244,8 @@ private slots:
         // A picture stored before is not made again.
         if (folderExisted)
             QCOMPARE(Taobao5Pictures::storeBytes("earlier", output, &created), earlier);
-        QCOMPARE(created, folderExisted ? QStringList{freshPath} : QStringList{folder, freshPath});
+        const QStringList made = folderExisted ? QStringList{freshPath} : QStringList{folder, freshPath};
+        QCOMPARE(created, made);
 
         Taobao5Output::removeCreated(created);
         QCOMPARE(QFileInfo(folder).isDir(), folderExisted);
