@@ -63,13 +63,16 @@ void ExtractionController::collect() {
 
     state.shopUrl = state.shopUrl.toLower();
 
-    const FileFormat format =
-        MarketplaceCodes::outputFormatFromIndex(window.selectedFormat()).value_or(FileFormat::EbayAssistant);
+    const std::optional<FileFormat> chosenFormat =
+        MarketplaceCodes::outputFormatFromIndex(window.selectedFormat());
+    const FileFormat format = chosenFormat.value_or(FileFormat::EbayAssistant);
     if (state.autoSave == 1) {
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
         writeBreakPoint(SettingsKeys::kBreakPointUrl, state.shopUrl);
+        // No button chosen records 2, as the window always did.
         writeBreakPoint(SettingsKeys::kBreakPointOption,
-                        QString::number(MarketplaceCodes::outputFormatIndex(format)));
+                        QString::number(chosenFormat ? MarketplaceCodes::outputFormatIndex(*chosenFormat)
+                                                     : int(PlatformConstants::PaiPaiAssistant)));
     }
 
     int platform = window.selectedPlatform();
