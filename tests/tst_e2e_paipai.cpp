@@ -29,7 +29,7 @@ private slots:
         const int exitCode = run.finish();
         QVERIFY2(exitCode == 0, run.process.readAllStandardError().constData());
         const QString difference = run.differenceFromExpected(
-            u"PaiPai_20090301.csv"_s, format, fixturePath(u"expected/paipai_20090301.%1.csv"_s.arg(format)));
+            outputName(u"PaiPai_20090301"_s, u"paipai"_s, format), format, fixturePath(u"expected/paipai_20090301.%1.csv"_s.arg(format)));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
         // The pictures of the three parsed items are stored beside the output file.

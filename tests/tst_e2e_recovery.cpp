@@ -42,7 +42,7 @@ private slots:
 
     void killedWhileWritingAndRecovering() {
         QFETCH(QString, format);
-        const QString output = u"Taobao_11112222.csv"_s;
+        const QString output = outputName(u"Taobao_11112222"_s, u"taobao"_s, format);
         ExtractRun run;
         killAt(run, KillPoint::kBatchWritten);
         run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},

@@ -39,7 +39,6 @@ private slots:
     }
 
     void extractEachFormat() {
-        const QString output = u"Taobao_11112222.csv"_s;
         ExtractRun runs[kFormatCount];
         for (int i = 0; i < kFormatCount; ++i)
             runs[i].start({u"--platform"_s, u"taobao"_s, u"--format"_s, kFormats[i].argument},
@@ -48,6 +47,7 @@ private slots:
         QStringList differences;
         for (int i = 0; i < kFormatCount; ++i) {
             const Format& format = kFormats[i];
+            const QString output = outputName(u"Taobao_11112222"_s, u"taobao"_s, format.argument);
             ExtractRun& run = runs[i];
             const int exitCode = run.finish();
             QVERIFY2(exitCode == 0, run.process.readAllStandardError().constData());
@@ -72,7 +72,9 @@ private slots:
         const int firstItems[] = {3001, 3005, 3009};
         const QString shops[] = {u"77771111"_s, u"77772222"_s, u"77773333"_s};
         auto item = [](int id) { return u"http://item.taobao.com/item.htm?id=%1"_s.arg(id); };
-        auto output = [&](int i) -> QString { return u"Taobao_"_s + shops[i] + u".csv"_s; };
+        auto output = [&](int i) -> QString {
+            return outputName(u"Taobao_"_s + shops[i], u"taobao"_s, kFormats[i].argument);
+        };
 
         ExtractRun runs[kFormatCount];
         for (int i = 0; i < kFormatCount; ++i) {

@@ -13,6 +13,7 @@ class SettingsStore;
 class PageFetcher;
 class RowWriter;
 class StopSignal;
+class WrittenItemSet;
 struct ItemRecord;
 
 // Everything a crawler or item parser works with. Built by ExtractionSession; tests may build
@@ -60,4 +61,15 @@ struct CollectContext {
     int emittedItems = 0;
     // The shared resume rule: an item at or below the recorded number is already on disk.
     bool isAlreadyCollected(int itemNumber) const;
+
+    // Each item once per shop: the items the output file already holds, set by the collect
+    // command for its run (null outside a run).
+    WrittenItemSet* writtenItems = nullptr;
+    // Asked by the item loop before it fetches an item page: true when the output already holds
+    // the item, which is then counted as reached but neither fetched, written nor paused for.
+    bool isItemWritten(const QString& itemAddress) const;
+    // Names the item the next emitItem belongs to; without it the item's cell number stands for it.
+    void beginItem(const QString& itemAddress);
+    // The key beginItem set, until emitItem takes it.
+    QString currentItemKey = {};
 };

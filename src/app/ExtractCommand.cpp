@@ -5,6 +5,7 @@
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
 #include "app/InstanceLock.h"
+#include "app/Messages.h"
 #include "app/PrintLine.h"
 #include "app/RunEngine.h"
 #include "app/StartupSequence.h"
@@ -153,9 +154,10 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     InstanceLock lock(programDir);
     if (!lock.tryAcquire()) {
-        if (lock.heldByAnother())
-            PrintLine(stderr, QStringLiteral("kestrune: another Kestrune instance is using ") + programDir +
-                                  QStringLiteral(" (it holds the lock file ") + lock.path() + u')');
+        if (lock.heldByAnother()) {
+            PrintLine(stderr, Messages::kAnotherInstance + QDir::toNativeSeparators(programDir));
+            PrintLine(stderr, QStringLiteral("kestrune: the lock file is ") + lock.path());
+        }
         else
             PrintLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") + lock.path());
         return 1;
@@ -178,7 +180,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
                                   session.paths().settingsFile());
             return 1;
         }
-        if (result != StartupSequence::ResumeResult::Loaded)
+        if (result != StartupSequence::ResumeResult::Loaded && result != StartupSequence::ResumeResult::FreshRun)
             return 1;
     } else {
         window.selectPlatform(options.platform);
@@ -236,7 +238,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
             PrintLine(stdout, QStringLiteral("items dropped: ") + QString::number(outcome.droppedItems));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
-    if (run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))
+    if (run.failed || run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))
         return 1;
     return 0;
 }

@@ -12,7 +12,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -79,10 +78,8 @@ void MainWindow::buildUi() {
     m_address->setObjectName(QStringLiteral("txt_set_dz"));
     settings->addWidget(m_address, 1, 1, 1, 2);
 
-    m_autoSave = new QCheckBox(QStringLiteral("自动保存（支持断点续采）"), m_settingsFrame);
-    m_autoSave->setObjectName(QStringLiteral("chk_autosave"));
-    settings->addWidget(m_autoSave, 2, 0, 1, 3);
-
+    // Every run saves each item as it comes and records where it got to, so there is no
+    // automatic-save box to untick: nothing a seller would want could be switched off by it.
     auto* formatRow = new QHBoxLayout;
     m_autoSaveLabel = MakeLabel(QStringLiteral("lb_autosave"), QStringLiteral("输入到"), m_settingsFrame);
     formatRow->addWidget(m_autoSaveLabel);
@@ -134,11 +131,11 @@ void MainWindow::buildUi() {
 
     m_platformGroup->button(PlatformConstants::PaiPai)->setChecked(true);
     m_formatGroup->button(PlatformConstants::TaobaoAssistant)->setChecked(true);
-    m_autoSave->setChecked(true);
 
     connect(m_goButton, &QPushButton::clicked, this, &MainWindow::collect);
     connect(m_stopButton, &QPushButton::clicked, this, [this] { m_engine.requestStop(); });
-    connect(m_autoSave, &QCheckBox::toggled, this, &MainWindow::onAutoSaveToggled);
+    // Enter in the address field starts the extraction, as the button would.
+    connect(m_address, &QLineEdit::returnPressed, this, &MainWindow::collect);
 
     connect(&m_engine, &RunEngine::runningChanged, this, &MainWindow::setRunning);
     connect(&m_engine, &RunEngine::statusChanged, this, &MainWindow::setStatusText);
@@ -156,12 +153,13 @@ void MainWindow::onRunFinished(const RunOutcome& outcome) {
     setRunning(false);
     if (!outcome.summary.started)
         return;
-    // Rows still buffered after a failed write are not in the file.
-    const QString fileName = QFileInfo(outcome.outputFile).fileName();
-    const QString count = QString::number(outcome.rows);
-    setStatusText(outcome.summary.outputPending
-                      ? QStringLiteral("采集结束，共%1个宝贝，未能写入%2").arg(count, fileName)
-                      : QStringLiteral("采集结束，共%1个宝贝，已保存到%2").arg(count, fileName));
+    // The run's own ending (complete, stopped, or why it failed); rows still buffered after a
+    // failed write are not in the file.
+    if (outcome.summary.outputPending)
+        setStatusText(QStringLiteral("采集结束，共%1个宝贝，未能写入%2")
+                          .arg(QString::number(outcome.rows), QFileInfo(outcome.outputFile).fileName()));
+    else if (!outcome.summary.endingText.isEmpty())
+        setStatusText(outcome.summary.endingText);
     m_statusText->setToolTip(QDir::toNativeSeparators(outcome.outputFile));
     m_openFolderButton->show();
 }
@@ -203,12 +201,6 @@ bool MainWindow::runStartup() {
     m_startup.recoverInterruptedOutput();
     m_startup.offerResume();
     return true;
-}
-
-void MainWindow::onAutoSaveToggled(bool checked) {
-    m_autoSaveLabel->setEnabled(checked);
-    for (QAbstractButton* button : m_formatGroup->buttons())
-        button->setEnabled(checked);
 }
 
 int MainWindow::selectedPlatform() const {

@@ -9,7 +9,6 @@
 #include <QWidget>
 
 class QButtonGroup;
-class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -72,7 +71,6 @@ protected:
 private:
     void buildUi();
     void onRunFinished(const RunOutcome& outcome);
-    void onAutoSaveToggled(bool checked);
     void collect();
 
     ExtractionSession m_session;
@@ -83,7 +81,6 @@ private:
     QButtonGroup* m_platformGroup = nullptr;
     QButtonGroup* m_formatGroup = nullptr;
     QLineEdit* m_address = nullptr;
-    QCheckBox* m_autoSave = nullptr;
     QLabel* m_autoSaveLabel = nullptr;
     QPushButton* m_goButton = nullptr;
     QPushButton* m_stopButton = nullptr;
