@@ -372,7 +372,8 @@ private slots:
         QProcess* process = startKestrune(arguments << QStringLiteral("--data-dir") << dir.path());
         const QString message = QStringLiteral("另一个Kestrune正在使用此文件夹：") + dir.path();
         QByteArray err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += process->readAllStandardError(), err.contains(message.toUtf8())), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT((err += process->readAllStandardError(), err.contains(message.toUtf8())),
+                                 30000);
         if (window) {
             QCOMPARE(process->state(), QProcess::Running);
             process->kill();
@@ -438,7 +439,8 @@ private slots:
         const Outcome outcome = runKestrune(QStringList{QStringLiteral("extract")} +
                                             extractOptions("taobao", "taobao", "http://shop1.taobao.com") +
                                             QStringList{QStringLiteral("--data-dir"), dir.path()});
-        QVERIFY2(!outcome.err.contains(QStringLiteral("另一个Kestrune正在使用此文件夹")), qPrintable(outcome.err));
+        QVERIFY2(!outcome.err.contains(QStringLiteral("另一个Kestrune正在使用此文件夹")),
+                 qPrintable(outcome.err));
         QVERIFY(QFile::exists(settingsPath(dir)));
     }
 };

@@ -33,9 +33,11 @@ private:
     static void addShopRows() {
         QTest::addColumn<QString>("shop");
         QTest::addColumn<QString>("format");
-        for (const char* shop : {"11112222", "12345678", "22223333", "33334444", "77771111", "77772222", "77773333"})
+        for (const char* shop :
+             {"11112222", "12345678", "22223333", "33334444", "77771111", "77772222", "77773333"})
             for (const char* format : {"taobao", "paipai", "ebay"})
-                QTest::addRow("%s %s", shop, format) << QString::fromLatin1(shop) << QString::fromLatin1(format);
+                QTest::addRow("%s %s", shop, format)
+                    << QString::fromLatin1(shop) << QString::fromLatin1(format);
     }
 
     // Runs the shop, interrupted by `interrupt` once the second item page is asked for (none:
@@ -43,7 +45,8 @@ private:
     QString extract(const QString& shop, const QString& format, int signal) {
         ExtractRun run;
         m_server.clearRequestedAddresses();
-        run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format}, u"http://shop%1.taobao.com/"_s.arg(shop));
+        run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
+                  u"http://shop%1.taobao.com/"_s.arg(shop));
         if (signal != 0) {
             static const QRegularExpression itemPage(u"^http://item\\.taobao\\.com/"_s);
             QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().filter(itemPage).size() >= 2, 60000);
@@ -52,7 +55,8 @@ private:
             run.start({u"--resume"_s});
         }
         run.finish();
-        return decodeOutput(fileBytes(run.file(outputName(u"Taobao_"_s + shop, u"taobao"_s, format))), format);
+        return decodeOutput(fileBytes(run.file(outputName(u"Taobao_"_s + shop, u"taobao"_s, format))),
+                            format);
     }
 
     // Until the shop walks ask CollectContext::isItemWritten before they fetch an item, an item

@@ -57,7 +57,8 @@ private slots:
         addRow("closed shop", u"taobao"_s, closed, Messages::kShopNotFound + closed);
         addRow("shop not found", u"ebay"_s, missing, Messages::kShopNotFound + missing);
         addRow("login page", u"taobao"_s, u"http://shop66660001.taobao.com/"_s, Messages::kLoginRequired);
-        addRow("verification page", u"paipai"_s, u"http://shop.paipai.com/20090305/"_s, Messages::kLoginRequired);
+        addRow("verification page", u"paipai"_s, u"http://shop.paipai.com/20090305/"_s,
+               Messages::kLoginRequired);
         addRow("unknown layout", u"taobao"_s, layout, Messages::kUnknownLayout + layout);
         addRow("dropped connection", u"taobao"_s, dropped, u"网络或代理连接失败（"_s);
     }
@@ -105,7 +106,8 @@ private slots:
         QCOMPARE(ini(run, SettingsKeys::kBreakPointNum), u"3"_s);
         const QByteArray settingsAfterStop = fileBytes(run.file(u"Kestrune.ini"_s));
 
-        run.start({u"--platform"_s, u"paipai"_s, u"--format"_s, u"paipai"_s}, u"http://shop33334444.taobao.com/"_s);
+        run.start({u"--platform"_s, u"paipai"_s, u"--format"_s, u"paipai"_s},
+                  u"http://shop33334444.taobao.com/"_s);
         QCOMPARE(run.finish(), 1);
         QVERIFY(run.process.readAllStandardError().contains(Messages::kTaobaoAddressChosenWrongly.toUtf8()));
         QCOMPARE(fileBytes(run.file(u"Kestrune.ini"_s)), settingsAfterStop);
@@ -127,7 +129,8 @@ private slots:
     // A shop that states more items than its lists hold ends complete when its lists are read.
     void statedTotalHigherThanTheLists() {
         ExtractRun run;
-        run.start({u"--platform"_s, u"paipai"_s, u"--format"_s, u"paipai"_s}, u"http://shop.paipai.com/20090301/"_s);
+        run.start({u"--platform"_s, u"paipai"_s, u"--format"_s, u"paipai"_s},
+                  u"http://shop.paipai.com/20090301/"_s);
         QCOMPARE(run.finish(), 0);
         QVERIFY(run.process.readAllStandardError().contains("全部采集完成：共"));
         QCOMPARE(ini(run, SettingsKeys::kBreakPoint), u"0"_s);

@@ -28,8 +28,9 @@ private slots:
                   u"http://shop.paipai.com/20090301/"_s);
         const int exitCode = run.finish();
         QVERIFY2(exitCode == 0, run.process.readAllStandardError().constData());
-        const QString difference = run.differenceFromExpected(
-            outputName(u"PaiPai_20090301"_s, u"paipai"_s, format), format, fixturePath(u"expected/paipai_20090301.%1.csv"_s.arg(format)));
+        const QString difference =
+            run.differenceFromExpected(outputName(u"PaiPai_20090301"_s, u"paipai"_s, format), format,
+                                       fixturePath(u"expected/paipai_20090301.%1.csv"_s.arg(format)));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
         // The pictures of the three parsed items are stored beside the output file.

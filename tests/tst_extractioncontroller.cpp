@@ -108,11 +108,12 @@ private slots:
         addRow("paipai over https", 0, "HTTPS://shop.paipai.com/77", accepted, "PaiPai_77");
         addRow("only spaces", 0, "   ", Messages::kAddressEmpty, "");
         // An address of another platform names it.
-        addRow("taobao address, paipai chosen", 0, "http://shop123.taobao.com/", Messages::kTaobaoAddressChosenWrongly,
-               "");
-        addRow("taobao store host, ebay chosen", 1, "http://shop.taobao.com/1", Messages::kTaobaoAddressChosenWrongly,
-               "");
-        addRow("paipai address, taobao chosen", 2, "shop.paipai.com/77", Messages::kPaiPaiAddressChosenWrongly, "");
+        addRow("taobao address, paipai chosen", 0, "http://shop123.taobao.com/",
+               Messages::kTaobaoAddressChosenWrongly, "");
+        addRow("taobao store host, ebay chosen", 1, "http://shop.taobao.com/1",
+               Messages::kTaobaoAddressChosenWrongly, "");
+        addRow("paipai address, taobao chosen", 2, "shop.paipai.com/77",
+               Messages::kPaiPaiAddressChosenWrongly, "");
         addRow("ebay address, paipai chosen", 0, "http://stores.ebay.com.cn/myshop",
                Messages::kEbayAddressChosenWrongly, "");
         addRow("taobao capitals and slash", 2, "HTTP://SHOP123.TAOBAO.COM/", accepted, "Taobao_123");
@@ -184,8 +185,10 @@ private slots:
 
         addRow("empty address", 1, u""_s, QString(), Messages::kAddressEmpty);
         addRow("wrong address", 1, u"http://wrong.example.com/"_s, QString(), Messages::kEbayAddressWrong);
-        addRow("other platform", 1, u"http://shop.paipai.com/9"_s, QString(), Messages::kPaiPaiAddressChosenWrongly);
-        addRow("login page", 0, u"http://shop.paipai.com/9"_s, Messages::kLoginRequired, Messages::kLoginRequired);
+        addRow("other platform", 1, u"http://shop.paipai.com/9"_s, QString(),
+               Messages::kPaiPaiAddressChosenWrongly);
+        addRow("login page", 0, u"http://shop.paipai.com/9"_s, Messages::kLoginRequired,
+               Messages::kLoginRequired);
     }
 
     void refusedRunLeavesTheBreakPoint() {
@@ -241,15 +244,15 @@ private slots:
             ctx.stop();
         });
         fixture = &f;
-        QVERIFY(writeBreakPointKeys(f.session.settings(),
-                                    {u"1"_s, u"PaiPai_66.csv"_s, u"http://shop.paipai.com/66"_s, u"8"_s, u"0"_s,
-                                     u"2"_s}));
+        QVERIFY(writeBreakPointKeys(
+            f.session.settings(),
+            {u"1"_s, u"PaiPai_66.csv"_s, u"http://shop.paipai.com/66"_s, u"8"_s, u"0"_s, u"2"_s}));
         f.session.state().resumeShopUrl = resumeShop;
         f.session.state().resumeItemNumber = 8;
         f.window.format = 2;
         f.run(0, u" HTTP://shop.paipai.com/66 "_s);
-        QCOMPARE(seen, (QStringList{u"1"_s, u"http://shop.paipai.com/66"_s, u"2"_s, u"0"_s, u"PaiPai_66.csv"_s,
-                                    numberSeen}));
+        QCOMPARE(seen, (QStringList{u"1"_s, u"http://shop.paipai.com/66"_s, u"2"_s, u"0"_s,
+                                    u"PaiPai_66.csv"_s, numberSeen}));
     }
 
     // How a run ends decides whether the next start offers to resume it.
@@ -261,12 +264,13 @@ private slots:
         QTest::addColumn<QStringList>("messages");
 
         using Ending = ExtractionController::Ending;
-        addRow("walked to the end", u"end"_s, int(Ending::Complete), u"0"_s, u"全部采集完成：共2个宝贝，文件：%1"_s,
-               QStringList());
+        addRow("walked to the end", u"end"_s, int(Ending::Complete), u"0"_s,
+               u"全部采集完成：共2个宝贝，文件：%1"_s, QStringList());
         // The shop said 21 items and its lists held 2: still complete.
         addRow("walk said not all were reached", u"short"_s, int(Ending::Complete), u"0"_s,
                u"全部采集完成：共2个宝贝，文件：%1"_s, QStringList());
-        addRow("user stopped", u"stop"_s, int(Ending::Stopped), u"1"_s, u"已停止：已采集2个宝贝"_s, QStringList());
+        addRow("user stopped", u"stop"_s, int(Ending::Stopped), u"1"_s, u"已停止：已采集2个宝贝"_s,
+               QStringList());
         addRow("user stopped after the walk called it done", u"stop done"_s, int(Ending::Stopped), u"1"_s,
                u"已停止：已采集2个宝贝"_s, QStringList());
         addRow("walk told the user", u"message"_s, int(Ending::Failed), u"1"_s, QString(),
@@ -274,8 +278,8 @@ private slots:
         addRow("walk threw", u"throw"_s, int(Ending::Failed), u"1"_s, QString(),
                QStringList{Messages::kCrawlFailed});
         // A shop whose lists hold nothing was read to its end too.
-        addRow("nothing found", u"nothing"_s, int(Ending::Complete), u"0"_s, u"全部采集完成：共0个宝贝，文件：%1"_s,
-               QStringList());
+        addRow("nothing found", u"nothing"_s, int(Ending::Complete), u"0"_s,
+               u"全部采集完成：共0个宝贝，文件：%1"_s, QStringList());
     }
 
     void runEndings() {
@@ -317,7 +321,8 @@ private slots:
         QCOMPARE(int(run.ending), ending);
         QCOMPARE(run.failed, ending == int(ExtractionController::Ending::Failed));
         QCOMPARE(f.ini(SettingsKeys::kBreakPoint), breakPoint);
-        QCOMPARE(run.endingText, status.contains(u"%1"_s) ? status.arg(QDir::toNativeSeparators(output)) : status);
+        QCOMPARE(run.endingText,
+                 status.contains(u"%1"_s) ? status.arg(QDir::toNativeSeparators(output)) : status);
         if (!status.isEmpty())
             QCOMPARE(f.window.statusTexts.last(), run.endingText);
         QCOMPARE(f.window.messages, messages);
@@ -391,9 +396,9 @@ private slots:
         f.window.format = 2;
         f.run(0, u"http://shop.paipai.com/66"_s);
         QCOMPARE(f.crawls, refused ? 0 : 1);
-        QCOMPARE(f.window.messages, refused ? QStringList{Messages::outputOfAnotherFormat(u"PaiPai_66.csv"_s,
-                                                                                          u"拍拍助理"_s)}
-                                            : QStringList());
+        QCOMPARE(f.window.messages,
+                 refused ? QStringList{Messages::outputOfAnotherFormat(u"PaiPai_66.csv"_s, u"拍拍助理"_s)}
+                         : QStringList());
         QCOMPARE(fileBytes(output), file);
         QCOMPARE(f.controller.lastRun().failed, refused);
     }

@@ -1,7 +1,7 @@
 #include "app/CollectContext.h"
 #include "app/Messages.h"
-#include "app/ShopAddress.h"
 #include "app/SettingsKeys.h"
+#include "app/ShopAddress.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
 #include "gui/ItemTableModel.h"
@@ -355,7 +355,8 @@ private slots:
             ctx.stop();
         });
         if (!status.isEmpty())
-            status = status.arg(QDir::toNativeSeparators(QDir(h.dir.path()).filePath(QStringLiteral("Taobao_8.csv"))));
+            status = status.arg(
+                QDir::toNativeSeparators(QDir(h.dir.path()).filePath(QStringLiteral("Taobao_8.csv"))));
         auto* statusText = h.child<QLabel>("lb_stat_txt");
         auto* openFolder = h.child<QPushButton>("cmd_open_folder");
         QCOMPARE(openFolder->text(), QStringLiteral("打开输出文件夹"));
@@ -384,8 +385,8 @@ private slots:
         addRow("empty", 2, "", Messages::kAddressEmpty, "");
         addRow("paipai leading space", 0, " http://shop.paipai.com/1", accepted, "PaiPai_1_eBay.csv");
         addRow("ebay wrong", 1, "http://www.paipai.com/1", Messages::kEbayAddressWrong, "");
-        addRow("paipai address, ebay chosen", 1, "http://shop.paipai.com/1", Messages::kPaiPaiAddressChosenWrongly,
-               "");
+        addRow("paipai address, ebay chosen", 1, "http://shop.paipai.com/1",
+               Messages::kPaiPaiAddressChosenWrongly, "");
         addRow("paipai", 0, "http://shop.paipai.com/12345/", accepted, "PaiPai_12345_eBay.csv");
         addRow("paipai exact prefix", 0, "http://shop.paipai.com/", accepted, "PaiPai__eBay.csv");
         addRow("taobao leading spaces", 2, "  http://shop3.taobao.com", accepted, "Taobao_3_eBay.csv");

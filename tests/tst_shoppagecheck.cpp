@@ -1,5 +1,5 @@
-#include "app/ShopPageCheck.h"
 #include "app/Messages.h"
+#include "app/ShopPageCheck.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
@@ -47,13 +47,15 @@ private slots:
         addRow("no answer", Platform::Taobao, 0, QString(), Verdict::NetworkFailure);
         addRow("login form", Platform::Taobao, 200, u"action=\"https://login.taobao.com/member\""_s,
                Verdict::LoginRequired);
-        addRow("captcha in english", Platform::Ebay, 200, u"<img src='/CAPTCHA.jpg'>"_s, Verdict::LoginRequired);
-        addRow("too many requests text", Platform::Ebay, 200, u"429 Too Many Requests"_s, Verdict::LoginRequired);
+        addRow("captcha in english", Platform::Ebay, 200, u"<img src='/CAPTCHA.jpg'>"_s,
+               Verdict::LoginRequired);
+        addRow("too many requests text", Platform::Ebay, 200, u"429 Too Many Requests"_s,
+               Verdict::LoginRequired);
         addRow("closed shop", Platform::PaiPai, 200, u"该店铺已经关闭"_s, Verdict::NotFound);
         addRow("empty page", Platform::Taobao, 200, QString(), Verdict::UnknownLayout);
         // A shop page that links to the login page is still the shop.
-        addRow("shop with a login link", Platform::Taobao, 200, taobao + u"<a href='http://login.taobao.com/'>"_s,
-               Verdict::Shop);
+        addRow("shop with a login link", Platform::Taobao, 200,
+               taobao + u"<a href='http://login.taobao.com/'>"_s, Verdict::Shop);
     }
 
     void classifyAnswer() {

@@ -43,12 +43,13 @@ private slots:
         const QString offer = Messages::resumeOffer(address, 12);
         const QString fresh = Messages::breakPointNumberUnreadable(QStringLiteral("Taobao_5.csv"));
 
-        addRow("no settings file", QStringList(), false, true, true, Result::NoBreakPoint, 0, 0, 0, QString());
+        addRow("no settings file", QStringList(), false, true, true, Result::NoBreakPoint, 0, 0, 0,
+               QString());
         addRow("finished run", with(0, "0"), true, true, true, Result::NoBreakPoint, 0, 0, 0, QString());
         addRow("output file deleted", full, false, true, true, Result::FileMissing, 0, 0, 0, QString());
         addRow("no file name", with(1, "-"), true, true, true, Result::FileMissing, 0, 0, 0, QString());
-        addRow("file name leaving the folder", with(1, "../Taobao_5.csv"), true, true, true, Result::FileMissing, 0,
-               0, 0, QString());
+        addRow("file name leaving the folder", with(1, "../Taobao_5.csv"), true, true, true,
+               Result::FileMissing, 0, 0, 0, QString());
         addRow("declined", full, true, true, false, Result::Declined, 0, 0, 0, offer);
         addRow("accepted", full, true, true, true, Result::Loaded, 2, 1, 12, offer);
         addRow("address lost", with(2, "-"), true, true, true, Result::AddressMissing, 0, 0, 12,
@@ -56,17 +57,22 @@ private slots:
         addRow("number missing", with(3, "-"), true, true, true, Result::Loaded, 2, 1, 0,
                Messages::resumeOffer(address, 0));
         addRow("platform out of range", with(4, "7"), true, true, true, Result::Loaded, 0, 1, 12, offer);
-        addRow("no platform, format ignored", with(4, "-"), true, true, true, Result::Loaded, 0, 0, 12, offer);
+        addRow("no platform, format ignored", with(4, "-"), true, true, true, Result::Loaded, 0, 0, 12,
+               offer);
         addRow("loaded without asking", full, true, false, false, Result::Loaded, 2, 1, 12, QString());
         // A number or a format that cannot be read is never continued from.
-        addRow("number not a number, start again", with(3, "abc"), true, true, true, Result::FreshRun, 2, 1, 0,
+        addRow("number not a number, start again", with(3, "abc"), true, true, true, Result::FreshRun, 2, 1,
+               0, fresh);
+        addRow("number not a number, declined", with(3, "abc"), true, true, false, Result::Declined, 0, 0, 0,
                fresh);
-        addRow("number not a number, declined", with(3, "abc"), true, true, false, Result::Declined, 0, 0, 0, fresh);
-        addRow("number unreadable, command line", with(3, "2.5"), true, false, false, Result::Declined, 0, 0, 0,
-               fresh);
-        addRow("format not a number", with(5, "x"), true, true, true, Result::FormatUnreadable, 0, 0, 0, QString());
-        addRow("format out of range", with(5, "9"), true, true, true, Result::FormatUnreadable, 0, 0, 0, QString());
-        addRow("format missing", with(5, "-"), true, true, true, Result::FormatUnreadable, 0, 0, 0, QString());
+        addRow("number unreadable, command line", with(3, "2.5"), true, false, false, Result::Declined, 0, 0,
+               0, fresh);
+        addRow("format not a number", with(5, "x"), true, true, true, Result::FormatUnreadable, 0, 0, 0,
+               QString());
+        addRow("format out of range", with(5, "9"), true, true, true, Result::FormatUnreadable, 0, 0, 0,
+               QString());
+        addRow("format missing", with(5, "-"), true, true, true, Result::FormatUnreadable, 0, 0, 0,
+               QString());
     }
 
     void offerResume() {
@@ -132,7 +138,11 @@ private slots:
         addRow("letters", "abc"_ba, -1);
         addRow("fraction", "2.5"_ba, -1);
         addRow("exponent", "1e3"_ba, -1);
-        addRow("NUL inside", QByteArray("1\0" "2", 3), -1);
+        addRow("NUL inside",
+               QByteArray("1\0"
+                          "2",
+                          3),
+               -1);
         addRow("invalid GBK", "1\xff"_ba, -1);
         addRow("full-width digits", "\xa3\xb1\xa3\xb2"_ba, -1);
     }
@@ -145,8 +155,8 @@ private slots:
         FakeWindow window;
         window.answers = {true};
         ExtractionSession session(window, dir.path());
-        QVERIFY(writeBreakPointKeys(session.settings(),
-                                    QStringLiteral("1|Taobao_5.csv|http://shop5.taobao.com|-|2|0").split(u'|')));
+        QVERIFY(writeBreakPointKeys(
+            session.settings(), QStringLiteral("1|Taobao_5.csv|http://shop5.taobao.com|-|2|0").split(u'|')));
         QByteArray ini = fileBytes(session.paths().settingsFile());
         ini += "BreakPointNum=" + value + "\r\n";
         putFileBytes(session.paths().settingsFile(), ini);

@@ -28,7 +28,8 @@ private slots:
                u"http://auction1.paipai.com/6A1E8B3A0000000000000000000A0001"_s,
                u"6A1E8B3A0000000000000000000A0001"_s);
         addRow("ebay item number", Platform::Ebay,
-               u"http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item=330010000001&rd=1"_s, u"330010000001"_s);
+               u"http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item=330010000001&rd=1"_s,
+               u"330010000001"_s);
         addRow("ebay without number", Platform::Ebay, u"http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem"_s,
                u"http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem"_s);
         // A line break would make one key two lines of the file.

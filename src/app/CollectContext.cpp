@@ -69,7 +69,8 @@ bool CollectContext::isAlreadyCollected(int itemNumber) const {
 }
 
 bool CollectContext::isItemWritten(const QString& itemAddress) const {
-    return writtenItems && writtenItems->contains(WrittenItemSet::keyFor(writer.target().platform, itemAddress));
+    return writtenItems &&
+           writtenItems->contains(WrittenItemSet::keyFor(writer.target().platform, itemAddress));
 }
 
 void CollectContext::beginItem(const QString& itemAddress) {
@@ -81,7 +82,8 @@ bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& re
         return false;
     // Cell numbers stay the same from run to run of a shop, so they stand for an item whose
     // address the walk did not name.
-    const QString key = currentItemKey.isEmpty() ? u'#' + QString::number(state.collectedCount) : currentItemKey;
+    const QString key =
+        currentItemKey.isEmpty() ? u'#' + QString::number(state.collectedCount) : currentItemKey;
     currentItemKey.clear();
     if (writtenItems && writtenItems->contains(key))
         return true;

@@ -157,8 +157,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
         if (lock.heldByAnother()) {
             PrintLine(stderr, Messages::kAnotherInstance + QDir::toNativeSeparators(programDir));
             PrintLine(stderr, QStringLiteral("kestrune: the lock file is ") + lock.path());
-        }
-        else
+        } else
             PrintLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") + lock.path());
         return 1;
     }
@@ -180,7 +179,8 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
                                   session.paths().settingsFile());
             return 1;
         }
-        if (result != StartupSequence::ResumeResult::Loaded && result != StartupSequence::ResumeResult::FreshRun)
+        if (result != StartupSequence::ResumeResult::Loaded &&
+            result != StartupSequence::ResumeResult::FreshRun)
             return 1;
     } else {
         window.selectPlatform(options.platform);

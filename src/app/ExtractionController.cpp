@@ -22,10 +22,11 @@
 #include <exception>
 
 ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
-    return {CollectPaiPaiShop, CollectEbayShop, CollectTaobaoShop, [](CollectContext& ctx, Platform platform) {
+    return {CollectPaiPaiShop, CollectEbayShop, CollectTaobaoShop,
+            [](CollectContext& ctx, Platform platform) {
                 const ShopPageCheck::Finding found = ShopPageCheck::fetchAndClassify(ctx, platform);
-                const bool refused =
-                    found.verdict != ShopPageCheck::Verdict::Shop && found.verdict != ShopPageCheck::Verdict::Stopped;
+                const bool refused = found.verdict != ShopPageCheck::Verdict::Shop &&
+                                     found.verdict != ShopPageCheck::Verdict::Stopped;
                 return refused ? Status::failure(found.message) : Status::success();
             }};
 }
@@ -74,10 +75,11 @@ void ExtractionController::collect() {
         return;
 
     const int formatIndex = window.selectedFormat();
-    const FileFormat format = MarketplaceCodes::outputFormatFromIndex(formatIndex).value_or(FileFormat::EbayAssistant);
+    const FileFormat format =
+        MarketplaceCodes::outputFormatFromIndex(formatIndex).value_or(FileFormat::EbayAssistant);
     const Platform shopPlatform = MarketplaceCodes::platformFromIndex(platform).value_or(Platform::Taobao);
-    state.outputBaseName =
-        ShopAddress::OutputBaseName(platform, state.shopUrl) + ShopAddress::FormatSuffix(shopPlatform, format);
+    state.outputBaseName = ShopAddress::OutputBaseName(platform, state.shopUrl) +
+                           ShopAddress::FormatSuffix(shopPlatform, format);
     const QString outputPath = m_session.paths().outputFile(state.outputBaseName, state.outputExtension);
     writer.setTarget({format, shopPlatform, outputPath});
 

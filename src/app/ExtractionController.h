@@ -50,8 +50,8 @@ public:
         bool outputPending = false; // output is still buffered after the last stop
         bool failed = false;        // the run could not do its work (a message says why)
         Ending ending = Ending::NotStarted;
-        int itemsInFile = 0;        // items the output file holds for the shop
-        QString endingText;         // the status line the run ended with
+        int itemsInFile = 0; // items the output file holds for the shop
+        QString endingText;  // the status line the run ended with
     };
     const RunSummary& lastRun() const { return m_lastRun; }
 

@@ -20,7 +20,9 @@ public:
     void setStatusText(const QString& text) override { m_window.setStatusText(text); }
     void clearGrid() override { m_window.clearGrid(); }
     int gridRowCount() const override { return m_window.gridRowCount(); }
-    void addGridRow(const QString& key, const QStringList& cells) override { m_window.addGridRow(key, cells); }
+    void addGridRow(const QString& key, const QStringList& cells) override {
+        m_window.addGridRow(key, cells);
+    }
     void showMessage(const QString& text) override {
         ++m_messages;
         m_window.showMessage(text);

@@ -40,7 +40,6 @@ inline const QString kJournalFailed =
     QStringLiteral("恢复记录写入失败（%1），采集已停止，已采集的商品已保留。请检查程序文件夹是否可写。");
 inline const QString kItemDropped = QStringLiteral("宝贝页面无法读取（过大、超时或出错），已跳过：");
 
-
 // How a run ended.
 inline QString runStopped(int items) {
     return QStringLiteral("已停止：已采集") + QString::number(items) + QStringLiteral("个宝贝");
@@ -63,7 +62,8 @@ inline const QString kAnotherInstance = QStringLiteral("另一个Kestrune正在�
 inline const QString kBreakPointFormatUnreadable =
     QStringLiteral("采集断点记录的输出格式无法识别，无法继续采集。请重新采集此店铺。");
 inline QString breakPointNumberUnreadable(const QString& fileName) {
-    return QStringLiteral("采集断点记录的已采集数量无法识别，无法继续采集。是否重新采集此店铺？重新采集将替换文件") +
+    return QStringLiteral(
+               "采集断点记录的已采集数量无法识别，无法继续采集。是否重新采集此店铺？重新采集将替换文件") +
            fileName + QStringLiteral("。");
 }
 inline QString outputOfAnotherFormat(const QString& fileName, const QString& assistant) {

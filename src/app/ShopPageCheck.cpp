@@ -31,12 +31,14 @@ const std::array<LayoutMarkers, 3>& layoutMarkers() {
 
 // What the sites (and the proxies in front of them) answer instead of a shop.
 const QStringList kLoginSigns{
-    QStringLiteral("login.taobao.com"), QStringLiteral("请登录后"),     QStringLiteral("用户登录"),
-    QStringLiteral("安全验证"),         QStringLiteral("验证码"),       QStringLiteral("访问过于频繁"),
-    QStringLiteral("访问太频繁"),       QStringLiteral("Too Many Requests"), QStringLiteral("captcha"),
+    QStringLiteral("login.taobao.com"), QStringLiteral("请登录后"),
+    QStringLiteral("用户登录"),         QStringLiteral("安全验证"),
+    QStringLiteral("验证码"),           QStringLiteral("访问过于频繁"),
+    QStringLiteral("访问太频繁"),       QStringLiteral("Too Many Requests"),
+    QStringLiteral("captcha"),
 };
 const QStringList kGoneSigns{
-    QStringLiteral("店铺不存在"), QStringLiteral("店铺已关闭"), QStringLiteral("店铺已被关闭"),
+    QStringLiteral("店铺不存在"),     QStringLiteral("店铺已关闭"),     QStringLiteral("店铺已被关闭"),
     QStringLiteral("该店铺已经关闭"), QStringLiteral("没有找到该店铺"), QStringLiteral("店铺暂停营业"),
 };
 
@@ -101,7 +103,8 @@ Finding fetchAndClassify(CollectContext& ctx, Platform platform) {
         return {Verdict::Stopped, {}};
     const QString text = platform == Platform::Ebay ? DecodeUtf8(result.body) : DecodeGbk(result.body);
     const Verdict verdict = classify(platform, result, CleanPageText(text));
-    const QString reason = result.error.isEmpty() ? QStringLiteral("HTTP %1").arg(result.status) : result.error;
+    const QString reason =
+        result.error.isEmpty() ? QStringLiteral("HTTP %1").arg(result.status) : result.error;
     return {verdict, message(verdict, address, reason)};
 }
 

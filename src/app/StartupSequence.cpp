@@ -108,7 +108,9 @@ StartupSequence::ResumeResult StartupSequence::offer(bool ask) {
         return found;
 
     const SettingsStore& settings = m_session.settings();
-    const auto read = [&settings](const QString& key) { return settings.ReadIniValue(SettingsKeys::kSection, key); };
+    const auto read = [&settings](const QString& key) {
+        return settings.ReadIniValue(SettingsKeys::kSection, key);
+    };
     Recorded recorded;
     recorded.address = read(SettingsKeys::kBreakPointUrl);
     recorded.fileName = read(SettingsKeys::kBreakPointFileName);

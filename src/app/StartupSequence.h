@@ -12,11 +12,11 @@ class ExtractionSession;
 class StartupSequence {
 public:
     enum class ResumeResult {
-        NoBreakPoint,   // nothing unfinished recorded
-        FileMissing,    // recorded, but its output file is gone (message shown)
-        Declined,       // the user said No; the settings file is left for the next start
-        AddressMissing, // accepted, but the recorded address is empty (message shown)
-        Loaded,         // address, platform and format restored; cmd_go continues it
+        NoBreakPoint,     // nothing unfinished recorded
+        FileMissing,      // recorded, but its output file is gone (message shown)
+        Declined,         // the user said No; the settings file is left for the next start
+        AddressMissing,   // accepted, but the recorded address is empty (message shown)
+        Loaded,           // address, platform and format restored; cmd_go continues it
         FormatUnreadable, // the recorded output format is not one we know (message shown)
         FreshRun,         // the item number was unreadable and the user chose to start the shop
                           // again: address, platform and format restored, nothing to continue

@@ -20,8 +20,8 @@
 inline QString outputName(const QString& base, const QString& platform, const QString& format) {
     static const QStringList words{QStringLiteral("taobao"), QStringLiteral("paipai"), QStringLiteral("ebay"),
                                    QStringLiteral("taobao5")};
-    static const QStringList suffixes{QStringLiteral("_Taobao"), QStringLiteral("_PaiPai"), QStringLiteral("_eBay"),
-                                      QStringLiteral("_Taobao5")};
+    static const QStringList suffixes{QStringLiteral("_Taobao"), QStringLiteral("_PaiPai"),
+                                      QStringLiteral("_eBay"), QStringLiteral("_Taobao5")};
     const QString suffix = platform == format ? QString() : suffixes.value(words.indexOf(format));
     return base + suffix + QStringLiteral(".csv");
 }
