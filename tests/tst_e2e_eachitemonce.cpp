@@ -41,8 +41,8 @@ private:
     }
 
     // Runs the shop, interrupted by `interrupt` once the second item page is asked for (none:
-    // straight through), then resumed; returns the output's text.
-    QString extract(const QString& shop, const QString& format, int signal) {
+    // straight through), then resumed; puts the output's text into text.
+    void extract(const QString& shop, const QString& format, int signal, QString* text) {
         ExtractRun run;
         m_server.clearRequestedAddresses();
         run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
@@ -76,7 +76,9 @@ private slots:
         QSKIP(kNotYet);
         QFETCH(QString, shop);
         QFETCH(QString, format);
-        const QStringList twice = picturesNamedTwice(extract(shop, format, 0));
+        QString text;
+        extract(shop, format, 0, &text);
+        const QStringList twice = picturesNamedTwice(text);
         QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
     }
 
@@ -85,7 +87,9 @@ private slots:
         QSKIP(kNotYet);
         QFETCH(QString, shop);
         QFETCH(QString, format);
-        const QStringList twice = picturesNamedTwice(extract(shop, format, SIGINT));
+        QString text;
+        extract(shop, format, SIGINT, &text);
+        const QStringList twice = picturesNamedTwice(text);
         QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
     }
 
@@ -94,7 +98,9 @@ private slots:
         QSKIP(kNotYet);
         QFETCH(QString, shop);
         QFETCH(QString, format);
-        const QStringList twice = picturesNamedTwice(extract(shop, format, SIGKILL));
+        QString text;
+        extract(shop, format, SIGKILL, &text);
+        const QStringList twice = picturesNamedTwice(text);
         QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
     }
 };

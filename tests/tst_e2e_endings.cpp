@@ -2,7 +2,9 @@
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 
+#include "base/MarketplaceCodes.h"
 #include "support/EndToEndSupport.h"
+#include "support/FailureShops.h"
 #include "support/FixtureWebServer.h"
 
 #include <QFile>
@@ -50,17 +52,9 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("message");
 
-        const QString closed = u"http://shop55556666.taobao.com/"_s;
-        const QString missing = u"http://stores.ebay.com.cn/guanbi"_s;
-        const QString layout = u"http://shop66660002.taobao.com/"_s;
-        const QString dropped = u"http://shop66660003.taobao.com/"_s;
-        addRow("closed shop", u"taobao"_s, closed, Messages::kShopNotFound + closed);
-        addRow("shop not found", u"ebay"_s, missing, Messages::kShopNotFound + missing);
-        addRow("login page", u"taobao"_s, u"http://shop66660001.taobao.com/"_s, Messages::kLoginRequired);
-        addRow("verification page", u"paipai"_s, u"http://shop.paipai.com/20090305/"_s,
-               Messages::kLoginRequired);
-        addRow("unknown layout", u"taobao"_s, layout, Messages::kUnknownLayout + layout);
-        addRow("dropped connection", u"taobao"_s, dropped, u"网络或代理连接失败（"_s);
+        for (const FailureShop& shop : failureShops())
+            QTest::newRow(shop.name) << MarketplaceCodes::platformWord(shop.platform) << shop.address
+                                     << shop.message;
     }
 
     void shopTheSiteWillNotShow() {

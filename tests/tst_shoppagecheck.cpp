@@ -1,6 +1,7 @@
 #include "app/Messages.h"
 #include "app/ShopPageCheck.h"
 #include "support/CrawlTestSupport.h"
+#include "support/FailureShops.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
@@ -75,21 +76,9 @@ private slots:
         QTest::addColumn<Verdict>("verdict");
         QTest::addColumn<QString>("message");
 
-        const QString closed = u"http://shop55556666.taobao.com/"_s;
-        const QString missing = u"http://stores.ebay.com.cn/guanbi"_s;
-        const QString layout = u"http://shop66660002.taobao.com/"_s;
-        const QString dropped = u"http://shop66660003.taobao.com/"_s;
         addRow("a shop", u"http://shop22223333.taobao.com/"_s, Platform::Taobao, Verdict::Shop, QString());
-        addRow("closed shop", closed, Platform::Taobao, Verdict::NotFound, Messages::kShopNotFound + closed);
-        addRow("404", missing, Platform::Ebay, Verdict::NotFound, Messages::kShopNotFound + missing);
-        addRow("login page", u"http://shop66660001.taobao.com/"_s, Platform::Taobao, Verdict::LoginRequired,
-               Messages::kLoginRequired);
-        addRow("verification page", u"http://shop.paipai.com/20090305/"_s, Platform::PaiPai,
-               Verdict::LoginRequired, Messages::kLoginRequired);
-        addRow("unknown layout", layout, Platform::Taobao, Verdict::UnknownLayout,
-               Messages::kUnknownLayout + layout);
-        addRow("dropped connection", dropped, Platform::Taobao, Verdict::NetworkFailure,
-               u"网络或代理连接失败（"_s);
+        for (const FailureShop& shop : failureShops())
+            QTest::newRow(shop.name) << shop.address << shop.platform << shop.verdict << shop.message;
     }
 
     void fixtureShops() {
