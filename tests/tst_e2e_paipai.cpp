@@ -34,7 +34,8 @@ private slots:
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
         // The pictures of the three parsed items are stored beside the output file.
-        QCOMPARE(QDir(run.file(u"PaiPai_20090301"_s)).entryList(QDir::Files).size(), 3);
+        const QString pictures = outputName(u"PaiPai_20090301"_s, u"paipai"_s, format).chopped(4);
+        QCOMPARE(QDir(run.file(pictures)).entryList(QDir::Files).size(), 3);
     }
 };
 
