@@ -158,8 +158,8 @@ private slots:
     }
 
     // Each address message is covered with the window; here the command line's way of ending on
-    // one, and on a notice that was not accepted. No output file is named; only an address that
-    // was given leaves its breakpoint keys.
+    // one, and on a notice that was not accepted. No output file is named and nothing is recorded:
+    // a run's breakpoint keys are written only once its shop page has come.
     void refusedRuns_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("line");
@@ -169,9 +169,15 @@ private slots:
             << "kestrune: the usage notice must be accepted; run on a terminal or pass --agree" << false;
         QTest::newRow("empty address")
             << extractOptions("taobao", "ebay", "") << Messages::kAddressEmpty << false;
-        QTest::newRow("ebay address with a leading space")
-            << extractOptions("ebay", "ebay", " http://stores.ebay.com.cn/x") << Messages::kEbayAddressWrong
-            << true;
+        QTest::newRow("address of another platform")
+            << extractOptions("ebay", "ebay", "http://shop.paipai.com/1")
+            << Messages::kPaiPaiAddressChosenWrongly << false;
+        // The address is accepted with its space; the proxy of these tests refuses every request.
+        QTest::newRow("proxy refuses")
+            << extractOptions("ebay", "ebay", " http://stores.ebay.com.cn/x")
+            << Messages::networkFailed(QStringLiteral("http://stores.ebay.com.cn/x"),
+                                       QStringLiteral("Connection refused"))
+            << false;
     }
 
     void refusedRuns() {
@@ -188,8 +194,9 @@ private slots:
     }
 
     // A breakpoint of PaiPai shop 77 at item 4, to be written in the PaiPai Assistant format.
-    // Loaded: the address, platform and format restored, so the PaiPai shop's file in the PaiPai
-    // format; otherwise the run ends with the given text on standard error.
+    // Loaded: the address, platform and format restored, so the run asks for the PaiPai shop (the
+    // proxy of these tests refuses it, and the breakpoint stays as it was); otherwise the run ends
+    // with the given text on standard error.
     void resume_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<bool>("breakPoint");
@@ -224,9 +231,10 @@ private slots:
             runKestrune({QStringLiteral("--data-dir"), dir.path(), QStringLiteral("extract"),
                          QStringLiteral("--resume"), QStringLiteral("--agree")});
         if (loaded) {
-            const QString output = QDir(dir.path()).filePath(QStringLiteral("PaiPai_77.csv"));
-            QVERIFY2(outcome.out.contains(QStringLiteral("output file: ") + output), qPrintable(outcome.out));
+            QVERIFY2(outcome.err.contains(QStringLiteral("）：") + url), qPrintable(outcome.err));
             SettingsStore settings(settingsPath(dir));
+            QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum),
+                     QStringLiteral("4"));
             QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption),
                      QStringLiteral("2"));
             // The folder is free again once the program has ended.
@@ -442,7 +450,8 @@ private slots:
                                             QStringList{QStringLiteral("--data-dir"), dir.path()});
         QVERIFY2(!outcome.err.contains(QStringLiteral("另一个Kestrune正在使用此文件夹")),
                  qPrintable(outcome.err));
-        QVERIFY(QFile::exists(settingsPath(dir)));
+        // It went on to ask for the shop (which the proxy of these tests refuses).
+        QVERIFY2(outcome.err.contains(QStringLiteral("网络或代理连接失败")), qPrintable(outcome.err));
     }
 };
 

@@ -55,8 +55,8 @@ private:
             run.start({u"--resume"_s});
         }
         run.finish();
-        return decodeOutput(fileBytes(run.file(outputName(u"Taobao_"_s + shop, u"taobao"_s, format))),
-                            format);
+        *text =
+            decodeOutput(fileBytes(run.file(outputName(u"Taobao_"_s + shop, u"taobao"_s, format))), format);
     }
 
     // Until the shop walks ask CollectContext::isItemWritten before they fetch an item, an item
