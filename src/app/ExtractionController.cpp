@@ -15,6 +15,7 @@
 #include "crawl/CollectPaiPaiShop.h"
 #include "crawl/CollectTaobaoShop.h"
 #include "formats/SourceFormatDetector.h"
+#include "formats/Taobao5Output.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -74,9 +75,9 @@ void ExtractionController::collect() {
     if (refuseAddress(platform))
         return;
 
-    const int formatIndex = window.selectedFormat();
-    const FileFormat format =
-        MarketplaceCodes::outputFormatFromIndex(formatIndex).value_or(FileFormat::EbayAssistant);
+    const std::optional<FileFormat> chosenFormat =
+        MarketplaceCodes::outputFormatFromIndex(window.selectedFormat());
+    const FileFormat format = chosenFormat.value_or(FileFormat::EbayAssistant);
     const Platform shopPlatform = MarketplaceCodes::platformFromIndex(platform).value_or(Platform::Taobao);
     state.outputBaseName = ShopAddress::OutputBaseName(platform, state.shopUrl) +
                            ShopAddress::FormatSuffix(shopPlatform, format);
@@ -88,7 +89,11 @@ void ExtractionController::collect() {
         return;
 
     takeResumePoint(resumed);
-    recordRunStart(platform, MarketplaceCodes::outputFormatIndex(format), resumed);
+    // No button chosen records 2, as the window always did.
+    recordRunStart(platform,
+                   chosenFormat ? MarketplaceCodes::outputFormatIndex(*chosenFormat)
+                                : int(PlatformConstants::PaiPaiAssistant),
+                   resumed);
     m_lastRun.started = true;
 
     const Crawler& crawler = platform == PlatformConstants::PaiPai ? m_crawlers.paipai
@@ -128,6 +133,15 @@ bool ExtractionController::refuseResumedFile(bool resumed, FileFormat format) {
     const QFileInfo file(path);
     if (!resumed || !file.exists() || file.size() == 0)
         return false;
+    // The current Taobao layout has its own, closer test of a file it can go on with.
+    if (format == FileFormat::TaobaoAssistant5) {
+        if (Taobao5Output::canContinue(path))
+            return false;
+        stop();
+        m_lastRun.failed = true;
+        m_session.window().showMessage(Taobao5Output::notContinuableMessage(path));
+        return true;
+    }
     const std::optional<FileFormat> found = SourceFormatDetector::detect(path).file;
     if (found == format)
         return false;
