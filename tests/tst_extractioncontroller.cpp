@@ -633,8 +633,9 @@ private slots:
         QCOMPARE(f.crawls, crawled ? 1 : 0);
         QCOMPARE(f.window.messages,
                  crawled ? QStringList() : QStringList{Taobao5Output::notContinuableMessage(output)});
-        QCOMPARE(f.ini(SettingsKeys::kBreakPointOption), u"3"_s);
-        QCOMPARE(f.ini(SettingsKeys::kBreakPointFileName), u"Taobao_55_Taobao5.csv"_s);
+        // A refused run records nothing: the breakpoint stays as it was.
+        QCOMPARE(f.ini(SettingsKeys::kBreakPointOption), crawled ? u"3"_s : QString());
+        QCOMPARE(f.ini(SettingsKeys::kBreakPointFileName), crawled ? u"Taobao_55_Taobao5.csv"_s : QString());
         QVERIFY(!f.window.running);
         if (!existing.isNull())
             QCOMPARE(fileBytes(output), existing);
