@@ -507,8 +507,8 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("fileName");
         QTest::newRow("淘宝助理") << 0 << QStringLiteral("Taobao_8.csv");
-        QTest::newRow("易趣助理") << 1 << QStringLiteral("Taobao_8.csv");
-        QTest::newRow("拍拍助理") << 2 << QStringLiteral("Taobao_8.csv");
+        QTest::newRow("易趣助理") << 1 << QStringLiteral("Taobao_8_eBay.csv");
+        QTest::newRow("拍拍助理") << 2 << QStringLiteral("Taobao_8_PaiPai.csv");
         QTest::newRow("淘宝助理5") << 3 << QStringLiteral("Taobao_8_Taobao5.csv");
     }
 
@@ -518,9 +518,17 @@ private slots:
         const QString name = QStringLiteral("Option5_") + QString::number(button);
         QByteArray settingsFile;
         {
-            Harness h;
+            // Stopped by the user, so that the next start offers to resume it.
+            Harness h([](CollectContext& ctx) {
+                waitForStop(ctx);
+                ctx.stop();
+            });
             h.child<QRadioButton>(qPrintable(name))->click();
-            h.collect(2, QStringLiteral("http://shop8.taobao.com"));
+            h.start(2, QStringLiteral("http://shop8.taobao.com"));
+            QTRY_COMPARE(h.crawls.load(), 1);
+            h.window->engine().requestStop();
+            QTRY_VERIFY_WITH_TIMEOUT(h.window->engine().isIdle(), 20000);
+            QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("1"));
             QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QString::number(button));
             QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
             settingsFile = fileBytes(h.window->session().paths().settingsFile());
