@@ -8,9 +8,13 @@
 #include "support/TestPaths.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -19,8 +23,35 @@
 namespace {
 
 const QString kShop = QStringLiteral("http://shop33334444.taobao.com/");
-const QString kMissingPicture =
-    QStringLiteral("http://img01.taobaocdn.com/bao/uploaded/i1/T1a3003XXXXXXXX.jpg");
+QString pictureAddress(int item) {
+    return QStringLiteral("http://img01.taobaocdn.com/bao/uploaded/i1/T1a%1XXXXXXXX.jpg").arg(item);
+}
+// The fixture's pictures are stubs; the screenshots show a shirt of its own colour for each item.
+QByteArray shirtPicture(int item) {
+    QImage image(120, 120, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromHsv(item * 47 % 360, 150, 210));
+    painter.drawPolygon(QPolygon({{40, 15},
+                                  {80, 15},
+                                  {110, 40},
+                                  {95, 58},
+                                  {85, 50},
+                                  {85, 108},
+                                  {35, 108},
+                                  {35, 50},
+                                  {25, 58},
+                                  {10, 40}}));
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    return bytes;
+}
+constexpr int kMissingPictureItem = 3023;
 
 bool waitFor(const std::function<bool()>& done) {
     QElapsedTimer clock;
@@ -49,13 +80,21 @@ int main(int argc, char** argv) {
     if (!server.start())
         return 1;
     server.useAsProxy();
-    server.setStatus(kMissingPicture, 404);
-    server.setStatus(kMissingPicture + QStringLiteral("_sum.jpg"), 404);
+    for (int item = 3001; item <= 3023; ++item) {
+        if (item == kMissingPictureItem)
+            server.setStatus(pictureAddress(item), 404);
+        else
+            server.setContent(pictureAddress(item), shirtPicture(item));
+    }
 
     QTemporaryDir dir;
     MainWindow window(dir.path());
-    window.resize(1180, 940);
+    window.resize(1180, 1000);
     window.show();
+    // Room for the log's last lines, the 404 among them.
+    auto* gridAndLog = window.findChild<QSplitter*>(QStringLiteral("gridAndLog"));
+    const QList<int> sizes = gridAndLog->sizes();
+    gridAndLog->setSizes({sizes.value(0) + sizes.value(1) - 230, 230});
     window.selectPlatform(2);
     window.setAddressText(kShop);
     window.findChild<QPushButton*>(QStringLiteral("cmd_go"))->click();

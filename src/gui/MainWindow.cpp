@@ -29,6 +29,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -36,6 +37,8 @@
 namespace {
 
 constexpr int kWindowWidthTwips = 8775;
+// The most of the screen's height the window takes when it opens, in percent.
+constexpr int kOpeningScreenShare = 90;
 
 } // namespace
 
@@ -45,10 +48,12 @@ MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(PlatformConstants::kWindowCaption);
     buildUi();
-    // The width the window always had, and the grid's room for a dozen rows; the user may
-    // change both.
+    // The width the window always had, and the grid's room for a dozen rows and the log's for a
+    // few lines; the user may change both. On a small screen it opens within the screen, leaving
+    // room to grow.
+    const int screenHeight = screen()->availableGeometry().height() * kOpeningScreenShare / 100;
     resize(qMax(twipsToPixels(kWindowWidthTwips, logicalDpiX()), minimumSizeHint().width()),
-           sizeHint().height());
+           qMax(qMin(sizeHint().height(), screenHeight), minimumSizeHint().height()));
     setStatusText(QStringLiteral("程序文件夹：") + QDir::toNativeSeparators(m_session.paths().programDir()));
 }
 
