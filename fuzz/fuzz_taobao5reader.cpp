@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     const SourceDetection detection = SourceFormatDetector::detect(buffer);
-    SourceFormatDetector::displayName(detection.file);
+    if (detection.file)
+        SourceFormatDetector::mismatchMessage(FileFormat::TaobaoAssistant5, *detection.file);
 
     Taobao5Reader reader;
     if (reader.open(&buffer)) {

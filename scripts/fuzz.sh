@@ -54,7 +54,7 @@ for target in "${chosen[@]}"; do
     mkdir -p "$corpus" "$artifacts"
     while IFS= read -r seed; do
         cp -n "$seed" "$corpus/seed-$(sha1sum <"$seed" | cut -c1-16)" 2>/dev/null || true
-    done < <(seeds_of "$target")
+    done < <(seeds_of "$target"; find "$here/fuzz/regressions/$target" -type f 2>/dev/null)
     echo "== $target for $2 s"
     (cd "$artifacts" && "$build/fuzz/$target" -max_total_time="$2" -timeout=20 -rss_limit_mb=4096 \
         -max_len=262144 -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus") || status=1
