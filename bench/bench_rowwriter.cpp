@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
     const struct {
         int option;
         const char* name;
-    } formats[] = {{0, "Taobao Assistant"}, {2, "PaiPai Assistant"}, {1, "eBay Assistant"}};
+    } formats[] = {
+        {0, "Taobao Assistant"}, {2, "PaiPai Assistant"}, {1, "eBay Assistant"}, {3, "current Taobao"}};
     const int counts[] = {20000, 80000};
 
     std::printf("description length %d characters\n", descriptionLength);

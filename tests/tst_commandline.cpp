@@ -133,9 +133,10 @@ private slots:
         QTest::newRow("no address") << words("extract --platform taobao --format taobao");
         QTest::newRow("bad platform")
             << words("extract --platform amazon --format taobao http://shop1.taobao.com");
-        // Only the converter writes the current Taobao layout so far.
-        QTest::newRow("current Taobao format")
-            << words("extract --platform taobao --format taobao5 http://shop1.taobao.com");
+        QTest::newRow("bad format") << words(
+            "extract --platform taobao --format taobao6 http://shop1.taobao.com");
+        QTest::newRow("current Taobao layout as a platform")
+            << words("extract --platform taobao5 --format taobao5 http://shop1.taobao.com");
         QTest::newRow("platform without value")
             << words("extract --format taobao http://shop1.taobao.com --platform");
         QTest::newRow("two addresses") << words(

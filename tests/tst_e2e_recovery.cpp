@@ -35,14 +35,16 @@ private slots:
 
     void killedWhileWritingAndRecovering_data() {
         QTest::addColumn<QString>("format");
-        QTest::newRow("Taobao Assistant") << u"taobao"_s;
-        QTest::newRow("PaiPai Assistant") << u"paipai"_s;
-        QTest::newRow("eBay Assistant") << u"ebay"_s;
+        QTest::addColumn<QString>("output");
+        QTest::newRow("Taobao Assistant") << u"taobao"_s << u"Taobao_11112222.csv"_s;
+        QTest::newRow("PaiPai Assistant") << u"paipai"_s << u"Taobao_11112222.csv"_s;
+        QTest::newRow("eBay Assistant") << u"ebay"_s << u"Taobao_11112222.csv"_s;
+        QTest::newRow("current Taobao Assistant") << u"taobao5"_s << u"Taobao_11112222_Taobao5.csv"_s;
     }
 
     void killedWhileWritingAndRecovering() {
         QFETCH(QString, format);
-        const QString output = u"Taobao_11112222.csv"_s;
+        QFETCH(QString, output);
         ExtractRun run;
         killAt(run, KillPoint::kBatchWritten);
         run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},

@@ -4,11 +4,13 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
+#include "formats/Taobao5Output.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
 #include "support/WebTestSupport.h"
 
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -314,6 +316,44 @@ private slots:
         // Only the resumed run continues the output file written before.
         for (int i = 0; i < seen.size(); ++i)
             QCOMPARE(appended.at(i), seen.at(i) == 5);
+    }
+
+    // A resumed run in today's Taobao layout adds rows only to a file of that layout: a file of
+    // another kind at its name is refused before anything touches it.
+    void resumedCurrentTaobaoRunChecksItsFile_data() {
+        QTest::addColumn<QByteArray>("existing"); // null: no file
+        QTest::addColumn<bool>("crawled");
+        const QString currentLayout = u"version 1.00\ntitle\tprice\n宝贝名称\t宝贝价格\n\"a\"\t1\n"_s;
+        const auto utf16 = [](const QString& text) -> QByteArray {
+            return QByteArray("\xFF\xFE") +
+                   QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(text));
+        };
+        QTest::newRow("no file yet") << QByteArray() << true;
+        QTest::newRow("file of the current layout") << utf16(currentLayout) << true;
+        QTest::newRow("older Taobao layout") << utf16(u"宝贝名称\t宝贝类目\r\n"_s) << false;
+        QTest::newRow("current layout saved as UTF-8") << currentLayout.toUtf8() << false;
+    }
+
+    void resumedCurrentTaobaoRunChecksItsFile() {
+        QFETCH(QByteArray, existing);
+        QFETCH(bool, crawled);
+        Fixture f;
+        const QString output = f.session.paths().inProgramDir(u"Taobao_55_Taobao5.csv"_s);
+        if (!existing.isNull())
+            putFileBytes(output, existing);
+        f.session.state().resumeShopUrl = u"http://shop55.taobao.com/"_s;
+        f.session.state().resumeItemNumber = 5;
+        f.window.format = 3;
+        f.run(2, u"http://shop55.taobao.com/"_s);
+
+        QCOMPARE(f.crawls, crawled ? 1 : 0);
+        QCOMPARE(f.window.messages,
+                 crawled ? QStringList() : QStringList{Taobao5Output::notContinuableMessage(output)});
+        QCOMPARE(f.ini(SettingsKeys::kBreakPointOption), u"3"_s);
+        QCOMPARE(f.ini(SettingsKeys::kBreakPointFileName), u"Taobao_55_Taobao5.csv"_s);
+        QVERIFY(!f.window.running);
+        if (!existing.isNull())
+            QCOMPARE(fileBytes(output), existing);
     }
 };
 

@@ -173,6 +173,7 @@ private slots:
         QTest::newRow("Option5_0") << "淘宝助理";
         QTest::newRow("Option5_1") << "易趣助理";
         QTest::newRow("Option5_2") << "拍拍助理";
+        QTest::newRow("Option5_3") << "淘宝助理5";
         QTest::newRow("cmd_go") << "提取商品信息";
         QTest::newRow("Cmd_stop") << "停止提取";
         QTest::newRow("lb_stat") << "状态显示：";
@@ -479,7 +480,7 @@ private slots:
         auto* box = h.child<QCheckBox>("chk_autosave");
         box->click();
         QVERIFY(!h.child<QLabel>("lb_autosave")->isEnabled());
-        for (const char* name : {"Option5_0", "Option5_1", "Option5_2"})
+        for (const char* name : {"Option5_0", "Option5_1", "Option5_2", "Option5_3"})
             QVERIFY(!h.child<QRadioButton>(name)->isEnabled());
         QCOMPARE(h.window->selectedFormat(), 2);
         // The run still records its breakpoint in the selected format.
@@ -487,8 +488,43 @@ private slots:
         QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QStringLiteral("2"));
         box->click();
         QVERIFY(h.child<QLabel>("lb_autosave")->isEnabled());
-        for (const char* name : {"Option5_0", "Option5_1", "Option5_2"})
+        for (const char* name : {"Option5_0", "Option5_1", "Option5_2", "Option5_3"})
             QVERIFY(h.child<QRadioButton>(name)->isEnabled());
+    }
+
+    // The format button's index is what the breakpoint records, and what a resumed start selects
+    // again; the current Taobao layout writes a file of its own name.
+    void formatChoiceIsSavedAndRestored_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("淘宝助理") << 0 << QStringLiteral("Taobao_8.csv");
+        QTest::newRow("易趣助理") << 1 << QStringLiteral("Taobao_8.csv");
+        QTest::newRow("拍拍助理") << 2 << QStringLiteral("Taobao_8.csv");
+        QTest::newRow("淘宝助理5") << 3 << QStringLiteral("Taobao_8_Taobao5.csv");
+    }
+
+    void formatChoiceIsSavedAndRestored() {
+        QFETCH(int, button);
+        QFETCH(QString, fileName);
+        const QString name = QStringLiteral("Option5_") + QString::number(button);
+        QByteArray settingsFile;
+        {
+            Harness h;
+            h.child<QRadioButton>(qPrintable(name))->click();
+            h.collect(2, QStringLiteral("http://shop8.taobao.com"));
+            QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QString::number(button));
+            QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
+            settingsFile = fileBytes(h.window->session().paths().settingsFile());
+        }
+
+        Harness restarted;
+        putFileBytes(restarted.window->session().paths().settingsFile(), settingsFile);
+        putFileBytes(restarted.window->session().paths().inProgramDir(fileName), "");
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        QVERIFY(restarted.window->runStartup());
+        QVERIFY(restarted.child<QRadioButton>(qPrintable(name))->isChecked());
+        QCOMPARE(restarted.window->selectedFormat(), button);
     }
 
     // A box the window shows (here a warning of its own) does not hold up the run: rows keep

@@ -60,8 +60,8 @@ int usageError(const QString& text) {
     return 2;
 }
 
-// taobao/paipai/ebay to the Option1 index (platform) or the Option5 index (format); -1 for
-// any other word.
+// taobao/paipai/ebay to the Option1 index (platform), or taobao/taobao5/paipai/ebay to the Option5
+// index (format); -1 for any other word.
 int platformCode(const QString& name) {
     const std::optional<Platform> platform = MarketplaceCodes::platformFromWord(name);
     return platform ? MarketplaceCodes::platformIndex(*platform) : -1;
@@ -69,10 +69,7 @@ int platformCode(const QString& name) {
 
 int formatCode(const QString& name) {
     const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(name);
-    // The extraction does not write the current Taobao layout yet; only the converter does.
-    if (!format || *format == FileFormat::TaobaoAssistant5)
-        return -1;
-    return MarketplaceCodes::outputFormatIndex(*format);
+    return format ? MarketplaceCodes::outputFormatIndex(*format) : -1;
 }
 
 // Empty when the arguments make sense, else what is wrong.
@@ -100,11 +97,13 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
 
         if (arg == u"--platform" || arg == u"--format") {
             QString name;
+            const QString words = arg == u"--platform" ? QStringLiteral("taobao, paipai or ebay")
+                                                       : QStringLiteral("taobao, taobao5, paipai or ebay");
             if (!takeValue(&name))
-                return arg + QStringLiteral(" needs taobao, paipai or ebay");
+                return arg + QStringLiteral(" needs ") + words;
             const int code = arg == u"--platform" ? platformCode(name) : formatCode(name);
             if (code < 0)
-                return arg + QStringLiteral(" must be taobao, paipai or ebay, not '") + name + u'\'';
+                return arg + QStringLiteral(" must be ") + words + QStringLiteral(", not '") + name + u'\'';
             (arg == u"--platform" ? options->platform : options->format) = code;
         } else if (arg == u"--data-dir") {
             if (!takeValue(&options->dataDir) || options->dataDir.isEmpty())

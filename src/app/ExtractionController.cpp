@@ -11,6 +11,7 @@
 #include "crawl/CollectEbayShop.h"
 #include "crawl/CollectPaiPaiShop.h"
 #include "crawl/CollectTaobaoShop.h"
+#include "formats/Taobao5Output.h"
 
 #include <exception>
 
@@ -62,13 +63,16 @@ void ExtractionController::collect() {
 
     state.shopUrl = state.shopUrl.toLower();
 
+    const std::optional<FileFormat> chosenFormat =
+        MarketplaceCodes::outputFormatFromIndex(window.selectedFormat());
+    const FileFormat format = chosenFormat.value_or(FileFormat::EbayAssistant);
     if (state.autoSave == 1) {
-        int format = window.selectedFormat();
-        if (format < 0 || format > 2)
-            format = 2;
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
         writeBreakPoint(SettingsKeys::kBreakPointUrl, state.shopUrl);
-        writeBreakPoint(SettingsKeys::kBreakPointOption, QString::number(format));
+        // No button chosen records 2, as the window always did.
+        writeBreakPoint(SettingsKeys::kBreakPointOption,
+                        QString::number(chosenFormat ? MarketplaceCodes::outputFormatIndex(*chosenFormat)
+                                                     : int(PlatformConstants::PaiPaiAssistant)));
     }
 
     int platform = window.selectedPlatform();
@@ -79,11 +83,10 @@ void ExtractionController::collect() {
         window.showMessage(ShopAddress::RejectionMessage(platform));
         return;
     }
-    state.outputBaseName = ShopAddress::OutputBaseName(platform, state.shopUrl);
-    writer.setTarget(
-        {MarketplaceCodes::outputFormatFromIndex(window.selectedFormat()).value_or(FileFormat::EbayAssistant),
-         MarketplaceCodes::platformFromIndex(platform).value_or(Platform::Taobao),
-         m_session.paths().outputFile(state.outputBaseName, state.outputExtension)});
+    state.outputBaseName =
+        ShopAddress::OutputBaseName(platform, state.shopUrl) + ShopAddress::FormatNameSuffix(format);
+    writer.setTarget({format, MarketplaceCodes::platformFromIndex(platform).value_or(Platform::Taobao),
+                      m_session.paths().outputFile(state.outputBaseName, state.outputExtension)});
 
     if (state.autoSave == 1) {
         writeBreakPoint(SettingsKeys::kBreakPointSO, QString::number(platform));
@@ -91,6 +94,11 @@ void ExtractionController::collect() {
     }
 
     applyResumePoint();
+    if (!canContinueOutput()) {
+        stop();
+        window.showMessage(Taobao5Output::notContinuableMessage(writer.target().outputPath));
+        return;
+    }
     m_lastRun.started = true;
 
     const Crawler& crawler = platform == PlatformConstants::PaiPai ? m_crawlers.paipai
@@ -124,6 +132,12 @@ void ExtractionController::applyResumePoint() {
         state.resumeItemNumber = 0;
     state.resumeShopUrl.clear();
     m_session.writer().setAppendToExisting(resumed);
+}
+
+bool ExtractionController::canContinueOutput() const {
+    const RowWriter& writer = m_session.writer();
+    return writer.target().format != FileFormat::TaobaoAssistant5 || !writer.appendsToExisting() ||
+           Taobao5Output::canContinue(writer.target().outputPath);
 }
 
 bool ExtractionController::stopQuietly() {

@@ -45,6 +45,9 @@ private:
     // Stop without telling the user about a failed write; returns whether the buffer was written.
     bool stopQuietly();
     void applyResumePoint();
+    // A resumed run in the current Taobao layout adds rows only to a file of that layout; any
+    // other file is refused before it is touched.
+    bool canContinueOutput() const;
     void writeBreakPoint(const QString& key, const QString& value);
 
     ExtractionSession& m_session;

@@ -61,6 +61,10 @@ QString OutputBaseName(int platform, const QString& lowerAddress) {
     }
 }
 
+QString FormatNameSuffix(FileFormat format) {
+    return format == FileFormat::TaobaoAssistant5 ? QStringLiteral("_Taobao5") : QString();
+}
+
 QString RejectionMessage(int platform) {
     switch (platform) {
     case PaiPai:

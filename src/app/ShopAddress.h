@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Marketplace.h"
+
 #include <QString>
 
 // Address rules of the collect command: which addresses a platform accepts and what the output
@@ -15,6 +17,10 @@ bool IsAcceptedFor(int platform, const QString& lowerAddress);
 
 // Output base name of an accepted, lower-cased address: the platform's prefix and the shop part.
 QString OutputBaseName(int platform, const QString& lowerAddress);
+
+// What follows the base name for a format: the three older formats keep the names they always
+// had; the current Taobao layout gets its own file, so it never continues a file of another layout.
+QString FormatNameSuffix(FileFormat format);
 
 // Turns the shop part of an address into something that can only name a file directly inside the
 // program's folder: trailing "/" dropped, "..", separators and reserved characters become "_".

@@ -5,16 +5,23 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "base/MarketplaceCodes.h"
 
 #include <QFileInfo>
 
 namespace {
 
-// Codes outside 0..2 (hand-edited or damaged files) are not restored.
-int codeOrMinusOne(const QString& text) {
+// Codes of no platform or format (hand-edited or damaged files) are not restored.
+int platformCodeOrMinusOne(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    return ok && value >= 0 && value <= 2 ? value : -1;
+    return ok && MarketplaceCodes::platformFromIndex(value) ? value : -1;
+}
+
+int formatCodeOrMinusOne(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok && MarketplaceCodes::outputFormatFromIndex(value) ? value : -1;
 }
 
 } // namespace
@@ -75,11 +82,11 @@ StartupSequence::ResumeResult StartupSequence::load() {
     state.autoSave = 1;
     const QString platformText = settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointSO);
     if (!platformText.isEmpty()) {
-        const int platform = codeOrMinusOne(platformText);
+        const int platform = platformCodeOrMinusOne(platformText);
         if (platform >= 0)
             window.selectPlatform(platform);
-        const int format =
-            codeOrMinusOne(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption));
+        const int format = formatCodeOrMinusOne(
+            settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption));
         if (format >= 0)
             window.selectFormat(format);
     }

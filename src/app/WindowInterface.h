@@ -9,7 +9,8 @@ class WindowInterface {
 public:
     virtual ~WindowInterface() = default;
 
-    // Option1: 0 PaiPai, 1 eBay, 2 Taobao. Option5: 0 Taobao Assistant, 1 eBay Assistant, 2 PaiPai Assistant.
+    // Option1: 0 PaiPai, 1 eBay, 2 Taobao. Option5: 0 Taobao Assistant, 1 eBay Assistant, 2 PaiPai Assistant,
+    // 3 the current Taobao Assistant layout.
     virtual int selectedPlatform() const = 0;
     virtual int selectedFormat() const = 0;
     virtual void selectPlatform(int index) = 0;

@@ -356,7 +356,7 @@ const AssistantLayout& forOption(int option5Index) {
 const AssistantLayout& forFormat(FileFormat format) {
     switch (format) {
     case FileFormat::TaobaoAssistant:
-    // The extraction does not write the current layout yet and refuses it before a run starts.
+    // The current layout is no table: the row writer writes it through Taobao5Output.
     case FileFormat::TaobaoAssistant5:
         return taobao();
     case FileFormat::PaiPaiAssistant:

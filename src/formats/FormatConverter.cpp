@@ -9,7 +9,7 @@
 #include "formats/SourceEncoding.h"
 #include "formats/SourceFormatDetector.h"
 #include "formats/Taobao5Mapping.h"
-#include "formats/Taobao5Pictures.h"
+#include "formats/Taobao5Output.h"
 #include "formats/Taobao5Reader.h"
 #include "formats/Taobao5Writer.h"
 #include "web/TextFileIo.h"
@@ -127,7 +127,7 @@ public:
             m_gbk.writeRow(layout(), taobaoValues(fields, shape));
             return;
         case FileFormat::TaobaoAssistant5:
-            writeTaobao5(ItemRecord::fromValues(taobaoValues(fields, shape)));
+            writeTaobao5(ItemRecord::fromValues(taobaoValues(fields, shape)), shape);
             return;
         }
     }
@@ -141,17 +141,18 @@ public:
         errno = 0;
         if (!m_taobao5->finish()) {
             m_error = errno != 0 ? qt_error_string(errno) : m_taobao5File.errorString();
-            m_taobao5File.cancelWriting();
-            m_taobao5File.commit();
+            discard();
             return false;
         }
         if (!m_taobao5File.commit()) {
             m_error = m_taobao5File.errorString();
+            Taobao5Output::removeCreated(m_createdPictures);
             return false;
         }
         return true;
     }
 
+    // Nothing of a file that is not written stays behind, its pictures included.
     void discard() {
         if (m_target != FileFormat::TaobaoAssistant5) {
             m_gbk.discard();
@@ -159,6 +160,7 @@ public:
         }
         m_taobao5File.cancelWriting();
         m_taobao5File.commit();
+        Taobao5Output::removeCreated(m_createdPictures);
     }
 
     QString errorString() const {
@@ -194,12 +196,14 @@ private:
         return values;
     }
 
-    // The item's picture travels as NAME.tbi in the folder named after the output file.
-    void writeTaobao5(const ItemRecord& record) {
-        Taobao5Record item = Taobao5Mapping::fromItemRecord(record);
-        Taobao5Pictures::attach(&item,
-                                Taobao5Pictures::storeFile(Taobao5Mapping::unquoted(record.picture), m_path));
-        m_taobao5->writeRecord(item);
+    // The item's picture travels as NAME.tbi in the folder named after the output file. Titles
+    // of a Taobao source still hold their entities; the other mappings decoded theirs.
+    void writeTaobao5(const ItemRecord& record, RowShape shape) {
+        m_taobao5->writeRecord(Taobao5Output::itemFor(record, m_path,
+                                                      shape == RowShape::Taobao
+                                                          ? Taobao5Output::TitleEntities::Decode
+                                                          : Taobao5Output::TitleEntities::Kept,
+                                                      &m_createdPictures));
     }
 
     QString m_path;
@@ -207,6 +211,7 @@ private:
     GbkFileWriter m_gbk;
     QSaveFile m_taobao5File;
     std::unique_ptr<Taobao5Writer> m_taobao5;
+    QStringList m_createdPictures;
     QString m_error;
 };
 

@@ -1,7 +1,9 @@
 #include "formats/OutputBatch.h"
 
+#include "base/MarketplaceCodes.h"
 #include "base/PlatformConstants.h"
 #include "formats/AssistantFormat.h"
+#include "formats/Taobao5Output.h"
 #include "web/TextFileIo.h"
 
 #include <QFile>
@@ -14,6 +16,10 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+
+bool isTaobao5(int option5Index) {
+    return option5Index == MarketplaceCodes::outputFormatIndex(FileFormat::TaobaoAssistant5);
+}
 
 // The batch without the header line it starts with (of whichever layout wrote it).
 QString withoutHeader(const QString& batch) {
@@ -29,6 +35,8 @@ QString withoutHeader(const QString& batch) {
 } // namespace
 
 Status WriteOutputBatch(const QString& path, int option5Index, const QString& batch, bool appendToExisting) {
+    if (isTaobao5(option5Index))
+        return Taobao5Output::writeBatch(path, batch, appendToExisting);
     if (option5Index == PlatformConstants::TaobaoAssistant)
         return AppendToTextFile(path, batch, QStringLiteral("unicode"));
 
@@ -54,6 +62,8 @@ Status WriteOutputBatch(const QString& path, int option5Index, const QString& ba
 }
 
 qint64 OutputLengthKeptByBatch(const QString& path, int option5Index, bool appendToExisting) {
+    if (isTaobao5(option5Index))
+        return Taobao5Output::lengthKeptByBatch(path, appendToExisting);
     QFile existing(path);
     const qint64 size = existing.size();
     if (option5Index == PlatformConstants::TaobaoAssistant)

@@ -4,16 +4,29 @@
 #include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
+#include "formats/Taobao5Output.h"
 
 #include <utility>
 
-void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber) {
+QString RowWriter::rowTextFor(const ItemRecord& record) {
+    QString rowText;
+    // The current Taobao layout has quoting and pictures of its own, outside the layout tables.
+    if (m_target.format == FileFormat::TaobaoAssistant5) {
+        m_lastSeparator = u'\t';
+        if (!m_headerWritten)
+            rowText = Taobao5Output::header();
+        return rowText + Taobao5Output::rowFor(record, m_target.outputPath);
+    }
     const AssistantLayout& layout = AssistantFormat::forFormat(m_target.format);
     m_lastSeparator = layout.separator;
-    QString rowText;
     if (!m_headerWritten)
         rowText = layout.headerLine();
     layout.appendRow(&rowText, layout.recordValues(record, m_target.platform));
+    return rowText;
+}
+
+void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber) {
+    const QString rowText = rowTextFor(record);
     if (!m_journal.append(m_target.outputPath, MarketplaceCodes::outputFormatIndex(m_target.format),
                           m_appendToExisting, itemNumber, !m_headerWritten, rowText) &&
         m_journalError.isEmpty())

@@ -45,6 +45,9 @@ public:
     QChar lastSeparator() const { return m_lastSeparator; }
 
 private:
+    // The header when the buffer has none yet, then the record's row, in the target's format.
+    QString rowTextFor(const ItemRecord& record);
+
     Target m_target;
     bool m_appendToExisting = false;
     QString m_buffer;

@@ -10,29 +10,34 @@
 
 namespace Taobao5Pictures {
 
-QString storeFile(const QString& picturePath, const QString& outputPath) {
+QString storeFile(const QString& picturePath, const QString& outputPath, QStringList* created) {
     if (picturePath.isEmpty())
         return {};
     QFile picture(picturePath);
     if (!picture.open(QIODevice::ReadOnly))
         return {};
-    return storeBytes(picture.readAll(), outputPath);
+    return storeBytes(picture.readAll(), outputPath, created);
 }
 
-QString storeBytes(const QByteArray& bytes, const QString& outputPath) {
+QString storeBytes(const QByteArray& bytes, const QString& outputPath, QStringList* created) {
     if (bytes.isEmpty())
         return {};
     const QString name =
         QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
     const QString folder = Taobao5Mapping::pictureFolder(outputPath);
+    const bool folderExisted = QFileInfo(folder).isDir();
     if (!QDir().mkpath(folder))
         return {};
+    if (created && !folderExisted)
+        created->append(folder);
     const QString path = QDir(folder).filePath(name + QStringLiteral(".tbi"));
     if (QFileInfo(path).size() == bytes.size())
         return name;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return {};
+    if (created)
+        created->append(path);
     return name;
 }
 

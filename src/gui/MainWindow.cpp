@@ -100,10 +100,10 @@ void MainWindow::buildUi() {
     formatFrame->setFrameShape(QFrame::StyledPanel);
     auto* formatLayout = new QHBoxLayout(formatFrame);
     formatLayout->setContentsMargins(6, 2, 6, 2);
-    m_formatGroup =
-        MakeOptionArray(QStringLiteral("Option5"),
-                        {QStringLiteral("淘宝助理"), QStringLiteral("易趣助理"), QStringLiteral("拍拍助理")},
-                        formatFrame, formatLayout);
+    m_formatGroup = MakeOptionArray(QStringLiteral("Option5"),
+                                    {QStringLiteral("淘宝助理"), QStringLiteral("易趣助理"),
+                                     QStringLiteral("拍拍助理"), QStringLiteral("淘宝助理5")},
+                                    formatFrame, formatLayout);
     formatRow->addWidget(formatFrame);
     formatRow->addStretch();
 

@@ -15,10 +15,10 @@
 // Helpers of the tests that run the real program against the fixture web and compare its output
 // files with the expected ones.
 
-// The Taobao Assistant file is UTF-16 (its byte order mark kept as a character, so that the round
-// trip is exact); the PaiPai and eBay Assistant files are in the ANSI code page.
+// The Taobao Assistant files (both layouts) are UTF-16 (the byte order mark kept as a character, so
+// that the round trip is exact); the PaiPai and eBay Assistant files are in the ANSI code page.
 inline bool isUnicodeFormat(const QString& format) {
-    return format == QLatin1String("taobao");
+    return format == QLatin1String("taobao") || format == QLatin1String("taobao5");
 }
 
 inline QString decodeOutput(const QByteArray& bytes, const QString& format) {
