@@ -104,7 +104,7 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         const QStringList helpTexts =
-            words("extract --platform --format --resume --agree --data-dir convert --from --to SIGINT")
+            words("extract --platform --format --resume --agree --data-dir --log convert --from --to SIGINT")
             << QStringLiteral("Exit status");
         QTest::newRow("help") << words("--help") << helpTexts;
         QTest::newRow("help after a command") << words("extract --help") << words("--resume");
@@ -144,6 +144,8 @@ private slots:
         QTest::newRow("unknown option")
             << words("extract --fast --platform taobao --format taobao http://shop1.taobao.com");
         QTest::newRow("resume with an address") << words("extract --resume http://shop1.taobao.com");
+        QTest::newRow("log without file")
+            << words("extract --platform taobao --format taobao http://shop1.taobao.com --log");
         QTest::newRow("data dir without folder")
             << words("extract --platform taobao --format taobao http://shop1.taobao.com --data-dir");
         // An empty folder must not fall back to the executable's folder.

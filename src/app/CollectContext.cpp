@@ -13,17 +13,22 @@
 #include "web/PauseWithEvents.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 
 #include <cmath>
 
 void CollectContext::pause(int milliseconds) {
+    itemPauseMs = static_cast<int>(std::lround(milliseconds * pauseScale));
+    QElapsedTimer clock;
+    clock.start();
     PauseWithEvents(
-        static_cast<int>(std::lround(milliseconds * pauseScale)),
+        itemPauseMs,
         [this] {
             window.processEvents();
             return state.stopRequested;
         },
         stopSignal);
+    pausedMs += clock.elapsed();
 }
 
 bool CollectContext::downloadPicture(const QString& address, const QString& fileName) {

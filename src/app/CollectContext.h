@@ -37,6 +37,10 @@ struct CollectContext {
 
     // PauseWithEvents for ms milliseconds (times pauseScale).
     void pause(int milliseconds);
+    // For the time-left estimate: the pause last asked for (scaled; -1 before the first) and the
+    // time spent pausing so far.
+    int itemPauseMs = -1;
+    qint64 pausedMs = 0;
     // DownloadPicture into the current run's picture folder.
     bool downloadPicture(const QString& address, const QString& fileName);
     // Where downloadPicture stores fileName (cleaned the same way), as the output names it.

@@ -13,11 +13,13 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -40,7 +42,18 @@ struct ExtractOptions {
     bool resume = false;
     QString url;
     bool hasUrl = false;
+    QString logFile;
 };
+
+// The width of the terminal standard error goes to; 0 when it goes elsewhere.
+int errorTerminalColumns() {
+    if (isatty(STDERR_FILENO) == 0)
+        return 0;
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
 
 int usageError(const QString& text) {
     PrintLine(stderr, QStringLiteral("kestrune extract: ") + text);
@@ -96,6 +109,9 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
         } else if (arg == u"--data-dir") {
             if (!takeValue(&options->dataDir) || options->dataDir.isEmpty())
                 return QStringLiteral("--data-dir needs a folder");
+        } else if (arg == u"--log") {
+            if (!takeValue(&options->logFile) || options->logFile.isEmpty())
+                return QStringLiteral("--log needs a file");
         } else if (arg == u"--agree" && !hasInlineValue) {
             options->agree = true;
         } else if (arg == u"--resume" && !hasInlineValue) {
@@ -161,8 +177,17 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
         return 1;
     }
 
+    // Every line of the run goes to the log file at once, so a run that dies leaves its log.
+    QFile logFile(options.logFile);
+    if (!options.logFile.isEmpty() && !logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        PrintLine(stderr, QStringLiteral("kestrune: cannot write the log file ") + options.logFile +
+                              QStringLiteral(" (") + logFile.errorString() + u')');
+        return 1;
+    }
+
     const bool terminal = isatty(STDIN_FILENO) != 0;
     ConsoleWindow window(terminal);
+    window.setTerminalColumns(errorTerminalColumns());
     ExtractionSession session(window, programDir);
     StartupSequence startup(session);
 
@@ -200,6 +225,13 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     });
     QObject::connect(&engine, &RunEngine::runningChanged,
                      [&window](bool running) { window.setRunning(running); });
+    QObject::connect(&engine, &RunEngine::progressChanged,
+                     [&window](const RunProgress& progress) { window.setProgress(progress); });
+    if (logFile.isOpen())
+        QObject::connect(&engine, &RunEngine::logged, [&logFile](const QString& line) {
+            logFile.write(line.toUtf8() + '\n');
+            logFile.flush();
+        });
     RunOutcome outcome;
     QEventLoop loop;
     QObject::connect(&engine, &RunEngine::finished, &loop, [&](const RunOutcome& result) {
@@ -226,6 +258,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     engine.start(request);
     loop.exec();
     std::signal(SIGINT, previousHandler);
+    window.finishProgressLine();
 
     const ExtractionController::RunSummary& run = outcome.summary;
     // Rows still buffered after a failed write are not in the file.
