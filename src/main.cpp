@@ -2,7 +2,9 @@
 #include "app/ConvertCommand.h"
 #include "app/ExtractCommand.h"
 #include "app/InstanceLock.h"
+#include "app/Messages.h"
 #include "gui/MainWindow.h"
+#include "gui/MessageBox.h"
 #include "gui/QtTranslations.h"
 
 #include <QApplication>
@@ -37,12 +39,15 @@ int runWindow(int argc, char* argv[]) {
     if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir))
         return usageError(QStringLiteral("cannot create the program folder ") + programDir);
 
-    // A second instance on the same folder ends without a word.
-    // A folder the lock cannot be made in still opens the window; the settings and output
-    // writes there report their own failures.
+    // A second instance on the same folder says so and ends. A folder the lock cannot be made
+    // in still opens the window; the settings and output writes there report their own failures.
     InstanceLock lock(programDir);
-    if (!lock.tryAcquire() && lock.heldByAnother())
-        return 0;
+    if (!lock.tryAcquire() && lock.heldByAnother()) {
+        const QString message = Messages::kAnotherInstance + QDir::toNativeSeparators(programDir);
+        print(stderr, message + QStringLiteral("\nkestrune: the lock file is ") + lock.path() + u'\n');
+        MessageBox::information(nullptr, message);
+        return 1;
+    }
 
     MainWindow window(programDir);
     if (!window.runStartup())

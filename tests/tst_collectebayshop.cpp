@@ -1,4 +1,5 @@
 #include "app/ExtractionController.h"
+#include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
 #include "base/PlatformConstants.h"
@@ -6,6 +7,7 @@
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -24,8 +26,15 @@ QString itemAddress(const QString& itemId) {
 }
 
 // The window, run state and commands of one program folder, as the real window runs them.
+// The walks alone: the shop page check before them has its own test.
+ExtractionController::Crawlers walksOnly() {
+    ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard();
+    crawlers.shopCheck = {};
+    return crawlers;
+}
+
 struct Program : ShopRun {
-    ExtractionController controller{session};
+    ExtractionController controller{session, walksOnly()};
 
     explicit Program(int format, const QString& folder = QString()) : ShopRun(QString(), QString(), folder) {
         window.platform = PlatformConstants::Ebay;
@@ -118,7 +127,10 @@ private slots:
         QVERIFY(program.window.statusTexts.contains(progress + u"正在采集第%1页内容......"_s.arg(pages)));
         QVERIFY(program.window.statusTexts.contains(
             progress + u"已采集商品%1个，正在采集第1页内容......"_s.arg(qMin(total, 30))));
-        QCOMPARE(program.window.statusTexts.last(), progress + u"全部采集完成......"_s);
+        // The walk's own last word, then the run's ending naming the items and the file.
+        QVERIFY(program.window.statusTexts.contains(progress + u"全部采集完成......"_s));
+        QCOMPARE(program.window.statusTexts.last(),
+                 Messages::runComplete(total, QDir::toNativeSeparators(program.outputFile())));
 
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), QString::number(total));
@@ -177,7 +189,7 @@ private slots:
             QCOMPARE(requested(kItems).size(), 10);
             QCOMPARE(first.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
             QCOMPARE(first.breakPoint(SettingsKeys::kBreakPointNum), u"10"_s);
-            QVERIFY(first.window.statusTexts.last().endsWith(u"全部采集完成......"_s));
+            QCOMPARE(first.window.statusTexts.last(), Messages::runStopped(10));
             outputPath = first.outputFile();
             QCOMPARE(outputLines(outputPath).size(), 11);
         }
@@ -202,19 +214,22 @@ private slots:
                      qPrintable(lines.at(n)));
     }
 
+    // A store page without the store's marks is refused as a layout we do not know, before the
+    // walk or the breakpoint.
     void missingShopMarker() {
         Program program(PlatformConstants::EbayAssistant);
-        program.collect(kStore + u"songfeng"_s);
+        ExtractionController checked(program.session);
+        program.window.address = kStore + u"songfeng"_s;
+        checked.collect();
 
+        const QString refusal = Messages::kUnknownLayout + kStore + u"songfeng"_s;
         QCOMPARE(requested(kStore), QStringList{kStore + u"songfeng"_s});
         QVERIFY(requested(kItems).isEmpty());
         QVERIFY(program.window.rows.isEmpty());
-        QVERIFY(program.window.messages.isEmpty());
-        QCOMPARE(program.window.statusTexts,
-                 (QStringList{u"载入易趣店铺信息......"_s,
-                              u"没有找到店铺特征,请多试几次,如果仍有此提示,请与开发者联系~~"_s}));
+        QCOMPARE(program.window.messages, QStringList{refusal});
+        QCOMPARE(program.window.statusTexts, QStringList{refusal});
+        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), QString());
         QVERIFY(!program.window.running);
-        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
         QVERIFY(!QFile::exists(program.session.paths().outputFile(u"eBay_songfeng"_s, u".csv"_s)));
     }
 };

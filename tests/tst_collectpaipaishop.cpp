@@ -242,7 +242,8 @@ private slots:
         QCOMPARE(resumed.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
 
         // Every item is in the output file exactly once, in shop order, under one header line.
-        QFile output(dir.filePath(u"PaiPai_20090302.csv"_s));
+        const QString suffixes[] = {u"_Taobao"_s, u"_eBay"_s, QString()}; // by Option5
+        QFile output(dir.filePath(u"PaiPai_20090302"_s + suffixes[format] + u".csv"_s));
         QVERIFY(output.open(QIODevice::ReadOnly));
         const QByteArray bytes = output.readAll();
         const QString text =

@@ -104,7 +104,7 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         const QStringList helpTexts =
-            words("extract --platform --format --resume --agree --data-dir convert --from --to SIGINT")
+            words("extract --platform --format --resume --agree --data-dir --log convert --from --to SIGINT")
             << QStringLiteral("Exit status");
         QTest::newRow("help") << words("--help") << helpTexts;
         QTest::newRow("help after a command") << words("extract --help") << words("--resume");
@@ -144,6 +144,8 @@ private slots:
         QTest::newRow("unknown option")
             << words("extract --fast --platform taobao --format taobao http://shop1.taobao.com");
         QTest::newRow("resume with an address") << words("extract --resume http://shop1.taobao.com");
+        QTest::newRow("log without file")
+            << words("extract --platform taobao --format taobao http://shop1.taobao.com --log");
         QTest::newRow("data dir without folder")
             << words("extract --platform taobao --format taobao http://shop1.taobao.com --data-dir");
         // An empty folder must not fall back to the executable's folder.
@@ -159,8 +161,8 @@ private slots:
     }
 
     // Each address message is covered with the window; here the command line's way of ending on
-    // one, and on a notice that was not accepted. No output file is named; only an address that
-    // was given leaves its breakpoint keys.
+    // one, and on a notice that was not accepted. No output file is named and nothing is recorded:
+    // a run's breakpoint keys are written only once its shop page has come.
     void refusedRuns_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("line");
@@ -170,9 +172,15 @@ private slots:
             << "kestrune: the usage notice must be accepted; run on a terminal or pass --agree" << false;
         QTest::newRow("empty address")
             << extractOptions("taobao", "ebay", "") << Messages::kAddressEmpty << false;
-        QTest::newRow("ebay address with a leading space")
-            << extractOptions("ebay", "ebay", " http://stores.ebay.com.cn/x") << Messages::kEbayAddressWrong
-            << true;
+        QTest::newRow("address of another platform")
+            << extractOptions("ebay", "ebay", "http://shop.paipai.com/1")
+            << Messages::kPaiPaiAddressChosenWrongly << false;
+        // The address is accepted with its space; the proxy of these tests refuses every request.
+        QTest::newRow("proxy refuses")
+            << extractOptions("ebay", "ebay", " http://stores.ebay.com.cn/x")
+            << Messages::networkFailed(QStringLiteral("http://stores.ebay.com.cn/x"),
+                                       QStringLiteral("Connection refused"))
+            << false;
     }
 
     void refusedRuns() {
@@ -189,8 +197,9 @@ private slots:
     }
 
     // A breakpoint of PaiPai shop 77 at item 4, to be written in the PaiPai Assistant format.
-    // Loaded: the address, platform and format restored, so the PaiPai shop's file in the PaiPai
-    // format; otherwise the run ends with the given text on standard error.
+    // Loaded: the address, platform and format restored, so the run asks for the PaiPai shop (the
+    // proxy of these tests refuses it, and the breakpoint stays as it was); otherwise the run ends
+    // with the given text on standard error.
     void resume_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<bool>("breakPoint");
@@ -225,9 +234,10 @@ private slots:
             runKestrune({QStringLiteral("--data-dir"), dir.path(), QStringLiteral("extract"),
                          QStringLiteral("--resume"), QStringLiteral("--agree")});
         if (loaded) {
-            const QString output = QDir(dir.path()).filePath(QStringLiteral("PaiPai_77.csv"));
-            QVERIFY2(outcome.out.contains(QStringLiteral("output file: ") + output), qPrintable(outcome.out));
+            QVERIFY2(outcome.err.contains(QStringLiteral("）：") + url), qPrintable(outcome.err));
             SettingsStore settings(settingsPath(dir));
+            QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum),
+                     QStringLiteral("4"));
             QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption),
                      QStringLiteral("2"));
             // The folder is free again once the program has ended.
@@ -288,7 +298,8 @@ private slots:
 
         QTest::newRow("complete") << 2 << false << false << 0;
         QTest::newRow("zero items message") << 0 << true << false << 1;
-        QTest::newRow("message after items") << 1 << true << false << 0;
+        // A walk that had to tell the user something did not do all its work.
+        QTest::newRow("message after items") << 1 << true << false << 1;
         QTest::newRow("crawler failure") << 1 << false << true << 1;
     }
 
@@ -311,7 +322,7 @@ private slots:
         const int status = RunExtractCommand(extractOptions("paipai", "ebay", "http://shop.paipai.com/1"),
                                              dir.path(), {crawl, crawl, crawl});
         QCOMPARE(status, exitCode);
-        QCOMPARE(QFile::exists(QDir(dir.path()).filePath(QStringLiteral("PaiPai_1.csv"))), items > 0);
+        QCOMPARE(QFile::exists(QDir(dir.path()).filePath(QStringLiteral("PaiPai_1_eBay.csv"))), items > 0);
     }
 
     // Ctrl-C while the fourth item of a fixture shop downloads: the download is abandoned, the
@@ -333,7 +344,7 @@ private slots:
 
         QCOMPARE(outcome.exitCode, 0);
         QVERIFY2(outcome.out.contains(QStringLiteral("items written: 3")), qPrintable(outcome.out));
-        const QString output = QDir(dir.path()).filePath(QStringLiteral("Taobao_11112222.csv"));
+        const QString output = QDir(dir.path()).filePath(QStringLiteral("Taobao_11112222_PaiPai.csv"));
         QVERIFY(QFile::exists(output));
         QVERIFY(!QFile::exists(OutputJournal::pathFor(output)));
         SettingsStore settings(settingsPath(dir));
@@ -352,28 +363,38 @@ private slots:
 
     void secondInstance_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<bool>("says");
+        QTest::addColumn<bool>("window");
         QTest::newRow("command line") << QStringList{QStringLiteral("extract")} +
                                              extractOptions("taobao", "taobao", "http://shop1.taobao.com")
-                                      << 1 << true;
-        QTest::newRow("window") << QStringList() << 0 << false;
+                                      << false;
+        QTest::newRow("window") << QStringList() << true;
         // A Qt option without a value must not swallow the option after it.
-        QTest::newRow("window after a Qt option") << QStringList{QStringLiteral("-reverse")} << 0 << false;
+        QTest::newRow("window after a Qt option") << QStringList{QStringLiteral("-reverse")} << true;
     }
 
+    // The second instance says which folder is taken and ends with 1; the window shows it in a
+    // message box (left open here: the test reads the same words on standard error).
     void secondInstance() {
         QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(bool, says);
+        QFETCH(bool, window);
         QTemporaryDir dir;
         QLockFile held(InstanceLock::lockFilePath(dir.path()));
         QVERIFY(held.tryLock(0));
-        const Outcome outcome = runKestrune(arguments << QStringLiteral("--data-dir") << dir.path());
-        QCOMPARE(outcome.exitCode, exitCode);
-        QCOMPARE(outcome.err.contains(QStringLiteral("another Kestrune instance")), says);
-        // The message names the file, so a person can see which one holds the folder.
-        QCOMPARE(outcome.err.contains(InstanceLock::lockFilePath(dir.path())), says);
+        QProcess* process = startKestrune(arguments << QStringLiteral("--data-dir") << dir.path());
+        const QString message = QStringLiteral("另一个Kestrune正在使用此文件夹：") + dir.path();
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += process->readAllStandardError(), err.contains(message.toUtf8())),
+                                 30000);
+        if (window) {
+            QCOMPARE(process->state(), QProcess::Running);
+            process->kill();
+        }
+        const Outcome outcome = finish(process);
+        if (!window)
+            QCOMPARE(outcome.exitCode, 1);
+        // The lock file is named too, so a person can see which one holds the folder.
+        QVERIFY(
+            QString(QString::fromUtf8(err) + outcome.err).contains(InstanceLock::lockFilePath(dir.path())));
         QVERIFY(!QFile::exists(settingsPath(dir)));
     }
 
@@ -430,8 +451,10 @@ private slots:
         const Outcome outcome = runKestrune(QStringList{QStringLiteral("extract")} +
                                             extractOptions("taobao", "taobao", "http://shop1.taobao.com") +
                                             QStringList{QStringLiteral("--data-dir"), dir.path()});
-        QVERIFY2(!outcome.err.contains(QStringLiteral("another Kestrune instance")), qPrintable(outcome.err));
-        QVERIFY(QFile::exists(settingsPath(dir)));
+        QVERIFY2(!outcome.err.contains(QStringLiteral("另一个Kestrune正在使用此文件夹")),
+                 qPrintable(outcome.err));
+        // It went on to ask for the shop (which the proxy of these tests refuses).
+        QVERIFY2(outcome.err.contains(QStringLiteral("网络或代理连接失败")), qPrintable(outcome.err));
     }
 };
 

@@ -36,10 +36,11 @@ private slots:
         QVERIFY2(errors.contains(u"全部采集完成"_s), qPrintable(errors));
 
         const QString difference =
-            run.differenceFromExpected(u"eBay_qingshixuan.csv"_s, format,
+            run.differenceFromExpected(outputName(u"eBay_qingshixuan"_s, u"ebay"_s, format), format,
                                        fixturePath(u"expected/eBay_qingshixuan.%1.csv"_s.arg(format)));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
-        QVERIFY(QFile::exists(run.file(u"eBay_qingshixuan/330040000001_1.JPG"_s)));
+        const QString pictures = outputName(u"eBay_qingshixuan"_s, u"ebay"_s, format).chopped(4);
+        QVERIFY(QFile::exists(run.file(pictures + u"/330040000001_1.JPG"_s)));
     }
 };
 

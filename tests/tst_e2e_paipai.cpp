@@ -28,12 +28,14 @@ private slots:
                   u"http://shop.paipai.com/20090301/"_s);
         const int exitCode = run.finish();
         QVERIFY2(exitCode == 0, run.process.readAllStandardError().constData());
-        const QString difference = run.differenceFromExpected(
-            u"PaiPai_20090301.csv"_s, format, fixturePath(u"expected/paipai_20090301.%1.csv"_s.arg(format)));
+        const QString difference =
+            run.differenceFromExpected(outputName(u"PaiPai_20090301"_s, u"paipai"_s, format), format,
+                                       fixturePath(u"expected/paipai_20090301.%1.csv"_s.arg(format)));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
 
         // The pictures of the three parsed items are stored beside the output file.
-        QCOMPARE(QDir(run.file(u"PaiPai_20090301"_s)).entryList(QDir::Files).size(), 3);
+        const QString pictures = outputName(u"PaiPai_20090301"_s, u"paipai"_s, format).chopped(4);
+        QCOMPARE(QDir(run.file(pictures)).entryList(QDir::Files).size(), 3);
     }
 };
 

@@ -37,8 +37,8 @@ private slots:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("output");
         QTest::newRow("Taobao Assistant") << u"taobao"_s << u"Taobao_11112222.csv"_s;
-        QTest::newRow("PaiPai Assistant") << u"paipai"_s << u"Taobao_11112222.csv"_s;
-        QTest::newRow("eBay Assistant") << u"ebay"_s << u"Taobao_11112222.csv"_s;
+        QTest::newRow("PaiPai Assistant") << u"paipai"_s << u"Taobao_11112222_PaiPai.csv"_s;
+        QTest::newRow("eBay Assistant") << u"ebay"_s << u"Taobao_11112222_eBay.csv"_s;
         QTest::newRow("current Taobao Assistant") << u"taobao5"_s << u"Taobao_11112222_Taobao5.csv"_s;
     }
 

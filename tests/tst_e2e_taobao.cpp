@@ -26,7 +26,7 @@ constexpr int kFormatCount = 3;
 const Format kAllFormats[] = {{u"taobao"_s, 0}, {u"ebay"_s, 1}, {u"paipai"_s, 2}, {u"taobao5"_s, 3}};
 
 QString outputOf(const Format& format, const QString& shop) {
-    return u"Taobao_"_s + shop + (format.option == 3 ? u"_Taobao5.csv"_s : u".csv"_s);
+    return outputName(u"Taobao_"_s + shop, u"taobao"_s, format.argument);
 }
 
 } // namespace
@@ -79,7 +79,9 @@ private slots:
         const int firstItems[] = {3001, 3005, 3009};
         const QString shops[] = {u"77771111"_s, u"77772222"_s, u"77773333"_s};
         auto item = [](int id) { return u"http://item.taobao.com/item.htm?id=%1"_s.arg(id); };
-        auto output = [&](int i) -> QString { return u"Taobao_"_s + shops[i] + u".csv"_s; };
+        auto output = [&](int i) -> QString {
+            return outputName(u"Taobao_"_s + shops[i], u"taobao"_s, kFormats[i].argument);
+        };
 
         ExtractRun runs[kFormatCount];
         for (int i = 0; i < kFormatCount; ++i) {

@@ -1,6 +1,7 @@
 #include "app/CollectContext.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
+#include "app/ShopAddress.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
 #include "gui/ItemTableModel.h"
@@ -168,7 +169,6 @@ private slots:
         QTest::newRow("Option1_1") << "易趣";
         QTest::newRow("Option1_2") << "淘宝";
         QTest::newRow("lb_set_dz") << "店铺地址:";
-        QTest::newRow("chk_autosave") << "自动保存（支持断点续采）";
         QTest::newRow("lb_autosave") << "输入到";
         QTest::newRow("Option5_0") << "淘宝助理";
         QTest::newRow("Option5_1") << "易趣助理";
@@ -202,7 +202,8 @@ private slots:
         QCOMPARE(h.window->objectName(), QStringLiteral("Form1"));
         QVERIFY(h.child<QRadioButton>("Option1_0")->isChecked());
         QVERIFY(h.child<QRadioButton>("Option5_0")->isChecked());
-        QVERIFY(h.child<QCheckBox>("chk_autosave")->isChecked());
+        // Every run saves as it goes: there is no box to switch that off.
+        QVERIFY(!h.window->findChild<QWidget*>(QStringLiteral("chk_autosave")));
         QVERIFY(shown(h.child<QPushButton>("cmd_go")));
         QVERIFY(!shown(h.child<QPushButton>("Cmd_stop")));
         QVERIFY(h.window->findChild<QWidget*>(QStringLiteral("Frame4")));
@@ -337,9 +338,9 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("status");
         addRow("two items", QStringLiteral("http://shop8.taobao.com"), 2,
-               QStringLiteral("采集结束，共2个宝贝，已保存到Taobao_8.csv"));
+               QStringLiteral("全部采集完成：共2个宝贝，文件：%1"));
         addRow("no items", QStringLiteral("http://shop8.taobao.com"), 0,
-               QStringLiteral("采集结束，共0个宝贝，已保存到Taobao_8.csv"));
+               QStringLiteral("全部采集完成：共0个宝贝，文件：%1"));
         addRow("address rejected", QStringLiteral("http://nowhere"), 0, QString());
     }
 
@@ -348,10 +349,15 @@ private slots:
         QFETCH(int, rows);
         QFETCH(QString, status);
         Harness h([rows](CollectContext& ctx) {
-            for (int i = 0; i < rows; ++i)
-                emitTestRow(ctx, QString::number(i));
+            for (int i = 0; i < rows; ++i) {
+                ctx.state.collectedCount = i + 1;
+                ctx.emitItem(testRecord(QString::number(i)).values(), testRecord(QString::number(i)), i + 1);
+            }
             ctx.stop();
         });
+        if (!status.isEmpty())
+            status = status.arg(
+                QDir::toNativeSeparators(QDir(h.dir.path()).filePath(QStringLiteral("Taobao_8.csv"))));
         auto* statusText = h.child<QLabel>("lb_stat_txt");
         auto* openFolder = h.child<QPushButton>("cmd_open_folder");
         QCOMPARE(openFolder->text(), QStringLiteral("打开输出文件夹"));
@@ -378,15 +384,16 @@ private slots:
 
         const QString accepted;
         addRow("empty", 2, "", Messages::kAddressEmpty, "");
-        addRow("paipai leading space", 0, " http://shop.paipai.com/1", Messages::kPaiPaiAddressWrong, "");
-        addRow("ebay wrong", 1, "http://shop.paipai.com/1", Messages::kEbayAddressWrong, "");
-        addRow("taobao 18 characters", 2, "shop.taobao.com/ab", Messages::kTaobaoAddressWrong, "");
-        addRow("paipai", 0, "http://shop.paipai.com/12345/", accepted, "PaiPai_12345.csv");
-        addRow("paipai exact prefix", 0, "http://shop.paipai.com/", accepted, "PaiPai_.csv");
-        addRow("taobao leading spaces", 2, "  http://shop3.taobao.com", accepted, "Taobao_  3.csv");
+        addRow("paipai leading space", 0, " http://shop.paipai.com/1", accepted, "PaiPai_1_eBay.csv");
+        addRow("ebay wrong", 1, "http://www.paipai.com/1", Messages::kEbayAddressWrong, "");
+        addRow("paipai address, ebay chosen", 1, "http://shop.paipai.com/1",
+               Messages::kPaiPaiAddressChosenWrongly, "");
+        addRow("paipai", 0, "http://shop.paipai.com/12345/", accepted, "PaiPai_12345_eBay.csv");
+        addRow("paipai exact prefix", 0, "http://shop.paipai.com/", accepted, "PaiPai__eBay.csv");
+        addRow("taobao leading spaces", 2, "  http://shop3.taobao.com", accepted, "Taobao_3_eBay.csv");
         addRow("ebay capitals", 1, "HTTP://STORES.EBAY.COM.CN/Shop", accepted, "eBay_shop.csv");
-        addRow("taobao 19 characters", 2, "shop.taobao.com/abc", accepted, "Taobao_shop.csv");
-        addRow("taobao shop number", 2, "http://shop8.taobao.com", accepted, "Taobao_8.csv");
+        addRow("taobao without scheme", 2, "shop3.taobao.com/abc", accepted, "Taobao_3_eBay.csv");
+        addRow("taobao shop number", 2, "http://shop8.taobao.com", accepted, "Taobao_8_eBay.csv");
     }
 
     void addressRules() {
@@ -408,9 +415,14 @@ private slots:
             QVERIFY(!QFile::exists(h.window->session().paths().settingsFile()));
             return;
         }
-        QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("1"));
-        // The profile rules trim a value's surrounding spaces when it is read back.
-        QCOMPARE(h.ini(SettingsKeys::kBreakPointUrl), address.toLower().trimmed());
+        // A refused address records nothing; an accepted one its run, as the rules read it.
+        if (!message.isEmpty()) {
+            QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QString());
+            return;
+        }
+        // The crawl here ends at once without a stop: a complete run, nothing to resume.
+        QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("0"));
+        QCOMPARE(h.ini(SettingsKeys::kBreakPointUrl), ShopAddress::Normalize(address));
         QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QStringLiteral("1"));
         QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
         QCOMPARE(h.ini(SettingsKeys::kBreakPointSO),
@@ -430,19 +442,18 @@ private slots:
                                h.child<QRadioButton>("Option1_2")->isEnabled(),
                                shown(h.child<QPushButton>("cmd_go")),
                                shown(h.child<QPushButton>("Cmd_stop")),
-                               h.child<QRadioButton>("Option5_2")->isEnabled(),
-                               h.child<QCheckBox>("chk_autosave")->isEnabled()};
+                               h.child<QRadioButton>("Option5_2")->isEnabled()};
         };
         h.window->show();
         h.start(2, QStringLiteral("http://shop8.taobao.com"));
         QTRY_COMPARE(h.window->itemModel()->rowCount(), 1);
-        QCOMPARE(probe(), QList<bool>({false, false, false, false, true, true, true}));
+        QCOMPARE(probe(), QList<bool>({false, false, false, false, true, true}));
         QVERIFY(!h.window->close());
         QVERIFY(h.window->isVisible());
 
         QTest::mouseClick(h.child<QPushButton>("Cmd_stop"), Qt::LeftButton);
         QTRY_VERIFY(h.window->engine().isIdle());
-        QCOMPARE(probe(), QList<bool>({true, true, true, true, false, true, true}));
+        QCOMPARE(probe(), QList<bool>({true, true, true, true, false, true}));
         // The stop wrote the row; the crawler's own stop found nothing more to write.
         QCOMPARE(h.flushes.load(), 1);
         QVERIFY(h.window->close());
@@ -474,20 +485,18 @@ private slots:
         }
     }
 
-    void autoSaveBoxGreysOutTheFormats() {
+    // Enter in the address field starts the run, as 提取商品信息 does; the format stays
+    // choosable and the run records its breakpoint in it.
+    void enterInTheAddressStartsTheRun() {
         Harness h;
+        h.child<QRadioButton>("Option1_0")->click();
         h.child<QRadioButton>("Option5_2")->click();
-        auto* box = h.child<QCheckBox>("chk_autosave");
-        box->click();
-        QVERIFY(!h.child<QLabel>("lb_autosave")->isEnabled());
-        for (const char* name : {"Option5_0", "Option5_1", "Option5_2", "Option5_3"})
-            QVERIFY(!h.child<QRadioButton>(name)->isEnabled());
-        QCOMPARE(h.window->selectedFormat(), 2);
-        // The run still records its breakpoint in the selected format.
-        h.collect(0, QStringLiteral("http://shop.paipai.com/1"));
+        auto* address = h.child<QLineEdit>("txt_set_dz");
+        address->setText(QStringLiteral("http://shop.paipai.com/1"));
+        QTest::keyClick(address, Qt::Key_Return);
+        QTRY_COMPARE(h.crawls.load(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(h.window->engine().isIdle(), 20000);
         QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QStringLiteral("2"));
-        box->click();
-        QVERIFY(h.child<QLabel>("lb_autosave")->isEnabled());
         for (const char* name : {"Option5_0", "Option5_1", "Option5_2", "Option5_3"})
             QVERIFY(h.child<QRadioButton>(name)->isEnabled());
     }
@@ -498,8 +507,8 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("fileName");
         QTest::newRow("淘宝助理") << 0 << QStringLiteral("Taobao_8.csv");
-        QTest::newRow("易趣助理") << 1 << QStringLiteral("Taobao_8.csv");
-        QTest::newRow("拍拍助理") << 2 << QStringLiteral("Taobao_8.csv");
+        QTest::newRow("易趣助理") << 1 << QStringLiteral("Taobao_8_eBay.csv");
+        QTest::newRow("拍拍助理") << 2 << QStringLiteral("Taobao_8_PaiPai.csv");
         QTest::newRow("淘宝助理5") << 3 << QStringLiteral("Taobao_8_Taobao5.csv");
     }
 
@@ -509,9 +518,17 @@ private slots:
         const QString name = QStringLiteral("Option5_") + QString::number(button);
         QByteArray settingsFile;
         {
-            Harness h;
+            // Stopped by the user, so that the next start offers to resume it.
+            Harness h([](CollectContext& ctx) {
+                waitForStop(ctx);
+                ctx.stop();
+            });
             h.child<QRadioButton>(qPrintable(name))->click();
-            h.collect(2, QStringLiteral("http://shop8.taobao.com"));
+            h.start(2, QStringLiteral("http://shop8.taobao.com"));
+            QTRY_COMPARE(h.crawls.load(), 1);
+            h.window->engine().requestStop();
+            QTRY_VERIFY_WITH_TIMEOUT(h.window->engine().isIdle(), 20000);
+            QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("1"));
             QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QString::number(button));
             QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
             settingsFile = fileBytes(h.window->session().paths().settingsFile());
@@ -585,7 +602,7 @@ private slots:
 
         const QString url = QStringLiteral("http://stores.ebay.com.cn/abc");
         const QString notice = Messages::kUsageNotice;
-        const QString offer = Messages::kResumeOffer;
+        const QString offer = Messages::resumeOffer(url, 6);
         addRow("notice refused", true, "file", url, QList<int>{0}, false, QStringList{notice}, "");
         addRow("no breakpoint", false, "none", url, QList<int>{1}, true, QStringList{notice}, "");
         addRow("offer accepted", true, "file", url, QList<int>{1, 1}, true, QStringList{notice, offer}, url);
@@ -593,7 +610,7 @@ private slots:
         addRow("csv file missing", true, "none", url, QList<int>{1}, true,
                QStringList{notice, Messages::kBreakPointFileMissing}, "");
         addRow("address missing", true, "file", "-", QList<int>{1, 1}, true,
-               QStringList{notice, offer, Messages::kResumeAddressLost}, "");
+               QStringList{notice, Messages::resumeOffer(QString(), 6), Messages::kResumeAddressLost}, "");
         // Recovery writes the output file first, so the offer finds it.
         addRow("journal recovered before the offer", true, "journal", url, QList<int>{1, 2, 1}, true,
                QStringList{notice, QStringLiteral("已恢复上次意外中断时未保存的1个宝贝"), offer}, url);

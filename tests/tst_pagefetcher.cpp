@@ -263,6 +263,60 @@ private slots:
         }
     }
 
+    // Whoever keeps a log hears of every page and picture asked for, as it ended.
+    void fetchesAreReported_data() {
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("fileName"); // pictures only
+        QTest::addColumn<int>("status");
+        QTest::addColumn<FetchFailure>("failure");
+
+        const FetchFailure none = FetchFailure::None;
+        addRow("page", false, at("quotes.htm"), "", 200, none);
+        addRow("page 404", false, at("gone.htm"), "", 404, FetchFailure::Network);
+        // The headers came in time, the body did not.
+        addRow("page timed out", false, at("folder/index.html"), "", 200, FetchFailure::TimedOut);
+        addRow("malformed address", false, "no address", "", 0, FetchFailure::MalformedAddress);
+        addRow("picture", true, at("pic/photo.jpg"), "photo.jpg", 200, none);
+        addRow("picture 404", true, at("pic/missing.jpg"), "missing.jpg", 404, FetchFailure::Network);
+        addRow("picture name refused", true, at("pic/photo.jpg"), "../photo.jpg", 0,
+               FetchFailure::PictureNameRefused);
+        addRow("picture not saved", true, at("pic/photo.jpg"), "blocked.jpg", 200,
+               FetchFailure::PictureNotSaved);
+    }
+
+    void fetchesAreReported() {
+        QFETCH(bool, picture);
+        QFETCH(QString, address);
+        QFETCH(QString, fileName);
+        QFETCH(int, status);
+        QFETCH(FetchFailure, failure);
+
+        m_server.setSlowBody(at("folder/index.html"), 20, 100);
+        QTemporaryDir programDir;
+        // A folder where a file stands cannot take the picture.
+        const QString folder = QDir(programDir.path()).filePath(QStringLiteral("pictures"));
+        if (fileName == u"blocked.jpg")
+            putFileBytes(folder, "not a folder");
+        PageFetcher fetcher;
+        fetcher.setTimeoutMs(300);
+        QList<FetchReport> reports;
+        fetcher.setObserver([&reports](const FetchReport& report) { reports.append(report); });
+        if (picture)
+            fetcher.DownloadPicture(address, fileName, folder);
+        else
+            fetcher.FetchPage(address);
+
+        QCOMPARE(reports.size(), 1);
+        const FetchReport& report = reports.first();
+        QCOMPARE(report.kind, picture ? FetchReport::Kind::Picture : FetchReport::Kind::Page);
+        QCOMPARE(report.address, address);
+        QCOMPARE(report.pictureName, fileName);
+        QCOMPARE(report.status, status);
+        QCOMPARE(report.failure, failure);
+        QCOMPARE(report.ok(), failure == FetchFailure::None);
+    }
+
     void pauseWithEvents_data() {
         QTest::addColumn<int>("milliseconds");
         QTest::addColumn<bool>("stopBefore");

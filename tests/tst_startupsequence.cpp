@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using Result = StartupSequence::ResumeResult;
 Q_DECLARE_METATYPE(StartupSequence::ResumeResult)
 
@@ -29,6 +31,7 @@ private slots:
         QTest::addColumn<int>("platform");
         QTest::addColumn<int>("format");
         QTest::addColumn<int>("resumeNumber");
+        QTest::addColumn<QString>("question");
 
         const QStringList full = QStringLiteral("1|Taobao_5.csv|http://shop5.taobao.com|12|2|1").split(u'|');
         auto with = [&](int index, const char* value) {
@@ -36,22 +39,40 @@ private slots:
             keys[index] = QString::fromUtf8(value);
             return keys;
         };
+        const QString address = QStringLiteral("http://shop5.taobao.com");
+        const QString offer = Messages::resumeOffer(address, 12);
+        const QString fresh = Messages::breakPointNumberUnreadable(QStringLiteral("Taobao_5.csv"));
 
-        addRow("no settings file", QStringList(), false, true, true, Result::NoBreakPoint, 0, 0, 0);
-        addRow("finished run", with(0, "0"), true, true, true, Result::NoBreakPoint, 0, 0, 0);
-        addRow("output file deleted", full, false, true, true, Result::FileMissing, 0, 0, 0);
-        addRow("no file name", with(1, "-"), true, true, true, Result::FileMissing, 0, 0, 0);
+        addRow("no settings file", QStringList(), false, true, true, Result::NoBreakPoint, 0, 0, 0,
+               QString());
+        addRow("finished run", with(0, "0"), true, true, true, Result::NoBreakPoint, 0, 0, 0, QString());
+        addRow("output file deleted", full, false, true, true, Result::FileMissing, 0, 0, 0, QString());
+        addRow("no file name", with(1, "-"), true, true, true, Result::FileMissing, 0, 0, 0, QString());
         addRow("file name leaving the folder", with(1, "../Taobao_5.csv"), true, true, true,
-               Result::FileMissing, 0, 0, 0);
-        addRow("declined", full, true, true, false, Result::Declined, 0, 0, 0);
-        addRow("accepted", full, true, true, true, Result::Loaded, 2, 1, 12);
-        addRow("address lost", with(2, "-"), true, true, true, Result::AddressMissing, 0, 0, 12);
-        addRow("number not a number", with(3, "abc"), true, true, true, Result::Loaded, 2, 1, 0);
-        addRow("number missing", with(3, "-"), true, true, true, Result::Loaded, 2, 1, 0);
-        addRow("platform out of range", with(4, "7"), true, true, true, Result::Loaded, 0, 1, 12);
-        addRow("no platform, format ignored", with(4, "-"), true, true, true, Result::Loaded, 0, 0, 12);
-        addRow("loaded without asking", full, true, false, false, Result::Loaded, 2, 1, 12);
-        addRow("format not a number", with(5, "x"), true, true, true, Result::Loaded, 2, 0, 12);
+               Result::FileMissing, 0, 0, 0, QString());
+        addRow("declined", full, true, true, false, Result::Declined, 0, 0, 0, offer);
+        addRow("accepted", full, true, true, true, Result::Loaded, 2, 1, 12, offer);
+        addRow("address lost", with(2, "-"), true, true, true, Result::AddressMissing, 0, 0, 12,
+               Messages::resumeOffer(QString(), 12));
+        addRow("number missing", with(3, "-"), true, true, true, Result::Loaded, 2, 1, 0,
+               Messages::resumeOffer(address, 0));
+        addRow("platform out of range", with(4, "7"), true, true, true, Result::Loaded, 0, 1, 12, offer);
+        addRow("no platform, format ignored", with(4, "-"), true, true, true, Result::Loaded, 0, 0, 12,
+               offer);
+        addRow("loaded without asking", full, true, false, false, Result::Loaded, 2, 1, 12, QString());
+        // A number or a format that cannot be read is never continued from.
+        addRow("number not a number, start again", with(3, "abc"), true, true, true, Result::FreshRun, 2, 1,
+               0, fresh);
+        addRow("number not a number, declined", with(3, "abc"), true, true, false, Result::Declined, 0, 0, 0,
+               fresh);
+        addRow("number unreadable, command line", with(3, "2.5"), true, false, false, Result::Declined, 0, 0,
+               0, fresh);
+        addRow("format not a number", with(5, "x"), true, true, true, Result::FormatUnreadable, 0, 0, 0,
+               QString());
+        addRow("format out of range", with(5, "9"), true, true, true, Result::FormatUnreadable, 0, 0, 0,
+               QString());
+        addRow("format missing", with(5, "-"), true, true, true, Result::FormatUnreadable, 0, 0, 0,
+               QString());
     }
 
     void offerResume() {
@@ -63,14 +84,16 @@ private slots:
         QFETCH(int, platform);
         QFETCH(int, format);
         QFETCH(int, resumeNumber);
-        const bool offered = ask && result != Result::NoBreakPoint && result != Result::FileMissing;
-        const QString address =
-            result == Result::Loaded ? QStringLiteral("http://shop5.taobao.com") : QString();
+        QFETCH(QString, question);
+        const bool restored = result == Result::Loaded || result == Result::FreshRun;
+        const QString address = restored ? QStringLiteral("http://shop5.taobao.com") : QString();
         QStringList messages;
         if (result == Result::FileMissing)
             messages << Messages::kBreakPointFileMissing;
         if (result == Result::AddressMissing)
             messages << Messages::kResumeAddressLost;
+        if (result == Result::FormatUnreadable)
+            messages << Messages::kBreakPointFormatUnreadable;
 
         QTemporaryDir dir;
         FakeWindow window;
@@ -84,16 +107,68 @@ private slots:
         StartupSequence startup(session);
         startup.applyRunStateDefaults();
         QCOMPARE(ask ? startup.offerResume() : startup.loadBreakPoint(), result);
-        QCOMPARE(window.questions, offered ? QStringList{Messages::kResumeOffer} : QStringList());
+        QCOMPARE(window.questions, question.isEmpty() ? QStringList() : QStringList{question});
         QCOMPARE(window.messages, messages);
         QCOMPARE(window.platform, platform);
         QCOMPARE(window.format, format);
         QCOMPARE(window.address, address);
         QCOMPARE(session.state().resumeItemNumber, resumeNumber);
         QCOMPARE(session.state().resumeShopUrl, result == Result::Loaded ? address : QString());
-        QCOMPARE(session.state().autoSave, result == Result::Loaded ? 1 : 0);
+        QCOMPARE(session.state().autoSave, restored ? 1 : 0);
+        // Once loaded, the status line says how to go on.
+        QCOMPARE(window.statusTexts, restored ? QStringList{Messages::kResumeLoaded} : QStringList());
         // Start-up only reads: a declined offer comes again next time.
         QCOMPARE(fileBytes(session.paths().settingsFile()), settingsBefore);
+    }
+
+    // BreakPointNum as the file holds it, byte for byte.
+    void itemNumberAsWritten_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("number"); // -1: unreadable
+
+        addRow("zero", "0"_ba, 0);
+        addRow("plain", "23"_ba, 23);
+        addRow("spaces around", " 23 "_ba, 23);
+        addRow("leading zeros", "007"_ba, 7);
+        addRow("nine digits", "999999999"_ba, 999999999);
+        addRow("huge", "99999999999999999999"_ba, -1);
+        addRow("beyond int", "2147483648"_ba, -1);
+        addRow("negative", "-3"_ba, -1);
+        addRow("plus sign", "+3"_ba, -1);
+        addRow("letters", "abc"_ba, -1);
+        addRow("fraction", "2.5"_ba, -1);
+        addRow("exponent", "1e3"_ba, -1);
+        addRow("NUL inside",
+               QByteArray("1\0"
+                          "2",
+                          3),
+               -1);
+        addRow("invalid GBK", "1\xff"_ba, -1);
+        addRow("full-width digits", "\xa3\xb1\xa3\xb2"_ba, -1);
+    }
+
+    void itemNumberAsWritten() {
+        QFETCH(QByteArray, value);
+        QFETCH(int, number);
+
+        QTemporaryDir dir;
+        FakeWindow window;
+        window.answers = {true};
+        ExtractionSession session(window, dir.path());
+        QVERIFY(writeBreakPointKeys(
+            session.settings(), QStringLiteral("1|Taobao_5.csv|http://shop5.taobao.com|-|2|0").split(u'|')));
+        QByteArray ini = fileBytes(session.paths().settingsFile());
+        ini += "BreakPointNum=" + value + "\r\n";
+        putFileBytes(session.paths().settingsFile(), ini);
+        putFileBytes(session.paths().inProgramDir(QStringLiteral("Taobao_5.csv")), "x");
+
+        StartupSequence startup(session);
+        startup.applyRunStateDefaults();
+        const Result result = startup.offerResume();
+        QCOMPARE(result, number >= 0 ? Result::Loaded : Result::FreshRun);
+        QCOMPARE(session.state().resumeItemNumber, qMax(number, 0));
+        // Starting again continues nothing: the run replaces the file.
+        QCOMPARE(session.state().resumeShopUrl.isEmpty(), number < 0);
     }
 };
 

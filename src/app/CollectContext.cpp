@@ -5,6 +5,7 @@
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "app/WindowInterface.h"
+#include "app/WrittenItemSet.h"
 #include "base/StopSignal.h"
 #include "formats/ItemRecord.h"
 #include "formats/RowWriter.h"
@@ -12,6 +13,7 @@
 #include "web/PauseWithEvents.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 
 #include <cmath>
 
@@ -33,13 +35,17 @@ bool CollectContext::stopRequested() {
 }
 
 void CollectContext::pause(int milliseconds) {
+    itemPauseMs = static_cast<int>(std::lround(milliseconds * pauseScale));
+    QElapsedTimer clock;
+    clock.start();
     PauseWithEvents(
-        static_cast<int>(std::lround(milliseconds * pauseScale)),
+        itemPauseMs,
         [this] {
             window.processEvents();
             return state.stopRequested;
         },
         stopSignal);
+    pausedMs += clock.elapsed();
 }
 
 bool CollectContext::downloadPicture(const QString& address, const QString& fileName) {
@@ -52,7 +58,10 @@ QString CollectContext::picturePath(const QString& fileName) const {
 }
 
 void CollectContext::recordItemReached(int itemNumber) {
-    const Status durable = writer.syncJournal();
+    Status durable = writer.syncJournal();
+    // The keys go to disk after their rows: a key without its row would skip the item for good.
+    if (durable && writtenItems)
+        durable = writtenItems->commit();
     if (durable) {
         writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(itemNumber));
         return;
@@ -61,8 +70,11 @@ void CollectContext::recordItemReached(int itemNumber) {
     // stop has written it to the output file.
     window.showMessage(Messages::kJournalFailed.arg(durable.message()));
     stop();
-    if (!writer.hasPendingOutput())
+    if (!writer.hasPendingOutput()) {
+        if (writtenItems)
+            writtenItems->commit();
         writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(itemNumber));
+    }
 }
 
 void CollectContext::itemDropped(const QString& address) {
@@ -82,11 +94,29 @@ bool CollectContext::recordsBreakPoints() const {
     return state.autoSave == 1;
 }
 
+bool CollectContext::isItemWritten(const QString& itemAddress) const {
+    return writtenItems &&
+           writtenItems->contains(WrittenItemSet::keyFor(writer.target().platform, itemAddress));
+}
+
+void CollectContext::beginItem(const QString& itemAddress) {
+    currentItemKey = WrittenItemSet::keyFor(writer.target().platform, itemAddress);
+}
+
 bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
     if (downloadsCut())
         return false;
+    // Cell numbers stay the same from run to run of a shop, so they stand for an item whose
+    // address the walk did not name.
+    const QString key = currentItemKey.isEmpty() ? u'#' + QString::number(itemNumber) : currentItemKey;
+    currentItemKey.clear();
+    if (writtenItems && writtenItems->contains(key))
+        return true;
     ShowGridRow(window, gridCells);
     writer.EmitItemRecord(record, itemNumber);
+    ++emittedItems;
+    if (writtenItems)
+        writtenItems->add(key);
     return true;
 }
 

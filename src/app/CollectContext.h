@@ -14,6 +14,7 @@ class SettingsStore;
 class PageFetcher;
 class RowWriter;
 class StopSignal;
+class WrittenItemSet;
 struct ItemRecord;
 
 // What a shop walk works with during a real run: the run state, the window, the settings file,
@@ -37,6 +38,8 @@ struct CollectContext : CrawlHost {
     StopSignal* stopSignal = nullptr;
     // Items whose pages could not be read in this run.
     int droppedItems = 0;
+    // Items emitted so far in this session.
+    int emittedItems = 0;
 
     // Runs the stop command (or just raises the stop flag when no controller is attached).
     void stop();
@@ -52,6 +55,10 @@ struct CollectContext : CrawlHost {
     QString picturePath(const QString& fileName) const override;
     // Pauses for milliseconds times pauseScale, running the window's events.
     void pause(int milliseconds) override;
+    // For the time-left estimate: the pause last asked for (scaled; -1 before the first) and the
+    // time spent pausing so far.
+    int itemPauseMs = -1;
+    qint64 pausedMs = 0;
     bool downloadsCut() const override;
     int resumeItemNumber() const override;
     bool recordsBreakPoints() const override;
@@ -68,4 +75,15 @@ struct CollectContext : CrawlHost {
     void showMessage(const QString& text) override;
     void reportProgress(int done, int total) override;
     void reportListPages(int pages) override;
+
+    // Each item once per shop: the items the output file already holds, set by the collect
+    // command for its run (null outside a run).
+    WrittenItemSet* writtenItems = nullptr;
+    // Asked by the item loop before it fetches an item page: true when the output already holds
+    // the item, which is then counted as reached but neither fetched, written nor paused for.
+    bool isItemWritten(const QString& itemAddress) const override;
+    // Names the item the next emitItem belongs to; without it the item's cell number stands for it.
+    void beginItem(const QString& itemAddress) override;
+    // The key beginItem set, until emitItem takes it.
+    QString currentItemKey = {};
 };

@@ -1,25 +1,69 @@
 #include "app/ConsoleWindow.h"
 
 #include "app/Messages.h"
+#include "app/ProgressText.h"
 
 #include <QCoreApplication>
 
 ConsoleWindow::ConsoleWindow(bool interactive, std::FILE* errorStream, std::FILE* inputStream)
     : m_err(errorStream), m_in(inputStream), m_interactive(interactive) {}
 
-void ConsoleWindow::writeLine(const QString& text) {
-    // One line per text, whatever line breaks the text itself holds.
+namespace {
+
+// One line, whatever line breaks the text itself holds.
+QString oneLine(const QString& text) {
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     line.replace(u'\n', u' ');
     line.replace(u'\r', u' ');
-    const QByteArray bytes = line.toUtf8() + '\n';
+    return line;
+}
+
+// Back to the start of the line, and the line cleared.
+constexpr char kClearLine[] = "\r\x1b[K";
+
+} // namespace
+
+void ConsoleWindow::write(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), m_err);
     std::fflush(m_err);
 }
 
+void ConsoleWindow::writeLine(const QString& text) {
+    // A line of its own goes above the progress line, which is drawn again below it.
+    const bool redraw = m_lineShown;
+    write((redraw ? QByteArray(kClearLine) : QByteArray()) + oneLine(text).toUtf8() + '\n');
+    m_lineShown = false;
+    if (redraw)
+        drawProgressLine();
+}
+
+void ConsoleWindow::drawProgressLine() {
+    // The last cell stays free: a line that fills the terminal would wrap before \r comes back.
+    const QString line = ProgressText::terminalLine(m_progress, m_status, m_columns - 1);
+    write(kClearLine + line.toUtf8());
+    m_lineShown = true;
+}
+
 void ConsoleWindow::setStatusText(const QString& text) {
-    writeLine(text);
+    if (!onTerminal()) {
+        writeLine(text);
+        return;
+    }
+    m_status = oneLine(text);
+    drawProgressLine();
+}
+
+void ConsoleWindow::setProgress(const RunProgress& progress) {
+    m_progress = progress;
+    if (onTerminal())
+        drawProgressLine();
+}
+
+void ConsoleWindow::finishProgressLine() {
+    if (m_lineShown)
+        write("\n");
+    m_lineShown = false;
 }
 
 void ConsoleWindow::addGridRow(const QString&, const QStringList&) {
@@ -45,9 +89,7 @@ bool ConsoleWindow::askYesNo(const QString& text) {
     if (!m_interactive)
         return false;
     for (;;) {
-        const QByteArray prompt = QStringLiteral("[y/n] ").toUtf8();
-        std::fwrite(prompt.constData(), 1, static_cast<size_t>(prompt.size()), m_err);
-        std::fflush(m_err);
+        write(QStringLiteral("[y/n] ").toUtf8());
         char buffer[256];
         if (!std::fgets(buffer, sizeof buffer, m_in))
             return false;

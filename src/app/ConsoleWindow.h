@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/RunProgress.h"
 #include "app/WindowInterface.h"
 
 #include <QString>
@@ -8,7 +9,9 @@
 #include <functional>
 
 // The window of the command line: status and message texts go to standard error, one line each;
-// questions are asked on the terminal. The grid is only counted.
+// questions are asked on the terminal. The grid is only counted. When standard error is a
+// terminal (setTerminalColumns), the progress and the latest status share one line that is
+// rewritten in place, and only messages get lines of their own.
 class ConsoleWindow : public WindowInterface {
 public:
     // interactive: questions are put to the user on the terminal; otherwise they are answered No.
@@ -33,6 +36,13 @@ public:
     // (only --agree accepts it in advance).
     bool acceptUsageNotice();
 
+    // Standard error is a terminal this many cells wide.
+    void setTerminalColumns(int columns) { m_columns = columns; }
+    // Shown on the rewritten line; nothing is written without a terminal.
+    void setProgress(const RunProgress& progress);
+    // Leaves the rewritten line as it stands, so that what follows starts on a line of its own.
+    void finishProgressLine();
+
     bool isRunning() const { return m_running; }
     int messageCount() const { return m_messages; }
     // Runs at every event pass inside the crawl (the command line's stop button).
@@ -40,6 +50,9 @@ public:
 
 private:
     void writeLine(const QString& text);
+    void write(const QByteArray& bytes);
+    void drawProgressLine();
+    bool onTerminal() const { return m_columns > 0; }
 
     std::FILE* m_err;
     std::FILE* m_in;
@@ -50,4 +63,8 @@ private:
     bool m_running = false;
     int m_rows = 0;
     int m_messages = 0;
+    int m_columns = 0;
+    RunProgress m_progress;
+    QString m_status;
+    bool m_lineShown = false;
 };

@@ -5,6 +5,7 @@
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
 #include "app/InstanceLock.h"
+#include "app/Messages.h"
 #include "app/PrintLine.h"
 #include "app/RunEngine.h"
 #include "app/StartupSequence.h"
@@ -12,11 +13,13 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -39,7 +42,18 @@ struct ExtractOptions {
     bool resume = false;
     QString url;
     bool hasUrl = false;
+    QString logFile;
 };
+
+// The width of the terminal standard error goes to; 0 when it goes elsewhere.
+int errorTerminalColumns() {
+    if (isatty(STDERR_FILENO) == 0)
+        return 0;
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
 
 int usageError(const QString& text) {
     PrintLine(stderr, QStringLiteral("kestrune extract: ") + text);
@@ -95,6 +109,9 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
         } else if (arg == u"--data-dir") {
             if (!takeValue(&options->dataDir) || options->dataDir.isEmpty())
                 return QStringLiteral("--data-dir needs a folder");
+        } else if (arg == u"--log") {
+            if (!takeValue(&options->logFile) || options->logFile.isEmpty())
+                return QStringLiteral("--log needs a file");
         } else if (arg == u"--agree" && !hasInlineValue) {
             options->agree = true;
         } else if (arg == u"--resume" && !hasInlineValue) {
@@ -152,16 +169,25 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     InstanceLock lock(programDir);
     if (!lock.tryAcquire()) {
-        if (lock.heldByAnother())
-            PrintLine(stderr, QStringLiteral("kestrune: another Kestrune instance is using ") + programDir +
-                                  QStringLiteral(" (it holds the lock file ") + lock.path() + u')');
-        else
+        if (lock.heldByAnother()) {
+            PrintLine(stderr, Messages::kAnotherInstance + QDir::toNativeSeparators(programDir));
+            PrintLine(stderr, QStringLiteral("kestrune: the lock file is ") + lock.path());
+        } else
             PrintLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") + lock.path());
+        return 1;
+    }
+
+    // Every line of the run goes to the log file at once, so a run that dies leaves its log.
+    QFile logFile(options.logFile);
+    if (!options.logFile.isEmpty() && !logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        PrintLine(stderr, QStringLiteral("kestrune: cannot write the log file ") + options.logFile +
+                              QStringLiteral(" (") + logFile.errorString() + u')');
         return 1;
     }
 
     const bool terminal = isatty(STDIN_FILENO) != 0;
     ConsoleWindow window(terminal);
+    window.setTerminalColumns(errorTerminalColumns());
     ExtractionSession session(window, programDir);
     StartupSequence startup(session);
 
@@ -177,7 +203,8 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
                                   session.paths().settingsFile());
             return 1;
         }
-        if (result != StartupSequence::ResumeResult::Loaded)
+        if (result != StartupSequence::ResumeResult::Loaded &&
+            result != StartupSequence::ResumeResult::FreshRun)
             return 1;
     } else {
         window.selectPlatform(options.platform);
@@ -198,6 +225,13 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     });
     QObject::connect(&engine, &RunEngine::runningChanged,
                      [&window](bool running) { window.setRunning(running); });
+    QObject::connect(&engine, &RunEngine::progressChanged,
+                     [&window](const RunProgress& progress) { window.setProgress(progress); });
+    if (logFile.isOpen())
+        QObject::connect(&engine, &RunEngine::logged, [&logFile](const QString& line) {
+            logFile.write(line.toUtf8() + '\n');
+            logFile.flush();
+        });
     RunOutcome outcome;
     QEventLoop loop;
     QObject::connect(&engine, &RunEngine::finished, &loop, [&](const RunOutcome& result) {
@@ -224,6 +258,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     engine.start(request);
     loop.exec();
     std::signal(SIGINT, previousHandler);
+    window.finishProgressLine();
 
     const ExtractionController::RunSummary& run = outcome.summary;
     // Rows still buffered after a failed write are not in the file.
@@ -235,7 +270,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
             PrintLine(stdout, QStringLiteral("items dropped: ") + QString::number(outcome.droppedItems));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
-    if (run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))
+    if (run.failed || run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))
         return 1;
     return 0;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "base/Marketplace.h"
 #include "base/Status.h"
+
+#include <QString>
 
 #include <functional>
 
@@ -13,12 +16,15 @@ struct CollectContext;
 class ExtractionController {
 public:
     using Crawler = std::function<void(CollectContext&)>;
+    // Looks at the shop page before anything is recorded; a failure names what is wrong.
+    using ShopCheck = std::function<Status(CollectContext&, Platform)>;
 
     // One crawler per platform (Option1 index order); tests put their own in.
     struct Crawlers {
         Crawler paipai;
         Crawler ebay;
         Crawler taobao;
+        ShopCheck shopCheck = {};
 
         static Crawlers standard();
     };
@@ -30,11 +36,22 @@ public:
     // Ends the extraction and writes the buffered output. Safe to run several times.
     void stop();
 
-    // How the last collect went, for the command line's exit status.
+    enum class Ending {
+        NotStarted, // address refused, or the shop page was not a shop
+        Complete,   // walked to its end: the breakpoint is cleared
+        Stopped,    // the user stopped it: resumable
+        Failed,     // something went wrong on the way: resumable, and the user was told
+    };
+
+    // How the last collect went, for the window's status line and the command line's exit status.
     struct RunSummary {
         bool started = false;       // the address was accepted and the crawler ran
         bool crawlFailed = false;   // an exception escaped from the crawler
         bool outputPending = false; // output is still buffered after the last stop
+        bool failed = false;        // the run could not do its work (a message says why)
+        Ending ending = Ending::NotStarted;
+        int itemsInFile = 0; // items the output file holds for the shop
+        QString endingText;  // the status line the run ended with
     };
     const RunSummary& lastRun() const { return m_lastRun; }
 
@@ -44,15 +61,24 @@ public:
 private:
     // Stop without telling the user about a failed write; returns whether the buffer was written.
     bool stopQuietly();
-    void applyResumePoint();
-    // A resumed run in the current Taobao layout adds rows only to a file of that layout; any
-    // other file is refused before it is touched.
-    bool canContinueOutput() const;
+    // The stop command as the run itself runs it (end of walk, failed journal): not the user's.
+    void stopFromRun();
+    // Whether this run is of the shop whose breakpoint was loaded.
+    bool continuesBreakPoint() const;
+    // Uses the loaded breakpoint up: a resumed run appends, any other starts from item 1.
+    void takeResumePoint(bool resumed);
     void writeBreakPoint(const QString& key, const QString& value);
+    // Refuses (with a message) before anything is written when the run cannot start.
+    bool refuseAddress(int platform);
+    bool refuseResumedFile(bool resumed, FileFormat format);
+    bool refuseShopPage(Platform platform);
+    void recordRunStart(int platform, int format, bool resumed);
+    void finishRun(bool crawlThrew, int messagesBefore);
 
     ExtractionSession& m_session;
     Crawlers m_crawlers;
     std::function<Status()> m_flush;
     RunSummary m_lastRun;
     bool m_flushFailureReported = false;
+    bool m_userStopped = false;
 };

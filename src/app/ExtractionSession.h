@@ -2,8 +2,10 @@
 
 #include "app/AppPaths.h"
 #include "app/CollectContext.h"
+#include "app/MessageCountingWindow.h"
 #include "app/RunState.h"
 #include "app/SettingsStore.h"
+#include "app/WrittenItemSet.h"
 #include "formats/RowWriter.h"
 #include "web/PageFetcher.h"
 
@@ -19,6 +21,10 @@ public:
 
     RunState& state() { return m_state; }
     WindowInterface& window() { return m_window; }
+    // Messages shown through this session so far.
+    int messagesShown() const { return m_window.messagesShown(); }
+    // The items the current run's output file holds; the collect command aims it at the file.
+    WrittenItemSet& writtenItems() { return m_writtenItems; }
     SettingsStore& settings() { return m_settings; }
     PageFetcher& fetcher() { return m_fetcher; }
     RowWriter& writer() { return m_writer; }
@@ -26,11 +32,12 @@ public:
     CollectContext& context() { return m_context; }
 
 private:
-    WindowInterface& m_window;
+    MessageCountingWindow m_window;
     AppPaths m_paths;
     RunState m_state;
     SettingsStore m_settings;
     PageFetcher m_fetcher;
     RowWriter m_writer;
+    WrittenItemSet m_writtenItems;
     CollectContext m_context;
 };

@@ -1,9 +1,13 @@
 #include "app/RunEngine.h"
 
 #include "app/ExtractionSession.h"
+#include "app/RunLog.h"
+#include "app/TimeLeftEstimate.h"
 #include "app/WindowInterface.h"
 
+#include <QElapsedTimer>
 #include <QThread>
+#include <QTime>
 
 // The window as a run on the worker sees it: the choices are the request's, everything shown
 // becomes a signal of the engine, and an event pass is where a requested stop turns into the
@@ -12,7 +16,11 @@ class RunEngine::Worker : public QObject, public WindowInterface {
 public:
     Worker(RunEngine& engine, const QString& programDir, ExtractionController::Crawlers crawlers)
         : m_engine(engine), m_session(*this, programDir, &engine.m_stop),
-          m_controller(m_session, std::move(crawlers)) {}
+          m_controller(m_session, std::move(crawlers)) {
+        m_session.fetcher().setObserver([this](const FetchReport& report) {
+            emit m_engine.logged(RunLog::fetchLine(QTime::currentTime(), report));
+        });
+    }
 
     void run(const RunRequest& request) {
         m_request = request;
@@ -23,12 +31,16 @@ public:
             state.resumeItemNumber = request.resumeItemNumber;
         }
         m_session.context().droppedItems = 0;
+        startProgress();
         m_controller.collect();
+        reportProgress();
         RunOutcome outcome;
         outcome.droppedItems = m_session.context().droppedItems;
         outcome.summary = m_controller.lastRun();
         outcome.rows = m_rows;
         outcome.outputFile = m_session.paths().outputFile(state.outputBaseName, state.outputExtension);
+        if (outcome.summary.started)
+            log(RunLog::Kind::Summary, RunLog::summaryText(outcome.rows, outcome.droppedItems));
         emit m_engine.finished(outcome);
     }
 
@@ -45,7 +57,11 @@ public:
     QString addressText() const override { return m_request.address; }
     void setAddressText(const QString& text) override { m_request.address = text; }
     void setRunning(bool running) override { emit m_engine.runningChanged(running); }
-    void setStatusText(const QString& text) override { emit m_engine.statusChanged(text); }
+    void setStatusText(const QString& text) override {
+        emit m_engine.statusChanged(text);
+        log(RunLog::Kind::Status, text);
+        reportProgress();
+    }
     void clearGrid() override {
         m_rows = 0;
         emit m_engine.gridCleared();
@@ -54,8 +70,12 @@ public:
     void addGridRow(const QString& key, const QStringList& cells) override {
         ++m_rows;
         emit m_engine.rowAdded(key, cells);
+        reportProgress();
     }
-    void showMessage(const QString& text) override { emit m_engine.messageRaised(text); }
+    void showMessage(const QString& text) override {
+        emit m_engine.messageRaised(text);
+        log(RunLog::Kind::Message, text);
+    }
     // Nothing is asked during a run.
     bool askYesNo(const QString&) override { return false; }
     void processEvents() override {
@@ -64,17 +84,51 @@ public:
     }
 
 private:
+    void log(RunLog::Kind kind, const QString& text) {
+        emit m_engine.logged(RunLog::line(QTime::currentTime(), kind, text));
+    }
+
+    // A run knows no total until its walk has read the shop's, and has reached no item.
+    void startProgress() {
+        RunState& state = m_session.state();
+        CollectContext& ctx = m_session.context();
+        state.itemTotal = 0;
+        state.collectedCount = 0;
+        ctx.itemPauseMs = -1;
+        m_progress = {};
+        m_clock.start();
+        m_estimate.start(0, ctx.pausedMs);
+    }
+
+    // The walk's counters, read whenever it shows something; a report goes out when they moved.
+    void reportProgress() {
+        const RunState& state = m_session.state();
+        const CollectContext& ctx = m_session.context();
+        if (ctx.itemPauseMs >= 0)
+            m_estimate.setPauseMs(ctx.itemPauseMs);
+        m_estimate.reached(state.collectedCount, m_clock.elapsed(), ctx.pausedMs);
+        if (state.collectedCount == m_progress.done && state.itemTotal == m_progress.total)
+            return;
+        m_progress = {state.collectedCount, state.itemTotal,
+                      m_estimate.millisecondsLeft(state.collectedCount, state.itemTotal)};
+        emit m_engine.progressChanged(m_progress);
+    }
+
     RunEngine& m_engine;
     ExtractionSession m_session;
     ExtractionController m_controller;
     RunRequest m_request;
     int m_rows = 0;
+    RunProgress m_progress;
+    TimeLeftEstimate m_estimate;
+    QElapsedTimer m_clock;
 };
 
 RunEngine::RunEngine(const QString& programDir, ExtractionController::Crawlers crawlers, QObject* parent)
     : QObject(parent), m_worker(std::make_unique<Worker>(*this, programDir, std::move(crawlers))),
       m_thread(new QThread(this)) {
     qRegisterMetaType<RunOutcome>();
+    qRegisterMetaType<RunProgress>();
     m_thread->setObjectName(QStringLiteral("extraction"));
     m_worker->moveToThread(m_thread);
     connect(this, &RunEngine::finished, this, &RunEngine::onFinished);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ExtractionController.h"
+#include "app/RunProgress.h"
 #include "base/StopSignal.h"
 
 #include <QObject>
@@ -65,6 +66,10 @@ signals:
     void gridCleared();
     void rowAdded(const QString& key, const QStringList& cells);
     void messageRaised(const QString& text);
+    // Whenever the items reached or the shop's total change.
+    void progressChanged(const RunProgress& progress);
+    // One line of the run's log (RunLog): each page and picture fetched, each status and message.
+    void logged(const QString& line);
     void finished(const RunOutcome& outcome);
 
 private:

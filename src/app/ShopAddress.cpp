@@ -5,6 +5,9 @@
 
 #include <QUrl>
 
+#include <array>
+#include <optional>
+
 using namespace PlatformConstants;
 
 namespace ShopAddress {
@@ -20,6 +23,38 @@ bool IsTaobaoShopUrl(const QString& address) {
                    QUrl::StrictMode);
     return url.isValid() && url.scheme().compare(u"http", Qt::CaseInsensitive) == 0 &&
            url.userInfo().isEmpty() && url.port(80) == 80 && url.host().endsWith(kTaobaoDomainSuffix);
+}
+
+QString Normalize(const QString& typed) {
+    QString address = typed.trimmed().toLower();
+    if (address.isEmpty())
+        return address;
+    static const QString kHttps = QStringLiteral("https://");
+    static const QString kHttp = QStringLiteral("http://");
+    if (address.startsWith(kHttps))
+        address = kHttp + address.mid(kHttps.size());
+    else if (!address.contains(QStringLiteral("://")))
+        address = kHttp + address;
+    return address;
+}
+
+int PlatformOfAddress(const QString& lowerAddress) {
+    for (int platform : {PaiPai, Ebay, Taobao}) {
+        if (IsAcceptedFor(platform, lowerAddress))
+            return platform;
+    }
+    return -1;
+}
+
+QString OtherPlatformMessage(int addressPlatform) {
+    switch (addressPlatform) {
+    case PaiPai:
+        return Messages::kPaiPaiAddressChosenWrongly;
+    case Ebay:
+        return Messages::kEbayAddressChosenWrongly;
+    default:
+        return Messages::kTaobaoAddressChosenWrongly;
+    }
 }
 
 bool IsAcceptedFor(int platform, const QString& lowerAddress) {
@@ -47,6 +82,31 @@ QString SanitizeFileNamePart(const QString& text) {
     return part;
 }
 
+namespace {
+
+struct FormatNaming {
+    FileFormat format;
+    std::optional<::Platform> ownerPlatform; // whose shops keep the plain name in this format
+    const char16_t* suffix;
+};
+
+constexpr std::array<FormatNaming, 4> kFormatNaming{{
+    {FileFormat::TaobaoAssistant, ::Platform::Taobao, u"_Taobao"},
+    {FileFormat::PaiPaiAssistant, ::Platform::PaiPai, u"_PaiPai"},
+    {FileFormat::EbayAssistant, ::Platform::Ebay, u"_eBay"},
+    {FileFormat::TaobaoAssistant5, std::nullopt, u"_Taobao5"},
+}};
+
+} // namespace
+
+QString FormatSuffix(::Platform platform, FileFormat format) {
+    for (const FormatNaming& row : kFormatNaming) {
+        if (row.format == format)
+            return row.ownerPlatform == platform ? QString() : QString::fromUtf16(row.suffix);
+    }
+    return {};
+}
+
 QString OutputBaseName(int platform, const QString& lowerAddress) {
     switch (platform) {
     case PaiPai:
@@ -59,10 +119,6 @@ QString OutputBaseName(int platform, const QString& lowerAddress) {
         return QStringLiteral("Taobao_") + SanitizeFileNamePart(shop);
     }
     }
-}
-
-QString FormatNameSuffix(FileFormat format) {
-    return format == FileFormat::TaobaoAssistant5 ? QStringLiteral("_Taobao5") : QString();
 }
 
 QString RejectionMessage(int platform) {

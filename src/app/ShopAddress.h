@@ -8,6 +8,16 @@
 // file of a shop is called.
 namespace ShopAddress {
 
+// The address as every rule sees it: spaces around it dropped, lower case, "https://" read as
+// "http://" and "http://" added when no scheme was typed. Empty stays empty.
+QString Normalize(const QString& typed);
+
+// The platform (an Option1 index) whose rule accepts the normalised address; -1 for none.
+int PlatformOfAddress(const QString& lowerAddress);
+
+// "这是淘宝店铺地址，请选择淘宝" and the like, for an address of another platform than the chosen one.
+QString OtherPlatformMessage(int addressPlatform);
+
 // True when the (lower-cased) address is at least 19 characters long, holds "shop", and is a
 // plain http address whose host ends in the Taobao domain suffix.
 bool IsTaobaoShopUrl(const QString& address);
@@ -18,9 +28,9 @@ bool IsAcceptedFor(int platform, const QString& lowerAddress);
 // Output base name of an accepted, lower-cased address: the platform's prefix and the shop part.
 QString OutputBaseName(int platform, const QString& lowerAddress);
 
-// What follows the base name for a format: the three older formats keep the names they always
-// had; the current Taobao layout gets its own file, so it never continues a file of another layout.
-QString FormatNameSuffix(FileFormat format);
+// What the output base name gets when the format is not the platform's own ("_PaiPai" for a
+// Taobao shop written for the PaiPai assistant): files of different layouts never share a name.
+QString FormatSuffix(Platform platform, FileFormat format);
 
 // Turns the shop part of an address into something that can only name a file directly inside the
 // program's folder: trailing "/" dropped, "..", separators and reserved characters become "_".

@@ -5,23 +5,19 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+
 #include "base/MarketplaceCodes.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
-// Codes of no platform or format (hand-edited or damaged files) are not restored.
-int platformCodeOrMinusOne(const QString& text) {
+// Codes outside 0..2 (hand-edited or damaged files) are not restored.
+int codeOrMinusOne(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    return ok && MarketplaceCodes::platformFromIndex(value) ? value : -1;
-}
-
-int formatCodeOrMinusOne(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok && MarketplaceCodes::outputFormatFromIndex(value) ? value : -1;
+    return ok && value >= 0 && value <= 2 ? value : -1;
 }
 
 } // namespace
@@ -63,49 +59,94 @@ StartupSequence::ResumeResult StartupSequence::checkBreakPoint() {
     return ResumeResult::Loaded;
 }
 
-StartupSequence::ResumeResult StartupSequence::load() {
-    const SettingsStore& settings = m_session.settings();
+// What the breakpoint section says, read once.
+struct StartupSequence::Recorded {
+    QString address;
+    QString fileName;
+    std::optional<int> itemNumber; // empty when unreadable
+    int platform = -1;             // -1: absent or out of range
+    bool hasPlatform = false;
+    std::optional<int> format; // empty when unreadable (only read with a platform)
+};
+
+std::optional<int> StartupSequence::readItemNumber(const QString& text) {
+    // Plain decimal digits only: a sign, a fraction, a NUL or an undecodable byte make the number
+    // one the run cannot have written, and nine digits are more items than any shop holds.
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return 0;
+    if (!digits.match(trimmed).hasMatch())
+        return std::nullopt;
+    return trimmed.toInt();
+}
+
+StartupSequence::ResumeResult StartupSequence::load(const Recorded& recorded, bool continueIt) {
     RunState& state = m_session.state();
     WindowInterface& window = m_session.window();
 
-    state.resumeShopUrl = settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointUrl);
-    bool ok = false;
-    const int number =
-        settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum).trimmed().toInt(&ok);
-    state.resumeItemNumber = ok && number > 0 ? number : 0;
-
-    if (state.resumeShopUrl.isEmpty()) {
+    state.resumeShopUrl = continueIt ? recorded.address : QString();
+    state.resumeItemNumber = continueIt ? recorded.itemNumber.value_or(0) : 0;
+    if (recorded.address.isEmpty()) {
         window.showMessage(Messages::kResumeAddressLost);
         return ResumeResult::AddressMissing;
     }
 
     state.autoSave = 1;
-    const QString platformText = settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointSO);
-    if (!platformText.isEmpty()) {
-        const int platform = platformCodeOrMinusOne(platformText);
-        if (platform >= 0)
-            window.selectPlatform(platform);
-        const int format = formatCodeOrMinusOne(
-            settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption));
-        if (format >= 0)
-            window.selectFormat(format);
+    if (recorded.platform >= 0)
+        window.selectPlatform(recorded.platform);
+    if (recorded.hasPlatform && recorded.format)
+        window.selectFormat(*recorded.format);
+    window.setAddressText(recorded.address);
+    window.setStatusText(Messages::kResumeLoaded);
+    return continueIt ? ResumeResult::Loaded : ResumeResult::FreshRun;
+}
+
+StartupSequence::ResumeResult StartupSequence::offer(bool ask) {
+    const ResumeResult found = checkBreakPoint();
+    if (found != ResumeResult::Loaded)
+        return found;
+
+    const SettingsStore& settings = m_session.settings();
+    const auto read = [&settings](const QString& key) {
+        return settings.ReadIniValue(SettingsKeys::kSection, key);
+    };
+    Recorded recorded;
+    recorded.address = read(SettingsKeys::kBreakPointUrl);
+    recorded.fileName = read(SettingsKeys::kBreakPointFileName);
+    recorded.itemNumber = readItemNumber(read(SettingsKeys::kBreakPointNum));
+    const QString platformText = read(SettingsKeys::kBreakPointSO);
+    recorded.hasPlatform = !platformText.isEmpty();
+    if (recorded.hasPlatform) {
+        recorded.platform = codeOrMinusOne(platformText);
+        // Appending in another layout than the file's would ruin it: no guessing.
+        bool ok = false;
+        const int format = read(SettingsKeys::kBreakPointOption).trimmed().toInt(&ok);
+        if (ok && MarketplaceCodes::outputFormatFromIndex(format))
+            recorded.format = format;
+        if (!recorded.format) {
+            m_session.window().showMessage(Messages::kBreakPointFormatUnreadable);
+            return ResumeResult::FormatUnreadable;
+        }
     }
-    window.setAddressText(state.resumeShopUrl);
-    return ResumeResult::Loaded;
+
+    WindowInterface& window = m_session.window();
+    if (!recorded.itemNumber) {
+        // Continuing from a number we cannot read could skip items or double them; starting the
+        // shop again replaces its file, so the user decides.
+        if (!window.askYesNo(Messages::breakPointNumberUnreadable(recorded.fileName)))
+            return ResumeResult::Declined;
+        return load(recorded, false);
+    }
+    if (ask && !window.askYesNo(Messages::resumeOffer(recorded.address, *recorded.itemNumber)))
+        return ResumeResult::Declined;
+    return load(recorded, true);
 }
 
 StartupSequence::ResumeResult StartupSequence::offerResume() {
-    const ResumeResult found = checkBreakPoint();
-    if (found != ResumeResult::Loaded)
-        return found;
-    if (!m_session.window().askYesNo(Messages::kResumeOffer))
-        return ResumeResult::Declined;
-    return load();
+    return offer(true);
 }
 
 StartupSequence::ResumeResult StartupSequence::loadBreakPoint() {
-    const ResumeResult found = checkBreakPoint();
-    if (found != ResumeResult::Loaded)
-        return found;
-    return load();
+    return offer(false);
 }

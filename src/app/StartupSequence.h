@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+
+#include <optional>
+
 class ExtractionSession;
 
 // What happens between the program's start and the idle window: the usage notice, the run
@@ -8,11 +12,14 @@ class ExtractionSession;
 class StartupSequence {
 public:
     enum class ResumeResult {
-        NoBreakPoint,   // nothing unfinished recorded
-        FileMissing,    // recorded, but its output file is gone (message shown)
-        Declined,       // the user said No; the settings file is left for the next start
-        AddressMissing, // accepted, but the recorded address is empty (message shown)
-        Loaded,         // address, platform and format restored; cmd_go continues it
+        NoBreakPoint,     // nothing unfinished recorded
+        FileMissing,      // recorded, but its output file is gone (message shown)
+        Declined,         // the user said No; the settings file is left for the next start
+        AddressMissing,   // accepted, but the recorded address is empty (message shown)
+        Loaded,           // address, platform and format restored; cmd_go continues it
+        FormatUnreadable, // the recorded output format is not one we know (message shown)
+        FreshRun,         // the item number was unreadable and the user chose to start the shop
+                          // again: address, platform and format restored, nothing to continue
     };
 
     explicit StartupSequence(ExtractionSession& session);
@@ -28,9 +35,14 @@ public:
     // The command line's --resume: loads as the offer's Yes would, without asking.
     ResumeResult loadBreakPoint();
 
+    // BreakPointNum as a count of items, or nothing when it cannot be one.
+    static std::optional<int> readItemNumber(const QString& text);
+
 private:
+    struct Recorded;
     ResumeResult checkBreakPoint();
-    ResumeResult load();
+    ResumeResult offer(bool ask);
+    ResumeResult load(const Recorded& recorded, bool continueIt);
 
     ExtractionSession& m_session;
 };

@@ -31,6 +31,11 @@ public:
     // Whether the run records its breakpoint after each item.
     virtual bool recordsBreakPoints() const = 0;
 
+    // Whether the output already holds the item at this address (asked before its page is
+    // fetched); such an item is counted but neither fetched, written nor paused for.
+    virtual bool isItemWritten(const QString& itemAddress) const = 0;
+    // Names the item the next emitItem belongs to.
+    virtual void beginItem(const QString& itemAddress) = 0;
     // Adds the grid row and hands the record to the row writer, unless a stop cut the item's
     // downloads short; false then.
     virtual bool emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) = 0;

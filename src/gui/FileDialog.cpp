@@ -13,21 +13,21 @@ QList<FileDialog::Shown> g_shown;
 
 } // namespace
 
-void FileDialog::showOpen(QWidget* parent) {
-    show(Mode::Open, parent);
+bool FileDialog::showOpen(QWidget* parent) {
+    return show(Mode::Open, parent);
 }
 
-void FileDialog::showSave(QWidget* parent) {
-    show(Mode::Save, parent);
+bool FileDialog::showSave(QWidget* parent) {
+    return show(Mode::Save, parent);
 }
 
-void FileDialog::show(Mode mode, QWidget* parent) {
+bool FileDialog::show(Mode mode, QWidget* parent) {
     if (!g_queuedAnswers.isEmpty()) {
         g_shown.append({mode, m_fileName, m_filter});
         const std::optional<QString> answer = g_queuedAnswers.takeFirst();
         if (answer)
             m_fileName = *answer;
-        return;
+        return answer.has_value();
     }
     const QString qtFilter = toQtFilter(m_filter);
     const QString chosen = mode == Mode::Open
@@ -35,6 +35,7 @@ void FileDialog::show(Mode mode, QWidget* parent) {
                                : QFileDialog::getSaveFileName(parent, QString(), m_fileName, qtFilter);
     if (!chosen.isEmpty())
         m_fileName = chosen;
+    return !chosen.isEmpty();
 }
 
 void FileDialog::setNextFileName(const QString& name) {

@@ -23,8 +23,9 @@ public:
     QString filter() const { return m_filter; }
     void setFilter(const QString& filter) { m_filter = filter; }
 
-    void showOpen(QWidget* parent);
-    void showSave(QWidget* parent);
+    // True when a file was chosen (it is then fileName()), false when the dialog was cancelled.
+    bool showOpen(QWidget* parent);
+    bool showSave(QWidget* parent);
 
     // Tests: the next dialog returns this name (or is cancelled) without showing.
     static void setNextFileName(const QString& name);
@@ -35,7 +36,7 @@ public:
     static QString toQtFilter(const QString& filter);
 
 private:
-    void show(Mode mode, QWidget* parent);
+    bool show(Mode mode, QWidget* parent);
 
     QString m_fileName;
     QString m_filter;

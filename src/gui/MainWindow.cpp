@@ -1,18 +1,19 @@
 #include "gui/MainWindow.h"
 
+#include "app/ProgressText.h"
 #include "base/PlatformConstants.h"
 #include "formats/ItemRecord.h"
 #include "gui/ControlArrays.h"
 #include "gui/ConversionPanel.h"
 #include "gui/ItemGridView.h"
 #include "gui/ItemTableModel.h"
+#include "gui/LogPanel.h"
 #include "gui/MessageBox.h"
 #include "gui/WindowPlacement.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -24,14 +25,19 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSplitter>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kWindowWidthTwips = 8775;
+// The most of the screen's height the window takes when it opens, in percent.
+constexpr int kOpeningScreenShare = 90;
 
 } // namespace
 
@@ -41,10 +47,12 @@ MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(PlatformConstants::kWindowCaption);
     buildUi();
-    // The width the window always had, and the grid's room for a dozen rows; the user may
-    // change both.
+    // The width the window always had, and the grid's room for a dozen rows and the log's for a
+    // few lines; the user may change both. On a small screen it opens within the screen, leaving
+    // room to grow.
+    const int screenHeight = screen()->availableGeometry().height() * kOpeningScreenShare / 100;
     resize(qMax(twipsToPixels(kWindowWidthTwips, logicalDpiX()), minimumSizeHint().width()),
-           sizeHint().height());
+           qMax(qMin(sizeHint().height(), screenHeight), minimumSizeHint().height()));
     setStatusText(QStringLiteral("程序文件夹：") + QDir::toNativeSeparators(m_session.paths().programDir()));
 }
 
@@ -79,10 +87,8 @@ void MainWindow::buildUi() {
     m_address->setObjectName(QStringLiteral("txt_set_dz"));
     settings->addWidget(m_address, 1, 1, 1, 2);
 
-    m_autoSave = new QCheckBox(QStringLiteral("自动保存（支持断点续采）"), m_settingsFrame);
-    m_autoSave->setObjectName(QStringLiteral("chk_autosave"));
-    settings->addWidget(m_autoSave, 2, 0, 1, 3);
-
+    // Every run saves each item as it comes and records where it got to, so there is no
+    // automatic-save box to untick: nothing a seller would want could be switched off by it.
     auto* formatRow = new QHBoxLayout;
     m_autoSaveLabel = MakeLabel(QStringLiteral("lb_autosave"), QStringLiteral("输入到"), m_settingsFrame);
     formatRow->addWidget(m_autoSaveLabel);
@@ -113,10 +119,47 @@ void MainWindow::buildUi() {
     settings->setColumnStretch(2, 1);
     root->addWidget(m_settingsFrame);
 
+    // The grid with the progress under it, and the log below: the grid takes the room the window
+    // gains; the log gets more when its border is dragged.
+    auto* gridAndLog = new QSplitter(Qt::Vertical, this);
+    gridAndLog->setObjectName(QStringLiteral("gridAndLog"));
+    gridAndLog->setChildrenCollapsible(false);
+    auto* gridArea = new QWidget(gridAndLog);
+    auto* gridLayout = new QVBoxLayout(gridArea);
+    gridLayout->setContentsMargins(0, 0, 0, 0);
     m_model = new ItemTableModel(this);
-    m_grid = new ItemGridView(m_model, this);
+    m_grid = new ItemGridView(m_model, gridArea);
     m_grid->setMinimumHeight(twipsToPixels(2400, logicalDpiY()));
-    root->addWidget(m_grid, 1);
+    gridLayout->addWidget(m_grid, 1);
+
+    auto* progressRow = new QHBoxLayout;
+    m_progressText = MakeLabel(QStringLiteral("lb_progress"), QString(), gridArea);
+    progressRow->addWidget(m_progressText);
+    m_progressBar = new QProgressBar(gridArea);
+    m_progressBar->setObjectName(QStringLiteral("progressBar"));
+    m_progressBar->setRange(0, 1);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    progressRow->addWidget(m_progressBar, 1);
+    m_timeLeft = MakeLabel(QStringLiteral("lb_time_left"), QString(), gridArea);
+    progressRow->addWidget(m_timeLeft);
+    gridLayout->addLayout(progressRow);
+
+    m_logPanel = new LogPanel(gridAndLog);
+    m_logPanel->setFolder(m_session.paths().programDir());
+    gridAndLog->setStretchFactor(0, 1);
+    gridAndLog->setStretchFactor(1, 0);
+    // The splitter keeps a child's height when its content changes: folding the log hands its
+    // room to the grid, unfolding takes back the height it had.
+    connect(m_logPanel, &LogPanel::collapsedChanged, gridAndLog, [this, gridAndLog](bool collapsed) {
+        const QList<int> sizes = gridAndLog->sizes();
+        const int both = sizes.value(0) + sizes.value(1);
+        if (collapsed)
+            m_expandedLogHeight = sizes.value(1);
+        const int logHeight = collapsed ? m_logPanel->maximumHeight() : m_expandedLogHeight;
+        gridAndLog->setSizes({both - logHeight, logHeight});
+    });
+    root->addWidget(gridAndLog, 1);
 
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(MakeLabel(QStringLiteral("lb_stat"), QStringLiteral("状态显示："), this));
@@ -134,11 +177,11 @@ void MainWindow::buildUi() {
 
     m_platformGroup->button(PlatformConstants::PaiPai)->setChecked(true);
     m_formatGroup->button(PlatformConstants::TaobaoAssistant)->setChecked(true);
-    m_autoSave->setChecked(true);
 
     connect(m_goButton, &QPushButton::clicked, this, &MainWindow::collect);
     connect(m_stopButton, &QPushButton::clicked, this, [this] { m_engine.requestStop(); });
-    connect(m_autoSave, &QCheckBox::toggled, this, &MainWindow::onAutoSaveToggled);
+    // Enter in the address field starts the extraction, as the button would.
+    connect(m_address, &QLineEdit::returnPressed, this, &MainWindow::collect);
 
     connect(&m_engine, &RunEngine::runningChanged, this, &MainWindow::setRunning);
     connect(&m_engine, &RunEngine::statusChanged, this, &MainWindow::setStatusText);
@@ -146,22 +189,59 @@ void MainWindow::buildUi() {
     connect(&m_engine, &RunEngine::rowAdded, this, &MainWindow::addGridRow);
     connect(&m_engine, &RunEngine::messageRaised, this, &MainWindow::showMessage);
     connect(&m_engine, &RunEngine::finished, this, &MainWindow::onRunFinished);
+    connect(&m_engine, &RunEngine::progressChanged, this, &MainWindow::showProgress);
+    connect(&m_engine, &RunEngine::logged, m_logPanel, &LogPanel::appendLine);
+    connect(m_logPanel, &LogPanel::saved, this, [this](const QString& path) {
+        setStatusText(QStringLiteral("日志已保存到") + QDir::toNativeSeparators(path));
+    });
     connect(m_openFolderButton, &QPushButton::clicked, this, &MainWindow::openOutputFolder);
     connect(m_grid, &ItemGridView::pageAddressCopied, this, [this](const QString& address) {
         setStatusText(QStringLiteral("没有可用的浏览器，宝贝地址已复制到剪贴板：") + address);
     });
 }
 
+void MainWindow::showProgress(const RunProgress& progress) {
+    m_progress = progress;
+    m_progressText->setText(ProgressText::count(progress));
+    m_timeLeft->setText(ProgressText::timeLeft(progress));
+    if (!progress.totalKnown()) {
+        // Busy until the walk has read the shop's total.
+        m_progressBar->setRange(0, 0);
+        return;
+    }
+    m_progressBar->setRange(0, qMax(progress.total, progress.done));
+    m_progressBar->setValue(progress.done);
+    m_progressBar->setTextVisible(true);
+    setWindowTitle(PlatformConstants::kWindowCaption + QStringLiteral(" - %1%").arg(progress.percent()));
+}
+
 void MainWindow::onRunFinished(const RunOutcome& outcome) {
     setRunning(false);
-    if (!outcome.summary.started)
+    setWindowTitle(PlatformConstants::kWindowCaption);
+    m_timeLeft->clear();
+    // The bar keeps where the run got to; a total never read leaves it full.
+    if (!m_progress.totalKnown()) {
+        m_progressBar->setRange(0, 1);
+        m_progressBar->setValue(outcome.summary.started ? 1 : 0);
+    }
+    if (!outcome.summary.started) {
+        m_progressText->clear();
         return;
-    // Rows still buffered after a failed write are not in the file.
+    }
+    // The run's own ending (complete, stopped, or why it failed); rows still buffered after a
+    // failed write are not in the file.
     const QString fileName = QFileInfo(outcome.outputFile).fileName();
     const QString count = QString::number(outcome.rows);
-    setStatusText(outcome.summary.outputPending
-                      ? QStringLiteral("采集结束，共%1个宝贝，未能写入%2").arg(count, fileName)
-                      : QStringLiteral("采集结束，共%1个宝贝，已保存到%2").arg(count, fileName));
+    QString status;
+    if (outcome.summary.outputPending)
+        status = QStringLiteral("采集结束，共%1个宝贝，未能写入%2").arg(count, fileName);
+    else if (!outcome.summary.endingText.isEmpty())
+        status = outcome.summary.endingText;
+    else
+        status = QStringLiteral("采集结束，共%1个宝贝，已保存到%2").arg(count, fileName);
+    if (outcome.droppedItems > 0)
+        status += QStringLiteral("；%1个宝贝页面无法读取，已跳过（见日志）").arg(outcome.droppedItems);
+    setStatusText(status);
     m_statusText->setToolTip(QDir::toNativeSeparators(outcome.outputFile));
     m_openFolderButton->show();
 }
@@ -193,6 +273,9 @@ void MainWindow::collect() {
     request.resumeItemNumber = state.resumeItemNumber;
     state.resumeShopUrl.clear();
     setRunning(true);
+    m_logPanel->clear();
+    m_progressBar->setTextVisible(false);
+    showProgress({});
     m_engine.start(request);
 }
 
@@ -203,12 +286,6 @@ bool MainWindow::runStartup() {
     m_startup.recoverInterruptedOutput();
     m_startup.offerResume();
     return true;
-}
-
-void MainWindow::onAutoSaveToggled(bool checked) {
-    m_autoSaveLabel->setEnabled(checked);
-    for (QAbstractButton* button : m_formatGroup->buttons())
-        button->setEnabled(checked);
 }
 
 int MainWindow::selectedPlatform() const {

@@ -3,18 +3,20 @@
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
 #include "app/RunEngine.h"
+#include "app/RunProgress.h"
 #include "app/StartupSequence.h"
 #include "app/WindowInterface.h"
 
 #include <QWidget>
 
 class QButtonGroup;
-class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class ConversionPanel;
+class LogPanel;
 class ItemGridView;
 class ItemTableModel;
 struct RunOutcome;
@@ -41,6 +43,7 @@ public:
     ExtractionController& controller() { return m_engine.controller(); }
     ItemTableModel* itemModel() const { return m_model; }
     ItemGridView* grid() const { return m_grid; }
+    LogPanel* logPanel() const { return m_logPanel; }
 
     // The size and position the window had when it was last closed, if the settings file has
     // them; then shows the window, maximised when it was.
@@ -72,7 +75,7 @@ protected:
 private:
     void buildUi();
     void onRunFinished(const RunOutcome& outcome);
-    void onAutoSaveToggled(bool checked);
+    void showProgress(const RunProgress& progress);
     void collect();
 
     ExtractionSession m_session;
@@ -83,7 +86,6 @@ private:
     QButtonGroup* m_platformGroup = nullptr;
     QButtonGroup* m_formatGroup = nullptr;
     QLineEdit* m_address = nullptr;
-    QCheckBox* m_autoSave = nullptr;
     QLabel* m_autoSaveLabel = nullptr;
     QPushButton* m_goButton = nullptr;
     QPushButton* m_stopButton = nullptr;
@@ -91,6 +93,12 @@ private:
     ItemTableModel* m_model = nullptr;
     QLabel* m_statusText = nullptr;
     QPushButton* m_openFolderButton = nullptr;
+    QLabel* m_progressText = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QLabel* m_timeLeft = nullptr;
+    RunProgress m_progress;
+    LogPanel* m_logPanel = nullptr;
+    int m_expandedLogHeight = 0;
     ConversionPanel* m_conversionPanel = nullptr;
     bool m_busyCursor = false;
 };

@@ -6,6 +6,7 @@
 #include "web/TextHelpers.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -59,6 +60,7 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     if (address.isEmpty() || !url.isValid() || url.host().isEmpty() ||
         (scheme != u"http" && scheme != u"https")) {
         result.error = QStringLiteral("malformed address");
+        result.failure = FetchFailure::MalformedAddress;
         eventPass();
         return result;
     }
@@ -135,21 +137,25 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     passTimer.stop();
 
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const auto fail = [&result](FetchFailure failure, const QString& error) {
+        result.failure = failure;
+        result.error = error;
+    };
     if (stopped)
-        result.error = QStringLiteral("stopped");
+        fail(FetchFailure::Stopped, QStringLiteral("stopped"));
     else if (timedOut)
-        result.error = QStringLiteral("timed out");
+        fail(FetchFailure::TimedOut, QStringLiteral("timed out"));
     else if (tooLarge)
-        result.error = QStringLiteral("body larger than the limit");
+        fail(FetchFailure::TooLarge, QStringLiteral("body larger than the limit"));
     else if (redirectRefused)
-        result.error = QStringLiteral("redirect off the marketplace refused");
+        fail(FetchFailure::RedirectRefused, QStringLiteral("redirect off the marketplace refused"));
     else if (reply->error() != QNetworkReply::NoError)
-        result.error = reply->errorString();
+        fail(FetchFailure::Network, reply->errorString());
     else {
         result.body = reply->readAll();
         if (result.body.size() > sizeLimit) {
             result.body.clear();
-            result.error = QStringLiteral("body larger than the limit");
+            fail(FetchFailure::TooLarge, QStringLiteral("body larger than the limit"));
         }
     }
     reply->disconnect();
@@ -160,35 +166,68 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     return result;
 }
 
-QString PageFetcher::FetchPage(const QString& address) {
+void PageFetcher::report(FetchReport::Kind kind, const QString& address, const QString& pictureName,
+                         const FetchResult& result, qint64 elapsedMs) const {
+    if (!m_observer)
+        return;
+    FetchReport fetched;
+    fetched.kind = kind;
+    fetched.address = address;
+    fetched.pictureName = pictureName;
+    fetched.status = result.status;
+    fetched.failure = result.failure;
+    fetched.error = result.error;
+    fetched.elapsedMs = elapsedMs;
+    m_observer(fetched);
+}
+
+QString PageFetcher::fetchText(const QString& address, bool utf8) {
+    QElapsedTimer clock;
+    clock.start();
     const FetchResult result = get(address, kPageSizeLimit);
+    report(FetchReport::Kind::Page, address, {}, result, clock.elapsed());
     if (!result.ok())
         return {};
-    return CleanPageText(DecodeGbk(result.body));
+    return CleanPageText(utf8 ? DecodeUtf8(result.body) : DecodeGbk(result.body));
+}
+
+QString PageFetcher::FetchPage(const QString& address) {
+    return fetchText(address, false);
 }
 
 QString PageFetcher::FetchPageUtf8(const QString& address) {
-    const FetchResult result = get(address, kPageSizeLimit);
-    if (!result.ok())
-        return {};
-    return CleanPageText(DecodeUtf8(result.body));
+    return fetchText(address, true);
 }
 
 bool PageFetcher::DownloadPicture(const QString& address, const QString& fileName,
                                   const QString& pictureFolder) {
     const QString name = SafePictureFileName(fileName);
-    if (address.isEmpty() || name.isEmpty() || pictureFolder.isEmpty())
+    if (address.isEmpty() || pictureFolder.isEmpty())
         return false;
-    const FetchResult result = get(address, kPictureSizeLimit);
-    if (!result.ok())
+    if (name.isEmpty()) {
+        FetchResult refused;
+        refused.failure = FetchFailure::PictureNameRefused;
+        report(FetchReport::Kind::Picture, address, fileName, refused, 0);
         return false;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    FetchResult result = get(address, kPictureSizeLimit);
+    const bool saved = result.ok() && savePicture(result.body, pictureFolder, name);
+    if (result.ok() && !saved)
+        result.failure = FetchFailure::PictureNotSaved;
+    report(FetchReport::Kind::Picture, address, fileName, result, clock.elapsed());
+    return saved;
+}
+
+bool PageFetcher::savePicture(const QByteArray& bytes, const QString& pictureFolder, const QString& name) {
     if (!QDir().mkpath(pictureFolder))
         return false;
     // A temporary file renamed into place: a broken write never leaves half a picture behind.
     QSaveFile file(QDir(pictureFolder).filePath(name));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(result.body) != result.body.size()) {
+    if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }

@@ -9,12 +9,40 @@
 class QNetworkAccessManager;
 class StopSignal;
 
+// Why a fetch gave nothing. Network covers every failure the HTTP client reports itself,
+// a 404 among them (the status says which).
+enum class FetchFailure {
+    None,
+    MalformedAddress,
+    Stopped,
+    TimedOut,
+    TooLarge,
+    RedirectRefused,
+    Network,
+    PictureNameRefused, // no request was made
+    PictureNotSaved,    // downloaded, but the file could not be written
+};
+
 // What one GET gave: the status (0 when no response came), the body, and why it failed.
 struct FetchResult {
     int status = 0;
     QByteArray body;
     QString error;
+    FetchFailure failure = FetchFailure::None;
     bool ok() const { return status == 200 && error.isEmpty(); }
+};
+
+// One page or picture the fetcher was asked for, as it ended; for whoever keeps a log.
+struct FetchReport {
+    enum class Kind { Page, Picture };
+    Kind kind = Kind::Page;
+    QString address;
+    QString pictureName; // the name asked for (pictures only)
+    int status = 0;
+    FetchFailure failure = FetchFailure::None;
+    QString error;
+    qint64 elapsedMs = 0;
+    bool ok() const { return status == 200 && failure == FetchFailure::None; }
 };
 
 // The one HTTP service of the program. Usage:
@@ -34,6 +62,7 @@ public:
     static constexpr qint64 kPictureSizeLimit = 64LL * 1024 * 1024;
 
     using EventPass = std::function<void()>;
+    using Observer = std::function<void(const FetchReport&)>;
 
     explicit PageFetcher(EventPass eventPass = {}, const StopSignal* stop = nullptr);
     ~PageFetcher();
@@ -53,14 +82,22 @@ public:
     // failure or non-200, and an unsafe name (see SafePictureFileName) makes no request at all.
     bool DownloadPicture(const QString& address, const QString& fileName, const QString& pictureFolder);
 
+    // Told of every page and picture asked for, on the fetching thread, once it has ended.
+    void setObserver(Observer observer) { m_observer = std::move(observer); }
+
     // Drops the network objects (and their connections); the next request makes them anew.
     void releaseConnections();
 
 private:
     void eventPass();
     QNetworkAccessManager& manager();
+    QString fetchText(const QString& address, bool utf8);
+    static bool savePicture(const QByteArray& bytes, const QString& pictureFolder, const QString& name);
+    void report(FetchReport::Kind kind, const QString& address, const QString& pictureName,
+                const FetchResult& result, qint64 elapsedMs) const;
 
     EventPass m_eventPass;
+    Observer m_observer;
     const StopSignal* m_stop = nullptr;
     std::unique_ptr<QNetworkAccessManager> m_manager;
     int m_timeoutMs = 30000;

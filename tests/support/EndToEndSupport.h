@@ -15,6 +15,17 @@
 // Helpers of the tests that run the real program against the fixture web and compare its output
 // files with the expected ones.
 
+// The output file of a shop: base + ".csv" in the platform's own format, else with the format's
+// suffix ("Taobao_1_PaiPai.csv"). Platform and format are the command line's words.
+inline QString outputName(const QString& base, const QString& platform, const QString& format) {
+    static const QStringList words{QStringLiteral("taobao"), QStringLiteral("paipai"), QStringLiteral("ebay"),
+                                   QStringLiteral("taobao5")};
+    static const QStringList suffixes{QStringLiteral("_Taobao"), QStringLiteral("_PaiPai"),
+                                      QStringLiteral("_eBay"), QStringLiteral("_Taobao5")};
+    const QString suffix = platform == format ? QString() : suffixes.value(words.indexOf(format));
+    return base + suffix + QStringLiteral(".csv");
+}
+
 // The Taobao Assistant files (both layouts) are UTF-16 (the byte order mark kept as a character, so
 // that the round trip is exact); the PaiPai and eBay Assistant files are in the ANSI code page.
 inline bool isUnicodeFormat(const QString& format) {

@@ -315,13 +315,16 @@ void FixtureWebServer::answer(QTcpSocket* socket, const QByteArray& method, cons
         behaviour = m_behaviours.value(address);
     }
 
-    if (behaviour.drop == Drop::BeforeResponse) {
+    const QString file = fileForAddress(requested);
+    // A fixture of a site that drops the connection: "NAME.drop" stands in for NAME.
+    const bool droppedByFixture =
+        !file.isEmpty() && !QFileInfo(file).exists() && QFileInfo(file + QStringLiteral(".drop")).isFile();
+    if (behaviour.drop == Drop::BeforeResponse || (droppedByFixture && !behaviour.hasBody)) {
         log(QString::fromLatin1(method) + u' ' + address + QStringLiteral(" -> dropped"));
         socket->disconnectFromHost();
         return;
     }
 
-    const QString file = fileForAddress(requested);
     int status = 200;
     QByteArray body;
     QByteArray extraHeaders;

@@ -24,7 +24,8 @@ class QThread;
 // percent-decoded as UTF-8 first (a byte sequence that is not UTF-8 stays percent-encoded); HOST
 // is lower case and its port is ignored. When PATH is empty, ends in "/" or names a folder, the
 // file is "index.html" inside it ("index.html?QUERY" with a query). A missing file, or a path with
-// a ".." segment, answers 404 with a short HTML body. Files are served byte for byte.
+// a ".." segment, answers 404 with a short HTML body; a missing file with "NAME.drop" beside it
+// closes the connection without an answer. Files are served byte for byte.
 //     http://shop.paipai.com/12345/itemlist.js?page=2 -> ROOT/shop.paipai.com/12345/itemlist.js?page=2
 //     http://item.taobao.com/                         -> ROOT/item.taobao.com/index.html
 //

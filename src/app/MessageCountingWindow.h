@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/WindowInterface.h"
+
+// Passes everything on to the window it wraps and counts the messages shown: a crawl that had
+// to tell the user something did not end complete.
+class MessageCountingWindow : public WindowInterface {
+public:
+    explicit MessageCountingWindow(WindowInterface& window) : m_window(window) {}
+
+    int messagesShown() const { return m_messages; }
+
+    int selectedPlatform() const override { return m_window.selectedPlatform(); }
+    int selectedFormat() const override { return m_window.selectedFormat(); }
+    void selectPlatform(int index) override { m_window.selectPlatform(index); }
+    void selectFormat(int index) override { m_window.selectFormat(index); }
+    QString addressText() const override { return m_window.addressText(); }
+    void setAddressText(const QString& text) override { m_window.setAddressText(text); }
+    void setRunning(bool running) override { m_window.setRunning(running); }
+    void setStatusText(const QString& text) override { m_window.setStatusText(text); }
+    void clearGrid() override { m_window.clearGrid(); }
+    int gridRowCount() const override { return m_window.gridRowCount(); }
+    void addGridRow(const QString& key, const QStringList& cells) override {
+        m_window.addGridRow(key, cells);
+    }
+    void showMessage(const QString& text) override {
+        ++m_messages;
+        m_window.showMessage(text);
+    }
+    bool askYesNo(const QString& text) override { return m_window.askYesNo(text); }
+    void processEvents() override { m_window.processEvents(); }
+
+private:
+    WindowInterface& m_window;
+    int m_messages = 0;
+};

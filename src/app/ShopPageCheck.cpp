@@ -1,0 +1,111 @@
+#include "app/ShopPageCheck.h"
+
+#include "app/CollectContext.h"
+#include "app/Messages.h"
+#include "app/RunState.h"
+#include "web/PageFetcher.h"
+#include "web/TextFileIo.h"
+#include "web/TextHelpers.h"
+
+#include <QStringList>
+
+#include <array>
+
+namespace {
+
+// Each platform's shop pages carry one of these wherever a walk can read the shop.
+struct LayoutMarkers {
+    Platform platform;
+    QStringList markers;
+};
+
+const std::array<LayoutMarkers, 3>& layoutMarkers() {
+    static const std::array<LayoutMarkers, 3> table{{
+        {Platform::Taobao,
+         {QStringLiteral("宝贝数:</span>"), QStringLiteral("会员积累信用"), QStringLiteral("宝贝数量：")}},
+        {Platform::PaiPai, {QStringLiteral("商品数量：")}},
+        {Platform::Ebay, {QStringLiteral("查看店铺的所有物品"), QStringLiteral("在<b>所有分类</b>中找到")}},
+    }};
+    return table;
+}
+
+// What the sites (and the proxies in front of them) answer instead of a shop.
+const QStringList kLoginSigns{
+    QStringLiteral("login.taobao.com"), QStringLiteral("请登录后"),
+    QStringLiteral("用户登录"),         QStringLiteral("安全验证"),
+    QStringLiteral("验证码"),           QStringLiteral("访问过于频繁"),
+    QStringLiteral("访问太频繁"),       QStringLiteral("Too Many Requests"),
+    QStringLiteral("captcha"),
+};
+const QStringList kGoneSigns{
+    QStringLiteral("店铺不存在"),     QStringLiteral("店铺已关闭"),     QStringLiteral("店铺已被关闭"),
+    QStringLiteral("该店铺已经关闭"), QStringLiteral("没有找到该店铺"), QStringLiteral("店铺暂停营业"),
+};
+
+bool containsAny(const QString& text, const QStringList& signs) {
+    for (const QString& sign : signs) {
+        if (text.contains(sign, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+namespace ShopPageCheck {
+
+Verdict classify(Platform platform, const FetchResult& result, const QString& pageText) {
+    switch (result.status) {
+    case 404:
+    case 410:
+        return Verdict::NotFound;
+    case 401:
+    case 403:
+    case 429:
+        return Verdict::LoginRequired;
+    default:
+        break;
+    }
+    if (result.status != 200)
+        return Verdict::NetworkFailure;
+    for (const LayoutMarkers& row : layoutMarkers()) {
+        if (row.platform == platform && containsAny(pageText, row.markers))
+            return Verdict::Shop;
+    }
+    if (containsAny(pageText, kLoginSigns))
+        return Verdict::LoginRequired;
+    if (containsAny(pageText, kGoneSigns))
+        return Verdict::NotFound;
+    return Verdict::UnknownLayout;
+}
+
+QString message(Verdict verdict, const QString& address, const QString& reason) {
+    switch (verdict) {
+    case Verdict::NotFound:
+        return Messages::kShopNotFound + address;
+    case Verdict::LoginRequired:
+        return Messages::kLoginRequired;
+    case Verdict::UnknownLayout:
+        return Messages::kUnknownLayout + address;
+    case Verdict::NetworkFailure:
+        return Messages::networkFailed(address, reason);
+    case Verdict::Shop:
+    case Verdict::Stopped:
+        break;
+    }
+    return {};
+}
+
+Finding fetchAndClassify(CollectContext& ctx, Platform platform) {
+    const QString& address = ctx.state.shopUrl;
+    const FetchResult result = ctx.fetcher.get(address, PageFetcher::kPageSizeLimit);
+    if (ctx.downloadsCut() || ctx.state.stopRequested)
+        return {Verdict::Stopped, {}};
+    const QString text = platform == Platform::Ebay ? DecodeUtf8(result.body) : DecodeGbk(result.body);
+    const Verdict verdict = classify(platform, result, CleanPageText(text));
+    const QString reason =
+        result.error.isEmpty() ? QStringLiteral("HTTP %1").arg(result.status) : result.error;
+    return {verdict, message(verdict, address, reason)};
+}
+
+} // namespace ShopPageCheck

@@ -1,0 +1,240 @@
+#include "gui/FileDialog.h"
+#include "gui/ItemTableModel.h"
+#include "gui/LogPanel.h"
+#include "gui/MainWindow.h"
+#include "gui/MessageBox.h"
+#include "support/FixtureWebServer.h"
+#include "support/FormatTestFiles.h"
+#include "support/TestPaths.h"
+#include "support/WebTestSupport.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace {
+
+const QString kPaiPaiShop = QStringLiteral("http://shop.paipai.com/20090301/");
+const QString kPaiPaiPicture =
+    QStringLiteral("http://image.paipai.com/cgi-bin/showimg?uin=20090301&filename=20090301A0001.jpg&type=1");
+
+// The window running the real crawlers against the fixture web, with short pauses.
+struct FixtureWindow {
+    explicit FixtureWindow(FixtureWebServer& server) {
+        server.useAsProxy();
+        window = std::make_unique<MainWindow>(dir.path());
+        window->engine().session().context().pauseScale = 0.05;
+    }
+    template <typename T> T* child(const char* name) const {
+        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+    // Presses cmd_go for the shop and waits for the run to end.
+    void collect(int platform, const QString& address) {
+        child<QAbstractButton>(qPrintable(QStringLiteral("Option1_") + QString::number(platform)))->click();
+        child<QLineEdit>("txt_set_dz")->setText(address);
+        QTest::mouseClick(child<QPushButton>("cmd_go"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(window->engine().isIdle(), 30000);
+    }
+    LogPanel* log() const { return window->logPanel(); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace
+
+class TestGuiProgressLog : public QObject {
+    Q_OBJECT
+
+    FixtureWebServer m_server{fixturePath(QStringLiteral("web"))};
+
+private slots:
+    void initTestCase() {
+        MessageBox::setUnattended(true);
+        QVERIFY(m_server.start());
+    }
+    void init() {
+        m_server.clearBehaviours();
+        MessageBox::takeRecordedTexts();
+    }
+
+    // What the window shows each time the run's progress moves: grid rows, then the bar's value
+    // and the count beside it ("rows:value:count"). Items a walk cannot read still count as reached.
+    void progressAfterEachItem_data() {
+        QTest::addColumn<int>("platform");
+        QTest::addColumn<QString>("shop");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QStringList>("expected");
+        QStringList taobao{QStringLiteral("0:0:已采集 0 / 共 7 个宝贝")};
+        for (int item = 1; item <= 7; ++item)
+            taobao << QStringLiteral("%1:%1:已采集 %1 / 共 7 个宝贝").arg(item);
+        QTest::newRow("taobao, every item read")
+            << 2 << QStringLiteral("http://shop11112222.taobao.com/") << 7 << taobao;
+        // The shop states 21 items and lists 5: the fourth page cannot be read, the fifth is cut short.
+        QTest::newRow("paipai, items that cannot be read")
+            << 0 << kPaiPaiShop << 21 << QStringList{QStringLiteral("0:0:已采集 0 / 共 21 个宝贝"),
+                                                     QStringLiteral("1:1:已采集 1 / 共 21 个宝贝"),
+                                                     QStringLiteral("2:2:已采集 2 / 共 21 个宝贝"),
+                                                     QStringLiteral("3:3:已采集 3 / 共 21 个宝贝"),
+                                                     QStringLiteral("3:4:已采集 4 / 共 21 个宝贝"),
+                                                     QStringLiteral("3:5:已采集 5 / 共 21 个宝贝")};
+    }
+
+    void progressAfterEachItem() {
+        QFETCH(int, platform);
+        QFETCH(QString, shop);
+        QFETCH(int, total);
+        QFETCH(QStringList, expected);
+        FixtureWindow f(m_server);
+        auto* bar = f.child<QProgressBar>("progressBar");
+        auto* count = f.child<QLabel>("lb_progress");
+        auto* timeLeft = f.child<QLabel>("lb_time_left");
+        QStringList seen;
+        QStringList titles;
+        QStringList timesLeft;
+        bool busyAtStart = false;
+        // Connected after the window's own slot: what the window shows once it has taken the report.
+        connect(&f.window->engine(), &RunEngine::progressChanged, this, [&] {
+            QCOMPARE(bar->maximum(), total);
+            seen << QStringLiteral("%1:%2:%3")
+                        .arg(f.window->itemModel()->rowCount())
+                        .arg(bar->value())
+                        .arg(count->text());
+            titles << f.window->windowTitle();
+            timesLeft << timeLeft->text();
+        });
+        connect(&f.window->engine(), &RunEngine::runningChanged, this, [&](bool running) {
+            if (running)
+                busyAtStart = bar->minimum() == 0 && bar->maximum() == 0;
+        });
+        f.collect(platform, shop);
+
+        QCOMPARE(seen, expected);
+        QVERIFY(busyAtStart);
+        // The title carries the percentage while the run is on, and only then.
+        const int last = expected.last().section(u':', 1, 1).toInt();
+        QCOMPARE(titles.last(), QStringLiteral("Kestrune V20090307 - %1%").arg(last * 100 / total));
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Kestrune V20090307"));
+        QCOMPARE(bar->value(), last);
+        // The time left is estimated from the second item on, once the walk's pause is known.
+        QCOMPARE(timesLeft.value(1), QStringLiteral("正在估算剩余时间"));
+        QVERIFY2(timesLeft.value(2).startsWith(QStringLiteral("剩余约")), qPrintable(timesLeft.value(2)));
+        QVERIFY(timeLeft->text().isEmpty());
+    }
+
+    // A shop whose total cannot be read keeps the bar busy; the run's end leaves it full.
+    void unknownTotalKeepsTheBarBusy() {
+        // A page of the shop's layout (GBK, as the site wrote it) whose total is missing.
+        m_server.setContent(kPaiPaiShop, gbk(QStringLiteral("<html><body>商品数量：</body></html>")));
+        FixtureWindow f(m_server);
+        auto* bar = f.child<QProgressBar>("progressBar");
+        f.collect(0, kPaiPaiShop);
+        QCOMPARE(f.child<QLabel>("lb_progress")->text(), QStringLiteral("已采集 0 个宝贝"));
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Kestrune V20090307"));
+    }
+
+    // The log lists the picture that answered 404; the end of the run counts the items whose page
+    // could not be read, in the status line and the log.
+    void logListsA404Picture() {
+        m_server.setStatus(kPaiPaiPicture, 404);
+        FixtureWindow f(m_server);
+        f.collect(0, kPaiPaiShop);
+
+        const QStringList lines = f.log()->lines();
+        QVERIFY(lines.size() > 10);
+        const QRegularExpression picture404(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d 图片 HTTP 404 [0-9.]+秒 ") +
+                                            QRegularExpression::escape(kPaiPaiPicture) + u'$');
+        QVERIFY2(lines.indexOf(picture404) >= 0, qPrintable(lines.join(u'\n')));
+        QVERIFY(lines.filter(QStringLiteral(" 状态 宝贝页面无法读取")).size() == 1);
+        QVERIFY2(lines.last().endsWith(QStringLiteral(" 结束 共3个宝贝，1个宝贝页面无法读取已跳过")),
+                 qPrintable(lines.last()));
+        QCOMPARE(f.child<QLabel>("lb_stat_txt")->text(),
+                 QStringLiteral("全部采集完成：共3个宝贝，文件：%1；1个宝贝页面无法读取，已跳过（见日志）")
+                     .arg(f.child<QLabel>("lb_stat_txt")->toolTip()));
+        QVERIFY(f.child<QLabel>("lb_stat_txt")
+                    ->toolTip()
+                    .endsWith(QStringLiteral("/PaiPai_20090301_Taobao.csv")));
+        QCOMPARE(f.child<QPlainTextEdit>("txt_log")->blockCount(), lines.size());
+
+        // A new run starts a new log.
+        m_server.clearBehaviours();
+        f.collect(0, QStringLiteral("http://nowhere"));
+        QCOMPARE(f.log()->lines().size(), 1);
+        QVERIFY(f.log()->lines().first().endsWith(QStringLiteral(" 消息 拍拍店铺地址不对")));
+    }
+
+    // "保存日志" writes every line to the file chosen in the dialog, as UTF-8 text.
+    void saveLog_data() {
+        QTest::addColumn<QString>("answer"); // the dialog's answer: "cancel", or a name in the folder
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QString>("message");
+        addRow("saved", "log.txt", true, "");
+        addRow("cancelled", "cancel", false, "");
+        addRow("folder missing", "no/such/log.txt", false, "日志保存失败：");
+    }
+
+    void saveLog() {
+        QFETCH(QString, answer);
+        QFETCH(bool, written);
+        QFETCH(QString, message);
+        FixtureWindow f(m_server);
+        f.log()->appendLine(QStringLiteral("09:00:01 页面 成功 0.10秒 http://shop.paipai.com/1/"));
+        f.log()->appendLine(QStringLiteral("09:00:02 消息 拍拍店铺地址不对"));
+        const QString path = f.dir.filePath(answer);
+        if (answer == u"cancel")
+            FileDialog::setNextCancel();
+        else
+            FileDialog::setNextFileName(path);
+        QTest::mouseClick(f.child<QPushButton>("cmd_save_log"), Qt::LeftButton);
+
+        const QList<FileDialog::Shown> shown = FileDialog::takeShownDialogs();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().mode, FileDialog::Mode::Save);
+        // The dialog opens in the program folder.
+        QCOMPARE(shown.first().fileName, f.dir.filePath(QStringLiteral("采集日志.txt")));
+        QCOMPARE(QFile::exists(path), written);
+        if (written) {
+            QCOMPARE(fileBytes(path), QStringLiteral("09:00:01 页面 成功 0.10秒 http://shop.paipai.com/1/\n"
+                                                     "09:00:02 消息 拍拍店铺地址不对\n")
+                                          .toUtf8());
+            QVERIFY(f.child<QLabel>("lb_stat_txt")->text().startsWith(QStringLiteral("日志已保存到")));
+        }
+        const QStringList boxes = MessageBox::takeRecordedTexts();
+        QCOMPARE(boxes.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY(boxes.first().startsWith(message));
+    }
+
+    // Folded, the log keeps its title row and the grid takes the room.
+    void logFoldsAway() {
+        FixtureWindow f(m_server);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto* grid = f.child<QTreeView>("ListView1");
+        auto* text = f.child<QPlainTextEdit>("txt_log");
+        QVERIFY(text->isVisible());
+        const int gridHeight = grid->height();
+        f.child<QToolButton>("logToggle")->click();
+        QVERIFY(f.log()->isCollapsed());
+        QVERIFY(!text->isVisible());
+        QTRY_VERIFY(grid->height() > gridHeight);
+        f.child<QToolButton>("logToggle")->click();
+        QVERIFY(text->isVisible());
+        QTRY_COMPARE(grid->height(), gridHeight);
+    }
+};
+
+QTEST_MAIN(TestGuiProgressLog)
+#include "tst_gui_progresslog.moc"
