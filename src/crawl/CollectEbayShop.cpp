@@ -115,6 +115,14 @@ void CollectEbayShop(CrawlHost& host) {
         ItemLoop::Rules rules;
         rules.pauseMs = kItemPauseMs;
         rules.recordBreakPoints = host.recordsBreakPoints();
+        rules.itemAddress = [&](int cell) {
+            QString itemLink;
+            Step::run([&] {
+                itemLink =
+                    ExtractHref(headings.at(cell)).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+            });
+            return itemLink;
+        };
         rules.collect = [&](int cell, int itemNumber) -> ItemOutcome {
             QString itemLink;
             // A heading without a readable link is counted but not fetched, so no other item's

@@ -119,6 +119,9 @@ void CollectPaiPaiShop(CrawlHost& host) {
         ItemLoop::Rules rules;
         rules.pauseMs = kItemPauseMs;
         rules.recordBreakPoints = host.recordsBreakPoints();
+        rules.itemAddress = [&](int cell) {
+            return PlatformConstants::kPaiPaiAuctionHost + pieces.at(1 + cell * kPiecesPerItem);
+        };
         rules.collect = [&](int cell, int itemNumber) -> ItemOutcome {
             const int at = 1 + cell * kPiecesPerItem;
             const QString itemAddress = PlatformConstants::kPaiPaiAuctionHost + pieces.at(at);

@@ -404,6 +404,11 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
         items.recordBreakPoints = !(walk == Walk::WholeShop && m_layout == 2);
         if (!rule.emptyCell.isEmpty())
             items.isPlaceholder = [&](int cell) { return cells.at(cell) == rule.emptyCell; };
+        items.itemAddress = [&](int cell) {
+            QString itemAddress;
+            Step::run([&] { itemAddress = rule.readCell(cells.at(cell), 0); });
+            return itemAddress;
+        };
         items.collect = [&](int cell, int itemNumber) {
             return collectItem(cells.at(cell), rule, itemNumber);
         };

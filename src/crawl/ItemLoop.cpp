@@ -11,10 +11,22 @@ bool ItemLoop::walkPage(int cellCount, const Rules& rules) {
             continue;
         const int itemNumber = ++m_reached;
         m_host.reportProgress(m_reached, m_total);
-        // Items a resumed run already wrote cost no download. A rule passing over any item
-        // already in the output belongs here too.
+        // Items a resumed run already wrote cost no download.
         if (itemNumber <= m_host.resumeItemNumber())
             continue;
+        // Nor does an item the output already holds (listed again under another category, or
+        // written before a resume): it keeps its number and moves the breakpoint, but is neither
+        // fetched nor written, and no pause is owed for it.
+        const QString address = rules.itemAddress ? rules.itemAddress(cell) : QString();
+        if (!address.isEmpty()) {
+            if (m_host.isItemWritten(address)) {
+                if (rules.recordBreakPoints)
+                    m_host.recordItemReached(itemNumber);
+                m_host.setStatusText(rules.progressStatus(itemNumber));
+                continue;
+            }
+            m_host.beginItem(address);
+        }
 
         const ItemOutcome outcome = rules.collect(cell, itemNumber);
         if (outcome == ItemOutcome::Emitted)

@@ -23,6 +23,9 @@ public:
         bool recordBreakPoints = true;
         // A placeholder cell that stands for no item: neither counted nor fetched.
         std::function<bool(int cell)> isPlaceholder;
+        // The item page's address in one cell (empty when unreadable): an item the output
+        // already holds is passed over.
+        std::function<QString(int cell)> itemAddress;
         // Fetches, parses and emits the item of one cell.
         std::function<ItemOutcome(int cell, int itemNumber)> collect;
         // The status line once the item numbered itemNumber is done.
