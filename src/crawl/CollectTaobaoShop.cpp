@@ -351,7 +351,7 @@ void TaobaoShopWalk::walkCategoryEntry(const QString& entry, const ListRule& rul
         };
         pageStatus = [this, category](int p) -> QString {
             return category + QStringLiteral("商品") + num(m_categoryCount) + QStringLiteral("个，共分") +
-                   num(m_categoryPages) + QStringLiteral("显示，正在采集第") + num(p) +
+                   num(m_categoryPages) + QStringLiteral("页显示，正在采集第") + num(p) +
                    QStringLiteral("页内容......");
         };
     }
