@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Marketplace.h"
+#include "formats/AssistantColumns.h"
 
 #include <QDateTime>
 #include <QList>
