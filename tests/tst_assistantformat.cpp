@@ -1,4 +1,5 @@
 #include "formats/AssistantFormat.h"
+#include "formats/ItemRecord.h"
 #include "support/FormatTestFiles.h"
 
 #include <QHash>
@@ -113,6 +114,109 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, written);
         QCOMPARE(layoutNamed(layout).protectValue(value), written);
+    }
+
+    // A named column must sit where the layout table puts the column of that name.
+    void namedColumns_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<qsizetype>("column");
+        QTest::addColumn<QString>("name");
+
+        const auto taobao = [](ItemRecord::Field field) { return qsizetype(ItemRecord::indexOf(field)); };
+        QTest::newRow("Taobao title") << "taobao" << taobao(ItemRecord::Field::Title) << u"宝贝名称"_s;
+        QTest::newRow("Taobao EMS fee") << "taobao" << taobao(ItemRecord::Field::EmsFee) << u"EMS"_s;
+        QTest::newRow("Taobao description")
+            << "taobao" << taobao(ItemRecord::Field::Description) << u"宝贝描述"_s;
+        QTest::newRow("Taobao postage template")
+            << "taobaoConverter" << taobao(ItemRecord::Field::PostageTemplateId) << u"邮费模板ID"_s;
+        QTest::newRow("Taobao member discount")
+            << "taobao" << taobao(ItemRecord::Field::MemberDiscount) << u"会员打折"_s;
+
+        using PaiPai = PaiPaiColumn;
+        QTest::newRow("PaiPai title") << "paipai" << columnIndex(PaiPai::Title) << u"商品名称"_s;
+        QTest::newRow("PaiPai sale type") << "paipai" << columnIndex(PaiPai::SaleType) << u"出售方式"_s;
+        QTest::newRow("PaiPai category") << "paipai" << columnIndex(PaiPai::Category) << u"商品类目"_s;
+        QTest::newRow("PaiPai quantity") << "paipai" << columnIndex(PaiPai::Quantity) << u"商品数量"_s;
+        QTest::newRow("PaiPai duration") << "paipai" << columnIndex(PaiPai::Duration) << u"有效期"_s;
+        QTest::newRow("PaiPai condition") << "paipai" << columnIndex(PaiPai::Condition) << u"新旧程度"_s;
+        QTest::newRow("PaiPai price") << "paipai" << columnIndex(PaiPai::Price) << u"价格"_s;
+        QTest::newRow("PaiPai increment") << "paipai" << columnIndex(PaiPai::Increment) << u"加价幅度"_s;
+        QTest::newRow("PaiPai province") << "paipai" << columnIndex(PaiPai::Province) << u"省"_s;
+        QTest::newRow("PaiPai city") << "paipai" << columnIndex(PaiPai::City) << u"市"_s;
+        QTest::newRow("PaiPai post fee") << "paipai" << columnIndex(PaiPai::PostFee) << u"平邮"_s;
+        QTest::newRow("PaiPai express fee") << "paipai" << columnIndex(PaiPai::ExpressFee) << u"快递"_s;
+        QTest::newRow("PaiPai picture") << "paipai" << columnIndex(PaiPai::Picture) << u"图片文件"_s;
+        QTest::newRow("PaiPai description") << "paipai" << columnIndex(PaiPai::Description) << u"商品详情"_s;
+
+        using Converted = PaiPaiConverterColumn;
+        const QString converter = u"paipaiConverter"_s;
+        QTest::newRow("converter title") << converter << columnIndex(Converted::Title) << u"title"_s;
+        QTest::newRow("converter sale type")
+            << converter << columnIndex(Converted::SaleType) << u"auctionType"_s;
+        QTest::newRow("converter category") << converter << columnIndex(Converted::Category) << u"category"_s;
+        QTest::newRow("converter quantity") << converter << columnIndex(Converted::Quantity) << u"quantity"_s;
+        QTest::newRow("converter duration") << converter << columnIndex(Converted::Duration) << u"duration"_s;
+        QTest::newRow("converter condition")
+            << converter << columnIndex(Converted::Condition) << u"stuffStatus"_s;
+        QTest::newRow("converter price") << converter << columnIndex(Converted::Price) << u"price"_s;
+        QTest::newRow("converter increment")
+            << converter << columnIndex(Converted::Increment) << u"increment"_s;
+        QTest::newRow("converter shipping")
+            << converter << columnIndex(Converted::ShippingOption) << u"shippingOption"_s;
+        QTest::newRow("converter post fee")
+            << converter << columnIndex(Converted::PostFee) << u"ordinaryPostFee"_s;
+        QTest::newRow("converter express fee")
+            << converter << columnIndex(Converted::ExpressFee) << u"fastPostFee"_s;
+        QTest::newRow("converter secure trade")
+            << converter << columnIndex(Converted::SecureTrade) << u"secureTradeAgree"_s;
+        QTest::newRow("converter picture")
+            << converter << columnIndex(Converted::Picture) << u"pic_filename"_s;
+        QTest::newRow("converter description")
+            << converter << columnIndex(Converted::Description) << u"description"_s;
+
+        QTest::newRow("eBay title") << "ebay" << columnIndex(EbayColumn::Title) << u"Pprd_name"_s;
+        QTest::newRow("eBay quantity") << "ebay" << columnIndex(EbayColumn::Quantity) << u"Pprd_num"_s;
+        QTest::newRow("eBay price") << "ebay" << columnIndex(EbayColumn::Price) << u"Psal_price"_s;
+        QTest::newRow("eBay description") << "ebay" << columnIndex(EbayColumn::Description) << u"Pprd_desc"_s;
+        QTest::newRow("eBay product number")
+            << "ebay" << columnIndex(EbayColumn::ProductNumber) << u"Pprd_no"_s;
+        QTest::newRow("eBay picture") << "ebayConverter" << columnIndex(EbayColumn::Picture) << u"Pimg_url"_s;
+    }
+
+    void namedColumns() {
+        QFETCH(QString, layout);
+        QFETCH(qsizetype, column);
+        QFETCH(QString, name);
+        QCOMPARE(layoutNamed(layout).columns.at(column).name, name);
+    }
+
+    // Every field read or written by name lands in its own place of the value list, both ways.
+    void recordFieldsByName() {
+        QStringList values;
+        ItemRecord byName;
+        for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
+            values.append(u"v%1"_s.arg(i));
+            byName[static_cast<ItemRecord::Field>(i)] = values.last();
+        }
+        QCOMPARE(byName.values(), values);
+        const ItemRecord fromValues = ItemRecord::fromValues(values);
+        for (int i = 0; i < ItemRecord::kFieldCount; ++i)
+            QCOMPARE(fromValues[static_cast<ItemRecord::Field>(i)], values.at(i));
+        QCOMPARE(fromValues.title, fromValues[ItemRecord::Field::Title]);
+        QCOMPARE(fromValues.picture, fromValues[ItemRecord::Field::Picture]);
+        QCOMPARE(fromValues.memberDiscount, fromValues[ItemRecord::Field::MemberDiscount]);
+    }
+
+    // The Taobao layouts write the record's fields in field order.
+    void taobaoColumnsFollowTheFields() {
+        for (const char* layout : {"taobao", "taobaoConverter"}) {
+            const QList<LayoutColumn>& columns = layoutNamed(QString::fromLatin1(layout)).columns;
+            QCOMPARE(columns.size(), ItemRecord::kFieldCount);
+            for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
+                QCOMPARE(columns.at(i).source, ColumnSource::RecordField);
+                QCOMPARE(columns.at(i).field, i);
+            }
+        }
     }
 };
 

@@ -1,5 +1,7 @@
 #include "base/MarketplaceCodes.h"
+#include "formats/AssistantColumns.h"
 #include "formats/FormatConverter.h"
+#include "formats/ItemRecord.h"
 #include "formats/Taobao5Mapping.h"
 #include "formats/Taobao5Reader.h"
 #include "support/Taobao5TestFiles.h"
@@ -10,6 +12,12 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+
+using Field = ItemRecord::Field;
+
+constexpr qsizetype field(Field name) {
+    return ItemRecord::indexOf(name);
+}
 
 // Conversions from and to the current Taobao Assistant layout, through the whole converter.
 namespace {
@@ -107,7 +115,7 @@ private slots:
         QCOMPARE(run.result.outcome, FormatConverter::Outcome::Completed);
         QCOMPARE(run.result.convertedCount, 2);
 
-        // title, price, quantity, post fee, EMS fee, express fee, description as each layout has them.
+        // title, price, quantity, post fee, EMS fee, express fee, condition as each layout has them.
         QStringList first;
         QStringList second;
         if (target == FileFormat::TaobaoAssistant) {
@@ -117,9 +125,12 @@ private slots:
             const QStringList a = lines.at(1).split(u'\t');
             const QStringList b = lines.at(2).split(u'\t');
             QCOMPARE(a.size(), 31);
-            first = {a[0], a[7], a[9], a[12], a[13], a[14], a[3]};
-            second = {b[0], b[7], b[9]};
-            QVERIFY(a[24].contains(u"第一行"_s) && a[24].contains(u"第二行"_s));
+            first = {a[field(Field::Title)],    a[field(Field::Price)],  a[field(Field::Quantity)],
+                     a[field(Field::PostFee)],  a[field(Field::EmsFee)], a[field(Field::ExpressFee)],
+                     a[field(Field::Condition)]};
+            second = {b[field(Field::Title)], b[field(Field::Price)], b[field(Field::Quantity)]};
+            QVERIFY(a[field(Field::Description)].contains(u"第一行"_s) &&
+                    a[field(Field::Description)].contains(u"第二行"_s));
             QCOMPARE(first, (QStringList{u"\"连衣裙 \"\"新款\"\" A\""_s, u"12.50"_s, u"3"_s, u"0"_s, u"0"_s,
                                          u"8"_s, u"8"_s}));
             QCOMPARE(second, (QStringList{u"\"二号\""_s, u"9.90"_s, u"1"_s}));
@@ -130,19 +141,31 @@ private slots:
         if (target == FileFormat::PaiPaiAssistant) {
             const QStringList& a = records[1];
             QCOMPARE(a.size(), 35);
-            QCOMPARE((QStringList{a[3], a[13], a[9], a[18], a[19], a[12]}),
+            QCOMPARE((QStringList{a[columnIndex(PaiPaiConverterColumn::Title)],
+                                  a[columnIndex(PaiPaiConverterColumn::Price)],
+                                  a[columnIndex(PaiPaiConverterColumn::Quantity)],
+                                  a[columnIndex(PaiPaiConverterColumn::PostFee)],
+                                  a[columnIndex(PaiPaiConverterColumn::ExpressFee)],
+                                  a[columnIndex(PaiPaiConverterColumn::Condition)]}),
                      (QStringList{u"连衣裙 \"新款\" A"_s, u"12.50"_s, u"3"_s, u"0"_s, u"8"_s, u"8"_s}));
             // One line, commas made full-width, markup kept.
-            QCOMPARE(a[30], u"<p align='center'>第一行</p><p>第二行， 好</p>"_s);
-            QCOMPARE((QStringList{records[2][3], records[2][13], records[2][9]}),
+            QCOMPARE(a[columnIndex(PaiPaiConverterColumn::Description)],
+                     u"<p align='center'>第一行</p><p>第二行， 好</p>"_s);
+            QCOMPARE((QStringList{records[2][columnIndex(PaiPaiConverterColumn::Title)],
+                                  records[2][columnIndex(PaiPaiConverterColumn::Price)],
+                                  records[2][columnIndex(PaiPaiConverterColumn::Quantity)]}),
                      (QStringList{u"二号"_s, u"9.90"_s, u"1"_s}));
         } else {
             const QStringList& a = records[1];
             QCOMPARE(a.size(), 88);
-            QCOMPARE((QStringList{a[0], a[5], a[2]}),
+            QCOMPARE((QStringList{a[columnIndex(EbayColumn::Title)], a[columnIndex(EbayColumn::Price)],
+                                  a[columnIndex(EbayColumn::Quantity)]}),
                      (QStringList{u"连衣裙 \"新款\" A"_s, u"12.50"_s, u"3"_s}));
-            QVERIFY(a[6].contains(u"第一行"_s) && a[6].contains(u"第二行"_s));
-            QCOMPARE((QStringList{records[2][0], records[2][5], records[2][2]}),
+            QVERIFY(a[columnIndex(EbayColumn::Description)].contains(u"第一行"_s) &&
+                    a[columnIndex(EbayColumn::Description)].contains(u"第二行"_s));
+            QCOMPARE((QStringList{records[2][columnIndex(EbayColumn::Title)],
+                                  records[2][columnIndex(EbayColumn::Price)],
+                                  records[2][columnIndex(EbayColumn::Quantity)]}),
                      (QStringList{u"二号"_s, u"9.90"_s, u"1"_s}));
         }
     }

@@ -124,8 +124,8 @@ private slots:
         const QList<QStringList> records = readCsvFile(f.output());
         QCOMPARE(records.size(), 2);
         QCOMPARE(records[1].size(), 88);
-        QCOMPARE(records[1][11], field);
-        QCOMPARE(records[1][7].size(), 22);
+        QCOMPARE(records[1][columnIndex(EbayColumn::Picture)], field);
+        QCOMPARE(records[1][columnIndex(EbayColumn::ProductNumber)].size(), 22);
     }
 
     void formatSwitchedMidRun() {
@@ -173,15 +173,16 @@ private slots:
         QCOMPARE(records[1].size(), fields);
         QCOMPARE(records[2].size(), fields);
         if (format == PaiPai) {
-            QCOMPARE(records[1][3], u"5\" 屏幕, 黑\tA"_s);
-            QCOMPARE(records[1][14], u"1,000.00"_s);
-            QCOMPARE(records[1][31], u"<p>a\r\nb \"c\"</p>"_s);
+            QCOMPARE(records[1][columnIndex(PaiPaiColumn::Title)], u"5\" 屏幕, 黑\tA"_s);
+            QCOMPARE(records[1][columnIndex(PaiPaiColumn::Increment)], u"1,000.00"_s);
+            QCOMPARE(records[1][columnIndex(PaiPaiColumn::Description)], u"<p>a\r\nb \"c\"</p>"_s);
         } else if (format == Ebay) {
-            QCOMPARE(records[1][0], u"5\" 屏幕, 黑\tA"_s);
-            QCOMPARE(records[1][5], u"1,280.00"_s);
+            QCOMPARE(records[1][columnIndex(EbayColumn::Title)], u"5\" 屏幕, 黑\tA"_s);
+            QCOMPARE(records[1][columnIndex(EbayColumn::Price)], u"1,280.00"_s);
         } else {
-            QCOMPARE(records[1][0], u"\"5&quot; 屏幕, 黑 A\""_s);
-            QCOMPARE(records[1][24], u"\"<p>a  b \"c\"</p>\""_s);
+            QCOMPARE(records[1][ItemRecord::indexOf(ItemRecord::Field::Title)], u"\"5&quot; 屏幕, 黑 A\""_s);
+            QCOMPARE(records[1][ItemRecord::indexOf(ItemRecord::Field::Description)],
+                     u"\"<p>a  b \"c\"</p>\""_s);
         }
     }
 

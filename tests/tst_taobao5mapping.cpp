@@ -235,22 +235,22 @@ private slots:
                                             {F::EmsFee, u"2.97297e-39"_s},
                                             {F::ExpressFee, u"15.00"_s},
                                             {F::Description, u"<p align=\"center\">第一行\n第二行</p>"_s}});
-        QStringList oldLine = (taobaoHeaderNames()).split(u'\t');
-        oldLine[0] = u"\"连衣裙 &amp; \"\"新款\"\"\""_s;
-        oldLine[1] = u"50010850"_s;
-        oldLine[3] = u"5"_s;
-        oldLine[6] = u"\"b\""_s;
-        oldLine[7] = u"99.00"_s;
-        oldLine[8] = u"0"_s;
-        oldLine[9] = u"5"_s;
-        oldLine[10] = u"7"_s;
-        oldLine[11] = u"1"_s;
-        oldLine[12] = u"10.00"_s;
-        oldLine[14] = u"15.00"_s;
-        oldLine[24] = u"\"<p align='center'>第一行第二行</p>\""_s;
-        oldLine[25] = u"\"\""_s;
+        ItemRecord oldLine = ItemRecord::fromValues(taobaoHeaderNames().split(u'\t'));
+        oldLine[ItemRecord::Field::Title] = u"\"连衣裙 &amp; \"\"新款\"\"\""_s;
+        oldLine[ItemRecord::Field::Category] = u"50010850"_s;
+        oldLine[ItemRecord::Field::Condition] = u"5"_s;
+        oldLine[ItemRecord::Field::SaleType] = u"\"b\""_s;
+        oldLine[ItemRecord::Field::Price] = u"99.00"_s;
+        oldLine[ItemRecord::Field::Increment] = u"0"_s;
+        oldLine[ItemRecord::Field::Quantity] = u"5"_s;
+        oldLine[ItemRecord::Field::Duration] = u"7"_s;
+        oldLine[ItemRecord::Field::FreightPayer] = u"1"_s;
+        oldLine[ItemRecord::Field::PostFee] = u"10.00"_s;
+        oldLine[ItemRecord::Field::ExpressFee] = u"15.00"_s;
+        oldLine[ItemRecord::Field::Description] = u"\"<p align='center'>第一行第二行</p>\""_s;
+        oldLine[ItemRecord::Field::Picture] = u"\"\""_s;
         const ItemRecord record = Taobao5Mapping::toItemRecord(current, QString());
-        QCOMPARE(paipaiRowOf(record.values()), paipaiRowOf(oldLine));
+        QCOMPARE(paipaiRowOf(record.values()), paipaiRowOf(oldLine.values()));
         QCOMPARE(record.emsFee, u"0"_s);
     }
 

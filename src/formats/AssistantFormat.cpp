@@ -7,14 +7,16 @@
 
 namespace {
 
+using Field = ItemRecord::Field;
+
 const QString kEmptyQuoted = QStringLiteral("\"\"");
 
 LayoutColumn constant(const QString& name, const QString& value) {
     return {name, ColumnSource::Constant, value, -1};
 }
 
-LayoutColumn field(const QString& name, int index) {
-    return {name, ColumnSource::RecordField, QString(), index};
+LayoutColumn field(const QString& name, Field recordField) {
+    return {name, ColumnSource::RecordField, QString(), ItemRecord::indexOf(recordField)};
 }
 
 LayoutColumn sourced(const QString& name, ColumnSource source) {
@@ -25,31 +27,16 @@ LayoutColumn mapped(const QString& name) {
     return {name, ColumnSource::Mapped, QString(), -1};
 }
 
-// Record field indexes used by the comma layouts.
-enum RecordIndex {
-    kTitle = 0,
-    kCategory = 1,
-    kCondition = 3,
-    kProvince = 4,
-    kCity = 5,
-    kSaleType = 6,
-    kPrice = 7,
-    kIncrement = 8,
-    kQuantity = 9,
-    kDuration = 10,
-    kPostFee = 12,
-    kExpressFee = 14,
-    kDescription = 24,
-    kPicture = 25,
-};
-
 AssistantLayout makeTaobao(const QString& postageCaption, const QString& lineEnd) {
     AssistantLayout layout;
     layout.separator = QChar(u'\t');
     layout.lineEnd = lineEnd;
     const auto& captions = ItemRecord::captions();
-    for (int i = 0; i < ItemRecord::kFieldCount; ++i)
-        layout.columns.append(field(i == 29 ? postageCaption : captions[i], i));
+    for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
+        const auto recordField = static_cast<Field>(i);
+        layout.columns.append(
+            field(recordField == Field::PostageTemplateId ? postageCaption : captions[i], recordField));
+    }
     return layout;
 }
 
@@ -64,21 +51,21 @@ AssistantLayout makePaiPai() {
         constant(QStringLiteral("old_tree_node_id"), QStringLiteral("-1")),
         sourced(QStringLiteral("商品名称"), ColumnSource::DecodedTitle),
         constant(QStringLiteral("id_in_web"), kEmptyQuoted),
-        field(QStringLiteral("出售方式"), kSaleType),
+        field(QStringLiteral("出售方式"), Field::SaleType),
         sourced(QStringLiteral("商品类目"), ColumnSource::PlatformCategory),
         constant(QStringLiteral("店铺类目"), kEmptyQuoted),
         constant(QStringLiteral("图片链接"), kEmptyQuoted),
-        field(QStringLiteral("商品数量"), kQuantity),
-        field(QStringLiteral("有效期"), kDuration),
+        field(QStringLiteral("商品数量"), Field::Quantity),
+        field(QStringLiteral("有效期"), Field::Duration),
         constant(QStringLiteral("定时上架"), kEmptyQuoted),
-        field(QStringLiteral("新旧程度"), kCondition),
-        field(QStringLiteral("价格"), kPrice),
-        field(QStringLiteral("加价幅度"), kIncrement),
-        field(QStringLiteral("省"), kProvince),
-        field(QStringLiteral("市"), kCity),
+        field(QStringLiteral("新旧程度"), Field::Condition),
+        field(QStringLiteral("价格"), Field::Price),
+        field(QStringLiteral("加价幅度"), Field::Increment),
+        field(QStringLiteral("省"), Field::Province),
+        field(QStringLiteral("市"), Field::City),
         constant(QStringLiteral("运费承担"), QStringLiteral("2")),
-        field(QStringLiteral("平邮"), kPostFee),
-        field(QStringLiteral("快递"), kExpressFee),
+        field(QStringLiteral("平邮"), Field::PostFee),
+        field(QStringLiteral("快递"), Field::ExpressFee),
         constant(QStringLiteral("购买限制"), QStringLiteral("0")),
         constant(QStringLiteral("付款方式"), QStringLiteral("0")),
         constant(QStringLiteral("有发票"), QStringLiteral("0")),
@@ -88,9 +75,9 @@ AssistantLayout makePaiPai() {
         constant(QStringLiteral("店铺推荐"), QStringLiteral("0")),
         constant(QStringLiteral("错误原因"), kEmptyQuoted),
         constant(QStringLiteral("图片大小"), QStringLiteral("0")),
-        field(QStringLiteral("图片文件"), kPicture),
+        field(QStringLiteral("图片文件"), Field::Picture),
         constant(QStringLiteral("pic"), QString()),
-        field(QStringLiteral("商品详情"), kDescription),
+        field(QStringLiteral("商品详情"), Field::Description),
         constant(QStringLiteral("story"), kEmptyQuoted),
         constant(QStringLiteral("上架选项"), QStringLiteral("\"-2\"")),
         constant(QStringLiteral("图片宽度"), QStringLiteral("80")),
@@ -111,11 +98,11 @@ AssistantLayout makeEbay() {
     layout.columns = {
         sourced(QStringLiteral("Pprd_name"), ColumnSource::DecodedTitle),
         constant(QStringLiteral("Pcls_id"), zero),
-        field(QStringLiteral("Pprd_num"), kQuantity),
+        field(QStringLiteral("Pprd_num"), Field::Quantity),
         constant(QStringLiteral("Pauc_beg_price"), zero),
         constant(QStringLiteral("Pauc_deal_price"), zero),
-        field(QStringLiteral("Psal_price"), kPrice),
-        field(QStringLiteral("Pprd_desc"), kDescription),
+        field(QStringLiteral("Psal_price"), Field::Price),
+        field(QStringLiteral("Pprd_desc"), Field::Description),
         sourced(QStringLiteral("Pprd_no"), ColumnSource::ProductNumber),
         constant(QStringLiteral("Pgallery_img"), zero),
         constant(QStringLiteral("Pgallery_img2"), none),
@@ -296,7 +283,6 @@ void AssistantLayout::appendRow(QString* out, const QStringList& values) const {
 }
 
 QStringList AssistantLayout::recordValues(const ItemRecord& record, Platform platform) const {
-    const QStringList fields = record.values();
     QStringList result;
     result.reserve(columns.size());
     for (const LayoutColumn& column : columns) {
@@ -306,7 +292,7 @@ QStringList AssistantLayout::recordValues(const ItemRecord& record, Platform pla
             result.append(column.constant);
             break;
         case ColumnSource::RecordField:
-            result.append(fields.at(column.field));
+            result.append(record[static_cast<Field>(column.field)]);
             break;
         case ColumnSource::DecodedTitle:
             result.append(zhuanyi(record.title));
@@ -331,7 +317,8 @@ QStringList AssistantLayout::recordValues(const ItemRecord& record, Platform pla
 namespace AssistantFormat {
 
 const AssistantLayout& taobao() {
-    static const AssistantLayout layout = makeTaobao(ItemRecord::captions()[29], QStringLiteral("\r\n"));
+    static const AssistantLayout layout = makeTaobao(
+        ItemRecord::captions()[ItemRecord::indexOf(Field::PostageTemplateId)], QStringLiteral("\r\n"));
     return layout;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Marketplace.h"
+#include "formats/AssistantColumns.h"
 
 #include <QDateTime>
 #include <QList>
@@ -12,7 +13,7 @@ struct ItemRecord;
 // Where a column's value comes from when the row writer fills it from an item record.
 enum class ColumnSource {
     Constant,         // LayoutColumn::constant, written as it stands
-    RecordField,      // ItemRecord field LayoutColumn::field (0-based), unchanged
+    RecordField,      // the ItemRecord field at LayoutColumn::field (ItemRecord::indexOf), unchanged
     DecodedTitle,     // title through zhuanyi
     PlatformCategory, // category when the shop platform is PaiPai, else "0"
     ProductNumber,    // 22-character number from the local clock

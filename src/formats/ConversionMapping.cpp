@@ -1,7 +1,9 @@
 #include "formats/ConversionMapping.h"
 
 #include "base/StepError.h"
+#include "formats/AssistantColumns.h"
 #include "formats/AssistantFormat.h"
+#include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "web/EntityDecoder.h"
 #include "web/TextHelpers.h"
@@ -15,10 +17,26 @@ const QString kZeroSpace = QStringLiteral("0 ");
 const QString kPublishTime = QStringLiteral("\"1980-01-01 00:00:00\"");
 const QString kPutStore = QStringLiteral("\"-2\"");
 
+using Field = ItemRecord::Field;
+using PaiPai = PaiPaiConverterColumn;
+using Ebay = EbaySourceColumn;
+
 // Shares the source's memory instead of copying it: a row is written before its source goes.
 QString at(Fields fields, std::size_t index) {
     return index < fields.size() ? QString::fromRawData(fields[index].data(), fields[index].size())
                                  : QString();
+}
+
+QString at(Fields taobao, Field field) {
+    return at(taobao, static_cast<std::size_t>(ItemRecord::indexOf(field)));
+}
+
+QString at(Fields paipai, PaiPai column) {
+    return at(paipai, static_cast<std::size_t>(columnIndex(column)));
+}
+
+QString at(Fields ebay, Ebay column) {
+    return at(ebay, static_cast<std::size_t>(columnIndex(column)));
 }
 
 QStringList paipaiRow(const QString& title, const QString& auctionType, const QString& category,
@@ -108,11 +126,11 @@ QStringList taobaoRow(const QString& title, const QString& condition, const QStr
 QStringList ebayRow(const QDateTime& now, const QString& title, const QString& quantity, const QString& price,
                     const QString& description, const QString& picture) {
     QStringList values = ebayDefaults(now);
-    values[0] = title;
-    values[2] = quantity;
-    values[5] = price;
-    values[6] = description;
-    values[11] = picture;
+    values[columnIndex(EbayColumn::Title)] = title;
+    values[columnIndex(EbayColumn::Quantity)] = quantity;
+    values[columnIndex(EbayColumn::Price)] = price;
+    values[columnIndex(EbayColumn::Description)] = description;
+    values[columnIndex(EbayColumn::Picture)] = picture;
     return values;
 }
 
@@ -200,44 +218,53 @@ QStringView withoutEnclosingQuotes(QStringView text) {
 }
 
 QStringList taobaoToPaiPai(Fields taobao) {
-    const QStringView description = taobao.size() > 24 ? withoutEnclosingQuotes(taobao[24]) : QStringView();
-    return paipaiRow(zhuanyi(at(taobao, 0)), at(taobao, 6), at(taobao, 1), at(taobao, 9), at(taobao, 10),
-                     at(taobao, 3), at(taobao, 7), at(taobao, 8), at(taobao, 11), at(taobao, 12),
-                     at(taobao, 14), QStringLiteral("0"), QStringLiteral("1"), at(taobao, 25),
-                     quotedClean(description));
+    constexpr auto kDescription = static_cast<std::size_t>(ItemRecord::indexOf(Field::Description));
+    const QStringView description =
+        taobao.size() > kDescription ? withoutEnclosingQuotes(taobao[kDescription]) : QStringView();
+    return paipaiRow(zhuanyi(at(taobao, Field::Title)), at(taobao, Field::SaleType),
+                     at(taobao, Field::Category), at(taobao, Field::Quantity), at(taobao, Field::Duration),
+                     at(taobao, Field::Condition), at(taobao, Field::Price), at(taobao, Field::Increment),
+                     at(taobao, Field::FreightPayer), at(taobao, Field::PostFee),
+                     at(taobao, Field::ExpressFee), QStringLiteral("0"), QStringLiteral("1"),
+                     at(taobao, Field::Picture), quotedClean(description));
 }
 
 QStringList taobaoToEbay(Fields taobao, const QDateTime& now) {
-    return ebayRow(now, zhuanyi(at(taobao, 0)), at(taobao, 9), at(taobao, 7), at(taobao, 24),
-                   AssistantFormat::ebayPicture(at(taobao, 25)));
+    return ebayRow(now, zhuanyi(at(taobao, Field::Title)), at(taobao, Field::Quantity),
+                   at(taobao, Field::Price), at(taobao, Field::Description),
+                   AssistantFormat::ebayPicture(at(taobao, Field::Picture)));
 }
 
 QStringList paipaiToTaobao(Fields record) {
-    return taobaoRow(Quoted(zhuanyi(at(record, 3))), at(record, 12), Quoted(at(record, 5)),
-                     sixDecimalsOrText(at(record, 13)), sixDecimalsOrText(at(record, 14)), at(record, 9),
+    return taobaoRow(Quoted(zhuanyi(at(record, PaiPai::Title))), at(record, PaiPai::Condition),
+                     Quoted(at(record, PaiPai::SaleType)), sixDecimalsOrText(at(record, PaiPai::Price)),
+                     sixDecimalsOrText(at(record, PaiPai::Increment)), at(record, PaiPai::Quantity),
                      QStringLiteral("2"), NumberFormat::zeroDefault(), NumberFormat::zeroDefault(),
-                     NumberFormat::zeroDefault(), Quoted(desc(at(record, 30))), Quoted(at(record, 28)));
+                     NumberFormat::zeroDefault(), Quoted(desc(at(record, PaiPai::Description))),
+                     Quoted(at(record, PaiPai::Picture)));
 }
 
 QStringList paipaiToEbay(Fields record, const QDateTime& now) {
-    return ebayRow(now, zhuanyi(at(record, 3)), at(record, 9), at(record, 13), at(record, 30),
-                   AssistantFormat::ebayPicture(at(record, 28)));
+    return ebayRow(now, zhuanyi(at(record, PaiPai::Title)), at(record, PaiPai::Quantity),
+                   at(record, PaiPai::Price), at(record, PaiPai::Description),
+                   AssistantFormat::ebayPicture(at(record, PaiPai::Picture)));
 }
 
 QStringList ebayToTaobao(Fields record) {
-    return taobaoRow(Quoted(zhuanyi(at(record, 3))), QStringLiteral("5"), QStringLiteral("\"a\""),
-                     at(record, 13), NumberFormat::zeroDefault(), QStringLiteral("99"), QStringLiteral("1"),
-                     NumberFormat::sixDecimals(10.0), NumberFormat::sixDecimals(25.0),
-                     NumberFormat::sixDecimals(20.0), Quoted(desc(at(record, 28))),
-                     quotedClean(at(record, 30)));
+    return taobaoRow(Quoted(zhuanyi(at(record, Ebay::Title))), QStringLiteral("5"), QStringLiteral("\"a\""),
+                     at(record, Ebay::Price), NumberFormat::zeroDefault(), QStringLiteral("99"),
+                     QStringLiteral("1"), NumberFormat::sixDecimals(10.0), NumberFormat::sixDecimals(25.0),
+                     NumberFormat::sixDecimals(20.0), Quoted(desc(at(record, Ebay::Description))),
+                     quotedClean(at(record, Ebay::Picture)));
 }
 
 QStringList ebayToPaiPai(Fields record) {
     const QString zero = QStringLiteral("0");
     const QString postFee = QStringLiteral("0.00");
-    return paipaiRow(zhuanyi(at(record, 3)), zero, zero, QStringLiteral("99"), QStringLiteral("7"),
-                     QStringLiteral("5"), at(record, 13), zero, QStringLiteral("2"), postFee, postFee, zero,
-                     zero, quotedClean(at(record, 30)), quotedClean(at(record, 28)));
+    return paipaiRow(zhuanyi(at(record, Ebay::Title)), zero, zero, QStringLiteral("99"), QStringLiteral("7"),
+                     QStringLiteral("5"), at(record, Ebay::Price), zero, QStringLiteral("2"), postFee,
+                     postFee, zero, zero, quotedClean(at(record, Ebay::Picture)),
+                     quotedClean(at(record, Ebay::Description)));
 }
 
 QStringList ebayDefaults(const QDateTime& now) {

@@ -2,9 +2,9 @@
 
 namespace {
 
-using Field = QString ItemRecord::*;
+using Member = QString ItemRecord::*;
 
-constexpr std::array<Field, ItemRecord::kFieldCount> kFields{
+constexpr std::array<Member, ItemRecord::kFieldCount> kMembers{
     &ItemRecord::title,          &ItemRecord::category,      &ItemRecord::shopCategory,
     &ItemRecord::condition,      &ItemRecord::province,      &ItemRecord::city,
     &ItemRecord::saleType,       &ItemRecord::price,         &ItemRecord::increment,
@@ -20,18 +20,26 @@ constexpr std::array<Field, ItemRecord::kFieldCount> kFields{
 
 } // namespace
 
+QString& ItemRecord::operator[](Field field) {
+    return this->*kMembers[static_cast<std::size_t>(indexOf(field))];
+}
+
+const QString& ItemRecord::operator[](Field field) const {
+    return this->*kMembers[static_cast<std::size_t>(indexOf(field))];
+}
+
 QStringList ItemRecord::values() const {
     QStringList result;
     result.reserve(kFieldCount);
-    for (Field field : kFields)
-        result.append(this->*field);
+    for (Member member : kMembers)
+        result.append(this->*member);
     return result;
 }
 
 ItemRecord ItemRecord::fromValues(const QStringList& values) {
     ItemRecord record;
     for (int i = 0; i < kFieldCount && i < values.size(); ++i)
-        record.*kFields[i] = values.at(i);
+        record.*kMembers[i] = values.at(i);
     return record;
 }
 

@@ -9,7 +9,43 @@
 // double quotes (title, province, city, saleType, startTime, story, description, picture,
 // attributes); the quotes are part of the value everywhere.
 struct ItemRecord {
-    static constexpr int kFieldCount = 31;
+    // The fields in grid column order, which is also the order of the Taobao Assistant columns.
+    enum class Field {
+        Title,
+        Category,
+        ShopCategory,
+        Condition,
+        Province,
+        City,
+        SaleType,
+        Price,
+        Increment,
+        Quantity,
+        Duration,
+        FreightPayer,
+        PostFee,
+        EmsFee,
+        ExpressFee,
+        PaymentMethod,
+        Alipay,
+        Invoice,
+        Warranty,
+        AutoRepost,
+        PutInStore,
+        ShopWindow,
+        StartTime,
+        Story,
+        Description,
+        Picture,
+        Attributes,
+        GroupPrice,
+        GroupMinCount,
+        PostageTemplateId,
+        MemberDiscount,
+    };
+    static constexpr int kFieldCount = static_cast<int>(Field::MemberDiscount) + 1;
+    // The field's position in values(), captions() and a Taobao Assistant row.
+    static constexpr int indexOf(Field field) { return static_cast<int>(field); }
 
     QString title;
     QString category;
@@ -42,6 +78,9 @@ struct ItemRecord {
     QString groupMinCount;
     QString postageTemplateId;
     QString memberDiscount;
+
+    QString& operator[](Field field);
+    const QString& operator[](Field field) const;
 
     // The 31 values in field order.
     QStringList values() const;
