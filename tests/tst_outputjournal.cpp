@@ -3,6 +3,7 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/WrittenItemSet.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputJournal.h"
@@ -203,6 +204,26 @@ private slots:
         const QList<QByteArray> lines = readBytes(run.output()).split('\n');
         QCOMPARE(lines.size(), rows + 3); // header, rows, the closing CR LF, nothing after it
         QVERIFY(!QFile::exists(run.journal()));
+    }
+
+    // Recovered rows are known as written, so the resumed run does not write their items again
+    // when a later list names them; an earlier run's keys stay, a key torn by the kill does not.
+    void recoveredItemsAreKnownAsWritten() {
+        WriterRun run(PaiPai);
+        const QStringList keys{u"1001"_s, u"a\tb\\c"_s, u"#3"_s};
+        for (int n = 1; n <= 3; ++n)
+            run.writer->EmitItemRecord(record(n), n, keys[n - 1]);
+        run.die();
+        QCOMPARE(OutputJournal::read(run.journal()).itemKeys, keys);
+        const QString itemsFile = WrittenItemSet::pathFor(run.output());
+        writeBytes(itemsFile, "900\n90");
+
+        QCOMPARE(run.recover(), 3);
+        WrittenItemSet items(itemsFile);
+        QVERIFY(items.load());
+        QCOMPARE(items.size(), 4);
+        for (const QString& key : keys + QStringList{u"900"_s})
+            QVERIFY2(items.contains(key), qPrintable(key));
     }
 
     // A journal written before the output's length was recorded is still recovered.

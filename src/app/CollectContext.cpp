@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "app/WindowInterface.h"
 #include "app/WrittenItemSet.h"
+#include "base/KillPoint.h"
 #include "base/StopSignal.h"
 #include "formats/ItemRecord.h"
 #include "formats/RowWriter.h"
@@ -27,6 +28,12 @@ QString CollectContext::fetchPage(const QString& address) {
 
 QString CollectContext::fetchPageUtf8(const QString& address) {
     return fetcher.FetchPageUtf8(address);
+}
+
+double CollectContext::pauseScaleFromEnvironment() {
+    bool ok = false;
+    const double scale = qEnvironmentVariable("KESTRUNE_PAUSE_SCALE").toDouble(&ok);
+    return ok && scale >= 0 && scale <= 1 ? scale : 1.0;
 }
 
 bool CollectContext::stopRequested() {
@@ -113,7 +120,8 @@ bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& re
     if (writtenItems && writtenItems->contains(key))
         return true;
     ShowGridRow(window, gridCells);
-    writer.EmitItemRecord(record, itemNumber);
+    writer.EmitItemRecord(record, itemNumber, key);
+    KillPoint::reached(KillPoint::kRowJournaled);
     ++emittedItems;
     if (writtenItems)
         writtenItems->add(key);

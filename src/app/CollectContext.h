@@ -30,8 +30,9 @@ struct CollectContext : CrawlHost {
     PageFetcher& fetcher;
     RowWriter& writer;
     const AppPaths& paths;
-    // Tests shorten the politeness pauses with a factor below 1.
-    double pauseScale = 1.0;
+    // Tests shorten the politeness pauses with a factor below 1; tests of the program itself set
+    // it with the environment variable KESTRUNE_PAUSE_SCALE.
+    double pauseScale = pauseScaleFromEnvironment();
     // The stop command (Cmd_stop) that walks run at the end of their walk; set by the controller.
     std::function<void()> stopCommand;
     // The thread-safe stop request of the run, when there is one; it cuts a pause short.
@@ -49,6 +50,8 @@ struct CollectContext : CrawlHost {
     QString shopAddress() const override;
     QString fetchPage(const QString& address) override;
     QString fetchPageUtf8(const QString& address) override;
+    static double pauseScaleFromEnvironment();
+
     // The window's turn to run its events; a stop pressed meanwhile is seen here.
     bool stopRequested() override;
     bool downloadPicture(const QString& address, const QString& fileName) override;
