@@ -50,11 +50,10 @@ ItemRecord benchRecord(int index, int descriptionLength) {
     return r;
 }
 
-int runCase(int format, int count, int descriptionLength) {
+int runCase(FileFormat format, int count, int descriptionLength) {
     QTemporaryDir dir;
     RowWriter writer;
-    writer.setTarget({*MarketplaceCodes::outputFormatFromIndex(format), Platform::PaiPai,
-                      dir.filePath(QStringLiteral("bench.csv"))});
+    writer.setTarget({format, Platform::PaiPai, dir.filePath(QStringLiteral("bench.csv"))});
 
     QElapsedTimer timer;
     timer.start();
@@ -75,10 +74,11 @@ int runCase(int format, int count, int descriptionLength) {
     return 0;
 }
 
-bool runChild(const QString& program, int format, int count, int descriptionLength, CaseResult* result) {
+bool runChild(const QString& program, FileFormat format, int count, int descriptionLength,
+              CaseResult* result) {
     QProcess child;
-    child.start(program, {QStringLiteral("--case"), QString::number(format), QString::number(count),
-                          QString::number(descriptionLength)});
+    child.start(program, {QStringLiteral("--case"), MarketplaceCodes::formatWord(format),
+                          QString::number(count), QString::number(descriptionLength)});
     if (!child.waitForFinished(-1) || child.exitCode() != 0) {
         std::fprintf(stderr, "%s", child.readAllStandardError().constData());
         return false;
@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 5 && args[1] == u"--case")
-        return runCase(args[2].toInt(), args[3].toInt(), args[4].toInt());
+        return runCase(MarketplaceCodes::formatFromWord(args[2]).value_or(FileFormat::EbayAssistant),
+                       args[3].toInt(), args[4].toInt());
 
     int descriptionLength = 600;
     const qsizetype lengthArg = args.indexOf(QStringLiteral("--description-length"));
@@ -102,10 +103,12 @@ int main(int argc, char** argv) {
         descriptionLength = args[lengthArg + 1].toInt();
 
     const struct {
-        int option;
+        FileFormat format;
         const char* name;
-    } formats[] = {
-        {0, "Taobao Assistant"}, {2, "PaiPai Assistant"}, {1, "eBay Assistant"}, {3, "current Taobao"}};
+    } formats[] = {{FileFormat::TaobaoAssistant, "Taobao Assistant"},
+                   {FileFormat::PaiPaiAssistant, "PaiPai Assistant"},
+                   {FileFormat::EbayAssistant, "eBay Assistant"},
+                   {FileFormat::TaobaoAssistant5, "current Taobao"}};
     const int counts[] = {20000, 80000};
 
     std::printf("description length %d characters\n", descriptionLength);
@@ -114,7 +117,7 @@ int main(int argc, char** argv) {
     for (const auto& format : formats) {
         CaseResult results[2];
         for (int i = 0; i < 2; ++i) {
-            if (!runChild(app.applicationFilePath(), format.option, counts[i], descriptionLength,
+            if (!runChild(app.applicationFilePath(), format.format, counts[i], descriptionLength,
                           &results[i]))
                 return 1;
             const CaseResult& r = results[i];

@@ -116,8 +116,8 @@ int main(int argc, char* argv[]) {
     // The run as the window starts it: on the engine's thread, its rows arriving as signals.
     RunEngine engine(programDir.path());
     RunRequest request;
-    request.platformIndex = PlatformConstants::Taobao;
-    request.formatIndex = PlatformConstants::TaobaoAssistant;
+    request.platform = Platform::Taobao;
+    request.format = FileFormat::TaobaoAssistant;
     request.address = kShop;
     int rows = 0;
     QObject::connect(&engine, &RunEngine::rowAdded, [&rows] { ++rows; });
@@ -135,8 +135,8 @@ int main(int argc, char* argv[]) {
     // The same shop once more without pauses, in a fresh folder: the work itself, apart from
     // how closely the pauses keep to their second.
     FakeWindow quickWindow;
-    quickWindow.platform = request.platformIndex;
-    quickWindow.format = request.formatIndex;
+    quickWindow.platform = request.platform;
+    quickWindow.format = request.format;
     quickWindow.address = kShop;
     QTemporaryDir quickDir;
     ExtractionSession quickSession(quickWindow, quickDir.path());

@@ -118,8 +118,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const QString shops[] = {QStringLiteral("http://shop12345678.taobao.com/"),
                                     QStringLiteral("http://shop.paipai.com/12345678/"),
                                     QStringLiteral("http://stores.ebay.com.cn/fuzzshop")};
+    static const Platform platforms[] = {Platform::Taobao, Platform::PaiPai, Platform::Ebay};
     ShopRun run(shops[walk], QStringLiteral("Fuzz"), FuzzSupport::scratch().path());
-    run.window.platform = walk;
+    run.window.platform = platforms[walk];
+    run.aimWriter();
     run.session.context().pauseScale = 0;
     run.session.fetcher().setTimeoutMs(2000);
     run.window.onProcessEvents = [&run] {

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     auto* gridAndLog = window.findChild<QSplitter*>(QStringLiteral("gridAndLog"));
     const QList<int> sizes = gridAndLog->sizes();
     gridAndLog->setSizes({sizes.value(0) + sizes.value(1) - 230, 230});
-    window.selectPlatform(2);
+    window.selectPlatform(Platform::Taobao);
     window.setAddressText(kShop);
     window.findChild<QPushButton*>(QStringLiteral("cmd_go"))->click();
 

@@ -36,8 +36,9 @@ ExtractionController::Crawlers walksOnly() {
 struct Program : ShopRun {
     ExtractionController controller{session, walksOnly()};
 
-    explicit Program(int format, const QString& folder = QString()) : ShopRun(QString(), QString(), folder) {
-        window.platform = PlatformConstants::Ebay;
+    explicit Program(FileFormat format, const QString& folder = QString())
+        : ShopRun(QString(), QString(), folder) {
+        window.platform = Platform::Ebay;
         window.format = format;
         session.state().stopRequested = true; // idle until the collect command starts
     }
@@ -112,7 +113,7 @@ private slots:
         QFETCH(int, pages);
         QFETCH(QString, firstItem);
 
-        Program program(PlatformConstants::EbayAssistant);
+        Program program(FileFormat::EbayAssistant);
         program.collect(address);
 
         QCOMPARE(requested(kStore), storePages);
@@ -142,7 +143,7 @@ private slots:
     // written with "&", an item page that is gone and an item without a title. The second run
     // numbers its items from 1 again.
     void showcaseStoreTwice() {
-        Program program(PlatformConstants::TaobaoAssistant);
+        Program program(FileFormat::TaobaoAssistant);
         program.collect(kStore + u"QingShiXuan"_s);
         m_server.clearRequestedAddresses();
         program.window.statusTexts.clear();
@@ -165,13 +166,13 @@ private slots:
     // Stopped after the tenth item and resumed by a new start of the program: every item ends
     // up in the file once, and the resumed run downloads only the items after the breakpoint.
     void stopAndResume_data() {
-        QTest::addColumn<int>("format");
-        QTest::newRow("eBay Assistant") << int(PlatformConstants::EbayAssistant);
-        QTest::newRow("PaiPai Assistant") << int(PlatformConstants::PaiPaiAssistant);
+        QTest::addColumn<FileFormat>("format");
+        QTest::newRow("eBay Assistant") << FileFormat::EbayAssistant;
+        QTest::newRow("PaiPai Assistant") << FileFormat::PaiPaiAssistant;
     }
 
     void stopAndResume() {
-        QFETCH(int, format);
+        QFETCH(FileFormat, format);
         QTemporaryDir folder;
         const QString address = kStore + u"meihuaju"_s;
         QString outputPath;
@@ -195,7 +196,7 @@ private slots:
         }
 
         m_server.clearRequestedAddresses();
-        Program second(PlatformConstants::TaobaoAssistant, folder.path());
+        Program second(FileFormat::TaobaoAssistant, folder.path());
         StartupSequence startup(second.session);
         startup.applyRunStateDefaults();
         QCOMPARE(startup.loadBreakPoint(), StartupSequence::ResumeResult::Loaded);
@@ -217,7 +218,7 @@ private slots:
     // A store page without the store's marks is refused as a layout we do not know, before the
     // walk or the breakpoint.
     void missingShopMarker() {
-        Program program(PlatformConstants::EbayAssistant);
+        Program program(FileFormat::EbayAssistant);
         ExtractionController checked(program.session);
         program.window.address = kStore + u"songfeng"_s;
         checked.collect();

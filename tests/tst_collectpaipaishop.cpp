@@ -199,14 +199,16 @@ private slots:
     }
 
     void stopMidPageThenResumeLosesNothing_data() {
-        QTest::addColumn<int>("format");
-        QTest::newRow("Taobao Assistant") << 0;
-        QTest::newRow("eBay Assistant") << 1;
-        QTest::newRow("PaiPai Assistant") << 2;
+        QTest::addColumn<FileFormat>("format");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("Taobao Assistant") << FileFormat::TaobaoAssistant << u"_Taobao"_s;
+        QTest::newRow("eBay Assistant") << FileFormat::EbayAssistant << u"_eBay"_s;
+        QTest::newRow("PaiPai Assistant") << FileFormat::PaiPaiAssistant << QString();
     }
 
     void stopMidPageThenResumeLosesNothing() {
-        QFETCH(int, format);
+        QFETCH(FileFormat, format);
+        QFETCH(QString, suffix);
         QTemporaryDir dir;
         // Runs the collect command as the window does, resumed from the stored breakpoint when asked.
         const auto collect = [&](PaiPaiShopRun& shop, bool resume) {
@@ -242,19 +244,19 @@ private slots:
         QCOMPARE(resumed.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
 
         // Every item is in the output file exactly once, in shop order, under one header line.
-        const QString suffixes[] = {u"_Taobao"_s, u"_eBay"_s, QString()}; // by Option5
-        QFile output(dir.filePath(u"PaiPai_20090302"_s + suffixes[format] + u".csv"_s));
+        QFile output(dir.filePath(u"PaiPai_20090302"_s + suffix + u".csv"_s));
         QVERIFY(output.open(QIODevice::ReadOnly));
         const QByteArray bytes = output.readAll();
-        const QString text =
-            format == 0 ? QStringDecoder(QStringDecoder::Utf16)(bytes) : QStringDecoder("GBK")(bytes);
+        const QString text = format == FileFormat::TaobaoAssistant
+                                 ? QStringDecoder(QStringDecoder::Utf16)(bytes)
+                                 : QStringDecoder("GBK")(bytes);
         qsizetype last = -1;
         for (const QString& title : {u"羊毛围巾 红色"_s, u"和田玉挂件"_s, u"北京烤鸭礼盒"_s}) {
             QCOMPARE(text.count(title), 1);
             QVERIFY(text.indexOf(title) > last);
             last = text.indexOf(title);
         }
-        if (format != 0)
+        if (format != FileFormat::TaobaoAssistant)
             QCOMPARE(text.count(u"\r\n"_s), 1 + 3 + 1); // header, three rows, the closing line break
     }
 };

@@ -49,9 +49,9 @@ QStringList pagesRequested(const FixtureWebServer& server) {
 
 // A crawl as the collect command starts it: the breakpoint marks a run in progress.
 struct Crawl : ShopRun {
-    explicit Crawl(const QString& shopUrl, int format = PlatformConstants::TaobaoAssistant)
+    explicit Crawl(const QString& shopUrl, FileFormat format = FileFormat::TaobaoAssistant)
         : ShopRun(shopUrl, u"Taobao_"_s + shopUrl.section(u'.', 0, 0).remove(u"http://shop"_s)) {
-        window.platform = PlatformConstants::Taobao;
+        window.platform = Platform::Taobao;
         window.format = format;
         aimWriter();
         session.settings().WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, u"1"_s);
@@ -248,23 +248,23 @@ private slots:
 
     void stopInTheMiddleOfAListPage_data() {
         QTest::addColumn<QString>("shop");
-        QTest::addColumn<int>("format");
+        QTest::addColumn<FileFormat>("format");
         QTest::addColumn<int>("stopAtItem");
         QTest::addColumn<int>("reached");
 
-        QTest::newRow("Taobao Assistant") << kLayout3 << int(PlatformConstants::TaobaoAssistant) << 3003 << 3;
-        QTest::newRow("PaiPai Assistant") << kLayout3 << int(PlatformConstants::PaiPaiAssistant) << 3003 << 3;
-        QTest::newRow("eBay Assistant") << kLayout3 << int(PlatformConstants::EbayAssistant) << 3003 << 3;
+        QTest::newRow("Taobao Assistant") << kLayout3 << FileFormat::TaobaoAssistant << 3003 << 3;
+        QTest::newRow("PaiPai Assistant") << kLayout3 << FileFormat::PaiPaiAssistant << 3003 << 3;
+        QTest::newRow("eBay Assistant") << kLayout3 << FileFormat::EbayAssistant << 3003 << 3;
         // Neither the last category entry nor the whole shop is read after a stop.
         QTest::newRow("before the leftover entry and the whole shop")
-            << kLayout1 << int(PlatformConstants::TaobaoAssistant) << 1001 << 1;
+            << kLayout1 << FileFormat::TaobaoAssistant << 1001 << 1;
     }
 
     // The user presses stop while an item page is being downloaded: that item is finished, every
     // loop is left, and every row reaches the file.
     void stopInTheMiddleOfAListPage() {
         QFETCH(QString, shop);
-        QFETCH(int, format);
+        QFETCH(FileFormat, format);
         QFETCH(int, stopAtItem);
         QFETCH(int, reached);
 
@@ -286,7 +286,7 @@ private slots:
         QVERIFY(crawl.window.statusTexts.last().endsWith(u"全部采集完成......"_s));
 
         QString text;
-        const QString charset = format == PlatformConstants::TaobaoAssistant ? u"unicode"_s : u"gbk"_s;
+        const QString charset = format == FileFormat::TaobaoAssistant ? u"unicode"_s : u"gbk"_s;
         QVERIFY(ReadFile(crawl.outputFile(), charset, &text).ok());
         for (const FakeWindow::Row& row : crawl.window.rows)
             QVERIFY2(text.contains(row.cells.at(0).mid(1).chopped(1)), qPrintable(row.cells.at(0)));

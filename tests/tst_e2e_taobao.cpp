@@ -16,14 +16,19 @@ namespace {
 
 struct Format {
     QString argument; // --format value, also the suffix of the expected file
-    int option;       // Option5 index
+    FileFormat format;
 };
 
 // Every item waits its full second, so the formats always run side by side.
-const Format kFormats[] = {{u"taobao"_s, 0}, {u"ebay"_s, 1}, {u"paipai"_s, 2}};
+const Format kFormats[] = {{u"taobao"_s, FileFormat::TaobaoAssistant},
+                           {u"ebay"_s, FileFormat::EbayAssistant},
+                           {u"paipai"_s, FileFormat::PaiPaiAssistant}};
 constexpr int kFormatCount = 3;
 // The current Taobao layout writes a file of its own name.
-const Format kAllFormats[] = {{u"taobao"_s, 0}, {u"ebay"_s, 1}, {u"paipai"_s, 2}, {u"taobao5"_s, 3}};
+const Format kAllFormats[] = {{u"taobao"_s, FileFormat::TaobaoAssistant},
+                              {u"ebay"_s, FileFormat::EbayAssistant},
+                              {u"paipai"_s, FileFormat::PaiPaiAssistant},
+                              {u"taobao5"_s, FileFormat::TaobaoAssistant5}};
 
 QString outputOf(const Format& format, const QString& shop) {
     return outputName(u"Taobao_"_s + shop, u"taobao"_s, format.argument);
@@ -121,7 +126,7 @@ private slots:
                 previous = at;
             }
             // The Taobao Assistant file gets one header per written batch; the others keep one.
-            QCOMPARE(text.count(AssistantFormat::forOption(kFormats[i].option).headerLine()),
+            QCOMPARE(text.count(AssistantFormat::forFormat(kFormats[i].format).headerLine()),
                      isUnicodeFormat(kFormats[i].argument) ? 2 : 1);
         }
     }

@@ -41,7 +41,7 @@ public:
 
     QString ini(const QString& key) { return session.settings().ReadIniValue(SettingsKeys::kSection, key); }
 
-    void run(int platform, const QString& address) {
+    void run(Platform platform, const QString& address) {
         window.platform = platform;
         window.address = address;
         controller.collect();
@@ -56,7 +56,7 @@ public:
     ExtractionSession session;
     ExtractionController controller;
     int crawls = 0;
-    int platformCrawled = -1;
+    Platform platformCrawled = Platform::PaiPai; // meaningful once crawls > 0
     bool runningInCrawl = false;
     bool stopFlagInCrawl = true;
     int flushes = 0;
@@ -65,7 +65,7 @@ public:
 
 private:
     ExtractionController::Crawlers crawlersFor(std::function<void(CollectContext&)> crawl) {
-        auto wrap = [this, crawl](int platform) {
+        auto wrap = [this, crawl](Platform platform) {
             return [this, crawl, platform](CollectContext& ctx) {
                 ++crawls;
                 platformCrawled = platform;
@@ -77,7 +77,8 @@ private:
                     ctx.stop();
             };
         };
-        return {wrap(0), wrap(1), wrap(2), [this](CollectContext&, Platform) {
+        return {wrap(Platform::PaiPai), wrap(Platform::Ebay), wrap(Platform::Taobao),
+                [this](CollectContext&, Platform) {
                     return shopPageProblem.isEmpty() ? Status::success() : Status::failure(shopPageProblem);
                 }};
     }
@@ -91,61 +92,72 @@ class TestExtractionController : public QObject {
 private slots:
     // The window test covers each message and the common base names; these are the rest.
     void addressRules_data() {
-        QTest::addColumn<int>("platform");
+        QTest::addColumn<Platform>("platform");
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("baseName");
 
         const QString accepted;
-        addRow("paipai capitals", 0, "HTTP://SHOP.PAIPAI.COM/ABC", accepted, "PaiPai_abc");
-        addRow("paipai other host", 0, "http://www.paipai.com/1", Messages::kPaiPaiAddressWrong, "");
-        addRow("paipai reserved characters", 0, "http://shop.paipai.com/a:b*c?d|e\"f<g>h\\i", accepted,
-               "PaiPai_a_b_c_d_e_f_g_h_i");
-        addRow("paipai dot dot cannot climb", 0, "http://shop.paipai.com/../x", accepted, "PaiPai___x");
-        addRow("paipai nested path flattened", 0, "http://shop.paipai.com/a/b/", accepted, "PaiPai_a_b");
+        addRow("paipai capitals", Platform::PaiPai, "HTTP://SHOP.PAIPAI.COM/ABC", accepted, "PaiPai_abc");
+        addRow("paipai other host", Platform::PaiPai, "http://www.paipai.com/1",
+               Messages::kPaiPaiAddressWrong, "");
+        addRow("paipai reserved characters", Platform::PaiPai, "http://shop.paipai.com/a:b*c?d|e\"f<g>h\\i",
+               accepted, "PaiPai_a_b_c_d_e_f_g_h_i");
+        addRow("paipai dot dot cannot climb", Platform::PaiPai, "http://shop.paipai.com/../x", accepted,
+               "PaiPai___x");
+        addRow("paipai nested path flattened", Platform::PaiPai, "http://shop.paipai.com/a/b/", accepted,
+               "PaiPai_a_b");
         // Spaces around the address, a missing scheme and https are all read as the plain address.
-        addRow("ebay spaces around", 1, " http://stores.ebay.com.cn/myshop\t", accepted, "eBay_myshop");
-        addRow("ebay without scheme", 1, "stores.ebay.com.cn/myshop", accepted, "eBay_myshop");
-        addRow("paipai over https", 0, "HTTPS://shop.paipai.com/77", accepted, "PaiPai_77");
-        addRow("only spaces", 0, "   ", Messages::kAddressEmpty, "");
+        addRow("ebay spaces around", Platform::Ebay, " http://stores.ebay.com.cn/myshop\t", accepted,
+               "eBay_myshop");
+        addRow("ebay without scheme", Platform::Ebay, "stores.ebay.com.cn/myshop", accepted, "eBay_myshop");
+        addRow("paipai over https", Platform::PaiPai, "HTTPS://shop.paipai.com/77", accepted, "PaiPai_77");
+        addRow("only spaces", Platform::PaiPai, "   ", Messages::kAddressEmpty, "");
         // An address of another platform names it.
-        addRow("taobao address, paipai chosen", 0, "http://shop123.taobao.com/",
+        addRow("taobao address, paipai chosen", Platform::PaiPai, "http://shop123.taobao.com/",
                Messages::kTaobaoAddressChosenWrongly, "");
-        addRow("taobao store host, ebay chosen", 1, "http://shop.taobao.com/1",
+        addRow("taobao store host, ebay chosen", Platform::Ebay, "http://shop.taobao.com/1",
                Messages::kTaobaoAddressChosenWrongly, "");
-        addRow("paipai address, taobao chosen", 2, "shop.paipai.com/77",
+        addRow("paipai address, taobao chosen", Platform::Taobao, "shop.paipai.com/77",
                Messages::kPaiPaiAddressChosenWrongly, "");
-        addRow("ebay address, paipai chosen", 0, "http://stores.ebay.com.cn/myshop",
+        addRow("ebay address, paipai chosen", Platform::PaiPai, "http://stores.ebay.com.cn/myshop",
                Messages::kEbayAddressChosenWrongly, "");
-        addRow("taobao capitals and slash", 2, "HTTP://SHOP123.TAOBAO.COM/", accepted, "Taobao_123");
-        addRow("taobao without shop", 2, "http://www.taobao.com/item", Messages::kTaobaoAddressWrong, "");
-        addRow("taobao without domain", 2, "http://shop123.example.com", Messages::kTaobaoAddressWrong, "");
-        addRow("taobao other prefix kept", 2, "http://myshop.taobao.com", accepted, "Taobao_http___myshop");
+        addRow("taobao capitals and slash", Platform::Taobao, "HTTP://SHOP123.TAOBAO.COM/", accepted,
+               "Taobao_123");
+        addRow("taobao without shop", Platform::Taobao, "http://www.taobao.com/item",
+               Messages::kTaobaoAddressWrong, "");
+        addRow("taobao without domain", Platform::Taobao, "http://shop123.example.com",
+               Messages::kTaobaoAddressWrong, "");
+        addRow("taobao other prefix kept", Platform::Taobao, "http://myshop.taobao.com", accepted,
+               "Taobao_http___myshop");
         // The domain must be the host's, not text elsewhere in the address.
-        addRow("taobao domain in the path", 2, "http://127.0.0.1:9/shop.taobao.com/",
+        addRow("taobao domain in the path", Platform::Taobao, "http://127.0.0.1:9/shop.taobao.com/",
                Messages::kTaobaoAddressWrong, "");
-        addRow("taobao domain as the user name", 2, "http://shop1.taobao.com@10.0.0.1/",
+        addRow("taobao domain as the user name", Platform::Taobao, "http://shop1.taobao.com@10.0.0.1/",
                Messages::kTaobaoAddressWrong, "");
-        addRow("taobao domain in the query", 2, "http://10.0.0.1/?shop=1.taobao.com",
+        addRow("taobao domain in the query", Platform::Taobao, "http://10.0.0.1/?shop=1.taobao.com",
                Messages::kTaobaoAddressWrong, "");
-        addRow("taobao host ending like the domain", 2, "http://shop1.taobao.com.example.org/",
+        addRow("taobao host ending like the domain", Platform::Taobao, "http://shop1.taobao.com.example.org/",
                Messages::kTaobaoAddressWrong, "");
-        addRow("taobao on another port", 2, "http://shop123.taobao.com:9/", Messages::kTaobaoAddressWrong,
-               "");
-        addRow("taobao over https", 2, "https://shop123.taobao.com/", accepted, "Taobao_123");
-        addRow("taobao without scheme", 2, " shop123.taobao.com", accepted, "Taobao_123");
-        addRow("taobao other scheme", 2, "ftp://shop123.taobao.com/", Messages::kTaobaoAddressWrong, "");
+        addRow("taobao on another port", Platform::Taobao, "http://shop123.taobao.com:9/",
+               Messages::kTaobaoAddressWrong, "");
+        addRow("taobao over https", Platform::Taobao, "https://shop123.taobao.com/", accepted, "Taobao_123");
+        addRow("taobao without scheme", Platform::Taobao, " shop123.taobao.com", accepted, "Taobao_123");
+        addRow("taobao other scheme", Platform::Taobao, "ftp://shop123.taobao.com/",
+               Messages::kTaobaoAddressWrong, "");
     }
 
     void addressRules() {
-        QFETCH(int, platform);
+        QFETCH(Platform, platform);
         QFETCH(QString, address);
         QFETCH(QString, message);
         QFETCH(QString, baseName);
 
         Fixture f;
         // Each platform's own format: the file name is the address rule's alone.
-        f.window.format = platform == 0 ? 2 : platform == 1 ? 1 : 0;
+        f.window.format = platform == Platform::PaiPai ? FileFormat::PaiPaiAssistant
+                          : platform == Platform::Ebay ? FileFormat::EbayAssistant
+                                                       : FileFormat::TaobaoAssistant;
         f.run(platform, address);
 
         QCOMPARE(f.window.messages, message.isEmpty() ? QStringList() : QStringList{message});
@@ -179,21 +191,22 @@ private slots:
     // A refused address, or a shop page that is not a shop, leaves the breakpoint of the earlier
     // run exactly as it was: a restart still resumes that run.
     void refusedRunLeavesTheBreakPoint_data() {
-        QTest::addColumn<int>("platform");
+        QTest::addColumn<Platform>("platform");
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("shopPageProblem");
         QTest::addColumn<QString>("message");
 
-        addRow("empty address", 1, u""_s, QString(), Messages::kAddressEmpty);
-        addRow("wrong address", 1, u"http://wrong.example.com/"_s, QString(), Messages::kEbayAddressWrong);
-        addRow("other platform", 1, u"http://shop.paipai.com/9"_s, QString(),
+        addRow("empty address", Platform::Ebay, u""_s, QString(), Messages::kAddressEmpty);
+        addRow("wrong address", Platform::Ebay, u"http://wrong.example.com/"_s, QString(),
+               Messages::kEbayAddressWrong);
+        addRow("other platform", Platform::Ebay, u"http://shop.paipai.com/9"_s, QString(),
                Messages::kPaiPaiAddressChosenWrongly);
-        addRow("login page", 0, u"http://shop.paipai.com/9"_s, Messages::kLoginRequired,
+        addRow("login page", Platform::PaiPai, u"http://shop.paipai.com/9"_s, Messages::kLoginRequired,
                Messages::kLoginRequired);
     }
 
     void refusedRunLeavesTheBreakPoint() {
-        QFETCH(int, platform);
+        QFETCH(Platform, platform);
         QFETCH(QString, address);
         QFETCH(QString, shopPageProblem);
         QFETCH(QString, message);
@@ -205,14 +218,14 @@ private slots:
             ctx.window.processEvents();
         });
         f.window.onProcessEvents = [&f] { f.controller.stop(); };
-        f.window.format = 2;
-        f.run(0, u"http://shop.paipai.com/777"_s);
+        f.window.format = FileFormat::PaiPaiAssistant;
+        f.run(Platform::PaiPai, u"http://shop.paipai.com/777"_s);
         const QByteArray before = fileBytes(f.session.paths().settingsFile());
         QCOMPARE(f.ini(SettingsKeys::kBreakPoint), u"1"_s);
 
         f.setShopPageProblem(shopPageProblem);
         f.window.messages.clear();
-        f.window.format = 1;
+        f.window.format = FileFormat::EbayAssistant;
         f.run(platform, address);
         QCOMPARE(f.window.messages, QStringList{message});
         QCOMPARE(f.crawls, 1);
@@ -250,8 +263,8 @@ private slots:
             {u"1"_s, u"PaiPai_66.csv"_s, u"http://shop.paipai.com/66"_s, u"8"_s, u"0"_s, u"2"_s}));
         f.session.state().resumeShopUrl = resumeShop;
         f.session.state().resumeItemNumber = 8;
-        f.window.format = 2;
-        f.run(0, u" HTTP://shop.paipai.com/66 "_s);
+        f.window.format = FileFormat::PaiPaiAssistant;
+        f.run(Platform::PaiPai, u" HTTP://shop.paipai.com/66 "_s);
         QCOMPARE(seen, (QStringList{u"1"_s, u"http://shop.paipai.com/66"_s, u"2"_s, u"0"_s,
                                     u"PaiPai_66.csv"_s, numberSeen}));
     }
@@ -315,8 +328,8 @@ private slots:
             ctx.stop();
         });
         fixture = &f;
-        f.window.format = 2;
-        f.run(0, u"http://shop.paipai.com/21"_s);
+        f.window.format = FileFormat::PaiPaiAssistant;
+        f.run(Platform::PaiPai, u"http://shop.paipai.com/21"_s);
 
         const QString output = f.session.paths().outputFile(u"PaiPai_21"_s, u".csv"_s);
         const ExtractionController::RunSummary& run = f.controller.lastRun();
@@ -336,29 +349,37 @@ private slots:
     // The file name carries the format when it is not the platform's own, so one file never
     // holds two layouts.
     void outputNameCarriesTheFormat_data() {
-        QTest::addColumn<int>("platform");
+        QTest::addColumn<Platform>("platform");
         QTest::addColumn<QString>("address");
-        QTest::addColumn<int>("format"); // Option5
+        QTest::addColumn<FileFormat>("format");
         QTest::addColumn<QString>("fileName");
 
         const QString taobao = u"http://shop5.taobao.com/"_s;
         const QString paipai = u"http://shop.paipai.com/5"_s;
         const QString ebay = u"http://stores.ebay.com.cn/five"_s;
-        addRow("taobao in its own format", 2, taobao, 0, u"Taobao_5.csv"_s);
-        addRow("taobao for ebay", 2, taobao, 1, u"Taobao_5_eBay.csv"_s);
-        addRow("taobao for paipai", 2, taobao, 2, u"Taobao_5_PaiPai.csv"_s);
-        addRow("paipai in its own format", 0, paipai, 2, u"PaiPai_5.csv"_s);
-        addRow("paipai for taobao", 0, paipai, 0, u"PaiPai_5_Taobao.csv"_s);
-        addRow("paipai for ebay", 0, paipai, 1, u"PaiPai_5_eBay.csv"_s);
-        addRow("ebay in its own format", 1, ebay, 1, u"eBay_five.csv"_s);
-        addRow("ebay for taobao", 1, ebay, 0, u"eBay_five_Taobao.csv"_s);
-        addRow("ebay for paipai", 1, ebay, 2, u"eBay_five_PaiPai.csv"_s);
+        addRow("taobao in its own format", Platform::Taobao, taobao, FileFormat::TaobaoAssistant,
+               u"Taobao_5.csv"_s);
+        addRow("taobao for ebay", Platform::Taobao, taobao, FileFormat::EbayAssistant,
+               u"Taobao_5_eBay.csv"_s);
+        addRow("taobao for paipai", Platform::Taobao, taobao, FileFormat::PaiPaiAssistant,
+               u"Taobao_5_PaiPai.csv"_s);
+        addRow("paipai in its own format", Platform::PaiPai, paipai, FileFormat::PaiPaiAssistant,
+               u"PaiPai_5.csv"_s);
+        addRow("paipai for taobao", Platform::PaiPai, paipai, FileFormat::TaobaoAssistant,
+               u"PaiPai_5_Taobao.csv"_s);
+        addRow("paipai for ebay", Platform::PaiPai, paipai, FileFormat::EbayAssistant,
+               u"PaiPai_5_eBay.csv"_s);
+        addRow("ebay in its own format", Platform::Ebay, ebay, FileFormat::EbayAssistant, u"eBay_five.csv"_s);
+        addRow("ebay for taobao", Platform::Ebay, ebay, FileFormat::TaobaoAssistant,
+               u"eBay_five_Taobao.csv"_s);
+        addRow("ebay for paipai", Platform::Ebay, ebay, FileFormat::PaiPaiAssistant,
+               u"eBay_five_PaiPai.csv"_s);
     }
 
     void outputNameCarriesTheFormat() {
-        QFETCH(int, platform);
+        QFETCH(Platform, platform);
         QFETCH(QString, address);
-        QFETCH(int, format);
+        QFETCH(FileFormat, format);
         QFETCH(QString, fileName);
 
         Fixture f;
@@ -395,8 +416,8 @@ private slots:
         putFileBytes(output, file);
         f.session.state().resumeShopUrl = u"http://shop.paipai.com/66"_s;
         f.session.state().resumeItemNumber = 4;
-        f.window.format = 2;
-        f.run(0, u"http://shop.paipai.com/66"_s);
+        f.window.format = FileFormat::PaiPaiAssistant;
+        f.run(Platform::PaiPai, u"http://shop.paipai.com/66"_s);
         QCOMPARE(f.crawls, refused ? 0 : 1);
         QCOMPARE(f.window.messages,
                  refused ? QStringList{Messages::outputOfAnotherFormat(u"PaiPai_66.csv"_s, u"拍拍助理"_s)}
@@ -433,7 +454,7 @@ private slots:
             ctx.stop();
         });
         fixture = &f;
-        f.run(2, u"http://shop7.taobao.com/"_s);
+        f.run(Platform::Taobao, u"http://shop7.taobao.com/"_s);
         const QString items = WrittenItemSet::pathFor(f.session.paths().outputFile(u"Taobao_7"_s, u".csv"_s));
         QCOMPARE(fileBytes(items), "1\n"_ba);
         QCOMPARE(f.ini(SettingsKeys::kBreakPoint), u"1"_s);
@@ -442,7 +463,7 @@ private slots:
         stopAfterFirst = false;
         f.session.state().resumeShopUrl = u"http://shop7.taobao.com/"_s;
         f.session.state().resumeItemNumber = 0;
-        f.run(2, u"http://shop7.taobao.com/"_s);
+        f.run(Platform::Taobao, u"http://shop7.taobao.com/"_s);
         QCOMPARE(fetched, (QStringList{addresses.at(0), addresses.at(1)}));
         QCOMPARE(f.window.rows.size(), 1);
         QCOMPARE(f.controller.lastRun().ending, ExtractionController::Ending::Complete);
@@ -456,8 +477,8 @@ private slots:
             emitTestRow(ctx, QStringLiteral("b"));
             ctx.stop();
         });
-        f.run(0, QStringLiteral("http://shop.paipai.com/1"));
-        f.run(0, QStringLiteral("http://shop.paipai.com/1"));
+        f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
+        f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
         QCOMPARE(f.window.rows.size(), 2);
         QCOMPARE(f.window.rows.at(0).key, QStringLiteral("QXV0"));
         QCOMPARE(f.window.rows.at(1).key, QStringLiteral("QXV1"));
@@ -480,7 +501,7 @@ private slots:
             ctx.stop();
         });
         fixture = &f;
-        f.run(2, QStringLiteral("http://shop9.taobao.com"));
+        f.run(Platform::Taobao, QStringLiteral("http://shop9.taobao.com"));
         QCOMPARE(flushesSeenAfterStop, 1);
         QCOMPARE(f.written, QStringList({testOutput({u"first"_s}), testOutput({u"late"_s})}));
         QCOMPARE(f.window.running, false);
@@ -494,7 +515,7 @@ private slots:
             ctx.stop();
         });
         fixture = &f;
-        f.run(0, QStringLiteral("http://shop.paipai.com/1"));
+        f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
         QCOMPARE(f.crawls, 1);
     }
 
@@ -531,7 +552,7 @@ private slots:
             }
         });
         f.failFlush = failFlush;
-        f.run(0, QStringLiteral("http://shop.paipai.com/5"));
+        f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/5"));
 
         QCOMPARE(f.window.running, false);
         QCOMPARE(f.session.state().stopRequested, true);
@@ -548,16 +569,16 @@ private slots:
             ctx.stop();
         });
         f.failFlush = true;
-        f.run(0, QStringLiteral("http://shop.paipai.com/1"));
+        f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
         // Still failing: the next run does not start and the buffer stays.
         f.window.messages.clear();
-        f.run(0, QStringLiteral("http://shop.paipai.com/2"));
+        f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/2"));
         QCOMPARE(f.crawls, 1);
         QCOMPARE(f.window.messages, QStringList{Messages::kFlushFailed});
         QCOMPARE(f.session.writer().pendingOutput(), testOutput({u"1"_s}));
 
         f.failFlush = false;
-        f.run(0, QStringLiteral("http://shop.paipai.com/2"));
+        f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/2"));
         QCOMPARE(f.crawls, 2);
         QCOMPARE(f.written, QStringList({testOutput({u"1"_s}), testOutput({u"2"_s})}));
     }
@@ -591,7 +612,7 @@ private slots:
         f.session.state().resumeItemNumber = 5;
         for (const QString& address : addresses) {
             const qsizetype crawlsBefore = seen.size();
-            f.run(0, address);
+            f.run(Platform::PaiPai, address);
             if (seen.size() == crawlsBefore) {
                 seen.append(-1);
                 appended.append(false);
@@ -628,8 +649,8 @@ private slots:
             putFileBytes(output, existing);
         f.session.state().resumeShopUrl = u"http://shop55.taobao.com/"_s;
         f.session.state().resumeItemNumber = 5;
-        f.window.format = 3;
-        f.run(2, u"http://shop55.taobao.com/"_s);
+        f.window.format = FileFormat::TaobaoAssistant5;
+        f.run(Platform::Taobao, u"http://shop55.taobao.com/"_s);
 
         QCOMPARE(f.crawls, crawled ? 1 : 0);
         QCOMPARE(f.window.messages,

@@ -65,14 +65,16 @@ struct Harness {
     }
 
     // Presses cmd_go; the run goes on by itself.
-    void start(int platform, const QString& address) {
-        child<QRadioButton>(qPrintable(QStringLiteral("Option1_") + QString::number(platform)))->click();
+    // platformButton: the Option1 button's number (0 PaiPai, 1 eBay, 2 Taobao).
+    void start(int platformButton, const QString& address) {
+        child<QRadioButton>(qPrintable(QStringLiteral("Option1_") + QString::number(platformButton)))
+            ->click();
         child<QLineEdit>("txt_set_dz")->setText(address);
         QTest::mouseClick(child<QPushButton>("cmd_go"), Qt::LeftButton);
     }
     // Presses cmd_go and waits for the run to end.
-    void collect(int platform, const QString& address) {
-        start(platform, address);
+    void collect(int platformButton, const QString& address) {
+        start(platformButton, address);
         QTRY_VERIFY_WITH_TIMEOUT(window->engine().isIdle(), 20000);
     }
 
@@ -208,8 +210,8 @@ private slots:
         QVERIFY(!shown(h.child<QPushButton>("Cmd_stop")));
         QVERIFY(h.window->findChild<QWidget*>(QStringLiteral("Frame4")));
         QVERIFY(h.window->findChild<QLabel*>(QStringLiteral("lb_stat_txt")));
-        QCOMPARE(h.window->selectedPlatform(), 0);
-        QCOMPARE(h.window->selectedFormat(), 0);
+        QCOMPARE(h.window->selectedPlatform(), Platform::PaiPai);
+        QCOMPARE(h.window->selectedFormat(), FileFormat::TaobaoAssistant);
     }
 
     // The window can be resized and maximised; the grid takes the room, and the placement comes
@@ -505,15 +507,19 @@ private slots:
     // again; the current Taobao layout writes a file of its own name.
     void formatChoiceIsSavedAndRestored_data() {
         QTest::addColumn<int>("button");
+        QTest::addColumn<FileFormat>("format");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("淘宝助理") << 0 << QStringLiteral("Taobao_8.csv");
-        QTest::newRow("易趣助理") << 1 << QStringLiteral("Taobao_8_eBay.csv");
-        QTest::newRow("拍拍助理") << 2 << QStringLiteral("Taobao_8_PaiPai.csv");
-        QTest::newRow("淘宝助理5") << 3 << QStringLiteral("Taobao_8_Taobao5.csv");
+        QTest::newRow("淘宝助理") << 0 << FileFormat::TaobaoAssistant << QStringLiteral("Taobao_8.csv");
+        QTest::newRow("易趣助理") << 1 << FileFormat::EbayAssistant << QStringLiteral("Taobao_8_eBay.csv");
+        QTest::newRow("拍拍助理") << 2 << FileFormat::PaiPaiAssistant
+                                  << QStringLiteral("Taobao_8_PaiPai.csv");
+        QTest::newRow("淘宝助理5") << 3 << FileFormat::TaobaoAssistant5
+                                   << QStringLiteral("Taobao_8_Taobao5.csv");
     }
 
     void formatChoiceIsSavedAndRestored() {
         QFETCH(int, button);
+        QFETCH(FileFormat, format);
         QFETCH(QString, fileName);
         const QString name = QStringLiteral("Option5_") + QString::number(button);
         QByteArray settingsFile;
@@ -541,7 +547,7 @@ private slots:
         MessageBox::setNextAnswer(MessageBox::Yes);
         QVERIFY(restarted.window->runStartup());
         QVERIFY(restarted.child<QRadioButton>(qPrintable(name))->isChecked());
-        QCOMPARE(restarted.window->selectedFormat(), button);
+        QCOMPARE(restarted.window->selectedFormat(), format);
     }
 
     // A box the window shows (here a warning of its own) does not hold up the run: rows keep
@@ -637,7 +643,8 @@ private slots:
             putFileBytes(outputFile, "");
         } else if (output == u"journal") {
             OutputJournal journal;
-            QVERIFY(journal.append(outputFile, 2, false, 6, true, QStringLiteral("h\r\nrow6\r\n")));
+            QVERIFY(journal.append(outputFile, FileFormat::PaiPaiAssistant, false, 6, true,
+                                   QStringLiteral("h\r\nrow6\r\n")));
             QVERIFY(journal.sync());
         }
         for (int answer : answers)
@@ -649,8 +656,9 @@ private slots:
         QCOMPARE(MessageBox::takeRecordedTexts(), boxes);
         QVERIFY(!h.window->isVisible());
         QCOMPARE(h.child<QLineEdit>("txt_set_dz")->text(), address);
-        QCOMPARE(h.window->selectedPlatform(), address.isEmpty() ? 0 : 1);
-        QCOMPARE(h.window->selectedFormat(), address.isEmpty() ? 0 : 2);
+        QCOMPARE(h.window->selectedPlatform(), address.isEmpty() ? Platform::PaiPai : Platform::Ebay);
+        QCOMPARE(h.window->selectedFormat(),
+                 address.isEmpty() ? FileFormat::TaobaoAssistant : FileFormat::PaiPaiAssistant);
         if (!address.isEmpty()) {
             QCOMPARE(h.window->session().state().resumeItemNumber, 6);
             // Nothing starts by itself: cmd_go continues it.

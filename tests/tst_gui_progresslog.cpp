@@ -40,8 +40,10 @@ struct FixtureWindow {
         return widget;
     }
     // Presses cmd_go for the shop and waits for the run to end.
-    void collect(int platform, const QString& address) {
-        child<QAbstractButton>(qPrintable(QStringLiteral("Option1_") + QString::number(platform)))->click();
+    // platformButton: the Option1 button's number (0 PaiPai, 1 eBay, 2 Taobao).
+    void collect(int platformButton, const QString& address) {
+        child<QAbstractButton>(qPrintable(QStringLiteral("Option1_") + QString::number(platformButton)))
+            ->click();
         child<QLineEdit>("txt_set_dz")->setText(address);
         QTest::mouseClick(child<QPushButton>("cmd_go"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(window->engine().isIdle(), 30000);

@@ -21,8 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum Format { Taobao = 0, Ebay = 1, PaiPai = 2 };
-
 enum class KilledAt { BeforeTheWrite, AfterTheOutputWrite, DuringRecovery };
 
 ItemRecord record(int n) {
@@ -50,15 +48,15 @@ class TestOutputJournal : public QObject {
 
 private slots:
     void journalHoldsTheBufferUntilTheFlush_data() {
-        QTest::addColumn<int>("format");
+        QTest::addColumn<FileFormat>("format");
         QTest::addColumn<bool>("resumed");
-        QTest::newRow("Taobao Assistant") << int(Taobao) << false;
-        QTest::newRow("PaiPai Assistant") << int(PaiPai) << false;
-        QTest::newRow("eBay Assistant, resumed") << int(Ebay) << true;
+        QTest::newRow("Taobao Assistant") << FileFormat::TaobaoAssistant << false;
+        QTest::newRow("PaiPai Assistant") << FileFormat::PaiPaiAssistant << false;
+        QTest::newRow("eBay Assistant, resumed") << FileFormat::EbayAssistant << true;
     }
 
     void journalHoldsTheBufferUntilTheFlush() {
-        QFETCH(int, format);
+        QFETCH(FileFormat, format);
         QFETCH(bool, resumed);
         WriterRun run(format);
         run.writer->setAppendToExisting(resumed);
@@ -79,14 +77,15 @@ private slots:
         const QString buffer = run.writer->pendingOutput();
         QVERIFY(run.writer->FlushOutputBuffer().ok());
         QVERIFY(!QFile::exists(run.journal()));
-        QCOMPARE(readBytes(run.output()), format == Taobao ? utf16WithMark(buffer) : gbk(buffer + u"\r\n"_s));
+        QCOMPARE(readBytes(run.output()),
+                 format == FileFormat::TaobaoAssistant ? utf16WithMark(buffer) : gbk(buffer + u"\r\n"_s));
         QCOMPARE(run.files(), QStringList{u"PaiPai_shop.csv"_s});
     }
 
     // The output path is a folder: neither the stop's flush nor a later recovery can write the file,
     // and each keeps what it could not write.
     void unwritableOutputLosesNothing() {
-        WriterRun run(PaiPai);
+        WriterRun run(FileFormat::PaiPaiAssistant);
         emitItems(run, 1, 2);
         QVERIFY(QDir(run.paths.programDir()).mkdir(u"PaiPai_shop.csv"_s));
         const QString buffer = run.writer->pendingOutput();
@@ -106,14 +105,16 @@ private slots:
     }
 
     void recoveryWritesWhatTheStopWould_data() {
-        QTest::addColumn<int>("format");
+        QTest::addColumn<FileFormat>("format");
         QTest::addColumn<bool>("resumed");
         QTest::addColumn<int>("killedAt");
 
         const struct {
             const char* name;
-            int format;
-        } formats[] = {{"Taobao Assistant", Taobao}, {"PaiPai Assistant", PaiPai}, {"eBay Assistant", Ebay}};
+            FileFormat format;
+        } formats[] = {{"Taobao Assistant", FileFormat::TaobaoAssistant},
+                       {"PaiPai Assistant", FileFormat::PaiPaiAssistant},
+                       {"eBay Assistant", FileFormat::EbayAssistant}};
         const struct {
             const char* name;
             KilledAt moment;
@@ -130,7 +131,7 @@ private slots:
     // Whenever the run died, and however often recovery itself was cut short, the file ends up as
     // the stop would have written it: each row once.
     void recoveryWritesWhatTheStopWould() {
-        QFETCH(int, format);
+        QFETCH(FileFormat, format);
         QFETCH(bool, resumed);
         QFETCH(int, killedAt);
 
@@ -141,7 +142,7 @@ private slots:
         QVERIFY(first.writer->FlushOutputBuffer().ok());
         const QByteArray firstFile = readBytes(first.output());
 
-        WriterRun second(format, 0, first.paths.programDir());
+        WriterRun second(format, Platform::PaiPai, first.paths.programDir());
         second.writer->setAppendToExisting(resumed);
         emitItems(second, 3, 5);
         const QString secondBuffer = second.writer->pendingOutput();
@@ -160,9 +161,9 @@ private slots:
         QCOMPARE(message, u"已恢复上次意外中断时未保存的3个宝贝"_s);
         QVERIFY(!QFile::exists(second.journal()));
 
-        const QString header = AssistantFormat::forOption(format).headerLine();
+        const QString header = AssistantFormat::forFormat(format).headerLine();
         QByteArray expected;
-        if (format == Taobao)
+        if (format == FileFormat::TaobaoAssistant)
             expected = utf16WithMark(firstBuffer + secondBuffer); // one header per batch
         else if (resumed)
             expected = gbk(firstBuffer + secondBuffer.mid(header.size()) + u"\r\n"_s);
@@ -188,7 +189,7 @@ private slots:
         QFETCH(int, cut);
         QFETCH(QByteArray, tail);
         QFETCH(int, rows);
-        WriterRun run(PaiPai);
+        WriterRun run(FileFormat::PaiPaiAssistant);
         emitItems(run, 1, 3);
         run.die();
         QByteArray bytes = readBytes(run.journal());
@@ -209,7 +210,7 @@ private slots:
     // Recovered rows are known as written, so the resumed run does not write their items again
     // when a later list names them; an earlier run's keys stay, a key torn by the kill does not.
     void recoveredItemsAreKnownAsWritten() {
-        WriterRun run(PaiPai);
+        WriterRun run(FileFormat::PaiPaiAssistant);
         const QStringList keys{u"1001"_s, u"a\tb\\c"_s, u"#3"_s};
         for (int n = 1; n <= 3; ++n)
             run.writer->EmitItemRecord(record(n), n, keys[n - 1]);
@@ -228,7 +229,7 @@ private slots:
 
     // A journal written before the output's length was recorded is still recovered.
     void journalWithoutOutputLength() {
-        WriterRun run(PaiPai);
+        WriterRun run(FileFormat::PaiPaiAssistant);
         emitItems(run, 1, 2);
         const QString buffer = run.writer->pendingOutput();
         run.die();
@@ -251,7 +252,7 @@ private slots:
 
     void nothingToRecover() {
         QFETCH(QByteArray, journal);
-        WriterRun run(PaiPai);
+        WriterRun run(FileFormat::PaiPaiAssistant);
         if (!journal.isNull())
             writeBytes(run.journal(), journal);
         QString message = u"unchanged"_s;
@@ -282,7 +283,7 @@ private slots:
         QFETCH(QString, reason);
         QFETCH(QString, breakPointNum);
         ShopRun run(u"http://shop.paipai.com/123/"_s, u"PaiPai_shop"_s);
-        run.window.format = PaiPai;
+        run.window.format = FileFormat::PaiPaiAssistant;
         run.aimWriter();
         CollectContext& ctx = run.session.context();
         const QString output = run.outputFile();
@@ -339,7 +340,7 @@ private slots:
         QFETCH(QString, breakPointFile);
         QFETCH(QString, breakPointNum);
         QFETCH(QString, after);
-        WriterRun run(PaiPai);
+        WriterRun run(FileFormat::PaiPaiAssistant);
         SettingsStore settings(run.paths.settingsFile());
         QVERIFY(settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName,
                                        breakPointFile));

@@ -11,9 +11,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum Format { Taobao = 0, Ebay = 1, PaiPai = 2 };
-enum Platform { OnPaiPai = 0, OnEbay = 1, OnTaobao = 2 };
-
 const QString kTaobaoRow = QStringLiteral(
     "\"Nike 跑鞋 &amp; 袜\"\t50012345\t0\t5\t\"\"\t\"\"\t\"b\"\t128.000000\t00.000000\t10\t7\t1\t10.000000\t"
     "25.000000\t15.000000\t0\t1\t0\t1\t1\t0\t0\t\"1980-01-01 00:00:00\"\t\"\"\t\"<p>好鞋</p>\"\t"
@@ -61,33 +58,34 @@ class TestRowWriter : public QObject {
 
 private slots:
     void firstAndSecondRecord_data() {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<int>("platform");
+        QTest::addColumn<FileFormat>("format");
+        QTest::addColumn<Platform>("platform");
         QTest::addColumn<QString>("row");
         QTest::addColumn<QString>("separator");
         QTest::addColumn<int>("inHeader");
         QTest::addColumn<int>("inRow");
 
         QTest::newRow("Taobao Assistant keeps entities")
-            << int(Taobao) << int(OnTaobao) << kTaobaoRow << u"\t"_s << 30 << 30;
-        QTest::newRow("PaiPai Assistant on a PaiPai shop")
-            << int(PaiPai) << int(OnPaiPai) << paipaiRow(u"50012345"_s) << u","_s << 37 << 37;
+            << FileFormat::TaobaoAssistant << Platform::Taobao << kTaobaoRow << u"\t"_s << 30 << 30;
+        QTest::newRow("PaiPai Assistant on a PaiPai shop") << FileFormat::PaiPaiAssistant << Platform::PaiPai
+                                                           << paipaiRow(u"50012345"_s) << u","_s << 37 << 37;
         QTest::newRow("PaiPai Assistant on a Taobao shop")
-            << int(PaiPai) << int(OnTaobao) << paipaiRow(u"0"_s) << u","_s << 37 << 37;
+            << FileFormat::PaiPaiAssistant << Platform::Taobao << paipaiRow(u"0"_s) << u","_s << 37 << 37;
         QTest::newRow("PaiPai Assistant on an eBay shop")
-            << int(PaiPai) << int(OnEbay) << paipaiRow(u"0"_s) << u","_s << 37 << 37;
-        QTest::newRow("eBay Assistant") << int(Ebay) << int(OnEbay) << kEbayRow << u","_s << 88 << 87;
+            << FileFormat::PaiPaiAssistant << Platform::Ebay << paipaiRow(u"0"_s) << u","_s << 37 << 37;
+        QTest::newRow("eBay Assistant")
+            << FileFormat::EbayAssistant << Platform::Ebay << kEbayRow << u","_s << 88 << 87;
     }
 
     void firstAndSecondRecord() {
-        QFETCH(int, format);
-        QFETCH(int, platform);
+        QFETCH(FileFormat, format);
+        QFETCH(Platform, platform);
         QFETCH(QString, row);
         QFETCH(QString, separator);
         QFETCH(int, inHeader);
         QFETCH(int, inRow);
 
-        const QString header = AssistantFormat::forOption(format).headerLine();
+        const QString header = AssistantFormat::forFormat(format).headerLine();
         WriterRun f(format, platform);
         const QDateTime before = QDateTime::currentDateTime();
         f.writer->EmitItemRecord(sampleRecord(), 1);
@@ -116,7 +114,7 @@ private slots:
     void ebayPictureField() {
         QFETCH(QString, picture);
         QFETCH(QString, field);
-        WriterRun f(Ebay, OnEbay);
+        WriterRun f(FileFormat::EbayAssistant, Platform::Ebay);
         ItemRecord record = sampleRecord();
         record.picture = picture;
         f.writer->EmitItemRecord(record, 1);
@@ -129,9 +127,9 @@ private slots:
     }
 
     void formatSwitchedMidRun() {
-        WriterRun f(Taobao, OnPaiPai);
+        WriterRun f(FileFormat::TaobaoAssistant, Platform::PaiPai);
         f.writer->EmitItemRecord(sampleRecord(), 1);
-        f.switchFormat(PaiPai);
+        f.switchFormat(FileFormat::PaiPaiAssistant);
         f.writer->EmitItemRecord(sampleRecord(), 1);
         QCOMPARE(f.writer->lastSeparator(), u',');
         QCOMPARE(f.writer->pendingOutput(),
@@ -139,19 +137,19 @@ private slots:
     }
 
     void rowIntegrity_data() {
-        QTest::addColumn<int>("format");
+        QTest::addColumn<FileFormat>("format");
         QTest::addColumn<int>("fields");
 
-        QTest::newRow("Taobao Assistant") << int(Taobao) << 31;
-        QTest::newRow("PaiPai Assistant") << int(PaiPai) << 38;
-        QTest::newRow("eBay Assistant") << int(Ebay) << 88;
+        QTest::newRow("Taobao Assistant") << FileFormat::TaobaoAssistant << 31;
+        QTest::newRow("PaiPai Assistant") << FileFormat::PaiPaiAssistant << 38;
+        QTest::newRow("eBay Assistant") << FileFormat::EbayAssistant << 88;
     }
 
     void rowIntegrity() {
-        QFETCH(int, format);
+        QFETCH(FileFormat, format);
         QFETCH(int, fields);
 
-        WriterRun f(format, OnPaiPai);
+        WriterRun f(format, Platform::PaiPai);
         ItemRecord record = sampleRecord(u"\"5&quot; 屏幕, 黑\tA\""_s);
         record.increment = u"1,000.00"_s;
         record.price = u"1,280.00"_s;
@@ -160,7 +158,7 @@ private slots:
         f.writer->EmitItemRecord(sampleRecord(), 1);
 
         QList<QStringList> records;
-        if (format == Taobao) {
+        if (format == FileFormat::TaobaoAssistant) {
             for (const QString& line : f.writer->pendingOutput().split(u"\r\n"_s, Qt::SkipEmptyParts))
                 records.append(line.split(u'\t'));
         } else {
@@ -169,14 +167,14 @@ private slots:
         }
         QCOMPARE(records.size(), 3);
         // The eBay header closes with a separator of its own.
-        QCOMPARE(records[0].size(), format == Ebay ? fields + 1 : fields);
+        QCOMPARE(records[0].size(), format == FileFormat::EbayAssistant ? fields + 1 : fields);
         QCOMPARE(records[1].size(), fields);
         QCOMPARE(records[2].size(), fields);
-        if (format == PaiPai) {
+        if (format == FileFormat::PaiPaiAssistant) {
             QCOMPARE(records[1][columnIndex(PaiPaiColumn::Title)], u"5\" 屏幕, 黑\tA"_s);
             QCOMPARE(records[1][columnIndex(PaiPaiColumn::Increment)], u"1,000.00"_s);
             QCOMPARE(records[1][columnIndex(PaiPaiColumn::Description)], u"<p>a\r\nb \"c\"</p>"_s);
-        } else if (format == Ebay) {
+        } else if (format == FileFormat::EbayAssistant) {
             QCOMPARE(records[1][columnIndex(EbayColumn::Title)], u"5\" 屏幕, 黑\tA"_s);
             QCOMPARE(records[1][columnIndex(EbayColumn::Price)], u"1,280.00"_s);
         } else {
@@ -189,7 +187,7 @@ private slots:
     // A fresh run replaces an ANSI file, a resumed one appends to it, and a flush after the user's
     // stop (the item in progress finishing) appends too: never a second header.
     void ansiFlush_data() {
-        QTest::addColumn<int>("format");
+        QTest::addColumn<FileFormat>("format");
         QTest::addColumn<bool>("resumed");
         QTest::addColumn<QByteArray>("oldContent");
         QTest::addColumn<int>("rowsBefore"); // rows of the earlier content kept
@@ -197,26 +195,30 @@ private slots:
 
         const QByteArray paipaiOld =
             gbk(AssistantFormat::paipai().headerLine() + paipaiRow(u"0"_s) + u"\r\n"_s);
-        QTest::newRow("fresh run creates the file") << int(PaiPai) << false << QByteArray() << 0 << false;
+        QTest::newRow("fresh run creates the file")
+            << FileFormat::PaiPaiAssistant << false << QByteArray() << 0 << false;
         QTest::newRow("fresh run replaces an old file")
-            << int(PaiPai) << false << QByteArray("old\r\n") << 0 << false;
+            << FileFormat::PaiPaiAssistant << false << QByteArray("old\r\n") << 0 << false;
         QTest::newRow("resumed run without a file writes a header")
-            << int(PaiPai) << true << QByteArray() << 0 << false;
-        QTest::newRow("resumed run appends to the file") << int(PaiPai) << true << paipaiOld << 1 << false;
+            << FileFormat::PaiPaiAssistant << true << QByteArray() << 0 << false;
+        QTest::newRow("resumed run appends to the file")
+            << FileFormat::PaiPaiAssistant << true << paipaiOld << 1 << false;
         QTest::newRow("resumed run onto an empty file writes a header")
-            << int(PaiPai) << true << QByteArray("") << 0 << false;
-        QTest::newRow("PaiPai flush after stop") << int(PaiPai) << false << QByteArray() << 0 << true;
-        QTest::newRow("eBay flush after stop") << int(Ebay) << false << QByteArray() << 0 << true;
+            << FileFormat::PaiPaiAssistant << true << QByteArray("") << 0 << false;
+        QTest::newRow("PaiPai flush after stop")
+            << FileFormat::PaiPaiAssistant << false << QByteArray() << 0 << true;
+        QTest::newRow("eBay flush after stop")
+            << FileFormat::EbayAssistant << false << QByteArray() << 0 << true;
     }
 
     void ansiFlush() {
-        QFETCH(int, format);
+        QFETCH(FileFormat, format);
         QFETCH(bool, resumed);
         QFETCH(QByteArray, oldContent);
         QFETCH(int, rowsBefore);
         QFETCH(bool, lateRow);
 
-        WriterRun f(format, OnTaobao);
+        WriterRun f(format, Platform::Taobao);
         if (!oldContent.isNull())
             writeBytes(f.output(), oldContent);
         f.writer->setAppendToExisting(resumed);
@@ -230,14 +232,14 @@ private slots:
             QVERIFY(f.writer->FlushOutputBuffer().ok());
         }
 
-        const QString row = format == PaiPai ? paipaiRow(u"0"_s) : kEbayRow;
-        const QString expected = AssistantFormat::forOption(format).headerLine() +
+        const QString row = format == FileFormat::PaiPaiAssistant ? paipaiRow(u"0"_s) : kEbayRow;
+        const QString expected = AssistantFormat::forFormat(format).headerLine() +
                                  row.repeated(rowsBefore + 1 + (lateRow ? 1 : 0)) + u"\r\n"_s;
         QCOMPARE(maskClock(fromGbk(readBytes(f.output())), before, QDateTime::currentDateTime()), expected);
     }
 
     void chineseRowIsGbk() {
-        WriterRun f(PaiPai, OnPaiPai);
+        WriterRun f(FileFormat::PaiPaiAssistant, Platform::PaiPai);
         f.writer->EmitItemRecord(sampleRecord(u"\"宝贝 €5 \U0001F600\""_s), 1);
         QVERIFY(f.writer->FlushOutputBuffer().ok());
         const QByteArray bytes = readBytes(f.output());

@@ -65,8 +65,8 @@ private slots:
         QSignalSpy finished(&engine, &RunEngine::finished);
 
         RunRequest request;
-        request.platformIndex = 2;
-        request.formatIndex = 0;
+        request.platform = Platform::Taobao;
+        request.format = FileFormat::TaobaoAssistant;
         request.address = kShop;
         engine.start(request);
         if (slowAddress.isEmpty())
@@ -105,7 +105,7 @@ private slots:
         engine.session().context().pauseScale = 0.01;
         QSignalSpy finished(&engine, &RunEngine::finished);
         RunRequest request;
-        request.platformIndex = 2;
+        request.platform = Platform::Taobao;
         request.address = kShop;
         engine.start(request);
         QVERIFY(!engine.isIdle());

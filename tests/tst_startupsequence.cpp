@@ -28,8 +28,8 @@ private slots:
         QTest::addColumn<bool>("ask");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<Result>("result");
-        QTest::addColumn<int>("platform");
-        QTest::addColumn<int>("format");
+        QTest::addColumn<Platform>("platform");
+        QTest::addColumn<FileFormat>("format");
         QTest::addColumn<int>("resumeNumber");
         QTest::addColumn<QString>("question");
 
@@ -43,36 +43,43 @@ private slots:
         const QString offer = Messages::resumeOffer(address, 12);
         const QString fresh = Messages::breakPointNumberUnreadable(QStringLiteral("Taobao_5.csv"));
 
-        addRow("no settings file", QStringList(), false, true, true, Result::NoBreakPoint, 0, 0, 0,
-               QString());
-        addRow("finished run", with(0, "0"), true, true, true, Result::NoBreakPoint, 0, 0, 0, QString());
-        addRow("output file deleted", full, false, true, true, Result::FileMissing, 0, 0, 0, QString());
-        addRow("no file name", with(1, "-"), true, true, true, Result::FileMissing, 0, 0, 0, QString());
+        addRow("no settings file", QStringList(), false, true, true, Result::NoBreakPoint, Platform::PaiPai,
+               FileFormat::TaobaoAssistant, 0, QString());
+        addRow("finished run", with(0, "0"), true, true, true, Result::NoBreakPoint, Platform::PaiPai,
+               FileFormat::TaobaoAssistant, 0, QString());
+        addRow("output file deleted", full, false, true, true, Result::FileMissing, Platform::PaiPai,
+               FileFormat::TaobaoAssistant, 0, QString());
+        addRow("no file name", with(1, "-"), true, true, true, Result::FileMissing, Platform::PaiPai,
+               FileFormat::TaobaoAssistant, 0, QString());
         addRow("file name leaving the folder", with(1, "../Taobao_5.csv"), true, true, true,
-               Result::FileMissing, 0, 0, 0, QString());
-        addRow("declined", full, true, true, false, Result::Declined, 0, 0, 0, offer);
-        addRow("accepted", full, true, true, true, Result::Loaded, 2, 1, 12, offer);
-        addRow("address lost", with(2, "-"), true, true, true, Result::AddressMissing, 0, 0, 12,
-               Messages::resumeOffer(QString(), 12));
-        addRow("number missing", with(3, "-"), true, true, true, Result::Loaded, 2, 1, 0,
-               Messages::resumeOffer(address, 0));
-        addRow("platform out of range", with(4, "7"), true, true, true, Result::Loaded, 0, 1, 12, offer);
-        addRow("no platform, format ignored", with(4, "-"), true, true, true, Result::Loaded, 0, 0, 12,
-               offer);
-        addRow("loaded without asking", full, true, false, false, Result::Loaded, 2, 1, 12, QString());
+               Result::FileMissing, Platform::PaiPai, FileFormat::TaobaoAssistant, 0, QString());
+        addRow("declined", full, true, true, false, Result::Declined, Platform::PaiPai,
+               FileFormat::TaobaoAssistant, 0, offer);
+        addRow("accepted", full, true, true, true, Result::Loaded, Platform::Taobao,
+               FileFormat::EbayAssistant, 12, offer);
+        addRow("address lost", with(2, "-"), true, true, true, Result::AddressMissing, Platform::PaiPai,
+               FileFormat::TaobaoAssistant, 12, Messages::resumeOffer(QString(), 12));
+        addRow("number missing", with(3, "-"), true, true, true, Result::Loaded, Platform::Taobao,
+               FileFormat::EbayAssistant, 0, Messages::resumeOffer(address, 0));
+        addRow("platform out of range", with(4, "7"), true, true, true, Result::Loaded, Platform::PaiPai,
+               FileFormat::EbayAssistant, 12, offer);
+        addRow("no platform, format ignored", with(4, "-"), true, true, true, Result::Loaded,
+               Platform::PaiPai, FileFormat::TaobaoAssistant, 12, offer);
+        addRow("loaded without asking", full, true, false, false, Result::Loaded, Platform::Taobao,
+               FileFormat::EbayAssistant, 12, QString());
         // A number or a format that cannot be read is never continued from.
-        addRow("number not a number, start again", with(3, "abc"), true, true, true, Result::FreshRun, 2, 1,
-               0, fresh);
-        addRow("number not a number, declined", with(3, "abc"), true, true, false, Result::Declined, 0, 0, 0,
-               fresh);
-        addRow("number unreadable, command line", with(3, "2.5"), true, false, false, Result::Declined, 0, 0,
-               0, fresh);
-        addRow("format not a number", with(5, "x"), true, true, true, Result::FormatUnreadable, 0, 0, 0,
-               QString());
-        addRow("format out of range", with(5, "9"), true, true, true, Result::FormatUnreadable, 0, 0, 0,
-               QString());
-        addRow("format missing", with(5, "-"), true, true, true, Result::FormatUnreadable, 0, 0, 0,
-               QString());
+        addRow("number not a number, start again", with(3, "abc"), true, true, true, Result::FreshRun,
+               Platform::Taobao, FileFormat::EbayAssistant, 0, fresh);
+        addRow("number not a number, declined", with(3, "abc"), true, true, false, Result::Declined,
+               Platform::PaiPai, FileFormat::TaobaoAssistant, 0, fresh);
+        addRow("number unreadable, command line", with(3, "2.5"), true, false, false, Result::Declined,
+               Platform::PaiPai, FileFormat::TaobaoAssistant, 0, fresh);
+        addRow("format not a number", with(5, "x"), true, true, true, Result::FormatUnreadable,
+               Platform::PaiPai, FileFormat::TaobaoAssistant, 0, QString());
+        addRow("format out of range", with(5, "9"), true, true, true, Result::FormatUnreadable,
+               Platform::PaiPai, FileFormat::TaobaoAssistant, 0, QString());
+        addRow("format missing", with(5, "-"), true, true, true, Result::FormatUnreadable, Platform::PaiPai,
+               FileFormat::TaobaoAssistant, 0, QString());
     }
 
     void offerResume() {
@@ -81,8 +88,8 @@ private slots:
         QFETCH(bool, ask);
         QFETCH(bool, answer);
         QFETCH(Result, result);
-        QFETCH(int, platform);
-        QFETCH(int, format);
+        QFETCH(Platform, platform);
+        QFETCH(FileFormat, format);
         QFETCH(int, resumeNumber);
         QFETCH(QString, question);
         const bool restored = result == Result::Loaded || result == Result::FreshRun;

@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kTaobao5 = 3; // Option5 index of the current Taobao layout
+constexpr FileFormat kTaobao5 = FileFormat::TaobaoAssistant5;
 
 // An item as an extraction hands it over: quoted texts, the old layout's codes, the picture's path.
 ItemRecord extractedItem(const QString& title, const QString& picture = QString()) {

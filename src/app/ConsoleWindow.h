@@ -17,10 +17,10 @@ public:
     // interactive: questions are put to the user on the terminal; otherwise they are answered No.
     explicit ConsoleWindow(bool interactive, std::FILE* errorStream = stderr, std::FILE* inputStream = stdin);
 
-    int selectedPlatform() const override { return m_platform; }
-    int selectedFormat() const override { return m_format; }
-    void selectPlatform(int index) override { m_platform = index; }
-    void selectFormat(int index) override { m_format = index; }
+    Platform selectedPlatform() const override { return m_platform; }
+    FileFormat selectedFormat() const override { return m_format; }
+    void selectPlatform(Platform platform) override { m_platform = platform; }
+    void selectFormat(FileFormat format) override { m_format = format; }
     QString addressText() const override { return m_address; }
     void setAddressText(const QString& text) override { m_address = text; }
     void setRunning(bool running) override { m_running = running; }
@@ -57,8 +57,8 @@ private:
     std::FILE* m_err;
     std::FILE* m_in;
     bool m_interactive;
-    int m_platform = 0;
-    int m_format = 0;
+    Platform m_platform = Platform::PaiPai;
+    FileFormat m_format = FileFormat::TaobaoAssistant;
     QString m_address;
     bool m_running = false;
     int m_rows = 0;

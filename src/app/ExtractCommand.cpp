@@ -35,8 +35,8 @@ extern "C" void onInterrupt(int) {
 }
 
 struct ExtractOptions {
-    int platform = -1;
-    int format = -1;
+    std::optional<Platform> platform;
+    std::optional<FileFormat> format;
     QString dataDir;
     bool agree = false;
     bool resume = false;
@@ -59,18 +59,6 @@ int usageError(const QString& text) {
     PrintLine(stderr, QStringLiteral("kestrune extract: ") + text);
     PrintLine(stderr, QStringLiteral("Try 'kestrune --help'."));
     return 2;
-}
-
-// taobao/paipai/ebay to the Option1 index (platform), or taobao/taobao5/paipai/ebay to the Option5
-// index (format); -1 for any other word.
-int platformCode(const QString& name) {
-    const std::optional<Platform> platform = MarketplaceCodes::platformFromWord(name);
-    return platform ? MarketplaceCodes::platformIndex(*platform) : -1;
-}
-
-int formatCode(const QString& name) {
-    const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(name);
-    return format ? MarketplaceCodes::outputFormatIndex(*format) : -1;
 }
 
 // Empty when the arguments make sense, else what is wrong.
@@ -102,10 +90,13 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
                                                        : QStringLiteral("taobao, taobao5, paipai or ebay");
             if (!takeValue(&name))
                 return arg + QStringLiteral(" needs ") + words;
-            const int code = arg == u"--platform" ? platformCode(name) : formatCode(name);
-            if (code < 0)
+            bool known = false;
+            if (arg == u"--platform")
+                known = (options->platform = MarketplaceCodes::platformFromWord(name)).has_value();
+            else
+                known = (options->format = MarketplaceCodes::formatFromWord(name)).has_value();
+            if (!known)
                 return arg + QStringLiteral(" must be ") + words + QStringLiteral(", not '") + name + u'\'';
-            (arg == u"--platform" ? options->platform : options->format) = code;
         } else if (arg == u"--data-dir") {
             if (!takeValue(&options->dataDir) || options->dataDir.isEmpty())
                 return QStringLiteral("--data-dir needs a folder");
@@ -134,13 +125,13 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
     }
 
     if (options->resume) {
-        if (options->platform >= 0 || options->format >= 0 || options->hasUrl)
+        if (options->platform || options->format || options->hasUrl)
             return QStringLiteral("--resume takes its address, platform and format from Kestrune.ini");
         return {};
     }
-    if (options->platform < 0)
+    if (!options->platform)
         return QStringLiteral("--platform is required");
-    if (options->format < 0)
+    if (!options->format)
         return QStringLiteral("--format is required");
     if (!options->hasUrl)
         return QStringLiteral("the shop address is missing");
@@ -207,8 +198,8 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
             result != StartupSequence::ResumeResult::FreshRun)
             return 1;
     } else {
-        window.selectPlatform(options.platform);
-        window.selectFormat(options.format);
+        window.selectPlatform(*options.platform);
+        window.selectFormat(*options.format);
         window.setAddressText(options.url);
     }
 
@@ -250,8 +241,8 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     const int messagesBefore = window.messageCount();
 
     RunRequest request;
-    request.platformIndex = window.selectedPlatform();
-    request.formatIndex = window.selectedFormat();
+    request.platform = window.selectedPlatform();
+    request.format = window.selectedFormat();
     request.address = window.addressText();
     request.resumeShopUrl = session.state().resumeShopUrl;
     request.resumeItemNumber = session.state().resumeItemNumber;

@@ -9,7 +9,6 @@
 #include "app/WindowInterface.h"
 #include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
-#include "base/PlatformConstants.h"
 #include "base/StopSignal.h"
 #include "crawl/CollectEbayShop.h"
 #include "crawl/CollectPaiPaiShop.h"
@@ -71,36 +70,27 @@ void ExtractionController::collect() {
     state.shopUrl = ShopAddress::Normalize(window.addressText());
     state.autoSave = 1;
 
-    int platform = window.selectedPlatform();
-    if (platform != PlatformConstants::PaiPai && platform != PlatformConstants::Ebay)
-        platform = PlatformConstants::Taobao;
+    const Platform platform = window.selectedPlatform();
     if (refuseAddress(platform))
         return;
 
-    const std::optional<FileFormat> chosenFormat =
-        MarketplaceCodes::outputFormatFromIndex(window.selectedFormat());
-    const FileFormat format = chosenFormat.value_or(FileFormat::EbayAssistant);
-    const Platform shopPlatform = MarketplaceCodes::platformFromIndex(platform).value_or(Platform::Taobao);
-    state.outputBaseName = ShopAddress::OutputBaseName(platform, state.shopUrl) +
-                           ShopAddress::FormatSuffix(shopPlatform, format);
+    const FileFormat format = window.selectedFormat();
+    state.outputBaseName =
+        ShopAddress::OutputBaseName(platform, state.shopUrl) + ShopAddress::FormatSuffix(platform, format);
     const QString outputPath = m_session.paths().outputFile(state.outputBaseName, state.outputExtension);
-    writer.setTarget({format, shopPlatform, outputPath});
+    writer.setTarget({format, platform, outputPath});
 
     const bool resumed = continuesBreakPoint();
-    if (refuseResumedFile(resumed, format) || refuseShopPage(shopPlatform))
+    if (refuseResumedFile(resumed, format) || refuseShopPage(platform))
         return;
 
     takeResumePoint(resumed);
-    // No button chosen records 2, as the window always did.
-    recordRunStart(platform,
-                   chosenFormat ? MarketplaceCodes::outputFormatIndex(*chosenFormat)
-                                : int(PlatformConstants::PaiPaiAssistant),
-                   resumed);
+    recordRunStart(platform, format, resumed);
     m_lastRun.started = true;
 
-    const Crawler& crawler = platform == PlatformConstants::PaiPai ? m_crawlers.paipai
-                             : platform == PlatformConstants::Ebay ? m_crawlers.ebay
-                                                                   : m_crawlers.taobao;
+    const Crawler& crawler = platform == Platform::PaiPai ? m_crawlers.paipai
+                             : platform == Platform::Ebay ? m_crawlers.ebay
+                                                          : m_crawlers.taobao;
     const int messagesBefore = m_session.messagesShown();
     bool threw = false;
     try {
@@ -112,15 +102,15 @@ void ExtractionController::collect() {
     finishRun(threw, messagesBefore);
 }
 
-bool ExtractionController::refuseAddress(int platform) {
+bool ExtractionController::refuseAddress(Platform platform) {
     const RunState& state = m_session.state();
     QString message;
     if (state.shopUrl.isEmpty()) {
         message = Messages::kAddressEmpty;
     } else if (!ShopAddress::IsAcceptedFor(platform, state.shopUrl)) {
-        const int addressPlatform = ShopAddress::PlatformOfAddress(state.shopUrl);
-        message = addressPlatform >= 0 ? ShopAddress::OtherPlatformMessage(addressPlatform)
-                                       : ShopAddress::RejectionMessage(platform);
+        const std::optional<Platform> addressPlatform = ShopAddress::PlatformOfAddress(state.shopUrl);
+        message = addressPlatform ? ShopAddress::OtherPlatformMessage(*addressPlatform)
+                                  : ShopAddress::RejectionMessage(platform);
     } else {
         return false;
     }
@@ -173,7 +163,7 @@ bool ExtractionController::refuseShopPage(Platform platform) {
 
 // The breakpoint keys describe one run: written together once it starts, so that a refused
 // address never pairs one shop's address with another's item number.
-void ExtractionController::recordRunStart(int platform, int format, bool resumed) {
+void ExtractionController::recordRunStart(Platform platform, FileFormat format, bool resumed) {
     RunState& state = m_session.state();
     WrittenItemSet& items = m_session.writtenItems();
     items = WrittenItemSet(WrittenItemSet::pathFor(m_session.writer().target().outputPath));
@@ -186,8 +176,9 @@ void ExtractionController::recordRunStart(int platform, int format, bool resumed
         return;
     writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
     writeBreakPoint(SettingsKeys::kBreakPointUrl, state.shopUrl);
-    writeBreakPoint(SettingsKeys::kBreakPointOption, QString::number(format));
-    writeBreakPoint(SettingsKeys::kBreakPointSO, QString::number(platform));
+    writeBreakPoint(SettingsKeys::kBreakPointOption,
+                    QString::number(MarketplaceCodes::outputFormatIndex(format)));
+    writeBreakPoint(SettingsKeys::kBreakPointSO, QString::number(MarketplaceCodes::platformIndex(platform)));
     writeBreakPoint(SettingsKeys::kBreakPointFileName, state.outputFileName());
     if (!resumed)
         writeBreakPoint(SettingsKeys::kBreakPointNum, QStringLiteral("0"));

@@ -19,7 +19,7 @@ public:
     // Looks at the shop page before anything is recorded; a failure names what is wrong.
     using ShopCheck = std::function<Status(CollectContext&, Platform)>;
 
-    // One crawler per platform (Option1 index order); tests put their own in.
+    // One crawler per platform; tests put their own in.
     struct Crawlers {
         Crawler paipai;
         Crawler ebay;
@@ -69,10 +69,10 @@ private:
     void takeResumePoint(bool resumed);
     void writeBreakPoint(const QString& key, const QString& value);
     // Refuses (with a message) before anything is written when the run cannot start.
-    bool refuseAddress(int platform);
+    bool refuseAddress(Platform platform);
     bool refuseResumedFile(bool resumed, FileFormat format);
     bool refuseShopPage(Platform platform);
-    void recordRunStart(int platform, int format, bool resumed);
+    void recordRunStart(Platform platform, FileFormat format, bool resumed);
     void finishRun(bool crawlThrew, int messagesBefore);
 
     ExtractionSession& m_session;

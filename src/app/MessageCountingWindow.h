@@ -10,10 +10,10 @@ public:
 
     int messagesShown() const { return m_messages; }
 
-    int selectedPlatform() const override { return m_window.selectedPlatform(); }
-    int selectedFormat() const override { return m_window.selectedFormat(); }
-    void selectPlatform(int index) override { m_window.selectPlatform(index); }
-    void selectFormat(int index) override { m_window.selectFormat(index); }
+    Platform selectedPlatform() const override { return m_window.selectedPlatform(); }
+    FileFormat selectedFormat() const override { return m_window.selectedFormat(); }
+    void selectPlatform(Platform platform) override { m_window.selectPlatform(platform); }
+    void selectFormat(FileFormat format) override { m_window.selectFormat(format); }
     QString addressText() const override { return m_window.addressText(); }
     void setAddressText(const QString& text) override { m_window.setAddressText(text); }
     void setRunning(bool running) override { m_window.setRunning(running); }

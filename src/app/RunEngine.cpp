@@ -50,10 +50,10 @@ public:
     ExtractionSession& session() { return m_session; }
     ExtractionController& controller() { return m_controller; }
 
-    int selectedPlatform() const override { return m_request.platformIndex; }
-    int selectedFormat() const override { return m_request.formatIndex; }
-    void selectPlatform(int index) override { m_request.platformIndex = index; }
-    void selectFormat(int index) override { m_request.formatIndex = index; }
+    Platform selectedPlatform() const override { return m_request.platform; }
+    FileFormat selectedFormat() const override { return m_request.format; }
+    void selectPlatform(Platform platform) override { m_request.platform = platform; }
+    void selectFormat(FileFormat format) override { m_request.format = format; }
     QString addressText() const override { return m_request.address; }
     void setAddressText(const QString& text) override { m_request.address = text; }
     void setRunning(bool running) override { emit m_engine.runningChanged(running); }

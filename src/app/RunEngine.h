@@ -16,8 +16,8 @@ class QThread;
 // What cmd_go hands to a run: the window's choices at the moment it was pressed, and the
 // breakpoint loaded at start-up (resumeShopUrl empty when there is none).
 struct RunRequest {
-    int platformIndex = 0; // Option1
-    int formatIndex = 0;   // Option5
+    Platform platform = Platform::PaiPai;            // Option1
+    FileFormat format = FileFormat::TaobaoAssistant; // Option5
     QString address;
     QString resumeShopUrl;
     int resumeItemNumber = 0;

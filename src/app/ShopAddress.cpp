@@ -8,8 +8,6 @@
 #include <array>
 #include <optional>
 
-using namespace PlatformConstants;
-
 namespace ShopAddress {
 
 bool IsTaobaoShopUrl(const QString& address) {
@@ -22,7 +20,8 @@ bool IsTaobaoShopUrl(const QString& address) {
     const QUrl url(trimmed.contains(QStringLiteral("://")) ? trimmed : QStringLiteral("http://") + trimmed,
                    QUrl::StrictMode);
     return url.isValid() && url.scheme().compare(u"http", Qt::CaseInsensitive) == 0 &&
-           url.userInfo().isEmpty() && url.port(80) == 80 && url.host().endsWith(kTaobaoDomainSuffix);
+           url.userInfo().isEmpty() && url.port(80) == 80 &&
+           url.host().endsWith(PlatformConstants::kTaobaoDomainSuffix);
 }
 
 QString Normalize(const QString& typed) {
@@ -38,31 +37,33 @@ QString Normalize(const QString& typed) {
     return address;
 }
 
-int PlatformOfAddress(const QString& lowerAddress) {
-    for (int platform : {PaiPai, Ebay, Taobao}) {
+std::optional<Platform> PlatformOfAddress(const QString& lowerAddress) {
+    for (Platform platform : {Platform::PaiPai, Platform::Ebay, Platform::Taobao}) {
         if (IsAcceptedFor(platform, lowerAddress))
             return platform;
     }
-    return -1;
+    return std::nullopt;
 }
 
-QString OtherPlatformMessage(int addressPlatform) {
+QString OtherPlatformMessage(Platform addressPlatform) {
     switch (addressPlatform) {
-    case PaiPai:
+    case Platform::PaiPai:
         return Messages::kPaiPaiAddressChosenWrongly;
-    case Ebay:
+    case Platform::Ebay:
         return Messages::kEbayAddressChosenWrongly;
     default:
         return Messages::kTaobaoAddressChosenWrongly;
     }
 }
 
-bool IsAcceptedFor(int platform, const QString& lowerAddress) {
+bool IsAcceptedFor(Platform platform, const QString& lowerAddress) {
     switch (platform) {
-    case PaiPai:
-        return lowerAddress.left(kPaiPaiShopPrefix.size()) == kPaiPaiShopPrefix;
-    case Ebay:
-        return lowerAddress.left(kEbayStorePrefix.size()) == kEbayStorePrefix;
+    case Platform::PaiPai:
+        return lowerAddress.left(PlatformConstants::kPaiPaiShopPrefix.size()) ==
+               PlatformConstants::kPaiPaiShopPrefix;
+    case Platform::Ebay:
+        return lowerAddress.left(PlatformConstants::kEbayStorePrefix.size()) ==
+               PlatformConstants::kEbayStorePrefix;
     default:
         return IsTaobaoShopUrl(lowerAddress);
     }
@@ -86,20 +87,20 @@ namespace {
 
 struct FormatNaming {
     FileFormat format;
-    std::optional<::Platform> ownerPlatform; // whose shops keep the plain name in this format
+    std::optional<Platform> ownerPlatform; // whose shops keep the plain name in this format
     const char16_t* suffix;
 };
 
 constexpr std::array<FormatNaming, 4> kFormatNaming{{
-    {FileFormat::TaobaoAssistant, ::Platform::Taobao, u"_Taobao"},
-    {FileFormat::PaiPaiAssistant, ::Platform::PaiPai, u"_PaiPai"},
-    {FileFormat::EbayAssistant, ::Platform::Ebay, u"_eBay"},
+    {FileFormat::TaobaoAssistant, Platform::Taobao, u"_Taobao"},
+    {FileFormat::PaiPaiAssistant, Platform::PaiPai, u"_PaiPai"},
+    {FileFormat::EbayAssistant, Platform::Ebay, u"_eBay"},
     {FileFormat::TaobaoAssistant5, std::nullopt, u"_Taobao5"},
 }};
 
 } // namespace
 
-QString FormatSuffix(::Platform platform, FileFormat format) {
+QString FormatSuffix(Platform platform, FileFormat format) {
     for (const FormatNaming& row : kFormatNaming) {
         if (row.format == format)
             return row.ownerPlatform == platform ? QString() : QString::fromUtf16(row.suffix);
@@ -107,12 +108,14 @@ QString FormatSuffix(::Platform platform, FileFormat format) {
     return {};
 }
 
-QString OutputBaseName(int platform, const QString& lowerAddress) {
+QString OutputBaseName(Platform platform, const QString& lowerAddress) {
     switch (platform) {
-    case PaiPai:
-        return QStringLiteral("PaiPai_") + SanitizeFileNamePart(lowerAddress.mid(kPaiPaiShopPrefix.size()));
-    case Ebay:
-        return QStringLiteral("eBay_") + SanitizeFileNamePart(lowerAddress.mid(kEbayStorePrefix.size()));
+    case Platform::PaiPai:
+        return QStringLiteral("PaiPai_") +
+               SanitizeFileNamePart(lowerAddress.mid(PlatformConstants::kPaiPaiShopPrefix.size()));
+    case Platform::Ebay:
+        return QStringLiteral("eBay_") +
+               SanitizeFileNamePart(lowerAddress.mid(PlatformConstants::kEbayStorePrefix.size()));
     default: {
         QString shop = lowerAddress.section(u'.', 0, 0);
         shop.remove(PlatformConstants::kTaobaoShopAddressStart);
@@ -121,11 +124,11 @@ QString OutputBaseName(int platform, const QString& lowerAddress) {
     }
 }
 
-QString RejectionMessage(int platform) {
+QString RejectionMessage(Platform platform) {
     switch (platform) {
-    case PaiPai:
+    case Platform::PaiPai:
         return Messages::kPaiPaiAddressWrong;
-    case Ebay:
+    case Platform::Ebay:
         return Messages::kEbayAddressWrong;
     default:
         return Messages::kTaobaoAddressWrong;

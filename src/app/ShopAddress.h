@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Address rules of the collect command: which addresses a platform accepts and what the output
 // file of a shop is called.
 namespace ShopAddress {
@@ -12,21 +14,21 @@ namespace ShopAddress {
 // "http://" and "http://" added when no scheme was typed. Empty stays empty.
 QString Normalize(const QString& typed);
 
-// The platform (an Option1 index) whose rule accepts the normalised address; -1 for none.
-int PlatformOfAddress(const QString& lowerAddress);
+// The platform whose rule accepts the normalised address; none when no rule does.
+std::optional<Platform> PlatformOfAddress(const QString& lowerAddress);
 
 // "这是淘宝店铺地址，请选择淘宝" and the like, for an address of another platform than the chosen one.
-QString OtherPlatformMessage(int addressPlatform);
+QString OtherPlatformMessage(Platform addressPlatform);
 
 // True when the (lower-cased) address is at least 19 characters long, holds "shop", and is a
 // plain http address whose host ends in the Taobao domain suffix.
 bool IsTaobaoShopUrl(const QString& address);
 
-// Whether the lower-cased address is acceptable for the platform (an Option1 index).
-bool IsAcceptedFor(int platform, const QString& lowerAddress);
+// Whether the lower-cased address is acceptable for the platform.
+bool IsAcceptedFor(Platform platform, const QString& lowerAddress);
 
 // Output base name of an accepted, lower-cased address: the platform's prefix and the shop part.
-QString OutputBaseName(int platform, const QString& lowerAddress);
+QString OutputBaseName(Platform platform, const QString& lowerAddress);
 
 // What the output base name gets when the format is not the platform's own ("_PaiPai" for a
 // Taobao shop written for the PaiPai assistant): files of different layouts never share a name.
@@ -37,6 +39,6 @@ QString FormatSuffix(Platform platform, FileFormat format);
 QString SanitizeFileNamePart(const QString& text);
 
 // The message shown when the address is rejected for the platform.
-QString RejectionMessage(int platform);
+QString RejectionMessage(Platform platform);
 
 } // namespace ShopAddress

@@ -5,7 +5,6 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
-
 #include "base/MarketplaceCodes.h"
 
 #include <QFileInfo>
@@ -13,11 +12,11 @@
 
 namespace {
 
-// Codes outside 0..2 (hand-edited or damaged files) are not restored.
-int codeOrMinusOne(const QString& text) {
+// A stored code as written, or -1 (hand-edited or damaged files name no marketplace).
+int storedCode(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    return ok && value >= 0 && value <= 2 ? value : -1;
+    return ok ? value : -1;
 }
 
 } // namespace
@@ -63,10 +62,10 @@ StartupSequence::ResumeResult StartupSequence::checkBreakPoint() {
 struct StartupSequence::Recorded {
     QString address;
     QString fileName;
-    std::optional<int> itemNumber; // empty when unreadable
-    int platform = -1;             // -1: absent or out of range
+    std::optional<int> itemNumber;    // empty when unreadable
+    std::optional<Platform> platform; // empty when absent or out of range
     bool hasPlatform = false;
-    std::optional<int> format; // empty when unreadable (only read with a platform)
+    std::optional<FileFormat> format; // empty when unreadable (only read with a platform)
 };
 
 std::optional<int> StartupSequence::readItemNumber(const QString& text) {
@@ -93,8 +92,8 @@ StartupSequence::ResumeResult StartupSequence::load(const Recorded& recorded, bo
     }
 
     state.autoSave = 1;
-    if (recorded.platform >= 0)
-        window.selectPlatform(recorded.platform);
+    if (recorded.platform)
+        window.selectPlatform(*recorded.platform);
     if (recorded.hasPlatform && recorded.format)
         window.selectFormat(*recorded.format);
     window.setAddressText(recorded.address);
@@ -118,12 +117,10 @@ StartupSequence::ResumeResult StartupSequence::offer(bool ask) {
     const QString platformText = read(SettingsKeys::kBreakPointSO);
     recorded.hasPlatform = !platformText.isEmpty();
     if (recorded.hasPlatform) {
-        recorded.platform = codeOrMinusOne(platformText);
+        recorded.platform = MarketplaceCodes::platformFromIndex(storedCode(platformText));
         // Appending in another layout than the file's would ruin it: no guessing.
-        bool ok = false;
-        const int format = read(SettingsKeys::kBreakPointOption).trimmed().toInt(&ok);
-        if (ok && MarketplaceCodes::outputFormatFromIndex(format))
-            recorded.format = format;
+        recorded.format =
+            MarketplaceCodes::outputFormatFromIndex(storedCode(read(SettingsKeys::kBreakPointOption)));
         if (!recorded.format) {
             m_session.window().showMessage(Messages::kBreakPointFormatUnreadable);
             return ResumeResult::FormatUnreadable;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Marketplace.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,12 +11,11 @@ class WindowInterface {
 public:
     virtual ~WindowInterface() = default;
 
-    // Option1: 0 PaiPai, 1 eBay, 2 Taobao. Option5: 0 Taobao Assistant, 1 eBay Assistant, 2 PaiPai Assistant,
-    // 3 the current Taobao Assistant layout.
-    virtual int selectedPlatform() const = 0;
-    virtual int selectedFormat() const = 0;
-    virtual void selectPlatform(int index) = 0;
-    virtual void selectFormat(int index) = 0;
+    // The shop's marketplace (Option1) and the output format (Option5).
+    virtual Platform selectedPlatform() const = 0;
+    virtual FileFormat selectedFormat() const = 0;
+    virtual void selectPlatform(Platform platform) = 0;
+    virtual void selectFormat(FileFormat format) = 0;
 
     virtual QString addressText() const = 0; // txt_set_dz
     virtual void setAddressText(const QString& text) = 0;

@@ -30,9 +30,4 @@ inline const QStringList kMarketplaceDomains = {
     QStringLiteral("ebay.com.cn"), QStringLiteral("ebayimg.com.cn"), QStringLiteral("ebaystatic.com"),
 };
 
-// Option1 indexes (also the BreakPointSO codes).
-enum Platform { PaiPai = 0, Ebay = 1, Taobao = 2 };
-// Option5 indexes (also the BreakPointOption codes).
-enum OutputFormat { TaobaoAssistant = 0, EbayAssistant = 1, PaiPaiAssistant = 2 };
-
 } // namespace PlatformConstants

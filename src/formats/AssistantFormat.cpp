@@ -332,14 +332,6 @@ const AssistantLayout& ebay() {
     return layout;
 }
 
-const AssistantLayout& forOption(int option5Index) {
-    if (option5Index == PlatformConstants::TaobaoAssistant)
-        return taobao();
-    if (option5Index == PlatformConstants::PaiPaiAssistant)
-        return paipai();
-    return ebay();
-}
-
 const AssistantLayout& forFormat(FileFormat format) {
     switch (format) {
     case FileFormat::TaobaoAssistant:

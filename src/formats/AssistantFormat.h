@@ -51,13 +51,11 @@ struct AssistantLayout {
 
 namespace AssistantFormat {
 
-// Layouts written by the row writer, by Option5 index.
+// Layouts written by the row writer.
 const AssistantLayout& taobao();
 const AssistantLayout& paipai();
 const AssistantLayout& ebay();
-// 0 Taobao Assistant, 2 PaiPai Assistant, anything else eBay Assistant.
-const AssistantLayout& forOption(int option5Index);
-// The layout the row writer writes for a format.
+// The layout the row writer writes for a format (Option5 chooses it in the window).
 const AssistantLayout& forFormat(FileFormat format);
 
 // Variants written by the converter.

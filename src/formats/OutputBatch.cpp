@@ -1,7 +1,5 @@
 #include "formats/OutputBatch.h"
 
-#include "base/MarketplaceCodes.h"
-#include "base/PlatformConstants.h"
 #include "formats/AssistantFormat.h"
 #include "formats/Taobao5Output.h"
 #include "web/TextFileIo.h"
@@ -17,10 +15,6 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-bool isTaobao5(int option5Index) {
-    return option5Index == MarketplaceCodes::outputFormatIndex(FileFormat::TaobaoAssistant5);
-}
-
 // The batch without the header line it starts with (of whichever layout wrote it).
 QString withoutHeader(const QString& batch) {
     for (const AssistantLayout* layout :
@@ -34,10 +28,10 @@ QString withoutHeader(const QString& batch) {
 
 } // namespace
 
-Status WriteOutputBatch(const QString& path, int option5Index, const QString& batch, bool appendToExisting) {
-    if (isTaobao5(option5Index))
+Status WriteOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting) {
+    if (format == FileFormat::TaobaoAssistant5)
         return Taobao5Output::writeBatch(path, batch, appendToExisting);
-    if (option5Index == PlatformConstants::TaobaoAssistant)
+    if (format == FileFormat::TaobaoAssistant)
         return AppendToTextFile(path, batch, QStringLiteral("unicode"));
 
     // An empty file has no header yet for the rows to go under.
@@ -61,12 +55,12 @@ Status WriteOutputBatch(const QString& path, int option5Index, const QString& ba
     return ReplaceFileContent(path, content);
 }
 
-qint64 OutputLengthKeptByBatch(const QString& path, int option5Index, bool appendToExisting) {
-    if (isTaobao5(option5Index))
+qint64 OutputLengthKeptByBatch(const QString& path, FileFormat format, bool appendToExisting) {
+    if (format == FileFormat::TaobaoAssistant5)
         return Taobao5Output::lengthKeptByBatch(path, appendToExisting);
     QFile existing(path);
     const qint64 size = existing.size();
-    if (option5Index == PlatformConstants::TaobaoAssistant)
+    if (format == FileFormat::TaobaoAssistant)
         return size;
     if (!appendToExisting || size == 0 || !existing.open(QIODevice::ReadOnly))
         return 0;

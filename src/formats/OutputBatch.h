@@ -1,20 +1,21 @@
 #pragma once
 
+#include "base/Marketplace.h"
 #include "base/Status.h"
 
 #include <QString>
 
 // Writes one batch (header line first) to an output file as a flush does: the Taobao Assistant
-// format (Option5 index 0) is appended as UTF-16; the others are written in GBK with a closing
-// CR LF, replacing the file unless appendToExisting holds and the file is not empty, in which
-// case the batch's rows are added without a second header line. The current Taobao layout
-// (Option5 index 3) keeps one header too, and is never appended to when the file is of another kind.
-Status WriteOutputBatch(const QString& path, int option5Index, const QString& batch, bool appendToExisting);
+// format is appended as UTF-16; the others are written in GBK with a closing CR LF, replacing the
+// file unless appendToExisting holds and the file is not empty, in which case the batch's rows are
+// added without a second header line. The current Taobao layout keeps one header too, and is never
+// appended to when the file is of another kind.
+Status WriteOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting);
 
 // How much of the output file's present content a batch written now keeps in front of its rows;
 // a journal records it so that recovery can cut a half-finished or finished write back to it and
 // write the batch exactly once.
-qint64 OutputLengthKeptByBatch(const QString& path, int option5Index, bool appendToExisting);
+qint64 OutputLengthKeptByBatch(const QString& path, FileFormat format, bool appendToExisting);
 // Cuts the output file back to length bytes and forces that to disk; a shorter or missing file is
 // left alone.
 Status CutOutputBack(const QString& path, qint64 length);

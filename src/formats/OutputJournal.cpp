@@ -1,5 +1,6 @@
 #include "formats/OutputJournal.h"
 
+#include "base/MarketplaceCodes.h"
 #include "formats/OutputBatch.h"
 
 #include <QDir>
@@ -84,8 +85,9 @@ QString OutputJournal::pathFor(const QString& outputFile) {
     return QDir::toNativeSeparators(info.dir().filePath(u'.' + info.fileName() + kSuffix));
 }
 
-bool OutputJournal::append(const QString& outputFile, int format, bool appendToExisting, int itemNumber,
-                           bool startsWithHeader, const QString& rowText, const QString& itemKey) {
+bool OutputJournal::append(const QString& outputFile, FileFormat format, bool appendToExisting,
+                           int itemNumber, bool startsWithHeader, const QString& rowText,
+                           const QString& itemKey) {
     const QString journalPath = pathFor(outputFile);
     if (m_file.isOpen() && m_path != journalPath)
         m_file.close();
@@ -103,8 +105,9 @@ bool OutputJournal::append(const QString& outputFile, int format, bool appendToE
                 return false;
         }
     }
-    const QByteArray fields = "R\t" + QByteArray::number(itemNumber) + '\t' + QByteArray::number(format) +
-                              '\t' + (startsWithHeader ? '1' : '0') + '\t';
+    const QByteArray fields = "R\t" + QByteArray::number(itemNumber) + '\t' +
+                              QByteArray::number(MarketplaceCodes::outputFormatIndex(format)) + '\t' +
+                              (startsWithHeader ? '1' : '0') + '\t';
     const QByteArray piece = escaped(rowText).toUtf8();
     QByteArray lines = fields + checkValue(fields + piece) + '\t' + piece + '\n';
     if (!itemKey.isEmpty()) {
@@ -210,15 +213,17 @@ OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
                                                    parts[3] + '\t' + parts[5]) &&
                             unescaped(QString::fromUtf8(parts[5]), &piece);
         const int item = parts.size() == 6 ? parts[1].toInt(&itemOk) : 0;
-        const int format = parts.size() == 6 ? parts[2].toInt(&formatOk) : 0;
+        const int formatCode = parts.size() == 6 ? parts[2].toInt(&formatOk) : 0;
         if (!intact || !itemOk || !formatOk) {
             // Whatever follows a damaged line cannot be trusted either.
             contents.droppedLines =
                 static_cast<int>(bytes.mid(start).count('\n')) + (bytes.endsWith('\n') ? 0 : 1);
             break;
         }
+        // A code no format has was written the GBK way, as eBay's rows are.
         if (contents.rows == 0)
-            contents.format = format;
+            contents.format =
+                MarketplaceCodes::outputFormatFromIndex(formatCode).value_or(FileFormat::EbayAssistant);
         contents.batch += piece;
         ++contents.rows;
         contents.highestItem = std::max(contents.highestItem, item);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Marketplace.h"
+
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -25,8 +27,8 @@ public:
     struct Contents {
         bool valid = false; // the first line was intact
         bool appendToExisting = false;
-        int format = -1; // Option5 index of the first row
-        QString batch;   // the buffer as the stop command would have flushed it
+        FileFormat format = FileFormat::EbayAssistant; // of the first row
+        QString batch;                                 // the buffer as the stop command would have flushed it
         int rows = 0;
         QStringList itemKeys; // keys of the items the batch holds, where the rows named them
         int highestItem = 0;
@@ -44,7 +46,7 @@ public:
     // Appends one piece of the buffer; the header flag says whether it starts with the header
     // line; itemKey, when given, names the item the piece holds. Opens (and creates) the journal of
     // outputFile first when needed.
-    bool append(const QString& outputFile, int format, bool appendToExisting, int itemNumber,
+    bool append(const QString& outputFile, FileFormat format, bool appendToExisting, int itemNumber,
                 bool startsWithHeader, const QString& rowText, const QString& itemKey = QString());
     // Forces what was appended to disk.
     bool sync();

@@ -1,7 +1,6 @@
 #include "formats/RowWriter.h"
 
 #include "base/KillPoint.h"
-#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
 #include "formats/Taobao5Output.h"
@@ -27,8 +26,8 @@ QString RowWriter::rowTextFor(const ItemRecord& record) {
 
 void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber, const QString& itemKey) {
     const QString rowText = rowTextFor(record);
-    if (!m_journal.append(m_target.outputPath, MarketplaceCodes::outputFormatIndex(m_target.format),
-                          m_appendToExisting, itemNumber, !m_headerWritten, rowText, itemKey) &&
+    if (!m_journal.append(m_target.outputPath, m_target.format, m_appendToExisting, itemNumber,
+                          !m_headerWritten, rowText, itemKey) &&
         m_journalError.isEmpty())
         m_journalError = m_journal.errorString();
     m_buffer += rowText;
@@ -37,8 +36,7 @@ void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber, const Q
 
 Status RowWriter::FlushOutputBuffer() {
     const Status status =
-        WriteOutputBatch(m_target.outputPath, MarketplaceCodes::outputFormatIndex(m_target.format), m_buffer,
-                         m_appendToExisting);
+        WriteOutputBatch(m_target.outputPath, m_target.format, m_buffer, m_appendToExisting);
     if (!status)
         return status;
     KillPoint::reached(KillPoint::kBatchWritten);

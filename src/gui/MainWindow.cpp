@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include "app/ProgressText.h"
+#include "base/MarketplaceCodes.h"
 #include "base/PlatformConstants.h"
 #include "formats/ItemRecord.h"
 #include "gui/ControlArrays.h"
@@ -175,8 +176,8 @@ void MainWindow::buildUi() {
     m_conversionPanel = new ConversionPanel(this);
     root->addWidget(m_conversionPanel);
 
-    m_platformGroup->button(PlatformConstants::PaiPai)->setChecked(true);
-    m_formatGroup->button(PlatformConstants::TaobaoAssistant)->setChecked(true);
+    selectPlatform(Platform::PaiPai);
+    selectFormat(FileFormat::TaobaoAssistant);
 
     connect(m_goButton, &QPushButton::clicked, this, &MainWindow::collect);
     connect(m_stopButton, &QPushButton::clicked, this, [this] { m_engine.requestStop(); });
@@ -264,8 +265,8 @@ void MainWindow::collect() {
     if (!m_engine.isIdle())
         return;
     RunRequest request;
-    request.platformIndex = selectedPlatform();
-    request.formatIndex = selectedFormat();
+    request.platform = selectedPlatform();
+    request.format = selectedFormat();
     request.address = addressText();
     // A breakpoint loaded at start-up goes with the next run, once.
     RunState& state = m_session.state();
@@ -288,21 +289,23 @@ bool MainWindow::runStartup() {
     return true;
 }
 
-int MainWindow::selectedPlatform() const {
-    return m_platformGroup->checkedId();
+// The groups are exclusive and start with a button checked, so one always is.
+Platform MainWindow::selectedPlatform() const {
+    return MarketplaceCodes::platformFromIndex(m_platformGroup->checkedId()).value_or(Platform::Taobao);
 }
 
-int MainWindow::selectedFormat() const {
-    return m_formatGroup->checkedId();
+FileFormat MainWindow::selectedFormat() const {
+    return MarketplaceCodes::outputFormatFromIndex(m_formatGroup->checkedId())
+        .value_or(FileFormat::EbayAssistant);
 }
 
-void MainWindow::selectPlatform(int index) {
-    if (QAbstractButton* button = m_platformGroup->button(index))
+void MainWindow::selectPlatform(Platform platform) {
+    if (QAbstractButton* button = m_platformGroup->button(MarketplaceCodes::platformIndex(platform)))
         button->setChecked(true);
 }
 
-void MainWindow::selectFormat(int index) {
-    if (QAbstractButton* button = m_formatGroup->button(index))
+void MainWindow::selectFormat(FileFormat format) {
+    if (QAbstractButton* button = m_formatGroup->button(MarketplaceCodes::outputFormatIndex(format)))
         button->setChecked(true);
 }
 

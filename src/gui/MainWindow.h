@@ -54,10 +54,10 @@ public:
     static int twipsToPixels(int twips, int dpi);
 
     // WindowInterface
-    int selectedPlatform() const override;
-    int selectedFormat() const override;
-    void selectPlatform(int index) override;
-    void selectFormat(int index) override;
+    Platform selectedPlatform() const override;
+    FileFormat selectedFormat() const override;
+    void selectPlatform(Platform platform) override;
+    void selectFormat(FileFormat format) override;
     QString addressText() const override;
     void setAddressText(const QString& text) override;
     void setRunning(bool running) override;

@@ -3,7 +3,7 @@
 #include "app/ExtractionSession.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
-#include "base/MarketplaceCodes.h"
+#include "base/Marketplace.h"
 
 #include "support/FakeWindow.h"
 
@@ -45,10 +45,8 @@ struct ShopRun {
     // again after a test changes the window's choice.
     void aimWriter() {
         const RunState& state = session.state();
-        session.writer().setTarget(
-            {MarketplaceCodes::outputFormatFromIndex(window.format).value_or(FileFormat::EbayAssistant),
-             MarketplaceCodes::platformFromIndex(window.platform).value_or(Platform::Taobao),
-             session.paths().outputFile(state.outputBaseName, state.outputExtension)});
+        session.writer().setTarget({window.format, window.platform,
+                                    session.paths().outputFile(state.outputBaseName, state.outputExtension)});
     }
 
     void stop() {

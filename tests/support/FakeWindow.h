@@ -16,8 +16,8 @@ public:
         QStringList cells;
     };
 
-    int platform = 0;
-    int format = 0;
+    Platform platform = Platform::PaiPai;
+    FileFormat format = FileFormat::TaobaoAssistant;
     QString address;
     bool running = false;
     QStringList statusTexts;
@@ -29,10 +29,10 @@ public:
     // Runs inside processEvents: lets a test press stop in the middle of a crawl.
     std::function<void()> onProcessEvents;
 
-    int selectedPlatform() const override { return platform; }
-    int selectedFormat() const override { return format; }
-    void selectPlatform(int index) override { platform = index; }
-    void selectFormat(int index) override { format = index; }
+    Platform selectedPlatform() const override { return platform; }
+    FileFormat selectedFormat() const override { return format; }
+    void selectPlatform(Platform chosen) override { platform = chosen; }
+    void selectFormat(FileFormat chosen) override { format = chosen; }
     QString addressText() const override { return address; }
     void setAddressText(const QString& text) override { address = text; }
     void setRunning(bool value) override { running = value; }

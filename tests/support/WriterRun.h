@@ -3,7 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/JournalRecovery.h"
 #include "app/SettingsStore.h"
-#include "base/MarketplaceCodes.h"
+#include "base/Marketplace.h"
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
 
@@ -15,23 +15,22 @@
 #include <memory>
 
 // One run of the row writer in a folder (a fresh one unless given), on the shop "PaiPai_shop".
-// format and platform are the window's option indexes. Destroying the writer unflushed stands
-// for the program dying.
+// Destroying the writer unflushed stands for the program dying.
 struct WriterRun {
     QTemporaryDir ownFolder;
     AppPaths paths;
     std::unique_ptr<RowWriter> writer;
 
-    explicit WriterRun(int format, int platform = 0, const QString& folder = QString())
+    explicit WriterRun(FileFormat format, Platform platform = Platform::PaiPai,
+                       const QString& folder = QString())
         : paths(folder.isEmpty() ? ownFolder.path() : folder), writer(std::make_unique<RowWriter>()) {
-        writer->setTarget({*MarketplaceCodes::outputFormatFromIndex(format),
-                           *MarketplaceCodes::platformFromIndex(platform),
-                           paths.outputFile(QStringLiteral("PaiPai_shop"), QStringLiteral(".csv"))});
+        writer->setTarget(
+            {format, platform, paths.outputFile(QStringLiteral("PaiPai_shop"), QStringLiteral(".csv"))});
     }
-    // Later rows in the format of this option index.
-    void switchFormat(int format) {
+    // Later rows in this format.
+    void switchFormat(FileFormat format) {
         RowWriter::Target target = writer->target();
-        target.format = *MarketplaceCodes::outputFormatFromIndex(format);
+        target.format = format;
         writer->setTarget(target);
     }
     void die() { writer.reset(); }
