@@ -114,7 +114,7 @@ private slots:
         };
         QCOMPARE(shop.window.statusTexts, statuses);
 
-        QCOMPARE(shop.session.state().collectedCount, 5);
+        QCOMPARE(shop.session.state().counters.collectedCount, 5);
         QCOMPARE(shop.session.context().droppedItems, 1);
         // The short group still moves the breakpoint; 5 of 21 items is no complete run.
         QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"5"_s);
@@ -192,7 +192,7 @@ private slots:
         };
         shop.run();
         QVERIFY(!m_server.requestedAddresses().contains(kShopA + u"1000-2-2/itemlist.js"_s));
-        QCOMPARE(shop.session.state().collectedCount, 2);
+        QCOMPARE(shop.session.state().counters.collectedCount, 2);
         QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"2"_s);
         QCOMPARE(shop.window.statusTexts.last(), summary(u"21"_s, 2) + u"全部采集完成......"_s);
         QCOMPARE(shop.stops, 2);
@@ -216,8 +216,9 @@ private slots:
             shop.window.address = kShopB;
             shop.window.format = format;
             if (resume) {
-                shop.session.state().resumeShopUrl = kShopB;
-                shop.session.state().resumeItemNumber = shop.breakPoint(SettingsKeys::kBreakPointNum).toInt();
+                shop.session.state().resume.shopUrl = kShopB;
+                shop.session.state().resume.itemNumber =
+                    shop.breakPoint(SettingsKeys::kBreakPointNum).toInt();
             }
             ExtractionController controller(shop.session);
             // The user presses stop while the first item's picture is being saved.

@@ -227,7 +227,7 @@ private slots:
 
     void resumePassesOverRecordedItems() {
         Crawl crawl(kLayout1);
-        crawl.session.state().resumeItemNumber = 5;
+        crawl.session.state().resume.itemNumber = 5;
         crawl.run();
 
         // Cells 1 to 5 cost no download of their own (page, picture or description), but every
@@ -240,7 +240,7 @@ private slots:
                               kLayout1 + u"?page_num=1&cat=102&search=y"_s, kLayout1 + u"?cat=103&search=y"_s,
                               kLayout1 + u"?page_num=1&cat=103&search=y"_s}));
         QCOMPARE(crawl.window.rows.size(), 6);
-        QCOMPARE(crawl.session.state().collectedCount, 12);
+        QCOMPARE(crawl.session.state().counters.collectedCount, 12);
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), u"12"_s);
         QVERIFY(!crawl.window.statusTexts.contains(
             u"[女装]分类共有商品21个，已采集商品1个，正在采集第1页内容......"_s));
@@ -278,7 +278,7 @@ private slots:
 
         QCOMPARE(pagesRequested(m_server).last(), item(stopAtItem));
         QCOMPARE(crawl.window.rows.size(), reached);
-        QCOMPARE(crawl.session.state().collectedCount, reached);
+        QCOMPARE(crawl.session.state().counters.collectedCount, reached);
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), QString::number(reached));
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
         QCOMPARE(crawl.stops, 2);
@@ -312,7 +312,7 @@ private slots:
         crawl.run();
         QCOMPARE(crawl.window.statusTexts.value(1), u"."_s + expected + u"准备分页采集商品信息......"_s);
         // No category accounts for the items, so every page of the whole shop is read.
-        const int pages = crawl.session.state().pageCount;
+        const int pages = crawl.session.state().counters.pageCount;
         QCOMPARE(pagesRequested(m_server).size(), 1 + pages);
     }
 

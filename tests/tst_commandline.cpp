@@ -86,7 +86,7 @@ QString settingsPath(const QTemporaryDir& dir) {
 
 // One item through the real row writer, as an item parser hands it over.
 void emitItem(CollectContext& ctx, int number) {
-    ctx.state.collectedCount = number;
+    ctx.state.counters.collectedCount = number;
     ItemRecord record;
     record.title = QStringLiteral("\"item %1\"").arg(number);
     ShowGridRow(ctx.window, record.values());

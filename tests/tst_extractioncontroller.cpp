@@ -164,12 +164,13 @@ private slots:
         QCOMPARE(f.crawls, message.isEmpty() ? 1 : 0);
         QCOMPARE(f.window.running, false);
         QCOMPARE(f.session.state().stopRequested, true);
-        QCOMPARE(f.session.state().outputBaseName, message.isEmpty() ? baseName : QStringLiteral("Temp"));
+        QCOMPARE(f.session.state().setup.outputBaseName,
+                 message.isEmpty() ? baseName : QStringLiteral("Temp"));
         if (message.isEmpty()) {
             QCOMPARE(f.platformCrawled, platform);
             QCOMPARE(f.runningInCrawl, true);
             QCOMPARE(f.stopFlagInCrawl, false);
-            QCOMPARE(f.session.state().shopUrl, ShopAddress::Normalize(address));
+            QCOMPARE(f.session.state().setup.shopUrl, ShopAddress::Normalize(address));
         }
     }
 
@@ -212,7 +213,7 @@ private slots:
         QFETCH(QString, message);
 
         Fixture f([](CollectContext& ctx) {
-            ctx.state.collectedCount = 3;
+            ctx.state.counters.collectedCount = 3;
             ctx.emitItem(testRecord(u"x"_s).values(), testRecord(u"x"_s), 3);
             ctx.writeBreakPoint(SettingsKeys::kBreakPointNum, u"3"_s);
             ctx.window.processEvents();
@@ -261,8 +262,8 @@ private slots:
         QVERIFY(writeBreakPointKeys(
             f.session.settings(),
             {u"1"_s, u"PaiPai_66.csv"_s, u"http://shop.paipai.com/66"_s, u"8"_s, u"0"_s, u"2"_s}));
-        f.session.state().resumeShopUrl = resumeShop;
-        f.session.state().resumeItemNumber = 8;
+        f.session.state().resume.shopUrl = resumeShop;
+        f.session.state().resume.itemNumber = 8;
         f.window.format = FileFormat::PaiPaiAssistant;
         f.run(Platform::PaiPai, u" HTTP://shop.paipai.com/66 "_s);
         QCOMPARE(seen, (QStringList{u"1"_s, u"http://shop.paipai.com/66"_s, u"2"_s, u"0"_s,
@@ -310,7 +311,7 @@ private slots:
                 return;
             }
             for (int item = 1; item <= 2; ++item) {
-                ctx.state.collectedCount = item;
+                ctx.state.counters.collectedCount = item;
                 ctx.emitItem(testRecord(QString::number(item)).values(), testRecord(QString::number(item)),
                              item);
                 ctx.recordItemReached(item);
@@ -385,7 +386,7 @@ private slots:
         Fixture f;
         f.window.format = format;
         f.run(platform, address);
-        QCOMPARE(f.session.state().outputFileName(), fileName);
+        QCOMPARE(f.session.state().setup.outputFileName(), fileName);
         QCOMPARE(f.ini(SettingsKeys::kBreakPointFileName), fileName);
         QCOMPARE(QFileInfo(f.session.writer().target().outputPath).fileName(), fileName);
     }
@@ -414,8 +415,8 @@ private slots:
         Fixture f([](CollectContext& ctx) { ctx.stop(); });
         const QString output = f.session.paths().outputFile(u"PaiPai_66"_s, u".csv"_s);
         putFileBytes(output, file);
-        f.session.state().resumeShopUrl = u"http://shop.paipai.com/66"_s;
-        f.session.state().resumeItemNumber = 4;
+        f.session.state().resume.shopUrl = u"http://shop.paipai.com/66"_s;
+        f.session.state().resume.itemNumber = 4;
         f.window.format = FileFormat::PaiPaiAssistant;
         f.run(Platform::PaiPai, u"http://shop.paipai.com/66"_s);
         QCOMPARE(f.crawls, refused ? 0 : 1);
@@ -437,15 +438,16 @@ private slots:
                                     u"http://item.taobao.com/item.htm?id=2"_s,
                                     u"http://item.taobao.com/item.htm?cat=9&id=1"_s};
         Fixture f([&](CollectContext& ctx) {
-            ctx.state.collectedCount = 0;
+            ctx.state.counters.collectedCount = 0;
             for (const QString& address : addresses) {
-                ++ctx.state.collectedCount;
-                if (ctx.state.collectedCount <= ctx.resumeItemNumber() || ctx.isItemWritten(address))
+                ++ctx.state.counters.collectedCount;
+                if (ctx.state.counters.collectedCount <= ctx.resumeItemNumber() || ctx.isItemWritten(address))
                     continue;
                 fetched << address;
                 ctx.beginItem(address);
-                ctx.emitItem(testRecord(address).values(), testRecord(address), ctx.state.collectedCount);
-                ctx.recordItemReached(ctx.state.collectedCount);
+                ctx.emitItem(testRecord(address).values(), testRecord(address),
+                             ctx.state.counters.collectedCount);
+                ctx.recordItemReached(ctx.state.counters.collectedCount);
                 if (stopAfterFirst) {
                     fixture->controller.stop();
                     break;
@@ -461,8 +463,8 @@ private slots:
 
         // Resumed as from the breakpoint, but with its number lost: the file still knows item 1.
         stopAfterFirst = false;
-        f.session.state().resumeShopUrl = u"http://shop7.taobao.com/"_s;
-        f.session.state().resumeItemNumber = 0;
+        f.session.state().resume.shopUrl = u"http://shop7.taobao.com/"_s;
+        f.session.state().resume.itemNumber = 0;
         f.run(Platform::Taobao, u"http://shop7.taobao.com/"_s);
         QCOMPARE(fetched, (QStringList{addresses.at(0), addresses.at(1)}));
         QCOMPARE(f.window.rows.size(), 1);
@@ -565,7 +567,7 @@ private slots:
 
     void outputKeptByAFailedWriteIsWrittenBeforeTheNextRun() {
         Fixture f([](CollectContext& ctx) {
-            emitTestRow(ctx, ctx.state.shopUrl.right(1));
+            emitTestRow(ctx, ctx.state.setup.shopUrl.right(1));
             ctx.stop();
         });
         f.failFlush = true;
@@ -604,12 +606,12 @@ private slots:
         QList<int> seen;
         QList<bool> appended;
         Fixture f([&](CollectContext& ctx) {
-            seen.append(ctx.state.resumeItemNumber);
+            seen.append(ctx.state.resume.itemNumber);
             appended.append(ctx.writer.appendsToExisting());
             ctx.stop();
         });
-        f.session.state().resumeShopUrl = QStringLiteral("http://shop.paipai.com/55");
-        f.session.state().resumeItemNumber = 5;
+        f.session.state().resume.shopUrl = QStringLiteral("http://shop.paipai.com/55");
+        f.session.state().resume.itemNumber = 5;
         for (const QString& address : addresses) {
             const qsizetype crawlsBefore = seen.size();
             f.run(Platform::PaiPai, address);
@@ -647,8 +649,8 @@ private slots:
         const QString output = f.session.paths().inProgramDir(u"Taobao_55_Taobao5.csv"_s);
         if (!existing.isNull())
             putFileBytes(output, existing);
-        f.session.state().resumeShopUrl = u"http://shop55.taobao.com/"_s;
-        f.session.state().resumeItemNumber = 5;
+        f.session.state().resume.shopUrl = u"http://shop55.taobao.com/"_s;
+        f.session.state().resume.itemNumber = 5;
         f.window.format = FileFormat::TaobaoAssistant5;
         f.run(Platform::Taobao, u"http://shop55.taobao.com/"_s);
 

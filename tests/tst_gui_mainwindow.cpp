@@ -352,7 +352,7 @@ private slots:
         QFETCH(QString, status);
         Harness h([rows](CollectContext& ctx) {
             for (int i = 0; i < rows; ++i) {
-                ctx.state.collectedCount = i + 1;
+                ctx.state.counters.collectedCount = i + 1;
                 ctx.emitItem(testRecord(QString::number(i)).values(), testRecord(QString::number(i)), i + 1);
             }
             ctx.stop();
@@ -660,7 +660,7 @@ private slots:
         QCOMPARE(h.window->selectedFormat(),
                  address.isEmpty() ? FileFormat::TaobaoAssistant : FileFormat::PaiPaiAssistant);
         if (!address.isEmpty()) {
-            QCOMPARE(h.window->session().state().resumeItemNumber, 6);
+            QCOMPARE(h.window->session().state().resume.itemNumber, 6);
             // Nothing starts by itself: cmd_go continues it.
             QCOMPARE(h.crawls.load(), 0);
             QVERIFY(shown(h.child<QPushButton>("cmd_go")));

@@ -289,7 +289,7 @@ private slots:
         const QString output = run.outputFile();
         const QString journal = OutputJournal::pathFor(output);
 
-        run.session.state().collectedCount = 1;
+        run.session.state().counters.collectedCount = 1;
         QVERIFY(ctx.emitItem({u"一"_s}, record(1), 1));
         ctx.recordItemReached(1);
         QCOMPARE(run.breakPoint(SettingsKeys::kBreakPointNum), u"1"_s);
@@ -306,7 +306,7 @@ private slots:
             QVERIFY(QFile::remove(output));
             QVERIFY(QDir().mkdir(output));
         }
-        run.session.state().collectedCount = 2;
+        run.session.state().counters.collectedCount = 2;
         QVERIFY(ctx.emitItem({u"二"_s}, record(2), 2));
         ctx.recordItemReached(2);
 

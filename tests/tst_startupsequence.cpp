@@ -119,9 +119,9 @@ private slots:
         QCOMPARE(window.platform, platform);
         QCOMPARE(window.format, format);
         QCOMPARE(window.address, address);
-        QCOMPARE(session.state().resumeItemNumber, resumeNumber);
-        QCOMPARE(session.state().resumeShopUrl, result == Result::Loaded ? address : QString());
-        QCOMPARE(session.state().autoSave, restored ? 1 : 0);
+        QCOMPARE(session.state().resume.itemNumber, resumeNumber);
+        QCOMPARE(session.state().resume.shopUrl, result == Result::Loaded ? address : QString());
+        QCOMPARE(session.state().setup.recordsBreakPoint, restored);
         // Once loaded, the status line says how to go on.
         QCOMPARE(window.statusTexts, restored ? QStringList{Messages::kResumeLoaded} : QStringList());
         // Start-up only reads: a declined offer comes again next time.
@@ -173,9 +173,9 @@ private slots:
         startup.applyRunStateDefaults();
         const Result result = startup.offerResume();
         QCOMPARE(result, number >= 0 ? Result::Loaded : Result::FreshRun);
-        QCOMPARE(session.state().resumeItemNumber, qMax(number, 0));
+        QCOMPARE(session.state().resume.itemNumber, qMax(number, 0));
         // Starting again continues nothing: the run replaces the file.
-        QCOMPARE(session.state().resumeShopUrl.isEmpty(), number < 0);
+        QCOMPARE(session.state().resume.shopUrl.isEmpty(), number < 0);
     }
 };
 

@@ -19,7 +19,7 @@
 #include <cmath>
 
 QString CollectContext::shopAddress() const {
-    return state.shopUrl;
+    return state.setup.shopUrl;
 }
 
 QString CollectContext::fetchPage(const QString& address) {
@@ -56,11 +56,11 @@ void CollectContext::pause(int milliseconds) {
 }
 
 bool CollectContext::downloadPicture(const QString& address, const QString& fileName) {
-    return fetcher.DownloadPicture(address, fileName, paths.pictureFolder(state.outputBaseName));
+    return fetcher.DownloadPicture(address, fileName, paths.pictureFolder(state.setup.outputBaseName));
 }
 
 QString CollectContext::picturePath(const QString& fileName) const {
-    return QDir::toNativeSeparators(paths.pictureFolder(state.outputBaseName) + u'/' +
+    return QDir::toNativeSeparators(paths.pictureFolder(state.setup.outputBaseName) + u'/' +
                                     SafePictureFileName(fileName));
 }
 
@@ -94,11 +94,11 @@ bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
 }
 
 int CollectContext::resumeItemNumber() const {
-    return state.resumeItemNumber;
+    return state.resume.itemNumber;
 }
 
 bool CollectContext::recordsBreakPoints() const {
-    return state.autoSave == 1;
+    return state.setup.recordsBreakPoint;
 }
 
 bool CollectContext::isItemWritten(const QString& itemAddress) const {
@@ -149,12 +149,12 @@ void CollectContext::showMessage(const QString& text) {
 }
 
 void CollectContext::reportProgress(int done, int total) {
-    state.collectedCount = done;
-    state.itemTotal = total;
+    state.counters.collectedCount = done;
+    state.counters.itemTotal = total;
 }
 
 void CollectContext::reportListPages(int pages) {
-    state.pageCount = pages;
+    state.counters.pageCount = pages;
 }
 
 void CollectContext::stop() {

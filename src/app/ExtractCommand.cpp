@@ -244,8 +244,8 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     request.platform = window.selectedPlatform();
     request.format = window.selectedFormat();
     request.address = window.addressText();
-    request.resumeShopUrl = session.state().resumeShopUrl;
-    request.resumeItemNumber = session.state().resumeItemNumber;
+    request.resumeShopUrl = session.state().resume.shopUrl;
+    request.resumeItemNumber = session.state().resume.itemNumber;
     engine.start(request);
     loop.exec();
     std::signal(SIGINT, previousHandler);

@@ -67,17 +67,18 @@ void ExtractionController::collect() {
     window.clearGrid();
     state.stopRequested = false;
     window.setRunning(true);
-    state.shopUrl = ShopAddress::Normalize(window.addressText());
-    state.autoSave = 1;
+    state.setup.shopUrl = ShopAddress::Normalize(window.addressText());
+    state.setup.recordsBreakPoint = true;
 
     const Platform platform = window.selectedPlatform();
     if (refuseAddress(platform))
         return;
 
     const FileFormat format = window.selectedFormat();
-    state.outputBaseName =
-        ShopAddress::OutputBaseName(platform, state.shopUrl) + ShopAddress::FormatSuffix(platform, format);
-    const QString outputPath = m_session.paths().outputFile(state.outputBaseName, state.outputExtension);
+    state.setup.outputBaseName = ShopAddress::OutputBaseName(platform, state.setup.shopUrl) +
+                                 ShopAddress::FormatSuffix(platform, format);
+    const QString outputPath =
+        m_session.paths().outputFile(state.setup.outputBaseName, state.setup.outputExtension);
     writer.setTarget({format, platform, outputPath});
 
     const bool resumed = continuesBreakPoint();
@@ -105,10 +106,10 @@ void ExtractionController::collect() {
 bool ExtractionController::refuseAddress(Platform platform) {
     const RunState& state = m_session.state();
     QString message;
-    if (state.shopUrl.isEmpty()) {
+    if (state.setup.shopUrl.isEmpty()) {
         message = Messages::kAddressEmpty;
-    } else if (!ShopAddress::IsAcceptedFor(platform, state.shopUrl)) {
-        const std::optional<Platform> addressPlatform = ShopAddress::PlatformOfAddress(state.shopUrl);
+    } else if (!ShopAddress::IsAcceptedFor(platform, state.setup.shopUrl)) {
+        const std::optional<Platform> addressPlatform = ShopAddress::PlatformOfAddress(state.setup.shopUrl);
         message = addressPlatform ? ShopAddress::OtherPlatformMessage(*addressPlatform)
                                   : ShopAddress::RejectionMessage(platform);
     } else {
@@ -172,14 +173,14 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
     else
         items.reset();
     m_session.context().writtenItems = &items;
-    if (state.autoSave != 1)
+    if (!state.setup.recordsBreakPoint)
         return;
     writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
-    writeBreakPoint(SettingsKeys::kBreakPointUrl, state.shopUrl);
+    writeBreakPoint(SettingsKeys::kBreakPointUrl, state.setup.shopUrl);
     writeBreakPoint(SettingsKeys::kBreakPointOption,
                     QString::number(MarketplaceCodes::outputFormatIndex(format)));
     writeBreakPoint(SettingsKeys::kBreakPointSO, QString::number(MarketplaceCodes::platformIndex(platform)));
-    writeBreakPoint(SettingsKeys::kBreakPointFileName, state.outputFileName());
+    writeBreakPoint(SettingsKeys::kBreakPointFileName, state.setup.outputFileName());
     if (!resumed)
         writeBreakPoint(SettingsKeys::kBreakPointNum, QStringLiteral("0"));
 }
@@ -224,7 +225,7 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
     if (m_lastRun.ending == Ending::Complete) {
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
         items.remove();
-    } else if (state.autoSave == 1) {
+    } else if (state.setup.recordsBreakPoint) {
         // A walk may have called itself done; a run that did not end complete stays resumable.
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
     }
@@ -234,14 +235,15 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
 
 bool ExtractionController::continuesBreakPoint() const {
     const RunState& state = m_session.state();
-    return !state.resumeShopUrl.isEmpty() && state.shopUrl == ShopAddress::Normalize(state.resumeShopUrl);
+    return !state.resume.shopUrl.isEmpty() &&
+           state.setup.shopUrl == ShopAddress::Normalize(state.resume.shopUrl);
 }
 
 void ExtractionController::takeResumePoint(bool resumed) {
     RunState& state = m_session.state();
     if (!resumed)
-        state.resumeItemNumber = 0;
-    state.resumeShopUrl.clear();
+        state.resume.itemNumber = 0;
+    state.resume.shopUrl.clear();
     m_session.writer().setAppendToExisting(resumed);
 }
 

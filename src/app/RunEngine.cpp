@@ -27,8 +27,8 @@ public:
         m_rows = 0;
         RunState& state = m_session.state();
         if (!request.resumeShopUrl.isEmpty()) {
-            state.resumeShopUrl = request.resumeShopUrl;
-            state.resumeItemNumber = request.resumeItemNumber;
+            state.resume.shopUrl = request.resumeShopUrl;
+            state.resume.itemNumber = request.resumeItemNumber;
         }
         m_session.context().droppedItems = 0;
         startProgress();
@@ -38,7 +38,8 @@ public:
         outcome.droppedItems = m_session.context().droppedItems;
         outcome.summary = m_controller.lastRun();
         outcome.rows = m_rows;
-        outcome.outputFile = m_session.paths().outputFile(state.outputBaseName, state.outputExtension);
+        outcome.outputFile =
+            m_session.paths().outputFile(state.setup.outputBaseName, state.setup.outputExtension);
         if (outcome.summary.started)
             log(RunLog::Kind::Summary, RunLog::summaryText(outcome.rows, outcome.droppedItems));
         emit m_engine.finished(outcome);
@@ -92,8 +93,8 @@ private:
     void startProgress() {
         RunState& state = m_session.state();
         CollectContext& ctx = m_session.context();
-        state.itemTotal = 0;
-        state.collectedCount = 0;
+        state.counters.itemTotal = 0;
+        state.counters.collectedCount = 0;
         ctx.itemPauseMs = -1;
         m_progress = {};
         m_clock.start();
@@ -106,11 +107,11 @@ private:
         const CollectContext& ctx = m_session.context();
         if (ctx.itemPauseMs >= 0)
             m_estimate.setPauseMs(ctx.itemPauseMs);
-        m_estimate.reached(state.collectedCount, m_clock.elapsed(), ctx.pausedMs);
-        if (state.collectedCount == m_progress.done && state.itemTotal == m_progress.total)
+        m_estimate.reached(state.counters.collectedCount, m_clock.elapsed(), ctx.pausedMs);
+        if (state.counters.collectedCount == m_progress.done && state.counters.itemTotal == m_progress.total)
             return;
-        m_progress = {state.collectedCount, state.itemTotal,
-                      m_estimate.millisecondsLeft(state.collectedCount, state.itemTotal)};
+        m_progress = {state.counters.collectedCount, state.counters.itemTotal,
+                      m_estimate.millisecondsLeft(state.counters.collectedCount, state.counters.itemTotal)};
         emit m_engine.progressChanged(m_progress);
     }
 

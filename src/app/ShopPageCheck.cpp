@@ -97,7 +97,7 @@ QString message(Verdict verdict, const QString& address, const QString& reason) 
 }
 
 Finding fetchAndClassify(CollectContext& ctx, Platform platform) {
-    const QString& address = ctx.state.shopUrl;
+    const QString& address = ctx.state.setup.shopUrl;
     const FetchResult result = ctx.fetcher.get(address, PageFetcher::kPageSizeLimit);
     if (ctx.downloadsCut() || ctx.state.stopRequested)
         return {Verdict::Stopped, {}};

@@ -32,7 +32,7 @@ struct Finding {
 Verdict classify(Platform platform, const FetchResult& result, const QString& pageText);
 QString message(Verdict verdict, const QString& address, const QString& reason);
 
-// Fetches the shop page of the run (ctx.state.shopUrl) and classifies it.
+// Fetches the shop page of the run (ctx.state.setup.shopUrl) and classifies it.
 Finding fetchAndClassify(CollectContext& ctx, Platform platform);
 
 } // namespace ShopPageCheck

@@ -29,10 +29,10 @@ bool StartupSequence::acceptUsageNotice() {
 
 void StartupSequence::applyRunStateDefaults() {
     RunState& state = m_session.state();
-    state.resumeItemNumber = 0;
+    state.resume.itemNumber = 0;
     state.stopRequested = true;
-    state.outputExtension = QStringLiteral(".csv");
-    state.outputBaseName = QStringLiteral("Temp");
+    state.setup.outputExtension = QStringLiteral(".csv");
+    state.setup.outputBaseName = QStringLiteral("Temp");
 }
 
 void StartupSequence::recoverInterruptedOutput() {
@@ -84,14 +84,14 @@ StartupSequence::ResumeResult StartupSequence::load(const Recorded& recorded, bo
     RunState& state = m_session.state();
     WindowInterface& window = m_session.window();
 
-    state.resumeShopUrl = continueIt ? recorded.address : QString();
-    state.resumeItemNumber = continueIt ? recorded.itemNumber.value_or(0) : 0;
+    state.resume.shopUrl = continueIt ? recorded.address : QString();
+    state.resume.itemNumber = continueIt ? recorded.itemNumber.value_or(0) : 0;
     if (recorded.address.isEmpty()) {
         window.showMessage(Messages::kResumeAddressLost);
         return ResumeResult::AddressMissing;
     }
 
-    state.autoSave = 1;
+    state.setup.recordsBreakPoint = true;
     if (recorded.platform)
         window.selectPlatform(*recorded.platform);
     if (recorded.hasPlatform && recorded.format)

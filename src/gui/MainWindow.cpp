@@ -270,9 +270,9 @@ void MainWindow::collect() {
     request.address = addressText();
     // A breakpoint loaded at start-up goes with the next run, once.
     RunState& state = m_session.state();
-    request.resumeShopUrl = state.resumeShopUrl;
-    request.resumeItemNumber = state.resumeItemNumber;
-    state.resumeShopUrl.clear();
+    request.resumeShopUrl = state.resume.shopUrl;
+    request.resumeItemNumber = state.resume.itemNumber;
+    state.resume.shopUrl.clear();
     setRunning(true);
     m_logPanel->clear();
     m_progressBar->setTextVisible(false);

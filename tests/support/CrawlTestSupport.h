@@ -32,10 +32,10 @@ struct ShopRun {
                      const QString& programDir = QString())
         : session(window, programDir.isEmpty() ? dir.path() : programDir) {
         RunState& state = session.state();
-        state.shopUrl = shopUrl;
-        state.outputBaseName = outputBaseName;
+        state.setup.shopUrl = shopUrl;
+        state.setup.outputBaseName = outputBaseName;
         state.stopRequested = false;
-        state.autoSave = 1;
+        state.setup.recordsBreakPoint = true;
         session.context().pauseScale = 0.001;
         session.context().stopCommand = [this] { stop(); };
         aimWriter();
@@ -45,8 +45,9 @@ struct ShopRun {
     // again after a test changes the window's choice.
     void aimWriter() {
         const RunState& state = session.state();
-        session.writer().setTarget({window.format, window.platform,
-                                    session.paths().outputFile(state.outputBaseName, state.outputExtension)});
+        session.writer().setTarget(
+            {window.format, window.platform,
+             session.paths().outputFile(state.setup.outputBaseName, state.setup.outputExtension)});
     }
 
     void stop() {
@@ -59,6 +60,7 @@ struct ShopRun {
         return session.settings().ReadIniValue(SettingsKeys::kSection, key);
     }
     QString outputFile() {
-        return session.paths().outputFile(session.state().outputBaseName, session.state().outputExtension);
+        return session.paths().outputFile(session.state().setup.outputBaseName,
+                                          session.state().setup.outputExtension);
     }
 };

@@ -22,7 +22,7 @@ inline ItemRecord testRecord(const QString& title) {
 inline void emitTestRow(CollectContext& ctx, const QString& title) {
     const ItemRecord record = testRecord(title);
     ShowGridRow(ctx.window, record.values());
-    ctx.writer.EmitItemRecord(record, ctx.state.collectedCount);
+    ctx.writer.EmitItemRecord(record, ctx.state.counters.collectedCount);
 }
 
 // What the row writer buffers for the items titled titles in the Taobao Assistant format (the
