@@ -1,13 +1,10 @@
 #include "items/ParseTaobaoItem.h"
 
-#include "crawl/CollectTaobaoShop.h"
-
-#include "support/CrawlTestSupport.h"
+#include "items/ItemPageSource.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
+#include "web/PageFetcher.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -17,7 +14,7 @@ namespace {
 const QString kItemAddress = u"http://item.taobao.com/item.htm?id="_s;
 const QString kPictureAddress = u"http://img01.taobaocdn.com/bao/uploaded/i1/T1a%1XXXXXXXX.jpg"_s;
 const QString kDescriptionAddress = u"http://dsc.taobaocdn.com/i1/%1/desc.js?t=1236268800"_s;
-const QString kFolder = u"Taobao_12345678"_s;
+const QString kPicture = u"/data/Taobao_12345678/pic.jpg"_s;
 const QString kNone = u"00.000000"_s;
 
 // What one item page gives; the defaults are what a page that gives nothing yields, and the
@@ -49,14 +46,12 @@ struct Expected {
     }
 };
 
-// One parser run with its own program folder, window and services.
-struct Run : ShopRun {
-    Run() : ShopRun(QString(), kFolder) {}
-    QString pictureFolder() const { return session.paths().pictureFolder(kFolder); }
-    int items = 0;
-    void parse(QString page, const QString& picture = QString()) {
-        collectTaobaoItem(session.context(), page, picture, ++items);
-    }
+// The walk's side of a parse: pages from the fixture web, and a stop the test sets.
+struct FixtureSource : ItemPageSource {
+    PageFetcher fetcher;
+    bool stop = false;
+    QString fetchPage(const QString& address) override { return fetcher.FetchPage(address); }
+    bool stopRequested() override { return stop; }
 };
 
 } // namespace
@@ -163,59 +158,30 @@ private slots:
         QFETCH(QString, pictureQuery);
         QFETCH(Expected, expected);
 
-        Run run;
-        const QString page = run.session.fetcher().FetchPage(kItemAddress + QString::number(itemId));
+        FixtureSource source;
+        const QString page = source.fetchPage(kItemAddress + QString::number(itemId));
         QVERIFY(!page.isEmpty());
         m_server.clearRequestedAddresses();
-        run.parse(page, kPictureAddress.arg(itemId) + pictureQuery);
+        const std::optional<ParsedItem> item = parseTaobaoItemPage(page, kPicture, source);
 
-        const QString pictureName = u"T1a%1XXXXXXXX.jpg"_s.arg(itemId);
-        const QStringList values =
-            expected.values(QDir::toNativeSeparators(QDir(run.pictureFolder()).filePath(pictureName)));
-        QCOMPARE(run.window.rows.size(), 1);
-        QCOMPARE(run.window.rows.at(0).key, u"QXV0"_s);
-        QCOMPARE(run.window.rows.at(0).cells, values);
-
-        // Taobao Assistant rows are the record as it stands, joined by tabs.
-        QVERIFY(run.session.writer().hasPendingOutput());
-        QVERIFY2(run.session.writer().pendingOutput().endsWith(values.join(u'\t') + u"\r\n"_s),
-                 qPrintable(run.session.writer().pendingOutput()));
-
-        QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(pictureName)));
-        QStringList requests{kPictureAddress.arg(itemId) + pictureQuery};
-        if (!expected.description.isEmpty())
-            requests.append(kDescriptionAddress.arg(itemId));
+        QVERIFY(item);
+        const QStringList values = expected.values(kPicture);
+        QCOMPARE(item->gridCells, values);
+        QCOMPARE(item->record.values(), values);
+        // The picture is saved by the last segment of its address, without the query.
+        QCOMPARE(SafePictureFileName(taobaoPictureFileName(kPictureAddress.arg(itemId) + pictureQuery)),
+                 u"T1a%1XXXXXXXX.jpg"_s.arg(itemId));
+        // The description script is the only page the parser asks for.
+        const QStringList requests =
+            expected.description.isEmpty() ? QStringList() : QStringList{kDescriptionAddress.arg(itemId)};
         QCOMPARE(m_server.requestedAddresses(), requests);
     }
 
-    void pageWithoutTitleAddsNothingButKeepsThePicture() {
-        Run run;
-        const QString page = run.session.fetcher().FetchPage(kItemAddress + u"1005"_s);
+    void pageWithoutTitleGivesNothing() {
+        FixtureSource source;
+        const QString page = source.fetchPage(kItemAddress + u"1005"_s);
         QVERIFY(!page.isEmpty());
-        run.parse(page, kPictureAddress.arg(1005));
-        QVERIFY(run.window.rows.isEmpty());
-        QVERIFY(run.session.writer().pendingOutput().isEmpty());
-        QVERIFY(QFile::exists(QDir(run.pictureFolder()).filePath(u"T1a1005XXXXXXXX.jpg"_s)));
-    }
-
-    void emptyPageDownloadsNothing() {
-        Run run;
-        m_server.clearRequestedAddresses();
-        run.parse(QString(), kPictureAddress.arg(1001));
-        QVERIFY(run.window.rows.isEmpty());
-        QVERIFY(m_server.requestedAddresses().isEmpty());
-        QVERIFY(!QDir(run.pictureFolder()).exists());
-    }
-
-    void rowKeysFollowTheGrid() {
-        Run run;
-        for (int i = 0; i < 4; ++i)
-            run.window.rows.append({u"QXV%1"_s.arg(i), {}});
-        const QString page = u"<input type='hidden' name='title' value='A' />"_s;
-        run.parse(page);
-        run.parse(page);
-        QCOMPARE(run.window.rows.at(4).key, u"QXV4"_s);
-        QCOMPARE(run.window.rows.at(5).key, u"QXV5"_s);
+        QVERIFY(!parseTaobaoItemPage(page, kPicture, source));
     }
 
     // Pages built here to reach the corners the fixture shops do not: each row names one field
@@ -266,21 +232,23 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, expected);
 
-        Run run;
-        run.parse(page);
-        QCOMPARE(run.window.rows.size(), 1);
-        QCOMPARE(run.window.rows.at(0).cells.at(field), expected);
+        FixtureSource source;
+        const std::optional<ParsedItem> item = parseTaobaoItemPage(page, kPicture, source);
+        QVERIFY(item);
+        QCOMPARE(item->gridCells.at(field), expected);
     }
 
     void stopDuringShippingSearchFinishesTheItem() {
-        Run run;
-        run.window.onProcessEvents = [&] { run.session.state().stopRequested = true; };
-        run.parse(u"<input type='hidden' name='title' value='T' />"
-                  u"<li id='ShippingCost'  class='freight delivery clearfix'>卖家承担运费</li>"_s);
-        QCOMPARE(run.window.rows.size(), 1);
+        FixtureSource source;
+        source.stop = true;
+        const std::optional<ParsedItem> item = parseTaobaoItemPage(
+            u"<input type='hidden' name='title' value='T' />"
+            u"<li id='ShippingCost'  class='freight delivery clearfix'>卖家承担运费</li>"_s,
+            kPicture, source);
+        QVERIFY(item);
         // The entry was never taken, so the freight falls through to the table case.
-        QCOMPARE(run.window.rows.at(0).cells.at(11), u"1"_s);
-        QCOMPARE(run.window.rows.at(0).cells.at(12), kNone);
+        QCOMPARE(item->gridCells.at(11), u"1"_s);
+        QCOMPARE(item->gridCells.at(12), kNone);
     }
 };
 

@@ -1,0 +1,182 @@
+#include "crawl/CollectEbayShop.h"
+#include "crawl/CollectPaiPaiShop.h"
+#include "crawl/CollectTaobaoShop.h"
+#include "support/CrawlTestSupport.h"
+#include "support/FixtureWebServer.h"
+#include "support/TestPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kTaobaoItem = u"http://item.taobao.com/item.htm?id="_s;
+const QString kTaobaoPicture = u"http://img01.taobaocdn.com/bao/uploaded/i1/T1a%1XXXXXXXX.jpg"_s;
+const QString kTaobaoDescription = u"http://dsc.taobaocdn.com/i1/%1/desc.js?t=1236268800"_s;
+
+QByteArray fixtureBytes(const QString& path) {
+    QFile file(fixturePath(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray savedBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The picture path a record names, without its quotes.
+QString unquoted(const QString& cell) {
+    return cell.mid(1, cell.size() - 2);
+}
+
+} // namespace
+
+// One cell of a walk: the picture saved, the page parsed, the record emitted as a grid row and a
+// row of the writer. What the parsers cut is tested with the parsers.
+class TestCollectItem : public QObject {
+    Q_OBJECT
+
+private:
+    FixtureWebServer m_server{fixturePath(u"web"_s)};
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_server.start());
+        m_server.useAsProxy();
+    }
+
+    void taobaoItem_data() {
+        QTest::addColumn<int>("itemId");
+        QTest::addColumn<QString>("pictureQuery");
+        QTest::addColumn<bool>("hasDescription");
+        QTest::newRow("with description") << 1001 << QString() << true;
+        QTest::newRow("no description, picture query dropped") << 1004 << u"?v=2"_s << false;
+    }
+
+    // The picture is fetched first and saved by its name; the record names the saved file.
+    void taobaoItem() {
+        QFETCH(int, itemId);
+        QFETCH(QString, pictureQuery);
+        QFETCH(bool, hasDescription);
+
+        ShopRun run(QString(), u"Taobao_12345678"_s);
+        const QString page = run.session.fetcher().FetchPage(kTaobaoItem + QString::number(itemId));
+        QVERIFY(!page.isEmpty());
+        m_server.clearRequestedAddresses();
+        collectTaobaoItem(run.session.context(), page, kTaobaoPicture.arg(itemId) + pictureQuery, 1);
+
+        const QString picture = QDir(run.session.paths().pictureFolder(u"Taobao_12345678"_s))
+                                    .filePath(u"T1a%1XXXXXXXX.jpg"_s.arg(itemId));
+        QCOMPARE(run.window.rows.size(), 1);
+        QCOMPARE(run.window.rows.at(0).key, u"QXV0"_s);
+        const QStringList cells = run.window.rows.at(0).cells;
+        QCOMPARE(unquoted(cells.at(25)), QDir::toNativeSeparators(picture));
+        QVERIFY(QFile::exists(picture));
+        // Taobao Assistant rows are the record as it stands, joined by tabs.
+        QVERIFY2(run.session.writer().pendingOutput().endsWith(cells.join(u'\t') + u"\r\n"_s),
+                 qPrintable(run.session.writer().pendingOutput()));
+        QStringList requests{kTaobaoPicture.arg(itemId) + pictureQuery};
+        if (hasDescription)
+            requests.append(kTaobaoDescription.arg(itemId));
+        QCOMPARE(m_server.requestedAddresses(), requests);
+    }
+
+    void taobaoPageWithoutTitleAddsNothingButKeepsThePicture() {
+        ShopRun run(QString(), u"Taobao_12345678"_s);
+        const QString page = run.session.fetcher().FetchPage(kTaobaoItem + u"1005"_s);
+        QVERIFY(!page.isEmpty());
+        collectTaobaoItem(run.session.context(), page, kTaobaoPicture.arg(1005), 1);
+        QVERIFY(run.window.rows.isEmpty());
+        QVERIFY(run.session.writer().pendingOutput().isEmpty());
+        QVERIFY(QFile::exists(QDir(run.session.paths().pictureFolder(u"Taobao_12345678"_s))
+                                  .filePath(u"T1a1005XXXXXXXX.jpg"_s)));
+    }
+
+    void rowKeysFollowTheGrid() {
+        ShopRun run(QString(), u"Taobao_12345678"_s);
+        for (int i = 0; i < 4; ++i)
+            run.window.rows.append({u"QXV%1"_s.arg(i), {}});
+        const QString page = u"<input type='hidden' name='title' value='A' />"_s;
+        collectTaobaoItem(run.session.context(), page, QString(), 1);
+        collectTaobaoItem(run.session.context(), page, QString(), 2);
+        QCOMPARE(run.window.rows.at(4).key, u"QXV4"_s);
+        QCOMPARE(run.window.rows.at(5).key, u"QXV5"_s);
+    }
+
+    void ebayItem_data() {
+        QTest::addColumn<QString>("itemId");
+        QTest::addColumn<QString>("servedPicture");
+        QTest::addColumn<QString>("savedPicture");
+        QTest::newRow("picture") << u"330040000001"_s << u"330040000001_1.JPG"_s << u"330040000001_1.JPG"_s;
+        QTest::newRow("picture query dropped")
+            << u"330040000002"_s << u"330040000002_1.JPG?set_id=8800005007"_s << u"330040000002_1.JPG"_s;
+        QTest::newRow("no picture") << u"330040000003"_s << QString() << QString();
+        QTest::newRow("picture address without a name") << u"330040000004"_s << QString() << QString();
+    }
+
+    // The picture the record names is the file the download wrote.
+    void ebayItem() {
+        QFETCH(QString, itemId);
+        QFETCH(QString, servedPicture);
+        QFETCH(QString, savedPicture);
+
+        ShopRun run(QString(), u"eBay_qingshixuan"_s);
+        const QString page = run.session.fetcher().FetchPageUtf8(
+            u"http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item="_s + itemId + u"&rd=1"_s);
+        QVERIFY(!page.isEmpty());
+        collectEbayItem(run.session.context(), page, 1);
+
+        QCOMPARE(run.window.rows.size(), 1);
+        QCOMPARE(run.window.rows.at(0).key, u"QXV0"_s);
+        const QString folder =
+            QDir::toNativeSeparators(run.session.paths().pictureFolder(u"eBay_qingshixuan"_s));
+        const QString saved = unquoted(run.window.rows.at(0).cells.at(25));
+        QCOMPARE(saved, folder + u'/' + savedPicture);
+        const QStringList lines = run.session.writer().pendingOutput().split(u"\r\n"_s, Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.last().split(u'\t').at(25), run.window.rows.at(0).cells.at(25));
+        if (servedPicture.isEmpty()) {
+            QVERIFY(!QFileInfo(saved).isFile());
+        } else {
+            const QByteArray served =
+                fixtureBytes(u"web/i3.ebayimg.com.cn/01/i/000/b2/7f/"_s + servedPicture);
+            QVERIFY(!served.isEmpty());
+            QCOMPARE(savedBytes(saved), served);
+        }
+    }
+
+    // An item page that could not be read makes no request, row or record.
+    void emptyPageAddsNothing_data() {
+        QTest::addColumn<QString>("walk");
+        QTest::newRow("Taobao") << u"taobao"_s;
+        QTest::newRow("PaiPai") << u"paipai"_s;
+        QTest::newRow("eBay") << u"ebay"_s;
+    }
+
+    void emptyPageAddsNothing() {
+        QFETCH(QString, walk);
+        ShopRun run(QString(), u"Shop"_s);
+        m_server.clearRequestedAddresses();
+        if (walk == u"taobao") {
+            QCOMPARE(collectTaobaoItem(run.session.context(), QString(), kTaobaoPicture.arg(1001), 1),
+                     ItemOutcome::NotEmitted);
+        } else if (walk == u"paipai") {
+            QCOMPARE(collectPaiPaiItem(run.session.context(), QString(),
+                                       {u"20090301"_s, u"a.jpg"_s, u"t"_s, u"一口价"_s, u"1"_s}, 1),
+                     ItemOutcome::PageUnread);
+        } else {
+            QCOMPARE(collectEbayItem(run.session.context(), QString(), 1), ItemOutcome::NotEmitted);
+        }
+        QVERIFY(run.window.rows.isEmpty());
+        QVERIFY(run.session.writer().pendingOutput().isEmpty());
+        QVERIFY(m_server.requestedAddresses().isEmpty());
+        QVERIFY(!QDir(run.session.paths().pictureFolder(u"Shop"_s)).exists());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCollectItem)
+#include "tst_collectitem.moc"
