@@ -30,6 +30,20 @@ QString CollectContext::fetchPageUtf8(const QString& address) {
     return fetcher.FetchPageUtf8(address);
 }
 
+QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encoding) {
+    const QString text =
+        encoding == PageEncoding::Utf8 ? fetcher.FetchPageUtf8(address) : fetcher.FetchPage(address);
+    const FetchReport& fetched = fetcher.lastPage();
+    const bool answered = fetched.status >= 400 && fetched.status < 500;
+    if (!fetched.ok() && !answered && fetched.failure != FetchFailure::Stopped && !downloadsCut() &&
+        walkFailure.isEmpty()) {
+        const QString reason =
+            fetched.error.isEmpty() ? QStringLiteral("HTTP %1").arg(fetched.status) : fetched.error;
+        walkFailure = Messages::networkFailed(address, reason);
+    }
+    return text;
+}
+
 double CollectContext::pauseScaleFromEnvironment() {
     bool ok = false;
     const double scale = qEnvironmentVariable("KESTRUNE_PAUSE_SCALE").toDouble(&ok);
@@ -155,6 +169,10 @@ void CollectContext::reportProgress(int done, int total) {
 
 void CollectContext::reportListPages(int pages) {
     state.pageCount = pages;
+}
+
+void CollectContext::reportItemsFound(int found) {
+    state.itemsFound = found;
 }
 
 void CollectContext::stop() {

@@ -14,6 +14,7 @@
 #include "crawl/CollectEbayShop.h"
 #include "crawl/CollectPaiPaiShop.h"
 #include "crawl/CollectTaobaoShop.h"
+#include "crawl/ShopSummary.h"
 #include "formats/SourceFormatDetector.h"
 #include "formats/Taobao5Output.h"
 
@@ -66,6 +67,8 @@ void ExtractionController::collect() {
 
     writer.setAppendToExisting(false);
     window.clearGrid();
+    m_session.context().walkFailure.clear();
+    state.itemsFound = -1;
     state.stopRequested = false;
     window.setRunning(true);
     state.shopUrl = ShopAddress::Normalize(window.addressText());
@@ -217,9 +220,15 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
     const bool userStopped = m_userStopped || (ctx.stopSignal && ctx.stopSignal->isRequested());
     const bool toldUser = m_session.messagesShown() > messagesBefore;
     m_lastRun.itemsInFile = items.size();
+    // The walk's own texts came before this point: the ending is the last word.
     if (userStopped && !crawlThrew) {
         m_lastRun.ending = Ending::Stopped;
         m_lastRun.endingText = Messages::runStopped(items.size());
+    } else if (!ctx.walkFailure.isEmpty() && !crawlThrew) {
+        // A page the walk needed did not come: the lists were not read to their end.
+        m_lastRun.ending = Ending::Failed;
+        m_lastRun.endingText = ctx.walkFailure;
+        window.showMessage(ctx.walkFailure);
     } else if (crawlThrew || toldUser || m_lastRun.outputPending) {
         m_lastRun.ending = Ending::Failed;
     } else {
@@ -227,6 +236,8 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
         m_lastRun.ending = Ending::Complete;
         m_lastRun.endingText =
             Messages::runComplete(items.size(), QDir::toNativeSeparators(writer.target().outputPath));
+        if (state.itemsFound >= 0 && state.itemsFound != state.itemTotal)
+            m_lastRun.endingText += u'；' + StatedAndFound(state.itemTotal, state.itemsFound);
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
 

@@ -12,6 +12,7 @@ struct RunState {
     int collectedCount = 0;    // items reached in this run
     int itemTotal = 0;         // items the shop reports
     int pageCount = 0;         // list pages to walk
+    int itemsFound = -1;       // items the walk found in the shop's lists; -1 until all were read
     QString pageHtml;          // current page text
     QString shopUrl;           // shop address of the run, lower-cased
     QString outputExtension = QStringLiteral(".csv");
