@@ -105,7 +105,8 @@ void CollectEbayShop(CrawlHost& host) {
         const QString pageLabel =
             QStringLiteral("正在采集第") + QString::number(page) + QStringLiteral("页内容......");
         host.setStatusText(shopSummary + pageLabel);
-        pageHtml = host.fetchWalkPage(listAddress + kPagePart + QString::number(page), CrawlHost::PageEncoding::Utf8);
+        pageHtml = host.fetchWalkPage(listAddress + kPagePart + QString::number(page),
+                                      CrawlHost::PageEncoding::Utf8);
         if (host.walkFailed())
             break;
 
