@@ -34,12 +34,21 @@ QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encod
     const QString text =
         encoding == PageEncoding::Utf8 ? fetcher.FetchPageUtf8(address) : fetcher.FetchPage(address);
     const FetchReport& fetched = fetcher.lastPage();
-    const bool answered = fetched.status >= 400 && fetched.status < 500;
-    if (!fetched.ok() && !answered && fetched.failure != FetchFailure::Stopped && !downloadsCut() &&
-        walkFailure.isEmpty()) {
-        const QString reason =
-            fetched.error.isEmpty() ? QStringLiteral("HTTP %1").arg(fetched.status) : fetched.error;
-        walkFailure = Messages::networkFailed(address, reason);
+    if (fetched.ok() || fetched.failure == FetchFailure::Stopped || downloadsCut() || !walkFailure.isEmpty())
+        return text;
+    switch (fetched.status) {
+    case 404:
+    case 410:
+        // The site has no such page: its list ends here, as at an empty page.
+        break;
+    case 401:
+    case 403:
+    case 429:
+        walkFailure = Messages::kLoginRequired;
+        break;
+    default:
+        walkFailure = Messages::networkFailed(
+            address, fetched.error.isEmpty() ? QStringLiteral("HTTP %1").arg(fetched.status) : fetched.error);
     }
     return text;
 }

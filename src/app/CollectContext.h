@@ -50,9 +50,10 @@ struct CollectContext : CrawlHost {
     QString shopAddress() const override;
     QString fetchPage(const QString& address) override;
     QString fetchPageUtf8(const QString& address) override;
-    // A page the site answered (a 4xx among them: a list that ends there) is the walk's to read;
-    // no answer at all, a time-out, a refused redirect or a server's or proxy's error (5xx) fails
-    // the run on that address (walkFailure), once.
+    // A page the site answered, or said it has not (404, 410: a list that ends there), is the
+    // walk's to read. Anything else fails the run once (walkFailure): a login or verification
+    // demand (401, 403, 429), or, naming the address, no answer at all, a time-out, a refused
+    // redirect or a server's or proxy's error.
     QString fetchWalkPage(const QString& address, PageEncoding encoding) override;
     bool walkFailed() const override { return !walkFailure.isEmpty(); }
     // Why the walk could not go on (Messages::networkFailed); empty while it can.
