@@ -2,7 +2,6 @@
 #include "FuzzSupport.h"
 
 #include "items/ParseEbayItem.h"
-#include "support/CrawlTestSupport.h"
 #include "web/TextHelpers.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -11,8 +10,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ShopRun run(QStringLiteral("http://stores.ebay.com.cn/meihuaju"), QStringLiteral("eBay_meihuaju"),
-                FuzzSupport::scratch().path());
-    ParseEbayItem(run.session.context(), CleanPageText(DecodeUtf8(FuzzSupport::asBytes(data, size))));
+    const QString page = CleanPageText(DecodeUtf8(FuzzSupport::asBytes(data, size)));
+    const QString pictureName = ebayPictureFileName(ebayPictureAddress(page));
+    parseEbayItemPage(page, QStringLiteral("/tmp/eBay_meihuaju/") + pictureName);
     return 0;
 }

@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(program.window.rows.size(), total);
         QCOMPARE(program.window.rows.last().key, u"QXV%1"_s.arg(total - 1));
 
-        const QString progress = u"该店铺中共有商品%1个，共分%2显示，"_s.arg(total).arg(pages);
+        const QString progress = u"该店铺中共有商品%1个，共分%2页显示，"_s.arg(total).arg(pages);
         QCOMPARE(program.window.statusTexts.first(), u"载入易趣店铺信息......"_s);
         QVERIFY(program.window.statusTexts.contains(progress + u"正在采集第%1页内容......"_s.arg(pages)));
         QVERIFY(program.window.statusTexts.contains(
@@ -159,7 +159,7 @@ private slots:
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), u"6"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
         QVERIFY(program.window.statusTexts.contains(
-            u"该店铺中共有商品6个，共分1显示，已采集商品3个，正在采集第1页内容......"_s));
+            u"该店铺中共有商品6个，共分1页显示，已采集商品3个，正在采集第1页内容......"_s));
     }
 
     // Stopped after the tenth item and resumed by a new start of the program: every item ends

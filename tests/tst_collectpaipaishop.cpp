@@ -30,7 +30,7 @@ struct PaiPaiShopRun : ShopRun {
 };
 
 QString summary(const QString& total, int pages) {
-    return u"该店铺中共有商品"_s + total + u"个，共分"_s + QString::number(pages) + u"显示，"_s;
+    return u"该店铺中共有商品"_s + total + u"个，共分"_s + QString::number(pages) + u"页显示，"_s;
 }
 
 } // namespace

@@ -103,7 +103,7 @@ private slots:
             return u"已采集商品%1个，正在采集第%2页内容......"_s.arg(n).arg(p);
         };
         auto page = [](int pages, int p) -> QString {
-            return u"共分%1显示，正在采集第%2页内容......"_s.arg(pages).arg(p);
+            return u"共分%1页显示，正在采集第%2页内容......"_s.arg(pages).arg(p);
         };
         const QString loading = u"载入淘宝店铺信息......"_s;
         const QString preparing = u"准备分页采集商品信息......"_s;
@@ -115,7 +115,7 @@ private slots:
         const QString cases = u"[数码配件"_s + kBackslashes + u"手机壳]分类共有商品2个，"_s;
         const QString phones = u"[数码配件"_s + kBackslashes + u"耳机]分类共有商品0个，"_s;
         const QString other = u"[未分类宝贝]分类共有商品1个，"_s;
-        const QString shop1 = u"该店铺中共有商品8个，共分1显示，"_s;
+        const QString shop1 = u"该店铺中共有商品8个，共分1页显示，"_s;
         QTest::newRow("layout 1: categories, heading, leftover, whole shop")
             << kLayout1
             << (QStringList{kLayout1, kLayout1 + u"?cat=101&search=y"_s,
@@ -158,7 +158,7 @@ private slots:
 
         // The whole-shop walk of this layout records no resume number.
         const QString list2 = kLayout2 + u"shop/xshop/wui_page.htm?cid="_s;
-        const QString shop2 = u"该店铺中共有商品5个，共分1显示，"_s;
+        const QString shop2 = u"该店铺中共有商品5个，共分1页显示，"_s;
         QTest::newRow("layout 2: start offsets, whole shop always")
             << kLayout2
             << (QStringList{kLayout2, list2 + u"201&start=0"_s, list2 + u"201&start=0&i=0"_s} +
@@ -178,7 +178,7 @@ private slots:
 
         // The leftover entry has no top-level mark, so it stays under the last heading.
         const QString shoes = u"[鞋包"_s + kBackslashes + u"女鞋]分类共有商品21个，"_s;
-        const QString shop3 = u"该店铺中共有商品23个，共分2显示，"_s;
+        const QString shop3 = u"该店铺中共有商品23个，共分2页显示，"_s;
         QTest::newRow("layout 3: second list of the page, leftover in the old list, counts add up")
             << kLayout3
             << (QStringList{kLayout3, kLayout3 + u"?cat=301&search=y"_s,
@@ -296,10 +296,10 @@ private slots:
         QTest::addColumn<QString>("total");
         QTest::addColumn<QString>("expected");
         QTest::newRow("40 items, one page more than needed")
-            << u"40"_s << u"该店铺中共有商品40个，共分3显示，"_s;
-        QTest::newRow("39 items") << u"39"_s << u"该店铺中共有商品39个，共分2显示，"_s;
-        QTest::newRow("1 item") << u"1"_s << u"该店铺中共有商品1个，共分1显示，"_s;
-        QTest::newRow("spaces around the total") << u" 21 "_s << u"该店铺中共有商品21个，共分2显示，"_s;
+            << u"40"_s << u"该店铺中共有商品40个，共分3页显示，"_s;
+        QTest::newRow("39 items") << u"39"_s << u"该店铺中共有商品39个，共分2页显示，"_s;
+        QTest::newRow("1 item") << u"1"_s << u"该店铺中共有商品1个，共分1页显示，"_s;
+        QTest::newRow("spaces around the total") << u" 21 "_s << u"该店铺中共有商品21个，共分2页显示，"_s;
     }
 
     void pageCountFromTotal() {
@@ -327,12 +327,13 @@ private slots:
         auto count = [](int n) -> QString {
             return u"<div class=\"ViewInfoLeft\">鞋 (共 %1 个宝贝)</div>"_s.arg(n);
         };
-        QTest::newRow("20 items, one page") << home1 << count(20) << "[鞋]分类共有商品20个，共分1显示，";
-        QTest::newRow("21 items, two pages") << home1 << count(21) << "[鞋]分类共有商品21个，共分2显示，";
-        QTest::newRow("40 items, three pages") << home1 << count(40) << "[鞋]分类共有商品40个，共分3显示，";
-        QTest::newRow("no size marker") << home1 << u"(共 30 个宝贝)"_s << "[鞋]分类共有商品0个，共分1显示，";
+        QTest::newRow("20 items, one page") << home1 << count(20) << "[鞋]分类共有商品20个，共分1页显示，";
+        QTest::newRow("21 items, two pages") << home1 << count(21) << "[鞋]分类共有商品21个，共分2页显示，";
+        QTest::newRow("40 items, three pages") << home1 << count(40) << "[鞋]分类共有商品40个，共分3页显示，";
+        QTest::newRow("no size marker")
+            << home1 << u"(共 30 个宝贝)"_s << "[鞋]分类共有商品0个，共分1页显示，";
         QTest::newRow("marker without a count")
-            << home1 << u"<div class=\"ViewInfoLeft\">鞋</div>"_s << "[鞋]分类共有商品0个，共分1显示，";
+            << home1 << u"<div class=\"ViewInfoLeft\">鞋</div>"_s << "[鞋]分类共有商品0个，共分1页显示，";
 
         const QString home2 =
             u"<ul><li><span>宝贝数量：</span>9</li><li>会员积累信用</li></ul>\r\n<div "

@@ -200,7 +200,7 @@ private slots:
 
         Fixture f([](CollectContext& ctx) {
             ctx.state.collectedCount = 3;
-            ctx.emitItem(testRecord(u"x"_s).values(), testRecord(u"x"_s));
+            ctx.emitItem(testRecord(u"x"_s).values(), testRecord(u"x"_s), 3);
             ctx.writeBreakPoint(SettingsKeys::kBreakPointNum, u"3"_s);
             ctx.window.processEvents();
         });
@@ -298,7 +298,8 @@ private slots:
             }
             for (int item = 1; item <= 2; ++item) {
                 ctx.state.collectedCount = item;
-                ctx.emitItem(testRecord(QString::number(item)).values(), testRecord(QString::number(item)));
+                ctx.emitItem(testRecord(QString::number(item)).values(), testRecord(QString::number(item)),
+                             item);
                 ctx.recordItemReached(item);
             }
             if (how == u"stop done")
@@ -418,11 +419,11 @@ private slots:
             ctx.state.collectedCount = 0;
             for (const QString& address : addresses) {
                 ++ctx.state.collectedCount;
-                if (ctx.isAlreadyCollected(ctx.state.collectedCount) || ctx.isItemWritten(address))
+                if (ctx.state.collectedCount <= ctx.resumeItemNumber() || ctx.isItemWritten(address))
                     continue;
                 fetched << address;
                 ctx.beginItem(address);
-                ctx.emitItem(testRecord(address).values(), testRecord(address));
+                ctx.emitItem(testRecord(address).values(), testRecord(address), ctx.state.collectedCount);
                 ctx.recordItemReached(ctx.state.collectedCount);
                 if (stopAfterFirst) {
                     fixture->controller.stop();

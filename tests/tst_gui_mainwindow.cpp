@@ -351,7 +351,7 @@ private slots:
         Harness h([rows](CollectContext& ctx) {
             for (int i = 0; i < rows; ++i) {
                 ctx.state.collectedCount = i + 1;
-                ctx.emitItem(testRecord(QString::number(i)).values(), testRecord(QString::number(i)));
+                ctx.emitItem(testRecord(QString::number(i)).values(), testRecord(QString::number(i)), i + 1);
             }
             ctx.stop();
         });

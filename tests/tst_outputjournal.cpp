@@ -3,12 +3,14 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/WrittenItemSet.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FormatTestFiles.h"
+#include "support/WriterRun.h"
 #include "web/TextFileIo.h"
 
 #include <QDir>
@@ -204,6 +206,26 @@ private slots:
         QVERIFY(!QFile::exists(run.journal()));
     }
 
+    // Recovered rows are known as written, so the resumed run does not write their items again
+    // when a later list names them; an earlier run's keys stay, a key torn by the kill does not.
+    void recoveredItemsAreKnownAsWritten() {
+        WriterRun run(PaiPai);
+        const QStringList keys{u"1001"_s, u"a\tb\\c"_s, u"#3"_s};
+        for (int n = 1; n <= 3; ++n)
+            run.writer->EmitItemRecord(record(n), n, keys[n - 1]);
+        run.die();
+        QCOMPARE(OutputJournal::read(run.journal()).itemKeys, keys);
+        const QString itemsFile = WrittenItemSet::pathFor(run.output());
+        writeBytes(itemsFile, "900\n90");
+
+        QCOMPARE(run.recover(), 3);
+        WrittenItemSet items(itemsFile);
+        QVERIFY(items.load());
+        QCOMPARE(items.size(), 4);
+        for (const QString& key : keys + QStringList{u"900"_s})
+            QVERIFY2(items.contains(key), qPrintable(key));
+    }
+
     // A journal written before the output's length was recorded is still recovered.
     void journalWithoutOutputLength() {
         WriterRun run(PaiPai);
@@ -267,7 +289,7 @@ private slots:
         const QString journal = OutputJournal::pathFor(output);
 
         run.session.state().collectedCount = 1;
-        QVERIFY(ctx.emitItem({u"一"_s}, record(1)));
+        QVERIFY(ctx.emitItem({u"一"_s}, record(1), 1));
         ctx.recordItemReached(1);
         QCOMPARE(run.breakPoint(SettingsKeys::kBreakPointNum), u"1"_s);
         QVERIFY(run.window.messages.isEmpty());
@@ -284,7 +306,7 @@ private slots:
             QVERIFY(QDir().mkdir(output));
         }
         run.session.state().collectedCount = 2;
-        QVERIFY(ctx.emitItem({u"二"_s}, record(2)));
+        QVERIFY(ctx.emitItem({u"二"_s}, record(2), 2));
         ctx.recordItemReached(2);
 
         QVERIFY(run.session.state().stopRequested);

@@ -1,4 +1,6 @@
 #include "items/ParseEbayItem.h"
+
+#include "crawl/CollectEbayShop.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
@@ -61,7 +63,7 @@ private:
 
     Parsed parse(const QString& pageText) {
         ShopRun run(QString(), u"eBay_qingshixuan"_s, m_dir.path());
-        ParseEbayItem(run.session.context(), pageText);
+        collectEbayItem(run.session.context(), pageText, 1);
         return {run.window.rows, run.session.writer().pendingOutput(),
                 QDir::toNativeSeparators(run.session.paths().pictureFolder(u"eBay_qingshixuan"_s))};
     }

@@ -1,4 +1,6 @@
 #include "items/ParsePaiPaiItem.h"
+
+#include "crawl/CollectPaiPaiShop.h"
 #include "items/SplitPaiPaiLocation.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
@@ -107,7 +109,7 @@ private slots:
         QFETCH(QStringList, grid);
         QFETCH(QStringList, recordIncrementPostExpress);
 
-        const PaiPaiItemRow row = CutPaiPaiItemPage(itemPage(code), listTitle, saleType, listPrice, kPicture);
+        const ParsedItem row = parsePaiPaiItemPage(itemPage(code), listTitle, saleType, listPrice, kPicture);
         QCOMPARE(row.gridCells, grid);
 
         QStringList record = grid;
@@ -153,7 +155,7 @@ private slots:
         QFETCH(QString, listPrice);
         QFETCH(int, column);
         QFETCH(QString, recordValue);
-        const PaiPaiItemRow row = CutPaiPaiItemPage(page, u"t"_s, u"a"_s, listPrice, kPicture);
+        const ParsedItem row = parsePaiPaiItemPage(page, u"t"_s, u"a"_s, listPrice, kPicture);
         QCOMPARE(row.record.values().at(column), recordValue);
     }
 
@@ -198,22 +200,20 @@ private slots:
         QFETCH(QString, listValue);
         QFETCH(QString, saleType);
         ShopRun run;
-        QString value = listValue;
-        ParsePaiPaiItem(run.session.context(), itemPage(u"6A1E8B3A0000000000000000000A0002"_s), u"20090301"_s,
-                        QString(), u"t"_s, value, u"1"_s);
-        QCOMPARE(value, saleType);
+        QCOMPARE(paiPaiSaleType(listValue), saleType);
+        collectPaiPaiItem(run.session.context(), itemPage(u"6A1E8B3A0000000000000000000A0002"_s),
+                          {u"20090301"_s, QString(), u"t"_s, listValue, u"1"_s}, 1);
         QCOMPARE(run.window.rows.size(), 1);
         QCOMPARE(run.window.rows.at(0).cells.at(6), q(saleType));
     }
 
     void emptyPageGivesNoRow() {
         ShopRun run;
-        QString saleType = u"一口价"_s;
-        ParsePaiPaiItem(run.session.context(), QString(), u"20090301"_s, u"a.jpg"_s, u"t"_s, saleType,
-                        u"1"_s);
+        const ItemOutcome outcome = collectPaiPaiItem(
+            run.session.context(), QString(), {u"20090301"_s, u"a.jpg"_s, u"t"_s, u"一口价"_s, u"1"_s}, 1);
+        QCOMPARE(outcome, ItemOutcome::PageUnread);
         QVERIFY(run.window.rows.isEmpty());
         QVERIFY(run.session.writer().pendingOutput().isEmpty());
-        QCOMPARE(saleType, u"一口价"_s);
     }
 };
 

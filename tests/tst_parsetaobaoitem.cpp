@@ -1,5 +1,7 @@
 #include "items/ParseTaobaoItem.h"
 
+#include "crawl/CollectTaobaoShop.h"
+
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
@@ -51,8 +53,9 @@ struct Expected {
 struct Run : ShopRun {
     Run() : ShopRun(QString(), kFolder) {}
     QString pictureFolder() const { return session.paths().pictureFolder(kFolder); }
+    int items = 0;
     void parse(QString page, const QString& picture = QString()) {
-        ParseTaobaoItem(session.context(), page, picture, u"女装"_s);
+        collectTaobaoItem(session.context(), page, picture, ++items);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "formats/AssistantFormat.h"
 #include "support/FormatTestFiles.h"
+#include "support/WriterRun.h"
 #include "web/TextFileIo.h"
 
 #include <QDateTime>

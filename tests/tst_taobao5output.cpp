@@ -4,6 +4,7 @@
 #include "formats/Taobao5Pictures.h"
 #include "support/FormatTestFiles.h"
 #include "support/Taobao5TestFiles.h"
+#include "support/WriterRun.h"
 
 #include <QCryptographicHash>
 #include <QTest>

@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "app/WindowInterface.h"
 #include "app/WrittenItemSet.h"
+#include "base/KillPoint.h"
 #include "base/StopSignal.h"
 #include "formats/ItemRecord.h"
 #include "formats/RowWriter.h"
@@ -16,6 +17,29 @@
 #include <QElapsedTimer>
 
 #include <cmath>
+
+QString CollectContext::shopAddress() const {
+    return state.shopUrl;
+}
+
+QString CollectContext::fetchPage(const QString& address) {
+    return fetcher.FetchPage(address);
+}
+
+QString CollectContext::fetchPageUtf8(const QString& address) {
+    return fetcher.FetchPageUtf8(address);
+}
+
+double CollectContext::pauseScaleFromEnvironment() {
+    bool ok = false;
+    const double scale = qEnvironmentVariable("KESTRUNE_PAUSE_SCALE").toDouble(&ok);
+    return ok && scale >= 0 && scale <= 1 ? scale : 1.0;
+}
+
+bool CollectContext::stopRequested() {
+    window.processEvents();
+    return state.stopRequested;
+}
 
 void CollectContext::pause(int milliseconds) {
     itemPauseMs = static_cast<int>(std::lround(milliseconds * pauseScale));
@@ -69,8 +93,12 @@ bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
     return settings.WriteIniValue(SettingsKeys::kSection, key, value);
 }
 
-bool CollectContext::isAlreadyCollected(int itemNumber) const {
-    return itemNumber <= state.resumeItemNumber;
+int CollectContext::resumeItemNumber() const {
+    return state.resumeItemNumber;
+}
+
+bool CollectContext::recordsBreakPoints() const {
+    return state.autoSave == 1;
 }
 
 bool CollectContext::isItemWritten(const QString& itemAddress) const {
@@ -82,18 +110,18 @@ void CollectContext::beginItem(const QString& itemAddress) {
     currentItemKey = WrittenItemSet::keyFor(writer.target().platform, itemAddress);
 }
 
-bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& record) {
+bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
     if (downloadsCut())
         return false;
     // Cell numbers stay the same from run to run of a shop, so they stand for an item whose
     // address the walk did not name.
-    const QString key =
-        currentItemKey.isEmpty() ? u'#' + QString::number(state.collectedCount) : currentItemKey;
+    const QString key = currentItemKey.isEmpty() ? u'#' + QString::number(itemNumber) : currentItemKey;
     currentItemKey.clear();
     if (writtenItems && writtenItems->contains(key))
         return true;
     ShowGridRow(window, gridCells);
-    writer.EmitItemRecord(record, state.collectedCount);
+    writer.EmitItemRecord(record, itemNumber, key);
+    KillPoint::reached(KillPoint::kRowJournaled);
     ++emittedItems;
     if (writtenItems)
         writtenItems->add(key);
@@ -102,6 +130,31 @@ bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& re
 
 bool CollectContext::downloadsCut() const {
     return stopSignal && stopSignal->isRequested();
+}
+
+void CollectContext::markShopComplete() {
+    writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
+}
+
+void CollectContext::finish() {
+    stop();
+}
+
+void CollectContext::setStatusText(const QString& text) {
+    window.setStatusText(text);
+}
+
+void CollectContext::showMessage(const QString& text) {
+    window.showMessage(text);
+}
+
+void CollectContext::reportProgress(int done, int total) {
+    state.collectedCount = done;
+    state.itemTotal = total;
+}
+
+void CollectContext::reportListPages(int pages) {
+    state.pageCount = pages;
 }
 
 void CollectContext::stop() {

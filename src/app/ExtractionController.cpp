@@ -23,7 +23,9 @@
 #include <exception>
 
 ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
-    return {CollectPaiPaiShop, CollectEbayShop, CollectTaobaoShop,
+    return {[](CollectContext& host) { CollectPaiPaiShop(host); },
+            [](CollectContext& host) { CollectEbayShop(host); },
+            [](CollectContext& host) { CollectTaobaoShop(host); },
             [](CollectContext& ctx, Platform platform) {
                 const ShopPageCheck::Finding found = ShopPageCheck::fetchAndClassify(ctx, platform);
                 const bool refused = found.verdict != ShopPageCheck::Verdict::Shop &&

@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/WrittenItemSet.h"
 #include "base/KillPoint.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputJournal.h"
@@ -32,6 +33,16 @@ int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* mes
             if (written)
                 written =
                     WriteOutputBatch(outputPath, contents.format, contents.batch, contents.appendToExisting);
+            // The resumed run must know these items are in the file, or it writes them again
+            // when a later list names them.
+            if (written && !contents.itemKeys.isEmpty()) {
+                WrittenItemSet items(WrittenItemSet::pathFor(outputPath));
+                written = items.load();
+                for (const QString& key : contents.itemKeys)
+                    items.add(key);
+                if (written)
+                    written = items.commit();
+            }
             if (!written) {
                 failed = true;
                 continue;

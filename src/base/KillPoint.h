@@ -4,7 +4,9 @@
 // The environment variable KESTRUNE_KILL_AT names the one moment; unset, nothing happens.
 namespace KillPoint {
 
-inline constexpr char kBatchWritten[] = "batch-written";       // output written, journal not yet removed
+inline constexpr char kBatchWritten[] = "batch-written"; // output written, journal not yet removed
+// an extracted item's row journaled, its key and the breakpoint not yet on disk
+inline constexpr char kRowJournaled[] = "row-journaled";
 inline constexpr char kRecoveryWritten[] = "recovery-written"; // start-up: same, for a recovered journal
 
 // Ends the process at once (SIGKILL) when name is the moment the environment names.

@@ -1,16 +1,13 @@
 #include "crawl/CollectEbayShop.h"
 
-#include "app/CollectContext.h"
-#include "app/RunState.h"
-#include "app/SettingsKeys.h"
-#include "app/WindowInterface.h"
 #include "base/Step.h"
 #include "base/StepError.h"
+#include "crawl/CrawlHost.h"
+#include "crawl/ItemLoop.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseEbayItem.h"
 #include "web/Cut.h"
-#include "web/PageFetcher.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>
@@ -37,99 +34,118 @@ QString fromIgnoringCase(const QString& text, const QString& marker) {
 
 } // namespace
 
-void CollectEbayShop(CollectContext& ctx) {
+ItemOutcome collectEbayItem(CrawlHost& host, const QString& pageText, int itemNumber) {
+    if (pageText.isEmpty())
+        return ItemOutcome::NotEmitted;
+    const QString pictureAddress = ebayPictureAddress(pageText);
+    const QString pictureFileName =
+        pictureAddress.isEmpty() ? QString() : ebayPictureFileName(pictureAddress);
+    if (!pictureAddress.isEmpty())
+        host.downloadPicture(pictureAddress, pictureFileName);
+    const ParsedItem item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
+    return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
+                                                                  : ItemOutcome::NotEmitted;
+}
+
+void CollectEbayShop(CrawlHost& host) {
     static const QRegularExpression itemHeading(QStringLiteral("<h3 class='ens fontnormal'>.+?</h3>"),
                                                 QRegularExpression::CaseInsensitiveOption);
-    RunState& state = ctx.state;
-    WindowInterface& window = ctx.window;
+    QString shopUrl = host.shopAddress();
 
-    window.setStatusText(QStringLiteral("载入易趣店铺信息......"));
-    state.pageHtml = ctx.fetcher.FetchPageUtf8(state.shopUrl);
-    const qsizetype listPart = state.shopUrl.indexOf(QStringLiteral("_w"), 0, Qt::CaseInsensitive);
+    host.setStatusText(QStringLiteral("载入易趣店铺信息......"));
+    QString pageHtml = host.fetchPageUtf8(shopUrl);
+    const qsizetype listPart = shopUrl.indexOf(QStringLiteral("_w"), 0, Qt::CaseInsensitive);
     if (listPart >= 0)
-        state.shopUrl = state.shopUrl.left(listPart);
+        shopUrl = shopUrl.left(listPart);
 
     QString listAddress;
-    if (Cut::contains(state.pageHtml, kListLinkMarker)) {
-        Step::run(
-            [&] { listAddress = Cut::right(Cut::before(state.pageHtml, kListLinkMarker), kListLinkWindow); });
-        Step::run([&] { listAddress = fromIgnoringCase(listAddress, state.shopUrl + u'_'); });
-        state.pageHtml = ctx.fetcher.FetchPageUtf8(listAddress);
+    if (Cut::contains(pageHtml, kListLinkMarker)) {
+        Step::run([&] { listAddress = Cut::right(Cut::before(pageHtml, kListLinkMarker), kListLinkWindow); });
+        Step::run([&] { listAddress = fromIgnoringCase(listAddress, shopUrl + u'_'); });
+        pageHtml = host.fetchPageUtf8(listAddress);
     } else {
-        listAddress = state.shopUrl + kListSuffix;
+        listAddress = shopUrl + kListSuffix;
     }
 
-    if (ctx.downloadsCut()) {
+    if (host.downloadsCut()) {
         // A shop page cut short by a stop says nothing about the shop.
-        ctx.stop();
+        host.finish();
         return;
     }
-    if (!Cut::contains(state.pageHtml, kShopMarker)) {
-        ctx.stop();
-        window.setStatusText(QStringLiteral("没有找到店铺特征,请多试几次,如果仍有此提示,请与开发者联系~~"));
+    if (!Cut::contains(pageHtml, kShopMarker)) {
+        host.finish();
+        host.setStatusText(QStringLiteral("没有找到店铺特征,请多试几次,如果仍有此提示,请与开发者联系~~"));
         return;
     }
 
     QString totalText;
     bool totalKnown = false;
     Step::run([&] {
-        totalText = Cut::before(Cut::after(state.pageHtml, kShopMarker), kTotalEnd);
+        totalText = Cut::before(Cut::after(pageHtml, kShopMarker), kTotalEnd);
         totalText = Cut::remove(Cut::remove(Cut::trimSpaces(totalText), QStringLiteral("<b>")),
                                 QStringLiteral("</b>"));
     });
-    // A total that cannot be read walks no pages, rather than those of an earlier run.
-    state.itemTotal = 0;
-    state.pageCount = 0;
+    // A total that cannot be read walks no pages.
+    int itemTotal = 0;
+    int pageCount = 0;
     Step::run([&] {
-        state.itemTotal = NumberFormat::wholeNumber(totalText);
-        state.pageCount = state.itemTotal / kItemsPerPage + 1;
+        itemTotal = NumberFormat::wholeNumber(totalText);
+        pageCount = itemTotal / kItemsPerPage + 1;
         totalKnown = true;
     });
-    state.collectedCount = 0;
+    host.reportListPages(pageCount);
+    ItemLoop loop(host);
+    loop.setTotal(itemTotal);
+    host.reportProgress(0, itemTotal);
+    const QString shopSummary = ShopSummary(totalText, pageCount);
 
-    for (int page = 1; page <= state.pageCount; ++page) {
-        window.processEvents();
-        if (state.stopRequested)
+    for (int page = 1; page <= pageCount; ++page) {
+        if (host.stopRequested())
             break;
-        window.setStatusText(ShopSummary(totalText, state.pageCount) + QStringLiteral("正在采集第") +
-                             QString::number(page) + QStringLiteral("页内容......"));
-        state.pageHtml = ctx.fetcher.FetchPageUtf8(listAddress + kPagePart + QString::number(page));
+        const QString pageLabel =
+            QStringLiteral("正在采集第") + QString::number(page) + QStringLiteral("页内容......");
+        host.setStatusText(shopSummary + pageLabel);
+        pageHtml = host.fetchPageUtf8(listAddress + kPagePart + QString::number(page));
 
-        QRegularExpressionMatchIterator headings = itemHeading.globalMatch(state.pageHtml);
-        while (headings.hasNext()) {
-            const QString heading = headings.next().captured(0);
-            window.processEvents();
-            if (state.stopRequested)
-                break;
-            ++state.collectedCount;
-            if (ctx.isAlreadyCollected(state.collectedCount))
-                continue;
+        QStringList headings;
+        QRegularExpressionMatchIterator matches = itemHeading.globalMatch(pageHtml);
+        while (matches.hasNext())
+            headings.append(matches.next().captured(0));
 
-            const int emittedBefore = ctx.emittedItems;
+        ItemLoop::Rules rules;
+        rules.pauseMs = kItemPauseMs;
+        rules.recordBreakPoints = host.recordsBreakPoints();
+        rules.itemAddress = [&](int cell) {
+            QString itemLink;
+            Step::run([&] {
+                itemLink =
+                    ExtractHref(headings.at(cell)).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+            });
+            return itemLink;
+        };
+        rules.collect = [&](int cell, int itemNumber) -> ItemOutcome {
             QString itemLink;
             // A heading without a readable link is counted but not fetched, so no other item's
             // page is parsed in its place.
-            if (Step::run([&] {
-                    itemLink = ExtractHref(heading).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-                })) {
-                const QString itemPage = ctx.fetcher.FetchPageUtf8(itemLink);
-                if (itemPage.isEmpty() && !ctx.downloadsCut())
-                    ctx.itemDropped(itemLink);
-                ParseEbayItem(ctx, itemPage);
-            }
-            if (ctx.downloadsCut() && ctx.emittedItems == emittedBefore)
-                break;
-            if (state.autoSave == 1)
-                ctx.recordItemReached(state.collectedCount);
-            window.setStatusText(ShopSummary(totalText, state.pageCount) + QStringLiteral("已采集商品") +
-                                 QString::number(state.collectedCount) + QStringLiteral("个，正在采集第") +
-                                 QString::number(page) + QStringLiteral("页内容......"));
-            ctx.pause(kItemPauseMs);
-        }
+            if (!Step::run([&] {
+                    itemLink =
+                        ExtractHref(headings.at(cell)).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+                }))
+                return ItemOutcome::NotEmitted;
+            const QString itemPage = host.fetchPageUtf8(itemLink);
+            if (itemPage.isEmpty() && !host.downloadsCut())
+                host.itemDropped(itemLink);
+            return collectEbayItem(host, itemPage, itemNumber);
+        };
+        rules.progressStatus = [&](int itemNumber) -> QString {
+            return shopSummary + QStringLiteral("已采集商品") + QString::number(itemNumber) +
+                   QStringLiteral("个，") + pageLabel;
+        };
+        loop.walkPage(int(headings.size()), rules);
     }
 
-    if (totalKnown && state.itemTotal <= state.collectedCount)
-        ctx.writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
-    ctx.stop();
-    window.setStatusText(ShopSummary(totalText, state.pageCount) + QStringLiteral("全部采集完成......"));
+    if (totalKnown && itemTotal <= loop.reached())
+        host.markShopComplete();
+    host.finish();
+    host.setStatusText(shopSummary + QStringLiteral("全部采集完成......"));
 }

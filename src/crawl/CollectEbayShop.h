@@ -1,7 +1,15 @@
 #pragma once
 
-struct CollectContext;
+#include "crawl/ItemLoop.h"
 
-// Walks the shop at state.shopUrl, hands every item to its parser, and runs the stop command
-// (ctx.stop()) at the end.
-void CollectEbayShop(CollectContext& ctx);
+#include <QString>
+
+class CrawlHost;
+
+// Walks the eBay shop at the host's address, hands every item to its parser, and finishes the
+// run at the end.
+void CollectEbayShop(CrawlHost& host);
+
+// One item page: saves its picture, parses it and emits the item numbered itemNumber. An empty
+// page does nothing.
+ItemOutcome collectEbayItem(CrawlHost& host, const QString& pageText, int itemNumber);

@@ -1,16 +1,12 @@
 #include "crawl/CollectPaiPaiShop.h"
 
-#include "app/CollectContext.h"
-#include "app/RunState.h"
-#include "app/SettingsKeys.h"
-#include "app/WindowInterface.h"
 #include "base/PlatformConstants.h"
 #include "base/Step.h"
+#include "crawl/CrawlHost.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParsePaiPaiItem.h"
 #include "web/Cut.h"
-#include "web/PageFetcher.h"
 
 #include <QStringList>
 
@@ -44,101 +40,114 @@ int PaiPaiListPageCount(double itemTotal) {
     return static_cast<int>(rounded) + 1;
 }
 
-void CollectPaiPaiShop(CollectContext& ctx) {
-    RunState& state = ctx.state;
-    WindowInterface& window = ctx.window;
+ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& pageText, const PaiPaiListItem& listItem,
+                              int itemNumber) {
+    if (pageText.isEmpty())
+        return ItemOutcome::PageUnread;
+    host.downloadPicture(paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName),
+                         listItem.pictureFileName);
+    const ParsedItem item =
+        parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText), listItem.price,
+                            host.picturePath(listItem.pictureFileName));
+    return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
+                                                                  : ItemOutcome::NotEmitted;
+}
 
-    window.setStatusText(QStringLiteral("载入拍拍店铺信息......"));
+void CollectPaiPaiShop(CrawlHost& host) {
+    QString shopUrl = host.shopAddress();
+
+    host.setStatusText(QStringLiteral("载入拍拍店铺信息......"));
     const QString shopNumber =
-        Cut::remove(Cut::remove(state.shopUrl, PlatformConstants::kPaiPaiShopPrefix), QStringLiteral("/"));
-    state.pageHtml = ctx.fetcher.FetchPage(state.shopUrl);
+        Cut::remove(Cut::remove(shopUrl, PlatformConstants::kPaiPaiShopPrefix), QStringLiteral("/"));
+    QString pageHtml = host.fetchPage(shopUrl);
     // A shop page cut short by a stop says nothing about the shop.
-    if (ctx.downloadsCut()) {
-        ctx.stop();
+    if (host.downloadsCut()) {
+        host.finish();
         return;
     }
 
     // Only the shop's own menu block counts: the banner above it and the guest book below it
     // carry look-alike numbers.
     const QString menuMarker = QStringLiteral("id='shopMenuMain'");
-    if (Cut::contains(state.pageHtml, menuMarker))
-        state.pageHtml = Cut::after(state.pageHtml, menuMarker);
+    if (Cut::contains(pageHtml, menuMarker))
+        pageHtml = Cut::after(pageHtml, menuMarker);
     const QString guestBookMarker = QStringLiteral("<!--拍友留言-->");
-    if (Cut::contains(state.pageHtml, guestBookMarker))
-        state.pageHtml = Cut::before(state.pageHtml, guestBookMarker);
+    if (Cut::contains(pageHtml, guestBookMarker))
+        pageHtml = Cut::before(pageHtml, guestBookMarker);
 
     // The total is shown as the shop wrote it; "F" stands for a page without one.
-    QString totalText = QString::number(state.itemTotal);
+    QString totalText = QStringLiteral("0");
     const QString totalMarker = QStringLiteral("商品数量：");
-    if (Cut::contains(state.pageHtml, totalMarker))
-        Step::run(
-            [&] { totalText = Cut::before(Cut::after(state.pageHtml, totalMarker), QStringLiteral("<")); });
+    if (Cut::contains(pageHtml, totalMarker))
+        Step::run([&] { totalText = Cut::before(Cut::after(pageHtml, totalMarker), QStringLiteral("<")); });
     else
         totalText = QStringLiteral("F");
     // A total the shop cannot really hold (beyond an int) fails like a missing one instead of
     // overflowing the page count.
     if (!NumberFormat::isNumeric(totalText) ||
         totalText.trimmed().toDouble() > std::numeric_limits<int>::max()) {
-        window.showMessage(QStringLiteral("提取店铺商品总数失败，程序中止！"));
-        ctx.stop();
+        host.showMessage(QStringLiteral("提取店铺商品总数失败，程序中止！"));
+        host.finish();
         return;
     }
     const double total = totalText.trimmed().toDouble();
-    state.itemTotal = static_cast<int>(total);
-    state.pageCount = PaiPaiListPageCount(total);
-    const QString shopSummary = ShopSummary(totalText, state.pageCount);
-    window.setStatusText(shopSummary + QStringLiteral("准备分页采集商品信息......"));
+    const int pageCount = PaiPaiListPageCount(total);
+    host.reportListPages(pageCount);
+    ItemLoop loop(host);
+    loop.setTotal(static_cast<int>(total));
+    host.reportProgress(0, loop.total());
+    const QString shopSummary = ShopSummary(totalText, pageCount);
+    host.setStatusText(shopSummary + QStringLiteral("准备分页采集商品信息......"));
 
-    const QString scIdValue = inputValue(state.pageHtml, QStringLiteral("id='scId'"));
-    const QString utypeValue = inputValue(state.pageHtml, QStringLiteral("id='utype'"));
-    if (!state.shopUrl.endsWith(u'/'))
-        state.shopUrl += u'/';
-    state.collectedCount = 0;
+    const QString scIdValue = inputValue(pageHtml, QStringLiteral("id='scId'"));
+    const QString utypeValue = inputValue(pageHtml, QStringLiteral("id='utype'"));
+    if (!shopUrl.endsWith(u'/'))
+        shopUrl += u'/';
 
-    for (int page = 1; page <= state.pageCount; ++page) {
-        window.processEvents();
-        if (state.stopRequested)
+    for (int page = 1; page <= pageCount; ++page) {
+        if (host.stopRequested())
             break;
         const QString pageLabel =
             QStringLiteral("正在采集第") + QString::number(page) + QStringLiteral("页内容......");
-        window.setStatusText(shopSummary + pageLabel);
-        state.pageHtml = ctx.fetcher.FetchPage(state.shopUrl + scIdValue + u'-' + QString::number(page) +
-                                               u'-' + utypeValue + QStringLiteral("/itemlist.js"));
-        QStringList pieces = state.pageHtml.split(QStringLiteral("','"));
+        host.setStatusText(shopSummary + pageLabel);
+        pageHtml = host.fetchPage(shopUrl + scIdValue + u'-' + QString::number(page) + u'-' + utypeValue +
+                                  QStringLiteral("/itemlist.js"));
+        const QStringList pieces = pageHtml.split(QStringLiteral("','"));
 
-        // Each item is a group of 9 values; the second of each group is the item's code.
-        for (state.splitIndex = 1; state.splitIndex < pieces.size(); state.splitIndex += kPiecesPerItem) {
-            window.processEvents();
-            if (state.stopRequested)
-                break;
-            ++state.collectedCount;
-            if (ctx.isAlreadyCollected(state.collectedCount))
-                continue;
-            const int at = state.splitIndex;
-            const int emittedBefore = ctx.emittedItems;
+        // Each item is a group of 9 values from the second on; the second of each group is the
+        // item's code.
+        ItemLoop::Rules rules;
+        rules.pauseMs = kItemPauseMs;
+        rules.recordBreakPoints = host.recordsBreakPoints();
+        rules.itemAddress = [&](int cell) {
+            return PlatformConstants::kPaiPaiAuctionHost + pieces.at(1 + cell * kPiecesPerItem);
+        };
+        rules.collect = [&](int cell, int itemNumber) -> ItemOutcome {
+            const int at = 1 + cell * kPiecesPerItem;
             const QString itemAddress = PlatformConstants::kPaiPaiAuctionHost + pieces.at(at);
-            state.pageHtml = ctx.fetcher.FetchPage(itemAddress);
-            if (state.pageHtml.isEmpty() && !ctx.downloadsCut())
-                ctx.itemDropped(itemAddress);
-            if (!state.pageHtml.isEmpty()) {
-                // A group cut short by the end of the script has no values to parse.
-                if (at + 6 < pieces.size())
-                    ParsePaiPaiItem(ctx, state.pageHtml, shopNumber, pieces.at(at + 2), pieces.at(at + 3),
-                                    pieces[at + 4], pieces.at(at + 6));
-                if (ctx.downloadsCut() && ctx.emittedItems == emittedBefore)
-                    break;
-                if (state.autoSave == 1)
-                    ctx.recordItemReached(state.collectedCount);
-                window.setStatusText(shopSummary + QStringLiteral("已采集商品") +
-                                     QString::number(state.collectedCount) + QStringLiteral("个，") +
-                                     pageLabel);
-            }
-            ctx.pause(kItemPauseMs);
-        }
+            const QString itemPage = host.fetchPage(itemAddress);
+            if (itemPage.isEmpty() && !host.downloadsCut())
+                host.itemDropped(itemAddress);
+            if (itemPage.isEmpty())
+                return ItemOutcome::PageUnread;
+            // A group cut short by the end of the script has no values to parse.
+            if (at + 6 >= pieces.size())
+                return ItemOutcome::NotEmitted;
+            return collectPaiPaiItem(
+                host, itemPage,
+                {shopNumber, pieces.at(at + 2), pieces.at(at + 3), pieces.at(at + 4), pieces.at(at + 6)},
+                itemNumber);
+        };
+        rules.progressStatus = [&](int itemNumber) -> QString {
+            return shopSummary + QStringLiteral("已采集商品") + QString::number(itemNumber) +
+                   QStringLiteral("个，") + pageLabel;
+        };
+        const int groups = pieces.size() > 1 ? int((pieces.size() - 2) / kPiecesPerItem + 1) : 0;
+        loop.walkPage(groups, rules);
     }
 
-    if (total <= state.collectedCount)
-        ctx.writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
-    ctx.stop();
-    window.setStatusText(shopSummary + QStringLiteral("全部采集完成......"));
+    if (total <= loop.reached())
+        host.markShopComplete();
+    host.finish();
+    host.setStatusText(shopSummary + QStringLiteral("全部采集完成......"));
 }

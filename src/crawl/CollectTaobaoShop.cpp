@@ -1,16 +1,12 @@
 #include "crawl/CollectTaobaoShop.h"
 
-#include "app/CollectContext.h"
-#include "app/RunState.h"
-#include "app/SettingsKeys.h"
-#include "app/WindowInterface.h"
 #include "base/PlatformConstants.h"
 #include "base/Step.h"
+#include "crawl/CrawlHost.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseTaobaoItem.h"
 #include "web/Cut.h"
-#include "web/PageFetcher.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>
@@ -22,7 +18,6 @@ namespace {
 constexpr int kItemsPerPage = 20;
 constexpr int kPauseAfterItemMs = 1000;
 
-const QString kOtherCategory = QStringLiteral("其它");
 const QString kParentSeparator = QStringLiteral("\\\\\\");
 
 QRegularExpression caseInsensitive(const QString& pattern) {
@@ -133,16 +128,16 @@ QString num(int value) {
 
 class TaobaoShopWalk {
 public:
-    explicit TaobaoShopWalk(CollectContext& ctx) : m_ctx(ctx), m_state(ctx.state) {}
+    explicit TaobaoShopWalk(CrawlHost& host) : m_host(host), m_loop(host) {}
 
     void run();
 
 private:
     enum class Walk { Category, WholeShop };
 
-    bool stopRequested() const { return m_state.stopRequested; }
-    void status(const QString& text) { m_ctx.window.setStatusText(text); }
-    QString shopSummary() const { return ShopSummary(num(m_state.itemTotal), m_state.pageCount); }
+    bool stopRequested() { return m_host.stopRequested(); }
+    void status(const QString& text) { m_host.setStatusText(text); }
+    QString shopSummary() const { return ShopSummary(num(m_itemTotal), m_pageCount); }
 
     bool recogniseLayout();
     void readCategoryBlock();
@@ -151,12 +146,15 @@ private:
     void readCategorySize();
     void walkListPages(Walk walk, int pages, const std::function<QString(int)>& address, const ListRule& rule,
                        const std::function<QString(int)>& pageStatus);
-    void collectItem(const QString& cell, const ListRule& rule, Walk walk, int page);
+    ItemOutcome collectItem(const QString& cell, const ListRule& rule, int itemNumber);
     void walkWholeShop();
     void end(bool showCompletion);
 
-    CollectContext& m_ctx;
-    RunState& m_state;
+    CrawlHost& m_host;
+    ItemLoop m_loop;
+    QString m_pageHtml;
+    int m_itemTotal = 0;
+    int m_pageCount = 0;
     int m_layout = 0;
     QString m_statusPrefix;
     QString m_shopId;
@@ -171,20 +169,20 @@ private:
 
 void TaobaoShopWalk::run() {
     Step::run([&] {
-        m_shopId = Cut::before(Cut::remove(m_state.shopUrl, PlatformConstants::kTaobaoShopAddressStart),
+        m_shopId = Cut::before(Cut::remove(m_host.shopAddress(), PlatformConstants::kTaobaoShopAddressStart),
                                PlatformConstants::kTaobaoDomainSuffix);
     });
     status(QStringLiteral("载入淘宝店铺信息......"));
-    m_state.pageHtml = m_ctx.fetcher.FetchPage(m_state.shopUrl);
+    m_pageHtml = m_host.fetchPage(m_host.shopAddress());
     // A shop page cut short by a stop says nothing about the shop.
-    if (m_ctx.downloadsCut()) {
-        m_ctx.stop();
+    if (m_host.downloadsCut()) {
+        m_host.finish();
         return;
     }
 
     if (!recogniseLayout()) {
         const QString contact = PlatformConstants::kContactAddress;
-        m_ctx.window.showMessage(
+        m_host.showMessage(
             QStringLiteral(
                 "对不起，无法完成采集操作，请重试。如尝试多次仍无法采集，请将此店铺地址发给作者（") +
             contact + QStringLiteral(")，谢谢"));
@@ -194,20 +192,22 @@ void TaobaoShopWalk::run() {
         return;
     }
 
-    if (m_state.itemTotal == 0) {
+    if (m_itemTotal == 0) {
         const QString contact = PlatformConstants::kContactAddress;
-        m_ctx.window.showMessage(
+        m_host.showMessage(
             QStringLiteral("此店铺宝贝数为0，无法采集!如实际宝贝数不为0，请将此店铺地址发给作者（") +
             contact + QStringLiteral(")，谢谢"));
         status(QStringLiteral("无法完成采集操作，如有疑问，请将地址发给作者（") + contact +
                QStringLiteral(")，谢谢"));
-        m_ctx.stop();
+        m_host.finish();
         return;
     }
 
-    m_state.pageCount = m_state.itemTotal / kItemsPerPage + 1;
+    m_pageCount = m_itemTotal / kItemsPerPage + 1;
+    m_host.reportListPages(m_pageCount);
+    m_loop.setTotal(m_itemTotal);
+    m_host.reportProgress(0, m_itemTotal);
     status(m_statusPrefix + shopSummary() + QStringLiteral("准备分页采集商品信息......"));
-    m_state.collectedCount = 0;
 
     readCategoryBlock();
     m_categorySum = 0;
@@ -217,7 +217,7 @@ void TaobaoShopWalk::run() {
 }
 
 bool TaobaoShopWalk::recogniseLayout() {
-    const QString& page = m_state.pageHtml;
+    const QString& page = m_pageHtml;
     QString totalText;
     if (Cut::contains(page, QStringLiteral("宝贝数:</span>"))) {
         m_layout = 1;
@@ -244,17 +244,16 @@ bool TaobaoShopWalk::recogniseLayout() {
     } else {
         return false;
     }
-    Step::run([&] { m_state.itemTotal = NumberFormat::wholeNumber(totalText); });
+    Step::run([&] { m_itemTotal = NumberFormat::wholeNumber(totalText); });
     return true;
 }
 
 void TaobaoShopWalk::readCategoryBlock() {
-    const QString& page = m_state.pageHtml;
+    const QString& page = m_pageHtml;
     auto lastMatch = [&](const QRegularExpression& pattern) {
         QRegularExpressionMatchIterator matches = pattern.globalMatch(page);
         while (matches.hasNext()) {
             const QRegularExpressionMatch match = matches.next();
-            m_ctx.window.processEvents();
             if (stopRequested())
                 break;
             m_categoryBlock = match.captured(0);
@@ -285,7 +284,6 @@ void TaobaoShopWalk::walkCategories() {
     QRegularExpressionMatchIterator entries = categoryEntryPattern().globalMatch(m_categoryBlock);
     while (entries.hasNext()) {
         const QRegularExpressionMatch entry = entries.next();
-        m_ctx.window.processEvents();
         if (stopRequested())
             break;
         walkCategoryEntry(entry.captured(0), rule);
@@ -329,7 +327,7 @@ void TaobaoShopWalk::walkCategoryEntry(const QString& entry, const ListRule& rul
         Cut::contains(m_categoryName, QStringLiteral("所有宝贝")))
         return;
 
-    m_state.pageHtml = m_ctx.fetcher.FetchPage(m_categoryLink);
+    m_pageHtml = m_host.fetchPage(m_categoryLink);
     readCategorySize();
 
     const QString link = m_categoryLink;
@@ -353,7 +351,7 @@ void TaobaoShopWalk::walkCategoryEntry(const QString& entry, const ListRule& rul
         };
         pageStatus = [this, category](int p) -> QString {
             return category + QStringLiteral("商品") + num(m_categoryCount) + QStringLiteral("个，共分") +
-                   num(m_categoryPages) + QStringLiteral("显示，正在采集第") + num(p) +
+                   num(m_categoryPages) + QStringLiteral("页显示，正在采集第") + num(p) +
                    QStringLiteral("页内容......");
         };
     }
@@ -361,7 +359,7 @@ void TaobaoShopWalk::walkCategoryEntry(const QString& entry, const ListRule& rul
 }
 
 void TaobaoShopWalk::readCategorySize() {
-    const QString& page = m_state.pageHtml;
+    const QString& page = m_pageHtml;
     if (m_layout == 2) {
         Step::run([&] {
             const QString indicator = Cut::trimSpaces(Cut::before(
@@ -390,63 +388,60 @@ void TaobaoShopWalk::readCategorySize() {
 void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QString(int)>& address,
                                    const ListRule& rule, const std::function<QString(int)>& pageStatus) {
     for (int p = 1; p <= pages; ++p) {
-        m_ctx.window.processEvents();
         if (stopRequested())
             break;
         status(pageStatus(p));
-        m_state.pageHtml = m_ctx.fetcher.FetchPage(address(p));
-        const QString list = rule.cut(m_state.pageHtml);
-        QRegularExpressionMatchIterator cells = rule.cellPattern().globalMatch(list);
-        while (cells.hasNext()) {
-            const QString cell = cells.next().captured(0);
-            m_ctx.window.processEvents();
-            if (stopRequested())
-                break;
-            if (!rule.emptyCell.isEmpty() && cell == rule.emptyCell)
-                continue;
-            collectItem(cell, rule, walk, p);
-        }
+        m_pageHtml = m_host.fetchPage(address(p));
+        const QString list = rule.cut(m_pageHtml);
+        QStringList cells;
+        QRegularExpressionMatchIterator matches = rule.cellPattern().globalMatch(list);
+        while (matches.hasNext())
+            cells.append(matches.next().captured(0));
+
+        ItemLoop::Rules items;
+        items.pauseMs = kPauseAfterItemMs;
+        // Layout 2's whole-shop list does not follow the shop's item numbering.
+        items.recordBreakPoints = !(walk == Walk::WholeShop && m_layout == 2);
+        if (!rule.emptyCell.isEmpty())
+            items.isPlaceholder = [&](int cell) { return cells.at(cell) == rule.emptyCell; };
+        items.itemAddress = [&](int cell) {
+            QString itemAddress;
+            Step::run([&] { itemAddress = rule.readCell(cells.at(cell), 0); });
+            return itemAddress;
+        };
+        items.collect = [&](int cell, int itemNumber) {
+            return collectItem(cells.at(cell), rule, itemNumber);
+        };
+        items.progressStatus = [&](int itemNumber) -> QString {
+            const QString progress = QStringLiteral("已采集商品") + num(itemNumber) +
+                                     QStringLiteral("个，正在采集第") + num(p) +
+                                     QStringLiteral("页内容......");
+            if (walk == Walk::Category && m_layout != 2)
+                return QStringLiteral("[") + m_categoryName + QStringLiteral("]分类共有商品") +
+                       num(m_categoryCount) + QStringLiteral("个，") + progress;
+            return shopSummary() + progress;
+        };
+        m_loop.walkPage(int(cells.size()), items);
     }
 }
 
-void TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rule, Walk walk, int page) {
-    m_state.collectedCount += 1;
-    const int itemNumber = m_state.collectedCount;
-    if (m_ctx.isAlreadyCollected(itemNumber))
-        return;
-
+ItemOutcome TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rule, int itemNumber) {
     // A cell without a readable item address is counted but neither fetched nor parsed, so the
     // previous item is not taken a second time.
-    const int emittedBefore = m_ctx.emittedItems;
     QString itemAddress;
-    if (Step::run([&] { itemAddress = rule.readCell(cell, 0); })) {
-        QString pictureAddress;
-        Step::run([&] { pictureAddress = rule.readCell(cell, 1); });
-        QString itemPage = m_ctx.fetcher.FetchPage(itemAddress);
-        if (itemPage.isEmpty() && !m_ctx.downloadsCut())
-            m_ctx.itemDropped(itemAddress);
-        ParseTaobaoItem(m_ctx, itemPage, pictureAddress,
-                        walk == Walk::Category ? m_categoryName : kOtherCategory);
-    }
-    if (m_ctx.downloadsCut() && m_ctx.emittedItems == emittedBefore)
-        return;
-    const bool wholeShopOfLayout2 = walk == Walk::WholeShop && m_layout == 2;
-    if (!wholeShopOfLayout2)
-        m_ctx.recordItemReached(itemNumber);
-
-    const QString progress = QStringLiteral("已采集商品") + num(itemNumber) +
-                             QStringLiteral("个，正在采集第") + num(page) + QStringLiteral("页内容......");
-    if (walk == Walk::Category && m_layout != 2)
-        status(QStringLiteral("[") + m_categoryName + QStringLiteral("]分类共有商品") + num(m_categoryCount) +
-               QStringLiteral("个，") + progress);
-    else
-        status(shopSummary() + progress);
-    m_ctx.pause(kPauseAfterItemMs);
+    if (!Step::run([&] { itemAddress = rule.readCell(cell, 0); }))
+        return ItemOutcome::NotEmitted;
+    QString pictureAddress;
+    Step::run([&] { pictureAddress = rule.readCell(cell, 1); });
+    const QString itemPage = m_host.fetchPage(itemAddress);
+    if (itemPage.isEmpty() && !m_host.downloadsCut())
+        m_host.itemDropped(itemAddress);
+    return collectTaobaoItem(m_host, itemPage, pictureAddress, itemNumber);
 }
 
 void TaobaoShopWalk::walkWholeShop() {
     // Layouts 1 and 3 list the shop again only when the categories miss some of its items.
-    if (m_layout != 2 && m_state.itemTotal == m_categorySum)
+    if (m_layout != 2 && m_itemTotal == m_categorySum)
         return;
     const QString host = PlatformConstants::kTaobaoStoreHost;
     std::function<QString(int)> address;
@@ -467,7 +462,7 @@ void TaobaoShopWalk::walkWholeShop() {
         return m_statusPrefix + shopSummary() + QStringLiteral("正在采集第") + num(p) +
                QStringLiteral("页内容......");
     };
-    walkListPages(Walk::WholeShop, m_state.pageCount, address, m_layout == 2 ? listRule3() : listRule1(),
+    walkListPages(Walk::WholeShop, m_pageCount, address, m_layout == 2 ? listRule3() : listRule1(),
                   pageStatus);
 }
 
@@ -475,15 +470,29 @@ void TaobaoShopWalk::end(bool showCompletion) {
     const QString completion = shopSummary() + QStringLiteral("全部采集完成......");
     if (showCompletion)
         status(completion);
-    if (m_state.itemTotal <= m_state.collectedCount)
-        m_ctx.writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
-    m_ctx.stop();
+    if (m_itemTotal <= m_loop.reached())
+        m_host.markShopComplete();
+    m_host.finish();
     if (showCompletion)
         status(completion);
 }
 
 } // namespace
 
-void CollectTaobaoShop(CollectContext& ctx) {
-    TaobaoShopWalk(ctx).run();
+ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& pageText, const QString& pictureAddress,
+                              int itemNumber) {
+    if (pageText.isEmpty())
+        return ItemOutcome::NotEmitted;
+    const QString pictureFileName = taobaoPictureFileName(pictureAddress);
+    host.downloadPicture(pictureAddress, pictureFileName);
+    const std::optional<ParsedItem> item =
+        parseTaobaoItemPage(pageText, host.picturePath(pictureFileName), host);
+    if (!item)
+        return ItemOutcome::NotEmitted;
+    return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
+                                                                    : ItemOutcome::NotEmitted;
+}
+
+void CollectTaobaoShop(CrawlHost& host) {
+    TaobaoShopWalk(host).run();
 }

@@ -1,7 +1,16 @@
 #pragma once
 
-struct CollectContext;
+#include "crawl/ItemLoop.h"
 
-// Walks the shop at state.shopUrl, hands every item to its parser, and runs the stop command
-// (ctx.stop()) at the end.
-void CollectTaobaoShop(CollectContext& ctx);
+#include <QString>
+
+class CrawlHost;
+
+// Walks the Taobao shop at the host's address, hands every item to its parser, and finishes the
+// run at the end.
+void CollectTaobaoShop(CrawlHost& host);
+
+// One item page: saves the picture at pictureAddress, parses the page (fetching its description)
+// and emits the item numbered itemNumber. An empty page does nothing.
+ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& pageText, const QString& pictureAddress,
+                              int itemNumber);

@@ -2,5 +2,5 @@
 
 QString ShopSummary(const QString& total, int pages) {
     return QStringLiteral("该店铺中共有商品") + total + QStringLiteral("个，共分") + QString::number(pages) +
-           QStringLiteral("显示，");
+           QStringLiteral("页显示，");
 }

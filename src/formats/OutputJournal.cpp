@@ -85,7 +85,7 @@ QString OutputJournal::pathFor(const QString& outputFile) {
 }
 
 bool OutputJournal::append(const QString& outputFile, int format, bool appendToExisting, int itemNumber,
-                           bool startsWithHeader, const QString& rowText) {
+                           bool startsWithHeader, const QString& rowText, const QString& itemKey) {
     const QString journalPath = pathFor(outputFile);
     if (m_file.isOpen() && m_path != journalPath)
         m_file.close();
@@ -106,8 +106,14 @@ bool OutputJournal::append(const QString& outputFile, int format, bool appendToE
     const QByteArray fields = "R\t" + QByteArray::number(itemNumber) + '\t' + QByteArray::number(format) +
                               '\t' + (startsWithHeader ? '1' : '0') + '\t';
     const QByteArray piece = escaped(rowText).toUtf8();
-    // Handed to the system at once: a killed process loses nothing that was appended.
-    return writeChecked(fields + checkValue(fields + piece) + '\t' + piece + '\n');
+    QByteArray lines = fields + checkValue(fields + piece) + '\t' + piece + '\n';
+    if (!itemKey.isEmpty()) {
+        const QByteArray key = escaped(itemKey).toUtf8();
+        lines += "K\t" + checkValue("K\t" + key) + '\t' + key + '\n';
+    }
+    // Handed to the system at once, row and key in one write: a killed process loses nothing
+    // that was appended.
+    return writeChecked(lines);
 }
 
 bool OutputJournal::writeChecked(const QByteArray& line) {
@@ -188,6 +194,13 @@ OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
         const qsizetype end = bytes.indexOf('\n', start);
         const QByteArray line = bytes.mid(start, end < 0 ? -1 : end - start);
         const QList<QByteArray> parts = line.split('\t');
+        QString key;
+        if (end >= 0 && contents.rows > 0 && parts.size() == 3 && parts[0] == "K" &&
+            parts[1] == checkValue("K\t" + parts[2]) && unescaped(QString::fromUtf8(parts[2]), &key)) {
+            contents.itemKeys.append(key);
+            start = end + 1;
+            continue;
+        }
         bool itemOk = false;
         bool formatOk = false;
         QString piece;

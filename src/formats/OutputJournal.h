@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 // Every row the row writer buffers is also appended at once to a hidden file beside the output
 // file, so that a run which dies before its stop command loses nothing: the breakpoint is only
@@ -15,7 +16,9 @@
 // further line is
 // one piece of the buffer: "R", item number, Option5 index, 1 when the piece starts with the
 // header line, a check value and the piece itself with backslash, TAB, CR and LF escaped, all
-// separated by TABs. A line without its LF or with a wrong check value was torn by the death of
+// separated by TABs. An extracted item's "R" line is followed, in the same write, by "K", a check
+// value and the item's key (escaped the same way), so that recovery also knows which items the
+// recovered rows hold. A line without its LF or with a wrong check value was torn by the death of
 // the program and is dropped together with anything after it.
 class OutputJournal {
 public:
@@ -25,6 +28,7 @@ public:
         int format = -1; // Option5 index of the first row
         QString batch;   // the buffer as the stop command would have flushed it
         int rows = 0;
+        QStringList itemKeys; // keys of the items the batch holds, where the rows named them
         int highestItem = 0;
         int droppedLines = 0;         // torn or damaged lines left out
         qint64 keptOutputLength = -1; // -1: not recorded
@@ -38,9 +42,10 @@ public:
     static QString pathFor(const QString& outputFile);
 
     // Appends one piece of the buffer; the header flag says whether it starts with the header
-    // line. Opens (and creates) the journal of outputFile first when needed.
+    // line; itemKey, when given, names the item the piece holds. Opens (and creates) the journal of
+    // outputFile first when needed.
     bool append(const QString& outputFile, int format, bool appendToExisting, int itemNumber,
-                bool startsWithHeader, const QString& rowText);
+                bool startsWithHeader, const QString& rowText, const QString& itemKey = QString());
     // Forces what was appended to disk.
     bool sync();
     // Closes and deletes the open journal, once its rows are in the output file; the output's new

@@ -25,10 +25,10 @@ QString RowWriter::rowTextFor(const ItemRecord& record) {
     return rowText;
 }
 
-void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber) {
+void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber, const QString& itemKey) {
     const QString rowText = rowTextFor(record);
     if (!m_journal.append(m_target.outputPath, MarketplaceCodes::outputFormatIndex(m_target.format),
-                          m_appendToExisting, itemNumber, !m_headerWritten, rowText) &&
+                          m_appendToExisting, itemNumber, !m_headerWritten, rowText, itemKey) &&
         m_journalError.isEmpty())
         m_journalError = m_journal.errorString();
     m_buffer += rowText;

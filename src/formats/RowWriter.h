@@ -25,9 +25,10 @@ public:
     void setAppendToExisting(bool append) { m_appendToExisting = append; }
     bool appendsToExisting() const { return m_appendToExisting; }
 
-    // Header once per buffer, then the row; itemNumber is the item's place in the shop, kept in
-    // the journal for recovery. The buffer changes only at the very end.
-    void EmitItemRecord(const ItemRecord& record, int itemNumber);
+    // Header once per buffer, then the row; itemNumber is the item's place in the shop and itemKey
+    // what identifies the item, both kept in the journal for recovery. The buffer changes only at
+    // the very end.
+    void EmitItemRecord(const ItemRecord& record, int itemNumber, const QString& itemKey = QString());
     // Writes the buffer to the output file in the format's encoding and mode; on failure the
     // buffer stays as it was, so a later flush tries again.
     Status FlushOutputBuffer();

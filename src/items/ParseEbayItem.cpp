@@ -1,11 +1,9 @@
 #include "items/ParseEbayItem.h"
 
-#include "app/CollectContext.h"
 #include "base/PlatformConstants.h"
 #include "base/Step.h"
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
-#include "formats/RowWriter.h"
 #include "items/CollectedItemDefaults.h"
 #include "items/ItemPageCut.h"
 #include "web/Cut.h"
@@ -43,12 +41,23 @@ QString formattedCell(const QString& value) {
 
 } // namespace
 
-void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
-    if (pageText.isEmpty())
-        return;
-
+QString ebayPictureAddress(const QString& pageText) {
     QString pictureAddress;
+    if (contains(pageText, kViewportMarker)) {
+        Step::run([&] { pictureAddress = from(pageText, kViewportMarker); });
+        Step::run([&] { pictureAddress = after(pictureAddress, QStringLiteral("src='")); });
+        Step::run([&] { pictureAddress = before(pictureAddress, QStringLiteral("'")); });
+    }
+    return pictureAddress;
+}
+
+QString ebayPictureFileName(const QString& pictureAddress) {
     QString pictureFileName;
+    Step::run([&] { pictureFileName = Cut::afterLast(pictureAddress, QStringLiteral("/")); });
+    return pictureFileName;
+}
+
+ParsedItem parseEbayItemPage(const QString& pageText, const QString& picturePath) {
     QString saleType;
     QString increment;
     QString title;
@@ -57,14 +66,6 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
     QString postFee;
     QString expressFee;
     QString description;
-
-    if (contains(pageText, kViewportMarker)) {
-        Step::run([&] { pictureAddress = from(pageText, kViewportMarker); });
-        Step::run([&] { pictureAddress = after(pictureAddress, QStringLiteral("src='")); });
-        Step::run([&] { pictureAddress = before(pictureAddress, QStringLiteral("'")); });
-        Step::run([&] { pictureFileName = Cut::afterLast(pictureAddress, QStringLiteral("/")); });
-        ctx.downloadPicture(pictureAddress, pictureFileName);
-    }
 
     if (contains(pageText, kPurchaseMarker)) {
         Step::run([&] { saleType = from(pageText, kPurchaseMarker); });
@@ -120,8 +121,6 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
         });
     description.replace(u',', QChar(0xFF0C));
 
-    const QString picturePath = ctx.picturePath(pictureFileName);
-
     ItemRecord record = CollectedItemDefaults();
     record.title = Quoted(title);
     record.category = category;
@@ -146,5 +145,5 @@ void ParseEbayItem(CollectContext& ctx, const QString& pageText) {
     shown.increment = formattedCell(increment);
     shown.postFee = formattedCell(postFee);
     shown.expressFee = formattedCell(expressFee);
-    ctx.emitItem(shown.values(), record);
+    return {shown.values(), record};
 }

@@ -1,10 +1,8 @@
 #include "items/ParsePaiPaiItem.h"
 
-#include "app/CollectContext.h"
 #include "base/PlatformConstants.h"
 #include "base/Step.h"
 #include "formats/NumberFormat.h"
-#include "formats/RowWriter.h"
 #include "items/CollectedItemDefaults.h"
 #include "items/ItemPageCut.h"
 #include "items/SplitPaiPaiLocation.h"
@@ -75,8 +73,17 @@ Field cutDescription(const QString& pageText) {
 
 } // namespace
 
-PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitle, const QString& saleType,
-                                const QString& listPrice, const QString& picturePath) {
+QString paiPaiSaleType(const QString& saleTypeText) {
+    return saleTypeText == QStringLiteral("一口价") ? QStringLiteral("b") : QStringLiteral("a");
+}
+
+QString paiPaiPictureAddress(const QString& shopNumber, const QString& pictureFileName) {
+    return PlatformConstants::kPaiPaiImageHost + QStringLiteral("/cgi-bin/showimg?uin=") + shopNumber +
+           QStringLiteral("&filename=") + pictureFileName + QStringLiteral("&type=1");
+}
+
+ParsedItem parsePaiPaiItemPage(const QString& pageText, const QString& listTitle, const QString& saleType,
+                               const QString& listPrice, const QString& picturePath) {
     const Field category = cutCategory(pageText);
 
     const Field conditionText = [&] {
@@ -148,22 +155,4 @@ PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitl
     shown.postFee = numberCell(postFee);
     shown.expressFee = numberCell(expressFee);
     return {shown.values(), record};
-}
-
-void ParsePaiPaiItem(CollectContext& ctx, const QString& pageText, const QString& shopNumber,
-                     const QString& pictureFileName, const QString& listTitle, QString& saleTypeText,
-                     const QString& listPrice) {
-    if (pageText.isEmpty())
-        return;
-
-    ctx.downloadPicture(PlatformConstants::kPaiPaiImageHost + QStringLiteral("/cgi-bin/showimg?uin=") +
-                            shopNumber + QStringLiteral("&filename=") + pictureFileName +
-                            QStringLiteral("&type=1"),
-                        pictureFileName);
-
-    saleTypeText = saleTypeText == QStringLiteral("一口价") ? QStringLiteral("b") : QStringLiteral("a");
-
-    const QString picturePath = ctx.picturePath(pictureFileName);
-    const PaiPaiItemRow row = CutPaiPaiItemPage(pageText, listTitle, saleTypeText, listPrice, picturePath);
-    ctx.emitItem(row.gridCells, row.record);
 }

@@ -1,27 +1,16 @@
 #pragma once
 
-#include "formats/ItemRecord.h"
+#include "items/ParsedItem.h"
 
 #include <QString>
-#include <QStringList>
 
-struct CollectContext;
+// The kept piece of the shop's list script: "b" for a fixed price ("一口价"), "a" otherwise.
+QString paiPaiSaleType(const QString& saleTypeText);
 
-// One PaiPai item as the grid shows it and as the row writer receives it. The two differ only
-// in the increment and the fees, which the grid shows formatted.
-struct PaiPaiItemRow {
-    QStringList gridCells;
-    ItemRecord record;
-};
+// Where the picture named in the shop's list script is served.
+QString paiPaiPictureAddress(const QString& shopNumber, const QString& pictureFileName);
 
-// Cuts the fields of one cleaned item page. saleType is already "b" or "a"; picturePath is the
-// local path the record names.
-PaiPaiItemRow CutPaiPaiItemPage(const QString& pageText, const QString& listTitle, const QString& saleType,
-                                const QString& listPrice, const QString& picturePath);
-
-// Turns one item page into a grid row and an output row, and saves the item's picture. The
-// title, sale type, price and picture name come from the shop's list script; saleTypeText is
-// replaced by "b" (fixed price) or "a". An empty page is ignored.
-void ParsePaiPaiItem(CollectContext& ctx, const QString& pageText, const QString& shopNumber,
-                     const QString& pictureFileName, const QString& listTitle, QString& saleTypeText,
-                     const QString& listPrice);
+// Cuts the fields of one cleaned item page. The title, sale type ("b" or "a") and price come from
+// the shop's list script; picturePath is the local path the record names.
+ParsedItem parsePaiPaiItemPage(const QString& pageText, const QString& listTitle, const QString& saleType,
+                               const QString& listPrice, const QString& picturePath);

@@ -1,18 +1,14 @@
 #include "items/ParseTaobaoItem.h"
 
-#include "app/CollectContext.h"
-#include "app/RunState.h"
-#include "app/WindowInterface.h"
 #include "base/PlatformConstants.h"
 #include "base/Step.h"
 #include "base/StepError.h"
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
-#include "formats/RowWriter.h"
 #include "items/CollectedItemDefaults.h"
 #include "items/ItemPageCut.h"
+#include "items/ItemPageSource.h"
 #include "web/Cut.h"
-#include "web/PageFetcher.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>
@@ -100,15 +96,14 @@ QString yesNoFlag(const QString& pageText, const QString& marker) {
 
 } // namespace
 
-void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pictureAddress,
-                     const QString& /*categoryName*/) {
-    if (pageText.isEmpty())
-        return;
-
+QString taobaoPictureFileName(const QString& pictureAddress) {
     QString pictureFileName;
     Step::run([&] { pictureFileName = Cut::afterLast(pictureAddress, QStringLiteral("/")); });
-    ctx.downloadPicture(pictureAddress, pictureFileName);
+    return pictureFileName;
+}
 
+std::optional<ParsedItem> parseTaobaoItemPage(QString pageText, const QString& picturePath,
+                                              ItemPageSource& source) {
     const QString pathLinks = QStringLiteral("<div id='ListPathLinks'>");
     if (contains(pageText, pathLinks))
         Step::run([&] { pageText = after(pageText, pathLinks); });
@@ -171,8 +166,7 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
     QRegularExpressionMatchIterator matches = shippingPattern().globalMatch(pageText);
     while (matches.hasNext()) {
         const QRegularExpressionMatch match = matches.next();
-        ctx.window.processEvents();
-        if (ctx.state.stopRequested)
+        if (source.stopRequested())
             break;
         shippingText = match.captured(0);
     }
@@ -209,15 +203,13 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
         description = Cut::dropLead(pageText, at + scriptMarker.size());
     });
     Step::run([&] { description = before(description, QStringLiteral("'></script>")); });
-    description = ctx.fetcher.FetchPage(description);
+    description = source.fetchPage(description);
     description = Cut::remove(description, QStringLiteral("var desc='"));
     description = Cut::remove(description, QStringLiteral("';"));
     description.replace(u',', QChar(0xFF0C));
 
-    const QString picturePath = ctx.picturePath(pictureFileName);
-
     if (title.isEmpty())
-        return;
+        return std::nullopt;
 
     ItemRecord record = CollectedItemDefaults();
     record.title = Quoted(title);
@@ -237,5 +229,5 @@ void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pict
     record.description = Quoted(CleanFieldText(description));
     record.picture = Quoted(picturePath);
 
-    ctx.emitItem(record.values(), record);
+    return ParsedItem{record.values(), record};
 }

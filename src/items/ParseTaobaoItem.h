@@ -1,12 +1,19 @@
 #pragma once
 
+#include "items/ParsedItem.h"
+
 #include <QString>
 
-struct CollectContext;
+#include <optional>
 
-// Turns one cleaned Taobao item page into one record: downloads the picture and the description
-// script, adds the grid row and hands the record to the row writer. pageText is shortened in
-// place. An empty page or a page without a title adds nothing. categoryName is not used: the
-// shop's own category is always written as 0.
-void ParseTaobaoItem(CollectContext& ctx, QString& pageText, const QString& pictureAddress,
-                     const QString& categoryName);
+class ItemPageSource;
+
+// The picture's file name: the last segment of its address.
+QString taobaoPictureFileName(const QString& pictureAddress);
+
+// Cuts one cleaned, non-empty Taobao item page into its record; picturePath is the local path the
+// record names. The description lives in a script on the description host, which is fetched
+// through source; a stop noticed while the shipping entries are searched ends the search with
+// what it has. Nothing when the page has no title (the description is fetched all the same).
+std::optional<ParsedItem> parseTaobaoItemPage(QString pageText, const QString& picturePath,
+                                              ItemPageSource& source);

@@ -4,8 +4,9 @@
 
 class StopSignal;
 
-// Waits the given time on a monotonic clock, running the event pass every few milliseconds;
-// returns as soon as the pass reports a stop, or at once (after one more pass) when the stop
-// signal is requested. Does not spin a core.
+// Waits the given time on a monotonic clock; returns as soon as the event pass reports a stop, or
+// at once (after one more pass) when the stop signal is requested. Without a stop signal the pass
+// runs every few milliseconds; with one, at the start and when the signal wakes the wait. Does
+// not spin a core.
 void PauseWithEvents(int milliseconds, const std::function<bool()>& passReportsStop,
                      StopSignal* stop = nullptr);

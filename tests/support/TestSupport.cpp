@@ -1,3 +1,3 @@
-// Keeps the support library non-empty while its helpers are header-only.
-#include "support/FakeWindow.h"
+// Keeps the support library's headers compiled at least once.
+#include "support/FormatTestFiles.h"
 #include "support/TestPaths.h"

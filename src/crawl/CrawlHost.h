@@ -1,0 +1,58 @@
+#pragma once
+
+#include "items/ItemPageSource.h"
+
+#include <QString>
+#include <QStringList>
+
+struct ItemRecord;
+
+// Everything a shop walk asks of the run around it. The application implements it for a real run;
+// the walks know nothing of windows, settings or the row writer.
+class CrawlHost : public ItemPageSource {
+public:
+    // The shop's address as the user gave it, lower-cased.
+    virtual QString shopAddress() const = 0;
+
+    // fetchPage (from ItemPageSource) decodes GBK; eBay's pages are UTF-8.
+    virtual QString fetchPageUtf8(const QString& address) = 0;
+    // Saves the picture in the run's picture folder; false when nothing was saved.
+    virtual bool downloadPicture(const QString& address, const QString& fileName) = 0;
+    // Where downloadPicture stores fileName, as the output names it.
+    virtual QString picturePath(const QString& fileName) const = 0;
+    // The politeness pause between items; a stop cuts it short.
+    virtual void pause(int milliseconds) = 0;
+    // A stop asked for from another thread aborts the downloads in progress: a page or picture
+    // fetched meanwhile may be cut short.
+    virtual bool downloadsCut() const = 0;
+
+    // Items at or below this number are already on disk from an earlier run of the same shop.
+    virtual int resumeItemNumber() const = 0;
+    // Whether the run records its breakpoint after each item.
+    virtual bool recordsBreakPoints() const = 0;
+
+    // Whether the output already holds the item at this address (asked before its page is
+    // fetched); such an item is counted but neither fetched, written nor paused for.
+    virtual bool isItemWritten(const QString& itemAddress) const = 0;
+    // Names the item the next emitItem belongs to.
+    virtual void beginItem(const QString& itemAddress) = 0;
+    // Adds the grid row and hands the record to the row writer, unless a stop cut the item's
+    // downloads short; false then.
+    virtual bool emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) = 0;
+    // Rows of items up to itemNumber are made durable and the breakpoint moves past them.
+    virtual void recordItemReached(int itemNumber) = 0;
+    // An item whose page could not be read (too large, timed out, failed).
+    virtual void itemDropped(const QString& address) = 0;
+    // Every item of the shop was reached: the breakpoint is no longer needed.
+    virtual void markShopComplete() = 0;
+    // The walk is over (or cannot start): the run stops and writes its rows.
+    virtual void finish() = 0;
+
+    virtual void setStatusText(const QString& text) = 0;
+    virtual void showMessage(const QString& text) = 0;
+    // done: list cells counted so far (items passed over on a resume included); total: the items
+    // the shop reports.
+    virtual void reportProgress(int done, int total) = 0;
+    // The number of list pages the walk reads for the whole shop.
+    virtual void reportListPages(int pages) = 0;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/AppPaths.h"
+#include "app/JournalRecovery.h"
+#include "app/SettingsStore.h"
+#include "base/MarketplaceCodes.h"
+#include "formats/OutputJournal.h"
+#include "formats/RowWriter.h"
+
+#include <QDir>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// One run of the row writer in a folder (a fresh one unless given), on the shop "PaiPai_shop".
+// format and platform are the window's option indexes. Destroying the writer unflushed stands
+// for the program dying.
+struct WriterRun {
+    QTemporaryDir ownFolder;
+    AppPaths paths;
+    std::unique_ptr<RowWriter> writer;
+
+    explicit WriterRun(int format, int platform = 0, const QString& folder = QString())
+        : paths(folder.isEmpty() ? ownFolder.path() : folder), writer(std::make_unique<RowWriter>()) {
+        writer->setTarget({*MarketplaceCodes::outputFormatFromIndex(format),
+                           *MarketplaceCodes::platformFromIndex(platform),
+                           paths.outputFile(QStringLiteral("PaiPai_shop"), QStringLiteral(".csv"))});
+    }
+    // Later rows in the format of this option index.
+    void switchFormat(int format) {
+        RowWriter::Target target = writer->target();
+        target.format = *MarketplaceCodes::outputFormatFromIndex(format);
+        writer->setTarget(target);
+    }
+    void die() { writer.reset(); }
+    QString output() const { return paths.outputFile(QStringLiteral("PaiPai_shop"), QStringLiteral(".csv")); }
+    QString journal() const { return OutputJournal::pathFor(output()); }
+    QStringList files() const { return QDir(paths.programDir()).entryList(QDir::Files | QDir::Hidden); }
+    int recover(QString* message = nullptr) const {
+        SettingsStore settings(paths.settingsFile());
+        return RecoverJournals(paths, settings, message);
+    }
+};
