@@ -111,6 +111,47 @@ private slots:
         QCOMPARE(host.collected, collected);
     }
 
+    // A page naming only items its list named already is a site repeating its last page: the list
+    // ends there, before any of its cells is counted. A new list may name them again.
+    void repeatedPage_data() {
+        QTest::addColumn<QList<QStringList>>("pages"); // {"|"}: a new list begins
+        QTest::addColumn<QList<ListPageEnd>>("ends");
+        QTest::addColumn<int>("reached");
+
+        using End = ListPageEnd;
+        const QStringList ab{u"a"_s, u"b"_s};
+        QTest::newRow("last page again") << QList<QStringList>{ab, {u"c"_s}, {u"c"_s}}
+                                         << QList<End>{End::ItemCells, End::ItemCells, End::Repeated} << 3;
+        QTest::newRow("first page again, placeholders aside")
+            << QList<QStringList>{ab, {u"-"_s, u"b"_s, u"a"_s}} << QList<End>{End::ItemCells, End::Repeated}
+            << 2;
+        QTest::newRow("partly new") << QList<QStringList>{ab, {u"b"_s, u"c"_s}}
+                                    << QList<End>{End::ItemCells, End::ItemCells} << 4;
+        QTest::newRow("an unreadable cell may be new")
+            << QList<QStringList>{{u"a"_s, QString()}, {u"a"_s, QString()}}
+            << QList<End>{End::ItemCells, End::ItemCells} << 4;
+        QTest::newRow("another list names the same items")
+            << QList<QStringList>{ab, {u"|"_s}, ab} << QList<End>{End::ItemCells, End::ItemCells} << 4;
+    }
+
+    void repeatedPage() {
+        QFETCH(QList<QStringList>, pages);
+        QFETCH(QList<ListPageEnd>, ends);
+        QFETCH(int, reached);
+
+        CountingHost host;
+        ItemLoop loop(host);
+        QList<ListPageEnd> actual;
+        for (const QStringList& page : pages) {
+            if (page == QStringList{u"|"_s})
+                loop.startList();
+            else
+                actual.append(walk(loop, host, page));
+        }
+        QCOMPARE(actual, ends);
+        QCOMPARE(loop.reached(), reached);
+    }
+
     // The walk's ending: items found each once, completion only for a walk read to its end.
     void endWalk_data() {
         QTest::addColumn<QList<QStringList>>("pages");

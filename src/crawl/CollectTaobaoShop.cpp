@@ -388,7 +388,9 @@ void TaobaoShopWalk::readCategorySize() {
 void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QString(int)>& address,
                                    const ListRule& rule, const std::function<QString(int)>& pageStatus) {
     // The stated number of pages only bounds the walk: a list ends at its first page without an
-    // item cell, so a shop stating a huge total costs one page past its real items.
+    // item cell or at a page that repeats one it had, so a shop stating a huge total costs one page
+    // past its real items.
+    m_loop.startList();
     for (int p = 1; p <= pages; ++p) {
         if (walkOver())
             break;

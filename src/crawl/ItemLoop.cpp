@@ -2,7 +2,26 @@
 
 #include "crawl/CrawlHost.h"
 
+bool ItemLoop::repeatsItsList(int cellCount, const Rules& rules) const {
+    if (!rules.itemAddress)
+        return false;
+    bool itemCell = false;
+    for (int cell = 0; cell < cellCount; ++cell) {
+        if (rules.isPlaceholder && rules.isPlaceholder(cell))
+            continue;
+        itemCell = true;
+        // A cell without a readable address cannot be told from a new one.
+        const QString address = rules.itemAddress(cell);
+        if (address.isEmpty() || !m_listAddresses.contains(address))
+            return false;
+    }
+    return itemCell;
+}
+
 ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
+    // Checked before any cell is counted, so the repeated page changes no item's number.
+    if (repeatsItsList(cellCount, rules))
+        return ListPageEnd::Repeated;
     bool itemCell = false;
     for (int cell = 0; cell < cellCount; ++cell) {
         if (m_host.stopRequested())
@@ -13,10 +32,12 @@ ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
         const int itemNumber = ++m_reached;
         m_host.reportProgress(m_reached, m_total);
         const QString address = rules.itemAddress ? rules.itemAddress(cell) : QString();
-        if (address.isEmpty())
+        if (address.isEmpty()) {
             ++m_foundWithoutAddress;
-        else
+        } else {
             m_foundAddresses.insert(address);
+            m_listAddresses.insert(address);
+        }
         // Items a resumed run already wrote cost no download.
         if (itemNumber <= m_host.resumeItemNumber())
             continue;

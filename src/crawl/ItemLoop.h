@@ -18,6 +18,8 @@ enum class ItemOutcome {
 enum class ListPageEnd {
     ItemCells,  // the page held item cells: its list may go on
     NoItemCell, // nothing but placeholders, or nothing at all: its list has ended
+    Repeated,   // every cell named an item its list had named already: a site repeating its
+                // last page past the end, so the list has ended
     Stopped,    // a stop, or an item a stop cut short: the whole walk ends
 };
 
@@ -52,6 +54,10 @@ public:
     // readable address counts on its own).
     int found() const { return int(m_foundAddresses.size()) + m_foundWithoutAddress; }
 
+    // A new list begins (a category's, the whole shop's): its pages are told apart from the
+    // previous list's.
+    void startList() { m_listAddresses.clear(); }
+
     // Walks the cellCount cells of one list page. A page of no item cell ends its list, even
     // though the shop states more items: a page whose cells were all passed over (resumed or
     // already written) does not.
@@ -64,9 +70,13 @@ public:
     void endWalk(const QString& completion);
 
 private:
+    // Whether every item cell of the page names an item its list named already.
+    bool repeatsItsList(int cellCount, const Rules& rules) const;
+
     CrawlHost& m_host;
     int m_total = 0;
     int m_reached = 0;
     QSet<QString> m_foundAddresses;
+    QSet<QString> m_listAddresses;
     int m_foundWithoutAddress = 0;
 };
