@@ -24,41 +24,56 @@ struct Measure {
     double peakMb = 0;
 };
 
-// Runs the program with stdout sent to /dev/null; the best of `runs` times, the largest peak.
+// Runs the program once with stdout sent to /dev/null: its time and peak memory.
+inline Measure runChildOnce(const QStringList& command) {
+    std::vector<QByteArray> storage;
+    for (const QString& part : command)
+        storage.push_back(part.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& part : storage)
+        argv.push_back(part.data());
+    argv.push_back(nullptr);
+
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid)
+        return {};
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed (status %d)\n", qPrintable(command.join(u' ')), status);
+        return {};
+    }
+    return {true, seconds, double(usage.ru_maxrss) / 1024.0};
+}
+
+// Adds one run to the runs so far: the best time, the largest peak. A failed run fails them all.
+inline void keepBest(Measure* best, const Measure& run, bool first) {
+    if (!run.ok || (!first && !best->ok)) {
+        *best = {};
+        return;
+    }
+    if (first || run.seconds < best->seconds)
+        best->seconds = run.seconds;
+    best->peakMb = first ? run.peakMb : qMax(best->peakMb, run.peakMb);
+    best->ok = true;
+}
+
+// The best of `runs` times, the largest peak.
 inline Measure runChild(const QStringList& command, int runs) {
     Measure best;
     for (int run = 0; run < runs; ++run) {
-        std::vector<QByteArray> storage;
-        for (const QString& part : command)
-            storage.push_back(part.toLocal8Bit());
-        std::vector<char*> argv;
-        for (QByteArray& part : storage)
-            argv.push_back(part.data());
-        argv.push_back(nullptr);
-
-        QElapsedTimer timer;
-        timer.start();
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, STDOUT_FILENO);
-            ::execvp(argv[0], argv.data());
-            ::_exit(127);
-        }
-        int status = 0;
-        rusage usage{};
-        if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid)
-            return {};
-        const double seconds = double(timer.nsecsElapsed()) / 1e9;
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            std::fprintf(stderr, "%s failed (status %d)\n", qPrintable(command.join(u' ')), status);
-            return {};
-        }
-        const double peak = double(usage.ru_maxrss) / 1024.0;
-        if (!best.ok || seconds < best.seconds)
-            best.seconds = seconds;
-        best.peakMb = qMax(best.peakMb, peak);
-        best.ok = true;
+        keepBest(&best, runChildOnce(command), run == 0);
+        if (!best.ok)
+            break;
     }
     return best;
 }
@@ -72,8 +87,10 @@ inline void printRow(const char* what, const Measure& m, double sourceMb) {
                 sourceMb / m.seconds, m.peakMb, m.peakMb / sourceMb);
 }
 
-// A fixed pseudo-random sequence keeps every run's file the same.
-inline quint32 g_seed = 12345;
+// A fixed pseudo-random sequence keeps every run's file the same; a generator that sets the seed
+// back to kFirstSeed repeats the sequence.
+inline constexpr quint32 kFirstSeed = 12345;
+inline quint32 g_seed = kFirstSeed;
 inline quint32 nextRandom() {
     g_seed = g_seed * 1103515245u + 12345u;
     return (g_seed >> 16) & 0x7FFF;

@@ -1,20 +1,30 @@
-// Converts a generated 20,000-item Taobao Assistant file (UTF-16, long HTML descriptions in
-// Chinese) to PaiPai and to eBay with `kestrune convert`, and runs on the same file
-// `iconv -f UTF-16LE -t GBK` (the floor: decoding and GBK encoding alone) and a plain Python
-// script doing the same mapping. Each program runs as a child process so its time and peak
-// memory are its own. Prints MB/s of source text, peak memory and the ratios to the targets.
-// Usage: bench_convert [folder] [items]   (default: a temporary folder, 20000 items)
+// Times the six conversions between the older assistant formats with `kestrune convert`, each as
+// a child process (best of 3) so its time and peak memory are its own, on 20,000 generated items:
+// a Taobao Assistant file (UTF-16, TAB-separated, long HTML descriptions in Chinese), the PaiPai
+// file our converter makes of it, and an eBay file of the same items in GBK. For the Taobao
+// directions it also runs `iconv -f UTF-16LE -t GBK` (the floor: decoding and GBK encoding alone)
+// and a plain Python script doing the same mapping, and prints the ratios to their targets.
+// With --against, another kestrune binary (an earlier build) converts the same files, its runs
+// interleaved with ours so machine load falls on both alike, and each direction prints the time
+// ratio ours/before: "met" while ours takes at most 10 % longer.
+// Usage: bench_convert [--against KESTRUNE] [folder] [items]
+//        (default: a temporary folder, 20000 items)
 
 #include "BenchSupport.h"
+#include "formats/AssistantColumns.h"
+#include "formats/AssistantFormat.h"
 #include "support/TestPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -34,10 +44,24 @@ QString description(int item) {
     return u'"' + html + QStringLiteral("</div>\"");
 }
 
+// The fields both generated sources give an item, as the Taobao file quotes them.
+QString title(int item) {
+    return QStringLiteral("\"%1 %2号&amp;款\"").arg(kPhrases.at(item % kPhrases.size())).arg(item);
+}
+
+QString price(int item) {
+    return QStringLiteral("%1.000000").arg(10 + item % 300);
+}
+
+QString picture(int item) {
+    return QStringLiteral("\"http://img01.taobaocdn.com/bao/uploaded/i%1/T1abc.jpg\"").arg(item);
+}
+
 bool writeTaobaoSource(const QString& path, int items) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    g_seed = kFirstSeed;
     const QString header =
         QStringLiteral("宝贝名称\t宝贝类目\t店铺类目\t新旧程度\t省\t城市\t出售方式\t宝贝价格\t加价幅度\t宝贝"
                        "数量\t有效期\t运费承担\t"
@@ -51,39 +75,62 @@ bool writeTaobaoSource(const QString& path, int items) {
     if (file.write("\xFF\xFE", 2) != 2 || !write(header))
         return false;
     for (int item = 1; item <= items; ++item) {
-        const QStringList fields{
-            QStringLiteral("\"%1 %2号&amp;款\"").arg(kPhrases.at(item % kPhrases.size())).arg(item),
-            QString::number(50010850 + item % 7),
-            QStringLiteral("0"),
-            QStringLiteral("5"),
-            QStringLiteral("\"浙江\""),
-            QStringLiteral("\"杭州\""),
-            QStringLiteral("\"b\""),
-            QStringLiteral("%1.000000").arg(10 + item % 300),
-            QStringLiteral("0.000000"),
-            QString::number(1 + item % 50),
-            QStringLiteral("7"),
-            QStringLiteral("2"),
-            QStringLiteral("10.000000"),
-            QStringLiteral("25.000000"),
-            QStringLiteral("15.000000"),
-            QStringLiteral("0"),
-            QStringLiteral("1"),
-            QStringLiteral("0"),
-            QStringLiteral("1"),
-            QStringLiteral("1"),
-            QStringLiteral("0"),
-            QStringLiteral("0"),
-            QStringLiteral("\"2009-03-01 10:00:00\""),
-            QStringLiteral("\"\""),
-            description(item),
-            QStringLiteral("\"http://img01.taobaocdn.com/bao/uploaded/i%1/T1abc.jpg\"").arg(item),
-            QStringLiteral("\"\""),
-            QStringLiteral("0"),
-            QStringLiteral("0"),
-            QStringLiteral("0"),
-            QStringLiteral("0")};
+        const QStringList fields{title(item),
+                                 QString::number(50010850 + item % 7),
+                                 QStringLiteral("0"),
+                                 QStringLiteral("5"),
+                                 QStringLiteral("\"浙江\""),
+                                 QStringLiteral("\"杭州\""),
+                                 QStringLiteral("\"b\""),
+                                 price(item),
+                                 QStringLiteral("0.000000"),
+                                 QString::number(1 + item % 50),
+                                 QStringLiteral("7"),
+                                 QStringLiteral("2"),
+                                 QStringLiteral("10.000000"),
+                                 QStringLiteral("25.000000"),
+                                 QStringLiteral("15.000000"),
+                                 QStringLiteral("0"),
+                                 QStringLiteral("1"),
+                                 QStringLiteral("0"),
+                                 QStringLiteral("1"),
+                                 QStringLiteral("1"),
+                                 QStringLiteral("0"),
+                                 QStringLiteral("0"),
+                                 QStringLiteral("\"2009-03-01 10:00:00\""),
+                                 QStringLiteral("\"\""),
+                                 description(item),
+                                 picture(item),
+                                 QStringLiteral("\"\""),
+                                 QStringLiteral("0"),
+                                 QStringLiteral("0"),
+                                 QStringLiteral("0"),
+                                 QStringLiteral("0")};
         if (!write(fields.join(u'\t') + QStringLiteral("\r\n")))
+            return false;
+    }
+    return true;
+}
+
+// The same items as an eBay export in GBK: the eBay header, and each item's title, price,
+// description and picture in the columns the converter reads from an eBay record (quoted as CSV,
+// the descriptions with their doubled quotes and commas); every other column holds 0.
+bool writeEbaySource(const QString& path, int items) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QStringEncoder gbk("GBK");
+    const AssistantLayout& layout = AssistantFormat::ebayConverter();
+    if (!gbk.isValid() || file.write(gbk.encode(layout.headerLine())) < 0)
+        return false;
+    g_seed = kFirstSeed; // the descriptions the Taobao file got
+    QStringList values(layout.columns.size(), QStringLiteral("0"));
+    for (int item = 1; item <= items; ++item) {
+        values[columnIndex(EbaySourceColumn::Title)] = title(item);
+        values[columnIndex(EbaySourceColumn::Price)] = price(item);
+        values[columnIndex(EbaySourceColumn::Description)] = description(item);
+        values[columnIndex(EbaySourceColumn::Picture)] = picture(item);
+        if (file.write(gbk.encode(values.join(u',') + QStringLiteral("\r\n"))) < 0)
             return false;
     }
     return true;
@@ -195,23 +242,130 @@ void printTargets(const char* target, const Measure& ours, const Measure& iconv,
                 fromPython >= 5 ? "met" : "MISSED", memory, memory < 2.5 ? "met" : "MISSED");
 }
 
+double megabytes(const QString& path) {
+    return double(QFile(path).size()) / (1024.0 * 1024.0);
+}
+
+// One conversion: the format words of `kestrune convert` and the source it reads.
+struct Direction {
+    Direction(const char* name, const char* from, const char* to, const QString& source)
+        : name(name), from(from), to(to), source(source), sourceMb(megabytes(source)) {}
+
+    const char* name;
+    const char* from;
+    const char* to;
+    QString source;
+    double sourceMb;
+    Measure ours;
+    Measure before;
+};
+
+QStringList convertCommand(const QString& binary, const Direction& direction, const QString& save) {
+    return {binary,
+            QStringLiteral("convert"),
+            QStringLiteral("--from"),
+            QString::fromLatin1(direction.from),
+            QStringLiteral("--to"),
+            QString::fromLatin1(direction.to),
+            QStringLiteral("--agree"),
+            direction.source,
+            save};
+}
+
+// The runs of both binaries alternate, each taking the lead in turn, so a burst of load elsewhere
+// on the machine, or a file still warm in the cache, does not favour one of them.
+void measure(Direction* direction, const QString& ours, const QString& before, const QDir& dir, int runs) {
+    // A Taobao target is written as .txt whatever the save path says; name it so from the start.
+    const QString extension =
+        qstrcmp(direction->to, "taobao") == 0 ? QStringLiteral(".txt") : QStringLiteral(".csv");
+    const QString name =
+        QStringLiteral("%1_to_%2").arg(QLatin1String(direction->from), QLatin1String(direction->to));
+    const QStringList oursCommand = convertCommand(ours, *direction, dir.filePath(name + extension));
+    const QStringList beforeCommand =
+        convertCommand(before, *direction, dir.filePath(name + QStringLiteral("_before") + extension));
+    for (int run = 0; run < runs; ++run) {
+        const bool oursFirst = run % 2 == 0;
+        if (oursFirst)
+            keepBest(&direction->ours, runChildOnce(oursCommand), run == 0);
+        if (!before.isEmpty())
+            keepBest(&direction->before, runChildOnce(beforeCommand), run == 0);
+        if (!oursFirst)
+            keepBest(&direction->ours, runChildOnce(oursCommand), run == 0);
+    }
+}
+
+// Up to 10 % slower is noise on a shared machine.
+constexpr double kNoise = 1.10;
+
+void printAgainst(const Direction& direction) {
+    if (!direction.ours.ok || !direction.before.ok) {
+        std::printf("%-18s not compared\n", direction.name);
+        return;
+    }
+    const double ratio = direction.ours.seconds / direction.before.seconds;
+    std::printf("%-18s ours %.3f s, before %.3f s: %.2fx (target <= %.2f: %s), peak %.1f MB vs %.1f MB\n",
+                direction.name, direction.ours.seconds, direction.before.seconds, ratio, kNoise,
+                ratio <= kNoise ? "met" : "MISSED", direction.ours.peakMb, direction.before.peakMb);
+}
+
+// "--against PATH" taken out of the arguments; the rest are the folder and the item count.
+struct Arguments {
+    QString against;
+    std::vector<char*> rest;
+    bool ok = true;
+
+    Arguments(int argc, char** argv) {
+        for (int i = 0; i < argc; ++i) {
+            if (qstrcmp(argv[i], "--against") != 0) {
+                rest.push_back(argv[i]);
+                continue;
+            }
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "--against needs the path of a kestrune binary\n");
+                ok = false;
+                return;
+            }
+            against = QFileInfo(QString::fromLocal8Bit(argv[++i])).absoluteFilePath();
+            if (!QFileInfo(against).isExecutable()) {
+                std::fprintf(stderr, "%s is not an executable file\n", qPrintable(against));
+                ok = false;
+                return;
+            }
+        }
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    Arguments options(argc, argv);
+    if (!options.ok)
+        return 2;
     QTemporaryDir temporary;
-    const BenchArguments arguments(argc, argv, temporary);
+    const BenchArguments arguments(int(options.rest.size()), options.rest.data(), temporary);
     if (!arguments.ok)
         return 1;
     const QDir dir(arguments.folder);
     const int items = arguments.items;
+    const QString binary = kestruneBinary();
+    auto output = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
 
-    const QString source = dir.filePath(QStringLiteral("taobao_source.csv"));
-    if (!writeTaobaoSource(source, items)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(source));
+    const QString taobao = output("taobao_source.csv");
+    const QString paipai = output("paipai_source.csv");
+    const QString ebay = output("ebay_source.csv");
+    if (!writeTaobaoSource(taobao, items) || !writeEbaySource(ebay, items)) {
+        std::fprintf(stderr, "cannot write the sources in %s\n", qPrintable(dir.path()));
         return 1;
     }
-    const QString script = dir.filePath(QStringLiteral("convert_mapping.py"));
+    // The PaiPai source is what our converter makes of the Taobao one: its items in the PaiPai
+    // columns the converter reads back.
+    if (!runChildOnce({binary, QStringLiteral("convert"), QStringLiteral("--from"), QStringLiteral("taobao"),
+                       QStringLiteral("--to"), QStringLiteral("paipai"), QStringLiteral("--agree"), taobao,
+                       paipai})
+             .ok)
+        return 1;
+    const QString script = output("convert_mapping.py");
     {
         QFile file(script);
         if (!file.open(QIODevice::WriteOnly) || file.write(kPythonScript) < 0) {
@@ -219,38 +373,51 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    const double sourceMb = double(QFile(source).size()) / (1024.0 * 1024.0);
-    std::printf("source: %d items, %.1f MB of UTF-16 text\n\n", items, sourceMb);
+    const double taobaoMb = megabytes(taobao);
+    std::printf("sources: %d items; Taobao %.1f MB (UTF-16), PaiPai %.1f MB and eBay %.1f MB (GBK)\n", items,
+                taobaoMb, megabytes(paipai), megabytes(ebay));
+    std::printf("ours: %s\n", qPrintable(binary));
+    if (!options.against.isEmpty())
+        std::printf("before: %s\n", qPrintable(options.against));
+    std::printf("\n");
 
-    const QString binary = kestruneBinary();
-    auto output = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
     // -c: the file's byte-order mark has no GBK form; iconv would stop at it.
     const Measure iconv = runChild({QStringLiteral("iconv"), QStringLiteral("-c"), QStringLiteral("-f"),
                                     QStringLiteral("UTF-16LE"), QStringLiteral("-t"), QStringLiteral("GBK"),
-                                    source, QStringLiteral("-o"), output("iconv.txt")},
+                                    taobao, QStringLiteral("-o"), output("iconv.txt")},
                                    3);
-    printRow("iconv UTF-16LE -> GBK", iconv, sourceMb);
-    const Measure paipai =
-        runChild({binary, QStringLiteral("convert"), QStringLiteral("--from"), QStringLiteral("taobao"),
-                  QStringLiteral("--to"), QStringLiteral("paipai"), QStringLiteral("--agree"), source,
-                  output("paipai.csv")},
-                 3);
-    printRow("kestrune Taobao -> PaiPai", paipai, sourceMb);
-    const Measure ebay = runChild({binary, QStringLiteral("convert"), QStringLiteral("--from"),
-                                   QStringLiteral("taobao"), QStringLiteral("--to"), QStringLiteral("ebay"),
-                                   QStringLiteral("--agree"), source, output("ebay.csv")},
-                                  3);
-    printRow("kestrune Taobao -> eBay", ebay, sourceMb);
+    printRow("iconv UTF-16LE -> GBK", iconv, taobaoMb);
+
+    Direction directions[] = {
+        {"Taobao -> PaiPai", "taobao", "paipai", taobao}, {"Taobao -> eBay", "taobao", "ebay", taobao},
+        {"PaiPai -> Taobao", "paipai", "taobao", paipai}, {"PaiPai -> eBay", "paipai", "ebay", paipai},
+        {"eBay -> Taobao", "ebay", "taobao", ebay},       {"eBay -> PaiPai", "ebay", "paipai", ebay}};
+    bool allOk = iconv.ok;
+    for (Direction& direction : directions) {
+        measure(&direction, binary, options.against, dir, 3);
+        printRow(qPrintable(QStringLiteral("kestrune ") + QLatin1String(direction.name)), direction.ours,
+                 direction.sourceMb);
+        if (!options.against.isEmpty())
+            printRow(qPrintable(QStringLiteral("before   ") + QLatin1String(direction.name)),
+                     direction.before, direction.sourceMb);
+        allOk = allOk && direction.ours.ok && (options.against.isEmpty() || direction.before.ok);
+    }
+
     const Measure pythonPaipai = runChild(
-        {QStringLiteral("python3"), script, QStringLiteral("paipai"), source, output("paipai_python.csv")},
+        {QStringLiteral("python3"), script, QStringLiteral("paipai"), taobao, output("paipai_python.csv")},
         1);
-    printRow("python3 Taobao -> PaiPai", pythonPaipai, sourceMb);
+    printRow("python3 Taobao -> PaiPai", pythonPaipai, taobaoMb);
     const Measure pythonEbay = runChild(
-        {QStringLiteral("python3"), script, QStringLiteral("ebay"), source, output("ebay_python.csv")}, 1);
-    printRow("python3 Taobao -> eBay", pythonEbay, sourceMb);
+        {QStringLiteral("python3"), script, QStringLiteral("ebay"), taobao, output("ebay_python.csv")}, 1);
+    printRow("python3 Taobao -> eBay", pythonEbay, taobaoMb);
 
     std::printf("\n");
-    printTargets("PaiPai", paipai, iconv, pythonPaipai, sourceMb);
-    printTargets("eBay", ebay, iconv, pythonEbay, sourceMb);
-    return iconv.ok && paipai.ok && ebay.ok && pythonPaipai.ok && pythonEbay.ok ? 0 : 1;
+    printTargets("PaiPai", directions[0].ours, iconv, pythonPaipai, taobaoMb);
+    printTargets("eBay", directions[1].ours, iconv, pythonEbay, taobaoMb);
+    if (!options.against.isEmpty()) {
+        std::printf("\nours against before (best of 3 each, interleaved):\n");
+        for (const Direction& direction : directions)
+            printAgainst(direction);
+    }
+    return allOk && pythonPaipai.ok && pythonEbay.ok ? 0 : 1;
 }

@@ -292,6 +292,15 @@ private slots:
                QStringList{u"提取店铺商品总数失败，程序中止！"_s});
         addRow("walk threw", u"throw"_s, int(Ending::Failed), u"1"_s, QString(),
                QStringList{Messages::kCrawlFailed});
+        // The walk read its lists to their end and tells what they held.
+        addRow("lists held fewer than the shop stated", u"found"_s, int(Ending::Complete), u"0"_s,
+               u"全部采集完成：共2个宝贝，文件：%1；店铺标明2000000000个宝贝，实际找到2个"_s, QStringList());
+        const QString unfetched = Messages::networkFailed(u"http://shop.paipai.com/21/1000-2-2/itemlist.js"_s,
+                                                          u"Connection closed"_s);
+        addRow("a list page did not come", u"unfetched"_s, int(Ending::Failed), u"1"_s, unfetched,
+               QStringList{unfetched});
+        addRow("user stopped after a list page did not come", u"stop unfetched"_s, int(Ending::Stopped),
+               u"1"_s, u"已停止：已采集2个宝贝"_s, QStringList());
         // A shop whose lists hold nothing was read to its end too.
         addRow("nothing found", u"nothing"_s, int(Ending::Complete), u"0"_s,
                u"全部采集完成：共0个宝贝，文件：%1"_s, QStringList());
@@ -318,6 +327,13 @@ private slots:
             }
             if (how == u"stop done")
                 ctx.writeBreakPoint(SettingsKeys::kBreakPoint, u"0"_s);
+            if (how == u"found") {
+                ctx.reportProgress(2, 2000000000);
+                ctx.reportItemsFound(2);
+            }
+            if (how.endsWith(u"unfetched"_s))
+                ctx.walkFailure = Messages::networkFailed(u"http://shop.paipai.com/21/1000-2-2/itemlist.js"_s,
+                                                          u"Connection closed"_s);
             if (how.startsWith(u"stop"))
                 fixture->controller.stop();
             if (how == u"message")

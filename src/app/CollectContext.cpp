@@ -30,6 +30,29 @@ QString CollectContext::fetchPageUtf8(const QString& address) {
     return fetcher.FetchPageUtf8(address);
 }
 
+QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encoding) {
+    const QString text =
+        encoding == PageEncoding::Utf8 ? fetcher.FetchPageUtf8(address) : fetcher.FetchPage(address);
+    const FetchReport& fetched = fetcher.lastPage();
+    if (fetched.ok() || fetched.failure == FetchFailure::Stopped || downloadsCut() || !walkFailure.isEmpty())
+        return text;
+    switch (fetched.status) {
+    case 404:
+    case 410:
+        // The site has no such page: its list ends here, as at an empty page.
+        break;
+    case 401:
+    case 403:
+    case 429:
+        walkFailure = Messages::kLoginRequired;
+        break;
+    default:
+        walkFailure = Messages::networkFailed(
+            address, fetched.error.isEmpty() ? QStringLiteral("HTTP %1").arg(fetched.status) : fetched.error);
+    }
+    return text;
+}
+
 double CollectContext::pauseScaleFromEnvironment() {
     bool ok = false;
     const double scale = qEnvironmentVariable("KESTRUNE_PAUSE_SCALE").toDouble(&ok);
@@ -155,6 +178,10 @@ void CollectContext::reportProgress(int done, int total) {
 
 void CollectContext::reportListPages(int pages) {
     state.counters.pageCount = pages;
+}
+
+void CollectContext::reportItemsFound(int found) {
+    state.counters.itemsFound = found;
 }
 
 void CollectContext::stop() {

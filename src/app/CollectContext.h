@@ -50,6 +50,14 @@ struct CollectContext : CrawlHost {
     QString shopAddress() const override;
     QString fetchPage(const QString& address) override;
     QString fetchPageUtf8(const QString& address) override;
+    // A page the site answered, or said it has not (404, 410: a list that ends there), is the
+    // walk's to read. Anything else fails the run once (walkFailure): a login or verification
+    // demand (401, 403, 429), or, naming the address, no answer at all, a time-out, a refused
+    // redirect or a server's or proxy's error.
+    QString fetchWalkPage(const QString& address, PageEncoding encoding) override;
+    bool walkFailed() const override { return !walkFailure.isEmpty(); }
+    // Why the walk could not go on (Messages::networkFailed); empty while it can.
+    QString walkFailure;
     static double pauseScaleFromEnvironment();
 
     // The window's turn to run its events; a stop pressed meanwhile is seen here.
@@ -78,6 +86,7 @@ struct CollectContext : CrawlHost {
     void showMessage(const QString& text) override;
     void reportProgress(int done, int total) override;
     void reportListPages(int pages) override;
+    void reportItemsFound(int found) override;
 
     // Each item once per shop: the items the output file already holds, set by the collect
     // command for its run (null outside a run).

@@ -13,6 +13,7 @@
 #include "crawl/CollectEbayShop.h"
 #include "crawl/CollectPaiPaiShop.h"
 #include "crawl/CollectTaobaoShop.h"
+#include "crawl/ShopSummary.h"
 #include "formats/SourceFormatDetector.h"
 #include "formats/Taobao5Output.h"
 
@@ -65,6 +66,8 @@ void ExtractionController::collect() {
 
     writer.setAppendToExisting(false);
     window.clearGrid();
+    m_session.context().walkFailure.clear();
+    state.counters.itemsFound = -1;
     state.stopRequested = false;
     window.setRunning(true);
     state.setup.shopUrl = ShopAddress::Normalize(window.addressText());
@@ -209,9 +212,15 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
     const bool userStopped = m_userStopped || (ctx.stopSignal && ctx.stopSignal->isRequested());
     const bool toldUser = m_session.messagesShown() > messagesBefore;
     m_lastRun.itemsInFile = items.size();
+    // The walk's own texts came before this point: the ending is the last word.
     if (userStopped && !crawlThrew) {
         m_lastRun.ending = Ending::Stopped;
         m_lastRun.endingText = Messages::runStopped(items.size());
+    } else if (!ctx.walkFailure.isEmpty() && !crawlThrew) {
+        // A page the walk needed did not come: the lists were not read to their end.
+        m_lastRun.ending = Ending::Failed;
+        m_lastRun.endingText = ctx.walkFailure;
+        window.showMessage(ctx.walkFailure);
     } else if (crawlThrew || toldUser || m_lastRun.outputPending) {
         m_lastRun.ending = Ending::Failed;
     } else {
@@ -219,6 +228,9 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
         m_lastRun.ending = Ending::Complete;
         m_lastRun.endingText =
             Messages::runComplete(items.size(), QDir::toNativeSeparators(writer.target().outputPath));
+        if (state.counters.itemsFound >= 0 && state.counters.itemsFound != state.counters.itemTotal)
+            m_lastRun.endingText +=
+                u'；' + StatedAndFound(state.counters.itemTotal, state.counters.itemsFound);
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
 

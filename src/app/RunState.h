@@ -24,12 +24,14 @@ struct ResumePoint {
     int itemNumber = 0; // items at or below this number are already on disk
 };
 
-// How far the walk got: written only by the walk, through CollectContext::reportProgress and
-// reportListPages; the engine zeroes them before a run and reads them for the progress.
+// How far the walk got: written only by the walk, through CollectContext::reportProgress,
+// reportListPages and reportItemsFound; the engine and the collect command reset them before
+// a run, and the engine reads them for the progress.
 struct RunCounters {
     int collectedCount = 0; // items reached in this run
     int itemTotal = 0;      // items the shop reports
     int pageCount = 0;      // list pages to walk
+    int itemsFound = -1;    // items the walk found in the shop's lists; -1 until all were read
 };
 
 struct RunState {

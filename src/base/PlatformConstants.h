@@ -10,7 +10,6 @@ inline const QString kApplicationTitle = QStringLiteral("Kestrune");
 inline const QString kVersion = QStringLiteral("V20090307");
 inline const QString kWindowCaption = kApplicationTitle + u' ' + kVersion;
 inline const QString kSettingsFileName = QStringLiteral("Kestrune.ini");
-inline const QString kContactAddress = QStringLiteral("kestrune@example.org");
 
 inline const QString kPaiPaiShopHost = QStringLiteral("shop.paipai.com");
 inline const QString kPaiPaiShopPrefix = QStringLiteral("http://") + kPaiPaiShopHost + u'/'; // 23 characters

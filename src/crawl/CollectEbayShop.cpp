@@ -53,7 +53,7 @@ void CollectEbayShop(CrawlHost& host) {
     QString shopUrl = host.shopAddress();
 
     host.setStatusText(QStringLiteral("载入易趣店铺信息......"));
-    QString pageHtml = host.fetchPageUtf8(shopUrl);
+    QString pageHtml = host.fetchWalkPage(shopUrl, CrawlHost::PageEncoding::Utf8);
     const qsizetype listPart = shopUrl.indexOf(QStringLiteral("_w"), 0, Qt::CaseInsensitive);
     if (listPart >= 0)
         shopUrl = shopUrl.left(listPart);
@@ -62,13 +62,14 @@ void CollectEbayShop(CrawlHost& host) {
     if (Cut::contains(pageHtml, kListLinkMarker)) {
         Step::run([&] { listAddress = Cut::right(Cut::before(pageHtml, kListLinkMarker), kListLinkWindow); });
         Step::run([&] { listAddress = fromIgnoringCase(listAddress, shopUrl + u'_'); });
-        pageHtml = host.fetchPageUtf8(listAddress);
+        if (!host.walkFailed())
+            pageHtml = host.fetchWalkPage(listAddress, CrawlHost::PageEncoding::Utf8);
     } else {
         listAddress = shopUrl + kListSuffix;
     }
 
-    if (host.downloadsCut()) {
-        // A shop page cut short by a stop says nothing about the shop.
+    if (host.downloadsCut() || host.walkFailed()) {
+        // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
         host.finish();
         return;
     }
@@ -79,7 +80,6 @@ void CollectEbayShop(CrawlHost& host) {
     }
 
     QString totalText;
-    bool totalKnown = false;
     Step::run([&] {
         totalText = Cut::before(Cut::after(pageHtml, kShopMarker), kTotalEnd);
         totalText = Cut::remove(Cut::remove(Cut::trimSpaces(totalText), QStringLiteral("<b>")),
@@ -91,7 +91,6 @@ void CollectEbayShop(CrawlHost& host) {
     Step::run([&] {
         itemTotal = NumberFormat::wholeNumber(totalText);
         pageCount = itemTotal / kItemsPerPage + 1;
-        totalKnown = true;
     });
     host.reportListPages(pageCount);
     ItemLoop loop(host);
@@ -99,13 +98,17 @@ void CollectEbayShop(CrawlHost& host) {
     host.reportProgress(0, itemTotal);
     const QString shopSummary = ShopSummary(totalText, pageCount);
 
+    // The stated number of pages only bounds the walk: it ends at the first page without an item.
     for (int page = 1; page <= pageCount; ++page) {
         if (host.stopRequested())
             break;
         const QString pageLabel =
             QStringLiteral("正在采集第") + QString::number(page) + QStringLiteral("页内容......");
         host.setStatusText(shopSummary + pageLabel);
-        pageHtml = host.fetchPageUtf8(listAddress + kPagePart + QString::number(page));
+        pageHtml = host.fetchWalkPage(listAddress + kPagePart + QString::number(page),
+                                      CrawlHost::PageEncoding::Utf8);
+        if (host.walkFailed())
+            break;
 
         QStringList headings;
         QRegularExpressionMatchIterator matches = itemHeading.globalMatch(pageHtml);
@@ -141,11 +144,8 @@ void CollectEbayShop(CrawlHost& host) {
             return shopSummary + QStringLiteral("已采集商品") + QString::number(itemNumber) +
                    QStringLiteral("个，") + pageLabel;
         };
-        loop.walkPage(int(headings.size()), rules);
+        if (loop.walkPage(int(headings.size()), rules) != ListPageEnd::ItemCells)
+            break;
     }
-
-    if (totalKnown && itemTotal <= loop.reached())
-        host.markShopComplete();
-    host.finish();
-    host.setStatusText(shopSummary + QStringLiteral("全部采集完成......"));
+    loop.endWalk(shopSummary + QStringLiteral("全部采集完成......"));
 }

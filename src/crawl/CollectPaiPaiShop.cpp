@@ -59,9 +59,9 @@ void CollectPaiPaiShop(CrawlHost& host) {
     host.setStatusText(QStringLiteral("载入拍拍店铺信息......"));
     const QString shopNumber =
         Cut::remove(Cut::remove(shopUrl, PlatformConstants::kPaiPaiShopPrefix), QStringLiteral("/"));
-    QString pageHtml = host.fetchPage(shopUrl);
-    // A shop page cut short by a stop says nothing about the shop.
-    if (host.downloadsCut()) {
+    QString pageHtml = host.fetchWalkPage(shopUrl, CrawlHost::PageEncoding::Gbk);
+    // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
+    if (host.downloadsCut() || host.walkFailed()) {
         host.finish();
         return;
     }
@@ -104,14 +104,18 @@ void CollectPaiPaiShop(CrawlHost& host) {
     if (!shopUrl.endsWith(u'/'))
         shopUrl += u'/';
 
+    // The stated number of pages only bounds the walk: it ends at the first page without an item.
     for (int page = 1; page <= pageCount; ++page) {
         if (host.stopRequested())
             break;
         const QString pageLabel =
             QStringLiteral("正在采集第") + QString::number(page) + QStringLiteral("页内容......");
         host.setStatusText(shopSummary + pageLabel);
-        pageHtml = host.fetchPage(shopUrl + scIdValue + u'-' + QString::number(page) + u'-' + utypeValue +
-                                  QStringLiteral("/itemlist.js"));
+        pageHtml = host.fetchWalkPage(shopUrl + scIdValue + u'-' + QString::number(page) + u'-' + utypeValue +
+                                          QStringLiteral("/itemlist.js"),
+                                      CrawlHost::PageEncoding::Gbk);
+        if (host.walkFailed())
+            break;
         const QStringList pieces = pageHtml.split(QStringLiteral("','"));
 
         // Each item is a group of 9 values from the second on; the second of each group is the
@@ -143,11 +147,8 @@ void CollectPaiPaiShop(CrawlHost& host) {
                    QStringLiteral("个，") + pageLabel;
         };
         const int groups = pieces.size() > 1 ? int((pieces.size() - 2) / kPiecesPerItem + 1) : 0;
-        loop.walkPage(groups, rules);
+        if (loop.walkPage(groups, rules) != ListPageEnd::ItemCells)
+            break;
     }
-
-    if (total <= loop.reached())
-        host.markShopComplete();
-    host.finish();
-    host.setStatusText(shopSummary + QStringLiteral("全部采集完成......"));
+    loop.endWalk(shopSummary + QStringLiteral("全部采集完成......"));
 }

@@ -136,6 +136,11 @@ private:
     enum class Walk { Category, WholeShop };
 
     bool stopRequested() { return m_host.stopRequested(); }
+    // A stop, or a page the walk needed that did not come: nothing more is read.
+    bool walkOver() { return m_host.stopRequested() || m_host.walkFailed(); }
+    QString fetchWalkPage(const QString& address) {
+        return m_host.fetchWalkPage(address, CrawlHost::PageEncoding::Gbk);
+    }
     void status(const QString& text) { m_host.setStatusText(text); }
     QString shopSummary() const { return ShopSummary(num(m_itemTotal), m_pageCount); }
 
@@ -148,7 +153,8 @@ private:
                        const std::function<QString(int)>& pageStatus);
     ItemOutcome collectItem(const QString& cell, const ListRule& rule, int itemNumber);
     void walkWholeShop();
-    void end(bool showCompletion);
+    void endUnread();
+    void endAfterLists();
 
     CrawlHost& m_host;
     ItemLoop m_loop;
@@ -159,7 +165,8 @@ private:
     QString m_statusPrefix;
     QString m_shopId;
     QString m_categoryBlock;
-    int m_categorySum = 0;
+    // Wide enough for the sum of any counts the categories state.
+    qint64 m_categorySum = 0;
     QString m_categoryLink;
     QString m_categoryName;
     QString m_parentName;
@@ -173,32 +180,23 @@ void TaobaoShopWalk::run() {
                                PlatformConstants::kTaobaoDomainSuffix);
     });
     status(QStringLiteral("载入淘宝店铺信息......"));
-    m_pageHtml = m_host.fetchPage(m_host.shopAddress());
-    // A shop page cut short by a stop says nothing about the shop.
-    if (m_host.downloadsCut()) {
+    m_pageHtml = fetchWalkPage(m_host.shopAddress());
+    // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
+    if (m_host.downloadsCut() || m_host.walkFailed()) {
         m_host.finish();
         return;
     }
 
     if (!recogniseLayout()) {
-        const QString contact = PlatformConstants::kContactAddress;
-        m_host.showMessage(
-            QStringLiteral(
-                "对不起，无法完成采集操作，请重试。如尝试多次仍无法采集，请将此店铺地址发给作者（") +
-            contact + QStringLiteral(")，谢谢"));
-        status(QStringLiteral("无法完成采集操作，请将此店铺地址发给作者（") + contact +
-               QStringLiteral(")，谢谢"));
-        end(false);
+        m_host.showMessage(QStringLiteral("对不起，无法完成采集操作，请重试。"));
+        status(QStringLiteral("无法完成采集操作"));
+        endUnread();
         return;
     }
 
     if (m_itemTotal == 0) {
-        const QString contact = PlatformConstants::kContactAddress;
-        m_host.showMessage(
-            QStringLiteral("此店铺宝贝数为0，无法采集!如实际宝贝数不为0，请将此店铺地址发给作者（") +
-            contact + QStringLiteral(")，谢谢"));
-        status(QStringLiteral("无法完成采集操作，如有疑问，请将地址发给作者（") + contact +
-               QStringLiteral(")，谢谢"));
+        m_host.showMessage(QStringLiteral("此店铺宝贝数为0，无法采集!"));
+        status(QStringLiteral("无法完成采集操作"));
         m_host.finish();
         return;
     }
@@ -213,7 +211,7 @@ void TaobaoShopWalk::run() {
     m_categorySum = 0;
     walkCategories();
     walkWholeShop();
-    end(true);
+    endAfterLists();
 }
 
 bool TaobaoShopWalk::recogniseLayout() {
@@ -284,7 +282,7 @@ void TaobaoShopWalk::walkCategories() {
     QRegularExpressionMatchIterator entries = categoryEntryPattern().globalMatch(m_categoryBlock);
     while (entries.hasNext()) {
         const QRegularExpressionMatch entry = entries.next();
-        if (stopRequested())
+        if (walkOver())
             break;
         walkCategoryEntry(entry.captured(0), rule);
     }
@@ -294,7 +292,7 @@ void TaobaoShopWalk::walkCategories() {
     // An entry the shop left without its closing tag is the last category, ended by its heading.
     QString rest = m_categoryBlock;
     rest.remove(categoryEntryPattern());
-    if (!stopRequested() && Cut::contains(rest, QStringLiteral("<li "))) {
+    if (!walkOver() && Cut::contains(rest, QStringLiteral("<li "))) {
         QString leftover;
         Step::run([&] {
             leftover = Cut::before(Cut::from(rest, QStringLiteral("<li ")), QStringLiteral("</h4>"));
@@ -327,7 +325,9 @@ void TaobaoShopWalk::walkCategoryEntry(const QString& entry, const ListRule& rul
         Cut::contains(m_categoryName, QStringLiteral("所有宝贝")))
         return;
 
-    m_pageHtml = m_host.fetchPage(m_categoryLink);
+    m_pageHtml = fetchWalkPage(m_categoryLink);
+    if (m_host.walkFailed())
+        return;
     readCategorySize();
 
     const QString link = m_categoryLink;
@@ -387,11 +387,17 @@ void TaobaoShopWalk::readCategorySize() {
 
 void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QString(int)>& address,
                                    const ListRule& rule, const std::function<QString(int)>& pageStatus) {
+    // The stated number of pages only bounds the walk: a list ends at its first page without an
+    // item cell or at a page that repeats one it had, so a shop stating a huge total costs one page
+    // past its real items.
+    m_loop.startList();
     for (int p = 1; p <= pages; ++p) {
-        if (stopRequested())
+        if (walkOver())
             break;
         status(pageStatus(p));
-        m_pageHtml = m_host.fetchPage(address(p));
+        m_pageHtml = fetchWalkPage(address(p));
+        if (m_host.walkFailed())
+            break;
         const QString list = rule.cut(m_pageHtml);
         QStringList cells;
         QRegularExpressionMatchIterator matches = rule.cellPattern().globalMatch(list);
@@ -421,7 +427,8 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
                        num(m_categoryCount) + QStringLiteral("个，") + progress;
             return shopSummary() + progress;
         };
-        m_loop.walkPage(int(cells.size()), items);
+        if (m_loop.walkPage(int(cells.size()), items) != ListPageEnd::ItemCells)
+            break;
     }
 }
 
@@ -441,7 +448,7 @@ ItemOutcome TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rul
 
 void TaobaoShopWalk::walkWholeShop() {
     // Layouts 1 and 3 list the shop again only when the categories miss some of its items.
-    if (m_layout != 2 && m_itemTotal == m_categorySum)
+    if (walkOver() || (m_layout != 2 && m_itemTotal == m_categorySum))
         return;
     const QString host = PlatformConstants::kTaobaoStoreHost;
     std::function<QString(int)> address;
@@ -466,15 +473,19 @@ void TaobaoShopWalk::walkWholeShop() {
                   pageStatus);
 }
 
-void TaobaoShopWalk::end(bool showCompletion) {
-    const QString completion = shopSummary() + QStringLiteral("全部采集完成......");
-    if (showCompletion)
-        status(completion);
+void TaobaoShopWalk::endUnread() {
+    // Nothing reached counts as all of nothing.
     if (m_itemTotal <= m_loop.reached())
         m_host.markShopComplete();
     m_host.finish();
-    if (showCompletion)
+}
+
+void TaobaoShopWalk::endAfterLists() {
+    const QString completion = shopSummary() + QStringLiteral("全部采集完成......");
+    // Shown while the rows are written, and again once they are.
+    if (m_loop.readToEnd())
         status(completion);
+    m_loop.endWalk(completion);
 }
 
 } // namespace

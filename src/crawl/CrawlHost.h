@@ -16,6 +16,13 @@ public:
 
     // fetchPage (from ItemPageSource) decodes GBK; eBay's pages are UTF-8.
     virtual QString fetchPageUtf8(const QString& address) = 0;
+
+    enum class PageEncoding { Gbk, Utf8 };
+    // A page the walk cannot go on without: the shop page, a category or list page. Empty when it
+    // could not be read. When no answer came (the network, the proxy or the site failed) the run
+    // has failed on that address, and walkFailed says so from then on; the walk ends.
+    virtual QString fetchWalkPage(const QString& address, PageEncoding encoding) = 0;
+    virtual bool walkFailed() const = 0;
     // Saves the picture in the run's picture folder; false when nothing was saved.
     virtual bool downloadPicture(const QString& address, const QString& fileName) = 0;
     // Where downloadPicture stores fileName, as the output names it.
@@ -55,4 +62,7 @@ public:
     virtual void reportProgress(int done, int total) = 0;
     // The number of list pages the walk reads for the whole shop.
     virtual void reportListPages(int pages) = 0;
+    // The items the walk found in the shop's lists (each once), told when the lists have all been
+    // read; the run names it beside the shop's own total when the two differ.
+    virtual void reportItemsFound(int found) = 0;
 };

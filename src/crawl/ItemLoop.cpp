@@ -2,22 +2,48 @@
 
 #include "crawl/CrawlHost.h"
 
-bool ItemLoop::walkPage(int cellCount, const Rules& rules) {
-    int yielded = 0;
+bool ItemLoop::repeatsItsList(int cellCount, const Rules& rules) const {
+    if (!rules.itemAddress)
+        return false;
+    bool itemCell = false;
     for (int cell = 0; cell < cellCount; ++cell) {
-        if (m_host.stopRequested())
-            return false;
         if (rules.isPlaceholder && rules.isPlaceholder(cell))
             continue;
+        itemCell = true;
+        // A cell without a readable address cannot be told from a new one.
+        const QString address = rules.itemAddress(cell);
+        if (address.isEmpty() || !m_listAddresses.contains(address))
+            return false;
+    }
+    return itemCell;
+}
+
+ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
+    // Checked before any cell is counted, so the repeated page changes no item's number.
+    if (repeatsItsList(cellCount, rules))
+        return ListPageEnd::Repeated;
+    bool itemCell = false;
+    for (int cell = 0; cell < cellCount; ++cell) {
+        if (m_host.stopRequested())
+            return ListPageEnd::Stopped;
+        if (rules.isPlaceholder && rules.isPlaceholder(cell))
+            continue;
+        itemCell = true;
         const int itemNumber = ++m_reached;
         m_host.reportProgress(m_reached, m_total);
+        const QString address = rules.itemAddress ? rules.itemAddress(cell) : QString();
+        if (address.isEmpty()) {
+            ++m_foundWithoutAddress;
+        } else {
+            m_foundAddresses.insert(address);
+            m_listAddresses.insert(address);
+        }
         // Items a resumed run already wrote cost no download.
         if (itemNumber <= m_host.resumeItemNumber())
             continue;
         // Nor does an item the output already holds (listed again under another category, or
         // written before a resume): it keeps its number and moves the breakpoint, but is neither
         // fetched nor written, and no pause is owed for it.
-        const QString address = rules.itemAddress ? rules.itemAddress(cell) : QString();
         if (!address.isEmpty()) {
             if (m_host.isItemWritten(address)) {
                 if (rules.recordBreakPoints)
@@ -29,20 +55,33 @@ bool ItemLoop::walkPage(int cellCount, const Rules& rules) {
         }
 
         const ItemOutcome outcome = rules.collect(cell, itemNumber);
-        if (outcome == ItemOutcome::Emitted)
-            ++yielded;
         if (outcome != ItemOutcome::PageUnread) {
             // An item cut short by a stop is neither written nor counted as reached, so a resume
             // fetches it again.
             if (outcome != ItemOutcome::Emitted && m_host.downloadsCut())
-                return false;
+                return ListPageEnd::Stopped;
             if (rules.recordBreakPoints)
                 m_host.recordItemReached(itemNumber);
             m_host.setStatusText(rules.progressStatus(itemNumber));
         }
         m_host.pause(rules.pauseMs);
     }
-    // A list page that yielded no item (yielded == 0): a rule ending the walk there goes here.
-    static_cast<void>(yielded);
-    return true;
+    return itemCell ? ListPageEnd::ItemCells : ListPageEnd::NoItemCell;
+}
+
+bool ItemLoop::readToEnd() {
+    return !m_host.stopRequested() && !m_host.walkFailed();
+}
+
+void ItemLoop::endWalk(const QString& completion) {
+    const bool complete = readToEnd();
+    if (complete)
+        m_host.reportItemsFound(found());
+    // The walk alone calls the shop complete only when its lists held all the shop stated; the
+    // run decides for a shop whose lists ended early.
+    if (complete && m_total <= m_reached)
+        m_host.markShopComplete();
+    m_host.finish();
+    if (complete)
+        m_host.setStatusText(completion);
 }

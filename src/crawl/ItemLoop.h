@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -11,6 +12,15 @@ enum class ItemOutcome {
     Emitted,    // on the grid and with the row writer
     NotEmitted, // counted but not written: unreadable cell or page, page without a title
     PageUnread, // nothing to parse, and nothing to record or report either (PaiPai's empty page)
+};
+
+// How the walk over one list page ended.
+enum class ListPageEnd {
+    ItemCells,  // the page held item cells: its list may go on
+    NoItemCell, // nothing but placeholders, or nothing at all: its list has ended
+    Repeated,   // every cell named an item its list had named already: a site repeating its
+                // last page past the end, so the list has ended
+    Stopped,    // a stop, or an item a stop cut short: the whole walk ends
 };
 
 // The one walk over the item cells of the list pages that the three shop walks share: count the
@@ -40,12 +50,33 @@ public:
     // Cells counted so far, those passed over on a resume included.
     int reached() const { return m_reached; }
 
-    // Walks the cellCount cells of one list page; false when the walk must end (a stop, or an
-    // item that a stop cut short).
-    bool walkPage(int cellCount, const Rules& rules);
+    // Items found in the lists so far, each once however many lists name it (a cell without a
+    // readable address counts on its own).
+    int found() const { return int(m_foundAddresses.size()) + m_foundWithoutAddress; }
+
+    // A new list begins (a category's, the whole shop's): its pages are told apart from the
+    // previous list's.
+    void startList() { m_listAddresses.clear(); }
+
+    // Walks the cellCount cells of one list page. A page of no item cell ends its list, even
+    // though the shop states more items: a page whose cells were all passed over (resumed or
+    // already written) does not.
+    ListPageEnd walkPage(int cellCount, const Rules& rules);
+
+    // Whether the walk read its lists to their end: no stop, and every list page came.
+    bool readToEnd();
+    // Ends the walk and the run. Only a walk read to its end reports the items found, may mark the
+    // shop complete and shows completion; a stopped or failed walk leaves its ending to the run.
+    void endWalk(const QString& completion);
 
 private:
+    // Whether every item cell of the page names an item its list named already.
+    bool repeatsItsList(int cellCount, const Rules& rules) const;
+
     CrawlHost& m_host;
     int m_total = 0;
     int m_reached = 0;
+    QSet<QString> m_foundAddresses;
+    QSet<QString> m_listAddresses;
+    int m_foundWithoutAddress = 0;
 };

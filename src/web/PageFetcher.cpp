@@ -185,6 +185,8 @@ QString PageFetcher::fetchText(const QString& address, bool utf8) {
     QElapsedTimer clock;
     clock.start();
     const FetchResult result = get(address, kPageSizeLimit);
+    m_lastPage = {FetchReport::Kind::Page, address, {}, result.status, result.failure, result.error,
+                  clock.elapsed()};
     report(FetchReport::Kind::Page, address, {}, result, clock.elapsed());
     if (!result.ok())
         return {};

@@ -84,6 +84,8 @@ public:
 
     // Told of every page and picture asked for, on the fetching thread, once it has ended.
     void setObserver(Observer observer) { m_observer = std::move(observer); }
+    // The last page FetchPage or FetchPageUtf8 asked for, as it ended (why it came empty).
+    const FetchReport& lastPage() const { return m_lastPage; }
 
     // Drops the network objects (and their connections); the next request makes them anew.
     void releaseConnections();
@@ -98,6 +100,7 @@ private:
 
     EventPass m_eventPass;
     Observer m_observer;
+    FetchReport m_lastPage;
     const StopSignal* m_stop = nullptr;
     std::unique_ptr<QNetworkAccessManager> m_manager;
     int m_timeoutMs = 30000;

@@ -1,0 +1,208 @@
+#include "crawl/CrawlHost.h"
+#include "crawl/ItemLoop.h"
+
+#include <QSet>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A run that only counts: items written, a resume number, a stop after some items, and what the
+// walk ended with.
+class CountingHost : public CrawlHost {
+public:
+    QSet<QString> written;
+    int resumeNumber = 0;
+    int stopAfterCollected = -1; // a stop once this many items were collected
+    int collected = 0;
+    int itemsFound = -1;
+    bool failed = false;
+    bool finished = false;
+    bool markedComplete = false;
+    QStringList statuses;
+
+    QString fetchPage(const QString&) override { return {}; }
+    bool stopRequested() override { return stopAfterCollected >= 0 && collected >= stopAfterCollected; }
+    QString shopAddress() const override { return {}; }
+    QString fetchPageUtf8(const QString&) override { return {}; }
+    QString fetchWalkPage(const QString&, PageEncoding) override { return {}; }
+    bool walkFailed() const override { return failed; }
+    bool downloadPicture(const QString&, const QString&) override { return false; }
+    QString picturePath(const QString&) const override { return {}; }
+    void pause(int) override {}
+    bool downloadsCut() const override { return false; }
+    int resumeItemNumber() const override { return resumeNumber; }
+    bool recordsBreakPoints() const override { return false; }
+    bool isItemWritten(const QString& address) const override { return written.contains(address); }
+    void beginItem(const QString&) override {}
+    bool emitItem(const QStringList&, const ItemRecord&, int) override { return true; }
+    void recordItemReached(int) override {}
+    void itemDropped(const QString&) override {}
+    void markShopComplete() override { markedComplete = true; }
+    void finish() override { finished = true; }
+    void setStatusText(const QString& text) override { statuses.append(text); }
+    void showMessage(const QString&) override {}
+    void reportProgress(int, int) override {}
+    void reportListPages(int) override {}
+    void reportItemsFound(int found) override { itemsFound = found; }
+};
+
+// One list page as the walks give it to the loop: a cell is an item address, "-" a placeholder,
+// "" a cell whose address cannot be read.
+ListPageEnd walk(ItemLoop& loop, CountingHost& host, const QStringList& cells) {
+    ItemLoop::Rules rules;
+    rules.isPlaceholder = [&](int cell) { return cells.at(cell) == u"-"; };
+    rules.itemAddress = [&](int cell) { return cells.at(cell); };
+    rules.collect = [&](int, int) {
+        ++host.collected;
+        return ItemOutcome::Emitted;
+    };
+    rules.progressStatus = [](int itemNumber) { return QString::number(itemNumber); };
+    return loop.walkPage(int(cells.size()), rules);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ListPageEnd)
+
+class TestItemLoop : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A list ends at a page without an item cell: cells count, not the items written.
+    void pageEnd_data() {
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<int>("resumeNumber");
+        QTest::addColumn<int>("stopAfter");
+        QTest::addColumn<ListPageEnd>("end");
+        QTest::addColumn<int>("collected");
+
+        const QStringList three{u"a"_s, u"b"_s, u"c"_s};
+        QTest::newRow("items") << three << QStringList() << 0 << -1 << ListPageEnd::ItemCells << 3;
+        QTest::newRow("no cell at all")
+            << QStringList() << QStringList() << 0 << -1 << ListPageEnd::NoItemCell << 0;
+        QTest::newRow("placeholders only")
+            << QStringList{u"-"_s, u"-"_s} << QStringList() << 0 << -1 << ListPageEnd::NoItemCell << 0;
+        QTest::newRow("every cell passed over by the resume")
+            << three << QStringList() << 3 << -1 << ListPageEnd::ItemCells << 0;
+        QTest::newRow("every cell already written")
+            << three << three << 0 << -1 << ListPageEnd::ItemCells << 0;
+        QTest::newRow("only an unreadable cell")
+            << QStringList{u"-"_s, QString()} << QStringList() << 0 << -1 << ListPageEnd::ItemCells << 1;
+        QTest::newRow("stopped on the way") << three << QStringList() << 0 << 1 << ListPageEnd::Stopped << 1;
+    }
+
+    void pageEnd() {
+        QFETCH(QStringList, cells);
+        QFETCH(QStringList, written);
+        QFETCH(int, resumeNumber);
+        QFETCH(int, stopAfter);
+        QFETCH(ListPageEnd, end);
+        QFETCH(int, collected);
+
+        CountingHost host;
+        host.written = QSet<QString>(written.begin(), written.end());
+        host.resumeNumber = resumeNumber;
+        host.stopAfterCollected = stopAfter;
+        ItemLoop loop(host);
+        QCOMPARE(walk(loop, host, cells), end);
+        QCOMPARE(host.collected, collected);
+    }
+
+    // A page naming only items its list named already is a site repeating its last page: the list
+    // ends there, before any of its cells is counted. A new list may name them again.
+    void repeatedPage_data() {
+        QTest::addColumn<QList<QStringList>>("pages"); // {"|"}: a new list begins
+        QTest::addColumn<QList<ListPageEnd>>("ends");
+        QTest::addColumn<int>("reached");
+
+        using End = ListPageEnd;
+        const QStringList ab{u"a"_s, u"b"_s};
+        QTest::newRow("last page again") << QList<QStringList>{ab, {u"c"_s}, {u"c"_s}}
+                                         << QList<End>{End::ItemCells, End::ItemCells, End::Repeated} << 3;
+        QTest::newRow("first page again, placeholders aside")
+            << QList<QStringList>{ab, {u"-"_s, u"b"_s, u"a"_s}} << QList<End>{End::ItemCells, End::Repeated}
+            << 2;
+        QTest::newRow("partly new") << QList<QStringList>{ab, {u"b"_s, u"c"_s}}
+                                    << QList<End>{End::ItemCells, End::ItemCells} << 4;
+        QTest::newRow("an unreadable cell may be new")
+            << QList<QStringList>{{u"a"_s, QString()}, {u"a"_s, QString()}}
+            << QList<End>{End::ItemCells, End::ItemCells} << 4;
+        QTest::newRow("another list names the same items")
+            << QList<QStringList>{ab, {u"|"_s}, ab} << QList<End>{End::ItemCells, End::ItemCells} << 4;
+    }
+
+    void repeatedPage() {
+        QFETCH(QList<QStringList>, pages);
+        QFETCH(QList<ListPageEnd>, ends);
+        QFETCH(int, reached);
+
+        CountingHost host;
+        ItemLoop loop(host);
+        QList<ListPageEnd> actual;
+        for (const QStringList& page : pages) {
+            if (page == QStringList{u"|"_s})
+                loop.startList();
+            else
+                actual.append(walk(loop, host, page));
+        }
+        QCOMPARE(actual, ends);
+        QCOMPARE(loop.reached(), reached);
+    }
+
+    // The walk's ending: items found each once, completion only for a walk read to its end.
+    void endWalk_data() {
+        QTest::addColumn<QList<QStringList>>("pages");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<int>("found");
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<bool>("completionShown");
+
+        const QList<QStringList> twoLists{{u"a"_s, u"b"_s}, {u"b"_s, u"c"_s, QString(), u"-"_s}};
+        QTest::newRow("as stated") << twoLists << 5 << false << 4 << true << true;
+        // Two items named by both lists and the unreadable cell: 4 found, 5 cells.
+        QTest::newRow("stated far more") << twoLists << 2000000000 << false << 4 << false << true;
+        QTest::newRow("a page did not come") << twoLists << 5 << true << -1 << false << false;
+    }
+
+    void endWalk() {
+        QFETCH(QList<QStringList>, pages);
+        QFETCH(int, total);
+        QFETCH(bool, failed);
+        QFETCH(int, found);
+        QFETCH(bool, complete);
+        QFETCH(bool, completionShown);
+
+        CountingHost host;
+        ItemLoop loop(host);
+        loop.setTotal(total);
+        for (const QStringList& page : pages)
+            walk(loop, host, page);
+        host.failed = failed;
+        loop.endWalk(u"done"_s);
+        QVERIFY(host.finished);
+        QCOMPARE(host.itemsFound, found);
+        QCOMPARE(host.markedComplete, complete);
+        QCOMPARE(host.statuses.contains(u"done"_s), completionShown);
+    }
+
+    // A stop that comes once the lists are read still keeps the walk from saying it completed.
+    void stoppedWalkShowsNoCompletion() {
+        CountingHost host;
+        ItemLoop loop(host);
+        loop.setTotal(1);
+        walk(loop, host, {u"a"_s});
+        host.stopAfterCollected = 1;
+        loop.endWalk(u"done"_s);
+        QVERIFY(host.finished);
+        QVERIFY(!host.statuses.contains(u"done"_s));
+        QVERIFY(!host.markedComplete);
+        QCOMPARE(host.itemsFound, -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestItemLoop)
+#include "tst_itemloop.moc"
