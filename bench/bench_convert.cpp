@@ -169,7 +169,7 @@ EBAY = ('Pprd_name Pcls_id Pprd_num Pauc_beg_price Pauc_deal_price Psal_price Pp
 EBAY_TAIL = ('0,2,1,0,00000000,,,10,116,0,10000000,,0,0,14,1,"",2,0,' + '0,' * 14 +
              '1,10,0,0,0,0,0,0,,,,0,,,,,0,,,,,,0,0,0,0,,"","",0,0,,0,0,0,0')
 
-def zhuanyi(s):
+def decodeNamedEntities(s):
     if '&' not in s:
         return s
     for a, b in ENTITIES:
@@ -212,7 +212,7 @@ with open(output, 'w', encoding='gbk', errors='replace', newline='') as out:
             body = field(fields, 24)
             if len(body) >= 2 and body[0] == '"' and body[-1] == '"':
                 body = body[1:-1]
-            row = ['-1', '-1', '-1', zhuanyi(field(fields, 0)), '""', field(fields, 6), field(fields, 1), '""', '""',
+            row = ['-1', '-1', '-1', decodeNamedEntities(field(fields, 0)), '""', field(fields, 6), field(fields, 1), '""', '""',
                    field(fields, 9), field(fields, 10), '""', field(fields, 3), field(fields, 7), field(fields, 8),
                    '""', '""', field(fields, 11), field(fields, 12), field(fields, 14), '0', '0', '0', '1', '1', '0',
                    '""', '0', field(fields, 25), '', '"' + clean(body) + '"', '""', '"-2"', '80', '80']
@@ -220,7 +220,7 @@ with open(output, 'w', encoding='gbk', errors='replace', newline='') as out:
             now = time.localtime()
             stamp = '%d-%d-%d %d:%02d:%02d' % now[:6]
             number_text = time.strftime('%Y%m%d%H%M%S', now) + '00000000'
-            row = [zhuanyi(field(fields, 0)), '0', field(fields, 9), '0', '0', field(fields, 7), field(fields, 24),
+            row = [decodeNamedEntities(field(fields, 0)), '0', field(fields, 9), '0', '0', field(fields, 7), field(fields, 24),
                    number_text, '0', '', '1', field(fields, 25).replace('"', '') + '|:|', '7', '0',
                    stamp, stamp, stamp, stamp]
             row = [protect(v) for v in row] + [EBAY_TAIL]

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     PageFetcher fetcher;
 
     // Warm-up: the first request pays for the proxy lookup and the network thread.
-    const QString firstPage = fetcher.FetchPage(address(1));
+    const QString firstPage = fetcher.fetchPage(address(1));
     if (firstPage.isEmpty()) {
         std::fprintf(stderr, "bench_fetch: the page did not arrive\n");
         return 1;
@@ -76,10 +76,10 @@ int main(int argc, char** argv) {
         const FetchResult result = fetcher.get(address(n), PageFetcher::kPageSizeLimit);
         downloadNs += clock.nsecsElapsed();
         clock.start();
-        const QString text = DecodeGbk(result.body);
+        const QString text = decodeGbk(result.body);
         decodeNs += clock.nsecsElapsed();
         clock.start();
-        const QString page = CleanPageText(text);
+        const QString page = cleanPageText(text);
         cleanNs += clock.nsecsElapsed();
         if (page.size() != firstPage.size()) {
             std::fprintf(stderr, "bench_fetch: page %d differs\n", n);
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     }
     clock.start();
     for (int n = 1; n <= kFetches; ++n)
-        fetcher.FetchPage(address(n));
+        fetcher.fetchPage(address(n));
     const double fetchPageMs = clock.nsecsElapsed() / 1e6 / kFetches;
 
     const auto perFetchMs = [](qint64 ns) { return ns / 1e6 / kFetches; };
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
                 static_cast<long long>(body.size()), static_cast<long long>(firstPage.size()), kFetches);
     std::printf("PageFetcher  download %.3f ms + decode %.3f ms + clean %.3f ms = %.3f ms per fetch\n",
                 perFetchMs(downloadNs), perFetchMs(decodeNs), perFetchMs(cleanNs), totalMs);
-    std::printf("FetchPage    %.3f ms per fetch end to end\n", fetchPageMs);
+    std::printf("fetchPage    %.3f ms per fetch end to end\n", fetchPageMs);
     std::printf("share of a %.0f ms pause: %.2f %%\n", kPauseMs, 100.0 * fetchPageMs / kPauseMs);
 
     const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));

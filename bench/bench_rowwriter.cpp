@@ -58,11 +58,11 @@ int runCase(FileFormat format, int count, int descriptionLength) {
     QElapsedTimer timer;
     timer.start();
     for (int i = 1; i <= count; ++i) {
-        writer.EmitItemRecord(benchRecord(i, descriptionLength), i);
+        writer.appendRecord(benchRecord(i, descriptionLength), i);
     }
     const double emitSeconds = timer.nsecsElapsed() / 1e9;
     timer.restart();
-    const Status status = writer.FlushOutputBuffer();
+    const Status status = writer.flush();
     const double flushSeconds = timer.nsecsElapsed() / 1e9;
     if (!status) {
         std::fprintf(stderr, "flush failed: %s\n", qPrintable(status.message()));

@@ -8,7 +8,7 @@
 #include "app/RunEngine.h"
 #include "base/PlatformConstants.h"
 #include "base/StopSignal.h"
-#include "web/PauseWithEvents.h"
+#include "web/InterruptiblePause.h"
 
 #include "support/FakeWindow.h"
 #include "support/FixtureWebServer.h"
@@ -160,7 +160,7 @@ int main(int argc, char* argv[]) {
     StopSignal pauseStop;
     timer.restart();
     for (int i = 0; i < kPauseSamples; ++i)
-        PauseWithEvents(
+        interruptiblePause(
             kPauseMs, [] { return false; }, &pauseStop);
     const double pauseExcess = double(timer.elapsed() - qint64(kPauseSamples) * kPauseMs) / kPauseSamples;
 

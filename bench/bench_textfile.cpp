@@ -74,31 +74,31 @@ int main(int argc, char** argv) {
     const QString unicodePath = dir.filePath(QStringLiteral("Taobao_bench.csv"));
     QFile::remove(unicodePath);
     timer.restart();
-    if (!check(AppendToTextFile(unicodePath, buffer, QStringLiteral("unicode"))))
+    if (!check(appendToTextFile(unicodePath, buffer, QStringLiteral("unicode"))))
         return 1;
     report("unicode flush of 50 MB into a new file", seconds(timer), baseline, QFile(unicodePath).size());
 
     timer.restart();
-    if (!check(AppendToTextFile(unicodePath, buffer, QStringLiteral("unicode"))))
+    if (!check(appendToTextFile(unicodePath, buffer, QStringLiteral("unicode"))))
         return 1;
     report("unicode flush of 50 MB after 50 MB already there", seconds(timer), baseline,
            QFile(unicodePath).size());
 
     const QString gbkPath = dir.filePath(QStringLiteral("Paipai_bench.csv"));
     timer.restart();
-    if (!check(ReplaceFileContent(gbkPath, EncodeGbk(buffer + u"\r\n"))))
+    if (!check(replaceFileContent(gbkPath, encodeGbk(buffer + u"\r\n"))))
         return 1;
     report("GBK replace of a 25M-character buffer", seconds(timer), baseline, QFile(gbkPath).size());
 
     timer.restart();
-    if (!check(AppendToTextFile(gbkPath, buffer, QStringLiteral("gbk"))))
+    if (!check(appendToTextFile(gbkPath, buffer, QStringLiteral("gbk"))))
         return 1;
     report("GBK append of the same buffer (old file read back)", seconds(timer), baseline,
            QFile(gbkPath).size());
 
     timer.restart();
     QString text;
-    if (!check(ReadFile(unicodePath, QStringLiteral("unicode"), &text)))
+    if (!check(readTextFile(unicodePath, QStringLiteral("unicode"), &text)))
         return 1;
     report("unicode read of the 100 MB file", seconds(timer), baseline, QFile(unicodePath).size());
 

@@ -24,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     output.close();
     FuzzSupport::asFile(data, size, QStringLiteral("recovery/.Taobao_1.csv.journal"));
     SettingsStore settings(paths.settingsFile());
-    RecoverJournals(paths, settings, nullptr);
+    recoverJournals(paths, settings, nullptr);
     return 0;
 }

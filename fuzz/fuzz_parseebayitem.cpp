@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString page = CleanPageText(DecodeUtf8(FuzzSupport::asBytes(data, size)));
+    const QString page = cleanPageText(decodeUtf8(FuzzSupport::asBytes(data, size)));
     const QString pictureName = ebayPictureFileName(ebayPictureAddress(page));
     parseEbayItemPage(page, QStringLiteral("/tmp/eBay_meihuaju/") + pictureName);
     return 0;

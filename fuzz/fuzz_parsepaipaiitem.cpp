@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString page = CleanPageText(DecodeGbk(FuzzSupport::asBytes(data, size)));
+    const QString page = cleanPageText(decodeGbk(FuzzSupport::asBytes(data, size)));
     parsePaiPaiItemPage(page, QStringLiteral("标题"), paiPaiSaleType(QStringLiteral("一口价")),
                         QStringLiteral("12.5"), QStringLiteral("/tmp/PaiPai_20090301/a.jpg"));
     return 0;

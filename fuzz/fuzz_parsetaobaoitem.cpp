@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString page = CleanPageText(DecodeGbk(FuzzSupport::asBytes(data, size)));
+    const QString page = cleanPageText(decodeGbk(FuzzSupport::asBytes(data, size)));
     if (page.isEmpty())
         return 0;
     NoPages source;

@@ -10,10 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SettingsStore store(FuzzSupport::asFile(data, size, QStringLiteral("Kestrune.ini")));
     for (const QString& key :
          {SettingsKeys::kBreakPoint, SettingsKeys::kBreakPointNum, SettingsKeys::kBreakPointUrl})
-        store.ReadIniValue(SettingsKeys::kSection, key);
+        store.readValue(SettingsKeys::kSection, key);
     const QString value = QStringLiteral("http://shop.paipai.com/20090301/");
-    if (store.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointUrl, value) &&
-        store.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointUrl) != value)
+    if (store.writeValue(SettingsKeys::kSection, SettingsKeys::kBreakPointUrl, value) &&
+        store.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointUrl) != value)
         std::abort();
     return 0;
 }

@@ -5,9 +5,9 @@
 #include "FuzzSupport.h"
 
 #include "app/RunState.h"
-#include "crawl/CollectEbayShop.h"
-#include "crawl/CollectPaiPaiShop.h"
-#include "crawl/CollectTaobaoShop.h"
+#include "crawl/EbayShopWalk.h"
+#include "crawl/PaiPaiShopWalk.h"
+#include "crawl/TaobaoShopWalk.h"
 #include "support/CrawlTestSupport.h"
 
 #include <QList>
@@ -130,13 +130,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     switch (walk) {
     case 0:
-        CollectTaobaoShop(run.session.context());
+        walkTaobaoShop(run.session.context());
         break;
     case 1:
-        CollectPaiPaiShop(run.session.context());
+        walkPaiPaiShop(run.session.context());
         break;
     default:
-        CollectEbayShop(run.session.context());
+        walkEbayShop(run.session.context());
         break;
     }
     return 0;

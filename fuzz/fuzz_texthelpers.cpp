@@ -23,23 +23,23 @@ template <typename Step> void tolerate(Step step) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes = FuzzSupport::asBytes(data, size);
-    const QString gbk = DecodeGbk(bytes);
-    const QString text = DecodeUtf8(bytes);
+    const QString gbk = decodeGbk(bytes);
+    const QString text = decodeUtf8(bytes);
     const qsizetype lineEnd = text.indexOf(u'\n');
     const QString marker = lineEnd < 0 ? QString() : text.left(lineEnd);
     const QString body = lineEnd < 0 ? text : text.mid(lineEnd + 1);
 
-    const QString page = CleanPageText(body);
+    const QString page = cleanPageText(body);
     if (page.contains(u'"') || page.contains(u'\t') || page.contains(u'\n') || page.contains(u'\r'))
         std::abort();
-    CleanFieldText(gbk);
-    StripTags(body);
-    zhuanyi(page);
-    zhuanyi(gbk);
-    EncodeGbk(text);
-    tolerate([&] { ExtractHref(page); });
-    tolerate([&] { ExtractLinkOrPictureSum(page, 1); });
-    tolerate([&] { ExtractLinkOrPictureMedium(page, 1); });
+    cleanFieldText(gbk);
+    stripTags(body);
+    decodeNamedEntities(page);
+    decodeNamedEntities(gbk);
+    encodeGbk(text);
+    tolerate([&] { extractHref(page); });
+    tolerate([&] { extractLinkOrPictureSum(page, 1); });
+    tolerate([&] { extractLinkOrPictureMedium(page, 1); });
     tolerate([&] { Cut::after(body, marker); });
     tolerate([&] { Cut::afterDroppingLead(body, marker); });
     tolerate([&] { Cut::fromDroppingLead(body, marker); });

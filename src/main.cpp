@@ -30,7 +30,7 @@ int usageError(const QString& error) {
 int runWindow(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrune/kestrune.png")));
-    InstallQtTranslations(QLocale::system(), &app);
+    installQtTranslations(QLocale::system(), &app);
     const CommandLine::Request request = CommandLine::parse(QCoreApplication::arguments().mid(1));
     if (request.mode == CommandLine::Mode::UsageError)
         return usageError(request.error);
@@ -86,11 +86,11 @@ int main(int argc, char* argv[]) {
         return usageError(request.error);
     case CommandLine::Mode::Extract: {
         QCoreApplication app(argc, argv);
-        return RunExtractCommand(request.commandArguments, request.dataDir);
+        return runExtractCommand(request.commandArguments, request.dataDir);
     }
     case CommandLine::Mode::Convert: {
         QCoreApplication app(argc, argv);
-        return RunConvertCommand(request.commandArguments);
+        return runConvertCommand(request.commandArguments);
     }
     case CommandLine::Mode::Window:
         break;

@@ -1,6 +1,6 @@
-#include "crawl/CollectEbayShop.h"
-#include "crawl/CollectPaiPaiShop.h"
-#include "crawl/CollectTaobaoShop.h"
+#include "crawl/EbayShopWalk.h"
+#include "crawl/PaiPaiShopWalk.h"
+#include "crawl/TaobaoShopWalk.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
@@ -64,7 +64,7 @@ private slots:
         QFETCH(bool, hasDescription);
 
         ShopRun run(QString(), u"Taobao_12345678"_s);
-        const QString page = run.session.fetcher().FetchPage(kTaobaoItem + QString::number(itemId));
+        const QString page = run.session.fetcher().fetchPage(kTaobaoItem + QString::number(itemId));
         QVERIFY(!page.isEmpty());
         m_server.clearRequestedAddresses();
         collectTaobaoItem(run.session.context(), page, kTaobaoPicture.arg(itemId) + pictureQuery, 1);
@@ -87,7 +87,7 @@ private slots:
 
     void taobaoPageWithoutTitleAddsNothingButKeepsThePicture() {
         ShopRun run(QString(), u"Taobao_12345678"_s);
-        const QString page = run.session.fetcher().FetchPage(kTaobaoItem + u"1005"_s);
+        const QString page = run.session.fetcher().fetchPage(kTaobaoItem + u"1005"_s);
         QVERIFY(!page.isEmpty());
         collectTaobaoItem(run.session.context(), page, kTaobaoPicture.arg(1005), 1);
         QVERIFY(run.window.rows.isEmpty());
@@ -125,7 +125,7 @@ private slots:
         QFETCH(QString, savedPicture);
 
         ShopRun run(QString(), u"eBay_qingshixuan"_s);
-        const QString page = run.session.fetcher().FetchPageUtf8(
+        const QString page = run.session.fetcher().fetchPageUtf8(
             u"http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item="_s + itemId + u"&rd=1"_s);
         QVERIFY(!page.isEmpty());
         collectEbayItem(run.session.context(), page, 1);

@@ -89,8 +89,8 @@ void emitItem(CollectContext& ctx, int number) {
     ctx.state.counters.collectedCount = number;
     ItemRecord record;
     record.title = QStringLiteral("\"item %1\"").arg(number);
-    ShowGridRow(ctx.window, record.values());
-    ctx.writer.EmitItemRecord(record, number);
+    addNextGridRow(ctx.window, record.values());
+    ctx.writer.appendRecord(record, number);
 }
 
 } // namespace
@@ -236,9 +236,9 @@ private slots:
         if (loaded) {
             QVERIFY2(outcome.err.contains(QStringLiteral("）：") + url), qPrintable(outcome.err));
             SettingsStore settings(settingsPath(dir));
-            QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum),
+            QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum),
                      QStringLiteral("4"));
-            QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption),
+            QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption),
                      QStringLiteral("2"));
             // The folder is free again once the program has ended.
             QVERIFY(!QFile::exists(InstanceLock::lockFilePath(dir.path())));
@@ -319,7 +319,7 @@ private slots:
                 throw std::runtime_error("broken page");
             ctx.stop();
         };
-        const int status = RunExtractCommand(extractOptions("paipai", "ebay", "http://shop.paipai.com/1"),
+        const int status = runExtractCommand(extractOptions("paipai", "ebay", "http://shop.paipai.com/1"),
                                              dir.path(), {crawl, crawl, crawl});
         QCOMPARE(status, exitCode);
         QCOMPARE(QFile::exists(QDir(dir.path()).filePath(QStringLiteral("PaiPai_1_eBay.csv"))), items > 0);
@@ -348,9 +348,8 @@ private slots:
         QVERIFY(QFile::exists(output));
         QVERIFY(!QFile::exists(OutputJournal::pathFor(output)));
         SettingsStore settings(settingsPath(dir));
-        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),
-                 QStringLiteral("1"));
-        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum),
+        QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint), QStringLiteral("1"));
+        QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum),
                  QStringLiteral("3"));
         QStringDecoder gbk("GB18030");
         const QString written = gbk(fileBytes(output));

@@ -106,7 +106,7 @@ private slots:
         for (int i = 0; i < kFormatCount; ++i) {
             // Two items were done, and on disk only in the journal, when the third was cut off.
             SettingsStore settings(runs[i].file(u"Kestrune.ini"_s));
-            QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), u"2"_s);
+            QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), u"2"_s);
             QVERIFY(QFile::exists(OutputJournal::pathFor(runs[i].file(output(i)))));
             QVERIFY(!QFile::exists(runs[i].file(output(i))));
             runs[i].start({u"--resume"_s});

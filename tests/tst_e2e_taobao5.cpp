@@ -52,7 +52,7 @@ QStringList differences(const Taobao5Record& item, const QStringList& record) {
         expectNumber(name, written, wanted.isEmpty() ? u"0"_s : wanted);
     };
     const QHash<QString, QString> stuffStatus{{u"5"_s, u"1"_s}, {u"8"_s, u"2"_s}, {u"6"_s, u"3"_s}};
-    expect("title", item[F::Title], zhuanyi(unquoted(record[0])));
+    expect("title", item[F::Title], decodeNamedEntities(unquoted(record[0])));
     expect("stuff_status", item[F::StuffStatus], stuffStatus.value(record[3]));
     expect("location_state", item[F::LocationState], unquoted(record[4]));
     expect("location_city", item[F::LocationCity], unquoted(record[5]));
@@ -165,8 +165,8 @@ private slots:
         m_server.clearBehaviours();
 
         SettingsStore settings(run.file(u"Kestrune.ini"_s));
-        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), u"2"_s);
-        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption), u"3"_s);
+        QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), u"2"_s);
+        QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointOption), u"3"_s);
         QVERIFY(QFile::exists(OutputJournal::pathFor(run.file(output))));
 
         run.start({u"--resume"_s});

@@ -42,7 +42,7 @@ private:
     FixtureWebServer m_server{fixturePath(u"web"_s)};
 
     static QString ini(const ExtractRun& run, const QString& key) {
-        return SettingsStore(run.file(u"Kestrune.ini"_s)).ReadIniValue(SettingsKeys::kSection, key);
+        return SettingsStore(run.file(u"Kestrune.ini"_s)).readValue(SettingsKeys::kSection, key);
     }
 
     // The data rows of a PaiPai Assistant file.

@@ -7,7 +7,7 @@ class TestEntityDecoder : public QObject {
     Q_OBJECT
 
 private slots:
-    void zhuanyi_data() {
+    void decodeNamedEntities_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
 
@@ -42,10 +42,10 @@ private slots:
         addRow("lt output is not rescanned", "&lt;gt;", "<gt;");
     }
 
-    void zhuanyi() {
+    void decodeNamedEntities() {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(::zhuanyi(text), expected);
+        QCOMPARE(::decodeNamedEntities(text), expected);
     }
 };
 

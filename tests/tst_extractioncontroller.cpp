@@ -39,7 +39,7 @@ public:
         });
     }
 
-    QString ini(const QString& key) { return session.settings().ReadIniValue(SettingsKeys::kSection, key); }
+    QString ini(const QString& key) { return session.settings().readValue(SettingsKeys::kSection, key); }
 
     void run(Platform platform, const QString& address) {
         window.platform = platform;
@@ -170,7 +170,7 @@ private slots:
             QCOMPARE(f.platformCrawled, platform);
             QCOMPARE(f.runningInCrawl, true);
             QCOMPARE(f.stopFlagInCrawl, false);
-            QCOMPARE(f.session.state().setup.shopUrl, ShopAddress::Normalize(address));
+            QCOMPARE(f.session.state().setup.shopUrl, ShopAddress::normalize(address));
         }
     }
 
@@ -185,7 +185,7 @@ private slots:
 
     void baseNameNeverLeavesTheFolder() {
         QFETCH(QString, part);
-        const QString name = ShopAddress::SanitizeFileNamePart(part);
+        const QString name = ShopAddress::sanitizeFileNamePart(part);
         QVERIFY2(!name.contains(QRegularExpression(QStringLiteral("[/\\\\\t]|\\.\\."))), qPrintable(name));
     }
 
@@ -408,8 +408,8 @@ private slots:
     }
 
     void formatSuffixOfEveryFormat() {
-        QCOMPARE(ShopAddress::FormatSuffix(Platform::Taobao, FileFormat::TaobaoAssistant5), u"_Taobao5"_s);
-        QCOMPARE(ShopAddress::FormatSuffix(Platform::PaiPai, FileFormat::TaobaoAssistant5), u"_Taobao5"_s);
+        QCOMPARE(ShopAddress::formatSuffix(Platform::Taobao, FileFormat::TaobaoAssistant5), u"_Taobao5"_s);
+        QCOMPARE(ShopAddress::formatSuffix(Platform::PaiPai, FileFormat::TaobaoAssistant5), u"_Taobao5"_s);
     }
 
     // A resumed run appends only to a file of its own layout.

@@ -286,7 +286,7 @@ private slots:
         QFETCH(QString, text);
         QString cleaned = u"prefix"_s;
         ConversionMapping::appendCleanField(&cleaned, text);
-        QCOMPARE(cleaned, u"prefix"_s + CleanFieldText(text));
+        QCOMPARE(cleaned, u"prefix"_s + cleanFieldText(text));
     }
 
     void longDescriptionBoundary_data() {

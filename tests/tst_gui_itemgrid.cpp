@@ -89,7 +89,7 @@ private slots:
         QFETCH(int, column);
         QFETCH(QString, value);
         QFETCH(QString, shown);
-        QCOMPARE(ReadableCellText(column, value), shown);
+        QCOMPARE(readableCellText(column, value), shown);
 
         // The model shows the same text.
         ItemTableModel model;
@@ -258,7 +258,7 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(QString, yes);
         QObject owner;
-        QTranslator* translator = InstallQtTranslations(QLocale(locale), &owner);
+        QTranslator* translator = installQtTranslations(QLocale(locale), &owner);
         QCOMPARE(translator != nullptr, yes != u"&Yes");
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
         if (translator)

@@ -79,7 +79,7 @@ struct Harness {
     }
 
     QString ini(const QString& key) const {
-        return window->session().settings().ReadIniValue(SettingsKeys::kSection, key);
+        return window->session().settings().readValue(SettingsKeys::kSection, key);
     }
 
     QTemporaryDir dir;
@@ -241,12 +241,12 @@ private slots:
             QVERIFY(window.close());
         }
         SettingsStore settings(QDir(dir.path()).filePath(QStringLiteral("Kestrune.ini")));
-        QCOMPARE(settings.ReadIniValue(WindowPlacement::kSection, QStringLiteral("Width")),
+        QCOMPARE(settings.readValue(WindowPlacement::kSection, QStringLiteral("Width")),
                  QString::number(grown.width()));
-        QCOMPARE(settings.ReadIniValue(WindowPlacement::kSection, QStringLiteral("Maximized")),
+        QCOMPARE(settings.readValue(WindowPlacement::kSection, QStringLiteral("Maximized")),
                  QStringLiteral("0"));
         // The breakpoint section is none of the window's business.
-        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint), QString());
+        QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint), QString());
 
         MainWindow again(dir.path());
         again.showAtSavedPlacement();
@@ -274,7 +274,7 @@ private slots:
         const QStringList keys = QStringLiteral("Left,Top,Width,Height,Maximized").split(u',');
         for (int i = 0; i < keys.size(); ++i) {
             if (!values.at(i).isEmpty())
-                QVERIFY(settings.WriteIniValue(WindowPlacement::kSection, keys.at(i), values.at(i)));
+                QVERIFY(settings.writeValue(WindowPlacement::kSection, keys.at(i), values.at(i)));
         }
         const std::optional<WindowPlacement> placement = WindowPlacement::read(settings);
         QCOMPARE(placement.has_value(), restored);
@@ -424,7 +424,7 @@ private slots:
         }
         // The crawl here ends at once without a stop: a complete run, nothing to resume.
         QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("0"));
-        QCOMPARE(h.ini(SettingsKeys::kBreakPointUrl), ShopAddress::Normalize(address));
+        QCOMPARE(h.ini(SettingsKeys::kBreakPointUrl), ShopAddress::normalize(address));
         QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QStringLiteral("1"));
         QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
         QCOMPARE(h.ini(SettingsKeys::kBreakPointSO),
@@ -666,7 +666,7 @@ private slots:
             QVERIFY(shown(h.child<QPushButton>("cmd_go")));
         }
         if (answers.contains(0) && started)
-            QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),
+            QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),
                      QStringLiteral("1"));
     }
 };

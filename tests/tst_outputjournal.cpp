@@ -36,7 +36,7 @@ ItemRecord record(int n) {
 
 void emitItems(WriterRun& run, int first, int last) {
     for (int n = first; n <= last; ++n) {
-        run.writer->EmitItemRecord(record(n), n);
+        run.writer->appendRecord(record(n), n);
         run.writer->syncJournal();
     }
 }
@@ -75,7 +75,7 @@ private slots:
 
         // A normal flush writes the file as without a journal, then leaves no journal behind.
         const QString buffer = run.writer->pendingOutput();
-        QVERIFY(run.writer->FlushOutputBuffer().ok());
+        QVERIFY(run.writer->flush().ok());
         QVERIFY(!QFile::exists(run.journal()));
         QCOMPARE(readBytes(run.output()),
                  format == FileFormat::TaobaoAssistant ? utf16WithMark(buffer) : gbk(buffer + u"\r\n"_s));
@@ -89,7 +89,7 @@ private slots:
         emitItems(run, 1, 2);
         QVERIFY(QDir(run.paths.programDir()).mkdir(u"PaiPai_shop.csv"_s));
         const QString buffer = run.writer->pendingOutput();
-        QVERIFY(!run.writer->FlushOutputBuffer().ok());
+        QVERIFY(!run.writer->flush().ok());
         QCOMPARE(run.writer->pendingOutput(), buffer);
         QVERIFY(run.writer->hasPendingOutput());
         QVERIFY(!run.writer->appendsToExisting());
@@ -139,7 +139,7 @@ private slots:
         WriterRun first(format);
         emitItems(first, 1, 2);
         const QString firstBuffer = first.writer->pendingOutput();
-        QVERIFY(first.writer->FlushOutputBuffer().ok());
+        QVERIFY(first.writer->flush().ok());
         const QByteArray firstFile = readBytes(first.output());
 
         WriterRun second(format, Platform::PaiPai, first.paths.programDir());
@@ -147,7 +147,7 @@ private slots:
         emitItems(second, 3, 5);
         const QString secondBuffer = second.writer->pendingOutput();
         if (killedAt != int(KilledAt::BeforeTheWrite))
-            QVERIFY(WriteOutputBatch(second.output(), format, secondBuffer, resumed).ok());
+            QVERIFY(writeOutputBatch(second.output(), format, secondBuffer, resumed).ok());
         second.die();
         QVERIFY(QFile::exists(second.journal()));
         if (killedAt == int(KilledAt::DuringRecovery)) {
@@ -213,7 +213,7 @@ private slots:
         WriterRun run(FileFormat::PaiPaiAssistant);
         const QStringList keys{u"1001"_s, u"a\tb\\c"_s, u"#3"_s};
         for (int n = 1; n <= 3; ++n)
-            run.writer->EmitItemRecord(record(n), n, keys[n - 1]);
+            run.writer->appendRecord(record(n), n, keys[n - 1]);
         run.die();
         QCOMPARE(OutputJournal::read(run.journal()).itemKeys, keys);
         const QString itemsFile = WrittenItemSet::pathFor(run.output());
@@ -296,7 +296,7 @@ private slots:
         QVERIFY(run.window.messages.isEmpty());
 
         // The journal breaks down after item 1 was made durable.
-        run.session.writer().FlushOutputBuffer();
+        run.session.writer().flush();
         QVERIFY(!QFile::exists(journal));
         if (journalOnFullDisk)
             QVERIFY(QFile::link(u"/dev/full"_s, journal));
@@ -319,7 +319,7 @@ private slots:
         QCOMPARE(run.breakPoint(SettingsKeys::kBreakPointNum), breakPointNum);
         if (outputWritable)
             for (const QString& title : {u"宝贝 1"_s, u"宝贝 2"_s})
-                QCOMPARE(DecodeGbk(readBytes(output)).count(title), 1);
+                QCOMPARE(decodeGbk(readBytes(output)).count(title), 1);
         else
             QVERIFY(run.session.writer().hasPendingOutput()); // the row stays for the next stop
     }
@@ -342,16 +342,15 @@ private slots:
         QFETCH(QString, after);
         WriterRun run(FileFormat::PaiPaiAssistant);
         SettingsStore settings(run.paths.settingsFile());
-        QVERIFY(settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName,
-                                       breakPointFile));
+        QVERIFY(
+            settings.writeValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName, breakPointFile));
         if (!breakPointNum.isEmpty())
-            QVERIFY(
-                settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum, breakPointNum));
+            QVERIFY(settings.writeValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum, breakPointNum));
         emitItems(run, 3, 5);
         run.die();
 
-        QCOMPARE(RecoverJournals(run.paths, settings, nullptr), 3);
-        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), after);
+        QCOMPARE(recoverJournals(run.paths, settings, nullptr), 3);
+        QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum), after);
     }
 };
 

@@ -3,8 +3,8 @@
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
+#include "web/InterruptiblePause.h"
 #include "web/PageFetcher.h"
-#include "web/PauseWithEvents.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -113,10 +113,10 @@ private slots:
         }
 
         if (expected.isEmpty()) {
-            QCOMPARE(fetcher.FetchPage(address), QString());
-            QCOMPARE(fetcher.FetchPageUtf8(address), QString());
+            QCOMPARE(fetcher.fetchPage(address), QString());
+            QCOMPARE(fetcher.fetchPageUtf8(address), QString());
         } else {
-            QCOMPARE(utf8 ? fetcher.FetchPageUtf8(address) : fetcher.FetchPage(address), expected);
+            QCOMPARE(utf8 ? fetcher.fetchPageUtf8(address) : fetcher.fetchPage(address), expected);
         }
     }
 
@@ -150,7 +150,7 @@ private slots:
         PageFetcher fetcher([&window] { window.processEvents(); });
         m_server.setRedirect(from, to);
         m_server.setStatus(to, 200, "<p>\"target\"</p>");
-        QCOMPARE(fetcher.FetchPage(from), followed ? QStringLiteral("<p>'target'</p>") : QString());
+        QCOMPARE(fetcher.fetchPage(from), followed ? QStringLiteral("<p>'target'</p>") : QString());
         // Only the first page was asked for when the redirect is refused.
         QCOMPARE(m_server.requestedAddresses().size(), followed ? 2 : 1);
     }
@@ -171,11 +171,11 @@ private slots:
         PageFetcher fetcher([&window] { window.processEvents(); });
         const QString nobody = QStringLiteral("http://127.0.0.1:") + QString::number(closedPort());
         qunsetenv("http_proxy");
-        QCOMPARE(fetcher.FetchPage(nobody + QStringLiteral("/quotes.htm")), QString());
+        QCOMPARE(fetcher.fetchPage(nobody + QStringLiteral("/quotes.htm")), QString());
         qputenv("http_proxy", nobody.toUtf8());
-        QCOMPARE(fetcher.FetchPage(at("folder/")), QString());
+        QCOMPARE(fetcher.fetchPage(at("folder/")), QString());
         m_server.useAsProxy();
-        QCOMPARE(fetcher.FetchPage(at("folder/")), kFolderIndex);
+        QCOMPARE(fetcher.fetchPage(at("folder/")), kFolderIndex);
         QCOMPARE(m_server.requestedAddresses(), QStringList{at("folder/")});
     }
 
@@ -192,7 +192,7 @@ private slots:
             }
         };
         PageFetcher fetcher([&window] { window.processEvents(); });
-        const QString page = fetcher.FetchPage(at("quotes.htm"));
+        const QString page = fetcher.fetchPage(at("quotes.htm"));
         // Only one event pass follows the download, so a stop handled in the first of several
         // passes was handled while the body was still arriving; the page itself still completes.
         QCOMPARE(stopPass, 1);
@@ -203,7 +203,7 @@ private slots:
     void eventsRunOnceAfterARequest() {
         FakeWindow window;
         PageFetcher fetcher([&window] { window.processEvents(); });
-        fetcher.FetchPage(QString());
+        fetcher.fetchPage(QString());
         QCOMPARE(window.eventPasses, 1);
     }
 
@@ -249,8 +249,8 @@ private slots:
 
         FakeWindow window;
         PageFetcher fetcher([&window] { window.processEvents(); });
-        QCOMPARE(SafePictureFileName(fileName), safeName);
-        QCOMPARE(fetcher.DownloadPicture(address, fileName, folder), saved);
+        QCOMPARE(safePictureFileName(fileName), safeName);
+        QCOMPARE(fetcher.downloadPicture(address, fileName, folder), saved);
         if (safeName.isEmpty())
             QVERIFY(m_server.requestedAddresses().isEmpty());
         if (saved) {
@@ -303,9 +303,9 @@ private slots:
         QList<FetchReport> reports;
         fetcher.setObserver([&reports](const FetchReport& report) { reports.append(report); });
         if (picture)
-            fetcher.DownloadPicture(address, fileName, folder);
+            fetcher.downloadPicture(address, fileName, folder);
         else
-            fetcher.FetchPage(address);
+            fetcher.fetchPage(address);
 
         QCOMPARE(reports.size(), 1);
         const FetchReport& report = reports.first();
@@ -348,7 +348,7 @@ private slots:
         };
         QElapsedTimer clock;
         clock.start();
-        PauseWithEvents(milliseconds, [&] {
+        interruptiblePause(milliseconds, [&] {
             window.processEvents();
             return state.stopRequested;
         });

@@ -15,7 +15,7 @@ QString itemPage(const QString& itemId) {
     QFile file(fixturePath(u"web/cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item=%1&rd=1"_s.arg(itemId)));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return CleanPageText(DecodeUtf8(file.readAll()));
+    return cleanPageText(decodeUtf8(file.readAll()));
 }
 
 // The 31 record values every eBay item shares; tests overwrite the ones the page decides.
@@ -50,7 +50,7 @@ private:
     // The page cut as the walk cuts it, the record naming the picture under "@PICTURES@/" by the
     // name the walk saves it as.
     static ParsedItem parse(const QString& pageText) {
-        const QString pictureName = SafePictureFileName(ebayPictureFileName(ebayPictureAddress(pageText)));
+        const QString pictureName = safePictureFileName(ebayPictureFileName(ebayPictureAddress(pageText)));
         return parseEbayItemPage(pageText, u"@PICTURES@/"_s + pictureName);
     }
 

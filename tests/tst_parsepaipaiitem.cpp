@@ -19,7 +19,7 @@ QString itemPage(const QString& code) {
     QFile file(fixturePath(u"web/auction1.paipai.com/"_s + code));
     if (!file.open(QIODevice::ReadOnly))
         qFatal("missing fixture page %s", qPrintable(code));
-    return CleanPageText(QStringDecoder("GBK")(file.readAll()));
+    return cleanPageText(QStringDecoder("GBK")(file.readAll()));
 }
 
 QString q(const QString& text) {
@@ -170,7 +170,7 @@ private slots:
         QFETCH(QString, location);
         QFETCH(QString, province);
         QFETCH(QString, city);
-        const PaiPaiLocation split = SplitPaiPaiLocation(location);
+        const PaiPaiLocation split = splitPaiPaiLocation(location);
         QCOMPARE(split.province, province);
         QCOMPARE(split.city, city);
     }

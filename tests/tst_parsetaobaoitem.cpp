@@ -50,7 +50,7 @@ struct Expected {
 struct FixtureSource : ItemPageSource {
     PageFetcher fetcher;
     bool stop = false;
-    QString fetchPage(const QString& address) override { return fetcher.FetchPage(address); }
+    QString fetchPage(const QString& address) override { return fetcher.fetchPage(address); }
     bool stopRequested() override { return stop; }
 };
 
@@ -169,7 +169,7 @@ private slots:
         QCOMPARE(item->gridCells, values);
         QCOMPARE(item->record.values(), values);
         // The picture is saved by the last segment of its address, without the query.
-        QCOMPARE(SafePictureFileName(taobaoPictureFileName(kPictureAddress.arg(itemId) + pictureQuery)),
+        QCOMPARE(safePictureFileName(taobaoPictureFileName(kPictureAddress.arg(itemId) + pictureQuery)),
                  u"T1a%1XXXXXXXX.jpg"_s.arg(itemId));
         // The description script is the only page the parser asks for.
         const QStringList requests =

@@ -88,12 +88,12 @@ private slots:
         const QString header = AssistantFormat::forFormat(format).headerLine();
         WriterRun f(format, platform);
         const QDateTime before = QDateTime::currentDateTime();
-        f.writer->EmitItemRecord(sampleRecord(), 1);
+        f.writer->appendRecord(sampleRecord(), 1);
         QVERIFY(f.writer->hasPendingOutput());
         QCOMPARE(QString(f.writer->lastSeparator()), separator);
         QCOMPARE(maskClock(f.writer->pendingOutput(), before, QDateTime::currentDateTime()), header + row);
 
-        f.writer->EmitItemRecord(sampleRecord(), 1);
+        f.writer->appendRecord(sampleRecord(), 1);
         QCOMPARE(maskClock(f.writer->pendingOutput(), before, QDateTime::currentDateTime()),
                  header + row + row);
         const QStringList lines = f.writer->pendingOutput().split(u"\r\n"_s);
@@ -117,8 +117,8 @@ private slots:
         WriterRun f(FileFormat::EbayAssistant, Platform::Ebay);
         ItemRecord record = sampleRecord();
         record.picture = picture;
-        f.writer->EmitItemRecord(record, 1);
-        QVERIFY(f.writer->FlushOutputBuffer().ok());
+        f.writer->appendRecord(record, 1);
+        QVERIFY(f.writer->flush().ok());
         const QList<QStringList> records = readCsvFile(f.output());
         QCOMPARE(records.size(), 2);
         QCOMPARE(records[1].size(), 88);
@@ -128,9 +128,9 @@ private slots:
 
     void formatSwitchedMidRun() {
         WriterRun f(FileFormat::TaobaoAssistant, Platform::PaiPai);
-        f.writer->EmitItemRecord(sampleRecord(), 1);
+        f.writer->appendRecord(sampleRecord(), 1);
         f.switchFormat(FileFormat::PaiPaiAssistant);
-        f.writer->EmitItemRecord(sampleRecord(), 1);
+        f.writer->appendRecord(sampleRecord(), 1);
         QCOMPARE(f.writer->lastSeparator(), u',');
         QCOMPARE(f.writer->pendingOutput(),
                  AssistantFormat::taobao().headerLine() + kTaobaoRow + paipaiRow(u"50012345"_s));
@@ -154,15 +154,15 @@ private slots:
         record.increment = u"1,000.00"_s;
         record.price = u"1,280.00"_s;
         record.description = u"\"<p>a\r\nb \"c\"</p>\""_s;
-        f.writer->EmitItemRecord(record, 1);
-        f.writer->EmitItemRecord(sampleRecord(), 1);
+        f.writer->appendRecord(record, 1);
+        f.writer->appendRecord(sampleRecord(), 1);
 
         QList<QStringList> records;
         if (format == FileFormat::TaobaoAssistant) {
             for (const QString& line : f.writer->pendingOutput().split(u"\r\n"_s, Qt::SkipEmptyParts))
                 records.append(line.split(u'\t'));
         } else {
-            QVERIFY(f.writer->FlushOutputBuffer().ok());
+            QVERIFY(f.writer->flush().ok());
             records = readCsvFile(f.output());
         }
         QCOMPARE(records.size(), 3);
@@ -223,13 +223,13 @@ private slots:
             writeBytes(f.output(), oldContent);
         f.writer->setAppendToExisting(resumed);
         const QDateTime before = QDateTime::currentDateTime();
-        f.writer->EmitItemRecord(sampleRecord(), 1);
-        QVERIFY(f.writer->FlushOutputBuffer().ok());
+        f.writer->appendRecord(sampleRecord(), 1);
+        QVERIFY(f.writer->flush().ok());
         QVERIFY(f.writer->appendsToExisting());
         if (lateRow) {
-            f.writer->EmitItemRecord(sampleRecord(), 1);
+            f.writer->appendRecord(sampleRecord(), 1);
             QVERIFY(f.writer->hasPendingOutput());
-            QVERIFY(f.writer->FlushOutputBuffer().ok());
+            QVERIFY(f.writer->flush().ok());
         }
 
         const QString row = format == FileFormat::PaiPaiAssistant ? paipaiRow(u"0"_s) : kEbayRow;
@@ -240,8 +240,8 @@ private slots:
 
     void chineseRowIsGbk() {
         WriterRun f(FileFormat::PaiPaiAssistant, Platform::PaiPai);
-        f.writer->EmitItemRecord(sampleRecord(u"\"宝贝 €5 \U0001F600\""_s), 1);
-        QVERIFY(f.writer->FlushOutputBuffer().ok());
+        f.writer->appendRecord(sampleRecord(u"\"宝贝 €5 \U0001F600\""_s), 1);
+        QVERIFY(f.writer->flush().ok());
         const QByteArray bytes = readBytes(f.output());
         // 商品名称 in the header, then the title: 宝贝, the euro sign, one '?' for the emoji.
         QVERIFY(bytes.startsWith(

@@ -92,9 +92,9 @@ private slots:
         QCOMPARE(QFile::exists(outcome.outputFile), rowsWritten > 0);
         // The breakpoint never runs ahead of the rows on disk.
         SettingsStore settings(QDir(dir.path()).filePath(PlatformConstants::kSettingsFileName));
-        const QString reached = settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum);
+        const QString reached = settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum);
         QCOMPARE(reached.toInt(), rowsWritten);
-        QCOMPARE(settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),
+        QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),
                  started ? QStringLiteral("1") : QString());
     }
 

@@ -79,7 +79,7 @@ private slots:
         QFETCH(QString, expected);
 
         putFileBytes(iniPath(), file);
-        QCOMPARE(SettingsStore(iniPath()).ReadIniValue(section, key), expected);
+        QCOMPARE(SettingsStore(iniPath()).readValue(section, key), expected);
     }
 
     void write_data() {
@@ -143,13 +143,13 @@ private slots:
         putFileBytes(iniPath(), before);
         SettingsStore store(iniPath());
         const bool refused = after == before;
-        QCOMPARE(store.WriteIniValue(section, key, value), !refused);
+        QCOMPARE(store.writeValue(section, key, value), !refused);
         QCOMPARE(fileBytes(iniPath()), after);
         // Written through a temporary file that is renamed over the old one, so none is left behind.
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
                  after.isNull() ? QStringList() : QStringList{QStringLiteral("Kestrune.ini")});
         if (!refused)
-            QCOMPARE(store.ReadIniValue(section, key), value);
+            QCOMPARE(store.readValue(section, key), value);
     }
 
     // As a text editor on Windows leaves it: CRLF, odd spacing, a comment, another section.
@@ -159,20 +159,20 @@ private slots:
                                 "BreakPointNum\t=\t120\r\n";
         putFileBytes(iniPath(), file);
         SettingsStore store(iniPath());
-        QCOMPARE(store.ReadIniValue(kSection, QStringLiteral("BreakPoint")), QStringLiteral("1"));
-        QCOMPARE(store.ReadIniValue(kSection, QStringLiteral("BreakPointUrl")),
+        QCOMPARE(store.readValue(kSection, QStringLiteral("BreakPoint")), QStringLiteral("1"));
+        QCOMPARE(store.readValue(kSection, QStringLiteral("BreakPointUrl")),
                  QStringLiteral("http://shop33.taobao.com/"));
-        QCOMPARE(store.ReadIniValue(kSection, QStringLiteral("breakpointnum")), QStringLiteral("120"));
-        QCOMPARE(store.ReadIniValue(QStringLiteral("window"), QStringLiteral("left")), QStringLiteral("10"));
+        QCOMPARE(store.readValue(kSection, QStringLiteral("breakpointnum")), QStringLiteral("120"));
+        QCOMPARE(store.readValue(QStringLiteral("window"), QStringLiteral("left")), QStringLiteral("10"));
 
-        QVERIFY(store.WriteIniValue(kSection, QStringLiteral("BreakPointNum"), QStringLiteral("121")));
+        QVERIFY(store.writeValue(kSection, QStringLiteral("BreakPointNum"), QStringLiteral("121")));
         QCOMPARE(fileBytes(iniPath()),
                  QByteArray(file).replace("BreakPointNum\t=\t120", "BreakPointNum=121"));
     }
 
     void failingWritesKeepTheOldFile() {
         SettingsStore noFolder(m_dir.filePath(QStringLiteral("missing/Kestrune.ini")));
-        QVERIFY(!noFolder.WriteIniValue(QStringLiteral("s"), QStringLiteral("a"), QStringLiteral("1")));
+        QVERIFY(!noFolder.writeValue(QStringLiteral("s"), QStringLiteral("a"), QStringLiteral("1")));
 
         // A write that breaks off midway, as on a full disk, leaves the old file whole.
         const QByteArray kept("[s]\r\na=1\r\n");
@@ -180,8 +180,8 @@ private slots:
         bool written = true;
         {
             FileSizeLimit limit(1024);
-            written = SettingsStore(iniPath()).WriteIniValue(QStringLiteral("s"), QStringLiteral("a"),
-                                                             QString(4096, u'x'));
+            written = SettingsStore(iniPath()).writeValue(QStringLiteral("s"), QStringLiteral("a"),
+                                                          QString(4096, u'x'));
         }
         QVERIFY(!written);
         QCOMPARE(fileBytes(iniPath()), kept);

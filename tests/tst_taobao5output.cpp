@@ -49,8 +49,8 @@ QStringList titlesIn(const QString& path) {
 // Emits one item per title and flushes.
 Status emitAndFlush(WriterRun& run, const QStringList& titles) {
     for (const QString& title : titles)
-        run.writer->EmitItemRecord(extractedItem(title), 1);
-    return run.writer->FlushOutputBuffer();
+        run.writer->appendRecord(extractedItem(title), 1);
+    return run.writer->flush();
 }
 
 } // namespace
@@ -164,8 +164,8 @@ private slots:
         const QString downloaded = QDir(folder).filePath(u"T1a1001.jpg"_s);
         if (!picture.isEmpty())
             writeBytes(downloaded, picture);
-        run.writer->EmitItemRecord(extractedItem(u"a"_s, downloaded), 1);
-        QVERIFY(run.writer->FlushOutputBuffer());
+        run.writer->appendRecord(extractedItem(u"a"_s, downloaded), 1);
+        QVERIFY(run.writer->flush());
 
         const Taobao5Record item = readTaobao5Items(run.output()).value(0);
         if (picture.isEmpty()) {
@@ -210,11 +210,11 @@ private slots:
         writeBytes(died.output(), earlier);
         died.writer->setAppendToExisting(resumed);
         for (const QString& title : titles)
-            died.writer->EmitItemRecord(extractedItem(title), 1);
+            died.writer->appendRecord(extractedItem(title), 1);
         QVERIFY(died.writer->syncJournal());
         if (diesAfterWriting) {
             const OutputJournal::Contents contents = OutputJournal::read(died.journal());
-            QVERIFY(WriteOutputBatch(died.output(), kTaobao5, contents.batch, resumed));
+            QVERIFY(writeOutputBatch(died.output(), kTaobao5, contents.batch, resumed));
         }
         died.die();
         QCOMPARE(died.recover(), 2);

@@ -45,8 +45,8 @@ private:
     }
     static Status write(const QString& op, const QString& target, const QString& text) {
         if (op == u"replace")
-            return ReplaceFileContent(target, EncodeGbk(text));
-        return AppendToTextFile(target, text, op.section(u' ', 1));
+            return replaceFileContent(target, ::encodeGbk(text));
+        return appendToTextFile(target, text, op.section(u' ', 1));
     }
     QString path() const { return m_dir.filePath(QStringLiteral("Taobao_1.csv")); }
     QStringList filesInFolder() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
@@ -79,8 +79,8 @@ private slots:
         QFETCH(QByteArray, after);
 
         putFileBytes(path(), before);
-        QVERIFY(AppendToTextFile(path(), first, QStringLiteral("unicode")).ok());
-        QVERIFY(AppendToTextFile(path(), second, QStringLiteral("Unicode")).ok());
+        QVERIFY(appendToTextFile(path(), first, QStringLiteral("unicode")).ok());
+        QVERIFY(appendToTextFile(path(), second, QStringLiteral("Unicode")).ok());
         QCOMPARE(fileBytes(path()), after);
     }
 
@@ -109,7 +109,7 @@ private slots:
 
         putFileBytes(path(), bytes);
         QString text = QStringLiteral("unchanged");
-        QVERIFY(ReadFile(path(), charSet, &text).ok());
+        QVERIFY(readTextFile(path(), charSet, &text).ok());
         QCOMPARE(text, expected);
     }
 
@@ -138,7 +138,7 @@ private slots:
     void encodeGbk() {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
-        QCOMPARE(EncodeGbk(text), bytes);
+        QCOMPARE(::encodeGbk(text), bytes);
     }
 
     void gbkAsTheEncoderHasIt() {
@@ -156,16 +156,16 @@ private slots:
             const QByteArray bytes = encoder.encode(QStringView(&c, 1));
             expected.append(char(neighbour.unicode())).append(bytes.isEmpty() ? QByteArray("?") : bytes);
         }
-        QVERIFY(EncodeGbk(all) == expected);
+        QVERIFY(::encodeGbk(all) == expected);
     }
 
     void gbkReplaceAndAppend() {
         const QString buffer = QStringLiteral("商品名称,价格\r\n连衣裙,12.500000");
-        QVERIFY(ReplaceFileContent(path(), EncodeGbk(buffer + u"\r\n")).ok());
+        QVERIFY(replaceFileContent(path(), ::encodeGbk(buffer + u"\r\n")).ok());
         QCOMPARE(fileBytes(path()), QByteArray("\xC9\xCC\xC6\xB7\xC3\xFB\xB3\xC6,\xBC\xDB\xB8\xF1\r\n"
                                                "\xC1\xAC\xD2\xC2\xC8\xB9,12.500000\r\n"));
-        QVERIFY(ReplaceFileContent(path(), QByteArray("x")).ok());
-        QVERIFY(AppendToTextFile(path(), kHeader, QStringLiteral("gbk")).ok());
+        QVERIFY(replaceFileContent(path(), QByteArray("x")).ok());
+        QVERIFY(appendToTextFile(path(), kHeader, QStringLiteral("gbk")).ok());
         QCOMPARE(fileBytes(path()), QByteArray("x" + kHeaderGbk));
         QCOMPARE(filesInFolder(), QStringList{QFileInfo(path()).fileName()});
     }
@@ -193,9 +193,9 @@ private slots:
         {
             FileSizeLimit limit(64 * 1024);
             if (op == u"replace")
-                status = ReplaceFileContent(path(), EncodeGbk(big));
+                status = replaceFileContent(path(), ::encodeGbk(big));
             else
-                status = AppendToTextFile(path(), big, op.section(u' ', 1));
+                status = appendToTextFile(path(), big, op.section(u' ', 1));
         }
         QVERIFY(!status.ok());
         QVERIFY2(status.message().contains(QFileInfo(path()).fileName()), qPrintable(status.message()));
@@ -290,12 +290,12 @@ private slots:
         putFileBytes(m_dir.filePath(QStringLiteral("plain")), "");
         const QString where = m_dir.filePath(target);
 
-        const Status append = AppendToTextFile(where, QStringLiteral("x"), QStringLiteral("unicode"));
+        const Status append = appendToTextFile(where, QStringLiteral("x"), QStringLiteral("unicode"));
         QVERIFY(!append.ok());
         QVERIFY(!append.message().isEmpty());
-        QVERIFY(!ReplaceFileContent(where, QByteArray("x")).ok());
+        QVERIFY(!replaceFileContent(where, QByteArray("x")).ok());
         QString text;
-        QVERIFY(!ReadFile(where, QStringLiteral("unicode"), &text).ok());
+        QVERIFY(!readTextFile(where, QStringLiteral("unicode"), &text).ok());
     }
 };
 

@@ -59,11 +59,11 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, expected);
         if (op == u"page")
-            QCOMPARE(CleanPageText(text), expected);
+            QCOMPARE(cleanPageText(text), expected);
         else if (op == u"field")
-            QCOMPARE(CleanFieldText(text), expected);
+            QCOMPARE(cleanFieldText(text), expected);
         else
-            QCOMPARE(StripTags(text), expected);
+            QCOMPARE(stripTags(text), expected);
     }
 
     void extractors_data() {
@@ -106,10 +106,10 @@ private slots:
 
         const auto extract = [&] {
             if (op == u"href")
-                return ExtractHref(fragment);
+                return extractHref(fragment);
             if (op == u"sum")
-                return ExtractLinkOrPictureSum(fragment, mode);
-            return ExtractLinkOrPictureMedium(fragment, mode);
+                return extractLinkOrPictureSum(fragment, mode);
+            return extractLinkOrPictureMedium(fragment, mode);
         };
         if (expected.isNull())
             QVERIFY_THROWS_EXCEPTION(std::invalid_argument, extract());
@@ -130,7 +130,7 @@ private slots:
     void decodeUtf8() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, expected);
-        QCOMPARE(DecodeUtf8(bytes), expected);
+        QCOMPARE(::decodeUtf8(bytes), expected);
     }
 };
 

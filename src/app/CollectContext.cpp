@@ -10,8 +10,8 @@
 #include "base/StopSignal.h"
 #include "formats/ItemRecord.h"
 #include "formats/RowWriter.h"
+#include "web/InterruptiblePause.h"
 #include "web/PageFetcher.h"
-#include "web/PauseWithEvents.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,16 +23,16 @@ QString CollectContext::shopAddress() const {
 }
 
 QString CollectContext::fetchPage(const QString& address) {
-    return fetcher.FetchPage(address);
+    return fetcher.fetchPage(address);
 }
 
 QString CollectContext::fetchPageUtf8(const QString& address) {
-    return fetcher.FetchPageUtf8(address);
+    return fetcher.fetchPageUtf8(address);
 }
 
 QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encoding) {
     const QString text =
-        encoding == PageEncoding::Utf8 ? fetcher.FetchPageUtf8(address) : fetcher.FetchPage(address);
+        encoding == PageEncoding::Utf8 ? fetcher.fetchPageUtf8(address) : fetcher.fetchPage(address);
     const FetchReport& fetched = fetcher.lastPage();
     if (fetched.ok() || fetched.failure == FetchFailure::Stopped || downloadsCut() || !walkFailure.isEmpty())
         return text;
@@ -68,7 +68,7 @@ void CollectContext::pause(int milliseconds) {
     itemPauseMs = static_cast<int>(std::lround(milliseconds * pauseScale));
     QElapsedTimer clock;
     clock.start();
-    PauseWithEvents(
+    interruptiblePause(
         itemPauseMs,
         [this] {
             window.processEvents();
@@ -79,12 +79,12 @@ void CollectContext::pause(int milliseconds) {
 }
 
 bool CollectContext::downloadPicture(const QString& address, const QString& fileName) {
-    return fetcher.DownloadPicture(address, fileName, paths.pictureFolder(state.setup.outputBaseName));
+    return fetcher.downloadPicture(address, fileName, paths.pictureFolder(state.setup.outputBaseName));
 }
 
 QString CollectContext::picturePath(const QString& fileName) const {
     return QDir::toNativeSeparators(paths.pictureFolder(state.setup.outputBaseName) + u'/' +
-                                    SafePictureFileName(fileName));
+                                    safePictureFileName(fileName));
 }
 
 void CollectContext::recordItemReached(int itemNumber) {
@@ -113,7 +113,7 @@ void CollectContext::itemDropped(const QString& address) {
 }
 
 bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
-    return settings.WriteIniValue(SettingsKeys::kSection, key, value);
+    return settings.writeValue(SettingsKeys::kSection, key, value);
 }
 
 int CollectContext::resumeItemNumber() const {
@@ -142,8 +142,8 @@ bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& re
     currentItemKey.clear();
     if (writtenItems && writtenItems->contains(key))
         return true;
-    ShowGridRow(window, gridCells);
-    writer.EmitItemRecord(record, itemNumber, key);
+    addNextGridRow(window, gridCells);
+    writer.appendRecord(record, itemNumber, key);
     KillPoint::reached(KillPoint::kRowJournaled);
     ++emittedItems;
     if (writtenItems)

@@ -19,7 +19,7 @@ const char kUsage[] = "Usage: kestrune convert [--from auto|taobao|taobao5|paipa
                       "--to taobao|taobao5|paipai|ebay [--agree] SOURCE SAVE\n";
 
 int usageError(const QString& problem) {
-    PrintLine(stderr, QStringLiteral("kestrune convert: ") + problem);
+    printLine(stderr, QStringLiteral("kestrune convert: ") + problem);
     std::fputs(kUsage, stderr);
     return 2;
 }
@@ -30,7 +30,7 @@ QString resolved(const QString& path) {
 
 } // namespace
 
-int RunConvertCommand(const QStringList& arguments) {
+int runConvertCommand(const QStringList& arguments) {
     std::optional<FileFormat> source; // none: decided by the file's content
     std::optional<FileFormat> target;
     bool agreed = false;
@@ -80,12 +80,12 @@ int RunConvertCommand(const QStringList& arguments) {
     const FormatConverter::Result result = FormatConverter().run(request);
     switch (result.outcome) {
     case FormatConverter::Outcome::Completed:
-        PrintLine(stdout, result.message);
+        printLine(stdout, result.message);
         return 0;
     case FormatConverter::Outcome::NothingToDo:
         return 0;
     default:
-        PrintLine(stderr, result.message);
+        printLine(stderr, result.message);
         return 1;
     }
 }

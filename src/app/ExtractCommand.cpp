@@ -56,8 +56,8 @@ int errorTerminalColumns() {
 }
 
 int usageError(const QString& text) {
-    PrintLine(stderr, QStringLiteral("kestrune extract: ") + text);
-    PrintLine(stderr, QStringLiteral("Try 'kestrune --help'."));
+    printLine(stderr, QStringLiteral("kestrune extract: ") + text);
+    printLine(stderr, QStringLiteral("Try 'kestrune --help'."));
     return 2;
 }
 
@@ -140,11 +140,11 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
 
 } // namespace
 
-int RunExtractCommand(const QStringList& arguments, const QString& dataDir) {
-    return RunExtractCommand(arguments, dataDir, ExtractionController::Crawlers::standard());
+int runExtractCommand(const QStringList& arguments, const QString& dataDir) {
+    return runExtractCommand(arguments, dataDir, ExtractionController::Crawlers::standard());
 }
 
-int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
+int runExtractCommand(const QStringList& arguments, const QString& dataDir,
                       ExtractionController::Crawlers crawlers) {
     ExtractOptions options;
     options.dataDir = dataDir;
@@ -154,24 +154,24 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     const QString programDir = CommandLine::programDir(options.dataDir);
     if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir)) {
-        PrintLine(stderr, QStringLiteral("kestrune: cannot create the program folder ") + programDir);
+        printLine(stderr, QStringLiteral("kestrune: cannot create the program folder ") + programDir);
         return 1;
     }
 
     InstanceLock lock(programDir);
     if (!lock.tryAcquire()) {
         if (lock.heldByAnother()) {
-            PrintLine(stderr, Messages::kAnotherInstance + QDir::toNativeSeparators(programDir));
-            PrintLine(stderr, QStringLiteral("kestrune: the lock file is ") + lock.path());
+            printLine(stderr, Messages::kAnotherInstance + QDir::toNativeSeparators(programDir));
+            printLine(stderr, QStringLiteral("kestrune: the lock file is ") + lock.path());
         } else
-            PrintLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") + lock.path());
+            printLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") + lock.path());
         return 1;
     }
 
     // Every line of the run goes to the log file at once, so a run that dies leaves its log.
     QFile logFile(options.logFile);
     if (!options.logFile.isEmpty() && !logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        PrintLine(stderr, QStringLiteral("kestrune: cannot write the log file ") + options.logFile +
+        printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") + options.logFile +
                               QStringLiteral(" (") + logFile.errorString() + u')');
         return 1;
     }
@@ -190,7 +190,7 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     if (options.resume) {
         const StartupSequence::ResumeResult result = startup.loadBreakPoint();
         if (result == StartupSequence::ResumeResult::NoBreakPoint) {
-            PrintLine(stderr, QStringLiteral("kestrune: no unfinished extraction is recorded in ") +
+            printLine(stderr, QStringLiteral("kestrune: no unfinished extraction is recorded in ") +
                                   session.paths().settingsFile());
             return 1;
         }
@@ -255,10 +255,10 @@ int RunExtractCommand(const QStringList& arguments, const QString& dataDir,
     // Rows still buffered after a failed write are not in the file.
     const int items = run.outputPending ? 0 : outcome.rows;
     if (run.started) {
-        PrintLine(stdout, QStringLiteral("output file: ") + outcome.outputFile);
-        PrintLine(stdout, QStringLiteral("items written: ") + QString::number(items));
+        printLine(stdout, QStringLiteral("output file: ") + outcome.outputFile);
+        printLine(stdout, QStringLiteral("items written: ") + QString::number(items));
         if (outcome.droppedItems > 0)
-            PrintLine(stdout, QStringLiteral("items dropped: ") + QString::number(outcome.droppedItems));
+            printLine(stdout, QStringLiteral("items dropped: ") + QString::number(outcome.droppedItems));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
     if (run.failed || run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))

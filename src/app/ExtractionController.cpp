@@ -10,10 +10,10 @@
 #include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
 #include "base/StopSignal.h"
-#include "crawl/CollectEbayShop.h"
-#include "crawl/CollectPaiPaiShop.h"
-#include "crawl/CollectTaobaoShop.h"
+#include "crawl/EbayShopWalk.h"
+#include "crawl/PaiPaiShopWalk.h"
 #include "crawl/ShopSummary.h"
+#include "crawl/TaobaoShopWalk.h"
 #include "formats/SourceFormatDetector.h"
 #include "formats/Taobao5Output.h"
 
@@ -23,9 +23,9 @@
 #include <exception>
 
 ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
-    return {[](CollectContext& host) { CollectPaiPaiShop(host); },
-            [](CollectContext& host) { CollectEbayShop(host); },
-            [](CollectContext& host) { CollectTaobaoShop(host); },
+    return {[](CollectContext& host) { walkPaiPaiShop(host); },
+            [](CollectContext& host) { walkEbayShop(host); },
+            [](CollectContext& host) { walkTaobaoShop(host); },
             [](CollectContext& ctx, Platform platform) {
                 const ShopPageCheck::Finding found = ShopPageCheck::fetchAndClassify(ctx, platform);
                 const bool refused = found.verdict != ShopPageCheck::Verdict::Shop &&
@@ -36,13 +36,13 @@ ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
 
 ExtractionController::ExtractionController(ExtractionSession& session, Crawlers crawlers)
     : m_session(session), m_crawlers(std::move(crawlers)) {
-    m_flush = [this] { return m_session.writer().FlushOutputBuffer(); };
+    m_flush = [this] { return m_session.writer().flush(); };
     m_session.context().stopCommand = [this] { stopFromRun(); };
 }
 
 void ExtractionController::writeBreakPoint(const QString& key, const QString& value) {
     // A failed settings write must not hold up the extraction.
-    m_session.settings().WriteIniValue(SettingsKeys::kSection, key, value);
+    m_session.settings().writeValue(SettingsKeys::kSection, key, value);
 }
 
 void ExtractionController::collect() {
@@ -70,7 +70,7 @@ void ExtractionController::collect() {
     state.counters.itemsFound = -1;
     state.stopRequested = false;
     window.setRunning(true);
-    state.setup.shopUrl = ShopAddress::Normalize(window.addressText());
+    state.setup.shopUrl = ShopAddress::normalize(window.addressText());
     state.setup.recordsBreakPoint = true;
 
     const Platform platform = window.selectedPlatform();
@@ -78,8 +78,8 @@ void ExtractionController::collect() {
         return;
 
     const FileFormat format = window.selectedFormat();
-    state.setup.outputBaseName = ShopAddress::OutputBaseName(platform, state.setup.shopUrl) +
-                                 ShopAddress::FormatSuffix(platform, format);
+    state.setup.outputBaseName = ShopAddress::outputBaseName(platform, state.setup.shopUrl) +
+                                 ShopAddress::formatSuffix(platform, format);
     const QString outputPath =
         m_session.paths().outputFile(state.setup.outputBaseName, state.setup.outputExtension);
     writer.setTarget({format, platform, outputPath});
@@ -111,10 +111,10 @@ bool ExtractionController::refuseAddress(Platform platform) {
     QString message;
     if (state.setup.shopUrl.isEmpty()) {
         message = Messages::kAddressEmpty;
-    } else if (!ShopAddress::IsAcceptedFor(platform, state.setup.shopUrl)) {
-        const std::optional<Platform> addressPlatform = ShopAddress::PlatformOfAddress(state.setup.shopUrl);
-        message = addressPlatform ? ShopAddress::OtherPlatformMessage(*addressPlatform)
-                                  : ShopAddress::RejectionMessage(platform);
+    } else if (!ShopAddress::isAcceptedFor(platform, state.setup.shopUrl)) {
+        const std::optional<Platform> addressPlatform = ShopAddress::platformOfAddress(state.setup.shopUrl);
+        message = addressPlatform ? ShopAddress::otherPlatformMessage(*addressPlatform)
+                                  : ShopAddress::rejectionMessage(platform);
     } else {
         return false;
     }
@@ -230,7 +230,7 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
             Messages::runComplete(items.size(), QDir::toNativeSeparators(writer.target().outputPath));
         if (state.counters.itemsFound >= 0 && state.counters.itemsFound != state.counters.itemTotal)
             m_lastRun.endingText +=
-                u'；' + StatedAndFound(state.counters.itemTotal, state.counters.itemsFound);
+                u'；' + statedAndFoundText(state.counters.itemTotal, state.counters.itemsFound);
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
 
@@ -248,7 +248,7 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
 bool ExtractionController::continuesBreakPoint() const {
     const RunState& state = m_session.state();
     return !state.resume.shopUrl.isEmpty() &&
-           state.setup.shopUrl == ShopAddress::Normalize(state.resume.shopUrl);
+           state.setup.shopUrl == ShopAddress::normalize(state.resume.shopUrl);
 }
 
 void ExtractionController::takeResumePoint(bool resumed) {

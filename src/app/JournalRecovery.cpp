@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* message) {
+int recoverJournals(const AppPaths& paths, SettingsStore& settings, QString* message) {
     int recovered = 0;
     bool failed = false;
     const QDir folder(paths.programDir());
@@ -28,11 +28,11 @@ int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* mes
             const QString outputPath = paths.inProgramDir(outputName);
             // What an earlier write of this batch (before a kill) left in the output goes first.
             Status written = contents.keptOutputLength >= 0
-                                 ? CutOutputBack(outputPath, contents.keptOutputLength)
+                                 ? cutOutputBack(outputPath, contents.keptOutputLength)
                                  : Status::success();
             if (written)
                 written =
-                    WriteOutputBatch(outputPath, contents.format, contents.batch, contents.appendToExisting);
+                    writeOutputBatch(outputPath, contents.format, contents.batch, contents.appendToExisting);
             // The resumed run must know these items are in the file, or it writes them again
             // when a later list names them.
             if (written && !contents.itemKeys.isEmpty()) {
@@ -50,13 +50,13 @@ int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* mes
             KillPoint::reached(KillPoint::kRecoveryWritten);
             recovered += contents.rows;
             const QString breakPointFile =
-                settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName);
+                settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName);
             const int breakPointNum =
-                settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum).trimmed().toInt();
+                settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum).trimmed().toInt();
             if ((breakPointFile.isEmpty() || breakPointFile == outputName) &&
                 contents.highestItem > breakPointNum)
-                settings.WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum,
-                                       QString::number(contents.highestItem));
+                settings.writeValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum,
+                                    QString::number(contents.highestItem));
         }
         OutputJournal::removeDurably(journalPath);
     }

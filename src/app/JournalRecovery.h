@@ -10,4 +10,5 @@ class SettingsStore;
 // breakpoint belongs to that output file and is lower. Returns the number of items recovered;
 // message receives the line to show the user (empty when nothing happened). A journal that
 // cannot be written out is kept for the next start.
-int RecoverJournals(const AppPaths& paths, SettingsStore& settings, QString* message);
+// (formerly RecoverJournals)
+int recoverJournals(const AppPaths& paths, SettingsStore& settings, QString* message);

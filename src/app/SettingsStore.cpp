@@ -57,7 +57,7 @@ QByteArray encodeIn(IniEncoding encoding, const QString& text) {
     case IniEncoding::Gbk:
         break;
     }
-    return EncodeGbk(text);
+    return encodeGbk(text);
 }
 
 QString decodeIn(IniEncoding encoding, const QByteArray& bytes) {
@@ -71,7 +71,7 @@ QString decodeIn(IniEncoding encoding, const QByteArray& bytes) {
     case IniEncoding::Gbk:
         break;
     }
-    return DecodeGbk(bytes);
+    return decodeGbk(bytes);
 }
 
 IniEncoding detectEncoding(const QByteArray& bytes) {
@@ -205,7 +205,7 @@ QString limitedToBytes(const QString& value, qsizetype limit) {
     qsizetype i = 0;
     while (i < value.size()) {
         const qsizetype width = (value.at(i).isHighSurrogate() && i + 1 < value.size()) ? 2 : 1;
-        const qsizetype size = EncodeGbk(value.mid(i, width)).size();
+        const qsizetype size = encodeGbk(value.mid(i, width)).size();
         if (bytes + size > limit)
             break;
         bytes += size;
@@ -230,7 +230,7 @@ IniLine newLine(const QString& text, const QString& ending) {
 
 SettingsStore::SettingsStore(const QString& iniPath) : m_path(iniPath) {}
 
-QString SettingsStore::ReadIniValue(const QString& section, const QString& key) const {
+QString SettingsStore::readValue(const QString& section, const QString& key) const {
     const QString wantedKey = key.trimmed();
     const QString wantedSection = section.trimmed();
     if (wantedKey.isEmpty() || wantedSection.isEmpty())
@@ -251,7 +251,7 @@ QString SettingsStore::ReadIniValue(const QString& section, const QString& key) 
     return {};
 }
 
-bool SettingsStore::WriteIniValue(const QString& section, const QString& key, const QString& value) {
+bool SettingsStore::writeValue(const QString& section, const QString& key, const QString& value) {
     const QString name = section.trimmed();
     const QString keyName = key.trimmed();
     if (name.isEmpty() || keyName.isEmpty() || value.trimmed().isEmpty())
@@ -299,5 +299,5 @@ bool SettingsStore::WriteIniValue(const QString& section, const QString& key, co
         file.lines.append(newLine(u'[' + name + u']', file.lineEnd));
         file.lines.append(newLine(keyName + u'=' + value, file.lineEnd));
     }
-    return ReplaceFileContent(m_path, serialize(file)).ok();
+    return replaceFileContent(m_path, serialize(file)).ok();
 }

@@ -10,7 +10,7 @@
 
 namespace ShopAddress {
 
-bool IsTaobaoShopUrl(const QString& address) {
+bool isTaobaoShopUrl(const QString& address) {
     if (address.size() < 19 || !address.contains(QStringLiteral("shop")))
         return false;
     // The domain has to be the host's, not just somewhere in the text: a path or a user name
@@ -24,7 +24,7 @@ bool IsTaobaoShopUrl(const QString& address) {
            url.host().endsWith(PlatformConstants::kTaobaoDomainSuffix);
 }
 
-QString Normalize(const QString& typed) {
+QString normalize(const QString& typed) {
     QString address = typed.trimmed().toLower();
     if (address.isEmpty())
         return address;
@@ -37,15 +37,15 @@ QString Normalize(const QString& typed) {
     return address;
 }
 
-std::optional<Platform> PlatformOfAddress(const QString& lowerAddress) {
+std::optional<Platform> platformOfAddress(const QString& lowerAddress) {
     for (Platform platform : {Platform::PaiPai, Platform::Ebay, Platform::Taobao}) {
-        if (IsAcceptedFor(platform, lowerAddress))
+        if (isAcceptedFor(platform, lowerAddress))
             return platform;
     }
     return std::nullopt;
 }
 
-QString OtherPlatformMessage(Platform addressPlatform) {
+QString otherPlatformMessage(Platform addressPlatform) {
     switch (addressPlatform) {
     case Platform::PaiPai:
         return Messages::kPaiPaiAddressChosenWrongly;
@@ -56,7 +56,7 @@ QString OtherPlatformMessage(Platform addressPlatform) {
     }
 }
 
-bool IsAcceptedFor(Platform platform, const QString& lowerAddress) {
+bool isAcceptedFor(Platform platform, const QString& lowerAddress) {
     switch (platform) {
     case Platform::PaiPai:
         return lowerAddress.left(PlatformConstants::kPaiPaiShopPrefix.size()) ==
@@ -65,11 +65,11 @@ bool IsAcceptedFor(Platform platform, const QString& lowerAddress) {
         return lowerAddress.left(PlatformConstants::kEbayStorePrefix.size()) ==
                PlatformConstants::kEbayStorePrefix;
     default:
-        return IsTaobaoShopUrl(lowerAddress);
+        return isTaobaoShopUrl(lowerAddress);
     }
 }
 
-QString SanitizeFileNamePart(const QString& text) {
+QString sanitizeFileNamePart(const QString& text) {
     QString part = text;
     while (part.endsWith(u'/'))
         part.chop(1);
@@ -100,7 +100,7 @@ constexpr std::array<FormatNaming, 4> kFormatNaming{{
 
 } // namespace
 
-QString FormatSuffix(Platform platform, FileFormat format) {
+QString formatSuffix(Platform platform, FileFormat format) {
     for (const FormatNaming& row : kFormatNaming) {
         if (row.format == format)
             return row.ownerPlatform == platform ? QString() : QString::fromUtf16(row.suffix);
@@ -108,23 +108,23 @@ QString FormatSuffix(Platform platform, FileFormat format) {
     return {};
 }
 
-QString OutputBaseName(Platform platform, const QString& lowerAddress) {
+QString outputBaseName(Platform platform, const QString& lowerAddress) {
     switch (platform) {
     case Platform::PaiPai:
         return QStringLiteral("PaiPai_") +
-               SanitizeFileNamePart(lowerAddress.mid(PlatformConstants::kPaiPaiShopPrefix.size()));
+               sanitizeFileNamePart(lowerAddress.mid(PlatformConstants::kPaiPaiShopPrefix.size()));
     case Platform::Ebay:
         return QStringLiteral("eBay_") +
-               SanitizeFileNamePart(lowerAddress.mid(PlatformConstants::kEbayStorePrefix.size()));
+               sanitizeFileNamePart(lowerAddress.mid(PlatformConstants::kEbayStorePrefix.size()));
     default: {
         QString shop = lowerAddress.section(u'.', 0, 0);
         shop.remove(PlatformConstants::kTaobaoShopAddressStart);
-        return QStringLiteral("Taobao_") + SanitizeFileNamePart(shop);
+        return QStringLiteral("Taobao_") + sanitizeFileNamePart(shop);
     }
     }
 }
 
-QString RejectionMessage(Platform platform) {
+QString rejectionMessage(Platform platform) {
     switch (platform) {
     case Platform::PaiPai:
         return Messages::kPaiPaiAddressWrong;

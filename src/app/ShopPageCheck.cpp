@@ -101,8 +101,8 @@ Finding fetchAndClassify(CollectContext& ctx, Platform platform) {
     const FetchResult result = ctx.fetcher.get(address, PageFetcher::kPageSizeLimit);
     if (ctx.downloadsCut() || ctx.state.stopRequested)
         return {Verdict::Stopped, {}};
-    const QString text = platform == Platform::Ebay ? DecodeUtf8(result.body) : DecodeGbk(result.body);
-    const Verdict verdict = classify(platform, result, CleanPageText(text));
+    const QString text = platform == Platform::Ebay ? decodeUtf8(result.body) : decodeGbk(result.body);
+    const Verdict verdict = classify(platform, result, cleanPageText(text));
     const QString reason =
         result.error.isEmpty() ? QStringLiteral("HTTP %1").arg(result.status) : result.error;
     return {verdict, message(verdict, address, reason)};

@@ -37,18 +37,18 @@ void StartupSequence::applyRunStateDefaults() {
 
 void StartupSequence::recoverInterruptedOutput() {
     QString message;
-    RecoverJournals(m_session.paths(), m_session.settings(), &message);
+    recoverJournals(m_session.paths(), m_session.settings(), &message);
     if (!message.isEmpty())
         m_session.window().showMessage(message);
 }
 
 StartupSequence::ResumeResult StartupSequence::checkBreakPoint() {
     const SettingsStore& settings = m_session.settings();
-    if (settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint) != u"1")
+    if (settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint) != u"1")
         return ResumeResult::NoBreakPoint;
 
     // An empty name, or one that reaches outside the program's folder, names no output file.
-    const QString fileName = settings.ReadIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName);
+    const QString fileName = settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName);
     const bool plainName = !fileName.isEmpty() && !fileName.contains(u'/') && !fileName.contains(u'\\') &&
                            fileName != u"." && fileName != u"..";
     if (!plainName || !QFileInfo(m_session.paths().inProgramDir(fileName)).isFile()) {
@@ -108,7 +108,7 @@ StartupSequence::ResumeResult StartupSequence::offer(bool ask) {
 
     const SettingsStore& settings = m_session.settings();
     const auto read = [&settings](const QString& key) {
-        return settings.ReadIniValue(SettingsKeys::kSection, key);
+        return settings.readValue(SettingsKeys::kSection, key);
     };
     Recorded recorded;
     recorded.address = read(SettingsKeys::kBreakPointUrl);

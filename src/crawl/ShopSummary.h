@@ -4,7 +4,8 @@
 
 // The opening of a shop walk's progress lines: the item total as the shop gave it and the
 // number of list pages.
-QString ShopSummary(const QString& total, int pages);
+// (formerly ShopSummary)
+QString shopSummaryText(const QString& total, int pages);
 
 // A shop whose lists held another number of items than it stated (our own words).
-QString StatedAndFound(int stated, int found);
+QString statedAndFoundText(int stated, int found);

@@ -240,7 +240,7 @@ QString AssistantLayout::headerLine() const {
         if (i > 0 && !headerTrailingSeparator)
             line += separator;
         if (quotedHeaderNames)
-            line += Quoted(columns[i].name);
+            line += quoted(columns[i].name);
         else
             line += columns[i].name;
         if (headerTrailingSeparator)
@@ -270,7 +270,7 @@ QString AssistantLayout::protectValue(const QString& value) const {
     const bool enclosed = value.size() >= 2 && value.front() == u'"' && value.back() == u'"';
     QString inner = enclosed ? value.mid(1, value.size() - 2) : value;
     inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return Quoted(inner);
+    return quoted(inner);
 }
 
 void AssistantLayout::appendRow(QString* out, const QStringList& values) const {
@@ -295,7 +295,7 @@ QStringList AssistantLayout::recordValues(const ItemRecord& record, Platform pla
             result.append(record[static_cast<Field>(column.field)]);
             break;
         case ColumnSource::DecodedTitle:
-            result.append(zhuanyi(record.title));
+            result.append(decodeNamedEntities(record.title));
             break;
         case ColumnSource::PlatformCategory:
             result.append(platform == Platform::PaiPai ? record.category : QStringLiteral("0"));

@@ -14,7 +14,7 @@ struct ItemRecord;
 enum class ColumnSource {
     Constant,         // LayoutColumn::constant, written as it stands
     RecordField,      // the ItemRecord field at LayoutColumn::field (ItemRecord::indexOf), unchanged
-    DecodedTitle,     // title through zhuanyi
+    DecodedTitle,     // title through decodeNamedEntities
     PlatformCategory, // category when the shop platform is PaiPai, else "0"
     ProductNumber,    // 22-character number from the local clock
     CurrentDateTime,  // local date and time

@@ -134,7 +134,7 @@ QStringList ebayRow(const QDateTime& now, const QString& title, const QString& q
     return values;
 }
 
-// CleanFieldText(text) enclosed in double quotes.
+// cleanFieldText(text) enclosed in double quotes.
 QString quotedClean(QStringView text) {
     QString result;
     result.reserve(text.size() + 2);
@@ -192,7 +192,7 @@ QString desc(const QString& text) {
         appendCleanField(&result, text);
         return result;
     }
-    QString stripped = StripTags(text);
+    QString stripped = stripTags(text);
     qsizetype length = qMin(stripped.size(), kLongDescription);
     // Never keep half of a surrogate pair: it would only become a '?' in GBK.
     if (length > 0 && length < stripped.size() && stripped.at(length - 1).isHighSurrogate())
@@ -221,7 +221,7 @@ QStringList taobaoToPaiPai(Fields taobao) {
     constexpr auto kDescription = static_cast<std::size_t>(ItemRecord::indexOf(Field::Description));
     const QStringView description =
         taobao.size() > kDescription ? withoutEnclosingQuotes(taobao[kDescription]) : QStringView();
-    return paipaiRow(zhuanyi(at(taobao, Field::Title)), at(taobao, Field::SaleType),
+    return paipaiRow(decodeNamedEntities(at(taobao, Field::Title)), at(taobao, Field::SaleType),
                      at(taobao, Field::Category), at(taobao, Field::Quantity), at(taobao, Field::Duration),
                      at(taobao, Field::Condition), at(taobao, Field::Price), at(taobao, Field::Increment),
                      at(taobao, Field::FreightPayer), at(taobao, Field::PostFee),
@@ -230,41 +230,41 @@ QStringList taobaoToPaiPai(Fields taobao) {
 }
 
 QStringList taobaoToEbay(Fields taobao, const QDateTime& now) {
-    return ebayRow(now, zhuanyi(at(taobao, Field::Title)), at(taobao, Field::Quantity),
+    return ebayRow(now, decodeNamedEntities(at(taobao, Field::Title)), at(taobao, Field::Quantity),
                    at(taobao, Field::Price), at(taobao, Field::Description),
                    AssistantFormat::ebayPicture(at(taobao, Field::Picture)));
 }
 
 QStringList paipaiToTaobao(Fields record) {
-    return taobaoRow(Quoted(zhuanyi(at(record, PaiPai::Title))), at(record, PaiPai::Condition),
-                     Quoted(at(record, PaiPai::SaleType)), sixDecimalsOrText(at(record, PaiPai::Price)),
+    return taobaoRow(quoted(decodeNamedEntities(at(record, PaiPai::Title))), at(record, PaiPai::Condition),
+                     quoted(at(record, PaiPai::SaleType)), sixDecimalsOrText(at(record, PaiPai::Price)),
                      sixDecimalsOrText(at(record, PaiPai::Increment)), at(record, PaiPai::Quantity),
                      QStringLiteral("2"), NumberFormat::zeroDefault(), NumberFormat::zeroDefault(),
-                     NumberFormat::zeroDefault(), Quoted(desc(at(record, PaiPai::Description))),
-                     Quoted(at(record, PaiPai::Picture)));
+                     NumberFormat::zeroDefault(), quoted(desc(at(record, PaiPai::Description))),
+                     quoted(at(record, PaiPai::Picture)));
 }
 
 QStringList paipaiToEbay(Fields record, const QDateTime& now) {
-    return ebayRow(now, zhuanyi(at(record, PaiPai::Title)), at(record, PaiPai::Quantity),
+    return ebayRow(now, decodeNamedEntities(at(record, PaiPai::Title)), at(record, PaiPai::Quantity),
                    at(record, PaiPai::Price), at(record, PaiPai::Description),
                    AssistantFormat::ebayPicture(at(record, PaiPai::Picture)));
 }
 
 QStringList ebayToTaobao(Fields record) {
-    return taobaoRow(Quoted(zhuanyi(at(record, Ebay::Title))), QStringLiteral("5"), QStringLiteral("\"a\""),
-                     at(record, Ebay::Price), NumberFormat::zeroDefault(), QStringLiteral("99"),
-                     QStringLiteral("1"), NumberFormat::sixDecimals(10.0), NumberFormat::sixDecimals(25.0),
-                     NumberFormat::sixDecimals(20.0), Quoted(desc(at(record, Ebay::Description))),
-                     quotedClean(at(record, Ebay::Picture)));
+    return taobaoRow(quoted(decodeNamedEntities(at(record, Ebay::Title))), QStringLiteral("5"),
+                     QStringLiteral("\"a\""), at(record, Ebay::Price), NumberFormat::zeroDefault(),
+                     QStringLiteral("99"), QStringLiteral("1"), NumberFormat::sixDecimals(10.0),
+                     NumberFormat::sixDecimals(25.0), NumberFormat::sixDecimals(20.0),
+                     quoted(desc(at(record, Ebay::Description))), quotedClean(at(record, Ebay::Picture)));
 }
 
 QStringList ebayToPaiPai(Fields record) {
     const QString zero = QStringLiteral("0");
     const QString postFee = QStringLiteral("0.00");
-    return paipaiRow(zhuanyi(at(record, Ebay::Title)), zero, zero, QStringLiteral("99"), QStringLiteral("7"),
-                     QStringLiteral("5"), at(record, Ebay::Price), zero, QStringLiteral("2"), postFee,
-                     postFee, zero, zero, quotedClean(at(record, Ebay::Picture)),
-                     quotedClean(at(record, Ebay::Description)));
+    return paipaiRow(decodeNamedEntities(at(record, Ebay::Title)), zero, zero, QStringLiteral("99"),
+                     QStringLiteral("7"), QStringLiteral("5"), at(record, Ebay::Price), zero,
+                     QStringLiteral("2"), postFee, postFee, zero, zero,
+                     quotedClean(at(record, Ebay::Picture)), quotedClean(at(record, Ebay::Description)));
 }
 
 QStringList ebayDefaults(const QDateTime& now) {

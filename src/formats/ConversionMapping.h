@@ -17,10 +17,10 @@ using Fields = std::span<const QStringView>;
 // Long descriptions lose their markup and are cut to this many characters.
 inline constexpr qsizetype kLongDescription = 25000;
 
-// Below kLongDescription characters, CleanFieldText(x); otherwise CleanFieldText of the first
-// kLongDescription characters of StripTags(x).
+// Below kLongDescription characters, cleanFieldText(x); otherwise cleanFieldText of the first
+// kLongDescription characters of stripTags(x).
 QString desc(const QString& text);
-// CleanFieldText(text) in one pass, appended to *out: the same result without the intermediate
+// cleanFieldText(text) in one pass, appended to *out: the same result without the intermediate
 // copies, which matter on descriptions of thousands of characters.
 void appendCleanField(QString* out, QStringView text);
 // Six-decimal formatting, or the text unchanged when it is not a number.

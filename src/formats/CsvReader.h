@@ -9,7 +9,7 @@
 // Reads an assistant's comma-separated export one record at a time. The text is GBK unless the
 // file starts with a UTF-8, UTF-16LE or UTF-16BE byte-order mark (spreadsheets re-save them so).
 // The first non-blank line holds the column names; every later non-blank line is one record.
-// Quoted fields may hold commas, line breaks and doubled quotes; the enclosing quotes are removed.
+// quoted fields may hold commas, line breaks and doubled quotes; the enclosing quotes are removed.
 class CsvReader {
 public:
     CsvReader() = default;

@@ -98,7 +98,7 @@ public:
             m_gbk.write(layout().headerLine());
             return true;
         }
-        if (!IsRegularFileOrNewName(m_path)) {
+        if (!isRegularFileOrNewName(m_path)) {
             m_error = kNotRegularFileReason;
             return false;
         }
@@ -246,7 +246,7 @@ QString readOldTaobaoText(const QString& path) {
         return text;
     if (file.peek(2).startsWith("\xFF\xFE")) {
         file.close();
-        if (!ReadFile(path, QStringLiteral("unicode"), &text).ok())
+        if (!readTextFile(path, QStringLiteral("unicode"), &text).ok())
             text.clear();
         return text;
     }

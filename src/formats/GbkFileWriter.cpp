@@ -18,7 +18,7 @@ GbkFileWriter::GbkFileWriter(const QString& path) : m_file(path) {}
 bool GbkFileWriter::open() {
     // No direct-write fallback: writing over the target in place would leave it half-written
     // when the conversion fails or is killed.
-    if (!IsRegularFileOrNewName(m_file.fileName())) {
+    if (!isRegularFileOrNewName(m_file.fileName())) {
         m_error = kNotRegularFileReason;
         m_failed = true;
         return false;
@@ -71,7 +71,7 @@ void GbkFileWriter::flushPending() {
         m_pending.truncate(0);
         return;
     }
-    const QByteArray bytes = EncodeGbk(m_pending);
+    const QByteArray bytes = encodeGbk(m_pending);
     // QFile reports a short write (full disk, size limit) without a reason; errno has it.
     errno = 0;
     if (m_file.write(bytes) != bytes.size()) {

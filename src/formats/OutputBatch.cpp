@@ -28,15 +28,15 @@ QString withoutHeader(const QString& batch) {
 
 } // namespace
 
-Status WriteOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting) {
+Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting) {
     if (format == FileFormat::TaobaoAssistant5)
         return Taobao5Output::writeBatch(path, batch, appendToExisting);
     if (format == FileFormat::TaobaoAssistant)
-        return AppendToTextFile(path, batch, QStringLiteral("unicode"));
+        return appendToTextFile(path, batch, QStringLiteral("unicode"));
 
     // An empty file has no header yet for the rows to go under.
     if (!appendToExisting || QFileInfo(path).size() == 0)
-        return ReplaceFileContent(path, EncodeGbk(batch + kCrLf));
+        return replaceFileContent(path, encodeGbk(batch + kCrLf));
 
     QFile existing(path);
     if (!existing.open(QIODevice::ReadOnly))
@@ -51,11 +51,11 @@ Status WriteOutputBatch(const QString& path, FileFormat format, const QString& b
         content.chop(2);
     else if (!content.isEmpty() && !content.endsWith("\r\n"))
         content += "\r\n";
-    content += EncodeGbk(withoutHeader(batch) + kCrLf);
-    return ReplaceFileContent(path, content);
+    content += encodeGbk(withoutHeader(batch) + kCrLf);
+    return replaceFileContent(path, content);
 }
 
-qint64 OutputLengthKeptByBatch(const QString& path, FileFormat format, bool appendToExisting) {
+qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appendToExisting) {
     if (format == FileFormat::TaobaoAssistant5)
         return Taobao5Output::lengthKeptByBatch(path, appendToExisting);
     QFile existing(path);
@@ -64,12 +64,12 @@ qint64 OutputLengthKeptByBatch(const QString& path, FileFormat format, bool appe
         return size;
     if (!appendToExisting || size == 0 || !existing.open(QIODevice::ReadOnly))
         return 0;
-    // The closing CR LF of the earlier batch gives way to the rows (see WriteOutputBatch).
+    // The closing CR LF of the earlier batch gives way to the rows (see writeOutputBatch).
     existing.seek(std::max<qint64>(0, size - 4));
     return existing.readAll().endsWith("\r\n\r\n") ? size - 2 : size;
 }
 
-Status CutOutputBack(const QString& path, qint64 length) {
+Status cutOutputBack(const QString& path, qint64 length) {
     QFile file(path);
     if (!file.exists() || file.size() <= length)
         return Status::success();

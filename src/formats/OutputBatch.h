@@ -10,12 +10,15 @@
 // file unless appendToExisting holds and the file is not empty, in which case the batch's rows are
 // added without a second header line. The current Taobao layout keeps one header too, and is never
 // appended to when the file is of another kind.
-Status WriteOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting);
+// (formerly WriteOutputBatch)
+Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting);
 
 // How much of the output file's present content a batch written now keeps in front of its rows;
 // a journal records it so that recovery can cut a half-finished or finished write back to it and
 // write the batch exactly once.
-qint64 OutputLengthKeptByBatch(const QString& path, FileFormat format, bool appendToExisting);
+// (formerly OutputLengthKeptByBatch)
+qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appendToExisting);
 // Cuts the output file back to length bytes and forces that to disk; a shorter or missing file is
 // left alone.
-Status CutOutputBack(const QString& path, qint64 length);
+// (formerly CutOutputBack)
+Status cutOutputBack(const QString& path, qint64 length);

@@ -100,7 +100,7 @@ bool OutputJournal::append(const QString& outputFile, FileFormat format, bool ap
         if (m_file.size() == 0) {
             const QByteArray first =
                 kMagic + (appendToExisting ? "1" : "0") + '\t' +
-                QByteArray::number(OutputLengthKeptByBatch(outputFile, format, appendToExisting)) + '\n';
+                QByteArray::number(outputLengthKeptByBatch(outputFile, format, appendToExisting)) + '\n';
             if (!writeChecked(first))
                 return false;
         }

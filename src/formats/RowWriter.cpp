@@ -24,7 +24,7 @@ QString RowWriter::rowTextFor(const ItemRecord& record) {
     return rowText;
 }
 
-void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber, const QString& itemKey) {
+void RowWriter::appendRecord(const ItemRecord& record, int itemNumber, const QString& itemKey) {
     const QString rowText = rowTextFor(record);
     if (!m_journal.append(m_target.outputPath, m_target.format, m_appendToExisting, itemNumber,
                           !m_headerWritten, rowText, itemKey) &&
@@ -34,9 +34,9 @@ void RowWriter::EmitItemRecord(const ItemRecord& record, int itemNumber, const Q
     m_headerWritten = true;
 }
 
-Status RowWriter::FlushOutputBuffer() {
+Status RowWriter::flush() {
     const Status status =
-        WriteOutputBatch(m_target.outputPath, m_target.format, m_buffer, m_appendToExisting);
+        writeOutputBatch(m_target.outputPath, m_target.format, m_buffer, m_appendToExisting);
     if (!status)
         return status;
     KillPoint::reached(KillPoint::kBatchWritten);

@@ -43,7 +43,7 @@ Taobao5Record itemFor(const ItemRecord& record, const QString& outputPath, Title
     Taobao5Record item = Taobao5Mapping::fromItemRecord(record);
     // Decoded once the record's quotes are gone, so a decoded quote stays part of the text.
     if (title == TitleEntities::Decode)
-        item[Taobao5Field::Title] = zhuanyi(item[Taobao5Field::Title]);
+        item[Taobao5Field::Title] = decodeNamedEntities(item[Taobao5Field::Title]);
     Taobao5Pictures::attach(
         &item, Taobao5Pictures::storeFile(Taobao5Mapping::unquoted(record.picture), outputPath, created));
     return item;
@@ -60,14 +60,14 @@ QString rowFor(const ItemRecord& record, const QString& outputPath) {
 Status writeBatch(const QString& path, const QString& batch, bool appendToExisting) {
     const QString headerText = header();
     if (!appendToExisting || isMissingOrEmpty(path))
-        return ReplaceFileContent(path,
+        return replaceFileContent(path,
                                   kMark + utf16(batch.startsWith(headerText) ? batch : headerText + batch));
     if (!Taobao5Writer::canAppendTo(path))
         return Status::failure(notContinuableMessage(path));
     QString rows = batch.startsWith(headerText) ? batch.mid(headerText.size()) : batch;
     if (!endsWithLineFeed(path))
         rows.prepend(u'\n');
-    return AppendToTextFile(path, rows, QStringLiteral("unicode"));
+    return appendToTextFile(path, rows, QStringLiteral("unicode"));
 }
 
 qint64 lengthKeptByBatch(const QString& path, bool appendToExisting) {

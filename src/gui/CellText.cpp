@@ -53,26 +53,26 @@ QString foldedSpaces(const QString& text) {
 
 } // namespace
 
-QString UnquotedValue(const QString& value) {
+QString unquotedValue(const QString& value) {
     if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
         return value.mid(1, value.size() - 2);
     return value;
 }
 
-QString DecodeHtmlEntities(const QString& text) {
+QString decodeHtmlEntities(const QString& text) {
     if (!text.contains(u'&'))
         return text;
-    return decodeNumericEntities(zhuanyi(text));
+    return decodeNumericEntities(decodeNamedEntities(text));
 }
 
-QString ReadableCellText(int column, const QString& value) {
-    QString text = UnquotedValue(value);
+QString readableCellText(int column, const QString& value) {
+    QString text = unquotedValue(value);
     if (column == GridColumn::kDescription) {
         // Tags first, so that a decoded "&lt;" is not taken for one.
-        text = foldedSpaces(DecodeHtmlEntities(StripTags(text)));
+        text = foldedSpaces(decodeHtmlEntities(stripTags(text)));
         if (text.size() > kDescriptionChars)
             text = text.left(kDescriptionChars) + QChar(0x2026);
         return text;
     }
-    return foldedSpaces(DecodeHtmlEntities(text));
+    return foldedSpaces(decodeHtmlEntities(text));
 }

@@ -11,8 +11,11 @@ constexpr int kPicture = 25;
 
 // A grid cell as a person reads it: the record's own enclosing quotes gone, entities decoded,
 // line breaks and runs of spaces folded; a description shows its text without tags, cut short.
-QString ReadableCellText(int column, const QString& value);
+// (formerly ReadableCellText)
+QString readableCellText(int column, const QString& value);
 // The value without one pair of enclosing double quotes.
-QString UnquotedValue(const QString& value);
+// (formerly UnquotedValue)
+QString unquotedValue(const QString& value);
 // Named entities as the parsers decode them, then numeric ones (&#39; &#x4E2D;).
-QString DecodeHtmlEntities(const QString& text);
+// (formerly DecodeHtmlEntities)
+QString decodeHtmlEntities(const QString& text);

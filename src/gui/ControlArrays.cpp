@@ -5,13 +5,13 @@
 #include <QLabel>
 #include <QRadioButton>
 
-QLabel* MakeLabel(const QString& name, const QString& caption, QWidget* parent) {
+QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
     return label;
 }
 
-QButtonGroup* MakeOptionArray(const QString& name, const QStringList& captions, QWidget* parent,
+QButtonGroup* makeOptionArray(const QString& name, const QStringList& captions, QWidget* parent,
                               QBoxLayout* layout) {
     auto* group = new QButtonGroup(parent);
     group->setObjectName(name);

@@ -44,14 +44,14 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     setObjectName(QStringLiteral("Frame2"));
 
     auto* paths = new QGridLayout;
-    paths->addWidget(MakeLabel(QStringLiteral("lb_path"), QStringLiteral("文件路径："), this), 0, 0);
+    paths->addWidget(makeLabel(QStringLiteral("lb_path"), QStringLiteral("文件路径："), this), 0, 0);
     m_sourcePath = new QLineEdit(this);
     m_sourcePath->setObjectName(QStringLiteral("txt_path"));
     paths->addWidget(m_sourcePath, 0, 1);
     m_selectSource = new QPushButton(QStringLiteral("选择"), this);
     m_selectSource->setObjectName(QStringLiteral("cmd_select"));
     paths->addWidget(m_selectSource, 0, 2);
-    paths->addWidget(MakeLabel(QStringLiteral("Label5"), QStringLiteral("保存路径："), this), 1, 0);
+    paths->addWidget(makeLabel(QStringLiteral("Label5"), QStringLiteral("保存路径："), this), 1, 0);
     m_savePath = new QLineEdit(this);
     m_savePath->setObjectName(QStringLiteral("txt_path_save"));
     paths->addWidget(m_savePath, 1, 1);
@@ -63,14 +63,14 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     formats->setObjectName(QStringLiteral("Frame3"));
     auto* formatRows = new QHBoxLayout(formats);
     formatRows->setContentsMargins(0, 0, 0, 0);
-    formatRows->addWidget(MakeLabel(QStringLiteral("Label3"), QStringLiteral("打开"), formats));
+    formatRows->addWidget(makeLabel(QStringLiteral("Label3"), QStringLiteral("打开"), formats));
     auto* sourceRow = new QHBoxLayout;
-    m_sourceGroup = MakeOptionArray(QStringLiteral("Option3"), kFormatCaptions, formats, sourceRow);
+    m_sourceGroup = makeOptionArray(QStringLiteral("Option3"), kFormatCaptions, formats, sourceRow);
     formatRows->addLayout(sourceRow);
     formatRows->addSpacing(12);
-    formatRows->addWidget(MakeLabel(QStringLiteral("Label4"), QStringLiteral("转换"), formats));
+    formatRows->addWidget(makeLabel(QStringLiteral("Label4"), QStringLiteral("转换"), formats));
     auto* targetRow = new QHBoxLayout;
-    m_targetGroup = MakeOptionArray(QStringLiteral("Option4"), kFormatCaptions, formats, targetRow);
+    m_targetGroup = makeOptionArray(QStringLiteral("Option4"), kFormatCaptions, formats, targetRow);
     formatRows->addLayout(targetRow);
     formatRows->addStretch();
     m_convert = new QPushButton(QStringLiteral("转换"), formats);

@@ -48,8 +48,8 @@ void ItemTableModel::addRow(const QString& key, const QStringList& cells) {
     added.key = key;
     added.cells.reserve(ItemRecord::kFieldCount);
     for (int column = 0; column < ItemRecord::kFieldCount; ++column)
-        added.cells.append(ReadableCellText(column, cells.value(column)));
-    added.picturePath = UnquotedValue(cells.value(GridColumn::kPicture)).trimmed();
+        added.cells.append(readableCellText(column, cells.value(column)));
+    added.picturePath = unquotedValue(cells.value(GridColumn::kPicture)).trimmed();
     added.pageAddress = cells.value(ItemRecord::kFieldCount).trimmed();
     if (added.picturePath.isEmpty())
         added.picture = PictureState::Failed;

@@ -73,16 +73,16 @@ void MainWindow::buildUi() {
     m_settingsFrame->setObjectName(QStringLiteral("Fm2"));
     auto* settings = new QGridLayout(m_settingsFrame);
 
-    settings->addWidget(MakeLabel(QStringLiteral("lb_set_mb"), QStringLiteral("交易平台:"), m_settingsFrame),
+    settings->addWidget(makeLabel(QStringLiteral("lb_set_mb"), QStringLiteral("交易平台:"), m_settingsFrame),
                         0, 0);
     auto* platformRow = new QHBoxLayout;
-    m_platformGroup = MakeOptionArray(
+    m_platformGroup = makeOptionArray(
         QStringLiteral("Option1"), {QStringLiteral("拍拍"), QStringLiteral("易趣"), QStringLiteral("淘宝")},
         m_settingsFrame, platformRow);
     platformRow->addStretch();
     settings->addLayout(platformRow, 0, 1, 1, 2);
 
-    settings->addWidget(MakeLabel(QStringLiteral("lb_set_dz"), QStringLiteral("店铺地址:"), m_settingsFrame),
+    settings->addWidget(makeLabel(QStringLiteral("lb_set_dz"), QStringLiteral("店铺地址:"), m_settingsFrame),
                         1, 0);
     m_address = new QLineEdit(m_settingsFrame);
     m_address->setObjectName(QStringLiteral("txt_set_dz"));
@@ -91,14 +91,14 @@ void MainWindow::buildUi() {
     // Every run saves each item as it comes and records where it got to, so there is no
     // automatic-save box to untick: nothing a seller would want could be switched off by it.
     auto* formatRow = new QHBoxLayout;
-    m_autoSaveLabel = MakeLabel(QStringLiteral("lb_autosave"), QStringLiteral("输入到"), m_settingsFrame);
+    m_autoSaveLabel = makeLabel(QStringLiteral("lb_autosave"), QStringLiteral("输入到"), m_settingsFrame);
     formatRow->addWidget(m_autoSaveLabel);
     auto* formatFrame = new QFrame(m_settingsFrame);
     formatFrame->setObjectName(QStringLiteral("Frame4"));
     formatFrame->setFrameShape(QFrame::StyledPanel);
     auto* formatLayout = new QHBoxLayout(formatFrame);
     formatLayout->setContentsMargins(6, 2, 6, 2);
-    m_formatGroup = MakeOptionArray(QStringLiteral("Option5"),
+    m_formatGroup = makeOptionArray(QStringLiteral("Option5"),
                                     {QStringLiteral("淘宝助理"), QStringLiteral("易趣助理"),
                                      QStringLiteral("拍拍助理"), QStringLiteral("淘宝助理5")},
                                     formatFrame, formatLayout);
@@ -134,7 +134,7 @@ void MainWindow::buildUi() {
     gridLayout->addWidget(m_grid, 1);
 
     auto* progressRow = new QHBoxLayout;
-    m_progressText = MakeLabel(QStringLiteral("lb_progress"), QString(), gridArea);
+    m_progressText = makeLabel(QStringLiteral("lb_progress"), QString(), gridArea);
     progressRow->addWidget(m_progressText);
     m_progressBar = new QProgressBar(gridArea);
     m_progressBar->setObjectName(QStringLiteral("progressBar"));
@@ -142,7 +142,7 @@ void MainWindow::buildUi() {
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
     progressRow->addWidget(m_progressBar, 1);
-    m_timeLeft = MakeLabel(QStringLiteral("lb_time_left"), QString(), gridArea);
+    m_timeLeft = makeLabel(QStringLiteral("lb_time_left"), QString(), gridArea);
     progressRow->addWidget(m_timeLeft);
     gridLayout->addLayout(progressRow);
 
@@ -163,8 +163,8 @@ void MainWindow::buildUi() {
     root->addWidget(gridAndLog, 1);
 
     auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(MakeLabel(QStringLiteral("lb_stat"), QStringLiteral("状态显示："), this));
-    m_statusText = MakeLabel(QStringLiteral("lb_stat_txt"), QString(), this);
+    statusRow->addWidget(makeLabel(QStringLiteral("lb_stat"), QStringLiteral("状态显示："), this));
+    m_statusText = makeLabel(QStringLiteral("lb_stat_txt"), QString(), this);
     m_statusText->setMinimumWidth(1);
     statusRow->addWidget(m_statusText, 1);
     m_openFolderButton = new QPushButton(QStringLiteral("打开输出文件夹"), this);

@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-QTranslator* InstallQtTranslations(const QLocale& locale, QObject* parent) {
+QTranslator* installQtTranslations(const QLocale& locale, QObject* parent) {
     auto* translator = new QTranslator(parent);
     // "qt" pulls in qtbase and the other modules' files of that language.
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);

@@ -21,7 +21,7 @@ constexpr int kVisibleMargin = 40;
 
 std::optional<int> readNumber(const SettingsStore& settings, const QString& key) {
     bool ok = false;
-    const int value = settings.ReadIniValue(WindowPlacement::kSection, key).trimmed().toInt(&ok);
+    const int value = settings.readValue(WindowPlacement::kSection, key).trimmed().toInt(&ok);
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
@@ -60,7 +60,7 @@ bool WindowPlacement::write(SettingsStore& settings) const {
                                                                 {kMaximized, maximized ? 1 : 0}}};
     bool written = true;
     for (const auto& [key, value] : values)
-        written = settings.WriteIniValue(kSection, key, QString::number(value)) && written;
+        written = settings.writeValue(kSection, key, QString::number(value)) && written;
     return written;
 }
 

@@ -1,6 +1,6 @@
 #include "items/CollectedItemDefaults.h"
 
-ItemRecord CollectedItemDefaults() {
+ItemRecord collectedItemDefaults() {
     const QString zero = QStringLiteral("0");
     const QString emptyQuoted = QStringLiteral("\"\"");
     ItemRecord record;

@@ -121,13 +121,13 @@ ParsedItem parseEbayItemPage(const QString& pageText, const QString& picturePath
         });
     description.replace(u',', QChar(0xFF0C));
 
-    ItemRecord record = CollectedItemDefaults();
-    record.title = Quoted(title);
+    ItemRecord record = collectedItemDefaults();
+    record.title = quoted(title);
     record.category = category;
     record.condition = condition;
     record.province = QStringLiteral("\"\"");
     record.city = QStringLiteral("\"\"");
-    record.saleType = Quoted(saleType);
+    record.saleType = quoted(saleType);
     record.price = QString();
     record.increment = increment;
     record.freightPayer = QStringLiteral("2");
@@ -136,8 +136,8 @@ ParsedItem parseEbayItemPage(const QString& pageText, const QString& picturePath
     record.expressFee = expressFee;
     record.invoice = QStringLiteral("0");
     record.warranty = QStringLiteral("1");
-    record.description = Quoted(CleanFieldText(description));
-    record.picture = Quoted(picturePath);
+    record.description = quoted(cleanFieldText(description));
+    record.picture = quoted(picturePath);
 
     // The grid shows the fees and the increment formatted; the record carries them as cut.
     ItemRecord shown = record;

@@ -102,7 +102,7 @@ ParsedItem parsePaiPaiItemPage(const QString& pageText, const QString& listTitle
     if (Cut::contains(pageText, showCity)) {
         QString location = after(pageText, showCity);
         Step::run([&] { location = Cut::before(location, QStringLiteral("'")); });
-        const PaiPaiLocation split = SplitPaiPaiLocation(location);
+        const PaiPaiLocation split = splitPaiPaiLocation(location);
         province = split.province;
         city = split.city;
     }
@@ -130,15 +130,15 @@ ParsedItem parsePaiPaiItemPage(const QString& pageText, const QString& listTitle
     const QString invoice = flag(QStringLiteral("<b>发 票：</b>"), QStringLiteral("有发票"));
     const QString warranty = flag(QStringLiteral("<b>保 修：</b>"), QStringLiteral("有保修"));
 
-    const QString description = Quoted(CleanFieldText(cutDescription(pageText).value_or(QString())));
+    const QString description = quoted(cleanFieldText(cutDescription(pageText).value_or(QString())));
 
-    ItemRecord record = CollectedItemDefaults();
-    record.title = Quoted(listTitle);
+    ItemRecord record = collectedItemDefaults();
+    record.title = quoted(listTitle);
     record.category = category.value_or(QString());
     record.condition = condition;
-    record.province = Quoted(province.value_or(QString()));
-    record.city = Quoted(city.value_or(QString()));
-    record.saleType = Quoted(saleType);
+    record.province = quoted(province.value_or(QString()));
+    record.city = quoted(city.value_or(QString()));
+    record.saleType = quoted(saleType);
     record.price = numberCell(listPrice);
     record.increment = increment.value_or(QString());
     record.freightPayer = QStringLiteral("2");
@@ -148,7 +148,7 @@ ParsedItem parsePaiPaiItemPage(const QString& pageText, const QString& listTitle
     record.invoice = invoice;
     record.warranty = warranty;
     record.description = description;
-    record.picture = Quoted(picturePath);
+    record.picture = quoted(picturePath);
 
     ItemRecord shown = record;
     shown.increment = numberCell(increment);

@@ -211,13 +211,13 @@ std::optional<ParsedItem> parseTaobaoItemPage(QString pageText, const QString& p
     if (title.isEmpty())
         return std::nullopt;
 
-    ItemRecord record = CollectedItemDefaults();
-    record.title = Quoted(title);
+    ItemRecord record = collectedItemDefaults();
+    record.title = quoted(title);
     record.category = category;
     record.condition = condition;
-    record.province = Quoted(QString());
-    record.city = Quoted(QString());
-    record.saleType = Quoted(saleType);
+    record.province = quoted(QString());
+    record.city = quoted(QString());
+    record.saleType = quoted(saleType);
     record.price = price.value_or(QString());
     record.increment = increment.value_or(QString());
     record.freightPayer = freightPayer;
@@ -226,8 +226,8 @@ std::optional<ParsedItem> parseTaobaoItemPage(QString pageText, const QString& p
     record.expressFee = expressFee.value_or(QString());
     record.invoice = invoice;
     record.warranty = warranty;
-    record.description = Quoted(CleanFieldText(description));
-    record.picture = Quoted(picturePath);
+    record.description = quoted(cleanFieldText(description));
+    record.picture = quoted(picturePath);
 
     return ParsedItem{record.values(), record};
 }

@@ -32,7 +32,7 @@ const QStringList& provinceNames() {
 
 } // namespace
 
-PaiPaiLocation SplitPaiPaiLocation(const QString& location) {
+PaiPaiLocation splitPaiPaiLocation(const QString& location) {
     for (const QString& name : provinceNames()) {
         if (location.startsWith(name))
             return {name, location.mid(name.size())};

@@ -25,7 +25,7 @@ constexpr std::array<Row, 37> kEntities{{
 
 } // namespace
 
-QString zhuanyi(const QString& zstr) {
+QString decodeNamedEntities(const QString& zstr) {
     QString result = zstr;
     if (result.isEmpty() || !result.contains(u'&'))
         return result;

@@ -4,4 +4,5 @@
 
 // The 37 named entities of titles and descriptions, decoded by plain replacements in a fixed
 // order (not a general HTML decoder: "&amp;nbsp;" is decoded twice on purpose).
-QString zhuanyi(const QString& zstr);
+// (formerly zhuanyi)
+QString decodeNamedEntities(const QString& zstr);

@@ -91,7 +91,7 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::redirected, &loop,
                      [&redirectRefused, reply, url](const QUrl& target) {
-                         if (IsFollowableRedirect(url, target)) {
+                         if (isFollowableRedirect(url, target)) {
                              emit reply->redirectAllowed();
                          } else {
                              redirectRefused = true;
@@ -190,20 +190,20 @@ QString PageFetcher::fetchText(const QString& address, bool utf8) {
     report(FetchReport::Kind::Page, address, {}, result, clock.elapsed());
     if (!result.ok())
         return {};
-    return CleanPageText(utf8 ? DecodeUtf8(result.body) : DecodeGbk(result.body));
+    return cleanPageText(utf8 ? decodeUtf8(result.body) : decodeGbk(result.body));
 }
 
-QString PageFetcher::FetchPage(const QString& address) {
+QString PageFetcher::fetchPage(const QString& address) {
     return fetchText(address, false);
 }
 
-QString PageFetcher::FetchPageUtf8(const QString& address) {
+QString PageFetcher::fetchPageUtf8(const QString& address) {
     return fetchText(address, true);
 }
 
-bool PageFetcher::DownloadPicture(const QString& address, const QString& fileName,
+bool PageFetcher::downloadPicture(const QString& address, const QString& fileName,
                                   const QString& pictureFolder) {
-    const QString name = SafePictureFileName(fileName);
+    const QString name = safePictureFileName(fileName);
     if (address.isEmpty() || pictureFolder.isEmpty())
         return false;
     if (name.isEmpty()) {
@@ -236,7 +236,7 @@ bool PageFetcher::savePicture(const QByteArray& bytes, const QString& pictureFol
     return file.commit();
 }
 
-QString SafePictureFileName(const QString& name) {
+QString safePictureFileName(const QString& name) {
     const QString cleaned = name.section(u'?', 0, 0);
     if (cleaned.isEmpty() || cleaned == u"." || cleaned == u"..")
         return {};

@@ -47,14 +47,14 @@ struct FetchReport {
 
 // The one HTTP service of the program. Usage:
 //     PageFetcher fetcher(eventPass, &stopSignal);
-//     QString page = fetcher.FetchPage(address);   // empty on any failure or non-200
+//     QString page = fetcher.fetchPage(address);   // empty on any failure or non-200
 // While a request is under way the event pass runs every few milliseconds, and once more after
 // it; a requested stop aborts the request at the next pass (its result is a failure). Never
 // throws. The network objects are made in the thread that fetches.
 //
 // Proxy: the system's proxy configuration (on Linux the http_proxy and no_proxy variables) is read
 // afresh for every request, so a proxy set after the fetcher was made still counts.
-// Redirects are followed up to five times, and only as IsFollowableRedirect allows; cookies are
+// Redirects are followed up to five times, and only as isFollowableRedirect allows; cookies are
 // neither sent nor kept.
 class PageFetcher {
 public:
@@ -74,17 +74,20 @@ public:
 
     // GET as given; a body larger than sizeLimit makes the result a failure.
     FetchResult get(const QString& address, qint64 sizeLimit);
-    // Body decoded from GBK, then CleanPageText.
-    QString FetchPage(const QString& address);
-    // Body decoded with DecodeUtf8, then CleanPageText.
-    QString FetchPageUtf8(const QString& address);
+    // Body decoded from GBK, then cleanPageText.
+    // (formerly FetchPage)
+    QString fetchPage(const QString& address);
+    // Body decoded with decodeUtf8, then cleanPageText.
+    // (formerly FetchPageUtf8)
+    QString fetchPageUtf8(const QString& address);
     // Saves the picture as pictureFolder/fileName, creating the folder; nothing is written on
-    // failure or non-200, and an unsafe name (see SafePictureFileName) makes no request at all.
-    bool DownloadPicture(const QString& address, const QString& fileName, const QString& pictureFolder);
+    // failure or non-200, and an unsafe name (see safePictureFileName) makes no request at all.
+    // (formerly DownloadPicture)
+    bool downloadPicture(const QString& address, const QString& fileName, const QString& pictureFolder);
 
     // Told of every page and picture asked for, on the fetching thread, once it has ended.
     void setObserver(Observer observer) { m_observer = std::move(observer); }
-    // The last page FetchPage or FetchPageUtf8 asked for, as it ended (why it came empty).
+    // The last page fetchPage or fetchPageUtf8 asked for, as it ended (why it came empty).
     const FetchReport& lastPage() const { return m_lastPage; }
 
     // Drops the network objects (and their connections); the next request makes them anew.
@@ -109,4 +112,5 @@ private:
 // The remote-supplied picture name with any query string dropped; empty when the name cannot
 // stand as a plain file name inside the picture folder ("", ".", "..", separators, reserved
 // characters).
-QString SafePictureFileName(const QString& name);
+// (formerly SafePictureFileName)
+QString safePictureFileName(const QString& name);

@@ -16,7 +16,7 @@ bool isMarketplaceHost(const QString& host) {
 
 } // namespace
 
-bool IsFollowableRedirect(const QUrl& from, const QUrl& to) {
+bool isFollowableRedirect(const QUrl& from, const QUrl& to) {
     constexpr int kHttpPort = 80;
     if (!to.isValid() || to.scheme().toLower() != from.scheme().toLower() || to.scheme().toLower() != u"http")
         return false;

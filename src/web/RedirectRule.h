@@ -7,4 +7,5 @@ class QUrl;
 // plain HTTP on the same port. Anything else (another host, a bare address such as a private or
 // link-local one, HTTPS, which a proxy would tunnel unseen) is where a hostile page could point
 // the program, and is refused.
-bool IsFollowableRedirect(const QUrl& from, const QUrl& to);
+// (formerly IsFollowableRedirect)
+bool isFollowableRedirect(const QUrl& from, const QUrl& to);

@@ -78,7 +78,7 @@ Status readUtf16Le(QFile& file, QString* text) {
 
 QByteArray encode(const QString& text, const QString& charSet) {
     if (!isUnicode(charSet))
-        return EncodeGbk(text);
+        return encodeGbk(text);
     return kUtf16LeMark + encodeUtf16Le(text);
 }
 
@@ -188,8 +188,8 @@ struct GbkTable {
 
 } // namespace
 
-Status AppendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet) {
-    if (!IsRegularFileOrNewName(FileUrl))
+Status appendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet) {
+    if (!isRegularFileOrNewName(FileUrl))
         return writeFailure(FileUrl, kNotRegularFileReason);
     const bool exists = QFileInfo::exists(FileUrl);
     if (exists && isUnicode(CharSet) && hasWholeUtf16Text(FileUrl)) {
@@ -199,15 +199,15 @@ Status AppendToTextFile(const QString& FileUrl, const QString& Str, const QStrin
     }
     QString text;
     if (exists) {
-        const Status status = ReadFile(FileUrl, CharSet, &text);
+        const Status status = readTextFile(FileUrl, CharSet, &text);
         if (!status)
             return status;
     }
     text.append(Str);
-    return ReplaceFileContent(FileUrl, encode(text, CharSet));
+    return replaceFileContent(FileUrl, encode(text, CharSet));
 }
 
-Status ReadFile(const QString& FileName, const QString& CharSet, QString* text) {
+Status readTextFile(const QString& FileName, const QString& CharSet, QString* text) {
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
         return readFailure(FileName, file.errorString());
@@ -216,23 +216,23 @@ Status ReadFile(const QString& FileName, const QString& CharSet, QString* text) 
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return readFailure(FileName, file.errorString());
-    *text = DecodeGbk(bytes);
+    *text = decodeGbk(bytes);
     return Status::success();
 }
 
-bool IsRegularFileOrNewName(const QString& path) {
+bool isRegularFileOrNewName(const QString& path) {
     // QFileInfo follows links, so a link to a device is refused like the device itself.
     const QFileInfo target(path);
     return !target.exists() || target.isFile();
 }
 
-Status ReplaceFileContent(const QString& path, const QByteArray& bytes) {
-    if (!IsRegularFileOrNewName(path))
+Status replaceFileContent(const QString& path, const QByteArray& bytes) {
+    if (!isRegularFileOrNewName(path))
         return writeFailure(path, kNotRegularFileReason);
     return saveThroughTemporary(path, [&](QSaveFile& file) { return writeBytes(file, path, bytes); });
 }
 
-QByteArray EncodeGbk(const QString& text) {
+QByteArray encodeGbk(const QString& text) {
     const GbkTable& table = GbkTable::instance();
     // Two bytes per code unit at most, so each entry's two bytes can be stored whole.
     QByteArray bytes(text.size() * 2, Qt::Uninitialized);
@@ -258,7 +258,7 @@ QByteArray EncodeGbk(const QString& text) {
     return bytes;
 }
 
-QString DecodeGbk(const QByteArray& bytes) {
+QString decodeGbk(const QByteArray& bytes) {
     QStringDecoder decoder("GBK");
     if (!decoder.isValid())
         return QString::fromLatin1(bytes);

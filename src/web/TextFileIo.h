@@ -10,18 +10,24 @@
 
 // Adds Str after the file's old content (creating the file). The old file is replaced only once
 // the new content is completely on disk.
-Status AppendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet);
+// (formerly AppendToTextFile)
+Status appendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet);
 // The whole content; a "unicode" mark is not part of it.
-Status ReadFile(const QString& FileName, const QString& CharSet, QString* text);
+// (formerly ReadFile)
+Status readTextFile(const QString& FileName, const QString& CharSet, QString* text);
 // Every write goes through a temporary file in the target's folder that is renamed over the old
 // file once complete, so a folder that does not let a new file be made refuses the write.
 
 // Writes bytes to path through a temporary file renamed over the old one.
-Status ReplaceFileContent(const QString& path, const QByteArray& bytes);
+// (formerly ReplaceFileContent)
+Status replaceFileContent(const QString& path, const QByteArray& bytes);
 // Only a regular file (through links) or a new name may be written: a device node, FIFO or
 // folder at the path is refused, never replaced.
-bool IsRegularFileOrNewName(const QString& path);
+// (formerly IsRegularFileOrNewName)
+bool isRegularFileOrNewName(const QString& path);
 inline const QString kNotRegularFileReason = QStringLiteral("不是普通文件");
 // Code page 936 as the ICU "GBK" converter has it; one '?' for each code point it cannot hold.
-QByteArray EncodeGbk(const QString& text);
-QString DecodeGbk(const QByteArray& bytes);
+// (formerly EncodeGbk)
+QByteArray encodeGbk(const QString& text);
+// (formerly DecodeGbk)
+QString decodeGbk(const QByteArray& bytes);

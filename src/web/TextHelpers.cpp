@@ -27,7 +27,7 @@ QString extractPicture(const QString& fragment, int mode, const QString& thumbna
 
 } // namespace
 
-QString CleanPageText(const QString& text) {
+QString cleanPageText(const QString& text) {
     QString result = text;
     result.replace(QStringLiteral("  "), QString());
     result.replace(u'"', u'\'');
@@ -40,17 +40,17 @@ QString CleanPageText(const QString& text) {
     return result;
 }
 
-QString CleanFieldText(const QString& text) {
-    QString result = CleanPageText(text);
+QString cleanFieldText(const QString& text) {
+    QString result = cleanPageText(text);
     result.replace(u',', QChar(0xFF0C));
     return result;
 }
 
-QString Quoted(const QString& text) {
+QString quoted(const QString& text) {
     return u'"' + text + u'"';
 }
 
-QString StripTags(const QString& text) {
+QString stripTags(const QString& text) {
     // PCRE's "." matches a carriage return; a tag must not reach across either kind of line break.
     static const QRegularExpression anyTag(QStringLiteral("(<[^\\r\\n]*?>)"),
                                            QRegularExpression::CaseInsensitiveOption);
@@ -62,19 +62,19 @@ QString StripTags(const QString& text) {
     return result;
 }
 
-QString ExtractHref(const QString& fragment) {
+QString extractHref(const QString& fragment) {
     return extractValue(fragment, QStringLiteral("href='"));
 }
 
-QString ExtractLinkOrPictureSum(const QString& fragment, int mode) {
+QString extractLinkOrPictureSum(const QString& fragment, int mode) {
     return extractPicture(fragment, mode, QStringLiteral(".jpg_sum.jpg"));
 }
 
-QString ExtractLinkOrPictureMedium(const QString& fragment, int mode) {
+QString extractLinkOrPictureMedium(const QString& fragment, int mode) {
     return extractPicture(fragment, mode, QStringLiteral(".jpg_m.jpg"));
 }
 
-QString DecodeUtf8(const QByteArray& bytes) {
+QString decodeUtf8(const QByteArray& bytes) {
     const qsizetype zero = bytes.indexOf('\0');
     const QByteArray text = zero < 0 ? bytes : bytes.left(zero);
     // A leading byte-order mark stays in the text as U+FEFF, as the system conversion leaves it.

@@ -54,10 +54,10 @@ struct ShopRun {
         ++stops;
         session.state().stopRequested = true;
         if (session.writer().hasPendingOutput())
-            session.writer().FlushOutputBuffer();
+            session.writer().flush();
     }
     QString breakPoint(const QString& key) {
-        return session.settings().ReadIniValue(SettingsKeys::kSection, key);
+        return session.settings().readValue(SettingsKeys::kSection, key);
     }
     QString outputFile() {
         return session.paths().outputFile(session.state().setup.outputBaseName,

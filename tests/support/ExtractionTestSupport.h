@@ -21,8 +21,8 @@ inline ItemRecord testRecord(const QString& title) {
 // Puts one item on the grid and into the row writer's buffer, as a parser would.
 inline void emitTestRow(CollectContext& ctx, const QString& title) {
     const ItemRecord record = testRecord(title);
-    ShowGridRow(ctx.window, record.values());
-    ctx.writer.EmitItemRecord(record, ctx.state.counters.collectedCount);
+    addNextGridRow(ctx.window, record.values());
+    ctx.writer.appendRecord(record, ctx.state.counters.collectedCount);
 }
 
 // What the row writer buffers for the items titled titles in the Taobao Assistant format (the
@@ -44,7 +44,7 @@ inline bool writeBreakPointKeys(SettingsStore& settings, const QStringList& valu
     bool ok = true;
     for (int i = 0; i < values.size() && i < names.size(); ++i) {
         if (values.at(i) != u"-")
-            ok = settings.WriteIniValue(SettingsKeys::kSection, names.at(i), values.at(i)) && ok;
+            ok = settings.writeValue(SettingsKeys::kSection, names.at(i), values.at(i)) && ok;
     }
     return ok;
 }

@@ -39,6 +39,6 @@ struct WriterRun {
     QStringList files() const { return QDir(paths.programDir()).entryList(QDir::Files | QDir::Hidden); }
     int recover(QString* message = nullptr) const {
         SettingsStore settings(paths.settingsFile());
-        return RecoverJournals(paths, settings, message);
+        return recoverJournals(paths, settings, message);
     }
 };

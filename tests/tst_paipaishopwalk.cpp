@@ -1,6 +1,6 @@
 #include "app/ExtractionController.h"
 #include "app/SettingsKeys.h"
-#include "crawl/CollectPaiPaiShop.h"
+#include "crawl/PaiPaiShopWalk.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
@@ -26,7 +26,7 @@ struct PaiPaiShopRun : ShopRun {
     explicit PaiPaiShopRun(const QString& shopUrl, const QString& programDir = QString())
         : ShopRun(shopUrl, u"PaiPai_"_s + QString(shopUrl).remove(u"http://shop.paipai.com/"_s).remove(u'/'),
                   programDir) {}
-    void run() { CollectPaiPaiShop(session.context()); }
+    void run() { walkPaiPaiShop(session.context()); }
 };
 
 QString summary(const QString& total, int pages) {
@@ -35,7 +35,7 @@ QString summary(const QString& total, int pages) {
 
 } // namespace
 
-class TestCollectPaiPaiShop : public QObject {
+class TestPaiPaiShopWalk : public QObject {
     Q_OBJECT
 
 private:
@@ -63,7 +63,7 @@ private slots:
     void pageCount() {
         QFETCH(double, total);
         QFETCH(int, pages);
-        QCOMPARE(PaiPaiListPageCount(total), pages);
+        QCOMPARE(paiPaiListPageCount(total), pages);
     }
 
     void walksEveryListPage() {
@@ -161,7 +161,7 @@ private slots:
     void missingTotalEndsTheRun() {
         QFETCH(QString, address);
         m_server.setContent(u"http://shop.paipai.com/20090309/"_s,
-                            EncodeGbk(u"<div id=\"shopMenuMain\">商品数量：99999999999</div>"_s));
+                            encodeGbk(u"<div id=\"shopMenuMain\">商品数量：99999999999</div>"_s));
         PaiPaiShopRun shop(address);
         shop.run();
         QCOMPARE(shop.window.messages, QStringList{u"提取店铺商品总数失败，程序中止！"_s});
@@ -264,5 +264,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCollectPaiPaiShop)
-#include "tst_collectpaipaishop.moc"
+QTEST_GUILESS_MAIN(TestPaiPaiShopWalk)
+#include "tst_paipaishopwalk.moc"

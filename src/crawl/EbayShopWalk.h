@@ -8,7 +8,8 @@ class CrawlHost;
 
 // Walks the eBay shop at the host's address, hands every item to its parser, and finishes the
 // run at the end.
-void CollectEbayShop(CrawlHost& host);
+// (formerly CollectEbayShop)
+void walkEbayShop(CrawlHost& host);
 
 // One item page: saves its picture, parses it and emits the item numbered itemNumber. An empty
 // page does nothing.

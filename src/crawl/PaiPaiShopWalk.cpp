@@ -1,4 +1,4 @@
-#include "crawl/CollectPaiPaiShop.h"
+#include "crawl/PaiPaiShopWalk.h"
 
 #include "base/PlatformConstants.h"
 #include "base/Step.h"
@@ -31,7 +31,7 @@ QString inputValue(const QString& page, const QString& idMarker) {
 
 } // namespace
 
-int PaiPaiListPageCount(double itemTotal) {
+int paiPaiListPageCount(double itemTotal) {
     const double quotient = itemTotal / kItemsPerListPage;
     double rounded = std::floor(quotient);
     const double fraction = quotient - rounded;
@@ -53,7 +53,7 @@ ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& pageText, const Pa
                                                                   : ItemOutcome::NotEmitted;
 }
 
-void CollectPaiPaiShop(CrawlHost& host) {
+void walkPaiPaiShop(CrawlHost& host) {
     QString shopUrl = host.shopAddress();
 
     host.setStatusText(QStringLiteral("载入拍拍店铺信息......"));
@@ -91,12 +91,12 @@ void CollectPaiPaiShop(CrawlHost& host) {
         return;
     }
     const double total = totalText.trimmed().toDouble();
-    const int pageCount = PaiPaiListPageCount(total);
+    const int pageCount = paiPaiListPageCount(total);
     host.reportListPages(pageCount);
     ItemLoop loop(host);
     loop.setTotal(static_cast<int>(total));
     host.reportProgress(0, loop.total());
-    const QString shopSummary = ShopSummary(totalText, pageCount);
+    const QString shopSummary = shopSummaryText(totalText, pageCount);
     host.setStatusText(shopSummary + QStringLiteral("准备分页采集商品信息......"));
 
     const QString scIdValue = inputValue(pageHtml, QStringLiteral("id='scId'"));

@@ -50,7 +50,7 @@ struct Program : ShopRun {
 
 } // namespace
 
-class TestCollectEbayShop : public QObject {
+class TestEbayShopWalk : public QObject {
     Q_OBJECT
 
 private:
@@ -235,5 +235,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCollectEbayShop)
-#include "tst_collectebayshop.moc"
+QTEST_GUILESS_MAIN(TestEbayShopWalk)
+#include "tst_ebayshopwalk.moc"

@@ -1,6 +1,6 @@
 #include "app/SettingsKeys.h"
 #include "base/PlatformConstants.h"
-#include "crawl/CollectTaobaoShop.h"
+#include "crawl/TaobaoShopWalk.h"
 #include "web/TextFileIo.h"
 
 #include "support/CrawlTestSupport.h"
@@ -54,14 +54,14 @@ struct Crawl : ShopRun {
         window.platform = Platform::Taobao;
         window.format = format;
         aimWriter();
-        session.settings().WriteIniValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, u"1"_s);
+        session.settings().writeValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, u"1"_s);
     }
-    void run() { CollectTaobaoShop(session.context()); }
+    void run() { walkTaobaoShop(session.context()); }
 };
 
 // A page as the site would send it, for shops the tests put together on the spot.
 QByteArray gbkPage(const QString& body) {
-    return EncodeGbk(u"<html><body>\r\n"_s + body + u"\r\n</body></html>\r\n"_s);
+    return encodeGbk(u"<html><body>\r\n"_s + body + u"\r\n</body></html>\r\n"_s);
 }
 
 QString layout1Home(const QString& total, const QString& entries) {
@@ -72,7 +72,7 @@ QString layout1Home(const QString& total, const QString& entries) {
 
 } // namespace
 
-class TestCollectTaobaoShop : public QObject {
+class TestTaobaoShopWalk : public QObject {
     Q_OBJECT
 
 private:
@@ -289,7 +289,7 @@ private slots:
 
         QString text;
         const QString charset = format == FileFormat::TaobaoAssistant ? u"unicode"_s : u"gbk"_s;
-        QVERIFY(ReadFile(crawl.outputFile(), charset, &text).ok());
+        QVERIFY(readTextFile(crawl.outputFile(), charset, &text).ok());
         for (const FakeWindow::Row& row : crawl.window.rows)
             QVERIFY2(text.contains(row.cells.at(0).mid(1).chopped(1)), qPrintable(row.cells.at(0)));
     }
@@ -412,5 +412,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCollectTaobaoShop)
-#include "tst_collecttaobaoshop.moc"
+QTEST_GUILESS_MAIN(TestTaobaoShopWalk)
+#include "tst_taobaoshopwalk.moc"

@@ -8,7 +8,8 @@ class CrawlHost;
 
 // Walks the Taobao shop at the host's address, hands every item to its parser, and finishes the
 // run at the end.
-void CollectTaobaoShop(CrawlHost& host);
+// (formerly CollectTaobaoShop)
+void walkTaobaoShop(CrawlHost& host);
 
 // One item page: saves the picture at pictureAddress, parses the page (fetching its description)
 // and emits the item numbered itemNumber. An empty page does nothing.

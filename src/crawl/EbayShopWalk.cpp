@@ -1,4 +1,4 @@
-#include "crawl/CollectEbayShop.h"
+#include "crawl/EbayShopWalk.h"
 
 #include "base/Step.h"
 #include "base/StepError.h"
@@ -47,7 +47,7 @@ ItemOutcome collectEbayItem(CrawlHost& host, const QString& pageText, int itemNu
                                                                   : ItemOutcome::NotEmitted;
 }
 
-void CollectEbayShop(CrawlHost& host) {
+void walkEbayShop(CrawlHost& host) {
     static const QRegularExpression itemHeading(QStringLiteral("<h3 class='ens fontnormal'>.+?</h3>"),
                                                 QRegularExpression::CaseInsensitiveOption);
     QString shopUrl = host.shopAddress();
@@ -96,7 +96,7 @@ void CollectEbayShop(CrawlHost& host) {
     ItemLoop loop(host);
     loop.setTotal(itemTotal);
     host.reportProgress(0, itemTotal);
-    const QString shopSummary = ShopSummary(totalText, pageCount);
+    const QString shopSummary = shopSummaryText(totalText, pageCount);
 
     // The stated number of pages only bounds the walk: it ends at the first page without an item.
     for (int page = 1; page <= pageCount; ++page) {
@@ -122,7 +122,7 @@ void CollectEbayShop(CrawlHost& host) {
             QString itemLink;
             Step::run([&] {
                 itemLink =
-                    ExtractHref(headings.at(cell)).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+                    extractHref(headings.at(cell)).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
             });
             return itemLink;
         };
@@ -132,7 +132,7 @@ void CollectEbayShop(CrawlHost& host) {
             // page is parsed in its place.
             if (!Step::run([&] {
                     itemLink =
-                        ExtractHref(headings.at(cell)).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+                        extractHref(headings.at(cell)).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
                 }))
                 return ItemOutcome::NotEmitted;
             const QString itemPage = host.fetchPageUtf8(itemLink);

@@ -1,4 +1,4 @@
-#include "web/PauseWithEvents.h"
+#include "web/InterruptiblePause.h"
 
 #include "base/StopSignal.h"
 
@@ -14,7 +14,7 @@ constexpr qint64 kPassIntervalMs = 10;
 
 } // namespace
 
-void PauseWithEvents(int milliseconds, const std::function<bool()>& passReportsStop, StopSignal* stop) {
+void interruptiblePause(int milliseconds, const std::function<bool()>& passReportsStop, StopSignal* stop) {
     if (milliseconds <= 0)
         return;
     const QDeadlineTimer deadline(milliseconds, Qt::PreciseTimer);

@@ -1,4 +1,4 @@
-#include "crawl/CollectTaobaoShop.h"
+#include "crawl/TaobaoShopWalk.h"
 
 #include "base/PlatformConstants.h"
 #include "base/Step.h"
@@ -58,7 +58,7 @@ const ListRule& listRule1() {
             return pattern;
         },
         QStringLiteral("<div class='ItemPic'>&nbsp;</div>"),
-        ExtractLinkOrPictureSum,
+        extractLinkOrPictureSum,
     };
     return rule;
 }
@@ -75,7 +75,7 @@ const ListRule& listRule2() {
             return pattern;
         },
         QString(),
-        ExtractLinkOrPictureMedium,
+        extractLinkOrPictureMedium,
     };
     return rule;
 }
@@ -92,7 +92,7 @@ const ListRule& listRule3() {
             return pattern;
         },
         QString(),
-        ExtractLinkOrPictureMedium,
+        extractLinkOrPictureMedium,
     };
     return rule;
 }
@@ -117,7 +117,7 @@ const ListRule& listRule4() {
             return pattern;
         },
         QString(),
-        ExtractLinkOrPictureSum,
+        extractLinkOrPictureSum,
     };
     return rule;
 }
@@ -142,7 +142,7 @@ private:
         return m_host.fetchWalkPage(address, CrawlHost::PageEncoding::Gbk);
     }
     void status(const QString& text) { m_host.setStatusText(text); }
-    QString shopSummary() const { return ShopSummary(num(m_itemTotal), m_pageCount); }
+    QString shopSummary() const { return shopSummaryText(num(m_itemTotal), m_pageCount); }
 
     bool recogniseLayout();
     void readCategoryBlock();
@@ -504,6 +504,6 @@ ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& pageText, const QS
                                                                     : ItemOutcome::NotEmitted;
 }
 
-void CollectTaobaoShop(CrawlHost& host) {
+void walkTaobaoShop(CrawlHost& host) {
     TaobaoShopWalk(host).run();
 }
