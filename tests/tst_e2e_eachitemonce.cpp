@@ -37,7 +37,6 @@ private:
         return twice;
     }
 
-
     static void addShopRows() {
         QTest::addColumn<QString>("shop");
         QTest::addColumn<QString>("format");
