@@ -2,36 +2,35 @@
 
 #include "crawl/CrawlHost.h"
 
-bool ItemLoop::repeatsItsList(int cellCount, const Rules& rules) const {
-    if (!rules.itemAddress)
-        return false;
-    bool itemCell = false;
-    for (int cell = 0; cell < cellCount; ++cell) {
-        if (rules.isPlaceholder && rules.isPlaceholder(cell))
-            continue;
-        itemCell = true;
+bool ItemLoop::repeatsItsList(const QStringList& addresses) const {
+    for (const QString& address : addresses) {
         // A cell without a readable address cannot be told from a new one.
-        const QString address = rules.itemAddress(cell);
         if (address.isEmpty() || !m_listAddresses.contains(address))
             return false;
     }
-    return itemCell;
+    return !addresses.isEmpty();
 }
 
 ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
-    // Checked before any cell is counted, so the repeated page changes no item's number.
-    if (repeatsItsList(cellCount, rules))
-        return ListPageEnd::Repeated;
-    bool itemCell = false;
+    // The item cells and their addresses, read once for the repeat check and the walk.
+    QList<int> itemCells;
+    QStringList addresses;
     for (int cell = 0; cell < cellCount; ++cell) {
-        if (m_host.stopRequested())
-            return ListPageEnd::Stopped;
         if (rules.isPlaceholder && rules.isPlaceholder(cell))
             continue;
-        itemCell = true;
+        itemCells.append(cell);
+        addresses.append(rules.itemAddress ? rules.itemAddress(cell) : QString());
+    }
+    // Checked before any cell is counted, so the repeated page changes no item's number.
+    if (repeatsItsList(addresses))
+        return ListPageEnd::Repeated;
+    for (qsizetype i = 0; i < itemCells.size(); ++i) {
+        if (m_host.stopRequested())
+            return ListPageEnd::Stopped;
+        const int cell = itemCells.at(i);
+        const QString& address = addresses.at(i);
         const int itemNumber = ++m_reached;
         m_host.reportProgress(m_reached, m_total);
-        const QString address = rules.itemAddress ? rules.itemAddress(cell) : QString();
         if (address.isEmpty()) {
             ++m_foundWithoutAddress;
         } else {
@@ -66,7 +65,7 @@ ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
         }
         m_host.pause(rules.pauseMs);
     }
-    return itemCell ? ListPageEnd::ItemCells : ListPageEnd::NoItemCell;
+    return itemCells.isEmpty() ? ListPageEnd::NoItemCell : ListPageEnd::ItemCells;
 }
 
 bool ItemLoop::readToEnd() {

@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -70,8 +71,9 @@ public:
     void endWalk(const QString& completion);
 
 private:
-    // Whether every item cell of the page names an item its list named already.
-    bool repeatsItsList(int cellCount, const Rules& rules) const;
+    // Whether every item cell of the page (given by its address) names an item its list named
+    // already.
+    bool repeatsItsList(const QStringList& addresses) const;
 
     CrawlHost& m_host;
     int m_total = 0;
