@@ -1,6 +1,7 @@
 #include "formats/FormatConverter.h"
 
 #include "base/MarketplaceCodes.h"
+#include "base/System.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/CsvReader.h"
@@ -22,10 +23,6 @@
 #include <cerrno>
 #include <functional>
 #include <memory>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -55,14 +52,7 @@ bool isSameFile(const QString& a, const QString& b) {
         return false;
     if (first.canonicalFilePath() == second.canonicalFilePath())
         return true;
-#ifdef Q_OS_UNIX
-    struct stat s1 {};
-    struct stat s2 {};
-    if (::stat(QFile::encodeName(a).constData(), &s1) == 0 &&
-        ::stat(QFile::encodeName(b).constData(), &s2) == 0)
-        return s1.st_dev == s2.st_dev && s1.st_ino == s2.st_ino;
-#endif
-    return false;
+    return System::isSameFile(a, b);
 }
 
 bool isTaobao(FileFormat format) {
