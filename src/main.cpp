@@ -48,7 +48,7 @@ int runWindow(int argc, char* argv[]) {
         const QString message = Messages::kAnotherInstance + QDir::toNativeSeparators(programDir);
         print(stderr, message + QStringLiteral("\nkestrune: the lock file is ") +
                           QDir::toNativeSeparators(lock.path()) + u'\n');
-        MessageBox::information(nullptr, message);
+        MessageBox::warning(nullptr, message);
         return 1;
     }
 
@@ -80,9 +80,11 @@ int main(int argc, char* argv[]) {
     switch (request.mode) {
     case CommandLine::Mode::Help: {
         QCoreApplication app(argc, argv);
-        print(stdout, CommandLine::helpText() +
-                          QStringLiteral("\nProgram folder in use (without --data-dir): ") +
-                          QDir::toNativeSeparators(CommandLine::programDir({})) + u'\n');
+        const QString folderLine = request.dataDir.isEmpty()
+                                       ? QStringLiteral("\nProgram folder in use (without --data-dir): ")
+                                       : QStringLiteral("\nProgram folder in use: ");
+        print(stdout, CommandLine::helpText() + folderLine +
+                          QDir::toNativeSeparators(CommandLine::programDir(request.dataDir)) + u'\n');
         return 0;
     }
     case CommandLine::Mode::Version:

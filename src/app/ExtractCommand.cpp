@@ -239,10 +239,10 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     // Rows still buffered after a failed write are not in the file.
     const int items = run.outputPending ? 0 : outcome.rows;
     if (run.started) {
-        printLine(stdout, QStringLiteral("output file: ") + QDir::toNativeSeparators(outcome.outputFile));
-        printLine(stdout, QStringLiteral("items written: ") + QString::number(items));
+        printLine(stdout, QStringLiteral("输出文件：") + QDir::toNativeSeparators(outcome.outputFile));
+        printLine(stdout, QStringLiteral("已写入%1个宝贝").arg(items));
         if (outcome.droppedItems > 0)
-            printLine(stdout, QStringLiteral("items dropped: ") + QString::number(outcome.droppedItems));
+            printLine(stdout, QStringLiteral("未能采集%1个").arg(outcome.droppedItems));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
     if (run.failed || run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))

@@ -9,8 +9,9 @@ constexpr int kDescription = 24;
 constexpr int kPicture = 25;
 } // namespace GridColumn
 
-// A grid cell as a person reads it: the record's own enclosing quotes gone, entities decoded,
-// line breaks and runs of spaces folded; a description shows its text without tags, cut short.
+// A grid cell as a person reads it: the record's own enclosing quotes gone, tags gone, entities
+// decoded, line breaks and runs of spaces folded; prices with two decimals, other numbers without
+// a zero fraction, a category path as "鞋包 › 女鞋", a description cut short.
 // (formerly ReadableCellText)
 QString readableCellText(int column, const QString& value);
 // The value without one pair of enclosing double quotes.

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -44,6 +45,7 @@ LogPanel::LogPanel(QWidget* parent) : QWidget(parent) {
     titleRow->addStretch();
     m_save = new QPushButton(QStringLiteral("保存日志"), this);
     m_save->setObjectName(QStringLiteral("cmd_save_log"));
+    m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     titleRow->addWidget(m_save);
     layout->addLayout(titleRow);
 
@@ -109,7 +111,7 @@ void LogPanel::onSave() {
         return;
     const QString path = m_dialog.fileName();
     if (!saveTo(path)) {
-        MessageBox::information(window(), QStringLiteral("日志保存失败：") + QDir::toNativeSeparators(path));
+        MessageBox::error(window(), QStringLiteral("日志保存失败：") + QDir::toNativeSeparators(path));
         return;
     }
     emit saved(path);
