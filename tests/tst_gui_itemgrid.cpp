@@ -116,6 +116,21 @@ private slots:
         QCOMPARE(model.index(0, column).data().toString(), shown);
     }
 
+    // Category paths in the status line and the log read as in the grid.
+    void statusTexts_data() {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("shown");
+        addRow("category path", "[鞋包\\\\\\女鞋]分类共有商品3个", "[鞋包 › 女鞋]分类共有商品3个");
+        addRow("no path", "全部采集完成：共7个宝贝", "全部采集完成：共7个宝贝");
+        addRow("one backslash kept", "文件：C:\\data\\shop.csv", "文件：C:\\data\\shop.csv");
+    }
+
+    void statusTexts() {
+        QFETCH(QString, status);
+        QFETCH(QString, shown);
+        QCOMPARE(readableStatusText(status), shown);
+    }
+
     void modelPassesTheTester() {
         ItemTableModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);

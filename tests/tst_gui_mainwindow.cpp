@@ -180,12 +180,19 @@ struct Placed {
     }
 };
 
+// Under a window manager (the test run by hand on X11) the frame comes a moment after the window.
+void settleFrame() {
+    if (QGuiApplication::platformName() != u"offscreen")
+        QTest::qWait(200);
+    QCoreApplication::processEvents();
+}
+
 Placed openAndClose(const QString& folder) {
     MainWindow window(folder);
     window.showAtSavedPlacement();
     if (!QTest::qWaitForWindowExposed(&window))
         qFatal("window not exposed");
-    QCoreApplication::processEvents();
+    settleFrame();
     const Placed placed{window.frameGeometry(), window.normalGeometry(), window.isMaximized()};
     window.close();
     return placed;
@@ -317,7 +324,7 @@ private slots:
             if (maximized)
                 window.showMaximized();
             QTRY_COMPARE(window.isMaximized(), maximized);
-            QCoreApplication::processEvents();
+            settleFrame();
             first = {window.frameGeometry(), window.normalGeometry(), window.isMaximized()};
             window.close();
         }

@@ -172,3 +172,10 @@ QString readableCellText(int column, const QString& value) {
     }
     return text;
 }
+
+QString readableStatusText(const QString& text) {
+    if (!text.contains(u'\\'))
+        return text;
+    static const QRegularExpression separator(QStringLiteral("\\\\{2,}"));
+    return QString(text).replace(separator, QStringLiteral(" \u203A "));
+}

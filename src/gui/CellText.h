@@ -20,3 +20,5 @@ QString unquotedValue(const QString& value);
 // Named entities as the parsers decode them, then numeric ones (&#39; &#x4E2D;).
 // (formerly DecodeHtmlEntities)
 QString decodeHtmlEntities(const QString& text);
+// A status as the window shows it: a category path named "鞋包\\\女鞋" reads "鞋包 › 女鞋".
+QString readableStatusText(const QString& text);

@@ -1,5 +1,6 @@
 #include "gui/LogPanel.h"
 
+#include "gui/CellText.h"
 #include "gui/MessageBox.h"
 
 #include <QDir>
@@ -14,7 +15,7 @@
 namespace {
 
 // Lines the panel shows without scrolling when the window opens.
-constexpr int kVisibleLines = 6;
+constexpr int kVisibleLines = 4;
 
 // Asks for a few lines' height; the splitter it sits in gives it more when the user drags.
 class LogText : public QPlainTextEdit {
@@ -62,7 +63,7 @@ LogPanel::LogPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void LogPanel::appendLine(const QString& line) {
-    m_text->appendPlainText(line);
+    m_text->appendPlainText(readableStatusText(line));
 }
 
 void LogPanel::clear() {

@@ -6,6 +6,7 @@
 #include "base/MarketplaceCodes.h"
 #include "base/PlatformConstants.h"
 #include "formats/ItemRecord.h"
+#include "gui/CellText.h"
 #include "gui/ControlArrays.h"
 #include "gui/ConversionPanel.h"
 #include "gui/ElidedLabel.h"
@@ -90,7 +91,9 @@ QSize MainWindow::defaultSize() const {
     // few lines; the user may change both. Within the screen, leaving room to grow.
     const QRect available = screen()->availableGeometry();
     const QMargins margins = layout()->contentsMargins();
-    const int gridWidth = m_grid->mainColumnsWidth() + 2 * m_grid->frameWidth() +
+    // The columns are measured by their captions here; items widen some (a category number, a
+    // price), by a fifth at most.
+    const int gridWidth = m_grid->mainColumnsWidth() * 6 / 5 + 2 * m_grid->frameWidth() +
                           m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid);
     const int width = qMin(gridWidth + margins.left() + margins.right(), available.width() - kScreenEdge);
     const int height = qMin(sizeHint().height(), available.height() * kOpeningScreenShare / 100);
@@ -119,14 +122,15 @@ void MainWindow::buildUi() {
     m_platformGroup = makeOptionArray(
         QStringLiteral("Option1"), {QStringLiteral("拍拍"), QStringLiteral("易趣"), QStringLiteral("淘宝")},
         m_settingsFrame, platformRow);
-    platformRow->addStretch();
-    settings->addLayout(platformRow, 0, 1, 1, 2);
+    platformRow->addSpacing(style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing) * 2);
+    settings->addLayout(platformRow, 0, 1);
 
+    // The address beside the platform: one row less, and more of the window's height for the grid.
     settings->addWidget(makeLabel(QStringLiteral("lb_set_dz"), QStringLiteral("店铺地址:"), m_settingsFrame),
-                        1, 0);
+                        0, 2);
     m_address = new QLineEdit(m_settingsFrame);
     m_address->setObjectName(QStringLiteral("txt_set_dz"));
-    settings->addWidget(m_address, 1, 1, 1, 2);
+    settings->addWidget(m_address, 0, 3);
 
     // Every run saves each item as it comes and records where it got to, so there is no
     // automatic-save box to untick: nothing a seller would want could be switched off by it.
@@ -157,8 +161,8 @@ void MainWindow::buildUi() {
     buttonCell->addWidget(m_stopButton, 0, 0);
     m_stopButton->hide();
     formatRow->addLayout(buttonCell);
-    settings->addLayout(formatRow, 3, 0, 1, 3);
-    settings->setColumnStretch(2, 1);
+    settings->addLayout(formatRow, 1, 0, 1, 4);
+    settings->setColumnStretch(3, 1);
     root->addWidget(m_settingsFrame);
 
     // The grid with the progress under it, and the log below: the grid takes the room the window
@@ -462,8 +466,9 @@ void MainWindow::setRunning(bool running) {
 }
 
 void MainWindow::setStatusText(const QString& text) {
-    m_statusText->setText(text);
-    m_statusText->setToolTip(text);
+    const QString shown = readableStatusText(text);
+    m_statusText->setText(shown);
+    m_statusText->setToolTip(shown);
 }
 
 void MainWindow::clearGrid() {
