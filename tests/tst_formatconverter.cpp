@@ -367,6 +367,52 @@ private slots:
         }
     }
 
+    // Files that received several batches repeat their header line; it is neither an item nor counted.
+    void repeatedHeaderIsNoItem_data() {
+        QTest::addColumn<QByteArray>("sourceBytes");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+
+        const QString taobaoRow = u"\"宝贝\"\t1\t0\t5\r\n"_s;
+        const QString taobaoHeader = taobaoHeaderNames() + u"\r\n"_s;
+        QTest::newRow("older Taobao, two batches")
+            << utf16WithMark(taobaoHeader + taobaoRow + taobaoHeader + taobaoRow) << 0 << 1;
+        for (const AssistantLayout* layout : {&AssistantFormat::paipai(), &AssistantFormat::ebay()}) {
+            QStringList values;
+            for (const LayoutColumn& column : layout->columns)
+                values.append(column.field == ItemRecord::indexOf(ItemRecord::Field::Title) ? u"宝贝"_s
+                                                                                            : u"1"_s);
+            QString row;
+            layout->appendPlainRow(&row, values);
+            const QString header = layout->headerLine();
+            QTest::addRow("%s, two batches", layout == &AssistantFormat::paipai() ? "PaiPai" : "eBay")
+                << gbk(header + row + header + row) << -1 << 0;
+        }
+    }
+
+    void repeatedHeaderIsNoItem() {
+        QFETCH(QByteArray, sourceBytes);
+        QFETCH(int, from);
+        QFETCH(int, to);
+
+        const QString folder = freshFolder();
+        writeBytes(folder + u"/shop.csv"_s, sourceBytes);
+        const FormatConverter::Result result =
+            convert(folder + u"/shop.csv"_s, folder + u"/out.csv"_s, from, to);
+        QCOMPARE(result.convertedCount, 2);
+        QStringList titles;
+        if (to == 0) {
+            for (const QString& line : fromGbk(readBytes(result.outputPath)).split(u'\r', Qt::SkipEmptyParts))
+                titles.append(line.section(u'\t', 0, 0));
+        } else {
+            for (const QStringList& record : readCsvFile(result.outputPath))
+                titles.append(record.value(3));
+        }
+        // The Taobao layout keeps a title in its quotes.
+        const QString title = to == 0 ? u"\"宝贝\""_s : u"宝贝"_s;
+        QCOMPARE(titles.mid(1), (QStringList{title, title}));
+    }
+
     void unwritableOutputIsReported() {
         const QString folder = freshFolder();
         const QString source = copyConvertFixture(u"paipai_source.csv"_s, folder + u"/shop.csv"_s);

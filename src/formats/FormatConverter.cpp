@@ -7,6 +7,7 @@
 #include "formats/CsvReader.h"
 #include "formats/GbkFileWriter.h"
 #include "formats/ItemRecord.h"
+#include "formats/OutputFormats.h"
 #include "formats/SourceEncoding.h"
 #include "formats/SourceFormatDetector.h"
 #include "formats/Taobao5Mapping.h"
@@ -142,18 +143,8 @@ public:
     }
 
 private:
-    const AssistantLayout& layout() const {
-        switch (m_target) {
-        case FileFormat::PaiPaiAssistant:
-            return AssistantFormat::paipaiConverter();
-        case FileFormat::EbayAssistant:
-            return AssistantFormat::ebayConverter();
-        case FileFormat::TaobaoAssistant:
-        case FileFormat::TaobaoAssistant5: // written by Taobao5Writer, never through this layout
-            return AssistantFormat::taobaoConverter();
-        }
-        return AssistantFormat::taobaoConverter();
-    }
+    // Today's Taobao layout has none: Taobao5Writer writes it.
+    const AssistantLayout& layout() const { return *OutputFormats::describe(m_target).converterLayout; }
 
     // The item's picture travels as NAME.tbi in the folder named after the output file. Titles
     // of a Taobao source still hold their entities; the other mappings decoded theirs.
@@ -252,8 +243,10 @@ QString FormatConverter::folderOf(const QString& path) {
 }
 
 QString FormatConverter::outputPathFor(const QString& savePath, FileFormat target) {
-    if (target == FileFormat::TaobaoAssistant && savePath.endsWith(QStringLiteral(".csv")))
-        return savePath.chopped(4) + QStringLiteral(".txt");
+    const QString& suffix = OutputFormats::describe(target).converterSuffix;
+    const QString csv = QStringLiteral(".csv");
+    if (suffix != csv && savePath.endsWith(csv))
+        return savePath.chopped(csv.size()) + suffix;
     return savePath;
 }
 
