@@ -337,15 +337,10 @@ void AssistantLayout::appendPlainRow(QString* out, const QStringList& values) co
                            (!tab && (value.contains(separator) || value.contains(u'"') ||
                                      value.contains(u'\r') || value.contains(u'\n')));
         const qsizetype start = out->size();
-        if (!quote) {
+        if (quote)
+            AssistantFormat::appendQuoted(out, value);
+        else
             out->append(value);
-        } else if (value.contains(u'"')) {
-            out->append(AssistantFormat::quotedText(value));
-        } else {
-            out->append(u'"');
-            out->append(value);
-            out->append(u'"');
-        }
         // A TAB layout has no quoting that holds its separator or a line break.
         if (tab) {
             QChar* const data = out->data();
@@ -514,25 +509,41 @@ bool isTextField(int field) {
     return false;
 }
 
-QString quotedText(const QString& plain) {
+void appendQuoted(QString* out, QStringView plain) {
+    out->append(u'"');
+    // Descriptions run to many KB: the runs between quotes go over whole.
+    qsizetype from = 0;
+    for (qsizetype quote = plain.indexOf(u'"'); quote >= 0; quote = plain.indexOf(u'"', from)) {
+        out->append(plain.sliced(from, quote + 1 - from));
+        out->append(u'"');
+        from = quote + 1;
+    }
+    out->append(plain.sliced(from));
+    out->append(u'"');
+}
+
+QString quotedText(QStringView plain) {
     QString result;
     result.reserve(plain.size() + 2);
-    result.append(u'"');
-    if (plain.contains(u'"'))
-        result.append(QString(plain).replace(QStringLiteral("\""), QStringLiteral("\"\"")));
-    else
-        result.append(plain);
-    result.append(u'"');
+    appendQuoted(&result, plain);
     return result;
 }
 
-QString unquoted(const QString& value) {
+QString unquoted(QStringView value) {
     if (value.size() < 2 || value.front() != u'"' || value.back() != u'"')
-        return value;
-    QString inner = value.sliced(1, value.size() - 2);
-    if (isWellFormedQuotedField(value))
-        inner.replace(QStringLiteral("\"\""), QStringLiteral("\""));
-    return inner;
+        return value.toString();
+    const QStringView inner = value.sliced(1, value.size() - 2);
+    if (!inner.contains(u'"') || !isWellFormedQuotedField(value))
+        return inner.toString();
+    QString result;
+    result.reserve(inner.size());
+    qsizetype from = 0;
+    for (qsizetype quote = inner.indexOf(u'"'); quote >= 0; quote = inner.indexOf(u'"', from)) {
+        result.append(inner.sliced(from, quote + 1 - from));
+        from = quote + 2; // the second of the pair
+    }
+    result.append(inner.sliced(from));
+    return result;
 }
 
 bool isPlainNumber(QStringView text) {
@@ -569,7 +580,7 @@ QString ebayPicture(const QString& picture) {
     return result + QStringLiteral("|:|");
 }
 
-bool isWellFormedQuotedField(const QString& text) {
+bool isWellFormedQuotedField(QStringView text) {
     const qsizetype last = text.size() - 1;
     if (last < 1 || text.front() != u'"' || text.back() != u'"')
         return false;

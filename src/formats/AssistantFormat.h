@@ -88,8 +88,10 @@ bool isTextField(int field);
 // A plain value in quotes with inner quotes doubled, and the way back. unquoted() removes one
 // pair of enclosing quotes and undoubles the inner ones when the value is one well-formed quoted
 // field; other values come back as they are.
-QString quotedText(const QString& plain);
-QString unquoted(const QString& value);
+QString quotedText(QStringView plain);
+QString unquoted(QStringView value);
+// quotedText(plain) appended to *out, in one pass.
+void appendQuoted(QString* out, QStringView plain);
 // True when text is digits with at most one point, after an optional minus sign.
 bool isPlainNumber(QStringView text);
 
@@ -102,6 +104,6 @@ QString dateTimeText(const QDateTime& now = QDateTime::currentDateTime());
 QString ebayPicture(const QString& picture);
 
 // True when text is one quoted field: enclosed in double quotes, inner quotes doubled.
-bool isWellFormedQuotedField(const QString& text);
+bool isWellFormedQuotedField(QStringView text);
 
 } // namespace AssistantFormat

@@ -237,20 +237,9 @@ SourceRow rowFromTaobaoFields(Fields fields) {
     row.held = kAllFields;
     const int count = qMin(static_cast<int>(fields.size()), ItemRecord::kFieldCount);
     for (int i = 0; i < count; ++i) {
-        QStringView value = fields[static_cast<std::size_t>(i)];
-        QString& to = row.record[static_cast<Field>(i)];
-        // One pair of enclosing quotes goes; inner quotes are undoubled only in a well-formed field,
-        // and the view spares the copy of a long description that has none.
-        if (AssistantFormat::isTextField(i) && value.size() >= 2 && value.front() == u'"' &&
-            value.back() == u'"') {
-            const QStringView inner = value.sliced(1, value.size() - 2);
-            if (inner.contains(u'"') && AssistantFormat::isWellFormedQuotedField(value.toString()))
-                to = inner.toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
-            else
-                to = inner.toString();
-        } else {
-            to = value.toString();
-        }
+        const QStringView value = fields[static_cast<std::size_t>(i)];
+        row.record[static_cast<Field>(i)] =
+            AssistantFormat::isTextField(i) ? AssistantFormat::unquoted(value) : value.toString();
     }
     return row;
 }

@@ -332,15 +332,24 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         const QStringView all(text);
         qsizetype lineStart = 0;
         bool headerSeen = false;
-        const QChar* const data = all.data();
+        // Lines end in CR LF as the assistant writes them, or in CR alone as the converter does.
+        // Each kind of line end is searched for again only once passed: a file without CRs costs
+        // one scan for them, not one per line.
+        qsizetype nextLf = -2;
+        qsizetype nextCr = -2;
         while (lineStart < all.size()) {
-            // Lines end in CR LF as the assistant writes them, or in CR alone as the converter does.
-            qsizetype lineEnd = lineStart;
-            while (lineEnd < all.size() && data[lineEnd] != u'\n' && data[lineEnd] != u'\r')
-                ++lineEnd;
+            if (nextLf != -1 && nextLf < lineStart)
+                nextLf = all.indexOf(u'\n', lineStart);
+            if (nextCr != -1 && nextCr < lineStart)
+                nextCr = all.indexOf(u'\r', lineStart);
+            qsizetype lineEnd = all.size();
+            if (nextLf >= 0)
+                lineEnd = nextLf;
+            if (nextCr >= 0 && nextCr < lineEnd)
+                lineEnd = nextCr;
             const QStringView line = all.sliced(lineStart, lineEnd - lineStart);
             lineStart = lineEnd + 1;
-            if (lineEnd + 1 < all.size() && data[lineEnd] == u'\r' && data[lineEnd + 1] == u'\n')
+            if (lineEnd == nextCr && nextLf == lineEnd + 1)
                 ++lineStart;
             if (!line.contains(u'\t'))
                 continue;
