@@ -378,6 +378,22 @@ private slots:
         QVERIFY(window.width() >= qMin(window.grid()->mainColumnsWidth(), available.width() - 16));
     }
 
+    // A box shown before the window (the usage notice, the resume offer) appears over the place
+    // the window is about to open at, not in the screen's corner.
+    void startupBoxIsCentredOnTheWindow() {
+        QTemporaryDir dir;
+        MainWindow window(dir.path());
+        window.placeAtSavedPlacement();
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Kestrune"), Messages::kUsageNotice,
+                        QMessageBox::Yes | QMessageBox::No, &window);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QPoint offset = box.frameGeometry().center() - window.geometry().center();
+        QVERIFY2(offset.manhattanLength() < 60,
+                 qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        box.close();
+    }
+
     // Opening the written file or its folder falls back to the clipboard and says so.
     void openingFallsBackToTheClipboard_data() {
         QTest::addColumn<QString>("action");
