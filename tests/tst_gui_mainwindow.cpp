@@ -382,8 +382,20 @@ private slots:
     // the window is about to open at, not in the screen's corner.
     void startupBoxIsCentredOnTheWindow() {
         QTemporaryDir dir;
+        // Closed last away from the screen's corner, smaller than the screen.
+        {
+            MainWindow closed(dir.path());
+            const QRect available = closed.screen()->availableGeometry();
+            closed.resize(closed.minimumSizeHint());
+            closed.move(available.topLeft() + QPoint(available.width() - closed.width(), 0) / 2 +
+                        QPoint(0, 5));
+            closed.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&closed));
+            closed.close();
+        }
         MainWindow window(dir.path());
         window.placeAtSavedPlacement();
+        QVERIFY2(window.x() > 20, qPrintable(QString::number(window.x())));
         QMessageBox box(QMessageBox::Question, QStringLiteral("Kestrune"), Messages::kUsageNotice,
                         QMessageBox::Yes | QMessageBox::No, &window);
         box.show();
