@@ -398,8 +398,8 @@ private slots:
         if (!window)
             QCOMPARE(outcome.exitCode, 1);
         // The lock file is named too, so a person can see which one holds the folder.
-        QVERIFY(
-            QString(QString::fromUtf8(err) + outcome.err).contains(InstanceLock::lockFilePath(dir.path())));
+        QVERIFY(QString(QString::fromUtf8(err) + outcome.err)
+                    .contains(QDir::toNativeSeparators(InstanceLock::lockFilePath(dir.path()))));
         QVERIFY(!QFile::exists(settingsPath(dir)));
     }
 
