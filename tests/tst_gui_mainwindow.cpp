@@ -378,6 +378,34 @@ private slots:
         QVERIFY(window.width() >= qMin(window.grid()->mainColumnsWidth(), available.width() - 16));
     }
 
+    // A box shown before the window (the usage notice, the resume offer) appears over the place
+    // the window is about to open at, not in the screen's corner.
+    void startupBoxIsCentredOnTheWindow() {
+        QTemporaryDir dir;
+        // Closed last away from the screen's corner, smaller than the screen.
+        {
+            MainWindow closed(dir.path());
+            const QRect available = closed.screen()->availableGeometry();
+            closed.resize(closed.minimumSizeHint());
+            closed.move(available.topLeft() + QPoint(available.width() - closed.width(), 0) / 2 +
+                        QPoint(0, 5));
+            closed.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&closed));
+            closed.close();
+        }
+        MainWindow window(dir.path());
+        window.placeAtSavedPlacement();
+        QVERIFY2(window.x() > 20, qPrintable(QString::number(window.x())));
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Kestrune"), Messages::kUsageNotice,
+                        QMessageBox::Yes | QMessageBox::No, &window);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QPoint offset = box.frameGeometry().center() - window.geometry().center();
+        QVERIFY2(offset.manhattanLength() < 60,
+                 qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        box.close();
+    }
+
     // Opening the written file or its folder falls back to the clipboard and says so.
     void openingFallsBackToTheClipboard_data() {
         QTest::addColumn<QString>("action");
