@@ -53,8 +53,8 @@ enum class EbayColumn {
     Picture = 11,
 };
 
-// An eBay source record as the converter reads it. These positions are not those of EbayColumn:
-// the converter takes eBay files in the column order it was given for them.
+// An eBay Assistant export as the converter reads it by position (AssistantFormat::ebayExport):
+// not the layout the program writes (EbayColumn), which it reads by the names of its header.
 enum class EbaySourceColumn {
     Title = 3,
     Price = 13,
