@@ -147,8 +147,8 @@ private slots:
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Kestrune V20090307"));
     }
 
-    // The log lists the picture that answered 404; the end of the run counts the items whose page
-    // could not be read, in the status line and the log.
+    // The log lists the picture that answered 404; the end of the run counts it, and the items
+    // whose page could not be read, in the status line and the log.
     void logListsA404Picture() {
         m_server.setStatus(kPaiPaiPicture, 404);
         FixtureWindow f(m_server);
@@ -163,8 +163,9 @@ private slots:
         QVERIFY2(lines.last().endsWith(QStringLiteral(" 结束 共3个宝贝，1个宝贝页面无法读取已跳过")),
                  qPrintable(lines.last()));
         QCOMPARE(f.child<QLabel>("lb_stat_txt")->text(),
-                 QStringLiteral("全部采集完成：共3个宝贝，文件：%1；店铺标明21个宝贝，实际找到5个；"
-                                "1个宝贝页面无法读取，已跳过（见日志）")
+                 QStringLiteral(
+                     "全部采集完成：共3个宝贝，文件：%1；店铺标明21个宝贝，实际找到5个；1张图片未能保存；"
+                     "1个宝贝页面无法读取，已跳过（见日志）")
                      .arg(f.child<QLabel>("lb_stat_txt")->toolTip()));
         QVERIFY(f.child<QLabel>("lb_stat_txt")
                     ->toolTip()

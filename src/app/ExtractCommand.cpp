@@ -8,8 +8,11 @@
 #include "app/Messages.h"
 #include "app/PrintLine.h"
 #include "app/RunEngine.h"
+#include "app/ShopAddress.h"
 #include "app/StartupSequence.h"
+#include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
+#include "formats/OutputJournal.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -17,9 +20,13 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -138,6 +145,68 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
     return {};
 }
 
+// The files a run reads or writes in the program folder; a log written over one would destroy it.
+QStringList ownFiles(ExtractionSession& session, const ConsoleWindow& window, const InstanceLock& lock) {
+    const RunState& state = session.state();
+    const Platform platform = window.selectedPlatform();
+    const QString baseName =
+        ShopAddress::outputBaseName(platform, ShopAddress::normalize(window.addressText())) +
+        ShopAddress::formatSuffix(platform, window.selectedFormat());
+    const QString output = session.paths().outputFile(baseName, state.setup.outputExtension);
+    return {session.paths().settingsFile(), lock.path(), output, OutputJournal::pathFor(output),
+            WrittenItemSet::pathFor(output)};
+}
+
+// The path as the system resolves it, for a file that may not exist yet.
+QString resolvedPath(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString folder = info.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + u'/' + info.fileName();
+}
+
+// Why the log may not be written at path; empty when it may: only a regular file or a new name,
+// and none of the program's own files.
+QString ownFileProblem(const QString& path, const QStringList& own) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("not a regular file");
+    const QString target = resolvedPath(path);
+    struct stat log {};
+    const bool logExists = ::stat(QFile::encodeName(path).constData(), &log) == 0;
+    for (const QString& file : own) {
+        struct stat other {};
+        // A second name of the same file (a hard link) is the same file.
+        const bool sameInode = logExists && ::stat(QFile::encodeName(file).constData(), &other) == 0 &&
+                               other.st_dev == log.st_dev && other.st_ino == log.st_ino;
+        if (sameInode || resolvedPath(file) == target)
+            return QStringLiteral("it is one of the program's own files");
+    }
+    return {};
+}
+
+// Opens the log for writing, emptied, without ever waiting on a FIFO that appeared since it was
+// checked; empty when it is open, else why not.
+QString openLogFile(QFile& file) {
+    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
+                          O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return QStringLiteral("not a regular file");
+    }
+    if (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+        !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(fd);
+        return reason;
+    }
+    return {};
+}
+
 } // namespace
 
 int runExtractCommand(const QStringList& arguments, const QString& dataDir) {
@@ -168,14 +237,6 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         return 1;
     }
 
-    // Every line of the run goes to the log file at once, so a run that dies leaves its log.
-    QFile logFile(options.logFile);
-    if (!options.logFile.isEmpty() && !logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") + options.logFile +
-                              QStringLiteral(" (") + logFile.errorString() + u')');
-        return 1;
-    }
-
     const bool terminal = isatty(STDIN_FILENO) != 0;
     ConsoleWindow window(terminal);
     window.setTerminalColumns(errorTerminalColumns());
@@ -203,6 +264,19 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         window.setAddressText(options.url);
     }
 
+    // Every line of the run goes to the log file at once, so a run that dies leaves its log.
+    QFile logFile(options.logFile);
+    if (!options.logFile.isEmpty()) {
+        QString problem = ownFileProblem(options.logFile, ownFiles(session, window, lock));
+        if (problem.isEmpty())
+            problem = openLogFile(logFile);
+        if (!problem.isEmpty()) {
+            printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") + options.logFile +
+                                  QStringLiteral(" (") + problem + u')');
+            return 1;
+        }
+    }
+
     // The run goes on the engine's thread, as in the window; this thread only shows what it
     // reports and passes Ctrl-C on as the stop button.
     RunEngine engine(programDir, std::move(crawlers));
@@ -220,8 +294,15 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
                      [&window](const RunProgress& progress) { window.setProgress(progress); });
     if (logFile.isOpen())
         QObject::connect(&engine, &RunEngine::logged, [&logFile](const QString& line) {
-            logFile.write(line.toUtf8() + '\n');
-            logFile.flush();
+            if (!logFile.isOpen())
+                return;
+            const QByteArray bytes = line.toUtf8() + '\n';
+            if (logFile.write(bytes) == bytes.size() && logFile.flush())
+                return;
+            // A full disk or a vanished medium costs the log, never the run.
+            printLine(stderr, QStringLiteral("kestrune: the log file cannot be written, logging stops (") +
+                                  logFile.errorString() + u')');
+            logFile.close();
         });
     RunOutcome outcome;
     QEventLoop loop;

@@ -39,9 +39,8 @@ ItemOutcome collectEbayItem(CrawlHost& host, const QString& pageText, int itemNu
         return ItemOutcome::NotEmitted;
     const QString pictureAddress = ebayPictureAddress(pageText);
     const QString pictureFileName =
-        pictureAddress.isEmpty() ? QString() : ebayPictureFileName(pictureAddress);
-    if (!pictureAddress.isEmpty())
-        host.downloadPicture(pictureAddress, pictureFileName);
+        pictureAddress.isEmpty() ? QString()
+                                 : host.downloadPicture(pictureAddress, ebayPictureFileName(pictureAddress));
     const ParsedItem item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
                                                                   : ItemOutcome::NotEmitted;

@@ -44,11 +44,11 @@ ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& pageText, const Pa
                               int itemNumber) {
     if (pageText.isEmpty())
         return ItemOutcome::PageUnread;
-    host.downloadPicture(paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName),
-                         listItem.pictureFileName);
+    const QString storedName = host.downloadPicture(
+        paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName), listItem.pictureFileName);
     const ParsedItem item =
         parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText), listItem.price,
-                            host.picturePath(listItem.pictureFileName));
+                            host.picturePath(storedName));
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
                                                                   : ItemOutcome::NotEmitted;
 }

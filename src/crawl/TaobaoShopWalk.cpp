@@ -495,9 +495,8 @@ ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& pageText, const QS
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
     const QString pictureFileName = taobaoPictureFileName(pictureAddress);
-    host.downloadPicture(pictureAddress, pictureFileName);
-    const std::optional<ParsedItem> item =
-        parseTaobaoItemPage(pageText, host.picturePath(pictureFileName), host);
+    const QString storedName = host.downloadPicture(pictureAddress, pictureFileName);
+    const std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, host.picturePath(storedName), host);
     if (!item)
         return ItemOutcome::NotEmitted;
     return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted

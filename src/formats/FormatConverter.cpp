@@ -6,6 +6,7 @@
 #include "formats/CsvReader.h"
 #include "formats/GbkFileWriter.h"
 #include "formats/ItemRecord.h"
+#include "formats/QuotedRecordReader.h"
 #include "formats/SourceEncoding.h"
 #include "formats/SourceFormatDetector.h"
 #include "formats/Taobao5Mapping.h"
@@ -198,14 +199,28 @@ private:
 
     // The item's picture travels as NAME.tbi in the folder named after the output file. Titles
     // of a Taobao source still hold their entities; the other mappings decoded theirs.
+    // A picture that cannot be taken leaves the row without one, and the warnings say why.
     void writeTaobao5(const ItemRecord& record, RowShape shape) {
+        ++m_rows;
+        QString problem;
         m_taobao5->writeRecord(Taobao5Output::itemFor(record, m_path,
                                                       shape == RowShape::Taobao
                                                           ? Taobao5Output::TitleEntities::Decode
                                                           : Taobao5Output::TitleEntities::Kept,
-                                                      &m_createdPictures));
+                                                      &m_createdPictures, &problem));
+        if (problem.isEmpty())
+            return;
+        ++m_picturesNotSaved;
+        m_warnings.append(QStringLiteral("第%1个宝贝的图片未能保存（%2）：%3")
+                              .arg(m_rows)
+                              .arg(problem, Taobao5Mapping::unquoted(record.picture)));
     }
 
+public:
+    int picturesNotSaved() const { return m_picturesNotSaved; }
+    const QStringList& warnings() const { return m_warnings; }
+
+private:
     QString m_path;
     FileFormat m_target;
     GbkFileWriter m_gbk;
@@ -213,6 +228,9 @@ private:
     std::unique_ptr<Taobao5Writer> m_taobao5;
     QStringList m_createdPictures;
     QString m_error;
+    int m_rows = 0;
+    int m_picturesNotSaved = 0;
+    QStringList m_warnings;
 };
 
 // The system's reason (permission, full disk) follows the path.
@@ -234,6 +252,9 @@ Result finish(TargetFile& output, Result result) {
         return failedToWrite(result, output);
     result.outcome = Outcome::Completed;
     result.message = completionMessage(result.convertedCount, result.outputPath);
+    if (output.picturesNotSaved() > 0)
+        result.message += QStringLiteral("；%1张图片未能保存").arg(output.picturesNotSaved());
+    result.warnings += output.warnings();
     return result;
 }
 
@@ -301,9 +322,16 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         return {};
 
     // The source is checked before anything is written.
-    const std::optional<FileFormat> detected = SourceFormatDetector::detect(request.sourcePath).file;
+    const SourceDetection detection = SourceFormatDetector::detect(request.sourcePath);
+    const std::optional<FileFormat> detected = detection.file;
     if (!detected)
         return refused(SourceFormatDetector::unknownFormatMessage(request.sourcePath));
+    // UTF-16 comes in byte pairs: a byte short, every character after the gap would be another.
+    const qint64 sourceSize = QFileInfo(request.sourcePath).size();
+    if ((detection.encoding == TextEncoding::Utf16LE || detection.encoding == TextEncoding::Utf16BE) &&
+        sourceSize % 2 != 0)
+        return refused(QStringLiteral("文件长度为%1字节，不是完整的UTF-16文本，不能转换：").arg(sourceSize) +
+                       request.sourcePath);
     if (request.source && !SourceFormatDetector::matchesChosenSource(*request.source, *detected))
         return refused(SourceFormatDetector::mismatchMessage(*request.source, *detected));
     if (!isTaobao(*detected) && request.sourcePath.right(4).toLower() != QStringLiteral(".csv"))
@@ -320,11 +348,35 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     const RowShape shape = shapeOf(*detected);
     const std::function<QDateTime()> clock = [this] { return now(); };
 
+    const auto unreadable = [&](const QString& why) {
+        output.discard();
+        return refused(why + QStringLiteral("，不能转换：") + request.sourcePath);
+    };
+    // Bytes that were no text in the source's encoding came out as U+FFFD: the seller learns which
+    // items hold one. NUL is no text either, and no assistant takes it.
+    const qsizetype titleField = shape == RowShape::Taobao ? 0 : 3;
+    int items = 0;
+    const auto noteDamage = [&](const auto& values) {
+        ++items;
+        for (const auto& value : values) {
+            if (!value.contains(QChar::ReplacementCharacter))
+                continue;
+            QString title;
+            if (values.size() > titleField)
+                title.append(values[titleField]);
+            result.warnings.append(
+                QStringLiteral("第%1个宝贝含有无法识别的字符，已替换为\uFFFD：%2").arg(items).arg(title));
+            return;
+        }
+    };
+
     if (*detected == FileFormat::TaobaoAssistant) {
-        const QString text = readOldTaobaoText(request.sourcePath);
+        QString text = readOldTaobaoText(request.sourcePath);
+        text.remove(QChar(u'\0'));
         QVarLengthArray<QStringView, 40> fields;
         const QStringView all(text);
         qsizetype lineStart = 0;
+        qint64 lineNumber = 0;
         bool headerSeen = false;
         while (lineStart < all.size()) {
             qsizetype lineEnd = all.indexOf(u'\n', lineStart);
@@ -332,6 +384,9 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
                 lineEnd = all.size();
             QStringView line = all.sliced(lineStart, lineEnd - lineStart);
             lineStart = lineEnd + 1;
+            ++lineNumber;
+            if (line.size() > QuotedRecordReader::kRecordLimit)
+                return unreadable(QStringLiteral("第%1行的记录超过1MB").arg(lineNumber));
             // The CR of a CR LF would otherwise end up in the last field a short line has.
             if (line.endsWith(u'\r'))
                 line.chop(1);
@@ -359,6 +414,7 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
                 }
                 continue;
             }
+            noteDamage(fields);
             output.write({fields.constData(), static_cast<std::size_t>(fields.size())}, shape, clock);
             ++result.convertedCount;
         }
@@ -366,12 +422,16 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     }
 
     QList<QStringView> fields;
-    const auto writeRow = [&](const QStringList& values) {
+    const auto writeRow = [&](QStringList values) {
         if (m_pump)
             m_pump();
+        noteDamage(values);
         fields.clear();
-        for (const QString& value : values)
+        for (QString& value : values) {
+            if (value.contains(QChar(u'\0')))
+                value.remove(QChar(u'\0'));
             fields.append(value);
+        }
         output.write({fields.constData(), static_cast<std::size_t>(fields.size())}, shape, clock);
         ++result.convertedCount;
     };
@@ -385,6 +445,8 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         Taobao5Record item;
         while (reader.readRecord(&item))
             writeRow(Taobao5Mapping::toItemRecord(item, request.sourcePath).values());
+        if (!reader.error().isEmpty())
+            return unreadable(reader.error());
         return finish(output, result);
     }
 
@@ -394,6 +456,8 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         while (reader.readRecord(&record))
             writeRow(record);
     }
+    if (!reader.error().isEmpty())
+        return unreadable(reader.error());
     return finish(output, result);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -34,6 +35,9 @@ public:
         QString message;
         int convertedCount = 0;
         QString outputPath;
+        // Lines for the log: what of a completed conversion did not come through whole (a
+        // picture not saved, ...).
+        QStringList warnings;
     };
 
     // Runs once per record of a streamed source so the window keeps handling events.
