@@ -12,6 +12,7 @@
 #include "app/StartupSequence.h"
 #include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
+#include "base/System.h"
 #include "formats/OutputJournal.h"
 
 #include <QDir>
@@ -20,26 +21,12 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
 // How often the main thread looks for a Ctrl-C to pass on.
 constexpr int kInterruptPollMs = 50;
-
-extern "C" void onInterrupt(int) {
-    g_interrupted = 1;
-    // A second Ctrl-C ends the program the ordinary way.
-    std::signal(SIGINT, SIG_DFL);
-}
 
 struct ExtractOptions {
     std::optional<Platform> platform;
@@ -51,16 +38,6 @@ struct ExtractOptions {
     bool hasUrl = false;
     QString logFile;
 };
-
-// The width of the terminal standard error goes to; 0 when it goes elsewhere.
-int errorTerminalColumns() {
-    if (isatty(STDERR_FILENO) == 0)
-        return 0;
-    winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return 80;
-}
 
 int usageError(const QString& text) {
     printLine(stderr, QStringLiteral("kestrune extract: ") + text);
@@ -171,38 +148,11 @@ QString resolvedPath(const QString& path) {
 QString ownFileProblem(const QString& path, const QStringList& own) {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return QStringLiteral("not a regular file");
+        return QString::fromLatin1(System::kNotRegularFile);
     const QString target = resolvedPath(path);
-    struct stat log {};
-    const bool logExists = ::stat(QFile::encodeName(path).constData(), &log) == 0;
     for (const QString& file : own) {
-        struct stat other {};
-        // A second name of the same file (a hard link) is the same file.
-        const bool sameInode = logExists && ::stat(QFile::encodeName(file).constData(), &other) == 0 &&
-                               other.st_dev == log.st_dev && other.st_ino == log.st_ino;
-        if (sameInode || resolvedPath(file) == target)
+        if (System::isSameFile(file, path) || resolvedPath(file) == target)
             return QStringLiteral("it is one of the program's own files");
-    }
-    return {};
-}
-
-// Opens the log for writing, emptied, without ever waiting on a FIFO that appeared since it was
-// checked; empty when it is open, else why not.
-QString openLogFile(QFile& file) {
-    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
-                          O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return QStringLiteral("not a regular file");
-    }
-    if (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
-        !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        ::close(fd);
-        return reason;
     }
     return {};
 }
@@ -223,7 +173,8 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     const QString programDir = CommandLine::programDir(options.dataDir);
     if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir)) {
-        printLine(stderr, QStringLiteral("kestrune: cannot create the program folder ") + programDir);
+        printLine(stderr, QStringLiteral("kestrune: cannot create the program folder ") +
+                              QDir::toNativeSeparators(programDir));
         return 1;
     }
 
@@ -231,15 +182,17 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     if (!lock.tryAcquire()) {
         if (lock.heldByAnother()) {
             printLine(stderr, Messages::kAnotherInstance + QDir::toNativeSeparators(programDir));
-            printLine(stderr, QStringLiteral("kestrune: the lock file is ") + lock.path());
+            printLine(stderr,
+                      QStringLiteral("kestrune: the lock file is ") + QDir::toNativeSeparators(lock.path()));
         } else
-            printLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") + lock.path());
+            printLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") +
+                                  QDir::toNativeSeparators(lock.path()));
         return 1;
     }
 
-    const bool terminal = isatty(STDIN_FILENO) != 0;
+    const bool terminal = System::inputIsTerminal();
     ConsoleWindow window(terminal);
-    window.setTerminalColumns(errorTerminalColumns());
+    window.setTerminalColumns(System::progressLineColumns());
     ExtractionSession session(window, programDir);
     StartupSequence startup(session);
 
@@ -252,7 +205,7 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         const StartupSequence::ResumeResult result = startup.loadBreakPoint();
         if (result == StartupSequence::ResumeResult::NoBreakPoint) {
             printLine(stderr, QStringLiteral("kestrune: no unfinished extraction is recorded in ") +
-                                  session.paths().settingsFile());
+                                  QDir::toNativeSeparators(session.paths().settingsFile()));
             return 1;
         }
         if (result != StartupSequence::ResumeResult::Loaded &&
@@ -269,10 +222,11 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     if (!options.logFile.isEmpty()) {
         QString problem = ownFileProblem(options.logFile, ownFiles(session, window, lock));
         if (problem.isEmpty())
-            problem = openLogFile(logFile);
+            System::openRegularFile(logFile, true, &problem);
         if (!problem.isEmpty()) {
-            printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") + options.logFile +
-                                  QStringLiteral(" (") + problem + u')');
+            printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") +
+                                  QDir::toNativeSeparators(options.logFile) + QStringLiteral(" (") + problem +
+                                  u')');
             return 1;
         }
     }
@@ -311,14 +265,13 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         loop.quit();
     });
 
-    g_interrupted = 0;
     QTimer interruptPoll;
     QObject::connect(&interruptPoll, &QTimer::timeout, [&engine] {
-        if (g_interrupted)
+        if (System::interrupted())
             engine.requestStop();
     });
     interruptPoll.start(kInterruptPollMs);
-    const auto previousHandler = std::signal(SIGINT, onInterrupt);
+    System::startInterruptWatch();
     const int messagesBefore = window.messageCount();
 
     RunRequest request;
@@ -329,17 +282,17 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     request.resumeItemNumber = session.state().resume.itemNumber;
     engine.start(request);
     loop.exec();
-    std::signal(SIGINT, previousHandler);
+    System::stopInterruptWatch();
     window.finishProgressLine();
 
     const ExtractionController::RunSummary& run = outcome.summary;
     // Rows still buffered after a failed write are not in the file.
     const int items = run.outputPending ? 0 : outcome.rows;
     if (run.started) {
-        printLine(stdout, QStringLiteral("output file: ") + outcome.outputFile);
-        printLine(stdout, QStringLiteral("items written: ") + QString::number(items));
+        printLine(stdout, QStringLiteral("输出文件：") + QDir::toNativeSeparators(outcome.outputFile));
+        printLine(stdout, QStringLiteral("已写入%1个宝贝").arg(items));
         if (outcome.droppedItems > 0)
-            printLine(stdout, QStringLiteral("items dropped: ") + QString::number(outcome.droppedItems));
+            printLine(stdout, QStringLiteral("未能采集%1个").arg(outcome.droppedItems));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
     if (run.failed || run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))

@@ -1,11 +1,13 @@
 #include "formats/FormatConverter.h"
 
 #include "base/MarketplaceCodes.h"
+#include "base/System.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/CsvReader.h"
 #include "formats/GbkFileWriter.h"
 #include "formats/ItemRecord.h"
+#include "formats/OutputFormats.h"
 #include "formats/QuotedRecordReader.h"
 #include "formats/SourceEncoding.h"
 #include "formats/SourceFormatDetector.h"
@@ -24,13 +26,10 @@
 #include <functional>
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-
 namespace {
 
 using Result = FormatConverter::Result;
+using SourceRow = ConversionMapping::SourceRow;
 using Outcome = FormatConverter::Outcome;
 
 const QString kTaobaoFirstCaption = QStringLiteral("宝贝名称");
@@ -56,33 +55,11 @@ bool isSameFile(const QString& a, const QString& b) {
         return false;
     if (first.canonicalFilePath() == second.canonicalFilePath())
         return true;
-#ifdef Q_OS_UNIX
-    struct stat s1 {};
-    struct stat s2 {};
-    if (::stat(QFile::encodeName(a).constData(), &s1) == 0 &&
-        ::stat(QFile::encodeName(b).constData(), &s2) == 0)
-        return s1.st_dev == s2.st_dev && s1.st_ino == s2.st_ino;
-#endif
-    return false;
+    return System::isSameFile(a, b);
 }
 
 bool isTaobao(FileFormat format) {
     return format == FileFormat::TaobaoAssistant || format == FileFormat::TaobaoAssistant5;
-}
-
-// What a source row holds, as the mappings read it: the fields of an older Taobao line (a
-// current-layout item is turned into these first), or the columns of a PaiPai or eBay record.
-enum class RowShape { Taobao, PaiPai, Ebay };
-
-RowShape shapeOf(FileFormat source) {
-    switch (source) {
-    case FileFormat::PaiPaiAssistant:
-        return RowShape::PaiPai;
-    case FileFormat::EbayAssistant:
-        return RowShape::Ebay;
-    default:
-        return RowShape::Taobao;
-    }
 }
 
 // The target file. Everything goes to a temporary file beside the save path, which is replaced
@@ -112,23 +89,21 @@ public:
         return true;
     }
 
-    // One source row mapped to the target's layout.
-    void write(ConversionMapping::Fields fields, RowShape shape, const std::function<QDateTime()>& now) {
+    // One source item in the target's layout.
+    void write(const ConversionMapping::SourceRow& row, const std::function<QDateTime()>& now) {
         using namespace ConversionMapping;
         switch (m_target) {
         case FileFormat::PaiPaiAssistant:
-            m_gbk.writeRow(layout(),
-                           shape == RowShape::Taobao ? taobaoToPaiPai(fields) : ebayToPaiPai(fields));
+            m_gbk.writeRow(layout(), toPaiPai(row));
             return;
         case FileFormat::EbayAssistant:
-            m_gbk.writeRow(layout(), shape == RowShape::Taobao ? taobaoToEbay(fields, now())
-                                                               : paipaiToEbay(fields, now()));
+            m_gbk.writeRow(layout(), toEbay(row, now()));
             return;
         case FileFormat::TaobaoAssistant:
-            m_gbk.writeRow(layout(), taobaoValues(fields, shape));
+            m_gbk.writeRow(layout(), toTaobao(row));
             return;
         case FileFormat::TaobaoAssistant5:
-            writeTaobao5(ItemRecord::fromValues(taobaoValues(fields, shape)), shape);
+            writeTaobao5(quotedRecord(toTaobao(row)), row.origin);
             return;
         }
     }
@@ -169,42 +144,17 @@ public:
     }
 
 private:
-    const AssistantLayout& layout() const {
-        switch (m_target) {
-        case FileFormat::PaiPaiAssistant:
-            return AssistantFormat::paipaiConverter();
-        case FileFormat::EbayAssistant:
-            return AssistantFormat::ebayConverter();
-        default:
-            return AssistantFormat::taobaoConverter();
-        }
-    }
-
-    // The 31 fields of an older Taobao row.
-    static QStringList taobaoValues(ConversionMapping::Fields fields, RowShape shape) {
-        switch (shape) {
-        case RowShape::PaiPai:
-            return ConversionMapping::paipaiToTaobao(fields);
-        case RowShape::Ebay:
-            return ConversionMapping::ebayToTaobao(fields);
-        case RowShape::Taobao:
-            break;
-        }
-        QStringList values;
-        values.reserve(ItemRecord::kFieldCount);
-        for (int i = 0; i < ItemRecord::kFieldCount; ++i)
-            values.append(i < static_cast<int>(fields.size()) ? fields[i].toString() : QString());
-        return values;
-    }
+    // Today's Taobao layout has none: Taobao5Writer writes it.
+    const AssistantLayout& layout() const { return *OutputFormats::describe(m_target).converterLayout; }
 
     // The item's picture travels as NAME.tbi in the folder named after the output file. Titles
     // of a Taobao source still hold their entities; the other mappings decoded theirs.
     // A picture that cannot be taken leaves the row without one, and the warnings say why.
-    void writeTaobao5(const ItemRecord& record, RowShape shape) {
+    void writeTaobao5(const ItemRecord& record, Platform origin) {
         ++m_rows;
         QString problem;
         m_taobao5->writeRecord(Taobao5Output::itemFor(record, m_path,
-                                                      shape == RowShape::Taobao
+                                                      origin == Platform::Taobao
                                                           ? Taobao5Output::TitleEntities::Decode
                                                           : Taobao5Output::TitleEntities::Kept,
                                                       &m_createdPictures, &problem));
@@ -258,6 +208,35 @@ Result finish(TargetFile& output, Result result) {
     return result;
 }
 
+bool isCommaExportChoice(FileFormat chosen) {
+    switch (chosen) {
+    case FileFormat::PaiPaiAssistant:
+    case FileFormat::EbayAssistant:
+        return true;
+    case FileFormat::TaobaoAssistant:
+    case FileFormat::TaobaoAssistant5:
+        break;
+    }
+    return false;
+}
+
+// The first line names more than one column.
+bool isCommaSeparated(const QString& path) {
+    CsvReader reader;
+    return reader.open(path) && reader.columnNames().size() > 1;
+}
+
+// The table a PaiPai or eBay source is read by: one of the program's own layouts when the header
+// names its columns, else the positions the conversion rules give for the assistants' exports.
+const AssistantLayout& sourceLayout(FileFormat source, const QStringList& header) {
+    if (source == FileFormat::EbayAssistant)
+        return AssistantFormat::ebay().matchesHeader(header) ? AssistantFormat::ebay()
+                                                             : AssistantFormat::ebayExport();
+    if (AssistantFormat::paipai().matchesHeader(header))
+        return AssistantFormat::paipai();
+    return AssistantFormat::paipaiExport();
+}
+
 // An older-layout Taobao file is read whole and split at its line ends, as its assistant wrote
 // it: one item per line.
 QString readOldTaobaoText(const QString& path) {
@@ -285,8 +264,10 @@ QString FormatConverter::folderOf(const QString& path) {
 }
 
 QString FormatConverter::outputPathFor(const QString& savePath, FileFormat target) {
-    if (target == FileFormat::TaobaoAssistant && savePath.endsWith(QStringLiteral(".csv")))
-        return savePath.chopped(4) + QStringLiteral(".txt");
+    const QString& suffix = OutputFormats::describe(target).converterSuffix;
+    const QString csv = QStringLiteral(".csv");
+    if (suffix != csv && savePath.endsWith(csv))
+        return savePath.chopped(csv.size()) + suffix;
     return savePath;
 }
 
@@ -323,9 +304,16 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
 
     // The source is checked before anything is written.
     const SourceDetection detection = SourceFormatDetector::detect(request.sourcePath);
-    const std::optional<FileFormat> detected = detection.file;
+    std::optional<FileFormat> detected = detection.file;
+    // A comma-separated file the user names as a PaiPai or eBay export is read by the positions
+    // of the conversion rules, whatever its column names.
+    if (!detected && request.source && isCommaExportChoice(*request.source) &&
+        isCommaSeparated(request.sourcePath))
+        detected = request.source;
     if (!detected)
-        return refused(SourceFormatDetector::unknownFormatMessage(request.sourcePath));
+        return refused(request.source ? SourceFormatDetector::unknownFormatMessage(request.sourcePath)
+                                      : SourceFormatDetector::unknownFormatMessage(request.sourcePath) +
+                                            SourceFormatDetector::chooseSourceHint());
     // UTF-16 comes in byte pairs: a byte short, every character after the gap would be another.
     const qint64 sourceSize = QFileInfo(request.sourcePath).size();
     if ((detection.encoding == TextEncoding::Utf16LE || detection.encoding == TextEncoding::Utf16BE) &&
@@ -345,51 +333,74 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     TargetFile output(result.outputPath, request.target);
     if (!output.open())
         return failedToWrite(result, output);
-    const RowShape shape = shapeOf(*detected);
     const std::function<QDateTime()> clock = [this] { return now(); };
-
-    const auto unreadable = [&](const QString& why) {
+    // Pending events run once per record of a source that is read record by record.
+    const bool pump = m_pump && *detected != FileFormat::TaobaoAssistant;
+    QString notTaobao;
+    QString fault;
+    const bool read = readRows(
+        request.sourcePath, *detected, &notTaobao,
+        [&](const SourceRow& row) {
+            if (pump)
+                m_pump();
+            ++result.convertedCount;
+            // Bytes that were no text in the source's encoding came out as U+FFFD: the seller
+            // learns which items hold one. NUL is no text either, and no assistant takes it.
+            SourceRow clean = row;
+            bool damaged = false;
+            for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
+                QString& value = clean.record[static_cast<ItemRecord::Field>(i)];
+                damaged = damaged || value.contains(QChar::ReplacementCharacter);
+                if (value.contains(QChar(u'\0')))
+                    value.remove(QChar(u'\0'));
+            }
+            if (damaged)
+                result.warnings.append(QStringLiteral("第%1个宝贝含有无法识别的字符，已替换为\uFFFD：%2")
+                                           .arg(result.convertedCount)
+                                           .arg(clean[ItemRecord::Field::Title]));
+            output.write(clean, clock);
+        },
+        &fault);
+    if (!read) {
         output.discard();
-        return refused(why + QStringLiteral("，不能转换：") + request.sourcePath);
-    };
-    // Bytes that were no text in the source's encoding came out as U+FFFD: the seller learns which
-    // items hold one. NUL is no text either, and no assistant takes it.
-    const qsizetype titleField = shape == RowShape::Taobao ? 0 : 3;
-    int items = 0;
-    const auto noteDamage = [&](const auto& values) {
-        ++items;
-        for (const auto& value : values) {
-            if (!value.contains(QChar::ReplacementCharacter))
-                continue;
-            QString title;
-            if (values.size() > titleField)
-                title.append(values[titleField]);
-            result.warnings.append(
-                QStringLiteral("第%1个宝贝含有无法识别的字符，已替换为\uFFFD：%2").arg(items).arg(title));
-            return;
-        }
-    };
+        return refused(notTaobao.isNull() ? SourceFormatDetector::unknownFormatMessage(request.sourcePath)
+                                          : QStringLiteral("不是标准淘宝CSV文件，不能转换！") + notTaobao);
+    }
+    if (!fault.isEmpty()) {
+        output.discard();
+        return refused(fault + QStringLiteral("，不能转换：") + request.sourcePath);
+    }
+    return finish(output, result);
+}
 
-    if (*detected == FileFormat::TaobaoAssistant) {
-        QString text = readOldTaobaoText(request.sourcePath);
-        text.remove(QChar(u'\0'));
+bool FormatConverter::readRows(const QString& path, FileFormat source, QString* notTaobao,
+                               const std::function<void(const SourceRow&)>& row, QString* fault) {
+    const auto stopped = [fault](const QString& why) {
+        if (fault)
+            *fault = why;
+        return true;
+    };
+    switch (source) {
+    case FileFormat::TaobaoAssistant: {
+        const QString text = readOldTaobaoText(path);
         QVarLengthArray<QStringView, 40> fields;
         const QStringView all(text);
         qsizetype lineStart = 0;
         qint64 lineNumber = 0;
         bool headerSeen = false;
+        const QChar* const data = all.data();
         while (lineStart < all.size()) {
-            qsizetype lineEnd = all.indexOf(u'\n', lineStart);
-            if (lineEnd < 0)
-                lineEnd = all.size();
-            QStringView line = all.sliced(lineStart, lineEnd - lineStart);
+            // Lines end in CR LF as the assistant writes them, or in CR alone as the converter does.
+            qsizetype lineEnd = lineStart;
+            while (lineEnd < all.size() && data[lineEnd] != u'\n' && data[lineEnd] != u'\r')
+                ++lineEnd;
+            const QStringView line = all.sliced(lineStart, lineEnd - lineStart);
             lineStart = lineEnd + 1;
+            if (lineEnd + 1 < all.size() && data[lineEnd] == u'\r' && data[lineEnd + 1] == u'\n')
+                ++lineStart;
             ++lineNumber;
             if (line.size() > QuotedRecordReader::kRecordLimit)
-                return unreadable(QStringLiteral("第%1行的记录超过1MB").arg(lineNumber));
-            // The CR of a CR LF would otherwise end up in the last field a short line has.
-            if (line.endsWith(u'\r'))
-                line.chop(1);
+                return stopped(QStringLiteral("第%1行的记录超过1MB").arg(lineNumber));
             if (!line.contains(u'\t'))
                 continue;
 
@@ -404,61 +415,56 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
                 fields.append(line.sliced(fieldStart, tab - fieldStart));
                 fieldStart = tab + 1;
             }
-            // The first line with a TAB holds the captions, even after blank lines an editor left.
+            // The first line with a TAB holds the captions, even after blank lines an editor left;
+            // files of appended batches repeat them, which are no item either.
+            const bool header = fields.front() == kTaobaoFirstCaption;
             if (!headerSeen) {
                 headerSeen = true;
-                if (fields.front() != kTaobaoFirstCaption) {
-                    output.discard();
-                    return refused(QStringLiteral("不是标准淘宝CSV文件，不能转换！") +
-                                   fields.front().toString());
+                if (!header) {
+                    if (notTaobao)
+                        *notTaobao = fields.front().toString();
+                    return false;
                 }
                 continue;
             }
-            noteDamage(fields);
-            output.write({fields.constData(), static_cast<std::size_t>(fields.size())}, shape, clock);
-            ++result.convertedCount;
+            if (!header)
+                row(ConversionMapping::rowFromTaobaoFields(
+                    {fields.constData(), static_cast<std::size_t>(fields.size())}));
         }
-        return finish(output, result);
+        return true;
     }
-
-    QList<QStringView> fields;
-    const auto writeRow = [&](QStringList values) {
-        if (m_pump)
-            m_pump();
-        noteDamage(values);
-        fields.clear();
-        for (QString& value : values) {
-            if (value.contains(QChar(u'\0')))
-                value.remove(QChar(u'\0'));
-            fields.append(value);
-        }
-        output.write({fields.constData(), static_cast<std::size_t>(fields.size())}, shape, clock);
-        ++result.convertedCount;
-    };
-
-    if (*detected == FileFormat::TaobaoAssistant5) {
+    case FileFormat::TaobaoAssistant5: {
         Taobao5Reader reader;
-        if (!reader.open(request.sourcePath)) {
-            output.discard();
-            return refused(SourceFormatDetector::unknownFormatMessage(request.sourcePath));
-        }
+        if (!reader.open(path))
+            return false;
         Taobao5Record item;
         while (reader.readRecord(&item))
-            writeRow(Taobao5Mapping::toItemRecord(item, request.sourcePath).values());
+            row(ConversionMapping::rowFromRecord(Taobao5Mapping::toItemRecord(item, path),
+                                                 Taobao5Mapping::recordFields()));
         if (!reader.error().isEmpty())
-            return unreadable(reader.error());
-        return finish(output, result);
+            return stopped(reader.error());
+        return true;
+    }
+    case FileFormat::PaiPaiAssistant:
+    case FileFormat::EbayAssistant:
+        break;
     }
 
     CsvReader reader;
-    if (reader.open(request.sourcePath)) {
-        QStringList record;
-        while (reader.readRecord(&record))
-            writeRow(record);
+    if (!reader.open(path))
+        return true; // no item, as an empty file
+    const Platform origin = source == FileFormat::PaiPaiAssistant ? Platform::PaiPai : Platform::Ebay;
+    const QStringList& header = reader.columnNames();
+    const AssistantLayout& layout = sourceLayout(source, header);
+    QStringList record;
+    while (reader.readRecord(&record)) {
+        // Files of appended batches repeat the header line; it is no item.
+        if (record != header)
+            row(ConversionMapping::rowFromLayout(layout, record, origin));
     }
     if (!reader.error().isEmpty())
-        return unreadable(reader.error());
-    return finish(output, result);
+        return stopped(reader.error());
+    return true;
 }
 
 QDateTime FormatConverter::now() const {

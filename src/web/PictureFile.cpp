@@ -1,15 +1,10 @@
 #include "web/PictureFile.h"
 
+#include "base/System.h"
 #include "web/TextFileIo.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 bool startsAsPicture(const QByteArray& head) {
     if (head.startsWith("\xFF\xD8\xFF") || head.startsWith("\x89PNG\r\n\x1A\n") ||
@@ -22,34 +17,13 @@ bool startsAsPicture(const QByteArray& head) {
 }
 
 bool openRegularFile(QFile& file, QString* problem) {
-    const auto fail = [problem](const QString& why) {
-        if (problem)
-            *problem = why;
-        return false;
-    };
-#ifdef Q_OS_UNIX
-    // Non-blocking, so that a FIFO nobody writes to is refused rather than waited on.
-    const int fd = ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return fail(QStringLiteral("无法读取"));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return fail(kNotRegularFileReason);
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return fail(QStringLiteral("无法读取"));
-    }
-    return true;
-#else
-    if (!QFileInfo(file.fileName()).isFile())
-        return fail(kNotRegularFileReason);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("无法读取"));
-    return true;
-#endif
+    QString why;
+    if (System::openRegularFile(file, false, &why))
+        return true;
+    if (problem)
+        *problem = why == QLatin1String(System::kNotRegularFile) ? kNotRegularFileReason
+                                                                 : QStringLiteral("无法读取");
+    return false;
 }
 
 PictureFileRead readPictureFile(const QString& path, qint64 sizeLimit) {
