@@ -221,7 +221,8 @@ private slots:
         QVERIFY2(!err.contains(u"全部采集完成"_s), qPrintable(err));
         const QStringList lines = err.split(u'\n', Qt::SkipEmptyParts);
         QVERIFY(!lines.isEmpty());
-        QCOMPARE(lines.last(), Messages::runStopped(itemsBefore));
+        // (The fixture PaiPai shop has no pictures: the ending counts the one it could not save.)
+        QCOMPARE(lines.last().section(u'；', 0, 0), Messages::runStopped(itemsBefore));
         QCOMPARE(ini(run, SettingsKeys::kBreakPoint), u"1"_s);
     }
 };

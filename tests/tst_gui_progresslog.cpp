@@ -166,8 +166,9 @@ private slots:
         const QString written = f.window->writtenFile();
         QVERIFY2(written.endsWith(QStringLiteral("/PaiPai_20090301_Taobao.csv")), qPrintable(written));
         const QString status =
-            QStringLiteral("全部采集完成：共3个宝贝，文件：%1；店铺标明21个宝贝，实际找到5个；"
-                           "1个宝贝页面无法读取，已跳过（见日志）")
+            QStringLiteral(
+                "全部采集完成：共3个宝贝，文件：%1；店铺标明21个宝贝，实际找到5个；1张图片未能保存；"
+                "1个宝贝页面无法读取，已跳过（见日志）")
                 .arg(written);
         QCOMPARE(f.child<QLabel>("lb_stat_txt")->text(), status);
         QCOMPARE(f.child<QLabel>("lb_stat_txt")->toolTip(), status);

@@ -28,7 +28,7 @@ public:
     QString fetchPageUtf8(const QString&) override { return {}; }
     QString fetchWalkPage(const QString&, PageEncoding) override { return {}; }
     bool walkFailed() const override { return failed; }
-    bool downloadPicture(const QString&, const QString&) override { return false; }
+    QString downloadPicture(const QString&, const QString& fileName) override { return fileName; }
     QString picturePath(const QString&) const override { return {}; }
     void pause(int) override {}
     bool downloadsCut() const override { return false; }

@@ -36,7 +36,9 @@ QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encod
     const FetchReport& fetched = fetcher.lastPage();
     if (fetched.ok() || fetched.failure == FetchFailure::Stopped || downloadsCut() || !walkFailure.isEmpty())
         return text;
-    switch (fetched.status) {
+    // A transfer cut short may have had its headers: only a whole answer's status is the site's word.
+    const bool answered = fetched.failure == FetchFailure::None || fetched.failure == FetchFailure::Network;
+    switch (answered ? fetched.status : 0) {
     case 404:
     case 410:
         // The site has no such page: its list ends here, as at an empty page.
@@ -48,7 +50,7 @@ QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encod
         break;
     default:
         walkFailure = Messages::networkFailed(
-            address, fetched.error.isEmpty() ? QStringLiteral("HTTP %1").arg(fetched.status) : fetched.error);
+            address, fetchFailureReason(fetched.failure, fetched.status, fetched.error));
     }
     return text;
 }
@@ -78,8 +80,13 @@ void CollectContext::pause(int milliseconds) {
     pausedMs += clock.elapsed();
 }
 
-bool CollectContext::downloadPicture(const QString& address, const QString& fileName) {
-    return fetcher.downloadPicture(address, fileName, paths.pictureFolder(state.setup.outputBaseName));
+QString CollectContext::downloadPicture(const QString& address, const QString& fileName) {
+    QString stored;
+    if (!fetcher.downloadPicture(address, fileName, paths.pictureFolder(state.setup.outputBaseName),
+                                 &stored) &&
+        !address.isEmpty() && !downloadsCut())
+        ++picturesNotSaved;
+    return stored.isEmpty() ? fileName : stored;
 }
 
 QString CollectContext::picturePath(const QString& fileName) const {

@@ -62,7 +62,9 @@ struct CollectContext : CrawlHost {
 
     // The window's turn to run its events; a stop pressed meanwhile is seen here.
     bool stopRequested() override;
-    bool downloadPicture(const QString& address, const QString& fileName) override;
+    QString downloadPicture(const QString& address, const QString& fileName) override;
+    // Pictures of this run that could not be saved (failed, not a picture, not written).
+    int picturesNotSaved = 0;
     QString picturePath(const QString& fileName) const override;
     // Pauses for milliseconds times pauseScale, running the window's events.
     void pause(int milliseconds) override;

@@ -78,6 +78,8 @@ int runConvertCommand(const QStringList& arguments) {
     request.target = *target;
 
     const FormatConverter::Result result = FormatConverter().run(request);
+    for (const QString& warning : result.warnings)
+        printLine(stderr, warning);
     switch (result.outcome) {
     case FormatConverter::Outcome::Completed:
         printLine(stdout, result.message);

@@ -8,9 +8,12 @@
 #include "app/Messages.h"
 #include "app/PrintLine.h"
 #include "app/RunEngine.h"
+#include "app/ShopAddress.h"
 #include "app/StartupSequence.h"
+#include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
 #include "base/System.h"
+#include "formats/OutputJournal.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -119,6 +122,41 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
     return {};
 }
 
+// The files a run reads or writes in the program folder; a log written over one would destroy it.
+QStringList ownFiles(ExtractionSession& session, const ConsoleWindow& window, const InstanceLock& lock) {
+    const RunState& state = session.state();
+    const Platform platform = window.selectedPlatform();
+    const QString baseName =
+        ShopAddress::outputBaseName(platform, ShopAddress::normalize(window.addressText())) +
+        ShopAddress::formatSuffix(platform, window.selectedFormat());
+    const QString output = session.paths().outputFile(baseName, state.setup.outputExtension);
+    return {session.paths().settingsFile(), lock.path(), output, OutputJournal::pathFor(output),
+            WrittenItemSet::pathFor(output)};
+}
+
+// The path as the system resolves it, for a file that may not exist yet.
+QString resolvedPath(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString folder = info.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + u'/' + info.fileName();
+}
+
+// Why the log may not be written at path; empty when it may: only a regular file or a new name,
+// and none of the program's own files.
+QString ownFileProblem(const QString& path, const QStringList& own) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QString::fromLatin1(System::kNotRegularFile);
+    const QString target = resolvedPath(path);
+    for (const QString& file : own) {
+        if (System::isSameFile(file, path) || resolvedPath(file) == target)
+            return QStringLiteral("it is one of the program's own files");
+    }
+    return {};
+}
+
 } // namespace
 
 int runExtractCommand(const QStringList& arguments, const QString& dataDir) {
@@ -152,15 +190,6 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         return 1;
     }
 
-    // Every line of the run goes to the log file at once, so a run that dies leaves its log.
-    QFile logFile(options.logFile);
-    if (!options.logFile.isEmpty() && !logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") +
-                              QDir::toNativeSeparators(options.logFile) + QStringLiteral(" (") +
-                              logFile.errorString() + u')');
-        return 1;
-    }
-
     const bool terminal = System::inputIsTerminal();
     ConsoleWindow window(terminal);
     window.setTerminalColumns(System::progressLineColumns());
@@ -188,6 +217,20 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         window.setAddressText(options.url);
     }
 
+    // Every line of the run goes to the log file at once, so a run that dies leaves its log.
+    QFile logFile(options.logFile);
+    if (!options.logFile.isEmpty()) {
+        QString problem = ownFileProblem(options.logFile, ownFiles(session, window, lock));
+        if (problem.isEmpty())
+            System::openRegularFile(logFile, true, &problem);
+        if (!problem.isEmpty()) {
+            printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") +
+                                  QDir::toNativeSeparators(options.logFile) + QStringLiteral(" (") + problem +
+                                  u')');
+            return 1;
+        }
+    }
+
     // The run goes on the engine's thread, as in the window; this thread only shows what it
     // reports and passes Ctrl-C on as the stop button.
     RunEngine engine(programDir, std::move(crawlers));
@@ -205,8 +248,15 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
                      [&window](const RunProgress& progress) { window.setProgress(progress); });
     if (logFile.isOpen())
         QObject::connect(&engine, &RunEngine::logged, [&logFile](const QString& line) {
-            logFile.write(line.toUtf8() + '\n');
-            logFile.flush();
+            if (!logFile.isOpen())
+                return;
+            const QByteArray bytes = line.toUtf8() + '\n';
+            if (logFile.write(bytes) == bytes.size() && logFile.flush())
+                return;
+            // A full disk or a vanished medium costs the log, never the run.
+            printLine(stderr, QStringLiteral("kestrune: the log file cannot be written, logging stops (") +
+                                  logFile.errorString() + u')');
+            logFile.close();
         });
     RunOutcome outcome;
     QEventLoop loop;

@@ -14,7 +14,7 @@
 #include "crawl/PaiPaiShopWalk.h"
 #include "crawl/ShopSummary.h"
 #include "crawl/TaobaoShopWalk.h"
-#include "formats/SourceFormatDetector.h"
+#include "formats/OutputBatch.h"
 #include "formats/Taobao5Output.h"
 
 #include <QDir>
@@ -67,6 +67,7 @@ void ExtractionController::collect() {
     writer.setAppendToExisting(false);
     window.clearGrid();
     m_session.context().walkFailure.clear();
+    m_session.context().picturesNotSaved = 0;
     state.counters.itemsFound = -1;
     state.stopRequested = false;
     window.setRunning(true);
@@ -129,22 +130,16 @@ bool ExtractionController::refuseResumedFile(bool resumed, FileFormat format) {
     const QFileInfo file(path);
     if (!resumed || !file.exists() || file.size() == 0)
         return false;
-    // The current Taobao layout has its own, closer test of a file it can go on with.
-    if (format == FileFormat::TaobaoAssistant5) {
-        if (Taobao5Output::canContinue(path))
-            return false;
-        stop();
-        m_lastRun.failed = true;
-        m_session.window().showMessage(Taobao5Output::notContinuableMessage(path));
-        return true;
-    }
-    const std::optional<FileFormat> found = SourceFormatDetector::detect(path).file;
-    if (found == format)
+    // Only the very bytes this program writes: a copy re-saved in another encoding, or with its
+    // columns changed by hand, would take the new rows under the wrong names.
+    if (startsAsOwnOutput(path, format))
         return false;
     stop();
     m_lastRun.failed = true;
     m_session.window().showMessage(
-        Messages::outputOfAnotherFormat(file.fileName(), MarketplaceCodes::assistantName(format)));
+        format == FileFormat::TaobaoAssistant5
+            ? Taobao5Output::notContinuableMessage(path)
+            : Messages::outputOfAnotherFormat(file.fileName(), MarketplaceCodes::assistantName(format)));
     return true;
 }
 
@@ -233,6 +228,8 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
                 u'；' + statedAndFoundText(state.counters.itemTotal, state.counters.itemsFound);
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
+    if (ctx.picturesNotSaved > 0 && !m_lastRun.endingText.isEmpty())
+        m_lastRun.endingText += Messages::picturesNotSaved(ctx.picturesNotSaved);
 
     if (m_lastRun.ending == Ending::Complete) {
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));

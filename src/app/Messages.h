@@ -49,6 +49,11 @@ inline QString runComplete(int items, const QString& outputPath) {
            outputPath;
 }
 
+// Added to a run's ending when some of its pictures could not be saved.
+inline QString picturesNotSaved(int count) {
+    return QStringLiteral("；%1张图片未能保存").arg(count);
+}
+
 // Why a run could not go on, in words a seller understands.
 inline const QString kShopNotFound = QStringLiteral("店铺不存在或已关闭：");
 inline const QString kLoginRequired = QStringLiteral("网站要求登录或验证，采集已暂停");

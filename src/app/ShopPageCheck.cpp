@@ -55,6 +55,10 @@ bool containsAny(const QString& text, const QStringList& signs) {
 namespace ShopPageCheck {
 
 Verdict classify(Platform platform, const FetchResult& result, const QString& pageText) {
+    // A transfer cut short (time-out, redirect loop, size) may have had its headers, status 200
+    // among them: what came is no page to judge.
+    if (result.failure != FetchFailure::None && result.failure != FetchFailure::Network)
+        return Verdict::NetworkFailure;
     switch (result.status) {
     case 404:
     case 410:
@@ -103,8 +107,7 @@ Finding fetchAndClassify(CollectContext& ctx, Platform platform) {
         return {Verdict::Stopped, {}};
     const QString text = platform == Platform::Ebay ? decodeUtf8(result.body) : decodeGbk(result.body);
     const Verdict verdict = classify(platform, result, cleanPageText(text));
-    const QString reason =
-        result.error.isEmpty() ? QStringLiteral("HTTP %1").arg(result.status) : result.error;
+    const QString reason = fetchFailureReason(result.failure, result.status, result.error);
     return {verdict, message(verdict, address, reason)};
 }
 

@@ -23,8 +23,9 @@ public:
     // has failed on that address, and walkFailed says so from then on; the walk ends.
     virtual QString fetchWalkPage(const QString& address, PageEncoding encoding) = 0;
     virtual bool walkFailed() const = 0;
-    // Saves the picture in the run's picture folder; false when nothing was saved.
-    virtual bool downloadPicture(const QString& address, const QString& fileName) = 0;
+    // Saves the picture in the run's picture folder; the name it is stored under (fileName, or a
+    // numbered name when another picture holds that one), which the item's picture path names.
+    virtual QString downloadPicture(const QString& address, const QString& fileName) = 0;
     // Where downloadPicture stores fileName, as the output names it.
     virtual QString picturePath(const QString& fileName) const = 0;
     // The politeness pause between items; a stop cuts it short.

@@ -40,9 +40,8 @@ ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const Q
         return ItemOutcome::NotEmitted;
     const QString pictureAddress = ebayPictureAddress(pageText);
     const QString pictureFileName =
-        pictureAddress.isEmpty() ? QString() : ebayPictureFileName(pictureAddress);
-    if (!pictureAddress.isEmpty())
-        host.downloadPicture(pictureAddress, pictureFileName);
+        pictureAddress.isEmpty() ? QString()
+                                 : host.downloadPicture(pictureAddress, ebayPictureFileName(pictureAddress));
     ParsedItem item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
     item.record.pageAddress = itemAddress;
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted

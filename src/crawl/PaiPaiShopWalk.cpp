@@ -44,10 +44,10 @@ ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const
                               const PaiPaiListItem& listItem, int itemNumber) {
     if (pageText.isEmpty())
         return ItemOutcome::PageUnread;
-    host.downloadPicture(paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName),
-                         listItem.pictureFileName);
+    const QString storedName = host.downloadPicture(
+        paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName), listItem.pictureFileName);
     ParsedItem item = parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText),
-                                          listItem.price, host.picturePath(listItem.pictureFileName));
+                                          listItem.price, host.picturePath(storedName));
     item.record.pageAddress = itemAddress;
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
                                                                   : ItemOutcome::NotEmitted;

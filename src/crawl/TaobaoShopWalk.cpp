@@ -495,8 +495,8 @@ ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
     const QString pictureFileName = taobaoPictureFileName(pictureAddress);
-    host.downloadPicture(pictureAddress, pictureFileName);
-    std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, host.picturePath(pictureFileName), host);
+    const QString storedName = host.downloadPicture(pictureAddress, pictureFileName);
+    std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, host.picturePath(storedName), host);
     if (!item)
         return ItemOutcome::NotEmitted;
     item->record.pageAddress = itemAddress;

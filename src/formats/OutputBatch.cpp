@@ -2,11 +2,14 @@
 
 #include "base/System.h"
 #include "formats/AssistantFormat.h"
+#include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
+#include "web/PictureFile.h"
 #include "web/TextFileIo.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 
 #include <algorithm>
 
@@ -14,6 +17,19 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+const QByteArray kUtf16Mark("\xFF\xFE");
+
+QByteArray utf16(const QString& text) {
+    QStringEncoder encoder(QStringConverter::Utf16LE);
+    return encoder.encode(text);
+}
+
+// A Taobao Assistant batch of a run from the first item lands on a file of another kind (a copy
+// re-saved in another encoding, another program's file): the file is replaced, never mixed.
+bool replacesForeignFile(const QString& path, FileFormat format, bool appendToExisting) {
+    return format == FileFormat::TaobaoAssistant && !appendToExisting && QFileInfo(path).size() > 0 &&
+           !startsAsOwnOutput(path, format);
+}
 
 // The batch without the header line it starts with (of whichever layout wrote it).
 QString withoutHeader(const QString& batch) {
@@ -31,6 +47,8 @@ QString withoutHeader(const QString& batch) {
 Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting) {
     if (format == FileFormat::TaobaoAssistant5)
         return Taobao5Output::writeBatch(path, batch, appendToExisting);
+    if (replacesForeignFile(path, format, appendToExisting))
+        return replaceFileContent(path, kUtf16Mark + utf16(batch));
     if (format == FileFormat::TaobaoAssistant)
         return appendToTextFile(path, batch, QStringLiteral("unicode"));
 
@@ -60,6 +78,8 @@ qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appe
         return Taobao5Output::lengthKeptByBatch(path, appendToExisting);
     QFile existing(path);
     const qint64 size = existing.size();
+    if (replacesForeignFile(path, format, appendToExisting))
+        return 0;
     if (format == FileFormat::TaobaoAssistant)
         return size;
     if (!appendToExisting || size == 0 || !existing.open(QIODevice::ReadOnly))
@@ -67,6 +87,25 @@ qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appe
     // The closing CR LF of the earlier batch gives way to the rows (see writeOutputBatch).
     existing.seek(std::max<qint64>(0, size - 4));
     return existing.readAll().endsWith("\r\n\r\n") ? size - 2 : size;
+}
+
+QByteArray ownOutputStart(FileFormat format) {
+    switch (format) {
+    case FileFormat::TaobaoAssistant5:
+        return kUtf16Mark + utf16(Taobao5Layout::headerText());
+    case FileFormat::TaobaoAssistant:
+        return kUtf16Mark + utf16(AssistantFormat::taobao().headerLine());
+    case FileFormat::PaiPaiAssistant:
+    case FileFormat::EbayAssistant:
+        break;
+    }
+    return encodeGbk(AssistantFormat::forFormat(format).headerLine());
+}
+
+bool startsAsOwnOutput(const QString& path, FileFormat format) {
+    const QByteArray start = ownOutputStart(format);
+    QFile file(path);
+    return openRegularFile(file) && file.read(start.size()) == start;
 }
 
 Status cutOutputBack(const QString& path, qint64 length) {
