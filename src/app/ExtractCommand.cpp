@@ -253,12 +253,12 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     const ExtractionController::RunSummary& run = outcome.summary;
     // Rows still buffered after a failed write are not in the file.
-    const int items = run.outputPending ? 0 : outcome.rows;
+    const int items = run.outputPending ? 0 : run.counts.written;
     if (run.started) {
         printLine(stdout, QStringLiteral("output file: ") + outcome.outputFile);
         printLine(stdout, QStringLiteral("items written: ") + QString::number(items));
-        if (outcome.droppedItems > 0)
-            printLine(stdout, QStringLiteral("items dropped: ") + QString::number(outcome.droppedItems));
+        if (run.counts.dropped > 0)
+            printLine(stdout, QStringLiteral("items dropped: ") + QString::number(run.counts.dropped));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
     if (run.failed || run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))
