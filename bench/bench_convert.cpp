@@ -112,16 +112,25 @@ bool writeTaobaoSource(const QString& path, int items) {
     return true;
 }
 
-// The same items as an eBay export in GBK: the eBay header, and each item's title, price,
-// description and picture in the columns the converter reads from an eBay record (quoted as CSV,
-// the descriptions with their doubled quotes and commas); every other column holds 0.
-bool writeEbaySource(const QString& path, int items) {
+// The same items as an eBay export in GBK: each item's title, price, description and picture in
+// the columns the converter reads from an eBay export (quoted as CSV, the descriptions with their
+// doubled quotes and commas); every other column holds 0. Its header is none of the program's own,
+// so the export is read by position; programs older than that read the export's positions under
+// the eBay header, which olderHeader writes.
+bool writeEbaySource(const QString& path, int items, bool olderHeader) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     QStringEncoder gbk("GBK");
     const AssistantLayout& layout = AssistantFormat::ebayConverter();
-    if (!gbk.isValid() || file.write(gbk.encode(layout.headerLine())) < 0)
+    QString header = layout.headerLine();
+    if (!olderHeader) {
+        QStringList names;
+        for (int i = 1; i <= layout.columns.size(); ++i)
+            names.append(QStringLiteral("列%1").arg(i));
+        header = names.join(u',') + QStringLiteral("\r\n");
+    }
+    if (!gbk.isValid() || file.write(gbk.encode(header)) < 0)
         return false;
     g_seed = kFirstSeed; // the descriptions the Taobao file got
     QStringList values(layout.columns.size(), QStringLiteral("0"));
@@ -236,10 +245,10 @@ void printTargets(const char* target, const Measure& ours, const Measure& iconv,
     const double toIconv = ours.seconds / iconv.seconds;
     const double fromPython = python.seconds / ours.seconds;
     const double memory = ours.peakMb / sourceMb;
-    std::printf("%-7s time %.2fx iconv (target <= 2: %s), Python %.1fx slower (target >= 5: %s), "
+    std::printf("%-7s time %.2fx iconv (target <= 1.2: %s), Python %.1fx slower (target >= 8: %s), "
                 "peak %.2fx source (target < 2.5: %s)\n",
-                target, toIconv, toIconv <= 2 ? "met" : "MISSED", fromPython,
-                fromPython >= 5 ? "met" : "MISSED", memory, memory < 2.5 ? "met" : "MISSED");
+                target, toIconv, toIconv <= 1.2 ? "met" : "MISSED", fromPython,
+                fromPython >= 8 ? "met" : "MISSED", memory, memory < 2.5 ? "met" : "MISSED");
 }
 
 double megabytes(const QString& path) {
@@ -248,19 +257,24 @@ double megabytes(const QString& path) {
 
 // One conversion: the format words of `kestrune convert` and the source it reads.
 struct Direction {
-    Direction(const char* name, const char* from, const char* to, const QString& source)
-        : name(name), from(from), to(to), source(source), sourceMb(megabytes(source)) {}
+    Direction(const char* name, const char* from, const char* to, const QString& source,
+              const QString& beforeSource = QString())
+        : name(name), from(from), to(to), source(source),
+          beforeSource(beforeSource.isEmpty() ? source : beforeSource), sourceMb(megabytes(source)) {}
 
     const char* name;
     const char* from;
     const char* to;
     QString source;
+    QString beforeSource; // the same items as the earlier binary reads them
+
     double sourceMb;
     Measure ours;
     Measure before;
 };
 
-QStringList convertCommand(const QString& binary, const Direction& direction, const QString& save) {
+QStringList convertCommand(const QString& binary, const Direction& direction, const QString& source,
+                           const QString& save) {
     return {binary,
             QStringLiteral("convert"),
             QStringLiteral("--from"),
@@ -268,7 +282,7 @@ QStringList convertCommand(const QString& binary, const Direction& direction, co
             QStringLiteral("--to"),
             QString::fromLatin1(direction.to),
             QStringLiteral("--agree"),
-            direction.source,
+            source,
             save};
 }
 
@@ -280,9 +294,11 @@ void measure(Direction* direction, const QString& ours, const QString& before, c
         qstrcmp(direction->to, "taobao") == 0 ? QStringLiteral(".txt") : QStringLiteral(".csv");
     const QString name =
         QStringLiteral("%1_to_%2").arg(QLatin1String(direction->from), QLatin1String(direction->to));
-    const QStringList oursCommand = convertCommand(ours, *direction, dir.filePath(name + extension));
+    const QStringList oursCommand =
+        convertCommand(ours, *direction, direction->source, dir.filePath(name + extension));
     const QStringList beforeCommand =
-        convertCommand(before, *direction, dir.filePath(name + QStringLiteral("_before") + extension));
+        convertCommand(before, *direction, direction->beforeSource,
+                       dir.filePath(name + QStringLiteral("_before") + extension));
     for (int run = 0; run < runs; ++run) {
         const bool oursFirst = run % 2 == 0;
         if (oursFirst)
@@ -354,7 +370,9 @@ int main(int argc, char** argv) {
     const QString taobao = output("taobao_source.csv");
     const QString paipai = output("paipai_source.csv");
     const QString ebay = output("ebay_source.csv");
-    if (!writeTaobaoSource(taobao, items) || !writeEbaySource(ebay, items)) {
+    const QString ebayBefore = output("ebay_source_before.csv");
+    if (!writeTaobaoSource(taobao, items) || !writeEbaySource(ebay, items, false) ||
+        (!options.against.isEmpty() && !writeEbaySource(ebayBefore, items, true))) {
         std::fprintf(stderr, "cannot write the sources in %s\n", qPrintable(dir.path()));
         return 1;
     }
@@ -388,10 +406,12 @@ int main(int argc, char** argv) {
                                    3);
     printRow("iconv UTF-16LE -> GBK", iconv, taobaoMb);
 
-    Direction directions[] = {
-        {"Taobao -> PaiPai", "taobao", "paipai", taobao}, {"Taobao -> eBay", "taobao", "ebay", taobao},
-        {"PaiPai -> Taobao", "paipai", "taobao", paipai}, {"PaiPai -> eBay", "paipai", "ebay", paipai},
-        {"eBay -> Taobao", "ebay", "taobao", ebay},       {"eBay -> PaiPai", "ebay", "paipai", ebay}};
+    Direction directions[] = {{"Taobao -> PaiPai", "taobao", "paipai", taobao},
+                              {"Taobao -> eBay", "taobao", "ebay", taobao},
+                              {"PaiPai -> Taobao", "paipai", "taobao", paipai},
+                              {"PaiPai -> eBay", "paipai", "ebay", paipai},
+                              {"eBay -> Taobao", "ebay", "taobao", ebay, ebayBefore},
+                              {"eBay -> PaiPai", "ebay", "paipai", ebay, ebayBefore}};
     bool allOk = iconv.ok;
     for (Direction& direction : directions) {
         measure(&direction, binary, options.against, dir, 3);

@@ -3,6 +3,7 @@
 #include "app/ExtractCommand.h"
 #include "app/InstanceLock.h"
 #include "app/Messages.h"
+#include "base/System.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
 #include "gui/QtTranslations.h"
@@ -37,15 +38,17 @@ int runWindow(int argc, char* argv[]) {
 
     const QString programDir = CommandLine::programDir(request.dataDir);
     if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir))
-        return usageError(QStringLiteral("cannot create the program folder ") + programDir);
+        return usageError(QStringLiteral("cannot create the program folder ") +
+                          QDir::toNativeSeparators(programDir));
 
     // A second instance on the same folder says so and ends. A folder the lock cannot be made
     // in still opens the window; the settings and output writes there report their own failures.
     InstanceLock lock(programDir);
     if (!lock.tryAcquire() && lock.heldByAnother()) {
         const QString message = Messages::kAnotherInstance + QDir::toNativeSeparators(programDir);
-        print(stderr, message + QStringLiteral("\nkestrune: the lock file is ") + lock.path() + u'\n');
-        MessageBox::information(nullptr, message);
+        print(stderr, message + QStringLiteral("\nkestrune: the lock file is ") +
+                          QDir::toNativeSeparators(lock.path()) + u'\n');
+        MessageBox::warning(nullptr, message);
         return 1;
     }
 
@@ -59,6 +62,9 @@ int runWindow(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Only a command line can have been typed in a console; a double-click gives no arguments.
+    if (argc > 1)
+        System::attachConsole();
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         const QByteArray raw(argv[i]);
@@ -74,9 +80,11 @@ int main(int argc, char* argv[]) {
     switch (request.mode) {
     case CommandLine::Mode::Help: {
         QCoreApplication app(argc, argv);
-        print(stdout, CommandLine::helpText() +
-                          QStringLiteral("\nProgram folder in use (without --data-dir): ") +
-                          QDir::toNativeSeparators(CommandLine::programDir({})) + u'\n');
+        const QString folderLine = request.dataDir.isEmpty()
+                                       ? QStringLiteral("\nProgram folder in use (without --data-dir): ")
+                                       : QStringLiteral("\nProgram folder in use: ");
+        print(stdout, CommandLine::helpText() + folderLine +
+                          QDir::toNativeSeparators(CommandLine::programDir(request.dataDir)) + u'\n');
         return 0;
     }
     case CommandLine::Mode::Version:

@@ -1,7 +1,10 @@
 // kestrune-screenshots: the window's pictures in the README, taken from a real run against the
-// fixture web (one picture answers 404, so the log shows one):
-//     QT_QPA_PLATFORM=offscreen build/tests/kestrune-screenshots docs
-// writes docs/screenshot-running.png (during the run) and docs/screenshot-main-window.png (after).
+// fixture web (one picture answers 404, so the log shows one), then a conversion:
+//     scripts/screenshots.sh            (under Xvfb and openbox, at 1366x768 and 1920x1080)
+//     QT_QPA_PLATFORM=offscreen build/tests/kestrune-screenshots docs [SUFFIX]
+// writes docs/screenshot-running-SUFFIX.png (during the run), docs/screenshot-finished-SUFFIX.png
+// (after it) and docs/screenshot-converted-SUFFIX.png (the conversion's box). Under a window
+// manager the whole screen is taken, frame and all; offscreen only the window.
 #include "gui/ItemTableModel.h"
 #include "gui/MainWindow.h"
 #include "support/FixtureWebServer.h"
@@ -9,6 +12,11 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
@@ -65,7 +73,14 @@ bool waitFor(const std::function<bool()>& done) {
 }
 
 bool save(QWidget& window, const QString& path) {
-    const bool saved = window.grab().save(path);
+    // Let the window manager and the window finish drawing first.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 700)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    const bool offscreen = QGuiApplication::platformName() == u"offscreen";
+    const QPixmap picture = offscreen ? window.grab() : window.screen()->grabWindow(0);
+    const bool saved = picture.save(path);
     std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "cannot write", qPrintable(path));
     return saved;
 }
@@ -87,25 +102,49 @@ int main(int argc, char** argv) {
             server.setContent(pictureAddress(item), shirtPicture(item));
     }
 
+    const QString suffix = argc > 2 ? u'-' + QString::fromLocal8Bit(argv[2]) : QString();
+    const auto picture = [&](const char* name) {
+        return out.filePath(QStringLiteral("screenshot-") + QLatin1String(name) + suffix + QStringLiteral(".png"));
+    };
+
+    // A first start: the window opens at its default size in the middle of the screen.
     QTemporaryDir dir;
     MainWindow window(dir.path());
-    window.resize(1180, 1000);
-    window.show();
-    // Room for the log's last lines, the 404 among them.
-    auto* gridAndLog = window.findChild<QSplitter*>(QStringLiteral("gridAndLog"));
-    const QList<int> sizes = gridAndLog->sizes();
-    gridAndLog->setSizes({sizes.value(0) + sizes.value(1) - 230, 230});
+    window.showAtSavedPlacement();
     window.selectPlatform(Platform::Taobao);
     window.setAddressText(kShop);
     window.findChild<QPushButton*>(QStringLiteral("cmd_go"))->click();
 
     if (!waitFor([&] { return window.itemModel()->rowCount() >= 9; }))
         return 1;
-    if (!save(window, out.filePath(QStringLiteral("screenshot-running.png"))))
+    if (!save(window, picture("running")))
         return 1;
     if (!waitFor([&] { return window.engine().isIdle(); }))
         return 1;
     // The last rows and log lines in view.
     QApplication::processEvents();
-    return save(window, out.filePath(QStringLiteral("screenshot-main-window.png"))) ? 0 : 1;
+    if (!save(window, picture("finished")))
+        return 1;
+
+    // The file just written, converted to PaiPai's format; the picture is taken while the
+    // conversion's box is up, then the box is closed.
+    const QString source = QDir(dir.path()).filePath(QStringLiteral("Taobao_33334444.csv"));
+    window.findChild<QLineEdit*>(QStringLiteral("txt_path"))->setText(source);
+    window.findChild<QRadioButton*>(QStringLiteral("Option3_0"))->click();
+    window.findChild<QRadioButton*>(QStringLiteral("Option4_1"))->click();
+    window.findChild<QLineEdit*>(QStringLiteral("txt_path_save"))
+        ->setText(QDir(dir.path()).filePath(QStringLiteral("Taobao_33334444_PaiPai.csv")));
+    bool converted = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || converted)
+            return;
+        converted = true;
+        save(window, picture("converted"));
+        box->done(QMessageBox::Ok);
+    });
+    watch.start(100);
+    window.findChild<QPushButton*>(QStringLiteral("cmd_conv"))->click();
+    return converted ? 0 : 1;
 }

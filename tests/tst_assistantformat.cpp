@@ -1,5 +1,6 @@
 #include "formats/AssistantFormat.h"
 #include "formats/ItemRecord.h"
+#include "formats/OutputFormats.h"
 #include "support/FormatTestFiles.h"
 
 #include <QHash>
@@ -59,6 +60,31 @@ class TestAssistantFormat : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every format has its own row, and the converter's Taobao file keeps its ".txt".
+    void outputFormatDescriptions_data() {
+        QTest::addColumn<FileFormat>("format");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<bool>("headerPerBatch");
+        QTest::addColumn<int>("columns"); // of the converter's layout; 0 for a writer of its own
+        QTest::newRow("older Taobao") << FileFormat::TaobaoAssistant << u".txt"_s << true << 31;
+        QTest::newRow("PaiPai") << FileFormat::PaiPaiAssistant << u".csv"_s << false << 35;
+        QTest::newRow("eBay") << FileFormat::EbayAssistant << u".csv"_s << false << 88;
+        QTest::newRow("current Taobao") << FileFormat::TaobaoAssistant5 << u".csv"_s << false << 0;
+    }
+
+    void outputFormatDescriptions() {
+        QFETCH(FileFormat, format);
+        QFETCH(QString, suffix);
+        QFETCH(bool, headerPerBatch);
+        QFETCH(int, columns);
+        const OutputFormats::Description& description = OutputFormats::describe(format);
+        QCOMPARE(description.format, format);
+        QCOMPARE(description.converterSuffix, suffix);
+        QCOMPARE(description.header == OutputFormats::HeaderPolicy::OncePerBatch, headerPerBatch);
+        QCOMPARE(description.converterLayout ? int(description.converterLayout->columns.size()) : 0, columns);
+        QCOMPARE(description.extractionLayout != nullptr, columns != 0);
+    }
+
     void headers_data() {
         QTest::addColumn<QString>("layout");
         QTest::addColumn<int>("columns");

@@ -1,6 +1,7 @@
 #include "crawl/EbayShopWalk.h"
 #include "crawl/PaiPaiShopWalk.h"
 #include "crawl/TaobaoShopWalk.h"
+#include "formats/ItemRecord.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
@@ -67,18 +68,23 @@ private slots:
         const QString page = run.session.fetcher().fetchPage(kTaobaoItem + QString::number(itemId));
         QVERIFY(!page.isEmpty());
         m_server.clearRequestedAddresses();
-        collectTaobaoItem(run.session.context(), page, kTaobaoPicture.arg(itemId) + pictureQuery, 1);
+        const QString address = kTaobaoItem + QString::number(itemId);
+        collectTaobaoItem(run.session.context(), address, page, kTaobaoPicture.arg(itemId) + pictureQuery, 1);
 
         const QString picture = QDir(run.session.paths().pictureFolder(u"Taobao_12345678"_s))
                                     .filePath(u"T1a%1XXXXXXXX.jpg"_s.arg(itemId));
         QCOMPARE(run.window.rows.size(), 1);
         QCOMPARE(run.window.rows.at(0).key, u"QXV0"_s);
-        const QStringList cells = run.window.rows.at(0).cells;
+        // The row knows its page, after the 31 cells; the file does not.
+        QStringList cells = run.window.rows.at(0).cells;
+        QCOMPARE(cells.size(), ItemRecord::kFieldCount + 1);
+        QCOMPARE(cells.takeLast(), address);
         QCOMPARE(unquoted(cells.at(25)), QDir::toNativeSeparators(picture));
         QVERIFY(QFile::exists(picture));
         // Taobao Assistant rows are the record as it stands, joined by tabs.
         QVERIFY2(run.session.writer().pendingOutput().endsWith(cells.join(u'\t') + u"\r\n"_s),
                  qPrintable(run.session.writer().pendingOutput()));
+        QVERIFY(!run.session.writer().pendingOutput().contains(address));
         QStringList requests{kTaobaoPicture.arg(itemId) + pictureQuery};
         if (hasDescription)
             requests.append(kTaobaoDescription.arg(itemId));
@@ -89,7 +95,7 @@ private slots:
         ShopRun run(QString(), u"Taobao_12345678"_s);
         const QString page = run.session.fetcher().fetchPage(kTaobaoItem + u"1005"_s);
         QVERIFY(!page.isEmpty());
-        collectTaobaoItem(run.session.context(), page, kTaobaoPicture.arg(1005), 1);
+        collectTaobaoItem(run.session.context(), kTaobaoItem + u"1005"_s, page, kTaobaoPicture.arg(1005), 1);
         QVERIFY(run.window.rows.isEmpty());
         QVERIFY(run.session.writer().pendingOutput().isEmpty());
         QVERIFY(QFile::exists(QDir(run.session.paths().pictureFolder(u"Taobao_12345678"_s))
@@ -101,8 +107,8 @@ private slots:
         for (int i = 0; i < 4; ++i)
             run.window.rows.append({u"QXV%1"_s.arg(i), {}});
         const QString page = u"<input type='hidden' name='title' value='A' />"_s;
-        collectTaobaoItem(run.session.context(), page, QString(), 1);
-        collectTaobaoItem(run.session.context(), page, QString(), 2);
+        collectTaobaoItem(run.session.context(), QString(), page, QString(), 1);
+        collectTaobaoItem(run.session.context(), QString(), page, QString(), 2);
         QCOMPARE(run.window.rows.at(4).key, u"QXV4"_s);
         QCOMPARE(run.window.rows.at(5).key, u"QXV5"_s);
     }
@@ -125,12 +131,14 @@ private slots:
         QFETCH(QString, savedPicture);
 
         ShopRun run(QString(), u"eBay_qingshixuan"_s);
-        const QString page = run.session.fetcher().fetchPageUtf8(
-            u"http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item="_s + itemId + u"&rd=1"_s);
+        const QString address =
+            u"http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item="_s + itemId + u"&rd=1"_s;
+        const QString page = run.session.fetcher().fetchPageUtf8(address);
         QVERIFY(!page.isEmpty());
-        collectEbayItem(run.session.context(), page, 1);
+        collectEbayItem(run.session.context(), address, page, 1);
 
         QCOMPARE(run.window.rows.size(), 1);
+        QCOMPARE(run.window.rows.at(0).cells.value(ItemRecord::kFieldCount), address);
         QCOMPARE(run.window.rows.at(0).key, u"QXV0"_s);
         const QString folder =
             QDir::toNativeSeparators(run.session.paths().pictureFolder(u"eBay_qingshixuan"_s));
@@ -162,14 +170,16 @@ private slots:
         ShopRun run(QString(), u"Shop"_s);
         m_server.clearRequestedAddresses();
         if (walk == u"taobao") {
-            QCOMPARE(collectTaobaoItem(run.session.context(), QString(), kTaobaoPicture.arg(1001), 1),
+            QCOMPARE(collectTaobaoItem(run.session.context(), kTaobaoItem + u"1001"_s, QString(),
+                                       kTaobaoPicture.arg(1001), 1),
                      ItemOutcome::NotEmitted);
         } else if (walk == u"paipai") {
-            QCOMPARE(collectPaiPaiItem(run.session.context(), QString(),
+            QCOMPARE(collectPaiPaiItem(run.session.context(), u"http://auction1.paipai.com/1"_s, QString(),
                                        {u"20090301"_s, u"a.jpg"_s, u"t"_s, u"一口价"_s, u"1"_s}, 1),
                      ItemOutcome::PageUnread);
         } else {
-            QCOMPARE(collectEbayItem(run.session.context(), QString(), 1), ItemOutcome::NotEmitted);
+            QCOMPARE(collectEbayItem(run.session.context(), u"http://cgi.ebay.com.cn/1"_s, QString(), 1),
+                     ItemOutcome::NotEmitted);
         }
         QVERIFY(run.window.rows.isEmpty());
         QVERIFY(run.session.writer().pendingOutput().isEmpty());

@@ -114,6 +114,12 @@ private slots:
             << words("--help")
             << QStringList{QStringLiteral("Program folder in use (without --data-dir): ") +
                            QFileInfo(QStringLiteral(KESTRUNE_BINARY)).absolutePath() + u'\n'};
+        QTest::newRow("help names the folder given")
+            << words("--data-dir /tmp/kestrune-help-folder --help")
+            << QStringList{QStringLiteral("Program folder in use: /tmp/kestrune-help-folder\n")};
+        QTest::newRow("help names the folder given after the command")
+            << words("extract --help --data-dir=/tmp/kestrune-help-folder")
+            << QStringList{QStringLiteral("Program folder in use: /tmp/kestrune-help-folder\n")};
     }
 
     void helpAndVersion() {
@@ -343,7 +349,7 @@ private slots:
         const Outcome outcome = finish(process);
 
         QCOMPARE(outcome.exitCode, 0);
-        QVERIFY2(outcome.out.contains(QStringLiteral("items written: 3")), qPrintable(outcome.out));
+        QVERIFY2(outcome.out.contains(QStringLiteral("已写入3个宝贝")), qPrintable(outcome.out));
         const QString output = QDir(dir.path()).filePath(QStringLiteral("Taobao_11112222_PaiPai.csv"));
         QVERIFY(QFile::exists(output));
         QVERIFY(!QFile::exists(OutputJournal::pathFor(output)));
@@ -392,8 +398,8 @@ private slots:
         if (!window)
             QCOMPARE(outcome.exitCode, 1);
         // The lock file is named too, so a person can see which one holds the folder.
-        QVERIFY(
-            QString(QString::fromUtf8(err) + outcome.err).contains(InstanceLock::lockFilePath(dir.path())));
+        QVERIFY(QString(QString::fromUtf8(err) + outcome.err)
+                    .contains(QDir::toNativeSeparators(InstanceLock::lockFilePath(dir.path()))));
         QVERIFY(!QFile::exists(settingsPath(dir)));
     }
 

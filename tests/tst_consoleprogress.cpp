@@ -21,6 +21,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kShop = QStringLiteral("http://shop.paipai.com/20090301/");
@@ -144,39 +146,57 @@ private slots:
     }
 
     // On a terminal the count, bar, time left and latest status share one rewritten line and a
-    // message gets a line of its own above it; without one, progress writes nothing and every
-    // status is a line, as it always was.
+    // message gets a line of its own above it; at the end the bar stays without the time left and
+    // the last status gets a line of its own. Without one, progress writes nothing and every status
+    // is a line, as it always was. A text is never written twice in a row (a failure is both a
+    // message and the run's last status).
     void consoleLines_data() {
-        QTest::addColumn<int>("columns"); // 0: no terminal
+        QTest::addColumn<int>("columns");       // 0: no terminal
+        QTest::addColumn<QStringList>("steps"); // s: status, m: message, p: progress 1 of 4
         QTest::addColumn<QByteArray>("expected");
         const QByteArray clear = "\r\x1b[K";
-        QTest::newRow("no terminal") << 0 << QByteArray("正在采集第1页\n店铺地址不对\n全部采集完成\n");
-        QTest::newRow("terminal")
-            << 100
-            << clear + "已采集 0 个宝贝  正在采集第1页" + clear +
-                   "已采集 1 / 共 4 个宝贝 [#####---------------] 25% 正在估算剩余时间  正在采集第1页" +
-                   clear + "店铺地址不对\n" + clear +
-                   "已采集 1 / 共 4 个宝贝 [#####---------------] 25% 正在估算剩余时间  正在采集第1页" +
-                   clear +
-                   "已采集 1 / 共 4 个宝贝 [#####---------------] 25% 正在估算剩余时间  全部采集完成\n";
+        const QStringList run{u"s:正在采集第1页"_s, u"p"_s, u"m:店铺地址不对"_s, u"s:全部采集完成"_s};
+        const QByteArray bar = "已采集 1 / 共 4 个宝贝 [#####---------------] 25%";
+        QTest::newRow("no terminal") << 0 << run << QByteArray("正在采集第1页\n店铺地址不对\n全部采集完成\n");
+        QTest::newRow("terminal") << 100 << run
+                                  << clear + "已采集 0 个宝贝  正在采集第1页" + clear + bar +
+                                         " 正在估算剩余时间  正在采集第1页" + clear + "店铺地址不对\n" +
+                                         clear + bar + " 正在估算剩余时间  正在采集第1页" + clear + bar +
+                                         " 正在估算剩余时间  全部采集完成" + clear + bar + "\n全部采集完成\n";
         // The last cell stays free, so the line never wraps.
         QTest::newRow("narrow terminal")
-            << 23
+            << 23 << run
             << clear + "已采集 0 个宝贝  正在" + clear + "已采集 1 / 共 4 个宝贝" + clear + "店铺地址不对\n" +
-                   clear + "已采集 1 / 共 4 个宝贝" + clear + "已采集 1 / 共 4 个宝贝\n";
+                   clear + "已采集 1 / 共 4 个宝贝" + clear + "已采集 1 / 共 4 个宝贝" + clear +
+                   "已采集 1 / 共 4 个宝贝\n全部采集完成\n";
+        const QStringList failure{u"s:正在采集第1页"_s, u"m:网络或代理连接失败"_s, u"s:网络或代理连接失败"_s};
+        QTest::newRow("failure once, no terminal")
+            << 0 << failure << QByteArray("正在采集第1页\n网络或代理连接失败\n");
+        QTest::newRow("failure once, terminal")
+            << 100 << failure
+            << clear + "已采集 0 个宝贝  正在采集第1页" + clear + "网络或代理连接失败\n" + clear +
+                   "已采集 0 个宝贝  正在采集第1页" + clear + "已采集 0 个宝贝  网络或代理连接失败" + clear +
+                   "已采集 0 个宝贝\n";
+        QTest::newRow("status repeated once")
+            << 0 << QStringList{u"s:已停止"_s, u"s:已停止"_s, u"m:已停止"_s} << QByteArray("已停止\n");
     }
 
     void consoleLines() {
         QFETCH(int, columns);
+        QFETCH(QStringList, steps);
         QFETCH(QByteArray, expected);
         std::FILE* err = std::tmpfile();
         {
             ConsoleWindow window(false, err, stdin);
             window.setTerminalColumns(columns);
-            window.setStatusText(QStringLiteral("正在采集第1页"));
-            window.setProgress({1, 4, -1});
-            window.showMessage(QStringLiteral("店铺地址不对"));
-            window.setStatusText(QStringLiteral("全部采集完成"));
+            for (const QString& step : steps) {
+                if (step == u"p")
+                    window.setProgress({1, 4, -1});
+                else if (step.startsWith(u"s:"))
+                    window.setStatusText(step.mid(2));
+                else
+                    window.showMessage(step.mid(2));
+            }
             window.finishProgressLine();
         }
         const QByteArray bytes = written(err);
@@ -191,12 +211,23 @@ private slots:
         const TerminalRun run = runOnTerminal(extractArguments(dir.path()), m_server.proxyUrl(),
                                               dir.filePath(QStringLiteral("out")));
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.contains("items written: "), run.out.constData());
+        // The closing lines, in the words of the messages.
+        const QStringList out = QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(out.size() >= 2, run.out.constData());
+        QVERIFY2(out.at(0).startsWith(u"输出文件："_s) && out.at(0).endsWith(u"PaiPai_20090301.csv"_s),
+                 run.out.constData());
+        QVERIFY2(QRegularExpression(u"^已写入\\d+个宝贝$"_s).match(out.at(1)).hasMatch(),
+                 run.out.constData());
 
         QByteArray terminal = run.terminal;
-        // The terminal turns the final line break into CR LF.
+        // The terminal turns line breaks into CR LF. The last status has the last line of its own.
         QVERIFY2(terminal.endsWith("\r\n"), terminal.constData());
         terminal.chop(2);
+        const qsizetype lastBreak = terminal.lastIndexOf("\r\n");
+        QVERIFY2(lastBreak > 0, terminal.constData());
+        const QString lastStatus = QString::fromUtf8(terminal.mid(lastBreak + 2));
+        QVERIFY2(lastStatus.startsWith(u"全部采集完成：共"_s), qPrintable(lastStatus));
+        terminal.truncate(lastBreak);
         QVERIFY2(!terminal.contains('\n'), "a status got a line of its own");
         const QList<QByteArray> drawn = terminal.split('\x1b');
         QVERIFY(drawn.size() > 5);
@@ -213,9 +244,8 @@ private slots:
         // complete run ends at 5 of 5.
         QVERIFY(lines.filter(QStringLiteral("已采集 2 / 共 21 个宝贝 [#-------------------] 9% ")).size() >
                 0);
-        QVERIFY2(
-            lines.last().startsWith(QStringLiteral("已采集 5 / 共 5 个宝贝 [####################] 100% ")),
-            qPrintable(lines.last()));
+        // The bar stays as the run left it, without the time left: a complete run ends whole.
+        QCOMPARE(lines.last(), QStringLiteral("已采集 5 / 共 5 个宝贝 [####################] 100%"));
         QVERIFY(lines.filter(QStringLiteral("宝贝未能采集（页面无法读取）")).size() > 0);
     }
 

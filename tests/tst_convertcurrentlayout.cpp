@@ -231,7 +231,8 @@ private slots:
             << u"taobao_source.csv"_s << -1 << QStringList{u"测试宝贝&一号"_s, u"二号 <新款 >"_s};
         QTest::newRow("PaiPai") << u"paipai_source.csv"_s << 1
                                 << QStringList{u"拍拍宝贝,逗号版 & 好"_s, u"第二件"_s};
-        QTest::newRow("eBay, recognised") << u"ebay_source.csv"_s << -1 << QStringList();
+        QTest::newRow("eBay export") << u"ebay_source.csv"_s << 2
+                                     << QStringList{u"易趣宝贝 & 配件"_s, u"第二个易趣"_s};
     }
 
     void fromOlderLayouts() {

@@ -123,7 +123,7 @@ private slots:
         const QString output = run.file(baseName + u"_Taobao5.csv"_s);
         const QString out = QString::fromUtf8(run.process.readAllStandardOutput());
         QVERIFY2(out.contains(QDir::toNativeSeparators(output)), qPrintable(out));
-        QVERIFY2(out.contains(u"items written: %1"_s.arg(records.size())), qPrintable(out));
+        QVERIFY2(out.contains(u"已写入%1个宝贝"_s.arg(records.size())), qPrintable(out));
 
         const QByteArray bytes = fileBytes(output);
         QVERIFY(bytes.startsWith(QByteArray("\xFF\xFEv\0e\0r\0s\0i\0o\0n\0", 16)));

@@ -166,10 +166,10 @@ private slots:
         const QString name = u"Taobao_"_s + shop.mid(11, 8) + u"_PaiPai.csv"_s;
         QCOMPARE(rowCount(run, name), rows);
         QCOMPARE(ini(run, SettingsKeys::kBreakPoint), breakPoint);
-        QVERIFY2(out.contains(u"items written: %1"_s.arg(rows)), qPrintable(out));
+        QVERIFY2(out.contains(u"已写入%1个宝贝"_s.arg(rows)), qPrintable(out));
         if (failure.isEmpty()) {
             QVERIFY2(err.contains(Messages::itemDropped(DropReason::PageUnreadable) + page), qPrintable(err));
-            QVERIFY2(out.contains(u"items dropped: 1"_s), qPrintable(out));
+            QVERIFY2(out.contains(u"未能采集1个"_s), qPrintable(out));
             QVERIFY2(err.contains(u"全部采集完成：共6个宝贝"_s), qPrintable(err));
             QVERIFY2(err.contains(u"；1个宝贝未能采集（见日志）"_s), qPrintable(err));
             return;

@@ -79,7 +79,6 @@ private slots:
         // The source's content tells its format, with the same bytes as a result.
         QTest::newRow("Taobao, recognised") << u"shop.txt"_s << -1 << 1 << u"taobao_to_paipai.csv"_s;
         QTest::newRow("PaiPai, recognised") << u"shop.csv"_s << -1 << 0 << u"paipai_to_taobao.txt"_s;
-        QTest::newRow("eBay, recognised") << u"shop.csv"_s << -1 << 1 << u"ebay_to_paipai.csv"_s;
         // As a source, the current Taobao choice reads the older layout too.
         QTest::newRow("older Taobao file chosen as current")
             << u"shop.csv"_s << 3 << 2 << u"taobao_to_ebay.csv"_s;
@@ -183,6 +182,7 @@ private slots:
         QTest::addColumn<QString>("message"); // "@" stands for the source path
 
         const QString unknown = u"无法识别的文件格式：@"_s;
+        const QString unknownChoose = unknown + u"（如为拍拍或易趣助理导出的文件，请选择来源格式）"_s;
         QString header = taobaoHeaderNames();
         header.replace(0, 4, u"标题"_s);
         const QByteArray otherHeader = utf16WithMark(header + u"\r\n\"x\"\t1\t2\r\n"_s);
@@ -191,9 +191,14 @@ private slots:
         // A comma-separated file has no line with a TAB.
         const QString commas = u"宝贝名称,宝贝类目\r\n\"x\",1\r\n\"y\",2\r\n"_s;
         QTest::newRow("comma file, UTF-16") << utf16WithMark(commas) << 0 << 2 << unknown;
-        QTest::newRow("comma file, GBK, recognised") << gbk(commas) << -1 << 1 << unknown;
-        QTest::newRow("empty file") << QByteArray() << -1 << 1 << unknown;
-        QTest::newRow("PNG picture") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << -1 << 3 << unknown;
+        // Left to its content, an export whose column names are not the program's is not guessed at.
+        QTest::newRow("comma file, GBK, recognised") << gbk(commas) << -1 << 1 << unknownChoose;
+        QTest::newRow("eBay export, recognised")
+            << readBytes(fixturePath(u"convert/ebay_source.csv"_s)) << -1 << 1 << unknownChoose;
+        QTest::newRow("empty file") << QByteArray() << -1 << 1 << unknownChoose;
+        QTest::newRow("empty file chosen as eBay") << QByteArray() << 2 << 1 << unknown;
+        QTest::newRow("PNG picture") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << -1 << 3
+                                     << unknownChoose;
 
         const QByteArray paipai = gbk(AssistantFormat::paipaiConverter().headerLine() + u"0,0,0,x\r\n"_s);
         QTest::newRow("PaiPai file chosen as Taobao")
@@ -330,7 +335,7 @@ private slots:
         QTest::newRow("Taobao after a blank line to PaiPai")
             << utf16WithMark(u"\r\n"_s + taobao) << -1 << 1 << 35;
         const QByteArray paipai = gbk(AssistantFormat::paipaiConverter().headerLine() + u"0,0,0,短\r\n"_s);
-        const QByteArray ebay = gbk(AssistantFormat::ebay().headerLine() + u"0,0,0,短\r\n"_s);
+        const QByteArray ebay = gbk(u"列1,列2,列3,列4\r\n0,0,0,短\r\n"_s);
         QTest::newRow("PaiPai to Taobao") << paipai << 1 << 0 << 31;
         QTest::newRow("PaiPai to eBay") << paipai << 1 << 2 << 88;
         QTest::newRow("eBay to Taobao") << ebay << 2 << 0 << 31;
@@ -360,6 +365,52 @@ private slots:
             QCOMPARE(records[1].size(), fieldCount);
             QVERIFY(records[1].contains(u"短"_s) || records[1].contains(u"\"短\""_s));
         }
+    }
+
+    // Files that received several batches repeat their header line; it is neither an item nor counted.
+    void repeatedHeaderIsNoItem_data() {
+        QTest::addColumn<QByteArray>("sourceBytes");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+
+        const QString taobaoRow = u"\"宝贝\"\t1\t0\t5\r\n"_s;
+        const QString taobaoHeader = taobaoHeaderNames() + u"\r\n"_s;
+        QTest::newRow("older Taobao, two batches")
+            << utf16WithMark(taobaoHeader + taobaoRow + taobaoHeader + taobaoRow) << 0 << 1;
+        for (const AssistantLayout* layout : {&AssistantFormat::paipai(), &AssistantFormat::ebay()}) {
+            QStringList values;
+            for (const LayoutColumn& column : layout->columns)
+                values.append(column.field == ItemRecord::indexOf(ItemRecord::Field::Title) ? u"宝贝"_s
+                                                                                            : u"1"_s);
+            QString row;
+            layout->appendPlainRow(&row, values);
+            const QString header = layout->headerLine();
+            QTest::addRow("%s, two batches", layout == &AssistantFormat::paipai() ? "PaiPai" : "eBay")
+                << gbk(header + row + header + row) << -1 << 0;
+        }
+    }
+
+    void repeatedHeaderIsNoItem() {
+        QFETCH(QByteArray, sourceBytes);
+        QFETCH(int, from);
+        QFETCH(int, to);
+
+        const QString folder = freshFolder();
+        writeBytes(folder + u"/shop.csv"_s, sourceBytes);
+        const FormatConverter::Result result =
+            convert(folder + u"/shop.csv"_s, folder + u"/out.csv"_s, from, to);
+        QCOMPARE(result.convertedCount, 2);
+        QStringList titles;
+        if (to == 0) {
+            for (const QString& line : fromGbk(readBytes(result.outputPath)).split(u'\r', Qt::SkipEmptyParts))
+                titles.append(line.section(u'\t', 0, 0));
+        } else {
+            for (const QStringList& record : readCsvFile(result.outputPath))
+                titles.append(record.value(3));
+        }
+        // The Taobao layout keeps a title in its quotes.
+        const QString title = to == 0 ? u"\"宝贝\""_s : u"宝贝"_s;
+        QCOMPARE(titles.mid(1), (QStringList{title, title}));
     }
 
     void unwritableOutputIsReported() {
@@ -403,8 +454,12 @@ private slots:
             << u"--to taobao --agree @/paipai.csv @/out.csv"_s << 0
             << u"转换2个宝贝完成，生成文件为：@/out.txt\n"_s << u"paipai_to_taobao.txt"_s;
         QTest::newRow("source recognised on request")
-            << u"--from auto --to taobao --agree ebay.csv out.csv"_s << 0
-            << u"转换2个宝贝完成，生成文件为：@/out.txt\n"_s << u"ebay_to_taobao.txt"_s;
+            << u"--from auto --to taobao --agree paipai.csv out.csv"_s << 0
+            << u"转换2个宝贝完成，生成文件为：@/out.txt\n"_s << u"paipai_to_taobao.txt"_s;
+        QTest::newRow("export left to its content")
+            << u"--from auto --to taobao --agree ebay.csv out.csv"_s << 1
+            << u"无法识别的文件格式：@/ebay.csv（如为拍拍或易趣助理导出的文件，请选择来源格式）"_s
+            << QString();
         QTest::newRow("current Taobao target")
             << u"--from paipai --to taobao5 --agree @/paipai.csv @/o.csv"_s << 0
             << u"转换2个宝贝完成，生成文件为：@/o.csv\n"_s << QString();

@@ -199,7 +199,9 @@ private slots:
         QTest::addColumn<int>("selectedSource");
         QTest::addColumn<int>("selectedTarget");
         QTest::newRow("PaiPai file") << u"paipai_source.csv"_s << 0 << 1 << 0;
-        QTest::newRow("eBay file") << u"ebay_source.csv"_s << 0 << 2 << 0;
+        QTest::newRow("eBay file") << u"ebay"_s << 0 << 2 << 0;
+        // An export whose header is none of the program's leaves the choice to the seller.
+        QTest::newRow("eBay export keeps the choice") << u"ebay_source.csv"_s << 2 << 2 << 0;
         QTest::newRow("older Taobao file") << u"taobao_source.csv"_s << 2 << 0 << 1;
         QTest::newRow("current Taobao file") << u"current"_s << 1 << 3 << 1;
         QTest::newRow("no assistant file keeps the choice") << QString() << 2 << 2 << 0;
@@ -214,6 +216,8 @@ private slots:
         const QString path = dir.filePath(u"shop.csv"_s);
         if (fixture == u"current")
             writeBytes(path, utf16WithMark(u"version 1.00\ntitle\tprice\tnum\n宝贝名称\n\"x\"\t1\t1\n"_s));
+        else if (fixture == u"ebay")
+            QVERIFY(QFile::copy(fixturePath(u"expected/eBay_qingshixuan.ebay.csv"_s), path));
         else if (fixture.isEmpty())
             writeBytes(path, QByteArray("PK\x03\x04", 4));
         else

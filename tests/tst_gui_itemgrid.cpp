@@ -75,7 +75,24 @@ private slots:
         addRow("sale type", 6, "\"b\"", "b");
         addRow("lone quote kept", title, "\"", "\"");
         addRow("inner quotes kept", title, "\"a\"b\"", "a\"b");
-        addRow("number in full", 7, "128.000000", "128.000000");
+        addRow("price with two decimals", 7, "128.000000", "128.00");
+        addRow("price rounded", 7, "19.995", "20.00");
+        addRow("fee of nothing", 13, "00.000000", "0.00");
+        addRow("price not a number kept", 7, "面议", "面议");
+        addRow("empty price", 7, "", "");
+        addRow("plain number", 9, "10.000000", "10");
+        addRow("plain number keeps its fraction", 10, "7.500000", "7.5");
+        addRow("category number", 1, "50010850", "50010850");
+        addRow("category path", 1, "[鞋包\\\\\\女鞋]", "鞋包 › 女鞋");
+        addRow(
+            "category breadcrumb", 1,
+            "<a href='http://list.ebay.com.cn/a'>鞋包</a> &gt; <a href='http://list.ebay.com.cn/b'>女鞋</a>",
+            "鞋包 › 女鞋");
+        addRow("category cut inside a link", 1,
+               "</td><td><a href='http://list.ebay.com.cn/category11450/'>服饰</a> &gt; <a href='http://list",
+               "服饰");
+        addRow("tags in a title", title, "\"<b>新款</b> 连衣裙\"", "新款 连衣裙");
+        addRow("tags in a city", 5, "\"<span>杭州</span>\"", "杭州");
         addRow("start time", 22, "\"1980-01-01 00:00:00\"", "1980-01-01 00:00:00");
         addRow("line breaks folded", title, "\"红色\r\n\t连衣裙\"", "红色 连衣裙");
         addRow("description without tags", description,
@@ -97,6 +114,21 @@ private slots:
         cells[column] = value;
         model.addRow(QStringLiteral("QXV0"), cells);
         QCOMPARE(model.index(0, column).data().toString(), shown);
+    }
+
+    // Category paths in the status line and the log read as in the grid.
+    void statusTexts_data() {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("shown");
+        addRow("category path", "[鞋包\\\\\\女鞋]分类共有商品3个", "[鞋包 › 女鞋]分类共有商品3个");
+        addRow("no path", "全部采集完成：共7个宝贝", "全部采集完成：共7个宝贝");
+        addRow("one backslash kept", "文件：C:\\data\\shop.csv", "文件：C:\\data\\shop.csv");
+    }
+
+    void statusTexts() {
+        QFETCH(QString, status);
+        QFETCH(QString, shown);
+        QCOMPARE(readableStatusText(status), shown);
     }
 
     void modelPassesTheTester() {
@@ -238,7 +270,7 @@ private slots:
         cells[7] = QStringLiteral("1234567890.123456");
         cells[8] = QStringLiteral("1234567890.123456");
         model.addRow(QStringLiteral("QXV0"), cells);
-        const int wholeNumber = view.fontMetrics().horizontalAdvance(cells[7]);
+        const int wholeNumber = view.fontMetrics().horizontalAdvance(readableCellText(7, cells[7]));
         QTRY_VERIFY(view.columnWidth(7) > wholeNumber);
         QCOMPARE(view.columnWidth(8), 44);
         QCOMPARE(view.columnWidth(GridColumn::kTitle), titleWidth);

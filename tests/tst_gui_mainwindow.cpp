@@ -4,9 +4,13 @@
 #include "app/ShopAddress.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
+#include "gui/ElidedLabel.h"
+#include "gui/ItemGridView.h"
 #include "gui/ItemTableModel.h"
+#include "gui/LogPanel.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
+#include "gui/RememberedChoices.h"
 #include "gui/WindowPlacement.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/WebTestSupport.h"
@@ -17,6 +21,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
@@ -31,6 +37,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 
 #include <atomic>
 #include <memory>
@@ -152,6 +159,45 @@ bool closeModalBoxWhen(const std::function<void()>& open, const std::function<bo
     return satisfied;
 }
 
+// Takes the addresses QDesktopServices would give the desktop.
+class FakeDesktop : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+// The frame and the inner geometry a window has once shown, and whether it is maximised.
+struct Placed {
+    QRect frame;
+    QRect inner;
+    bool maximized = false;
+    bool operator==(const Placed& other) const {
+        return frame == other.frame && inner == other.inner && maximized == other.maximized;
+    }
+};
+
+// Under a window manager (the test run by hand on X11) the frame comes a moment after the window.
+void settleFrame() {
+    if (QGuiApplication::platformName() != u"offscreen")
+        QTest::qWait(200);
+    QCoreApplication::processEvents();
+}
+
+Placed openAndClose(const QString& folder) {
+    MainWindow window(folder);
+    window.showAtSavedPlacement();
+    if (!QTest::qWaitForWindowExposed(&window))
+        qFatal("window not exposed");
+    settleFrame();
+    const Placed placed{window.frameGeometry(), window.normalGeometry(), window.isMaximized()};
+    window.close();
+    return placed;
+}
+
 } // namespace
 
 class TestGuiMainWindow : public QObject {
@@ -159,7 +205,10 @@ class TestGuiMainWindow : public QObject {
 
 private slots:
     void initTestCase() { MessageBox::setUnattended(true); }
-    void init() { MessageBox::takeRecordedTexts(); }
+    void init() {
+        MessageBox::takeRecordedTexts();
+        MessageBox::takeRecordedKinds();
+    }
 
     // Each row is named after the control it checks.
     void controlsAndCaptions_data() {
@@ -224,10 +273,8 @@ private slots:
             MainWindow window(dir.path());
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            // It opens at its old width unless its controls need more (the panel's fourth format does).
-            QVERIFY(window.width() >= MainWindow::twipsToPixels(8775, window.logicalDpiX()));
-            QCOMPARE(window.width(), qMax(MainWindow::twipsToPixels(8775, window.logicalDpiX()),
-                                          window.minimumSizeHint().width()));
+            // It opens at its default size: the grid's main columns side by side, within the screen.
+            QCOMPARE(window.size(), window.defaultSize());
             gridHeight = window.findChild<QTreeView*>(QStringLiteral("ListView1"))->height();
             // Larger, within the screen (the offscreen one is small).
             const QSize screen = window.screen()->availableGeometry().size();
@@ -254,6 +301,251 @@ private slots:
         QCOMPARE(again.size(), grown);
         QVERIFY(!again.isMaximized());
         again.close();
+    }
+
+    // Closed and opened again ten times, the window stays where it was put.
+    void placementRoundTrips_data() {
+        QTest::addColumn<bool>("maximized");
+        addRow("normal", false);
+        addRow("maximised", true);
+    }
+
+    void placementRoundTrips() {
+        QFETCH(bool, maximized);
+        QTemporaryDir dir;
+        Placed first;
+        {
+            MainWindow window(dir.path());
+            window.showAtSavedPlacement();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            const QRect available = window.screen()->availableGeometry();
+            window.resize(window.minimumSizeHint().expandedTo(QSize(600, 420)).boundedTo(available.size()));
+            window.move(available.topLeft() + QPoint(37, 23));
+            if (maximized)
+                window.showMaximized();
+            QTRY_COMPARE(window.isMaximized(), maximized);
+            settleFrame();
+            first = {window.frameGeometry(), window.normalGeometry(), window.isMaximized()};
+            window.close();
+        }
+        for (int start = 0; start < 10; ++start)
+            QCOMPARE(openAndClose(dir.path()), first);
+    }
+
+    // A saved placement the screen cannot hold (another monitor, another resolution) is brought
+    // onto the available screen whole.
+    void placementIsClampedToTheScreen_data() {
+        QTest::addColumn<QPoint>("offset"); // from the available area's top-left
+        QTest::addColumn<QSize>("grow");    // added to the available area's size
+        addRow("far to the right", QPoint(5000, 40), QSize(-200, -200));
+        addRow("above the top", QPoint(30, -400), QSize(-200, -200));
+        addRow("left of the screen", QPoint(-3000, 30), QSize(-200, -200));
+        addRow("larger than the screen", QPoint(0, 0), QSize(900, 700));
+    }
+
+    void placementIsClampedToTheScreen() {
+        QFETCH(QPoint, offset);
+        QFETCH(QSize, grow);
+        QTemporaryDir dir;
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        {
+            QWidget saved;
+            saved.setGeometry(QRect(available.topLeft() + offset, available.size() + grow));
+            SettingsStore settings(QDir(dir.path()).filePath(QStringLiteral("Kestrune.ini")));
+            QVERIFY(settings.writeValue(WindowPlacement::kSection, WindowPlacement::kGeometryKey,
+                                        QString::fromLatin1(saved.saveGeometry().toBase64())));
+        }
+        MainWindow window(dir.path());
+        window.placeAtSavedPlacement();
+        QVERIFY2(available.contains(window.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                            .arg(window.x())
+                                                                            .arg(window.y())
+                                                                            .arg(window.width())
+                                                                            .arg(window.height())));
+    }
+
+    // A first start opens in the middle of the screen, at a size that shows the grid's main
+    // columns side by side (within the screen), so the start-up boxes appear over it.
+    void firstStartOpensInTheMiddle() {
+        QTemporaryDir dir;
+        MainWindow window(dir.path());
+        window.placeAtSavedPlacement();
+        const QRect available = window.screen()->availableGeometry();
+        QVERIFY(available.contains(window.frameGeometry()));
+        QVERIFY(qAbs(window.geometry().center().x() - available.center().x()) <= 1 ||
+                window.width() >= available.width() - 16);
+        QCOMPARE(window.size(), window.defaultSize());
+        QVERIFY(window.width() >= qMin(window.grid()->mainColumnsWidth(), available.width() - 16));
+    }
+
+    // Opening the written file or its folder falls back to the clipboard and says so.
+    void openingFallsBackToTheClipboard_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("desktop");
+        addRow("file opened", QStringLiteral("file"), true);
+        addRow("file copied", QStringLiteral("file"), false);
+        addRow("folder opened", QStringLiteral("folder"), true);
+        addRow("folder copied", QStringLiteral("folder"), false);
+    }
+
+    void openingFallsBackToTheClipboard() {
+        QFETCH(QString, action);
+        QFETCH(bool, desktop);
+        Harness h;
+        QDir(h.dir.path()).mkpath(QStringLiteral("out"));
+        const QString file = QDir(h.dir.path()).filePath(QStringLiteral("out/Taobao_8.csv"));
+        putFileBytes(file, "x");
+        h.window->offerWrittenFile(file);
+        QVERIFY(shown(h.child<QPushButton>("cmd_open_file")));
+        QVERIFY(shown(h.child<QPushButton>("cmd_open_folder")));
+        FakeDesktop fake;
+        if (desktop)
+            QDesktopServices::setUrlHandler(QStringLiteral("file"), &fake, "open");
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        const QString statusBefore = h.child<QLabel>("lb_stat_txt")->text();
+
+        const bool isFile = action == u"file";
+        const QString target = isFile ? file : QFileInfo(file).absolutePath();
+        QTest::mouseClick(h.child<QPushButton>(isFile ? "cmd_open_file" : "cmd_open_folder"), Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+        if (desktop) {
+            QCOMPARE(fake.opened, QList<QUrl>{QUrl::fromLocalFile(target)});
+            QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+            QCOMPARE(h.child<QLabel>("lb_stat_txt")->text(), statusBefore);
+        } else {
+            const QString native = QDir::toNativeSeparators(target);
+            QCOMPARE(QGuiApplication::clipboard()->text(), native);
+            QCOMPARE(h.child<QLabel>("lb_stat_txt")->text(),
+                     (isFile ? QStringLiteral("没有可打开此文件的程序，文件路径已复制到剪贴板：")
+                             : QStringLiteral("没有可用的文件管理器，文件夹路径已复制到剪贴板：")) +
+                         native);
+        }
+    }
+
+    // A conversion's result goes to the status line and the log too, and its file is offered.
+    void conversionIsReported() {
+        Harness h;
+        const QString source = QDir(h.dir.path()).filePath(QStringLiteral("shop.csv"));
+        QFile::copy(fixturePath(QStringLiteral("convert/ebay_source.csv")), source);
+        h.child<QRadioButton>("Option3_2")->click();
+        FileDialog::setNextFileName(source);
+        QTest::mouseClick(h.child<QPushButton>("cmd_select"), Qt::LeftButton);
+        const QString output = QDir(h.dir.path()).filePath(QStringLiteral("shop_Taobao.txt"));
+        QTest::mouseClick(h.child<QPushButton>("cmd_conv"), Qt::LeftButton);
+        const QString message = QStringLiteral("转换2个宝贝完成，生成文件为：") + output;
+        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{message});
+        QCOMPARE(MessageBox::takeRecordedKinds(), QList<MessageBox::Kind>{MessageBox::Kind::Information});
+        QCOMPARE(h.child<QLabel>("lb_stat_txt")->text(), message);
+        QVERIFY(h.window->logPanel()->lines().constLast().endsWith(message));
+        QCOMPARE(h.window->writtenFile(), output);
+        QVERIFY(shown(h.child<QPushButton>("cmd_open_file")));
+
+        // A refusal is a warning, said in the status line as well.
+        h.child<QLineEdit>("txt_path")->clear();
+        QTest::mouseClick(h.child<QPushButton>("cmd_conv"), Qt::LeftButton);
+        QCOMPARE(MessageBox::takeRecordedKinds(), QList<MessageBox::Kind>{MessageBox::Kind::Warning});
+        QCOMPARE(h.child<QLabel>("lb_stat_txt")->text(), MessageBox::takeRecordedTexts().value(0));
+    }
+
+    // Both dialogs of the panel open in the program folder while their path box is empty.
+    void conversionDialogsOpenInTheProgramFolder() {
+        Harness h;
+        FileDialog::takeShownDialogs();
+        FileDialog::setNextCancel();
+        QTest::mouseClick(h.child<QPushButton>("cmd_select"), Qt::LeftButton);
+        FileDialog::setNextCancel();
+        QTest::mouseClick(h.child<QPushButton>("cmd_select_save"), Qt::LeftButton);
+        const QList<FileDialog::Shown> shownDialogs = FileDialog::takeShownDialogs();
+        QCOMPARE(shownDialogs.size(), 2);
+        for (const FileDialog::Shown& dialog : shownDialogs)
+            QCOMPARE(dialog.startsIn, h.window->session().paths().programDir());
+        QCOMPARE(h.child<QLineEdit>("txt_path")->text(), QString());
+    }
+
+    // The platform, address and format chosen last come back; the notice is asked once per text.
+    void choicesAreRemembered_data() {
+        QTest::addColumn<int>("platformButton");
+        QTest::addColumn<int>("formatButton");
+        QTest::addColumn<QString>("address");
+        addRow("淘宝 into 拍拍助理", 2, 2, QStringLiteral("http://shop12345678.taobao.com/"));
+        addRow("易趣 into 淘宝助理5", 1, 3, QStringLiteral("http://stores.ebay.com.cn/meihuaju"));
+        addRow("拍拍 into 易趣助理", 0, 1, QStringLiteral("http://shop.paipai.com/20090301/"));
+    }
+
+    void choicesAreRemembered() {
+        QFETCH(int, platformButton);
+        QFETCH(int, formatButton);
+        QFETCH(QString, address);
+        QTemporaryDir dir;
+        {
+            MainWindow window(dir.path());
+            MessageBox::setNextAnswer(MessageBox::Yes);
+            QVERIFY(window.runStartup());
+            QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{Messages::kUsageNotice});
+            window.findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(platformButton))->click();
+            window.findChild<QRadioButton*>(QStringLiteral("Option5_%1").arg(formatButton))->click();
+            window.findChild<QLineEdit*>(QStringLiteral("txt_set_dz"))->setText(address);
+            window.showAtSavedPlacement();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.close();
+        }
+        MainWindow again(dir.path());
+        QVERIFY(again.runStartup());
+        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList());
+        QVERIFY(
+            again.findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(platformButton))->isChecked());
+        QVERIFY(again.findChild<QRadioButton*>(QStringLiteral("Option5_%1").arg(formatButton))->isChecked());
+        QCOMPARE(again.addressText(), address);
+
+        // A notice of another text is asked again.
+        SettingsStore& settings = again.session().settings();
+        QVERIFY(RememberedChoices::noticeAccepted(settings, Messages::kUsageNotice));
+        QVERIFY(!RememberedChoices::noticeAccepted(settings, Messages::kUsageNotice + u'!'));
+        QVERIFY(settings.writeValue(RememberedChoices::kSection, QStringLiteral("AcceptedNotice"),
+                                    QStringLiteral("0123")));
+        MainWindow third(dir.path());
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        QVERIFY(third.runStartup());
+        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{Messages::kUsageNotice});
+    }
+
+    // Values that name nothing are passed over; the window keeps its opening choices.
+    void damagedChoicesAreIgnored() {
+        QTemporaryDir dir;
+        SettingsStore settings(QDir(dir.path()).filePath(QStringLiteral("Kestrune.ini")));
+        QVERIFY(settings.writeValue(RememberedChoices::kSection, QStringLiteral("Platform"),
+                                    QStringLiteral("amazon")));
+        QVERIFY(
+            settings.writeValue(RememberedChoices::kSection, QStringLiteral("Format"), QStringLiteral("7")));
+        MainWindow window(dir.path());
+        QCOMPARE(window.selectedPlatform(), Platform::PaiPai);
+        QCOMPARE(window.selectedFormat(), FileFormat::TaobaoAssistant);
+        QCOMPARE(window.addressText(), QString());
+    }
+
+    // A status longer than the window ends in "…"; the whole text is the tooltip.
+    void statusIsElided() {
+        Harness h;
+        h.window->resize(h.window->minimumSizeHint());
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto* status = h.child<ElidedLabel>("lb_stat_txt");
+        const QString shortText = QStringLiteral("已停止：已采集3个宝贝");
+        h.window->setStatusText(shortText);
+        QCOMPARE(status->shownText(), shortText);
+        QVERIFY(!status->isElided());
+        const QString longText = QStringLiteral("全部采集完成：共7个宝贝，文件：") + QString(300, u'长') +
+                                 QStringLiteral("；店铺标明8个宝贝，实际找到9个");
+        h.window->setStatusText(longText);
+        QCOMPARE(status->text(), longText);
+        QCOMPARE(status->toolTip(), longText);
+        QVERIFY(status->isElided());
+        QVERIFY(status->shownText().endsWith(QChar(0x2026)));
+        QVERIFY(status->fontMetrics().horizontalAdvance(status->shownText()) <=
+                status->contentsRect().width());
+        // The long text does not widen the window.
+        QVERIFY(h.window->minimumSizeHint().width() < status->fontMetrics().horizontalAdvance(longText));
     }
 
     void damagedPlacementIsIgnored_data() {
@@ -343,7 +635,8 @@ private slots:
                QStringLiteral("全部采集完成：共2个宝贝，文件：%1"));
         addRow("no items", QStringLiteral("http://shop8.taobao.com"), 0,
                QStringLiteral("全部采集完成：共0个宝贝，文件：%1"));
-        addRow("address rejected", QStringLiteral("http://nowhere"), 0, QString());
+        // The refusal, not the ending of the run before.
+        addRow("address rejected", QStringLiteral("http://nowhere"), 0, Messages::kTaobaoAddressWrong);
     }
 
     void runEndNamesTheFileAndOffersTheFolder() {
@@ -357,7 +650,8 @@ private slots:
             }
             ctx.stop();
         });
-        if (!status.isEmpty())
+        const bool rejected = !status.contains(QStringLiteral("%1"));
+        if (!rejected)
             status = status.arg(
                 QDir::toNativeSeparators(QDir(h.dir.path()).filePath(QStringLiteral("Taobao_8.csv"))));
         auto* statusText = h.child<QLabel>("lb_stat_txt");
@@ -369,10 +663,12 @@ private slots:
         QVERIFY(!shown(openFolder));
 
         h.collect(2, address);
-        QCOMPARE(shown(openFolder), !status.isEmpty());
-        if (status.isEmpty())
-            return;
+        QCOMPARE(shown(openFolder), !rejected);
         QCOMPARE(statusText->text(), status);
+        if (rejected) {
+            QCOMPARE(MessageBox::takeRecordedKinds(), QList<MessageBox::Kind>{MessageBox::Kind::Warning});
+            return;
+        }
         // A new run hides it again until it ends.
         h.window->setRunning(true);
         QVERIFY(!shown(openFolder));

@@ -168,13 +168,15 @@ private slots:
         QVERIFY(lines.filter(QStringLiteral(" 状态 宝贝未能采集（页面无法读取）")).size() == 2);
         QVERIFY2(lines.last().endsWith(QStringLiteral(" 结束 共3个宝贝，2个宝贝未能采集")),
                  qPrintable(lines.last()));
-        QCOMPARE(f.child<QLabel>("lb_stat_txt")->text(),
-                 QStringLiteral("全部采集完成：共3个宝贝，文件：%1；店铺标明21个宝贝，实际找到5个；"
-                                "2个宝贝未能采集（见日志）")
-                     .arg(f.child<QLabel>("lb_stat_txt")->toolTip()));
-        QVERIFY(f.child<QLabel>("lb_stat_txt")
-                    ->toolTip()
-                    .endsWith(QStringLiteral("/PaiPai_20090301_Taobao.csv")));
+        // The file just written is offered; the status names it, and its tooltip is the whole text.
+        const QString written = f.window->writtenFile();
+        QVERIFY2(written.endsWith(QStringLiteral("/PaiPai_20090301_Taobao.csv")), qPrintable(written));
+        const QString status =
+            QStringLiteral("全部采集完成：共3个宝贝，文件：%1；店铺标明21个宝贝，实际找到5个；"
+                           "2个宝贝未能采集（见日志）")
+                .arg(written);
+        QCOMPARE(f.child<QLabel>("lb_stat_txt")->text(), status);
+        QCOMPARE(f.child<QLabel>("lb_stat_txt")->toolTip(), status);
         QCOMPARE(f.child<QPlainTextEdit>("txt_log")->blockCount(), lines.size());
 
         // A new run starts a new log.

@@ -19,11 +19,8 @@ Taobao5Record item(std::initializer_list<std::pair<F, QString>> values) {
 }
 
 QStringList paipaiRowOf(const QStringList& taobaoValues) {
-    QList<QStringView> views;
-    for (const QString& value : taobaoValues)
-        views.append(value);
-    return ConversionMapping::taobaoToPaiPai(
-        ConversionMapping::Fields(views.constData(), std::size_t(views.size())));
+    return ConversionMapping::toPaiPai(
+        ConversionMapping::rowFromRecord(ItemRecord::fromValues(taobaoValues)));
 }
 
 } // namespace

@@ -36,13 +36,6 @@ bool writeItems(const QString& path, const QList<Taobao5Record>& items) {
     return writer.finish();
 }
 
-ConversionMapping::Fields viewsOf(const QStringList& values, QList<QStringView>* storage) {
-    storage->clear();
-    for (const QString& value : values)
-        storage->append(value);
-    return ConversionMapping::Fields(storage->constData(), std::size_t(storage->size()));
-}
-
 } // namespace
 
 class TestTaobao5Writer : public QObject {
@@ -305,15 +298,14 @@ private slots:
             const AssistantLayout& layout = AssistantFormat::paipaiConverter();
             output.write(layout.headerLine());
             Taobao5Record item;
-            QList<QStringView> storage;
-            while (reader.readRecord(&item)) {
-                const QStringList values = Taobao5Mapping::toItemRecord(item, source).values();
-                output.writeRow(layout, ConversionMapping::taobaoToPaiPai(viewsOf(values, &storage)));
-            }
+            while (reader.readRecord(&item))
+                output.writeRow(layout, ConversionMapping::toPaiPai(ConversionMapping::rowFromRecord(
+                                            Taobao5Mapping::toItemRecord(item, source))));
             QVERIFY(output.commit());
         }
 
         // PaiPai -> current layout.
+        const AssistantLayout& layout = AssistantFormat::paipaiConverter();
         const QString back = dir.filePath(u"back.csv"_s);
         {
             CsvReader reader;
@@ -323,11 +315,10 @@ private slots:
             Taobao5Writer writer(&file);
             writer.writeHeaderIfNew();
             QStringList record;
-            QList<QStringView> storage;
             int count = 0;
             while (reader.readRecord(&record)) {
-                const ItemRecord item =
-                    ItemRecord::fromValues(ConversionMapping::paipaiToTaobao(viewsOf(record, &storage)));
+                const ItemRecord item = ConversionMapping::quotedRecord(ConversionMapping::toTaobao(
+                    ConversionMapping::rowFromLayout(layout, record, Platform::PaiPai)));
                 Taobao5Record current = Taobao5Mapping::fromItemRecord(item);
                 Taobao5Pictures::attach(
                     &current, Taobao5Pictures::storeFile(Taobao5Mapping::unquoted(item.picture), back));

@@ -184,7 +184,9 @@ bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& re
         state.counters.items.settle(key, ItemTally::Fate::AlreadyInFile);
         return true;
     }
-    addNextGridRow(window, gridCells);
+    // The page address rides after the 31 cells, for the window's double click.
+    addNextGridRow(window,
+                   record.pageAddress.isEmpty() ? gridCells : gridCells + QStringList{record.pageAddress});
     writer.appendRecord(record, itemNumber, key);
     KillPoint::reached(KillPoint::kRowJournaled);
     state.counters.items.settle(key, ItemTally::Fate::Written);

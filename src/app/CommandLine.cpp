@@ -12,6 +12,15 @@ Request parse(const QStringList& arguments, bool strictWindowArguments) {
     Request request;
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         request.mode = Mode::Help;
+        // The help names the folder in use, which --data-dir changes wherever it stands.
+        for (int i = 0; i < arguments.size(); ++i) {
+            const QString& arg = arguments.at(i);
+            if (arg.startsWith(QStringLiteral("--data-dir=")))
+                request.dataDir = arg.mid(11);
+            else if (arg == u"--data-dir" && i + 1 < arguments.size() &&
+                     !arguments.at(i + 1).startsWith(QStringLiteral("--")))
+                request.dataDir = arguments.at(i + 1);
+        }
         return request;
     }
     if (arguments.contains(QStringLiteral("--version"))) {
@@ -93,7 +102,8 @@ QString helpText() {
         "  executable's folder when it is writable and not an installed copy's, else the\n"
         "  user's data folder (~/.local/share/kestrune).\n"
         "  Only one instance (window or command line) may use a folder at a time; a second\n"
-        "  window ends silently, a second extraction says so on standard error and exits 1.\n"
+        "  window says so in a message box (and on standard error) and ends, a second\n"
+        "  extraction says so on standard error and exits 1.\n"
         "  Rows that a run which died had already taken are written into its output file when\n"
         "  the window or an extraction next starts on the folder.\n"
         "\n"
@@ -103,9 +113,11 @@ QString helpText() {
         "  Progress and message texts go to standard error, one line each. When standard\n"
         "  error is a terminal, the progress (items collected, the shop's total, a bar and\n"
         "  the time left) and the latest status share one line rewritten in place, and only\n"
-        "  messages get lines of their own. At the end of an extraction the output file's\n"
-        "  path and the number of items written go to standard output; a conversion prints\n"
-        "  its result there.\n"
+        "  messages get lines of their own; when the run ends the bar stays as it ended and\n"
+        "  the last status follows on a line of its own. At the end of an extraction the\n"
+        "  output file's path (输出文件：), the number of items written (已写入N个宝贝) and,\n"
+        "  when some item pages could not be read, their number (未能采集N个) go to standard\n"
+        "  output; a conversion prints its result there.\n"
         "  --log FILE writes the run's log to FILE (UTF-8, replaced if it exists): each page\n"
         "  and picture fetched with its result, each status and message, with the time.\n"
         "  Ctrl-C (SIGINT) acts as the stop button: the run stops after the item in progress\n"

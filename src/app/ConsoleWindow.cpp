@@ -30,9 +30,13 @@ void ConsoleWindow::write(const QByteArray& bytes) {
 }
 
 void ConsoleWindow::writeLine(const QString& text) {
+    const QString line = oneLine(text);
+    if (line == m_lastLine)
+        return;
+    m_lastLine = line;
     // A line of its own goes above the progress line, which is drawn again below it.
     const bool redraw = m_lineShown;
-    write((redraw ? QByteArray(kClearLine) : QByteArray()) + oneLine(text).toUtf8() + '\n');
+    write((redraw ? QByteArray(kClearLine) : QByteArray()) + line.toUtf8() + '\n');
     m_lineShown = false;
     if (redraw)
         drawProgressLine();
@@ -61,9 +65,12 @@ void ConsoleWindow::setProgress(const RunProgress& progress) {
 }
 
 void ConsoleWindow::finishProgressLine() {
-    if (m_lineShown)
-        write("\n");
+    if (!m_lineShown)
+        return;
+    write(kClearLine + ProgressText::terminalEndLine(m_progress, m_columns - 1).toUtf8() + '\n');
     m_lineShown = false;
+    if (!m_status.isEmpty())
+        writeLine(m_status);
 }
 
 void ConsoleWindow::addGridRow(const QString&, const QStringList&) {
@@ -85,6 +92,8 @@ bool ConsoleWindow::acceptUsageNotice() {
 }
 
 bool ConsoleWindow::askYesNo(const QString& text) {
+    // A question asked again is asked again.
+    m_lastLine.clear();
     writeLine(text);
     if (!m_interactive)
         return false;

@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <functional>
 
-// The window of the command line: status and message texts go to standard error, one line each;
-// questions are asked on the terminal. The grid is only counted. When standard error is a
+// The window of the command line: status and message texts go to standard error, one line each
+// (a text is not repeated on the line after itself: a failure is both a message and the run's last
+// status); questions are asked on the terminal. The grid is only counted. When standard error is a
 // terminal (setTerminalColumns), the progress and the latest status share one line that is
-// rewritten in place, and only messages get lines of their own.
+// rewritten in place, and only messages get lines of their own, until the run ends: then the bar
+// stays as the run left it and the last status follows on a line of its own.
 class ConsoleWindow : public WindowInterface {
 public:
     // interactive: questions are put to the user on the terminal; otherwise they are answered No.
@@ -40,7 +42,8 @@ public:
     void setTerminalColumns(int columns) { m_columns = columns; }
     // Shown on the rewritten line; nothing is written without a terminal.
     void setProgress(const RunProgress& progress);
-    // Leaves the rewritten line as it stands, so that what follows starts on a line of its own.
+    // Leaves the rewritten line with the count and bar the run reached, and gives the last status
+    // a line of its own, so that what follows starts on a line of its own.
     void finishProgressLine();
 
     bool isRunning() const { return m_running; }
@@ -66,5 +69,7 @@ private:
     int m_columns = 0;
     RunProgress m_progress;
     QString m_status;
+    // The text of the last line of its own, not written twice in a row.
+    QString m_lastLine;
     bool m_lineShown = false;
 };

@@ -3,6 +3,7 @@
 #include "app/ConsoleWindow.h"
 #include "app/PrintLine.h"
 #include "base/MarketplaceCodes.h"
+#include "base/System.h"
 #include "formats/FormatConverter.h"
 
 #include <QFileInfo>
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <optional>
 
-#include <unistd.h>
 
 namespace {
 
@@ -68,7 +68,7 @@ int runConvertCommand(const QStringList& arguments) {
         return usageError(QStringLiteral("--from and --to name the same format"));
     if (paths.size() != 2)
         return usageError(QStringLiteral("SOURCE and SAVE are required"));
-    if (!agreed && !ConsoleWindow(::isatty(STDIN_FILENO) != 0).acceptUsageNotice())
+    if (!agreed && !ConsoleWindow(System::inputIsTerminal()).acceptUsageNotice())
         return 1;
 
     FormatConverter::Request request;

@@ -10,6 +10,7 @@
 #include "app/RunEngine.h"
 #include "app/StartupSequence.h"
 #include "base/MarketplaceCodes.h"
+#include "base/System.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -17,22 +18,12 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
 // How often the main thread looks for a Ctrl-C to pass on.
 constexpr int kInterruptPollMs = 50;
-
-extern "C" void onInterrupt(int) {
-    g_interrupted = 1;
-    // A second Ctrl-C ends the program the ordinary way.
-    std::signal(SIGINT, SIG_DFL);
-}
 
 struct ExtractOptions {
     std::optional<Platform> platform;
@@ -44,16 +35,6 @@ struct ExtractOptions {
     bool hasUrl = false;
     QString logFile;
 };
-
-// The width of the terminal standard error goes to; 0 when it goes elsewhere.
-int errorTerminalColumns() {
-    if (isatty(STDERR_FILENO) == 0)
-        return 0;
-    winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return 80;
-}
 
 int usageError(const QString& text) {
     printLine(stderr, QStringLiteral("kestrune extract: ") + text);
@@ -154,7 +135,8 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     const QString programDir = CommandLine::programDir(options.dataDir);
     if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir)) {
-        printLine(stderr, QStringLiteral("kestrune: cannot create the program folder ") + programDir);
+        printLine(stderr, QStringLiteral("kestrune: cannot create the program folder ") +
+                              QDir::toNativeSeparators(programDir));
         return 1;
     }
 
@@ -162,23 +144,26 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     if (!lock.tryAcquire()) {
         if (lock.heldByAnother()) {
             printLine(stderr, Messages::kAnotherInstance + QDir::toNativeSeparators(programDir));
-            printLine(stderr, QStringLiteral("kestrune: the lock file is ") + lock.path());
+            printLine(stderr,
+                      QStringLiteral("kestrune: the lock file is ") + QDir::toNativeSeparators(lock.path()));
         } else
-            printLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") + lock.path());
+            printLine(stderr, QStringLiteral("kestrune: cannot create the lock file ") +
+                                  QDir::toNativeSeparators(lock.path()));
         return 1;
     }
 
     // Every line of the run goes to the log file at once, so a run that dies leaves its log.
     QFile logFile(options.logFile);
     if (!options.logFile.isEmpty() && !logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") + options.logFile +
-                              QStringLiteral(" (") + logFile.errorString() + u')');
+        printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") +
+                              QDir::toNativeSeparators(options.logFile) + QStringLiteral(" (") +
+                              logFile.errorString() + u')');
         return 1;
     }
 
-    const bool terminal = isatty(STDIN_FILENO) != 0;
+    const bool terminal = System::inputIsTerminal();
     ConsoleWindow window(terminal);
-    window.setTerminalColumns(errorTerminalColumns());
+    window.setTerminalColumns(System::progressLineColumns());
     ExtractionSession session(window, programDir);
     StartupSequence startup(session);
 
@@ -191,7 +176,7 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         const StartupSequence::ResumeResult result = startup.loadBreakPoint();
         if (result == StartupSequence::ResumeResult::NoBreakPoint) {
             printLine(stderr, QStringLiteral("kestrune: no unfinished extraction is recorded in ") +
-                                  session.paths().settingsFile());
+                                  QDir::toNativeSeparators(session.paths().settingsFile()));
             return 1;
         }
         if (result != StartupSequence::ResumeResult::Loaded &&
@@ -230,14 +215,13 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         loop.quit();
     });
 
-    g_interrupted = 0;
     QTimer interruptPoll;
     QObject::connect(&interruptPoll, &QTimer::timeout, [&engine] {
-        if (g_interrupted)
+        if (System::interrupted())
             engine.requestStop();
     });
     interruptPoll.start(kInterruptPollMs);
-    const auto previousHandler = std::signal(SIGINT, onInterrupt);
+    System::startInterruptWatch();
     const int messagesBefore = window.messageCount();
 
     RunRequest request;
@@ -248,17 +232,17 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     request.resumeItemNumber = session.state().resume.itemNumber;
     engine.start(request);
     loop.exec();
-    std::signal(SIGINT, previousHandler);
+    System::stopInterruptWatch();
     window.finishProgressLine();
 
     const ExtractionController::RunSummary& run = outcome.summary;
     // Rows still buffered after a failed write are not in the file.
     const int items = run.outputPending ? 0 : run.counts.written;
     if (run.started) {
-        printLine(stdout, QStringLiteral("output file: ") + outcome.outputFile);
-        printLine(stdout, QStringLiteral("items written: ") + QString::number(items));
+        printLine(stdout, QStringLiteral("输出文件：") + QDir::toNativeSeparators(outcome.outputFile));
+        printLine(stdout, QStringLiteral("已写入%1个宝贝").arg(items));
         if (run.counts.dropped > 0)
-            printLine(stdout, QStringLiteral("items dropped: ") + QString::number(run.counts.dropped));
+            printLine(stdout, QStringLiteral("未能采集%1个").arg(run.counts.dropped));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
     if (run.failed || run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/System.h"
+
 #include <QString>
 
-// One instance per program folder, whether window or command line: a kernel lock (flock) on a
+// One instance per program folder, whether window or command line: a kernel lock on a
 // lock file in the folder, held for the life of this object. The kernel drops the lock when its
 // process ends however it ends, so what the file holds (empty, garbled, written on another
 // host) never keeps a folder locked; the content only tells a person who holds it.
@@ -23,9 +25,7 @@ public:
     static QString lockFilePath(const QString& programDir);
 
 private:
-    void release();
-
     QString m_path;
-    int m_fd = -1;
+    System::FileLock m_lock;
     bool m_heldByAnother = false;
 };

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #ifndef KESTRUNE_INSTALL_PREFIX
 #define KESTRUNE_INSTALL_PREFIX ""
@@ -15,6 +16,13 @@ namespace {
 
 // What `cmake --install` puts beside the executable's bin folder, under any prefix.
 const QString kDesktopEntry = QStringLiteral("../share/applications/kestrune.desktop");
+
+// Tried rather than read from the permissions: Windows reports a folder such as Program Files as
+// writable to a program that then cannot create a file in it.
+bool canCreateFileIn(const QString& folder) {
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".kestrune-write-test-XXXXXX")));
+    return probe.open();
+}
 
 QString cleaned(const QString& folder) {
     return QDir::cleanPath(QDir(folder).absolutePath());
@@ -48,7 +56,7 @@ Facts facts(const QString& dataDir) {
     Facts result;
     result.dataDir = dataDir;
     result.executableDir = QCoreApplication::applicationDirPath();
-    result.executableDirWritable = QFileInfo(result.executableDir).isWritable();
+    result.executableDirWritable = canCreateFileIn(result.executableDir);
     result.installPrefix = QStringLiteral(KESTRUNE_INSTALL_PREFIX);
     result.installedLayout = QFileInfo(result.executableDir).fileName() == u"bin" &&
                              QFileInfo::exists(QDir(result.executableDir).filePath(kDesktopEntry));

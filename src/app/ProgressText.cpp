@@ -54,13 +54,26 @@ QString timeLeft(const RunProgress& progress) {
     return QStringLiteral("剩余约") + text;
 }
 
-QString terminalLine(const RunProgress& progress, const QString& status, int columns, int barWidth) {
+namespace {
+
+QStringList countAndBar(const RunProgress& progress, int barWidth) {
     QStringList parts{count(progress)};
     if (progress.totalKnown()) {
         const int filled = progress.percent() * barWidth / 100;
         parts.append(u'[' + QString(filled, u'#') + QString(barWidth - filled, u'-') + u']');
         parts.append(QString::number(progress.percent()) + u'%');
     }
+    return parts;
+}
+
+} // namespace
+
+QString terminalEndLine(const RunProgress& progress, int columns, int barWidth) {
+    return fitted(countAndBar(progress, barWidth).join(u' '), columns);
+}
+
+QString terminalLine(const RunProgress& progress, const QString& status, int columns, int barWidth) {
+    QStringList parts = countAndBar(progress, barWidth);
     const QString left = timeLeft(progress);
     if (!left.isEmpty())
         parts.append(left);

@@ -14,6 +14,8 @@ QString timeLeft(const RunProgress& progress);
 // The terminal's one line: count, a bar of barWidth cells and the percentage once the total is
 // known, the time left, then the status text; cut to fit columns terminal cells.
 QString terminalLine(const RunProgress& progress, const QString& status, int columns, int barWidth = 20);
+// The line a run leaves behind: count, bar and percentage, without the time left or a status.
+QString terminalEndLine(const RunProgress& progress, int columns, int barWidth = 20);
 // The cells a text takes on a terminal: wide (East Asian) characters take two.
 int terminalWidth(const QString& text);
 

@@ -1,12 +1,13 @@
 #include "app/WrittenItemSet.h"
 
+#include "base/System.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 #include <QUrlQuery>
 
-#include <unistd.h>
 
 namespace {
 
@@ -107,7 +108,7 @@ Status WrittenItemSet::commit() {
     QByteArray bytes;
     for (const QString& key : std::as_const(m_uncommitted))
         bytes += key.toUtf8() + '\n';
-    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
+    if (file.write(bytes) != bytes.size() || !System::syncFile(file))
         return Status::failure(file.errorString());
     m_uncommitted.clear();
     return Status::success();

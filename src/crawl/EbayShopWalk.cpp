@@ -34,7 +34,8 @@ QString fromIgnoringCase(const QString& text, const QString& marker) {
 
 } // namespace
 
-ItemOutcome collectEbayItem(CrawlHost& host, const QString& pageText, int itemNumber) {
+ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+                            int itemNumber) {
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
     const QString pictureAddress = ebayPictureAddress(pageText);
@@ -42,7 +43,8 @@ ItemOutcome collectEbayItem(CrawlHost& host, const QString& pageText, int itemNu
         pictureAddress.isEmpty() ? QString() : ebayPictureFileName(pictureAddress);
     if (!pictureAddress.isEmpty())
         host.downloadPicture(pictureAddress, pictureFileName);
-    const ParsedItem item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
+    ParsedItem item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
+    item.record.pageAddress = itemAddress;
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
                                                                   : ItemOutcome::NotEmitted;
 }
@@ -138,7 +140,7 @@ void walkEbayShop(CrawlHost& host) {
             const QString itemPage = host.fetchPageUtf8(itemLink);
             if (itemPage.isEmpty() && !host.downloadsCut())
                 host.itemDropped(DropReason::PageUnreadable);
-            return collectEbayItem(host, itemPage, itemNumber);
+            return collectEbayItem(host, itemLink, itemPage, itemNumber);
         };
         rules.progressStatus = [&](int itemNumber) -> QString {
             return shopSummary + QStringLiteral("已采集商品") + QString::number(itemNumber) +

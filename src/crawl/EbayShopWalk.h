@@ -11,6 +11,7 @@ class CrawlHost;
 // (formerly CollectEbayShop)
 void walkEbayShop(CrawlHost& host);
 
-// One item page: saves its picture, parses it and emits the item numbered itemNumber. An empty
-// page does nothing.
-ItemOutcome collectEbayItem(CrawlHost& host, const QString& pageText, int itemNumber);
+// One item page, read from itemAddress: saves its picture, parses it and emits the item numbered
+// itemNumber. An empty page does nothing.
+ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+                            int itemNumber);

@@ -40,15 +40,15 @@ int paiPaiListPageCount(double itemTotal) {
     return static_cast<int>(rounded) + 1;
 }
 
-ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& pageText, const PaiPaiListItem& listItem,
-                              int itemNumber) {
+ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+                              const PaiPaiListItem& listItem, int itemNumber) {
     if (pageText.isEmpty())
         return ItemOutcome::PageUnread;
     host.downloadPicture(paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName),
                          listItem.pictureFileName);
-    const ParsedItem item =
-        parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText), listItem.price,
-                            host.picturePath(listItem.pictureFileName));
+    ParsedItem item = parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText),
+                                          listItem.price, host.picturePath(listItem.pictureFileName));
+    item.record.pageAddress = itemAddress;
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
                                                                   : ItemOutcome::NotEmitted;
 }
@@ -138,7 +138,7 @@ void walkPaiPaiShop(CrawlHost& host) {
             if (at + 6 >= pieces.size())
                 return ItemOutcome::NotEmitted;
             return collectPaiPaiItem(
-                host, itemPage,
+                host, itemAddress, itemPage,
                 {shopNumber, pieces.at(at + 2), pieces.at(at + 3), pieces.at(at + 4), pieces.at(at + 6)},
                 itemNumber);
         };

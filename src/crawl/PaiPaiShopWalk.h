@@ -25,7 +25,7 @@ struct PaiPaiListItem {
     QString price;
 };
 
-// One item page: saves its picture, parses it and emits the item numbered itemNumber. An empty
-// page is unread: nothing is saved, recorded or reported.
-ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& pageText, const PaiPaiListItem& listItem,
-                              int itemNumber);
+// One item page, read from itemAddress: saves its picture, parses it and emits the item numbered
+// itemNumber. An empty page is unread: nothing is saved, recorded or reported.
+ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+                              const PaiPaiListItem& listItem, int itemNumber);

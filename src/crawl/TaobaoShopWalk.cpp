@@ -443,7 +443,7 @@ ItemOutcome TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rul
     const QString itemPage = m_host.fetchPage(itemAddress);
     if (itemPage.isEmpty() && !m_host.downloadsCut())
         m_host.itemDropped(DropReason::PageUnreadable);
-    return collectTaobaoItem(m_host, itemPage, pictureAddress, itemNumber);
+    return collectTaobaoItem(m_host, itemAddress, itemPage, pictureAddress, itemNumber);
 }
 
 void TaobaoShopWalk::walkWholeShop() {
@@ -490,19 +490,19 @@ void TaobaoShopWalk::endAfterLists() {
 
 } // namespace
 
-ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& pageText, const QString& pictureAddress,
-                              int itemNumber) {
+ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+                              const QString& pictureAddress, int itemNumber) {
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
     const QString pictureFileName = taobaoPictureFileName(pictureAddress);
     host.downloadPicture(pictureAddress, pictureFileName);
-    const std::optional<ParsedItem> item =
-        parseTaobaoItemPage(pageText, host.picturePath(pictureFileName), host);
+    std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, host.picturePath(pictureFileName), host);
     if (!item) {
         if (!host.downloadsCut())
             host.itemDropped(isTaobaoItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
         return ItemOutcome::NotEmitted;
     }
+    item->record.pageAddress = itemAddress;
     return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
                                                                     : ItemOutcome::NotEmitted;
 }

@@ -11,7 +11,7 @@ class CrawlHost;
 // (formerly CollectTaobaoShop)
 void walkTaobaoShop(CrawlHost& host);
 
-// One item page: saves the picture at pictureAddress, parses the page (fetching its description)
-// and emits the item numbered itemNumber. An empty page does nothing.
-ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& pageText, const QString& pictureAddress,
-                              int itemNumber);
+// One item page, read from itemAddress: saves the picture at pictureAddress, parses the page
+// (fetching its description) and emits the item numbered itemNumber. An empty page does nothing.
+ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+                              const QString& pictureAddress, int itemNumber);

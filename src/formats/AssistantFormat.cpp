@@ -16,15 +16,51 @@ LayoutColumn constant(const QString& name, const QString& value) {
 }
 
 LayoutColumn field(const QString& name, Field recordField) {
-    return {name, ColumnSource::RecordField, QString(), ItemRecord::indexOf(recordField)};
+    const int index = ItemRecord::indexOf(recordField);
+    return {name, ColumnSource::RecordField, QString(), index, AssistantFormat::isTextField(index)};
+}
+
+// The record field a computed column carries, if any.
+int fieldOf(ColumnSource source) {
+    switch (source) {
+    case ColumnSource::DecodedTitle:
+        return ItemRecord::indexOf(Field::Title);
+    case ColumnSource::PlatformCategory:
+        return ItemRecord::indexOf(Field::Category);
+    case ColumnSource::EbayPicture:
+        return ItemRecord::indexOf(Field::Picture);
+    case ColumnSource::Constant:
+    case ColumnSource::RecordField:
+    case ColumnSource::ProductNumber:
+    case ColumnSource::CurrentDateTime:
+    case ColumnSource::Mapped:
+        break;
+    }
+    return -1;
 }
 
 LayoutColumn sourced(const QString& name, ColumnSource source) {
-    return {name, source, QString(), -1};
+    const int index = fieldOf(source);
+    // The eBay picture is written without quotes of its own.
+    const bool text = source == ColumnSource::DecodedTitle;
+    return {name, source, QString(), index, text};
+}
+
+LayoutColumn mapped(const QString& name, Field recordField) {
+    const int index = ItemRecord::indexOf(recordField);
+    return {name, ColumnSource::Mapped, QString(), index, AssistantFormat::isTextField(index)};
 }
 
 LayoutColumn mapped(const QString& name) {
     return {name, ColumnSource::Mapped, QString(), -1};
+}
+
+// A column of an export whose name is not known.
+LayoutColumn unnamed(Field recordField = Field::MemberDiscount, bool carries = false) {
+    if (!carries)
+        return {QString(), ColumnSource::Constant, QString(), -1};
+    const int index = ItemRecord::indexOf(recordField);
+    return {QString(), ColumnSource::Mapped, QString(), index, AssistantFormat::isTextField(index)};
 }
 
 AssistantLayout makeTaobao(const QString& postageCaption, const QString& lineEnd) {
@@ -192,23 +228,23 @@ AssistantLayout makePaiPaiConverter() {
         constant(QStringLiteral("id"), QStringLiteral("-1")),
         constant(QStringLiteral("tree_node_id"), QStringLiteral("-1")),
         constant(QStringLiteral("old_tree_node_id"), QStringLiteral("-1")),
-        mapped(QStringLiteral("title")),
+        mapped(QStringLiteral("title"), Field::Title),
         constant(QStringLiteral("id_in_web"), kEmptyQuoted),
-        mapped(QStringLiteral("auctionType")),
-        mapped(QStringLiteral("category")),
+        mapped(QStringLiteral("auctionType"), Field::SaleType),
+        mapped(QStringLiteral("category"), Field::Category),
         constant(QStringLiteral("shopCategoryId"), kEmptyQuoted),
         constant(QStringLiteral("pictURL"), kEmptyQuoted),
-        mapped(QStringLiteral("quantity")),
-        mapped(QStringLiteral("duration")),
+        mapped(QStringLiteral("quantity"), Field::Quantity),
+        mapped(QStringLiteral("duration"), Field::Duration),
         constant(QStringLiteral("startDate"), kEmptyQuoted),
-        mapped(QStringLiteral("stuffStatus")),
-        mapped(QStringLiteral("price")),
-        mapped(QStringLiteral("increment")),
+        mapped(QStringLiteral("stuffStatus"), Field::Condition),
+        mapped(QStringLiteral("price"), Field::Price),
+        mapped(QStringLiteral("increment"), Field::Increment),
         constant(QStringLiteral("prov"), kEmptyQuoted),
         constant(QStringLiteral("city"), kEmptyQuoted),
-        mapped(QStringLiteral("shippingOption")),
-        mapped(QStringLiteral("ordinaryPostFee")),
-        mapped(QStringLiteral("fastPostFee")),
+        mapped(QStringLiteral("shippingOption"), Field::FreightPayer),
+        mapped(QStringLiteral("ordinaryPostFee"), Field::PostFee),
+        mapped(QStringLiteral("fastPostFee"), Field::ExpressFee),
         constant(QStringLiteral("paymentOption"), zero),
         constant(QStringLiteral("haveInvoice"), zero),
         constant(QStringLiteral("haveGuarantee"), zero),
@@ -217,14 +253,27 @@ AssistantLayout makePaiPaiConverter() {
         constant(QStringLiteral("shopWindow"), zero),
         constant(QStringLiteral("failed_reason"), kEmptyQuoted),
         constant(QStringLiteral("pic_size"), zero),
-        mapped(QStringLiteral("pic_filename")),
+        mapped(QStringLiteral("pic_filename"), Field::Picture),
         constant(QStringLiteral("pic"), QString()),
-        mapped(QStringLiteral("description")),
+        mapped(QStringLiteral("description"), Field::Description),
         constant(QStringLiteral("story"), kEmptyQuoted),
         constant(QStringLiteral("putStore"), QStringLiteral("\"-2\"")),
         constant(QStringLiteral("pic_width"), QStringLiteral("80")),
         constant(QStringLiteral("pic_height"), QStringLiteral("80")),
     };
+    return layout;
+}
+
+AssistantLayout makeEbayExport() {
+    AssistantLayout layout;
+    layout.separator = QChar(u',');
+    layout.lineEnd = QStringLiteral("\r\n");
+    for (int i = 0; i <= columnIndex(EbaySourceColumn::Picture); ++i)
+        layout.columns.append(unnamed());
+    layout.columns[columnIndex(EbaySourceColumn::Title)] = unnamed(Field::Title, true);
+    layout.columns[columnIndex(EbaySourceColumn::Price)] = unnamed(Field::Price, true);
+    layout.columns[columnIndex(EbaySourceColumn::Description)] = unnamed(Field::Description, true);
+    layout.columns[columnIndex(EbaySourceColumn::Picture)] = unnamed(Field::Picture, true);
     return layout;
 }
 
@@ -271,6 +320,63 @@ QString AssistantLayout::protectValue(const QString& value) const {
     QString inner = enclosed ? value.mid(1, value.size() - 2) : value;
     inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
     return quoted(inner);
+}
+
+void AssistantLayout::appendPlainRow(QString* out, const QStringList& values) const {
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            out->append(separator);
+        const QString& value = values.at(i);
+        const LayoutColumn* column = i < columns.size() ? &columns.at(i) : nullptr;
+        if (column && column->source == ColumnSource::Constant) {
+            out->append(value);
+            continue;
+        }
+        const bool tab = separator == u'\t';
+        const bool quote = (column && column->text && !AssistantFormat::isPlainNumber(value)) ||
+                           (!tab && (value.contains(separator) || value.contains(u'"') ||
+                                     value.contains(u'\r') || value.contains(u'\n')));
+        const qsizetype start = out->size();
+        if (!quote) {
+            out->append(value);
+        } else if (value.contains(u'"')) {
+            out->append(AssistantFormat::quotedText(value));
+        } else {
+            out->append(u'"');
+            out->append(value);
+            out->append(u'"');
+        }
+        // A TAB layout has no quoting that holds its separator or a line break.
+        if (tab) {
+            QChar* const data = out->data();
+            for (qsizetype k = start; k < out->size(); ++k) {
+                if (data[k] == u'\t' || data[k] == u'\r' || data[k] == u'\n')
+                    data[k] = u' ';
+            }
+        }
+    }
+    out->append(lineEnd);
+}
+
+QStringList AssistantLayout::names() const {
+    QStringList result;
+    result.reserve(columns.size());
+    for (const LayoutColumn& column : columns)
+        result.append(column.name);
+    return result;
+}
+
+bool AssistantLayout::matchesHeader(const QStringList& header) const {
+    qsizetype count = header.size();
+    if (headerTrailingSeparator && count == columns.size() + 1 && header.back().trimmed().isEmpty())
+        --count;
+    if (count != columns.size())
+        return false;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (header.at(i).trimmed() != columns.at(i).name)
+            return false;
+    }
+    return true;
 }
 
 void AssistantLayout::appendRow(QString* out, const QStringList& values) const {
@@ -341,7 +447,7 @@ const AssistantLayout& forFormat(FileFormat format) {
     case FileFormat::PaiPaiAssistant:
         return paipai();
     case FileFormat::EbayAssistant:
-        break;
+        return ebay();
     }
     return ebay();
 }
@@ -358,6 +464,91 @@ const AssistantLayout& paipaiConverter() {
 
 const AssistantLayout& ebayConverter() {
     return ebay();
+}
+
+const AssistantLayout& paipaiExport() {
+    return paipaiConverter();
+}
+
+const AssistantLayout& ebayExport() {
+    static const AssistantLayout layout = makeEbayExport();
+    return layout;
+}
+
+bool isTextField(int field) {
+    switch (static_cast<Field>(field)) {
+    case Field::Title:
+    case Field::Province:
+    case Field::City:
+    case Field::SaleType:
+    case Field::StartTime:
+    case Field::Story:
+    case Field::Description:
+    case Field::Picture:
+    case Field::Attributes:
+        return true;
+    case Field::Category:
+    case Field::ShopCategory:
+    case Field::Condition:
+    case Field::Price:
+    case Field::Increment:
+    case Field::Quantity:
+    case Field::Duration:
+    case Field::FreightPayer:
+    case Field::PostFee:
+    case Field::EmsFee:
+    case Field::ExpressFee:
+    case Field::PaymentMethod:
+    case Field::Alipay:
+    case Field::Invoice:
+    case Field::Warranty:
+    case Field::AutoRepost:
+    case Field::PutInStore:
+    case Field::ShopWindow:
+    case Field::GroupPrice:
+    case Field::GroupMinCount:
+    case Field::PostageTemplateId:
+    case Field::MemberDiscount:
+        break;
+    }
+    return false;
+}
+
+QString quotedText(const QString& plain) {
+    QString result;
+    result.reserve(plain.size() + 2);
+    result.append(u'"');
+    if (plain.contains(u'"'))
+        result.append(QString(plain).replace(QStringLiteral("\""), QStringLiteral("\"\"")));
+    else
+        result.append(plain);
+    result.append(u'"');
+    return result;
+}
+
+QString unquoted(const QString& value) {
+    if (value.size() < 2 || value.front() != u'"' || value.back() != u'"')
+        return value;
+    QString inner = value.sliced(1, value.size() - 2);
+    if (isWellFormedQuotedField(value))
+        inner.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return inner;
+}
+
+bool isPlainNumber(QStringView text) {
+    if (text.startsWith(u'-'))
+        text = text.sliced(1);
+    bool digit = false;
+    bool point = false;
+    for (QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            digit = true;
+        else if (c == u'.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digit;
 }
 
 QString productNumber(const QDateTime& now) {

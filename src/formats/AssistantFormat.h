@@ -26,7 +26,11 @@ struct LayoutColumn {
     QString name;
     ColumnSource source = ColumnSource::Constant;
     QString constant;
+    // The ItemRecord field (ItemRecord::indexOf) the column carries, read or written; -1 for none.
     int field = -1;
+    // Written from a plain value: always enclosed in double quotes, inner quotes doubled, unless
+    // the value is a plain number (codes such as 0 stay bare).
+    bool text = false;
 };
 
 // One assistant file layout: the single definition that the row writer and the converter read.
@@ -39,7 +43,16 @@ struct AssistantLayout {
 
     QString headerLine() const; // with lineEnd
     // Appends the values joined by the separator with the row-integrity rules applied, plus lineEnd.
+    // The values are as an item record holds them: text fields carry their own quotes.
     void appendRow(QString* out, const QStringList& values) const;
+    // The same for plain values (no quotes of their own): text columns are quoted here, constants
+    // are written as the table holds them.
+    void appendPlainRow(QString* out, const QStringList& values) const;
+    // The column names in order.
+    QStringList names() const;
+    // True when a file's first line names exactly these columns (an eBay header's trailing comma
+    // gives one empty name more).
+    bool matchesHeader(const QStringList& header) const;
     // Every column's value, in column order (Mapped columns give their constant). platform is the
     // shop's marketplace; the clock is read for each column that needs it.
     QStringList recordValues(const ItemRecord& record, Platform platform) const;
@@ -62,6 +75,23 @@ const AssistantLayout& forFormat(FileFormat format);
 const AssistantLayout& taobaoConverter();
 const AssistantLayout& paipaiConverter();
 const AssistantLayout& ebayConverter();
+
+// Files the assistants exported themselves, whose column names are not known: read by position.
+// The PaiPai export has the columns of the converter's PaiPai layout; the eBay export holds the
+// title, price, description and picture at these positions.
+const AssistantLayout& paipaiExport();
+const AssistantLayout& ebayExport();
+
+// Text fields of the item record: the item parsers enclose them in quotes, and the older Taobao
+// layout keeps them so.
+bool isTextField(int field);
+// A plain value in quotes with inner quotes doubled, and the way back. unquoted() removes one
+// pair of enclosing quotes and undoubles the inner ones when the value is one well-formed quoted
+// field; other values come back as they are.
+QString quotedText(const QString& plain);
+QString unquoted(const QString& value);
+// True when text is digits with at most one point, after an optional minus sign.
+bool isPlainNumber(QStringView text);
 
 // eBay helpers shared with the converter.
 // Year, month, day, hour, minute, second (two digits each after the year), then "00000000".

@@ -2,8 +2,6 @@
 
 #include "base/StepError.h"
 #include "formats/AssistantColumns.h"
-#include "formats/AssistantFormat.h"
-#include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "web/EntityDecoder.h"
 #include "web/TextHelpers.h"
@@ -12,136 +10,142 @@ namespace ConversionMapping {
 
 namespace {
 
-const QString kEmptyQuoted = QStringLiteral("\"\"");
-const QString kZeroSpace = QStringLiteral("0 ");
-const QString kPublishTime = QStringLiteral("\"1980-01-01 00:00:00\"");
-const QString kPutStore = QStringLiteral("\"-2\"");
-
 using Field = ItemRecord::Field;
-using PaiPai = PaiPaiConverterColumn;
-using Ebay = EbaySourceColumn;
 
-// Shares the source's memory instead of copying it: a row is written before its source goes.
-QString at(Fields fields, std::size_t index) {
-    return index < fields.size() ? QString::fromRawData(fields[index].data(), fields[index].size())
-                                 : QString();
-}
+const QString kZeroSpace = QStringLiteral("0 ");
+const QString kPublishTime = QStringLiteral("1980-01-01 00:00:00");
+const QString kEbayPictureMarker = QStringLiteral("|:|");
 
-QString at(Fields taobao, Field field) {
-    return at(taobao, static_cast<std::size_t>(ItemRecord::indexOf(field)));
-}
-
-QString at(Fields paipai, PaiPai column) {
-    return at(paipai, static_cast<std::size_t>(columnIndex(column)));
-}
-
-QString at(Fields ebay, Ebay column) {
-    return at(ebay, static_cast<std::size_t>(columnIndex(column)));
-}
-
-QStringList paipaiRow(const QString& title, const QString& auctionType, const QString& category,
-                      const QString& quantity, const QString& duration, const QString& stuffStatus,
-                      const QString& price, const QString& increment, const QString& shippingOption,
-                      const QString& ordinaryPostFee, const QString& fastPostFee, const QString& paymentEtc,
-                      const QString& secureTradeAgree, const QString& picture, const QString& description) {
-    const QString minusOne = QStringLiteral("-1");
-    const QString zero = QStringLiteral("0");
-    const QString one = QStringLiteral("1");
-    return {minusOne,
-            minusOne,
-            minusOne,
-            title,
-            kEmptyQuoted,
-            auctionType,
-            category,
-            kEmptyQuoted,
-            kEmptyQuoted,
-            quantity,
-            duration,
-            kEmptyQuoted,
-            stuffStatus,
-            price,
-            increment,
-            kEmptyQuoted,
-            kEmptyQuoted,
-            shippingOption,
-            ordinaryPostFee,
-            fastPostFee,
-            paymentEtc,
-            paymentEtc,
-            paymentEtc,
-            secureTradeAgree,
-            one,
-            zero,
-            kEmptyQuoted,
-            zero,
-            picture,
-            QString(),
-            description,
-            kEmptyQuoted,
-            kPutStore,
-            QStringLiteral("80"),
-            QStringLiteral("80")};
-}
-
-QStringList taobaoRow(const QString& title, const QString& condition, const QString& saleType,
-                      const QString& price, const QString& increment, const QString& quantity,
-                      const QString& freightPayer, const QString& postFee, const QString& emsFee,
-                      const QString& expressFee, const QString& description, const QString& picture) {
-    const QString zero = QStringLiteral("0");
-    const QString one = QStringLiteral("1");
-    return {title,
-            kZeroSpace,
-            zero,
-            condition,
-            kEmptyQuoted,
-            kEmptyQuoted,
-            saleType,
-            price,
-            increment,
-            quantity,
-            QStringLiteral("7"),
-            freightPayer,
-            postFee,
-            emsFee,
-            expressFee,
-            zero,
-            one,
-            zero,
-            one,
-            one,
-            zero,
-            zero,
-            kPublishTime,
-            kEmptyQuoted,
-            description,
-            picture,
-            kEmptyQuoted,
-            kZeroSpace,
-            zero,
-            kZeroSpace,
-            zero};
-}
-
-QStringList ebayRow(const QDateTime& now, const QString& title, const QString& quantity, const QString& price,
-                    const QString& description, const QString& picture) {
-    QStringList values = ebayDefaults(now);
-    values[columnIndex(EbayColumn::Title)] = title;
-    values[columnIndex(EbayColumn::Quantity)] = quantity;
-    values[columnIndex(EbayColumn::Price)] = price;
-    values[columnIndex(EbayColumn::Description)] = description;
-    values[columnIndex(EbayColumn::Picture)] = picture;
-    return values;
-}
-
-// cleanFieldText(text) enclosed in double quotes.
-QString quotedClean(QStringView text) {
+QString cleaned(const QString& text) {
     QString result;
-    result.reserve(text.size() + 2);
-    result.append(u'"');
     appendCleanField(&result, text);
-    result.append(u'"');
     return result;
+}
+
+// The held value, or the rule's fixed value for a source that does not hold the field.
+QString heldOr(const SourceRow& row, Field field, const QString& fixed) {
+    return row.holds(field) ? row[field] : fixed;
+}
+
+// The value when the source holds one, else the rule's fixed value: for the fields the rules of
+// the assistants' exports fix, which the program's own layouts carry.
+QString valueOr(const SourceRow& row, Field field, const QString& fixed) {
+    return row.hasValue(field) ? row[field] : fixed;
+}
+
+// A PaiPai or eBay source (a Taobao source keeps its own values).
+QString fromOtherMarketplace(const SourceRow& row, Field field) {
+    const bool paipai = row.origin == Platform::PaiPai;
+    const QString zero = QStringLiteral("0");
+    switch (field) {
+    case Field::Title:
+        return decodeNamedEntities(row[field]);
+    case Field::Category:
+        return valueOr(row, field, kZeroSpace);
+    case Field::Condition:
+        return heldOr(row, field, QStringLiteral("5"));
+    case Field::Province:
+    case Field::City:
+        return valueOr(row, field, QString());
+    case Field::SaleType:
+        return heldOr(row, field, QStringLiteral("a"));
+    case Field::Price:
+        return paipai ? sixDecimalsOrText(row[field]) : row[field];
+    case Field::Increment:
+        return row.holds(field) ? sixDecimalsOrText(row[field]) : NumberFormat::zeroDefault();
+    case Field::Quantity:
+        return heldOr(row, field, QStringLiteral("99"));
+    case Field::Duration:
+        return valueOr(row, field, QStringLiteral("7"));
+    case Field::FreightPayer:
+        return valueOr(row, field, paipai ? QStringLiteral("2") : QStringLiteral("1"));
+    case Field::PostFee:
+        return row.hasValue(field) ? sixDecimalsOrText(row[field])
+               : paipai            ? NumberFormat::zeroDefault()
+                                   : NumberFormat::sixDecimals(10.0);
+    case Field::EmsFee:
+        return row.hasValue(field) ? sixDecimalsOrText(row[field])
+               : paipai            ? NumberFormat::zeroDefault()
+                                   : NumberFormat::sixDecimals(25.0);
+    case Field::ExpressFee:
+        return row.hasValue(field) ? sixDecimalsOrText(row[field])
+               : paipai            ? NumberFormat::zeroDefault()
+                                   : NumberFormat::sixDecimals(20.0);
+    case Field::ShopCategory:
+    case Field::PaymentMethod:
+    case Field::Invoice:
+    case Field::PutInStore:
+    case Field::ShopWindow:
+    case Field::GroupMinCount:
+    case Field::MemberDiscount:
+        return zero;
+    case Field::Alipay:
+    case Field::Warranty:
+    case Field::AutoRepost:
+        return QStringLiteral("1");
+    case Field::StartTime:
+        return kPublishTime;
+    case Field::Story:
+    case Field::Attributes:
+        return QString();
+    case Field::Description:
+        return desc(row[field]);
+    case Field::Picture:
+        return paipai ? row[field] : cleaned(row[field]);
+    case Field::GroupPrice:
+    case Field::PostageTemplateId:
+        return kZeroSpace;
+    }
+    return QString();
+}
+
+// A PaiPai converter column that carries a record field.
+QString paipaiValue(const SourceRow& row, Field field) {
+    const bool taobao = row.origin == Platform::Taobao;
+    switch (field) {
+    case Field::Title:
+        return decodeNamedEntities(row[field]);
+    case Field::SaleType:
+    case Field::Category:
+    case Field::Increment:
+        return heldOr(row, field, QStringLiteral("0"));
+    case Field::Quantity:
+        return heldOr(row, field, QStringLiteral("99"));
+    case Field::Duration:
+        return heldOr(row, field, QStringLiteral("7"));
+    case Field::Condition:
+        return heldOr(row, field, QStringLiteral("5"));
+    case Field::FreightPayer:
+        return heldOr(row, field, QStringLiteral("2"));
+    case Field::PostFee:
+    case Field::ExpressFee:
+        return heldOr(row, field, QStringLiteral("0.00"));
+    case Field::Picture:
+        return taobao ? row[field] : cleaned(row[field]);
+    case Field::Description:
+        return cleaned(row[field]);
+    case Field::Price:
+    case Field::ShopCategory:
+    case Field::Province:
+    case Field::City:
+    case Field::EmsFee:
+    case Field::PaymentMethod:
+    case Field::Alipay:
+    case Field::Invoice:
+    case Field::Warranty:
+    case Field::AutoRepost:
+    case Field::PutInStore:
+    case Field::ShopWindow:
+    case Field::StartTime:
+    case Field::Story:
+    case Field::Attributes:
+    case Field::GroupPrice:
+    case Field::GroupMinCount:
+    case Field::PostageTemplateId:
+    case Field::MemberDiscount:
+        break;
+    }
+    return row[field];
 }
 
 } // namespace
@@ -187,11 +191,8 @@ void appendCleanField(QString* out, QStringView text) {
 }
 
 QString desc(const QString& text) {
-    if (text.size() < kLongDescription) {
-        QString result;
-        appendCleanField(&result, text);
-        return result;
-    }
+    if (text.size() < kLongDescription)
+        return cleaned(text);
     QString stripped = stripTags(text);
     qsizetype length = qMin(stripped.size(), kLongDescription);
     // Never keep half of a surrogate pair: it would only become a '?' in GBK.
@@ -211,60 +212,104 @@ QString sixDecimalsOrText(QStringView text) {
     }
 }
 
-QStringView withoutEnclosingQuotes(QStringView text) {
-    if (text.size() >= 2 && text.front() == u'"' && text.back() == u'"')
-        return text.sliced(1, text.size() - 2);
-    return text;
+SourceRow rowFromLayout(const AssistantLayout& layout, const QStringList& values, Platform origin) {
+    SourceRow row;
+    row.origin = origin;
+    const qsizetype count = qMin(values.size(), layout.columns.size());
+    for (qsizetype i = 0; i < layout.columns.size(); ++i) {
+        const LayoutColumn& column = layout.columns.at(i);
+        if (column.field < 0)
+            continue;
+        const auto field = static_cast<Field>(column.field);
+        row.held |= 1U << column.field;
+        if (i >= count)
+            continue;
+        row.record[field] = values.at(i);
+        if (column.source == ColumnSource::EbayPicture && row.record[field].endsWith(kEbayPictureMarker))
+            row.record[field].chop(kEbayPictureMarker.size());
+    }
+    return row;
 }
 
-QStringList taobaoToPaiPai(Fields taobao) {
-    constexpr auto kDescription = static_cast<std::size_t>(ItemRecord::indexOf(Field::Description));
-    const QStringView description =
-        taobao.size() > kDescription ? withoutEnclosingQuotes(taobao[kDescription]) : QStringView();
-    return paipaiRow(decodeNamedEntities(at(taobao, Field::Title)), at(taobao, Field::SaleType),
-                     at(taobao, Field::Category), at(taobao, Field::Quantity), at(taobao, Field::Duration),
-                     at(taobao, Field::Condition), at(taobao, Field::Price), at(taobao, Field::Increment),
-                     at(taobao, Field::FreightPayer), at(taobao, Field::PostFee),
-                     at(taobao, Field::ExpressFee), QStringLiteral("0"), QStringLiteral("1"),
-                     at(taobao, Field::Picture), quotedClean(description));
+SourceRow rowFromTaobaoFields(Fields fields) {
+    SourceRow row;
+    row.origin = Platform::Taobao;
+    row.held = kAllFields;
+    const int count = qMin(static_cast<int>(fields.size()), ItemRecord::kFieldCount);
+    for (int i = 0; i < count; ++i) {
+        QStringView value = fields[static_cast<std::size_t>(i)];
+        QString& to = row.record[static_cast<Field>(i)];
+        // One pair of enclosing quotes goes; inner quotes are undoubled only in a well-formed field,
+        // and the view spares the copy of a long description that has none.
+        if (AssistantFormat::isTextField(i) && value.size() >= 2 && value.front() == u'"' &&
+            value.back() == u'"') {
+            const QStringView inner = value.sliced(1, value.size() - 2);
+            if (inner.contains(u'"') && AssistantFormat::isWellFormedQuotedField(value.toString()))
+                to = inner.toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
+            else
+                to = inner.toString();
+        } else {
+            to = value.toString();
+        }
+    }
+    return row;
 }
 
-QStringList taobaoToEbay(Fields taobao, const QDateTime& now) {
-    return ebayRow(now, decodeNamedEntities(at(taobao, Field::Title)), at(taobao, Field::Quantity),
-                   at(taobao, Field::Price), at(taobao, Field::Description),
-                   AssistantFormat::ebayPicture(at(taobao, Field::Picture)));
+SourceRow rowFromRecord(const ItemRecord& record, quint32 held) {
+    SourceRow row;
+    row.origin = Platform::Taobao;
+    row.held = held;
+    for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
+        const auto field = static_cast<Field>(i);
+        row.record[field] =
+            AssistantFormat::isTextField(i) ? AssistantFormat::unquoted(record[field]) : record[field];
+    }
+    return row;
 }
 
-QStringList paipaiToTaobao(Fields record) {
-    return taobaoRow(quoted(decodeNamedEntities(at(record, PaiPai::Title))), at(record, PaiPai::Condition),
-                     quoted(at(record, PaiPai::SaleType)), sixDecimalsOrText(at(record, PaiPai::Price)),
-                     sixDecimalsOrText(at(record, PaiPai::Increment)), at(record, PaiPai::Quantity),
-                     QStringLiteral("2"), NumberFormat::zeroDefault(), NumberFormat::zeroDefault(),
-                     NumberFormat::zeroDefault(), quoted(desc(at(record, PaiPai::Description))),
-                     quoted(at(record, PaiPai::Picture)));
+QStringList toTaobao(const SourceRow& row) {
+    if (row.origin == Platform::Taobao)
+        return row.record.values();
+    QStringList values;
+    values.reserve(ItemRecord::kFieldCount);
+    for (int i = 0; i < ItemRecord::kFieldCount; ++i)
+        values.append(fromOtherMarketplace(row, static_cast<Field>(i)));
+    return values;
 }
 
-QStringList paipaiToEbay(Fields record, const QDateTime& now) {
-    return ebayRow(now, decodeNamedEntities(at(record, PaiPai::Title)), at(record, PaiPai::Quantity),
-                   at(record, PaiPai::Price), at(record, PaiPai::Description),
-                   AssistantFormat::ebayPicture(at(record, PaiPai::Picture)));
+QStringList toPaiPai(const SourceRow& row) {
+    const auto& columns = AssistantFormat::paipaiConverter().columns;
+    QStringList values;
+    values.reserve(columns.size());
+    for (const LayoutColumn& column : columns) {
+        if (column.field >= 0)
+            values.append(paipaiValue(row, static_cast<Field>(column.field)));
+        else if (column.source == ColumnSource::Mapped) // the secure-trade agreement
+            values.append(row.origin == Platform::Taobao ? QStringLiteral("1") : QStringLiteral("0"));
+        else
+            values.append(column.constant);
+    }
+    return values;
 }
 
-QStringList ebayToTaobao(Fields record) {
-    return taobaoRow(quoted(decodeNamedEntities(at(record, Ebay::Title))), QStringLiteral("5"),
-                     QStringLiteral("\"a\""), at(record, Ebay::Price), NumberFormat::zeroDefault(),
-                     QStringLiteral("99"), QStringLiteral("1"), NumberFormat::sixDecimals(10.0),
-                     NumberFormat::sixDecimals(25.0), NumberFormat::sixDecimals(20.0),
-                     quoted(desc(at(record, Ebay::Description))), quotedClean(at(record, Ebay::Picture)));
+QStringList toEbay(const SourceRow& row, const QDateTime& now) {
+    QStringList values = ebayDefaults(now);
+    values[columnIndex(EbayColumn::Title)] = decodeNamedEntities(row[Field::Title]);
+    values[columnIndex(EbayColumn::Quantity)] = row[Field::Quantity];
+    values[columnIndex(EbayColumn::Price)] = row[Field::Price];
+    values[columnIndex(EbayColumn::Description)] = row[Field::Description];
+    values[columnIndex(EbayColumn::Picture)] = AssistantFormat::ebayPicture(row[Field::Picture]);
+    return values;
 }
 
-QStringList ebayToPaiPai(Fields record) {
-    const QString zero = QStringLiteral("0");
-    const QString postFee = QStringLiteral("0.00");
-    return paipaiRow(decodeNamedEntities(at(record, Ebay::Title)), zero, zero, QStringLiteral("99"),
-                     QStringLiteral("7"), QStringLiteral("5"), at(record, Ebay::Price), zero,
-                     QStringLiteral("2"), postFee, postFee, zero, zero,
-                     quotedClean(at(record, Ebay::Picture)), quotedClean(at(record, Ebay::Description)));
+ItemRecord quotedRecord(const QStringList& taobaoValues) {
+    ItemRecord record;
+    for (int i = 0; i < ItemRecord::kFieldCount && i < taobaoValues.size(); ++i) {
+        const QString& value = taobaoValues.at(i);
+        record[static_cast<Field>(i)] =
+            AssistantFormat::isTextField(i) ? AssistantFormat::quotedText(value) : value;
+    }
+    return record;
 }
 
 QStringList ebayDefaults(const QDateTime& now) {
@@ -281,7 +326,12 @@ QStringList ebayDefaults(const QDateTime& now) {
         case ColumnSource::CurrentDateTime:
             values.append(dateTime);
             break;
-        default:
+        case ColumnSource::Constant:
+        case ColumnSource::RecordField:
+        case ColumnSource::DecodedTitle:
+        case ColumnSource::PlatformCategory:
+        case ColumnSource::EbayPicture:
+        case ColumnSource::Mapped:
             // Record-fed columns are overwritten by the mapping; the rest are constants.
             values.append(column.constant);
             break;

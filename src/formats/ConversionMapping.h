@@ -1,5 +1,9 @@
 #pragma once
 
+#include "base/Marketplace.h"
+#include "formats/AssistantFormat.h"
+#include "formats/ItemRecord.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -7,9 +11,8 @@
 
 #include <span>
 
-// Where every field of a converted row comes from, per (source, target) pair. Source fields are
-// counted from 0: the TAB-separated fields of a Taobao line, or the columns of a PaiPai or eBay
-// record. A field the source does not have reads as empty text.
+// Where every field of a converted row comes from. A source is read into a SourceRow (its
+// layout's table names the field of each column); each target's values come from that row.
 namespace ConversionMapping {
 
 using Fields = std::span<const QStringView>;
@@ -25,18 +28,40 @@ QString desc(const QString& text);
 void appendCleanField(QString* out, QStringView text);
 // Six-decimal formatting, or the text unchanged when it is not a number.
 QString sixDecimalsOrText(QStringView text);
-// The text without one pair of enclosing double quotes, if it has them.
-QStringView withoutEnclosingQuotes(QStringView text);
 
-// Rows of the converter's layouts (35 PaiPai fields, 31 Taobao fields, 88 eBay fields), values
-// only: the layout joins them. Values taken over unchanged share the memory of the source fields,
-// so a row is written before its source text goes away.
-QStringList taobaoToPaiPai(Fields taobao);
-QStringList taobaoToEbay(Fields taobao, const QDateTime& now);
-QStringList paipaiToTaobao(Fields record);
-QStringList paipaiToEbay(Fields record, const QDateTime& now);
-QStringList ebayToTaobao(Fields record);
-QStringList ebayToPaiPai(Fields record);
+// One source item as every target reads it: the item record's fields as plain values (no
+// enclosing quotes, entities as the source had them), which of them the source layout holds, and
+// whose assistant wrote the layout. Where a target's field is not held, the target takes the
+// fixed value the conversion rules give for that source marketplace.
+inline constexpr quint32 kAllFields = (1U << ItemRecord::kFieldCount) - 1U;
+
+struct SourceRow {
+    ItemRecord record;
+    quint32 held = 0; // bit ItemRecord::indexOf(field) per field the layout holds
+    Platform origin = Platform::Taobao;
+
+    bool holds(ItemRecord::Field field) const { return (held >> ItemRecord::indexOf(field)) & 1U; }
+    // Held and not empty.
+    bool hasValue(ItemRecord::Field field) const { return holds(field) && !record[field].isEmpty(); }
+    const QString& operator[](ItemRecord::Field field) const { return record[field]; }
+};
+
+// A row of a comma-separated layout read by its table: every column that carries a field gives
+// it (the eBay picture without the marker the layout appends). values have no quoting left.
+SourceRow rowFromLayout(const AssistantLayout& layout, const QStringList& values, Platform origin);
+// An older-layout Taobao line: the 31 fields in record order, text fields in their quotes.
+SourceRow rowFromTaobaoFields(Fields fields);
+// A record as the item parsers and the current-layout reading fill it (text fields in quotes);
+// held names the fields its layout carries (all by default).
+SourceRow rowFromRecord(const ItemRecord& record, quint32 held = kAllFields);
+
+// The values of each converter layout (31 Taobao, 35 PaiPai, 88 eBay), plain: the layout's
+// writer quotes them (AssistantLayout::appendPlainRow).
+QStringList toTaobao(const SourceRow& row);
+QStringList toPaiPai(const SourceRow& row);
+QStringList toEbay(const SourceRow& row, const QDateTime& now);
+// 31 plain Taobao values as a record the current-layout writer takes (text fields in quotes).
+ItemRecord quotedRecord(const QStringList& taobaoValues);
 
 // The 88 eBay values with their constants and clock fields filled in for the moment `now`.
 QStringList ebayDefaults(const QDateTime& now);

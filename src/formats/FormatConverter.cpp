@@ -1,11 +1,13 @@
 #include "formats/FormatConverter.h"
 
 #include "base/MarketplaceCodes.h"
+#include "base/System.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/CsvReader.h"
 #include "formats/GbkFileWriter.h"
 #include "formats/ItemRecord.h"
+#include "formats/OutputFormats.h"
 #include "formats/SourceEncoding.h"
 #include "formats/SourceFormatDetector.h"
 #include "formats/Taobao5Mapping.h"
@@ -23,13 +25,10 @@
 #include <functional>
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-
 namespace {
 
 using Result = FormatConverter::Result;
+using SourceRow = ConversionMapping::SourceRow;
 using Outcome = FormatConverter::Outcome;
 
 const QString kTaobaoFirstCaption = QStringLiteral("宝贝名称");
@@ -55,33 +54,11 @@ bool isSameFile(const QString& a, const QString& b) {
         return false;
     if (first.canonicalFilePath() == second.canonicalFilePath())
         return true;
-#ifdef Q_OS_UNIX
-    struct stat s1 {};
-    struct stat s2 {};
-    if (::stat(QFile::encodeName(a).constData(), &s1) == 0 &&
-        ::stat(QFile::encodeName(b).constData(), &s2) == 0)
-        return s1.st_dev == s2.st_dev && s1.st_ino == s2.st_ino;
-#endif
-    return false;
+    return System::isSameFile(a, b);
 }
 
 bool isTaobao(FileFormat format) {
     return format == FileFormat::TaobaoAssistant || format == FileFormat::TaobaoAssistant5;
-}
-
-// What a source row holds, as the mappings read it: the fields of an older Taobao line (a
-// current-layout item is turned into these first), or the columns of a PaiPai or eBay record.
-enum class RowShape { Taobao, PaiPai, Ebay };
-
-RowShape shapeOf(FileFormat source) {
-    switch (source) {
-    case FileFormat::PaiPaiAssistant:
-        return RowShape::PaiPai;
-    case FileFormat::EbayAssistant:
-        return RowShape::Ebay;
-    default:
-        return RowShape::Taobao;
-    }
 }
 
 // The target file. Everything goes to a temporary file beside the save path, which is replaced
@@ -111,23 +88,21 @@ public:
         return true;
     }
 
-    // One source row mapped to the target's layout.
-    void write(ConversionMapping::Fields fields, RowShape shape, const std::function<QDateTime()>& now) {
+    // One source item in the target's layout.
+    void write(const ConversionMapping::SourceRow& row, const std::function<QDateTime()>& now) {
         using namespace ConversionMapping;
         switch (m_target) {
         case FileFormat::PaiPaiAssistant:
-            m_gbk.writeRow(layout(),
-                           shape == RowShape::Taobao ? taobaoToPaiPai(fields) : ebayToPaiPai(fields));
+            m_gbk.writeRow(layout(), toPaiPai(row));
             return;
         case FileFormat::EbayAssistant:
-            m_gbk.writeRow(layout(), shape == RowShape::Taobao ? taobaoToEbay(fields, now())
-                                                               : paipaiToEbay(fields, now()));
+            m_gbk.writeRow(layout(), toEbay(row, now()));
             return;
         case FileFormat::TaobaoAssistant:
-            m_gbk.writeRow(layout(), taobaoValues(fields, shape));
+            m_gbk.writeRow(layout(), toTaobao(row));
             return;
         case FileFormat::TaobaoAssistant5:
-            writeTaobao5(ItemRecord::fromValues(taobaoValues(fields, shape)), shape);
+            writeTaobao5(quotedRecord(toTaobao(row)), row.origin);
             return;
         }
     }
@@ -168,39 +143,14 @@ public:
     }
 
 private:
-    const AssistantLayout& layout() const {
-        switch (m_target) {
-        case FileFormat::PaiPaiAssistant:
-            return AssistantFormat::paipaiConverter();
-        case FileFormat::EbayAssistant:
-            return AssistantFormat::ebayConverter();
-        default:
-            return AssistantFormat::taobaoConverter();
-        }
-    }
-
-    // The 31 fields of an older Taobao row.
-    static QStringList taobaoValues(ConversionMapping::Fields fields, RowShape shape) {
-        switch (shape) {
-        case RowShape::PaiPai:
-            return ConversionMapping::paipaiToTaobao(fields);
-        case RowShape::Ebay:
-            return ConversionMapping::ebayToTaobao(fields);
-        case RowShape::Taobao:
-            break;
-        }
-        QStringList values;
-        values.reserve(ItemRecord::kFieldCount);
-        for (int i = 0; i < ItemRecord::kFieldCount; ++i)
-            values.append(i < static_cast<int>(fields.size()) ? fields[i].toString() : QString());
-        return values;
-    }
+    // Today's Taobao layout has none: Taobao5Writer writes it.
+    const AssistantLayout& layout() const { return *OutputFormats::describe(m_target).converterLayout; }
 
     // The item's picture travels as NAME.tbi in the folder named after the output file. Titles
     // of a Taobao source still hold their entities; the other mappings decoded theirs.
-    void writeTaobao5(const ItemRecord& record, RowShape shape) {
+    void writeTaobao5(const ItemRecord& record, Platform origin) {
         m_taobao5->writeRecord(Taobao5Output::itemFor(record, m_path,
-                                                      shape == RowShape::Taobao
+                                                      origin == Platform::Taobao
                                                           ? Taobao5Output::TitleEntities::Decode
                                                           : Taobao5Output::TitleEntities::Kept,
                                                       &m_createdPictures));
@@ -237,6 +187,35 @@ Result finish(TargetFile& output, Result result) {
     return result;
 }
 
+bool isCommaExportChoice(FileFormat chosen) {
+    switch (chosen) {
+    case FileFormat::PaiPaiAssistant:
+    case FileFormat::EbayAssistant:
+        return true;
+    case FileFormat::TaobaoAssistant:
+    case FileFormat::TaobaoAssistant5:
+        break;
+    }
+    return false;
+}
+
+// The first line names more than one column.
+bool isCommaSeparated(const QString& path) {
+    CsvReader reader;
+    return reader.open(path) && reader.columnNames().size() > 1;
+}
+
+// The table a PaiPai or eBay source is read by: one of the program's own layouts when the header
+// names its columns, else the positions the conversion rules give for the assistants' exports.
+const AssistantLayout& sourceLayout(FileFormat source, const QStringList& header) {
+    if (source == FileFormat::EbayAssistant)
+        return AssistantFormat::ebay().matchesHeader(header) ? AssistantFormat::ebay()
+                                                             : AssistantFormat::ebayExport();
+    if (AssistantFormat::paipai().matchesHeader(header))
+        return AssistantFormat::paipai();
+    return AssistantFormat::paipaiExport();
+}
+
 // An older-layout Taobao file is read whole and split at its line ends, as its assistant wrote
 // it: one item per line.
 QString readOldTaobaoText(const QString& path) {
@@ -264,8 +243,10 @@ QString FormatConverter::folderOf(const QString& path) {
 }
 
 QString FormatConverter::outputPathFor(const QString& savePath, FileFormat target) {
-    if (target == FileFormat::TaobaoAssistant && savePath.endsWith(QStringLiteral(".csv")))
-        return savePath.chopped(4) + QStringLiteral(".txt");
+    const QString& suffix = OutputFormats::describe(target).converterSuffix;
+    const QString csv = QStringLiteral(".csv");
+    if (suffix != csv && savePath.endsWith(csv))
+        return savePath.chopped(csv.size()) + suffix;
     return savePath;
 }
 
@@ -301,9 +282,16 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         return {};
 
     // The source is checked before anything is written.
-    const std::optional<FileFormat> detected = SourceFormatDetector::detect(request.sourcePath).file;
+    std::optional<FileFormat> detected = SourceFormatDetector::detect(request.sourcePath).file;
+    // A comma-separated file the user names as a PaiPai or eBay export is read by the positions
+    // of the conversion rules, whatever its column names.
+    if (!detected && request.source && isCommaExportChoice(*request.source) &&
+        isCommaSeparated(request.sourcePath))
+        detected = request.source;
     if (!detected)
-        return refused(SourceFormatDetector::unknownFormatMessage(request.sourcePath));
+        return refused(request.source ? SourceFormatDetector::unknownFormatMessage(request.sourcePath)
+                                      : SourceFormatDetector::unknownFormatMessage(request.sourcePath) +
+                                            SourceFormatDetector::chooseSourceHint());
     if (request.source && !SourceFormatDetector::matchesChosenSource(*request.source, *detected))
         return refused(SourceFormatDetector::mismatchMessage(*request.source, *detected));
     if (!isTaobao(*detected) && request.sourcePath.right(4).toLower() != QStringLiteral(".csv"))
@@ -317,24 +305,43 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     TargetFile output(result.outputPath, request.target);
     if (!output.open())
         return failedToWrite(result, output);
-    const RowShape shape = shapeOf(*detected);
     const std::function<QDateTime()> clock = [this] { return now(); };
+    // Pending events run once per record of a source that is read record by record.
+    const bool pump = m_pump && *detected != FileFormat::TaobaoAssistant;
+    QString notTaobao;
+    const bool read = readRows(request.sourcePath, *detected, &notTaobao, [&](const SourceRow& row) {
+        if (pump)
+            m_pump();
+        output.write(row, clock);
+        ++result.convertedCount;
+    });
+    if (!read) {
+        output.discard();
+        return refused(notTaobao.isNull() ? SourceFormatDetector::unknownFormatMessage(request.sourcePath)
+                                          : QStringLiteral("不是标准淘宝CSV文件，不能转换！") + notTaobao);
+    }
+    return finish(output, result);
+}
 
-    if (*detected == FileFormat::TaobaoAssistant) {
-        const QString text = readOldTaobaoText(request.sourcePath);
+bool FormatConverter::readRows(const QString& path, FileFormat source, QString* notTaobao,
+                               const std::function<void(const SourceRow&)>& row) {
+    switch (source) {
+    case FileFormat::TaobaoAssistant: {
+        const QString text = readOldTaobaoText(path);
         QVarLengthArray<QStringView, 40> fields;
         const QStringView all(text);
         qsizetype lineStart = 0;
         bool headerSeen = false;
+        const QChar* const data = all.data();
         while (lineStart < all.size()) {
-            qsizetype lineEnd = all.indexOf(u'\n', lineStart);
-            if (lineEnd < 0)
-                lineEnd = all.size();
-            QStringView line = all.sliced(lineStart, lineEnd - lineStart);
+            // Lines end in CR LF as the assistant writes them, or in CR alone as the converter does.
+            qsizetype lineEnd = lineStart;
+            while (lineEnd < all.size() && data[lineEnd] != u'\n' && data[lineEnd] != u'\r')
+                ++lineEnd;
+            const QStringView line = all.sliced(lineStart, lineEnd - lineStart);
             lineStart = lineEnd + 1;
-            // The CR of a CR LF would otherwise end up in the last field a short line has.
-            if (line.endsWith(u'\r'))
-                line.chop(1);
+            if (lineEnd + 1 < all.size() && data[lineEnd] == u'\r' && data[lineEnd + 1] == u'\n')
+                ++lineStart;
             if (!line.contains(u'\t'))
                 continue;
 
@@ -349,52 +356,52 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
                 fields.append(line.sliced(fieldStart, tab - fieldStart));
                 fieldStart = tab + 1;
             }
-            // The first line with a TAB holds the captions, even after blank lines an editor left.
+            // The first line with a TAB holds the captions, even after blank lines an editor left;
+            // files of appended batches repeat them, which are no item either.
+            const bool header = fields.front() == kTaobaoFirstCaption;
             if (!headerSeen) {
                 headerSeen = true;
-                if (fields.front() != kTaobaoFirstCaption) {
-                    output.discard();
-                    return refused(QStringLiteral("不是标准淘宝CSV文件，不能转换！") +
-                                   fields.front().toString());
+                if (!header) {
+                    if (notTaobao)
+                        *notTaobao = fields.front().toString();
+                    return false;
                 }
                 continue;
             }
-            output.write({fields.constData(), static_cast<std::size_t>(fields.size())}, shape, clock);
-            ++result.convertedCount;
+            if (!header)
+                row(ConversionMapping::rowFromTaobaoFields(
+                    {fields.constData(), static_cast<std::size_t>(fields.size())}));
         }
-        return finish(output, result);
+        return true;
     }
-
-    QList<QStringView> fields;
-    const auto writeRow = [&](const QStringList& values) {
-        if (m_pump)
-            m_pump();
-        fields.clear();
-        for (const QString& value : values)
-            fields.append(value);
-        output.write({fields.constData(), static_cast<std::size_t>(fields.size())}, shape, clock);
-        ++result.convertedCount;
-    };
-
-    if (*detected == FileFormat::TaobaoAssistant5) {
+    case FileFormat::TaobaoAssistant5: {
         Taobao5Reader reader;
-        if (!reader.open(request.sourcePath)) {
-            output.discard();
-            return refused(SourceFormatDetector::unknownFormatMessage(request.sourcePath));
-        }
+        if (!reader.open(path))
+            return false;
         Taobao5Record item;
         while (reader.readRecord(&item))
-            writeRow(Taobao5Mapping::toItemRecord(item, request.sourcePath).values());
-        return finish(output, result);
+            row(ConversionMapping::rowFromRecord(Taobao5Mapping::toItemRecord(item, path),
+                                                 Taobao5Mapping::recordFields()));
+        return true;
+    }
+    case FileFormat::PaiPaiAssistant:
+    case FileFormat::EbayAssistant:
+        break;
     }
 
     CsvReader reader;
-    if (reader.open(request.sourcePath)) {
-        QStringList record;
-        while (reader.readRecord(&record))
-            writeRow(record);
+    if (!reader.open(path))
+        return true; // no item, as an empty file
+    const Platform origin = source == FileFormat::PaiPaiAssistant ? Platform::PaiPai : Platform::Ebay;
+    const QStringList& header = reader.columnNames();
+    const AssistantLayout& layout = sourceLayout(source, header);
+    QStringList record;
+    while (reader.readRecord(&record)) {
+        // Files of appended batches repeat the header line; it is no item.
+        if (record != header)
+            row(ConversionMapping::rowFromLayout(layout, record, origin));
     }
-    return finish(output, result);
+    return true;
 }
 
 QDateTime FormatConverter::now() const {

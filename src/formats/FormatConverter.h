@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Marketplace.h"
+#include "formats/ConversionMapping.h"
 
 #include <QDateTime>
 #include <QString>
@@ -50,6 +51,13 @@ public:
     static QString outputPathFor(const QString& savePath, FileFormat target);
     // Up to and including the last path separator; empty when there is none.
     static QString folderOf(const QString& path);
+
+    // Every item of a source of the given format, in file order, as the targets read it: the
+    // program's own layouts by the names of their header, the assistants' exports by position.
+    // False when the file is no file of that format; for an older Taobao file whose first line is
+    // not its captions, *notTaobao gets that line's first field.
+    static bool readRows(const QString& path, FileFormat source, QString* notTaobao,
+                         const std::function<void(const ConversionMapping::SourceRow&)>& row);
 
 private:
     QDateTime now() const;

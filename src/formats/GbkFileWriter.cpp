@@ -38,7 +38,7 @@ void GbkFileWriter::write(QStringView text) {
 }
 
 void GbkFileWriter::writeRow(const AssistantLayout& layout, const QStringList& values) {
-    layout.appendRow(&m_pending, values);
+    layout.appendPlainRow(&m_pending, values);
     if (m_pending.size() >= kBlockCharacters)
         flushPending();
 }

@@ -19,7 +19,7 @@ public:
 
     bool open();
     void write(QStringView text);
-    // One row of the layout, as AssistantLayout::appendRow writes it.
+    // One row of plain values, as AssistantLayout::appendPlainRow writes it.
     void writeRow(const AssistantLayout& layout, const QStringList& values);
     // Writes what is pending and puts the file in place; false when any write failed.
     bool commit();

@@ -79,6 +79,10 @@ struct ItemRecord {
     QString postageTemplateId;
     QString memberDiscount;
 
+    // The item page the record was read from, for the window to open. Not a field: neither the
+    // grid's columns nor any assistant layout carry it.
+    QString pageAddress;
+
     QString& operator[](Field field);
     const QString& operator[](Field field) const;
 

@@ -1,5 +1,6 @@
 #include "formats/OutputBatch.h"
 
+#include "base/System.h"
 #include "formats/AssistantFormat.h"
 #include "formats/Taobao5Output.h"
 #include "web/TextFileIo.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 
-#include <unistd.h>
 
 namespace {
 
@@ -77,7 +77,7 @@ Status cutOutputBack(const QString& path, qint64 length) {
     QFile file(path);
     if (!file.exists() || file.size() <= length)
         return Status::success();
-    if (!file.open(QIODevice::ReadWrite) || !file.resize(length) || ::fsync(file.handle()) != 0)
+    if (!file.open(QIODevice::ReadWrite) || !file.resize(length) || !System::syncFile(file))
         return Status::failure(file.errorString());
     return Status::success();
 }

@@ -1,6 +1,7 @@
 #include "formats/OutputJournal.h"
 
 #include "base/MarketplaceCodes.h"
+#include "base/System.h"
 #include "formats/OutputBatch.h"
 
 #include <QDir>
@@ -10,8 +11,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -69,13 +68,7 @@ QByteArray checkValue(const QByteArray& bytes) {
 }
 
 bool syncFolderOf(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    return System::syncFolder(QFileInfo(path).absolutePath());
 }
 
 } // namespace
@@ -138,7 +131,7 @@ bool OutputJournal::failed() {
 bool OutputJournal::sync() {
     if (!m_file.isOpen())
         return true;
-    if (!m_file.flush() || ::fsync(m_file.handle()) != 0)
+    if (!System::syncFile(m_file))
         return failed();
     // A new file's name must reach the disk too.
     if (!m_folderSynced)

@@ -95,6 +95,10 @@ QString unknownFormatMessage(const QString& path) {
     return QStringLiteral("无法识别的文件格式：") + path;
 }
 
+QString chooseSourceHint() {
+    return QStringLiteral("（如为拍拍或易趣助理导出的文件，请选择来源格式）");
+}
+
 QString noItemsMessage() {
     return QStringLiteral("源文件中没有宝贝");
 }

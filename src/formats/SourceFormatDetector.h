@@ -28,6 +28,8 @@ bool matchesChosenSource(FileFormat chosen, FileFormat detected);
 // "该文件是拍拍助理格式，不是淘宝助理格式"
 QString mismatchMessage(FileFormat chosen, FileFormat detected);
 QString unknownFormatMessage(const QString& path);
+// Follows unknownFormatMessage when the source format was left to the file's content.
+QString chooseSourceHint();
 QString noItemsMessage();
 
 } // namespace SourceFormatDetector

@@ -190,6 +190,37 @@ QString unquoted(const QString& value) {
     return inner;
 }
 
+quint32 recordFields() {
+    using Field = ItemRecord::Field;
+    quint32 fields = 0;
+    for (Field field : {Field::Title,
+                        Field::Category,
+                        Field::Condition,
+                        Field::Province,
+                        Field::City,
+                        Field::SaleType,
+                        Field::Price,
+                        Field::Increment,
+                        Field::Quantity,
+                        Field::Duration,
+                        Field::FreightPayer,
+                        Field::PostFee,
+                        Field::EmsFee,
+                        Field::ExpressFee,
+                        Field::Invoice,
+                        Field::Warranty,
+                        Field::PutInStore,
+                        Field::ShopWindow,
+                        Field::StartTime,
+                        Field::Description,
+                        Field::Picture,
+                        Field::Attributes,
+                        Field::PostageTemplateId,
+                        Field::MemberDiscount})
+        fields |= 1U << ItemRecord::indexOf(field);
+    return fields;
+}
+
 ItemRecord toItemRecord(const Taobao5Record& item, const QString& csvPath) {
     using F = Taobao5Field;
     ItemRecord record;

@@ -34,6 +34,10 @@ QString pictureFolder(const QString& csvPath);
 // The main picture's file in the picture folder, when it exists; else empty.
 QString localPicturePath(QStringView picture, const QString& csvPath);
 
+// The record fields (bit ItemRecord::indexOf each) that an item of this layout carries; the others
+// toItemRecord fills with the constants an extraction puts.
+quint32 recordFields();
+
 // csvPath locates the item's picture file.
 ItemRecord toItemRecord(const Taobao5Record& item, const QString& csvPath);
 // The inverse for the fields the record has; picture and picture_status stay empty: the writer

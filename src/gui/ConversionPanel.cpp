@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -50,6 +51,7 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     paths->addWidget(m_sourcePath, 0, 1);
     m_selectSource = new QPushButton(QStringLiteral("选择"), this);
     m_selectSource->setObjectName(QStringLiteral("cmd_select"));
+    m_selectSource->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     paths->addWidget(m_selectSource, 0, 2);
     paths->addWidget(makeLabel(QStringLiteral("Label5"), QStringLiteral("保存路径："), this), 1, 0);
     m_savePath = new QLineEdit(this);
@@ -57,6 +59,7 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     paths->addWidget(m_savePath, 1, 1);
     m_selectSave = new QPushButton(QStringLiteral("选择"), this);
     m_selectSave->setObjectName(QStringLiteral("cmd_select_save"));
+    m_selectSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     paths->addWidget(m_selectSave, 1, 2);
 
     auto* formats = new QFrame(this);
@@ -75,6 +78,7 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     formatRows->addStretch();
     m_convert = new QPushButton(QStringLiteral("转换"), formats);
     m_convert->setObjectName(QStringLiteral("cmd_conv"));
+    m_convert->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     formatRows->addWidget(m_convert);
 
     auto* layout = new QVBoxLayout(this);
@@ -99,6 +103,10 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     connect(m_selectSource, &QPushButton::clicked, this, &ConversionPanel::onSelectSource);
     connect(m_selectSave, &QPushButton::clicked, this, &ConversionPanel::onSelectSave);
     connect(m_convert, &QPushButton::clicked, this, &ConversionPanel::onConvert);
+}
+
+void ConversionPanel::setFolder(const QString& folder) {
+    m_dialog.setFolder(folder);
 }
 
 QString ConversionPanel::saveSuffix(FileFormat target) {
@@ -171,12 +179,15 @@ void ConversionPanel::onConvert() {
     request.target = *target;
 
     if (!request.sourcePath.isEmpty() && !QFileInfo::exists(request.sourcePath)) {
-        MessageBox::information(window(), QStringLiteral("文件不存在：") + request.sourcePath);
+        const QString missing = QStringLiteral("文件不存在：") + request.sourcePath;
+        emit reported(missing, QString());
+        MessageBox::warning(window(), missing);
         return;
     }
     const QString refusal = FormatConverter::validate(request);
     if (!refusal.isEmpty()) {
-        MessageBox::information(window(), refusal);
+        emit reported(refusal, QString());
+        MessageBox::warning(window(), refusal);
         return;
     }
     // A path typed by hand was never confirmed by the save dialog.
@@ -192,6 +203,21 @@ void ConversionPanel::onConvert() {
     m_convert->setEnabled(false);
     const FormatConverter::Result result = converter.run(request);
     m_convert->setEnabled(true);
-    if (result.outcome != FormatConverter::Outcome::NothingToDo)
+    // The status line and the log say it too, and the window offers the file it wrote.
+    switch (result.outcome) {
+    case FormatConverter::Outcome::Completed:
+        emit reported(result.message, result.outputPath);
         MessageBox::information(window(), result.message);
+        break;
+    case FormatConverter::Outcome::Refused:
+        emit reported(result.message, QString());
+        MessageBox::warning(window(), result.message);
+        break;
+    case FormatConverter::Outcome::WriteFailed:
+        emit reported(result.message, QString());
+        MessageBox::error(window(), result.message);
+        break;
+    case FormatConverter::Outcome::NothingToDo:
+        break;
+    }
 }

@@ -21,7 +21,15 @@ public:
     // cd1, shared with start-up, which sets its first filter.
     FileDialog& fileDialog() { return m_dialog; }
 
+    // The folder both file dialogs open in while their path box is empty: the program folder,
+    // where the extractions' files are.
+    void setFolder(const QString& folder);
+
     static QString saveSuffix(FileFormat target);
+
+signals:
+    // A conversion ended: its message, and the file it wrote (empty when it wrote none).
+    void reported(const QString& message, const QString& writtenFile);
 
 public slots:
     void onSourceChosen(int index); // Option3 click

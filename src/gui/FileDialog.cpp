@@ -22,8 +22,9 @@ bool FileDialog::showSave(QWidget* parent) {
 }
 
 bool FileDialog::show(Mode mode, QWidget* parent) {
+    const QString startsIn = m_fileName.isEmpty() ? m_folder : m_fileName;
     if (!g_queuedAnswers.isEmpty()) {
-        g_shown.append({mode, m_fileName, m_filter});
+        g_shown.append({mode, m_fileName, m_filter, startsIn});
         const std::optional<QString> answer = g_queuedAnswers.takeFirst();
         if (answer)
             m_fileName = *answer;
@@ -31,8 +32,8 @@ bool FileDialog::show(Mode mode, QWidget* parent) {
     }
     const QString qtFilter = toQtFilter(m_filter);
     const QString chosen = mode == Mode::Open
-                               ? QFileDialog::getOpenFileName(parent, QString(), m_fileName, qtFilter)
-                               : QFileDialog::getSaveFileName(parent, QString(), m_fileName, qtFilter);
+                               ? QFileDialog::getOpenFileName(parent, QString(), startsIn, qtFilter)
+                               : QFileDialog::getSaveFileName(parent, QString(), startsIn, qtFilter);
     if (!chosen.isEmpty())
         m_fileName = chosen;
     return !chosen.isEmpty();

@@ -16,12 +16,15 @@ public:
         Mode mode;
         QString fileName; // the name the dialog started with
         QString filter;
+        QString startsIn; // the file or folder the dialog opened at
     };
 
     QString fileName() const { return m_fileName; }
     void setFileName(const QString& name) { m_fileName = name; }
     QString filter() const { return m_filter; }
     void setFilter(const QString& filter) { m_filter = filter; }
+    // Where the dialog opens while the file name is empty.
+    void setFolder(const QString& folder) { m_folder = folder; }
 
     // True when a file was chosen (it is then fileName()), false when the dialog was cancelled.
     bool showOpen(QWidget* parent);
@@ -40,4 +43,5 @@ private:
 
     QString m_fileName;
     QString m_filter;
+    QString m_folder;
 };

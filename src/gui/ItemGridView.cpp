@@ -64,6 +64,13 @@ QSize ItemGridView::sizeHint() const {
             header()->sizeHint().height() + rowHeight * kInitialRows + 2 * frameWidth()};
 }
 
+int ItemGridView::mainColumnsWidth() const {
+    int width = 0;
+    for (int column = 0; column < kMainColumns; ++column)
+        width += columnWidth(column);
+    return width;
+}
+
 void ItemGridView::fitColumnsToContents() {
     m_fitting = true;
     for (int column = 0; column < ItemRecord::kFieldCount; ++column) {

@@ -19,6 +19,11 @@ public:
     // False when the row has no address.
     bool openItemPage(int row);
 
+    // The columns a seller reads an item by, from the title to the courier fee; the window opens
+    // wide enough for them.
+    static constexpr int kMainColumns = 15;
+    int mainColumnsWidth() const;
+
     // Room for about a dozen rows.
     QSize sizeHint() const override;
 

@@ -1,5 +1,6 @@
 #include "gui/LogPanel.h"
 
+#include "gui/CellText.h"
 #include "gui/MessageBox.h"
 
 #include <QDir>
@@ -7,13 +8,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
 // Lines the panel shows without scrolling when the window opens.
-constexpr int kVisibleLines = 6;
+constexpr int kVisibleLines = 4;
 
 // Asks for a few lines' height; the splitter it sits in gives it more when the user drags.
 class LogText : public QPlainTextEdit {
@@ -44,6 +46,7 @@ LogPanel::LogPanel(QWidget* parent) : QWidget(parent) {
     titleRow->addStretch();
     m_save = new QPushButton(QStringLiteral("保存日志"), this);
     m_save->setObjectName(QStringLiteral("cmd_save_log"));
+    m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     titleRow->addWidget(m_save);
     layout->addLayout(titleRow);
 
@@ -60,7 +63,7 @@ LogPanel::LogPanel(QWidget* parent) : QWidget(parent) {
 }
 
 void LogPanel::appendLine(const QString& line) {
-    m_text->appendPlainText(line);
+    m_text->appendPlainText(readableStatusText(line));
 }
 
 void LogPanel::clear() {
@@ -109,7 +112,7 @@ void LogPanel::onSave() {
         return;
     const QString path = m_dialog.fileName();
     if (!saveTo(path)) {
-        MessageBox::information(window(), QStringLiteral("日志保存失败：") + QDir::toNativeSeparators(path));
+        MessageBox::error(window(), QStringLiteral("日志保存失败：") + QDir::toNativeSeparators(path));
         return;
     }
     emit saved(path);

@@ -2,20 +2,25 @@
 
 #include "app/Messages.h"
 #include "app/ProgressText.h"
+#include "app/RunLog.h"
 #include "base/MarketplaceCodes.h"
 #include "base/PlatformConstants.h"
 #include "formats/ItemRecord.h"
+#include "gui/CellText.h"
 #include "gui/ControlArrays.h"
 #include "gui/ConversionPanel.h"
+#include "gui/ElidedLabel.h"
 #include "gui/ItemGridView.h"
 #include "gui/ItemTableModel.h"
 #include "gui/LogPanel.h"
 #include "gui/MessageBox.h"
+#include "gui/RememberedChoices.h"
 #include "gui/WindowPlacement.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -32,14 +37,41 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyle>
+#include <QTime>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
 
-constexpr int kWindowWidthTwips = 8775;
-// The most of the screen's height the window takes when it opens, in percent.
+// The most of the screen the window takes when it opens, in percent.
 constexpr int kOpeningScreenShare = 90;
+// Room left beside a window as wide as the screen allows, for its frame.
+constexpr int kScreenEdge = 16;
+
+const QString kNoFileManager = QStringLiteral("没有可用的文件管理器，文件夹路径已复制到剪贴板：");
+const QString kNoFileProgram = QStringLiteral("没有可打开此文件的程序，文件路径已复制到剪贴板：");
+
+// The run's boxes by what they tell: a refused address or a breakpoint that cannot be used asks
+// the seller to act (a warning), a recovery is news, anything else is a failure.
+MessageBox::Kind messageKind(const QString& text) {
+    static const QStringList warnings{Messages::kAddressEmpty,
+                                      Messages::kPaiPaiAddressWrong,
+                                      Messages::kEbayAddressWrong,
+                                      Messages::kTaobaoAddressWrong,
+                                      Messages::kTaobaoAddressChosenWrongly,
+                                      Messages::kPaiPaiAddressChosenWrongly,
+                                      Messages::kEbayAddressChosenWrongly,
+                                      Messages::kBreakPointFileMissing,
+                                      Messages::kResumeAddressLost,
+                                      Messages::kBreakPointFormatUnreadable,
+                                      Messages::kLoginRequired};
+    if (text.startsWith(QStringLiteral("已恢复")))
+        return MessageBox::Kind::Information;
+    if (warnings.contains(text) || text.startsWith(QStringLiteral("文件")))
+        return MessageBox::Kind::Warning;
+    return MessageBox::Kind::Error;
+}
 
 } // namespace
 
@@ -49,13 +81,23 @@ MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(PlatformConstants::kWindowCaption);
     buildUi();
-    // The width the window always had, and the grid's room for a dozen rows and the log's for a
-    // few lines; the user may change both. On a small screen it opens within the screen, leaving
-    // room to grow.
-    const int screenHeight = screen()->availableGeometry().height() * kOpeningScreenShare / 100;
-    resize(qMax(twipsToPixels(kWindowWidthTwips, logicalDpiX()), minimumSizeHint().width()),
-           qMax(qMin(sizeHint().height(), screenHeight), minimumSizeHint().height()));
+    resize(defaultSize());
+    applyRememberedChoices();
     setStatusText(QStringLiteral("程序文件夹：") + QDir::toNativeSeparators(m_session.paths().programDir()));
+}
+
+QSize MainWindow::defaultSize() const {
+    // The grid's main columns side by side, the grid's room for a dozen rows and the log's for a
+    // few lines; the user may change both. Within the screen, leaving room to grow.
+    const QRect available = screen()->availableGeometry();
+    const QMargins margins = layout()->contentsMargins();
+    // The columns are measured by their captions here; items widen some (a category number, a
+    // price), by a fifth at most.
+    const int gridWidth = m_grid->mainColumnsWidth() * 6 / 5 + 2 * m_grid->frameWidth() +
+                          m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid);
+    const int width = qMin(gridWidth + margins.left() + margins.right(), available.width() - kScreenEdge);
+    const int height = qMin(sizeHint().height(), available.height() * kOpeningScreenShare / 100);
+    return QSize(width, height).expandedTo(minimumSizeHint());
 }
 
 MainWindow::~MainWindow() {
@@ -80,14 +122,15 @@ void MainWindow::buildUi() {
     m_platformGroup = makeOptionArray(
         QStringLiteral("Option1"), {QStringLiteral("拍拍"), QStringLiteral("易趣"), QStringLiteral("淘宝")},
         m_settingsFrame, platformRow);
-    platformRow->addStretch();
-    settings->addLayout(platformRow, 0, 1, 1, 2);
+    platformRow->addSpacing(style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing) * 2);
+    settings->addLayout(platformRow, 0, 1);
 
+    // The address beside the platform: one row less, and more of the window's height for the grid.
     settings->addWidget(makeLabel(QStringLiteral("lb_set_dz"), QStringLiteral("店铺地址:"), m_settingsFrame),
-                        1, 0);
+                        0, 2);
     m_address = new QLineEdit(m_settingsFrame);
     m_address->setObjectName(QStringLiteral("txt_set_dz"));
-    settings->addWidget(m_address, 1, 1, 1, 2);
+    settings->addWidget(m_address, 0, 3);
 
     // Every run saves each item as it comes and records where it got to, so there is no
     // automatic-save box to untick: nothing a seller would want could be switched off by it.
@@ -98,7 +141,6 @@ void MainWindow::buildUi() {
     formatFrame->setObjectName(QStringLiteral("Frame4"));
     formatFrame->setFrameShape(QFrame::StyledPanel);
     auto* formatLayout = new QHBoxLayout(formatFrame);
-    formatLayout->setContentsMargins(6, 2, 6, 2);
     m_formatGroup = makeOptionArray(QStringLiteral("Option5"),
                                     {QStringLiteral("淘宝助理"), QStringLiteral("易趣助理"),
                                      QStringLiteral("拍拍助理"), QStringLiteral("淘宝助理5")},
@@ -110,15 +152,17 @@ void MainWindow::buildUi() {
     auto* buttonCell = new QGridLayout;
     m_goButton = new QPushButton(QStringLiteral("提取商品信息"), m_settingsFrame);
     m_goButton->setObjectName(QStringLiteral("cmd_go"));
+    m_goButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     m_stopButton = new QPushButton(QStringLiteral("停止提取"), m_settingsFrame);
     m_stopButton->setObjectName(QStringLiteral("Cmd_stop"));
+    m_stopButton->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
     m_stopButton->setCursor(Qt::ArrowCursor);
     buttonCell->addWidget(m_goButton, 0, 0);
     buttonCell->addWidget(m_stopButton, 0, 0);
     m_stopButton->hide();
     formatRow->addLayout(buttonCell);
-    settings->addLayout(formatRow, 3, 0, 1, 3);
-    settings->setColumnStretch(2, 1);
+    settings->addLayout(formatRow, 1, 0, 1, 4);
+    settings->setColumnStretch(3, 1);
     root->addWidget(m_settingsFrame);
 
     // The grid with the progress under it, and the log below: the grid takes the room the window
@@ -146,6 +190,8 @@ void MainWindow::buildUi() {
     m_timeLeft = makeLabel(QStringLiteral("lb_time_left"), QString(), gridArea);
     progressRow->addWidget(m_timeLeft);
     gridLayout->addLayout(progressRow);
+    // Nothing to show before the first run: an empty bar would look like a broken box.
+    m_progressBar->hide();
 
     m_logPanel = new LogPanel(gridAndLog);
     m_logPanel->setFolder(m_session.paths().programDir());
@@ -165,16 +211,24 @@ void MainWindow::buildUi() {
 
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(makeLabel(QStringLiteral("lb_stat"), QStringLiteral("状态显示："), this));
-    m_statusText = makeLabel(QStringLiteral("lb_stat_txt"), QString(), this);
-    m_statusText->setMinimumWidth(1);
+    // Cut with "…" at the window's width; the whole text is its tooltip.
+    m_statusText = new ElidedLabel(this);
+    m_statusText->setObjectName(QStringLiteral("lb_stat_txt"));
     statusRow->addWidget(m_statusText, 1);
+    m_openFileButton = new QPushButton(QStringLiteral("打开文件"), this);
+    m_openFileButton->setObjectName(QStringLiteral("cmd_open_file"));
+    m_openFileButton->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    m_openFileButton->hide();
+    statusRow->addWidget(m_openFileButton);
     m_openFolderButton = new QPushButton(QStringLiteral("打开输出文件夹"), this);
     m_openFolderButton->setObjectName(QStringLiteral("cmd_open_folder"));
+    m_openFolderButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     m_openFolderButton->hide();
     statusRow->addWidget(m_openFolderButton);
     root->addLayout(statusRow);
 
     m_conversionPanel = new ConversionPanel(this);
+    m_conversionPanel->setFolder(m_session.paths().programDir());
     root->addWidget(m_conversionPanel);
 
     selectPlatform(Platform::PaiPai);
@@ -196,10 +250,12 @@ void MainWindow::buildUi() {
     connect(m_logPanel, &LogPanel::saved, this, [this](const QString& path) {
         setStatusText(QStringLiteral("日志已保存到") + QDir::toNativeSeparators(path));
     });
+    connect(m_openFileButton, &QPushButton::clicked, this, &MainWindow::openWrittenFile);
     connect(m_openFolderButton, &QPushButton::clicked, this, &MainWindow::openOutputFolder);
     connect(m_grid, &ItemGridView::pageAddressCopied, this, [this](const QString& address) {
         setStatusText(QStringLiteral("没有可用的浏览器，宝贝地址已复制到剪贴板：") + address);
     });
+    connect(m_conversionPanel, &ConversionPanel::reported, this, &MainWindow::showConversionReport);
 }
 
 void MainWindow::showProgress(const RunProgress& progress) {
@@ -231,8 +287,14 @@ void MainWindow::onRunFinished(const RunOutcome& outcome) {
         m_progressBar->setRange(0, 1);
         m_progressBar->setValue(outcome.summary.started ? 1 : 0);
     }
+    // A run that started is what the seller will want again; a refused address writes nothing.
+    if (outcome.summary.started)
+        m_runChoices.write(m_session.settings());
     if (!outcome.summary.started) {
+        // A refused address: the old run's ending would be taken for this one's.
         m_progressText->clear();
+        m_progressBar->hide();
+        setStatusText(m_runMessage);
         return;
     }
     // The run's own ending (complete, stopped, or why it failed); rows still buffered after a
@@ -250,22 +312,79 @@ void MainWindow::onRunFinished(const RunOutcome& outcome) {
     if (outcome.droppedItems > 0 && (outcome.summary.outputPending || outcome.summary.endingText.isEmpty()))
         status += Messages::itemsNotCollected(outcome.droppedItems);
     setStatusText(status);
-    m_statusText->setToolTip(QDir::toNativeSeparators(outcome.outputFile));
+    if (QFileInfo(outcome.outputFile).isFile())
+        offerWrittenFile(outcome.outputFile);
+    else
+        m_openFolderButton->show();
+}
+
+void MainWindow::showConversionReport(const QString& message, const QString& writtenFile) {
+    // The converter's messages name the file they wrote.
+    setStatusText(message);
+    m_logPanel->appendLine(RunLog::line(QTime::currentTime(), RunLog::Kind::Message, message));
+    if (!writtenFile.isEmpty())
+        offerWrittenFile(writtenFile);
+}
+
+void MainWindow::offerWrittenFile(const QString& path) {
+    m_writtenFile = path;
+    m_openFileButton->show();
     m_openFolderButton->show();
 }
 
+bool MainWindow::openOrCopy(const QString& path, const QString& noProgramText) {
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return true;
+    const QString shown = QDir::toNativeSeparators(path);
+    QGuiApplication::clipboard()->setText(shown);
+    setStatusText(noProgramText + shown);
+    return false;
+}
+
+bool MainWindow::openWrittenFile() {
+    if (m_writtenFile.isEmpty())
+        return false;
+    return openOrCopy(m_writtenFile, kNoFileProgram);
+}
+
 bool MainWindow::openOutputFolder() {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(m_session.paths().programDir()));
+    const QString folder =
+        m_writtenFile.isEmpty() ? m_session.paths().programDir() : QFileInfo(m_writtenFile).absolutePath();
+    return openOrCopy(folder, kNoFileManager);
+}
+
+void MainWindow::placeAtSavedPlacement() {
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (WindowPlacement::restore(*this, m_session.settings()))
+        return;
+    const QRect available = screen()->availableGeometry();
+    move(available.center() - QPoint(width() / 2, height() / 2));
+    WindowPlacement::clampToScreen(*this);
 }
 
 void MainWindow::showAtSavedPlacement() {
-    const std::optional<WindowPlacement> placement = WindowPlacement::read(m_session.settings());
-    if (placement)
-        placement->applyTo(*this);
-    if (placement && placement->maximized)
-        showMaximized();
-    else
-        show();
+    placeAtSavedPlacement();
+    show();
+}
+
+void MainWindow::applyRememberedChoices() {
+    const RememberedChoices choices = RememberedChoices::read(m_session.settings());
+    if (choices.platform)
+        selectPlatform(*choices.platform);
+    if (choices.format)
+        selectFormat(*choices.format);
+    if (!choices.address.isEmpty())
+        setAddressText(choices.address);
+}
+
+void MainWindow::rememberChoices() {
+    RememberedChoices choices;
+    choices.platform = selectedPlatform();
+    choices.format = selectedFormat();
+    choices.address = addressText();
+    choices.write(m_session.settings());
 }
 
 void MainWindow::collect() {
@@ -280,16 +399,27 @@ void MainWindow::collect() {
     request.resumeShopUrl = state.resume.shopUrl;
     request.resumeItemNumber = state.resume.itemNumber;
     state.resume.shopUrl.clear();
+    m_runChoices = {request.platform, request.format, request.address};
+    m_runMessage.clear();
+    setStatusText(QString());
     setRunning(true);
     m_logPanel->clear();
     m_progressBar->setTextVisible(false);
+    m_progressBar->show();
     showProgress({});
     m_engine.start(request);
 }
 
 bool MainWindow::runStartup() {
-    if (!m_startup.acceptUsageNotice())
-        return false;
+    // The boxes below appear over the window, where it is about to open.
+    placeAtSavedPlacement();
+    // Accepted once; a changed notice is asked again.
+    SettingsStore& settings = m_session.settings();
+    if (!RememberedChoices::noticeAccepted(settings, Messages::kUsageNotice)) {
+        if (!m_startup.acceptUsageNotice())
+            return false;
+        RememberedChoices::recordNoticeAccepted(settings, Messages::kUsageNotice);
+    }
     m_startup.applyRunStateDefaults();
     m_startup.recoverInterruptedOutput();
     m_startup.offerResume();
@@ -325,8 +455,10 @@ void MainWindow::setAddressText(const QString& text) {
 }
 
 void MainWindow::setRunning(bool running) {
-    if (running)
+    if (running) {
+        m_openFileButton->hide();
         m_openFolderButton->hide();
+    }
     m_address->setEnabled(!running);
     for (QAbstractButton* button : m_platformGroup->buttons())
         button->setEnabled(!running);
@@ -340,7 +472,9 @@ void MainWindow::setRunning(bool running) {
 }
 
 void MainWindow::setStatusText(const QString& text) {
-    m_statusText->setText(text);
+    const QString shown = readableStatusText(text);
+    m_statusText->setText(shown);
+    m_statusText->setToolTip(shown);
 }
 
 void MainWindow::clearGrid() {
@@ -356,7 +490,8 @@ void MainWindow::addGridRow(const QString& key, const QStringList& cells) {
 }
 
 void MainWindow::showMessage(const QString& text) {
-    MessageBox::information(this, text);
+    m_runMessage = text;
+    MessageBox::show(messageKind(text), this, text);
 }
 
 bool MainWindow::askYesNo(const QString& text) {
@@ -378,7 +513,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     // Only a window the user has seen has a placement worth keeping.
-    if (isVisible())
-        WindowPlacement::of(*this).write(m_session.settings());
+    if (isVisible()) {
+        WindowPlacement::save(*this, m_session.settings());
+        rememberChoices();
+    }
     event->accept();
 }

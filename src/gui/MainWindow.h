@@ -6,12 +6,14 @@
 #include "app/RunProgress.h"
 #include "app/StartupSequence.h"
 #include "app/WindowInterface.h"
+#include "gui/RememberedChoices.h"
 
 #include <QWidget>
 
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
+class ElidedLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -45,10 +47,22 @@ public:
     ItemGridView* grid() const { return m_grid; }
     LogPanel* logPanel() const { return m_logPanel; }
 
-    // The size and position the window had when it was last closed, if the settings file has
-    // them; then shows the window, maximised when it was.
+    // Puts the (hidden) window where it was when last closed, else in the middle of the screen,
+    // so that the start-up boxes appear over it. Once; later calls do nothing.
+    void placeAtSavedPlacement();
+    // Places the window as above, then shows it, maximised when it was.
     void showAtSavedPlacement();
-    // Opens the program folder in the desktop's file manager.
+    // The size the window opens at the first time: the grid's main columns without scrolling,
+    // within the screen.
+    QSize defaultSize() const;
+
+    // The file a run or a conversion wrote last; 打开文件 and 打开输出文件夹 are offered for it.
+    QString writtenFile() const { return m_writtenFile; }
+    void offerWrittenFile(const QString& path);
+    // Open the file, or the folder it is in (the program folder before anything was written).
+    // When nothing can open it, the path goes to the clipboard and the status line says so;
+    // false then.
+    bool openWrittenFile();
     bool openOutputFolder();
 
     static int twipsToPixels(int twips, int dpi);
@@ -77,6 +91,12 @@ private:
     void onRunFinished(const RunOutcome& outcome);
     void showProgress(const RunProgress& progress);
     void collect();
+    void rememberChoices();
+    void applyRememberedChoices();
+    void showConversionReport(const QString& message, const QString& writtenFile);
+    // Opens path with the desktop; when nothing takes it, copies it and says so with
+    // noProgramText. False then.
+    bool openOrCopy(const QString& path, const QString& noProgramText);
 
     ExtractionSession m_session;
     RunEngine m_engine;
@@ -91,8 +111,15 @@ private:
     QPushButton* m_stopButton = nullptr;
     ItemGridView* m_grid = nullptr;
     ItemTableModel* m_model = nullptr;
-    QLabel* m_statusText = nullptr;
+    ElidedLabel* m_statusText = nullptr;
+    QPushButton* m_openFileButton = nullptr;
     QPushButton* m_openFolderButton = nullptr;
+    QString m_writtenFile;
+    // The last message box of the run under way: a run refused before it started ends with it.
+    QString m_runMessage;
+    // The choices of the run under way, remembered once it has started.
+    RememberedChoices m_runChoices;
+    bool m_placed = false;
     QLabel* m_progressText = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_timeLeft = nullptr;

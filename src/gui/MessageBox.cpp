@@ -9,35 +9,62 @@
 namespace {
 QList<MessageBox::Answer> g_queuedAnswers;
 QStringList g_recordedTexts;
+QList<MessageBox::Kind> g_recordedKinds;
 bool g_unattended = false;
 
-bool takeQueued(const QString& text, MessageBox::Answer* answer) {
+bool takeQueued(MessageBox::Kind kind, const QString& text, MessageBox::Answer* answer) {
     if (g_queuedAnswers.isEmpty()) {
         if (!g_unattended)
             return false;
         *answer = MessageBox::No;
-        g_recordedTexts.append(text);
-        return true;
+    } else {
+        *answer = g_queuedAnswers.takeFirst();
     }
-    *answer = g_queuedAnswers.takeFirst();
     g_recordedTexts.append(text);
+    g_recordedKinds.append(kind);
     return true;
 }
+
+QMessageBox::Icon iconOf(MessageBox::Kind kind) {
+    switch (kind) {
+    case MessageBox::Kind::Information:
+        return QMessageBox::Information;
+    case MessageBox::Kind::Warning:
+        return QMessageBox::Warning;
+    case MessageBox::Kind::Error:
+        return QMessageBox::Critical;
+    case MessageBox::Kind::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
 } // namespace
 
-void MessageBox::information(QWidget* parent, const QString& text) {
+void MessageBox::show(Kind kind, QWidget* parent, const QString& text) {
     Answer queued;
-    if (takeQueued(text, &queued))
+    if (takeQueued(kind, text, &queued))
         return;
-    QMessageBox box(QMessageBox::Information, PlatformConstants::kApplicationTitle, text, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(iconOf(kind), PlatformConstants::kApplicationTitle, text, QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
 
+void MessageBox::information(QWidget* parent, const QString& text) {
+    show(Kind::Information, parent, text);
+}
+
+void MessageBox::warning(QWidget* parent, const QString& text) {
+    show(Kind::Warning, parent, text);
+}
+
+void MessageBox::error(QWidget* parent, const QString& text) {
+    show(Kind::Error, parent, text);
+}
+
 bool MessageBox::question(QWidget* parent, const QString& text) {
     Answer queued;
-    if (takeQueued(text, &queued))
+    if (takeQueued(Kind::Question, text, &queued))
         return queued == Yes;
     QMessageBox box(QMessageBox::Question, PlatformConstants::kApplicationTitle, text,
                     QMessageBox::Yes | QMessageBox::No, parent);
@@ -54,6 +81,12 @@ QStringList MessageBox::takeRecordedTexts() {
     QStringList texts = g_recordedTexts;
     g_recordedTexts.clear();
     return texts;
+}
+
+QList<MessageBox::Kind> MessageBox::takeRecordedKinds() {
+    QList<Kind> kinds = g_recordedKinds;
+    g_recordedKinds.clear();
+    return kinds;
 }
 
 void MessageBox::setUnattended(bool unattended) {

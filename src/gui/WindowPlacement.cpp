@@ -28,6 +28,56 @@ std::optional<int> readNumber(const SettingsStore& settings, const QString& key)
 } // namespace
 
 const QString WindowPlacement::kSection = QStringLiteral("窗口位置");
+const QString WindowPlacement::kGeometryKey = QStringLiteral("Geometry");
+
+bool WindowPlacement::save(const QWidget& window, SettingsStore& settings) {
+    const QString record = QString::fromLatin1(window.saveGeometry().toBase64());
+    const bool saved = settings.writeValue(kSection, kGeometryKey, record);
+    return of(window).write(settings) && saved;
+}
+
+bool WindowPlacement::restore(QWidget& window, const SettingsStore& settings) {
+    const QByteArray record =
+        QByteArray::fromBase64(settings.readValue(kSection, kGeometryKey).trimmed().toLatin1());
+    if (!record.isEmpty() && window.restoreGeometry(record)) {
+        clampToScreen(window);
+        return true;
+    }
+    const std::optional<WindowPlacement> placement = read(settings);
+    if (!placement)
+        return false;
+    placement->applyTo(window);
+    if (placement->maximized)
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
+    return true;
+}
+
+void WindowPlacement::clampToScreen(QWidget& window) {
+    if (window.isMaximized() || window.isFullScreen())
+        return;
+    const QScreen* screen = QGuiApplication::screenAt(window.frameGeometry().center());
+    if (!screen)
+        screen = window.screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // Known once the window has been shown; until then Qt places the frame at pos() all the same.
+    const QRect frame = window.frameGeometry();
+    const QMargins margins(window.geometry().left() - frame.left(), window.geometry().top() - frame.top(),
+                           frame.right() - window.geometry().right(),
+                           frame.bottom() - window.geometry().bottom());
+    const QSize minimum = window.minimumSizeHint().expandedTo(window.minimumSize());
+    const QSize size = window.size().boundedTo(available.size().shrunkBy(margins)).expandedTo(minimum);
+    if (size != window.size())
+        window.resize(size);
+    const QSize outer = size.grownBy(margins);
+    const QPoint at(qBound(available.left(), window.pos().x(),
+                           qMax(available.left(), available.right() + 1 - outer.width())),
+                    qBound(available.top(), window.pos().y(),
+                           qMax(available.top(), available.bottom() + 1 - outer.height())));
+    if (at != window.pos())
+        window.move(at);
+}
 
 WindowPlacement WindowPlacement::of(const QWidget& window) {
     WindowPlacement placement;

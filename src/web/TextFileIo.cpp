@@ -1,5 +1,7 @@
 #include "web/TextFileIo.h"
 
+#include "base/System.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -105,7 +107,7 @@ template <typename WriteContent> Status saveThroughTemporary(const QString& path
         file.cancelWriting();
         return written;
     }
-    if (!file.commit())
+    if (!System::commitDurably(file))
         return writeFailure(path, file.errorString());
     return Status::success();
 }

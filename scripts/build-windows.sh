@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# Cross-builds Kestrune for 64-bit Windows on Debian 12 and packs it, or runs its tests under wine.
+#   scripts/build-windows.sh            Qt for Windows (first run only), the program, dist/kestrune-windows-x64.zip
+#   scripts/build-windows.sh test [ctest arguments...]
+#                                       the same build with the tests, run under wine
+# Qt for Windows is built from Debian's own Qt source package (the Qt the Linux build uses) into
+# build-windows/qt and kept, so only the first run takes long. Everything runs at the lowest CPU
+# priority: the machine stays usable meanwhile.
+set -euo pipefail
+
+mode=${1:-build}
+shift || true
+case "$mode" in
+build | test) ;;
+*)
+    echo "usage: scripts/build-windows.sh [test [ctest arguments...]]" >&2
+    exit 2
+    ;;
+esac
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+work="$here/build-windows"
+qt="$work/qt"
+toolchain="$here/cmake/mingw-w64-x86_64.cmake"
+jobs=$(($(nproc) < 2 ? $(nproc) : 2))
+triple=x86_64-w64-mingw32
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+
+say() { printf '== %s\n' "$*" >&2; }
+
+# --- what the machine needs -----------------------------------------------------------------
+packages=(mingw-w64 wine wine64 xvfb xauth dpkg-dev zip cmake ninja-build qt6-base-dev qt6-base-dev-tools
+    qt6-translations-l10n fonts-noto-cjk python3)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    say "installing ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Source packages come from the same mirror as the machine's binary packages: each of its
+# "deb" entries gets a "deb-src" twin.
+add_source_entries() {
+    local list=/etc/apt/sources.list.d/kestrune-deb-src
+    local deb822 oneline
+    deb822=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
+        awk 'BEGIN { RS = ""; ORS = "\n\n" } /(^|\n)Types:[^\n]*(^| )deb( |\n|$)/ {
+                 sub(/Types:[^\n]*/, "Types: deb-src"); print }')
+    oneline=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p')
+    [ -n "$deb822" ] && printf '%s' "$deb822" | $sudo tee "$list.sources" >/dev/null
+    [ -n "$oneline" ] && printf '%s\n' "$oneline" | $sudo tee "$list.list" >/dev/null
+    $sudo apt-get update -qq
+}
+
+# --- Qt for Windows, built once -------------------------------------------------------------
+if [ ! -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+    src="$work/src"
+    mkdir -p "$src"
+    if [ ! -d "$src/qtbase" ]; then
+        if ! (cd "$src" && apt-get source --download-only qt6-base >/dev/null 2>&1); then
+            say "adding deb-src entries for the machine's own mirror"
+            add_source_entries
+            (cd "$src" && apt-get source --download-only qt6-base >/dev/null)
+        fi
+        (cd "$src" && dpkg-source -x qt6-base_*.dsc qtbase >/dev/null)
+    fi
+    say "building Qt for Windows (about an hour on two cores; kept for later runs)"
+    # The host's Qt gives moc, rcc and uic. Only what the program uses is built: Core, Gui,
+    # Widgets, Network, Test and the windows and offscreen platform plugins. The windows plugin
+    # needs OpenGL left at its default (loaded at run time), and Debian's source lacks the
+    # tablet header.
+    nice -n 19 cmake -S "$src/qtbase" -B "$work/qt-build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$qt" \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DQT_QMAKE_TARGET_MKSPEC=win32-g++ \
+        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+        -DFEATURE_tabletevent=OFF -DFEATURE_sql=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
+        -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_zstd=OFF -DFEATURE_jpeg=OFF \
+        -DFEATURE_gif=OFF -DFEATURE_openssl=OFF >"$work/qt-configure.log"
+    nice -n 19 cmake --build "$work/qt-build" --parallel "$jobs"
+    cmake --install "$work/qt-build" >/dev/null
+fi
+
+# --- the program ----------------------------------------------------------------------------
+build="$work/kestrune"
+testing=OFF
+[ "$mode" = test ] && testing=ON
+nice -n 19 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$testing \
+    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 >/dev/null
+if [ "$mode" = build ]; then
+    nice -n 19 cmake --build "$build" --parallel "$jobs" --target kestrune
+else
+    nice -n 19 cmake --build "$build" --parallel "$jobs"
+fi
+
+# Where the DLLs that Qt and the program import are found; any other DLL is part of Windows.
+gccdir=$(dirname "$($triple-g++-posix -print-libgcc-file-name)")
+dll_folders=("$qt/bin" "$gccdir" "/usr/$triple/lib")
+find_dll() {
+    local folder
+    for folder in "${dll_folders[@]}"; do
+        [ -f "$folder/$1" ] && echo "$folder/$1" && return 0
+    done
+    return 1
+}
+imports() { $triple-objdump -p "$1" | awk '/DLL Name:/ { print $3 }'; }
+
+if [ "$mode" = build ]; then
+    dist="$here/dist"
+    pack="$dist/kestrune"
+    rm -rf "$pack" "$dist/kestrune-windows-x64.zip"
+    mkdir -p "$pack/platforms" "$pack/styles" "$pack/tls" "$pack/imageformats" "$pack/translations"
+    cp "$build/src/kestrune.exe" "$pack/"
+    cp "$qt/plugins/platforms/qwindows.dll" "$pack/platforms/"
+    cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$pack/styles/"
+    cp "$qt/plugins/imageformats/qico.dll" "$pack/imageformats/"
+    cp "$qt/plugins/tls/"*schannel*.dll "$pack/tls/" 2>/dev/null || true
+    cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$pack/translations/"
+    cp "$here/data/kestrune.png" "$pack/"
+    # Plugins and translations beside the executable, wherever the folder is unpacked.
+    printf '[Paths]\nPrefix = .\nPlugins = .\nTranslations = translations\n' >"$pack/qt.conf"
+
+    # Every DLL that the executable or a plugin imports, and what those import in turn.
+    queue=("$pack/kestrune.exe" "$pack"/*/*.dll)
+    system_dlls=()
+    while [ ${#queue[@]} -gt 0 ]; do
+        file=${queue[0]}
+        queue=("${queue[@]:1}")
+        for dll in $(imports "$file"); do
+            [ -f "$pack/$dll" ] && continue
+            if found=$(find_dll "$dll"); then
+                cp "$found" "$pack/"
+                queue+=("$pack/$dll")
+            else
+                system_dlls+=("$dll")
+            fi
+        done
+    done
+    # Whatever is still missing must be part of Windows itself.
+    for file in "$pack/kestrune.exe" "$pack"/*.dll "$pack"/*/*.dll; do
+        for dll in $(imports "$file"); do
+            if [ ! -f "$pack/$dll" ] && find_dll "$dll" >/dev/null; then
+                echo "missing from the zip: $dll (imported by $(basename "$file"))" >&2
+                exit 1
+            fi
+        done
+    done
+    (cd "$dist" && zip -qr kestrune-windows-x64.zip kestrune)
+    say "DLLs deployed: $(cd "$pack" && ls ./*.dll | sed 's|^\./||' | tr '\n' ' ')"
+    say "from Windows: $(printf '%s\n' "${system_dlls[@]}" | sort -fu | tr '\n' ' ')"
+    say "$dist/kestrune-windows-x64.zip ($(du -h "$dist/kestrune-windows-x64.zip" | cut -f1))"
+    exit 0
+fi
+
+# --- the tests under wine -------------------------------------------------------------------
+export WINEPREFIX="$work/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+WINEPATH="$(winpath "$qt/bin")"
+for folder in "${dll_folders[@]:1}"; do WINEPATH="$WINEPATH;$(winpath "$folder")"; done
+export WINEPATH
+export QT_PLUGIN_PATH="$(winpath "$qt/plugins")"
+export QT_QPA_PLATFORM=offscreen
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    say "making the wine prefix (its first start is slow)"
+    /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -w
+fi
+# A pseudo-terminal (tst_consoleprogress) means nothing on Windows; it is not built there.
+cd "$build"
+exec ctest --output-on-failure --parallel "$jobs" "$@"

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots as a seller sees the window: under a real window manager
+# (openbox on a virtual X display), at 1366x768 and at 1920x1080, with a Chinese locale.
+#   scripts/screenshots.sh [out-folder]      (default docs/)
+# Installs the virtual display and the window manager when they are missing; not part of CI.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$here/build"
+out=${1:-"$here/docs"}
+
+packages=(xvfb openbox fonts-noto-cjk)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target kestrune-screenshots
+
+mkdir -p "$out"
+display=:$((90 + RANDOM % 9))
+for size in 1366x768 1920x1080; do
+    Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp &
+    xvfb=$!
+    sleep 1
+    DISPLAY=$display openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
+    status=0
+    DISPLAY=$display QT_QPA_PLATFORM=xcb LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 \
+        "$build/tests/kestrune-screenshots" "$out" "$size" || status=$?
+    kill "$wm" "$xvfb"
+    wait "$wm" "$xvfb" 2>/dev/null || true
+    [ "$status" -eq 0 ] || exit "$status"
+done

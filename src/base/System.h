@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+class QFileDevice;
+class QSaveFile;
+
+// What differs between the systems the program runs on, Linux and Windows: each side is one file
+// in system/, and no other file asks which system it runs on.
+namespace System {
+
+// An exclusive lock on a file that the kernel holds for this process and drops when the process
+// ends however it ends, so a file left behind by a crash never keeps anything locked.
+class FileLock {
+public:
+    enum class Result { Locked, HeldByAnother, CannotOpen };
+
+    FileLock() = default;
+    ~FileLock() { release(); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // Makes the file when missing, locks it without waiting and writes note into it (for a person
+    // looking at the folder only).
+    Result acquire(const QString& path, const QByteArray& note);
+    bool isHeld() const { return m_handle != kNone; }
+    // Removes the file while still holding it, then lets it go.
+    void release();
+
+private:
+    static constexpr qintptr kNone = -1;
+    qintptr m_handle = kNone;
+    QString m_path;
+};
+
+// The open file's written content is on disk.
+bool syncFile(QFileDevice& file);
+// The names in the folder (a new or removed file) are on disk.
+bool syncFolder(const QString& folder);
+// QSaveFile::commit, then the new name on disk as well.
+bool commitDurably(QSaveFile& file);
+// Two names of one existing file (links, hard links, other spellings).
+bool isSameFile(const QString& a, const QString& b);
+
+// Ctrl-C on the command line: after startInterruptWatch the first one only sets interrupted(); a
+// second one ends the program the ordinary way.
+void startInterruptWatch();
+bool interrupted();
+void stopInterruptWatch();
+
+// Ends this process at once, as a power cut or a kill would: nothing is flushed or cleaned up.
+[[noreturn]] void killThisProcess();
+
+// Standard input is a terminal a person can answer on.
+bool inputIsTerminal();
+// The width of the terminal standard error goes to when that terminal takes the sequences that
+// rewrite a line in place; 0 otherwise (a pipe, a file, an old console), for plain lines.
+int progressLineColumns();
+// A program started from a console writes to it (a window program has none of its own there)
+// and its text reads as UTF-8.
+void attachConsole();
+
+} // namespace System

@@ -1,0 +1,140 @@
+#include "base/System.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace System {
+
+namespace {
+
+// The file at path is still the one open as fd: an owner that was just leaving may have removed
+// it after this process opened it, and a lock on a removed file locks nothing.
+bool stillNamed(int fd, const QByteArray& path) {
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
+volatile std::sig_atomic_t g_interrupted = 0;
+using Handler = void (*)(int);
+Handler g_previousHandler = SIG_DFL;
+
+extern "C" void onInterrupt(int) {
+    g_interrupted = 1;
+    // A second Ctrl-C ends the program the ordinary way.
+    std::signal(SIGINT, SIG_DFL);
+}
+
+} // namespace
+
+FileLock::Result FileLock::acquire(const QString& path, const QByteArray& note) {
+    if (isHeld())
+        return Result::Locked;
+    const QByteArray name = QFile::encodeName(path);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0)
+            return Result::CannotOpen;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const bool held = errno == EWOULDBLOCK;
+            ::close(fd);
+            return held ? Result::HeldByAnother : Result::CannotOpen;
+        }
+        if (!stillNamed(fd, name)) {
+            ::close(fd);
+            continue;
+        }
+        m_handle = fd;
+        m_path = path;
+        if (::ftruncate(fd, 0) == 0) {
+            [[maybe_unused]] const ssize_t written = ::write(fd, note.constData(), size_t(note.size()));
+        }
+        return Result::Locked;
+    }
+    return Result::CannotOpen;
+}
+
+void FileLock::release() {
+    if (!isHeld())
+        return;
+    // Removed while still locked, so no other instance can hold a lock on this file meanwhile.
+    ::unlink(QFile::encodeName(m_path).constData());
+    ::close(int(m_handle));
+    m_handle = kNone;
+}
+
+bool syncFile(QFileDevice& file) {
+    return file.flush() && ::fsync(file.handle()) == 0;
+}
+
+bool syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool commitDurably(QSaveFile& file) {
+    const QString path = file.fileName();
+    if (!file.commit())
+        return false;
+    // A failed folder sync leaves the new content in place; only a power cut could still undo it.
+    syncFolder(QFileInfo(path).absolutePath());
+    return true;
+}
+
+bool isSameFile(const QString& a, const QString& b) {
+    struct stat s1 {};
+    struct stat s2 {};
+    return ::stat(QFile::encodeName(a).constData(), &s1) == 0 && ::stat(QFile::encodeName(b).constData(), &s2) == 0 &&
+           s1.st_dev == s2.st_dev && s1.st_ino == s2.st_ino;
+}
+
+void startInterruptWatch() {
+    g_interrupted = 0;
+    g_previousHandler = std::signal(SIGINT, onInterrupt);
+}
+
+bool interrupted() {
+    return g_interrupted != 0;
+}
+
+void stopInterruptWatch() {
+    std::signal(SIGINT, g_previousHandler);
+}
+
+void killThisProcess() {
+    std::raise(SIGKILL);
+    std::_Exit(137);
+}
+
+bool inputIsTerminal() {
+    return ::isatty(STDIN_FILENO) != 0;
+}
+
+int progressLineColumns() {
+    if (::isatty(STDERR_FILENO) == 0)
+        return 0;
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
+
+void attachConsole() {}
+
+} // namespace System

@@ -1,0 +1,219 @@
+#include "base/System.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace System {
+
+namespace {
+
+std::wstring nativeName(const QString& path) {
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+HANDLE osHandle(QFileDevice& file) {
+    const int fd = file.handle();
+    return fd < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD high = 0;
+    DWORD low = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+bool identityOf(HANDLE handle, FileIdentity* identity) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info))
+        return false;
+    *identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
+// Opened for its identity only: any other opener may read, write or remove it meanwhile.
+bool identityOf(const QString& path, FileIdentity* identity) {
+    const HANDLE handle = CreateFileW(nativeName(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool ok = identityOf(handle, identity);
+    CloseHandle(handle);
+    return ok;
+}
+
+// See FileLock::acquire on Linux: a lock on a file its owner removed while leaving locks nothing.
+bool stillNamed(HANDLE handle, const QString& path) {
+    FileIdentity open;
+    FileIdentity named;
+    return identityOf(handle, &open) && identityOf(path, &named) && open == named;
+}
+
+std::atomic<bool> g_interrupted = false;
+
+BOOL WINAPI onConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    // A second Ctrl-C ends the program the ordinary way.
+    return g_interrupted.exchange(true) ? FALSE : TRUE;
+}
+
+bool isConsole(DWORD which) {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+}
+
+} // namespace
+
+FileLock::Result FileLock::acquire(const QString& path, const QByteArray& note) {
+    if (isHeld())
+        return Result::Locked;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const HANDLE handle = CreateFileW(nativeName(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            // A file its owner is removing cannot be opened until it is gone.
+            if (GetLastError() == ERROR_ACCESS_DENIED && QFileInfo::exists(path) && attempt < 2) {
+                Sleep(50);
+                continue;
+            }
+            return Result::CannotOpen;
+        }
+        OVERLAPPED whole{};
+        if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+            const bool held = GetLastError() == ERROR_LOCK_VIOLATION;
+            CloseHandle(handle);
+            return held ? Result::HeldByAnother : Result::CannotOpen;
+        }
+        if (!stillNamed(handle, path)) {
+            CloseHandle(handle);
+            continue;
+        }
+        m_handle = reinterpret_cast<qintptr>(handle);
+        m_path = path;
+        // The byte range is locked, so the note goes through the same handle.
+        DWORD written = 0;
+        if (SetEndOfFile(handle))
+            WriteFile(handle, note.constData(), DWORD(note.size()), &written, &whole);
+        return Result::Locked;
+    }
+    return Result::CannotOpen;
+}
+
+void FileLock::release() {
+    if (!isHeld())
+        return;
+    const HANDLE handle = reinterpret_cast<HANDLE>(m_handle);
+    // Marked for removal while still locked, as on Linux.
+    FILE_DISPOSITION_INFO remove{TRUE};
+    SetFileInformationByHandle(handle, FileDispositionInfo, &remove, sizeof remove);
+    CloseHandle(handle);
+    m_handle = kNone;
+}
+
+bool syncFile(QFileDevice& file) {
+    if (!file.flush())
+        return false;
+    const HANDLE handle = osHandle(file);
+    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
+}
+
+bool syncFolder(const QString& folder) {
+    // A folder can be flushed only by an administrator; NTFS keeps its names in its own journal,
+    // which flushing a file in it writes out (see commitDurably).
+    return QFileInfo(folder).isDir();
+}
+
+bool commitDurably(QSaveFile& file) {
+    const QString path = file.fileName();
+    if (!file.commit())
+        return false;
+    // QSaveFile renames without write-through; flushing the renamed file writes out the file
+    // system's journal, rename included.
+    const HANDLE handle = CreateFileW(nativeName(path).c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        FlushFileBuffers(handle);
+        CloseHandle(handle);
+    }
+    return true;
+}
+
+bool isSameFile(const QString& a, const QString& b) {
+    FileIdentity first;
+    FileIdentity second;
+    return identityOf(a, &first) && identityOf(b, &second) && first == second;
+}
+
+void startInterruptWatch() {
+    g_interrupted = false;
+    SetConsoleCtrlHandler(onConsoleControl, TRUE);
+}
+
+bool interrupted() {
+    return g_interrupted;
+}
+
+void stopInterruptWatch() {
+    SetConsoleCtrlHandler(onConsoleControl, FALSE);
+}
+
+void killThisProcess() {
+    TerminateProcess(GetCurrentProcess(), 137);
+    std::_Exit(137);
+}
+
+bool inputIsTerminal() {
+    return isConsole(STD_INPUT_HANDLE);
+}
+
+int progressLineColumns() {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(error, &mode))
+        return 0;
+    if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) == 0 &&
+        !SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING))
+        return 0;
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(error, &info) && info.srWindow.Right > info.srWindow.Left)
+        return info.srWindow.Right - info.srWindow.Left + 1;
+    return 80;
+}
+
+void attachConsole() {
+    // Streams already given (a pipe, a file, a console of its own) are kept.
+    const auto missing = [](DWORD which) {
+        const HANDLE handle = GetStdHandle(which);
+        return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+    };
+    const bool noInput = missing(STD_INPUT_HANDLE);
+    const bool noOutput = missing(STD_OUTPUT_HANDLE);
+    const bool noError = missing(STD_ERROR_HANDLE);
+    if ((noOutput || noError) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        if (noInput)
+            std::freopen("CONIN$", "r", stdin);
+        if (noOutput)
+            std::freopen("CONOUT$", "w", stdout);
+        if (noError)
+            std::freopen("CONOUT$", "w", stderr);
+    }
+    SetConsoleOutputCP(CP_UTF8);
+    // The lines are written as UTF-8 bytes ending in LF, the same on every system.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+} // namespace System
