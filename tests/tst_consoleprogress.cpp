@@ -242,12 +242,13 @@ private slots:
             lines.append(QString::fromUtf8(line));
             QVERIFY2(ProgressText::terminalWidth(lines.last()) < kColumns, line.constData());
         }
-        // The count climbs with each item; the shop states 21, of which its lists hold 5.
+        // The count climbs with each item; the shop states 21, of which its lists hold 5: the
+        // complete run ends at 5 of 5.
         QVERIFY(lines.filter(QStringLiteral("已采集 2 / 共 21 个宝贝 [#-------------------] 9% ")).size() >
                 0);
-        // The bar stays as the run left it, without the time left.
-        QCOMPARE(lines.last(), QStringLiteral("已采集 5 / 共 21 个宝贝 [####----------------] 23%"));
-        QVERIFY(lines.filter(QStringLiteral("宝贝页面无法读取")).size() > 0);
+        // The bar stays as the run left it, without the time left: a complete run ends whole.
+        QCOMPARE(lines.last(), QStringLiteral("已采集 5 / 共 5 个宝贝 [####################] 100%"));
+        QVERIFY(lines.filter(QStringLiteral("宝贝未能采集（页面无法读取）")).size() > 0);
     }
 
     // --log writes the run's lines to a file; what goes to standard error stays as it was.
@@ -281,8 +282,8 @@ private slots:
         QVERIFY(has(QStringLiteral(" 页面 成功 [0-9.]+秒 ") + QRegularExpression::escape(kShop) + u'$'));
         QVERIFY(has(QStringLiteral(" 图片 HTTP 404 [0-9.]+秒 ") + QRegularExpression::escape(kFirstPicture) +
                     u'$'));
-        QVERIFY(has(QStringLiteral(" 状态 宝贝页面无法读取（过大、超时或出错），已跳过：http://auction1")));
-        QVERIFY(has(QStringLiteral(" 结束 共3个宝贝，1个宝贝页面无法读取已跳过$")));
+        QVERIFY(has(QStringLiteral(" 状态 宝贝未能采集（页面无法读取），已跳过：http://auction1")));
+        QVERIFY(has(QStringLiteral(" 结束 共3个宝贝，2个宝贝未能采集$")));
     }
 
     // A log is written only to a regular file or a new name that is none of the run's own files;

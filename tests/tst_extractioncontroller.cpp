@@ -330,8 +330,8 @@ private slots:
             if (how == u"stop done")
                 ctx.writeBreakPoint(SettingsKeys::kBreakPoint, u"0"_s);
             if (how == u"found") {
-                ctx.reportProgress(2, 2000000000);
-                ctx.reportItemsFound(2);
+                ctx.reportShopTotal(2000000000);
+                ctx.reportListsRead();
             }
             if (how.endsWith(u"unfetched"_s))
                 ctx.walkFailure = Messages::networkFailed(u"http://shop.paipai.com/21/1000-2-2/itemlist.js"_s,
@@ -486,7 +486,7 @@ private slots:
                 if (ctx.state.counters.collectedCount <= ctx.resumeItemNumber() || ctx.isItemWritten(address))
                     continue;
                 fetched << address;
-                ctx.beginItem(address);
+                ctx.beginItem(address, ctx.state.counters.collectedCount);
                 ctx.emitItem(testRecord(address).values(), testRecord(address),
                              ctx.state.counters.collectedCount);
                 ctx.recordItemReached(ctx.state.counters.collectedCount);

@@ -287,12 +287,12 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     const ExtractionController::RunSummary& run = outcome.summary;
     // Rows still buffered after a failed write are not in the file.
-    const int items = run.outputPending ? 0 : outcome.rows;
+    const int items = run.outputPending ? 0 : run.counts.written;
     if (run.started) {
         printLine(stdout, QStringLiteral("输出文件：") + QDir::toNativeSeparators(outcome.outputFile));
         printLine(stdout, QStringLiteral("已写入%1个宝贝").arg(items));
-        if (outcome.droppedItems > 0)
-            printLine(stdout, QStringLiteral("未能采集%1个").arg(outcome.droppedItems));
+        if (run.counts.dropped > 0)
+            printLine(stdout, QStringLiteral("未能采集%1个").arg(run.counts.dropped));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
     if (run.failed || run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))

@@ -68,7 +68,8 @@ void ExtractionController::collect() {
     window.clearGrid();
     m_session.context().walkFailure.clear();
     m_session.context().picturesNotSaved = 0;
-    state.counters.itemsFound = -1;
+    m_session.context().forgetShopPage();
+    state.counters = {};
     state.stopRequested = false;
     window.setRunning(true);
     state.setup.shopUrl = ShopAddress::normalize(window.addressText());
@@ -170,6 +171,7 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
         items.load();
     else
         items.reset();
+    m_rowsAtStart = items.size();
     m_session.context().writtenItems = &items;
     if (!state.setup.recordsBreakPoint)
         return;
@@ -206,11 +208,15 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
 
     const bool userStopped = m_userStopped || (ctx.stopSignal && ctx.stopSignal->isRequested());
     const bool toldUser = m_session.messagesShown() > messagesBefore;
-    m_lastRun.itemsInFile = items.size();
+    const ItemTally::Counts& counts = state.counters.items.counts();
+    m_lastRun.counts = counts;
+    // Rows still buffered after a failed write are not in the file.
+    m_lastRun.itemsInFile = m_rowsAtStart + (m_lastRun.outputPending ? 0 : counts.written);
+    const QString dropped = counts.dropped > 0 ? Messages::itemsNotCollected(counts.dropped) : QString();
     // The walk's own texts came before this point: the ending is the last word.
     if (userStopped && !crawlThrew) {
         m_lastRun.ending = Ending::Stopped;
-        m_lastRun.endingText = Messages::runStopped(items.size());
+        m_lastRun.endingText = Messages::runStopped(m_lastRun.itemsInFile) + dropped;
     } else if (!ctx.walkFailure.isEmpty() && !crawlThrew) {
         // A page the walk needed did not come: the lists were not read to their end.
         m_lastRun.ending = Ending::Failed;
@@ -221,11 +227,11 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
     } else {
         // Walked to its end: whatever the shop said its total was, its lists have been read.
         m_lastRun.ending = Ending::Complete;
-        m_lastRun.endingText =
-            Messages::runComplete(items.size(), QDir::toNativeSeparators(writer.target().outputPath));
-        if (state.counters.itemsFound >= 0 && state.counters.itemsFound != state.counters.itemTotal)
-            m_lastRun.endingText +=
-                u'；' + statedAndFoundText(state.counters.itemTotal, state.counters.itemsFound);
+        m_lastRun.endingText = Messages::runComplete(m_lastRun.itemsInFile,
+                                                     QDir::toNativeSeparators(writer.target().outputPath));
+        if (state.counters.listsRead && counts.found != state.counters.itemTotal)
+            m_lastRun.endingText += u'；' + statedAndFoundText(state.counters.itemTotal, counts.found);
+        m_lastRun.endingText += dropped;
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
     if (ctx.picturesNotSaved > 0 && !m_lastRun.endingText.isEmpty())

@@ -78,7 +78,7 @@ QString fetchLine(const QTime& at, const FetchReport& report) {
 QString summaryText(int items, int droppedItems) {
     QString text = QStringLiteral("共%1个宝贝").arg(items);
     if (droppedItems > 0)
-        text += QStringLiteral("，%1个宝贝页面无法读取已跳过").arg(droppedItems);
+        text += QStringLiteral("，%1个宝贝未能采集").arg(droppedItems);
     return text;
 }
 

@@ -102,11 +102,15 @@ QString message(Verdict verdict, const QString& address, const QString& reason) 
 
 Finding fetchAndClassify(CollectContext& ctx, Platform platform) {
     const QString& address = ctx.state.setup.shopUrl;
-    const FetchResult result = ctx.fetcher.get(address, PageFetcher::kPageSizeLimit);
+    const FetchResult result = ctx.fetcher.getPage(address);
     if (ctx.downloadsCut() || ctx.state.stopRequested)
         return {Verdict::Stopped, {}};
-    const QString text = platform == Platform::Ebay ? decodeUtf8(result.body) : decodeGbk(result.body);
-    const Verdict verdict = classify(platform, result, cleanPageText(text));
+    const QString text =
+        cleanPageText(platform == Platform::Ebay ? decodeUtf8(result.body) : decodeGbk(result.body));
+    const Verdict verdict = classify(platform, result, text);
+    // The page that was checked is the page the walk reads: the site is asked once.
+    if (result.ok())
+        ctx.keepShopPage(address, text);
     const QString reason = fetchFailureReason(result.failure, result.status, result.error);
     return {verdict, message(verdict, address, reason)};
 }

@@ -96,7 +96,7 @@ void walkEbayShop(CrawlHost& host) {
     host.reportListPages(pageCount);
     ItemLoop loop(host);
     loop.setTotal(itemTotal);
-    host.reportProgress(0, itemTotal);
+    host.reportShopTotal(itemTotal);
     const QString shopSummary = shopSummaryText(totalText, pageCount);
 
     // The stated number of pages only bounds the walk: it ends at the first page without an item.
@@ -138,7 +138,7 @@ void walkEbayShop(CrawlHost& host) {
                 return ItemOutcome::NotEmitted;
             const QString itemPage = host.fetchPageUtf8(itemLink);
             if (itemPage.isEmpty() && !host.downloadsCut())
-                host.itemDropped(itemLink);
+                host.itemDropped(DropReason::PageUnreadable);
             return collectEbayItem(host, itemLink, itemPage, itemNumber);
         };
         rules.progressStatus = [&](int itemNumber) -> QString {

@@ -47,10 +47,12 @@ QString withoutHeader(const QString& batch) {
 Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting) {
     if (format == FileFormat::TaobaoAssistant5)
         return Taobao5Output::writeBatch(path, batch, appendToExisting);
-    if (replacesForeignFile(path, format, appendToExisting))
-        return replaceFileContent(path, kUtf16Mark + utf16(batch));
-    if (format == FileFormat::TaobaoAssistant)
-        return appendToTextFile(path, batch, QStringLiteral("unicode"));
+    if (format == FileFormat::TaobaoAssistant) {
+        const QString unicode = QStringLiteral("unicode");
+        if (!appendToExisting || QFileInfo(path).size() == 0)
+            return writeTextFile(path, batch, unicode);
+        return appendToTextFile(path, withoutHeader(batch), unicode);
+    }
 
     // An empty file has no header yet for the rows to go under.
     if (!appendToExisting || QFileInfo(path).size() == 0)
@@ -81,7 +83,7 @@ qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appe
     if (replacesForeignFile(path, format, appendToExisting))
         return 0;
     if (format == FileFormat::TaobaoAssistant)
-        return size;
+        return appendToExisting ? size : 0;
     if (!appendToExisting || size == 0 || !existing.open(QIODevice::ReadOnly))
         return 0;
     // The closing CR LF of the earlier batch gives way to the rows (see writeOutputBatch).

@@ -6,11 +6,10 @@
 #include <QString>
 
 // Writes one batch (header line first) to an output file as a flush does: the Taobao Assistant
-// format is appended as UTF-16; the others are written in GBK with a closing CR LF, replacing the
-// file unless appendToExisting holds and the file is not empty, in which case the batch's rows are
-// added without a second header line. The current Taobao layout keeps one header too, and is never
-// appended to when the file is of another kind. A run from the first item in the Taobao Assistant
-// format replaces a file that is not of that format (startsAsOwnOutput) instead of appending to it.
+// format as UTF-16, the others in GBK with a closing CR LF. Each replaces the file unless
+// appendToExisting holds and the file is not empty, in which case the batch's rows are added
+// without a second header line. The current Taobao layout keeps one header too, and is never
+// appended to when the file is of another kind.
 // (formerly WriteOutputBatch)
 Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting);
 

@@ -191,13 +191,18 @@ void PageFetcher::report(FetchReport::Kind kind, const QString& address, const Q
     m_observer(fetched);
 }
 
-QString PageFetcher::fetchText(const QString& address, bool utf8) {
+FetchResult PageFetcher::getPage(const QString& address) {
     QElapsedTimer clock;
     clock.start();
-    const FetchResult result = get(address, kPageSizeLimit);
+    FetchResult result = get(address, kPageSizeLimit);
     m_lastPage = {FetchReport::Kind::Page, address, {}, result.status, result.failure, result.error,
                   clock.elapsed()};
     report(FetchReport::Kind::Page, address, {}, result, clock.elapsed());
+    return result;
+}
+
+QString PageFetcher::fetchText(const QString& address, bool utf8) {
+    const FetchResult result = getPage(address);
     if (!result.ok())
         return {};
     return cleanPageText(utf8 ? decodeUtf8(result.body) : decodeGbk(result.body));

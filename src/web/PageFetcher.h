@@ -99,6 +99,9 @@ public:
     void setObserver(Observer observer) { m_observer = std::move(observer); }
     // The last page fetchPage or fetchPageUtf8 asked for, as it ended (why it came empty).
     const FetchReport& lastPage() const { return m_lastPage; }
+    // A page's GET as fetchPage makes it (size limit, lastPage, the observer), the body left
+    // undecoded for a caller that looks at a failed answer too.
+    FetchResult getPage(const QString& address);
 
     // Drops the network objects (and their connections); the next request makes them anew.
     void releaseConnections();
