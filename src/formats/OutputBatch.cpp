@@ -13,7 +13,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -22,13 +21,6 @@ const QByteArray kUtf16Mark("\xFF\xFE");
 QByteArray utf16(const QString& text) {
     QStringEncoder encoder(QStringConverter::Utf16LE);
     return encoder.encode(text);
-}
-
-// A Taobao Assistant batch of a run from the first item lands on a file of another kind (a copy
-// re-saved in another encoding, another program's file): the file is replaced, never mixed.
-bool replacesForeignFile(const QString& path, FileFormat format, bool appendToExisting) {
-    return format == FileFormat::TaobaoAssistant && !appendToExisting && QFileInfo(path).size() > 0 &&
-           !startsAsOwnOutput(path, format);
 }
 
 // The batch without the header line it starts with (of whichever layout wrote it).
@@ -80,8 +72,6 @@ qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appe
         return Taobao5Output::lengthKeptByBatch(path, appendToExisting);
     QFile existing(path);
     const qint64 size = existing.size();
-    if (replacesForeignFile(path, format, appendToExisting))
-        return 0;
     if (format == FileFormat::TaobaoAssistant)
         return appendToExisting ? size : 0;
     if (!appendToExisting || size == 0 || !existing.open(QIODevice::ReadOnly))
