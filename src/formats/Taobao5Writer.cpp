@@ -1,5 +1,6 @@
 #include "formats/Taobao5Writer.h"
 
+#include "formats/AssistantFormat.h"
 #include "formats/Taobao5Mapping.h"
 #include "formats/Taobao5Reader.h"
 
@@ -15,22 +16,6 @@ const QByteArray kLineFeed("\n\0", 2);
 bool isFee(Taobao5Field field) {
     return field == Taobao5Field::PostFee || field == Taobao5Field::EmsFee ||
            field == Taobao5Field::ExpressFee;
-}
-
-bool isPlainNumber(QStringView text) {
-    if (text.startsWith(u'-'))
-        text = text.sliced(1);
-    bool digit = false;
-    bool point = false;
-    for (QChar c : text) {
-        if (c >= u'0' && c <= u'9')
-            digit = true;
-        else if (c == u'.' && !point)
-            point = true;
-        else
-            return false;
-    }
-    return digit;
 }
 
 void appendQuoted(QString* out, const QString& value) {
@@ -57,7 +42,7 @@ QString Taobao5Writer::rowText(const Taobao5Record& item) {
         }
         const QString number = isFee(field) ? Taobao5Mapping::fee(value) : Taobao5Mapping::plainNumber(value);
         // What is no number at all still must not break the row: it goes in quotes.
-        if (number.isEmpty() || isPlainNumber(number))
+        if (number.isEmpty() || AssistantFormat::isPlainNumber(number))
             line.append(number);
         else
             appendQuoted(&line, number);
