@@ -119,6 +119,10 @@ QString ConversionPanel::saveSuffix(FileFormat target) {
         return QStringLiteral("_eBay.csv");
     case FileFormat::TaobaoAssistant5:
         return QStringLiteral("_Taobao5.csv");
+    case FileFormat::Shopify:
+        return QStringLiteral("_Shopify.csv");
+    case FileFormat::WooCommerce:
+        return QStringLiteral("_WooCommerce.csv");
     }
     return {};
 }
