@@ -5,6 +5,7 @@
 #include "support/WebTestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -18,6 +19,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -240,12 +242,13 @@ private slots:
             lines.append(QString::fromUtf8(line));
             QVERIFY2(ProgressText::terminalWidth(lines.last()) < kColumns, line.constData());
         }
-        // The count climbs with each item; the shop states 21, of which its lists hold 5.
+        // The count climbs with each item; the shop states 21, of which its lists hold 5: the
+        // complete run ends at 5 of 5.
         QVERIFY(lines.filter(QStringLiteral("已采集 2 / 共 21 个宝贝 [#-------------------] 9% ")).size() >
                 0);
-        // The bar stays as the run left it, without the time left.
-        QCOMPARE(lines.last(), QStringLiteral("已采集 5 / 共 21 个宝贝 [####----------------] 23%"));
-        QVERIFY(lines.filter(QStringLiteral("宝贝页面无法读取")).size() > 0);
+        // The bar stays as the run left it, without the time left: a complete run ends whole.
+        QCOMPARE(lines.last(), QStringLiteral("已采集 5 / 共 5 个宝贝 [####################] 100%"));
+        QVERIFY(lines.filter(QStringLiteral("宝贝未能采集（页面无法读取）")).size() > 0);
     }
 
     // --log writes the run's lines to a file; what goes to standard error stays as it was.
@@ -279,21 +282,53 @@ private slots:
         QVERIFY(has(QStringLiteral(" 页面 成功 [0-9.]+秒 ") + QRegularExpression::escape(kShop) + u'$'));
         QVERIFY(has(QStringLiteral(" 图片 HTTP 404 [0-9.]+秒 ") + QRegularExpression::escape(kFirstPicture) +
                     u'$'));
-        QVERIFY(has(QStringLiteral(" 状态 宝贝页面无法读取（过大、超时或出错），已跳过：http://auction1")));
-        QVERIFY(has(QStringLiteral(" 结束 共3个宝贝，1个宝贝页面无法读取已跳过$")));
+        QVERIFY(has(QStringLiteral(" 状态 宝贝未能采集（页面无法读取），已跳过：http://auction1")));
+        QVERIFY(has(QStringLiteral(" 结束 共3个宝贝，2个宝贝未能采集$")));
+    }
+
+    // A log is written only to a regular file or a new name that is none of the run's own files;
+    // anything else is refused before a page is fetched, and the file is left as it was.
+    void logFileCannotBeWritten_data() {
+        QTest::addColumn<QString>("log"); // inside the program folder
+        QTest::addColumn<QByteArray>("content");
+
+        addRow("missing folder", QStringLiteral("no/such/run.log"), QByteArray());
+        addRow("settings file", QStringLiteral("Kestrune.ini"), QByteArray("[断点续采]\r\nBreakPoint=1\r\n"));
+        addRow("output file", QStringLiteral("PaiPai_20090301.csv"), QByteArray("rows the seller keeps\r\n"));
+        addRow("output file by another spelling", QStringLiteral("./sub/../PaiPai_20090301.csv"),
+               QByteArray("rows the seller keeps\r\n"));
+        addRow("journal", QStringLiteral(".PaiPai_20090301.csv.journal"), QByteArray());
+        addRow("item list", QStringLiteral(".PaiPai_20090301.csv.items"), QByteArray("items"));
+        addRow("lock", QStringLiteral("Kestrune.lock"), QByteArray());
+        addRow("FIFO nobody reads", QStringLiteral("fifo"), QByteArray());
+        addRow("folder", QStringLiteral("sub"), QByteArray());
     }
 
     void logFileCannotBeWritten() {
+        QFETCH(QString, log);
+        QFETCH(QByteArray, content);
         QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0666) == 0);
+        const QString path = dir.filePath(log);
+        if (!content.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
         int exitCode = -1;
-        const QByteArray err = runWithoutTerminal(extractArguments(dir.path())
-                                                      << QStringLiteral("--log")
-                                                      << dir.filePath(QStringLiteral("no/such/run.log")),
-                                                  m_server.proxyUrl(), &exitCode);
+        QElapsedTimer clock;
+        clock.start();
+        const QByteArray err = runWithoutTerminal(
+            extractArguments(dir.path()) << QStringLiteral("--log") << path, m_server.proxyUrl(), &exitCode);
         QCOMPARE(exitCode, 1);
         QVERIFY2(err.contains("cannot write the log file"), err.constData());
-        // Nothing was fetched.
+        QVERIFY(clock.elapsed() < 20000);
+        // Nothing was fetched, and the file is as it was.
         QVERIFY(!m_server.requestedAddresses().contains(kShop));
+        if (!content.isEmpty())
+            QCOMPARE(fileBytes(path), content);
     }
 };
 

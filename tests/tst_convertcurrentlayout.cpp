@@ -6,10 +6,14 @@
 #include "formats/Taobao5Reader.h"
 #include "support/Taobao5TestFiles.h"
 
+#include "formats/AssistantFormat.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -262,6 +266,70 @@ private slots:
                  {Taobao5Field::PostFee, Taobao5Field::EmsFee, Taobao5Field::ExpressFee})
                 QCOMPARE(Taobao5Mapping::fee(item[fee]), item[fee]);
         }
+    }
+
+    // A source may name any file as an item's picture: only a regular file of at most 64 MB that
+    // starts as a picture is read; any other leaves the item without a picture, and says why.
+    void sourcePicturesAreCheckedFirst_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("problem"); // empty: the picture is taken
+
+        QTest::newRow("jpeg") << u"jpeg"_s << QString();
+        QTest::newRow("text file") << u"text"_s << u"不是图片"_s;
+        QTest::newRow("web page named .jpg") << u"page"_s << u"不是图片"_s;
+        QTest::newRow("missing file") << u"missing"_s << u"无法读取"_s;
+        QTest::newRow("folder") << u"folder"_s << u"不是普通文件"_s;
+        QTest::newRow("FIFO nobody writes to") << u"fifo"_s << u"不是普通文件"_s;
+        QTest::newRow("endless device") << u"device"_s << u"不是普通文件"_s;
+        QTest::newRow("over 64 MB") << u"large"_s << u"图片文件过大（超过64MB）"_s;
+    }
+
+    void sourcePicturesAreCheckedFirst() {
+        QFETCH(QString, kind);
+        QFETCH(QString, problem);
+        const QString folder = freshFolder();
+        const QByteArray jpeg("\xFF\xD8\xFF\xE0 a picture", 15);
+        QString picture = folder + u"/pic.jpg"_s;
+        if (kind == u"jpeg")
+            writeBytes(picture, jpeg);
+        else if (kind == u"text")
+            writeBytes(picture, "localhost\n");
+        else if (kind == u"page")
+            writeBytes(picture, "<html><body>404</body></html>");
+        else if (kind == u"folder")
+            QVERIFY(QDir().mkpath(picture));
+        else if (kind == u"fifo")
+            QVERIFY(::mkfifo(QFile::encodeName(picture).constData(), 0666) == 0);
+        else if (kind == u"device")
+            picture = u"/dev/zero"_s;
+        else if (kind == u"large") {
+            writeBytes(picture, jpeg);
+            QFile file(picture);
+            QVERIFY(file.resize(64LL * 1024 * 1024 + 1));
+        }
+        QStringList values(ItemRecord::kFieldCount, u"0"_s);
+        values[field(Field::Title)] = u"\"宝贝\""_s;
+        values[field(Field::Picture)] = u'"' + picture + u'"';
+        const QString source = folder + u"/shop.csv"_s;
+        writeBytes(source,
+                   utf16WithMark(AssistantFormat::taobao().headerLine() + values.join(u'\t') + u"\r\n"_s));
+
+        const Converted run =
+            convertIn(folder, source, FileFormat::TaobaoAssistant, FileFormat::TaobaoAssistant5);
+        QCOMPARE(run.result.outcome, FormatConverter::Outcome::Completed);
+        const QList<Taobao5Record> items = readTaobao5Items(run.result.outputPath);
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items[0][Taobao5Field::Picture].isEmpty(), !problem.isEmpty());
+        if (problem.isEmpty()) {
+            QVERIFY(!run.result.message.contains(u"张图片未能保存"_s));
+            QVERIFY(run.result.warnings.isEmpty());
+            return;
+        }
+        QVERIFY2(run.result.message.endsWith(u"；1张图片未能保存"_s), qPrintable(run.result.message));
+        QCOMPARE(run.result.warnings,
+                 QStringList{u"第1个宝贝的图片未能保存（%1）：%2"_s.arg(problem, picture)});
+        // Nothing but the output itself was left beside it.
+        QVERIFY(!QFileInfo::exists(folder + u"/out"_s) || QDir(folder + u"/out"_s).isEmpty());
     }
 };
 

@@ -83,6 +83,44 @@ private slots:
         QCOMPARE(records.at(2), (QStringList{u"1"_s, u"2"_s}));
     }
 
+    // A record is held in memory only up to a bound: a quote that never closes, or data without
+    // line breaks, stops the reading and names the line where it began.
+    void oversizedRecordsStopTheReading_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Records>("records"); // read before the fault, header included
+        QTest::addColumn<QString>("error");
+
+        const qsizetype limit = QuotedRecordReader::kRecordLimit;
+        const QString endless(limit + 1, u'x');
+        const QStringList ab{u"a"_s, u"b"_s};
+        QTest::newRow("quote open after a quoted line break")
+            << u"a,b\r\n\"one\r\ntwo\",2\r\n3,\""_s + endless << Records{ab, {u"one\r\ntwo"_s, u"2"_s}}
+            << u"第4行开始的引号在1MB之内没有闭合"_s;
+        QTest::newRow("quote open on a later line of its record")
+            << u"a,b\n\"p\nq\",\"x"_s + endless << Records{ab} << u"第3行开始的引号在1MB之内没有闭合"_s;
+        QTest::newRow("line without a break, after a blank line")
+            << u"a,b\n\n1,2\n"_s + endless << Records{ab, {u"1"_s, u"2"_s}} << u"第4行的记录超过1MB"_s;
+        QTest::newRow("CR line breaks") << u"a,b\r1,2\r\""_s + endless << Records{ab, {u"1"_s, u"2"_s}}
+                                        << u"第3行开始的引号在1MB之内没有闭合"_s;
+        QTest::newRow("a record at the bound") << u"a,b\r\n"_s + QString(limit - 1, u'x') + u"\r\n"_s
+                                               << Records{ab, {QString(limit - 1, u'x')}} << QString();
+    }
+
+    void oversizedRecordsStopTheReading() {
+        QFETCH(QString, text);
+        QFETCH(Records, records);
+        QFETCH(QString, error);
+
+        CsvReader reader;
+        QVERIFY(reader.open(m_files.write(gbk(text))));
+        Records read{reader.columnNames()};
+        QStringList record;
+        while (reader.readRecord(&record))
+            read.append(record);
+        QCOMPARE(read, records);
+        QCOMPARE(reader.error(), error);
+    }
+
     void missingFileDoesNotOpen() {
         CsvReader reader;
         QVERIFY(!reader.open(m_files.path(u"absent.csv"_s)));

@@ -5,13 +5,16 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 
 using namespace Qt::StringLiterals;
 
 // Every Taobao fixture shop, in every format, writes each of its items once: straight through,
 // after a stop and a resume, and after a kill and a resume. Each row names its item's picture
-// ("T1a" + item number), so a picture named twice is an item written twice.
+// ("T1a" + item number), so a picture named twice is an item written twice. The file has one
+// header line, and what the run says of it is what it holds: "共N个宝贝" is its rows, and the items
+// found are its rows and those the run could not collect.
 class TestE2eEachItemOnce : public QObject {
     Q_OBJECT
 
@@ -53,7 +56,35 @@ private:
                         << QString::fromLatin1(shop) << QString::fromLatin1(format) << ending;
     }
 
-    void extract(const QString& shop, const QString& format, Ending ending, QString* text) {
+    // The file's lines other than its header, and how often the header line (its first) occurs.
+    static QStringList rowsOf(const QString& text, int* headers) {
+        QStringList lines = text.split(u"\r\n"_s, Qt::SkipEmptyParts);
+        *headers = lines.isEmpty() ? 0 : int(lines.count(lines.first()));
+        if (!lines.isEmpty())
+            lines.removeAll(QString(lines.first()));
+        return lines;
+    }
+
+    // The counts of a complete run's ending, -1 where it names none.
+    static int countIn(const QString& err, const QString& pattern) {
+        const QRegularExpressionMatch match = QRegularExpression(pattern).match(err);
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    }
+
+    static void checkCounts(const QString& text, const QString& err) {
+        int headers = 0;
+        const QStringList rows = rowsOf(text, &headers);
+        QCOMPARE(headers, 1);
+        const int inFile = countIn(err, u"全部采集完成：共(\\d+)个宝贝"_s);
+        QVERIFY2(inFile >= 0, qPrintable(err));
+        QCOMPARE(inFile, int(rows.size()));
+        const int dropped = std::max(0, countIn(err, u"；(\\d+)个宝贝未能采集（见日志）"_s));
+        const int found = countIn(err, u"实际找到(\\d+)个"_s);
+        if (found >= 0)
+            QCOMPARE(found, inFile + dropped);
+    }
+
+    void extract(const QString& shop, const QString& format, Ending ending, QString* text, QString* err) {
         ExtractRun run;
         m_server.clearRequestedAddresses();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -73,13 +104,23 @@ private:
         if (ending != Ending::Straight) {
             run.finish();
             // The first run may have reached the end before the signal did: nothing to resume.
+            *err = QString::fromUtf8(run.process.readAllStandardError());
             if (!fileBytes(run.file(u"Kestrune.ini"_s)).contains("\nBreakPoint=1"))
                 return storeText(run, shop, format, text);
             run.process.setProcessEnvironment(environment);
             run.start({u"--resume"_s});
         }
         QCOMPARE(run.finish(), 0);
+        *err = QString::fromUtf8(run.process.readAllStandardError());
         storeText(run, shop, format, text);
+        // A second run that is not the resumed one replaces the file.
+        if (ending == Ending::Straight) {
+            run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
+                      u"http://shop%1.taobao.com/"_s.arg(shop));
+            QCOMPARE(run.finish(), 0);
+            *err = QString::fromUtf8(run.process.readAllStandardError());
+            storeText(run, shop, format, text);
+        }
     }
 
     static void storeText(const ExtractRun& run, const QString& shop, const QString& format, QString* text) {
@@ -100,9 +141,11 @@ private slots:
         QFETCH(QString, format);
         QFETCH(Ending, ending);
         QString text;
-        extract(shop, format, ending, &text);
+        QString err;
+        extract(shop, format, ending, &text, &err);
         const QStringList twice = picturesNamedTwice(text);
         QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
+        checkCounts(text, err);
     }
 };
 

@@ -5,7 +5,9 @@
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/WrittenItemSet.h"
+#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
+#include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
@@ -328,8 +330,8 @@ private slots:
             if (how == u"stop done")
                 ctx.writeBreakPoint(SettingsKeys::kBreakPoint, u"0"_s);
             if (how == u"found") {
-                ctx.reportProgress(2, 2000000000);
-                ctx.reportItemsFound(2);
+                ctx.reportShopTotal(2000000000);
+                ctx.reportListsRead();
             }
             if (how.endsWith(u"unfetched"_s))
                 ctx.walkFailure = Messages::networkFailed(u"http://shop.paipai.com/21/1000-2-2/itemlist.js"_s,
@@ -412,33 +414,57 @@ private slots:
         QCOMPARE(ShopAddress::formatSuffix(Platform::PaiPai, FileFormat::TaobaoAssistant5), u"_Taobao5"_s);
     }
 
-    // A resumed run appends only to a file of its own layout.
+    // A resumed run appends only to a file that is, byte for byte, what the program writes in its
+    // format: encoding, byte-order mark and the whole header line.
     void resumeRefusesAFileOfAnotherLayout_data() {
+        QTest::addColumn<FileFormat>("format");
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("refused");
 
         QStringEncoder gbk("GB18030");
-        addRow("paipai file", QByteArray(gbk(AssistantFormat::paipai().headerLine())), false);
-        addRow("empty file", ""_ba, false);
-        addRow("taobao file", QByteArray(gbk(AssistantFormat::taobao().headerLine())), true);
-        addRow("picture", "\x89PNG\r\n\x1a\n"_ba, true);
+        const auto utf16 = [](const QString& text) -> QByteArray {
+            return "\xFF\xFE"_ba + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(text));
+        };
+        const FileFormat paipai = FileFormat::PaiPaiAssistant;
+        const FileFormat taobao = FileFormat::TaobaoAssistant;
+        const QString paipaiHeader = AssistantFormat::paipai().headerLine();
+        const QString taobaoHeader = AssistantFormat::taobao().headerLine();
+        const QString taobaoRow = u"\"宝贝\"\t0 \r\n"_s;
+        addRow("paipai file", paipai, QByteArray(QByteArray(gbk(paipaiHeader)) + "-1,-1\r\n"), false);
+        addRow("empty file", paipai, ""_ba, false);
+        addRow("taobao file", paipai, QByteArray(gbk(taobaoHeader)), true);
+        addRow("picture", paipai, "\x89PNG\r\n\x1a\n"_ba, true);
+        addRow("paipai file with a UTF-8 mark", paipai, QByteArray("\xEF\xBB\xBF"_ba + paipaiHeader.toUtf8()),
+               true);
+        addRow("paipai file as UTF-16", paipai, utf16(paipaiHeader), true);
+        addRow("paipai column renamed by hand", paipai,
+               QByteArray(gbk(QString(paipaiHeader).replace(u"\"id\""_s, u"\"ID\""_s))), true);
+        addRow("paipai header without its line end", paipai, QByteArray(gbk(paipaiHeader.trimmed())), true);
+        addRow("taobao file of the program", taobao, utf16(taobaoHeader + taobaoRow), false);
+        addRow("taobao file re-saved as GBK", taobao, QByteArray(gbk(taobaoHeader + taobaoRow)), true);
+        addRow("taobao file re-saved as UTF-8", taobao, (taobaoHeader + taobaoRow).toUtf8(), true);
+        addRow("taobao column renamed by hand", taobao,
+               utf16(QString(taobaoHeader).replace(u"宝贝价格"_s, u"价格"_s) + taobaoRow), true);
     }
 
     void resumeRefusesAFileOfAnotherLayout() {
+        QFETCH(FileFormat, format);
         QFETCH(QByteArray, file);
         QFETCH(bool, refused);
 
         Fixture f([](CollectContext& ctx) { ctx.stop(); });
-        const QString output = f.session.paths().outputFile(u"PaiPai_66"_s, u".csv"_s);
+        const QString fileName =
+            u"PaiPai_66"_s + ShopAddress::formatSuffix(Platform::PaiPai, format) + u".csv"_s;
+        const QString output = f.session.paths().inProgramDir(fileName);
         putFileBytes(output, file);
         f.session.state().resume.shopUrl = u"http://shop.paipai.com/66"_s;
         f.session.state().resume.itemNumber = 4;
-        f.window.format = FileFormat::PaiPaiAssistant;
+        f.window.format = format;
         f.run(Platform::PaiPai, u"http://shop.paipai.com/66"_s);
         QCOMPARE(f.crawls, refused ? 0 : 1);
-        QCOMPARE(f.window.messages,
-                 refused ? QStringList{Messages::outputOfAnotherFormat(u"PaiPai_66.csv"_s, u"拍拍助理"_s)}
-                         : QStringList());
+        QCOMPARE(f.window.messages, refused ? QStringList{Messages::outputOfAnotherFormat(
+                                                  fileName, MarketplaceCodes::assistantName(format))}
+                                            : QStringList());
         QCOMPARE(fileBytes(output), file);
         QCOMPARE(f.controller.lastRun().failed, refused);
     }
@@ -460,7 +486,7 @@ private slots:
                 if (ctx.state.counters.collectedCount <= ctx.resumeItemNumber() || ctx.isItemWritten(address))
                     continue;
                 fetched << address;
-                ctx.beginItem(address);
+                ctx.beginItem(address, ctx.state.counters.collectedCount);
                 ctx.emitItem(testRecord(address).values(), testRecord(address),
                              ctx.state.counters.collectedCount);
                 ctx.recordItemReached(ctx.state.counters.collectedCount);
@@ -647,7 +673,7 @@ private slots:
     void resumedCurrentTaobaoRunChecksItsFile_data() {
         QTest::addColumn<QByteArray>("existing"); // null: no file
         QTest::addColumn<bool>("crawled");
-        const QString currentLayout = u"version 1.00\ntitle\tprice\n宝贝名称\t宝贝价格\n\"a\"\t1\n"_s;
+        const QString currentLayout = Taobao5Layout::headerText() + u"\"a\"\t1\n"_s;
         const auto utf16 = [](const QString& text) -> QByteArray {
             return QByteArray("\xFF\xFE") +
                    QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(text));
@@ -656,6 +682,8 @@ private slots:
         QTest::newRow("file of the current layout") << utf16(currentLayout) << true;
         QTest::newRow("older Taobao layout") << utf16(u"宝贝名称\t宝贝类目\r\n"_s) << false;
         QTest::newRow("current layout saved as UTF-8") << currentLayout.toUtf8() << false;
+        QTest::newRow("current layout with a column removed by hand")
+            << utf16(QString(currentLayout).replace(u"\tprice"_s, QString())) << false;
     }
 
     void resumedCurrentTaobaoRunChecksItsFile() {

@@ -2,6 +2,7 @@
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/FormatConverter.h"
+#include "formats/QuotedRecordReader.h"
 #include "support/FormatTestFiles.h"
 #include "web/TextHelpers.h"
 
@@ -214,6 +215,23 @@ private slots:
         QTest::newRow("PaiPai header only")
             << gbk(AssistantFormat::paipaiConverter().headerLine()) << 1 << 3 << none;
         QTest::newRow("eBay header only") << gbk(AssistantFormat::ebay().headerLine()) << -1 << 0 << none;
+
+        // A source that cannot be read whole is refused, never converted in part.
+        const QByteArray taobao = utf16WithMark(taobaoHeaderNames() + u"\r\n\"x\"\t1\r\n\"y\"\t2\r\n"_s);
+        QTest::newRow("UTF-16 a byte short")
+            << taobao.chopped(1) << 0 << 1
+            << u"文件长度为%1字节，不是完整的UTF-16文本，不能转换：@"_s.arg(taobao.size() - 1);
+        const QString paipaiHeader = AssistantFormat::paipaiConverter().headerLine();
+        const QString endless = u"0,0,0,\"x\r\n"_s + QString(QuotedRecordReader::kRecordLimit, u'a');
+        QTest::newRow("quote that never closes") << gbk(paipaiHeader + u"0,0,0,x\r\n"_s + endless) << 1 << 0
+                                                 << u"第3行开始的引号在1MB之内没有闭合，不能转换：@"_s;
+        QTest::newRow("record over 1 MB")
+            << gbk(paipaiHeader + u"0,0,0,"_s + QString(QuotedRecordReader::kRecordLimit, u'a')) << 1 << 0
+            << u"第2行的记录超过1MB，不能转换：@"_s;
+        QTest::newRow("older Taobao line over 1 MB")
+            << utf16WithMark(taobaoHeaderNames() + u"\r\n\"x\"\t"_s +
+                             QString(QuotedRecordReader::kRecordLimit, u'a'))
+            << 0 << 1 << u"第2行的记录超过1MB，不能转换：@"_s;
     }
 
     void refusedSourceLeavesSaveAsItWas() {
@@ -320,6 +338,29 @@ private slots:
         const QString result = ConversionMapping::desc(text);
         QCOMPARE(result.size(), expected.size());
         QVERIFY(result == expected);
+    }
+
+    // A UTF-8 source with a damaged byte far into it stays UTF-8: only the damaged character is
+    // lost, and the item holding it is named. NUL never reaches the output.
+    void damagedTextIsNamedNotSpread() {
+        QByteArray bytes = taobaoHeaderNames().toUtf8() + "\r\n";
+        for (int i = 1; i <= 4000; ++i)
+            bytes += u"\"宝贝%1号\"\t1\t0\t5\r\n"_s.arg(i).toUtf8();
+        bytes.replace(u"宝贝3999号"_s.toUtf8(), QByteArray(u"宝贝"_s.toUtf8() + "\xFF" + "3999"));
+        bytes.replace(u"宝贝7号"_s.toUtf8(), QByteArray(u"宝贝"_s.toUtf8() + QByteArray("\0", 1) + "7"));
+        QVERIFY(bytes.indexOf('\xFF') > 64 * 1024);
+        const QString folder = freshFolder();
+        writeBytes(folder + u"/shop.txt"_s, bytes);
+
+        const FormatConverter::Result result = convert(folder + u"/shop.txt"_s, folder + u"/out.csv"_s, 0, 1);
+        QCOMPARE(result.outcome, FormatConverter::Outcome::Completed);
+        QCOMPARE(result.convertedCount, 4000);
+        QCOMPARE(result.warnings,
+                 QStringList{u"第3999个宝贝含有无法识别的字符，已替换为\uFFFD：宝贝\uFFFD3999"_s});
+        const QString output = fromGbk(readBytes(folder + u"/out.csv"_s));
+        QVERIFY(output.contains(u"\"宝贝4000号\""_s));
+        QVERIFY(output.contains(u"\"宝贝7\""_s));
+        QVERIFY(!readBytes(folder + u"/out.csv"_s).contains('\0'));
     }
 
     void shortRowsKeepEveryField_data() {
@@ -460,9 +501,10 @@ private slots:
             << u"--from auto --to taobao --agree ebay.csv out.csv"_s << 1
             << u"无法识别的文件格式：@/ebay.csv（如为拍拍或易趣助理导出的文件，请选择来源格式）"_s
             << QString();
+        // The picture file the PaiPai export names is not beside it: the ending counts it.
         QTest::newRow("current Taobao target")
             << u"--from paipai --to taobao5 --agree @/paipai.csv @/o.csv"_s << 0
-            << u"转换2个宝贝完成，生成文件为：@/o.csv\n"_s << QString();
+            << u"转换2个宝贝完成，生成文件为：@/o.csv；1张图片未能保存\n"_s << QString();
         QTest::newRow("no item") << u"--to paipai --agree @/empty.csv @/o.csv"_s << 1 << u"源文件中没有宝贝"_s
                                  << QString();
         QTest::newRow("unwritable") << u"--from paipai --to ebay --agree @/paipai.csv @/no/o.csv"_s << 1

@@ -785,6 +785,29 @@ private slots:
         QVERIFY(h.window->close());
     }
 
+    // Closing during a run asks; 否 keeps the run going, 是 stops it, writes its rows and closes.
+    void closeDuringRunAsks() {
+        Harness h([](CollectContext& ctx) {
+            emitTestRow(ctx, QStringLiteral("a"));
+            waitForStop(ctx);
+            ctx.stop();
+        });
+        h.window->show();
+        h.start(2, QStringLiteral("http://shop8.taobao.com"));
+        QTRY_COMPARE(h.window->itemModel()->rowCount(), 1);
+        MessageBox::takeRecordedTexts();
+        MessageBox::setNextAnswer(MessageBox::No);
+        QVERIFY(!h.window->close());
+        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{Messages::kStopAndClose});
+        QVERIFY(!h.window->engine().isIdle());
+
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        QVERIFY(!h.window->close());
+        QTRY_VERIFY(!h.window->isVisible());
+        QVERIFY(h.window->engine().isIdle());
+        QCOMPARE(h.flushes.load(), 1);
+    }
+
     void stopFlushesOnlyWhenSomethingWasEmitted_data() {
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("flushes");

@@ -28,24 +28,31 @@ public:
     QString fetchPageUtf8(const QString&) override { return {}; }
     QString fetchWalkPage(const QString&, PageEncoding) override { return {}; }
     bool walkFailed() const override { return failed; }
-    bool downloadPicture(const QString&, const QString&) override { return false; }
+    QString downloadPicture(const QString&, const QString& fileName) override { return fileName; }
     QString picturePath(const QString&) const override { return {}; }
     void pause(int) override {}
     bool downloadsCut() const override { return false; }
     int resumeItemNumber() const override { return resumeNumber; }
     bool recordsBreakPoints() const override { return false; }
     bool isItemWritten(const QString& address) const override { return written.contains(address); }
-    void beginItem(const QString&) override {}
+    void beginItem(const QString& address, int itemNumber) override {
+        current = address.isEmpty() ? u'#' + QString::number(itemNumber) : address;
+        tally.found(current);
+    }
+    void passOverItem() override { tally.settle(current, ItemTally::Fate::AlreadyInFile); }
     bool emitItem(const QStringList&, const ItemRecord&, int) override { return true; }
     void recordItemReached(int) override {}
-    void itemDropped(const QString&) override {}
+    void itemDropped(DropReason) override { tally.settle(current, ItemTally::Fate::Dropped); }
     void markShopComplete() override { markedComplete = true; }
     void finish() override { finished = true; }
     void setStatusText(const QString& text) override { statuses.append(text); }
     void showMessage(const QString&) override {}
-    void reportProgress(int, int) override {}
+    void reportShopTotal(int) override {}
     void reportListPages(int) override {}
-    void reportItemsFound(int found) override { itemsFound = found; }
+    void reportListsRead() override { itemsFound = tally.counts().found; }
+
+    ItemTally tally;
+    QString current;
 };
 
 // One list page as the walks give it to the loop: a cell is an item address, "-" a placeholder,
@@ -54,8 +61,14 @@ ListPageEnd walk(ItemLoop& loop, CountingHost& host, const QStringList& cells) {
     ItemLoop::Rules rules;
     rules.isPlaceholder = [&](int cell) { return cells.at(cell) == u"-"; };
     rules.itemAddress = [&](int cell) { return cells.at(cell); };
-    rules.collect = [&](int, int) {
+    // "x!" is an item that is not written, "x?" one whose page did not come.
+    rules.collect = [&](int cell, int) {
         ++host.collected;
+        if (cells.at(cell).endsWith(u'!'))
+            return ItemOutcome::NotEmitted;
+        if (cells.at(cell).endsWith(u'?'))
+            return ItemOutcome::PageUnread;
+        host.tally.settle(host.current, ItemTally::Fate::Written);
         return ItemOutcome::Emitted;
     };
     rules.progressStatus = [](int itemNumber) { return QString::number(itemNumber); };
@@ -187,6 +200,46 @@ private slots:
         QCOMPARE(host.itemsFound, found);
         QCOMPARE(host.markedComplete, complete);
         QCOMPARE(host.statuses.contains(u"done"_s), completionShown);
+    }
+
+    // Each item counts once, with its best fate: at the end found = written + already + dropped.
+    void counts_data() {
+        QTest::addColumn<QList<QStringList>>("pages");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<int>("resumeNumber");
+        QTest::addColumn<QList<int>>("expected"); // found, written, already in the file, dropped
+
+        const QStringList ab{u"a"_s, u"b"_s};
+        QTest::newRow("straight") << QList<QStringList>{ab, {u"c"_s}} << QStringList() << 0
+                                  << QList<int>{3, 3, 0, 0};
+        QTest::newRow("named by two lists")
+            << QList<QStringList>{ab, {u"b"_s, u"c"_s}} << QStringList() << 0 << QList<int>{3, 3, 0, 0};
+        QTest::newRow("resumed") << QList<QStringList>{ab, {u"c"_s}} << QStringList() << 2
+                                 << QList<int>{3, 1, 2, 0};
+        QTest::newRow("already in the file")
+            << QList<QStringList>{ab} << QStringList{u"b"_s} << 0 << QList<int>{2, 1, 1, 0};
+        QTest::newRow("dropped: not written, page unread")
+            << QList<QStringList>{{u"a!"_s, u"b?"_s, u"c"_s}} << QStringList() << 0 << QList<int>{3, 1, 0, 2};
+        QTest::newRow("dropped under one list, written under another")
+            << QList<QStringList>{{u"a!"_s}, {u"a"_s}} << QStringList() << 0 << QList<int>{2, 1, 0, 1};
+    }
+
+    void counts() {
+        QFETCH(QList<QStringList>, pages);
+        QFETCH(QStringList, written);
+        QFETCH(int, resumeNumber);
+        QFETCH(QList<int>, expected);
+
+        CountingHost host;
+        host.written = QSet<QString>(written.begin(), written.end());
+        host.resumeNumber = resumeNumber;
+        ItemLoop loop(host);
+        for (const QStringList& page : pages) {
+            loop.startList();
+            walk(loop, host, page);
+        }
+        const ItemTally::Counts& c = host.tally.counts();
+        QCOMPARE((QList<int>{c.found, c.written, c.alreadyInFile, c.dropped}), expected);
     }
 
     // A stop that comes once the lists are read still keeps the walk from saying it completed.

@@ -164,7 +164,7 @@ private slots:
         const QString header = AssistantFormat::forFormat(format).headerLine();
         QByteArray expected;
         if (format == FileFormat::TaobaoAssistant)
-            expected = utf16WithMark(firstBuffer + secondBuffer); // one header per batch
+            expected = utf16WithMark(resumed ? firstBuffer + secondBuffer.mid(header.size()) : secondBuffer);
         else if (resumed)
             expected = gbk(firstBuffer + secondBuffer.mid(header.size()) + u"\r\n"_s);
         else

@@ -5,6 +5,7 @@
 #include "support/WebTestSupport.h"
 #include "web/InterruptiblePause.h"
 #include "web/PageFetcher.h"
+#include "web/PictureFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -223,6 +224,7 @@ private slots:
         addRow("404 leaves no folder", at("pic/missing.jpg"), "missing.jpg", false, "missing.jpg", false);
         addRow("500 in an existing folder", at("pic/broken.jpg"), "broken.jpg", true, "broken.jpg", false);
         addRow("body cut short", at("pic/cut.jpg"), "cut.jpg", false, "cut.jpg", false);
+        addRow("web page served as a picture", at("pic/page.jpg"), "page.jpg", false, "page.jpg", false);
         addRow("empty address", "", "photo.jpg", false, "photo.jpg", false);
         // Names come from the remote side: none may reach outside the picture folder.
         for (const char* hostile : {"", "?id=5", ".", "..", "../evil.jpg", "..\\evil.jpg", "sub/evil.jpg",
@@ -242,6 +244,7 @@ private slots:
         m_server.setStatus(at("pic/broken.jpg"), 500);
         m_server.setContent(at("pic/cut.jpg"), photoBytes());
         m_server.setDropConnection(at("pic/cut.jpg"), FixtureWebServer::Drop::MidBody);
+        m_server.setContent(at("pic/page.jpg"), "<html><body>\xb5\xc7\xc2\xbc</body></html>");
         QTemporaryDir programDir;
         const QString folder = QDir(programDir.path()).filePath(QStringLiteral("Taobao_1234"));
         if (folderExists)
@@ -261,6 +264,66 @@ private slots:
                      folderExists ? QStringList({QStringLiteral("Taobao_1234")}) : QStringList());
             QVERIFY(QDir(folder).isEmpty());
         }
+    }
+
+    // A different picture under a name already taken gets a numbered name; the same one keeps it.
+    void picturesSharingAName_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QStringList>("pictures"); // one download each, by content
+        QTest::addColumn<QStringList>("names");    // the name each was stored under
+        const auto words = [](const char* line) { return QString::fromLatin1(line).split(u' '); };
+
+        addRow("three pictures, one name", "same.jpg", words("a b c"),
+               words("same.jpg same_2.jpg same_3.jpg"));
+        addRow("the same picture again", "same.jpg", words("a b a b"),
+               words("same.jpg same_2.jpg same.jpg same_2.jpg"));
+        addRow("a name without extension", "same", words("a b"), words("same same_2"));
+        addRow("a name with two dots", "a.b.jpg", words("a b"), words("a.b.jpg a.b_2.jpg"));
+    }
+
+    void picturesSharingAName() {
+        QFETCH(QString, fileName);
+        QFETCH(QStringList, pictures);
+        QFETCH(QStringList, names);
+
+        QTemporaryDir programDir;
+        const QString folder = QDir(programDir.path()).filePath(QStringLiteral("pictures"));
+        PageFetcher fetcher;
+        for (qsizetype i = 0; i < pictures.size(); ++i) {
+            const QByteArray bytes = photoBytes() + pictures.at(i).toLatin1();
+            m_server.setContent(at("pic/same.jpg"), bytes);
+            QString stored;
+            QVERIFY(fetcher.downloadPicture(at("pic/same.jpg"), fileName, folder, &stored));
+            QCOMPARE(stored, names.at(i));
+            QCOMPARE(fileBytes(QDir(folder).filePath(stored)), bytes);
+        }
+        QStringList distinct = names;
+        distinct.removeDuplicates();
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), distinct.size());
+    }
+
+    // Pictures are told by their first bytes, whatever the server calls them.
+    void picturesByTheirFirstBytes_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<bool>("picture");
+
+        addRow("jpeg", QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF"), true);
+        addRow("png", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR"), true);
+        addRow("gif87a", QByteArray("GIF87a\x01\0"), true);
+        addRow("gif89a", QByteArray("GIF89a\x01\0"), true);
+        addRow("bmp", QByteArray("BM\x36\x00\x0C\x00\0\0\0\0\x36\0\0\0", 14), true);
+        addRow("webp", QByteArray("RIFF\x24\0\0\0WEBPVP8 ", 16), true);
+        addRow("html page", QByteArray("<!DOCTYPE html>"), false);
+        addRow("empty", QByteArray(), false);
+        addRow("riff of another kind", QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16), false);
+        addRow("text starting BM", QByteArray("BMW sells cars"), false);
+        addRow("jpeg cut after two bytes", QByteArray("\xFF\xD8"), false);
+    }
+
+    void picturesByTheirFirstBytes() {
+        QFETCH(QByteArray, head);
+        QFETCH(bool, picture);
+        QCOMPARE(startsAsPicture(head), picture);
     }
 
     // Whoever keeps a log hears of every page and picture asked for, as it ended.
@@ -283,6 +346,9 @@ private slots:
                FetchFailure::PictureNameRefused);
         addRow("picture not saved", true, at("pic/photo.jpg"), "blocked.jpg", 200,
                FetchFailure::PictureNotSaved);
+        addRow("picture that is a page", true, at("quotes.htm"), "quotes.jpg", 200, FetchFailure::NotPicture);
+        // The client leaves a redirect loop on status 100 or 302, whichever it last saw.
+        addRow("redirect loop", false, at("loop.htm"), "", -1, FetchFailure::TooManyRedirects);
     }
 
     void fetchesAreReported() {
@@ -293,6 +359,7 @@ private slots:
         QFETCH(FetchFailure, failure);
 
         m_server.setSlowBody(at("folder/index.html"), 20, 100);
+        m_server.setRedirect(at("loop.htm"), at("loop.htm"));
         QTemporaryDir programDir;
         // A folder where a file stands cannot take the picture.
         const QString folder = QDir(programDir.path()).filePath(QStringLiteral("pictures"));
@@ -312,7 +379,8 @@ private slots:
         QCOMPARE(report.kind, picture ? FetchReport::Kind::Picture : FetchReport::Kind::Page);
         QCOMPARE(report.address, address);
         QCOMPARE(report.pictureName, fileName);
-        QCOMPARE(report.status, status);
+        if (status >= 0)
+            QCOMPARE(report.status, status);
         QCOMPARE(report.failure, failure);
         QCOMPARE(report.ok(), failure == FetchFailure::None);
     }

@@ -238,6 +238,29 @@ private slots:
         QCOMPARE(maskClock(fromGbk(readBytes(f.output())), before, QDateTime::currentDateTime()), expected);
     }
 
+    // A run from the first item replaces whatever file is there, the program's own or one of
+    // another encoding, instead of mixing two runs or two encodings.
+    void taobaoFreshRunOntoAnOldFile_data() {
+        QTest::addColumn<QByteArray>("oldContent");
+
+        const QString old = AssistantFormat::taobao().headerLine() + kTaobaoRow;
+        QTest::newRow("own file") << utf16WithMark(old);
+        QTest::newRow("re-saved as GBK") << gbk(old);
+        QTest::newRow("re-saved as UTF-8") << old.toUtf8();
+        QTest::newRow("UTF-16 of another header") << utf16WithMark(u"标题\t价格\r\n"_s);
+    }
+
+    void taobaoFreshRunOntoAnOldFile() {
+        QFETCH(QByteArray, oldContent);
+
+        WriterRun f(FileFormat::TaobaoAssistant, Platform::Taobao);
+        writeBytes(f.output(), oldContent);
+        f.writer->setAppendToExisting(false);
+        f.writer->appendRecord(sampleRecord(), 1);
+        QVERIFY(f.writer->flush().ok());
+        QCOMPARE(readBytes(f.output()), utf16WithMark(AssistantFormat::taobao().headerLine() + kTaobaoRow));
+    }
+
     void chineseRowIsGbk() {
         WriterRun f(FileFormat::PaiPaiAssistant, Platform::PaiPai);
         f.writer->appendRecord(sampleRecord(u"\"宝贝 €5 \U0001F600\""_s), 1);

@@ -257,7 +257,7 @@ private slots:
         QTest::addColumn<int>("dropped");
         QTest::addColumn<QString>("expected");
         addRow("all read", 7, 0, "共7个宝贝");
-        addRow("some dropped", 5, 2, "共5个宝贝，2个宝贝页面无法读取已跳过");
+        addRow("some dropped", 5, 2, "共5个宝贝，2个宝贝未能采集");
     }
 
     void summary() {

@@ -30,33 +30,44 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("page");
         QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<FetchFailure>("failure");
+        const auto add = [](const char* name, Platform platform, int status, const QString& page,
+                            Verdict verdict, FetchFailure failure = FetchFailure::None) {
+            QTest::newRow(name) << platform << status << page << verdict << failure;
+        };
 
         const QString taobao = u"<li><span>宝贝数量：</span>5</li>"_s;
-        addRow("taobao layout 1", Platform::Taobao, 200, u"<span>宝贝数:</span>5</li>"_s, Verdict::Shop);
-        addRow("taobao layout 2", Platform::Taobao, 200, u"会员积累信用"_s, Verdict::Shop);
-        addRow("taobao layout 3", Platform::Taobao, 200, taobao, Verdict::Shop);
-        addRow("paipai shop", Platform::PaiPai, 200, u"商品数量：21<"_s, Verdict::Shop);
-        addRow("ebay shop with list link", Platform::Ebay, 200, u"'>查看店铺的所有物品</a>"_s, Verdict::Shop);
-        addRow("ebay list as shop page", Platform::Ebay, 200, u"在<b>所有分类</b>中找到 5"_s, Verdict::Shop);
+        add("taobao layout 1", Platform::Taobao, 200, u"<span>宝贝数:</span>5</li>"_s, Verdict::Shop);
+        add("taobao layout 2", Platform::Taobao, 200, u"会员积累信用"_s, Verdict::Shop);
+        add("taobao layout 3", Platform::Taobao, 200, taobao, Verdict::Shop);
+        add("paipai shop", Platform::PaiPai, 200, u"商品数量：21<"_s, Verdict::Shop);
+        add("ebay shop with list link", Platform::Ebay, 200, u"'>查看店铺的所有物品</a>"_s, Verdict::Shop);
+        add("ebay list as shop page", Platform::Ebay, 200, u"在<b>所有分类</b>中找到 5"_s, Verdict::Shop);
         // Markers of one platform do not make a shop of another.
-        addRow("taobao page for paipai", Platform::PaiPai, 200, taobao, Verdict::UnknownLayout);
-        addRow("not found", Platform::Taobao, 404, QString(), Verdict::NotFound);
-        addRow("gone", Platform::Ebay, 410, QString(), Verdict::NotFound);
-        addRow("forbidden", Platform::Taobao, 403, QString(), Verdict::LoginRequired);
-        addRow("too many requests", Platform::PaiPai, 429, QString(), Verdict::LoginRequired);
-        addRow("server error", Platform::Taobao, 502, QString(), Verdict::NetworkFailure);
-        addRow("no answer", Platform::Taobao, 0, QString(), Verdict::NetworkFailure);
-        addRow("login form", Platform::Taobao, 200, u"action=\"https://login.taobao.com/member\""_s,
-               Verdict::LoginRequired);
-        addRow("captcha in english", Platform::Ebay, 200, u"<img src='/CAPTCHA.jpg'>"_s,
-               Verdict::LoginRequired);
-        addRow("too many requests text", Platform::Ebay, 200, u"429 Too Many Requests"_s,
-               Verdict::LoginRequired);
-        addRow("closed shop", Platform::PaiPai, 200, u"该店铺已经关闭"_s, Verdict::NotFound);
-        addRow("empty page", Platform::Taobao, 200, QString(), Verdict::UnknownLayout);
+        add("taobao page for paipai", Platform::PaiPai, 200, taobao, Verdict::UnknownLayout);
+        add("not found", Platform::Taobao, 404, QString(), Verdict::NotFound);
+        add("gone", Platform::Ebay, 410, QString(), Verdict::NotFound);
+        add("forbidden", Platform::Taobao, 403, QString(), Verdict::LoginRequired);
+        add("too many requests", Platform::PaiPai, 429, QString(), Verdict::LoginRequired);
+        add("server error", Platform::Taobao, 502, QString(), Verdict::NetworkFailure);
+        add("no answer", Platform::Taobao, 0, QString(), Verdict::NetworkFailure);
+        add("login form", Platform::Taobao, 200, u"action=\"https://login.taobao.com/member\""_s,
+            Verdict::LoginRequired);
+        add("captcha in english", Platform::Ebay, 200, u"<img src='/CAPTCHA.jpg'>"_s, Verdict::LoginRequired);
+        add("too many requests text", Platform::Ebay, 200, u"429 Too Many Requests"_s,
+            Verdict::LoginRequired);
+        add("closed shop", Platform::PaiPai, 200, u"该店铺已经关闭"_s, Verdict::NotFound);
+        add("empty page", Platform::Taobao, 200, QString(), Verdict::UnknownLayout);
         // A shop page that links to the login page is still the shop.
-        addRow("shop with a login link", Platform::Taobao, 200,
-               taobao + u"<a href='http://login.taobao.com/'>"_s, Verdict::Shop);
+        add("shop with a login link", Platform::Taobao, 200,
+            taobao + u"<a href='http://login.taobao.com/'>"_s, Verdict::Shop);
+        // The headers (and part of a shop) came, then the transfer was cut: no page to judge.
+        add("timed out after the headers", Platform::Taobao, 200, taobao, Verdict::NetworkFailure,
+            FetchFailure::TimedOut);
+        add("too many redirects", Platform::Ebay, 302, QString(), Verdict::NetworkFailure,
+            FetchFailure::TooManyRedirects);
+        add("body too large", Platform::PaiPai, 200, u"商品数量：21<"_s, Verdict::NetworkFailure,
+            FetchFailure::TooLarge);
     }
 
     void classifyAnswer() {
@@ -64,8 +75,10 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, page);
         QFETCH(Verdict, verdict);
+        QFETCH(FetchFailure, failure);
         FetchResult result;
         result.status = status;
+        result.failure = failure;
         QCOMPARE(ShopPageCheck::classify(platform, result, page), verdict);
     }
 
@@ -93,6 +106,29 @@ private slots:
         QVERIFY2(found.message.startsWith(message), qPrintable(found.message));
         if (verdict == Verdict::NetworkFailure)
             QVERIFY2(found.message.endsWith(u"）："_s + address), qPrintable(found.message));
+    }
+
+    // A shop page that does not come says why, in words a seller reads.
+    void failureReasons_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("reason");
+
+        addRow("time-out", u"http://shop66660011.taobao.com/"_s, u"超时"_s);
+        addRow("redirect loop", u"http://shop66660012.taobao.com/"_s, u"重定向次数过多"_s);
+    }
+
+    void failureReasons() {
+        QFETCH(QString, address);
+        QFETCH(QString, reason);
+
+        m_server.setSlowBody(u"http://shop66660011.taobao.com/"_s, 20, 100);
+        m_server.setRedirect(u"http://shop66660012.taobao.com/"_s, u"http://shop66660012.taobao.com/"_s);
+        ShopRun run(address);
+        run.session.fetcher().setTimeoutMs(300);
+        const ShopPageCheck::Finding found =
+            ShopPageCheck::fetchAndClassify(run.session.context(), Platform::Taobao);
+        QCOMPARE(found.verdict, Verdict::NetworkFailure);
+        QCOMPARE(found.message, Messages::networkFailed(address, reason));
     }
 };
 

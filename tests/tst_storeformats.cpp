@@ -318,8 +318,8 @@ private slots:
         FormatConverter::Request request{path, folder + u"/shopify.csv"_s, std::nullopt, FileFormat::Shopify};
         const FormatConverter::Result shopify = FormatConverter().run(request);
         QCOMPARE(shopify.outcome, FormatConverter::Outcome::Completed);
-        QVERIFY(shopify.log.join(u'\n').contains(u"三号"_s));
-        QVERIFY(shopify.log.join(u'\n').contains(u"1627207:99999"_s));
+        QVERIFY(shopify.warnings.join(u'\n').contains(u"三号"_s));
+        QVERIFY(shopify.warnings.join(u'\n').contains(u"1627207:99999"_s));
         const QList<QStringList> rows = readUtf8Csv(shopify.outputPath);
         const QStringList& header = rows.front();
         const auto pick = [&header](const QStringList& row, const QStringList& names) {

@@ -152,13 +152,20 @@ private slots:
             << encodeAs(FileEncoding::Utf16BEMark, text).mid(2) << TextEncoding::Utf16BE;
         // Only ASCII in the first megabytes: the GBK further on still decides.
         // Captions saved under another locale as question marks, so nothing but ASCII comes first.
+        // (Six items of half a megabyte: a record stays below the reader's bound.)
+        const QStringList longRow = fullRow(u"\"x\""_s, u"1"_s, u"1"_s, csvQuoted(QString(500'000, u'a')));
         const QString late =
-            taobao5Text(taobao5Names(),
-                        {fullRow(u"\"x\""_s, u"1"_s, u"1"_s, csvQuoted(QString(3'000'000, u'a')))}, u"\n"_s,
-                        u"????\t????"_s) +
+            taobao5Text(taobao5Names(), QList<QStringList>(6, longRow), u"\n"_s, u"????\t????"_s) +
             u"\"宝贝\"\t1\n"_s;
         QTest::newRow("GBK after 3 MB of ASCII") << gbk(late) << TextEncoding::Gbk;
         QTest::newRow("UTF-8 after 3 MB of ASCII") << late.toUtf8() << TextEncoding::Utf8;
+        // A damaged byte does not make all the rest GBK: it alone is lost.
+        QByteArray damaged = encodeAs(FileEncoding::Utf8, text);
+        damaged.insert(damaged.size() - 3, '\xFF');
+        QTest::newRow("UTF-8 with a damaged byte") << damaged << TextEncoding::Utf8;
+        QTest::newRow("UTF-8 with a damaged byte after 3 MB of ASCII")
+            << late.toUtf8() + u"\"宝贝\"\t2\n"_s.repeated(10).toUtf8() + "\"\xC0\"\t3\n"
+            << TextEncoding::Utf8;
     }
 
     void encodingOfFile() {

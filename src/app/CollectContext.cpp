@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 
 #include <cmath>
+#include <utility>
 
 QString CollectContext::shopAddress() const {
     return state.setup.shopUrl;
@@ -30,13 +31,30 @@ QString CollectContext::fetchPageUtf8(const QString& address) {
     return fetcher.fetchPageUtf8(address);
 }
 
+void CollectContext::keepShopPage(const QString& address, const QString& text) {
+    m_shopPageAddress = address;
+    m_shopPage = text;
+}
+
+void CollectContext::forgetShopPage() {
+    m_shopPageAddress.clear();
+    m_shopPage.clear();
+}
+
 QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encoding) {
+    if (!m_shopPageAddress.isEmpty() && address == m_shopPageAddress) {
+        const QString text = std::exchange(m_shopPage, QString());
+        m_shopPageAddress.clear();
+        return text;
+    }
     const QString text =
         encoding == PageEncoding::Utf8 ? fetcher.fetchPageUtf8(address) : fetcher.fetchPage(address);
     const FetchReport& fetched = fetcher.lastPage();
     if (fetched.ok() || fetched.failure == FetchFailure::Stopped || downloadsCut() || !walkFailure.isEmpty())
         return text;
-    switch (fetched.status) {
+    // A transfer cut short may have had its headers: only a whole answer's status is the site's word.
+    const bool answered = fetched.failure == FetchFailure::None || fetched.failure == FetchFailure::Network;
+    switch (answered ? fetched.status : 0) {
     case 404:
     case 410:
         // The site has no such page: its list ends here, as at an empty page.
@@ -48,7 +66,7 @@ QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encod
         break;
     default:
         walkFailure = Messages::networkFailed(
-            address, fetched.error.isEmpty() ? QStringLiteral("HTTP %1").arg(fetched.status) : fetched.error);
+            address, fetchFailureReason(fetched.failure, fetched.status, fetched.error));
     }
     return text;
 }
@@ -78,8 +96,13 @@ void CollectContext::pause(int milliseconds) {
     pausedMs += clock.elapsed();
 }
 
-bool CollectContext::downloadPicture(const QString& address, const QString& fileName) {
-    return fetcher.downloadPicture(address, fileName, paths.pictureFolder(state.setup.outputBaseName));
+QString CollectContext::downloadPicture(const QString& address, const QString& fileName) {
+    QString stored;
+    if (!fetcher.downloadPicture(address, fileName, paths.pictureFolder(state.setup.outputBaseName),
+                                 &stored) &&
+        !address.isEmpty() && !downloadsCut())
+        ++picturesNotSaved;
+    return stored.isEmpty() ? fileName : stored;
 }
 
 QString CollectContext::picturePath(const QString& fileName) const {
@@ -107,9 +130,20 @@ void CollectContext::recordItemReached(int itemNumber) {
     }
 }
 
-void CollectContext::itemDropped(const QString& address) {
-    ++droppedItems;
-    window.setStatusText(Messages::kItemDropped + address);
+void CollectContext::itemDropped(DropReason reason) {
+    // Right after the item page's fetch, the fetch tells why it came empty.
+    const FetchReport& fetched = fetcher.lastPage();
+    if (reason == DropReason::PageUnreadable && !m_itemAddress.isEmpty() &&
+        fetched.address == m_itemAddress) {
+        if (fetched.failure == FetchFailure::TooLarge)
+            reason = DropReason::TooLarge;
+        else if (fetched.failure == FetchFailure::TimedOut)
+            reason = DropReason::TimedOut;
+    }
+    if (!state.counters.items.settle(m_itemKey, ItemTally::Fate::Dropped))
+        return;
+    window.setStatusText(Messages::itemDropped(reason) +
+                         (m_itemAddress.isEmpty() ? m_itemKey : m_itemAddress));
 }
 
 bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
@@ -129,25 +163,40 @@ bool CollectContext::isItemWritten(const QString& itemAddress) const {
            writtenItems->contains(WrittenItemSet::keyFor(writer.target().platform, itemAddress));
 }
 
-void CollectContext::beginItem(const QString& itemAddress) {
-    currentItemKey = WrittenItemSet::keyFor(writer.target().platform, itemAddress);
+void CollectContext::beginItem(const QString& itemAddress, int itemNumber) {
+    m_itemAddress = itemAddress;
+    m_itemKey = itemAddress.isEmpty() ? u'#' + QString::number(itemNumber)
+                                      : WrittenItemSet::keyFor(writer.target().platform, itemAddress);
+    state.counters.collectedCount = itemNumber;
+    state.counters.items.found(m_itemKey);
+}
+
+void CollectContext::passOverItem() {
+    // An item a resume passes over that the file does not hold was dropped by the earlier run.
+    if (writtenItems && !writtenItems->contains(m_itemKey)) {
+        itemDropped(DropReason::DroppedBefore);
+        return;
+    }
+    state.counters.items.settle(m_itemKey, ItemTally::Fate::AlreadyInFile);
 }
 
 bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
     if (downloadsCut())
         return false;
-    // Cell numbers stay the same from run to run of a shop, so they stand for an item whose
-    // address the walk did not name.
-    const QString key = currentItemKey.isEmpty() ? u'#' + QString::number(itemNumber) : currentItemKey;
-    currentItemKey.clear();
-    if (writtenItems && writtenItems->contains(key))
+    // An item emitted without beginItem (a caller of its own) stands for itself by its number.
+    const QString key = m_itemKey.isEmpty() ? u'#' + QString::number(itemNumber) : m_itemKey;
+    m_itemKey.clear();
+    m_itemAddress.clear();
+    if (writtenItems && writtenItems->contains(key)) {
+        state.counters.items.settle(key, ItemTally::Fate::AlreadyInFile);
         return true;
+    }
     // The page address rides after the 31 cells, for the window's double click.
     addNextGridRow(window,
                    record.pageAddress.isEmpty() ? gridCells : gridCells + QStringList{record.pageAddress});
     writer.appendRecord(record, itemNumber, key);
     KillPoint::reached(KillPoint::kRowJournaled);
-    ++emittedItems;
+    state.counters.items.settle(key, ItemTally::Fate::Written);
     if (writtenItems)
         writtenItems->add(key);
     return true;
@@ -173,8 +222,7 @@ void CollectContext::showMessage(const QString& text) {
     window.showMessage(text);
 }
 
-void CollectContext::reportProgress(int done, int total) {
-    state.counters.collectedCount = done;
+void CollectContext::reportShopTotal(int total) {
     state.counters.itemTotal = total;
 }
 
@@ -182,8 +230,8 @@ void CollectContext::reportListPages(int pages) {
     state.counters.pageCount = pages;
 }
 
-void CollectContext::reportItemsFound(int found) {
-    state.counters.itemsFound = found;
+void CollectContext::reportListsRead() {
+    state.counters.listsRead = true;
 }
 
 void CollectContext::stop() {

@@ -37,10 +37,6 @@ struct CollectContext : CrawlHost {
     std::function<void()> stopCommand;
     // The thread-safe stop request of the run, when there is one; it cuts a pause short.
     StopSignal* stopSignal = nullptr;
-    // Items whose pages could not be read in this run.
-    int droppedItems = 0;
-    // Items emitted so far in this session.
-    int emittedItems = 0;
 
     // Runs the stop command (or just raises the stop flag when no controller is attached).
     void stop();
@@ -56,13 +52,19 @@ struct CollectContext : CrawlHost {
     // redirect or a server's or proxy's error.
     QString fetchWalkPage(const QString& address, PageEncoding encoding) override;
     bool walkFailed() const override { return !walkFailure.isEmpty(); }
+    // The shop page as the check before the walk read it: the walk's fetch of that address takes
+    // it instead of asking the site again (once). A run forgets it as it starts.
+    void keepShopPage(const QString& address, const QString& text);
+    void forgetShopPage();
     // Why the walk could not go on (Messages::networkFailed); empty while it can.
     QString walkFailure;
     static double pauseScaleFromEnvironment();
 
     // The window's turn to run its events; a stop pressed meanwhile is seen here.
     bool stopRequested() override;
-    bool downloadPicture(const QString& address, const QString& fileName) override;
+    QString downloadPicture(const QString& address, const QString& fileName) override;
+    // Pictures of this run that could not be saved (failed, not a picture, not written).
+    int picturesNotSaved = 0;
     QString picturePath(const QString& fileName) const override;
     // Pauses for milliseconds times pauseScale, running the window's events.
     void pause(int milliseconds) override;
@@ -78,15 +80,15 @@ struct CollectContext : CrawlHost {
     // journal failed, the user is told, the run stops, and BreakPointNum moves only if the stop
     // wrote the rows to the output file.
     void recordItemReached(int itemNumber) override;
-    // Logged on the status line and counted in droppedItems, not among the items collected.
-    void itemDropped(const QString& address) override;
+    // Logged on the status line, naming the item's address and the reason, once per item.
+    void itemDropped(DropReason reason) override;
     void markShopComplete() override;
     void finish() override;
     void setStatusText(const QString& text) override;
     void showMessage(const QString& text) override;
-    void reportProgress(int done, int total) override;
+    void reportShopTotal(int total) override;
     void reportListPages(int pages) override;
-    void reportItemsFound(int found) override;
+    void reportListsRead() override;
 
     // Each item once per shop: the items the output file already holds, set by the collect
     // command for its run (null outside a run).
@@ -94,8 +96,16 @@ struct CollectContext : CrawlHost {
     // Asked by the item loop before it fetches an item page: true when the output already holds
     // the item, which is then counted as reached but neither fetched, written nor paused for.
     bool isItemWritten(const QString& itemAddress) const override;
-    // Names the item the next emitItem belongs to; without it the item's cell number stands for it.
-    void beginItem(const QString& itemAddress) override;
-    // The key beginItem set, until emitItem takes it.
-    QString currentItemKey = {};
+    // The item is found (counted once however many lists name it) and the next calls are its; a
+    // cell without an address stands for its item by its number, which stays the same from run to
+    // run of a shop.
+    void beginItem(const QString& itemAddress, int itemNumber) override;
+    void passOverItem() override;
+
+private:
+    // The item beginItem named, until the next.
+    QString m_itemAddress;
+    QString m_itemKey;
+    QString m_shopPageAddress;
+    QString m_shopPage;
 };

@@ -87,10 +87,10 @@ int runConvertCommand(const QStringList& arguments) {
     FormatConverter converter;
     converter.setImageBaseUrl(imageBaseUrl);
     const FormatConverter::Result result = converter.run(request);
+    for (const QString& warning : result.warnings)
+        printLine(stderr, warning);
     switch (result.outcome) {
     case FormatConverter::Outcome::Completed:
-        for (const QString& line : result.log)
-            printLine(stdout, line);
         printLine(stdout, result.message);
         return 0;
     case FormatConverter::Outcome::NothingToDo:

@@ -8,9 +8,12 @@
 #include "app/Messages.h"
 #include "app/PrintLine.h"
 #include "app/RunEngine.h"
+#include "app/ShopAddress.h"
 #include "app/StartupSequence.h"
+#include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
 #include "base/System.h"
+#include "formats/OutputJournal.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -121,6 +124,41 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
     return {};
 }
 
+// The files a run reads or writes in the program folder; a log written over one would destroy it.
+QStringList ownFiles(ExtractionSession& session, const ConsoleWindow& window, const InstanceLock& lock) {
+    const RunState& state = session.state();
+    const Platform platform = window.selectedPlatform();
+    const QString baseName =
+        ShopAddress::outputBaseName(platform, ShopAddress::normalize(window.addressText())) +
+        ShopAddress::formatSuffix(platform, window.selectedFormat());
+    const QString output = session.paths().outputFile(baseName, state.setup.outputExtension);
+    return {session.paths().settingsFile(), lock.path(), output, OutputJournal::pathFor(output),
+            WrittenItemSet::pathFor(output)};
+}
+
+// The path as the system resolves it, for a file that may not exist yet.
+QString resolvedPath(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString folder = info.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + u'/' + info.fileName();
+}
+
+// Why the log may not be written at path; empty when it may: only a regular file or a new name,
+// and none of the program's own files.
+QString ownFileProblem(const QString& path, const QStringList& own) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QString::fromLatin1(System::kNotRegularFile);
+    const QString target = resolvedPath(path);
+    for (const QString& file : own) {
+        if (System::isSameFile(file, path) || resolvedPath(file) == target)
+            return QStringLiteral("it is one of the program's own files");
+    }
+    return {};
+}
+
 } // namespace
 
 int runExtractCommand(const QStringList& arguments, const QString& dataDir) {
@@ -154,15 +192,6 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         return 1;
     }
 
-    // Every line of the run goes to the log file at once, so a run that dies leaves its log.
-    QFile logFile(options.logFile);
-    if (!options.logFile.isEmpty() && !logFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") +
-                              QDir::toNativeSeparators(options.logFile) + QStringLiteral(" (") +
-                              logFile.errorString() + u')');
-        return 1;
-    }
-
     const bool terminal = System::inputIsTerminal();
     ConsoleWindow window(terminal);
     window.setTerminalColumns(System::progressLineColumns());
@@ -190,6 +219,20 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         window.setAddressText(options.url);
     }
 
+    // Every line of the run goes to the log file at once, so a run that dies leaves its log.
+    QFile logFile(options.logFile);
+    if (!options.logFile.isEmpty()) {
+        QString problem = ownFileProblem(options.logFile, ownFiles(session, window, lock));
+        if (problem.isEmpty())
+            System::openRegularFile(logFile, true, &problem);
+        if (!problem.isEmpty()) {
+            printLine(stderr, QStringLiteral("kestrune: cannot write the log file ") +
+                                  QDir::toNativeSeparators(options.logFile) + QStringLiteral(" (") + problem +
+                                  u')');
+            return 1;
+        }
+    }
+
     // The run goes on the engine's thread, as in the window; this thread only shows what it
     // reports and passes Ctrl-C on as the stop button.
     RunEngine engine(programDir, std::move(crawlers));
@@ -207,8 +250,15 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
                      [&window](const RunProgress& progress) { window.setProgress(progress); });
     if (logFile.isOpen())
         QObject::connect(&engine, &RunEngine::logged, [&logFile](const QString& line) {
-            logFile.write(line.toUtf8() + '\n');
-            logFile.flush();
+            if (!logFile.isOpen())
+                return;
+            const QByteArray bytes = line.toUtf8() + '\n';
+            if (logFile.write(bytes) == bytes.size() && logFile.flush())
+                return;
+            // A full disk or a vanished medium costs the log, never the run.
+            printLine(stderr, QStringLiteral("kestrune: the log file cannot be written, logging stops (") +
+                                  logFile.errorString() + u')');
+            logFile.close();
         });
     RunOutcome outcome;
     QEventLoop loop;
@@ -239,12 +289,12 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
 
     const ExtractionController::RunSummary& run = outcome.summary;
     // Rows still buffered after a failed write are not in the file.
-    const int items = run.outputPending ? 0 : outcome.rows;
+    const int items = run.outputPending ? 0 : run.counts.written;
     if (run.started) {
         printLine(stdout, QStringLiteral("输出文件：") + QDir::toNativeSeparators(outcome.outputFile));
         printLine(stdout, QStringLiteral("已写入%1个宝贝").arg(items));
-        if (outcome.droppedItems > 0)
-            printLine(stdout, QStringLiteral("未能采集%1个").arg(outcome.droppedItems));
+        if (run.counts.dropped > 0)
+            printLine(stdout, QStringLiteral("未能采集%1个").arg(run.counts.dropped));
     }
     const bool messageShown = window.messageCount() > messagesBefore;
     if (run.failed || run.crawlFailed || run.outputPending || (messageShown && outcome.rows == 0))

@@ -14,7 +14,7 @@
 #include "crawl/PaiPaiShopWalk.h"
 #include "crawl/ShopSummary.h"
 #include "crawl/TaobaoShopWalk.h"
-#include "formats/SourceFormatDetector.h"
+#include "formats/OutputBatch.h"
 #include "formats/Taobao5Output.h"
 
 #include <QDir>
@@ -67,7 +67,9 @@ void ExtractionController::collect() {
     writer.setAppendToExisting(false);
     window.clearGrid();
     m_session.context().walkFailure.clear();
-    state.counters.itemsFound = -1;
+    m_session.context().picturesNotSaved = 0;
+    m_session.context().forgetShopPage();
+    state.counters = {};
     state.stopRequested = false;
     window.setRunning(true);
     state.setup.shopUrl = ShopAddress::normalize(window.addressText());
@@ -129,22 +131,16 @@ bool ExtractionController::refuseResumedFile(bool resumed, FileFormat format) {
     const QFileInfo file(path);
     if (!resumed || !file.exists() || file.size() == 0)
         return false;
-    // The current Taobao layout has its own, closer test of a file it can go on with.
-    if (format == FileFormat::TaobaoAssistant5) {
-        if (Taobao5Output::canContinue(path))
-            return false;
-        stop();
-        m_lastRun.failed = true;
-        m_session.window().showMessage(Taobao5Output::notContinuableMessage(path));
-        return true;
-    }
-    const std::optional<FileFormat> found = SourceFormatDetector::detect(path).file;
-    if (found == format)
+    // Only the very bytes this program writes: a copy re-saved in another encoding, or with its
+    // columns changed by hand, would take the new rows under the wrong names.
+    if (startsAsOwnOutput(path, format))
         return false;
     stop();
     m_lastRun.failed = true;
     m_session.window().showMessage(
-        Messages::outputOfAnotherFormat(file.fileName(), MarketplaceCodes::assistantName(format)));
+        format == FileFormat::TaobaoAssistant5
+            ? Taobao5Output::notContinuableMessage(path)
+            : Messages::outputOfAnotherFormat(file.fileName(), MarketplaceCodes::assistantName(format)));
     return true;
 }
 
@@ -175,6 +171,7 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
         items.load();
     else
         items.reset();
+    m_rowsAtStart = items.size();
     m_session.context().writtenItems = &items;
     if (!state.setup.recordsBreakPoint)
         return;
@@ -211,11 +208,15 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
 
     const bool userStopped = m_userStopped || (ctx.stopSignal && ctx.stopSignal->isRequested());
     const bool toldUser = m_session.messagesShown() > messagesBefore;
-    m_lastRun.itemsInFile = items.size();
+    const ItemTally::Counts& counts = state.counters.items.counts();
+    m_lastRun.counts = counts;
+    // Rows still buffered after a failed write are not in the file.
+    m_lastRun.itemsInFile = m_rowsAtStart + (m_lastRun.outputPending ? 0 : counts.written);
+    const QString dropped = counts.dropped > 0 ? Messages::itemsNotCollected(counts.dropped) : QString();
     // The walk's own texts came before this point: the ending is the last word.
     if (userStopped && !crawlThrew) {
         m_lastRun.ending = Ending::Stopped;
-        m_lastRun.endingText = Messages::runStopped(items.size());
+        m_lastRun.endingText = Messages::runStopped(m_lastRun.itemsInFile) + dropped;
     } else if (!ctx.walkFailure.isEmpty() && !crawlThrew) {
         // A page the walk needed did not come: the lists were not read to their end.
         m_lastRun.ending = Ending::Failed;
@@ -226,13 +227,15 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
     } else {
         // Walked to its end: whatever the shop said its total was, its lists have been read.
         m_lastRun.ending = Ending::Complete;
-        m_lastRun.endingText =
-            Messages::runComplete(items.size(), QDir::toNativeSeparators(writer.target().outputPath));
-        if (state.counters.itemsFound >= 0 && state.counters.itemsFound != state.counters.itemTotal)
-            m_lastRun.endingText +=
-                u'；' + statedAndFoundText(state.counters.itemTotal, state.counters.itemsFound);
+        m_lastRun.endingText = Messages::runComplete(m_lastRun.itemsInFile,
+                                                     QDir::toNativeSeparators(writer.target().outputPath));
+        if (state.counters.listsRead && counts.found != state.counters.itemTotal)
+            m_lastRun.endingText += u'；' + statedAndFoundText(state.counters.itemTotal, counts.found);
+        m_lastRun.endingText += dropped;
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
+    if (ctx.picturesNotSaved > 0 && !m_lastRun.endingText.isEmpty())
+        m_lastRun.endingText += Messages::picturesNotSaved(ctx.picturesNotSaved);
 
     if (m_lastRun.ending == Ending::Complete) {
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));

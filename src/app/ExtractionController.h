@@ -2,6 +2,7 @@
 
 #include "base/Marketplace.h"
 #include "base/Status.h"
+#include "crawl/ItemTally.h"
 
 #include <QString>
 
@@ -50,8 +51,9 @@ public:
         bool outputPending = false; // output is still buffered after the last stop
         bool failed = false;        // the run could not do its work (a message says why)
         Ending ending = Ending::NotStarted;
-        int itemsInFile = 0; // items the output file holds for the shop
-        QString endingText;  // the status line the run ended with
+        int itemsInFile = 0;        // item rows the output file holds
+        ItemTally::Counts counts{}; // the run's items: found, written, already in the file, dropped
+        QString endingText;         // the status line the run ended with
     };
     const RunSummary& lastRun() const { return m_lastRun; }
 
@@ -81,4 +83,5 @@ private:
     RunSummary m_lastRun;
     bool m_flushFailureReported = false;
     bool m_userStopped = false;
+    int m_rowsAtStart = 0; // item rows the output file held as the run started (a resumed run's)
 };

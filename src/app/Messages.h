@@ -1,5 +1,7 @@
 #pragma once
 
+#include "crawl/ItemTally.h"
+
 #include <QString>
 
 // The fixed texts of the shell's message boxes.
@@ -25,6 +27,8 @@ inline QString resumeOffer(const QString& address, int itemsReached) {
     return QStringLiteral("有未完成的采集断点（") + address + QStringLiteral("，已采集") +
            QString::number(itemsReached) + QStringLiteral("个宝贝），是否需要装载断点以便继续采集？");
 }
+// Closing the window while a run is under way.
+inline const QString kStopAndClose = QStringLiteral("正在采集，是否停止并退出？");
 inline const QString kResumeLoaded = QStringLiteral("已装载采集断点，请按提取商品信息继续采集");
 inline const QString kResumeAddressLost = QStringLiteral("需要采集的店铺地址丢失，无法完成采集。");
 
@@ -38,7 +42,35 @@ inline const QString kFlushFailed =
 
 inline const QString kJournalFailed =
     QStringLiteral("恢复记录写入失败（%1），采集已停止，已采集的商品已保留。请检查程序文件夹是否可写。");
-inline const QString kItemDropped = QStringLiteral("宝贝页面无法读取（过大、超时或出错），已跳过：");
+// A dropped item's log line: why, then its address.
+inline QString itemDropped(DropReason reason) {
+    QString why;
+    switch (reason) {
+    case DropReason::PageUnreadable:
+        why = QStringLiteral("页面无法读取");
+        break;
+    case DropReason::TooLarge:
+        why = QStringLiteral("页面过大");
+        break;
+    case DropReason::TimedOut:
+        why = QStringLiteral("读取超时");
+        break;
+    case DropReason::NoTitle:
+        why = QStringLiteral("页面没有宝贝标题");
+        break;
+    case DropReason::OtherPage:
+        why = QStringLiteral("不是宝贝页面");
+        break;
+    case DropReason::DroppedBefore:
+        why = QStringLiteral("上次采集时未能采集");
+        break;
+    }
+    return QStringLiteral("宝贝未能采集（") + why + QStringLiteral("），已跳过：");
+}
+// Added to a run's ending when items were dropped.
+inline QString itemsNotCollected(int items) {
+    return QStringLiteral("；") + QString::number(items) + QStringLiteral("个宝贝未能采集（见日志）");
+}
 
 // How a run ended.
 inline QString runStopped(int items) {
@@ -47,6 +79,11 @@ inline QString runStopped(int items) {
 inline QString runComplete(int items, const QString& outputPath) {
     return QStringLiteral("全部采集完成：共") + QString::number(items) + QStringLiteral("个宝贝，文件：") +
            outputPath;
+}
+
+// Added to a run's ending when some of its pictures could not be saved.
+inline QString picturesNotSaved(int count) {
+    return QStringLiteral("；%1张图片未能保存").arg(count);
 }
 
 // Why a run could not go on, in words a seller understands.

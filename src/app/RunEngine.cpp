@@ -30,18 +30,19 @@ public:
             state.resume.shopUrl = request.resumeShopUrl;
             state.resume.itemNumber = request.resumeItemNumber;
         }
-        m_session.context().droppedItems = 0;
         startProgress();
         m_controller.collect();
-        reportProgress();
         RunOutcome outcome;
-        outcome.droppedItems = m_session.context().droppedItems;
         outcome.summary = m_controller.lastRun();
+        m_complete = outcome.summary.ending == ExtractionController::Ending::Complete;
+        reportProgress();
+        outcome.droppedItems = outcome.summary.counts.dropped;
         outcome.rows = m_rows;
         outcome.outputFile =
             m_session.paths().outputFile(state.setup.outputBaseName, state.setup.outputExtension);
         if (outcome.summary.started)
-            log(RunLog::Kind::Summary, RunLog::summaryText(outcome.rows, outcome.droppedItems));
+            log(RunLog::Kind::Summary,
+                RunLog::summaryText(outcome.summary.itemsInFile, outcome.summary.counts.dropped));
         emit m_engine.finished(outcome);
     }
 
@@ -97,21 +98,25 @@ private:
         state.counters.collectedCount = 0;
         ctx.itemPauseMs = -1;
         m_progress = {};
+        m_complete = false;
         m_clock.start();
         m_estimate.start(0, ctx.pausedMs);
     }
 
     // The walk's counters, read whenever it shows something; a report goes out when they moved.
+    // Done is the items found, each once; the total grows to them when the shop stated fewer, and
+    // a complete run is all done even when its lists held fewer than the shop stated.
     void reportProgress() {
         const RunState& state = m_session.state();
         const CollectContext& ctx = m_session.context();
+        const int done = state.counters.items.counts().found;
+        const int total = m_complete ? done : state.counters.progressTotal();
         if (ctx.itemPauseMs >= 0)
             m_estimate.setPauseMs(ctx.itemPauseMs);
-        m_estimate.reached(state.counters.collectedCount, m_clock.elapsed(), ctx.pausedMs);
-        if (state.counters.collectedCount == m_progress.done && state.counters.itemTotal == m_progress.total)
+        m_estimate.reached(done, m_clock.elapsed(), ctx.pausedMs);
+        if (done == m_progress.done && total == m_progress.total)
             return;
-        m_progress = {state.counters.collectedCount, state.counters.itemTotal,
-                      m_estimate.millisecondsLeft(state.counters.collectedCount, state.counters.itemTotal)};
+        m_progress = {done, total, m_complete ? 0 : m_estimate.millisecondsLeft(done, total)};
         emit m_engine.progressChanged(m_progress);
     }
 
@@ -121,6 +126,7 @@ private:
     RunRequest m_request;
     int m_rows = 0;
     RunProgress m_progress;
+    bool m_complete = false; // the run ended complete: its progress is whole
     TimeLeftEstimate m_estimate;
     QElapsedTimer m_clock;
 };

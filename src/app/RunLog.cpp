@@ -44,6 +44,10 @@ QString resultText(const FetchReport& report) {
         return QStringLiteral("过大");
     case FetchFailure::RedirectRefused:
         return QStringLiteral("转向其他网站，已拒绝");
+    case FetchFailure::TooManyRedirects:
+        return QStringLiteral("重定向次数过多");
+    case FetchFailure::NotPicture:
+        return QStringLiteral("不是图片：") + report.pictureName;
     case FetchFailure::PictureNameRefused:
         return QStringLiteral("图片名不安全，未下载：") + report.pictureName;
     case FetchFailure::PictureNotSaved:
@@ -74,7 +78,7 @@ QString fetchLine(const QTime& at, const FetchReport& report) {
 QString summaryText(int items, int droppedItems) {
     QString text = QStringLiteral("共%1个宝贝").arg(items);
     if (droppedItems > 0)
-        text += QStringLiteral("，%1个宝贝页面无法读取已跳过").arg(droppedItems);
+        text += QStringLiteral("，%1个宝贝未能采集").arg(droppedItems);
     return text;
 }
 

@@ -16,7 +16,7 @@ enum class Kind { Page, Picture, Status, Message, Summary };
 
 QString line(const QTime& at, Kind kind, const QString& text);
 QString fetchLine(const QTime& at, const FetchReport& report);
-// How a run that was started ended: items collected and item pages skipped.
+// How a run that was started ended: item rows in the file and items not collected.
 QString summaryText(int items, int droppedItems);
 
 } // namespace RunLog

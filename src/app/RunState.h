@@ -1,6 +1,10 @@
 #pragma once
 
+#include "crawl/ItemTally.h"
+
 #include <QString>
+
+#include <algorithm>
 
 // An extraction's variables, in parts that each have one writer; the output not yet written
 // belongs to the RowWriter.
@@ -24,14 +28,18 @@ struct ResumePoint {
     int itemNumber = 0; // items at or below this number are already on disk
 };
 
-// How far the walk got: written only by the walk, through CollectContext::reportProgress,
-// reportListPages and reportItemsFound; the engine and the collect command reset them before
-// a run, and the engine reads them for the progress.
+// How far the walk got: written only by the walk, through CollectContext (beginItem and the other
+// item calls, reportShopTotal, reportListPages, reportListsRead); the collect command resets them
+// before a run, and the engine reads them for the progress.
 struct RunCounters {
-    int collectedCount = 0; // items reached in this run
+    int collectedCount = 0; // list cells reached in this run: the breakpoint's item number
     int itemTotal = 0;      // items the shop reports
     int pageCount = 0;      // list pages to walk
-    int itemsFound = -1;    // items the walk found in the shop's lists; -1 until all were read
+    bool listsRead = false; // every list of the shop was read to its end
+    ItemTally items;        // each item found once, and what became of it
+
+    // The progress bar's total: the shop's, or what the lists hold when they hold more.
+    int progressTotal() const { return std::max(itemTotal, items.counts().found); }
 };
 
 struct RunState {

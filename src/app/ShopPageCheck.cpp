@@ -55,6 +55,10 @@ bool containsAny(const QString& text, const QStringList& signs) {
 namespace ShopPageCheck {
 
 Verdict classify(Platform platform, const FetchResult& result, const QString& pageText) {
+    // A transfer cut short (time-out, redirect loop, size) may have had its headers, status 200
+    // among them: what came is no page to judge.
+    if (result.failure != FetchFailure::None && result.failure != FetchFailure::Network)
+        return Verdict::NetworkFailure;
     switch (result.status) {
     case 404:
     case 410:
@@ -98,13 +102,16 @@ QString message(Verdict verdict, const QString& address, const QString& reason) 
 
 Finding fetchAndClassify(CollectContext& ctx, Platform platform) {
     const QString& address = ctx.state.setup.shopUrl;
-    const FetchResult result = ctx.fetcher.get(address, PageFetcher::kPageSizeLimit);
+    const FetchResult result = ctx.fetcher.getPage(address);
     if (ctx.downloadsCut() || ctx.state.stopRequested)
         return {Verdict::Stopped, {}};
-    const QString text = platform == Platform::Ebay ? decodeUtf8(result.body) : decodeGbk(result.body);
-    const Verdict verdict = classify(platform, result, cleanPageText(text));
-    const QString reason =
-        result.error.isEmpty() ? QStringLiteral("HTTP %1").arg(result.status) : result.error;
+    const QString text =
+        cleanPageText(platform == Platform::Ebay ? decodeUtf8(result.body) : decodeGbk(result.body));
+    const Verdict verdict = classify(platform, result, text);
+    // The page that was checked is the page the walk reads: the site is asked once.
+    if (result.ok())
+        ctx.keepShopPage(address, text);
+    const QString reason = fetchFailureReason(result.failure, result.status, result.error);
     return {verdict, message(verdict, address, reason)};
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class QFile;
 class QFileDevice;
 class QSaveFile;
 
@@ -43,6 +44,12 @@ bool syncFolder(const QString& folder);
 bool commitDurably(QSaveFile& file);
 // Two names of one existing file (links, hard links, other spellings).
 bool isSameFile(const QString& a, const QString& b);
+// Opens file (its fileName set) for reading, or for writing from its start when truncate is set
+// (made when missing), only when it is a regular file through links: a FIFO, device or folder is
+// refused without waiting for the other end. False with the system's reason, or
+// kNotRegularFile, in problem.
+bool openRegularFile(QFile& file, bool write, QString* problem);
+inline const char kNotRegularFile[] = "not a regular file";
 
 // Ctrl-C on the command line: after startInterruptWatch the first one only sets interrupted(); a
 // second one ends the program the ordinary way.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crawl/ItemTally.h"
 #include "items/ItemPageSource.h"
 
 #include <QString>
@@ -23,8 +24,9 @@ public:
     // has failed on that address, and walkFailed says so from then on; the walk ends.
     virtual QString fetchWalkPage(const QString& address, PageEncoding encoding) = 0;
     virtual bool walkFailed() const = 0;
-    // Saves the picture in the run's picture folder; false when nothing was saved.
-    virtual bool downloadPicture(const QString& address, const QString& fileName) = 0;
+    // Saves the picture in the run's picture folder; the name it is stored under (fileName, or a
+    // numbered name when another picture holds that one), which the item's picture path names.
+    virtual QString downloadPicture(const QString& address, const QString& fileName) = 0;
     // Where downloadPicture stores fileName, as the output names it.
     virtual QString picturePath(const QString& fileName) const = 0;
     // The politeness pause between items; a stop cuts it short.
@@ -41,15 +43,20 @@ public:
     // Whether the output already holds the item at this address (asked before its page is
     // fetched); such an item is counted but neither fetched, written nor paused for.
     virtual bool isItemWritten(const QString& itemAddress) const = 0;
-    // Names the item the next emitItem belongs to.
-    virtual void beginItem(const QString& itemAddress) = 0;
+    // The item of the next list cell, numbered itemNumber (its address empty when the cell has
+    // none readable): found, and the one the calls below belong to until the next.
+    virtual void beginItem(const QString& itemAddress, int itemNumber) = 0;
+    // The item is already in the output file (a resume passed over it, or another list named it).
+    virtual void passOverItem() = 0;
     // Adds the grid row and hands the record to the row writer, unless a stop cut the item's
     // downloads short; false then.
     virtual bool emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) = 0;
     // Rows of items up to itemNumber are made durable and the breakpoint moves past them.
     virtual void recordItemReached(int itemNumber) = 0;
-    // An item whose page could not be read (too large, timed out, failed).
-    virtual void itemDropped(const QString& address) = 0;
+    // The item will not be written, for this reason; the first reason given for an item counts.
+    // PageUnreadable right after the item page's fetch is told apart by that fetch (too large,
+    // timed out).
+    virtual void itemDropped(DropReason reason) = 0;
     // Every item of the shop was reached: the breakpoint is no longer needed.
     virtual void markShopComplete() = 0;
     // The walk is over (or cannot start): the run stops and writes its rows.
@@ -57,12 +64,10 @@ public:
 
     virtual void setStatusText(const QString& text) = 0;
     virtual void showMessage(const QString& text) = 0;
-    // done: list cells counted so far (items passed over on a resume included); total: the items
-    // the shop reports.
-    virtual void reportProgress(int done, int total) = 0;
+    // The items the shop states it holds.
+    virtual void reportShopTotal(int total) = 0;
     // The number of list pages the walk reads for the whole shop.
     virtual void reportListPages(int pages) = 0;
-    // The items the walk found in the shop's lists (each once), told when the lists have all been
-    // read; the run names it beside the shop's own total when the two differ.
-    virtual void reportItemsFound(int found) = 0;
+    // Every list of the shop was read to its end: the items found are all the shop's.
+    virtual void reportListsRead() = 0;
 };

@@ -40,9 +40,8 @@ ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const Q
         return ItemOutcome::NotEmitted;
     const QString pictureAddress = ebayPictureAddress(pageText);
     const QString pictureFileName =
-        pictureAddress.isEmpty() ? QString() : ebayPictureFileName(pictureAddress);
-    if (!pictureAddress.isEmpty())
-        host.downloadPicture(pictureAddress, pictureFileName);
+        pictureAddress.isEmpty() ? QString()
+                                 : host.downloadPicture(pictureAddress, ebayPictureFileName(pictureAddress));
     ParsedItem item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
     item.record.pageAddress = itemAddress;
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
@@ -97,7 +96,7 @@ void walkEbayShop(CrawlHost& host) {
     host.reportListPages(pageCount);
     ItemLoop loop(host);
     loop.setTotal(itemTotal);
-    host.reportProgress(0, itemTotal);
+    host.reportShopTotal(itemTotal);
     const QString shopSummary = shopSummaryText(totalText, pageCount);
 
     // The stated number of pages only bounds the walk: it ends at the first page without an item.
@@ -139,7 +138,7 @@ void walkEbayShop(CrawlHost& host) {
                 return ItemOutcome::NotEmitted;
             const QString itemPage = host.fetchPageUtf8(itemLink);
             if (itemPage.isEmpty() && !host.downloadsCut())
-                host.itemDropped(itemLink);
+                host.itemDropped(DropReason::PageUnreadable);
             return collectEbayItem(host, itemLink, itemPage, itemNumber);
         };
         rules.progressStatus = [&](int itemNumber) -> QString {

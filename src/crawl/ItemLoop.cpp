@@ -30,35 +30,38 @@ ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
         const int cell = itemCells.at(i);
         const QString& address = addresses.at(i);
         const int itemNumber = ++m_reached;
-        m_host.reportProgress(m_reached, m_total);
-        if (address.isEmpty()) {
-            ++m_foundWithoutAddress;
-        } else {
-            m_foundAddresses.insert(address);
+        m_host.beginItem(address, itemNumber);
+        if (!address.isEmpty())
             m_listAddresses.insert(address);
-        }
         // Items a resumed run already wrote cost no download.
-        if (itemNumber <= m_host.resumeItemNumber())
+        if (itemNumber <= m_host.resumeItemNumber()) {
+            m_host.passOverItem();
             continue;
+        }
         // Nor does an item the output already holds (listed again under another category, or
         // written before a resume): it keeps its number and moves the breakpoint, but is neither
         // fetched nor written, and no pause is owed for it.
-        if (!address.isEmpty()) {
-            if (m_host.isItemWritten(address)) {
-                if (rules.recordBreakPoints)
-                    m_host.recordItemReached(itemNumber);
-                m_host.setStatusText(rules.progressStatus(itemNumber));
-                continue;
-            }
-            m_host.beginItem(address);
+        if (!address.isEmpty() && m_host.isItemWritten(address)) {
+            m_host.passOverItem();
+            if (rules.recordBreakPoints)
+                m_host.recordItemReached(itemNumber);
+            m_host.setStatusText(rules.progressStatus(itemNumber));
+            continue;
         }
 
         const ItemOutcome outcome = rules.collect(cell, itemNumber);
-        if (outcome != ItemOutcome::PageUnread) {
+        if (outcome != ItemOutcome::Emitted) {
             // An item cut short by a stop is neither written nor counted as reached, so a resume
             // fetches it again.
-            if (outcome != ItemOutcome::Emitted && m_host.downloadsCut())
-                return ListPageEnd::Stopped;
+            if (m_host.downloadsCut()) {
+                if (outcome == ItemOutcome::NotEmitted)
+                    return ListPageEnd::Stopped;
+            } else {
+                // Unless its walk named a reason already (a cell without an address has none).
+                m_host.itemDropped(DropReason::PageUnreadable);
+            }
+        }
+        if (outcome != ItemOutcome::PageUnread) {
             if (rules.recordBreakPoints)
                 m_host.recordItemReached(itemNumber);
             m_host.setStatusText(rules.progressStatus(itemNumber));
@@ -75,7 +78,7 @@ bool ItemLoop::readToEnd() {
 void ItemLoop::endWalk(const QString& completion) {
     const bool complete = readToEnd();
     if (complete)
-        m_host.reportItemsFound(found());
+        m_host.reportListsRead();
     // The walk alone calls the shop complete only when its lists held all the shop stated; the
     // run decides for a shop whose lists ended early.
     if (complete && m_total <= m_reached)

@@ -51,10 +51,6 @@ public:
     // Cells counted so far, those passed over on a resume included.
     int reached() const { return m_reached; }
 
-    // Items found in the lists so far, each once however many lists name it (a cell without a
-    // readable address counts on its own).
-    int found() const { return int(m_foundAddresses.size()) + m_foundWithoutAddress; }
-
     // A new list begins (a category's, the whole shop's): its pages are told apart from the
     // previous list's.
     void startList() { m_listAddresses.clear(); }
@@ -66,8 +62,8 @@ public:
 
     // Whether the walk read its lists to their end: no stop, and every list page came.
     bool readToEnd();
-    // Ends the walk and the run. Only a walk read to its end reports the items found, may mark the
-    // shop complete and shows completion; a stopped or failed walk leaves its ending to the run.
+    // Ends the walk and the run. Only a walk read to its end says its lists were read, may mark
+    // the shop complete and shows completion; a stopped or failed walk leaves its ending to the run.
     void endWalk(const QString& completion);
 
 private:
@@ -78,7 +74,5 @@ private:
     CrawlHost& m_host;
     int m_total = 0;
     int m_reached = 0;
-    QSet<QString> m_foundAddresses;
     QSet<QString> m_listAddresses;
-    int m_foundWithoutAddress = 0;
 };

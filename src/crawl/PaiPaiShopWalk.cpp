@@ -44,10 +44,10 @@ ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const
                               const PaiPaiListItem& listItem, int itemNumber) {
     if (pageText.isEmpty())
         return ItemOutcome::PageUnread;
-    host.downloadPicture(paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName),
-                         listItem.pictureFileName);
+    const QString storedName = host.downloadPicture(
+        paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName), listItem.pictureFileName);
     ParsedItem item = parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText),
-                                          listItem.price, host.picturePath(listItem.pictureFileName));
+                                          listItem.price, host.picturePath(storedName));
     item.record.pageAddress = itemAddress;
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
                                                                   : ItemOutcome::NotEmitted;
@@ -95,7 +95,7 @@ void walkPaiPaiShop(CrawlHost& host) {
     host.reportListPages(pageCount);
     ItemLoop loop(host);
     loop.setTotal(static_cast<int>(total));
-    host.reportProgress(0, loop.total());
+    host.reportShopTotal(loop.total());
     const QString shopSummary = shopSummaryText(totalText, pageCount);
     host.setStatusText(shopSummary + QStringLiteral("准备分页采集商品信息......"));
 
@@ -131,7 +131,7 @@ void walkPaiPaiShop(CrawlHost& host) {
             const QString itemAddress = PlatformConstants::kPaiPaiAuctionHost + pieces.at(at);
             const QString itemPage = host.fetchPage(itemAddress);
             if (itemPage.isEmpty() && !host.downloadsCut())
-                host.itemDropped(itemAddress);
+                host.itemDropped(DropReason::PageUnreadable);
             if (itemPage.isEmpty())
                 return ItemOutcome::PageUnread;
             // A group cut short by the end of the script has no values to parse.

@@ -204,7 +204,7 @@ void TaobaoShopWalk::run() {
     m_pageCount = m_itemTotal / kItemsPerPage + 1;
     m_host.reportListPages(m_pageCount);
     m_loop.setTotal(m_itemTotal);
-    m_host.reportProgress(0, m_itemTotal);
+    m_host.reportShopTotal(m_itemTotal);
     status(m_statusPrefix + shopSummary() + QStringLiteral("准备分页采集商品信息......"));
 
     readCategoryBlock();
@@ -442,7 +442,7 @@ ItemOutcome TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rul
     Step::run([&] { pictureAddress = rule.readCell(cell, 1); });
     const QString itemPage = m_host.fetchPage(itemAddress);
     if (itemPage.isEmpty() && !m_host.downloadsCut())
-        m_host.itemDropped(itemAddress);
+        m_host.itemDropped(DropReason::PageUnreadable);
     return collectTaobaoItem(m_host, itemAddress, itemPage, pictureAddress, itemNumber);
 }
 
@@ -495,10 +495,13 @@ ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
     const QString pictureFileName = taobaoPictureFileName(pictureAddress);
-    host.downloadPicture(pictureAddress, pictureFileName);
-    std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, host.picturePath(pictureFileName), host);
-    if (!item)
+    const QString storedName = host.downloadPicture(pictureAddress, pictureFileName);
+    std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, host.picturePath(storedName), host);
+    if (!item) {
+        if (!host.downloadsCut())
+            host.itemDropped(isTaobaoItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
         return ItemOutcome::NotEmitted;
+    }
     item->record.pageAddress = itemAddress;
     return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
                                                                     : ItemOutcome::NotEmitted;

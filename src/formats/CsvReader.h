@@ -21,8 +21,11 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     const QStringList& columnNames() const { return m_columns; }
 
-    // The next record's fields by position; false at the end of the file.
+    // The next record's fields by position; false at the end of the file, or at a record that
+    // cannot be read (error()).
     bool readRecord(QStringList* fields);
+    // Why reading stopped early (QuotedRecordReader::error); empty when it did not.
+    const QString& error() const { return m_records.error(); }
 
 private:
     QFile m_file;

@@ -8,6 +8,7 @@
 #include "formats/GbkFileWriter.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputFormats.h"
+#include "formats/QuotedRecordReader.h"
 #include "formats/SourceEncoding.h"
 #include "formats/SourceFormatDetector.h"
 #include "formats/StoreFormat.h"
@@ -261,14 +262,29 @@ private:
 
     // The item's picture travels as NAME.tbi in the folder named after the output file. Titles
     // of a Taobao source still hold their entities; the other mappings decoded theirs.
+    // A picture that cannot be taken leaves the row without one, and the warnings say why.
     void writeTaobao5(const ItemRecord& record, Platform origin) {
+        ++m_rows;
+        QString problem;
         m_taobao5->writeRecord(Taobao5Output::itemFor(record, m_path,
                                                       origin == Platform::Taobao
                                                           ? Taobao5Output::TitleEntities::Decode
                                                           : Taobao5Output::TitleEntities::Kept,
-                                                      &m_createdPictures));
+                                                      &m_createdPictures, &problem));
+        if (problem.isEmpty())
+            return;
+        ++m_picturesNotSaved;
+        m_warnings.append(QStringLiteral("第%1个宝贝的图片未能保存（%2）：%3")
+                              .arg(m_rows)
+                              .arg(problem, Taobao5Mapping::unquoted(record.picture)));
     }
 
+public:
+    int picturesNotSaved() const { return m_picturesNotSaved; }
+    const QStringList& warnings() const { return m_warnings; }
+    const StoreFile* store() const { return m_store.get(); }
+
+private:
     QString m_path;
     FileFormat m_target;
     GbkFileWriter m_gbk;
@@ -277,9 +293,9 @@ private:
     QStringList m_createdPictures;
     QString m_error;
     std::unique_ptr<StoreFile> m_store;
-
-public:
-    const StoreFile* store() const { return m_store.get(); }
+    int m_rows = 0;
+    int m_picturesNotSaved = 0;
+    QStringList m_warnings;
 };
 
 // The system's reason (permission, full disk) follows the path.
@@ -302,10 +318,13 @@ Result finish(TargetFile& output, Result result) {
     result.outcome = Outcome::Completed;
     result.message = completionMessage(result.convertedCount, result.outputPath);
     if (const StoreFile* store = output.store()) {
-        result.log = store->log();
+        result.warnings += store->log();
         if (store->withoutPictures() > 0)
             result.message += u'，' + StoreFormat::missingPicturesNote(store->withoutPictures());
     }
+    if (output.picturesNotSaved() > 0)
+        result.message += QStringLiteral("；%1张图片未能保存").arg(output.picturesNotSaved());
+    result.warnings += output.warnings();
     return result;
 }
 
@@ -406,7 +425,8 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         return {};
 
     // The source is checked before anything is written.
-    std::optional<FileFormat> detected = SourceFormatDetector::detect(request.sourcePath).file;
+    const SourceDetection detection = SourceFormatDetector::detect(request.sourcePath);
+    std::optional<FileFormat> detected = detection.file;
     // A comma-separated file the user names as a PaiPai or eBay export is read by the positions
     // of the conversion rules, whatever its column names.
     if (!detected && request.source && isCommaExportChoice(*request.source) &&
@@ -416,6 +436,12 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         return refused(request.source ? SourceFormatDetector::unknownFormatMessage(request.sourcePath)
                                       : SourceFormatDetector::unknownFormatMessage(request.sourcePath) +
                                             SourceFormatDetector::chooseSourceHint());
+    // UTF-16 comes in byte pairs: a byte short, every character after the gap would be another.
+    const qint64 sourceSize = QFileInfo(request.sourcePath).size();
+    if ((detection.encoding == TextEncoding::Utf16LE || detection.encoding == TextEncoding::Utf16BE) &&
+        sourceSize % 2 != 0)
+        return refused(QStringLiteral("文件长度为%1字节，不是完整的UTF-16文本，不能转换：").arg(sourceSize) +
+                       request.sourcePath);
     if (request.source && !SourceFormatDetector::matchesChosenSource(*request.source, *detected))
         return refused(SourceFormatDetector::mismatchMessage(*request.source, *detected));
     if (!isTaobao(*detected) && request.sourcePath.right(4).toLower() != QStringLiteral(".csv"))
@@ -433,28 +459,56 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     // Pending events run once per record of a source that is read record by record.
     const bool pump = m_pump && *detected != FileFormat::TaobaoAssistant;
     QString notTaobao;
-    const bool read = readRows(request.sourcePath, *detected, &notTaobao, [&](const SourceRow& row) {
-        if (pump)
-            m_pump();
-        output.write(row, clock);
-        ++result.convertedCount;
-    });
+    QString fault;
+    const bool read = readRows(
+        request.sourcePath, *detected, &notTaobao,
+        [&](const SourceRow& row) {
+            if (pump)
+                m_pump();
+            ++result.convertedCount;
+            // Bytes that were no text in the source's encoding came out as U+FFFD: the seller
+            // learns which items hold one. NUL is no text either, and no assistant takes it.
+            SourceRow clean = row;
+            bool damaged = false;
+            for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
+                QString& value = clean.record[static_cast<ItemRecord::Field>(i)];
+                damaged = damaged || value.contains(QChar::ReplacementCharacter);
+                if (value.contains(QChar(u'\0')))
+                    value.remove(QChar(u'\0'));
+            }
+            if (damaged)
+                result.warnings.append(QStringLiteral("第%1个宝贝含有无法识别的字符，已替换为\uFFFD：%2")
+                                           .arg(result.convertedCount)
+                                           .arg(clean[ItemRecord::Field::Title]));
+            output.write(clean, clock);
+        },
+        &fault);
     if (!read) {
         output.discard();
         return refused(notTaobao.isNull() ? SourceFormatDetector::unknownFormatMessage(request.sourcePath)
                                           : QStringLiteral("不是标准淘宝CSV文件，不能转换！") + notTaobao);
     }
+    if (!fault.isEmpty()) {
+        output.discard();
+        return refused(fault + QStringLiteral("，不能转换：") + request.sourcePath);
+    }
     return finish(output, result);
 }
 
 bool FormatConverter::readRows(const QString& path, FileFormat source, QString* notTaobao,
-                               const std::function<void(const SourceRow&)>& row) {
+                               const std::function<void(const SourceRow&)>& row, QString* fault) {
+    const auto stopped = [fault](const QString& why) {
+        if (fault)
+            *fault = why;
+        return true;
+    };
     switch (source) {
     case FileFormat::TaobaoAssistant: {
         const QString text = readOldTaobaoText(path);
         QVarLengthArray<QStringView, 40> fields;
         const QStringView all(text);
         qsizetype lineStart = 0;
+        qint64 lineNumber = 0;
         bool headerSeen = false;
         // Lines end in CR LF as the assistant writes them, or in CR alone as the converter does.
         // Each kind of line end is searched for again only once passed: a file without CRs costs
@@ -475,6 +529,9 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
             lineStart = lineEnd + 1;
             if (lineEnd == nextCr && nextLf == lineEnd + 1)
                 ++lineStart;
+            ++lineNumber;
+            if (line.size() > QuotedRecordReader::kRecordLimit)
+                return stopped(QStringLiteral("第%1行的记录超过1MB").arg(lineNumber));
             if (!line.contains(u'\t'))
                 continue;
 
@@ -518,6 +575,8 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
             read.current = std::make_shared<const Taobao5Record>(item);
             row(read);
         }
+        if (!reader.error().isEmpty())
+            return stopped(reader.error());
         return true;
     }
     case FileFormat::PaiPaiAssistant:
@@ -540,6 +599,8 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         if (record != header)
             row(ConversionMapping::rowFromLayout(layout, record, origin));
     }
+    if (!reader.error().isEmpty())
+        return stopped(reader.error());
     return true;
 }
 

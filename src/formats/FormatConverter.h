@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -35,8 +36,9 @@ public:
         QString message;
         int convertedCount = 0;
         QString outputPath;
-        // What could not be carried over to a store file, one line per item.
-        QStringList log;
+        // Lines for the log: what of a completed conversion did not come through whole (a
+        // picture not saved, ...).
+        QStringList warnings;
     };
 
     // Runs once per record of a streamed source so the window keeps handling events.
@@ -60,8 +62,11 @@ public:
     // program's own layouts by the names of their header, the assistants' exports by position.
     // False when the file is no file of that format; for an older Taobao file whose first line is
     // not its captions, *notTaobao gets that line's first field.
+    // fault, when given, says why the rows stopped before the end of the source (a record over
+    // QuotedRecordReader::kRecordLimit); the rows read before it have been handed on.
     static bool readRows(const QString& path, FileFormat source, QString* notTaobao,
-                         const std::function<void(const ConversionMapping::SourceRow&)>& row);
+                         const std::function<void(const ConversionMapping::SourceRow&)>& row,
+                         QString* fault = nullptr);
 
 private:
     QDateTime now() const;

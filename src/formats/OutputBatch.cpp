@@ -2,18 +2,26 @@
 
 #include "base/System.h"
 #include "formats/AssistantFormat.h"
+#include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
+#include "web/PictureFile.h"
 #include "web/TextFileIo.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 
 #include <algorithm>
-
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+const QByteArray kUtf16Mark("\xFF\xFE");
+
+QByteArray utf16(const QString& text) {
+    QStringEncoder encoder(QStringConverter::Utf16LE);
+    return encoder.encode(text);
+}
 
 // The batch without the header line it starts with (of whichever layout wrote it).
 QString withoutHeader(const QString& batch) {
@@ -31,8 +39,12 @@ QString withoutHeader(const QString& batch) {
 Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting) {
     if (format == FileFormat::TaobaoAssistant5)
         return Taobao5Output::writeBatch(path, batch, appendToExisting);
-    if (format == FileFormat::TaobaoAssistant)
-        return appendToTextFile(path, batch, QStringLiteral("unicode"));
+    if (format == FileFormat::TaobaoAssistant) {
+        const QString unicode = QStringLiteral("unicode");
+        if (!appendToExisting || QFileInfo(path).size() == 0)
+            return writeTextFile(path, batch, unicode);
+        return appendToTextFile(path, withoutHeader(batch), unicode);
+    }
 
     // An empty file has no header yet for the rows to go under.
     if (!appendToExisting || QFileInfo(path).size() == 0)
@@ -61,12 +73,34 @@ qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appe
     QFile existing(path);
     const qint64 size = existing.size();
     if (format == FileFormat::TaobaoAssistant)
-        return size;
+        return appendToExisting ? size : 0;
     if (!appendToExisting || size == 0 || !existing.open(QIODevice::ReadOnly))
         return 0;
     // The closing CR LF of the earlier batch gives way to the rows (see writeOutputBatch).
     existing.seek(std::max<qint64>(0, size - 4));
     return existing.readAll().endsWith("\r\n\r\n") ? size - 2 : size;
+}
+
+QByteArray ownOutputStart(FileFormat format) {
+    switch (format) {
+    case FileFormat::TaobaoAssistant5:
+        return kUtf16Mark + utf16(Taobao5Layout::headerText());
+    case FileFormat::TaobaoAssistant:
+        return kUtf16Mark + utf16(AssistantFormat::taobao().headerLine());
+    case FileFormat::PaiPaiAssistant:
+    case FileFormat::EbayAssistant:
+    // No extraction writes the store files.
+    case FileFormat::Shopify:
+    case FileFormat::WooCommerce:
+        break;
+    }
+    return encodeGbk(AssistantFormat::forFormat(format).headerLine());
+}
+
+bool startsAsOwnOutput(const QString& path, FileFormat format) {
+    const QByteArray start = ownOutputStart(format);
+    QFile file(path);
+    return openRegularFile(file) && file.read(start.size()) == start;
 }
 
 Status cutOutputBack(const QString& path, qint64 length) {

@@ -12,6 +12,8 @@ void QuotedRecordReader::start(QIODevice* device, QStringDecoder decoder) {
     m_buffer.clear();
     m_pos = 0;
     m_deviceDone = device == nullptr;
+    m_line = 1;
+    m_error.clear();
 }
 
 bool QuotedRecordReader::fill() {
@@ -65,6 +67,7 @@ bool QuotedRecordReader::readRawLine(QString* line, qsizetype maxLength) {
             return true; // last line without a line break
     }
     const QChar lineBreak = m_buffer.at(m_pos++);
+    ++m_line;
     if (lineBreak == u'\r' && ensure() && m_buffer.at(m_pos) == u'\n')
         ++m_pos;
     return true;
@@ -72,6 +75,8 @@ bool QuotedRecordReader::readRawLine(QString* line, qsizetype maxLength) {
 
 bool QuotedRecordReader::readRecord(QStringList* fields) {
     fields->clear();
+    if (!m_error.isEmpty())
+        return false;
     for (;;) {
         if (!ensure())
             return false;
@@ -79,11 +84,26 @@ bool QuotedRecordReader::readRecord(QStringList* fields) {
         if (c != u'\n' && c != u'\r')
             break;
         ++m_pos;
+        if (c == u'\n' || !ensure() || m_buffer.at(m_pos) != u'\n')
+            ++m_line;
     }
 
+    const qint64 recordLine = m_line;
+    qint64 quoteLine = m_line;
+    qsizetype recordSize = 0;
     QString value;
     bool fieldStart = true;
     bool inQuotes = false;
+    // The record so far, separators included, against the limit.
+    const auto tooLong = [&](qsizetype added) {
+        recordSize += added;
+        if (recordSize <= kRecordLimit)
+            return false;
+        m_error = inQuotes ? QStringLiteral("第%1行开始的引号在1MB之内没有闭合").arg(quoteLine)
+                           : QStringLiteral("第%1行的记录超过1MB").arg(recordLine);
+        fields->clear();
+        return true;
+    };
     for (;;) {
         if (!ensure()) {
             fields->append(value);
@@ -91,12 +111,16 @@ bool QuotedRecordReader::readRecord(QStringList* fields) {
         }
         if (inQuotes) {
             const qsizetype quote = m_buffer.indexOf(u'"', m_pos);
+            const QStringView part =
+                QStringView(m_buffer).sliced(m_pos, (quote < 0 ? m_buffer.size() : quote) - m_pos);
+            if (tooLong(part.size() + 1))
+                return false;
+            m_line += part.count(u'\n');
+            value.append(part);
             if (quote < 0) {
-                value.append(QStringView(m_buffer).sliced(m_pos));
                 m_pos = m_buffer.size();
                 continue;
             }
-            value.append(QStringView(m_buffer).sliced(m_pos, quote - m_pos));
             m_pos = quote + 1;
             if (ensure() && m_buffer.at(m_pos) == u'"') {
                 value.append(u'"');
@@ -118,6 +142,8 @@ bool QuotedRecordReader::readRecord(QStringList* fields) {
             ++i;
         }
         if (i > m_pos) {
+            if (tooLong(i - m_pos))
+                return false;
             value.append(QStringView(m_buffer).sliced(m_pos, i - m_pos));
             fieldStart = false;
             m_pos = i;
@@ -127,20 +153,24 @@ bool QuotedRecordReader::readRecord(QStringList* fields) {
 
         const char16_t c = data[i].unicode();
         ++m_pos;
+        if (tooLong(1))
+            return false;
         if (c == m_separator) {
             fields->append(value);
             value = QString();
             fieldStart = true;
         } else if (c == u'"') {
             // Only a quote that opens a field quotes; elsewhere it is kept as it stands.
-            if (fieldStart)
+            if (fieldStart) {
                 inQuotes = true;
-            else
+                quoteLine = m_line;
+            } else
                 value.append(u'"');
             fieldStart = false;
         } else {
             if (c == u'\r' && ensure() && m_buffer.at(m_pos) == u'\n')
                 ++m_pos;
+            ++m_line;
             fields->append(value);
             return true;
         }

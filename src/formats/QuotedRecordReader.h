@@ -23,9 +23,18 @@ public:
     // One physical line without its line break, quotes not interpreted. False at the end, or
     // when the line runs past maxLength characters (binary data has no line breaks).
     bool readRawLine(QString* line, qsizetype maxLength);
-    // The next record's fields; blank lines are skipped. False at the end. A quote left open
-    // runs to the end of the data.
+    // The next record's fields; blank lines are skipped. False at the end, or when the record
+    // runs past kRecordLimit characters (error() says so). A quote left open runs to the end of
+    // the data, or to the limit.
     bool readRecord(QStringList* fields);
+
+    // Far above any record an assistant writes (its descriptions stop at 25,000 characters): a
+    // longer one is a quote that never closed or data that is no text, and is refused rather than
+    // held in memory.
+    static constexpr qsizetype kRecordLimit = 1024 * 1024;
+    // Why reading stopped before the end of the data; empty when it did not. Names the line
+    // (counted from 1) where the record, or its open quote, began.
+    const QString& error() const { return m_error; }
 
 private:
     // Decodes the next block after dropping what was consumed; false at the end of the data.
@@ -39,4 +48,6 @@ private:
     QString m_buffer;
     qsizetype m_pos = 0;
     bool m_deviceDone = true;
+    qint64 m_line = 1; // the line m_pos is on
+    QString m_error;
 };

@@ -25,7 +25,10 @@ QString RowWriter::rowTextFor(const ItemRecord& record) {
 }
 
 void RowWriter::appendRecord(const ItemRecord& record, int itemNumber, const QString& itemKey) {
-    const QString rowText = rowTextFor(record);
+    QString rowText = rowTextFor(record);
+    // A page may carry NUL; no assistant reads past it.
+    if (rowText.contains(QChar(u'\0')))
+        rowText.remove(QChar(u'\0'));
     if (!m_journal.append(m_target.outputPath, m_target.format, m_appendToExisting, itemNumber,
                           !m_headerWritten, rowText, itemKey) &&
         m_journalError.isEmpty())

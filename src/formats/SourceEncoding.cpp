@@ -40,19 +40,59 @@ qsizetype unfinishedTail(QByteArrayView bytes) {
     return 0;
 }
 
-bool isValidUtf8(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString ignored = utf8.decode(bytes);
-    Q_UNUSED(ignored);
-    return !utf8.hasError();
-}
+// Well-formed multi-byte UTF-8 characters and bytes that fit no UTF-8 character.
+struct Utf8Tally {
+    qint64 characters = 0;
+    qint64 strays = 0;
+
+    void add(QByteArrayView bytes) {
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        const qsizetype size = bytes.size();
+        for (qsizetype i = 0; i < size;) {
+            const unsigned char lead = data[i];
+            if (lead < 0x80) {
+                ++i;
+                continue;
+            }
+            const int length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+            bool wellFormed = length > 0 && i + length <= size;
+            for (int k = 1; wellFormed && k < length; ++k)
+                wellFormed = (data[i + k] & 0xC0) == 0x80;
+            // Overlong forms and surrogates are no characters either.
+            if (wellFormed && length == 3)
+                wellFormed = !(lead == 0xE0 && data[i + 1] < 0xA0) && !(lead == 0xED && data[i + 1] >= 0xA0);
+            if (wellFormed && length == 4)
+                wellFormed = !(lead == 0xF0 && data[i + 1] < 0x90) && !(lead == 0xF4 && data[i + 1] >= 0x90);
+            if (wellFormed) {
+                ++characters;
+                i += length;
+            } else {
+                ++strays;
+                ++i;
+            }
+        }
+    }
+
+    // GBK text only now and then forms a UTF-8 character by chance, far fewer than its stray bytes;
+    // UTF-8 with a few damaged bytes has many times more characters than strays. Such a file stays
+    // UTF-8, its damaged bytes become U+FFFD, rather than all its text turning into other
+    // characters.
+    bool isUtf8() const { return strays == 0 || characters >= kCharactersPerStray * strays; }
+
+    static constexpr qint64 kCharactersPerStray = 8;
+};
 
 } // namespace
 
 Sniffed sniff(QByteArrayView bytes) {
     if (const auto marked = byFirstBytes(bytes.first(qMin<qsizetype>(4, bytes.size()))))
         return *marked;
-    return {isValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Gbk, 0};
+    Utf8Tally tally;
+    tally.add(bytes);
+    return {tally.isUtf8() ? TextEncoding::Utf8 : TextEncoding::Gbk, 0};
 }
 
 Sniffed sniff(QIODevice& device) {
@@ -65,26 +105,23 @@ Sniffed sniff(QIODevice& device) {
         return sniff(QByteArrayView(start).chopped(cut));
     }
 
-    // Blocks are checked whole; a character cut by a block's end is carried into the next block.
+    // The whole file is counted; a character cut by a block's end is carried into the next block.
     const qint64 start = device.pos();
-    bool valid = true;
+    Utf8Tally tally;
     QByteArray carried;
     for (;;) {
         QByteArray block = carried + device.read(kScanBlock);
         if (block.size() == carried.size()) {
-            valid = carried.isEmpty();
+            tally.add(carried);
             break;
         }
         const qsizetype tail = unfinishedTail(block);
         carried = block.right(tail);
         block.chop(tail);
-        if (!isValidUtf8(block)) {
-            valid = false;
-            break;
-        }
+        tally.add(block);
     }
     device.seek(start);
-    return {valid ? TextEncoding::Utf8 : TextEncoding::Gbk, 0};
+    return {tally.isUtf8() ? TextEncoding::Utf8 : TextEncoding::Gbk, 0};
 }
 
 QStringDecoder decoderFor(TextEncoding encoding) {

@@ -16,7 +16,8 @@ struct Sniffed {
 };
 
 // A byte-order mark decides (or, for UTF-16 written without one, the zero bytes of its first
-// characters); without one, text that is valid UTF-8 is UTF-8 and anything else GBK.
+// characters); without one, text that is UTF-8 is UTF-8, even with a few damaged bytes (many
+// times more UTF-8 characters than bytes that fit none), and anything else GBK.
 // A seekable device is checked to its end (a GBK file may hold only ASCII in its first lines) and
 // put back where it was; a sequential one is judged by what can be peeked.
 Sniffed sniff(QIODevice& device);

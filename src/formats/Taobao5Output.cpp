@@ -39,13 +39,13 @@ bool isMissingOrEmpty(const QString& path) {
 } // namespace
 
 Taobao5Record itemFor(const ItemRecord& record, const QString& outputPath, TitleEntities title,
-                      QStringList* created) {
+                      QStringList* created, QString* pictureProblem) {
     Taobao5Record item = Taobao5Mapping::fromItemRecord(record);
     // Decoded once the record's quotes are gone, so a decoded quote stays part of the text.
     if (title == TitleEntities::Decode)
         item[Taobao5Field::Title] = decodeNamedEntities(item[Taobao5Field::Title]);
-    Taobao5Pictures::attach(
-        &item, Taobao5Pictures::storeFile(Taobao5Mapping::unquoted(record.picture), outputPath, created));
+    Taobao5Pictures::attach(&item, Taobao5Pictures::storeFile(Taobao5Mapping::unquoted(record.picture),
+                                                              outputPath, created, pictureProblem));
     return item;
 }
 

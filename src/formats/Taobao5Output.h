@@ -19,8 +19,9 @@ enum class TitleEntities { Decode, Kept };
 
 // The record in the layout, its picture stored as NAME.tbi in the folder named after outputPath.
 // created, when given, receives the picture files and folders this call made.
+// pictureProblem, when given, says why a picture the record names was not stored.
 Taobao5Record itemFor(const ItemRecord& record, const QString& outputPath, TitleEntities title,
-                      QStringList* created = nullptr);
+                      QStringList* created = nullptr, QString* pictureProblem = nullptr);
 
 // What the row writer buffers: the header starts each batch, and one line per item (LF included).
 QString header();

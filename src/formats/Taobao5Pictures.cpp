@@ -1,6 +1,7 @@
 #include "formats/Taobao5Pictures.h"
 
 #include "formats/Taobao5Mapping.h"
+#include "web/PictureFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -10,13 +11,19 @@
 
 namespace Taobao5Pictures {
 
-QString storeFile(const QString& picturePath, const QString& outputPath, QStringList* created) {
+QString storeFile(const QString& picturePath, const QString& outputPath, QStringList* created,
+                  QString* problem) {
     if (picturePath.isEmpty())
         return {};
-    QFile picture(picturePath);
-    if (!picture.open(QIODevice::ReadOnly))
-        return {};
-    return storeBytes(picture.readAll(), outputPath, created);
+    const PictureFileRead picture = readPictureFile(picturePath, kPictureFileLimit);
+    QString name;
+    if (picture.problem.isEmpty())
+        name = storeBytes(picture.bytes, outputPath, created);
+    if (problem)
+        *problem = !picture.problem.isEmpty() ? picture.problem
+                   : name.isEmpty()           ? QStringLiteral("无法写入图片文件夹")
+                                              : QString();
+    return name;
 }
 
 QString storeBytes(const QByteArray& bytes, const QString& outputPath, QStringList* created) {

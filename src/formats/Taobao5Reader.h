@@ -31,8 +31,11 @@ public:
     const QStringList& fieldNames() const { return m_fieldNames; }
     bool hasField(Taobao5Field field) const;
 
-    // The next item; records whose every value is empty are skipped. False at the end.
+    // The next item; records whose every value is empty are skipped. False at the end, or at a
+    // record that cannot be read (error()).
     bool readRecord(Taobao5Record* record);
+    // Why reading stopped early (QuotedRecordReader::error); empty when it did not.
+    const QString& error() const { return m_records.error(); }
 
 private:
     QFile m_file;

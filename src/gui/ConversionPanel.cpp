@@ -234,8 +234,9 @@ void ConversionPanel::onConvert() {
     // The status line and the log say it too, and the window offers the file it wrote.
     switch (result.outcome) {
     case FormatConverter::Outcome::Completed:
-        // What could not be carried to a store file goes to the log before the ending.
-        for (const QString& line : result.log)
+        // What did not come through whole (pictures not saved, what a store file could not carry)
+        // goes to the log before the ending.
+        for (const QString& line : result.warnings)
             emit reported(line, QString());
         emit reported(result.message, result.outputPath);
         MessageBox::information(window(), result.message);

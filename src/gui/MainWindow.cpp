@@ -274,6 +274,11 @@ void MainWindow::showProgress(const RunProgress& progress) {
 }
 
 void MainWindow::onRunFinished(const RunOutcome& outcome) {
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        // Once the engine counts as idle again, which it does after this signal.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
     setRunning(false);
     setWindowTitle(PlatformConstants::kWindowCaption);
     m_timeLeft->clear();
@@ -297,14 +302,15 @@ void MainWindow::onRunFinished(const RunOutcome& outcome) {
     const QString fileName = QFileInfo(outcome.outputFile).fileName();
     const QString count = QString::number(outcome.rows);
     QString status;
+    // The run's ending names the items it dropped; the window's own endings add them.
     if (outcome.summary.outputPending)
         status = QStringLiteral("采集结束，共%1个宝贝，未能写入%2").arg(count, fileName);
     else if (!outcome.summary.endingText.isEmpty())
         status = outcome.summary.endingText;
     else
         status = QStringLiteral("采集结束，共%1个宝贝，已保存到%2").arg(count, fileName);
-    if (outcome.droppedItems > 0)
-        status += QStringLiteral("；%1个宝贝页面无法读取，已跳过（见日志）").arg(outcome.droppedItems);
+    if (outcome.droppedItems > 0 && (outcome.summary.outputPending || outcome.summary.endingText.isEmpty()))
+        status += Messages::itemsNotCollected(outcome.droppedItems);
     setStatusText(status);
     if (QFileInfo(outcome.outputFile).isFile())
         offerWrittenFile(outcome.outputFile);
@@ -497,9 +503,13 @@ void MainWindow::processEvents() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // A run's output is written by its stop; closing first would leave it unwritten.
+    // A run's output is written by its stop: the window closes once the stopped run has ended.
     if (!m_engine.isIdle()) {
         event->ignore();
+        if (!m_closeAfterRun && askYesNo(Messages::kStopAndClose)) {
+            m_closeAfterRun = true;
+            m_engine.requestStop();
+        }
         return;
     }
     // Only a window the user has seen has a placement worth keeping.

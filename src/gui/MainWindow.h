@@ -128,4 +128,5 @@ private:
     int m_expandedLogHeight = 0;
     ConversionPanel* m_conversionPanel = nullptr;
     bool m_busyCursor = false;
+    bool m_closeAfterRun = false; // the user closed the window during a run and chose to stop it
 };

@@ -102,6 +102,15 @@ QString taobaoPictureFileName(const QString& pictureAddress) {
     return pictureFileName;
 }
 
+namespace {
+const QString kTitleField = QStringLiteral("<input type='hidden' name='title' value='");
+}
+
+bool isTaobaoItemPage(const QString& pageText) {
+    return contains(pageText, kTitleField) ||
+           contains(pageText, QStringLiteral("<input type='hidden' name='item_id'"));
+}
+
 std::optional<ParsedItem> parseTaobaoItemPage(QString pageText, const QString& picturePath,
                                               ItemPageSource& source) {
     const QString pathLinks = QStringLiteral("<div id='ListPathLinks'>");
@@ -109,7 +118,7 @@ std::optional<ParsedItem> parseTaobaoItemPage(QString pageText, const QString& p
         Step::run([&] { pageText = after(pageText, pathLinks); });
 
     QString title;
-    Step::run([&] { title = after(pageText, QStringLiteral("<input type='hidden' name='title' value='")); });
+    Step::run([&] { title = after(pageText, kTitleField); });
     Step::run([&] { title = before(title, QStringLiteral("' />")); });
     if (contains(title, QStringLiteral("<a ")))
         Step::run([&] { title = before(title, QStringLiteral("<a ")); });

@@ -1,6 +1,7 @@
 #include "web/PageFetcher.h"
 
 #include "base/StopSignal.h"
+#include "web/PictureFile.h"
 #include "web/RedirectRule.h"
 #include "web/TextFileIo.h"
 #include "web/TextHelpers.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
@@ -77,7 +79,8 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kUserAgent));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    // One more than we follow: the limit is ours to see (the client ends a loop without an error).
+    request.setMaximumRedirectsAllowed(kMaxRedirects + 1);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -88,13 +91,14 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     bool stopped = false;
     bool tooLarge = false;
     bool redirectRefused = false;
+    int redirects = 0;
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::redirected, &loop,
-                     [&redirectRefused, reply, url](const QUrl& target) {
-                         if (isFollowableRedirect(url, target)) {
+                     [&redirectRefused, &redirects, reply, url](const QUrl& target) {
+                         if (++redirects <= kMaxRedirects && isFollowableRedirect(url, target)) {
                              emit reply->redirectAllowed();
                          } else {
-                             redirectRefused = true;
+                             redirectRefused = redirects <= kMaxRedirects;
                              reply->abort();
                          }
                      });
@@ -149,6 +153,12 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
         fail(FetchFailure::TooLarge, QStringLiteral("body larger than the limit"));
     else if (redirectRefused)
         fail(FetchFailure::RedirectRefused, QStringLiteral("redirect off the marketplace refused"));
+    else if (redirects > kMaxRedirects || reply->error() == QNetworkReply::TooManyRedirectsError ||
+             (redirects > 0 && reply->error() == QNetworkReply::NoError &&
+              (result.status < 200 || (result.status >= 300 && result.status < 400))))
+        // A loop back to the same address ends in the client without an error, on a status (100,
+        // 3xx) that is no answer.
+        fail(FetchFailure::TooManyRedirects, QStringLiteral("too many redirects"));
     else if (reply->error() != QNetworkReply::NoError)
         fail(FetchFailure::Network, reply->errorString());
     else {
@@ -181,13 +191,18 @@ void PageFetcher::report(FetchReport::Kind kind, const QString& address, const Q
     m_observer(fetched);
 }
 
-QString PageFetcher::fetchText(const QString& address, bool utf8) {
+FetchResult PageFetcher::getPage(const QString& address) {
     QElapsedTimer clock;
     clock.start();
-    const FetchResult result = get(address, kPageSizeLimit);
+    FetchResult result = get(address, kPageSizeLimit);
     m_lastPage = {FetchReport::Kind::Page, address, {}, result.status, result.failure, result.error,
                   clock.elapsed()};
     report(FetchReport::Kind::Page, address, {}, result, clock.elapsed());
+    return result;
+}
+
+QString PageFetcher::fetchText(const QString& address, bool utf8) {
+    const FetchResult result = getPage(address);
     if (!result.ok())
         return {};
     return cleanPageText(utf8 ? decodeUtf8(result.body) : decodeGbk(result.body));
@@ -202,8 +217,10 @@ QString PageFetcher::fetchPageUtf8(const QString& address) {
 }
 
 bool PageFetcher::downloadPicture(const QString& address, const QString& fileName,
-                                  const QString& pictureFolder) {
-    const QString name = safePictureFileName(fileName);
+                                  const QString& pictureFolder, QString* storedName) {
+    QString name = safePictureFileName(fileName);
+    if (storedName)
+        *storedName = name;
     if (address.isEmpty() || pictureFolder.isEmpty())
         return false;
     if (name.isEmpty()) {
@@ -215,25 +232,95 @@ bool PageFetcher::downloadPicture(const QString& address, const QString& fileNam
     QElapsedTimer clock;
     clock.start();
     FetchResult result = get(address, kPictureSizeLimit);
-    const bool saved = result.ok() && savePicture(result.body, pictureFolder, name);
-    if (result.ok() && !saved)
-        result.failure = FetchFailure::PictureNotSaved;
+    bool saved = false;
+    if (result.ok() && !startsAsPicture(result.body.left(16))) {
+        result.failure = FetchFailure::NotPicture;
+    } else if (result.ok()) {
+        saved = savePicture(result.body, pictureFolder, &name);
+        if (!saved)
+            result.failure = FetchFailure::PictureNotSaved;
+    }
+    if (saved && storedName)
+        *storedName = name;
     report(FetchReport::Kind::Picture, address, fileName, result, clock.elapsed());
     return saved;
 }
 
-bool PageFetcher::savePicture(const QByteArray& bytes, const QString& pictureFolder, const QString& name) {
+namespace {
+
+// NAME.EXT numbered: NAME_2.EXT, NAME_3.EXT, ...
+QString numberedName(const QString& name, int number) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString suffix = u'_' + QString::number(number);
+    if (dot <= 0)
+        return name + suffix;
+    return name.left(dot) + suffix + name.mid(dot);
+}
+
+// Whether the file at path holds exactly these bytes.
+bool holdsBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.size() == bytes.size() && openRegularFile(file) && file.readAll() == bytes;
+}
+
+// Names tried before the picture is refused: a site naming this many pictures alike is broken.
+constexpr int kMaxNumberedNames = 1000;
+
+} // namespace
+
+bool PageFetcher::savePicture(const QByteArray& bytes, const QString& pictureFolder, QString* name) {
     if (!QDir().mkpath(pictureFolder))
         return false;
+    const QDir folder(pictureFolder);
+    QString candidate = *name;
+    for (int number = 2; QFileInfo::exists(folder.filePath(candidate)); ++number) {
+        if (holdsBytes(folder.filePath(candidate), bytes)) {
+            *name = candidate;
+            return true;
+        }
+        if (number > kMaxNumberedNames)
+            return false;
+        candidate = numberedName(*name, number);
+    }
     // A temporary file renamed into place: a broken write never leaves half a picture behind.
-    QSaveFile file(QDir(pictureFolder).filePath(name));
+    QSaveFile file(folder.filePath(candidate));
     if (!file.open(QIODevice::WriteOnly))
         return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit())
+        return false;
+    *name = candidate;
+    return true;
+}
+
+QString fetchFailureReason(FetchFailure failure, int status, const QString& error) {
+    switch (failure) {
+    case FetchFailure::TimedOut:
+        return QStringLiteral("超时");
+    case FetchFailure::TooManyRedirects:
+        return QStringLiteral("重定向次数过多");
+    case FetchFailure::RedirectRefused:
+        return QStringLiteral("转向其他网站，已拒绝");
+    case FetchFailure::TooLarge:
+        return QStringLiteral("页面过大");
+    case FetchFailure::MalformedAddress:
+        return QStringLiteral("地址无效");
+    case FetchFailure::NotPicture:
+        return QStringLiteral("不是图片");
+    case FetchFailure::None:
+    case FetchFailure::Network:
+    case FetchFailure::Stopped:
+    case FetchFailure::PictureNameRefused:
+    case FetchFailure::PictureNotSaved:
+        break;
+    }
+    // The client's own wording of a 404 says less than the status does.
+    if (status > 0 && status != 200)
+        return QStringLiteral("HTTP %1").arg(status);
+    return error.isEmpty() ? QStringLiteral("HTTP %1").arg(status) : error;
 }
 
 QString safePictureFileName(const QString& name) {

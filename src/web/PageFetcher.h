@@ -18,10 +18,16 @@ enum class FetchFailure {
     TimedOut,
     TooLarge,
     RedirectRefused,
+    TooManyRedirects,
     Network,
     PictureNameRefused, // no request was made
     PictureNotSaved,    // downloaded, but the file could not be written
+    NotPicture,         // downloaded, but the body is no picture of a kind the assistants take
 };
+
+// Why a request failed, in the seller's words: "超时", "重定向次数过多", "HTTP 502", or the client's
+// own wording when nothing better is known.
+QString fetchFailureReason(FetchFailure failure, int status, const QString& error);
 
 // What one GET gave: the status (0 when no response came), the body, and why it failed.
 struct FetchResult {
@@ -81,14 +87,21 @@ public:
     // (formerly FetchPageUtf8)
     QString fetchPageUtf8(const QString& address);
     // Saves the picture as pictureFolder/fileName, creating the folder; nothing is written on
-    // failure or non-200, and an unsafe name (see safePictureFileName) makes no request at all.
+    // failure, non-200 or a body that is no picture (startsAsPicture), and an unsafe name (see
+    // safePictureFileName) makes no request at all. A different picture already under that name
+    // keeps it: this one becomes NAME_2.EXT (or _3, ...), while the same picture again keeps
+    // its name. storedName gets the name used (the safe name when nothing was saved).
     // (formerly DownloadPicture)
-    bool downloadPicture(const QString& address, const QString& fileName, const QString& pictureFolder);
+    bool downloadPicture(const QString& address, const QString& fileName, const QString& pictureFolder,
+                         QString* storedName = nullptr);
 
     // Told of every page and picture asked for, on the fetching thread, once it has ended.
     void setObserver(Observer observer) { m_observer = std::move(observer); }
     // The last page fetchPage or fetchPageUtf8 asked for, as it ended (why it came empty).
     const FetchReport& lastPage() const { return m_lastPage; }
+    // A page's GET as fetchPage makes it (size limit, lastPage, the observer), the body left
+    // undecoded for a caller that looks at a failed answer too.
+    FetchResult getPage(const QString& address);
 
     // Drops the network objects (and their connections); the next request makes them anew.
     void releaseConnections();
@@ -97,7 +110,7 @@ private:
     void eventPass();
     QNetworkAccessManager& manager();
     QString fetchText(const QString& address, bool utf8);
-    static bool savePicture(const QByteArray& bytes, const QString& pictureFolder, const QString& name);
+    static bool savePicture(const QByteArray& bytes, const QString& pictureFolder, QString* name);
     void report(FetchReport::Kind kind, const QString& address, const QString& pictureName,
                 const FetchResult& result, qint64 elapsedMs) const;
 

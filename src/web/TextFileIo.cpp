@@ -209,6 +209,10 @@ Status appendToTextFile(const QString& FileUrl, const QString& Str, const QStrin
     return replaceFileContent(FileUrl, encode(text, CharSet));
 }
 
+Status writeTextFile(const QString& path, const QString& text, const QString& charSet) {
+    return replaceFileContent(path, encode(text, charSet));
+}
+
 Status readTextFile(const QString& FileName, const QString& CharSet, QString* text) {
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))

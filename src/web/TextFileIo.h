@@ -12,6 +12,8 @@
 // the new content is completely on disk.
 // (formerly AppendToTextFile)
 Status appendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet);
+// Replaces the file's content with text (a "unicode" file starts with its mark).
+Status writeTextFile(const QString& path, const QString& text, const QString& charSet);
 // The whole content; a "unicode" mark is not part of it.
 // (formerly ReadFile)
 Status readTextFile(const QString& FileName, const QString& CharSet, QString* text);

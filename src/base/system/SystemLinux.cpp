@@ -97,11 +97,36 @@ bool commitDurably(QSaveFile& file) {
     return true;
 }
 
+bool openRegularFile(QFile& file, bool write, QString* problem) {
+    // Non-blocking, so that a FIFO with nobody at its other end is refused rather than waited on.
+    const int flags = write ? O_WRONLY | O_CREAT : O_RDONLY;
+    const int fd =
+        ::open(QFile::encodeName(file.fileName()).constData(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *problem = qt_error_string(errno);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        *problem = QString::fromLatin1(kNotRegularFile);
+        return false;
+    }
+    if ((write && ::ftruncate(fd, 0) != 0) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+        !file.open(fd, write ? QIODevice::WriteOnly : QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *problem = qt_error_string(errno);
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
 bool isSameFile(const QString& a, const QString& b) {
     struct stat s1 {};
     struct stat s2 {};
-    return ::stat(QFile::encodeName(a).constData(), &s1) == 0 && ::stat(QFile::encodeName(b).constData(), &s2) == 0 &&
-           s1.st_dev == s2.st_dev && s1.st_ino == s2.st_ino;
+    return ::stat(QFile::encodeName(a).constData(), &s1) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &s2) == 0 && s1.st_dev == s2.st_dev &&
+           s1.st_ino == s2.st_ino;
 }
 
 void startInterruptWatch() {

@@ -1,6 +1,7 @@
 #include "base/System.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -42,9 +43,9 @@ bool identityOf(HANDLE handle, FileIdentity* identity) {
 
 // Opened for its identity only: any other opener may read, write or remove it meanwhile.
 bool identityOf(const QString& path, FileIdentity* identity) {
-    const HANDLE handle = CreateFileW(nativeName(path).c_str(), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle =
+        CreateFileW(nativeName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     const bool ok = identityOf(handle, identity);
@@ -91,7 +92,8 @@ FileLock::Result FileLock::acquire(const QString& path, const QByteArray& note) 
             return Result::CannotOpen;
         }
         OVERLAPPED whole{};
-        if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+        if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                        &whole)) {
             const bool held = GetLastError() == ERROR_LOCK_VIOLATION;
             CloseHandle(handle);
             return held ? Result::HeldByAnother : Result::CannotOpen;
@@ -147,6 +149,20 @@ bool commitDurably(QSaveFile& file) {
     if (handle != INVALID_HANDLE_VALUE) {
         FlushFileBuffers(handle);
         CloseHandle(handle);
+    }
+    return true;
+}
+
+bool openRegularFile(QFile& file, bool write, QString* problem) {
+    // Named pipes and devices live outside the folders: a path in one is a file or a folder.
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile()) {
+        *problem = QString::fromLatin1(kNotRegularFile);
+        return false;
+    }
+    if (!file.open(write ? QIODevice::WriteOnly | QIODevice::Truncate : QIODevice::ReadOnly)) {
+        *problem = file.errorString();
+        return false;
     }
     return true;
 }
