@@ -57,6 +57,24 @@ private slots:
         }
         QCOMPARE(button(u"cmd_conv"_s)->text(), u"转换"_s);
         QVERIFY(edit("txt_path") && edit("txt_path_save"));
+        // The store files are targets only.
+        QCOMPARE(target(4)->text(), u"Shopify"_s);
+        QCOMPARE(target(5)->text(), u"WooCommerce"_s);
+        QVERIFY(!m_panel->findChild<QAbstractButton*>(u"Option3_4"_s));
+        QVERIFY(!edit("txt_image_base")->isEnabled());
+    }
+
+    // The picture address field is for the store targets; their files end so.
+    void storeTargets() {
+        m_panel->fileDialog().setFileName(u"/tmp/shop.csv"_s);
+        for (const auto& [id, suffix] :
+             {std::pair{4, u"_Shopify.csv"_s}, std::pair{5, u"_WooCommerce.csv"_s}}) {
+            QTest::mouseClick(target(id), Qt::LeftButton);
+            QVERIFY(edit("txt_image_base")->isEnabled());
+            QCOMPARE(edit("txt_path_save")->text(), u"/tmp/shop"_s + suffix);
+            QTest::mouseClick(target(3), Qt::LeftButton);
+            QVERIFY(!edit("txt_image_base")->isEnabled());
+        }
     }
 
     void sourceDecidesTargets_data() {

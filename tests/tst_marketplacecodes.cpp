@@ -67,8 +67,8 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("word");
         QTest::newRow("negative") << -1 << "";
-        QTest::newRow("past the end") << 4 << "Taobao";
-        QTest::newRow("the window's caption") << 5 << "淘宝助理5";
+        QTest::newRow("past the end") << 6 << "Taobao";
+        QTest::newRow("the window's caption") << 7 << "淘宝助理5";
         QTest::newRow("far out") << 1000 << "tao bao";
     }
 

@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <optional>
 
-
 namespace {
 
 const char kUsage[] = "Usage: kestrune convert [--from auto|taobao|taobao5|paipai|ebay] "
-                      "--to taobao|taobao5|paipai|ebay [--agree] SOURCE SAVE\n";
+                      "--to taobao|taobao5|paipai|ebay|shopify|woocommerce [--image-base-url URL] [--agree] "
+                      "SOURCE SAVE\n";
 
 int usageError(const QString& problem) {
     printLine(stderr, QStringLiteral("kestrune convert: ") + problem);
@@ -34,6 +34,7 @@ int runConvertCommand(const QStringList& arguments) {
     std::optional<FileFormat> source; // none: decided by the file's content
     std::optional<FileFormat> target;
     bool agreed = false;
+    QString imageBaseUrl;
     QStringList paths;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
@@ -43,6 +44,10 @@ int runConvertCommand(const QStringList& arguments) {
         }
         if (argument == QStringLiteral("--agree")) {
             agreed = true;
+        } else if (argument == QStringLiteral("--image-base-url")) {
+            if (i + 1 >= arguments.size())
+                return usageError(argument + QStringLiteral(" needs an address"));
+            imageBaseUrl = arguments.at(++i);
         } else if (argument == QStringLiteral("--from") || argument == QStringLiteral("--to")) {
             if (i + 1 >= arguments.size())
                 return usageError(argument + QStringLiteral(" needs a format"));
@@ -53,7 +58,9 @@ int runConvertCommand(const QStringList& arguments) {
                 continue;
             }
             const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(word);
-            if (!format)
+            // The store files are written only.
+            const bool storeFile = format == FileFormat::Shopify || format == FileFormat::WooCommerce;
+            if (!format || (isFrom && storeFile))
                 return usageError(QStringLiteral("unknown format ") + word);
             (isFrom ? source : target) = format;
         } else if (argument.startsWith(QStringLiteral("--"))) {
@@ -77,7 +84,9 @@ int runConvertCommand(const QStringList& arguments) {
     request.source = source;
     request.target = *target;
 
-    const FormatConverter::Result result = FormatConverter().run(request);
+    FormatConverter converter;
+    converter.setImageBaseUrl(imageBaseUrl);
+    const FormatConverter::Result result = converter.run(request);
     for (const QString& warning : result.warnings)
         printLine(stderr, warning);
     switch (result.outcome) {

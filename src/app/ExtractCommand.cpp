@@ -78,7 +78,9 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
             if (arg == u"--platform")
                 known = (options->platform = MarketplaceCodes::platformFromWord(name)).has_value();
             else
-                known = (options->format = MarketplaceCodes::formatFromWord(name)).has_value();
+                // An extraction writes the assistants' layouts only (output index -1: none).
+                known = (options->format = MarketplaceCodes::formatFromWord(name)).has_value() &&
+                        MarketplaceCodes::outputFormatIndex(*options->format) >= 0;
             if (!known)
                 return arg + QStringLiteral(" must be ") + words + QStringLiteral(", not '") + name + u'\'';
         } else if (arg == u"--data-dir") {

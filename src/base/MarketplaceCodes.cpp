@@ -14,11 +14,14 @@ struct FormatRow {
     Platform platform;
 };
 
-constexpr std::array<FormatRow, 4> kFormats{{
+constexpr std::array<FormatRow, 6> kFormats{{
     {FileFormat::TaobaoAssistant, 0, 0, u"taobao", u"淘宝助理", Platform::Taobao},
     {FileFormat::PaiPaiAssistant, 2, 1, u"paipai", u"拍拍助理", Platform::PaiPai},
     {FileFormat::EbayAssistant, 1, 2, u"ebay", u"易趣助理", Platform::Ebay},
     {FileFormat::TaobaoAssistant5, 3, 3, u"taobao5", u"淘宝助理5", Platform::Taobao},
+    // No extraction writes the store files yet (output index -1).
+    {FileFormat::Shopify, -1, 4, u"shopify", u"Shopify", Platform::Taobao},
+    {FileFormat::WooCommerce, -1, 5, u"woocommerce", u"WooCommerce", Platform::Taobao},
 }};
 
 struct PlatformRow {
@@ -77,7 +80,8 @@ int outputFormatIndex(FileFormat format) {
 }
 
 std::optional<FileFormat> outputFormatFromIndex(int index) {
-    return formatWhere([index](const FormatRow& row) { return row.outputIndex == index; });
+    // -1 marks the formats no extraction writes.
+    return formatWhere([index](const FormatRow& row) { return index >= 0 && row.outputIndex == index; });
 }
 
 int converterIndex(FileFormat format) {

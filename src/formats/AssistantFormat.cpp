@@ -438,6 +438,9 @@ const AssistantLayout& forFormat(FileFormat format) {
     case FileFormat::TaobaoAssistant:
     // The current layout is no table: the row writer writes it through Taobao5Output.
     case FileFormat::TaobaoAssistant5:
+    // The store files are no table either.
+    case FileFormat::Shopify:
+    case FileFormat::WooCommerce:
         return taobao();
     case FileFormat::PaiPaiAssistant:
         return paipai();

@@ -3,12 +3,14 @@
 #include "base/Marketplace.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ItemRecord.h"
+#include "formats/Taobao5Record.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
+#include <memory>
 #include <span>
 
 // Where every field of a converted row comes from. A source is read into a SourceRow (its
@@ -39,6 +41,9 @@ struct SourceRow {
     ItemRecord record;
     quint32 held = 0; // bit ItemRecord::indexOf(field) per field the layout holds
     Platform origin = Platform::Taobao;
+    // An item of today's Taobao layout as read: what the record has no field for (variants,
+    // picture addresses, numbers). Null for the other layouts.
+    std::shared_ptr<const Taobao5Record> current;
 
     bool holds(ItemRecord::Field field) const { return (held >> ItemRecord::indexOf(field)) & 1U; }
     // Held and not empty.

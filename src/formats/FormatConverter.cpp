@@ -11,6 +11,7 @@
 #include "formats/QuotedRecordReader.h"
 #include "formats/SourceEncoding.h"
 #include "formats/SourceFormatDetector.h"
+#include "formats/StoreFormat.h"
 #include "formats/Taobao5Mapping.h"
 #include "formats/Taobao5Output.h"
 #include "formats/Taobao5Reader.h"
@@ -62,14 +63,114 @@ bool isTaobao(FileFormat format) {
     return format == FileFormat::TaobaoAssistant || format == FileFormat::TaobaoAssistant5;
 }
 
+bool isStore(FileFormat format) {
+    return format == FileFormat::Shopify || format == FileFormat::WooCommerce;
+}
+
+// A store's product file. Products are kept until commit(): the WooCommerce header counts the
+// attributes of the item that has the most.
+class StoreFile {
+public:
+    StoreFile(const QString& path, FileFormat target, const QString& imageBaseUrl)
+        : m_path(path), m_target(target), m_imageBaseUrl(imageBaseUrl), m_file(path) {}
+
+    bool open() {
+        if (!isRegularFileOrNewName(m_path)) {
+            m_error = kNotRegularFileReason;
+            return false;
+        }
+        if (!m_file.open(QIODevice::WriteOnly)) {
+            m_error = m_file.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    void write(const SourceRow& row) {
+        StoreFormat::Product product = StoreFormat::productFrom(row, m_imageBaseUrl, &m_log);
+        if (product.pictures.isEmpty()) {
+            ++m_withoutPictures;
+            m_log.append(product.title + QStringLiteral("：没有图片网址"));
+        }
+        m_products.append(std::move(product));
+    }
+
+    bool commit() {
+        if (m_target == FileFormat::Shopify)
+            writeShopify();
+        else
+            writeWooCommerce();
+        if (!m_file.commit()) {
+            m_error = m_file.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    void discard() {
+        m_file.cancelWriting();
+        m_file.commit();
+    }
+
+    QString errorString() const { return m_error; }
+    const QStringList& log() const { return m_log; }
+    int withoutPictures() const { return m_withoutPictures; }
+
+private:
+    void writeShopify() {
+        m_file.write(StoreFormat::csvLine(StoreFormat::shopifyHeader()));
+        QSet<QString> handles;
+        for (qsizetype i = 0; i < m_products.size(); ++i) {
+            const StoreFormat::Product& product = m_products.at(i);
+            const QString handle = StoreFormat::handleFor(product, static_cast<int>(i + 1), &handles);
+            for (const QStringList& row : StoreFormat::shopifyRows(product, handle, &m_log))
+                m_file.write(StoreFormat::csvLine(row));
+        }
+    }
+
+    void writeWooCommerce() {
+        int attributes = 0;
+        for (const StoreFormat::Product& product : std::as_const(m_products))
+            attributes = qMax(attributes, static_cast<int>(product.optionNames.size()));
+        m_file.write(StoreFormat::csvLine(StoreFormat::wooHeader(attributes)));
+        QSet<QString> handles;
+        QSet<QString> skus;
+        for (qsizetype i = 0; i < m_products.size(); ++i) {
+            const StoreFormat::Product& product = m_products.at(i);
+            const QString handle = StoreFormat::handleFor(product, static_cast<int>(i + 1), &handles);
+            // The seller's outer id is the SKU when no other product has it.
+            QString sku = product.sku;
+            if (sku.isEmpty() || skus.contains(sku) || handles.contains(sku))
+                sku = handle;
+            skus.insert(sku);
+            for (const QStringList& row : StoreFormat::wooRows(product, sku, attributes, &skus))
+                m_file.write(StoreFormat::csvLine(row));
+        }
+    }
+
+    QString m_path;
+    FileFormat m_target;
+    QString m_imageBaseUrl;
+    QSaveFile m_file;
+    QList<StoreFormat::Product> m_products;
+    QStringList m_log;
+    int m_withoutPictures = 0;
+    QString m_error;
+};
+
 // The target file. Everything goes to a temporary file beside the save path, which is replaced
 // only by commit(): a refused, failed or killed conversion leaves it as it was.
 class TargetFile {
 public:
-    TargetFile(const QString& path, FileFormat target)
-        : m_path(path), m_target(target), m_gbk(path), m_taobao5File(path) {}
+    TargetFile(const QString& path, FileFormat target, const QString& imageBaseUrl)
+        : m_path(path), m_target(target), m_gbk(path), m_taobao5File(path) {
+        if (isStore(target))
+            m_store = std::make_unique<StoreFile>(path, target, imageBaseUrl);
+    }
 
     bool open() {
+        if (m_store)
+            return m_store->open();
         if (m_target != FileFormat::TaobaoAssistant5) {
             if (!m_gbk.open())
                 return false;
@@ -105,10 +206,16 @@ public:
         case FileFormat::TaobaoAssistant5:
             writeTaobao5(quotedRecord(toTaobao(row)), row.origin);
             return;
+        case FileFormat::Shopify:
+        case FileFormat::WooCommerce:
+            m_store->write(row);
+            return;
         }
     }
 
     bool commit() {
+        if (m_store)
+            return m_store->commit();
         if (m_target != FileFormat::TaobaoAssistant5) {
             const bool committed = m_gbk.commit();
             m_error = m_gbk.errorString();
@@ -130,6 +237,10 @@ public:
 
     // Nothing of a file that is not written stays behind, its pictures included.
     void discard() {
+        if (m_store) {
+            m_store->discard();
+            return;
+        }
         if (m_target != FileFormat::TaobaoAssistant5) {
             m_gbk.discard();
             return;
@@ -140,6 +251,8 @@ public:
     }
 
     QString errorString() const {
+        if (m_store)
+            return m_store->errorString();
         return m_target == FileFormat::TaobaoAssistant5 ? m_error : m_gbk.errorString();
     }
 
@@ -169,6 +282,7 @@ private:
 public:
     int picturesNotSaved() const { return m_picturesNotSaved; }
     const QStringList& warnings() const { return m_warnings; }
+    const StoreFile* store() const { return m_store.get(); }
 
 private:
     QString m_path;
@@ -178,6 +292,7 @@ private:
     std::unique_ptr<Taobao5Writer> m_taobao5;
     QStringList m_createdPictures;
     QString m_error;
+    std::unique_ptr<StoreFile> m_store;
     int m_rows = 0;
     int m_picturesNotSaved = 0;
     QStringList m_warnings;
@@ -202,6 +317,11 @@ Result finish(TargetFile& output, Result result) {
         return failedToWrite(result, output);
     result.outcome = Outcome::Completed;
     result.message = completionMessage(result.convertedCount, result.outputPath);
+    if (const StoreFile* store = output.store()) {
+        result.warnings += store->log();
+        if (store->withoutPictures() > 0)
+            result.message += u'，' + StoreFormat::missingPicturesNote(store->withoutPictures());
+    }
     if (output.picturesNotSaved() > 0)
         result.message += QStringLiteral("；%1张图片未能保存").arg(output.picturesNotSaved());
     result.warnings += output.warnings();
@@ -215,6 +335,8 @@ bool isCommaExportChoice(FileFormat chosen) {
         return true;
     case FileFormat::TaobaoAssistant:
     case FileFormat::TaobaoAssistant5:
+    case FileFormat::Shopify:
+    case FileFormat::WooCommerce:
         break;
     }
     return false;
@@ -330,7 +452,7 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
 
     Result result;
     result.outputPath = outputPathFor(request.savePath, request.target);
-    TargetFile output(result.outputPath, request.target);
+    TargetFile output(result.outputPath, request.target, m_imageBaseUrl);
     if (!output.open())
         return failedToWrite(result, output);
     const std::function<QDateTime()> clock = [this] { return now(); };
@@ -447,9 +569,12 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         if (!reader.open(path))
             return false;
         Taobao5Record item;
-        while (reader.readRecord(&item))
-            row(ConversionMapping::rowFromRecord(Taobao5Mapping::toItemRecord(item, path),
-                                                 Taobao5Mapping::recordFields()));
+        while (reader.readRecord(&item)) {
+            SourceRow read = ConversionMapping::rowFromRecord(Taobao5Mapping::toItemRecord(item, path),
+                                                              Taobao5Mapping::recordFields());
+            read.current = std::make_shared<const Taobao5Record>(item);
+            row(read);
+        }
         if (!reader.error().isEmpty())
             return stopped(reader.error());
         return true;
@@ -457,6 +582,9 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
     case FileFormat::PaiPaiAssistant:
     case FileFormat::EbayAssistant:
         break;
+    case FileFormat::Shopify:
+    case FileFormat::WooCommerce:
+        return false; // written, never read
     }
 
     CsvReader reader;

@@ -43,6 +43,8 @@ public:
 
     // Runs once per record of a streamed source so the window keeps handling events.
     void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
+    // The store targets' address of a picture known only as a file: this + the file's name.
+    void setImageBaseUrl(const QString& url) { m_imageBaseUrl = url; }
     // The clock of the eBay product number and date-time columns.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
@@ -71,4 +73,5 @@ private:
 
     std::function<void()> m_pump;
     std::function<QDateTime()> m_clock;
+    QString m_imageBaseUrl;
 };

@@ -89,6 +89,9 @@ QByteArray ownOutputStart(FileFormat format) {
         return kUtf16Mark + utf16(AssistantFormat::taobao().headerLine());
     case FileFormat::PaiPaiAssistant:
     case FileFormat::EbayAssistant:
+    // No extraction writes the store files.
+    case FileFormat::Shopify:
+    case FileFormat::WooCommerce:
         break;
     }
     return encodeGbk(AssistantFormat::forFormat(format).headerLine());

@@ -8,7 +8,7 @@ namespace OutputFormats {
 
 namespace {
 
-std::array<Description, 4> makeDescriptions() {
+std::array<Description, 6> makeDescriptions() {
     const QString csv = QStringLiteral(".csv");
     return {{
         {FileFormat::TaobaoAssistant, QStringLiteral(".txt"), TextEncoding::Utf16LE, TextEncoding::Gbk,
@@ -19,13 +19,17 @@ std::array<Description, 4> makeDescriptions() {
          &AssistantFormat::ebay(), &AssistantFormat::ebayConverter()},
         {FileFormat::TaobaoAssistant5, csv, TextEncoding::Utf16LE, TextEncoding::Utf16LE,
          HeaderPolicy::OncePerFile, nullptr, nullptr},
+        {FileFormat::Shopify, csv, TextEncoding::Utf8, TextEncoding::Utf8, HeaderPolicy::OncePerFile, nullptr,
+         nullptr},
+        {FileFormat::WooCommerce, csv, TextEncoding::Utf8, TextEncoding::Utf8, HeaderPolicy::OncePerFile,
+         nullptr, nullptr},
     }};
 }
 
 } // namespace
 
 const Description& describe(FileFormat format) {
-    static const std::array<Description, 4> descriptions = makeDescriptions();
+    static const std::array<Description, 6> descriptions = makeDescriptions();
     for (const Description& description : descriptions) {
         if (description.format == format)
             return description;

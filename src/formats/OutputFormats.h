@@ -24,7 +24,8 @@ struct Description {
     TextEncoding extractionEncoding; // of the extraction's output file
     TextEncoding converterEncoding;  // of the converter's output file
     HeaderPolicy header;
-    // The layout tables; none where the format has a writer of its own (today's Taobao layout).
+    // The layout tables; none where the format has a writer of its own (today's Taobao layout, the
+    // store files).
     const AssistantLayout* extractionLayout;
     const AssistantLayout* converterLayout;
 };

@@ -26,9 +26,11 @@ const QString kStartFilter = QStringLiteral("批量导出的文件(*.csv;*.txt)|
 const QString kTaobaoSourceFilter = QStringLiteral("批量导出或导入后转换的文件(*.csv;*.txt)|*.csv;*.txt|");
 const QString kOtherSourceFilter = QStringLiteral("批量导出的文件(*.csv)|*.csv|");
 
-// By converter index.
+// By converter index. The store files are targets only.
 const QStringList kFormatCaptions{QStringLiteral("淘宝"), QStringLiteral("拍拍"), QStringLiteral("易趣"),
                                   QStringLiteral("淘宝5")};
+const QStringList kTargetCaptions =
+    kFormatCaptions + QStringList{QStringLiteral("Shopify"), QStringLiteral("WooCommerce")};
 
 int indexOf(FileFormat format) {
     return MarketplaceCodes::converterIndex(format);
@@ -36,6 +38,10 @@ int indexOf(FileFormat format) {
 
 bool isTaobao(FileFormat format) {
     return format == FileFormat::TaobaoAssistant || format == FileFormat::TaobaoAssistant5;
+}
+
+bool isStore(std::optional<FileFormat> format) {
+    return format == FileFormat::Shopify || format == FileFormat::WooCommerce;
 }
 
 } // namespace
@@ -73,13 +79,29 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     formatRows->addSpacing(12);
     formatRows->addWidget(makeLabel(QStringLiteral("Label4"), QStringLiteral("转换"), formats));
     auto* targetRow = new QHBoxLayout;
-    m_targetGroup = makeOptionArray(QStringLiteral("Option4"), kFormatCaptions, formats, targetRow);
+    m_targetGroup = makeOptionArray(QStringLiteral("Option4"), kTargetCaptions, formats, targetRow);
     formatRows->addLayout(targetRow);
     formatRows->addStretch();
     m_convert = new QPushButton(QStringLiteral("转换"), formats);
     m_convert->setObjectName(QStringLiteral("cmd_conv"));
     m_convert->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     formatRows->addWidget(m_convert);
+
+    // The row of formats has no room for the store targets: they stand beside the paths, above
+    // the address the store finds pictures known only as files at (this address + the file's name).
+    auto* storeTargets = new QHBoxLayout;
+    for (const FileFormat store : {FileFormat::Shopify, FileFormat::WooCommerce}) {
+        QAbstractButton* choice = m_targetGroup->button(indexOf(store));
+        targetRow->removeWidget(choice);
+        choice->setParent(this);
+        storeTargets->addWidget(choice);
+    }
+    paths->addLayout(storeTargets, 0, 3);
+    m_imageBaseUrl = new QLineEdit(this);
+    m_imageBaseUrl->setObjectName(QStringLiteral("txt_image_base"));
+    m_imageBaseUrl->setPlaceholderText(QStringLiteral("图片网址"));
+    m_imageBaseUrl->setEnabled(false);
+    paths->addWidget(m_imageBaseUrl, 1, 3);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(paths);
@@ -119,6 +141,10 @@ QString ConversionPanel::saveSuffix(FileFormat target) {
         return QStringLiteral("_eBay.csv");
     case FileFormat::TaobaoAssistant5:
         return QStringLiteral("_Taobao5.csv");
+    case FileFormat::Shopify:
+        return QStringLiteral("_Shopify.csv");
+    case FileFormat::WooCommerce:
+        return QStringLiteral("_WooCommerce.csv");
     }
     return {};
 }
@@ -137,6 +163,7 @@ void ConversionPanel::onSourceChosen(int index) {
 void ConversionPanel::onTargetChosen(int index) {
     const QString chosen = m_dialog.fileName();
     const std::optional<FileFormat> target = MarketplaceCodes::converterFormatFromIndex(index);
+    m_imageBaseUrl->setEnabled(isStore(target));
     if (chosen.size() > 4 && target)
         m_savePath->setText(chosen.chopped(4) + saveSuffix(*target));
 }
@@ -198,6 +225,7 @@ void ConversionPanel::onConvert() {
         return;
 
     FormatConverter converter;
+    converter.setImageBaseUrl(m_imageBaseUrl->text().trimmed());
     converter.setEventPump([] { QCoreApplication::processEvents(); });
     // Events run during the conversion; a second click must not start another one on the same files.
     m_convert->setEnabled(false);
@@ -206,6 +234,10 @@ void ConversionPanel::onConvert() {
     // The status line and the log say it too, and the window offers the file it wrote.
     switch (result.outcome) {
     case FormatConverter::Outcome::Completed:
+        // What did not come through whole (pictures not saved, what a store file could not carry)
+        // goes to the log before the ending.
+        for (const QString& line : result.warnings)
+            emit reported(line, QString());
         emit reported(result.message, result.outputPath);
         MessageBox::information(window(), result.message);
         break;

@@ -41,6 +41,7 @@ public slots:
 private:
     QLineEdit* m_sourcePath = nullptr;
     QLineEdit* m_savePath = nullptr;
+    QLineEdit* m_imageBaseUrl = nullptr; // enabled for the store targets
     QPushButton* m_selectSource = nullptr;
     QPushButton* m_selectSave = nullptr;
     QPushButton* m_convert = nullptr;
