@@ -12,18 +12,18 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QRadioButton>
-#include <QScreen>
-#include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <functional>
@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
 
     const QString suffix = argc > 2 ? u'-' + QString::fromLocal8Bit(argv[2]) : QString();
     const auto picture = [&](const char* name) {
-        return out.filePath(QStringLiteral("screenshot-") + QLatin1String(name) + suffix + QStringLiteral(".png"));
+        return out.filePath(QStringLiteral("screenshot-") + QLatin1String(name) + suffix +
+                            QStringLiteral(".png"));
     };
 
     // A first start: the window opens at its default size in the middle of the screen.

@@ -8,7 +8,6 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-
 namespace {
 
 // The value of the first query item named name (any case), or empty.

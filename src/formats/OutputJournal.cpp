@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstring>
 
-
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("KESTRUNE-JOURNAL\t2\t");
