@@ -28,20 +28,6 @@ namespace {
 
 const QDateTime kClock(QDate(2026, 3, 7), QTime(9, 5, 3));
 
-// A row for the given names, with the values named in `values` and the rest as the assistant
-// leaves them (quoted empty texts, bare zeros).
-QStringList rowFor(const QStringList& names, const QMap<Taobao5Field, QString>& values) {
-    QStringList row;
-    for (const QString& name : names) {
-        const std::optional<Taobao5Field> field = Taobao5Layout::fieldByName(name);
-        if (field && values.contains(*field))
-            row.append(values.value(*field));
-        else
-            row.append(field && !Taobao5Layout::isText(*field) ? u"0"_s : u"\"\""_s);
-    }
-    return row;
-}
-
 const QString kDescription = u"<p align=\"center\">第一行</p>\n<p>\t第二行, 好</p>"_s;
 
 // Two items: the first with a multi-line description, doubled quotes, a TAB inside quotes and the

@@ -103,18 +103,6 @@ QStringList wooHeader(int attributes) {
     return header;
 }
 
-QStringList rowFor(const QStringList& names, const QMap<Taobao5Field, QString>& values) {
-    QStringList row;
-    for (const QString& name : names) {
-        const std::optional<Taobao5Field> field = Taobao5Layout::fieldByName(name);
-        if (field && values.contains(*field))
-            row.append(values.value(*field));
-        else
-            row.append(field && !Taobao5Layout::isText(*field) ? u"0"_s : u"\"\""_s);
-    }
-    return row;
-}
-
 // Today's layout: a shirt of two colours (one named by the seller) in two sizes with two pictures,
 // a plain item whose picture is only a file, and one of a value the marketplace never named.
 QString currentLayoutText() {

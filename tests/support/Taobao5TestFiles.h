@@ -6,9 +6,12 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringEncoder>
 #include <QStringList>
+
+#include <optional>
 
 // Current-layout Taobao Assistant files as the assistant and sellers' editors leave them, built
 // by hand (not with the program's writer) so the reader's tests do not lean on the writer.
@@ -19,6 +22,21 @@ inline QStringList taobao5Names() {
     for (int i = 0; i < Taobao5Layout::kFieldCount; ++i)
         names.append(Taobao5Layout::fieldName(static_cast<Taobao5Field>(i)));
     return names;
+}
+
+// A row for the given names, with the values named in `values` and the rest as the assistant
+// leaves them (quoted empty texts, bare zeros).
+inline QStringList rowFor(const QStringList& names, const QMap<Taobao5Field, QString>& values) {
+    QStringList row;
+    for (const QString& name : names) {
+        const std::optional<Taobao5Field> field = Taobao5Layout::fieldByName(name);
+        if (field && values.contains(*field))
+            row.append(values.value(*field));
+        else
+            row.append(field && !Taobao5Layout::isText(*field) ? QStringLiteral("0")
+                                                               : QStringLiteral("\"\""));
+    }
+    return row;
 }
 
 // A file's text: "version 1.00", the names, a caption line, then the rows as they stand (already
