@@ -29,17 +29,10 @@ if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 say() { printf '== %s\n' "$*" >&2; }
 
 # --- what the machine needs -----------------------------------------------------------------
-packages=(mingw-w64 wine wine64 xvfb xauth dpkg-dev zip cmake ninja-build qt6-base-dev qt6-base-dev-tools
-    qt6-translations-l10n fonts-noto-cjk python3)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    say "installing ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=install-missing.sh
+source "$here/scripts/install-missing.sh"
+install_missing mingw-w64 wine wine64 xvfb xauth dpkg-dev zip cmake ninja-build qt6-base-dev qt6-base-dev-tools \
+    qt6-translations-l10n fonts-noto-cjk python3
 
 # Source packages come from the same mirror as the machine's binary packages: each of its
 # "deb" entries gets a "deb-src" twin.

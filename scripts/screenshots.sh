@@ -9,17 +9,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$here/build"
 out=${1:-"$here/docs"}
 
-packages=(xvfb openbox fonts-noto-cjk)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=install-missing.sh
+source "$here/scripts/install-missing.sh"
+install_missing xvfb openbox fonts-noto-cjk
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target kestrune-screenshots

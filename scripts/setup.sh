@@ -13,18 +13,9 @@ shift || true
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$here/build"
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev fonts-noto-cjk curl clang libfuzzer-14-dev)
-
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=install-missing.sh
+source "$here/scripts/install-missing.sh"
+install_missing g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev fonts-noto-cjk curl clang libfuzzer-14-dev
 
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
