@@ -5,8 +5,8 @@
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/WrittenItemSet.h"
-#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
+#include "formats/OutputFormats.h"
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
 #include "support/ExtractionTestSupport.h"
@@ -393,6 +393,10 @@ private slots:
                u"eBay_five_Taobao.csv"_s);
         addRow("ebay for paipai", Platform::Ebay, ebay, FileFormat::PaiPaiAssistant,
                u"eBay_five_PaiPai.csv"_s);
+        addRow("taobao for shopify", Platform::Taobao, taobao, FileFormat::Shopify,
+               u"Taobao_5_Shopify.csv"_s);
+        addRow("ebay for woocommerce", Platform::Ebay, ebay, FileFormat::WooCommerce,
+               u"eBay_five_WooCommerce.csv"_s);
     }
 
     void outputNameCarriesTheFormat() {
@@ -463,7 +467,7 @@ private slots:
         f.run(Platform::PaiPai, u"http://shop.paipai.com/66"_s);
         QCOMPARE(f.crawls, refused ? 0 : 1);
         QCOMPARE(f.window.messages, refused ? QStringList{Messages::outputOfAnotherFormat(
-                                                  fileName, MarketplaceCodes::assistantName(format))}
+                                                  fileName, OutputFormats::describe(format).caption)}
                                             : QStringList());
         QCOMPARE(fileBytes(output), file);
         QCOMPARE(f.controller.lastRun().failed, refused);

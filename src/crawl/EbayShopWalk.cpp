@@ -44,6 +44,7 @@ ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const Q
                                  : host.downloadPicture(pictureAddress, ebayPictureFileName(pictureAddress));
     ParsedItem item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
     item.record.pageAddress = itemAddress;
+    item.record.pictureAddress = pictureAddress;
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
                                                                   : ItemOutcome::NotEmitted;
 }

@@ -44,11 +44,12 @@ ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const
                               const PaiPaiListItem& listItem, int itemNumber) {
     if (pageText.isEmpty())
         return ItemOutcome::PageUnread;
-    const QString storedName = host.downloadPicture(
-        paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName), listItem.pictureFileName);
+    const QString pictureAddress = paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName);
+    const QString storedName = host.downloadPicture(pictureAddress, listItem.pictureFileName);
     ParsedItem item = parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText),
                                           listItem.price, host.picturePath(storedName));
     item.record.pageAddress = itemAddress;
+    item.record.pictureAddress = pictureAddress;
     return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
                                                                   : ItemOutcome::NotEmitted;
 }

@@ -1,8 +1,8 @@
 #include "formats/OutputJournal.h"
 
-#include "base/MarketplaceCodes.h"
 #include "base/System.h"
 #include "formats/OutputBatch.h"
+#include "formats/OutputFormats.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -98,7 +98,7 @@ bool OutputJournal::append(const QString& outputFile, FileFormat format, bool ap
         }
     }
     const QByteArray fields = "R\t" + QByteArray::number(itemNumber) + '\t' +
-                              QByteArray::number(MarketplaceCodes::outputFormatIndex(format)) + '\t' +
+                              QByteArray::number(OutputFormats::describe(format).outputIndex) + '\t' +
                               (startsWithHeader ? '1' : '0') + '\t';
     const QByteArray piece = escaped(rowText).toUtf8();
     QByteArray lines = fields + checkValue(fields + piece) + '\t' + piece + '\n';
@@ -214,8 +214,7 @@ OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
         }
         // A code no format has was written the GBK way, as eBay's rows are.
         if (contents.rows == 0)
-            contents.format =
-                MarketplaceCodes::outputFormatFromIndex(formatCode).value_or(FileFormat::EbayAssistant);
+            contents.format = OutputFormats::fromOutputIndex(formatCode).value_or(FileFormat::EbayAssistant);
         contents.batch += piece;
         ++contents.rows;
         contents.highestItem = std::max(contents.highestItem, item);
