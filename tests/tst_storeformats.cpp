@@ -3,6 +3,7 @@
 #include "formats/QuotedRecordReader.h"
 #include "formats/StoreFormat.h"
 #include "support/Taobao5TestFiles.h"
+#include "support/TestPaths.h"
 
 #include <QSet>
 #include <QtTest>
@@ -303,6 +304,34 @@ private slots:
                  withoutPictures > 0);
 
         checkStoreFile(result.outputPath, target, expected, current ? 2 : 0);
+    }
+
+    // A fixture shop extracted into each store file (the file the end-to-end extraction compares
+    // with): the prices and quantities of the same shop's Taobao Assistant file, and the picture
+    // addresses the shop's list pages give.
+    void extractedShop_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("to");
+        QTest::newRow("shopify") << u"expected/taobao_shop11112222.shopify.csv"_s
+                                 << OutputFormats::describe(FileFormat::Shopify).converterIndex;
+        QTest::newRow("woocommerce") << u"expected/taobao_shop11112222.woocommerce.csv"_s
+                                     << OutputFormats::describe(FileFormat::WooCommerce).converterIndex;
+    }
+
+    void extractedShop() {
+        QFETCH(QString, file);
+        QFETCH(int, to);
+        QList<SourceItem> expected = sourceItems(fixturePath(u"expected/taobao_shop11112222.taobao.csv"_s),
+                                                 FileFormat::TaobaoAssistant);
+        const QString site = u"http://img01.taobaocdn.com/bao/uploaded/i1/"_s;
+        const QStringList pictures{u"T1a1001XXXXXXXX.jpg"_s, u"T1a1002XXXXXXXX.jpg"_s,
+                                   u"T1a1003XXXXXXXX.jpg"_s, u"T1a1004XXXXXXXX.jpg?v=2"_s,
+                                   u"T1a1006XXXXXXXX.jpg"_s, u"T1a1007XXXXXXXX.jpg"_s,
+                                   u"T1a1008XXXXXXXX.jpg"_s};
+        QCOMPARE(expected.size(), pictures.size());
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            expected[i].pictures = {site + pictures.at(i)};
+        checkStoreFile(fixturePath(file), *OutputFormats::fromConverterIndex(to), expected, 0);
     }
 
     // Colour and size from skuProps: option names, values (alias, standard name, code) and each
