@@ -7,6 +7,7 @@
 #include "app/WrittenItemSet.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputFormats.h"
+#include "formats/StoreOutput.h"
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
 #include "support/ExtractionTestSupport.h"
@@ -449,6 +450,22 @@ private slots:
         addRow("taobao file re-saved as UTF-8", taobao, (taobaoHeader + taobaoRow).toUtf8(), true);
         addRow("taobao column renamed by hand", taobao,
                utf16(QString(taobaoHeader).replace(u"宝贝价格"_s, u"价格"_s) + taobaoRow), true);
+        const QString shopifyHeader = StoreOutput::header(FileFormat::Shopify);
+        const QString wooHeader = StoreOutput::header(FileFormat::WooCommerce);
+        const QString storeRow = u"1001,\"多行\n描述\",x\n"_s;
+        addRow("shopify file of the program", FileFormat::Shopify, (shopifyHeader + storeRow).toUtf8(),
+               false);
+        addRow("shopify file with a UTF-8 mark", FileFormat::Shopify,
+               "\xEF\xBB\xBF"_ba + (shopifyHeader + storeRow).toUtf8(), true);
+        addRow("shopify file re-saved with CR LF", FileFormat::Shopify,
+               QString(shopifyHeader + storeRow).replace(u"\n"_s, u"\r\n"_s).toUtf8(), true);
+        addRow("woocommerce file of the program", FileFormat::WooCommerce, (wooHeader + storeRow).toUtf8(),
+               false);
+        // The converter's file of an item with variants has attribute columns the rows would lack.
+        addRow("woocommerce file with attribute columns", FileFormat::WooCommerce,
+               (wooHeader.chopped(1) + u",Attribute 1 name\n"_s + storeRow).toUtf8(), true);
+        addRow("shopify header in a woocommerce file", FileFormat::WooCommerce,
+               (shopifyHeader + storeRow).toUtf8(), true);
     }
 
     void resumeRefusesAFileOfAnotherLayout() {
