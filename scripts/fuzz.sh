@@ -12,7 +12,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$here/build-asan"
 fixtures="$here/tests/fixtures"
 targets=(fuzz_csvreader fuzz_outputcheck fuzz_settingsstore fuzz_outputjournal fuzz_texthelpers fuzz_taobao5reader fuzz_converttaobao fuzz_shopwalks
-         fuzz_parsetaobaoitem fuzz_parsepaipaiitem fuzz_parseebayitem)
+         fuzz_writtenitems fuzz_parsetaobaoitem fuzz_parsepaipaiitem fuzz_parseebayitem)
 
 seeds_of() {
     case "$1" in
@@ -20,6 +20,7 @@ seeds_of() {
     fuzz_settingsstore) find "$here/fuzz/seeds/settingsstore" -type f ;;
     fuzz_outputcheck) find "$fixtures/convert" "$fixtures/web/fetch.test/pic" -type f ;;
     fuzz_outputjournal) find "$here/fuzz/seeds/outputjournal" -type f ;;
+    fuzz_writtenitems) find "$here/fuzz/seeds/writtenitems" -type f ;;
     fuzz_texthelpers) find "$fixtures/web/fetch.test" "$fixtures/web/dsc.taobaocdn.com" -type f ;;
     fuzz_parsetaobaoitem) find "$fixtures/web/item.taobao.com" -type f ;;
     fuzz_parsepaipaiitem) find "$fixtures/web/auction1.paipai.com" -type f ;;

@@ -27,7 +27,11 @@ int main(int argc, char** argv) {
                                         QStringLiteral("folder"), fixturePath(QStringLiteral("web")));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Do not list the requests."));
-    parser.addOptions({portOption, rootOption, quietOption});
+    const QCommandLineOption laterOption(
+        QStringLiteral("later"),
+        QStringLiteral("Serve the site a while later: pages of this folder answer before the root's."),
+        QStringLiteral("folder"));
+    parser.addOptions({portOption, rootOption, quietOption, laterOption});
     parser.process(app);
 
     bool portIsNumber = false;
@@ -43,6 +47,14 @@ int main(int argc, char** argv) {
     }
 
     FixtureWebServer server(root);
+    if (parser.isSet(laterOption)) {
+        if (!QDir(parser.value(laterOption)).exists()) {
+            std::fprintf(stderr, "kestrune-fixture-web: no such folder: %s\n",
+                         qPrintable(parser.value(laterOption)));
+            return 2;
+        }
+        server.setOverlayFolder(parser.value(laterOption));
+    }
     if (!parser.isSet(quietOption)) {
         server.setRequestLog([](const QString& line) {
             std::printf("%s\n", line.toLocal8Bit().constData());

@@ -8,6 +8,7 @@
 #include "app/SettingsStore.h"
 #include "app/WindowInterface.h"
 #include "formats/ItemRecord.h"
+#include "formats/OutputBatch.h"
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
 #include "support/ExtractionTestSupport.h"
@@ -209,22 +210,25 @@ private slots:
     void resume_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<bool>("breakPoint");
-        QTest::addColumn<bool>("fileExists");
+        QTest::addColumn<int>("rows"); // item rows of the file (-1: none), which has no written-item list
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<QString>("error");
 
         const QString shop = QStringLiteral("http://shop.paipai.com/77");
-        QTest::newRow("nothing recorded") << shop << false << false << false << "no unfinished extraction";
+        QTest::newRow("nothing recorded") << shop << false << -1 << false << "no unfinished extraction";
         QTest::newRow("output file missing")
-            << shop << true << false << false << Messages::kBreakPointFileMissing;
-        QTest::newRow("address lost") << "-" << true << true << false << Messages::kResumeAddressLost;
-        QTest::newRow("restored") << shop << true << true << true << "";
+            << shop << true << -1 << false << Messages::kBreakPointFileMissing;
+        QTest::newRow("address lost") << "-" << true << 0 << false << Messages::kResumeAddressLost;
+        QTest::newRow("restored") << shop << true << 0 << true << "";
+        // Nobody at a terminal to agree to starting again: refused, saying how to.
+        QTest::newRow("rows the list does not name")
+            << shop << true << 2 << false << QStringLiteral("instead of --resume");
     }
 
     void resume() {
         QFETCH(QString, url);
         QFETCH(bool, breakPoint);
-        QFETCH(bool, fileExists);
+        QFETCH(int, rows);
         QFETCH(bool, loaded);
         QFETCH(QString, error);
         QTemporaryDir dir;
@@ -234,8 +238,17 @@ private slots:
                                         {QStringLiteral("1"), QStringLiteral("PaiPai_77.csv"), url,
                                          QStringLiteral("4"), QStringLiteral("0"), QStringLiteral("2")}));
         }
-        if (fileExists)
-            putFileBytes(QDir(dir.path()).filePath(QStringLiteral("PaiPai_77.csv")), "");
+        const QString output = QDir(dir.path()).filePath(QStringLiteral("PaiPai_77.csv"));
+        if (rows > 0) {
+            QStringList titles;
+            for (int i = 0; i < rows; ++i)
+                titles << QString::number(i);
+            QVERIFY(writeOutputBatch(output, FileFormat::PaiPaiAssistant,
+                                     testOutput(titles, FileFormat::PaiPaiAssistant), false)
+                        .ok());
+        } else if (rows == 0) {
+            putFileBytes(output, "");
+        }
         const Outcome outcome =
             runKestrune({QStringLiteral("--data-dir"), dir.path(), QStringLiteral("extract"),
                          QStringLiteral("--resume"), QStringLiteral("--agree")});

@@ -13,7 +13,10 @@
 using namespace Qt::StringLiterals;
 
 // Every Taobao fixture shop, in every format, writes each of its items once: straight through,
-// after a stop and a resume, and after a kill and a resume. Each row names its item's picture
+// after a stop and a resume, after a kill and a resume, and after a kill whose list of written
+// items was then deleted or damaged (a resume that cannot trust it refuses, and the shop is
+// extracted again from its start). A shop whose lists change between a stop and the resume has
+// each item of both runs once. Each row names its item's picture
 // ("T1a" + item number), so a picture named twice is an item written twice. The file has one
 // header line, and what the run says of it is what it holds: "共N个宝贝" is its rows, and the items
 // found are its rows and those the run could not collect.
@@ -24,7 +27,7 @@ public:
     // How the first run ends before the resume: not at all, by a stop or a kill once the second
     // item page is asked for, or killed by the program itself the moment the first row is in the
     // journal while its key and the breakpoint are not yet on disk.
-    enum class Ending { Straight, Stopped, Killed, KilledAfterRow };
+    enum class Ending { Straight, Stopped, Killed, KilledAfterRow, ListDeleted, ListDamaged };
     Q_ENUM(Ending)
 
 private:
@@ -61,6 +64,28 @@ private:
             for (const auto& [name, ending] : endings)
                 QTest::addRow("12345678 %s %s", format, name)
                     << u"12345678"_s << QString::fromLatin1(format) << ending;
+        // The side file's damage does not depend on the shop: two shops are enough.
+        for (const char* shop : {"11112222", "77771111"})
+            for (const char* format : {"taobao", "ebay"})
+                for (const auto& [name, ending] : {std::pair{"list deleted", Ending::ListDeleted},
+                                                   std::pair{"list damaged", Ending::ListDamaged}})
+                    QTest::addRow("%s %s killed, %s", shop, format, name)
+                        << QString::fromLatin1(shop) << QString::fromLatin1(format) << ending;
+    }
+
+    // What a person or a careless copy does to the list between the kill and the resume.
+    static void spoilList(const QString& path, Ending ending) {
+        if (ending == Ending::ListDeleted) {
+            QFile::remove(path);
+            return;
+        }
+        // The last character of the last key changed, as a bad sector or an editor would.
+        QByteArray bytes = fileBytes(path);
+        const qsizetype at = bytes.lastIndexOf("\n\t") - 1;
+        if (at < 0)
+            return;
+        bytes[at] = bytes.at(at) == '9' ? '8' : '9';
+        putFileBytes(path, bytes);
     }
 
     // The file's lines other than its header, and how often the header line (its first) occurs. A
@@ -116,21 +141,42 @@ private:
         run.process.setProcessEnvironment(firstRun);
         run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
                   u"http://shop%1.taobao.com/"_s.arg(shop));
-        if (ending == Ending::Stopped || ending == Ending::Killed) {
+        const bool listSpoiled = ending == Ending::ListDeleted || ending == Ending::ListDamaged;
+        const bool killed = ending == Ending::Killed || listSpoiled;
+        if (ending == Ending::Stopped || killed) {
             static const QRegularExpression itemPage(u"^http://item\\.taobao\\.com/"_s);
             QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().filter(itemPage).size() >= 2, 60000);
-            ::kill(static_cast<pid_t>(run.process.processId()), ending == Ending::Stopped ? SIGINT : SIGKILL);
+            ::kill(static_cast<pid_t>(run.process.processId()), killed ? SIGKILL : SIGINT);
         }
-        if (ending != Ending::Straight) {
+        int code = 0;
+        if (ending == Ending::Straight) {
+            code = run.finish();
+        } else {
             run.finish();
             // The first run may have reached the end before the signal did: nothing to resume.
             *err = QString::fromUtf8(run.process.readAllStandardError());
             if (!fileBytes(run.file(u"Kestrune.ini"_s)).contains("\nBreakPoint=1"))
                 return storeText(run, shop, format, text);
             run.process.setProcessEnvironment(environment);
+            if (listSpoiled)
+                spoilList(run.file(u'.' + outputName(u"Taobao_"_s + shop, u"taobao"_s, format) + u".items"_s),
+                          ending);
             run.start({u"--resume"_s});
+            code = run.finish();
+            // A list that no longer says what the file holds (a deleted one is made again from
+            // the journal's keys, and may) refuses the resume, and the shop starts again.
+            if (listSpoiled && code != 0) {
+                QCOMPARE(code, 1);
+                const QString refusal = QString::fromUtf8(run.process.readAllStandardError());
+                QVERIFY2(refusal.contains(u"采集断点的已采集宝贝记录缺失、损坏或与文件"_s),
+                         qPrintable(refusal));
+                QVERIFY2(refusal.contains(u"instead of --resume"_s), qPrintable(refusal));
+                run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
+                          u"http://shop%1.taobao.com/"_s.arg(shop));
+                code = run.finish();
+            }
         }
-        QCOMPARE(run.finish(), 0);
+        QCOMPARE(code, 0);
         *err = QString::fromUtf8(run.process.readAllStandardError());
         storeText(run, shop, format, text);
         // A second run that is not the resumed one replaces the file.
@@ -155,6 +201,11 @@ private slots:
         m_server.useAsProxy();
     }
 
+    void cleanup() {
+        m_server.setOverlayFolder(QString());
+        m_server.clearBehaviours();
+    }
+
     void eachItemOnce_data() { addShopRows(); }
     void eachItemOnce() {
         QFETCH(QString, shop);
@@ -165,6 +216,83 @@ private slots:
         extract(shop, format, ending, &text, &err);
         const QStringList twice = picturesNamedTwice(text);
         QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
+        checkCounts(text, format, err);
+    }
+
+    // Between the stop and the resume the shop lists two new items first, or removes its second
+    // item: the resume fetches every item its lists name now that the file does not hold, and the
+    // file holds each item of both runs once.
+    void listChangedBeforeTheResume_data() {
+        QTest::addColumn<QString>("shop");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QList<int>>("first"); // the items the lists name at the first run
+        QTest::addColumn<QList<int>>("later"); // and at the resume
+        for (const char* format : {"taobao", "paipai"}) {
+            QTest::addRow("two new items first, %s", format)
+                << u"66661111"_s << QString::fromLatin1(format) << QList<int>{3101, 3102, 3103, 3104}
+                << QList<int>{3105, 3106, 3101, 3102, 3103, 3104};
+            QTest::addRow("second item removed, %s", format)
+                << u"66662222"_s << QString::fromLatin1(format) << QList<int>{3111, 3112, 3113, 3114}
+                << QList<int>{3111, 3113, 3114};
+        }
+    }
+
+    void listChangedBeforeTheResume() {
+        QFETCH(QString, shop);
+        QFETCH(QString, format);
+        QFETCH(QList<int>, first);
+        QFETCH(QList<int>, later);
+        const auto itemAddress = [](int id) { return u"http://item.taobao.com/item.htm?id=%1"_s.arg(id); };
+        static const QRegularExpression itemPage(u"^http://item\\.taobao\\.com/item\\.htm\\?id=(\\d+)"_s);
+        static const QRegularExpression picture(u"T1a(\\d+)X+\\.jpg"_s);
+        const auto idsIn = [](const QStringList& texts, const QRegularExpression& pattern) {
+            QList<int> ids;
+            for (const QString& text : texts)
+                for (const QRegularExpressionMatch& match : pattern.globalMatch(text))
+                    ids << match.captured(1).toInt();
+            return ids;
+        };
+
+        ExtractRun run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"KESTRUNE_PAUSE_SCALE"_s, u"0.1"_s);
+        run.process.setProcessEnvironment(environment);
+        // The second item's page comes slowly, so the stop arrives while it does.
+        m_server.setSlowBody(itemAddress(first.at(1)), 5, 200);
+        m_server.clearRequestedAddresses();
+        run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
+                  u"http://shop%1.taobao.com/"_s.arg(shop));
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().contains(itemAddress(first.at(1))), 60000);
+        ::kill(static_cast<pid_t>(run.process.processId()), SIGINT);
+        QCOMPARE(run.finish(), 0);
+        QVERIFY(fileBytes(run.file(u"Kestrune.ini"_s)).contains("\nBreakPoint=1"));
+        const QString output = run.file(outputName(u"Taobao_"_s + shop, u"taobao"_s, format));
+        const QList<int> before = idsIn({decodeOutput(fileBytes(output), format)}, picture);
+        QVERIFY(!before.isEmpty());
+        QVERIFY(before.size() < first.size());
+
+        m_server.clearBehaviours();
+        m_server.setOverlayFolder(fixturePath(u"web-later"_s));
+        m_server.clearRequestedAddresses();
+        run.start({u"--resume"_s});
+        QCOMPARE(run.finish(), 0);
+        const QString err = QString::fromUtf8(run.process.readAllStandardError());
+        const QString text = decodeOutput(fileBytes(output), format);
+
+        // Only the items the file did not hold were fetched, each once.
+        QList<int> expectedFetched;
+        for (int id : later)
+            if (!before.contains(id))
+                expectedFetched << id;
+        QCOMPARE(idsIn(m_server.requestedAddresses(), itemPage), expectedFetched);
+        // Each item of both runs once; what the first run wrote stays.
+        QList<int> expectedInFile = before;
+        for (int id : expectedFetched)
+            expectedInFile << id;
+        QList<int> inFile = idsIn({text}, picture);
+        std::sort(inFile.begin(), inFile.end());
+        std::sort(expectedInFile.begin(), expectedInFile.end());
+        QCOMPARE(inFile, expectedInFile);
         checkCounts(text, format, err);
     }
 };

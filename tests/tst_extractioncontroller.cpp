@@ -2,10 +2,12 @@
 #include "app/ExtractionController.h"
 #include "app/ExtractionSession.h"
 #include "app/Messages.h"
+#include "app/ResumeCheck.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/WrittenItemSet.h"
 #include "formats/AssistantFormat.h"
+#include "formats/OutputBatch.h"
 #include "formats/OutputFormats.h"
 #include "formats/StoreOutput.h"
 #include "formats/Taobao5Layout.h"
@@ -86,6 +88,16 @@ private:
                 }};
     }
 };
+
+// A written-item list beside output that names as many items as it holds rows, so that only the
+// file itself decides whether a resume may continue it.
+void agreeingList(const QString& output, FileFormat format) {
+    WrittenItemSet items(WrittenItemSet::pathFor(output));
+    const int rows = ResumeCheck::countItemRows(output, format).value_or(0);
+    for (int i = 0; i < rows; ++i)
+        items.add(QString::number(i));
+    QVERIFY(items.commit().ok());
+}
 
 } // namespace
 
@@ -478,6 +490,7 @@ private slots:
             u"PaiPai_66"_s + ShopAddress::formatSuffix(Platform::PaiPai, format) + u".csv"_s;
         const QString output = f.session.paths().inProgramDir(fileName);
         putFileBytes(output, file);
+        agreeingList(output, format);
         f.session.state().resume.shopUrl = u"http://shop.paipai.com/66"_s;
         f.session.state().resume.itemNumber = 4;
         f.window.format = format;
@@ -490,10 +503,58 @@ private slots:
         QCOMPARE(f.controller.lastRun().failed, refused);
     }
 
+    // A resume passes over the items the written-item list names: a list that cannot say what the
+    // file holds refuses the run before the file or the list is touched (start-up offers a fresh
+    // run for such a list; this is a run that meets one all the same).
+    void resumeTrustsOnlyAListThatAgreesWithTheFile_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QByteArray>("list"); // null: none
+        QTest::addColumn<bool>("refused");
+
+        const QByteArray version = "KESTRUNE-ITEMS 2\n";
+        const QByteArray ab = version + "a\nb\n\t2\t18572a97\n";
+        addRow("no rows, no list", 0, QByteArray(), false);
+        addRow("rows, no list", 2, QByteArray(), true);
+        addRow("list agrees", 2, ab, false);
+        addRow("list names fewer", 2, version + "a\n\t1\tddeaa107\n", true);
+        addRow("list damaged", 2, version + "a\nc\n\t2\t18572a97\n", true);
+    }
+
+    void resumeTrustsOnlyAListThatAgreesWithTheFile() {
+        QFETCH(int, rows);
+        QFETCH(QByteArray, list);
+        QFETCH(bool, refused);
+
+        Fixture f([](CollectContext& ctx) { ctx.stop(); });
+        const QString fileName = u"PaiPai_66"_s +
+                                 ShopAddress::formatSuffix(Platform::PaiPai, FileFormat::TaobaoAssistant) +
+                                 u".csv"_s;
+        const QString output = f.session.paths().inProgramDir(fileName);
+        QStringList titles;
+        for (int i = 0; i < rows; ++i)
+            titles << QString::number(i);
+        QVERIFY(writeOutputBatch(output, FileFormat::TaobaoAssistant, testOutput(titles), false).ok());
+        const QByteArray before = fileBytes(output);
+        const QString listPath = WrittenItemSet::pathFor(output);
+        if (!list.isNull())
+            putFileBytes(listPath, list);
+        f.session.state().resume.shopUrl = u"http://shop.paipai.com/66"_s;
+        f.run(Platform::PaiPai, u"http://shop.paipai.com/66"_s);
+
+        QCOMPARE(f.crawls, refused ? 0 : 1);
+        QCOMPARE(f.window.messages,
+                 refused ? QStringList{Messages::writtenItemsUntrustedRefused(fileName)} : QStringList());
+        QCOMPARE(f.controller.lastRun().failed, refused);
+        QCOMPARE(fileBytes(output), before);
+        if (refused)
+            QCOMPARE(fileBytes(listPath), list);
+    }
+
     // The entry point of the item loop: an item the file holds is known before its page is
     // fetched, across a stop and a resume, and a cell without an address is told apart by its
     // number.
     void eachItemOnce() {
+        // The resume checks the list against the file: the rows reach it.
         QStringList fetched;
         bool stopAfterFirst = true;
         Fixture* fixture = nullptr;
@@ -504,7 +565,7 @@ private slots:
             ctx.state.counters.collectedCount = 0;
             for (const QString& address : addresses) {
                 ++ctx.state.counters.collectedCount;
-                if (ctx.state.counters.collectedCount <= ctx.resumeItemNumber() || ctx.isItemWritten(address))
+                if (ctx.isItemWritten(address))
                     continue;
                 fetched << address;
                 ctx.beginItem(address, ctx.state.counters.collectedCount);
@@ -519,12 +580,13 @@ private slots:
             ctx.stop();
         });
         fixture = &f;
+        f.controller.setFlushFunction([&f] { return f.session.writer().flush(); });
         f.run(Platform::Taobao, u"http://shop7.taobao.com/"_s);
         const QString items = WrittenItemSet::pathFor(f.session.paths().outputFile(u"Taobao_7"_s, u".csv"_s));
-        QCOMPARE(fileBytes(items), "1\n"_ba);
+        QCOMPARE(WrittenItemSet::read(fileBytes(items)).keys, QStringList{u"1"_s});
         QCOMPARE(f.ini(SettingsKeys::kBreakPoint), u"1"_s);
 
-        // Resumed as from the breakpoint, but with its number lost: the file still knows item 1.
+        // Resumed: the list knows item 1, whatever number the breakpoint holds.
         stopAfterFirst = false;
         f.session.state().resume.shopUrl = u"http://shop7.taobao.com/"_s;
         f.session.state().resume.itemNumber = 0;
@@ -712,8 +774,10 @@ private slots:
         QFETCH(bool, crawled);
         Fixture f;
         const QString output = f.session.paths().inProgramDir(u"Taobao_55_Taobao5.csv"_s);
-        if (!existing.isNull())
+        if (!existing.isNull()) {
             putFileBytes(output, existing);
+            agreeingList(output, FileFormat::TaobaoAssistant5);
+        }
         f.session.state().resume.shopUrl = u"http://shop55.taobao.com/"_s;
         f.session.state().resume.itemNumber = 5;
         f.window.format = FileFormat::TaobaoAssistant5;

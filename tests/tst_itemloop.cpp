@@ -8,12 +8,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A run that only counts: items written, a resume number, a stop after some items, and what the
-// walk ended with.
+// A run that only counts: items written, a stop after some items, and what the walk ended with.
 class CountingHost : public CrawlHost {
 public:
     QSet<QString> written;
-    int resumeNumber = 0;
     int stopAfterCollected = -1; // a stop once this many items were collected
     int collected = 0;
     int itemsFound = -1;
@@ -32,7 +30,6 @@ public:
     QString picturePath(const QString&) const override { return {}; }
     void pause(int) override {}
     bool downloadsCut() const override { return false; }
-    int resumeItemNumber() const override { return resumeNumber; }
     bool recordsBreakPoints() const override { return false; }
     bool isItemWritten(const QString& address) const override { return written.contains(address); }
     void beginItem(const QString& address, int itemNumber) override {
@@ -87,37 +84,38 @@ private slots:
     void pageEnd_data() {
         QTest::addColumn<QStringList>("cells");
         QTest::addColumn<QStringList>("written");
-        QTest::addColumn<int>("resumeNumber");
         QTest::addColumn<int>("stopAfter");
         QTest::addColumn<ListPageEnd>("end");
         QTest::addColumn<int>("collected");
 
         const QStringList three{u"a"_s, u"b"_s, u"c"_s};
-        QTest::newRow("items") << three << QStringList() << 0 << -1 << ListPageEnd::ItemCells << 3;
+        QTest::newRow("items") << three << QStringList() << -1 << ListPageEnd::ItemCells << 3;
         QTest::newRow("no cell at all")
-            << QStringList() << QStringList() << 0 << -1 << ListPageEnd::NoItemCell << 0;
+            << QStringList() << QStringList() << -1 << ListPageEnd::NoItemCell << 0;
         QTest::newRow("placeholders only")
-            << QStringList{u"-"_s, u"-"_s} << QStringList() << 0 << -1 << ListPageEnd::NoItemCell << 0;
-        QTest::newRow("every cell passed over by the resume")
-            << three << QStringList() << 3 << -1 << ListPageEnd::ItemCells << 0;
-        QTest::newRow("every cell already written")
-            << three << three << 0 << -1 << ListPageEnd::ItemCells << 0;
+            << QStringList{u"-"_s, u"-"_s} << QStringList() << -1 << ListPageEnd::NoItemCell << 0;
+        QTest::newRow("every cell already written") << three << three << -1 << ListPageEnd::ItemCells << 0;
+        // A resume knows its items by their keys: two new items listed first move the written
+        // ones down, and only the new ones are fetched.
+        QTest::newRow("new items before the written ones")
+            << QStringList{u"n1"_s, u"n2"_s, u"a"_s, u"b"_s} << QStringList{u"a"_s, u"b"_s} << -1
+            << ListPageEnd::ItemCells << 2;
+        QTest::newRow("a written item gone") << QStringList{u"a"_s, u"c"_s} << QStringList{u"a"_s, u"b"_s}
+                                             << -1 << ListPageEnd::ItemCells << 1;
         QTest::newRow("only an unreadable cell")
-            << QStringList{u"-"_s, QString()} << QStringList() << 0 << -1 << ListPageEnd::ItemCells << 1;
-        QTest::newRow("stopped on the way") << three << QStringList() << 0 << 1 << ListPageEnd::Stopped << 1;
+            << QStringList{u"-"_s, QString()} << QStringList() << -1 << ListPageEnd::ItemCells << 1;
+        QTest::newRow("stopped on the way") << three << QStringList() << 1 << ListPageEnd::Stopped << 1;
     }
 
     void pageEnd() {
         QFETCH(QStringList, cells);
         QFETCH(QStringList, written);
-        QFETCH(int, resumeNumber);
         QFETCH(int, stopAfter);
         QFETCH(ListPageEnd, end);
         QFETCH(int, collected);
 
         CountingHost host;
         host.written = QSet<QString>(written.begin(), written.end());
-        host.resumeNumber = resumeNumber;
         host.stopAfterCollected = stopAfter;
         ItemLoop loop(host);
         QCOMPARE(walk(loop, host, cells), end);
@@ -206,33 +204,34 @@ private slots:
     void counts_data() {
         QTest::addColumn<QList<QStringList>>("pages");
         QTest::addColumn<QStringList>("written");
-        QTest::addColumn<int>("resumeNumber");
         QTest::addColumn<QList<int>>("expected"); // found, written, already in the file, dropped
 
         const QStringList ab{u"a"_s, u"b"_s};
-        QTest::newRow("straight") << QList<QStringList>{ab, {u"c"_s}} << QStringList() << 0
+        QTest::newRow("straight") << QList<QStringList>{ab, {u"c"_s}} << QStringList()
                                   << QList<int>{3, 3, 0, 0};
         QTest::newRow("named by two lists")
-            << QList<QStringList>{ab, {u"b"_s, u"c"_s}} << QStringList() << 0 << QList<int>{3, 3, 0, 0};
-        QTest::newRow("resumed") << QList<QStringList>{ab, {u"c"_s}} << QStringList() << 2
-                                 << QList<int>{3, 1, 2, 0};
+            << QList<QStringList>{ab, {u"b"_s, u"c"_s}} << QStringList() << QList<int>{3, 3, 0, 0};
+        QTest::newRow("resumed") << QList<QStringList>{ab, {u"c"_s}} << ab << QList<int>{3, 1, 2, 0};
+        QTest::newRow("resumed, two new items first")
+            << QList<QStringList>{{u"n1"_s, u"n2"_s, u"a"_s}, {u"b"_s, u"c"_s}} << ab
+            << QList<int>{5, 3, 2, 0};
+        QTest::newRow("resumed, a written item gone")
+            << QList<QStringList>{{u"a"_s, u"c"_s}} << ab << QList<int>{2, 1, 1, 0};
         QTest::newRow("already in the file")
-            << QList<QStringList>{ab} << QStringList{u"b"_s} << 0 << QList<int>{2, 1, 1, 0};
+            << QList<QStringList>{ab} << QStringList{u"b"_s} << QList<int>{2, 1, 1, 0};
         QTest::newRow("dropped: not written, page unread")
-            << QList<QStringList>{{u"a!"_s, u"b?"_s, u"c"_s}} << QStringList() << 0 << QList<int>{3, 1, 0, 2};
+            << QList<QStringList>{{u"a!"_s, u"b?"_s, u"c"_s}} << QStringList() << QList<int>{3, 1, 0, 2};
         QTest::newRow("dropped under one list, written under another")
-            << QList<QStringList>{{u"a!"_s}, {u"a"_s}} << QStringList() << 0 << QList<int>{2, 1, 0, 1};
+            << QList<QStringList>{{u"a!"_s}, {u"a"_s}} << QStringList() << QList<int>{2, 1, 0, 1};
     }
 
     void counts() {
         QFETCH(QList<QStringList>, pages);
         QFETCH(QStringList, written);
-        QFETCH(int, resumeNumber);
         QFETCH(QList<int>, expected);
 
         CountingHost host;
         host.written = QSet<QString>(written.begin(), written.end());
-        host.resumeNumber = resumeNumber;
         ItemLoop loop(host);
         for (const QStringList& page : pages) {
             loop.startList();

@@ -2,6 +2,8 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
+#include "app/WrittenItemSet.h"
+#include "formats/OutputBatch.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
 #include "support/WebTestSupport.h"
@@ -126,6 +128,71 @@ private slots:
         QCOMPARE(window.statusTexts, restored ? QStringList{Messages::kResumeLoaded} : QStringList());
         // Start-up only reads: a declined offer comes again next time.
         QCOMPARE(fileBytes(session.paths().settingsFile()), settingsBefore);
+    }
+
+    // A resume passes over the items the written-item list names: one that cannot say what the
+    // output file holds is not resumed, and the question is whether to start the shop again.
+    void listOfWrittenItemsChecked_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QByteArray>("list"); // null: none
+        QTest::addColumn<bool>("ask");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<Result>("result");
+
+        const QByteArray version = "KESTRUNE-ITEMS 2\n";
+        const QByteArray ab = version + "a\nb\n\t2\t18572a97\n";
+        addRow("list agrees", 2, ab, true, true, Result::Loaded);
+        addRow("list agrees, command line", 2, ab, false, false, Result::Loaded);
+        addRow("no rows yet, no list", 0, QByteArray(), true, true, Result::Loaded);
+        addRow("earlier version's list agrees", 2, "a\nb\n"_ba, true, true, Result::Loaded);
+        addRow("no list, start again", 2, QByteArray(), true, true, Result::FreshRun);
+        addRow("no list, declined", 2, QByteArray(), true, false, Result::Declined);
+        addRow("damaged list, start again", 2, version + "a\nc\n\t2\t18572a97\n", true, true,
+               Result::FreshRun);
+        addRow("list names fewer, command line", 2, version + "a\n\t1\tddeaa107\n", false, false,
+               Result::Declined);
+        addRow("list names more", 1, ab, true, true, Result::FreshRun);
+        addRow("earlier version's list names fewer", 2, "a\n"_ba, true, true, Result::FreshRun);
+    }
+
+    void listOfWrittenItemsChecked() {
+        QFETCH(int, rows);
+        QFETCH(QByteArray, list);
+        QFETCH(bool, ask);
+        QFETCH(bool, answer);
+        QFETCH(Result, result);
+
+        QTemporaryDir dir;
+        FakeWindow window;
+        window.answers = {answer};
+        ExtractionSession session(window, dir.path());
+        QVERIFY(writeBreakPointKeys(
+            session.settings(), QStringLiteral("1|Taobao_5.csv|http://shop5.taobao.com|12|2|1").split(u'|')));
+        const QString output = session.paths().inProgramDir(QStringLiteral("Taobao_5.csv"));
+        QStringList titles;
+        for (int i = 0; i < rows; ++i)
+            titles << QString::number(i);
+        QVERIFY(writeOutputBatch(output, FileFormat::EbayAssistant,
+                                 testOutput(titles, FileFormat::EbayAssistant), false)
+                    .ok());
+        const QString listPath = WrittenItemSet::pathFor(output);
+        if (!list.isNull())
+            putFileBytes(listPath, list);
+
+        StartupSequence startup(session);
+        startup.applyRunStateDefaults();
+        QCOMPARE(ask ? startup.offerResume() : startup.loadBreakPoint(), result);
+        const bool trusted = result == Result::Loaded;
+        QStringList questions;
+        if (!trusted)
+            questions << Messages::writtenItemsUntrustedStartAgain(QStringLiteral("Taobao_5.csv"));
+        else if (ask)
+            questions << Messages::resumeOffer(QStringLiteral("http://shop5.taobao.com"), 12);
+        QCOMPARE(window.questions, questions);
+        QCOMPARE(session.state().resume.shopUrl,
+                 trusted ? QStringLiteral("http://shop5.taobao.com") : QString());
+        // Nothing is touched before the run: the fresh run replaces the file when it writes.
+        QCOMPARE(fileBytes(listPath), list);
     }
 
     // BreakPointNum as the file holds it, byte for byte.

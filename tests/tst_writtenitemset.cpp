@@ -7,6 +7,9 @@
 
 using namespace Qt::StringLiterals;
 
+using Condition = WrittenItemSet::Condition;
+Q_DECLARE_METATYPE(Condition)
+
 class TestWrittenItemSet : public QObject {
     Q_OBJECT
 
@@ -43,43 +46,73 @@ private slots:
         QCOMPARE(WrittenItemSet::keyFor(platform, address), key);
     }
 
-    // What the file holds when a run starts, and which keys that run then knows.
-    void loadWhatAnEarlierRunKept_data() {
-        QTest::addColumn<QByteArray>("file"); // null: no file
+    // What the file holds when a run starts, which keys that run then knows, and whether they
+    // can be vouched for.
+    void readWhatAnEarlierRunKept_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<Condition>("condition");
         QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<QByteArray>("fileAfterLoad");
 
-        addRow("no file", QByteArray(), QStringList(), QByteArray());
-        addRow("whole lines", "1001\n1002\n"_ba, QStringList{u"1001"_s, u"1002"_s}, "1001\n1002\n"_ba);
-        // A kill in the middle of an append leaves part of a key: it is no key, and goes.
-        addRow("torn last line", "1001\n10"_ba, QStringList{u"1001"_s}, "1001\n"_ba);
-        addRow("only a torn line", "10"_ba, QStringList(), ""_ba);
-        addRow("empty lines", "\n1001\n\n"_ba, QStringList{u"1001"_s}, "\n1001\n\n"_ba);
-        addRow("chinese key", "http://x/宝贝\n"_ba, QStringList{u"http://x/宝贝"_s}, "http://x/宝贝\n"_ba);
+        const QByteArray version = "KESTRUNE-ITEMS 2\n";
+        const QByteArray one = version + "1001\n\t1\ta8ab95b6\n";
+        const QByteArray two = version + "1001\n1002\n\t2\t256cae37\n";
+        const QStringList first{u"1001"_s};
+        const QStringList both{u"1001"_s, u"1002"_s};
+        addRow("checked", two, Condition::Checked, both);
+        addRow("two commits", one + "1002\n\t2\t256cae37\n", Condition::Checked, both);
+        addRow("nothing kept yet", version, Condition::Checked, QStringList());
+        // A kill in the middle of a commit: its keys have no check line yet, and are no keys.
+        addRow("commit torn after its keys", one + "1002\n", Condition::Checked, first);
+        addRow("commit torn in a key", one + "10", Condition::Checked, first);
+        addRow("commit torn in its check line", one + "1002\n\t2\t25", Condition::Checked, first);
+        addRow("key changed by hand", version + "1001\n1003\n\t2\t256cae37\n", Condition::Damaged,
+               QStringList());
+        addRow("key removed by hand", version + "1001\n\t2\t256cae37\n", Condition::Damaged, QStringList());
+        addRow("check value changed", version + "1001\n1002\n\t2\t256cae38\n", Condition::Damaged,
+               QStringList());
+        addRow("check value in capitals", version + "1001\n1002\n\t2\t256CAE37\n", Condition::Damaged,
+               QStringList());
+        addRow("empty line", version + "1001\n\n\t1\ta8ab95b6\n", Condition::Damaged, QStringList());
+        addRow("line ends changed to CR LF", QByteArray(two).replace("\n", "\r\n"), Condition::Damaged,
+               QStringList());
+        addRow("later version", "KESTRUNE-ITEMS 3\n1001\n"_ba, Condition::Damaged, QStringList());
+        // An earlier version kept keys alone; a kill could tear its last line.
+        addRow("keys alone", "1001\n1002\n"_ba, Condition::Unchecked, both);
+        addRow("keys alone, torn last line", "1001\n10"_ba, Condition::Unchecked, first);
+        addRow("keys alone, empty lines", "\n1001\n\n"_ba, Condition::Unchecked, first);
+        addRow("keys alone, chinese", "http://x/宝贝\n"_ba, Condition::Unchecked,
+               QStringList{u"http://x/宝贝"_s});
+        addRow("empty file", ""_ba, Condition::Unchecked, QStringList());
+        addRow("keys alone with a check line", "1001\n\t1\ta8ab95b6\n"_ba, Condition::Damaged, QStringList());
     }
 
-    void loadWhatAnEarlierRunKept() {
+    void readWhatAnEarlierRunKept() {
         QFETCH(QByteArray, file);
+        QFETCH(Condition, condition);
         QFETCH(QStringList, keys);
-        QFETCH(QByteArray, fileAfterLoad);
 
+        const WrittenItemSet::Reading reading = WrittenItemSet::read(file);
+        QCOMPARE(reading.condition, condition);
+        QCOMPARE(reading.keys, keys);
+
+        // Loaded from disk, the next commit leaves a list that reads whole with one key more,
+        // whatever state the file was in; loading never changes the file.
         QTemporaryDir dir;
         const QString path = WrittenItemSet::pathFor(dir.filePath(u"Taobao_1.csv"_s));
         putFileBytes(path, file);
         WrittenItemSet items(path);
         QVERIFY(items.load().ok());
+        QCOMPARE(items.condition(), condition);
         QCOMPARE(items.size(), keys.size());
-        for (const QString& key : keys)
-            QVERIFY2(items.contains(key), qPrintable(key));
-        QCOMPARE(fileBytes(path), fileAfterLoad);
-
-        // What comes next lands on a line of its own and reads back.
+        QCOMPARE(fileBytes(path), file);
         items.add(u"new"_s);
         QVERIFY(items.commit().ok());
-        WrittenItemSet again(path);
-        QVERIFY(again.load().ok());
-        QCOMPARE(again.size(), keys.size() + 1);
-        QVERIFY(again.contains(u"new"_s));
+        const WrittenItemSet::Reading after = WrittenItemSet::read(fileBytes(path));
+        QCOMPARE(after.condition, Condition::Checked);
+        QCOMPARE(after.keys.size(), keys.size() + 1);
+        QVERIFY(after.keys.contains(u"new"_s));
+        for (const QString& key : keys)
+            QVERIFY2(after.keys.contains(key), qPrintable(key));
     }
 
     // Keys are known at once but reach the file only at a commit; a reset or a complete run
@@ -98,10 +131,17 @@ private slots:
         QVERIFY(!QFile::exists(path));
         QVERIFY(items.commit().ok());
         QVERIFY(!items.hasUncommitted());
-        QCOMPARE(fileBytes(path), "a\n"_ba);
+        QCOMPARE(fileBytes(path), "KESTRUNE-ITEMS 2\na\n\t1\tddeaa107\n"_ba);
         items.add(u"b"_s);
         QVERIFY(items.commit().ok());
-        QCOMPARE(fileBytes(path), "a\nb\n"_ba);
+        QCOMPARE(fileBytes(path), "KESTRUNE-ITEMS 2\na\n\t1\tddeaa107\nb\n\t2\t18572a97\n"_ba);
+
+        // A later run continues the file where it stands.
+        WrittenItemSet later(path);
+        QVERIFY(later.load().ok());
+        later.add(u"c"_s);
+        QVERIFY(later.commit().ok());
+        QCOMPARE(WrittenItemSet::read(fileBytes(path)).keys, (QStringList{u"a"_s, u"b"_s, u"c"_s}));
 
         QVERIFY(items.remove().ok());
         QVERIFY(!QFile::exists(path));
@@ -111,6 +151,18 @@ private slots:
         QVERIFY(items.reset().ok());
         QVERIFY(!QFile::exists(path));
         QCOMPARE(items.size(), 0);
+    }
+
+    // A TAB marks a check line: a key never holds one.
+    void keyWithATab() {
+        QTemporaryDir dir;
+        const QString path = WrittenItemSet::pathFor(dir.filePath(u"Taobao_1.csv"_s));
+        WrittenItemSet items(path);
+        items.add(u"\t1\tddeaa107"_s);
+        QVERIFY(items.commit().ok());
+        const WrittenItemSet::Reading reading = WrittenItemSet::read(fileBytes(path));
+        QCOMPARE(reading.condition, Condition::Checked);
+        QCOMPARE(reading.keys, QStringList{u" 1 ddeaa107"_s});
     }
 
     void commitFailsWhereNoFileCanBeMade() {

@@ -150,10 +150,6 @@ bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
     return settings.writeValue(SettingsKeys::kSection, key, value);
 }
 
-int CollectContext::resumeItemNumber() const {
-    return state.resume.itemNumber;
-}
-
 bool CollectContext::recordsBreakPoints() const {
     return state.setup.recordsBreakPoint;
 }
@@ -172,11 +168,6 @@ void CollectContext::beginItem(const QString& itemAddress, int itemNumber) {
 }
 
 void CollectContext::passOverItem() {
-    // An item a resume passes over that the file does not hold was dropped by the earlier run.
-    if (writtenItems && !writtenItems->contains(m_itemKey)) {
-        itemDropped(DropReason::DroppedBefore);
-        return;
-    }
     state.counters.items.settle(m_itemKey, ItemTally::Fate::AlreadyInFile);
 }
 

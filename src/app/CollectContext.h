@@ -73,7 +73,6 @@ struct CollectContext : CrawlHost {
     int itemPauseMs = -1;
     qint64 pausedMs = 0;
     bool downloadsCut() const override;
-    int resumeItemNumber() const override;
     bool recordsBreakPoints() const override;
     bool emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) override;
     // Rows of items up to itemNumber are made durable, then BreakPointNum is written. When the

@@ -211,6 +211,11 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
                                   QDir::toNativeSeparators(session.paths().settingsFile()));
             return 1;
         }
+        // Start-up asked whether to start the shop again, and nobody said yes.
+        if (result == StartupSequence::ResumeResult::Declined)
+            printLine(stderr, QStringLiteral("kestrune: nothing was resumed; to extract the shop again from "
+                                             "its start, replacing its file, run extract with --platform, "
+                                             "--format and the address instead of --resume"));
         if (result != StartupSequence::ResumeResult::Loaded &&
             result != StartupSequence::ResumeResult::FreshRun)
             return 1;

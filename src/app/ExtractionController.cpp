@@ -3,6 +3,7 @@
 #include "app/CollectContext.h"
 #include "app/ExtractionSession.h"
 #include "app/Messages.h"
+#include "app/ResumeCheck.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/ShopPageCheck.h"
@@ -88,7 +89,8 @@ void ExtractionController::collect() {
     writer.setTarget({format, platform, outputPath});
 
     const bool resumed = continuesBreakPoint();
-    if (refuseResumedFile(resumed, format) || refuseShopPage(platform))
+    if (refuseResumedFile(resumed, format) || refuseUntrustedList(resumed, format) ||
+        refuseShopPage(platform))
         return;
 
     takeResumePoint(resumed);
@@ -145,6 +147,20 @@ bool ExtractionController::refuseResumedFile(bool resumed, FileFormat format) {
     return true;
 }
 
+// A resume passes over the items the list names, so the list must say what the file holds. Start-up
+// offers a fresh run for such a list; a run that meets one anyway is refused.
+bool ExtractionController::refuseUntrustedList(bool resumed, FileFormat format) {
+    const QString path = m_session.writer().target().outputPath;
+    WrittenItemSet& items = m_session.writtenItems();
+    items = WrittenItemSet(WrittenItemSet::pathFor(path));
+    if (!resumed || ResumeCheck::check(items, path, format) == ResumeCheck::Verdict::Trusted)
+        return false;
+    stop();
+    m_lastRun.failed = true;
+    m_session.window().showMessage(Messages::writtenItemsUntrustedRefused(QFileInfo(path).fileName()));
+    return true;
+}
+
 bool ExtractionController::refuseShopPage(Platform platform) {
     if (!m_crawlers.shopCheck)
         return false;
@@ -167,10 +183,8 @@ bool ExtractionController::refuseShopPage(Platform platform) {
 void ExtractionController::recordRunStart(Platform platform, FileFormat format, bool resumed) {
     RunState& state = m_session.state();
     WrittenItemSet& items = m_session.writtenItems();
-    items = WrittenItemSet(WrittenItemSet::pathFor(m_session.writer().target().outputPath));
-    if (resumed)
-        items.load();
-    else
+    // A resumed run's list was loaded by its check.
+    if (!resumed)
         items.reset();
     m_rowsAtStart = items.size();
     m_session.context().writtenItems = &items;

@@ -73,6 +73,7 @@ private:
     // Refuses (with a message) before anything is written when the run cannot start.
     bool refuseAddress(Platform platform);
     bool refuseResumedFile(bool resumed, FileFormat format);
+    bool refuseUntrustedList(bool resumed, FileFormat format);
     bool refuseShopPage(Platform platform);
     void recordRunStart(Platform platform, FileFormat format, bool resumed);
     void finishRun(bool crawlThrew, int messagesBefore);

@@ -34,14 +34,16 @@ int recoverJournals(const AppPaths& paths, SettingsStore& settings, QString* mes
                 written =
                     writeOutputBatch(outputPath, contents.format, contents.batch, contents.appendToExisting);
             // The resumed run must know these items are in the file, or it writes them again
-            // when a later list names them.
+            // when a later list names them. A damaged list stays as it is: the resume check
+            // refuses it rather than trust the keys added here alone.
             if (written && !contents.itemKeys.isEmpty()) {
                 WrittenItemSet items(WrittenItemSet::pathFor(outputPath));
                 written = items.load();
-                for (const QString& key : contents.itemKeys)
-                    items.add(key);
-                if (written)
+                if (written && items.condition() != WrittenItemSet::Condition::Damaged) {
+                    for (const QString& key : contents.itemKeys)
+                        items.add(key);
                     written = items.commit();
+                }
             }
             if (!written) {
                 failed = true;

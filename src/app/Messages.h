@@ -61,9 +61,6 @@ inline QString itemDropped(DropReason reason) {
     case DropReason::OtherPage:
         why = QStringLiteral("不是宝贝页面");
         break;
-    case DropReason::DroppedBefore:
-        why = QStringLiteral("上次采集时未能采集");
-        break;
     }
     return QStringLiteral("宝贝未能采集（") + why + QStringLiteral("），已跳过：");
 }
@@ -102,6 +99,19 @@ inline QString breakPointNumberUnreadable(const QString& fileName) {
     return QStringLiteral(
                "采集断点记录的已采集数量无法识别，无法继续采集。是否重新采集此店铺？重新采集将替换文件") +
            fileName + QStringLiteral("。");
+}
+// The list of the items the file holds is missing, damaged or names another number of items than
+// the file holds rows: a resume could write items twice or lose them.
+inline QString writtenItemsUntrusted(const QString& fileName) {
+    return QStringLiteral("采集断点的已采集宝贝记录缺失、损坏或与文件") + fileName +
+           QStringLiteral("不符，无法继续采集。");
+}
+inline QString writtenItemsUntrustedStartAgain(const QString& fileName) {
+    return writtenItemsUntrusted(fileName) + QStringLiteral("是否重新采集此店铺？重新采集将替换文件") +
+           fileName + QStringLiteral("。");
+}
+inline QString writtenItemsUntrustedRefused(const QString& fileName) {
+    return writtenItemsUntrusted(fileName) + QStringLiteral("请重新采集此店铺。");
 }
 inline QString outputOfAnotherFormat(const QString& fileName, const QString& assistant) {
     return QStringLiteral("文件") + fileName + QStringLiteral("不是") + assistant +

@@ -24,8 +24,10 @@ struct RunSetup {
 // The breakpoint start-up loaded, handed to the next run (StartupSequence writes it, RunEngine
 // passes it on with the request) and used up by the collect command.
 struct ResumePoint {
-    QString shopUrl;    // the address the loaded breakpoint belongs to; empty when none
-    int itemNumber = 0; // items at or below this number are already on disk
+    QString shopUrl; // the address the loaded breakpoint belongs to; empty when none
+    // The items the earlier run had reached, as the offer named them. A resumed run walks the
+    // lists from the start and passes over the items its written-item list names.
+    int itemNumber = 0;
 };
 
 // How far the walk got: written only by the walk, through CollectContext (beginItem and the other

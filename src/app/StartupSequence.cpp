@@ -3,8 +3,10 @@
 #include "app/ExtractionSession.h"
 #include "app/JournalRecovery.h"
 #include "app/Messages.h"
+#include "app/ResumeCheck.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
+#include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
 #include "formats/OutputFormats.h"
 
@@ -132,6 +134,16 @@ StartupSequence::ResumeResult StartupSequence::offer(bool ask) {
         // Continuing from a number we cannot read could skip items or double them; starting the
         // shop again replaces its file, so the user decides.
         if (!window.askYesNo(Messages::breakPointNumberUnreadable(recorded.fileName)))
+            return ResumeResult::Declined;
+        return load(recorded, false);
+    }
+    // A resume passes over the items the written-item list names: one that cannot say what the
+    // file holds would write items twice or lose them, so only a fresh run is offered.
+    const QString outputPath = m_session.paths().inProgramDir(recorded.fileName);
+    WrittenItemSet items(WrittenItemSet::pathFor(outputPath));
+    if (ResumeCheck::check(items, outputPath, recorded.format.value_or(window.selectedFormat())) !=
+        ResumeCheck::Verdict::Trusted) {
+        if (!window.askYesNo(Messages::writtenItemsUntrustedStartAgain(recorded.fileName)))
             return ResumeResult::Declined;
         return load(recorded, false);
     }

@@ -18,7 +18,8 @@ public:
         AddressMissing,   // accepted, but the recorded address is empty (message shown)
         Loaded,           // address, platform and format restored; cmd_go continues it
         FormatUnreadable, // the recorded output format is not one we know (message shown)
-        FreshRun,         // the item number was unreadable and the user chose to start the shop
+        FreshRun,         // the item number was unreadable, or the list of the items the file
+                          // holds could not be trusted, and the user chose to start the shop
                           // again: address, platform and format restored, nothing to continue
     };
 

@@ -3,14 +3,17 @@
 #include "base/Marketplace.h"
 #include "base/Status.h"
 
+#include <QByteArrayView>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 // The items a shop's output file already holds, so that an item reached twice (a category and
 // the whole-shop list, or a resumed run) is written once. Kept beside the output file as
-// ".<output file>.items", one key per line, each line appended and forced to disk once its row
-// is durable; a run that ends complete removes it. A line torn by a kill is not a key.
+// ".<output file>.items": a version line, one key per line, and after each commit a check line
+// (a TAB, the number of keys so far, a TAB, the CRC-32 of every key line so far). Keys are
+// appended and forced to disk once their rows are durable; a run that ends complete removes the
+// file. Keys after the last check line were torn by a kill and are no keys.
 //
 //     WrittenItemSet items(WrittenItemSet::pathFor(outputFile));
 //     items.load();                        // a resumed run; a fresh one calls reset()
@@ -18,6 +21,22 @@
 //     items.commit();                      // once the rows are on disk
 class WrittenItemSet {
 public:
+    // What load() found.
+    enum class Condition {
+        Missing,   // no file: nothing kept
+        Checked,   // a list with its check lines, read to its last whole commit
+        Unchecked, // keys alone, as earlier versions kept them: only as good as the output agrees
+        Damaged,   // a check that fails, or no list this program writes: no key of it is used
+    };
+
+    // What a list's bytes hold.
+    struct Reading {
+        Condition condition = Condition::Missing;
+        QStringList keys;
+        // The file is not as a next commit may simply append to (torn, unchecked, damaged).
+        bool needsRewrite = false;
+    };
+
     WrittenItemSet() = default;
     explicit WrittenItemSet(const QString& path) : m_path(path) {}
 
@@ -27,24 +46,37 @@ public:
     // eBay the item number; otherwise the whole address.
     static QString keyFor(Platform platform, const QString& itemAddress);
 
+    static Reading read(QByteArrayView bytes);
+
     const QString& path() const { return m_path; }
-    // Reads the keys an earlier run kept; a missing file is an empty set.
+    // Reads the keys an earlier run kept. A missing file is an empty set; a damaged one is an
+    // empty set too, and condition() says so. Fails only when the file cannot be read.
     Status load();
+    Condition condition() const { return m_condition; }
     // Forgets every key and removes the file (a run that starts the output afresh).
     Status reset();
     // Removes the file once the output is complete; the keys stay known to this run.
     Status remove();
 
-    bool contains(const QString& key) const { return m_keys.contains(key); }
+    // Asked as added: a key is kept on one line, without a TAB.
+    bool contains(const QString& key) const;
     int size() const { return static_cast<int>(m_keys.size()); }
     // Known at once; kept on disk by the next commit.
     void add(const QString& key);
     bool hasUncommitted() const { return !m_uncommitted.isEmpty(); }
-    // Appends the keys added since the last commit and forces them to disk.
+    // Puts the keys added since the last commit on disk with a new check line and forces them
+    // there. A file that cannot simply be appended to is written anew, whole, in its place.
     Status commit();
 
 private:
+    Status rewrite();
+
     QString m_path;
     QSet<QString> m_keys;
     QStringList m_uncommitted;
+    Condition m_condition = Condition::Missing;
+    // Key lines on disk and their CRC-32 state, for the next check line.
+    int m_linesOnDisk = 0;
+    quint32 m_crc = 0;
+    bool m_needsRewrite = true;
 };

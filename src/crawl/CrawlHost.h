@@ -35,8 +35,6 @@ public:
     // fetched meanwhile may be cut short.
     virtual bool downloadsCut() const = 0;
 
-    // Items at or below this number are already on disk from an earlier run of the same shop.
-    virtual int resumeItemNumber() const = 0;
     // Whether the run records its breakpoint after each item.
     virtual bool recordsBreakPoints() const = 0;
 
@@ -46,7 +44,8 @@ public:
     // The item of the next list cell, numbered itemNumber (its address empty when the cell has
     // none readable): found, and the one the calls below belong to until the next.
     virtual void beginItem(const QString& itemAddress, int itemNumber) = 0;
-    // The item is already in the output file (a resume passed over it, or another list named it).
+    // The item is already in the output file (an earlier run of the shop wrote it, or another
+    // list named it).
     virtual void passOverItem() = 0;
     // Adds the grid row and hands the record to the row writer, unless a stop cut the item's
     // downloads short; false then.

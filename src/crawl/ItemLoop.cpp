@@ -33,14 +33,9 @@ ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
         m_host.beginItem(address, itemNumber);
         if (!address.isEmpty())
             m_listAddresses.insert(address);
-        // Items a resumed run already wrote cost no download.
-        if (itemNumber <= m_host.resumeItemNumber()) {
-            m_host.passOverItem();
-            continue;
-        }
-        // Nor does an item the output already holds (listed again under another category, or
-        // written before a resume): it keeps its number and moves the breakpoint, but is neither
-        // fetched nor written, and no pause is owed for it.
+        // An item the output already holds (listed again under another category, or written
+        // before a resume, wherever the site has moved it since) keeps its number and moves the
+        // breakpoint, but is neither fetched nor written, and no pause is owed for it.
         if (!address.isEmpty() && m_host.isItemWritten(address)) {
             m_host.passOverItem();
             if (rules.recordBreakPoints)

@@ -25,7 +25,7 @@ enum class ListPageEnd {
 };
 
 // The one walk over the item cells of the list pages that the three shop walks share: count the
-// cell, honour the resume number, fetch, parse and emit (the walk's collect step), record the
+// cell, pass over an item the output holds, fetch, parse and emit (the walk's collect step), record the
 // breakpoint, report, pause. The walks differ only in the rules they give.
 class ItemLoop {
 public:

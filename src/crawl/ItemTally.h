@@ -10,7 +10,6 @@ enum class DropReason {
     TimedOut,       // the item page did not come in time
     NoTitle,        // an item page without the item's title
     OtherPage,      // a page of another kind where the item page should be
-    DroppedBefore,  // passed over by a resume, not collected by the run it resumes
 };
 
 // The one count of a run's items: each item found in the lists once, whatever number of lists name

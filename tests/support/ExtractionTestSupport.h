@@ -26,9 +26,9 @@ inline void emitTestRow(CollectContext& ctx, const QString& title) {
 }
 
 // What the row writer buffers for the items titled titles in the Taobao Assistant format (the
-// fake window's choice unless a test selects another).
-inline QString testOutput(const QStringList& titles) {
-    const AssistantLayout& layout = AssistantFormat::taobao();
+// fake window's choice unless a test selects another), or in another of the older layouts.
+inline QString testOutput(const QStringList& titles, FileFormat format = FileFormat::TaobaoAssistant) {
+    const AssistantLayout& layout = AssistantFormat::forFormat(format);
     QString output = layout.headerLine();
     for (const QString& title : titles)
         layout.appendRow(&output, layout.recordValues(testRecord(title), Platform::PaiPai));

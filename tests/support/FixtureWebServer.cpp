@@ -253,7 +253,19 @@ QString FixtureWebServer::fileForAddress(const QString& address) const {
     const QStringList segments = relative.split(u'/');
     if (segments.contains(QStringLiteral("..")))
         return {};
+    QString overlay;
+    {
+        QMutexLocker lock(&m_mutex);
+        overlay = m_overlay;
+    }
+    if (!overlay.isEmpty() && QFileInfo::exists(overlay + u'/' + relative))
+        return overlay + u'/' + relative;
     return m_root + u'/' + relative;
+}
+
+void FixtureWebServer::setOverlayFolder(const QString& folder) {
+    QMutexLocker lock(&m_mutex);
+    m_overlay = folder.isEmpty() ? QString() : QDir(folder).absolutePath();
 }
 
 void FixtureWebServer::acceptConnections() {

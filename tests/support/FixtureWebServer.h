@@ -73,6 +73,9 @@ public:
     // Sets http_proxy to proxyUrl() and clears no_proxy, for this process and its children.
     void useAsProxy() const;
     const QString& rootFolder() const { return m_root; }
+    // Files under folder answer before the root's: the same site a while later, its lists changed
+    // (empty: the root alone).
+    void setOverlayFolder(const QString& folder);
 
     void setBehaviour(const QString& address, const Behaviour& behaviour);
     // Answers with this status and body (a default HTML body when none is given).
@@ -103,6 +106,7 @@ private:
     void log(const QString& line) const;
 
     QString m_root;
+    QString m_overlay; // guarded by m_mutex
     quint16 m_port = 0;
     QThread* m_thread = nullptr;
     QTcpServer* m_server = nullptr;
