@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 #include <algorithm>
@@ -41,6 +42,7 @@ private:
     }
 
     static void addShopRows() {
+        QTest::addColumn<QString>("platform");
         QTest::addColumn<QString>("shop");
         QTest::addColumn<QString>("format");
         QTest::addColumn<Ending>("ending");
@@ -53,7 +55,32 @@ private:
             for (const char* format : {"taobao", "paipai", "ebay"})
                 for (const auto& [name, ending] : endings)
                     QTest::addRow("%s %s %s", shop, format, name)
-                        << QString::fromLatin1(shop) << QString::fromLatin1(format) << ending;
+                        << u"taobao"_s << QString::fromLatin1(shop) << QString::fromLatin1(format) << ending;
+        // The other marketplaces' shops, with their empty and untitled item pages, in their own
+        // formats: straight through, and killed the moment the first row is journaled.
+        const std::pair<const char*, const char*> others[] = {
+            {"paipai", "20090301"}, {"ebay", "QingShiXuan"}, {"ebay", "meihuaju"}};
+        for (const auto& [platform, shop] : others)
+            for (const auto& [name, ending] : {endings[0], endings[3]})
+                QTest::addRow("%s %s %s", platform, shop, name)
+                    << QString::fromLatin1(platform) << QString::fromLatin1(shop)
+                    << QString::fromLatin1(platform) << ending;
+    }
+
+    static QString addressOf(const QString& platform, const QString& shop) {
+        if (platform == u"paipai")
+            return u"http://shop.paipai.com/%1/"_s.arg(shop);
+        if (platform == u"ebay")
+            return u"http://stores.ebay.com.cn/%1"_s.arg(shop);
+        return u"http://shop%1.taobao.com/"_s.arg(shop);
+    }
+
+    static QString baseNameOf(const QString& platform, const QString& shop) {
+        if (platform == u"paipai")
+            return u"PaiPai_"_s + shop;
+        if (platform == u"ebay")
+            return u"eBay_"_s + shop.toLower();
+        return u"Taobao_"_s + shop;
     }
 
     // The file's lines other than its header, and how often the header line (its first) occurs.
@@ -84,7 +111,8 @@ private:
             QCOMPARE(found, inFile + dropped);
     }
 
-    void extract(const QString& shop, const QString& format, Ending ending, QString* text, QString* err) {
+    void extract(const QString& platform, const QString& shop, const QString& format, Ending ending,
+                 QString* text, QString* err) {
         ExtractRun run;
         m_server.clearRequestedAddresses();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -94,8 +122,7 @@ private:
         if (ending == Ending::KilledAfterRow)
             firstRun.insert(u"KESTRUNE_KILL_AT"_s, u"row-journaled"_s);
         run.process.setProcessEnvironment(firstRun);
-        run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
-                  u"http://shop%1.taobao.com/"_s.arg(shop));
+        run.start({u"--platform"_s, platform, u"--format"_s, format}, addressOf(platform, shop));
         if (ending == Ending::Stopped || ending == Ending::Killed) {
             static const QRegularExpression itemPage(u"^http://item\\.taobao\\.com/"_s);
             QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().filter(itemPage).size() >= 2, 60000);
@@ -106,26 +133,26 @@ private:
             // The first run may have reached the end before the signal did: nothing to resume.
             *err = QString::fromUtf8(run.process.readAllStandardError());
             if (!fileBytes(run.file(u"Kestrune.ini"_s)).contains("\nBreakPoint=1"))
-                return storeText(run, shop, format, text);
+                return storeText(run, platform, shop, format, text);
             run.process.setProcessEnvironment(environment);
             run.start({u"--resume"_s});
         }
         QCOMPARE(run.finish(), 0);
         *err = QString::fromUtf8(run.process.readAllStandardError());
-        storeText(run, shop, format, text);
+        storeText(run, platform, shop, format, text);
         // A second run that is not the resumed one replaces the file.
         if (ending == Ending::Straight) {
-            run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
-                      u"http://shop%1.taobao.com/"_s.arg(shop));
+            run.start({u"--platform"_s, platform, u"--format"_s, format}, addressOf(platform, shop));
             QCOMPARE(run.finish(), 0);
             *err = QString::fromUtf8(run.process.readAllStandardError());
-            storeText(run, shop, format, text);
+            storeText(run, platform, shop, format, text);
         }
     }
 
-    static void storeText(const ExtractRun& run, const QString& shop, const QString& format, QString* text) {
-        *text =
-            decodeOutput(fileBytes(run.file(outputName(u"Taobao_"_s + shop, u"taobao"_s, format))), format);
+    static void storeText(const ExtractRun& run, const QString& platform, const QString& shop,
+                          const QString& format, QString* text) {
+        *text = decodeOutput(fileBytes(run.file(outputName(baseNameOf(platform, shop), platform, format))),
+                             format);
     }
 
 private slots:
@@ -137,14 +164,19 @@ private slots:
 
     void eachItemOnce_data() { addShopRows(); }
     void eachItemOnce() {
+        QFETCH(QString, platform);
         QFETCH(QString, shop);
         QFETCH(QString, format);
         QFETCH(Ending, ending);
         QString text;
         QString err;
-        extract(shop, format, ending, &text, &err);
+        extract(platform, shop, format, ending, &text, &err);
         const QStringList twice = picturesNamedTwice(text);
         QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
+        // Rows of other marketplaces name no such pictures: each row, as a whole, once.
+        int headers = 0;
+        const QStringList rows = rowsOf(text, &headers);
+        QCOMPARE(QSet<QString>(rows.cbegin(), rows.cend()).size(), rows.size());
         checkCounts(text, err);
     }
 };

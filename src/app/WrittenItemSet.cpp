@@ -1,6 +1,7 @@
 #include "app/WrittenItemSet.h"
 
 #include "base/System.h"
+#include "web/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,4 +112,47 @@ Status WrittenItemSet::commit() {
         return Status::failure(file.errorString());
     m_uncommitted.clear();
     return Status::success();
+}
+
+Status WrittenItemSet::keepFirst(int count, const QStringList& recovered, QStringList* forgotten) {
+    m_keys.clear();
+    m_uncommitted.clear();
+    QStringList ordered;
+    QFile file(m_path);
+    if (file.exists()) {
+        if (!file.open(QIODevice::ReadOnly))
+            return Status::failure(file.errorString());
+        const QByteArray bytes = file.readAll();
+        // Only lines with their line end were written whole.
+        for (const QByteArray& line : bytes.left(bytes.lastIndexOf('\n') + 1).split('\n')) {
+            const QString key = QString::fromUtf8(line);
+            if (!line.isEmpty() && !m_keys.contains(key)) {
+                m_keys.insert(key);
+                ordered.append(key);
+            }
+        }
+    }
+    m_keys.clear();
+    QByteArray kept;
+    const auto keep = [&](const QString& key) {
+        const QString line = oneLine(key);
+        if (m_keys.contains(line))
+            return;
+        m_keys.insert(line);
+        kept += line.toUtf8() + '\n';
+    };
+    for (qsizetype i = 0; i < ordered.size() && i < count; ++i)
+        keep(ordered.at(i));
+    for (const QString& key : recovered)
+        keep(key);
+    if (forgotten) {
+        forgotten->clear();
+        for (qsizetype i = count; i < ordered.size(); ++i) {
+            if (!m_keys.contains(ordered.at(i)))
+                forgotten->append(ordered.at(i));
+        }
+    }
+    if (kept.isEmpty() && !file.exists())
+        return Status::success();
+    return replaceFileContent(m_path, kept);
 }

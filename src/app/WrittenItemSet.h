@@ -42,6 +42,11 @@ public:
     bool hasUncommitted() const { return !m_uncommitted.isEmpty(); }
     // Appends the keys added since the last commit and forces them to disk.
     Status commit();
+    // Recovery of a batch: the list keeps its first count keys (those of rows in the file before
+    // the batch), then names the keys of the rows recovered; every other key it held (rows that
+    // were lost) is forgotten, so a resumed run fetches those items again. Replaces the file
+    // durably; forgotten receives the keys dropped.
+    Status keepFirst(int count, const QStringList& recovered, QStringList* forgotten);
 
 private:
     QString m_path;

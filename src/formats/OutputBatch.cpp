@@ -81,6 +81,12 @@ qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appe
     return existing.readAll().endsWith("\r\n\r\n") ? size - 2 : size;
 }
 
+QString headerLineOf(FileFormat format) {
+    if (format == FileFormat::TaobaoAssistant5)
+        return Taobao5Output::header();
+    return AssistantFormat::forFormat(format).headerLine();
+}
+
 QByteArray ownOutputStart(FileFormat format) {
     switch (format) {
     case FileFormat::TaobaoAssistant5:
