@@ -2,7 +2,7 @@
 // and 80,000 records, each case in a process of its own so that its peak memory is its own.
 // Usage: bench_rowwriter [--description-length N]
 
-#include "base/MarketplaceCodes.h"
+#include "formats/OutputFormats.h"
 #include "formats/RowWriter.h"
 
 #include <QCoreApplication>
@@ -77,7 +77,7 @@ int runCase(FileFormat format, int count, int descriptionLength) {
 bool runChild(const QString& program, FileFormat format, int count, int descriptionLength,
               CaseResult* result) {
     QProcess child;
-    child.start(program, {QStringLiteral("--case"), MarketplaceCodes::formatWord(format),
+    child.start(program, {QStringLiteral("--case"), OutputFormats::describe(format).word,
                           QString::number(count), QString::number(descriptionLength)});
     if (!child.waitForFinished(-1) || child.exitCode() != 0) {
         std::fprintf(stderr, "%s", child.readAllStandardError().constData());
@@ -94,8 +94,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 5 && args[1] == u"--case")
-        return runCase(MarketplaceCodes::formatFromWord(args[2]).value_or(FileFormat::EbayAssistant),
-                       args[3].toInt(), args[4].toInt());
+        return runCase(OutputFormats::fromWord(args[2]).value_or(FileFormat::EbayAssistant), args[3].toInt(),
+                       args[4].toInt());
 
     int descriptionLength = 600;
     const qsizetype lengthArg = args.indexOf(QStringLiteral("--description-length"));

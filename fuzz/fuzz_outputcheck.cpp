@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 
 #include "formats/OutputBatch.h"
+#include "formats/OutputFormats.h"
 #include "formats/SourceEncoding.h"
 #include "web/PictureFile.h"
 
@@ -11,8 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = FuzzSupport::asFile(data, size);
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    for (const FileFormat format : {FileFormat::TaobaoAssistant, FileFormat::PaiPaiAssistant,
-                                    FileFormat::EbayAssistant, FileFormat::TaobaoAssistant5}) {
+    for (const FileFormat format : OutputFormats::all()) {
         if (startsAsOwnOutput(path, format) != bytes.startsWith(ownOutputStart(format)))
             std::abort();
     }

@@ -1,7 +1,7 @@
-#include "base/MarketplaceCodes.h"
 #include "formats/AssistantColumns.h"
 #include "formats/FormatConverter.h"
 #include "formats/ItemRecord.h"
+#include "formats/OutputFormats.h"
 #include "formats/Taobao5Mapping.h"
 #include "formats/Taobao5Reader.h"
 #include "support/Taobao5TestFiles.h"
@@ -89,8 +89,8 @@ private slots:
                 for (const FileFormat to :
                      {FileFormat::PaiPaiAssistant, FileFormat::EbayAssistant, FileFormat::TaobaoAssistant})
                     QTest::addRow("%s, %s, to %s", encodingName, listName,
-                                  qPrintable(MarketplaceCodes::formatWord(to)))
-                        << encodeAs(encoding, text) << MarketplaceCodes::converterIndex(to);
+                                  qPrintable(OutputFormats::describe(to).word))
+                        << encodeAs(encoding, text) << OutputFormats::describe(to).converterIndex;
             }
         }
     }
@@ -98,7 +98,7 @@ private slots:
     void toOlderLayouts() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, to);
-        const FileFormat target = *MarketplaceCodes::converterFormatFromIndex(to);
+        const FileFormat target = *OutputFormats::fromConverterIndex(to);
         const QString folder = freshFolder();
         writeBytes(folder + u"/shop.csv"_s, bytes);
         const Converted run = convertIn(folder, folder + u"/shop.csv"_s, std::nullopt, target);
@@ -231,8 +231,8 @@ private slots:
         QFETCH(QStringList, titles);
         const QString folder = freshFolder();
         const QString source = copyConvertFixture(fixture, folder + u"/shop.csv"_s);
-        const Converted run = convertIn(folder, source, MarketplaceCodes::converterFormatFromIndex(from),
-                                        FileFormat::TaobaoAssistant5);
+        const Converted run =
+            convertIn(folder, source, OutputFormats::fromConverterIndex(from), FileFormat::TaobaoAssistant5);
         QCOMPARE(run.result.outcome, FormatConverter::Outcome::Completed);
         QCOMPARE(run.result.outputPath, folder + u"/out.csv"_s);
         const QByteArray bytes = readBytes(run.result.outputPath);

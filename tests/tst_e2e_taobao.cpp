@@ -24,11 +24,11 @@ const Format kFormats[] = {{u"taobao"_s, FileFormat::TaobaoAssistant},
                            {u"ebay"_s, FileFormat::EbayAssistant},
                            {u"paipai"_s, FileFormat::PaiPaiAssistant}};
 constexpr int kFormatCount = 3;
-// The current Taobao layout writes a file of its own name.
-const Format kAllFormats[] = {{u"taobao"_s, FileFormat::TaobaoAssistant},
-                              {u"ebay"_s, FileFormat::EbayAssistant},
-                              {u"paipai"_s, FileFormat::PaiPaiAssistant},
-                              {u"taobao5"_s, FileFormat::TaobaoAssistant5}};
+// The current Taobao layout and the store files write files of their own names.
+const Format kAllFormats[] = {
+    {u"taobao"_s, FileFormat::TaobaoAssistant}, {u"ebay"_s, FileFormat::EbayAssistant},
+    {u"paipai"_s, FileFormat::PaiPaiAssistant}, {u"taobao5"_s, FileFormat::TaobaoAssistant5},
+    {u"shopify"_s, FileFormat::Shopify},        {u"woocommerce"_s, FileFormat::WooCommerce}};
 
 QString outputOf(const Format& format, const QString& shop) {
     return outputName(u"Taobao_"_s + shop, u"taobao"_s, format.argument);

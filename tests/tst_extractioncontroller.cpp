@@ -5,8 +5,9 @@
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/WrittenItemSet.h"
-#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
+#include "formats/OutputFormats.h"
+#include "formats/StoreOutput.h"
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
 #include "support/ExtractionTestSupport.h"
@@ -393,6 +394,10 @@ private slots:
                u"eBay_five_Taobao.csv"_s);
         addRow("ebay for paipai", Platform::Ebay, ebay, FileFormat::PaiPaiAssistant,
                u"eBay_five_PaiPai.csv"_s);
+        addRow("taobao for shopify", Platform::Taobao, taobao, FileFormat::Shopify,
+               u"Taobao_5_Shopify.csv"_s);
+        addRow("ebay for woocommerce", Platform::Ebay, ebay, FileFormat::WooCommerce,
+               u"eBay_five_WooCommerce.csv"_s);
     }
 
     void outputNameCarriesTheFormat() {
@@ -445,6 +450,22 @@ private slots:
         addRow("taobao file re-saved as UTF-8", taobao, (taobaoHeader + taobaoRow).toUtf8(), true);
         addRow("taobao column renamed by hand", taobao,
                utf16(QString(taobaoHeader).replace(u"宝贝价格"_s, u"价格"_s) + taobaoRow), true);
+        const QString shopifyHeader = StoreOutput::header(FileFormat::Shopify);
+        const QString wooHeader = StoreOutput::header(FileFormat::WooCommerce);
+        const QString storeRow = u"1001,\"多行\n描述\",x\n"_s;
+        addRow("shopify file of the program", FileFormat::Shopify, (shopifyHeader + storeRow).toUtf8(),
+               false);
+        addRow("shopify file with a UTF-8 mark", FileFormat::Shopify,
+               "\xEF\xBB\xBF"_ba + (shopifyHeader + storeRow).toUtf8(), true);
+        addRow("shopify file re-saved with CR LF", FileFormat::Shopify,
+               QString(shopifyHeader + storeRow).replace(u"\n"_s, u"\r\n"_s).toUtf8(), true);
+        addRow("woocommerce file of the program", FileFormat::WooCommerce, (wooHeader + storeRow).toUtf8(),
+               false);
+        // The converter's file of an item with variants has attribute columns the rows would lack.
+        addRow("woocommerce file with attribute columns", FileFormat::WooCommerce,
+               (wooHeader.chopped(1) + u",Attribute 1 name\n"_s + storeRow).toUtf8(), true);
+        addRow("shopify header in a woocommerce file", FileFormat::WooCommerce,
+               (shopifyHeader + storeRow).toUtf8(), true);
     }
 
     void resumeRefusesAFileOfAnotherLayout() {
@@ -463,7 +484,7 @@ private slots:
         f.run(Platform::PaiPai, u"http://shop.paipai.com/66"_s);
         QCOMPARE(f.crawls, refused ? 0 : 1);
         QCOMPARE(f.window.messages, refused ? QStringList{Messages::outputOfAnotherFormat(
-                                                  fileName, MarketplaceCodes::assistantName(format))}
+                                                  fileName, OutputFormats::describe(format).caption)}
                                             : QStringList());
         QCOMPARE(fileBytes(output), file);
         QCOMPARE(f.controller.lastRun().failed, refused);

@@ -1,7 +1,7 @@
-#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/FormatConverter.h"
+#include "formats/OutputFormats.h"
 #include "formats/QuotedRecordReader.h"
 #include "support/FormatTestFiles.h"
 #include "web/TextHelpers.h"
@@ -22,7 +22,7 @@ const QDateTime kClock(QDate(2026, 3, 7), QTime(9, 5, 3));
 
 // A converter index of the panel (0 淘宝, 1 拍拍, 2 易趣, 3 淘宝5); -1 leaves the source to its content.
 std::optional<FileFormat> format(int index) {
-    return MarketplaceCodes::converterFormatFromIndex(index);
+    return OutputFormats::fromConverterIndex(index);
 }
 
 // The real program, its standard input a pipe rather than a terminal.

@@ -225,6 +225,8 @@ private slots:
         QTest::newRow("Option5_1") << "易趣助理";
         QTest::newRow("Option5_2") << "拍拍助理";
         QTest::newRow("Option5_3") << "淘宝助理5";
+        QTest::newRow("Option5_4") << "Shopify";
+        QTest::newRow("Option5_5") << "WooCommerce";
         QTest::newRow("cmd_go") << "提取商品信息";
         QTest::newRow("Cmd_stop") << "停止提取";
         QTest::newRow("lb_stat") << "状态显示：";
@@ -499,6 +501,7 @@ private slots:
         addRow("淘宝 into 拍拍助理", 2, 2, QStringLiteral("http://shop12345678.taobao.com/"));
         addRow("易趣 into 淘宝助理5", 1, 3, QStringLiteral("http://stores.ebay.com.cn/meihuaju"));
         addRow("拍拍 into 易趣助理", 0, 1, QStringLiteral("http://shop.paipai.com/20090301/"));
+        addRow("淘宝 into WooCommerce", 2, 5, QStringLiteral("http://shop12345678.taobao.com/"));
     }
 
     void choicesAreRemembered() {
@@ -846,7 +849,8 @@ private slots:
         QTRY_COMPARE(h.crawls.load(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(h.window->engine().isIdle(), 20000);
         QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QStringLiteral("2"));
-        for (const char* name : {"Option5_0", "Option5_1", "Option5_2", "Option5_3"})
+        for (const char* name :
+             {"Option5_0", "Option5_1", "Option5_2", "Option5_3", "Option5_4", "Option5_5"})
             QVERIFY(h.child<QRadioButton>(name)->isEnabled());
     }
 
@@ -862,6 +866,9 @@ private slots:
                                   << QStringLiteral("Taobao_8_PaiPai.csv");
         QTest::newRow("淘宝助理5") << 3 << FileFormat::TaobaoAssistant5
                                    << QStringLiteral("Taobao_8_Taobao5.csv");
+        QTest::newRow("Shopify") << 4 << FileFormat::Shopify << QStringLiteral("Taobao_8_Shopify.csv");
+        QTest::newRow("WooCommerce") << 5 << FileFormat::WooCommerce
+                                     << QStringLiteral("Taobao_8_WooCommerce.csv");
     }
 
     void formatChoiceIsSavedAndRestored() {

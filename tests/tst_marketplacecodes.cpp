@@ -1,5 +1,6 @@
 #include "base/MarketplaceCodes.h"
 #include "base/StopSignal.h"
+#include "formats/OutputFormats.h"
 
 #include <QTest>
 #include <QThread>
@@ -16,14 +17,25 @@ private slots:
         QTest::addColumn<QString>("word");
         QTest::addColumn<Platform>("platform");
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shortName");
         QTest::newRow("Taobao Assistant")
-            << FileFormat::TaobaoAssistant << 0 << 0 << "taobao" << Platform::Taobao << "淘宝助理";
+            << FileFormat::TaobaoAssistant << 0 << 0 << "taobao" << Platform::Taobao << "淘宝助理"
+            << "淘宝";
         QTest::newRow("eBay Assistant")
-            << FileFormat::EbayAssistant << 1 << 2 << "ebay" << Platform::Ebay << "易趣助理";
+            << FileFormat::EbayAssistant << 1 << 2 << "ebay" << Platform::Ebay << "易趣助理"
+            << "易趣";
         QTest::newRow("PaiPai Assistant")
-            << FileFormat::PaiPaiAssistant << 2 << 1 << "paipai" << Platform::PaiPai << "拍拍助理";
+            << FileFormat::PaiPaiAssistant << 2 << 1 << "paipai" << Platform::PaiPai << "拍拍助理"
+            << "拍拍";
         QTest::newRow("current Taobao Assistant")
-            << FileFormat::TaobaoAssistant5 << 3 << 3 << "taobao5" << Platform::Taobao << "淘宝助理5";
+            << FileFormat::TaobaoAssistant5 << 3 << 3 << "taobao5" << Platform::Taobao << "淘宝助理5"
+            << "淘宝5";
+        QTest::newRow("Shopify") << FileFormat::Shopify << 4 << 4 << "shopify" << Platform::Taobao
+                                 << "Shopify"
+                                 << "Shopify";
+        QTest::newRow("WooCommerce") << FileFormat::WooCommerce << 5 << 5 << "woocommerce" << Platform::Taobao
+                                     << "WooCommerce"
+                                     << "WooCommerce";
     }
 
     void formatCodes() {
@@ -33,14 +45,18 @@ private slots:
         QFETCH(QString, word);
         QFETCH(Platform, platform);
         QFETCH(QString, name);
-        QCOMPARE(MarketplaceCodes::assistantName(format), name);
-        QCOMPARE(MarketplaceCodes::outputFormatIndex(format), option5);
-        QCOMPARE(MarketplaceCodes::outputFormatFromIndex(option5), format);
-        QCOMPARE(MarketplaceCodes::converterIndex(format), converter);
-        QCOMPARE(MarketplaceCodes::converterFormatFromIndex(converter), format);
-        QCOMPARE(MarketplaceCodes::formatWord(format), word);
-        QCOMPARE(MarketplaceCodes::formatFromWord(word), format);
-        QCOMPARE(MarketplaceCodes::platformOf(format), platform);
+        QFETCH(QString, shortName);
+        QCOMPARE(OutputFormats::describe(format).format, format);
+        QCOMPARE(OutputFormats::describe(format).caption, name);
+        QCOMPARE(OutputFormats::describe(format).shortCaption, shortName);
+        QCOMPARE(OutputFormats::all().at(option5), format);
+        QCOMPARE(OutputFormats::describe(format).outputIndex, option5);
+        QCOMPARE(OutputFormats::fromOutputIndex(option5), format);
+        QCOMPARE(OutputFormats::describe(format).converterIndex, converter);
+        QCOMPARE(OutputFormats::fromConverterIndex(converter), format);
+        QCOMPARE(OutputFormats::describe(format).word, word);
+        QCOMPARE(OutputFormats::fromWord(word), format);
+        QCOMPARE(OutputFormats::describe(format).platform, platform);
     }
 
     void platformCodes_data() {
@@ -69,6 +85,7 @@ private slots:
         QTest::newRow("negative") << -1 << "";
         QTest::newRow("past the end") << 6 << "Taobao";
         QTest::newRow("the window's caption") << 7 << "淘宝助理5";
+        QTest::newRow("a store's name") << 8 << "Shopify";
         QTest::newRow("far out") << 1000 << "tao bao";
     }
 
@@ -76,10 +93,10 @@ private slots:
         QFETCH(int, index);
         QFETCH(QString, word);
         QVERIFY(!MarketplaceCodes::platformFromIndex(index));
-        QVERIFY(!MarketplaceCodes::outputFormatFromIndex(index));
-        QVERIFY(!MarketplaceCodes::converterFormatFromIndex(index));
+        QVERIFY(!OutputFormats::fromOutputIndex(index));
+        QVERIFY(!OutputFormats::fromConverterIndex(index));
         QVERIFY(!MarketplaceCodes::platformFromWord(word));
-        QVERIFY(!MarketplaceCodes::formatFromWord(word));
+        QVERIFY(!OutputFormats::fromWord(word));
     }
 
     // A request from another thread wakes a waiting pause; reset makes waits last again.

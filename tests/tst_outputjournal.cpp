@@ -4,11 +4,12 @@
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "app/WrittenItemSet.h"
-#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
+#include "formats/OutputFormats.h"
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
+#include "formats/StoreOutput.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FormatTestFiles.h"
 #include "support/WriterRun.h"
@@ -134,7 +135,9 @@ private slots:
             FileFormat format;
         } formats[] = {{"Taobao Assistant", FileFormat::TaobaoAssistant},
                        {"PaiPai Assistant", FileFormat::PaiPaiAssistant},
-                       {"eBay Assistant", FileFormat::EbayAssistant}};
+                       {"eBay Assistant", FileFormat::EbayAssistant},
+                       {"Shopify", FileFormat::Shopify},
+                       {"WooCommerce", FileFormat::WooCommerce}};
         const struct {
             const char* name;
             KilledAt moment;
@@ -181,9 +184,13 @@ private slots:
         QCOMPARE(message, u"已恢复上次意外中断时未保存的3个宝贝"_s);
         QVERIFY(!QFile::exists(second.journal()));
 
-        const QString header = AssistantFormat::forFormat(format).headerLine();
+        const bool store = OutputFormats::describe(format).storeFile;
+        const QString header =
+            store ? StoreOutput::header(format) : AssistantFormat::forFormat(format).headerLine();
         QByteArray expected;
-        if (format == FileFormat::TaobaoAssistant)
+        if (store)
+            expected = (resumed ? firstBuffer + secondBuffer.mid(header.size()) : secondBuffer).toUtf8();
+        else if (format == FileFormat::TaobaoAssistant)
             expected = utf16WithMark(resumed ? firstBuffer + secondBuffer.mid(header.size()) : secondBuffer);
         else if (resumed)
             expected = gbk(firstBuffer + secondBuffer.mid(header.size()) + u"\r\n"_s);
@@ -270,7 +277,7 @@ private slots:
         QFETCH(int, lost);
         WriterRun run(FileFormat::PaiPaiAssistant);
         const QByteArray format =
-            QByteArray::number(MarketplaceCodes::outputFormatIndex(FileFormat::PaiPaiAssistant));
+            QByteArray::number(OutputFormats::describe(FileFormat::PaiPaiAssistant).outputIndex);
         QByteArray bytes = firstLine + '\n';
         QString batch;
         for (int n = 1; n <= 3; ++n) {

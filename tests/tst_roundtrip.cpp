@@ -1,7 +1,7 @@
-#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/FormatConverter.h"
+#include "formats/OutputFormats.h"
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Writer.h"
 #include "support/FormatTestFiles.h"
@@ -101,7 +101,7 @@ private:
     static QString convert(const QString& source, FileFormat from, FileFormat to, const QString& folder) {
         FormatConverter converter;
         converter.setClock([] { return kClock; });
-        const QString save = folder + u"/out_"_s + MarketplaceCodes::formatWord(to) + u".csv"_s;
+        const QString save = folder + u"/out_"_s + OutputFormats::describe(to).word + u".csv"_s;
         const FormatConverter::Result result = converter.run({source, save, from, to});
         if (result.outcome != FormatConverter::Outcome::Completed)
             qFatal("%s", qPrintable(result.message));
@@ -139,7 +139,7 @@ private slots:
             for (FileFormat target : kFormats) {
                 if (target == source.convertTo)
                     continue;
-                QTest::addRow("%s to %s", source.name, qPrintable(MarketplaceCodes::formatWord(target)))
+                QTest::addRow("%s to %s", source.name, qPrintable(OutputFormats::describe(target).word))
                     << source.fixture << source.written << source.convertTo << target;
             }
         }

@@ -1,5 +1,5 @@
-#include "base/MarketplaceCodes.h"
 #include "formats/AssistantFormat.h"
+#include "formats/OutputFormats.h"
 #include "formats/SourceFormatDetector.h"
 #include "support/Taobao5TestFiles.h"
 
@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 QString nameOf(const SourceDetection& detection) {
-    return detection.file ? MarketplaceCodes::assistantName(*detection.file) : QString();
+    return detection.file ? OutputFormats::describe(*detection.file).caption : QString();
 }
 
 } // namespace

@@ -1,8 +1,9 @@
-#include "base/MarketplaceCodes.h"
 #include "formats/FormatConverter.h"
+#include "formats/OutputFormats.h"
 #include "formats/QuotedRecordReader.h"
 #include "formats/StoreFormat.h"
 #include "support/Taobao5TestFiles.h"
+#include "support/TestPaths.h"
 
 #include <QSet>
 #include <QtTest>
@@ -166,6 +167,83 @@ QList<SourceItem> sourceItems(const QString& path, FileFormat format) {
     return items;
 }
 
+// A store file read back: no mark, LF only, the header of its target, one product row per item
+// followed by its variants and images, unique handles and SKUs, drafts only, and each product's
+// price, quantity and picture addresses those of expected.
+void checkStoreFile(const QString& path, FileFormat target, const QList<SourceItem>& expected,
+                    int attributes) {
+    const QByteArray bytes = readBytes(path);
+    QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
+    QVERIFY(!bytes.contains("\r\n"));
+    const QList<QStringList> records = readUtf8Csv(path);
+    QVERIFY(!records.isEmpty());
+    const QStringList& header = records.front();
+    const auto at = [&header](const QStringList& row, const QString& name) {
+        return row.value(header.indexOf(name));
+    };
+
+    if (target == FileFormat::Shopify) {
+        QCOMPARE(header, kShopifyHeader);
+        QSet<QString> handles;
+        qsizetype product = -1;
+        for (qsizetype r = 1; r < records.size(); ++r) {
+            const QStringList& row = records.at(r);
+            QCOMPARE(row.size(), header.size());
+            const QString handle = at(row, u"Handle"_s);
+            QVERIFY(!handle.isEmpty());
+            if (!at(row, u"Title"_s).isEmpty()) {
+                ++product;
+                QVERIFY2(!handles.contains(handle), qPrintable(handle));
+                handles.insert(handle);
+                QCOMPARE(at(row, u"Status"_s), u"draft"_s);
+                QCOMPARE(at(row, u"Published"_s), u"false"_s);
+                QCOMPARE(at(row, u"Image Src"_s), expected.at(product).pictures.value(0));
+                if (at(row, u"Option1 Name"_s) == u"Title"_s) {
+                    QCOMPARE(at(row, u"Variant Price"_s), expected.at(product).price);
+                    QCOMPARE(at(row, u"Variant Inventory Qty"_s), expected.at(product).quantity);
+                }
+            } else {
+                // A variant or image row follows its product.
+                QVERIFY(product >= 0);
+                QVERIFY(handles.contains(handle));
+                const QString image = at(row, u"Image Src"_s);
+                if (!image.isEmpty())
+                    QCOMPARE(image,
+                             expected.at(product).pictures.value(at(row, u"Image Position"_s).toInt() - 1));
+            }
+        }
+        QCOMPARE(product + 1, expected.size());
+    } else {
+        QCOMPARE(header, wooHeader(attributes));
+        qsizetype product = -1;
+        QSet<QString> skus;
+        QString parent;
+        for (qsizetype r = 1; r < records.size(); ++r) {
+            const QStringList& row = records.at(r);
+            QCOMPARE(row.size(), header.size());
+            const QString type = at(row, u"Type"_s);
+            const QString sku = at(row, u"SKU"_s);
+            QVERIFY2(!sku.isEmpty() && !skus.contains(sku), qPrintable(sku));
+            skus.insert(sku);
+            if (type == u"variation"_s) {
+                QCOMPARE(at(row, u"Parent"_s), parent);
+                continue;
+            }
+            ++product;
+            parent = sku;
+            QCOMPARE(at(row, u"Published"_s), u"0"_s);
+            QCOMPARE(at(row, u"Images"_s), expected.at(product).pictures.join(u", "_s));
+            if (type == u"simple"_s) {
+                QCOMPARE(at(row, u"Regular price"_s), expected.at(product).price);
+                QCOMPARE(at(row, u"Stock"_s), expected.at(product).quantity);
+            } else {
+                QCOMPARE(type, u"variable"_s);
+            }
+        }
+        QCOMPARE(product + 1, expected.size());
+    }
+}
+
 } // namespace
 
 class TestStoreFormats : public QObject {
@@ -186,9 +264,9 @@ private slots:
             {"eBay", u"ebay_source.csv"_s, FileFormat::EbayAssistant}};
         for (const auto& [name, fixture, from] : sources) {
             for (const FileFormat to : {FileFormat::Shopify, FileFormat::WooCommerce})
-                QTest::addRow("%s to %s", name, qPrintable(MarketplaceCodes::formatWord(to)))
-                    << fixture << MarketplaceCodes::converterIndex(from)
-                    << MarketplaceCodes::converterIndex(to);
+                QTest::addRow("%s to %s", name, qPrintable(OutputFormats::describe(to).word))
+                    << fixture << OutputFormats::describe(from).converterIndex
+                    << OutputFormats::describe(to).converterIndex;
         }
     }
 
@@ -198,8 +276,8 @@ private slots:
         QFETCH(QString, fixture);
         QFETCH(int, from);
         QFETCH(int, to);
-        const FileFormat source = *MarketplaceCodes::converterFormatFromIndex(from);
-        const FileFormat target = *MarketplaceCodes::converterFormatFromIndex(to);
+        const FileFormat source = *OutputFormats::fromConverterIndex(from);
+        const FileFormat target = *OutputFormats::fromConverterIndex(to);
         const QString folder = m_folders.fresh();
         const QString path = folder + u"/shop.csv"_s;
         if (fixture.isEmpty())
@@ -225,76 +303,35 @@ private slots:
         QCOMPARE(result.message.contains(StoreFormat::missingPicturesNote(withoutPictures)),
                  withoutPictures > 0);
 
-        const QByteArray bytes = readBytes(result.outputPath);
-        QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
-        QVERIFY(!bytes.contains("\r\n"));
-        const QList<QStringList> records = readUtf8Csv(result.outputPath);
-        QVERIFY(!records.isEmpty());
-        const QStringList& header = records.front();
-        const auto at = [&header](const QStringList& row, const QString& name) {
-            return row.value(header.indexOf(name));
-        };
+        checkStoreFile(result.outputPath, target, expected, current ? 2 : 0);
+    }
 
-        if (target == FileFormat::Shopify) {
-            QCOMPARE(header, kShopifyHeader);
-            QSet<QString> handles;
-            qsizetype product = -1;
-            for (qsizetype r = 1; r < records.size(); ++r) {
-                const QStringList& row = records.at(r);
-                QCOMPARE(row.size(), header.size());
-                const QString handle = at(row, u"Handle"_s);
-                QVERIFY(!handle.isEmpty());
-                if (!at(row, u"Title"_s).isEmpty()) {
-                    ++product;
-                    QVERIFY2(!handles.contains(handle), qPrintable(handle));
-                    handles.insert(handle);
-                    QCOMPARE(at(row, u"Status"_s), u"draft"_s);
-                    QCOMPARE(at(row, u"Published"_s), u"false"_s);
-                    QCOMPARE(at(row, u"Image Src"_s), expected.at(product).pictures.value(0));
-                    if (at(row, u"Option1 Name"_s) == u"Title"_s) {
-                        QCOMPARE(at(row, u"Variant Price"_s), expected.at(product).price);
-                        QCOMPARE(at(row, u"Variant Inventory Qty"_s), expected.at(product).quantity);
-                    }
-                } else {
-                    // A variant or image row follows its product.
-                    QVERIFY(product >= 0);
-                    QVERIFY(handles.contains(handle));
-                    const QString image = at(row, u"Image Src"_s);
-                    if (!image.isEmpty())
-                        QCOMPARE(image, expected.at(product).pictures.value(
-                                            at(row, u"Image Position"_s).toInt() - 1));
-                }
-            }
-            QCOMPARE(product + 1, expected.size());
-        } else {
-            QCOMPARE(header, wooHeader(current ? 2 : 0));
-            qsizetype product = -1;
-            QSet<QString> skus;
-            QString parent;
-            for (qsizetype r = 1; r < records.size(); ++r) {
-                const QStringList& row = records.at(r);
-                QCOMPARE(row.size(), header.size());
-                const QString type = at(row, u"Type"_s);
-                const QString sku = at(row, u"SKU"_s);
-                QVERIFY2(!sku.isEmpty() && !skus.contains(sku), qPrintable(sku));
-                skus.insert(sku);
-                if (type == u"variation"_s) {
-                    QCOMPARE(at(row, u"Parent"_s), parent);
-                    continue;
-                }
-                ++product;
-                parent = sku;
-                QCOMPARE(at(row, u"Published"_s), u"0"_s);
-                QCOMPARE(at(row, u"Images"_s), expected.at(product).pictures.join(u", "_s));
-                if (type == u"simple"_s) {
-                    QCOMPARE(at(row, u"Regular price"_s), expected.at(product).price);
-                    QCOMPARE(at(row, u"Stock"_s), expected.at(product).quantity);
-                } else {
-                    QCOMPARE(type, u"variable"_s);
-                }
-            }
-            QCOMPARE(product + 1, expected.size());
-        }
+    // A fixture shop extracted into each store file (the file the end-to-end extraction compares
+    // with): the prices and quantities of the same shop's Taobao Assistant file, and the picture
+    // addresses the shop's list pages give.
+    void extractedShop_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("to");
+        QTest::newRow("shopify") << u"expected/taobao_shop11112222.shopify.csv"_s
+                                 << OutputFormats::describe(FileFormat::Shopify).converterIndex;
+        QTest::newRow("woocommerce") << u"expected/taobao_shop11112222.woocommerce.csv"_s
+                                     << OutputFormats::describe(FileFormat::WooCommerce).converterIndex;
+    }
+
+    void extractedShop() {
+        QFETCH(QString, file);
+        QFETCH(int, to);
+        QList<SourceItem> expected = sourceItems(fixturePath(u"expected/taobao_shop11112222.taobao.csv"_s),
+                                                 FileFormat::TaobaoAssistant);
+        const QString site = u"http://img01.taobaocdn.com/bao/uploaded/i1/"_s;
+        const QStringList pictures{u"T1a1001XXXXXXXX.jpg"_s, u"T1a1002XXXXXXXX.jpg"_s,
+                                   u"T1a1003XXXXXXXX.jpg"_s, u"T1a1004XXXXXXXX.jpg?v=2"_s,
+                                   u"T1a1006XXXXXXXX.jpg"_s, u"T1a1007XXXXXXXX.jpg"_s,
+                                   u"T1a1008XXXXXXXX.jpg"_s};
+        QCOMPARE(expected.size(), pictures.size());
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            expected[i].pictures = {site + pictures.at(i)};
+        checkStoreFile(fixturePath(file), *OutputFormats::fromConverterIndex(to), expected, 0);
     }
 
     // Colour and size from skuProps: option names, values (alias, standard name, code) and each

@@ -2,9 +2,9 @@
 
 #include "app/ConsoleWindow.h"
 #include "app/PrintLine.h"
-#include "base/MarketplaceCodes.h"
 #include "base/System.h"
 #include "formats/FormatConverter.h"
+#include "formats/OutputFormats.h"
 
 #include <QFileInfo>
 #include <QString>
@@ -57,7 +57,7 @@ int runConvertCommand(const QStringList& arguments) {
                 source.reset();
                 continue;
             }
-            const std::optional<FileFormat> format = MarketplaceCodes::formatFromWord(word);
+            const std::optional<FileFormat> format = OutputFormats::fromWord(word);
             // The store files are written only.
             const bool storeFile = format == FileFormat::Shopify || format == FileFormat::WooCommerce;
             if (!format || (isFrom && storeFile))

@@ -13,6 +13,7 @@
 #include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
 #include "base/System.h"
+#include "formats/OutputFormats.h"
 #include "formats/OutputJournal.h"
 
 #include <QDir>
@@ -70,17 +71,17 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
 
         if (arg == u"--platform" || arg == u"--format") {
             QString name;
-            const QString words = arg == u"--platform" ? QStringLiteral("taobao, paipai or ebay")
-                                                       : QStringLiteral("taobao, taobao5, paipai or ebay");
+            const QString words =
+                arg == u"--platform"
+                    ? QStringLiteral("taobao, paipai or ebay")
+                    : QStringLiteral("taobao, taobao5, paipai, ebay, shopify or woocommerce");
             if (!takeValue(&name))
                 return arg + QStringLiteral(" needs ") + words;
             bool known = false;
             if (arg == u"--platform")
                 known = (options->platform = MarketplaceCodes::platformFromWord(name)).has_value();
             else
-                // An extraction writes the assistants' layouts only (output index -1: none).
-                known = (options->format = MarketplaceCodes::formatFromWord(name)).has_value() &&
-                        MarketplaceCodes::outputFormatIndex(*options->format) >= 0;
+                known = (options->format = OutputFormats::fromWord(name)).has_value();
             if (!known)
                 return arg + QStringLiteral(" must be ") + words + QStringLiteral(", not '") + name + u'\'';
         } else if (arg == u"--data-dir") {

@@ -15,6 +15,7 @@
 #include "crawl/ShopSummary.h"
 #include "crawl/TaobaoShopWalk.h"
 #include "formats/OutputBatch.h"
+#include "formats/OutputFormats.h"
 #include "formats/Taobao5Output.h"
 
 #include <QDir>
@@ -142,7 +143,7 @@ bool ExtractionController::refuseResumedFile(bool resumed, FileFormat format) {
     m_session.window().showMessage(
         format == FileFormat::TaobaoAssistant5
             ? Taobao5Output::notContinuableMessage(path)
-            : Messages::outputOfAnotherFormat(file.fileName(), MarketplaceCodes::assistantName(format)));
+            : Messages::outputOfAnotherFormat(file.fileName(), OutputFormats::describe(format).caption));
     return true;
 }
 
@@ -181,7 +182,7 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
     writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
     writeBreakPoint(SettingsKeys::kBreakPointUrl, state.setup.shopUrl);
     writeBreakPoint(SettingsKeys::kBreakPointOption,
-                    QString::number(MarketplaceCodes::outputFormatIndex(format)));
+                    QString::number(OutputFormats::describe(format).outputIndex));
     writeBreakPoint(SettingsKeys::kBreakPointSO, QString::number(MarketplaceCodes::platformIndex(platform)));
     writeBreakPoint(SettingsKeys::kBreakPointFileName, state.setup.outputFileName());
     if (!resumed)

@@ -2,10 +2,10 @@
 
 #include "app/Messages.h"
 #include "base/PlatformConstants.h"
+#include "formats/OutputFormats.h"
 
 #include <QUrl>
 
-#include <array>
 #include <optional>
 
 namespace ShopAddress {
@@ -83,29 +83,9 @@ QString sanitizeFileNamePart(const QString& text) {
     return part;
 }
 
-namespace {
-
-struct FormatNaming {
-    FileFormat format;
-    std::optional<Platform> ownerPlatform; // whose shops keep the plain name in this format
-    const char16_t* suffix;
-};
-
-constexpr std::array<FormatNaming, 4> kFormatNaming{{
-    {FileFormat::TaobaoAssistant, Platform::Taobao, u"_Taobao"},
-    {FileFormat::PaiPaiAssistant, Platform::PaiPai, u"_PaiPai"},
-    {FileFormat::EbayAssistant, Platform::Ebay, u"_eBay"},
-    {FileFormat::TaobaoAssistant5, std::nullopt, u"_Taobao5"},
-}};
-
-} // namespace
-
 QString formatSuffix(Platform platform, FileFormat format) {
-    for (const FormatNaming& row : kFormatNaming) {
-        if (row.format == format)
-            return row.ownerPlatform == platform ? QString() : QString::fromUtf16(row.suffix);
-    }
-    return {};
+    const OutputFormats::Description& description = OutputFormats::describe(format);
+    return description.plainNameFor == platform ? QString() : description.extractionNameSuffix;
 }
 
 QString outputBaseName(Platform platform, const QString& lowerAddress) {

@@ -6,6 +6,7 @@
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
 #include "base/MarketplaceCodes.h"
+#include "formats/OutputFormats.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -119,8 +120,7 @@ StartupSequence::ResumeResult StartupSequence::offer(bool ask) {
     if (recorded.hasPlatform) {
         recorded.platform = MarketplaceCodes::platformFromIndex(storedCode(platformText));
         // Appending in another layout than the file's would ruin it: no guessing.
-        recorded.format =
-            MarketplaceCodes::outputFormatFromIndex(storedCode(read(SettingsKeys::kBreakPointOption)));
+        recorded.format = OutputFormats::fromOutputIndex(storedCode(read(SettingsKeys::kBreakPointOption)));
         if (!recorded.format) {
             m_session.window().showMessage(Messages::kBreakPointFormatUnreadable);
             return ResumeResult::FormatUnreadable;

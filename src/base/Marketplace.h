@@ -15,3 +15,4 @@ enum class FileFormat {
     Shopify,
     WooCommerce
 };
+inline constexpr int kFileFormatCount = static_cast<int>(FileFormat::WooCommerce) + 1;

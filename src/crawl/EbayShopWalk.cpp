@@ -52,6 +52,7 @@ ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const Q
     if (!item)
         return ItemOutcome::NotEmitted;
     item->record.pageAddress = itemAddress;
+    item->record.pictureAddress = pictureAddress;
     return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
                                                                     : ItemOutcome::NotEmitted;
 }

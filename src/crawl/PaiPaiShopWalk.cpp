@@ -50,14 +50,15 @@ ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const
             host.itemDropped(isPaiPaiItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
         return ItemOutcome::NotEmitted;
     }
-    const QString storedName = host.downloadPicture(
-        paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName), listItem.pictureFileName);
+    const QString pictureAddress = paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName);
+    const QString storedName = host.downloadPicture(pictureAddress, listItem.pictureFileName);
     std::optional<ParsedItem> item =
         parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText), listItem.price,
                             host.picturePath(storedName));
     if (!item)
         return ItemOutcome::NotEmitted;
     item->record.pageAddress = itemAddress;
+    item->record.pictureAddress = pictureAddress;
     return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
                                                                     : ItemOutcome::NotEmitted;
 }

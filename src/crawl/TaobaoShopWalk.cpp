@@ -506,6 +506,7 @@ ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const
         return ItemOutcome::NotEmitted;
     }
     item->record.pageAddress = itemAddress;
+    item->record.pictureAddress = pictureAddress;
     return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
                                                                     : ItemOutcome::NotEmitted;
 }

@@ -1,6 +1,5 @@
 #include "formats/FormatConverter.h"
 
-#include "base/MarketplaceCodes.h"
 #include "base/System.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
@@ -447,7 +446,7 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     if (!isTaobao(*detected) && request.sourcePath.right(4).toLower() != QStringLiteral(".csv"))
         return refused(kNotCsv);
     if (*detected == request.target)
-        return refused(QStringLiteral("该文件已是") + MarketplaceCodes::assistantName(*detected) +
+        return refused(QStringLiteral("该文件已是") + OutputFormats::describe(*detected).caption +
                        QStringLiteral("格式"));
 
     Result result;

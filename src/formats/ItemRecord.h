@@ -82,6 +82,9 @@ struct ItemRecord {
     // The item page the record was read from, for the window to open. Not a field: neither the
     // grid's columns nor any assistant layout carry it.
     QString pageAddress;
+    // The address the item's picture was fetched from (picture holds the file it was saved as),
+    // for the store files, whose stores fetch pictures themselves. Not a field either.
+    QString pictureAddress;
 
     QString& operator[](Field field);
     const QString& operator[](Field field) const;

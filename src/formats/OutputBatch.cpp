@@ -2,6 +2,8 @@
 
 #include "base/System.h"
 #include "formats/AssistantFormat.h"
+#include "formats/OutputFormats.h"
+#include "formats/StoreOutput.h"
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
 #include "web/PictureFile.h"
@@ -37,13 +39,21 @@ QString withoutHeader(const QString& batch) {
 } // namespace
 
 Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting) {
-    if (format == FileFormat::TaobaoAssistant5)
+    switch (format) {
+    case FileFormat::TaobaoAssistant5:
         return Taobao5Output::writeBatch(path, batch, appendToExisting);
-    if (format == FileFormat::TaobaoAssistant) {
+    case FileFormat::Shopify:
+    case FileFormat::WooCommerce:
+        return StoreOutput::writeBatch(path, format, batch, appendToExisting);
+    case FileFormat::TaobaoAssistant: {
         const QString unicode = QStringLiteral("unicode");
         if (!appendToExisting || QFileInfo(path).size() == 0)
             return writeTextFile(path, batch, unicode);
         return appendToTextFile(path, withoutHeader(batch), unicode);
+    }
+    case FileFormat::PaiPaiAssistant:
+    case FileFormat::EbayAssistant:
+        break;
     }
 
     // An empty file has no header yet for the rows to go under.
@@ -68,12 +78,20 @@ Status writeOutputBatch(const QString& path, FileFormat format, const QString& b
 }
 
 qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appendToExisting) {
-    if (format == FileFormat::TaobaoAssistant5)
-        return Taobao5Output::lengthKeptByBatch(path, appendToExisting);
     QFile existing(path);
     const qint64 size = existing.size();
-    if (format == FileFormat::TaobaoAssistant)
+    switch (format) {
+    case FileFormat::TaobaoAssistant5:
+        return Taobao5Output::lengthKeptByBatch(path, appendToExisting);
+    case FileFormat::Shopify:
+    case FileFormat::WooCommerce:
+        return StoreOutput::lengthKeptByBatch(path, appendToExisting);
+    case FileFormat::TaobaoAssistant:
         return appendToExisting ? size : 0;
+    case FileFormat::PaiPaiAssistant:
+    case FileFormat::EbayAssistant:
+        break;
+    }
     if (!appendToExisting || size == 0 || !existing.open(QIODevice::ReadOnly))
         return 0;
     // The closing CR LF of the earlier batch gives way to the rows (see writeOutputBatch).
@@ -82,6 +100,8 @@ qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appe
 }
 
 QString headerLineOf(FileFormat format) {
+    if (OutputFormats::describe(format).storeFile)
+        return StoreOutput::header(format);
     if (format == FileFormat::TaobaoAssistant5)
         return Taobao5Output::header();
     return AssistantFormat::forFormat(format).headerLine();
@@ -93,11 +113,12 @@ QByteArray ownOutputStart(FileFormat format) {
         return kUtf16Mark + utf16(Taobao5Layout::headerText());
     case FileFormat::TaobaoAssistant:
         return kUtf16Mark + utf16(AssistantFormat::taobao().headerLine());
-    case FileFormat::PaiPaiAssistant:
-    case FileFormat::EbayAssistant:
-    // No extraction writes the store files.
+    // No byte-order mark: a store's importer would take it for part of the first column's name.
     case FileFormat::Shopify:
     case FileFormat::WooCommerce:
+        return StoreOutput::header(format).toUtf8();
+    case FileFormat::PaiPaiAssistant:
+    case FileFormat::EbayAssistant:
         break;
     }
     return encodeGbk(AssistantFormat::forFormat(format).headerLine());

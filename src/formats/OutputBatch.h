@@ -6,11 +6,10 @@
 #include <QString>
 
 // Writes one batch (header line first) to an output file as a flush does: the Taobao Assistant
-// format as UTF-16, the others in GBK with a closing CR LF. Each replaces the file unless
-// appendToExisting holds and the file is not empty, in which case the batch's rows are added
-// without a second header line. The current Taobao layout keeps one header too, and is never
-// appended to when the file is of another kind.
-// (formerly WriteOutputBatch)
+// formats as UTF-16, the store files as UTF-8, the others in GBK with a closing CR LF. Each replaces the file
+// unless appendToExisting holds and the file is not empty, in which case the batch's rows are added without a
+// second header line. The current Taobao layout keeps one header too, and is never appended to when the file
+// is of another kind. (formerly WriteOutputBatch)
 Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting);
 
 // The header line a batch of format starts with, as the row writer writes it.

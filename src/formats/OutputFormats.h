@@ -5,11 +5,15 @@
 
 #include <QString>
 
+#include <array>
+#include <optional>
+
 struct AssistantLayout;
 
-// What the program writes for each output format, in one row per format: the stored codes, the
-// command-line word and the caption come from MarketplaceCodes; the rest is here. A new format is
-// one row, its layout table in AssistantFormat and their tests.
+// Everything the program knows of each output format, in one description per format: the numbers
+// and words stored in settings files and breakpoints or typed on the command line, its captions,
+// file names, encodings, header policy and layout. A new format is one description, its layout
+// table or writer and their tests; the switch in OutputFormats.cpp names the description it lacks.
 namespace OutputFormats {
 
 // How often a file of the format holds its header.
@@ -20,6 +24,18 @@ enum class HeaderPolicy {
 
 struct Description {
     FileFormat format;
+    // Stored codes: settings files and breakpoints written by earlier versions hold them, so they
+    // never change.
+    int outputIndex;      // the window's Option5 choice and the breakpoint's BreakPointOption
+    int converterIndex;   // the conversion panel's Option3 (source) and Option4 (target)
+    QString word;         // the command line's --format / --from / --to
+    QString caption;      // the assistant's or store's name, in the window and in messages
+    QString shortCaption; // the conversion panel's
+    Platform platform;    // whose assistant writes the format; the store files take Taobao's items
+    bool storeFile;       // a store's product file: written, never read
+    // The extraction's file is the shop's base name plus this, except for shops of plainNameFor.
+    QString extractionNameSuffix;
+    std::optional<Platform> plainNameFor;
     QString converterSuffix;         // the converter's output file ends so (a save path's ".csv" gives way)
     TextEncoding extractionEncoding; // of the extraction's output file
     TextEncoding converterEncoding;  // of the converter's output file
@@ -31,5 +47,13 @@ struct Description {
 };
 
 const Description& describe(FileFormat format);
+
+// Every format, in the order of the window's choices (their output indexes).
+const std::array<FileFormat, kFileFormatCount>& all();
+
+// The format a stored or typed code names; none for a code no format has.
+std::optional<FileFormat> fromOutputIndex(int index);
+std::optional<FileFormat> fromConverterIndex(int index);
+std::optional<FileFormat> fromWord(const QString& word);
 
 } // namespace OutputFormats

@@ -1,8 +1,8 @@
 #include "formats/OutputJournal.h"
 
-#include "base/MarketplaceCodes.h"
 #include "base/System.h"
 #include "formats/OutputBatch.h"
+#include "formats/OutputFormats.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -101,7 +101,7 @@ bool OutputJournal::append(const QString& outputFile, FileFormat format, bool ap
         }
     }
     const QByteArray fields = "R\t" + QByteArray::number(itemNumber) + '\t' +
-                              QByteArray::number(MarketplaceCodes::outputFormatIndex(format)) + '\t' +
+                              QByteArray::number(OutputFormats::describe(format).outputIndex) + '\t' +
                               (startsWithHeader ? '1' : '0') + '\t' + (m_appendToExisting ? '1' : '0') +
                               '\t' + QByteArray::number(m_keptOutputLength) + '\t' +
                               QByteArray::number(m_keysInFile) + '\t' + escaped(itemKey).toUtf8() + '\t';
@@ -199,8 +199,7 @@ void readEarlierVersion(const QByteArray& bytes, qsizetype start, OutputJournal:
         }
         // A code no format has was written the GBK way, as eBay's rows are.
         if (contents.rows == 0)
-            contents.format =
-                MarketplaceCodes::outputFormatFromIndex(formatCode).value_or(FileFormat::EbayAssistant);
+            contents.format = OutputFormats::fromOutputIndex(formatCode).value_or(FileFormat::EbayAssistant);
         contents.batch += piece;
         ++contents.rows;
         contents.highestItem = std::max(contents.highestItem, item);
@@ -307,7 +306,7 @@ OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
             contents.keysInFile = row->keysInFile;
             // A code no format has was written the GBK way, as eBay's rows are.
             contents.format =
-                MarketplaceCodes::outputFormatFromIndex(row->formatCode).value_or(FileFormat::EbayAssistant);
+                OutputFormats::fromOutputIndex(row->formatCode).value_or(FileFormat::EbayAssistant);
             // The header line went with a damaged first row: the batch still starts with it.
             if (!row->startsWithHeader)
                 contents.batch = headerLineOf(contents.format);

@@ -3,12 +3,20 @@
 #include "base/KillPoint.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
+#include "formats/OutputFormats.h"
+#include "formats/StoreOutput.h"
 #include "formats/Taobao5Output.h"
 
 #include <utility>
 
-QString RowWriter::rowTextFor(const ItemRecord& record) {
+QString RowWriter::rowTextFor(const ItemRecord& record, int itemNumber, const QString& itemKey) {
     QString rowText;
+    if (OutputFormats::describe(m_target.format).storeFile) {
+        m_lastSeparator = u',';
+        if (!m_headerWritten)
+            rowText = StoreOutput::header(m_target.format);
+        return rowText + StoreOutput::rowsFor(m_target.format, record, itemKey, itemNumber);
+    }
     // The current Taobao layout has quoting and pictures of its own, outside the layout tables.
     if (m_target.format == FileFormat::TaobaoAssistant5) {
         m_lastSeparator = u'\t';
@@ -25,7 +33,7 @@ QString RowWriter::rowTextFor(const ItemRecord& record) {
 }
 
 void RowWriter::appendRecord(const ItemRecord& record, int itemNumber, const QString& itemKey) {
-    QString rowText = rowTextFor(record);
+    QString rowText = rowTextFor(record, itemNumber, itemKey);
     // A page may carry NUL; no assistant reads past it.
     if (rowText.contains(QChar(u'\0')))
         rowText.remove(QChar(u'\0'));

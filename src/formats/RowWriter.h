@@ -52,7 +52,7 @@ public:
 
 private:
     // The header when the buffer has none yet, then the record's row, in the target's format.
-    QString rowTextFor(const ItemRecord& record);
+    QString rowTextFor(const ItemRecord& record, int itemNumber, const QString& itemKey);
 
     Target m_target;
     bool m_appendToExisting = false;

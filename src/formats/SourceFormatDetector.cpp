@@ -1,6 +1,6 @@
 #include "formats/SourceFormatDetector.h"
 
-#include "base/MarketplaceCodes.h"
+#include "formats/OutputFormats.h"
 #include "formats/Taobao5Layout.h"
 
 #include <QFile>
@@ -87,8 +87,8 @@ bool matchesChosenSource(FileFormat chosen, FileFormat detected) {
 }
 
 QString mismatchMessage(FileFormat chosen, FileFormat detected) {
-    return QStringLiteral("该文件是") + MarketplaceCodes::assistantName(detected) +
-           QStringLiteral("格式，不是") + MarketplaceCodes::assistantName(chosen) + QStringLiteral("格式");
+    return QStringLiteral("该文件是") + OutputFormats::describe(detected).caption +
+           QStringLiteral("格式，不是") + OutputFormats::describe(chosen).caption + QStringLiteral("格式");
 }
 
 QString unknownFormatMessage(const QString& path) {

@@ -473,6 +473,10 @@ QList<QStringList> wooRows(const Product& product, const QString& sku, int attri
 }
 
 QByteArray csvLine(const QStringList& fields) {
+    return csvText(fields).toUtf8();
+}
+
+QString csvText(const QStringList& fields) {
     QString line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
@@ -493,7 +497,7 @@ QByteArray csvLine(const QStringList& fields) {
         line += u'"';
     }
     line += u'\n';
-    return line.toUtf8();
+    return line;
 }
 
 QString missingPicturesNote(int count) {

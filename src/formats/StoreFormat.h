@@ -60,6 +60,8 @@ QList<QStringList> wooRows(const Product& product, const QString& sku, int attri
                            QSet<QString>* takenSkus);
 
 // One record, fields quoted where they hold a comma, quote or line break, ending in LF.
+QString csvText(const QStringList& fields);
+// csvText in UTF-8.
 QByteArray csvLine(const QStringList& fields);
 
 // "N个宝贝没有图片网址"

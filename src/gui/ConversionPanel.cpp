@@ -1,7 +1,7 @@
 #include "gui/ConversionPanel.h"
 
-#include "base/MarketplaceCodes.h"
 #include "formats/FormatConverter.h"
+#include "formats/OutputFormats.h"
 #include "formats/SourceFormatDetector.h"
 #include "gui/ControlArrays.h"
 #include "gui/MessageBox.h"
@@ -26,14 +26,20 @@ const QString kStartFilter = QStringLiteral("批量导出的文件(*.csv;*.txt)|
 const QString kTaobaoSourceFilter = QStringLiteral("批量导出或导入后转换的文件(*.csv;*.txt)|*.csv;*.txt|");
 const QString kOtherSourceFilter = QStringLiteral("批量导出的文件(*.csv)|*.csv|");
 
-// By converter index. The store files are targets only.
-const QStringList kFormatCaptions{QStringLiteral("淘宝"), QStringLiteral("拍拍"), QStringLiteral("易趣"),
-                                  QStringLiteral("淘宝5")};
-const QStringList kTargetCaptions =
-    kFormatCaptions + QStringList{QStringLiteral("Shopify"), QStringLiteral("WooCommerce")};
+// By converter index (the option buttons' ids); the store files, last, are targets only.
+QStringList captions(bool storeFiles) {
+    QStringList captions;
+    for (int index = 0; const std::optional<FileFormat> format = OutputFormats::fromConverterIndex(index);
+         ++index) {
+        const OutputFormats::Description& description = OutputFormats::describe(*format);
+        if (storeFiles || !description.storeFile)
+            captions.append(description.shortCaption);
+    }
+    return captions;
+}
 
 int indexOf(FileFormat format) {
-    return MarketplaceCodes::converterIndex(format);
+    return OutputFormats::describe(format).converterIndex;
 }
 
 bool isTaobao(FileFormat format) {
@@ -41,7 +47,7 @@ bool isTaobao(FileFormat format) {
 }
 
 bool isStore(std::optional<FileFormat> format) {
-    return format == FileFormat::Shopify || format == FileFormat::WooCommerce;
+    return format && OutputFormats::describe(*format).storeFile;
 }
 
 } // namespace
@@ -74,12 +80,12 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     formatRows->setContentsMargins(0, 0, 0, 0);
     formatRows->addWidget(makeLabel(QStringLiteral("Label3"), QStringLiteral("打开"), formats));
     auto* sourceRow = new QHBoxLayout;
-    m_sourceGroup = makeOptionArray(QStringLiteral("Option3"), kFormatCaptions, formats, sourceRow);
+    m_sourceGroup = makeOptionArray(QStringLiteral("Option3"), captions(false), formats, sourceRow);
     formatRows->addLayout(sourceRow);
     formatRows->addSpacing(12);
     formatRows->addWidget(makeLabel(QStringLiteral("Label4"), QStringLiteral("转换"), formats));
     auto* targetRow = new QHBoxLayout;
-    m_targetGroup = makeOptionArray(QStringLiteral("Option4"), kTargetCaptions, formats, targetRow);
+    m_targetGroup = makeOptionArray(QStringLiteral("Option4"), captions(true), formats, targetRow);
     formatRows->addLayout(targetRow);
     formatRows->addStretch();
     m_convert = new QPushButton(QStringLiteral("转换"), formats);
@@ -150,7 +156,7 @@ QString ConversionPanel::saveSuffix(FileFormat target) {
 }
 
 void ConversionPanel::onSourceChosen(int index) {
-    const std::optional<FileFormat> source = MarketplaceCodes::converterFormatFromIndex(index);
+    const std::optional<FileFormat> source = OutputFormats::fromConverterIndex(index);
     if (!source)
         return;
     for (QAbstractButton* target : m_targetGroup->buttons())
@@ -162,7 +168,7 @@ void ConversionPanel::onSourceChosen(int index) {
 
 void ConversionPanel::onTargetChosen(int index) {
     const QString chosen = m_dialog.fileName();
-    const std::optional<FileFormat> target = MarketplaceCodes::converterFormatFromIndex(index);
+    const std::optional<FileFormat> target = OutputFormats::fromConverterIndex(index);
     m_imageBaseUrl->setEnabled(isStore(target));
     if (chosen.size() > 4 && target)
         m_savePath->setText(chosen.chopped(4) + saveSuffix(*target));
@@ -178,7 +184,7 @@ void ConversionPanel::onSelectSource() {
         m_sourceGroup->button(indexOf(*detected))->setChecked(true);
     if (chosen.size() >= 4) {
         const std::optional<FileFormat> target =
-            MarketplaceCodes::converterFormatFromIndex(m_targetGroup->checkedId());
+            OutputFormats::fromConverterIndex(m_targetGroup->checkedId());
         m_savePath->setText(chosen.chopped(4) + (target ? saveSuffix(*target) : QString()));
     }
 }
@@ -193,10 +199,8 @@ void ConversionPanel::onSelectSave() {
 }
 
 void ConversionPanel::onConvert() {
-    const std::optional<FileFormat> source =
-        MarketplaceCodes::converterFormatFromIndex(m_sourceGroup->checkedId());
-    const std::optional<FileFormat> target =
-        MarketplaceCodes::converterFormatFromIndex(m_targetGroup->checkedId());
+    const std::optional<FileFormat> source = OutputFormats::fromConverterIndex(m_sourceGroup->checkedId());
+    const std::optional<FileFormat> target = OutputFormats::fromConverterIndex(m_targetGroup->checkedId());
     if (!source || !target)
         return;
     FormatConverter::Request request;

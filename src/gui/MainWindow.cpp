@@ -6,6 +6,7 @@
 #include "base/MarketplaceCodes.h"
 #include "base/PlatformConstants.h"
 #include "formats/ItemRecord.h"
+#include "formats/OutputFormats.h"
 #include "gui/CellText.h"
 #include "gui/ControlArrays.h"
 #include "gui/ConversionPanel.h"
@@ -141,10 +142,10 @@ void MainWindow::buildUi() {
     formatFrame->setObjectName(QStringLiteral("Frame4"));
     formatFrame->setFrameShape(QFrame::StyledPanel);
     auto* formatLayout = new QHBoxLayout(formatFrame);
-    m_formatGroup = makeOptionArray(QStringLiteral("Option5"),
-                                    {QStringLiteral("淘宝助理"), QStringLiteral("易趣助理"),
-                                     QStringLiteral("拍拍助理"), QStringLiteral("淘宝助理5")},
-                                    formatFrame, formatLayout);
+    QStringList formatCaptions;
+    for (FileFormat format : OutputFormats::all())
+        formatCaptions.append(OutputFormats::describe(format).caption);
+    m_formatGroup = makeOptionArray(QStringLiteral("Option5"), formatCaptions, formatFrame, formatLayout);
     formatRow->addWidget(formatFrame);
     formatRow->addStretch();
 
@@ -432,8 +433,7 @@ Platform MainWindow::selectedPlatform() const {
 }
 
 FileFormat MainWindow::selectedFormat() const {
-    return MarketplaceCodes::outputFormatFromIndex(m_formatGroup->checkedId())
-        .value_or(FileFormat::EbayAssistant);
+    return OutputFormats::fromOutputIndex(m_formatGroup->checkedId()).value_or(FileFormat::EbayAssistant);
 }
 
 void MainWindow::selectPlatform(Platform platform) {
@@ -442,7 +442,7 @@ void MainWindow::selectPlatform(Platform platform) {
 }
 
 void MainWindow::selectFormat(FileFormat format) {
-    if (QAbstractButton* button = m_formatGroup->button(MarketplaceCodes::outputFormatIndex(format)))
+    if (QAbstractButton* button = m_formatGroup->button(OutputFormats::describe(format).outputIndex))
         button->setChecked(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "base/MarketplaceCodes.h"
+#include "formats/OutputFormats.h"
 
 #include <QCryptographicHash>
 
@@ -24,7 +25,7 @@ const QString RememberedChoices::kSection = QStringLiteral("上次选择");
 RememberedChoices RememberedChoices::read(const SettingsStore& settings) {
     RememberedChoices choices;
     choices.platform = MarketplaceCodes::platformFromWord(settings.readValue(kSection, kPlatform).trimmed());
-    choices.format = MarketplaceCodes::formatFromWord(settings.readValue(kSection, kFormat).trimmed());
+    choices.format = OutputFormats::fromWord(settings.readValue(kSection, kFormat).trimmed());
     choices.address = settings.readValue(kSection, kAddress).trimmed();
     return choices;
 }
@@ -35,7 +36,7 @@ bool RememberedChoices::write(SettingsStore& settings) const {
         written =
             settings.writeValue(kSection, kPlatform, MarketplaceCodes::platformWord(*platform)) && written;
     if (format)
-        written = settings.writeValue(kSection, kFormat, MarketplaceCodes::formatWord(*format)) && written;
+        written = settings.writeValue(kSection, kFormat, OutputFormats::describe(*format).word) && written;
     // The settings file holds no blank value: an emptied address box keeps the last address.
     if (!address.trimmed().isEmpty())
         written = settings.writeValue(kSection, kAddress, address.trimmed()) && written;

@@ -18,12 +18,19 @@
 // The output file of a shop: base + ".csv" in the platform's own format, else with the format's
 // suffix ("Taobao_1_PaiPai.csv"). Platform and format are the command line's words.
 inline QString outputName(const QString& base, const QString& platform, const QString& format) {
-    static const QStringList words{QStringLiteral("taobao"), QStringLiteral("paipai"), QStringLiteral("ebay"),
-                                   QStringLiteral("taobao5")};
-    static const QStringList suffixes{QStringLiteral("_Taobao"), QStringLiteral("_PaiPai"),
-                                      QStringLiteral("_eBay"), QStringLiteral("_Taobao5")};
+    static const QStringList words{QStringLiteral("taobao"),  QStringLiteral("paipai"),
+                                   QStringLiteral("ebay"),    QStringLiteral("taobao5"),
+                                   QStringLiteral("shopify"), QStringLiteral("woocommerce")};
+    static const QStringList suffixes{QStringLiteral("_Taobao"),  QStringLiteral("_PaiPai"),
+                                      QStringLiteral("_eBay"),    QStringLiteral("_Taobao5"),
+                                      QStringLiteral("_Shopify"), QStringLiteral("_WooCommerce")};
     const QString suffix = platform == format ? QString() : suffixes.value(words.indexOf(format));
     return base + suffix + QStringLiteral(".csv");
+}
+
+// The store product files: UTF-8 without a byte-order mark.
+inline bool isStoreFormat(const QString& format) {
+    return format == QLatin1String("shopify") || format == QLatin1String("woocommerce");
 }
 
 // The Taobao Assistant files (both layouts) are UTF-16 (the byte order mark kept as a character, so
@@ -33,6 +40,8 @@ inline bool isUnicodeFormat(const QString& format) {
 }
 
 inline QString decodeOutput(const QByteArray& bytes, const QString& format) {
+    if (isStoreFormat(format))
+        return QString::fromUtf8(bytes);
     if (isUnicodeFormat(format)) {
         QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::ConvertInitialBom);
         return decoder(bytes);
@@ -42,6 +51,8 @@ inline QString decodeOutput(const QByteArray& bytes, const QString& format) {
 }
 
 inline QByteArray encodeOutput(const QString& text, const QString& format) {
+    if (isStoreFormat(format))
+        return text.toUtf8();
     if (isUnicodeFormat(format)) {
         QStringEncoder encoder(QStringConverter::Utf16LE);
         return encoder(text);

@@ -1,0 +1,91 @@
+#include "formats/StoreOutput.h"
+
+#include "formats/ConversionMapping.h"
+#include "formats/StoreFormat.h"
+#include "web/TextFileIo.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace StoreOutput {
+
+namespace {
+
+bool isAddress(QStringView text) {
+    return text.startsWith(u"http://", Qt::CaseInsensitive) ||
+           text.startsWith(u"https://", Qt::CaseInsensitive);
+}
+
+QString slug(QStringView text) {
+    QString result;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9'))
+            result += c;
+        else if (u >= u'A' && u <= u'Z')
+            result += QChar(u + (u'a' - u'A'));
+        else if (!result.isEmpty() && !result.endsWith(u'-'))
+            result += u'-';
+    }
+    while (result.endsWith(u'-'))
+        result.chop(1);
+    return result;
+}
+
+QString lines(const QList<QStringList>& rows) {
+    QString text;
+    for (const QStringList& row : rows)
+        text += StoreFormat::csvText(row);
+    return text;
+}
+
+} // namespace
+
+QString header(FileFormat format) {
+    return StoreFormat::csvText(format == FileFormat::Shopify ? StoreFormat::shopifyHeader()
+                                                              : StoreFormat::wooHeader(0));
+}
+
+QString rowsFor(FileFormat format, const ItemRecord& record, const QString& itemKey, int itemNumber,
+                QStringList* log) {
+    StoreFormat::Product product =
+        StoreFormat::productFrom(ConversionMapping::rowFromRecord(record), {}, log);
+    // The picture file on disk is no address a store can fetch; the one it came from is.
+    if (isAddress(record.pictureAddress.trimmed()))
+        product.pictures = {record.pictureAddress.trimmed()};
+    // A record keeps its place's key ("#7") when the item had no address.
+    QString handle = itemKey.startsWith(u'#') ? QString() : slug(itemKey);
+    if (handle.isEmpty())
+        handle = QStringLiteral("item-") + QString::number(itemNumber);
+    if (format == FileFormat::Shopify)
+        return lines(StoreFormat::shopifyRows(product, handle, log));
+    QSet<QString> skus{handle};
+    return lines(StoreFormat::wooRows(product, handle, 0, &skus));
+}
+
+Status writeBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting) {
+    const QString headerLine = header(format);
+    const QString rows = batch.startsWith(headerLine) ? batch.mid(headerLine.size()) : batch;
+    const QFileInfo info(path);
+    if (!appendToExisting || !info.exists() || info.size() == 0)
+        return replaceFileContent(path, (headerLine + rows).toUtf8());
+
+    QFile existing(path);
+    if (!existing.open(QIODevice::ReadOnly))
+        return Status::failure(existing.errorString());
+    QByteArray content = existing.readAll();
+    if (existing.error() != QFileDevice::NoError)
+        return Status::failure(existing.errorString());
+    existing.close();
+    // A run that died while writing may have left the last row without its line end.
+    if (!content.endsWith('\n'))
+        content += '\n';
+    return replaceFileContent(path, content + rows.toUtf8());
+}
+
+qint64 lengthKeptByBatch(const QString& path, bool appendToExisting) {
+    const QFileInfo info(path);
+    return appendToExisting && info.exists() ? info.size() : 0;
+}
+
+} // namespace StoreOutput
