@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 #include <algorithm>
@@ -46,6 +47,7 @@ private:
     }
 
     static void addShopRows() {
+        QTest::addColumn<QString>("platform");
         QTest::addColumn<QString>("shop");
         QTest::addColumn<QString>("format");
         QTest::addColumn<Ending>("ending");
@@ -58,19 +60,28 @@ private:
             for (const char* format : {"taobao", "paipai", "ebay"})
                 for (const auto& [name, ending] : endings)
                     QTest::addRow("%s %s %s", shop, format, name)
-                        << QString::fromLatin1(shop) << QString::fromLatin1(format) << ending;
+                        << u"taobao"_s << QString::fromLatin1(shop) << QString::fromLatin1(format) << ending;
         // The store files go through the same run machinery; one shop of several pages is enough.
         for (const char* format : {"shopify", "woocommerce"})
             for (const auto& [name, ending] : endings)
                 QTest::addRow("12345678 %s %s", format, name)
-                    << u"12345678"_s << QString::fromLatin1(format) << ending;
+                    << u"taobao"_s << u"12345678"_s << QString::fromLatin1(format) << ending;
         // The side file's damage does not depend on the shop: two shops are enough.
         for (const char* shop : {"11112222", "77771111"})
             for (const char* format : {"taobao", "ebay"})
                 for (const auto& [name, ending] : {std::pair{"list deleted", Ending::ListDeleted},
                                                    std::pair{"list damaged", Ending::ListDamaged}})
                     QTest::addRow("%s %s killed, %s", shop, format, name)
-                        << QString::fromLatin1(shop) << QString::fromLatin1(format) << ending;
+                        << u"taobao"_s << QString::fromLatin1(shop) << QString::fromLatin1(format) << ending;
+        // The other marketplaces' shops, with their empty and untitled item pages, in their own
+        // formats: straight through, and killed the moment the first row is journaled.
+        const std::pair<const char*, const char*> others[] = {
+            {"paipai", "20090301"}, {"ebay", "QingShiXuan"}, {"ebay", "meihuaju"}};
+        for (const auto& [platform, shop] : others)
+            for (const auto& [name, ending] : {endings[0], endings[3]})
+                QTest::addRow("%s %s %s", platform, shop, name)
+                    << QString::fromLatin1(platform) << QString::fromLatin1(shop)
+                    << QString::fromLatin1(platform) << ending;
     }
 
     // What a person or a careless copy does to the list between the kill and the resume.
@@ -86,6 +97,22 @@ private:
             return;
         bytes[at] = bytes.at(at) == '9' ? '8' : '9';
         putFileBytes(path, bytes);
+    }
+
+    static QString addressOf(const QString& platform, const QString& shop) {
+        if (platform == u"paipai")
+            return u"http://shop.paipai.com/%1/"_s.arg(shop);
+        if (platform == u"ebay")
+            return u"http://stores.ebay.com.cn/%1"_s.arg(shop);
+        return u"http://shop%1.taobao.com/"_s.arg(shop);
+    }
+
+    static QString baseNameOf(const QString& platform, const QString& shop) {
+        if (platform == u"paipai")
+            return u"PaiPai_"_s + shop;
+        if (platform == u"ebay")
+            return u"eBay_"_s + shop.toLower();
+        return u"Taobao_"_s + shop;
     }
 
     // The file's lines other than its header, and how often the header line (its first) occurs. A
@@ -129,7 +156,8 @@ private:
             QCOMPARE(found, inFile + dropped);
     }
 
-    void extract(const QString& shop, const QString& format, Ending ending, QString* text, QString* err) {
+    void extract(const QString& platform, const QString& shop, const QString& format, Ending ending,
+                 QString* text, QString* err) {
         ExtractRun run;
         m_server.clearRequestedAddresses();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -139,8 +167,7 @@ private:
         if (ending == Ending::KilledAfterRow)
             firstRun.insert(u"KESTRUNE_KILL_AT"_s, u"row-journaled"_s);
         run.process.setProcessEnvironment(firstRun);
-        run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
-                  u"http://shop%1.taobao.com/"_s.arg(shop));
+        run.start({u"--platform"_s, platform, u"--format"_s, format}, addressOf(platform, shop));
         const bool listSpoiled = ending == Ending::ListDeleted || ending == Ending::ListDamaged;
         const bool killed = ending == Ending::Killed || listSpoiled;
         if (ending == Ending::Stopped || killed) {
@@ -156,11 +183,12 @@ private:
             // The first run may have reached the end before the signal did: nothing to resume.
             *err = QString::fromUtf8(run.process.readAllStandardError());
             if (!fileBytes(run.file(u"Kestrune.ini"_s)).contains("\nBreakPoint=1"))
-                return storeText(run, shop, format, text);
+                return storeText(run, platform, shop, format, text);
             run.process.setProcessEnvironment(environment);
             if (listSpoiled)
-                spoilList(run.file(u'.' + outputName(u"Taobao_"_s + shop, u"taobao"_s, format) + u".items"_s),
-                          ending);
+                spoilList(
+                    run.file(u'.' + outputName(baseNameOf(platform, shop), platform, format) + u".items"_s),
+                    ending);
             run.start({u"--resume"_s});
             code = run.finish();
             // A list that no longer says what the file holds (a deleted one is made again from
@@ -171,27 +199,26 @@ private:
                 QVERIFY2(refusal.contains(u"采集断点的已采集宝贝记录缺失、损坏或与文件"_s),
                          qPrintable(refusal));
                 QVERIFY2(refusal.contains(u"instead of --resume"_s), qPrintable(refusal));
-                run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
-                          u"http://shop%1.taobao.com/"_s.arg(shop));
+                run.start({u"--platform"_s, platform, u"--format"_s, format}, addressOf(platform, shop));
                 code = run.finish();
             }
         }
         QCOMPARE(code, 0);
         *err = QString::fromUtf8(run.process.readAllStandardError());
-        storeText(run, shop, format, text);
+        storeText(run, platform, shop, format, text);
         // A second run that is not the resumed one replaces the file.
         if (ending == Ending::Straight) {
-            run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
-                      u"http://shop%1.taobao.com/"_s.arg(shop));
+            run.start({u"--platform"_s, platform, u"--format"_s, format}, addressOf(platform, shop));
             QCOMPARE(run.finish(), 0);
             *err = QString::fromUtf8(run.process.readAllStandardError());
-            storeText(run, shop, format, text);
+            storeText(run, platform, shop, format, text);
         }
     }
 
-    static void storeText(const ExtractRun& run, const QString& shop, const QString& format, QString* text) {
-        *text =
-            decodeOutput(fileBytes(run.file(outputName(u"Taobao_"_s + shop, u"taobao"_s, format))), format);
+    static void storeText(const ExtractRun& run, const QString& platform, const QString& shop,
+                          const QString& format, QString* text) {
+        *text = decodeOutput(fileBytes(run.file(outputName(baseNameOf(platform, shop), platform, format))),
+                             format);
     }
 
 private slots:
@@ -208,14 +235,19 @@ private slots:
 
     void eachItemOnce_data() { addShopRows(); }
     void eachItemOnce() {
+        QFETCH(QString, platform);
         QFETCH(QString, shop);
         QFETCH(QString, format);
         QFETCH(Ending, ending);
         QString text;
         QString err;
-        extract(shop, format, ending, &text, &err);
+        extract(platform, shop, format, ending, &text, &err);
         const QStringList twice = picturesNamedTwice(text);
         QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
+        // Rows of other marketplaces name no such pictures: each row, as a whole, once.
+        int headers = 0;
+        const QStringList rows = rowsOf(text, format, &headers);
+        QCOMPARE(QSet<QString>(rows.cbegin(), rows.cend()).size(), rows.size());
         checkCounts(text, format, err);
     }
 

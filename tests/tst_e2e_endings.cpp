@@ -120,6 +120,44 @@ private slots:
         QCOMPARE(run.finish(), 1);
     }
 
+    // The site answers a list page, or an item page, with its login page and status 200: the run
+    // pauses with its reason and status 1, keeps the items before it and stays resumable; the item
+    // that came as the login page is not known as written, so the resume fetches it again.
+    void loginPageInTheMiddle_data() {
+        QTest::addColumn<QString>("shop");
+        QTest::addColumn<int>("rowsKept");
+        QTest::addColumn<QString>("notWritten");
+        QTest::newRow("list page") << u"66660004"_s << 5 << QString();
+        QTest::newRow("item page") << u"66660005"_s << 1 << u"9901"_s;
+    }
+
+    void loginPageInTheMiddle() {
+        QFETCH(QString, shop);
+        QFETCH(int, rowsKept);
+        QFETCH(QString, notWritten);
+        const QString name = u"Taobao_%1_PaiPai.csv"_s.arg(shop);
+        ExtractRun run;
+        run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, u"paipai"_s},
+                  u"http://shop%1.taobao.com/"_s.arg(shop));
+        QCOMPARE(run.finish(), 1);
+        const QString err = QString::fromUtf8(run.process.readAllStandardError());
+        QVERIFY2(err.contains(Messages::kLoginRequired), qPrintable(err));
+        QVERIFY2(!err.contains(u"全部采集完成"_s), qPrintable(err));
+        QCOMPARE(rows(run, name).size(), rowsKept);
+        QCOMPARE(ini(run, SettingsKeys::kBreakPoint), u"1"_s);
+        const QStringList written = QString::fromUtf8(fileBytes(run.file(u"."_s + name + u".items"_s)))
+                                        .split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(written.size(), rowsKept);
+        if (!notWritten.isEmpty())
+            QVERIFY(!written.contains(notWritten));
+
+        // Still asked for a login: paused again, nothing written twice.
+        run.start({u"--resume"_s});
+        QCOMPARE(run.finish(), 1);
+        QVERIFY(run.process.readAllStandardError().contains(Messages::kLoginRequired.toUtf8()));
+        QCOMPARE(rows(run, name).size(), rowsKept);
+    }
+
     // A shop that states more items than its lists hold ends complete when its lists are read.
     void statedTotalHigherThanTheLists() {
         ExtractRun run;

@@ -4,8 +4,12 @@
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QTest>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -67,6 +71,66 @@ private slots:
         const QString difference = run.differenceFromExpected(
             output, format, fixturePath(u"expected/taobao_shop11112222.%1.csv"_s.arg(format)));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    // Killed with four rows in the journal (their keys and the breakpoint on disk), then the
+    // journal is damaged before the next start: the resumed run ends with every item once, and
+    // whatever recovery could not read back it says so and fetches again.
+    void damagedJournalBetweenKillAndResume_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("intact") << u"none"_s << false;
+        QTest::newRow("second row garbled") << u"garble"_s << true;
+        QTest::newRow("cut short") << u"cut"_s << true;
+    }
+
+    void damagedJournalBetweenKillAndResume() {
+        QFETCH(QString, damage);
+        QFETCH(bool, told);
+        const QString output = u"Taobao_11112222_PaiPai.csv"_s;
+        ExtractRun run;
+        killAt(run, nullptr);
+        QProcessEnvironment environment = run.process.processEnvironment();
+        environment.insert(u"KESTRUNE_PAUSE_SCALE"_s, u"0"_s);
+        run.process.setProcessEnvironment(environment);
+        const QString fifth = u"http://item.taobao.com/item.htm?id=1006"_s;
+        m_server.setSlowBody(fifth, 10, 1000);
+        m_server.clearRequestedAddresses();
+        run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, u"paipai"_s},
+                  u"http://shop11112222.taobao.com/"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().contains(fifth), 30000);
+        ::kill(static_cast<pid_t>(run.process.processId()), SIGKILL);
+        run.finish();
+        m_server.clearBehaviours();
+
+        const QString journal = OutputJournal::pathFor(run.file(output));
+        QFile file(journal);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 6); // the version line, four rows, nothing after the last line end
+        if (damage == u"garble")
+            lines[2][lines[2].size() / 2] ^= 0x20;
+        else if (damage == u"cut")
+            lines = lines.mid(0, 3);
+        QVERIFY(file.resize(0));
+        file.write(lines.join('\n'));
+        file.close();
+
+        run.start({u"--resume"_s});
+        QCOMPARE(run.finish(), 0);
+        const QString err = QString::fromUtf8(run.process.readAllStandardError());
+        QCOMPARE(err.contains(u"恢复记录已损坏"_s), told);
+        QVERIFY2(err.contains(u"全部采集完成"_s), qPrintable(err));
+        // Every item once; an item fetched again comes after the rows recovered.
+        QString text = decodeOutput(fileBytes(run.file(output)), u"paipai"_s);
+        text.replace(QDir::toNativeSeparators(run.dir.path()), u"@DATA_DIR@"_s);
+        QStringList rows = text.split(u"\r\n"_s, Qt::SkipEmptyParts);
+        QStringList expected =
+            decodeOutput(fileBytes(fixturePath(u"expected/taobao_shop11112222.paipai.csv"_s)), u"paipai"_s)
+                .split(u"\r\n"_s, Qt::SkipEmptyParts);
+        rows.sort();
+        expected.sort();
+        QCOMPARE(rows, expected);
     }
 };
 

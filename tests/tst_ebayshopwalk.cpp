@@ -6,6 +6,7 @@
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
+#include "support/WebTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -139,6 +140,75 @@ private slots:
         QCOMPARE(outputLines(program.outputFile()).size(), total + 1);
     }
 
+    // A list or item page the site answers with its sign-in or a verification page (status 200,
+    // or 403 and 429 with any body) pauses the run: resumable, the items before it written, the
+    // item it stood for neither written nor dropped, so the resume fetches it again.
+    void loginPageMidWalk_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("rowsBefore");
+        const QByteArray signIn = fileBytes(fixturePath(u"web/signin.ebay.com.cn/ws/eBayISAPI.dll?SignIn"_s));
+        const QByteArray tooOften =
+            QByteArray("<html><body><p>") + u"您的访问过于频繁，请稍后再试"_s.toUtf8() + "</p></body></html>";
+        const QString list = kStore + u"meihuaju"_s + kListSuffix + u"QQpZ1"_s;
+        QTest::newRow("list page: sign-in page") << list << 200 << signIn << 0;
+        QTest::newRow("item page: sign-in page") << itemAddress(u"330020000003"_s) << 200 << signIn << 2;
+        QTest::newRow("item page: too many requests text")
+            << itemAddress(u"330020000002"_s) << 200 << tooOften << 1;
+        QTest::newRow("item page: 403") << itemAddress(u"330020000002"_s) << 403 << QByteArray() << 1;
+    }
+
+    void loginPageMidWalk() {
+        QFETCH(QString, page);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(int, rowsBefore);
+        if (status == 200)
+            m_server.setContent(page, body);
+        else
+            m_server.setStatus(page, status, body);
+        Program program(FileFormat::EbayAssistant);
+        program.collect(kStore + u"meihuaju"_s);
+        m_server.clearBehaviours();
+
+        QCOMPARE(program.window.messages, QStringList{Messages::kLoginRequired});
+        QCOMPARE(program.window.statusTexts.last(), Messages::kLoginRequired);
+        QCOMPARE(program.window.rows.size(), rowsBefore);
+        QCOMPARE(program.session.state().counters.items.counts().dropped, 0);
+        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
+        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), QString::number(rowsBefore));
+        QCOMPARE(requested(kItems).size(), rowsBefore + (page.startsWith(kItems) ? 1 : 0));
+        QCOMPARE(outputLines(program.outputFile()).size(), rowsBefore == 0 ? 0 : rowsBefore + 1);
+    }
+
+    // A list that ends at a page the site does not have, or sends empty, short of the total the
+    // store states, may hold more: the run fails on that page and stays resumable.
+    void unreadListPageShortOfTotal_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("404") << 404 << u"HTTP 404"_s;
+        QTest::newRow("410") << 410 << u"HTTP 410"_s;
+        QTest::newRow("empty page") << 200 << u"HTTP 200"_s;
+    }
+
+    void unreadListPageShortOfTotal() {
+        QFETCH(int, status);
+        QFETCH(QString, reason);
+        const QString second = kStore + u"LanTingShop"_s + kListSuffix + u"QQpZ2"_s;
+        if (status == 200)
+            m_server.setContent(second, QByteArray());
+        else
+            m_server.setStatus(second, status, QByteArray());
+        Program program(FileFormat::EbayAssistant);
+        program.collect(kStore + u"LanTingShop"_s);
+        m_server.clearBehaviours();
+
+        QCOMPARE(program.window.rows.size(), 30);
+        QCOMPARE(program.window.statusTexts.last(), Messages::networkFailed(second, reason));
+        QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
+    }
+
     // The small store, collected twice in a row: a heading in capitals, one without a link, a link
     // written with "&", an item page that is gone and an item without a title. The second run
     // numbers its items from 1 again.
@@ -153,9 +223,12 @@ private slots:
                  (QStringList{itemAddress(u"330040000001"_s), itemAddress(u"330040000002"_s),
                               itemAddress(u"330040000003"_s), itemAddress(u"330040000099"_s),
                               itemAddress(u"330040000004"_s)}));
-        QCOMPARE(rowTitles(program.window), (QStringList{u"\"清代青花缠枝莲纹瓶 仿古收藏\""_s,
-                                                         u"\"二手 诺基亚 N73 手机 &amp; 原装电池\""_s,
-                                                         u"\"手绘团扇 苏州工艺\""_s, u"\"\""_s}));
+        QCOMPARE(rowTitles(program.window),
+                 (QStringList{u"\"清代青花缠枝莲纹瓶 仿古收藏\""_s,
+                              u"\"二手 诺基亚 N73 手机 &amp; 原装电池\""_s, u"\"手绘团扇 苏州工艺\""_s}));
+        // The item without a title is dropped, and says so.
+        QVERIFY(program.window.statusTexts.contains(Messages::itemDropped(DropReason::NoTitle) +
+                                                    itemAddress(u"330040000004"_s)));
         QCOMPARE(program.window.rows.first().key, u"QXV0"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), u"6"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);

@@ -83,16 +83,16 @@ private slots:
             taobao << QStringLiteral("%1:%1:已采集 %1 / 共 7 个宝贝").arg(item);
         QTest::newRow("taobao, every item read")
             << 2 << QStringLiteral("http://shop11112222.taobao.com/") << 7 << taobao;
-        // The shop states 21 items and lists 5: the fourth page cannot be read, the fifth is cut short.
-        // The complete run ends at 5 of 5.
+        // The shop states 21 items and lists 5: the third has no title, the fourth page cannot be
+        // read, the fifth is cut short. The complete run ends at 5 of 5.
         QTest::newRow("paipai, items that cannot be read")
             << 0 << kPaiPaiShop << 21 << QStringList{QStringLiteral("0:0:已采集 0 / 共 21 个宝贝"),
                                                      QStringLiteral("1:1:已采集 1 / 共 21 个宝贝"),
                                                      QStringLiteral("2:2:已采集 2 / 共 21 个宝贝"),
-                                                     QStringLiteral("3:3:已采集 3 / 共 21 个宝贝"),
-                                                     QStringLiteral("3:4:已采集 4 / 共 21 个宝贝"),
-                                                     QStringLiteral("3:5:已采集 5 / 共 21 个宝贝"),
-                                                     QStringLiteral("3:5:已采集 5 / 共 5 个宝贝")};
+                                                     QStringLiteral("2:3:已采集 3 / 共 21 个宝贝"),
+                                                     QStringLiteral("2:4:已采集 4 / 共 21 个宝贝"),
+                                                     QStringLiteral("2:5:已采集 5 / 共 21 个宝贝"),
+                                                     QStringLiteral("2:5:已采集 5 / 共 5 个宝贝")};
     }
 
     void progressAfterEachItem() {
@@ -164,16 +164,17 @@ private slots:
         const QRegularExpression picture404(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d 图片 HTTP 404 [0-9.]+秒 ") +
                                             QRegularExpression::escape(kPaiPaiPicture) + u'$');
         QVERIFY2(lines.indexOf(picture404) >= 0, qPrintable(lines.join(u'\n')));
-        // Item 4's page is unreadable, item 5's list group cut short.
+        // Item 3 has no title, item 4's page is unreadable, item 5's list group cut short.
+        QVERIFY(lines.filter(QStringLiteral(" 状态 宝贝未能采集（页面没有宝贝标题）")).size() == 1);
         QVERIFY(lines.filter(QStringLiteral(" 状态 宝贝未能采集（页面无法读取）")).size() == 2);
-        QVERIFY2(lines.last().endsWith(QStringLiteral(" 结束 共3个宝贝，2个宝贝未能采集")),
+        QVERIFY2(lines.last().endsWith(QStringLiteral(" 结束 共2个宝贝，3个宝贝未能采集")),
                  qPrintable(lines.last()));
         // The file just written is offered; the status names it, and its tooltip is the whole text.
         const QString written = f.window->writtenFile();
         QVERIFY2(written.endsWith(QStringLiteral("/PaiPai_20090301_Taobao.csv")), qPrintable(written));
         const QString status =
-            QStringLiteral("全部采集完成：共3个宝贝，文件：%1；店铺标明21个宝贝，实际找到5个；"
-                           "2个宝贝未能采集（见日志）；1张图片未能保存")
+            QStringLiteral("全部采集完成：共2个宝贝，文件：%1；店铺标明21个宝贝，实际找到5个；"
+                           "3个宝贝未能采集（见日志）；1张图片未能保存")
                 .arg(written);
         QCOMPARE(f.child<QLabel>("lb_stat_txt")->text(), status);
         QCOMPARE(f.child<QLabel>("lb_stat_txt")->toolTip(), status);

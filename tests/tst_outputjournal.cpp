@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -34,6 +35,24 @@ ItemRecord record(int n) {
     r.description = u"\"<p>第%1件\t说明</p>\""_s.arg(n);
     r.picture = u"\"http://img.example/%1.jpg\""_s.arg(n);
     return r;
+}
+
+// The check value the journal's earlier versions wrote: FNV-1a, as sixteen hex digits.
+QByteArray fnv(const QByteArray& bytes) {
+    quint64 hash = 14695981039346656037ULL;
+    for (char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ULL;
+    }
+    return QByteArray::number(hash, 16).rightJustified(16, '0');
+}
+
+QByteArray escapedLine(QString text) {
+    text.replace(u"\\"_s, u"\\\\"_s)
+        .replace(u"\t"_s, u"\\t"_s)
+        .replace(u"\r"_s, u"\\r"_s)
+        .replace(u"\n"_s, u"\\n"_s);
+    return text.toUtf8();
 }
 
 void emitItems(WriterRun& run, int first, int last) {
@@ -235,21 +254,138 @@ private slots:
             QVERIFY2(items.contains(key), qPrintable(key));
     }
 
-    // A journal written before the output's length was recorded is still recovered.
-    void journalWithoutOutputLength() {
+    // Journals the program wrote before each line carried its batch (versions 1 and 2: a first
+    // line with the batch's mode, a key line after each row) are still recovered, up to a
+    // damaged line; the rows from it on are told as lost.
+    void earlierVersions_data() {
+        QTest::addColumn<QByteArray>("firstLine");
+        QTest::addColumn<int>("damagedRow"); // 0: none
+        QTest::addColumn<int>("recovered");
+        QTest::addColumn<int>("lost");
+        QTest::newRow("version 1") << QByteArray("KESTRUNE-JOURNAL\t1\t0") << 0 << 3 << 0;
+        QTest::newRow("version 2") << QByteArray("KESTRUNE-JOURNAL\t2\t0\t0") << 0 << 3 << 0;
+        QTest::newRow("version 2, second row damaged")
+            << QByteArray("KESTRUNE-JOURNAL\t2\t0\t0") << 2 << 1 << 2;
+        QTest::newRow("version 2, length no number")
+            << QByteArray("KESTRUNE-JOURNAL\t2\t0\tx") << 0 << 0 << 0;
+    }
+
+    void earlierVersions() {
+        QFETCH(QByteArray, firstLine);
+        QFETCH(int, damagedRow);
+        QFETCH(int, recovered);
+        QFETCH(int, lost);
         WriterRun run(FileFormat::PaiPaiAssistant);
-        emitItems(run, 1, 2);
-        const QString buffer = run.writer->pendingOutput();
-        run.die();
-        QByteArray bytes = readBytes(run.journal());
-        const qsizetype firstLineEnd = bytes.indexOf('\n');
-        bytes.replace(0, firstLineEnd, "KESTRUNE-JOURNAL\t1\t0");
+        const QByteArray format =
+            QByteArray::number(OutputFormats::describe(FileFormat::PaiPaiAssistant).outputIndex);
+        QByteArray bytes = firstLine + '\n';
+        QString batch;
+        for (int n = 1; n <= 3; ++n) {
+            const QString piece =
+                (n == 1 ? AssistantFormat::paipai().headerLine() : QString()) + u"row %1\r\n"_s.arg(n);
+            const QByteArray fields =
+                "R\t" + QByteArray::number(n) + '\t' + format + '\t' + (n == 1 ? "1" : "0") + '\t';
+            QByteArray row = fields + fnv(fields + escapedLine(piece)) + '\t' + escapedLine(piece) + '\n';
+            if (n == damagedRow)
+                row[row.size() - 3] = '#';
+            const QByteArray key = QByteArray::number(1000 + n);
+            bytes += row + "K\t" + fnv("K\t" + key) + '\t' + key + '\n';
+            if (n <= recovered)
+                batch += piece;
+        }
         writeBytes(run.journal(), bytes);
-        const OutputJournal::Contents contents = OutputJournal::read(run.journal());
-        QVERIFY(contents.valid);
-        QCOMPARE(contents.keptOutputLength, -1);
-        QCOMPARE(run.recover(), 2);
-        QCOMPARE(readBytes(run.output()), gbk(buffer + u"\r\n"_s));
+
+        QString message;
+        QCOMPARE(run.recover(&message), recovered);
+        QCOMPARE(message.contains(u"恢复记录已损坏：%1个宝贝未能恢复，请重新采集此店铺"_s.arg(lost)),
+                 lost > 0);
+        if (recovered > 0)
+            QCOMPARE(readBytes(run.output()), gbk(batch + u"\r\n"_s));
+        WrittenItemSet items(WrittenItemSet::pathFor(run.output()));
+        QVERIFY(items.load());
+        QCOMPARE(items.size(), recovered);
+    }
+
+    // Each line stands on its own: a damaged or missing line costs its own row, and the keys of
+    // rows that were lost leave the written-item list, so the resumed run fetches them again.
+    // The list held "old" before the batch of five rows, and all five keys after it.
+    void damagedLinesCostTheirOwnRows_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QList<int>>("recoveredRows");
+        QTest::newRow("intact") << u"none"_s << QList<int>{1, 2, 3, 4, 5};
+        QTest::newRow("middle row garbled") << u"garble 3"_s << QList<int>{1, 2, 4, 5};
+        QTest::newRow("row with the header garbled") << u"garble 1"_s << QList<int>{2, 3, 4, 5};
+        QTest::newRow("version line garbled") << u"garble 0"_s << QList<int>{1, 2, 3, 4, 5};
+        QTest::newRow("two line ends lost") << u"join 2"_s << QList<int>{1, 4, 5};
+        QTest::newRow("cut short after a line") << u"cut 2"_s << QList<int>{1, 2};
+        QTest::newRow("cut short in a line") << u"cut 3.5"_s << QList<int>{1, 2, 3};
+        QTest::newRow("zeros over the end") << u"zero 3"_s << QList<int>{1, 2, 3};
+    }
+
+    void damagedLinesCostTheirOwnRows() {
+        QFETCH(QString, damage);
+        QFETCH(QList<int>, recoveredRows);
+        WriterRun run(FileFormat::PaiPaiAssistant);
+        const QString itemsFile = WrittenItemSet::pathFor(run.output());
+        writeBytes(itemsFile, "old\n");
+        run.writer->setItemKeysInFile(1);
+        QByteArray committed = "old\n";
+        QString batch;
+        for (int n = 1; n <= 5; ++n) {
+            run.writer->appendRecord(record(n), n, u"k%1"_s.arg(n));
+            QVERIFY(run.writer->syncJournal());
+            committed += "k" + QByteArray::number(n) + '\n';
+        }
+        writeBytes(itemsFile, committed);
+        run.die();
+
+        QList<QByteArray> lines = readBytes(run.journal()).split('\n');
+        lines.removeLast(); // after the last line end
+        const QStringList how = damage.split(u' ');
+        const double at = how.value(1).toDouble();
+        const int line = int(at);
+        if (how[0] == u"garble")
+            lines[line][lines[line].size() / 2] ^= 0x20;
+        QByteArray bytes = lines.join('\n') + '\n';
+        if (how[0] == u"join") {
+            lines[line] += lines[line + 1];
+            lines.removeAt(line + 1);
+            bytes = lines.join('\n') + '\n';
+        } else if (how[0] == u"cut") {
+            bytes = lines.mid(0, line + 1).join('\n') + '\n';
+            if (at != line)
+                bytes += lines[line + 1].left(lines[line + 1].size() / 2);
+        } else if (how[0] == u"zero") {
+            bytes = lines.mid(0, line + 1).join('\n') + '\n' + QByteArray(200, '\0');
+        }
+        writeBytes(run.journal(), bytes);
+        SettingsStore settings(run.paths.settingsFile());
+        settings.writeValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName,
+                            QFileInfo(run.output()).fileName());
+        settings.writeValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum, u"5"_s);
+
+        QString message;
+        QCOMPARE(run.recover(&message), int(recoveredRows.size()));
+        const int lost = 5 - int(recoveredRows.size());
+        QCOMPARE(message.contains(u"恢复记录已损坏：%1个宝贝未能恢复，请重新采集此店铺"_s.arg(lost)),
+                 lost > 0);
+        QCOMPARE(message.contains(u"恢复记录已损坏"_s), lost > 0);
+
+        // The file holds the recovered rows under one header; the list names them and "old".
+        const QString text = decodeGbk(readBytes(run.output()));
+        QVERIFY(text.startsWith(AssistantFormat::paipai().headerLine()));
+        QCOMPARE(text.count(AssistantFormat::paipai().headerLine()), 1);
+        QStringList expectedKeys{u"old"_s};
+        for (int n : recoveredRows) {
+            QVERIFY2(text.contains(u"宝贝 %1 "_s.arg(n)), qPrintable(damage));
+            expectedKeys << u"k%1"_s.arg(n);
+        }
+        for (int n = 1; n <= 5; ++n)
+            QCOMPARE(text.contains(u"宝贝 %1 "_s.arg(n)), recoveredRows.contains(n));
+        QCOMPARE(QString::fromUtf8(readBytes(itemsFile)).split(u'\n', Qt::SkipEmptyParts), expectedKeys);
+        // Lost rows may lie anywhere: the resume starts from the first item.
+        QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum),
+                 lost > 0 ? u"0"_s : u"5"_s);
     }
 
     void nothingToRecover_data() {

@@ -11,6 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString kTitle = u"</h1></td><td width='100%' class='titlePadding'><h1 class='itemTitle'>T</h1>"_s;
+
 QString itemPage(const QString& itemId) {
     QFile file(fixturePath(u"web/cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item=%1&rd=1"_s.arg(itemId)));
     if (!file.open(QIODevice::ReadOnly))
@@ -49,7 +51,7 @@ class TestParseEbayItem : public QObject {
 private:
     // The page cut as the walk cuts it, the record naming the picture under "@PICTURES@/" by the
     // name the walk saves it as.
-    static ParsedItem parse(const QString& pageText) {
+    static std::optional<ParsedItem> parse(const QString& pageText) {
         const QString pictureName = safePictureFileName(ebayPictureFileName(ebayPictureAddress(pageText)));
         return parseEbayItemPage(pageText, u"@PICTURES@/"_s + pictureName);
     }
@@ -97,14 +99,9 @@ private slots:
         QTest::newRow("no picture, no purchase image, open category cell, postage not numeric")
             << "330040000003" << record << "1.000000" << QString() << QString();
 
-        record = sharedRecord();
-        record[SaleType] = u"\"b\""_s;
-        record[Increment] = u"0"_s;
-        record[Condition] = u"6"_s;
-        record[Description] = u"\"<p>没有标题的物品</p>\""_s;
+        // No listing can be made of an item page without a title: no record.
         QTest::newRow("no title, picture address without a name, no category, no postage")
-            << "330040000004" << record << "0.000000"
-            << "0.000000" << QString();
+            << "330040000004" << QStringList() << QString() << QString() << QString();
     }
 
     void rowAndRecord() {
@@ -116,7 +113,12 @@ private slots:
 
         const QString page = itemPage(itemId);
         QVERIFY(!page.isEmpty());
-        const ParsedItem parsed = parse(page);
+        const std::optional<ParsedItem> item = parse(page);
+        QCOMPARE(item.has_value(), !record.isEmpty());
+        QVERIFY(isEbayItemPage(page));
+        if (!item)
+            return;
+        const ParsedItem& parsed = *item;
         QStringList grid = record;
         grid[Price] = u"0.000000"_s;
         grid[Increment] = incrementCell;
@@ -144,7 +146,8 @@ private slots:
                "<a href='http://list.ebay.com.cn/category333/'>c</a></td></tr></table>"
             << int(Category) << "333";
         QTest::newRow("description without its end keeps the rest of the page")
-            << "<!-- Begin Description --><p>a,b</p>" << int(Description) << "\"<p>a，b</p>\"";
+            << "<!-- Begin Description --><p>a,b</p>" << int(Description)
+            << QString(u"\"<p>a，b</p>"_s + kTitle + u"\""_s);
         QTest::newRow("tagline of another host stays in the description")
             << "<!-- Begin Description --><p>x</p><center><img "
                "src='http://pics.ebay.com.cn/aw/pics/sell/templates/"
@@ -165,7 +168,38 @@ private slots:
         QFETCH(int, column);
         QFETCH(QString, expected);
 
-        QCOMPARE(parse(page).gridCells.at(column), expected);
+        // Each page gets a title at its end, where no cut above reaches it but the description.
+        const std::optional<ParsedItem> item = parse(page + kTitle);
+        QVERIFY(item);
+        QCOMPARE(item->gridCells.at(column), expected);
+    }
+
+    // A page without a title makes no record; a page with none of an item page's parts is a page
+    // of another kind (the walk says which in its log line).
+    void withoutTitle_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("itemPage");
+        QTest::addColumn<bool>("parsed");
+        QTest::newRow("title") << kTitle << true << true;
+        QTest::newRow("empty heading") << u"</h1></td><td width='100%' class='titlePadding'>"
+                                          "<h1 class='itemTitle'></h1>"_s
+                                       << true << false;
+        QTest::newRow("heading of spaces") << u"</h1></td><td width='100%' class='titlePadding'>"
+                                              "<h1 class='itemTitle'> 　</h1>"_s
+                                           << true << false;
+        QTest::newRow("description only")
+            << u"<!-- Begin Description -->x<!-- End Description -->"_s << true << false;
+        QTest::newRow("sign-in page")
+            << u"<form name='SignInForm'><input name='userid'></form>"_s << false << false;
+        QTest::newRow("empty") << QString() << false << false;
+    }
+
+    void withoutTitle() {
+        QFETCH(QString, page);
+        QFETCH(bool, itemPage);
+        QFETCH(bool, parsed);
+        QCOMPARE(isEbayItemPage(page), itemPage);
+        QCOMPARE(parse(page).has_value(), parsed);
     }
 };
 

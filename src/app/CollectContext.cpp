@@ -10,6 +10,7 @@
 #include "base/StopSignal.h"
 #include "formats/ItemRecord.h"
 #include "formats/RowWriter.h"
+#include "items/LoginPageSigns.h"
 #include "web/InterruptiblePause.h"
 #include "web/PageFetcher.h"
 
@@ -24,11 +25,38 @@ QString CollectContext::shopAddress() const {
 }
 
 QString CollectContext::fetchPage(const QString& address) {
-    return fetcher.fetchPage(address);
+    return unlessLoginDemanded(fetcher.fetchPage(address));
 }
 
 QString CollectContext::fetchPageUtf8(const QString& address) {
-    return fetcher.fetchPageUtf8(address);
+    return unlessLoginDemanded(fetcher.fetchPageUtf8(address));
+}
+
+namespace {
+
+bool demandsLogin(int status) {
+    return status == 401 || status == 403 || status == 429;
+}
+
+// Whether the fetch came to its end with the site's answer: only a whole answer's status and body
+// are the site's word (a transfer cut short may have had its headers).
+bool answered(const FetchReport& fetched) {
+    return fetched.failure == FetchFailure::None || fetched.failure == FetchFailure::Network;
+}
+
+} // namespace
+
+QString CollectContext::unlessLoginDemanded(const QString& text) {
+    const FetchReport& fetched = fetcher.lastPage();
+    if (downloadsCut() || !answered(fetched))
+        return text;
+    if (demandsLogin(fetched.status) ||
+        (!text.isEmpty() && LoginPageSigns::anywhere(writer.target().platform, text))) {
+        if (walkFailure.isEmpty())
+            walkFailure = Messages::kLoginRequired;
+        return {};
+    }
+    return text;
 }
 
 void CollectContext::keepShopPage(const QString& address, const QString& text) {
@@ -50,14 +78,23 @@ QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encod
     const QString text =
         encoding == PageEncoding::Utf8 ? fetcher.fetchPageUtf8(address) : fetcher.fetchPage(address);
     const FetchReport& fetched = fetcher.lastPage();
-    if (fetched.ok() || fetched.failure == FetchFailure::Stopped || downloadsCut() || !walkFailure.isEmpty())
+    if (fetched.failure == FetchFailure::Stopped || downloadsCut() || !walkFailure.isEmpty())
         return text;
-    // A transfer cut short may have had its headers: only a whole answer's status is the site's word.
-    const bool answered = fetched.failure == FetchFailure::None || fetched.failure == FetchFailure::Network;
-    switch (answered ? fetched.status : 0) {
+    if (fetched.ok()) {
+        // A login or verification page sent with 200 is a demand all the same.
+        if (LoginPageSigns::anywhere(writer.target().platform, text)) {
+            walkFailure = Messages::kLoginRequired;
+            return {};
+        }
+        if (text.isEmpty())
+            noteUnreadListPage(address, QStringLiteral("HTTP 200"));
+        return text;
+    }
+    switch (answered(fetched) ? fetched.status : 0) {
     case 404:
     case 410:
         // The site has no such page: its list ends here, as at an empty page.
+        noteUnreadListPage(address, fetchFailureReason(fetched.failure, fetched.status, fetched.error));
         break;
     case 401:
     case 403:
@@ -69,6 +106,13 @@ QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encod
             address, fetchFailureReason(fetched.failure, fetched.status, fetched.error));
     }
     return text;
+}
+
+void CollectContext::noteUnreadListPage(const QString& address, const QString& reason) {
+    if (!unreadListPage.isEmpty())
+        return;
+    unreadListPage = address;
+    unreadListPageReason = reason;
 }
 
 double CollectContext::pauseScaleFromEnvironment() {
@@ -131,6 +175,9 @@ void CollectContext::recordItemReached(int itemNumber) {
 }
 
 void CollectContext::itemDropped(DropReason reason) {
+    // An item whose page asked for a login is left to the resumed run, not dropped.
+    if (walkFailed())
+        return;
     // Right after the item page's fetch, the fetch tells why it came empty.
     const FetchReport& fetched = fetcher.lastPage();
     if (reason == DropReason::PageUnreadable && !m_itemAddress.isEmpty() &&

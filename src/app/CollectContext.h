@@ -48,10 +48,15 @@ struct CollectContext : CrawlHost {
     QString fetchPageUtf8(const QString& address) override;
     // A page the site answered, or said it has not (404, 410: a list that ends there), is the
     // walk's to read. Anything else fails the run once (walkFailure): a login or verification
-    // demand (401, 403, 429), or, naming the address, no answer at all, a time-out, a refused
-    // redirect or a server's or proxy's error.
+    // demand (401, 403, 429, or such a page sent with 200), or, naming the address, no answer at
+    // all, a time-out, a refused redirect or a server's or proxy's error.
     QString fetchWalkPage(const QString& address, PageEncoding encoding) override;
     bool walkFailed() const override { return !walkFailure.isEmpty(); }
+    // The first list page that the site said it has not (404, 410) or that came empty, with the
+    // reason: a walk that found fewer items than the shop states after one is not complete.
+    // Empty while every list page came.
+    QString unreadListPage;
+    QString unreadListPageReason;
     // The shop page as the check before the walk read it: the walk's fetch of that address takes
     // it instead of asking the site again (once). A run forgets it as it starts.
     void keepShopPage(const QString& address, const QString& text);
@@ -102,6 +107,11 @@ struct CollectContext : CrawlHost {
     void passOverItem() override;
 
 private:
+    // Fails the run when the last fetch was a login or verification demand, by its status or by
+    // the page's content; the page's text is then no page to read (empty).
+    QString unlessLoginDemanded(const QString& text);
+    void noteUnreadListPage(const QString& address, const QString& reason);
+
     // The item beginItem named, until the next.
     QString m_itemAddress;
     QString m_itemKey;

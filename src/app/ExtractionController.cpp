@@ -69,6 +69,8 @@ void ExtractionController::collect() {
     writer.setAppendToExisting(false);
     window.clearGrid();
     m_session.context().walkFailure.clear();
+    m_session.context().unreadListPage.clear();
+    m_session.context().unreadListPageReason.clear();
     m_session.context().picturesNotSaved = 0;
     m_session.context().forgetShopPage();
     state.counters = {};
@@ -187,6 +189,7 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
     if (!resumed)
         items.reset();
     m_rowsAtStart = items.size();
+    m_session.writer().setItemKeysInFile(items.size());
     m_session.context().writtenItems = &items;
     if (!state.setup.recordsBreakPoint)
         return;
@@ -228,6 +231,10 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
     // Rows still buffered after a failed write are not in the file.
     m_lastRun.itemsInFile = m_rowsAtStart + (m_lastRun.outputPending ? 0 : counts.written);
     const QString dropped = counts.dropped > 0 ? Messages::itemsNotCollected(counts.dropped) : QString();
+    // Lists that ended at a page the site did not give, short of what the shop states, may hold
+    // more: the run fails on that page and stays resumable.
+    if (ctx.walkFailure.isEmpty() && !ctx.unreadListPage.isEmpty() && counts.found < state.counters.itemTotal)
+        ctx.walkFailure = Messages::networkFailed(ctx.unreadListPage, ctx.unreadListPageReason);
     // The walk's own texts came before this point: the ending is the last word.
     if (userStopped && !crawlThrew) {
         m_lastRun.ending = Ending::Stopped;

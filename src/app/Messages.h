@@ -42,6 +42,10 @@ inline const QString kFlushFailed =
 
 inline const QString kJournalFailed =
     QStringLiteral("恢复记录写入失败（%1），采集已停止，已采集的商品已保留。请检查程序文件夹是否可写。");
+// Recovery found rows of the journal it could not read back: they are fetched again on resume.
+inline QString journalDamaged(int items) {
+    return QStringLiteral("恢复记录已损坏：%1个宝贝未能恢复，请重新采集此店铺").arg(items);
+}
 // A dropped item's log line: why, then its address.
 inline QString itemDropped(DropReason reason) {
     QString why;

@@ -3,6 +3,7 @@
 #include "app/CollectContext.h"
 #include "app/Messages.h"
 #include "app/RunState.h"
+#include "items/LoginPageSigns.h"
 #include "web/PageFetcher.h"
 #include "web/TextFileIo.h"
 #include "web/TextHelpers.h"
@@ -29,14 +30,6 @@ const std::array<LayoutMarkers, 3>& layoutMarkers() {
     return table;
 }
 
-// What the sites (and the proxies in front of them) answer instead of a shop.
-const QStringList kLoginSigns{
-    QStringLiteral("login.taobao.com"), QStringLiteral("请登录后"),
-    QStringLiteral("用户登录"),         QStringLiteral("安全验证"),
-    QStringLiteral("验证码"),           QStringLiteral("访问过于频繁"),
-    QStringLiteral("访问太频繁"),       QStringLiteral("Too Many Requests"),
-    QStringLiteral("captcha"),
-};
 const QStringList kGoneSigns{
     QStringLiteral("店铺不存在"),     QStringLiteral("店铺已关闭"),     QStringLiteral("店铺已被关闭"),
     QStringLiteral("该店铺已经关闭"), QStringLiteral("没有找到该店铺"), QStringLiteral("店铺暂停营业"),
@@ -76,7 +69,7 @@ Verdict classify(Platform platform, const FetchResult& result, const QString& pa
         if (row.platform == platform && containsAny(pageText, row.markers))
             return Verdict::Shop;
     }
-    if (containsAny(pageText, kLoginSigns))
+    if (LoginPageSigns::onPageOfAnotherKind(platform, pageText))
         return Verdict::LoginRequired;
     if (containsAny(pageText, kGoneSigns))
         return Verdict::NotFound;

@@ -1,6 +1,7 @@
 #include "app/WrittenItemSet.h"
 
 #include "base/System.h"
+#include "web/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,6 +148,7 @@ WrittenItemSet::Reading WrittenItemSet::read(QByteArrayView bytes) {
 
 Status WrittenItemSet::load() {
     m_keys.clear();
+    m_order.clear();
     m_uncommitted.clear();
     m_condition = Condition::Missing;
     m_needsRewrite = true;
@@ -164,8 +166,11 @@ Status WrittenItemSet::load() {
     const Reading reading = read(bytes);
     m_condition = reading.condition;
     m_needsRewrite = reading.needsRewrite;
-    for (const QString& key : reading.keys)
+    for (const QString& key : reading.keys) {
+        if (!m_keys.contains(key))
+            m_order.append(key);
         m_keys.insert(key);
+    }
     if (!m_needsRewrite) {
         // The next commit continues the file: its check lines carry on from the keys it holds.
         for (const QString& key : reading.keys)
@@ -177,6 +182,7 @@ Status WrittenItemSet::load() {
 
 Status WrittenItemSet::reset() {
     m_keys.clear();
+    m_order.clear();
     m_condition = Condition::Missing;
     return remove();
 }
@@ -201,6 +207,7 @@ void WrittenItemSet::add(const QString& key) {
     if (m_keys.contains(line))
         return;
     m_keys.insert(line);
+    m_order.append(line);
     m_uncommitted.append(line);
 }
 
@@ -210,10 +217,10 @@ Status WrittenItemSet::rewrite() {
         return Status::failure(file.errorString());
     QByteArray bytes = kVersionLine.toByteArray() + '\n';
     quint32 state = kCrcStart;
-    // Sorted, so that the same keys always make the same file.
-    QStringList keys(m_keys.cbegin(), m_keys.cend());
-    keys.sort();
-    for (const QString& key : std::as_const(keys)) {
+    // In the order the rows were written: recovery keeps the keys of the rows before a batch by
+    // their count.
+    const QStringList& keys = m_order;
+    for (const QString& key : keys) {
         const QByteArray line = key.toUtf8() + '\n';
         state = crcUpdate(state, line);
         bytes += line;
@@ -259,4 +266,43 @@ Status WrittenItemSet::commit() {
     m_linesOnDisk = lines;
     m_uncommitted.clear();
     return Status::success();
+}
+
+Status WrittenItemSet::keepFirst(int count, const QStringList& recovered, QStringList* forgotten) {
+    QStringList ordered;
+    QFile file(m_path);
+    const bool existed = file.exists();
+    if (existed) {
+        QString problem;
+        if (!System::openRegularFile(file, false, &problem))
+            return Status::failure(problem);
+        ordered = read(file.readAll()).keys;
+        if (file.error() != QFileDevice::NoError)
+            return Status::failure(file.errorString());
+        file.close();
+    }
+    m_keys.clear();
+    m_order.clear();
+    m_uncommitted.clear();
+    const auto keep = [this](const QString& key) {
+        const QString line = oneLine(key);
+        if (m_keys.contains(line))
+            return;
+        m_keys.insert(line);
+        m_order.append(line);
+    };
+    for (qsizetype i = 0; i < ordered.size() && i < count; ++i)
+        keep(ordered.at(i));
+    for (const QString& key : recovered)
+        keep(key);
+    if (forgotten) {
+        forgotten->clear();
+        for (qsizetype i = count; i < ordered.size(); ++i) {
+            if (!m_keys.contains(ordered.at(i)))
+                forgotten->append(ordered.at(i));
+        }
+    }
+    if (m_order.isEmpty() && !existed)
+        return Status::success();
+    return rewrite();
 }

@@ -67,12 +67,18 @@ public:
     // Puts the keys added since the last commit on disk with a new check line and forces them
     // there. A file that cannot simply be appended to is written anew, whole, in its place.
     Status commit();
+    // Recovery of a batch: the list keeps its first count keys (those of rows in the file before
+    // the batch), then names the keys of the rows recovered; every other key it held (rows that
+    // were lost) is forgotten, so a resumed run fetches those items again. Replaces the file
+    // durably; forgotten receives the keys dropped.
+    Status keepFirst(int count, const QStringList& recovered, QStringList* forgotten);
 
 private:
     Status rewrite();
 
     QString m_path;
     QSet<QString> m_keys;
+    QStringList m_order; // m_keys as written
     QStringList m_uncommitted;
     Condition m_condition = Condition::Missing;
     // Key lines on disk and their CRC-32 state, for the next check line.

@@ -15,13 +15,16 @@ public:
     // The shop's address as the user gave it, lower-cased.
     virtual QString shopAddress() const = 0;
 
-    // fetchPage (from ItemPageSource) decodes GBK; eBay's pages are UTF-8.
+    // fetchPage (from ItemPageSource) decodes GBK; eBay's pages are UTF-8. An item page the site
+    // answered with a login, verification or "too many requests" page (by its status or its
+    // content) comes empty and fails the run as fetchWalkPage does.
     virtual QString fetchPageUtf8(const QString& address) = 0;
 
     enum class PageEncoding { Gbk, Utf8 };
     // A page the walk cannot go on without: the shop page, a category or list page. Empty when it
-    // could not be read. When no answer came (the network, the proxy or the site failed) the run
-    // has failed on that address, and walkFailed says so from then on; the walk ends.
+    // could not be read. When no answer came (the network, the proxy or the site failed), or the
+    // site sent a login, verification or "too many requests" page instead, the run has failed on
+    // that address, and walkFailed says so from then on; the walk ends.
     virtual QString fetchWalkPage(const QString& address, PageEncoding encoding) = 0;
     virtual bool walkFailed() const = 0;
     // Saves the picture in the run's picture folder; the name it is stored under (fileName, or a

@@ -38,15 +38,23 @@ ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const Q
                             int itemNumber) {
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
+    // No listing can be made without a title: its picture is not worth fetching either.
+    if (ebayItemTitle(pageText).trimmed().isEmpty()) {
+        if (!host.downloadsCut())
+            host.itemDropped(isEbayItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
+        return ItemOutcome::NotEmitted;
+    }
     const QString pictureAddress = ebayPictureAddress(pageText);
     const QString pictureFileName =
         pictureAddress.isEmpty() ? QString()
                                  : host.downloadPicture(pictureAddress, ebayPictureFileName(pictureAddress));
-    ParsedItem item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
-    item.record.pageAddress = itemAddress;
-    item.record.pictureAddress = pictureAddress;
-    return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
-                                                                  : ItemOutcome::NotEmitted;
+    std::optional<ParsedItem> item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
+    if (!item)
+        return ItemOutcome::NotEmitted;
+    item->record.pageAddress = itemAddress;
+    item->record.pictureAddress = pictureAddress;
+    return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
+                                                                    : ItemOutcome::NotEmitted;
 }
 
 void walkEbayShop(CrawlHost& host) {
@@ -138,7 +146,7 @@ void walkEbayShop(CrawlHost& host) {
                 }))
                 return ItemOutcome::NotEmitted;
             const QString itemPage = host.fetchPageUtf8(itemLink);
-            if (itemPage.isEmpty() && !host.downloadsCut())
+            if (itemPage.isEmpty() && !host.downloadsCut() && !host.walkFailed())
                 host.itemDropped(DropReason::PageUnreadable);
             return collectEbayItem(host, itemLink, itemPage, itemNumber);
         };

@@ -25,7 +25,7 @@ ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
     if (repeatsItsList(addresses))
         return ListPageEnd::Repeated;
     for (qsizetype i = 0; i < itemCells.size(); ++i) {
-        if (m_host.stopRequested())
+        if (m_host.stopRequested() || m_host.walkFailed())
             return ListPageEnd::Stopped;
         const int cell = itemCells.at(i);
         const QString& address = addresses.at(i);
@@ -45,6 +45,10 @@ ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
         }
 
         const ItemOutcome outcome = rules.collect(cell, itemNumber);
+        // A page that asked for a login instead of the item leaves the item, like one a stop cut
+        // short, to the resumed run: neither dropped nor reached.
+        if (m_host.walkFailed())
+            return ListPageEnd::Stopped;
         if (outcome != ItemOutcome::Emitted) {
             // An item cut short by a stop is neither written nor counted as reached, so a resume
             // fetches it again.

@@ -21,7 +21,7 @@ enum class ListPageEnd {
     NoItemCell, // nothing but placeholders, or nothing at all: its list has ended
     Repeated,   // every cell named an item its list had named already: a site repeating its
                 // last page past the end, so the list has ended
-    Stopped,    // a stop, or an item a stop cut short: the whole walk ends
+    Stopped,    // a stop, an item a stop cut short, or a failed walk: the whole walk ends
 };
 
 // The one walk over the item cells of the list pages that the three shop walks share: count the

@@ -44,14 +44,23 @@ ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const
                               const PaiPaiListItem& listItem, int itemNumber) {
     if (pageText.isEmpty())
         return ItemOutcome::PageUnread;
+    // No listing can be made without a title: its picture is not worth fetching either.
+    if (!hasPaiPaiItemTitle(pageText, listItem.title)) {
+        if (!host.downloadsCut())
+            host.itemDropped(isPaiPaiItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
+        return ItemOutcome::NotEmitted;
+    }
     const QString pictureAddress = paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName);
     const QString storedName = host.downloadPicture(pictureAddress, listItem.pictureFileName);
-    ParsedItem item = parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText),
-                                          listItem.price, host.picturePath(storedName));
-    item.record.pageAddress = itemAddress;
-    item.record.pictureAddress = pictureAddress;
-    return host.emitItem(item.gridCells, item.record, itemNumber) ? ItemOutcome::Emitted
-                                                                  : ItemOutcome::NotEmitted;
+    std::optional<ParsedItem> item =
+        parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText), listItem.price,
+                            host.picturePath(storedName));
+    if (!item)
+        return ItemOutcome::NotEmitted;
+    item->record.pageAddress = itemAddress;
+    item->record.pictureAddress = pictureAddress;
+    return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
+                                                                    : ItemOutcome::NotEmitted;
 }
 
 void walkPaiPaiShop(CrawlHost& host) {
@@ -131,7 +140,7 @@ void walkPaiPaiShop(CrawlHost& host) {
             const int at = 1 + cell * kPiecesPerItem;
             const QString itemAddress = PlatformConstants::kPaiPaiAuctionHost + pieces.at(at);
             const QString itemPage = host.fetchPage(itemAddress);
-            if (itemPage.isEmpty() && !host.downloadsCut())
+            if (itemPage.isEmpty() && !host.downloadsCut() && !host.walkFailed())
                 host.itemDropped(DropReason::PageUnreadable);
             if (itemPage.isEmpty())
                 return ItemOutcome::PageUnread;

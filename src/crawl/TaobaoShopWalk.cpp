@@ -441,7 +441,7 @@ ItemOutcome TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rul
     QString pictureAddress;
     Step::run([&] { pictureAddress = rule.readCell(cell, 1); });
     const QString itemPage = m_host.fetchPage(itemAddress);
-    if (itemPage.isEmpty() && !m_host.downloadsCut())
+    if (itemPage.isEmpty() && !m_host.downloadsCut() && !m_host.walkFailed())
         m_host.itemDropped(DropReason::PageUnreadable);
     return collectTaobaoItem(m_host, itemAddress, itemPage, pictureAddress, itemNumber);
 }
@@ -497,6 +497,9 @@ ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const
     const QString pictureFileName = taobaoPictureFileName(pictureAddress);
     const QString storedName = host.downloadPicture(pictureAddress, pictureFileName);
     std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, host.picturePath(storedName), host);
+    // A description answered with a login page leaves the item to the resumed run.
+    if (host.walkFailed())
+        return ItemOutcome::NotEmitted;
     if (!item) {
         if (!host.downloadsCut())
             host.itemDropped(isTaobaoItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);

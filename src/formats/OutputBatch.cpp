@@ -2,6 +2,7 @@
 
 #include "base/System.h"
 #include "formats/AssistantFormat.h"
+#include "formats/OutputFormats.h"
 #include "formats/StoreOutput.h"
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
@@ -96,6 +97,14 @@ qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appe
     // The closing CR LF of the earlier batch gives way to the rows (see writeOutputBatch).
     existing.seek(std::max<qint64>(0, size - 4));
     return existing.readAll().endsWith("\r\n\r\n") ? size - 2 : size;
+}
+
+QString headerLineOf(FileFormat format) {
+    if (OutputFormats::describe(format).storeFile)
+        return StoreOutput::header(format);
+    if (format == FileFormat::TaobaoAssistant5)
+        return Taobao5Output::header();
+    return AssistantFormat::forFormat(format).headerLine();
 }
 
 QByteArray ownOutputStart(FileFormat format) {

@@ -12,6 +12,9 @@
 // is of another kind. (formerly WriteOutputBatch)
 Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting);
 
+// The header line a batch of format starts with, as the row writer writes it.
+QString headerLineOf(FileFormat format);
+
 // The bytes a file of format starts with as this program writes it: the byte-order mark, if the
 // format has one, and the whole header line in the format's encoding.
 QByteArray ownOutputStart(FileFormat format);

@@ -10,11 +10,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace {
 
-const QByteArray kMagic = QByteArrayLiteral("KESTRUNE-JOURNAL\t2\t");
+const QByteArray kMagic = QByteArrayLiteral("KESTRUNE-JOURNAL\t3");
+const QByteArray kMagicVersion2 = QByteArrayLiteral("KESTRUNE-JOURNAL\t2\t");
 const QByteArray kMagicVersion1 = QByteArrayLiteral("KESTRUNE-JOURNAL\t1\t");
+// The fields of a row line, the check value and the piece last.
+constexpr qsizetype kRowFields = 10;
 const QString kSuffix = QStringLiteral(".journal");
 
 QString escaped(QString text) {
@@ -90,25 +94,21 @@ bool OutputJournal::append(const QString& outputFile, FileFormat format, bool ap
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
             return failed();
         if (m_file.size() == 0) {
-            const QByteArray first =
-                kMagic + (appendToExisting ? "1" : "0") + '\t' +
-                QByteArray::number(outputLengthKeptByBatch(outputFile, format, appendToExisting)) + '\n';
-            if (!writeChecked(first))
+            m_appendToExisting = appendToExisting;
+            m_keptOutputLength = outputLengthKeptByBatch(outputFile, format, appendToExisting);
+            if (!writeChecked(kMagic + '\n'))
                 return false;
         }
     }
     const QByteArray fields = "R\t" + QByteArray::number(itemNumber) + '\t' +
                               QByteArray::number(OutputFormats::describe(format).outputIndex) + '\t' +
-                              (startsWithHeader ? '1' : '0') + '\t';
+                              (startsWithHeader ? '1' : '0') + '\t' + (m_appendToExisting ? '1' : '0') +
+                              '\t' + QByteArray::number(m_keptOutputLength) + '\t' +
+                              QByteArray::number(m_keysInFile) + '\t' + escaped(itemKey).toUtf8() + '\t';
     const QByteArray piece = escaped(rowText).toUtf8();
-    QByteArray lines = fields + checkValue(fields + piece) + '\t' + piece + '\n';
-    if (!itemKey.isEmpty()) {
-        const QByteArray key = escaped(itemKey).toUtf8();
-        lines += "K\t" + checkValue("K\t" + key) + '\t' + key + '\n';
-    }
-    // Handed to the system at once, row and key in one write: a killed process loses nothing
-    // that was appended.
-    return writeChecked(lines);
+    // Handed to the system at once, row and key in one line: a killed process loses nothing
+    // that was appended, and a damaged line loses its row and its key together.
+    return writeChecked(fields + checkValue(fields + piece) + '\t' + piece + '\n');
 }
 
 bool OutputJournal::writeChecked(const QByteArray& line) {
@@ -159,32 +159,11 @@ bool OutputJournal::removeDurably(const QString& journalPath) {
     return syncFolderOf(journalPath) && removed;
 }
 
-OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
-    Contents contents;
-    QFile file(journalPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return contents;
-    const QByteArray bytes = file.readAll();
-    qsizetype start = bytes.indexOf('\n');
-    if (start < 0)
-        return contents;
-    const QByteArray first = bytes.left(start);
-    QList<QByteArray> header;
-    if (first.startsWith(kMagic)) {
-        header = first.mid(kMagic.size()).split('\t');
-        bool lengthOk = false;
-        if (header.size() != 2 || (contents.keptOutputLength = header[1].toLongLong(&lengthOk)) < 0 ||
-            !lengthOk)
-            return Contents();
-    } else if (first.startsWith(kMagicVersion1)) {
-        header = {first.mid(kMagicVersion1.size())};
-    }
-    if (header.isEmpty() || (header[0] != "0" && header[0] != "1"))
-        return Contents();
-    contents.valid = true;
-    contents.appendToExisting = header[0] == "1";
-    ++start;
+namespace {
 
+// Journals of versions 1 and 2: a first line with the batch's mode, then row lines each followed
+// by the line of its key; a damaged line ends what can be read.
+void readEarlierVersion(const QByteArray& bytes, qsizetype start, OutputJournal::Contents& contents) {
     while (start < bytes.size()) {
         const qsizetype end = bytes.indexOf('\n', start);
         const QByteArray line = bytes.mid(start, end < 0 ? -1 : end - start);
@@ -207,9 +186,15 @@ OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
         const int item = parts.size() == 6 ? parts[1].toInt(&itemOk) : 0;
         const int formatCode = parts.size() == 6 ? parts[2].toInt(&formatOk) : 0;
         if (!intact || !itemOk || !formatOk) {
-            // Whatever follows a damaged line cannot be trusted either.
-            contents.droppedLines =
-                static_cast<int>(bytes.mid(start).count('\n')) + (bytes.endsWith('\n') ? 0 : 1);
+            // Whatever follows a damaged line cannot be trusted either: each whole line from it on
+            // is lost, but for keys (their rows went with the damage) and a last line the death of
+            // the program tore.
+            const QList<QByteArray> rest = bytes.mid(start).split('\n');
+            contents.droppedLines = static_cast<int>(rest.size()) - (bytes.endsWith('\n') ? 1 : 0);
+            for (qsizetype i = 0; i + 1 < rest.size(); ++i) {
+                if (!rest[i].isEmpty() && !rest[i].startsWith("K\t"))
+                    ++contents.damagedLines;
+            }
             break;
         }
         // A code no format has was written the GBK way, as eBay's rows are.
@@ -220,7 +205,130 @@ OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
         contents.highestItem = std::max(contents.highestItem, item);
         start = end + 1;
     }
-    return contents;
+}
+
+struct RowLine {
+    int item = 0;
+    int formatCode = 0;
+    bool startsWithHeader = false;
+    bool appendToExisting = false;
+    qint64 keptOutputLength = 0;
+    int keysInFile = -1;
+    QString key;
+    QString piece;
+};
+
+// One line of this version, when it is whole and passes its check.
+std::optional<RowLine> rowLine(const QByteArray& line) {
+    const QList<QByteArray> parts = line.split('\t');
+    if (parts.size() != kRowFields || parts[0] != "R")
+        return std::nullopt;
+    // The check value covers every other field, the piece last, as append wrote them.
+    QByteArray checked;
+    for (qsizetype i = 0; i < kRowFields - 2; ++i)
+        checked += parts[i] + '\t';
+    checked += parts[kRowFields - 1];
+    if (parts[kRowFields - 2] != checkValue(checked))
+        return std::nullopt;
+    RowLine row;
+    bool ok[4] = {};
+    row.item = parts[1].toInt(&ok[0]);
+    row.formatCode = parts[2].toInt(&ok[1]);
+    row.keptOutputLength = parts[5].toLongLong(&ok[2]);
+    row.keysInFile = parts[6].toInt(&ok[3]);
+    const bool flags = (parts[3] == "0" || parts[3] == "1") && (parts[4] == "0" || parts[4] == "1");
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !flags || row.keptOutputLength < 0 || row.keysInFile < -1 ||
+        !unescaped(QString::fromUtf8(parts[7]), &row.key) ||
+        !unescaped(QString::fromUtf8(parts[kRowFields - 1]), &row.piece))
+        return std::nullopt;
+    row.startsWithHeader = parts[3] == "1";
+    row.appendToExisting = parts[4] == "1";
+    return row;
+}
+
+} // namespace
+
+OutputJournal::Contents OutputJournal::read(const QString& journalPath) {
+    Contents contents;
+    QFile file(journalPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return contents;
+    const QByteArray bytes = file.readAll();
+    const qsizetype firstEnd = bytes.indexOf('\n');
+    const QByteArray first = bytes.left(firstEnd < 0 ? bytes.size() : firstEnd);
+    for (const QByteArray& magic : {kMagicVersion2, kMagicVersion1}) {
+        if (firstEnd < 0 || !first.startsWith(magic))
+            continue;
+        const QList<QByteArray> header = first.mid(magic.size()).split('\t');
+        contents.version = magic == kMagicVersion2 ? 2 : 1;
+        if (header.size() != contents.version || (header[0] != "0" && header[0] != "1"))
+            return Contents();
+        if (contents.version == 2) {
+            bool lengthOk = false;
+            contents.keptOutputLength = header[1].toLongLong(&lengthOk);
+            if (!lengthOk || contents.keptOutputLength < 0)
+                return Contents();
+        }
+        contents.valid = true;
+        contents.appendToExisting = header[0] == "1";
+        readEarlierVersion(bytes, firstEnd + 1, contents);
+        return contents;
+    }
+
+    // Every line stands on its own: a damaged one (or a damaged first line) costs its own row.
+    const QList<QByteArray> lines = bytes.split('\n');
+    // The last piece has no line end: empty, or a line the death of the program tore.
+    const qsizetype whole = lines.size() - 1;
+    const bool firstIsOurs = firstEnd >= 0 && first == kMagic;
+    bool batchKnown = false;
+    for (qsizetype i = firstIsOurs ? 1 : 0; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if (line.isEmpty())
+            continue;
+        const std::optional<RowLine> row = i < whole ? rowLine(line) : std::nullopt;
+        // Every row of one batch names the same batch; one that names another is damaged too.
+        const bool sameBatch = row && (!batchKnown || (row->appendToExisting == contents.appendToExisting &&
+                                                       row->keptOutputLength == contents.keptOutputLength &&
+                                                       row->keysInFile == contents.keysInFile));
+        if (!row || !sameBatch) {
+            // A damaged version line costs no row.
+            if (i == 0 && !row)
+                continue;
+            ++contents.droppedLines;
+            if (i < whole)
+                ++contents.damagedLines;
+            continue;
+        }
+        if (!batchKnown) {
+            batchKnown = true;
+            contents.appendToExisting = row->appendToExisting;
+            contents.keptOutputLength = row->keptOutputLength;
+            contents.keysInFile = row->keysInFile;
+            // A code no format has was written the GBK way, as eBay's rows are.
+            contents.format =
+                OutputFormats::fromOutputIndex(row->formatCode).value_or(FileFormat::EbayAssistant);
+            // The header line went with a damaged first row: the batch still starts with it.
+            if (!row->startsWithHeader)
+                contents.batch = headerLineOf(contents.format);
+        }
+        contents.batch += row->piece;
+        ++contents.rows;
+        if (!row->key.isEmpty())
+            contents.itemKeys.append(row->key);
+        contents.highestItem = std::max(contents.highestItem, row->item);
+    }
+    contents.version = 3;
+    contents.valid = firstIsOurs || batchKnown;
+    if (contents.valid)
+        return contents;
+    // Nothing says it is ours; what looks like our rows is still told as lost.
+    Contents unknown;
+    for (qsizetype i = 0; i < whole; ++i) {
+        if (lines[i].startsWith("R\t"))
+            ++unknown.damagedLines;
+    }
+    unknown.droppedLines = unknown.damagedLines;
+    return unknown;
 }
 
 const QString& OutputJournal::fileSuffix() {

@@ -24,6 +24,9 @@ public:
     // A resumed run continues an output file written earlier instead of replacing it.
     void setAppendToExisting(bool append) { m_appendToExisting = append; }
     bool appendsToExisting() const { return m_appendToExisting; }
+    // How many items the output's written-item list holds before the rows appended from now on;
+    // kept in the journal so that recovery knows which keys its rows stand for.
+    void setItemKeysInFile(int keys) { m_journal.setKeysInFile(keys); }
 
     // Header once per buffer, then the row; itemNumber is the item's place in the shop and itemKey
     // what identifies the item, both kept in the journal for recovery. The buffer changes only at

@@ -16,6 +16,7 @@ const QString kPurchaseMarker = QStringLiteral("<span class='titlePurchase'><img
 const QString kFixedPriceAlt = QStringLiteral("一口价");
 const QString kTitleMarker =
     QStringLiteral("</h1></td><td width='100%' class='titlePadding'><h1 class='itemTitle'>");
+const QString kTitleHeading = QStringLiteral("<h1 class='itemTitle'>");
 const QString kCategoryMarker = QStringLiteral("登录分类：");
 const QString kCategoryCellEnd = QStringLiteral("</td></tr></table>");
 const QString kPathSeparator = QStringLiteral(" &gt; ");
@@ -57,10 +58,25 @@ QString ebayPictureFileName(const QString& pictureAddress) {
     return pictureFileName;
 }
 
-ParsedItem parseEbayItemPage(const QString& pageText, const QString& picturePath) {
+bool isEbayItemPage(const QString& pageText) {
+    return contains(pageText, kTitleHeading) || contains(pageText, kDescriptionBegin) ||
+           contains(pageText, QStringLiteral("<span class='titlePurchase'>"));
+}
+
+QString ebayItemTitle(const QString& pageText) {
+    QString title;
+    Step::run([&] { title = after(pageText, kTitleMarker); });
+    Step::run([&] { title = before(title, QStringLiteral("</h1>")); });
+    return title;
+}
+
+std::optional<ParsedItem> parseEbayItemPage(const QString& pageText, const QString& picturePath) {
+    const QString title = ebayItemTitle(pageText);
+    if (title.trimmed().isEmpty())
+        return std::nullopt;
+
     QString saleType;
     QString increment;
-    QString title;
     QString category;
     QString condition;
     QString postFee;
@@ -75,9 +91,6 @@ ParsedItem parseEbayItemPage(const QString& pageText, const QString& picturePath
     const bool fixedPrice = saleType == kFixedPriceAlt;
     saleType = fixedPrice ? QStringLiteral("b") : QStringLiteral("a");
     increment = fixedPrice ? QStringLiteral("0") : QStringLiteral("1");
-
-    Step::run([&] { title = after(pageText, kTitleMarker); });
-    Step::run([&] { title = before(title, QStringLiteral("</h1>")); });
 
     if (contains(pageText, kCategoryMarker)) {
         Step::run([&] { category = after(pageText, kCategoryMarker); });
@@ -145,5 +158,5 @@ ParsedItem parseEbayItemPage(const QString& pageText, const QString& picturePath
     shown.increment = formattedCell(increment);
     shown.postFee = formattedCell(postFee);
     shown.expressFee = formattedCell(expressFee);
-    return {shown.values(), record};
+    return ParsedItem{shown.values(), record};
 }

@@ -20,6 +20,9 @@ using Field = std::optional<QString>;
 
 using ItemPageCut::after;
 
+const QString kPathMarker = QStringLiteral("<div id='FullPathShow'>");
+const QString kTitleHeading = QStringLiteral("<div class='itemTitle'>");
+
 // A number that cannot be formatted leaves its cell empty.
 QString numberCell(const Field& value) {
     if (!value)
@@ -82,8 +85,26 @@ QString paiPaiPictureAddress(const QString& shopNumber, const QString& pictureFi
            QStringLiteral("&filename=") + pictureFileName + QStringLiteral("&type=1");
 }
 
-ParsedItem parsePaiPaiItemPage(const QString& pageText, const QString& listTitle, const QString& saleType,
-                               const QString& listPrice, const QString& picturePath) {
+bool isPaiPaiItemPage(const QString& pageText) {
+    return Cut::contains(pageText, kPathMarker) || Cut::contains(pageText, kTitleHeading);
+}
+
+bool hasPaiPaiItemTitle(const QString& pageText, const QString& listTitle) {
+    if (listTitle.trimmed().isEmpty())
+        return false;
+    // A page of the item's own layout whose heading is empty shows an item without its title.
+    QString heading;
+    if (!Step::run([&] { heading = Cut::before(after(pageText, kTitleHeading), QStringLiteral("</h1>")); }))
+        return true;
+    heading = Cut::remove(heading, QStringLiteral("<h1>"));
+    return !heading.trimmed().isEmpty();
+}
+
+std::optional<ParsedItem> parsePaiPaiItemPage(const QString& pageText, const QString& listTitle,
+                                              const QString& saleType, const QString& listPrice,
+                                              const QString& picturePath) {
+    if (!hasPaiPaiItemTitle(pageText, listTitle))
+        return std::nullopt;
     const Field category = cutCategory(pageText);
 
     const Field conditionText = [&] {
@@ -154,5 +175,5 @@ ParsedItem parsePaiPaiItemPage(const QString& pageText, const QString& listTitle
     shown.increment = numberCell(increment);
     shown.postFee = numberCell(postFee);
     shown.expressFee = numberCell(expressFee);
-    return {shown.values(), record};
+    return ParsedItem{shown.values(), record};
 }
