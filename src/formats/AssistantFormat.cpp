@@ -536,15 +536,20 @@ QString unquoted(QStringView value) {
     if (value.size() < 2 || value.front() != u'"' || value.back() != u'"')
         return value.toString();
     const QStringView inner = value.sliced(1, value.size() - 2);
-    if (!inner.contains(u'"') || !isWellFormedQuotedField(value))
-        return inner.toString();
+    // One pass: each inner quote must be the first of a pair (isWellFormedQuotedField), and the
+    // pairs are undone on the way; a value that is no quoted field loses its enclosing quotes only.
     QString result;
-    result.reserve(inner.size());
     qsizetype from = 0;
     for (qsizetype quote = inner.indexOf(u'"'); quote >= 0; quote = inner.indexOf(u'"', from)) {
+        if (quote + 1 >= inner.size() || inner[quote + 1] != u'"')
+            return inner.toString();
+        if (result.isNull())
+            result.reserve(inner.size());
         result.append(inner.sliced(from, quote + 1 - from));
         from = quote + 2; // the second of the pair
     }
+    if (from == 0)
+        return inner.toString();
     result.append(inner.sliced(from));
     return result;
 }

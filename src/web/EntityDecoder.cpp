@@ -30,6 +30,9 @@ QString decodeNamedEntities(const QString& zstr) {
     if (result.isEmpty() || !result.contains(u'&'))
         return result;
     for (const auto& [entity, replacement] : kEntities) {
+        // A replacement that finds nothing still prepares its search: a short look first.
+        if (!QStringView(result).contains(entity))
+            continue;
         result.replace(entity.data(), entity.size(), replacement.data(), replacement.size(),
                        Qt::CaseSensitive);
     }
