@@ -142,6 +142,32 @@ private slots:
         QCOMPARE(layoutNamed(layout).protectValue(value), written);
     }
 
+    // A value of an older Taobao file loses one pair of enclosing quotes; its inner quotes are
+    // undoubled only when the whole value is one quoted field.
+    void unquoted_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("plain");
+
+        QTest::newRow("bare value") << u"12.00"_s << u"12.00"_s;
+        QTest::newRow("quoted value") << u"\"宝贝\""_s << u"宝贝"_s;
+        QTest::newRow("empty quoted pair") << u"\"\""_s << QString();
+        QTest::newRow("doubled quotes") << u"\"a \"\"b\"\" c\""_s << u"a \"b\" c"_s;
+        QTest::newRow("begins and ends with a quote") << u"\"\"\"限量\"\"版\"\"\""_s << u"\"限量\"版\""_s;
+        QTest::newRow("only a doubled quote") << u"\"\"\"\""_s << u"\""_s;
+        QTest::newRow("single inner quote: enclosing quotes only") << u"\"a\"b\""_s << u"a\"b"_s;
+        QTest::newRow("three quotes") << u"\"\"\""_s << u"\""_s;
+        QTest::newRow("pair then a single quote") << u"\"a\"\"b\"c\""_s << u"a\"\"b\"c"_s;
+        QTest::newRow("opening quote only") << u"\"abc"_s << u"\"abc"_s;
+    }
+
+    void unquoted() {
+        QFETCH(QString, value);
+        QFETCH(QString, plain);
+        QCOMPARE(AssistantFormat::unquoted(value), plain);
+        if (AssistantFormat::isWellFormedQuotedField(value))
+            QCOMPARE(AssistantFormat::quotedText(plain), value);
+    }
+
     // A named column must sit where the layout table puts the column of that name.
     void namedColumns_data() {
         QTest::addColumn<QString>("layout");
