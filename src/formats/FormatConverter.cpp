@@ -295,9 +295,12 @@ private:
         m_warnings.append(QStringLiteral("第%1个宝贝的图片未能保存（%2）：%3")
                               .arg(m_rows)
                               .arg(problem, Taobao5Mapping::unquoted(record.picture)));
+        if (m_sink)
+            m_sink(m_warnings.constLast());
     }
 
 public:
+    void setWarningSink(const std::function<void(const QString&)>& sink) { m_sink = sink; }
     int picturesNotSaved() const { return m_picturesNotSaved; }
     const QStringList& warnings() const { return m_warnings; }
     const StoreFile* store() const { return m_store.get(); }
@@ -314,6 +317,7 @@ private:
     int m_rows = 0;
     int m_picturesNotSaved = 0;
     QStringList m_warnings;
+    std::function<void(const QString&)> m_sink;
 };
 
 // The system's reason (permission, full disk) follows the path.
@@ -326,7 +330,7 @@ Result failedToWrite(Result result, const TargetFile& output) {
 }
 
 // The outcome once the rows are written: completed, nothing to write, or not written.
-Result finish(TargetFile& output, Result result) {
+Result finish(TargetFile& output, Result result, const std::function<void(const QString&)>& sink) {
     if (result.convertedCount == 0) {
         output.discard();
         return refused(SourceFormatDetector::noItemsMessage());
@@ -337,6 +341,11 @@ Result finish(TargetFile& output, Result result) {
     result.message = completionMessage(result.convertedCount, result.outputPath);
     if (const StoreFile* store = output.store()) {
         result.warnings += store->log();
+        // What a store file could not carry is known once it is written.
+        if (sink) {
+            for (const QString& line : store->log())
+                sink(line);
+        }
         if (store->withoutPictures() > 0)
             result.message += u'，' + StoreFormat::missingPicturesNote(store->withoutPictures());
     }
@@ -454,6 +463,7 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     TargetFile output(result.outputPath, request.target, m_imageBaseUrl);
     if (!output.open())
         return failedToWrite(result, output);
+    output.setWarningSink(m_warningSink);
     const std::function<QDateTime()> clock = [this] { return now(); };
     // Pending events run once per record of a comma-separated source, as the window always did.
     const bool pump = m_pump && *detected != FileFormat::TaobaoAssistant;
@@ -476,10 +486,13 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
                 damaged = damaged || value.contains(QChar::ReplacementCharacter);
                 value.remove(QChar(u'\0'));
             }
-            if (damaged)
+            if (damaged) {
                 result.warnings.append(QStringLiteral("第%1个宝贝含有无法识别的字符，已替换为\uFFFD：%2")
                                            .arg(result.convertedCount)
                                            .arg(clean[ItemRecord::Field::Title]));
+                if (m_warningSink)
+                    m_warningSink(result.warnings.constLast());
+            }
             output.write(clean, clock);
         },
         &fault);
@@ -492,7 +505,7 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         output.discard();
         return refused(fault + QStringLiteral("，不能转换：") + request.sourcePath);
     }
-    return finish(output, result);
+    return finish(output, result, m_warningSink);
 }
 
 bool FormatConverter::readRows(const QString& path, FileFormat source, QString* notTaobao,
