@@ -168,6 +168,35 @@ private slots:
             QCOMPARE(AssistantFormat::quotedText(plain), value);
     }
 
+    // A TAB layout's row holds no TAB or line break of a value, wherever in the value it is; the
+    // units are looked at eight at a time.
+    void tabRowHoldsNoTabOrLineBreak_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("written");
+
+        for (const QString& broken : {u"\t"_s, u"\r\n"_s, u"\n"_s, u"\r"_s}) {
+            for (int at = 0; at <= 17; ++at) {
+                const QString value = u"宝贝描述abcdefghijklmn\u000B"_s.insert(at, broken);
+                QString written = value;
+                written.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+                QTest::addRow("%s at %d", broken.toLatin1().toHex().constData(), at) << value << written;
+            }
+        }
+    }
+
+    void tabRowHoldsNoTabOrLineBreak() {
+        QFETCH(QString, value);
+        QFETCH(QString, written);
+        AssistantLayout layout;
+        layout.separator = QChar(u'\t');
+        layout.lineEnd = u"\r"_s;
+        layout.columns = {{u"a"_s, ColumnSource::Mapped, QString(), -1, false},
+                          {u"b"_s, ColumnSource::Mapped, QString(), -1, false}};
+        QString row = u"前"_s;
+        layout.appendPlainRow(&row, {value, u"x\ty"_s});
+        QCOMPARE(row, u"前"_s + written + u"\tx y\r"_s);
+    }
+
     // A named column must sit where the layout table puts the column of that name.
     void namedColumns_data() {
         QTest::addColumn<QString>("layout");

@@ -1,6 +1,7 @@
 #include "formats/AssistantFormat.h"
 
 #include "base/PlatformConstants.h"
+#include "base/Utf16Words.h"
 #include "formats/ItemRecord.h"
 #include "web/EntityDecoder.h"
 #include "web/TextHelpers.h"
@@ -277,6 +278,24 @@ AssistantLayout makeEbayExport() {
     return layout;
 }
 
+// TAB, CR and LF become spaces; the units up to CR are found eight at a time.
+void spaceForTabAndLineBreaks(char16_t* text, qsizetype size) {
+    const auto mend = [](char16_t& c) {
+        if (c == u'\t' || c == u'\r' || c == u'\n')
+            c = u' ';
+    };
+    qsizetype i = 0;
+    for (; i + Utf16Words::kBlock <= size; i += Utf16Words::kBlock) {
+        for (uint marks = Utf16Words::atMost(text + i, u'\r'); marks != 0;) {
+            const int k = Utf16Words::first(marks);
+            mend(text[i + k]);
+            marks &= ~(3U << (2 * k));
+        }
+    }
+    for (; i < size; ++i)
+        mend(text[i]);
+}
+
 QString twoDigits(int value) {
     return QString::number(value).rightJustified(2, u'0').right(2);
 }
@@ -342,13 +361,8 @@ void AssistantLayout::appendPlainRow(QString* out, const QStringList& values) co
         else
             out->append(value);
         // A TAB layout has no quoting that holds its separator or a line break.
-        if (tab) {
-            QChar* const data = out->data();
-            for (qsizetype k = start; k < out->size(); ++k) {
-                if (data[k] == u'\t' || data[k] == u'\r' || data[k] == u'\n')
-                    data[k] = u' ';
-            }
-        }
+        if (tab)
+            spaceForTabAndLineBreaks(reinterpret_cast<char16_t*>(out->data()) + start, out->size() - start);
     }
     out->append(lineEnd);
 }
