@@ -115,21 +115,17 @@ bool writeTaobaoSource(const QString& path, int items) {
 // The same items as an eBay export in GBK: each item's title, price, description and picture in
 // the columns the converter reads from an eBay export (quoted as CSV, the descriptions with their
 // doubled quotes and commas); every other column holds 0. Its header is none of the program's own,
-// so the export is read by position; programs older than that read the export's positions under
-// the eBay header, which olderHeader writes.
-bool writeEbaySource(const QString& path, int items, bool olderHeader) {
+// so the export is read by position.
+bool writeEbaySource(const QString& path, int items) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     QStringEncoder gbk("GBK");
     const AssistantLayout& layout = AssistantFormat::ebayConverter();
-    QString header = layout.headerLine();
-    if (!olderHeader) {
-        QStringList names;
-        for (int i = 1; i <= layout.columns.size(); ++i)
-            names.append(QStringLiteral("列%1").arg(i));
-        header = names.join(u',') + QStringLiteral("\r\n");
-    }
+    QStringList names;
+    for (int i = 1; i <= layout.columns.size(); ++i)
+        names.append(QStringLiteral("列%1").arg(i));
+    const QString header = names.join(u',') + QStringLiteral("\r\n");
     if (!gbk.isValid() || file.write(gbk.encode(header)) < 0)
         return false;
     g_seed = kFirstSeed; // the descriptions the Taobao file got
@@ -257,16 +253,13 @@ double megabytes(const QString& path) {
 
 // One conversion: the format words of `kestrune convert` and the source it reads.
 struct Direction {
-    Direction(const char* name, const char* from, const char* to, const QString& source,
-              const QString& beforeSource = QString())
-        : name(name), from(from), to(to), source(source),
-          beforeSource(beforeSource.isEmpty() ? source : beforeSource), sourceMb(megabytes(source)) {}
+    Direction(const char* name, const char* from, const char* to, const QString& source)
+        : name(name), from(from), to(to), source(source), sourceMb(megabytes(source)) {}
 
     const char* name;
     const char* from;
     const char* to;
     QString source;
-    QString beforeSource; // the same items as the earlier binary reads them
 
     double sourceMb;
     Measure ours;
@@ -296,9 +289,8 @@ void measure(Direction* direction, const QString& ours, const QString& before, c
         QStringLiteral("%1_to_%2").arg(QLatin1String(direction->from), QLatin1String(direction->to));
     const QStringList oursCommand =
         convertCommand(ours, *direction, direction->source, dir.filePath(name + extension));
-    const QStringList beforeCommand =
-        convertCommand(before, *direction, direction->beforeSource,
-                       dir.filePath(name + QStringLiteral("_before") + extension));
+    const QStringList beforeCommand = convertCommand(
+        before, *direction, direction->source, dir.filePath(name + QStringLiteral("_before") + extension));
     for (int run = 0; run < runs; ++run) {
         const bool oursFirst = run % 2 == 0;
         if (oursFirst)
@@ -370,9 +362,7 @@ int main(int argc, char** argv) {
     const QString taobao = output("taobao_source.csv");
     const QString paipai = output("paipai_source.csv");
     const QString ebay = output("ebay_source.csv");
-    const QString ebayBefore = output("ebay_source_before.csv");
-    if (!writeTaobaoSource(taobao, items) || !writeEbaySource(ebay, items, false) ||
-        (!options.against.isEmpty() && !writeEbaySource(ebayBefore, items, true))) {
+    if (!writeTaobaoSource(taobao, items) || !writeEbaySource(ebay, items)) {
         std::fprintf(stderr, "cannot write the sources in %s\n", qPrintable(dir.path()));
         return 1;
     }
@@ -406,12 +396,10 @@ int main(int argc, char** argv) {
                                    3);
     printRow("iconv UTF-16LE -> GBK", iconv, taobaoMb);
 
-    Direction directions[] = {{"Taobao -> PaiPai", "taobao", "paipai", taobao},
-                              {"Taobao -> eBay", "taobao", "ebay", taobao},
-                              {"PaiPai -> Taobao", "paipai", "taobao", paipai},
-                              {"PaiPai -> eBay", "paipai", "ebay", paipai},
-                              {"eBay -> Taobao", "ebay", "taobao", ebay, ebayBefore},
-                              {"eBay -> PaiPai", "ebay", "paipai", ebay, ebayBefore}};
+    Direction directions[] = {
+        {"Taobao -> PaiPai", "taobao", "paipai", taobao}, {"Taobao -> eBay", "taobao", "ebay", taobao},
+        {"PaiPai -> Taobao", "paipai", "taobao", paipai}, {"PaiPai -> eBay", "paipai", "ebay", paipai},
+        {"eBay -> Taobao", "ebay", "taobao", ebay},       {"eBay -> PaiPai", "ebay", "paipai", ebay}};
     bool allOk = iconv.ok;
     for (Direction& direction : directions) {
         measure(&direction, binary, options.against, dir, 3);

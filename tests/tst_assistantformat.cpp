@@ -142,6 +142,61 @@ private slots:
         QCOMPARE(layoutNamed(layout).protectValue(value), written);
     }
 
+    // A value of an older Taobao file loses one pair of enclosing quotes; its inner quotes are
+    // undoubled only when the whole value is one quoted field.
+    void unquoted_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("plain");
+
+        QTest::newRow("bare value") << u"12.00"_s << u"12.00"_s;
+        QTest::newRow("quoted value") << u"\"宝贝\""_s << u"宝贝"_s;
+        QTest::newRow("empty quoted pair") << u"\"\""_s << QString();
+        QTest::newRow("doubled quotes") << u"\"a \"\"b\"\" c\""_s << u"a \"b\" c"_s;
+        QTest::newRow("begins and ends with a quote") << u"\"\"\"限量\"\"版\"\"\""_s << u"\"限量\"版\""_s;
+        QTest::newRow("only a doubled quote") << u"\"\"\"\""_s << u"\""_s;
+        QTest::newRow("single inner quote: enclosing quotes only") << u"\"a\"b\""_s << u"a\"b"_s;
+        QTest::newRow("three quotes") << u"\"\"\""_s << u"\""_s;
+        QTest::newRow("pair then a single quote") << u"\"a\"\"b\"c\""_s << u"a\"\"b\"c"_s;
+        QTest::newRow("opening quote only") << u"\"abc"_s << u"\"abc"_s;
+    }
+
+    void unquoted() {
+        QFETCH(QString, value);
+        QFETCH(QString, plain);
+        QCOMPARE(AssistantFormat::unquoted(value), plain);
+        if (AssistantFormat::isWellFormedQuotedField(value))
+            QCOMPARE(AssistantFormat::quotedText(plain), value);
+    }
+
+    // A TAB layout's row holds no TAB or line break of a value, wherever in the value it is; the
+    // units are looked at eight at a time.
+    void tabRowHoldsNoTabOrLineBreak_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("written");
+
+        for (const QString& broken : {u"\t"_s, u"\r\n"_s, u"\n"_s, u"\r"_s}) {
+            for (int at = 0; at <= 17; ++at) {
+                const QString value = u"宝贝描述abcdefghijklmn\u000B"_s.insert(at, broken);
+                QString written = value;
+                written.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+                QTest::addRow("%s at %d", broken.toLatin1().toHex().constData(), at) << value << written;
+            }
+        }
+    }
+
+    void tabRowHoldsNoTabOrLineBreak() {
+        QFETCH(QString, value);
+        QFETCH(QString, written);
+        AssistantLayout layout;
+        layout.separator = QChar(u'\t');
+        layout.lineEnd = u"\r"_s;
+        layout.columns = {{u"a"_s, ColumnSource::Mapped, QString(), -1, false},
+                          {u"b"_s, ColumnSource::Mapped, QString(), -1, false}};
+        QString row = u"前"_s;
+        layout.appendPlainRow(&row, {value, u"x\ty"_s});
+        QCOMPARE(row, u"前"_s + written + u"\tx y\r"_s);
+    }
+
     // A named column must sit where the layout table puts the column of that name.
     void namedColumns_data() {
         QTest::addColumn<QString>("layout");

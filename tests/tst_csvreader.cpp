@@ -1,4 +1,5 @@
 #include "formats/CsvReader.h"
+#include "formats/TaobaoLineReader.h"
 #include "support/FormatTestFiles.h"
 
 #include <QStringEncoder>
@@ -119,6 +120,77 @@ private slots:
             read.append(record);
         QCOMPARE(read, records);
         QCOMPARE(reader.error(), error);
+    }
+
+    // Older Taobao files: one item per line, read a block at a time. Line ends of every kind land
+    // on the end of a block, where a CR may be the first half of a CR LF.
+    void taobaoLines_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<qint64>("tooLongAt"); // the line found too long; 0: none
+
+        const QStringList ab{u"a\tb"_s, u"1\t2"_s};
+        QTest::newRow("CR LF") << utf16WithMark(u"a\tb\r\n1\t2\r\n"_s) << ab << qint64(0);
+        QTest::newRow("CR alone, no final line end") << utf16WithMark(u"a\tb\r1\t2"_s) << ab << qint64(0);
+        QTest::newRow("LF alone, blank lines kept")
+            << utf16WithMark(u"a\tb\n\n1\t2\n"_s) << QStringList{u"a\tb"_s, QString(), u"1\t2"_s}
+            << qint64(0);
+        QTest::newRow("LF CR is two line ends")
+            << utf16WithMark(u"a\tb\n\r1\t2"_s) << QStringList{u"a\tb"_s, QString(), u"1\t2"_s} << qint64(0);
+        QTest::newRow("CR at the end of the file")
+            << utf16WithMark(u"a\tb\r"_s) << QStringList{u"a\tb"_s} << qint64(0);
+        QTest::newRow("GBK without a mark") << gbk(u"宝贝名称\t价格\r\n宝贝\t1\r\n"_s)
+                                            << QStringList{u"宝贝名称\t价格"_s, u"宝贝\t1"_s} << qint64(0);
+        QTest::newRow("UTF-8 with its mark") << QByteArray("\xEF\xBB\xBF") + u"宝\r\n贝"_s.toUtf8()
+                                             << QStringList{u"宝"_s, u"贝"_s} << qint64(0);
+        QTest::newRow("UTF-16 a byte short")
+            << utf16WithMark(u"a\r\nb"_s).chopped(1)
+            << QStringList{u"a"_s, QString(QChar::ReplacementCharacter)} << qint64(0);
+        QTest::newRow("empty file") << QByteArray() << QStringList{} << qint64(0);
+
+        // Units of the first block (the mark is read before it). The line end falls on its last
+        // units: a CR LF split by the block's end, then ending it, then just inside it.
+        const qsizetype block = TaobaoLineReader::kBlockBytes / 2;
+        for (qsizetype after : {0, 1, 2}) {
+            const QString first(block - 1 - after, u'宝');
+            QTest::addRow("CR LF, the CR %lld units before the block's end", qlonglong(after))
+                << utf16WithMark(first + u"\r\n"_s + u"1\t2\r\n"_s) << QStringList{first, u"1\t2"_s}
+                << qint64(0);
+            QTest::addRow("CR alone, %lld units before the block's end", qlonglong(after))
+                << utf16WithMark(first + u"\r"_s + u"1\t2"_s) << QStringList{first, u"1\t2"_s} << qint64(0);
+        }
+        const QString longLine(block * 19 / 10, u'贝');
+        QTest::newRow("a line over parts of three blocks")
+            << utf16WithMark(u"a\r\n"_s + longLine + u"\r\nb"_s) << QStringList{u"a"_s, longLine, u"b"_s}
+            << qint64(0);
+        const qsizetype limit = QuotedRecordReader::kRecordLimit;
+        QTest::newRow("a line at the bound")
+            << utf16WithMark(u"a\r\n"_s + QString(limit, u'x') + u"\r\nb"_s)
+            << QStringList{u"a"_s, QString(limit, u'x'), u"b"_s} << qint64(0);
+        QTest::newRow("a line over the bound, ended")
+            << utf16WithMark(u"a\r\n"_s + QString(limit + 1, u'x') + u"\r\nb"_s) << QStringList{u"a"_s}
+            << qint64(2);
+        QTest::newRow("a line over the bound, never ended")
+            << utf16WithMark(u"a\rb\r"_s + QString(3 * block, u'x')) << QStringList{u"a"_s, u"b"_s}
+            << qint64(3);
+    }
+
+    void taobaoLines() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QFETCH(qint64, tooLongAt);
+
+        TaobaoLineReader reader;
+        QVERIFY(reader.open(m_files.write(bytes)));
+        QStringList read;
+        QStringView line;
+        while (reader.readLine(&line, QuotedRecordReader::kRecordLimit))
+            read.append(line.toString());
+        QCOMPARE(read.size(), lines.size());
+        QVERIFY(read == lines);
+        QCOMPARE(reader.tooLong(), tooLongAt != 0);
+        if (tooLongAt != 0)
+            QCOMPARE(reader.lineNumber(), tooLongAt);
     }
 
     void missingFileDoesNotOpen() {

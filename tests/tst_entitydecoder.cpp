@@ -40,6 +40,9 @@ private slots:
         addRow("escaped ampersand before amp is decoded once", "&amp;amp;", "&amp;");
         addRow("ampersand before an entity", "&&lt;", "&<");
         addRow("lt output is not rescanned", "&lt;gt;", "<gt;");
+        addRow("an entity the ampersand row makes is decoded in its turn", "&amp;deg;&lt;x", "\u00B0<x");
+        addRow("entities far apart and repeated", "&times;中文&amp;&times;&amp;omega;",
+               "\u00D7中文&\u00D7 \u03C9");
     }
 
     void decodeNamedEntities() {

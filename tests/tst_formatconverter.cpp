@@ -303,6 +303,17 @@ private slots:
         QTest::newRow("trailing space") << "末尾 ";
         QTest::newRow("markup") << "<p align=\"center\">  宝贝,&nbsp;描述</p>\r\n\t<br>";
         QTest::newRow("full-width comma kept") << "已有，逗号";
+        // Eight characters are tested at a time: each character the cleaning changes lands on
+        // every place of a block, after plain text and after characters beyond U+8000.
+        for (const QString& changed : {u","_s, u"\""_s, u"  "_s, u"\r\n"_s, u"\t"_s, u" "_s}) {
+            for (int at = 0; at < 17; ++at) {
+                const QString text = u"龍宝贝描述abcdefghijklmnop\uFFFD"_s.insert(at, changed).repeated(2);
+                QTest::addRow("%s at %d", qPrintable(QString::fromLatin1(changed.toLatin1().toHex())), at)
+                    << text;
+            }
+        }
+        QTest::newRow("space pair across blocks") << u"1234567  9"_s;
+        QTest::newRow("three spaces across blocks") << u"123456   9"_s;
     }
 
     void onePassCleaningMatchesCleanFieldText() {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -208,6 +209,26 @@ private slots:
         QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"转换2个宝贝完成，生成文件为："_s + output});
         QVERIFY(QFile::exists(output));
         QVERIFY(button(u"cmd_conv"_s)->isEnabled());
+    }
+
+    // A line about an item that did not come through whole is a warning of its own; the report
+    // is the conversion's ending alone.
+    void damagedItemIsWarnedApart() {
+        QTemporaryDir dir;
+        const QString sourcePath = dir.filePath(u"damaged.txt"_s);
+        writeBytes(sourcePath,
+                   taobaoHeaderNames().toUtf8() + "\r\n\"" + u"宝贝"_s.toUtf8() + "\xFF\"\t1\r\n");
+        QTest::mouseClick(source(0), Qt::LeftButton);
+        chooseSourceFile(sourcePath);
+        QSignalSpy warned(m_panel, &ConversionPanel::warned);
+        QSignalSpy reported(m_panel, &ConversionPanel::reported);
+        MessageBox::setNextAnswer(MessageBox::Ok);
+        QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
+        MessageBox::takeRecordedTexts();
+        QCOMPARE(warned.size(), 1);
+        QCOMPARE(warned.at(0).at(0).toString(), u"第1个宝贝含有无法识别的字符，已替换为\uFFFD：宝贝\uFFFD"_s);
+        QCOMPARE(reported.size(), 1);
+        QVERIFY(reported.at(0).at(0).toString().startsWith(u"转换1个宝贝完成"_s));
     }
 
     // A chosen file selects the source its content shows, which in turn picks the target.

@@ -16,6 +16,7 @@
 #include "support/WebTestSupport.h"
 
 #include "support/FixtureWebServer.h"
+#include "support/FormatTestFiles.h"
 #include "support/TestPaths.h"
 
 #include <QAbstractButton>
@@ -476,6 +477,32 @@ private slots:
         QTest::mouseClick(h.child<QPushButton>("cmd_conv"), Qt::LeftButton);
         QCOMPARE(MessageBox::takeRecordedKinds(), QList<MessageBox::Kind>{MessageBox::Kind::Warning});
         QCOMPARE(h.child<QLabel>("lb_stat_txt")->text(), MessageBox::takeRecordedTexts().value(0));
+    }
+
+    // What of a conversion did not come through whole reaches the log, each line as it is found;
+    // the status line keeps what the conversion as a whole says.
+    void conversionWarningsReachTheLog() {
+        Harness h;
+        const QString source = QDir(h.dir.path()).filePath(QStringLiteral("damaged.txt"));
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(taobaoHeaderNames().toUtf8() + "\r\n\"" + QStringLiteral("宝贝").toUtf8() + "\xFF" +
+                   "1\"\t1\r\n\"" + QStringLiteral("宝贝二").toUtf8() + "\"\t2\r\n");
+        file.close();
+        h.child<QRadioButton>("Option3_0")->click();
+        FileDialog::setNextFileName(source);
+        QTest::mouseClick(h.child<QPushButton>("cmd_select"), Qt::LeftButton);
+        QTest::mouseClick(h.child<QPushButton>("cmd_conv"), Qt::LeftButton);
+
+        const QStringList texts = MessageBox::takeRecordedTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.at(0).startsWith(QStringLiteral("转换2个宝贝完成")));
+        const QStringList lines = h.window->logPanel()->lines();
+        QVERIFY(lines.size() >= 2);
+        QVERIFY(lines.at(lines.size() - 2)
+                    .endsWith(QStringLiteral("第1个宝贝含有无法识别的字符，已替换为\uFFFD：宝贝\uFFFD1")));
+        QVERIFY(lines.constLast().endsWith(texts.at(0)));
+        QCOMPARE(h.child<QLabel>("lb_stat_txt")->text(), texts.at(0));
     }
 
     // Both dialogs of the panel open in the program folder while their path box is empty.

@@ -133,6 +133,16 @@ private slots:
         // ICU writes nothing for it; a character never vanishes without its "?".
         addRow("ignorable tag is one ?", QString::fromUcs4(U"x\U000E0001y"), QByteArray("x?y"));
         addRow("empty", QString(), QByteArray());
+        // ASCII goes eight units at a time: a Chinese character on every place of a block.
+        for (int at = 0; at <= 17; ++at) {
+            const QByteArray ascii("abcdefghijklmnopq");
+            QTest::addRow("中 after %d ASCII", at)
+                << QString(QString::fromLatin1(ascii.left(at)) + u"中文"_s +
+                           QString::fromLatin1(ascii.mid(at)))
+                << QByteArray(ascii.left(at) + QByteArray("\xD6\xD0\xCE\xC4") + ascii.mid(at));
+        }
+        addRow("a pair outside the BMP across a block", "1234567\U0001F600abcdefgh",
+               QByteArray("1234567?abcdefgh"));
     }
 
     void encodeGbk() {

@@ -1,6 +1,7 @@
 #include "formats/AssistantFormat.h"
 
 #include "base/PlatformConstants.h"
+#include "base/Utf16Words.h"
 #include "formats/ItemRecord.h"
 #include "web/EntityDecoder.h"
 #include "web/TextHelpers.h"
@@ -277,6 +278,24 @@ AssistantLayout makeEbayExport() {
     return layout;
 }
 
+// TAB, CR and LF become spaces; the units up to CR are found eight at a time.
+void spaceForTabAndLineBreaks(char16_t* text, qsizetype size) {
+    const auto mend = [](char16_t& c) {
+        if (c == u'\t' || c == u'\r' || c == u'\n')
+            c = u' ';
+    };
+    qsizetype i = 0;
+    for (; i + Utf16Words::kBlock <= size; i += Utf16Words::kBlock) {
+        for (uint marks = Utf16Words::atMost(text + i, u'\r'); marks != 0;) {
+            const int k = Utf16Words::first(marks);
+            mend(text[i + k]);
+            marks &= ~(3U << (2 * k));
+        }
+    }
+    for (; i < size; ++i)
+        mend(text[i]);
+}
+
 QString twoDigits(int value) {
     return QString::number(value).rightJustified(2, u'0').right(2);
 }
@@ -342,13 +361,8 @@ void AssistantLayout::appendPlainRow(QString* out, const QStringList& values) co
         else
             out->append(value);
         // A TAB layout has no quoting that holds its separator or a line break.
-        if (tab) {
-            QChar* const data = out->data();
-            for (qsizetype k = start; k < out->size(); ++k) {
-                if (data[k] == u'\t' || data[k] == u'\r' || data[k] == u'\n')
-                    data[k] = u' ';
-            }
-        }
+        if (tab)
+            spaceForTabAndLineBreaks(reinterpret_cast<char16_t*>(out->data()) + start, out->size() - start);
     }
     out->append(lineEnd);
 }
@@ -536,15 +550,20 @@ QString unquoted(QStringView value) {
     if (value.size() < 2 || value.front() != u'"' || value.back() != u'"')
         return value.toString();
     const QStringView inner = value.sliced(1, value.size() - 2);
-    if (!inner.contains(u'"') || !isWellFormedQuotedField(value))
-        return inner.toString();
+    // One pass: each inner quote must be the first of a pair (isWellFormedQuotedField), and the
+    // pairs are undone on the way; a value that is no quoted field loses its enclosing quotes only.
     QString result;
-    result.reserve(inner.size());
     qsizetype from = 0;
     for (qsizetype quote = inner.indexOf(u'"'); quote >= 0; quote = inner.indexOf(u'"', from)) {
+        if (quote + 1 >= inner.size() || inner[quote + 1] != u'"')
+            return inner.toString();
+        if (result.isNull())
+            result.reserve(inner.size());
         result.append(inner.sliced(from, quote + 1 - from));
         from = quote + 2; // the second of the pair
     }
+    if (from == 0)
+        return inner.toString();
     result.append(inner.sliced(from));
     return result;
 }

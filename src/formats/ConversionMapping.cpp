@@ -1,10 +1,13 @@
 #include "formats/ConversionMapping.h"
 
 #include "base/StepError.h"
+#include "base/Utf16Words.h"
 #include "formats/AssistantColumns.h"
 #include "formats/NumberFormat.h"
 #include "web/EntityDecoder.h"
 #include "web/TextHelpers.h"
+
+#include <algorithm>
 
 namespace ConversionMapping {
 
@@ -156,7 +159,22 @@ void appendCleanField(QString* out, QStringView text) {
     QChar* to = out->data() + start;
     const QChar* from = text.data();
     const QChar* const end = from + text.size();
+    // Most of a description is characters the cleaning keeps: they are copied and tested eight
+    // at a time, and only the characters up to the comma go one by one. The output never runs
+    // ahead of the input, so eight units always fit where they are stored.
     while (from < end) {
+        if (end - from >= Utf16Words::kBlock) {
+            const uint marks = Utf16Words::atMost(reinterpret_cast<const char16_t*>(from), u',');
+            std::copy_n(from, Utf16Words::kBlock, to);
+            if (marks == 0) {
+                from += Utf16Words::kBlock;
+                to += Utf16Words::kBlock;
+                continue;
+            }
+            const int kept = Utf16Words::first(marks);
+            from += kept;
+            to += kept;
+        }
         const char16_t c = from->unicode();
         if (c > u',') {
             *to++ = *from++;

@@ -1,6 +1,7 @@
 #include "formats/FormatConverter.h"
 
 #include "base/System.h"
+#include "base/Utf16Words.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/CsvReader.h"
@@ -15,6 +16,7 @@
 #include "formats/Taobao5Output.h"
 #include "formats/Taobao5Reader.h"
 #include "formats/Taobao5Writer.h"
+#include "formats/TaobaoLineReader.h"
 #include "web/TextFileIo.h"
 
 #include <QFileInfo>
@@ -45,6 +47,22 @@ Result refused(const QString& message) {
     result.outcome = Outcome::Refused;
     result.message = message;
     return result;
+}
+
+// One pass over a value for the two characters no output may carry as they are; both are rare.
+bool holdsNulOrReplacement(QStringView value) {
+    const char16_t* const units = value.utf16();
+    const qsizetype size = value.size();
+    qsizetype i = 0;
+    for (; i + Utf16Words::kBlock <= size; i += Utf16Words::kBlock) {
+        if (Utf16Words::equalEither(units + i, u'\0', 0xFFFD) != 0)
+            return true;
+    }
+    for (; i < size; ++i) {
+        if (units[i] == u'\0' || units[i] == 0xFFFD)
+            return true;
+    }
+    return false;
 }
 
 // Two spellings of one file (relative parts, links, hard links) are the same file.
@@ -276,9 +294,12 @@ private:
         m_warnings.append(QStringLiteral("第%1个宝贝的图片未能保存（%2）：%3")
                               .arg(m_rows)
                               .arg(problem, Taobao5Mapping::unquoted(record.picture)));
+        if (m_sink)
+            m_sink(m_warnings.constLast());
     }
 
 public:
+    void setWarningSink(const std::function<void(const QString&)>& sink) { m_sink = sink; }
     int picturesNotSaved() const { return m_picturesNotSaved; }
     const QStringList& warnings() const { return m_warnings; }
     const StoreFile* store() const { return m_store.get(); }
@@ -295,6 +316,7 @@ private:
     int m_rows = 0;
     int m_picturesNotSaved = 0;
     QStringList m_warnings;
+    std::function<void(const QString&)> m_sink;
 };
 
 // The system's reason (permission, full disk) follows the path.
@@ -307,7 +329,7 @@ Result failedToWrite(Result result, const TargetFile& output) {
 }
 
 // The outcome once the rows are written: completed, nothing to write, or not written.
-Result finish(TargetFile& output, Result result) {
+Result finish(TargetFile& output, Result result, const std::function<void(const QString&)>& sink) {
     if (result.convertedCount == 0) {
         output.discard();
         return refused(SourceFormatDetector::noItemsMessage());
@@ -318,6 +340,11 @@ Result finish(TargetFile& output, Result result) {
     result.message = completionMessage(result.convertedCount, result.outputPath);
     if (const StoreFile* store = output.store()) {
         result.warnings += store->log();
+        // What a store file could not carry is known once it is written.
+        if (sink) {
+            for (const QString& line : store->log())
+                sink(line);
+        }
         if (store->withoutPictures() > 0)
             result.message += u'，' + StoreFormat::missingPicturesNote(store->withoutPictures());
     }
@@ -356,25 +383,6 @@ const AssistantLayout& sourceLayout(FileFormat source, const QStringList& header
     if (AssistantFormat::paipai().matchesHeader(header))
         return AssistantFormat::paipai();
     return AssistantFormat::paipaiExport();
-}
-
-// An older-layout Taobao file is read whole and split at its line ends, as its assistant wrote
-// it: one item per line.
-QString readOldTaobaoText(const QString& path) {
-    QString text;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return text;
-    if (file.peek(2).startsWith("\xFF\xFE")) {
-        file.close();
-        if (!readTextFile(path, QStringLiteral("unicode"), &text).ok())
-            text.clear();
-        return text;
-    }
-    const QByteArray bytes = file.readAll();
-    const SourceEncoding::Sniffed sniffed = SourceEncoding::sniff(QByteArrayView(bytes));
-    QStringDecoder decoder = SourceEncoding::decoderFor(sniffed.encoding);
-    return decoder.decode(QByteArrayView(bytes).sliced(sniffed.markLength));
 }
 
 } // namespace
@@ -454,8 +462,9 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     TargetFile output(result.outputPath, request.target, m_imageBaseUrl);
     if (!output.open())
         return failedToWrite(result, output);
+    output.setWarningSink(m_warningSink);
     const std::function<QDateTime()> clock = [this] { return now(); };
-    // Pending events run once per record of a source that is read record by record.
+    // Pending events run once per record of a comma-separated source, as the window always did.
     const bool pump = m_pump && *detected != FileFormat::TaobaoAssistant;
     QString notTaobao;
     QString fault;
@@ -471,14 +480,18 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
             bool damaged = false;
             for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
                 QString& value = clean.record[static_cast<ItemRecord::Field>(i)];
+                if (!holdsNulOrReplacement(value))
+                    continue;
                 damaged = damaged || value.contains(QChar::ReplacementCharacter);
-                if (value.contains(QChar(u'\0')))
-                    value.remove(QChar(u'\0'));
+                value.remove(QChar(u'\0'));
             }
-            if (damaged)
+            if (damaged) {
                 result.warnings.append(QStringLiteral("第%1个宝贝含有无法识别的字符，已替换为\uFFFD：%2")
                                            .arg(result.convertedCount)
                                            .arg(clean[ItemRecord::Field::Title]));
+                if (m_warningSink)
+                    m_warningSink(result.warnings.constLast());
+            }
             output.write(clean, clock);
         },
         &fault);
@@ -491,7 +504,7 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         output.discard();
         return refused(fault + QStringLiteral("，不能转换：") + request.sourcePath);
     }
-    return finish(output, result);
+    return finish(output, result, m_warningSink);
 }
 
 bool FormatConverter::readRows(const QString& path, FileFormat source, QString* notTaobao,
@@ -503,34 +516,13 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
     };
     switch (source) {
     case FileFormat::TaobaoAssistant: {
-        const QString text = readOldTaobaoText(path);
+        TaobaoLineReader lines;
+        if (!lines.open(path))
+            return true; // no item, as an empty file
         QVarLengthArray<QStringView, 40> fields;
-        const QStringView all(text);
-        qsizetype lineStart = 0;
-        qint64 lineNumber = 0;
         bool headerSeen = false;
-        // Lines end in CR LF as the assistant writes them, or in CR alone as the converter does.
-        // Each kind of line end is searched for again only once passed: a file without CRs costs
-        // one scan for them, not one per line.
-        qsizetype nextLf = -2;
-        qsizetype nextCr = -2;
-        while (lineStart < all.size()) {
-            if (nextLf != -1 && nextLf < lineStart)
-                nextLf = all.indexOf(u'\n', lineStart);
-            if (nextCr != -1 && nextCr < lineStart)
-                nextCr = all.indexOf(u'\r', lineStart);
-            qsizetype lineEnd = all.size();
-            if (nextLf >= 0)
-                lineEnd = nextLf;
-            if (nextCr >= 0 && nextCr < lineEnd)
-                lineEnd = nextCr;
-            const QStringView line = all.sliced(lineStart, lineEnd - lineStart);
-            lineStart = lineEnd + 1;
-            if (lineEnd == nextCr && nextLf == lineEnd + 1)
-                ++lineStart;
-            ++lineNumber;
-            if (line.size() > QuotedRecordReader::kRecordLimit)
-                return stopped(QStringLiteral("第%1行的记录超过1MB").arg(lineNumber));
+        QStringView line;
+        while (lines.readLine(&line, QuotedRecordReader::kRecordLimit)) {
             if (!line.contains(u'\t'))
                 continue;
 
@@ -561,6 +553,8 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
                 row(ConversionMapping::rowFromTaobaoFields(
                     {fields.constData(), static_cast<std::size_t>(fields.size())}));
         }
+        if (lines.tooLong())
+            return stopped(QStringLiteral("第%1行的记录超过1MB").arg(lines.lineNumber()));
         return true;
     }
     case FileFormat::TaobaoAssistant5: {

@@ -45,6 +45,10 @@ public:
     void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
     // The store targets' address of a picture known only as a file: this + the file's name.
     void setImageBaseUrl(const QString& url) { m_imageBaseUrl = url; }
+    // Each line of Result::warnings also goes here as soon as it is known (while the rows are
+    // written; what a store file could not carry once it is written), so a window can show it
+    // in its log during a long conversion, from whatever thread runs it.
+    void setWarningSink(std::function<void(const QString&)> sink) { m_warningSink = std::move(sink); }
     // The clock of the eBay product number and date-time columns.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
@@ -72,6 +76,7 @@ private:
     QDateTime now() const;
 
     std::function<void()> m_pump;
+    std::function<void(const QString&)> m_warningSink;
     std::function<QDateTime()> m_clock;
     QString m_imageBaseUrl;
 };

@@ -231,6 +231,9 @@ void ConversionPanel::onConvert() {
     FormatConverter converter;
     converter.setImageBaseUrl(m_imageBaseUrl->text().trimmed());
     converter.setEventPump([] { QCoreApplication::processEvents(); });
+    // What does not come through whole (damaged text, pictures not saved, what a store file
+    // cannot carry) reaches the log as it is found.
+    converter.setWarningSink([this](const QString& line) { emit warned(line); });
     // Events run during the conversion; a second click must not start another one on the same files.
     m_convert->setEnabled(false);
     const FormatConverter::Result result = converter.run(request);
@@ -238,10 +241,6 @@ void ConversionPanel::onConvert() {
     // The status line and the log say it too, and the window offers the file it wrote.
     switch (result.outcome) {
     case FormatConverter::Outcome::Completed:
-        // What did not come through whole (pictures not saved, what a store file could not carry)
-        // goes to the log before the ending.
-        for (const QString& line : result.warnings)
-            emit reported(line, QString());
         emit reported(result.message, result.outputPath);
         MessageBox::information(window(), result.message);
         break;

@@ -30,6 +30,8 @@ public:
 signals:
     // A conversion ended: its message, and the file it wrote (empty when it wrote none).
     void reported(const QString& message, const QString& writtenFile);
+    // A line about an item of the conversion that did not come through whole, for the log.
+    void warned(const QString& line);
 
 public slots:
     void onSourceChosen(int index); // Option3 click

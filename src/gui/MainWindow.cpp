@@ -257,6 +257,7 @@ void MainWindow::buildUi() {
         setStatusText(QStringLiteral("没有可用的浏览器，宝贝地址已复制到剪贴板：") + address);
     });
     connect(m_conversionPanel, &ConversionPanel::reported, this, &MainWindow::showConversionReport);
+    connect(m_conversionPanel, &ConversionPanel::warned, this, &MainWindow::showConversionWarning);
 }
 
 void MainWindow::showProgress(const RunProgress& progress) {
@@ -325,6 +326,10 @@ void MainWindow::showConversionReport(const QString& message, const QString& wri
     m_logPanel->appendLine(RunLog::line(QTime::currentTime(), RunLog::Kind::Message, message));
     if (!writtenFile.isEmpty())
         offerWrittenFile(writtenFile);
+}
+
+void MainWindow::showConversionWarning(const QString& line) {
+    m_logPanel->appendLine(RunLog::line(QTime::currentTime(), RunLog::Kind::Message, line));
 }
 
 void MainWindow::offerWrittenFile(const QString& path) {

@@ -94,6 +94,8 @@ private:
     void rememberChoices();
     void applyRememberedChoices();
     void showConversionReport(const QString& message, const QString& writtenFile);
+    // The log only: the status line keeps what the conversion as a whole says.
+    void showConversionWarning(const QString& line);
     // Opens path with the desktop; when nothing takes it, copies it and says so with
     // noProgramText. False then.
     bool openOrCopy(const QString& path, const QString& noProgramText);

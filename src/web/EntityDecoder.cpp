@@ -23,15 +23,39 @@ constexpr std::array<Row, 37> kEntities{{
     {u"&omega;", u" \u03C9"},
 }};
 
+constexpr std::size_t kAmpersand = 2;
+
+// Bit i set when the text holds kEntities[i].
+quint64 entitiesIn(QStringView text) {
+    quint64 present = 0;
+    for (qsizetype at = text.indexOf(u'&'); at >= 0; at = text.indexOf(u'&', at + 1)) {
+        const QStringView rest = text.sliced(at);
+        for (std::size_t i = 0; i < kEntities.size(); ++i) {
+            if (rest.startsWith(kEntities[i].first))
+                present |= quint64(1) << i;
+        }
+    }
+    return present;
+}
+
 } // namespace
 
 QString decodeNamedEntities(const QString& zstr) {
     QString result = zstr;
     if (result.isEmpty() || !result.contains(u'&'))
         return result;
-    for (const auto& [entity, replacement] : kEntities) {
+    // Only the entities the text holds are replaced, each in its turn. A replacement holds no
+    // letters, so only "&amp;" can make new entities appear, after which the text is looked at
+    // again.
+    quint64 present = entitiesIn(result);
+    for (std::size_t i = 0; i < kEntities.size(); ++i) {
+        if (((present >> i) & 1U) == 0)
+            continue;
+        const auto& [entity, replacement] = kEntities[i];
         result.replace(entity.data(), entity.size(), replacement.data(), replacement.size(),
                        Qt::CaseSensitive);
+        if (i == kAmpersand)
+            present |= entitiesIn(result);
     }
     return result;
 }

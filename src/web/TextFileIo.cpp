@@ -1,6 +1,7 @@
 #include "web/TextFileIo.h"
 
 #include "base/System.h"
+#include "base/Utf16Words.h"
 
 #include <QDir>
 #include <QFile>
@@ -245,20 +246,38 @@ QByteArray encodeGbk(const QString& text) {
     char* out = bytes.data();
     const char16_t* const units = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const quint32 entry = table.entries[units[i]];
-        if (entry != GbkTable::kSurrogate) {
-            out[0] = char(entry & 0xFF);
-            out[1] = char((entry >> 8) & 0xFF);
-            out += entry >> 16;
-            continue;
+    // Markup and numbers are ASCII, one byte per unit without the table: eight units at a time
+    // are tested and stored as bytes; the bytes past the first other unit are written over
+    // next. Two bytes per unit are reserved, so eight always fit.
+    for (qsizetype i = 0; i < size;) {
+        if (size - i >= Utf16Words::kBlock) {
+            Utf16Words::storeAscii(units + i, out);
+            const uint marks = Utf16Words::beyondAscii(units + i);
+            if (marks == 0) {
+                out += Utf16Words::kBlock;
+                i += Utf16Words::kBlock;
+                continue;
+            }
+            const int ascii = Utf16Words::first(marks);
+            out += ascii;
+            i += ascii;
         }
-        const bool pair =
-            QChar::isHighSurrogate(units[i]) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]);
-        for (char c : table.encodeOutsideBmp(QStringView(units + i, pair ? 2 : 1)))
-            *out++ = c;
-        if (pair)
-            ++i;
+        // Other characters come in runs (Chinese text): the table takes the whole run.
+        do {
+            const quint32 entry = table.entries[units[i]];
+            if (entry != GbkTable::kSurrogate) {
+                out[0] = char(entry & 0xFF);
+                out[1] = char((entry >> 8) & 0xFF);
+                out += entry >> 16;
+                ++i;
+                continue;
+            }
+            const bool pair =
+                QChar::isHighSurrogate(units[i]) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]);
+            for (char c : table.encodeOutsideBmp(QStringView(units + i, pair ? 2 : 1)))
+                *out++ = c;
+            i += pair ? 2 : 1;
+        } while (i < size && units[i] >= 0x80);
     }
     bytes.truncate(out - bytes.constData());
     return bytes;
