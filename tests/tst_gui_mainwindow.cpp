@@ -4,6 +4,7 @@
 #include "app/ShopAddress.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
+#include "gui/ConversionPanel.h"
 #include "gui/ElidedLabel.h"
 #include "gui/ItemGridView.h"
 #include "gui/ItemTableModel.h"
@@ -30,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -461,8 +463,12 @@ private slots:
         QTest::mouseClick(h.child<QPushButton>("cmd_select"), Qt::LeftButton);
         const QString output = QDir(h.dir.path()).filePath(QStringLiteral("shop_Taobao.txt"));
         QTest::mouseClick(h.child<QPushButton>("cmd_conv"), Qt::LeftButton);
+        QTRY_VERIFY(h.window->findChild<ConversionPanel*>()->job().isIdle());
         const QString message = QStringLiteral("转换2个宝贝完成，生成文件为：") + output;
         QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{message});
+        // The bar shows the conversion went through, the count beside it.
+        QCOMPARE(h.child<QLabel>("lb_progress")->text(), QStringLiteral("已转换 2 个宝贝"));
+        QCOMPARE(h.child<QProgressBar>("progressBar")->value(), 1);
         QCOMPARE(MessageBox::takeRecordedKinds(), QList<MessageBox::Kind>{MessageBox::Kind::Information});
         QCOMPARE(h.child<QLabel>("lb_stat_txt")->text(), message);
         QVERIFY(h.window->logPanel()->lines().constLast().endsWith(message));
@@ -929,7 +935,11 @@ private slots:
         MessageBox::setUnattended(false);
         int rowsAtOpen = -1;
         const bool kept = closeModalBoxWhen(
-            [&] { QTest::mouseClick(qobject_cast<QPushButton*>(shop.control("cmd_conv")), Qt::LeftButton); },
+            [&] {
+                // The conversion runs off the window's thread; its box comes when it has ended.
+                QTest::mouseClick(qobject_cast<QPushButton*>(shop.control("cmd_conv")), Qt::LeftButton);
+                QTRY_VERIFY_WITH_TIMEOUT(rowsAtOpen >= 0 && !QApplication::activeModalWidget(), 20000);
+            },
             [&] {
                 if (rowsAtOpen < 0)
                     rowsAtOpen = shop.rows();

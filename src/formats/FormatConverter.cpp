@@ -1,6 +1,7 @@
 #include "formats/FormatConverter.h"
 
 #include "base/MarketplaceCodes.h"
+#include "base/StopSignal.h"
 #include "base/System.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
@@ -456,16 +457,14 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     if (!output.open())
         return failedToWrite(result, output);
     const std::function<QDateTime()> clock = [this] { return now(); };
-    // Pending events run once per record of a source that is read record by record.
-    const bool pump = m_pump && *detected != FileFormat::TaobaoAssistant;
     QString notTaobao;
     QString fault;
     const bool read = readRows(
         request.sourcePath, *detected, &notTaobao,
         [&](const SourceRow& row) {
-            if (pump)
-                m_pump();
             ++result.convertedCount;
+            if (m_progress)
+                m_progress(result.convertedCount);
             // Bytes that were no text in the source's encoding came out as U+FFFD: the seller
             // learns which items hold one. NUL is no text either, and no assistant takes it.
             SourceRow clean = row;
@@ -482,7 +481,15 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
                                            .arg(clean[ItemRecord::Field::Title]));
             output.write(clean, clock);
         },
-        &fault);
+        &fault, m_stop);
+    if (m_stop && m_stop->isRequested()) {
+        output.discard();
+        Result stopped;
+        stopped.outcome = Outcome::Stopped;
+        stopped.message = QStringLiteral("转换已停止，未写入：") + result.outputPath;
+        stopped.convertedCount = result.convertedCount;
+        return stopped;
+    }
     if (!read) {
         output.discard();
         return refused(notTaobao.isNull() ? SourceFormatDetector::unknownFormatMessage(request.sourcePath)
@@ -496,7 +503,9 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
 }
 
 bool FormatConverter::readRows(const QString& path, FileFormat source, QString* notTaobao,
-                               const std::function<void(const SourceRow&)>& row, QString* fault) {
+                               const std::function<void(const SourceRow&)>& row, QString* fault,
+                               const StopSignal* stop) {
+    const auto stopRequested = [stop] { return stop && stop->isRequested(); };
     const auto stopped = [fault](const QString& why) {
         if (fault)
             *fault = why;
@@ -515,7 +524,7 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         // one scan for them, not one per line.
         qsizetype nextLf = -2;
         qsizetype nextCr = -2;
-        while (lineStart < all.size()) {
+        while (lineStart < all.size() && !stopRequested()) {
             if (nextLf != -1 && nextLf < lineStart)
                 nextLf = all.indexOf(u'\n', lineStart);
             if (nextCr != -1 && nextCr < lineStart)
@@ -569,7 +578,7 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         if (!reader.open(path))
             return false;
         Taobao5Record item;
-        while (reader.readRecord(&item)) {
+        while (!stopRequested() && reader.readRecord(&item)) {
             SourceRow read = ConversionMapping::rowFromRecord(Taobao5Mapping::toItemRecord(item, path),
                                                               Taobao5Mapping::recordFields());
             read.current = std::make_shared<const Taobao5Record>(item);
@@ -594,7 +603,7 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
     const QStringList& header = reader.columnNames();
     const AssistantLayout& layout = sourceLayout(source, header);
     QStringList record;
-    while (reader.readRecord(&record)) {
+    while (!stopRequested() && reader.readRecord(&record)) {
         // Files of appended batches repeat the header line; it is no item.
         if (record != header)
             row(ConversionMapping::rowFromLayout(layout, record, origin));

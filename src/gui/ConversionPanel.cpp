@@ -8,7 +8,6 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -85,7 +84,15 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     m_convert = new QPushButton(QStringLiteral("转换"), formats);
     m_convert->setObjectName(QStringLiteral("cmd_conv"));
     m_convert->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
-    formatRows->addWidget(m_convert);
+    m_stop = new QPushButton(QStringLiteral("停止转换"), formats);
+    m_stop->setObjectName(QStringLiteral("cmd_conv_stop"));
+    m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    m_stop->hide();
+    auto* convertCell = new QGridLayout;
+    convertCell->setContentsMargins(0, 0, 0, 0);
+    convertCell->addWidget(m_convert, 0, 0);
+    convertCell->addWidget(m_stop, 0, 0);
+    formatRows->addLayout(convertCell);
 
     // The row of formats has no room for the store targets: they stand beside the paths, above
     // the address the store finds pictures known only as files at (this address + the file's name).
@@ -125,6 +132,10 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     connect(m_selectSource, &QPushButton::clicked, this, &ConversionPanel::onSelectSource);
     connect(m_selectSave, &QPushButton::clicked, this, &ConversionPanel::onSelectSave);
     connect(m_convert, &QPushButton::clicked, this, &ConversionPanel::onConvert);
+    connect(m_stop, &QPushButton::clicked, this, &ConversionPanel::onStop);
+    connect(&m_job, &ConversionJob::lineLogged, this,
+            [this](const QString& line) { emit reported(line, QString()); });
+    connect(&m_job, &ConversionJob::finished, this, &ConversionPanel::onConversionFinished);
 }
 
 void ConversionPanel::setFolder(const QString& folder) {
@@ -193,6 +204,8 @@ void ConversionPanel::onSelectSave() {
 }
 
 void ConversionPanel::onConvert() {
+    if (!m_job.isIdle())
+        return;
     const std::optional<FileFormat> source =
         MarketplaceCodes::converterFormatFromIndex(m_sourceGroup->checkedId());
     const std::optional<FileFormat> target =
@@ -224,20 +237,27 @@ void ConversionPanel::onConvert() {
                               QStringLiteral("文件已存在：") + outputPath + QStringLiteral("，是否替换？")))
         return;
 
-    FormatConverter converter;
-    converter.setImageBaseUrl(m_imageBaseUrl->text().trimmed());
-    converter.setEventPump([] { QCoreApplication::processEvents(); });
-    // Events run during the conversion; a second click must not start another one on the same files.
-    m_convert->setEnabled(false);
-    const FormatConverter::Result result = converter.run(request);
-    m_convert->setEnabled(true);
-    // The status line and the log say it too, and the window offers the file it wrote.
+    setConverting(true);
+    m_job.start({request, m_imageBaseUrl->text().trimmed()});
+}
+
+void ConversionPanel::onStop() {
+    m_job.requestStop();
+}
+
+void ConversionPanel::setConverting(bool converting) {
+    // A second click must not start another conversion on the same files.
+    m_convert->setVisible(!converting);
+    m_stop->setVisible(converting);
+}
+
+void ConversionPanel::onConversionFinished(const FormatConverter::Result& result) {
+    setConverting(false);
+    // The status line and the log say it too, and the window offers the file it wrote. What did
+    // not come through whole (pictures not saved, what a store file could not carry) reached the
+    // log before the ending.
     switch (result.outcome) {
     case FormatConverter::Outcome::Completed:
-        // What did not come through whole (pictures not saved, what a store file could not carry)
-        // goes to the log before the ending.
-        for (const QString& line : result.warnings)
-            emit reported(line, QString());
         emit reported(result.message, result.outputPath);
         MessageBox::information(window(), result.message);
         break;
@@ -248,6 +268,10 @@ void ConversionPanel::onConvert() {
     case FormatConverter::Outcome::WriteFailed:
         emit reported(result.message, QString());
         MessageBox::error(window(), result.message);
+        break;
+    case FormatConverter::Outcome::Stopped:
+        // Asked for: no box.
+        emit reported(result.message, QString());
         break;
     case FormatConverter::Outcome::NothingToDo:
         break;

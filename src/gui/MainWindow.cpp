@@ -256,6 +256,10 @@ void MainWindow::buildUi() {
         setStatusText(QStringLiteral("没有可用的浏览器，宝贝地址已复制到剪贴板：") + address);
     });
     connect(m_conversionPanel, &ConversionPanel::reported, this, &MainWindow::showConversionReport);
+    ConversionJob& conversion = m_conversionPanel->job();
+    connect(&conversion, &ConversionJob::started, this, [this] { showConversionProgress(0); });
+    connect(&conversion, &ConversionJob::progressed, this, &MainWindow::showConversionProgress);
+    connect(&conversion, &ConversionJob::finished, this, &MainWindow::onConversionFinished);
 }
 
 void MainWindow::showProgress(const RunProgress& progress) {
@@ -271,6 +275,28 @@ void MainWindow::showProgress(const RunProgress& progress) {
     m_progressBar->setValue(progress.done);
     m_progressBar->setTextVisible(true);
     setWindowTitle(PlatformConstants::kWindowCaption + QStringLiteral(" - %1%").arg(progress.percent()));
+}
+
+void MainWindow::showConversionProgress(int converted) {
+    if (!m_engine.isIdle())
+        return;
+    m_progressText->setText(QStringLiteral("已转换 %1 个宝贝").arg(converted));
+    m_timeLeft->clear();
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setRange(0, 0);
+    m_progressBar->show();
+}
+
+void MainWindow::onConversionFinished(const FormatConverter::Result& result) {
+    if (m_closeAfterConversion) {
+        m_closeAfterConversion = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+    if (!m_engine.isIdle())
+        return;
+    // The bar says whether the conversion went through; the count stays beside it.
+    m_progressBar->setRange(0, 1);
+    m_progressBar->setValue(result.outcome == FormatConverter::Outcome::Completed ? 1 : 0);
 }
 
 void MainWindow::onRunFinished(const RunOutcome& outcome) {
@@ -503,6 +529,13 @@ void MainWindow::processEvents() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A conversion cut short leaves its save path as it was: nothing to ask.
+    if (!m_conversionPanel->job().isIdle()) {
+        event->ignore();
+        m_closeAfterConversion = true;
+        m_conversionPanel->job().requestStop();
+        return;
+    }
     // A run's output is written by its stop: the window closes once the stopped run has ended.
     if (!m_engine.isIdle()) {
         event->ignore();

@@ -6,6 +6,7 @@
 #include "app/RunProgress.h"
 #include "app/StartupSequence.h"
 #include "app/WindowInterface.h"
+#include "formats/FormatConverter.h"
 #include "gui/RememberedChoices.h"
 
 #include <QWidget>
@@ -90,6 +91,9 @@ private:
     void buildUi();
     void onRunFinished(const RunOutcome& outcome);
     void showProgress(const RunProgress& progress);
+    // A conversion's progress takes the run's place while no extraction runs.
+    void showConversionProgress(int converted);
+    void onConversionFinished(const FormatConverter::Result& result);
     void collect();
     void rememberChoices();
     void applyRememberedChoices();
@@ -128,5 +132,6 @@ private:
     int m_expandedLogHeight = 0;
     ConversionPanel* m_conversionPanel = nullptr;
     bool m_busyCursor = false;
-    bool m_closeAfterRun = false; // the user closed the window during a run and chose to stop it
+    bool m_closeAfterRun = false;        // the user closed the window during a run and chose to stop it
+    bool m_closeAfterConversion = false; // the user closed the window during a conversion
 };
