@@ -4,6 +4,7 @@
 #include "app/ShopAddress.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
+#include "formats/RowWriter.h"
 #include "gui/ConversionPanel.h"
 #include "gui/ElidedLabel.h"
 #include "gui/ItemGridView.h"
@@ -31,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMutex>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -57,13 +59,15 @@ struct Harness {
             ++crawls;
             body(ctx);
         };
-        window = std::make_unique<MainWindow>(dir.path(),
-                                              ExtractionController::Crawlers{counted, counted, counted});
-        window->controller().setFlushFunction([this] {
+        RunEngineOptions options;
+        options.programDir = dir.path();
+        options.crawlers = ExtractionController::Crawlers{counted, counted, counted};
+        options.flush = [this](RowWriter& writer) {
             ++flushes;
-            window->engine().session().writer().takePendingOutput();
+            writer.takePendingOutput();
             return Status::success();
-        });
+        };
+        window = std::make_unique<MainWindow>(std::move(options));
     }
 
     template <typename T> T* child(const char* name) const {
@@ -88,7 +92,7 @@ struct Harness {
     }
 
     QString ini(const QString& key) const {
-        return window->session().settings().readValue(SettingsKeys::kSection, key);
+        return window->settings().readValue(SettingsKeys::kSection, key);
     }
 
     QTemporaryDir dir;
@@ -114,8 +118,10 @@ struct LiveShop {
     LiveShop() : server(fixturePath(QStringLiteral("web"))) {
         started = server.start();
         server.useAsProxy();
-        window = std::make_unique<MainWindow>(dir.path());
-        window->engine().session().context().pauseScale = 0.05;
+        RunEngineOptions options;
+        options.programDir = dir.path();
+        options.pauseScale = 0.05;
+        window = std::make_unique<MainWindow>(std::move(options));
     }
     ~LiveShop() {
         window->engine().requestStop();
@@ -493,7 +499,7 @@ private slots:
         const QList<FileDialog::Shown> shownDialogs = FileDialog::takeShownDialogs();
         QCOMPARE(shownDialogs.size(), 2);
         for (const FileDialog::Shown& dialog : shownDialogs)
-            QCOMPARE(dialog.startsIn, h.window->session().paths().programDir());
+            QCOMPARE(dialog.startsIn, h.window->paths().programDir());
         QCOMPARE(h.child<QLineEdit>("txt_path")->text(), QString());
     }
 
@@ -533,7 +539,7 @@ private slots:
         QCOMPARE(again.addressText(), address);
 
         // A notice of another text is asked again.
-        SettingsStore& settings = again.session().settings();
+        SettingsStore& settings = again.settings();
         QVERIFY(RememberedChoices::noticeAccepted(settings, Messages::kUsageNotice));
         QVERIFY(!RememberedChoices::noticeAccepted(settings, Messages::kUsageNotice + u'!'));
         QVERIFY(settings.writeValue(RememberedChoices::kSection, QStringLiteral("AcceptedNotice"),
@@ -744,7 +750,7 @@ private slots:
         QVERIFY(!shown(h.child<QPushButton>("Cmd_stop")));
         QVERIFY(h.child<QLineEdit>("txt_set_dz")->isEnabled());
         if (address.isEmpty()) {
-            QVERIFY(!QFile::exists(h.window->session().paths().settingsFile()));
+            QVERIFY(!QFile::exists(h.window->paths().settingsFile()));
             return;
         }
         // A refused address records nothing; an accepted one its run, as the rules read it.
@@ -890,12 +896,12 @@ private slots:
             QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("1"));
             QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QString::number(button));
             QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
-            settingsFile = fileBytes(h.window->session().paths().settingsFile());
+            settingsFile = fileBytes(h.window->paths().settingsFile());
         }
 
         Harness restarted;
-        putFileBytes(restarted.window->session().paths().settingsFile(), settingsFile);
-        putFileBytes(restarted.window->session().paths().inProgramDir(fileName), "");
+        putFileBytes(restarted.window->paths().settingsFile(), settingsFile);
+        putFileBytes(restarted.window->paths().inProgramDir(fileName), "");
         MessageBox::setNextAnswer(MessageBox::Yes);
         MessageBox::setNextAnswer(MessageBox::Yes);
         QVERIFY(restarted.window->runStartup());
@@ -988,9 +994,16 @@ private slots:
         QFETCH(QStringList, boxes);
         QFETCH(QString, address);
 
-        Harness h;
-        SettingsStore& settings = h.window->session().settings();
-        const QString outputFile = h.window->session().paths().inProgramDir(QStringLiteral("eBay_abc.csv"));
+        // What each run's walk is told to skip: a loaded breakpoint continues one run only.
+        QMutex seenLock;
+        QList<int> resumedAt;
+        Harness h([&](CollectContext& ctx) {
+            const QMutexLocker lock(&seenLock);
+            resumedAt.append(ctx.resumeItemNumber());
+            ctx.stop();
+        });
+        SettingsStore& settings = h.window->settings();
+        const QString outputFile = h.window->paths().inProgramDir(QStringLiteral("eBay_abc.csv"));
         if (breakPoint) {
             QVERIFY(writeBreakPointKeys(settings,
                                         {QStringLiteral("1"), QStringLiteral("eBay_abc.csv"), url,
@@ -1017,10 +1030,16 @@ private slots:
         QCOMPARE(h.window->selectedFormat(),
                  address.isEmpty() ? FileFormat::TaobaoAssistant : FileFormat::PaiPaiAssistant);
         if (!address.isEmpty()) {
-            QCOMPARE(h.window->session().state().resume.itemNumber, 6);
+            QCOMPARE(h.window->loadedResumePoint().itemNumber, 6);
             // Nothing starts by itself: cmd_go continues it.
             QCOMPARE(h.crawls.load(), 0);
             QVERIFY(shown(h.child<QPushButton>("cmd_go")));
+            for (int run = 0; run < 2; ++run) {
+                QTest::mouseClick(h.child<QPushButton>("cmd_go"), Qt::LeftButton);
+                QTRY_VERIFY_WITH_TIMEOUT(h.window->engine().isIdle(), 20000);
+            }
+            const QMutexLocker lock(&seenLock);
+            QCOMPARE(resumedAt, QList<int>({6, 0}));
         }
         if (answers.contains(0) && started)
             QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QMutex>
 #include <QString>
 
 // The INI file that keeps the breakpoint between runs, in GBK, with the Windows profile rules:
-// section and key names compared case-insensitively, other lines kept as they are.
+// section and key names compared case-insensitively, other lines kept as they are. One store per
+// program folder, shared by the window and its runs: a write reads the whole file and writes it
+// back, so the store lets one thread at a time at it.
 class SettingsStore {
 public:
     explicit SettingsStore(const QString& iniPath);
@@ -18,4 +21,5 @@ public:
 
 private:
     QString m_path;
+    mutable QMutex m_mutex;
 };

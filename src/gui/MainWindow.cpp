@@ -75,15 +75,28 @@ MessageBox::Kind messageKind(const QString& text) {
 
 } // namespace
 
+namespace {
+
+RunEngineOptions withSettings(RunEngineOptions options, SettingsStore* settings) {
+    options.settings = settings;
+    return options;
+}
+
+} // namespace
+
 MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers crawlers, QWidget* parent)
-    : QWidget(parent), m_session(*this, programDir), m_engine(programDir, std::move(crawlers)),
-      m_startup(m_session) {
+    : MainWindow(RunEngineOptions{programDir, std::move(crawlers), nullptr, std::nullopt, {}}, parent) {}
+
+MainWindow::MainWindow(RunEngineOptions options, QWidget* parent)
+    : QWidget(parent), m_paths(options.programDir), m_settings(m_paths.settingsFile()),
+      m_engine(withSettings(std::move(options), &m_settings)),
+      m_startup(*this, m_state, m_paths, m_settings) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(PlatformConstants::kWindowCaption);
     buildUi();
     resize(defaultSize());
     applyRememberedChoices();
-    setStatusText(QStringLiteral("程序文件夹：") + QDir::toNativeSeparators(m_session.paths().programDir()));
+    setStatusText(QStringLiteral("程序文件夹：") + QDir::toNativeSeparators(m_paths.programDir()));
 }
 
 QSize MainWindow::defaultSize() const {
@@ -194,7 +207,7 @@ void MainWindow::buildUi() {
     m_progressBar->hide();
 
     m_logPanel = new LogPanel(gridAndLog);
-    m_logPanel->setFolder(m_session.paths().programDir());
+    m_logPanel->setFolder(m_paths.programDir());
     gridAndLog->setStretchFactor(0, 1);
     gridAndLog->setStretchFactor(1, 0);
     // The splitter keeps a child's height when its content changes: folding the log hands its
@@ -228,7 +241,7 @@ void MainWindow::buildUi() {
     root->addLayout(statusRow);
 
     m_conversionPanel = new ConversionPanel(this);
-    m_conversionPanel->setFolder(m_session.paths().programDir());
+    m_conversionPanel->setFolder(m_paths.programDir());
     root->addWidget(m_conversionPanel);
 
     selectPlatform(Platform::PaiPai);
@@ -315,7 +328,7 @@ void MainWindow::onRunFinished(const RunOutcome& outcome) {
     }
     // A run that started is what the seller will want again; a refused address writes nothing.
     if (outcome.summary.started)
-        m_runChoices.write(m_session.settings());
+        m_runChoices.write(m_settings);
     if (!outcome.summary.started) {
         // A refused address: the old run's ending would be taken for this one's.
         m_progressText->clear();
@@ -375,7 +388,7 @@ bool MainWindow::openWrittenFile() {
 
 bool MainWindow::openOutputFolder() {
     const QString folder =
-        m_writtenFile.isEmpty() ? m_session.paths().programDir() : QFileInfo(m_writtenFile).absolutePath();
+        m_writtenFile.isEmpty() ? m_paths.programDir() : QFileInfo(m_writtenFile).absolutePath();
     return openOrCopy(folder, kNoFileManager);
 }
 
@@ -383,7 +396,7 @@ void MainWindow::placeAtSavedPlacement() {
     if (m_placed)
         return;
     m_placed = true;
-    if (WindowPlacement::restore(*this, m_session.settings()))
+    if (WindowPlacement::restore(*this, m_settings))
         return;
     const QRect available = screen()->availableGeometry();
     move(available.center() - QPoint(width() / 2, height() / 2));
@@ -396,7 +409,7 @@ void MainWindow::showAtSavedPlacement() {
 }
 
 void MainWindow::applyRememberedChoices() {
-    const RememberedChoices choices = RememberedChoices::read(m_session.settings());
+    const RememberedChoices choices = RememberedChoices::read(m_settings);
     if (choices.platform)
         selectPlatform(*choices.platform);
     if (choices.format)
@@ -410,7 +423,7 @@ void MainWindow::rememberChoices() {
     choices.platform = selectedPlatform();
     choices.format = selectedFormat();
     choices.address = addressText();
-    choices.write(m_session.settings());
+    choices.write(m_settings);
 }
 
 void MainWindow::collect() {
@@ -421,7 +434,7 @@ void MainWindow::collect() {
     request.format = selectedFormat();
     request.address = addressText();
     // A breakpoint loaded at start-up goes with the next run, once.
-    RunState& state = m_session.state();
+    RunState& state = m_state;
     request.resumeShopUrl = state.resume.shopUrl;
     request.resumeItemNumber = state.resume.itemNumber;
     state.resume.shopUrl.clear();
@@ -440,7 +453,7 @@ bool MainWindow::runStartup() {
     // The boxes below appear over the window, where it is about to open.
     placeAtSavedPlacement();
     // Accepted once; a changed notice is asked again.
-    SettingsStore& settings = m_session.settings();
+    SettingsStore& settings = m_settings;
     if (!RememberedChoices::noticeAccepted(settings, Messages::kUsageNotice)) {
         if (!m_startup.acceptUsageNotice())
             return false;
@@ -547,7 +560,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     // Only a window the user has seen has a placement worth keeping.
     if (isVisible()) {
-        WindowPlacement::save(*this, m_session.settings());
+        WindowPlacement::save(*this, m_settings);
         rememberChoices();
     }
     event->accept();
