@@ -2,13 +2,6 @@
 
 #include <QString>
 
-// Grid columns the window treats specially, in item-record order.
-namespace GridColumn {
-constexpr int kTitle = 0;
-constexpr int kDescription = 24;
-constexpr int kPicture = 25;
-} // namespace GridColumn
-
 // A grid cell as a person reads it: the record's own enclosing quotes gone, tags gone, entities
 // decoded, line breaks and runs of spaces folded; prices with two decimals, other numbers without
 // a zero fraction, a category path as "鞋包 › 女鞋", a description cut short.
