@@ -10,5 +10,4 @@ class SettingsStore;
 // breakpoint belongs to that output file and is lower. Returns the number of items recovered;
 // message receives the line to show the user (empty when nothing happened). A journal that
 // cannot be written out is kept for the next start.
-// (formerly RecoverJournals)
 int recoverJournals(const AppPaths& paths, SettingsStore& settings, QString* message);

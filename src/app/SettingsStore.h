@@ -13,10 +13,8 @@ public:
 
     const QString& path() const { return m_path; }
     // Empty text when the key is blank or absent, or on any failure. At most 1023 bytes come back.
-    // (formerly ReadIniValue)
     QString readValue(const QString& section, const QString& key) const;
     // False when section, key or value is blank, a value holds a line break, or the write fails.
-    // (formerly WriteIniValue)
     bool writeValue(const QString& section, const QString& key, const QString& value);
 
 private:
