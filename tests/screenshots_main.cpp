@@ -147,5 +147,5 @@ int main(int argc, char** argv) {
     });
     watch.start(100);
     window.findChild<QPushButton*>(QStringLiteral("cmd_conv"))->click();
-    return converted ? 0 : 1;
+    return waitFor([&] { return converted; }) ? 0 : 1;
 }

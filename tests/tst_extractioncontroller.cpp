@@ -6,9 +6,11 @@
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/WrittenItemSet.h"
+#include "base/KillPoint.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputFormats.h"
+#include "formats/OutputJournal.h"
 #include "formats/StoreOutput.h"
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
@@ -97,6 +99,26 @@ void agreeingList(const QString& output, FileFormat format) {
     for (int i = 0; i < rows; ++i)
         items.add(QString::number(i));
     QVERIFY(items.commit().ok());
+}
+
+// What the journal on disk held each time a row had just been journaled, as "rows:last key":
+// a kill at that moment would leave exactly this for the next start to recover.
+QString g_journalFolder;
+QStringList g_journalOnDisk;
+
+void lookAtTheJournal(const char* moment) {
+    if (qstrcmp(moment, KillPoint::kRowJournaled) != 0)
+        return;
+    const QDir folder(g_journalFolder);
+    const QStringList journals =
+        folder.entryList({u"*"_s + OutputJournal::fileSuffix()}, QDir::Files | QDir::Hidden);
+    if (journals.size() != 1) {
+        g_journalOnDisk.append(u"%1 journals"_s.arg(journals.size()));
+        return;
+    }
+    const OutputJournal::Contents contents = OutputJournal::read(folder.filePath(journals.first()));
+    g_journalOnDisk.append(u"%1:%2"_s.arg(contents.valid ? contents.rows : -1)
+                               .arg(contents.itemKeys.value(contents.itemKeys.size() - 1)));
 }
 
 } // namespace
@@ -596,6 +618,35 @@ private slots:
         QCOMPARE(f.controller.lastRun().ending, ExtractionController::Ending::Complete);
         QCOMPARE(f.controller.lastRun().itemsInFile, 2);
         QVERIFY(!QFile::exists(items));
+    }
+
+    // Each row is on disk with its key the moment it is journaled, in every layout: a run killed
+    // right after it loses nothing.
+    void rowIsOnDiskWhenJournaled_data() {
+        QTest::addColumn<FileFormat>("format");
+        QTest::newRow("Taobao Assistant") << FileFormat::TaobaoAssistant;
+        QTest::newRow("current Taobao Assistant") << FileFormat::TaobaoAssistant5;
+        QTest::newRow("PaiPai Assistant") << FileFormat::PaiPaiAssistant;
+        QTest::newRow("eBay Assistant") << FileFormat::EbayAssistant;
+    }
+
+    void rowIsOnDiskWhenJournaled() {
+        QFETCH(FileFormat, format);
+        Fixture f([](CollectContext& ctx) {
+            for (int item = 1; item <= 3; ++item) {
+                const QString address = u"http://item.taobao.com/item.htm?id=%1"_s.arg(item);
+                ctx.beginItem(address, item);
+                ctx.emitItem(testRecord(address).values(), testRecord(address), item);
+            }
+            ctx.stop();
+        });
+        f.window.format = format;
+        g_journalFolder = f.dir.path();
+        g_journalOnDisk.clear();
+        KillPoint::setHandler(&lookAtTheJournal);
+        f.run(Platform::Taobao, u"http://shop7.taobao.com/"_s);
+        KillPoint::setHandler(nullptr);
+        QCOMPARE(g_journalOnDisk, (QStringList{u"1:1"_s, u"2:2"_s, u"3:3"_s}));
     }
 
     void collectEmptiesTheGridAndNumbersRowsAgain() {

@@ -1,3 +1,4 @@
+#include "base/StopSignal.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ConversionMapping.h"
 #include "formats/FormatConverter.h"
@@ -55,11 +56,11 @@ private:
     QString freshFolder() { return m_folders.fresh(); }
 
     FormatConverter::Result convert(const QString& source, const QString& save, int from, int to,
-                                    int* pumps = nullptr) {
+                                    QList<int>* progress = nullptr) {
         FormatConverter converter;
         converter.setClock([] { return kClock; });
-        if (pumps)
-            converter.setEventPump([pumps] { ++*pumps; });
+        if (progress)
+            converter.setProgress([progress](int converted) { progress->append(converted); });
         return converter.run({source, save, format(from), *format(to)});
     }
 
@@ -100,8 +101,9 @@ private slots:
         const QString sourcePath = copyConvertFixture(fixture, folder + u'/' + copyAs);
         const QByteArray sourceBytes = readBytes(sourcePath);
 
-        int pumps = 0;
-        const FormatConverter::Result result = convert(sourcePath, folder + u"/out.csv"_s, from, to, &pumps);
+        QList<int> progress;
+        const FormatConverter::Result result =
+            convert(sourcePath, folder + u"/out.csv"_s, from, to, &progress);
         const QString outputPath = folder + (to == 0 ? u"/out.txt"_s : u"/out.csv"_s);
         QCOMPARE(result.outcome, FormatConverter::Outcome::Completed);
         QCOMPARE(result.convertedCount, count);
@@ -109,8 +111,8 @@ private slots:
         QCOMPARE(result.message, u"转换%1个宝贝完成，生成文件为："_s.arg(count) + outputPath);
         QCOMPARE(readBytes(outputPath), readBytes(fixturePath(u"convert/"_s + expected)));
         QCOMPARE(readBytes(sourcePath), sourceBytes);
-        // Pending events run once per record of a PaiPai or eBay source, never for a Taobao source.
-        QCOMPARE(pumps, fixture == sources.at(0) ? 0 : count);
+        // Told once per record, of every source.
+        QCOMPARE(progress, QList<int>({1, 2}));
     }
 
     void refusesBeforeWriting_data() {
@@ -253,6 +255,54 @@ private slots:
         QCOMPARE(result.outcome, FormatConverter::Outcome::Refused);
         QCOMPARE(result.convertedCount, 0);
         QCOMPARE(result.message, message.replace(u'@', source));
+        QCOMPARE(readBytes(output), old);
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+    }
+
+    // A stop cuts the conversion short wherever it comes; the file at the save path, and the
+    // folder, stay as they were.
+    void stopLeavesSaveAsItWas_data() {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<int>("stopAfter"); // records converted before the stop; 0: before the first
+        QTest::newRow("Taobao, after the first") << u"taobao_source.csv"_s << 0 << 1 << 1;
+        QTest::newRow("Taobao, before the first") << u"taobao_source.csv"_s << 0 << 2 << 0;
+        QTest::newRow("PaiPai, after the first") << u"paipai_source.csv"_s << 1 << 0 << 1;
+        QTest::newRow("eBay, after the last") << u"ebay_source.csv"_s << 2 << 3 << 2;
+        QTest::newRow("eBay to a store") << u"ebay_source.csv"_s << 2 << 4 << 1;
+    }
+
+    void stopLeavesSaveAsItWas() {
+        QFETCH(QString, fixture);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(int, stopAfter);
+        const QString folder = freshFolder();
+        const QString source = copyConvertFixture(fixture, folder + u"/shop.csv"_s);
+        const QString output = FormatConverter::outputPathFor(folder + u"/out.csv"_s, *format(to));
+        const QByteArray old("the file the seller had");
+        writeBytes(output, old);
+        const QStringList before =
+            QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+        StopSignal stop;
+        if (stopAfter == 0)
+            stop.request();
+        QList<int> progress;
+        FormatConverter converter;
+        converter.setStopSignal(&stop);
+        converter.setProgress([&](int converted) {
+            progress.append(converted);
+            if (converted == stopAfter)
+                stop.request();
+        });
+        const FormatConverter::Result result =
+            converter.run({source, folder + u"/out.csv"_s, format(from), *format(to)});
+        QCOMPARE(result.outcome, FormatConverter::Outcome::Stopped);
+        QCOMPARE(result.convertedCount, stopAfter);
+        QCOMPARE(progress.size(), stopAfter);
+        QCOMPARE(result.message, u"转换已停止，未写入："_s + output);
         QCOMPARE(readBytes(output), old);
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     }

@@ -21,12 +21,13 @@
 
 namespace {
 
-// The cells of one item as a parser shows them, with the picture at picturePath and, when
-// given, the page address after the 31 values.
+// The cells of one item as a parser shows them (its record's values), with the picture at
+// picturePath and, when given, the page address after the 31 values.
 QStringList itemCells(const QString& title, const QString& picturePath, const QString& pageAddress = {}) {
-    QStringList cells(ItemRecord::kFieldCount, QStringLiteral("0"));
-    cells[GridColumn::kTitle] = u'"' + title + u'"';
-    cells[GridColumn::kPicture] = u'"' + picturePath + u'"';
+    ItemRecord record = ItemRecord::fromValues(QStringList(ItemRecord::kFieldCount, QStringLiteral("0")));
+    record.title = u'"' + title + u'"';
+    record.picture = u'"' + picturePath + u'"';
+    QStringList cells = record.values();
     if (!pageAddress.isEmpty())
         cells.append(pageAddress);
     return cells;
@@ -63,8 +64,8 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("shown");
 
-        const int title = GridColumn::kTitle;
-        const int description = GridColumn::kDescription;
+        const int title = ItemRecord::indexOf(ItemRecord::Field::Title);
+        const int description = ItemRecord::indexOf(ItemRecord::Field::Description);
         addRow("quoted title", title, "\"Levi&#39;s 501 牛仔裤\"", "Levi's 501 牛仔裤");
         addRow("named entities", title, "\"A &amp; B &quot;新款&quot;\"", "A & B \"新款\"");
         addRow("hex entity", title, "\"&#x4E2D;国\"", "中国");
@@ -207,7 +208,8 @@ private slots:
         };
         QCOMPARE(alignment(7), int(Qt::AlignRight | Qt::AlignVCenter));
         QCOMPARE(alignment(1), 0);
-        QCOMPARE(alignment(GridColumn::kTitle), 0); // a title that is a number still reads as a title
+        QCOMPARE(alignment(ItemRecord::indexOf(ItemRecord::Field::Title)),
+                 0); // a title that is a number still reads as a title
     }
 
     void titleTooltipIsWhole() {
@@ -260,7 +262,7 @@ private slots:
         view.resize(900, 400);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const int titleWidth = view.columnWidth(GridColumn::kTitle);
+        const int titleWidth = view.columnWidth(ItemRecord::indexOf(ItemRecord::Field::Title));
         QVERIFY(titleWidth >= view.fontMetrics().horizontalAdvance(QString(20, u'宝')));
         const int priceWidth = view.columnWidth(7);
         QVERIFY(priceWidth < titleWidth);
@@ -273,7 +275,7 @@ private slots:
         const int wholeNumber = view.fontMetrics().horizontalAdvance(readableCellText(7, cells[7]));
         QTRY_VERIFY(view.columnWidth(7) > wholeNumber);
         QCOMPARE(view.columnWidth(8), 44);
-        QCOMPARE(view.columnWidth(GridColumn::kTitle), titleWidth);
+        QCOMPARE(view.columnWidth(ItemRecord::indexOf(ItemRecord::Field::Title)), titleWidth);
     }
 
     // Qt's own buttons and dialogs speak the system's language when Qt has it.

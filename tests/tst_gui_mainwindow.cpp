@@ -4,6 +4,8 @@
 #include "app/ShopAddress.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
+#include "formats/RowWriter.h"
+#include "gui/ConversionPanel.h"
 #include "gui/ElidedLabel.h"
 #include "gui/ItemGridView.h"
 #include "gui/ItemTableModel.h"
@@ -31,6 +33,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMutex>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -56,13 +60,15 @@ struct Harness {
             ++crawls;
             body(ctx);
         };
-        window = std::make_unique<MainWindow>(dir.path(),
-                                              ExtractionController::Crawlers{counted, counted, counted});
-        window->controller().setFlushFunction([this] {
+        RunEngineOptions options;
+        options.programDir = dir.path();
+        options.crawlers = ExtractionController::Crawlers{counted, counted, counted};
+        options.flush = [this](RowWriter& writer) {
             ++flushes;
-            window->engine().session().writer().takePendingOutput();
+            writer.takePendingOutput();
             return Status::success();
-        });
+        };
+        window = std::make_unique<MainWindow>(std::move(options));
     }
 
     template <typename T> T* child(const char* name) const {
@@ -87,7 +93,7 @@ struct Harness {
     }
 
     QString ini(const QString& key) const {
-        return window->session().settings().readValue(SettingsKeys::kSection, key);
+        return window->settings().readValue(SettingsKeys::kSection, key);
     }
 
     QTemporaryDir dir;
@@ -113,8 +119,10 @@ struct LiveShop {
     LiveShop() : server(fixturePath(QStringLiteral("web"))) {
         started = server.start();
         server.useAsProxy();
-        window = std::make_unique<MainWindow>(dir.path());
-        window->engine().session().context().pauseScale = 0.05;
+        RunEngineOptions options;
+        options.programDir = dir.path();
+        options.pauseScale = 0.05;
+        window = std::make_unique<MainWindow>(std::move(options));
     }
     ~LiveShop() {
         window->engine().requestStop();
@@ -464,8 +472,12 @@ private slots:
         QTest::mouseClick(h.child<QPushButton>("cmd_select"), Qt::LeftButton);
         const QString output = QDir(h.dir.path()).filePath(QStringLiteral("shop_Taobao.txt"));
         QTest::mouseClick(h.child<QPushButton>("cmd_conv"), Qt::LeftButton);
+        QTRY_VERIFY(h.window->findChild<ConversionPanel*>()->job().isIdle());
         const QString message = QStringLiteral("转换2个宝贝完成，生成文件为：") + output;
         QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{message});
+        // The bar shows the conversion went through, the count beside it.
+        QCOMPARE(h.child<QLabel>("lb_progress")->text(), QStringLiteral("已转换 2 个宝贝"));
+        QCOMPARE(h.child<QProgressBar>("progressBar")->value(), 1);
         QCOMPARE(MessageBox::takeRecordedKinds(), QList<MessageBox::Kind>{MessageBox::Kind::Information});
         QCOMPARE(h.child<QLabel>("lb_stat_txt")->text(), message);
         QVERIFY(h.window->logPanel()->lines().constLast().endsWith(message));
@@ -516,7 +528,7 @@ private slots:
         const QList<FileDialog::Shown> shownDialogs = FileDialog::takeShownDialogs();
         QCOMPARE(shownDialogs.size(), 2);
         for (const FileDialog::Shown& dialog : shownDialogs)
-            QCOMPARE(dialog.startsIn, h.window->session().paths().programDir());
+            QCOMPARE(dialog.startsIn, h.window->paths().programDir());
         QCOMPARE(h.child<QLineEdit>("txt_path")->text(), QString());
     }
 
@@ -557,7 +569,7 @@ private slots:
         QCOMPARE(again.addressText(), address);
 
         // A notice of another text is asked again.
-        SettingsStore& settings = again.session().settings();
+        SettingsStore& settings = again.settings();
         QVERIFY(RememberedChoices::noticeAccepted(settings, Messages::kUsageNotice));
         QVERIFY(!RememberedChoices::noticeAccepted(settings, Messages::kUsageNotice + u'!'));
         QVERIFY(settings.writeValue(RememberedChoices::kSection, QStringLiteral("AcceptedNotice"),
@@ -768,7 +780,7 @@ private slots:
         QVERIFY(!shown(h.child<QPushButton>("Cmd_stop")));
         QVERIFY(h.child<QLineEdit>("txt_set_dz")->isEnabled());
         if (address.isEmpty()) {
-            QVERIFY(!QFile::exists(h.window->session().paths().settingsFile()));
+            QVERIFY(!QFile::exists(h.window->paths().settingsFile()));
             return;
         }
         // A refused address records nothing; an accepted one its run, as the rules read it.
@@ -918,12 +930,12 @@ private slots:
             QCOMPARE(h.ini(SettingsKeys::kBreakPoint), QStringLiteral("1"));
             QCOMPARE(h.ini(SettingsKeys::kBreakPointOption), QString::number(button));
             QCOMPARE(h.ini(SettingsKeys::kBreakPointFileName), fileName);
-            settingsFile = fileBytes(h.window->session().paths().settingsFile());
+            settingsFile = fileBytes(h.window->paths().settingsFile());
         }
 
         Harness restarted;
-        putFileBytes(restarted.window->session().paths().settingsFile(), settingsFile);
-        putFileBytes(restarted.window->session().paths().inProgramDir(fileName), "");
+        putFileBytes(restarted.window->paths().settingsFile(), settingsFile);
+        putFileBytes(restarted.window->paths().inProgramDir(fileName), "");
         MessageBox::setNextAnswer(MessageBox::Yes);
         MessageBox::setNextAnswer(MessageBox::Yes);
         QVERIFY(restarted.window->runStartup());
@@ -963,7 +975,11 @@ private slots:
         MessageBox::setUnattended(false);
         int rowsAtOpen = -1;
         const bool kept = closeModalBoxWhen(
-            [&] { QTest::mouseClick(qobject_cast<QPushButton*>(shop.control("cmd_conv")), Qt::LeftButton); },
+            [&] {
+                // The conversion runs off the window's thread; its box comes when it has ended.
+                QTest::mouseClick(qobject_cast<QPushButton*>(shop.control("cmd_conv")), Qt::LeftButton);
+                QTRY_VERIFY_WITH_TIMEOUT(rowsAtOpen >= 0 && !QApplication::activeModalWidget(), 20000);
+            },
             [&] {
                 if (rowsAtOpen < 0)
                     rowsAtOpen = shop.rows();
@@ -1012,9 +1028,16 @@ private slots:
         QFETCH(QStringList, boxes);
         QFETCH(QString, address);
 
-        Harness h;
-        SettingsStore& settings = h.window->session().settings();
-        const QString outputFile = h.window->session().paths().inProgramDir(QStringLiteral("eBay_abc.csv"));
+        // What each run's walk is told to skip: a loaded breakpoint continues one run only.
+        QMutex seenLock;
+        QList<int> resumedAt;
+        Harness h([&](CollectContext& ctx) {
+            const QMutexLocker lock(&seenLock);
+            resumedAt.append(ctx.resumeItemNumber());
+            ctx.stop();
+        });
+        SettingsStore& settings = h.window->settings();
+        const QString outputFile = h.window->paths().inProgramDir(QStringLiteral("eBay_abc.csv"));
         if (breakPoint) {
             QVERIFY(writeBreakPointKeys(settings,
                                         {QStringLiteral("1"), QStringLiteral("eBay_abc.csv"), url,
@@ -1041,10 +1064,16 @@ private slots:
         QCOMPARE(h.window->selectedFormat(),
                  address.isEmpty() ? FileFormat::TaobaoAssistant : FileFormat::PaiPaiAssistant);
         if (!address.isEmpty()) {
-            QCOMPARE(h.window->session().state().resume.itemNumber, 6);
+            QCOMPARE(h.window->loadedResumePoint().itemNumber, 6);
             // Nothing starts by itself: cmd_go continues it.
             QCOMPARE(h.crawls.load(), 0);
             QVERIFY(shown(h.child<QPushButton>("cmd_go")));
+            for (int run = 0; run < 2; ++run) {
+                QTest::mouseClick(h.child<QPushButton>("cmd_go"), Qt::LeftButton);
+                QTRY_VERIFY_WITH_TIMEOUT(h.window->engine().isIdle(), 20000);
+            }
+            const QMutexLocker lock(&seenLock);
+            QCOMPARE(resumedAt, QList<int>({6, 0}));
         }
         if (answers.contains(0) && started)
             QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),

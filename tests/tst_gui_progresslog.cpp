@@ -30,8 +30,10 @@ const QString kPaiPaiPicture =
 struct FixtureWindow {
     explicit FixtureWindow(FixtureWebServer& server) {
         server.useAsProxy();
-        window = std::make_unique<MainWindow>(dir.path());
-        window->engine().session().context().pauseScale = 0.05;
+        RunEngineOptions options;
+        options.programDir = dir.path();
+        options.pauseScale = 0.05;
+        window = std::make_unique<MainWindow>(std::move(options));
     }
     template <typename T> T* child(const char* name) const {
         T* widget = window->findChild<T*>(QString::fromLatin1(name));

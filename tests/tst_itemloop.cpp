@@ -45,7 +45,6 @@ public:
     void setStatusText(const QString& text) override { statuses.append(text); }
     void showMessage(const QString&) override {}
     void reportShopTotal(int) override {}
-    void reportListPages(int) override {}
     void reportListsRead() override { itemsFound = tally.counts().found; }
 
     ItemTally tally;

@@ -1,9 +1,7 @@
 #include "base/MarketplaceCodes.h"
-#include "base/StopSignal.h"
 #include "formats/OutputFormats.h"
 
 #include <QTest>
-#include <QThread>
 
 // The codes the window, the settings file and the command line use for each marketplace.
 class TestMarketplaceCodes : public QObject {
@@ -97,25 +95,6 @@ private slots:
         QVERIFY(!OutputFormats::fromConverterIndex(index));
         QVERIFY(!MarketplaceCodes::platformFromWord(word));
         QVERIFY(!OutputFormats::fromWord(word));
-    }
-
-    // A request from another thread wakes a waiting pause; reset makes waits last again.
-    void stopSignalWakesAWait() {
-        StopSignal stop;
-        QVERIFY(!stop.waitFor(1));
-        QThread* requester = QThread::create([&stop] {
-            QThread::msleep(20);
-            stop.request();
-        });
-        requester->start();
-        QVERIFY(stop.waitFor(60000));
-        QVERIFY(stop.isRequested());
-        requester->wait();
-        delete requester;
-        QVERIFY(stop.waitFor(60000));
-        stop.reset();
-        QVERIFY(!stop.isRequested());
-        QVERIFY(!stop.waitFor(1));
     }
 };
 

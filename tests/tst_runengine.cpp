@@ -58,8 +58,8 @@ private slots:
         if (!slowAddress.isEmpty())
             m_server.setSlowBody(slowAddress, 10, 1000);
         QTemporaryDir dir;
-        RunEngine engine(dir.path());
-        engine.session().context().pauseScale = pauseScale;
+        RunEngine engine(RunEngineOptions{
+            dir.path(), ExtractionController::Crawlers::standard(), nullptr, pauseScale, {}});
         int rows = 0;
         connect(&engine, &RunEngine::rowAdded, this, [&rows] { ++rows; });
         QSignalSpy finished(&engine, &RunEngine::finished);
@@ -101,8 +101,8 @@ private slots:
     // A second start while a run is under way is ignored; after the end, the engine runs again.
     void oneRunAtATime() {
         QTemporaryDir dir;
-        RunEngine engine(dir.path());
-        engine.session().context().pauseScale = 0.01;
+        RunEngine engine(
+            RunEngineOptions{dir.path(), ExtractionController::Crawlers::standard(), nullptr, 0.01, {}});
         QSignalSpy finished(&engine, &RunEngine::finished);
         RunRequest request;
         request.platform = Platform::Taobao;

@@ -264,10 +264,6 @@ void CollectContext::reportShopTotal(int total) {
     state.counters.itemTotal = total;
 }
 
-void CollectContext::reportListPages(int pages) {
-    state.counters.pageCount = pages;
-}
-
 void CollectContext::reportListsRead() {
     state.counters.listsRead = true;
 }

@@ -91,7 +91,6 @@ struct CollectContext : CrawlHost {
     void setStatusText(const QString& text) override;
     void showMessage(const QString& text) override;
     void reportShopTotal(int total) override;
-    void reportListPages(int pages) override;
     void reportListsRead() override;
 
     // Each item once per shop: the items the output file already holds, set by the collect

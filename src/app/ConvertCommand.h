@@ -4,5 +4,4 @@
 
 // `kestrune convert --from X --to Y [--agree] SOURCE SAVE`: arguments after "convert".
 // Returns the exit status (0 done, 1 refused or failed, 2 usage error).
-// (formerly RunConvertCommand)
 int runConvertCommand(const QStringList& arguments);

@@ -1,13 +1,15 @@
 #include "app/ExtractCommand.h"
 
+#include "app/AppPaths.h"
 #include "app/CommandLine.h"
 #include "app/ConsoleWindow.h"
 #include "app/ExtractionController.h"
-#include "app/ExtractionSession.h"
 #include "app/InstanceLock.h"
 #include "app/Messages.h"
 #include "app/PrintLine.h"
 #include "app/RunEngine.h"
+#include "app/RunState.h"
+#include "app/SettingsStore.h"
 #include "app/ShopAddress.h"
 #include "app/StartupSequence.h"
 #include "app/WrittenItemSet.h"
@@ -126,14 +128,14 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
 }
 
 // The files a run reads or writes in the program folder; a log written over one would destroy it.
-QStringList ownFiles(ExtractionSession& session, const ConsoleWindow& window, const InstanceLock& lock) {
-    const RunState& state = session.state();
+QStringList ownFiles(const AppPaths& paths, const RunState& state, const ConsoleWindow& window,
+                     const InstanceLock& lock) {
     const Platform platform = window.selectedPlatform();
     const QString baseName =
         ShopAddress::outputBaseName(platform, ShopAddress::normalize(window.addressText())) +
         ShopAddress::formatSuffix(platform, window.selectedFormat());
-    const QString output = session.paths().outputFile(baseName, state.setup.outputExtension);
-    return {session.paths().settingsFile(), lock.path(), output, OutputJournal::pathFor(output),
+    const QString output = paths.outputFile(baseName, state.setup.outputExtension);
+    return {paths.settingsFile(), lock.path(), output, OutputJournal::pathFor(output),
             WrittenItemSet::pathFor(output)};
 }
 
@@ -196,8 +198,11 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     const bool terminal = System::inputIsTerminal();
     ConsoleWindow window(terminal);
     window.setTerminalColumns(System::progressLineColumns());
-    ExtractionSession session(window, programDir);
-    StartupSequence startup(session);
+    // The folder's one settings store, which the run shares; start-up needs no run's services.
+    const AppPaths paths(programDir);
+    SettingsStore settings(paths.settingsFile());
+    RunState state;
+    StartupSequence startup(window, state, paths, settings);
 
     if (!options.agree && !window.acceptUsageNotice())
         return 1;
@@ -208,7 +213,7 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
         const StartupSequence::ResumeResult result = startup.loadBreakPoint();
         if (result == StartupSequence::ResumeResult::NoBreakPoint) {
             printLine(stderr, QStringLiteral("kestrune: no unfinished extraction is recorded in ") +
-                                  QDir::toNativeSeparators(session.paths().settingsFile()));
+                                  QDir::toNativeSeparators(paths.settingsFile()));
             return 1;
         }
         // Start-up asked whether to start the shop again, and nobody said yes.
@@ -228,7 +233,7 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     // Every line of the run goes to the log file at once, so a run that dies leaves its log.
     QFile logFile(options.logFile);
     if (!options.logFile.isEmpty()) {
-        QString problem = ownFileProblem(options.logFile, ownFiles(session, window, lock));
+        QString problem = ownFileProblem(options.logFile, ownFiles(paths, state, window, lock));
         if (problem.isEmpty())
             System::openRegularFile(logFile, true, &problem);
         if (!problem.isEmpty()) {
@@ -240,22 +245,24 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     }
 
     // The run goes on the engine's thread, as in the window; this thread only shows what it
-    // reports and passes Ctrl-C on as the stop button.
-    RunEngine engine(programDir, std::move(crawlers));
-    QObject::connect(&engine, &RunEngine::statusChanged,
+    // reports and passes Ctrl-C on as the stop button. The event loop is the context of every
+    // connection below: what the run reports is shown, and logged, here.
+    RunEngine engine(RunEngineOptions{programDir, std::move(crawlers), &settings, std::nullopt, {}});
+    QEventLoop loop;
+    QObject::connect(&engine, &RunEngine::statusChanged, &loop,
                      [&window](const QString& text) { window.setStatusText(text); });
-    QObject::connect(&engine, &RunEngine::messageRaised,
+    QObject::connect(&engine, &RunEngine::messageRaised, &loop,
                      [&window](const QString& text) { window.showMessage(text); });
-    QObject::connect(&engine, &RunEngine::gridCleared, [&window] { window.clearGrid(); });
-    QObject::connect(&engine, &RunEngine::rowAdded, [&window](const QString& key, const QStringList& cells) {
-        window.addGridRow(key, cells);
-    });
-    QObject::connect(&engine, &RunEngine::runningChanged,
+    QObject::connect(&engine, &RunEngine::gridCleared, &loop, [&window] { window.clearGrid(); });
+    QObject::connect(
+        &engine, &RunEngine::rowAdded, &loop,
+        [&window](const QString& key, const QStringList& cells) { window.addGridRow(key, cells); });
+    QObject::connect(&engine, &RunEngine::runningChanged, &loop,
                      [&window](bool running) { window.setRunning(running); });
-    QObject::connect(&engine, &RunEngine::progressChanged,
+    QObject::connect(&engine, &RunEngine::progressChanged, &loop,
                      [&window](const RunProgress& progress) { window.setProgress(progress); });
     if (logFile.isOpen())
-        QObject::connect(&engine, &RunEngine::logged, [&logFile](const QString& line) {
+        QObject::connect(&engine, &RunEngine::logged, &loop, [&logFile](const QString& line) {
             if (!logFile.isOpen())
                 return;
             const QByteArray bytes = line.toUtf8() + '\n';
@@ -267,14 +274,13 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
             logFile.close();
         });
     RunOutcome outcome;
-    QEventLoop loop;
     QObject::connect(&engine, &RunEngine::finished, &loop, [&](const RunOutcome& result) {
         outcome = result;
         loop.quit();
     });
 
     QTimer interruptPoll;
-    QObject::connect(&interruptPoll, &QTimer::timeout, [&engine] {
+    QObject::connect(&interruptPoll, &QTimer::timeout, &loop, [&engine] {
         if (System::interrupted())
             engine.requestStop();
     });
@@ -286,8 +292,8 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     request.platform = window.selectedPlatform();
     request.format = window.selectedFormat();
     request.address = window.addressText();
-    request.resumeShopUrl = session.state().resume.shopUrl;
-    request.resumeItemNumber = session.state().resume.itemNumber;
+    request.resumeShopUrl = state.resume.shopUrl;
+    request.resumeItemNumber = state.resume.itemNumber;
     engine.start(request);
     loop.exec();
     System::stopInterruptWatch();

@@ -9,6 +9,8 @@
 #include "formats/RowWriter.h"
 #include "web/PageFetcher.h"
 
+#include <memory>
+
 class StopSignal;
 class WindowInterface;
 
@@ -17,7 +19,9 @@ class WindowInterface;
 class ExtractionSession {
 public:
     // stop: the run's thread-safe stop request, when a thread other than the crawl's may ask.
-    ExtractionSession(WindowInterface& window, const QString& programDir, StopSignal* stop = nullptr);
+    // settings: the folder's store when another owns it; none: the session keeps its own.
+    ExtractionSession(WindowInterface& window, const QString& programDir, StopSignal* stop = nullptr,
+                      SettingsStore* settings = nullptr);
 
     RunState& state() { return m_state; }
     WindowInterface& window() { return m_window; }
@@ -25,7 +29,7 @@ public:
     int messagesShown() const { return m_window.messagesShown(); }
     // The items the current run's output file holds; the collect command aims it at the file.
     WrittenItemSet& writtenItems() { return m_writtenItems; }
-    SettingsStore& settings() { return m_settings; }
+    SettingsStore& settings() { return *m_settings; }
     PageFetcher& fetcher() { return m_fetcher; }
     RowWriter& writer() { return m_writer; }
     const AppPaths& paths() const { return m_paths; }
@@ -35,7 +39,8 @@ private:
     MessageCountingWindow m_window;
     AppPaths m_paths;
     RunState m_state;
-    SettingsStore m_settings;
+    std::unique_ptr<SettingsStore> m_ownSettings;
+    SettingsStore* m_settings;
     PageFetcher m_fetcher;
     RowWriter m_writer;
     WrittenItemSet m_writtenItems;

@@ -12,5 +12,4 @@ class SettingsStore;
 // breakpoint of that file goes back to the shop's first item, so the resume fetches them again.
 // Returns the number of items recovered; message receives the lines to show the user (empty when
 // nothing happened). A journal that cannot be written out is kept for the next start.
-// (formerly RecoverJournals)
 int recoverJournals(const AppPaths& paths, SettingsStore& settings, QString* message);

@@ -6,5 +6,4 @@
 
 // One line of UTF-8 text for the command line, flushed at once so that it keeps its place among
 // the lines the console window writes.
-// (formerly PrintLine)
 void printLine(std::FILE* stream, const QString& text);

@@ -14,9 +14,14 @@
 // stop command.
 class RunEngine::Worker : public QObject, public WindowInterface {
 public:
-    Worker(RunEngine& engine, const QString& programDir, ExtractionController::Crawlers crawlers)
-        : m_engine(engine), m_session(*this, programDir, &engine.m_stop),
-          m_controller(m_session, std::move(crawlers)) {
+    Worker(RunEngine& engine, RunEngineOptions options)
+        : m_engine(engine), m_session(*this, options.programDir, &engine.m_stop, options.settings),
+          m_controller(m_session, std::move(options.crawlers)) {
+        if (options.pauseScale)
+            m_session.context().pauseScale = *options.pauseScale;
+        if (options.flush)
+            m_controller.setFlushFunction(
+                [this, flush = std::move(options.flush)] { return flush(m_session.writer()); });
         m_session.fetcher().setObserver([this](const FetchReport& report) {
             emit m_engine.logged(RunLog::fetchLine(QTime::currentTime(), report));
         });
@@ -48,9 +53,6 @@ public:
 
     // Network objects belong to the thread that made them; they go before the thread does.
     void releaseThreadResources() { m_session.fetcher().releaseConnections(); }
-
-    ExtractionSession& session() { return m_session; }
-    ExtractionController& controller() { return m_controller; }
 
     Platform selectedPlatform() const override { return m_request.platform; }
     FileFormat selectedFormat() const override { return m_request.format; }
@@ -132,7 +134,10 @@ private:
 };
 
 RunEngine::RunEngine(const QString& programDir, ExtractionController::Crawlers crawlers, QObject* parent)
-    : QObject(parent), m_worker(std::make_unique<Worker>(*this, programDir, std::move(crawlers))),
+    : RunEngine(RunEngineOptions{programDir, std::move(crawlers), nullptr, std::nullopt, {}}, parent) {}
+
+RunEngine::RunEngine(RunEngineOptions options, QObject* parent)
+    : QObject(parent), m_worker(std::make_unique<Worker>(*this, std::move(options))),
       m_thread(new QThread(this)) {
     qRegisterMetaType<RunOutcome>();
     qRegisterMetaType<RunProgress>();
@@ -164,12 +169,4 @@ void RunEngine::requestStop() {
 
 void RunEngine::onFinished(const RunOutcome&) {
     m_busy = false;
-}
-
-ExtractionSession& RunEngine::session() {
-    return m_worker->session();
-}
-
-ExtractionController& RunEngine::controller() {
-    return m_worker->controller();
 }

@@ -2,16 +2,33 @@
 
 #include "app/ExtractionController.h"
 #include "app/RunProgress.h"
+#include "base/Status.h"
 #include "base/StopSignal.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
-class ExtractionSession;
 class QThread;
+class RowWriter;
+class SettingsStore;
+
+// How an engine runs every extraction it is given.
+struct RunEngineOptions {
+    QString programDir;
+    ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard();
+    // The program folder's settings store, kept by whoever made the engine and shared with its
+    // runs; none: the engine keeps its own. It must outlive the engine.
+    SettingsStore* settings = nullptr;
+    // Scales the walks' pauses; none: as the environment says.
+    std::optional<double> pauseScale;
+    // Writes the buffered rows in place of the row writer's own flush; runs on the run's thread.
+    std::function<Status(RowWriter&)> flush;
+};
 
 // What cmd_go hands to a run: the window's choices at the moment it was pressed, and the
 // breakpoint loaded at start-up (resumeShopUrl empty when there is none).
@@ -44,6 +61,7 @@ class RunEngine : public QObject {
     Q_OBJECT
 
 public:
+    explicit RunEngine(RunEngineOptions options, QObject* parent = nullptr);
     explicit RunEngine(const QString& programDir,
                        ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard(),
                        QObject* parent = nullptr);
@@ -55,10 +73,6 @@ public:
     void start(const RunRequest& request);
     // Thread-safe. Cuts a pause short and aborts a download in progress.
     void requestStop();
-
-    // The session and controller the worker runs; touch them only while the engine is idle.
-    ExtractionSession& session();
-    ExtractionController& controller();
 
 signals:
     void runningChanged(bool running);

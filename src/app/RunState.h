@@ -31,12 +31,11 @@ struct ResumePoint {
 };
 
 // How far the walk got: written only by the walk, through CollectContext (beginItem and the other
-// item calls, reportShopTotal, reportListPages, reportListsRead); the collect command resets them
+// item calls, reportShopTotal, reportListsRead); the collect command resets them
 // before a run, and the engine reads them for the progress.
 struct RunCounters {
     int collectedCount = 0; // list cells reached in this run: the breakpoint's item number
     int itemTotal = 0;      // items the shop reports
-    int pageCount = 0;      // list pages to walk
     bool listsRead = false; // every list of the shop was read to its end
     ItemTally items;        // each item found once, and what became of it
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QMutexLocker>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -231,6 +232,7 @@ IniLine newLine(const QString& text, const QString& ending) {
 SettingsStore::SettingsStore(const QString& iniPath) : m_path(iniPath) {}
 
 QString SettingsStore::readValue(const QString& section, const QString& key) const {
+    const QMutexLocker lock(&m_mutex);
     const QString wantedKey = key.trimmed();
     const QString wantedSection = section.trimmed();
     if (wantedKey.isEmpty() || wantedSection.isEmpty())
@@ -252,6 +254,7 @@ QString SettingsStore::readValue(const QString& section, const QString& key) con
 }
 
 bool SettingsStore::writeValue(const QString& section, const QString& key, const QString& value) {
+    const QMutexLocker lock(&m_mutex);
     const QString name = section.trimmed();
     const QString keyName = key.trimmed();
     if (name.isEmpty() || keyName.isEmpty() || value.trimmed().isEmpty())

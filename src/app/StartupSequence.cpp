@@ -4,6 +4,7 @@
 #include "app/JournalRecovery.h"
 #include "app/Messages.h"
 #include "app/ResumeCheck.h"
+#include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/WindowInterface.h"
 #include "app/WrittenItemSet.h"
@@ -24,14 +25,19 @@ int storedCode(const QString& text) {
 
 } // namespace
 
-StartupSequence::StartupSequence(ExtractionSession& session) : m_session(session) {}
+StartupSequence::StartupSequence(ExtractionSession& session)
+    : StartupSequence(session.window(), session.state(), session.paths(), session.settings()) {}
+
+StartupSequence::StartupSequence(WindowInterface& window, RunState& state, const AppPaths& paths,
+                                 SettingsStore& settings)
+    : m_window(window), m_state(state), m_paths(paths), m_settings(settings) {}
 
 bool StartupSequence::acceptUsageNotice() {
-    return m_session.window().askYesNo(Messages::kUsageNotice);
+    return m_window.askYesNo(Messages::kUsageNotice);
 }
 
 void StartupSequence::applyRunStateDefaults() {
-    RunState& state = m_session.state();
+    RunState& state = m_state;
     state.resume.itemNumber = 0;
     state.stopRequested = true;
     state.setup.outputExtension = QStringLiteral(".csv");
@@ -40,13 +46,13 @@ void StartupSequence::applyRunStateDefaults() {
 
 void StartupSequence::recoverInterruptedOutput() {
     QString message;
-    recoverJournals(m_session.paths(), m_session.settings(), &message);
+    recoverJournals(m_paths, m_settings, &message);
     if (!message.isEmpty())
-        m_session.window().showMessage(message);
+        m_window.showMessage(message);
 }
 
 StartupSequence::ResumeResult StartupSequence::checkBreakPoint() {
-    const SettingsStore& settings = m_session.settings();
+    const SettingsStore& settings = m_settings;
     if (settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint) != u"1")
         return ResumeResult::NoBreakPoint;
 
@@ -54,8 +60,8 @@ StartupSequence::ResumeResult StartupSequence::checkBreakPoint() {
     const QString fileName = settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointFileName);
     const bool plainName = !fileName.isEmpty() && !fileName.contains(u'/') && !fileName.contains(u'\\') &&
                            fileName != u"." && fileName != u"..";
-    if (!plainName || !QFileInfo(m_session.paths().inProgramDir(fileName)).isFile()) {
-        m_session.window().showMessage(Messages::kBreakPointFileMissing);
+    if (!plainName || !QFileInfo(m_paths.inProgramDir(fileName)).isFile()) {
+        m_window.showMessage(Messages::kBreakPointFileMissing);
         return ResumeResult::FileMissing;
     }
     return ResumeResult::Loaded;
@@ -84,8 +90,8 @@ std::optional<int> StartupSequence::readItemNumber(const QString& text) {
 }
 
 StartupSequence::ResumeResult StartupSequence::load(const Recorded& recorded, bool continueIt) {
-    RunState& state = m_session.state();
-    WindowInterface& window = m_session.window();
+    RunState& state = m_state;
+    WindowInterface& window = m_window;
 
     state.resume.shopUrl = continueIt ? recorded.address : QString();
     state.resume.itemNumber = continueIt ? recorded.itemNumber.value_or(0) : 0;
@@ -109,7 +115,7 @@ StartupSequence::ResumeResult StartupSequence::offer(bool ask) {
     if (found != ResumeResult::Loaded)
         return found;
 
-    const SettingsStore& settings = m_session.settings();
+    const SettingsStore& settings = m_settings;
     const auto read = [&settings](const QString& key) {
         return settings.readValue(SettingsKeys::kSection, key);
     };
@@ -124,12 +130,12 @@ StartupSequence::ResumeResult StartupSequence::offer(bool ask) {
         // Appending in another layout than the file's would ruin it: no guessing.
         recorded.format = OutputFormats::fromOutputIndex(storedCode(read(SettingsKeys::kBreakPointOption)));
         if (!recorded.format) {
-            m_session.window().showMessage(Messages::kBreakPointFormatUnreadable);
+            m_window.showMessage(Messages::kBreakPointFormatUnreadable);
             return ResumeResult::FormatUnreadable;
         }
     }
 
-    WindowInterface& window = m_session.window();
+    WindowInterface& window = m_window;
     if (!recorded.itemNumber) {
         // Continuing from a number we cannot read could skip items or double them; starting the
         // shop again replaces its file, so the user decides.

@@ -4,7 +4,11 @@
 
 #include <optional>
 
+class AppPaths;
 class ExtractionSession;
+class SettingsStore;
+class WindowInterface;
+struct RunState;
 
 // What happens between the program's start and the idle window: the usage notice, the run
 // state's defaults, and the offer to continue an unfinished extraction. The window and the
@@ -24,6 +28,8 @@ public:
     };
 
     explicit StartupSequence(ExtractionSession& session);
+    // What start-up needs of a program folder, without a run's services.
+    StartupSequence(WindowInterface& window, RunState& state, const AppPaths& paths, SettingsStore& settings);
 
     // Yes/No notice; false means the program ends.
     bool acceptUsageNotice();
@@ -45,5 +51,8 @@ private:
     ResumeResult offer(bool ask);
     ResumeResult load(const Recorded& recorded, bool continueIt);
 
-    ExtractionSession& m_session;
+    WindowInterface& m_window;
+    RunState& m_state;
+    const AppPaths& m_paths;
+    SettingsStore& m_settings;
 };

@@ -41,7 +41,6 @@ public:
 // Adds one grid row keyed "QXV" + the current row count: cells[0] is the row text, the rest
 // the sub-items. Parsers pass the record's values or, where the grid shows a formatted number,
 // their own cells.
-// (formerly ShowGridRow)
 inline void addNextGridRow(WindowInterface& window, const QStringList& cells) {
     window.addGridRow(QStringLiteral("QXV") + QString::number(window.gridRowCount()), cells);
 }

@@ -12,4 +12,9 @@ inline constexpr char kRecoveryWritten[] = "recovery-written"; // start-up: same
 // Ends the process at once (SIGKILL) when name is the moment the environment names.
 void reached(const char* name);
 
+// In-process tests look at what is on disk at each moment instead: while a handler is set, every
+// moment reached calls it and nothing is killed. Set it before the moments run, on any thread.
+using Handler = void (*)(const char* name);
+void setHandler(Handler handler);
+
 } // namespace KillPoint

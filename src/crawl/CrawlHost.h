@@ -68,8 +68,6 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // The items the shop states it holds.
     virtual void reportShopTotal(int total) = 0;
-    // The number of list pages the walk reads for the whole shop.
-    virtual void reportListPages(int pages) = 0;
     // Every list of the shop was read to its end: the items found are all the shop's.
     virtual void reportListsRead() = 0;
 };

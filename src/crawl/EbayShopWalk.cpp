@@ -102,7 +102,6 @@ void walkEbayShop(CrawlHost& host) {
         itemTotal = NumberFormat::wholeNumber(totalText);
         pageCount = itemTotal / kItemsPerPage + 1;
     });
-    host.reportListPages(pageCount);
     ItemLoop loop(host);
     loop.setTotal(itemTotal);
     host.reportShopTotal(itemTotal);

@@ -8,7 +8,6 @@ class CrawlHost;
 
 // Walks the eBay shop at the host's address, hands every item to its parser, and finishes the
 // run at the end.
-// (formerly CollectEbayShop)
 void walkEbayShop(CrawlHost& host);
 
 // One item page, read from itemAddress: saves its picture, parses it and emits the item numbered

@@ -102,7 +102,6 @@ void walkPaiPaiShop(CrawlHost& host) {
     }
     const double total = totalText.trimmed().toDouble();
     const int pageCount = paiPaiListPageCount(total);
-    host.reportListPages(pageCount);
     ItemLoop loop(host);
     loop.setTotal(static_cast<int>(total));
     host.reportShopTotal(loop.total());

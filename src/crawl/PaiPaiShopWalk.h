@@ -8,12 +8,10 @@ class CrawlHost;
 
 // Walks the PaiPai shop at the host's address, hands every item to its parser, and finishes the
 // run at the end.
-// (formerly CollectPaiPaiShop)
 void walkPaiPaiShop(CrawlHost& host);
 
 // List pages walked for a shop reporting itemTotal items: the total over 40 per page, halves
 // rounded to the even neighbour, plus one.
-// (formerly PaiPaiListPageCount)
 int paiPaiListPageCount(double itemTotal);
 
 // What the shop's list script tells of one item besides its code.

@@ -202,7 +202,6 @@ void TaobaoShopWalk::run() {
     }
 
     m_pageCount = m_itemTotal / kItemsPerPage + 1;
-    m_host.reportListPages(m_pageCount);
     m_loop.setTotal(m_itemTotal);
     m_host.reportShopTotal(m_itemTotal);
     status(m_statusPrefix + shopSummary() + QStringLiteral("准备分页采集商品信息......"));

@@ -8,7 +8,6 @@ class CrawlHost;
 
 // Walks the Taobao shop at the host's address, hands every item to its parser, and finishes the
 // run at the end.
-// (formerly CollectTaobaoShop)
 void walkTaobaoShop(CrawlHost& host);
 
 // One item page, read from itemAddress: saves the picture at pictureAddress, parses the page

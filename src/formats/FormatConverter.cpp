@@ -1,5 +1,6 @@
 #include "formats/FormatConverter.h"
 
+#include "base/StopSignal.h"
 #include "base/System.h"
 #include "base/Utf16Words.h"
 #include "formats/AssistantFormat.h"
@@ -464,16 +465,14 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
         return failedToWrite(result, output);
     output.setWarningSink(m_warningSink);
     const std::function<QDateTime()> clock = [this] { return now(); };
-    // Pending events run once per record of a comma-separated source, as the window always did.
-    const bool pump = m_pump && *detected != FileFormat::TaobaoAssistant;
     QString notTaobao;
     QString fault;
     const bool read = readRows(
         request.sourcePath, *detected, &notTaobao,
         [&](const SourceRow& row) {
-            if (pump)
-                m_pump();
             ++result.convertedCount;
+            if (m_progress)
+                m_progress(result.convertedCount);
             // Bytes that were no text in the source's encoding came out as U+FFFD: the seller
             // learns which items hold one. NUL is no text either, and no assistant takes it.
             SourceRow clean = row;
@@ -494,7 +493,15 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
             }
             output.write(clean, clock);
         },
-        &fault);
+        &fault, m_stop);
+    if (m_stop && m_stop->isRequested()) {
+        output.discard();
+        Result stopped;
+        stopped.outcome = Outcome::Stopped;
+        stopped.message = QStringLiteral("转换已停止，未写入：") + result.outputPath;
+        stopped.convertedCount = result.convertedCount;
+        return stopped;
+    }
     if (!read) {
         output.discard();
         return refused(notTaobao.isNull() ? SourceFormatDetector::unknownFormatMessage(request.sourcePath)
@@ -508,7 +515,9 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
 }
 
 bool FormatConverter::readRows(const QString& path, FileFormat source, QString* notTaobao,
-                               const std::function<void(const SourceRow&)>& row, QString* fault) {
+                               const std::function<void(const SourceRow&)>& row, QString* fault,
+                               const StopSignal* stop) {
+    const auto stopRequested = [stop] { return stop && stop->isRequested(); };
     const auto stopped = [fault](const QString& why) {
         if (fault)
             *fault = why;
@@ -522,7 +531,7 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         QVarLengthArray<QStringView, 40> fields;
         bool headerSeen = false;
         QStringView line;
-        while (lines.readLine(&line, QuotedRecordReader::kRecordLimit)) {
+        while (!stopRequested() && lines.readLine(&line, QuotedRecordReader::kRecordLimit)) {
             if (!line.contains(u'\t'))
                 continue;
 
@@ -562,7 +571,7 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         if (!reader.open(path))
             return false;
         Taobao5Record item;
-        while (reader.readRecord(&item)) {
+        while (!stopRequested() && reader.readRecord(&item)) {
             SourceRow read = ConversionMapping::rowFromRecord(Taobao5Mapping::toItemRecord(item, path),
                                                               Taobao5Mapping::recordFields());
             read.current = std::make_shared<const Taobao5Record>(item);
@@ -587,7 +596,7 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
     const QStringList& header = reader.columnNames();
     const AssistantLayout& layout = sourceLayout(source, header);
     QStringList record;
-    while (reader.readRecord(&record)) {
+    while (!stopRequested() && reader.readRecord(&record)) {
         // Files of appended batches repeat the header line; it is no item.
         if (record != header)
             row(ConversionMapping::rowFromLayout(layout, record, origin));

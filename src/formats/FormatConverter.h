@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+class StopSignal;
+
 // The convert command without its window: validates a request, recognises the source by its
 // content, reads it and writes every item in the target assistant's layout (GBK for the three
 // older layouts, UTF-16 with pictures for the current Taobao one), and says how it went. Whoever
@@ -29,6 +31,7 @@ public:
         Refused,     // a check of the request or of the source failed, or it holds no item
         WriteFailed, // the output could not be written; message names it
         NothingToDo, // source and target are the same format; no message
+        Stopped,     // a stop was requested before the end; the save path is as it was
     };
 
     struct Result {
@@ -41,8 +44,10 @@ public:
         QStringList warnings;
     };
 
-    // Runs once per record of a streamed source so the window keeps handling events.
-    void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
+    // Told the count converted so far, once per record.
+    void setProgress(std::function<void(int converted)> progress) { m_progress = std::move(progress); }
+    // Tested once per record; a requested stop ends the conversion without writing.
+    void setStopSignal(const StopSignal* stop) { m_stop = stop; }
     // The store targets' address of a picture known only as a file: this + the file's name.
     void setImageBaseUrl(const QString& url) { m_imageBaseUrl = url; }
     // Each line of Result::warnings also goes here as soon as it is known (while the rows are
@@ -68,15 +73,17 @@ public:
     // not its captions, *notTaobao gets that line's first field.
     // fault, when given, says why the rows stopped before the end of the source (a record over
     // QuotedRecordReader::kRecordLimit); the rows read before it have been handed on.
+    // stop, when given and requested, ends the rows early (true is returned).
     static bool readRows(const QString& path, FileFormat source, QString* notTaobao,
                          const std::function<void(const ConversionMapping::SourceRow&)>& row,
-                         QString* fault = nullptr);
+                         QString* fault = nullptr, const StopSignal* stop = nullptr);
 
 private:
     QDateTime now() const;
 
-    std::function<void()> m_pump;
     std::function<void(const QString&)> m_warningSink;
+    std::function<void(int)> m_progress;
+    const StopSignal* m_stop = nullptr;
     std::function<QDateTime()> m_clock;
     QString m_imageBaseUrl;
 };

@@ -9,7 +9,7 @@
 // formats as UTF-16, the store files as UTF-8, the others in GBK with a closing CR LF. Each replaces the file
 // unless appendToExisting holds and the file is not empty, in which case the batch's rows are added without a
 // second header line. The current Taobao layout keeps one header too, and is never appended to when the file
-// is of another kind. (formerly WriteOutputBatch)
+// is of another kind.
 Status writeOutputBatch(const QString& path, FileFormat format, const QString& batch, bool appendToExisting);
 
 // The header line a batch of format starts with, as the row writer writes it.
@@ -25,9 +25,7 @@ bool startsAsOwnOutput(const QString& path, FileFormat format);
 // How much of the output file's present content a batch written now keeps in front of its rows;
 // a journal records it so that recovery can cut a half-finished or finished write back to it and
 // write the batch exactly once.
-// (formerly OutputLengthKeptByBatch)
 qint64 outputLengthKeptByBatch(const QString& path, FileFormat format, bool appendToExisting);
 // Cuts the output file back to length bytes and forces that to disk; a shorter or missing file is
 // left alone.
-// (formerly CutOutputBack)
 Status cutOutputBack(const QString& path, qint64 length);

@@ -31,11 +31,9 @@ public:
     // Header once per buffer, then the row; itemNumber is the item's place in the shop and itemKey
     // what identifies the item, both kept in the journal for recovery. The buffer changes only at
     // the very end.
-    // (formerly EmitItemRecord)
     void appendRecord(const ItemRecord& record, int itemNumber, const QString& itemKey = QString());
     // Writes the buffer to the output file in the format's encoding and mode; on failure the
     // buffer stays as it was, so a later flush tries again.
-    // (formerly FlushOutputBuffer)
     Status flush();
     // Hands the pending output over and starts afresh, as a successful flush does (header again,
     // later batches append, journal gone); for a caller that writes the output itself.

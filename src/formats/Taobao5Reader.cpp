@@ -51,10 +51,6 @@ bool Taobao5Reader::open(QIODevice* device) {
     return true;
 }
 
-bool Taobao5Reader::hasField(Taobao5Field field) const {
-    return m_fieldOfColumn.contains(static_cast<int>(field));
-}
-
 bool Taobao5Reader::readRecord(Taobao5Record* record) {
     do {
         if (m_fieldOfColumn.isEmpty() || !m_records.readRecord(&m_fields))

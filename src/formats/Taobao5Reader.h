@@ -29,7 +29,6 @@ public:
     TextEncoding encoding() const { return m_encoding; }
     // Line 2 as the file has it.
     const QStringList& fieldNames() const { return m_fieldNames; }
-    bool hasField(Taobao5Field field) const;
 
     // The next item; records whose every value is empty are skipped. False at the end, or at a
     // record that cannot be read (error()).

@@ -2,23 +2,13 @@
 
 #include <QString>
 
-// Grid columns the window treats specially, in item-record order.
-namespace GridColumn {
-constexpr int kTitle = 0;
-constexpr int kDescription = 24;
-constexpr int kPicture = 25;
-} // namespace GridColumn
-
 // A grid cell as a person reads it: the record's own enclosing quotes gone, tags gone, entities
 // decoded, line breaks and runs of spaces folded; prices with two decimals, other numbers without
 // a zero fraction, a category path as "鞋包 › 女鞋", a description cut short.
-// (formerly ReadableCellText)
 QString readableCellText(int column, const QString& value);
 // The value without one pair of enclosing double quotes.
-// (formerly UnquotedValue)
 QString unquotedValue(const QString& value);
 // Named entities as the parsers decode them, then numeric ones (&#39; &#x4E2D;).
-// (formerly DecodeHtmlEntities)
 QString decodeHtmlEntities(const QString& text);
 // A status as the window shows it: a category path named "鞋包\\\女鞋" reads "鞋包 › 女鞋".
 QString readableStatusText(const QString& text);

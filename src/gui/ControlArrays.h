@@ -9,9 +9,7 @@ class QLabel;
 class QWidget;
 
 // Named controls built the same way in the window and its conversion panel.
-// (formerly MakeLabel)
 QLabel* makeLabel(const QString& name, const QString& caption, QWidget* parent);
 // A control array of option buttons: ids 0 up, object names NAME_0, NAME_1, ... added to layout.
-// (formerly MakeOptionArray)
 QButtonGroup* makeOptionArray(const QString& name, const QStringList& captions, QWidget* parent,
                               QBoxLayout* layout);

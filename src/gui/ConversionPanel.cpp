@@ -8,7 +8,6 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -91,7 +90,15 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     m_convert = new QPushButton(QStringLiteral("转换"), formats);
     m_convert->setObjectName(QStringLiteral("cmd_conv"));
     m_convert->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
-    formatRows->addWidget(m_convert);
+    m_stop = new QPushButton(QStringLiteral("停止转换"), formats);
+    m_stop->setObjectName(QStringLiteral("cmd_conv_stop"));
+    m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    m_stop->hide();
+    auto* convertCell = new QGridLayout;
+    convertCell->setContentsMargins(0, 0, 0, 0);
+    convertCell->addWidget(m_convert, 0, 0);
+    convertCell->addWidget(m_stop, 0, 0);
+    formatRows->addLayout(convertCell);
 
     // The row of formats has no room for the store targets: they stand beside the paths, above
     // the address the store finds pictures known only as files at (this address + the file's name).
@@ -131,6 +138,11 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     connect(m_selectSource, &QPushButton::clicked, this, &ConversionPanel::onSelectSource);
     connect(m_selectSave, &QPushButton::clicked, this, &ConversionPanel::onSelectSave);
     connect(m_convert, &QPushButton::clicked, this, &ConversionPanel::onConvert);
+    connect(m_stop, &QPushButton::clicked, this, &ConversionPanel::onStop);
+    // What does not come through whole (damaged text, pictures not saved, what a store file
+    // cannot carry) reaches the log as it is found.
+    connect(&m_job, &ConversionJob::lineLogged, this, &ConversionPanel::warned);
+    connect(&m_job, &ConversionJob::finished, this, &ConversionPanel::onConversionFinished);
 }
 
 void ConversionPanel::setFolder(const QString& folder) {
@@ -199,6 +211,8 @@ void ConversionPanel::onSelectSave() {
 }
 
 void ConversionPanel::onConvert() {
+    if (!m_job.isIdle())
+        return;
     const std::optional<FileFormat> source = OutputFormats::fromConverterIndex(m_sourceGroup->checkedId());
     const std::optional<FileFormat> target = OutputFormats::fromConverterIndex(m_targetGroup->checkedId());
     if (!source || !target)
@@ -228,17 +242,25 @@ void ConversionPanel::onConvert() {
                               QStringLiteral("文件已存在：") + outputPath + QStringLiteral("，是否替换？")))
         return;
 
-    FormatConverter converter;
-    converter.setImageBaseUrl(m_imageBaseUrl->text().trimmed());
-    converter.setEventPump([] { QCoreApplication::processEvents(); });
-    // What does not come through whole (damaged text, pictures not saved, what a store file
-    // cannot carry) reaches the log as it is found.
-    converter.setWarningSink([this](const QString& line) { emit warned(line); });
-    // Events run during the conversion; a second click must not start another one on the same files.
-    m_convert->setEnabled(false);
-    const FormatConverter::Result result = converter.run(request);
-    m_convert->setEnabled(true);
-    // The status line and the log say it too, and the window offers the file it wrote.
+    setConverting(true);
+    m_job.start({request, m_imageBaseUrl->text().trimmed()});
+}
+
+void ConversionPanel::onStop() {
+    m_job.requestStop();
+}
+
+void ConversionPanel::setConverting(bool converting) {
+    // A second click must not start another conversion on the same files.
+    m_convert->setVisible(!converting);
+    m_stop->setVisible(converting);
+}
+
+void ConversionPanel::onConversionFinished(const FormatConverter::Result& result) {
+    setConverting(false);
+    // The status line and the log say it too, and the window offers the file it wrote. What did
+    // not come through whole (pictures not saved, what a store file could not carry) reached the
+    // log before the ending.
     switch (result.outcome) {
     case FormatConverter::Outcome::Completed:
         emit reported(result.message, result.outputPath);
@@ -251,6 +273,10 @@ void ConversionPanel::onConvert() {
     case FormatConverter::Outcome::WriteFailed:
         emit reported(result.message, QString());
         MessageBox::error(window(), result.message);
+        break;
+    case FormatConverter::Outcome::Stopped:
+        // Asked for: no box.
+        emit reported(result.message, QString());
         break;
     case FormatConverter::Outcome::NothingToDo:
         break;

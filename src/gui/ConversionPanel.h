@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ConversionJob.h"
 #include "base/Marketplace.h"
 #include "gui/FileDialog.h"
 
@@ -27,6 +28,9 @@ public:
 
     static QString saveSuffix(FileFormat target);
 
+    // The panel's conversions run here, off the window's thread; the window shows their progress.
+    ConversionJob& job() { return m_job; }
+
 signals:
     // A conversion ended: its message, and the file it wrote (empty when it wrote none).
     void reported(const QString& message, const QString& writtenFile);
@@ -39,17 +43,23 @@ public slots:
     void onSelectSource();          // cmd_select
     void onSelectSave();            // cmd_select_save
     void onConvert();               // cmd_conv
+    void onStop();                  // cmd_conv_stop
 
 private:
+    void onConversionFinished(const FormatConverter::Result& result);
+    void setConverting(bool converting);
+
     QLineEdit* m_sourcePath = nullptr;
     QLineEdit* m_savePath = nullptr;
     QLineEdit* m_imageBaseUrl = nullptr; // enabled for the store targets
     QPushButton* m_selectSource = nullptr;
     QPushButton* m_selectSave = nullptr;
     QPushButton* m_convert = nullptr;
+    QPushButton* m_stop = nullptr; // in 转换's place while a conversion runs
     QButtonGroup* m_sourceGroup = nullptr;
     QButtonGroup* m_targetGroup = nullptr;
     FileDialog m_dialog;
     // The save path last taken from the save dialog, which asked before replacing it.
     QString m_confirmedSavePath;
+    ConversionJob m_job;
 };

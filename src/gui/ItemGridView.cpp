@@ -41,7 +41,7 @@ ItemGridView::ItemGridView(ItemTableModel* model, QWidget* parent)
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(QHeaderView::Interactive);
     header()->setResizeContentsPrecision(kMeasuredRows);
-    setColumnWidth(GridColumn::kTitle,
+    setColumnWidth(ItemRecord::indexOf(ItemRecord::Field::Title),
                    thumbnail + fontMetrics().horizontalAdvance(QString(kTitleChars, QChar(0x5B9D))));
     fitColumnsToContents();
 
@@ -74,7 +74,7 @@ int ItemGridView::mainColumnsWidth() const {
 void ItemGridView::fitColumnsToContents() {
     m_fitting = true;
     for (int column = 0; column < ItemRecord::kFieldCount; ++column) {
-        if (column != GridColumn::kTitle && !m_sizedByHand.contains(column))
+        if (column != ItemRecord::indexOf(ItemRecord::Field::Title) && !m_sizedByHand.contains(column))
             resizeColumnToContents(column);
     }
     m_fitting = false;

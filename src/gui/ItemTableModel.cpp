@@ -21,11 +21,6 @@ ItemTableModel::ItemTableModel(QObject* parent) : QAbstractTableModel(parent) {
     setThumbnailSize(m_thumbnailSize);
 }
 
-int ItemTableModel::columnWidthTwips(int column) {
-    // The title column is twice as wide as the others.
-    return column == 0 ? 1600 : 800;
-}
-
 void ItemTableModel::setThumbnailSize(const QSize& size) {
     m_thumbnailSize = size;
     m_placeholder = Thumbnail::placeholder(size);
@@ -49,7 +44,7 @@ void ItemTableModel::addRow(const QString& key, const QStringList& cells) {
     added.cells.reserve(ItemRecord::kFieldCount);
     for (int column = 0; column < ItemRecord::kFieldCount; ++column)
         added.cells.append(readableCellText(column, cells.value(column)));
-    added.picturePath = unquotedValue(cells.value(GridColumn::kPicture)).trimmed();
+    added.picturePath = unquotedValue(cells.value(ItemRecord::indexOf(ItemRecord::Field::Picture))).trimmed();
     added.pageAddress = cells.value(ItemRecord::kFieldCount).trimmed();
     if (added.picturePath.isEmpty())
         added.picture = PictureState::Failed;
@@ -98,11 +93,12 @@ QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         return row.cells.at(index.column());
     case Qt::DecorationRole:
-        if (index.column() == GridColumn::kTitle)
+        if (index.column() == ItemRecord::indexOf(ItemRecord::Field::Title))
             return thumbnail(index.row());
         return {};
     case Qt::TextAlignmentRole:
-        if (index.column() != GridColumn::kTitle && looksLikeNumber(row.cells.at(index.column())))
+        if (index.column() != ItemRecord::indexOf(ItemRecord::Field::Title) &&
+            looksLikeNumber(row.cells.at(index.column())))
             return QVariant(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     case PageAddressRole:
@@ -110,7 +106,7 @@ QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
     case PicturePathRole:
         return row.picturePath;
     case HasPictureRole:
-        if (index.column() != GridColumn::kTitle)
+        if (index.column() != ItemRecord::indexOf(ItemRecord::Field::Title))
             return {};
         thumbnail(index.row());
         return row.picture == PictureState::Read;

@@ -22,8 +22,6 @@ public:
 
     explicit ItemTableModel(QObject* parent = nullptr);
 
-    static int columnWidthTwips(int column);
-
     void clear();
     // cells: the record's 31 values as the parsers show them; a 32nd value, when present, is
     // the item's page address.

@@ -76,15 +76,28 @@ MessageBox::Kind messageKind(const QString& text) {
 
 } // namespace
 
+namespace {
+
+RunEngineOptions withSettings(RunEngineOptions options, SettingsStore* settings) {
+    options.settings = settings;
+    return options;
+}
+
+} // namespace
+
 MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers crawlers, QWidget* parent)
-    : QWidget(parent), m_session(*this, programDir), m_engine(programDir, std::move(crawlers)),
-      m_startup(m_session) {
+    : MainWindow(RunEngineOptions{programDir, std::move(crawlers), nullptr, std::nullopt, {}}, parent) {}
+
+MainWindow::MainWindow(RunEngineOptions options, QWidget* parent)
+    : QWidget(parent), m_paths(options.programDir), m_settings(m_paths.settingsFile()),
+      m_engine(withSettings(std::move(options), &m_settings)),
+      m_startup(*this, m_state, m_paths, m_settings) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(PlatformConstants::kWindowCaption);
     buildUi();
     resize(defaultSize());
     applyRememberedChoices();
-    setStatusText(QStringLiteral("程序文件夹：") + QDir::toNativeSeparators(m_session.paths().programDir()));
+    setStatusText(QStringLiteral("程序文件夹：") + QDir::toNativeSeparators(m_paths.programDir()));
 }
 
 QSize MainWindow::defaultSize() const {
@@ -195,7 +208,7 @@ void MainWindow::buildUi() {
     m_progressBar->hide();
 
     m_logPanel = new LogPanel(gridAndLog);
-    m_logPanel->setFolder(m_session.paths().programDir());
+    m_logPanel->setFolder(m_paths.programDir());
     gridAndLog->setStretchFactor(0, 1);
     gridAndLog->setStretchFactor(1, 0);
     // The splitter keeps a child's height when its content changes: folding the log hands its
@@ -229,7 +242,7 @@ void MainWindow::buildUi() {
     root->addLayout(statusRow);
 
     m_conversionPanel = new ConversionPanel(this);
-    m_conversionPanel->setFolder(m_session.paths().programDir());
+    m_conversionPanel->setFolder(m_paths.programDir());
     root->addWidget(m_conversionPanel);
 
     selectPlatform(Platform::PaiPai);
@@ -258,6 +271,10 @@ void MainWindow::buildUi() {
     });
     connect(m_conversionPanel, &ConversionPanel::reported, this, &MainWindow::showConversionReport);
     connect(m_conversionPanel, &ConversionPanel::warned, this, &MainWindow::showConversionWarning);
+    ConversionJob& conversion = m_conversionPanel->job();
+    connect(&conversion, &ConversionJob::started, this, [this] { showConversionProgress(0); });
+    connect(&conversion, &ConversionJob::progressed, this, &MainWindow::showConversionProgress);
+    connect(&conversion, &ConversionJob::finished, this, &MainWindow::onConversionFinished);
 }
 
 void MainWindow::showProgress(const RunProgress& progress) {
@@ -273,6 +290,28 @@ void MainWindow::showProgress(const RunProgress& progress) {
     m_progressBar->setValue(progress.done);
     m_progressBar->setTextVisible(true);
     setWindowTitle(PlatformConstants::kWindowCaption + QStringLiteral(" - %1%").arg(progress.percent()));
+}
+
+void MainWindow::showConversionProgress(int converted) {
+    if (!m_engine.isIdle())
+        return;
+    m_progressText->setText(QStringLiteral("已转换 %1 个宝贝").arg(converted));
+    m_timeLeft->clear();
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setRange(0, 0);
+    m_progressBar->show();
+}
+
+void MainWindow::onConversionFinished(const FormatConverter::Result& result) {
+    if (m_closeAfterConversion) {
+        m_closeAfterConversion = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+    if (!m_engine.isIdle())
+        return;
+    // The bar says whether the conversion went through; the count stays beside it.
+    m_progressBar->setRange(0, 1);
+    m_progressBar->setValue(result.outcome == FormatConverter::Outcome::Completed ? 1 : 0);
 }
 
 void MainWindow::onRunFinished(const RunOutcome& outcome) {
@@ -291,7 +330,7 @@ void MainWindow::onRunFinished(const RunOutcome& outcome) {
     }
     // A run that started is what the seller will want again; a refused address writes nothing.
     if (outcome.summary.started)
-        m_runChoices.write(m_session.settings());
+        m_runChoices.write(m_settings);
     if (!outcome.summary.started) {
         // A refused address: the old run's ending would be taken for this one's.
         m_progressText->clear();
@@ -355,7 +394,7 @@ bool MainWindow::openWrittenFile() {
 
 bool MainWindow::openOutputFolder() {
     const QString folder =
-        m_writtenFile.isEmpty() ? m_session.paths().programDir() : QFileInfo(m_writtenFile).absolutePath();
+        m_writtenFile.isEmpty() ? m_paths.programDir() : QFileInfo(m_writtenFile).absolutePath();
     return openOrCopy(folder, kNoFileManager);
 }
 
@@ -363,7 +402,7 @@ void MainWindow::placeAtSavedPlacement() {
     if (m_placed)
         return;
     m_placed = true;
-    if (WindowPlacement::restore(*this, m_session.settings()))
+    if (WindowPlacement::restore(*this, m_settings))
         return;
     const QRect available = screen()->availableGeometry();
     move(available.center() - QPoint(width() / 2, height() / 2));
@@ -376,7 +415,7 @@ void MainWindow::showAtSavedPlacement() {
 }
 
 void MainWindow::applyRememberedChoices() {
-    const RememberedChoices choices = RememberedChoices::read(m_session.settings());
+    const RememberedChoices choices = RememberedChoices::read(m_settings);
     if (choices.platform)
         selectPlatform(*choices.platform);
     if (choices.format)
@@ -390,7 +429,7 @@ void MainWindow::rememberChoices() {
     choices.platform = selectedPlatform();
     choices.format = selectedFormat();
     choices.address = addressText();
-    choices.write(m_session.settings());
+    choices.write(m_settings);
 }
 
 void MainWindow::collect() {
@@ -401,7 +440,7 @@ void MainWindow::collect() {
     request.format = selectedFormat();
     request.address = addressText();
     // A breakpoint loaded at start-up goes with the next run, once.
-    RunState& state = m_session.state();
+    RunState& state = m_state;
     request.resumeShopUrl = state.resume.shopUrl;
     request.resumeItemNumber = state.resume.itemNumber;
     state.resume.shopUrl.clear();
@@ -420,7 +459,7 @@ bool MainWindow::runStartup() {
     // The boxes below appear over the window, where it is about to open.
     placeAtSavedPlacement();
     // Accepted once; a changed notice is asked again.
-    SettingsStore& settings = m_session.settings();
+    SettingsStore& settings = m_settings;
     if (!RememberedChoices::noticeAccepted(settings, Messages::kUsageNotice)) {
         if (!m_startup.acceptUsageNotice())
             return false;
@@ -508,6 +547,13 @@ void MainWindow::processEvents() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A conversion cut short leaves its save path as it was: nothing to ask.
+    if (!m_conversionPanel->job().isIdle()) {
+        event->ignore();
+        m_closeAfterConversion = true;
+        m_conversionPanel->job().requestStop();
+        return;
+    }
     // A run's output is written by its stop: the window closes once the stopped run has ended.
     if (!m_engine.isIdle()) {
         event->ignore();
@@ -519,7 +565,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     // Only a window the user has seen has a placement worth keeping.
     if (isVisible()) {
-        WindowPlacement::save(*this, m_session.settings());
+        WindowPlacement::save(*this, m_settings);
         rememberChoices();
     }
     event->accept();

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "app/AppPaths.h"
 #include "app/ExtractionController.h"
-#include "app/ExtractionSession.h"
 #include "app/RunEngine.h"
 #include "app/RunProgress.h"
+#include "app/RunState.h"
+#include "app/SettingsStore.h"
 #include "app/StartupSequence.h"
 #include "app/WindowInterface.h"
+#include "formats/FormatConverter.h"
 #include "gui/RememberedChoices.h"
 
 #include <QWidget>
@@ -33,16 +36,20 @@ public:
     explicit MainWindow(const QString& programDir,
                         ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard(),
                         QWidget* parent = nullptr);
+    // The engine's options but its settings store: the window's is the folder's one.
+    explicit MainWindow(RunEngineOptions options, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Notice, run-state defaults, recovery and the resume offer, before the window is shown.
     // False when the notice was refused: the program ends without showing the window.
     bool runStartup();
 
-    // The window's session: start-up, settings and paths.
-    ExtractionSession& session() { return m_session; }
+    // The program folder's settings, shared with the engine's runs.
+    SettingsStore& settings() { return m_settings; }
+    const AppPaths& paths() const { return m_paths; }
     RunEngine& engine() { return m_engine; }
-    ExtractionController& controller() { return m_engine.controller(); }
+    // The breakpoint start-up loaded for the next run; empty once that run has taken it.
+    const ResumePoint& loadedResumePoint() const { return m_state.resume; }
     ItemTableModel* itemModel() const { return m_model; }
     ItemGridView* grid() const { return m_grid; }
     LogPanel* logPanel() const { return m_logPanel; }
@@ -90,6 +97,9 @@ private:
     void buildUi();
     void onRunFinished(const RunOutcome& outcome);
     void showProgress(const RunProgress& progress);
+    // A conversion's progress takes the run's place while no extraction runs.
+    void showConversionProgress(int converted);
+    void onConversionFinished(const FormatConverter::Result& result);
     void collect();
     void rememberChoices();
     void applyRememberedChoices();
@@ -100,7 +110,10 @@ private:
     // noProgramText. False then.
     bool openOrCopy(const QString& path, const QString& noProgramText);
 
-    ExtractionSession m_session;
+    AppPaths m_paths;
+    SettingsStore m_settings;
+    // What start-up loaded (the breakpoint the next run continues); runs keep their own state.
+    RunState m_state;
     RunEngine m_engine;
     StartupSequence m_startup;
 
@@ -130,5 +143,6 @@ private:
     int m_expandedLogHeight = 0;
     ConversionPanel* m_conversionPanel = nullptr;
     bool m_busyCursor = false;
-    bool m_closeAfterRun = false; // the user closed the window during a run and chose to stop it
+    bool m_closeAfterRun = false;        // the user closed the window during a run and chose to stop it
+    bool m_closeAfterConversion = false; // the user closed the window during a conversion
 };

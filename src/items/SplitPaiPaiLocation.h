@@ -11,5 +11,4 @@ struct PaiPaiLocation {
 // Splits after the full name of a province-level region when the text starts with one;
 // otherwise the first three characters are the province and the city is what remains once
 // every copy of them is removed.
-// (formerly SplitPaiPaiLocation)
 PaiPaiLocation splitPaiPaiLocation(const QString& location);

@@ -4,5 +4,4 @@
 
 // The 37 named entities of titles and descriptions, decoded by plain replacements in a fixed
 // order (not a general HTML decoder: "&amp;nbsp;" is decoded twice on purpose).
-// (formerly zhuanyi)
 QString decodeNamedEntities(const QString& zstr);

@@ -8,6 +8,5 @@ class StopSignal;
 // at once (after one more pass) when the stop signal is requested. Without a stop signal the pass
 // runs every few milliseconds; with one, at the start and when the signal wakes the wait. Does
 // not spin a core.
-// (formerly PauseWithEvents)
 void interruptiblePause(int milliseconds, const std::function<bool()>& passReportsStop,
                         StopSignal* stop = nullptr);

@@ -81,17 +81,14 @@ public:
     // GET as given; a body larger than sizeLimit makes the result a failure.
     FetchResult get(const QString& address, qint64 sizeLimit);
     // Body decoded from GBK, then cleanPageText.
-    // (formerly FetchPage)
     QString fetchPage(const QString& address);
     // Body decoded with decodeUtf8, then cleanPageText.
-    // (formerly FetchPageUtf8)
     QString fetchPageUtf8(const QString& address);
     // Saves the picture as pictureFolder/fileName, creating the folder; nothing is written on
     // failure, non-200 or a body that is no picture (startsAsPicture), and an unsafe name (see
     // safePictureFileName) makes no request at all. A different picture already under that name
     // keeps it: this one becomes NAME_2.EXT (or _3, ...), while the same picture again keeps
     // its name. storedName gets the name used (the safe name when nothing was saved).
-    // (formerly DownloadPicture)
     bool downloadPicture(const QString& address, const QString& fileName, const QString& pictureFolder,
                          QString* storedName = nullptr);
 
@@ -125,5 +122,4 @@ private:
 // The remote-supplied picture name with any query string dropped; empty when the name cannot
 // stand as a plain file name inside the picture folder ("", ".", "..", separators, reserved
 // characters).
-// (formerly SafePictureFileName)
 QString safePictureFileName(const QString& name);

@@ -7,5 +7,4 @@ class QUrl;
 // plain HTTP on the same port. Anything else (another host, a bare address such as a private or
 // link-local one, HTTPS, which a proxy would tunnel unseen) is where a hostile page could point
 // the program, and is refused.
-// (formerly IsFollowableRedirect)
 bool isFollowableRedirect(const QUrl& from, const QUrl& to);

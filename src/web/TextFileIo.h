@@ -10,26 +10,20 @@
 
 // Adds Str after the file's old content (creating the file). The old file is replaced only once
 // the new content is completely on disk.
-// (formerly AppendToTextFile)
 Status appendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet);
 // Replaces the file's content with text (a "unicode" file starts with its mark).
 Status writeTextFile(const QString& path, const QString& text, const QString& charSet);
 // The whole content; a "unicode" mark is not part of it.
-// (formerly ReadFile)
 Status readTextFile(const QString& FileName, const QString& CharSet, QString* text);
 // Every write goes through a temporary file in the target's folder that is renamed over the old
 // file once complete, so a folder that does not let a new file be made refuses the write.
 
 // Writes bytes to path through a temporary file renamed over the old one.
-// (formerly ReplaceFileContent)
 Status replaceFileContent(const QString& path, const QByteArray& bytes);
 // Only a regular file (through links) or a new name may be written: a device node, FIFO or
 // folder at the path is refused, never replaced.
-// (formerly IsRegularFileOrNewName)
 bool isRegularFileOrNewName(const QString& path);
 inline const QString kNotRegularFileReason = QStringLiteral("不是普通文件");
 // Code page 936 as the ICU "GBK" converter has it; one '?' for each code point it cannot hold.
-// (formerly EncodeGbk)
 QByteArray encodeGbk(const QString& text);
-// (formerly DecodeGbk)
 QString decodeGbk(const QByteArray& bytes);
