@@ -1,6 +1,7 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/WrittenItemSet.h"
 
 #include "base/MarketplaceCodes.h"
 #include "support/EndToEndSupport.h"
@@ -145,8 +146,8 @@ private slots:
         QVERIFY2(!err.contains(u"全部采集完成"_s), qPrintable(err));
         QCOMPARE(rows(run, name).size(), rowsKept);
         QCOMPARE(ini(run, SettingsKeys::kBreakPoint), u"1"_s);
-        const QStringList written = QString::fromUtf8(fileBytes(run.file(u"."_s + name + u".items"_s)))
-                                        .split(u'\n', Qt::SkipEmptyParts);
+        const QStringList written =
+            WrittenItemSet::read(fileBytes(run.file(u"."_s + name + u".items"_s))).keys;
         QCOMPARE(written.size(), rowsKept);
         if (!notWritten.isEmpty())
             QVERIFY(!written.contains(notWritten));

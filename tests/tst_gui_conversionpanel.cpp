@@ -226,6 +226,7 @@ private slots:
         QSignalSpy reported(m_panel, &ConversionPanel::reported);
         MessageBox::setNextAnswer(MessageBox::Ok);
         QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
+        QTRY_VERIFY(m_panel->job().isIdle());
         MessageBox::takeRecordedTexts();
         QCOMPARE(warned.size(), 1);
         QCOMPARE(warned.at(0).at(0).toString(), u"第1个宝贝含有无法识别的字符，已替换为\uFFFD：宝贝\uFFFD"_s);

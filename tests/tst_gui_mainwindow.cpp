@@ -1,5 +1,6 @@
 #include "app/CollectContext.h"
 #include "app/Messages.h"
+#include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "formats/ItemRecord.h"
@@ -505,6 +506,7 @@ private slots:
         FileDialog::setNextFileName(source);
         QTest::mouseClick(h.child<QPushButton>("cmd_select"), Qt::LeftButton);
         QTest::mouseClick(h.child<QPushButton>("cmd_conv"), Qt::LeftButton);
+        QTRY_VERIFY(h.window->findChild<ConversionPanel*>()->job().isIdle());
 
         const QStringList texts = MessageBox::takeRecordedTexts();
         QCOMPARE(texts.size(), 1);
@@ -1033,7 +1035,7 @@ private slots:
         QList<int> resumedAt;
         Harness h([&](CollectContext& ctx) {
             const QMutexLocker lock(&seenLock);
-            resumedAt.append(ctx.resumeItemNumber());
+            resumedAt.append(ctx.state.resume.itemNumber);
             ctx.stop();
         });
         SettingsStore& settings = h.window->settings();

@@ -145,7 +145,7 @@ StartupSequence::ResumeResult StartupSequence::offer(bool ask) {
     }
     // A resume passes over the items the written-item list names: one that cannot say what the
     // file holds would write items twice or lose them, so only a fresh run is offered.
-    const QString outputPath = m_session.paths().inProgramDir(recorded.fileName);
+    const QString outputPath = m_paths.inProgramDir(recorded.fileName);
     WrittenItemSet items(WrittenItemSet::pathFor(outputPath));
     if (ResumeCheck::check(items, outputPath, recorded.format.value_or(window.selectedFormat())) !=
         ResumeCheck::Verdict::Trusted) {
