@@ -180,7 +180,8 @@ private slots:
 
         const Converted toPaiPai =
             convertIn(folder, source, FileFormat::TaobaoAssistant5, FileFormat::PaiPaiAssistant, u"pp.csv"_s);
-        QCOMPARE(toPaiPai.result.message, u"转换2个宝贝完成，生成文件为："_s + folder + u"/pp.csv"_s);
+        QCOMPARE(toPaiPai.result.message,
+                 u"转换2个宝贝完成，生成文件为："_s + QDir::toNativeSeparators(folder + u"/pp.csv"_s));
         const Converted back = convertIn(folder, folder + u"/pp.csv"_s, std::nullopt,
                                          FileFormat::TaobaoAssistant5, u"back.csv"_s);
         QCOMPARE(back.result.outcome, FormatConverter::Outcome::Completed);

@@ -107,7 +107,8 @@ private slots:
         QCOMPARE(result.outcome, FormatConverter::Outcome::Completed);
         QCOMPARE(result.convertedCount, count);
         QCOMPARE(result.outputPath, outputPath);
-        QCOMPARE(result.message, u"转换%1个宝贝完成，生成文件为："_s.arg(count) + outputPath);
+        QCOMPARE(result.message,
+                 u"转换%1个宝贝完成，生成文件为："_s.arg(count) + QDir::toNativeSeparators(outputPath));
         QCOMPARE(readBytes(outputPath), readBytes(fixturePath(u"convert/"_s + expected)));
         QCOMPARE(readBytes(sourcePath), sourceBytes);
         // Pending events run once per record of a PaiPai or eBay source, never for a Taobao source.
@@ -161,7 +162,7 @@ private slots:
         const FormatConverter::Result result =
             convert(source.replace(u'@', folder), save.replace(u'@', folder), from, to);
         QCOMPARE(result.outcome, FormatConverter::Outcome::Refused);
-        QCOMPARE(result.message, message.replace(u'@', folder));
+        QCOMPARE(result.message, QDir::toNativeSeparators(message.replace(u'@', folder)));
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QCOMPARE(readBytes(folder + u"/shop.csv"_s), content);
     }
@@ -253,7 +254,7 @@ private slots:
         const FormatConverter::Result result = convert(source, folder + u"/out.csv"_s, from, to);
         QCOMPARE(result.outcome, FormatConverter::Outcome::Refused);
         QCOMPARE(result.convertedCount, 0);
-        QCOMPARE(result.message, message.replace(u'@', source));
+        QCOMPARE(result.message, QDir::toNativeSeparators(message.replace(u'@', source)));
         QCOMPARE(readBytes(output), old);
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     }
@@ -463,8 +464,10 @@ private slots:
             const FormatConverter::Result result = convert(source, save, 1, to);
             QCOMPARE(result.outcome, FormatConverter::Outcome::WriteFailed);
             // The system's reason follows the path.
-            QCOMPARE(result.message, u"无法写入文件："_s + FormatConverter::outputPathFor(save, *format(to)) +
-                                         u"（"_s + qt_error_string(ENOENT) + u"）"_s);
+            QCOMPARE(result.message,
+                     u"无法写入文件："_s +
+                         QDir::toNativeSeparators(FormatConverter::outputPathFor(save, *format(to))) +
+                         u"（"_s + qt_error_string(ENOENT) + u"）"_s);
         }
         const FormatConverter::Result onFolder = convert(source, folder, 1, 2);
         QCOMPARE(onFolder.outcome, FormatConverter::Outcome::WriteFailed);
@@ -544,7 +547,8 @@ private slots:
         const CapturedRun run = runCommandLine(argumentList, folder);
 
         QCOMPARE(run.status, status);
-        text.replace(u'@', folder);
+        // Paths in messages are written the system's way.
+        text = QDir::toNativeSeparators(text.replace(u'@', folder));
         if (status == 0) {
             QCOMPARE(run.out, text);
         } else {

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -205,7 +206,8 @@ private slots:
         QTimer::singleShot(0, this, [&] { enabledDuring = button(u"cmd_conv"_s)->isEnabled(); });
         QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
         QCOMPARE(enabledDuring, 0);
-        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"转换2个宝贝完成，生成文件为："_s + output});
+        QCOMPARE(MessageBox::takeRecordedTexts(),
+                 QStringList{u"转换2个宝贝完成，生成文件为："_s + QDir::toNativeSeparators(output)});
         QVERIFY(QFile::exists(output));
         QVERIFY(button(u"cmd_conv"_s)->isEnabled());
     }
@@ -255,7 +257,8 @@ private slots:
         edit("txt_path_save")->setText(dir.filePath(u"out.csv"_s));
         MessageBox::setNextAnswer(MessageBox::Ok);
         QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
-        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"文件不存在："_s + missing});
+        QCOMPARE(MessageBox::takeRecordedTexts(),
+                 QStringList{u"文件不存在："_s + QDir::toNativeSeparators(missing)});
         QVERIFY(!QFile::exists(dir.filePath(u"out.csv"_s)));
     }
 
@@ -293,9 +296,9 @@ private slots:
         QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
         QStringList expected;
         if (answer >= 0)
-            expected.append(u"文件已存在："_s + output + u"，是否替换？"_s);
+            expected.append(u"文件已存在："_s + QDir::toNativeSeparators(output) + u"，是否替换？"_s);
         if (replaced)
-            expected.append(u"转换2个宝贝完成，生成文件为："_s + output);
+            expected.append(u"转换2个宝贝完成，生成文件为："_s + QDir::toNativeSeparators(output));
         QCOMPARE(MessageBox::takeRecordedTexts(), expected);
         QCOMPARE(readBytes(output) != "kept", replaced);
     }

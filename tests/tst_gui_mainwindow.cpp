@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
@@ -461,7 +462,8 @@ private slots:
         QTest::mouseClick(h.child<QPushButton>("cmd_select"), Qt::LeftButton);
         const QString output = QDir(h.dir.path()).filePath(QStringLiteral("shop_Taobao.txt"));
         QTest::mouseClick(h.child<QPushButton>("cmd_conv"), Qt::LeftButton);
-        const QString message = QStringLiteral("转换2个宝贝完成，生成文件为：") + output;
+        const QString message =
+            QStringLiteral("转换2个宝贝完成，生成文件为：") + QDir::toNativeSeparators(output);
         QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{message});
         QCOMPARE(MessageBox::takeRecordedKinds(), QList<MessageBox::Kind>{MessageBox::Kind::Information});
         QCOMPARE(h.child<QLabel>("lb_stat_txt")->text(), message);
