@@ -7,9 +7,10 @@ set(CMAKE_C_COMPILER ${KESTRUNE_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${KESTRUNE_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${KESTRUNE_MINGW_TRIPLE}-windres)
 
-# Libraries and headers come from the MinGW sysroot (and the cross-built Qt given by CMAKE_PREFIX_PATH),
-# never from the Linux host; programs (moc, rcc) come from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${KESTRUNE_MINGW_TRIPLE})
+# Libraries and headers come from the MinGW sysroot and the cross-built Qt given by CMAKE_PREFIX_PATH
+# (a root of its own: a prefix is otherwise looked for inside the sysroot), never from the Linux
+# host; programs (moc, rcc) come from the host.
+set(CMAKE_FIND_ROOT_PATH /usr/${KESTRUNE_MINGW_TRIPLE} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

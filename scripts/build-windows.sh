@@ -3,6 +3,9 @@
 #   scripts/build-windows.sh            Qt for Windows (first run only), the program, dist/kestrune-windows-x64.zip
 #   scripts/build-windows.sh test [ctest arguments...]
 #                                       the same build with the tests, run under wine
+#   scripts/build-windows.sh screenshot [out-folder]
+#                                       the window under wine on a virtual display, during and after
+#                                       a run of a fixture shop: docs/screenshot-*-wine.png
 # Qt for Windows is built from Debian's own Qt source package (the Qt the Linux build uses) into
 # build-windows/qt and kept, so only the first run takes long. Everything runs at the lowest CPU
 # priority: the machine stays usable meanwhile.
@@ -11,9 +14,9 @@ set -euo pipefail
 mode=${1:-build}
 shift || true
 case "$mode" in
-build | test) ;;
+build | test | screenshot) ;;
 *)
-    echo "usage: scripts/build-windows.sh [test [ctest arguments...]]" >&2
+    echo "usage: scripts/build-windows.sh [test [ctest arguments...] | screenshot [out-folder]]" >&2
     exit 2
     ;;
 esac
@@ -31,8 +34,8 @@ say() { printf '== %s\n' "$*" >&2; }
 # --- what the machine needs -----------------------------------------------------------------
 # shellcheck source=install-missing.sh
 source "$here/scripts/install-missing.sh"
-install_missing mingw-w64 wine wine64 xvfb xauth dpkg-dev zip cmake ninja-build qt6-base-dev qt6-base-dev-tools \
-    qt6-translations-l10n fonts-noto-cjk python3
+install_missing mingw-w64 wine wine64 xvfb xauth openbox dpkg-dev zip cmake ninja-build qt6-base-dev \
+    qt6-base-dev-tools qt6-translations-l10n fonts-noto-cjk python3
 
 # Source packages come from the same mirror as the machine's binary packages: each of its
 # "deb" entries gets a "deb-src" twin.
@@ -81,17 +84,17 @@ fi
 
 # --- the program ----------------------------------------------------------------------------
 build="$work/kestrune"
-testing=OFF
-[ "$mode" = test ] && testing=ON
+testing=ON
+[ "$mode" = build ] && testing=OFF
 nice -n 19 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$testing \
     -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 >/dev/null
-if [ "$mode" = build ]; then
-    nice -n 19 cmake --build "$build" --parallel "$jobs" --target kestrune
-else
-    nice -n 19 cmake --build "$build" --parallel "$jobs"
-fi
+case "$mode" in
+build) nice -n 19 cmake --build "$build" --parallel "$jobs" --target kestrune ;;
+screenshot) nice -n 19 cmake --build "$build" --parallel "$jobs" --target kestrune-screenshots ;;
+test) nice -n 19 cmake --build "$build" --parallel "$jobs" ;;
+esac
 
 # Where the DLLs that Qt and the program import are found; any other DLL is part of Windows.
 gccdir=$(dirname "$($triple-g++-posix -print-libgcc-file-name)")
@@ -152,7 +155,7 @@ if [ "$mode" = build ]; then
     exit 0
 fi
 
-# --- the tests under wine -------------------------------------------------------------------
+# --- under wine ----------------------------------------------------------------------------
 export WINEPREFIX="$work/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -161,12 +164,33 @@ WINEPATH="$(winpath "$qt/bin")"
 for folder in "${dll_folders[@]:1}"; do WINEPATH="$WINEPATH;$(winpath "$folder")"; done
 export WINEPATH
 export QT_PLUGIN_PATH="$(winpath "$qt/plugins")"
-export QT_QPA_PLATFORM=offscreen
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     say "making the wine prefix (its first start is slow)"
     /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver -w
 fi
+
+if [ "$mode" = screenshot ]; then
+    out=${1:-"$here/docs"}
+    mkdir -p "$out"
+    display=:$((80 + RANDOM % 9))
+    Xvfb "$display" -screen 0 1366x768x24 -nolisten tcp &
+    xvfb=$!
+    sleep 1
+    DISPLAY=$display openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
+    status=0
+    # A seller's Windows in Chinese: the windows platform plugin, the Chinese code page.
+    DISPLAY=$display QT_QPA_PLATFORM=windows LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 \
+        /usr/lib/wine/wine64 "$build/tests/kestrune-screenshots.exe" "$(winpath "$out")" wine || status=$?
+    /usr/lib/wine/wineserver -k || true
+    kill "$wm" "$xvfb"
+    wait "$wm" "$xvfb" 2>/dev/null || true
+    exit "$status"
+fi
+
+export QT_QPA_PLATFORM=offscreen
 # A pseudo-terminal (tst_consoleprogress) means nothing on Windows; it is not built there.
 cd "$build"
 exec ctest --output-on-failure --parallel "$jobs" "$@"

@@ -14,6 +14,7 @@
 #include "support/ExtractionTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
+#include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
 
 #include <QDir>
@@ -28,8 +29,6 @@
 
 #include <cstdio>
 #include <stdexcept>
-
-#include <signal.h>
 
 namespace {
 
@@ -348,6 +347,7 @@ private slots:
     // three finished items are written, and the breakpoint stays open at the third, so a resume
     // fetches the fourth again.
     void interruptStopsAndWritesTheOutput() {
+        SKIP_WITHOUT(Interrupt);
         FixtureWebServer server(fixturePath(QStringLiteral("web")));
         QVERIFY(server.start());
         const QString fourth = QStringLiteral("http://item.taobao.com/item.htm?id=1004");
@@ -358,7 +358,7 @@ private slots:
                               extractOptions("taobao", "paipai", "http://shop11112222.taobao.com/"),
                           server.proxyUrl());
         QTRY_VERIFY_WITH_TIMEOUT(server.requestedAddresses().contains(fourth), 30000);
-        QCOMPARE(::kill(static_cast<pid_t>(process->processId()), SIGINT), 0);
+        QVERIFY(TestSystem::interrupt(*process));
         const Outcome outcome = finish(process);
 
         QCOMPARE(outcome.exitCode, 0);
@@ -431,17 +431,18 @@ private slots:
     // written anywhere but where the user pointed.
     void argumentsThatAreNoText() {
         QFETCH(QString, arguments);
+        SKIP_WITHOUT(ArgumentBytes);
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("inside"))));
         // The shell makes the bytes: QProcess would pass only valid text.
         QProcess process;
         process.setWorkingDirectory(dir.filePath(QStringLiteral("inside")));
-        process.start(QStringLiteral("/bin/sh"),
-                      {QStringLiteral("-c"),
-                       QStringLiteral("exec \"$0\" ") +
-                           arguments.replace(QStringLiteral("$1"),
-                                             QStringLiteral("$(printf '%1/\\377\\376')").arg(dir.path())),
-                       kestruneBinary()});
+        TestSystem::startThroughShell(
+            process,
+            QStringLiteral("exec \"$0\" ") +
+                arguments.replace(QStringLiteral("$1"),
+                                  QStringLiteral("$(printf '%1/\\377\\376')").arg(dir.path())),
+            kestruneBinary());
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 2);
         QVERIFY2(process.readAllStandardError().contains("not a valid file name"), "no usage error");

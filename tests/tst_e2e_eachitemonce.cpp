@@ -1,6 +1,7 @@
 #include "formats/QuotedRecordReader.h"
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestSystem.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -9,7 +10,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -173,7 +173,10 @@ private:
         if (ending == Ending::Stopped || killed) {
             static const QRegularExpression itemPage(u"^http://item\\.taobao\\.com/"_s);
             QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().filter(itemPage).size() >= 2, 60000);
-            ::kill(static_cast<pid_t>(run.process.processId()), killed ? SIGKILL : SIGINT);
+            if (ending == Ending::Stopped)
+                QVERIFY(TestSystem::interrupt(run.process));
+            else
+                run.process.kill();
         }
         int code = 0;
         if (ending == Ending::Straight) {
@@ -239,6 +242,8 @@ private slots:
         QFETCH(QString, shop);
         QFETCH(QString, format);
         QFETCH(Ending, ending);
+        if (ending == Ending::Stopped)
+            SKIP_WITHOUT(Interrupt);
         QString text;
         QString err;
         extract(platform, shop, format, ending, &text, &err);
@@ -295,7 +300,7 @@ private slots:
         run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, format},
                   u"http://shop%1.taobao.com/"_s.arg(shop));
         QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().contains(itemAddress(first.at(1))), 60000);
-        ::kill(static_cast<pid_t>(run.process.processId()), SIGINT);
+        QVERIFY(TestSystem::interrupt(run.process));
         QCOMPARE(run.finish(), 0);
         QVERIFY(fileBytes(run.file(u"Kestrune.ini"_s)).contains("\nBreakPoint=1"));
         const QString output = run.file(outputName(u"Taobao_"_s + shop, u"taobao"_s, format));

@@ -99,7 +99,7 @@ private slots:
         run.start({u"--platform"_s, u"taobao"_s, u"--format"_s, u"paipai"_s},
                   u"http://shop11112222.taobao.com/"_s);
         QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().contains(fifth), 30000);
-        ::kill(static_cast<pid_t>(run.process.processId()), SIGKILL);
+        run.process.kill();
         run.finish();
         m_server.clearBehaviours();
 

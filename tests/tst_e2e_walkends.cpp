@@ -1,6 +1,7 @@
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "support/TestSystem.h"
 
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"
@@ -8,7 +9,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -204,12 +204,13 @@ private slots:
         QFETCH(QString, shop);
         QFETCH(QString, lastItem);
         QFETCH(int, itemsBefore);
+        SKIP_WITHOUT(Interrupt);
 
         m_server.setSlowBody(lastItem, 20, 200);
         ExtractRun run;
         run.start({u"--platform"_s, platform, u"--format"_s, u"paipai"_s}, shop);
         QTRY_VERIFY_WITH_TIMEOUT(m_server.requestedAddresses().contains(lastItem), 60000);
-        QCOMPARE(::kill(static_cast<pid_t>(run.process.processId()), SIGINT), 0);
+        QVERIFY(TestSystem::interrupt(run.process));
         QCOMPARE(run.finish(), 0);
         const QString err = QString::fromUtf8(run.process.readAllStandardError());
         QVERIFY2(!err.contains(u"全部采集完成"_s), qPrintable(err));

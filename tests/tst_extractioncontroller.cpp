@@ -572,6 +572,29 @@ private slots:
             QCOMPARE(fileBytes(listPath), list);
     }
 
+    // A store file's item is its product row: the rows of further images and variants, and a
+    // description's line breaks, are no items of their own.
+    void storeFilesCountTheirProducts_data() {
+        QTest::addColumn<FileFormat>("format");
+        QTest::addColumn<QByteArray>("rows");
+        QTest::addColumn<int>("items");
+        QTest::newRow("shopify") << FileFormat::Shopify << QByteArray("a,Shirt,x\na,,\nb,\"two\nlines\",y\n")
+                                 << 2;
+        QTest::newRow("woocommerce") << FileFormat::WooCommerce
+                                     << QByteArray(",simple,a\n,variable,b\n,variation,b-1\n,variation,b-2\n")
+                                     << 2;
+    }
+
+    void storeFilesCountTheirProducts() {
+        QFETCH(FileFormat, format);
+        QFETCH(QByteArray, rows);
+        QFETCH(int, items);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"out.csv"_s);
+        putFileBytes(path, StoreOutput::header(format).toUtf8() + rows);
+        QCOMPARE(ResumeCheck::countItemRows(path, format).value_or(-1), items);
+    }
+
     // The entry point of the item loop: an item the file holds is known before its page is
     // fetched, across a stop and a resume, and a cell without an address is told apart by its
     // number.

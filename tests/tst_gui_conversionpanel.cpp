@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -207,7 +208,8 @@ private slots:
         QVERIFY(button(u"cmd_conv_stop"_s)->isVisible());
         QCOMPARE(button(u"cmd_conv_stop"_s)->text(), u"停止转换"_s);
         QTRY_VERIFY(m_panel->job().isIdle());
-        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"转换2个宝贝完成，生成文件为："_s + output});
+        QCOMPARE(MessageBox::takeRecordedTexts(),
+                 QStringList{u"转换2个宝贝完成，生成文件为："_s + QDir::toNativeSeparators(output)});
         QVERIFY(QFile::exists(output));
         QVERIFY(button(u"cmd_conv"_s)->isVisible());
         QVERIFY(!button(u"cmd_conv_stop"_s)->isVisible());
@@ -279,7 +281,8 @@ private slots:
         edit("txt_path_save")->setText(dir.filePath(u"out.csv"_s));
         MessageBox::setNextAnswer(MessageBox::Ok);
         QTest::mouseClick(button(u"cmd_conv"_s), Qt::LeftButton);
-        QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{u"文件不存在："_s + missing});
+        QCOMPARE(MessageBox::takeRecordedTexts(),
+                 QStringList{u"文件不存在："_s + QDir::toNativeSeparators(missing)});
         QVERIFY(!QFile::exists(dir.filePath(u"out.csv"_s)));
     }
 
@@ -318,9 +321,9 @@ private slots:
         QTRY_VERIFY(m_panel->job().isIdle());
         QStringList expected;
         if (answer >= 0)
-            expected.append(u"文件已存在："_s + output + u"，是否替换？"_s);
+            expected.append(u"文件已存在："_s + QDir::toNativeSeparators(output) + u"，是否替换？"_s);
         if (replaced)
-            expected.append(u"转换2个宝贝完成，生成文件为："_s + output);
+            expected.append(u"转换2个宝贝完成，生成文件为："_s + QDir::toNativeSeparators(output));
         QCOMPARE(MessageBox::takeRecordedTexts(), expected);
         QCOMPARE(readBytes(output) != "kept", replaced);
     }

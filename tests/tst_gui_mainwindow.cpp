@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
@@ -474,7 +475,8 @@ private slots:
         const QString output = QDir(h.dir.path()).filePath(QStringLiteral("shop_Taobao.txt"));
         QTest::mouseClick(h.child<QPushButton>("cmd_conv"), Qt::LeftButton);
         QTRY_VERIFY(h.window->findChild<ConversionPanel*>()->job().isIdle());
-        const QString message = QStringLiteral("转换2个宝贝完成，生成文件为：") + output;
+        const QString message =
+            QStringLiteral("转换2个宝贝完成，生成文件为：") + QDir::toNativeSeparators(output);
         QCOMPARE(MessageBox::takeRecordedTexts(), QStringList{message});
         // The bar shows the conversion went through, the count beside it.
         QCOMPARE(h.child<QLabel>("lb_progress")->text(), QStringLiteral("已转换 2 个宝贝"));

@@ -4,6 +4,7 @@
 #include "support/Taobao5TestFiles.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -104,7 +105,7 @@ private slots:
 
     void messages() {
         QCOMPARE(SourceFormatDetector::unknownFormatMessage(u"D:/x/a.png"_s),
-                 u"无法识别的文件格式：D:/x/a.png"_s);
+                 u"无法识别的文件格式："_s + QDir::toNativeSeparators(u"D:/x/a.png"_s));
         QCOMPARE(SourceFormatDetector::noItemsMessage(), u"源文件中没有宝贝"_s);
     }
 };

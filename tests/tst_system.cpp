@@ -1,4 +1,5 @@
 #include "base/System.h"
+#include "support/TestSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +24,7 @@ QByteArray fileBytes(const QString& path) {
 
 } // namespace
 
-class TestSystem : public QObject {
+class TestSystemCalls : public QObject {
     Q_OBJECT
 
 private slots:
@@ -35,6 +36,7 @@ private slots:
         QTest::newRow("one name") << u"a.csv"_s << u"a.csv"_s << true;
         QTest::newRow("through a folder and back") << u"a.csv"_s << u"sub/../a.csv"_s << true;
         QTest::newRow("with a dot") << u"sub/b.csv"_s << u"./sub/./b.csv"_s << true;
+        QTest::newRow("second name of the file") << u"a.csv"_s << u"link.csv"_s << true;
         // Equal bytes do not make one file.
         QTest::newRow("same content") << u"a.csv"_s << u"copy.csv"_s << false;
         QTest::newRow("missing") << u"a.csv"_s << u"none.csv"_s << false;
@@ -50,6 +52,7 @@ private slots:
         putFile(dir.filePath(u"a.csv"_s), "x");
         putFile(dir.filePath(u"copy.csv"_s), "x");
         putFile(dir.filePath(u"sub/b.csv"_s), "y");
+        QVERIFY(TestSystem::makeLink(dir.filePath(u"a.csv"_s), dir.filePath(u"link.csv"_s)));
         QCOMPARE(System::isSameFile(dir.filePath(first), dir.filePath(second)), same);
     }
 
@@ -110,5 +113,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSystem)
+QTEST_GUILESS_MAIN(TestSystemCalls)
 #include "tst_system.moc"

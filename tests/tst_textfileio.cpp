@@ -1,3 +1,4 @@
+#include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
 #include "web/TextFileIo.h"
 
@@ -8,7 +9,7 @@
 #include <QTest>
 
 #include <cerrno>
-#include <sys/sysmacros.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -197,11 +198,12 @@ private slots:
         QFETCH(QString, op);
         QFETCH(QByteArray, before);
 
+        SKIP_WITHOUT(FileSizeLimit);
         putFileBytes(path(), before);
         const QString big(256 * 1024, u'x');
         Status status = Status::success();
         {
-            FileSizeLimit limit(64 * 1024);
+            TestSystem::FileSizeLimit limit(64 * 1024);
             if (op == u"replace")
                 status = replaceFileContent(path(), ::encodeGbk(big));
             else
@@ -225,21 +227,22 @@ private slots:
     // midway would leave the target half-written, so the write is refused before it starts.
     void folderThatTakesNoNewFileRefusesTheWrite() {
         QFETCH(QString, op);
+        SKIP_WITHOUT(FolderPermissions);
 
-        QVERIFY(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755) == 0);
+        QVERIFY(TestSystem::openFolder(m_dir.path()));
         const QString folder = m_dir.filePath(u"kept"_s);
         QVERIFY(QDir().mkpath(folder));
         const QString target = folder + u"/out.csv"_s;
         const QByteArray before(kMark + asciiUtf16("old rows\r\n"));
         putFileBytes(target, before);
-        makeFolderKeepOnlyItsFile(folder, target);
+        QVERIFY(TestSystem::makeFolderKeepOnlyItsFile(folder, target));
 
         Status status = Status::success();
         {
-            UnprivilegedFileAccess unprivileged;
+            TestSystem::UnprivilegedFileAccess unprivileged;
             status = write(op, target, u"new"_s);
         }
-        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        QVERIFY(TestSystem::openFolder(folder));
         QVERIFY(!status.ok());
         QVERIFY2(status.message().contains(qt_error_string(EACCES)), qPrintable(status.message()));
         QCOMPARE(fileBytes(target), before);
@@ -260,6 +263,7 @@ private slots:
     void writeOpsOnNodes() {
         QFETCH(QString, op);
         QFETCH(QString, node);
+        SKIP_WITHOUT(SpecialFiles);
 
         const QString target = path();
         const QString fifo = m_dir.filePath(u"fifo"_s);
@@ -267,12 +271,12 @@ private slots:
         QFile::remove(fifo);
         if (node == u"device") {
             // The null device's numbers, made in the test's own folder.
-            if (::mknod(QFile::encodeName(target).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            if (!TestSystem::makeNullDevice(target))
                 QSKIP("device nodes cannot be made here");
         } else {
-            QVERIFY(::mkfifo(QFile::encodeName(node == u"FIFO" ? target : fifo).constData(), 0666) == 0);
+            QVERIFY(TestSystem::makeFifo(node == u"FIFO" ? target : fifo));
             if (node != u"FIFO")
-                QVERIFY(QFile::link(fifo, target));
+                QVERIFY(TestSystem::makeLink(fifo, target));
         }
         const mode_t typeBefore = fileType(target);
 

@@ -2,10 +2,39 @@
 
 #include "formats/FormatConverter.h"
 #include "formats/OutputBatch.h"
+#include "formats/QuotedRecordReader.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 namespace ResumeCheck {
+
+namespace {
+
+// A store file's products: a Shopify product row has a title, further variant and image rows
+// repeat only the handle; a WooCommerce item is a simple or a variable row, its variations follow.
+std::optional<int> countProducts(const QString& path, FileFormat format) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QuotedRecordReader reader{QChar(u',')};
+    reader.start(&file, QStringDecoder(QStringConverter::Utf8));
+    QStringList record;
+    if (!reader.readRecord(&record))
+        return std::nullopt;
+    int products = 0;
+    while (reader.readRecord(&record)) {
+        const QString second = record.value(1);
+        if (format == FileFormat::Shopify ? !second.isEmpty() : second != u"variation")
+            ++products;
+    }
+    if (!reader.error().isEmpty())
+        return std::nullopt;
+    return products;
+}
+
+} // namespace
 
 Verdict judge(WrittenItemSet::Condition condition, int keys, int rows) {
     switch (condition) {
@@ -27,6 +56,8 @@ std::optional<int> countItemRows(const QString& outputPath, FileFormat format) {
         return 0;
     if (!startsAsOwnOutput(outputPath, format))
         return std::nullopt;
+    if (format == FileFormat::Shopify || format == FileFormat::WooCommerce)
+        return countProducts(outputPath, format);
     int rows = 0;
     QString fault;
     if (!FormatConverter::readRows(

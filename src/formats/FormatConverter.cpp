@@ -20,6 +20,7 @@
 #include "formats/TaobaoLineReader.h"
 #include "web/TextFileIo.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
@@ -40,7 +41,7 @@ const QString kNotCsv = QStringLiteral("请输入正确的CSV文件路径（该�
 
 QString completionMessage(int count, const QString& outputPath) {
     return QStringLiteral("转换") + QString::number(count) + QStringLiteral("个宝贝完成，生成文件为：") +
-           outputPath;
+           QDir::toNativeSeparators(outputPath);
 }
 
 Result refused(const QString& message) {
@@ -323,7 +324,7 @@ private:
 // The system's reason (permission, full disk) follows the path.
 Result failedToWrite(Result result, const TargetFile& output) {
     result.outcome = Outcome::WriteFailed;
-    result.message = QStringLiteral("无法写入文件：") + result.outputPath;
+    result.message = QStringLiteral("无法写入文件：") + QDir::toNativeSeparators(result.outputPath);
     if (!output.errorString().isEmpty())
         result.message += u'（' + output.errorString() + u'）';
     return result;
@@ -410,7 +411,8 @@ QString FormatConverter::validate(const Request& request) {
         return QStringLiteral("请输入文件路径");
     const QString fileName = source.mid(folder.size());
     if (!QFileInfo(folder + fileName).isFile())
-        return QStringLiteral("请输入正确的文件路径（该路径指定文件不存在）") + folder + fileName;
+        return QStringLiteral("请输入正确的文件路径（该路径指定文件不存在）") +
+               QDir::toNativeSeparators(folder + fileName);
     const QString extension = fileName.right(4).toLower();
     // A source left to its content may be a Taobao file; the content decides later.
     const bool txtAllowed = !request.source || isTaobao(*request.source);
@@ -449,7 +451,7 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     if ((detection.encoding == TextEncoding::Utf16LE || detection.encoding == TextEncoding::Utf16BE) &&
         sourceSize % 2 != 0)
         return refused(QStringLiteral("文件长度为%1字节，不是完整的UTF-16文本，不能转换：").arg(sourceSize) +
-                       request.sourcePath);
+                       QDir::toNativeSeparators(request.sourcePath));
     if (request.source && !SourceFormatDetector::matchesChosenSource(*request.source, *detected))
         return refused(SourceFormatDetector::mismatchMessage(*request.source, *detected));
     if (!isTaobao(*detected) && request.sourcePath.right(4).toLower() != QStringLiteral(".csv"))
@@ -509,7 +511,7 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     }
     if (!fault.isEmpty()) {
         output.discard();
-        return refused(fault + QStringLiteral("，不能转换：") + request.sourcePath);
+        return refused(fault + QStringLiteral("，不能转换：") + QDir::toNativeSeparators(request.sourcePath));
     }
     return finish(output, result, m_warningSink);
 }

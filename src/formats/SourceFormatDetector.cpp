@@ -3,6 +3,7 @@
 #include "formats/OutputFormats.h"
 #include "formats/Taobao5Layout.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 
@@ -92,7 +93,7 @@ QString mismatchMessage(FileFormat chosen, FileFormat detected) {
 }
 
 QString unknownFormatMessage(const QString& path) {
-    return QStringLiteral("无法识别的文件格式：") + path;
+    return QStringLiteral("无法识别的文件格式：") + QDir::toNativeSeparators(path);
 }
 
 QString chooseSourceHint() {

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -224,7 +225,7 @@ void ConversionPanel::onConvert() {
     request.target = *target;
 
     if (!request.sourcePath.isEmpty() && !QFileInfo::exists(request.sourcePath)) {
-        const QString missing = QStringLiteral("文件不存在：") + request.sourcePath;
+        const QString missing = QStringLiteral("文件不存在：") + QDir::toNativeSeparators(request.sourcePath);
         emit reported(missing, QString());
         MessageBox::warning(window(), missing);
         return;
@@ -238,8 +239,9 @@ void ConversionPanel::onConvert() {
     // A path typed by hand was never confirmed by the save dialog.
     const QString outputPath = FormatConverter::outputPathFor(request.savePath, request.target);
     if (QFileInfo::exists(outputPath) && outputPath != m_confirmedSavePath &&
-        !MessageBox::question(window(),
-                              QStringLiteral("文件已存在：") + outputPath + QStringLiteral("，是否替换？")))
+        !MessageBox::question(window(), QStringLiteral("文件已存在：") +
+                                            QDir::toNativeSeparators(outputPath) +
+                                            QStringLiteral("，是否替换？")))
         return;
 
     setConverting(true);

@@ -132,6 +132,8 @@ Status copyAndAppend(const QString& path, const QByteArray& tail) {
             if (const Status written = writeBytes(file, path, chunk); !written)
                 return written;
         }
+        // Windows replaces no file that is still open for reading.
+        source.close();
         return writeBytes(file, path, tail);
     });
 }

@@ -60,6 +60,9 @@ bool stillNamed(HANDLE handle, const QString& path) {
     return identityOf(handle, &open) && identityOf(path, &named) && open == named;
 }
 
+// The lock's byte lies at 2^62, where no note reaches.
+constexpr DWORD kLockedByteHigh = 0x40000000;
+
 std::atomic<bool> g_interrupted = false;
 
 BOOL WINAPI onConsoleControl(DWORD event) {
@@ -80,7 +83,9 @@ FileLock::Result FileLock::acquire(const QString& path, const QByteArray& note) 
     if (isHeld())
         return Result::Locked;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const HANDLE handle = CreateFileW(nativeName(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+        // Without DELETE access: while one handle has it, every other opener must allow removal,
+        // which ordinary programs (and QFile) do not, so nobody could read the note.
+        const HANDLE handle = CreateFileW(nativeName(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
@@ -91,9 +96,11 @@ FileLock::Result FileLock::acquire(const QString& path, const QByteArray& note) 
             }
             return Result::CannotOpen;
         }
-        OVERLAPPED whole{};
-        if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
-                        &whole)) {
+        // Windows locks are mandatory: a lock over the note would keep everyone else from reading
+        // it. One byte far past any note is locked instead (a lock may lie beyond the end).
+        OVERLAPPED farByte{};
+        farByte.OffsetHigh = kLockedByteHigh;
+        if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &farByte)) {
             const bool held = GetLastError() == ERROR_LOCK_VIOLATION;
             CloseHandle(handle);
             return held ? Result::HeldByAnother : Result::CannotOpen;
@@ -104,10 +111,10 @@ FileLock::Result FileLock::acquire(const QString& path, const QByteArray& note) 
         }
         m_handle = reinterpret_cast<qintptr>(handle);
         m_path = path;
-        // The byte range is locked, so the note goes through the same handle.
+        OVERLAPPED start{};
         DWORD written = 0;
         if (SetEndOfFile(handle))
-            WriteFile(handle, note.constData(), DWORD(note.size()), &written, &whole);
+            WriteFile(handle, note.constData(), DWORD(note.size()), &written, &start);
         return Result::Locked;
     }
     return Result::CannotOpen;
@@ -117,9 +124,20 @@ void FileLock::release() {
     if (!isHeld())
         return;
     const HANDLE handle = reinterpret_cast<HANDLE>(m_handle);
-    // Marked for removal while still locked, as on Linux.
-    FILE_DISPOSITION_INFO remove{TRUE};
-    SetFileInformationByHandle(handle, FileDispositionInfo, &remove, sizeof remove);
+    // Marked for removal while still locked, as on Linux, through a handle of its own; one that
+    // cannot be had (a reader that forbids removal) leaves the file, which locks nothing.
+    const HANDLE remover = CreateFileW(nativeName(m_path).c_str(), DELETE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (remover != INVALID_HANDLE_VALUE) {
+        FileIdentity held;
+        FileIdentity named;
+        if (identityOf(handle, &held) && identityOf(remover, &named) && held == named) {
+            FILE_DISPOSITION_INFO remove{TRUE};
+            SetFileInformationByHandle(remover, FileDispositionInfo, &remove, sizeof remove);
+        }
+        CloseHandle(remover);
+    }
     CloseHandle(handle);
     m_handle = kNone;
 }
