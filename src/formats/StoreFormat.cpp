@@ -46,11 +46,6 @@ QString optionName(int pid) {
     return QStringLiteral("属性") + QString::number(pid);
 }
 
-bool isAddress(QStringView text) {
-    return text.startsWith(u"http://", Qt::CaseInsensitive) ||
-           text.startsWith(u"https://", Qt::CaseInsensitive);
-}
-
 QString fileNameOf(QStringView path) {
     const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
     return path.sliced(slash + 1).toString();
@@ -62,22 +57,6 @@ QString plainOrEmpty(const QString& text) {
     bool ok = false;
     number.toDouble(&ok);
     return ok ? number : QString();
-}
-
-QString slug(QStringView text) {
-    QString result;
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9'))
-            result += c;
-        else if (u >= u'A' && u <= u'Z')
-            result += QChar(u + (u'a' - u'A'));
-        else if (!result.isEmpty() && !result.endsWith(u'-'))
-            result += u'-';
-    }
-    while (result.endsWith(u'-'))
-        result.chop(1);
-    return result;
 }
 
 // Pictures without a position come after those with one.
@@ -115,6 +94,27 @@ QString joinedValues(const Variant& variant) {
 }
 
 } // namespace
+
+bool isAddress(QStringView text) {
+    return text.startsWith(u"http://", Qt::CaseInsensitive) ||
+           text.startsWith(u"https://", Qt::CaseInsensitive);
+}
+
+QString slug(QStringView text) {
+    QString result;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9'))
+            result += c;
+        else if (u >= u'A' && u <= u'Z')
+            result += QChar(u + (u'a' - u'A'));
+        else if (!result.isEmpty() && !result.endsWith(u'-'))
+            result += u'-';
+    }
+    while (result.endsWith(u'-'))
+        result.chop(1);
+    return result;
+}
 
 void readVariants(const QString& skuProps, const QString& propAlias, const QString& inputPids,
                   const QString& inputValues, Product* product, QStringList* log) {

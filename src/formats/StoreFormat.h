@@ -43,6 +43,11 @@ Product productFrom(const ConversionMapping::SourceRow& row, const QString& imag
 void readVariants(const QString& skuProps, const QString& propAlias, const QString& inputPids,
                   const QString& inputValues, Product* product, QStringList* log);
 
+// An address a store can fetch (http or https).
+bool isAddress(QStringView text);
+// Lower-case ASCII letters and digits of text, every other run of characters one hyphen.
+QString slug(QStringView text);
+
 // Lower-case ASCII letters, digits and hyphens, unique among those already in *taken: the item's
 // number, else its outer id, else "item-" + ordinal.
 QString handleFor(const Product& product, int ordinal, QSet<QString>* taken);

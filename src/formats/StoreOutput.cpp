@@ -11,27 +11,6 @@ namespace StoreOutput {
 
 namespace {
 
-bool isAddress(QStringView text) {
-    return text.startsWith(u"http://", Qt::CaseInsensitive) ||
-           text.startsWith(u"https://", Qt::CaseInsensitive);
-}
-
-QString slug(QStringView text) {
-    QString result;
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9'))
-            result += c;
-        else if (u >= u'A' && u <= u'Z')
-            result += QChar(u + (u'a' - u'A'));
-        else if (!result.isEmpty() && !result.endsWith(u'-'))
-            result += u'-';
-    }
-    while (result.endsWith(u'-'))
-        result.chop(1);
-    return result;
-}
-
 QString lines(const QList<QStringList>& rows) {
     QString text;
     for (const QStringList& row : rows)
@@ -51,10 +30,10 @@ QString rowsFor(FileFormat format, const ItemRecord& record, const QString& item
     StoreFormat::Product product =
         StoreFormat::productFrom(ConversionMapping::rowFromRecord(record), {}, log);
     // The picture file on disk is no address a store can fetch; the one it came from is.
-    if (isAddress(record.pictureAddress.trimmed()))
+    if (StoreFormat::isAddress(record.pictureAddress.trimmed()))
         product.pictures = {record.pictureAddress.trimmed()};
     // A record keeps its place's key ("#7") when the item had no address.
-    QString handle = itemKey.startsWith(u'#') ? QString() : slug(itemKey);
+    QString handle = itemKey.startsWith(u'#') ? QString() : StoreFormat::slug(itemKey);
     if (handle.isEmpty())
         handle = QStringLiteral("item-") + QString::number(itemNumber);
     if (format == FileFormat::Shopify)
