@@ -151,6 +151,8 @@ struct SourceItem {
     QString price;
     QString quantity;
     QStringList pictures;
+    QString vendor;
+    QStringList categories; // a parent's name first
 };
 
 QList<SourceItem> sourceItems(const QString& path, FileFormat format) {
@@ -198,6 +200,9 @@ void checkStoreFile(const QString& path, FileFormat target, const QList<SourceIt
                 QCOMPARE(at(row, u"Status"_s), u"draft"_s);
                 QCOMPARE(at(row, u"Published"_s), u"false"_s);
                 QCOMPARE(at(row, u"Image Src"_s), expected.at(product).pictures.value(0));
+                QCOMPARE(at(row, u"Vendor"_s), expected.at(product).vendor);
+                QCOMPARE(at(row, u"Type"_s),
+                         expected.at(product).categories.value(expected.at(product).categories.size() - 1));
                 if (at(row, u"Option1 Name"_s) == u"Title"_s) {
                     QCOMPARE(at(row, u"Variant Price"_s), expected.at(product).price);
                     QCOMPARE(at(row, u"Variant Inventory Qty"_s), expected.at(product).quantity);
@@ -233,6 +238,7 @@ void checkStoreFile(const QString& path, FileFormat target, const QList<SourceIt
             parent = sku;
             QCOMPARE(at(row, u"Published"_s), u"0"_s);
             QCOMPARE(at(row, u"Images"_s), expected.at(product).pictures.join(u", "_s));
+            QCOMPARE(at(row, u"Categories"_s), expected.at(product).categories.join(u" > "_s));
             if (type == u"simple"_s) {
                 QCOMPARE(at(row, u"Regular price"_s), expected.at(product).price);
                 QCOMPARE(at(row, u"Stock"_s), expected.at(product).quantity);
@@ -288,7 +294,7 @@ private slots:
         const bool current = source == FileFormat::TaobaoAssistant5;
         if (current) {
             expected[0].pictures = {u"https://img.example/a.jpg"_s, u"https://img.example/b.jpg"_s};
-            expected[1] = {u"9.90"_s, u"4"_s, {kBase + u"bb20.tbi"_s}};
+            expected[1] = {u"9.90"_s, u"4"_s, {kBase + u"bb20.tbi"_s}, {}, {}};
         }
         int withoutPictures = 0;
         for (const SourceItem& item : std::as_const(expected))
@@ -329,8 +335,10 @@ private slots:
                                    u"T1a1006XXXXXXXX.jpg"_s, u"T1a1007XXXXXXXX.jpg"_s,
                                    u"T1a1008XXXXXXXX.jpg"_s};
         QCOMPARE(expected.size(), pictures.size());
+        // The shop's name and the one category its items are listed under.
         for (qsizetype i = 0; i < expected.size(); ++i)
-            expected[i].pictures = {site + pictures.at(i)};
+            expected[i] = {
+                expected[i].price, expected[i].quantity, {site + pictures.at(i)}, u"小雨衣橱"_s, {u"热卖"_s}};
         checkStoreFile(fixturePath(file), *OutputFormats::fromConverterIndex(to), expected, 0);
     }
 
@@ -393,6 +401,43 @@ private slots:
                                                u"61.50"_s, u"颜色分类"_s, u"天空灰"_s, u"M"_s}));
         QCOMPARE(wooPick(woo[4]).mid(0, 5),
                  (QStringList{u"simple"_s, u"B 2"_s, QString(), u"4"_s, u"9.90"_s}));
+    }
+
+    // The category names of an extracted item: Shopify's type is its own category and its tags
+    // every name; WooCommerce nests the names and tags them. A comma would split a tag.
+    void categoryNames_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("shopify"); // type, tags
+        QTest::addColumn<QStringList>("woo");     // categories, tags
+        QTest::newRow("none") << QStringList() << QStringList{QString(), QString()}
+                              << QStringList{QString(), QString()};
+        QTest::newRow("one") << QStringList{u"女装"_s} << QStringList{u"女装"_s, u"女装"_s}
+                             << QStringList{u"女装"_s, u"女装"_s};
+        QTest::newRow("child of a parent")
+            << QStringList{u"数码配件"_s, u"手机壳"_s} << QStringList{u"手机壳"_s, u"数码配件, 手机壳"_s}
+            << QStringList{u"数码配件 > 手机壳"_s, u"数码配件, 手机壳"_s};
+        QTest::newRow("comma in a name")
+            << QStringList{u"鞋,包"_s, u"女鞋"_s} << QStringList{u"女鞋"_s, u"鞋，包, 女鞋"_s}
+            << QStringList{u"鞋\\,包 > 女鞋"_s, u"鞋\\,包, 女鞋"_s};
+    }
+
+    void categoryNames() {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, shopify);
+        QFETCH(QStringList, woo);
+        StoreFormat::Product product;
+        product.title = u"T"_s;
+        product.categories = names;
+        const QStringList shopifyRow = StoreFormat::shopifyRows(product, u"t"_s, nullptr).front();
+        const QStringList shopifyHeader = StoreFormat::shopifyHeader();
+        QCOMPARE((QStringList{shopifyRow.value(shopifyHeader.indexOf(u"Type"_s)),
+                              shopifyRow.value(shopifyHeader.indexOf(u"Tags"_s))}),
+                 shopify);
+        QSet<QString> skus;
+        const QStringList wooRow = StoreFormat::wooRows(product, u"t"_s, 0, &skus).front();
+        QCOMPARE((QStringList{wooRow.value(wooHeader(0).indexOf(u"Categories"_s)),
+                              wooRow.value(wooHeader(0).indexOf(u"Tags"_s))}),
+                 woo);
     }
 
     // More than three options is one Shopify variant, said in the log; RFC 4180 quoting.

@@ -2,6 +2,7 @@
 #include "app/WrittenItemSet.h"
 #include "base/PlatformConstants.h"
 #include "crawl/TaobaoShopWalk.h"
+#include "formats/QuotedRecordReader.h"
 #include "web/TextFileIo.h"
 
 #include "support/CrawlTestSupport.h"
@@ -212,6 +213,60 @@ private slots:
             ++at;
         }
         QCOMPARE(shown.last(), statuses.last());
+    }
+
+    // A store file names each item's shop and the category whose list gave it (a child under its
+    // parent); items of the uncategorised list (category 0) and of the whole-shop list have none.
+    void storeFileNamesShopAndCategory_data() {
+        QTest::addColumn<QString>("shop");
+        QTest::addColumn<QString>("vendor");
+        QTest::addColumn<QStringList>("products"); // handle: type; tags
+
+        QTest::newRow("layout 1") << kLayout1 << u"小雨衣橱"_s
+                                  << QStringList{u"1001:女装;女装"_s,
+                                                 u"1002:女装;女装"_s,
+                                                 u"1003:女装;女装"_s,
+                                                 u"1004:手机壳;数码配件, 手机壳"_s,
+                                                 u"1006:耳机;数码配件, 耳机"_s,
+                                                 u"1007:;"_s,
+                                                 u"1008:;"_s};
+        QTest::newRow("layout 2") << kLayout2 << u"阿杰家居"_s
+                                  << QStringList{u"2001:家居;家居"_s, u"2002:家居;家居"_s,
+                                                 u"2003:家居;家居"_s, u"2004:餐具;厨房, 餐具"_s, u"2005:;"_s};
+        QStringList shoes;
+        for (int id = 3001; id <= 3021; ++id)
+            shoes.append(u"%1:女鞋;鞋包, 女鞋"_s.arg(id));
+        QTest::newRow("layout 3") << kLayout3 << u"步步高鞋包"_s
+                                  << shoes + QStringList{u"3022:箱包;鞋包, 箱包"_s, u"3023:;"_s};
+    }
+
+    void storeFileNamesShopAndCategory() {
+        QFETCH(QString, shop);
+        QFETCH(QString, vendor);
+        QFETCH(QStringList, products);
+
+        Crawl crawl(shop, FileFormat::Shopify);
+        // As in a run: an item the whole-shop list names again is in the file already.
+        WrittenItemSet& written = crawl.session.writtenItems();
+        written = WrittenItemSet(WrittenItemSet::pathFor(crawl.outputFile()));
+        crawl.session.context().writtenItems = &written;
+        crawl.run();
+        QFile file(crawl.outputFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QuotedRecordReader reader{QChar(u',')};
+        reader.start(&file, QStringDecoder(QStringConverter::Utf8));
+        QStringList header;
+        QVERIFY(reader.readRecord(&header));
+        const auto at = [&header](const QStringList& row, const QString& name) {
+            return row.value(header.indexOf(name));
+        };
+        QStringList read;
+        QStringList row;
+        while (reader.readRecord(&row)) {
+            QCOMPARE(at(row, u"Vendor"_s), vendor);
+            read.append(at(row, u"Handle"_s) + u':' + at(row, u"Type"_s) + u';' + at(row, u"Tags"_s));
+        }
+        QCOMPARE(read, products);
     }
 
     void resumePassesOverRecordedItems() {

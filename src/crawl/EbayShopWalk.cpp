@@ -19,6 +19,9 @@ const QString kListSuffix = QStringLiteral("_W0QQfsubZ0QQsclZQ2d1QQtZkm");
 const QString kPagePart = QStringLiteral("QQpZ");
 const QString kShopMarker = QStringLiteral("在<b>所有分类</b>中找到");
 const QString kTotalEnd = QStringLiteral("件物品");
+// The titles of a shop's front page and of its all-items list end so.
+const QString kTitleEnd = QStringLiteral(" - eBay易趣");
+const QString kAllItemsTitleEnd = QStringLiteral(" - 所有物品 - eBay易趣");
 constexpr int kItemsPerPage = 30;
 constexpr int kListLinkWindow = 100;
 constexpr int kItemPauseMs = 500;
@@ -35,7 +38,7 @@ QString fromIgnoringCase(const QString& text, const QString& marker) {
 } // namespace
 
 ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
-                            int itemNumber) {
+                            int itemNumber, const ItemListing& listing) {
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
     // No listing can be made without a title: its picture is not worth fetching either.
@@ -53,6 +56,8 @@ ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const Q
         return ItemOutcome::NotEmitted;
     item->record.pageAddress = itemAddress;
     item->record.pictureAddress = pictureAddress;
+    item->record.shopName = listing.shopName;
+    item->record.categoryNames = listing.categoryNames;
     return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
                                                                     : ItemOutcome::NotEmitted;
 }
@@ -64,6 +69,10 @@ void walkEbayShop(CrawlHost& host) {
 
     host.setStatusText(QStringLiteral("载入易趣店铺信息......"));
     QString pageHtml = host.fetchWalkPage(shopUrl, CrawlHost::PageEncoding::Utf8);
+    // The walk reads the all-items list, by no category: the items carry the shop's name only.
+    ItemListing listing{shopNameFromTitle(pageHtml, kAllItemsTitleEnd), {}};
+    if (listing.shopName.isEmpty())
+        listing.shopName = shopNameFromTitle(pageHtml, kTitleEnd);
     const qsizetype listPart = shopUrl.indexOf(QStringLiteral("_w"), 0, Qt::CaseInsensitive);
     if (listPart >= 0)
         shopUrl = shopUrl.left(listPart);
@@ -147,7 +156,7 @@ void walkEbayShop(CrawlHost& host) {
             const QString itemPage = host.fetchPageUtf8(itemLink);
             if (itemPage.isEmpty() && !host.downloadsCut() && !host.walkFailed())
                 host.itemDropped(DropReason::PageUnreadable);
-            return collectEbayItem(host, itemLink, itemPage, itemNumber);
+            return collectEbayItem(host, itemLink, itemPage, itemNumber, listing);
         };
         rules.progressStatus = [&](int itemNumber) -> QString {
             return shopSummary + QStringLiteral("已采集商品") + QString::number(itemNumber) +

@@ -11,6 +11,6 @@ class CrawlHost;
 void walkEbayShop(CrawlHost& host);
 
 // One item page, read from itemAddress: saves its picture, parses it and emits the item numbered
-// itemNumber. An empty page does nothing.
+// itemNumber, with what its listing told. An empty page does nothing.
 ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
-                            int itemNumber);
+                            int itemNumber, const ItemListing& listing = {});

@@ -15,6 +15,14 @@ enum class ItemOutcome {
     PageUnread, // nothing to parse, and nothing to record or report either (PaiPai's empty page)
 };
 
+// What a walk knows of an item beyond its page: the shop's name and the names of the shop
+// category whose list named the item, a parent's name first. Empty where the shop's pages give
+// none, or for an item of the all-items list.
+struct ItemListing {
+    QString shopName;
+    QStringList categoryNames;
+};
+
 // How the walk over one list page ended.
 enum class ListPageEnd {
     ItemCells,  // the page held item cells: its list may go on

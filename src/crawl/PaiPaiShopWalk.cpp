@@ -41,7 +41,7 @@ int paiPaiListPageCount(double itemTotal) {
 }
 
 ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
-                              const PaiPaiListItem& listItem, int itemNumber) {
+                              const PaiPaiListItem& listItem, int itemNumber, const ItemListing& listing) {
     if (pageText.isEmpty())
         return ItemOutcome::PageUnread;
     // No listing can be made without a title: its picture is not worth fetching either.
@@ -59,6 +59,8 @@ ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const
         return ItemOutcome::NotEmitted;
     item->record.pageAddress = itemAddress;
     item->record.pictureAddress = pictureAddress;
+    item->record.shopName = listing.shopName;
+    item->record.categoryNames = listing.categoryNames;
     return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
                                                                     : ItemOutcome::NotEmitted;
 }
@@ -76,6 +78,8 @@ void walkPaiPaiShop(CrawlHost& host) {
         return;
     }
 
+    // The shop's lists are not by category: the items carry the shop's name only.
+    const ItemListing listing{shopNameFromTitle(pageHtml, QStringLiteral(" - 拍拍店铺")), {}};
     // Only the shop's own menu block counts: the banner above it and the guest book below it
     // carry look-alike numbers.
     const QString menuMarker = QStringLiteral("id='shopMenuMain'");
@@ -149,7 +153,7 @@ void walkPaiPaiShop(CrawlHost& host) {
             return collectPaiPaiItem(
                 host, itemAddress, itemPage,
                 {shopNumber, pieces.at(at + 2), pieces.at(at + 3), pieces.at(at + 4), pieces.at(at + 6)},
-                itemNumber);
+                itemNumber, listing);
         };
         rules.progressStatus = [&](int itemNumber) -> QString {
             return shopSummary + QStringLiteral("已采集商品") + QString::number(itemNumber) +

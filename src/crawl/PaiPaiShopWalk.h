@@ -24,6 +24,7 @@ struct PaiPaiListItem {
 };
 
 // One item page, read from itemAddress: saves its picture, parses it and emits the item numbered
-// itemNumber. An empty page is unread: nothing is saved, recorded or reported.
+// itemNumber, with what its listing told. An empty page is unread: nothing is saved, recorded or reported.
 ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
-                              const PaiPaiListItem& listItem, int itemNumber);
+                              const PaiPaiListItem& listItem, int itemNumber,
+                              const ItemListing& listing = {});

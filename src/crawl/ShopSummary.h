@@ -8,3 +8,7 @@ QString shopSummaryText(const QString& total, int pages);
 
 // A shop whose lists held another number of items than it stated (our own words).
 QString statedAndFoundText(int stated, int found);
+
+// The shop's name in the title of one of its pages (page text as fetched), which the marketplace
+// ends with suffix ("店名 - 淘宝网"); empty when the page has no such title.
+QString shopNameFromTitle(const QString& page, const QString& suffix);

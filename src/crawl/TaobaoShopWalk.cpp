@@ -7,6 +7,7 @@
 #include "formats/NumberFormat.h"
 #include "items/ParseTaobaoItem.h"
 #include "web/Cut.h"
+#include "web/EntityDecoder.h"
 #include "web/TextHelpers.h"
 
 #include <QRegularExpression>
@@ -151,7 +152,7 @@ private:
     void readCategorySize();
     void walkListPages(Walk walk, int pages, const std::function<QString(int)>& address, const ListRule& rule,
                        const std::function<QString(int)>& pageStatus);
-    ItemOutcome collectItem(const QString& cell, const ListRule& rule, int itemNumber);
+    ItemOutcome collectItem(Walk walk, const QString& cell, const ListRule& rule, int itemNumber);
     void walkWholeShop();
     void endUnread();
     void endAfterLists();
@@ -170,6 +171,9 @@ private:
     QString m_categoryLink;
     QString m_categoryName;
     QString m_parentName;
+    // The names of the category walked now, its parent's first; for the items of its list.
+    QStringList m_categoryNames;
+    QString m_shopName;
     int m_categoryCount = 0;
     int m_categoryPages = 0;
 };
@@ -187,6 +191,7 @@ void TaobaoShopWalk::run() {
         return;
     }
 
+    m_shopName = shopNameFromTitle(m_pageHtml, QStringLiteral(" - 淘宝网"));
     if (!recogniseLayout()) {
         m_host.showMessage(QStringLiteral("对不起，无法完成采集操作，请重试。"));
         status(QStringLiteral("无法完成采集操作"));
@@ -318,6 +323,16 @@ void TaobaoShopWalk::walkCategoryEntry(const QString& entry, const ListRule& rul
         m_parentName = m_categoryName;
     else if (Cut::contains(entry, QStringLiteral("id='TreeItem_")))
         m_parentName.clear();
+    m_categoryNames.clear();
+    for (const QString& name : {m_parentName, m_categoryName}) {
+        const QString plain = decodeNamedEntities(stripTags(name)).trimmed();
+        if (!plain.isEmpty())
+            m_categoryNames.append(plain);
+    }
+    // Category 0 lists the items the seller put in no category.
+    static const QRegularExpression noCategory(QStringLiteral("[?&](cat|cid)=0(&|$)"));
+    if (noCategory.match(m_categoryLink).hasMatch())
+        m_categoryNames.clear();
     if (!m_parentName.isEmpty())
         m_categoryName = m_parentName + kParentSeparator + m_categoryName;
     if (!linkRead || Cut::contains(m_categoryLink, javascript) ||
@@ -415,7 +430,7 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
             return itemAddress;
         };
         items.collect = [&](int cell, int itemNumber) {
-            return collectItem(cells.at(cell), rule, itemNumber);
+            return collectItem(walk, cells.at(cell), rule, itemNumber);
         };
         items.progressStatus = [&](int itemNumber) -> QString {
             const QString progress = QStringLiteral("已采集商品") + num(itemNumber) +
@@ -431,7 +446,8 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
     }
 }
 
-ItemOutcome TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rule, int itemNumber) {
+ItemOutcome TaobaoShopWalk::collectItem(Walk walk, const QString& cell, const ListRule& rule,
+                                        int itemNumber) {
     // A cell without a readable item address is counted but neither fetched nor parsed, so the
     // previous item is not taken a second time.
     QString itemAddress;
@@ -442,7 +458,10 @@ ItemOutcome TaobaoShopWalk::collectItem(const QString& cell, const ListRule& rul
     const QString itemPage = m_host.fetchPage(itemAddress);
     if (itemPage.isEmpty() && !m_host.downloadsCut() && !m_host.walkFailed())
         m_host.itemDropped(DropReason::PageUnreadable);
-    return collectTaobaoItem(m_host, itemAddress, itemPage, pictureAddress, itemNumber);
+    ItemListing listing{m_shopName, {}};
+    if (walk == Walk::Category)
+        listing.categoryNames = m_categoryNames;
+    return collectTaobaoItem(m_host, itemAddress, itemPage, pictureAddress, itemNumber, listing);
 }
 
 void TaobaoShopWalk::walkWholeShop() {
@@ -490,7 +509,7 @@ void TaobaoShopWalk::endAfterLists() {
 } // namespace
 
 ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
-                              const QString& pictureAddress, int itemNumber) {
+                              const QString& pictureAddress, int itemNumber, const ItemListing& listing) {
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
     const QString pictureFileName = taobaoPictureFileName(pictureAddress);
@@ -506,6 +525,8 @@ ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const
     }
     item->record.pageAddress = itemAddress;
     item->record.pictureAddress = pictureAddress;
+    item->record.shopName = listing.shopName;
+    item->record.categoryNames = listing.categoryNames;
     return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
                                                                     : ItemOutcome::NotEmitted;
 }

@@ -11,6 +11,7 @@ class CrawlHost;
 void walkTaobaoShop(CrawlHost& host);
 
 // One item page, read from itemAddress: saves the picture at pictureAddress, parses the page
-// (fetching its description) and emits the item numbered itemNumber. An empty page does nothing.
+// (fetching its description) and emits the item numbered itemNumber, with what its listing told.
+// An empty page does nothing.
 ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
-                              const QString& pictureAddress, int itemNumber);
+                              const QString& pictureAddress, int itemNumber, const ItemListing& listing = {});

@@ -85,6 +85,11 @@ struct ItemRecord {
     // The address the item's picture was fetched from (picture holds the file it was saved as),
     // for the store files, whose stores fetch pictures themselves. Not a field either.
     QString pictureAddress;
+    // What the shop's pages tell of the item beyond its own page, for the store files: the shop's
+    // name, and the names of the shop category whose list named the item, a parent's name first.
+    // Empty where the pages give none or the item came from the all-items list. Not fields.
+    QString shopName;
+    QStringList categoryNames;
 
     QString& operator[](Field field);
     const QString& operator[](Field field) const;

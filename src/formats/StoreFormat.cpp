@@ -309,6 +309,13 @@ QList<QStringList> shopifyRows(const Product& product, const QString& handle, QS
             row[column(u"Title")] = product.title;
             row[column(u"Body (HTML)")] = product.description;
             row[column(u"Vendor")] = product.vendor;
+            if (!product.categories.isEmpty()) {
+                row[column(u"Type")] = product.categories.back();
+                // A tag cannot hold a comma: Shopify splits tags at commas.
+                QStringList tags = product.categories;
+                tags.replaceInStrings(QStringLiteral(","), QStringLiteral("，"));
+                row[column(u"Tags")] = tags.join(QStringLiteral(", "));
+            }
             row[column(u"Published")] = QStringLiteral("false");
             row[column(u"Gift Card")] = QStringLiteral("false");
             row[column(u"Status")] = QStringLiteral("draft");
@@ -424,6 +431,11 @@ QList<QStringList> wooRows(const Product& product, const QString& sku, int attri
     main[column(u"Description")] = product.description;
     main[column(u"Allow customer reviews?")] = QStringLiteral("1");
     main[column(u"Images")] = product.pictures.join(QStringLiteral(", "));
+    QStringList categories;
+    for (const QString& name : product.categories)
+        categories.append(escaped(name));
+    main[column(u"Categories")] = categories.join(QStringLiteral(" > "));
+    main[column(u"Tags")] = categories.join(QStringLiteral(", "));
     QList<QStringList> rows;
     if (!variable) {
         rows.append(main);

@@ -23,8 +23,9 @@ struct Product {
     QString title;
     QString description; // HTML, as the source holds it
     QString vendor;
-    QString number; // the marketplace's item number, when known
-    QString sku;    // the seller's outer id
+    QStringList categories; // the shop category's names, a parent's first
+    QString number;         // the marketplace's item number, when known
+    QString sku;            // the seller's outer id
     QString price;
     QString quantity;
     QString weightKg;

@@ -18,6 +18,18 @@ QString lines(const QList<QStringList>& rows) {
     return text;
 }
 
+// The product of an extracted item: its picture's original address, its shop and category.
+StoreFormat::Product productOf(const ItemRecord& record, QStringList* log) {
+    StoreFormat::Product product =
+        StoreFormat::productFrom(ConversionMapping::rowFromRecord(record), {}, log);
+    product.vendor = record.shopName;
+    product.categories = record.categoryNames;
+    // The picture file on disk is no address a store can fetch; the one it came from is.
+    if (StoreFormat::isAddress(record.pictureAddress.trimmed()))
+        product.pictures = {record.pictureAddress.trimmed()};
+    return product;
+}
+
 } // namespace
 
 QString header(FileFormat format) {
@@ -25,13 +37,13 @@ QString header(FileFormat format) {
                                                               : StoreFormat::wooHeader(0));
 }
 
+bool hasPictureAddress(const ItemRecord& record) {
+    return !productOf(record, nullptr).pictures.isEmpty();
+}
+
 QString rowsFor(FileFormat format, const ItemRecord& record, const QString& itemKey, int itemNumber,
                 QStringList* log) {
-    StoreFormat::Product product =
-        StoreFormat::productFrom(ConversionMapping::rowFromRecord(record), {}, log);
-    // The picture file on disk is no address a store can fetch; the one it came from is.
-    if (StoreFormat::isAddress(record.pictureAddress.trimmed()))
-        product.pictures = {record.pictureAddress.trimmed()};
+    const StoreFormat::Product product = productOf(record, log);
     // A record keeps its place's key ("#7") when the item had no address.
     QString handle = itemKey.startsWith(u'#') ? QString() : StoreFormat::slug(itemKey);
     if (handle.isEmpty())

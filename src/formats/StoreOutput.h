@@ -9,8 +9,8 @@
 
 // Items of an extraction written as a store's product file (Shopify, WooCommerce) through the row
 // writer and its journal: one header line for the whole file, a product per item with the
-// picture's original address, no variants (an item page gives none). UTF-8 without a byte-order
-// mark, LF line ends.
+// picture's original address, the shop's name as vendor and its category's names, no variants
+// (an item page gives none). UTF-8 without a byte-order mark, LF line ends.
 namespace StoreOutput {
 
 // The header line, LF included.
@@ -21,6 +21,9 @@ QString header(FileFormat format);
 // by its place gets "item-" + itemNumber. Log lines (values without names) are appended to *log.
 QString rowsFor(FileFormat format, const ItemRecord& record, const QString& itemKey, int itemNumber,
                 QStringList* log = nullptr);
+
+// Whether the item's product names a picture a store can fetch.
+bool hasPictureAddress(const ItemRecord& record);
 
 // A batch as a flush writes it: a new or empty file, or any file when the run does not continue
 // it, gets the whole batch; a file the run continues gets the rows after its own, without the
