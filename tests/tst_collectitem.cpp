@@ -1,3 +1,4 @@
+#include "app/Messages.h"
 #include "crawl/EbayShopWalk.h"
 #include "crawl/PaiPaiShopWalk.h"
 #include "crawl/TaobaoShopWalk.h"
@@ -118,11 +119,15 @@ private slots:
         QTest::addColumn<QString>("itemId");
         QTest::addColumn<QString>("servedPicture");
         QTest::addColumn<QString>("savedPicture");
-        QTest::newRow("picture") << u"330040000001"_s << u"330040000001_1.JPG"_s << u"330040000001_1.JPG"_s;
+        QTest::addColumn<bool>("pictureAddress"); // one a store could be given
+        QTest::newRow("picture") << u"330040000001"_s << u"330040000001_1.JPG"_s << u"330040000001_1.JPG"_s
+                                 << true;
         QTest::newRow("picture query dropped")
-            << u"330040000002"_s << u"330040000002_1.JPG?set_id=8800005007"_s << u"330040000002_1.JPG"_s;
-        QTest::newRow("no picture") << u"330040000003"_s << QString() << QString();
-        QTest::newRow("picture address without a name") << u"330040000004"_s << QString() << QString();
+            << u"330040000002"_s << u"330040000002_1.JPG?set_id=8800005007"_s << u"330040000002_1.JPG"_s
+            << true;
+        QTest::newRow("no picture") << u"330040000003"_s << QString() << QString() << false;
+        QTest::newRow("picture address without a name")
+            << u"330040000004"_s << QString() << QString() << true;
     }
 
     // The picture the record names is the file the download wrote.
@@ -130,6 +135,7 @@ private slots:
         QFETCH(QString, itemId);
         QFETCH(QString, servedPicture);
         QFETCH(QString, savedPicture);
+        QFETCH(bool, pictureAddress);
 
         ShopRun run(QString(), u"eBay_qingshixuan"_s);
         const QString address =
@@ -160,6 +166,15 @@ private slots:
             QVERIFY(!served.isEmpty());
             QCOMPARE(savedBytes(saved), served);
         }
+
+        // Written to a store file, an item without a picture address is named and counted.
+        ShopRun store(QString(), u"eBay_qingshixuan"_s);
+        store.window.format = FileFormat::Shopify;
+        store.aimWriter();
+        collectEbayItem(store.session.context(), address, page, 1);
+        QCOMPARE(store.session.state().counters.items.counts().withoutPictureAddress, pictureAddress ? 0 : 1);
+        QCOMPARE(store.window.statusTexts.contains(Messages::kItemWithoutPictureAddress + address),
+                 !pictureAddress);
     }
 
     // An item page that could not be read makes no request, row or record.

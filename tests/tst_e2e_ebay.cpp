@@ -23,6 +23,8 @@ private slots:
         QTest::newRow("Taobao Assistant") << u"taobao"_s;
         QTest::newRow("PaiPai Assistant") << u"paipai"_s;
         QTest::newRow("eBay Assistant") << u"ebay"_s;
+        // The shop's name as vendor; the item without a picture is named and counted.
+        QTest::newRow("Shopify") << u"shopify"_s;
     }
 
     void extract() {
@@ -34,6 +36,12 @@ private slots:
         const QString errors = QString::fromUtf8(run.process.readAllStandardError());
         QVERIFY2(exitCode == 0, qPrintable(errors));
         QVERIFY2(errors.contains(u"全部采集完成"_s), qPrintable(errors));
+        const bool store = isStoreFormat(format);
+        QCOMPARE(
+            errors.contains(
+                u"宝贝没有图片网址：http://cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item=330040000003&rd=1"_s),
+            store);
+        QCOMPARE(errors.contains(u"；1个宝贝没有图片网址"_s), store);
 
         const QString difference =
             run.differenceFromExpected(outputName(u"eBay_qingshixuan"_s, u"ebay"_s, format), format,

@@ -400,6 +400,53 @@ private slots:
                  ending != int(ExtractionController::Ending::Complete) && how != u"nothing");
     }
 
+    // Items that went to a store file without a picture address are counted in the ending, the
+    // way dropped items are; an item listed twice counts once, and an assistant file counts none.
+    void endingCountsItemsWithoutPictureAddress_data() {
+        QTest::addColumn<FileFormat>("format");
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<QString>("ending"); // %1: the output path
+        const QString notes = u"；1个宝贝未能采集（见日志）；2个宝贝没有图片网址"_s;
+        QTest::newRow("Shopify, complete")
+            << FileFormat::Shopify << false << u"全部采集完成：共3个宝贝，文件：%1"_s + notes;
+        QTest::newRow("WooCommerce, stopped")
+            << FileFormat::WooCommerce << true << u"已停止：已采集3个宝贝"_s + notes;
+        QTest::newRow("PaiPai Assistant")
+            << FileFormat::PaiPaiAssistant << false
+            << u"全部采集完成：共3个宝贝，文件：%1；1个宝贝未能采集（见日志）"_s;
+    }
+
+    void endingCountsItemsWithoutPictureAddress() {
+        QFETCH(FileFormat, format);
+        QFETCH(bool, stop);
+        QFETCH(QString, ending);
+
+        Fixture* fixture = nullptr;
+        Fixture f([&](CollectContext& ctx) {
+            const auto item = [](int n) { return u"http://auction1.paipai.com/%1"_s.arg(n); };
+            for (int n : {1, 2, 3, 2}) {
+                ItemRecord record = testRecord(QString::number(n));
+                if (n == 1)
+                    record.pictureAddress = u"http://image.paipai.com/1.jpg"_s;
+                ctx.beginItem(item(n), n);
+                ctx.emitItem(record.values(), record, n);
+            }
+            ctx.beginItem(item(4), 4);
+            ctx.itemDropped(DropReason::NoTitle);
+            if (stop)
+                fixture->controller.stop();
+            ctx.stop();
+        });
+        fixture = &f;
+        f.window.format = format;
+        f.run(Platform::PaiPai, u"http://shop.paipai.com/21"_s);
+
+        const QString output = QDir::toNativeSeparators(f.session.writer().target().outputPath);
+        QCOMPARE(f.controller.lastRun().endingText, ending.contains(u"%1"_s) ? ending.arg(output) : ending);
+        QCOMPARE(f.window.statusTexts.filter(Messages::kItemWithoutPictureAddress).size(),
+                 OutputFormats::describe(format).storeFile ? 2 : 0);
+    }
+
     // The file name carries the format when it is not the platform's own, so one file never
     // holds two layouts.
     void outputNameCarriesTheFormat_data() {

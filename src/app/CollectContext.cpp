@@ -9,7 +9,9 @@
 #include "base/KillPoint.h"
 #include "base/StopSignal.h"
 #include "formats/ItemRecord.h"
+#include "formats/OutputFormats.h"
 #include "formats/RowWriter.h"
+#include "formats/StoreOutput.h"
 #include "items/LoginPageSigns.h"
 #include "web/InterruptiblePause.h"
 #include "web/PageFetcher.h"
@@ -235,6 +237,13 @@ bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& re
     writer.appendRecord(record, itemNumber, key);
     KillPoint::reached(KillPoint::kRowJournaled);
     state.counters.items.settle(key, ItemTally::Fate::Written);
+    // A store fetches pictures itself: an item without an address for it goes there bare.
+    if (OutputFormats::describe(writer.target().format).storeFile &&
+        !StoreOutput::hasPictureAddress(record)) {
+        state.counters.items.lacksPictureAddress(key);
+        window.setStatusText(Messages::kItemWithoutPictureAddress +
+                             (record.pageAddress.isEmpty() ? key : record.pageAddress));
+    }
     if (writtenItems)
         writtenItems->add(key);
     return true;

@@ -230,7 +230,10 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
     m_lastRun.counts = counts;
     // Rows still buffered after a failed write are not in the file.
     m_lastRun.itemsInFile = m_rowsAtStart + (m_lastRun.outputPending ? 0 : counts.written);
-    const QString dropped = counts.dropped > 0 ? Messages::itemsNotCollected(counts.dropped) : QString();
+    // What the ending adds of the items: those dropped, those without a picture address.
+    QString itemNotes = counts.dropped > 0 ? Messages::itemsNotCollected(counts.dropped) : QString();
+    if (counts.withoutPictureAddress > 0)
+        itemNotes += Messages::itemsWithoutPictureAddress(counts.withoutPictureAddress);
     // Lists that ended at a page the site did not give, short of what the shop states, may hold
     // more: the run fails on that page and stays resumable.
     if (ctx.walkFailure.isEmpty() && !ctx.unreadListPage.isEmpty() && counts.found < state.counters.itemTotal)
@@ -238,7 +241,7 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
     // The walk's own texts came before this point: the ending is the last word.
     if (userStopped && !crawlThrew) {
         m_lastRun.ending = Ending::Stopped;
-        m_lastRun.endingText = Messages::runStopped(m_lastRun.itemsInFile) + dropped;
+        m_lastRun.endingText = Messages::runStopped(m_lastRun.itemsInFile) + itemNotes;
     } else if (!ctx.walkFailure.isEmpty() && !crawlThrew) {
         // A page the walk needed did not come: the lists were not read to their end.
         m_lastRun.ending = Ending::Failed;
@@ -253,7 +256,7 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
                                                      QDir::toNativeSeparators(writer.target().outputPath));
         if (state.counters.listsRead && counts.found != state.counters.itemTotal)
             m_lastRun.endingText += u'；' + statedAndFoundText(state.counters.itemTotal, counts.found);
-        m_lastRun.endingText += dropped;
+        m_lastRun.endingText += itemNotes;
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
     if (ctx.picturesNotSaved > 0 && !m_lastRun.endingText.isEmpty())

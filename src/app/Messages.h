@@ -1,6 +1,7 @@
 #pragma once
 
 #include "crawl/ItemTally.h"
+#include "formats/StoreFormat.h"
 
 #include <QString>
 
@@ -71,6 +72,13 @@ inline QString itemDropped(DropReason reason) {
 // Added to a run's ending when items were dropped.
 inline QString itemsNotCollected(int items) {
     return QStringLiteral("；") + QString::number(items) + QStringLiteral("个宝贝未能采集（见日志）");
+}
+
+// An item written to a store file without a picture address: its address follows.
+inline const QString kItemWithoutPictureAddress = QStringLiteral("宝贝没有图片网址：");
+// Added to a run's ending when items went to a store file without a picture address.
+inline QString itemsWithoutPictureAddress(int items) {
+    return QStringLiteral("；") + StoreFormat::missingPicturesNote(items);
 }
 
 // How a run ended.

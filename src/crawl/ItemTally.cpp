@@ -34,7 +34,15 @@ bool ItemTally::settle(const QString& key, Fate fate) {
     return true;
 }
 
+void ItemTally::lacksPictureAddress(const QString& key) {
+    if (!m_withoutPictureAddress.contains(key)) {
+        m_withoutPictureAddress.insert(key);
+        ++m_counts.withoutPictureAddress;
+    }
+}
+
 void ItemTally::clear() {
     m_fates.clear();
+    m_withoutPictureAddress.clear();
     m_counts = {};
 }

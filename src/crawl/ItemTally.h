@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 // Why an item found in the shop's lists did not reach the output.
@@ -30,12 +31,16 @@ public:
         int written = 0;
         int alreadyInFile = 0;
         int dropped = 0;
+        // Items written to a store file without any picture address a store could fetch.
+        int withoutPictureAddress = 0;
     };
 
     // Adds the item unless it was found before.
     void found(const QString& key);
     // Gives the item a fate, unless it has a better one already; false then.
     bool settle(const QString& key, Fate fate);
+    // The item went to the output without a picture address; counted once.
+    void lacksPictureAddress(const QString& key);
     Fate fateOf(const QString& key) const { return m_fates.value(key, Fate::Pending); }
     const Counts& counts() const { return m_counts; }
     void clear();
@@ -44,5 +49,6 @@ private:
     int* counterOf(Fate fate);
 
     QHash<QString, Fate> m_fates;
+    QSet<QString> m_withoutPictureAddress;
     Counts m_counts;
 };

@@ -343,15 +343,20 @@ void MainWindow::onRunFinished(const RunOutcome& outcome) {
     const QString fileName = QFileInfo(outcome.outputFile).fileName();
     const QString count = QString::number(outcome.rows);
     QString status;
-    // The run's ending names the items it dropped; the window's own endings add them.
+    // The run's ending names the items it dropped or wrote without a picture address; the
+    // window's own endings add them.
     if (outcome.summary.outputPending)
         status = QStringLiteral("采集结束，共%1个宝贝，未能写入%2").arg(count, fileName);
     else if (!outcome.summary.endingText.isEmpty())
         status = outcome.summary.endingText;
     else
         status = QStringLiteral("采集结束，共%1个宝贝，已保存到%2").arg(count, fileName);
-    if (outcome.droppedItems > 0 && (outcome.summary.outputPending || outcome.summary.endingText.isEmpty()))
-        status += Messages::itemsNotCollected(outcome.droppedItems);
+    if (outcome.summary.outputPending || outcome.summary.endingText.isEmpty()) {
+        if (outcome.droppedItems > 0)
+            status += Messages::itemsNotCollected(outcome.droppedItems);
+        if (outcome.summary.counts.withoutPictureAddress > 0)
+            status += Messages::itemsWithoutPictureAddress(outcome.summary.counts.withoutPictureAddress);
+    }
     setStatusText(status);
     if (QFileInfo(outcome.outputFile).isFile())
         offerWrittenFile(outcome.outputFile);
