@@ -30,11 +30,6 @@ QByteArray savedBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The picture path a record names, without its quotes.
-QString unquoted(const QString& cell) {
-    return cell.mid(1, cell.size() - 2);
-}
-
 } // namespace
 
 // One cell of a walk: the picture saved, the page parsed, the record emitted as a grid row and a
@@ -80,7 +75,7 @@ private slots:
         QStringList cells = run.window.rows.at(0).cells;
         QCOMPARE(cells.size(), ItemRecord::kFieldCount + 1);
         QCOMPARE(cells.takeLast(), address);
-        QCOMPARE(unquoted(cells.at(25)), QDir::toNativeSeparators(picture));
+        QCOMPARE(cells.at(25), QDir::toNativeSeparators(picture));
         QVERIFY(QFile::exists(picture));
         // Taobao Assistant rows are the record as it stands, joined by tabs.
         QVERIFY2(run.session.writer().pendingOutput().endsWith(cells.join(u'\t') + u"\r\n"_s),
@@ -147,7 +142,7 @@ private slots:
         QCOMPARE(run.window.rows.at(0).key, u"QXV0"_s);
         const QString folder =
             QDir::toNativeSeparators(run.session.paths().pictureFolder(u"eBay_qingshixuan"_s));
-        const QString saved = unquoted(run.window.rows.at(0).cells.at(25));
+        const QString saved = run.window.rows.at(0).cells.at(25);
         QCOMPARE(saved, folder + u'/' + savedPicture);
         const QStringList lines = run.session.writer().pendingOutput().split(u"\r\n"_s, Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);

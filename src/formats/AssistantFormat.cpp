@@ -397,6 +397,21 @@ void AssistantLayout::appendRow(QString* out, const QStringList& values) const {
     out->append(lineEnd);
 }
 
+QString AssistantLayout::recordText(QStringView plain) const {
+    if (separator != u'\t')
+        return AssistantFormat::quotedText(plain);
+    // The extraction's TAB layout encloses text in quotes without doubling the inner ones; only
+    // where that would read back as another value (every inner quote one of a pair) are they doubled.
+    QString enclosed;
+    enclosed.reserve(plain.size() + 2);
+    enclosed.append(u'"');
+    enclosed.append(plain);
+    enclosed.append(u'"');
+    if (plain.contains(u'"') && AssistantFormat::isWellFormedQuotedField(enclosed))
+        return AssistantFormat::quotedText(plain);
+    return enclosed;
+}
+
 QStringList AssistantLayout::recordValues(const ItemRecord& record, Platform platform) const {
     QStringList result;
     result.reserve(columns.size());
@@ -406,11 +421,13 @@ QStringList AssistantLayout::recordValues(const ItemRecord& record, Platform pla
         case ColumnSource::Mapped:
             result.append(column.constant);
             break;
-        case ColumnSource::RecordField:
-            result.append(record[static_cast<Field>(column.field)]);
+        case ColumnSource::RecordField: {
+            const QString& value = record[static_cast<Field>(column.field)];
+            result.append(column.text ? recordText(value) : value);
             break;
+        }
         case ColumnSource::DecodedTitle:
-            result.append(decodeNamedEntities(record.title));
+            result.append(recordText(decodeNamedEntities(record.title)));
             break;
         case ColumnSource::PlatformCategory:
             result.append(platform == Platform::PaiPai ? record.category : QStringLiteral("0"));

@@ -266,11 +266,7 @@ SourceRow rowFromRecord(const ItemRecord& record, quint32 held) {
     SourceRow row;
     row.origin = Platform::Taobao;
     row.held = held;
-    for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
-        const auto field = static_cast<Field>(i);
-        row.record[field] =
-            AssistantFormat::isTextField(i) ? AssistantFormat::unquoted(record[field]) : record[field];
-    }
+    row.record = record;
     return row;
 }
 
@@ -307,16 +303,6 @@ QStringList toEbay(const SourceRow& row, const QDateTime& now) {
     values[columnIndex(EbayColumn::Description)] = row[Field::Description];
     values[columnIndex(EbayColumn::Picture)] = AssistantFormat::ebayPicture(row[Field::Picture]);
     return values;
-}
-
-ItemRecord quotedRecord(const QStringList& taobaoValues) {
-    ItemRecord record;
-    for (int i = 0; i < ItemRecord::kFieldCount && i < taobaoValues.size(); ++i) {
-        const QString& value = taobaoValues.at(i);
-        record[static_cast<Field>(i)] =
-            AssistantFormat::isTextField(i) ? AssistantFormat::quotedText(value) : value;
-    }
-    return record;
 }
 
 QStringList ebayDefaults(const QDateTime& now) {

@@ -223,7 +223,7 @@ public:
             m_gbk.writeRow(layout(), toTaobao(row));
             return;
         case FileFormat::TaobaoAssistant5:
-            writeTaobao5(quotedRecord(toTaobao(row)), row.origin);
+            writeTaobao5(ItemRecord::fromValues(toTaobao(row)), row.origin);
             return;
         case FileFormat::Shopify:
         case FileFormat::WooCommerce:
@@ -293,9 +293,8 @@ private:
         if (problem.isEmpty())
             return;
         ++m_picturesNotSaved;
-        m_warnings.append(QStringLiteral("第%1个宝贝的图片未能保存（%2）：%3")
-                              .arg(m_rows)
-                              .arg(problem, Taobao5Mapping::unquoted(record.picture)));
+        m_warnings.append(
+            QStringLiteral("第%1个宝贝的图片未能保存（%2）：%3").arg(m_rows).arg(problem, record.picture));
         if (m_sink)
             m_sink(m_warnings.constLast());
     }
