@@ -296,7 +296,22 @@ QStringList toPaiPai(const SourceRow& row) {
 }
 
 QStringList toEbay(const SourceRow& row, const QDateTime& now) {
-    QStringList values = ebayDefaults(now);
+    // The clock columns change once a second: the rows of one second share them, and the clock
+    // is formatted once per second, not once per row.
+    struct Second {
+        QDate date;
+        int second = -1;
+        QStringList defaults;
+    };
+    thread_local Second last;
+    const QDate date = now.date();
+    const int second = now.time().msecsSinceStartOfDay() / 1000;
+    if (last.second != second || last.date != date) {
+        last.defaults = ebayDefaults(now);
+        last.date = date;
+        last.second = second;
+    }
+    QStringList values = last.defaults;
     values[columnIndex(EbayColumn::Title)] = decodeNamedEntities(row[Field::Title]);
     values[columnIndex(EbayColumn::Quantity)] = row[Field::Quantity];
     values[columnIndex(EbayColumn::Price)] = row[Field::Price];

@@ -533,20 +533,17 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         bool headerSeen = false;
         QStringView line;
         while (!stopRequested() && lines.readLine(&line, QuotedRecordReader::kRecordLimit)) {
-            if (!line.contains(u'\t'))
+            const auto& tabs = lines.tabs();
+            if (tabs.isEmpty())
                 continue;
 
             fields.clear();
             qsizetype fieldStart = 0;
-            for (;;) {
-                const qsizetype tab = line.indexOf(u'\t', fieldStart);
-                if (tab < 0) {
-                    fields.append(line.sliced(fieldStart));
-                    break;
-                }
+            for (qsizetype tab : tabs) {
                 fields.append(line.sliced(fieldStart, tab - fieldStart));
                 fieldStart = tab + 1;
             }
+            fields.append(line.sliced(fieldStart));
             // The first line with a TAB holds the captions, even after blank lines an editor left;
             // files of appended batches repeat them, which are no item either.
             const bool header = fields.front() == kTaobaoFirstCaption;
