@@ -1,6 +1,7 @@
 #include "crawl/EbayShopWalk.h"
 #include "crawl/PaiPaiShopWalk.h"
 #include "crawl/TaobaoShopWalk.h"
+#include "formats/AssistantFormat.h"
 #include "formats/ItemRecord.h"
 #include "items/ParseEbayItem.h"
 #include "support/CrawlTestSupport.h"
@@ -77,8 +78,13 @@ private slots:
         QCOMPARE(cells.takeLast(), address);
         QCOMPARE(cells.at(25), QDir::toNativeSeparators(picture));
         QVERIFY(QFile::exists(picture));
-        // Taobao Assistant rows are the record as it stands, joined by tabs.
-        QVERIFY2(run.session.writer().pendingOutput().endsWith(cells.join(u'\t') + u"\r\n"_s),
+        // Taobao Assistant rows are the record joined by tabs, its text values in quotes.
+        QStringList row = cells;
+        for (int i = 0; i < row.size(); ++i) {
+            if (AssistantFormat::isTextField(i))
+                row[i] = AssistantFormat::taobao().recordText(row[i]);
+        }
+        QVERIFY2(run.session.writer().pendingOutput().endsWith(row.join(u'\t') + u"\r\n"_s),
                  qPrintable(run.session.writer().pendingOutput()));
         QVERIFY(!run.session.writer().pendingOutput().contains(address));
         QStringList requests{kTaobaoPicture.arg(itemId) + pictureQuery};
@@ -146,7 +152,7 @@ private slots:
         QCOMPARE(saved, folder + u'/' + savedPicture);
         const QStringList lines = run.session.writer().pendingOutput().split(u"\r\n"_s, Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines.last().split(u'\t').at(25), run.window.rows.at(0).cells.at(25));
+        QCOMPARE(lines.last().split(u'\t').at(25), u'"' + run.window.rows.at(0).cells.at(25) + u'"');
         if (servedPicture.isEmpty()) {
             QVERIFY(!QFileInfo(saved).isFile());
         } else {

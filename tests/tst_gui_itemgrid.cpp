@@ -25,8 +25,8 @@ namespace {
 // picturePath and, when given, the page address after the 31 values.
 QStringList itemCells(const QString& title, const QString& picturePath, const QString& pageAddress = {}) {
     ItemRecord record = ItemRecord::fromValues(QStringList(ItemRecord::kFieldCount, QStringLiteral("0")));
-    record.title = u'"' + title + u'"';
-    record.picture = u'"' + picturePath + u'"';
+    record.title = title;
+    record.picture = picturePath;
     QStringList cells = record.values();
     if (!pageAddress.isEmpty())
         cells.append(pageAddress);
