@@ -45,10 +45,10 @@ int main(int argc, char* argv[]) {
     rows.reserve(kRows);
     for (int i = 0; i < kRows; ++i) {
         ItemRecord record = ItemRecord::fromValues(QStringList(ItemRecord::kFieldCount, QStringLiteral("0")));
-        record.title = QStringLiteral("\"2009新款 Levi&#39;s 纯棉T恤 第%1号 &amp; 包邮\"").arg(i);
+        record.title = QStringLiteral("2009新款 Levi&#39;s 纯棉T恤 第%1号 &amp; 包邮").arg(i);
         record.price = QStringLiteral("%1.000000").arg(100 + i);
-        record.description = QStringLiteral("\"<p>纯棉&nbsp;<b>T恤</b>，正品保证，欢迎选购！</p>\"");
-        record.picture = u'"' + (i % 10 == 9 ? QStringLiteral("/missing.jpg") : pictures.at(i % 10)) + u'"';
+        record.description = QStringLiteral("<p>纯棉&nbsp;<b>T恤</b>，正品保证，欢迎选购！</p>");
+        record.picture = i % 10 == 9 ? QStringLiteral("/missing.jpg") : pictures.at(i % 10);
         QStringList cells = record.values();
         cells.append(QStringLiteral("http://item.taobao.com/item.htm?id=%1").arg(i));
         rows.append(cells);

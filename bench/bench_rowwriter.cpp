@@ -25,12 +25,11 @@ struct CaseResult {
 
 ItemRecord benchRecord(int index, int descriptionLength) {
     ItemRecord r;
-    r.title = QStringLiteral("\"宝贝 %1 &amp; 配件\"").arg(index);
+    r.title = QStringLiteral("宝贝 %1 &amp; 配件").arg(index);
     r.category = QStringLiteral("50012345");
     r.shopCategory = QStringLiteral("0");
     r.condition = QStringLiteral("5");
-    r.province = r.city = r.story = r.attributes = QStringLiteral("\"\"");
-    r.saleType = QStringLiteral("\"b\"");
+    r.saleType = QStringLiteral("b");
     r.price = QStringLiteral("128.000000");
     r.increment = QStringLiteral("00.000000");
     r.quantity = QStringLiteral("10");
@@ -39,13 +38,13 @@ ItemRecord benchRecord(int index, int descriptionLength) {
     r.postFee = r.emsFee = r.expressFee = QStringLiteral("10.000000");
     r.paymentMethod = r.invoice = r.putInStore = r.shopWindow = QStringLiteral("0");
     r.alipay = r.warranty = r.autoRepost = QStringLiteral("1");
-    r.startTime = QStringLiteral("\"1980-01-01 00:00:00\"");
-    QString description = QStringLiteral("\"<p>");
+    r.startTime = QStringLiteral("1980-01-01 00:00:00");
+    QString description = QStringLiteral("<p>");
     const QString phrase = QStringLiteral("好鞋，轻便透气 size 42 ");
     while (description.size() < descriptionLength)
         description += phrase;
-    r.description = description.left(descriptionLength) + QStringLiteral("</p>\"");
-    r.picture = QStringLiteral("\"http://img.example/%1.jpg\"").arg(index);
+    r.description = description.left(descriptionLength) + QStringLiteral("</p>");
+    r.picture = QStringLiteral("http://img.example/%1.jpg").arg(index);
     r.groupPrice = r.groupMinCount = r.postageTemplateId = r.memberDiscount = QStringLiteral("0");
     return r;
 }

@@ -87,6 +87,15 @@ void checkTaobaoLines(const QString& path) {
     while (reader.readLine(&line, QuotedRecordReader::kRecordLimit)) {
         if (line.size() > QuotedRecordReader::kRecordLimit || line.contains(u'\r') || line.contains(u'\n'))
             std::abort();
+        // The TABs the line-end search found are the line's own.
+        qsizetype tab = -1;
+        for (qsizetype found : reader.tabs()) {
+            tab = line.indexOf(u'\t', tab + 1);
+            if (found != tab)
+                std::abort();
+        }
+        if (line.indexOf(u'\t', tab + 1) >= 0)
+            std::abort();
         // The reader gives lines as it found them; an empty one writes no field to read back.
         if (rows.size() < 4 && !line.isEmpty())
             rows.append(line.toString().split(u'\t'));

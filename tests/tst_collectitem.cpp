@@ -2,6 +2,7 @@
 #include "crawl/EbayShopWalk.h"
 #include "crawl/PaiPaiShopWalk.h"
 #include "crawl/TaobaoShopWalk.h"
+#include "formats/AssistantFormat.h"
 #include "formats/ItemRecord.h"
 #include "items/ParseEbayItem.h"
 #include "support/CrawlTestSupport.h"
@@ -29,11 +30,6 @@ QByteArray fixtureBytes(const QString& path) {
 QByteArray savedBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The picture path a record names, without its quotes.
-QString unquoted(const QString& cell) {
-    return cell.mid(1, cell.size() - 2);
 }
 
 } // namespace
@@ -81,10 +77,15 @@ private slots:
         QStringList cells = run.window.rows.at(0).cells;
         QCOMPARE(cells.size(), ItemRecord::kFieldCount + 1);
         QCOMPARE(cells.takeLast(), address);
-        QCOMPARE(unquoted(cells.at(25)), QDir::toNativeSeparators(picture));
+        QCOMPARE(cells.at(25), QDir::toNativeSeparators(picture));
         QVERIFY(QFile::exists(picture));
-        // Taobao Assistant rows are the record as it stands, joined by tabs.
-        QVERIFY2(run.session.writer().pendingOutput().endsWith(cells.join(u'\t') + u"\r\n"_s),
+        // Taobao Assistant rows are the record joined by tabs, its text values in quotes.
+        QStringList row = cells;
+        for (int i = 0; i < row.size(); ++i) {
+            if (AssistantFormat::isTextField(i))
+                row[i] = AssistantFormat::taobao().recordText(row[i]);
+        }
+        QVERIFY2(run.session.writer().pendingOutput().endsWith(row.join(u'\t') + u"\r\n"_s),
                  qPrintable(run.session.writer().pendingOutput()));
         QVERIFY(!run.session.writer().pendingOutput().contains(address));
         QStringList requests{kTaobaoPicture.arg(itemId) + pictureQuery};
@@ -153,11 +154,11 @@ private slots:
         QCOMPARE(run.window.rows.at(0).key, u"QXV0"_s);
         const QString folder =
             QDir::toNativeSeparators(run.session.paths().pictureFolder(u"eBay_qingshixuan"_s));
-        const QString saved = unquoted(run.window.rows.at(0).cells.at(25));
+        const QString saved = run.window.rows.at(0).cells.at(25);
         QCOMPARE(saved, folder + u'/' + savedPicture);
         const QStringList lines = run.session.writer().pendingOutput().split(u"\r\n"_s, Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines.last().split(u'\t').at(25), run.window.rows.at(0).cells.at(25));
+        QCOMPARE(lines.last().split(u'\t').at(25), u'"' + run.window.rows.at(0).cells.at(25) + u'"');
         if (servedPicture.isEmpty()) {
             QVERIFY(!QFileInfo(saved).isFile());
         } else {

@@ -88,7 +88,7 @@ QString settingsPath(const QTemporaryDir& dir) {
 void emitItem(CollectContext& ctx, int number) {
     ctx.state.counters.collectedCount = number;
     ItemRecord record;
-    record.title = QStringLiteral("\"item %1\"").arg(number);
+    record.title = QStringLiteral("item %1").arg(number);
     addNextGridRow(ctx.window, record.values());
     ctx.writer.appendRecord(record, number);
 }

@@ -159,6 +159,15 @@ private slots:
             QTest::addRow("CR alone, %lld units before the block's end", qlonglong(after))
                 << utf16WithMark(first + u"\r"_s + u"1\t2"_s) << QStringList{first, u"1\t2"_s} << qint64(0);
         }
+        // The CR ends the block, a TAB stands before it: the search goes over the TAB again.
+        const QString beforeCr = QString(block - 2, u'宝') + u'\t';
+        QTest::newRow("a TAB before a CR that ends the block")
+            << utf16WithMark(beforeCr + u"\r\n\t1\t\r\n"_s) << QStringList{beforeCr, u"\t1\t"_s} << qint64(0);
+        QString tabbed = QString(block * 19 / 10, u'贝');
+        for (qsizetype at = 999; at < tabbed.size(); at += 1000)
+            tabbed[at] = u'\t';
+        QTest::newRow("TABs over parts of two blocks")
+            << utf16WithMark(tabbed + u"\r\nb"_s) << QStringList{tabbed, u"b"_s} << qint64(0);
         const QString longLine(block * 19 / 10, u'贝');
         QTest::newRow("a line over parts of three blocks")
             << utf16WithMark(u"a\r\n"_s + longLine + u"\r\nb"_s) << QStringList{u"a"_s, longLine, u"b"_s}
@@ -184,8 +193,13 @@ private slots:
         QVERIFY(reader.open(m_files.write(bytes)));
         QStringList read;
         QStringView line;
-        while (reader.readLine(&line, QuotedRecordReader::kRecordLimit))
+        while (reader.readLine(&line, QuotedRecordReader::kRecordLimit)) {
             read.append(line.toString());
+            QList<qsizetype> tabs;
+            for (qsizetype at = line.indexOf(u'\t'); at >= 0; at = line.indexOf(u'\t', at + 1))
+                tabs.append(at);
+            QCOMPARE(QList<qsizetype>(reader.tabs().begin(), reader.tabs().end()), tabs);
+        }
         QCOMPARE(read.size(), lines.size());
         QVERIFY(read == lines);
         QCOMPARE(reader.tooLong(), tooLongAt != 0);

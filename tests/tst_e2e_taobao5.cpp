@@ -1,5 +1,6 @@
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "formats/AssistantFormat.h"
 #include "formats/OutputJournal.h"
 #include "formats/Taobao5Mapping.h"
 #include "web/EntityDecoder.h"
@@ -37,7 +38,7 @@ bool sameNumber(const QString& written, const QString& record) {
 // differ, with both values.
 QStringList differences(const Taobao5Record& item, const QStringList& record) {
     using F = Taobao5Field;
-    using Taobao5Mapping::unquoted;
+    using AssistantFormat::unquoted;
     QStringList found;
     const auto expect = [&](const char* name, const QString& written, const QString& wanted) {
         if (written != wanted)
@@ -136,7 +137,7 @@ private slots:
 
             // The picture the extraction downloaded travels as NAME.tbi beside the file.
             const QString downloaded =
-                QDir(folder).filePath(QFileInfo(Taobao5Mapping::unquoted(records[i][25])).fileName());
+                QDir(folder).filePath(QFileInfo(AssistantFormat::unquoted(records[i][25])).fileName());
             const QString stored = Taobao5Mapping::localPicturePath(items[i][Taobao5Field::Picture], output);
             if (!QFileInfo(downloaded).isFile()) {
                 QCOMPARE(items[i][Taobao5Field::Picture], QString());

@@ -32,9 +32,9 @@ ItemRecord record(int n) {
     for (int i = 0; i < ItemRecord::kFieldCount; ++i)
         values.append(u"v%1"_s.arg(i));
     ItemRecord r = ItemRecord::fromValues(values);
-    r.title = u"\"宝贝 %1 &quot;\\n\""_s.arg(n); // a decoded quote and a backslash
-    r.description = u"\"<p>第%1件\t说明</p>\""_s.arg(n);
-    r.picture = u"\"http://img.example/%1.jpg\""_s.arg(n);
+    r.title = u"宝贝 %1 &quot;\\n"_s.arg(n); // a decoded quote and a backslash
+    r.description = u"<p>第%1件\t说明</p>"_s.arg(n);
+    r.picture = u"http://img.example/%1.jpg"_s.arg(n);
     return r;
 }
 

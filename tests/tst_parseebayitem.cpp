@@ -22,12 +22,12 @@ QString itemPage(const QString& itemId) {
 
 // The 31 record values every eBay item shares; tests overwrite the ones the page decides.
 QStringList sharedRecord() {
-    const QString none = u"\"\""_s;
-    return QStringList() << none << QString() << u"0"_s << u"5"_s << none << none << u"\"a\""_s << QString()
+    const QString none;
+    return QStringList() << none << QString() << u"0"_s << u"5"_s << none << none << u"a"_s << QString()
                          << u"1"_s << u"10"_s << u"7"_s << u"2"_s << u"0"_s << u"0.000000"_s << u"0"_s
                          << u"0"_s << u"1"_s << u"0"_s << u"1"_s << u"1"_s << u"0"_s << u"0"_s
-                         << u"\"1980-01-01 00:00:00\""_s << none << none << u"\"@PICTURES@/\""_s << none
-                         << u"0"_s << u"0"_s << u"0"_s << u"0"_s;
+                         << u"1980-01-01 00:00:00"_s << none << none << u"@PICTURES@/"_s << none << u"0"_s
+                         << u"0"_s << u"0"_s << u"0"_s;
 }
 
 enum Column {
@@ -66,36 +66,36 @@ private slots:
         QTest::addColumn<QString>("servedPicture");
 
         QStringList record = sharedRecord();
-        record[Title] = u"\"清代青花缠枝莲纹瓶 仿古收藏\""_s;
+        record[Title] = u"清代青花缠枝莲纹瓶 仿古收藏"_s;
         record[Category] = u"37998"_s;
-        record[SaleType] = u"\"b\""_s;
+        record[SaleType] = u"b"_s;
         record[Increment] = u"0"_s;
         record[PostFee] = u"12.50"_s;
-        record[Description] = u"\"<div class='desc'><p>高仿清代青花， 手工绘制， "
-                              "送木座。</p><p>尺寸：高 32cm，口径 9cm</p></div>\""_s;
-        record[Picture] = u"\"@PICTURES@/330040000001_1.JPG\""_s;
+        record[Description] = u"<div class='desc'><p>高仿清代青花， 手工绘制， "
+                              "送木座。</p><p>尺寸：高 32cm，口径 9cm</p></div>"_s;
+        record[Picture] = u"@PICTURES@/330040000001_1.JPG"_s;
         QTest::newRow("fixed price, new, category path, postage, tagline cut")
             << "330040000001" << record << "0.000000"
             << "12.500000"
             << "330040000001_1.JPG";
 
         record = sharedRecord();
-        record[Title] = u"\"二手 诺基亚 N73 手机 &amp; 原装电池\""_s;
+        record[Title] = u"二手 诺基亚 N73 手机 &amp; 原装电池"_s;
         record[Category] = u"</td><td><a href='http://list.ebay.com.cn/category15032/'>手机</a>"_s;
         record[Condition] = u"6"_s;
         record[PostFee] = u"8"_s;
-        record[Description] = u"\"<p>九成新， 无拆无修， 附 '原装' 充电器</p>\""_s;
-        record[Picture] = u"\"@PICTURES@/330040000002_1.JPG\""_s;
+        record[Description] = u"<p>九成新， 无拆无修， 附 '原装' 充电器</p>"_s;
+        record[Picture] = u"@PICTURES@/330040000002_1.JPG"_s;
         QTest::newRow("auction, used, one-link category, picture query dropped")
             << "330040000002" << record << "1.000000"
             << "8.000000"
             << "330040000002_1.JPG?set_id=8800005007";
 
         record = sharedRecord();
-        record[Title] = u"\"手绘团扇 苏州工艺\""_s;
+        record[Title] = u"手绘团扇 苏州工艺"_s;
         record[Category] = u"0"_s;
         record[PostFee] = u"卖家承担运费0</b>"_s;
-        record[Description] = u"\"<p>纯手工绘制</p>\""_s;
+        record[Description] = u"<p>纯手工绘制</p>"_s;
         QTest::newRow("no picture, no purchase image, open category cell, postage not numeric")
             << "330040000003" << record << "1.000000" << QString() << QString();
 
@@ -140,27 +140,27 @@ private slots:
         QTest::newRow("condition without its end keeps the rest and reads as used")
             << "<h2 class='itemSpecifics'>全新<p>x</p>" << int(Condition) << "6";
         QTest::newRow("purchase image without alt text is an auction")
-            << "<span class='titlePurchase'><img src='x.gif'></span>" << int(SaleType) << "\"a\"";
+            << "<span class='titlePurchase'><img src='x.gif'></span>" << int(SaleType) << "a";
         QTest::newRow("category takes the number of the last link")
             << "登录分类：<a href='/category1/'>a</a> &gt; <a href='/category22/'>b</a> &gt; "
                "<a href='http://list.ebay.com.cn/category333/'>c</a></td></tr></table>"
             << int(Category) << "333";
         QTest::newRow("description without its end keeps the rest of the page")
             << "<!-- Begin Description --><p>a,b</p>" << int(Description)
-            << QString(u"\"<p>a，b</p>"_s + kTitle + u"\""_s);
+            << QString(u"<p>a，b</p>"_s + kTitle);
         QTest::newRow("tagline of another host stays in the description")
             << "<!-- Begin Description --><p>x</p><center><img "
                "src='http://pics.ebay.com.cn/aw/pics/sell/templates/"
                "images/k2/tagline.gif'></center><!-- End Description -->"
             << int(Description)
-            << "\"<p>x</p><center><img "
+            << "<p>x</p><center><img "
                "src='http://pics.ebay.com.cn/aw/pics/sell/templates/images/k2/tagline.gif'>"
-               "</center>\"";
+               "</center>";
         // Cutting after or from a marker deletes every copy of the text it drops, not only the first.
         QTest::newRow("after drops every copy of a leading marker")
             << "<h2 class='itemSpecifics'>全<h2 class='itemSpecifics'>新</h2>" << int(Condition) << "5";
         QTest::newRow("from drops every copy of the text before the marker")
-            << "x<span class='titlePurchase'><img alt='一口x价'>" << int(SaleType) << "\"b\"";
+            << "x<span class='titlePurchase'><img alt='一口x价'>" << int(SaleType) << "b";
     }
 
     void singleFields() {

@@ -16,9 +16,14 @@ const QString kTaobaoRow = QStringLiteral(
     "25.000000\t15.000000\t0\t1\t0\t1\t1\t0\t0\t\"1980-01-01 00:00:00\"\t\"\"\t\"<p>好鞋</p>\"\t"
     "\"http://img.example/1.jpg\"\t\"\"\t0\t0\t0\t0\r\n");
 
-// The Taobao Assistant writes a record's values unchanged, so its row is the sample record.
-ItemRecord sampleRecord(const QString& title = u"\"Nike 跑鞋 &amp; 袜\""_s) {
-    ItemRecord record = ItemRecord::fromValues(kTaobaoRow.chopped(2).split(u'\t'));
+// The Taobao Assistant row holds the record's values in order, its text values in quotes.
+ItemRecord sampleRecord(const QString& title = u"Nike 跑鞋 &amp; 袜"_s) {
+    QStringList values = kTaobaoRow.chopped(2).split(u'\t');
+    for (int i = 0; i < values.size(); ++i) {
+        if (AssistantFormat::isTextField(i))
+            values[i] = AssistantFormat::unquoted(values[i]);
+    }
+    ItemRecord record = ItemRecord::fromValues(values);
     record.title = title;
     return record;
 }
@@ -107,7 +112,7 @@ private slots:
         QTest::addColumn<QString>("field");
 
         QTest::newRow("empty picture") << u""_s << u"|:|"_s;
-        QTest::newRow("quoted picture") << u"\"http://p/a.jpg\""_s << u"http://p/a.jpg|:|"_s;
+        QTest::newRow("picture") << u"http://p/a.jpg"_s << u"http://p/a.jpg|:|"_s;
         QTest::newRow("quotes inside") << u"\"a\"\"b\""_s << u"ab|:|"_s;
     }
 
@@ -150,10 +155,10 @@ private slots:
         QFETCH(int, fields);
 
         WriterRun f(format, Platform::PaiPai);
-        ItemRecord record = sampleRecord(u"\"5&quot; 屏幕, 黑\tA\""_s);
+        ItemRecord record = sampleRecord(u"5&quot; 屏幕, 黑\tA"_s);
         record.increment = u"1,000.00"_s;
         record.price = u"1,280.00"_s;
-        record.description = u"\"<p>a\r\nb \"c\"</p>\""_s;
+        record.description = u"<p>a\r\nb \"c\"</p>"_s;
         f.writer->appendRecord(record, 1);
         f.writer->appendRecord(sampleRecord(), 1);
 
@@ -261,9 +266,64 @@ private slots:
         QCOMPARE(readBytes(f.output()), utf16WithMark(AssistantFormat::taobao().headerLine() + kTaobaoRow));
     }
 
+    // Text values with quotes, separators and line breaks at either end: each layout writes the
+    // field as the extraction always has, and the comma layouts read back the value. A value whose
+    // quotes all come in pairs is doubled now, where it used to read back with half of them.
+    void textValueQuoting_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("tabField");
+        QTest::addColumn<QString>("commaField");
+
+        QTest::newRow("plain") << u"a b"_s << u"\"a b\""_s << u"\"a b\""_s;
+        QTest::newRow("empty") << QString() << u"\"\""_s << u"\"\""_s;
+        QTest::newRow("number stays quoted") << u"12"_s << u"\"12\""_s << u"\"12\""_s;
+        QTest::newRow("quotes at both ends") << u"\"a\""_s << u"\"\"a\"\""_s << u"\"\"\"a\"\"\""_s;
+        QTest::newRow("lone quote") << u"\""_s << u"\"\"\""_s << u"\"\"\"\""_s;
+        QTest::newRow("comma first, quote last") << u",x\""_s << u"\",x\"\""_s << u"\",x\"\"\""_s;
+        QTest::newRow("quote first, comma last") << u"\"x,"_s << u"\"\"x,\""_s << u"\"\"\"x,\""_s;
+        QTest::newRow("TAB and line breaks at the ends") << u"\ta\r\n"_s << u"\" a  \""_s << u"\"\ta\r\n\""_s;
+        QTest::newRow("CR first, LF last") << u"\rb\n"_s << u"\" b \""_s << u"\"\rb\n\""_s;
+        QTest::newRow("paired quotes") << u"a\"\"b"_s << u"\"a\"\"\"\"b\""_s << u"\"a\"\"\"\"b\""_s;
+    }
+
+    void textValueQuoting() {
+        QFETCH(QString, value);
+        QFETCH(QString, tabField);
+        QFETCH(QString, commaField);
+
+        ItemRecord record = sampleRecord(value);
+        record.description = value;
+        const auto rowOf = [&](FileFormat format) {
+            WriterRun f(format, Platform::Taobao);
+            f.writer->appendRecord(record, 1);
+            const QString output = f.writer->pendingOutput();
+            return output.mid(AssistantFormat::forFormat(format).headerLine().size());
+        };
+        QVERIFY(rowOf(FileFormat::TaobaoAssistant).startsWith(tabField + u"\t50012345\t"_s));
+        QVERIFY(rowOf(FileFormat::TaobaoAssistant).contains(u"\t"_s + tabField + u"\t\"http:"_s));
+        QVERIFY(rowOf(FileFormat::PaiPaiAssistant).startsWith(u"-1,-1,-1,"_s + commaField + u",\"\","_s));
+        QVERIFY(rowOf(FileFormat::PaiPaiAssistant).contains(u",,"_s + commaField + u",\"\","_s));
+        const QString ebay = rowOf(FileFormat::EbayAssistant);
+        QVERIFY(ebay.startsWith(commaField + u",0,10,0,0,128.000000,"_s + commaField + u","_s));
+
+        for (FileFormat format : {FileFormat::PaiPaiAssistant, FileFormat::EbayAssistant}) {
+            WriterRun f(format, Platform::Taobao);
+            f.writer->appendRecord(record, 1);
+            QVERIFY(f.writer->flush().ok());
+            const QList<QStringList> records = readCsvFile(f.output());
+            QCOMPARE(records.size(), 2);
+            const bool paipai = format == FileFormat::PaiPaiAssistant;
+            QCOMPARE(records[1][paipai ? columnIndex(PaiPaiColumn::Title) : columnIndex(EbayColumn::Title)],
+                     value);
+            QCOMPARE(records[1][paipai ? columnIndex(PaiPaiColumn::Description)
+                                       : columnIndex(EbayColumn::Description)],
+                     value);
+        }
+    }
+
     void chineseRowIsGbk() {
         WriterRun f(FileFormat::PaiPaiAssistant, Platform::PaiPai);
-        f.writer->appendRecord(sampleRecord(u"\"宝贝 €5 \U0001F600\""_s), 1);
+        f.writer->appendRecord(sampleRecord(u"宝贝 €5 \U0001F600"_s), 1);
         QVERIFY(f.writer->flush().ok());
         const QByteArray bytes = readBytes(f.output());
         // 商品名称 in the header, then the title: 宝贝, the euro sign, one '?' for the emoji.

@@ -15,20 +15,20 @@ namespace {
 
 constexpr FileFormat kTaobao5 = FileFormat::TaobaoAssistant5;
 
-// An item as an extraction hands it over: quoted texts, the old layout's codes, the picture's path.
+// An item as an extraction hands it over: plain texts, the old layout's codes, the picture's path.
 ItemRecord extractedItem(const QString& title, const QString& picture = QString()) {
     QStringList values(ItemRecord::kFieldCount, u"0"_s);
-    values[0] = u'"' + title + u'"';
+    values[0] = title;
     values[3] = u"8"_s;            // condition: unused
-    values[4] = u"\"浙江\""_s;     // province
-    values[5] = u"\"杭州\""_s;     // city
-    values[6] = u"\"a\""_s;        // auction
+    values[4] = u"浙江"_s;         // province
+    values[5] = u"杭州"_s;         // city
+    values[6] = u"a"_s;            // auction
     values[7] = u"35.500000"_s;    // price
     values[11] = u"1"_s;           // the buyer pays the freight
     values[12] = u"10.000000"_s;   // post fee
     values[14] = u"2.37782e+13"_s; // express fee left as garbage
-    values[24] = u"\"<p>好\"货\"</p>\""_s;
-    values[25] = u'"' + picture + u'"';
+    values[24] = u"<p>好\"货\"</p>"_s;
+    values[25] = picture;
     return ItemRecord::fromValues(values);
 }
 

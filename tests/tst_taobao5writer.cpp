@@ -115,7 +115,7 @@ private slots:
         QVERIFY(reader.readRecord(&back));
         QVERIFY(!reader.readRecord(&back));
         QCOMPARE(back[field], AssistantFormat::isWellFormedQuotedField(written)
-                                  ? Taobao5Mapping::unquoted(written)
+                                  ? AssistantFormat::unquoted(written)
                                   : written);
         QVERIFY2(row.contains(written), qPrintable(row.left(200)));
     }
@@ -209,11 +209,11 @@ private slots:
         const auto record = [](const QString& condition, const QString& saleType, const QString& freightPayer,
                                const QString& province, const QString& invoice) {
             QStringList values(ItemRecord::kFieldCount);
-            values[0] = u"\"宝贝 \"\"一\"\"\""_s;
+            values[0] = u"宝贝 \"一\""_s;
             values[1] = u"50010850"_s;
             values[3] = condition;
             values[4] = province;
-            values[5] = u"\"杭州\""_s;
+            values[5] = u"杭州"_s;
             values[6] = saleType;
             values[7] = u"12.50"_s;
             values[8] = u"1.00"_s;
@@ -227,17 +227,16 @@ private slots:
             values[18] = u"1"_s;
             values[20] = u"0"_s;
             values[21] = u"1"_s;
-            values[22] = u"\"2009-03-01 10:00:00\""_s;
-            values[24] = u"\"<p>描述</p>\""_s;
-            values[26] = u"\"20000:3275069\""_s;
+            values[22] = u"2009-03-01 10:00:00"_s;
+            values[24] = u"<p>描述</p>"_s;
+            values[26] = u"20000:3275069"_s;
             values[29] = u"123"_s;
             values[30] = u"0"_s;
             return values;
         };
-        QTest::newRow("new, fixed price, seller pays")
-            << record(u"5"_s, u"\"b\""_s, u"2"_s, u"\"浙江\""_s, u"1"_s);
-        QTest::newRow("used, auction, buyer pays") << record(u"6"_s, u"\"a\""_s, u"1"_s, u"\"\""_s, u"0"_s);
-        QTest::newRow("other condition") << record(u"8"_s, u"\"b\""_s, u"1"_s, u"\"广东\""_s, u"0"_s);
+        QTest::newRow("new, fixed price, seller pays") << record(u"5"_s, u"b"_s, u"2"_s, u"浙江"_s, u"1"_s);
+        QTest::newRow("used, auction, buyer pays") << record(u"6"_s, u"a"_s, u"1"_s, QString(), u"0"_s);
+        QTest::newRow("other condition") << record(u"8"_s, u"b"_s, u"1"_s, u"广东"_s, u"0"_s);
     }
 
     void extractionKeepsEveryFieldTheLayoutHas() {
@@ -254,8 +253,8 @@ private slots:
         values[15] = u"0"_s;
         values[16] = u"1"_s;
         values[19] = u"1"_s;
-        values[23] = u"\"\""_s;
-        values[25] = u"\"\""_s;
+        values[23] = QString();
+        values[25] = QString();
         values[27] = u"0"_s;
         values[28] = u"0"_s;
         QCOMPARE(back.values(), values);
@@ -317,11 +316,10 @@ private slots:
             QStringList record;
             int count = 0;
             while (reader.readRecord(&record)) {
-                const ItemRecord item = ConversionMapping::quotedRecord(ConversionMapping::toTaobao(
+                const ItemRecord item = ItemRecord::fromValues(ConversionMapping::toTaobao(
                     ConversionMapping::rowFromLayout(layout, record, Platform::PaiPai)));
                 Taobao5Record current = Taobao5Mapping::fromItemRecord(item);
-                Taobao5Pictures::attach(
-                    &current, Taobao5Pictures::storeFile(Taobao5Mapping::unquoted(item.picture), back));
+                Taobao5Pictures::attach(&current, Taobao5Pictures::storeFile(item.picture, back));
                 writer.writeRecord(current);
                 ++count;
             }

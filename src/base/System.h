@@ -38,6 +38,10 @@ private:
 
 // The open file's written content is on disk.
 bool syncFile(QFileDevice& file);
+// Asks the system to start writing the length bytes from offset of the open file to disk now,
+// without waiting: a later syncFile then has little left to wait for. Nothing where the system
+// has no such request.
+void startWriteback(QFileDevice& file, qint64 offset, qint64 length);
 // The names in the folder (a new or removed file) are on disk.
 bool syncFolder(const QString& folder);
 // QSaveFile::commit, then the new name on disk as well.

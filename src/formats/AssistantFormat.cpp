@@ -6,6 +6,8 @@
 #include "web/EntityDecoder.h"
 #include "web/TextHelpers.h"
 
+#include <algorithm>
+
 namespace {
 
 using Field = ItemRecord::Field;
@@ -397,6 +399,21 @@ void AssistantLayout::appendRow(QString* out, const QStringList& values) const {
     out->append(lineEnd);
 }
 
+QString AssistantLayout::recordText(QStringView plain) const {
+    if (separator != u'\t')
+        return AssistantFormat::quotedText(plain);
+    // The extraction's TAB layout encloses text in quotes without doubling the inner ones; only
+    // where that would read back as another value (every inner quote one of a pair) are they doubled.
+    QString enclosed;
+    enclosed.reserve(plain.size() + 2);
+    enclosed.append(u'"');
+    enclosed.append(plain);
+    enclosed.append(u'"');
+    if (plain.contains(u'"') && AssistantFormat::isWellFormedQuotedField(enclosed))
+        return AssistantFormat::quotedText(plain);
+    return enclosed;
+}
+
 QStringList AssistantLayout::recordValues(const ItemRecord& record, Platform platform) const {
     QStringList result;
     result.reserve(columns.size());
@@ -406,11 +423,13 @@ QStringList AssistantLayout::recordValues(const ItemRecord& record, Platform pla
         case ColumnSource::Mapped:
             result.append(column.constant);
             break;
-        case ColumnSource::RecordField:
-            result.append(record[static_cast<Field>(column.field)]);
+        case ColumnSource::RecordField: {
+            const QString& value = record[static_cast<Field>(column.field)];
+            result.append(column.text ? recordText(value) : value);
             break;
+        }
         case ColumnSource::DecodedTitle:
-            result.append(decodeNamedEntities(record.title));
+            result.append(recordText(decodeNamedEntities(record.title)));
             break;
         case ColumnSource::PlatformCategory:
             result.append(platform == Platform::PaiPai ? record.category : QStringLiteral("0"));
@@ -527,16 +546,35 @@ bool isTextField(int field) {
 }
 
 void appendQuoted(QString* out, QStringView plain) {
-    out->append(u'"');
-    // Descriptions run to many KB: the runs between quotes go over whole.
-    qsizetype from = 0;
-    for (qsizetype quote = plain.indexOf(u'"'); quote >= 0; quote = plain.indexOf(u'"', from)) {
-        out->append(plain.sliced(from, quote + 1 - from));
-        out->append(u'"');
-        from = quote + 1;
+    // Descriptions run to many KB: eight units at a time are copied and tested, and only a quote
+    // goes one by one. Every unit takes at most two in the output, so the copies always fit.
+    const qsizetype start = out->size();
+    const qsizetype size = plain.size();
+    out->resize(start + 2 * size + 2 + Utf16Words::kBlock);
+    char16_t* to = reinterpret_cast<char16_t*>(out->data()) + start;
+    const char16_t* const from = plain.utf16();
+    *to++ = u'"';
+    qsizetype i = 0;
+    while (i < size) {
+        if (size - i >= Utf16Words::kBlock) {
+            const uint marks = Utf16Words::equalEither(from + i, u'"', u'"');
+            std::copy_n(from + i, Utf16Words::kBlock, to);
+            if (marks == 0) {
+                i += Utf16Words::kBlock;
+                to += Utf16Words::kBlock;
+                continue;
+            }
+            const int kept = Utf16Words::first(marks);
+            i += kept;
+            to += kept;
+        }
+        const char16_t c = from[i++];
+        *to++ = c;
+        if (c == u'"')
+            *to++ = u'"';
     }
-    out->append(plain.sliced(from));
-    out->append(u'"');
+    *to++ = u'"';
+    out->truncate(to - reinterpret_cast<const char16_t*>(out->constData()));
 }
 
 QString quotedText(QStringView plain) {
@@ -552,19 +590,37 @@ QString unquoted(QStringView value) {
     const QStringView inner = value.sliced(1, value.size() - 2);
     // One pass: each inner quote must be the first of a pair (isWellFormedQuotedField), and the
     // pairs are undone on the way; a value that is no quoted field loses its enclosing quotes only.
-    QString result;
-    qsizetype from = 0;
-    for (qsizetype quote = inner.indexOf(u'"'); quote >= 0; quote = inner.indexOf(u'"', from)) {
-        if (quote + 1 >= inner.size() || inner[quote + 1] != u'"')
+    // Eight units at a time are copied and tested; the output never runs ahead of the input.
+    const qsizetype size = inner.size();
+    QString result(size, Qt::Uninitialized);
+    char16_t* to = reinterpret_cast<char16_t*>(result.data());
+    const char16_t* const from = inner.utf16();
+    qsizetype i = 0;
+    while (i < size) {
+        if (size - i >= Utf16Words::kBlock) {
+            const uint marks = Utf16Words::equalEither(from + i, u'"', u'"');
+            std::copy_n(from + i, Utf16Words::kBlock, to);
+            if (marks == 0) {
+                i += Utf16Words::kBlock;
+                to += Utf16Words::kBlock;
+                continue;
+            }
+            const int kept = Utf16Words::first(marks);
+            i += kept;
+            to += kept;
+        }
+        const char16_t c = from[i];
+        if (c != u'"') {
+            *to++ = c;
+            ++i;
+            continue;
+        }
+        if (i + 1 >= size || from[i + 1] != u'"')
             return inner.toString();
-        if (result.isNull())
-            result.reserve(inner.size());
-        result.append(inner.sliced(from, quote + 1 - from));
-        from = quote + 2; // the second of the pair
+        *to++ = c;
+        i += 2; // the second of the pair
     }
-    if (from == 0)
-        return inner.toString();
-    result.append(inner.sliced(from));
+    result.truncate(to - reinterpret_cast<const char16_t*>(result.constData()));
     return result;
 }
 

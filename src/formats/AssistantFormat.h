@@ -43,7 +43,7 @@ struct AssistantLayout {
 
     QString headerLine() const; // with lineEnd
     // Appends the values joined by the separator with the row-integrity rules applied, plus lineEnd.
-    // The values are as an item record holds them: text fields carry their own quotes.
+    // Text values come enclosed in their quotes (recordValues).
     void appendRow(QString* out, const QStringList& values) const;
     // The same for plain values (no quotes of their own): text columns are quoted here, constants
     // are written as the table holds them.
@@ -53,9 +53,13 @@ struct AssistantLayout {
     // True when a file's first line names exactly these columns (an eBay header's trailing comma
     // gives one empty name more).
     bool matchesHeader(const QStringList& header) const;
-    // Every column's value, in column order (Mapped columns give their constant). platform is the
-    // shop's marketplace; the clock is read for each column that needs it.
+    // Every column's value, in column order, ready for appendRow: text columns enclosed in quotes
+    // (recordText), Mapped columns give their constant. platform is the shop's marketplace; the
+    // clock is read for each column that needs it.
     QStringList recordValues(const ItemRecord& record, Platform platform) const;
+    // A plain record value as a text column of this layout holds it: in quotes, inner quotes
+    // doubled where the layout needs it.
+    QString recordText(QStringView plain) const;
     // One field as written into a row: a TAB layout turns TAB, CR and LF into spaces; a comma
     // layout quotes a value holding a comma, double quote, CR or LF unless it is already one
     // well-formed quoted field.
@@ -82,8 +86,7 @@ const AssistantLayout& ebayConverter();
 const AssistantLayout& paipaiExport();
 const AssistantLayout& ebayExport();
 
-// Text fields of the item record: the item parsers enclose them in quotes, and the older Taobao
-// layout keeps them so.
+// Text fields of the item record: the layouts enclose them in quotes when they write them.
 bool isTextField(int field);
 // A plain value in quotes with inner quotes doubled, and the way back. unquoted() removes one
 // pair of enclosing quotes and undoubles the inner ones when the value is one well-formed quoted

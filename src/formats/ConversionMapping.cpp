@@ -266,11 +266,7 @@ SourceRow rowFromRecord(const ItemRecord& record, quint32 held) {
     SourceRow row;
     row.origin = Platform::Taobao;
     row.held = held;
-    for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
-        const auto field = static_cast<Field>(i);
-        row.record[field] =
-            AssistantFormat::isTextField(i) ? AssistantFormat::unquoted(record[field]) : record[field];
-    }
+    row.record = record;
     return row;
 }
 
@@ -300,23 +296,28 @@ QStringList toPaiPai(const SourceRow& row) {
 }
 
 QStringList toEbay(const SourceRow& row, const QDateTime& now) {
-    QStringList values = ebayDefaults(now);
+    // The clock columns change once a second: the rows of one second share them, and the clock
+    // is formatted once per second, not once per row.
+    struct Second {
+        QDate date;
+        int second = -1;
+        QStringList defaults;
+    };
+    thread_local Second last;
+    const QDate date = now.date();
+    const int second = now.time().msecsSinceStartOfDay() / 1000;
+    if (last.second != second || last.date != date) {
+        last.defaults = ebayDefaults(now);
+        last.date = date;
+        last.second = second;
+    }
+    QStringList values = last.defaults;
     values[columnIndex(EbayColumn::Title)] = decodeNamedEntities(row[Field::Title]);
     values[columnIndex(EbayColumn::Quantity)] = row[Field::Quantity];
     values[columnIndex(EbayColumn::Price)] = row[Field::Price];
     values[columnIndex(EbayColumn::Description)] = row[Field::Description];
     values[columnIndex(EbayColumn::Picture)] = AssistantFormat::ebayPicture(row[Field::Picture]);
     return values;
-}
-
-ItemRecord quotedRecord(const QStringList& taobaoValues) {
-    ItemRecord record;
-    for (int i = 0; i < ItemRecord::kFieldCount && i < taobaoValues.size(); ++i) {
-        const QString& value = taobaoValues.at(i);
-        record[static_cast<Field>(i)] =
-            AssistantFormat::isTextField(i) ? AssistantFormat::quotedText(value) : value;
-    }
-    return record;
 }
 
 QStringList ebayDefaults(const QDateTime& now) {

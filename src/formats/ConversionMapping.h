@@ -56,8 +56,8 @@ struct SourceRow {
 SourceRow rowFromLayout(const AssistantLayout& layout, const QStringList& values, Platform origin);
 // An older-layout Taobao line: the 31 fields in record order, text fields in their quotes.
 SourceRow rowFromTaobaoFields(Fields fields);
-// A record as the item parsers and the current-layout reading fill it (text fields in quotes);
-// held names the fields its layout carries (all by default).
+// A record as the item parsers and the current-layout reading fill it; held names the fields its
+// layout carries (all by default).
 SourceRow rowFromRecord(const ItemRecord& record, quint32 held = kAllFields);
 
 // The values of each converter layout (31 Taobao, 35 PaiPai, 88 eBay), plain: the layout's
@@ -65,8 +65,6 @@ SourceRow rowFromRecord(const ItemRecord& record, quint32 held = kAllFields);
 QStringList toTaobao(const SourceRow& row);
 QStringList toPaiPai(const SourceRow& row);
 QStringList toEbay(const SourceRow& row, const QDateTime& now);
-// 31 plain Taobao values as a record the current-layout writer takes (text fields in quotes).
-ItemRecord quotedRecord(const QStringList& taobaoValues);
 
 // The 88 eBay values with their constants and clock fields filled in for the moment `now`.
 QStringList ebayDefaults(const QDateTime& now);

@@ -223,7 +223,7 @@ public:
             m_gbk.writeRow(layout(), toTaobao(row));
             return;
         case FileFormat::TaobaoAssistant5:
-            writeTaobao5(quotedRecord(toTaobao(row)), row.origin);
+            writeTaobao5(ItemRecord::fromValues(toTaobao(row)), row.origin);
             return;
         case FileFormat::Shopify:
         case FileFormat::WooCommerce:
@@ -293,9 +293,8 @@ private:
         if (problem.isEmpty())
             return;
         ++m_picturesNotSaved;
-        m_warnings.append(QStringLiteral("第%1个宝贝的图片未能保存（%2）：%3")
-                              .arg(m_rows)
-                              .arg(problem, Taobao5Mapping::unquoted(record.picture)));
+        m_warnings.append(
+            QStringLiteral("第%1个宝贝的图片未能保存（%2）：%3").arg(m_rows).arg(problem, record.picture));
         if (m_sink)
             m_sink(m_warnings.constLast());
     }
@@ -534,20 +533,17 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         bool headerSeen = false;
         QStringView line;
         while (!stopRequested() && lines.readLine(&line, QuotedRecordReader::kRecordLimit)) {
-            if (!line.contains(u'\t'))
+            const auto& tabs = lines.tabs();
+            if (tabs.isEmpty())
                 continue;
 
             fields.clear();
             qsizetype fieldStart = 0;
-            for (;;) {
-                const qsizetype tab = line.indexOf(u'\t', fieldStart);
-                if (tab < 0) {
-                    fields.append(line.sliced(fieldStart));
-                    break;
-                }
+            for (qsizetype tab : tabs) {
                 fields.append(line.sliced(fieldStart, tab - fieldStart));
                 fieldStart = tab + 1;
             }
+            fields.append(line.sliced(fieldStart));
             // The first line with a TAB holds the captions, even after blank lines an editor left;
             // files of appended batches repeat them, which are no item either.
             const bool header = fields.front() == kTaobaoFirstCaption;

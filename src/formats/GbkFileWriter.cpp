@@ -1,5 +1,6 @@
 #include "formats/GbkFileWriter.h"
 
+#include "base/System.h"
 #include "formats/AssistantFormat.h"
 #include "web/TextFileIo.h"
 
@@ -72,11 +73,16 @@ void GbkFileWriter::flushPending() {
         return;
     }
     const QByteArray bytes = encodeGbk(m_pending);
+    const qint64 offset = m_file.pos();
     // QFile reports a short write (full disk, size limit) without a reason; errno has it.
     errno = 0;
     if (m_file.write(bytes) != bytes.size()) {
         m_failed = true;
         m_error = errno != 0 ? qt_error_string(errno) : m_file.errorString();
+    } else {
+        // The commit waits for the whole file to reach the disk; written block by block while
+        // the conversion goes on, little of it is left by then.
+        System::startWriteback(m_file, offset, bytes.size());
     }
     m_pending.truncate(0);
 }

@@ -5,9 +5,8 @@
 
 #include <array>
 
-// One item as collected: 31 text values in grid column order. Several fields carry their own
-// double quotes (title, province, city, saleType, startTime, story, description, picture,
-// attributes); the quotes are part of the value everywhere.
+// One item as collected: 31 plain text values in grid column order. No value carries the quoting
+// or codes of a file layout: each layout's writer quotes what it needs, each reader removes it.
 struct ItemRecord {
     // The fields in grid column order, which is also the order of the Taobao Assistant columns.
     enum class Field {

@@ -12,7 +12,6 @@ namespace Taobao5Mapping {
 
 namespace {
 
-const QString kEmptyQuoted = QStringLiteral("\"\"");
 const QString kPublishTime = QStringLiteral("1980-01-01 00:00:00");
 constexpr double kLargestFee = 99999.99;
 
@@ -54,22 +53,20 @@ QString withoutLeadingZeros(QStringView number) {
     return number.sliced(start).toString();
 }
 
-// A single-line text as a record value: in quotes, inner quotes doubled, so the comma layouts
-// write it as one well-formed field.
-QString quotedLine(QString text) {
-    text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
-    return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+// A single-line text as a record value: the older Taobao layout has no room for TAB or a line break.
+QString oneLine(QString text) {
+    return text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
 }
 
-// In quotes, inner quotes made apostrophes. Descriptions run to many KB and their markup is full of
-// quotes, so four characters are handled per step: a lane that holds '"' gets '"' ^ '\'' flipped.
-QString quotedWithApostrophes(const QString& text) {
+// Inner quotes made apostrophes. Descriptions run to many KB and their markup is full of quotes, so
+// four characters are handled per step: a lane that holds '"' gets '"' ^ '\'' flipped.
+QString withApostrophes(const QString& text) {
     constexpr quint64 kQuotes = 0x0022002200220022ULL;
     constexpr quint64 kLow15 = 0x7FFF7FFF7FFF7FFFULL;
     constexpr quint64 kFlip = 0x0022 ^ 0x0027;
     const qsizetype size = text.size();
-    QString result(size + 2, Qt::Uninitialized);
-    auto* to = reinterpret_cast<char16_t*>(result.data()) + 1;
+    QString result(size, Qt::Uninitialized);
+    auto* to = reinterpret_cast<char16_t*>(result.data());
     const auto* from = reinterpret_cast<const char16_t*>(text.constData());
     qsizetype i = 0;
     for (; i + 4 <= size; i += 4) {
@@ -83,8 +80,6 @@ QString quotedWithApostrophes(const QString& text) {
     }
     for (; i < size; ++i)
         to[i] = from[i] == u'"' ? u'\'' : from[i];
-    to[-1] = u'"';
-    to[size] = u'"';
     return result;
 }
 
@@ -181,15 +176,6 @@ QString localPicturePath(QStringView picture, const QString& csvPath) {
     return QFileInfo(path).isFile() ? path : QString();
 }
 
-QString unquoted(const QString& value) {
-    if (value.size() < 2 || !value.startsWith(u'"') || !value.endsWith(u'"'))
-        return value;
-    QString inner = value.sliced(1, value.size() - 2);
-    if (AssistantFormat::isWellFormedQuotedField(value))
-        inner.replace(QStringLiteral("\"\""), QStringLiteral("\""));
-    return inner;
-}
-
 quint32 recordFields() {
     using Field = ItemRecord::Field;
     quint32 fields = 0;
@@ -224,16 +210,16 @@ quint32 recordFields() {
 ItemRecord toItemRecord(const Taobao5Record& item, const QString& csvPath) {
     using F = Taobao5Field;
     ItemRecord record;
-    record.title = quotedLine(item[F::Title]);
+    record.title = oneLine(item[F::Title]);
     record.category = item[F::Cid].trimmed();
     record.shopCategory = QStringLiteral("0");
     const QString stuffStatus = item[F::StuffStatus].trimmed();
     record.condition = stuffStatus == u"2"   ? QStringLiteral("8")
                        : stuffStatus == u"3" ? QStringLiteral("6")
                                              : QStringLiteral("5");
-    record.province = quotedLine(item[F::LocationState]);
-    record.city = quotedLine(item[F::LocationCity]);
-    record.saleType = item[F::ItemType].trimmed() == u"2" ? QStringLiteral("\"a\"") : QStringLiteral("\"b\"");
+    record.province = oneLine(item[F::LocationState]);
+    record.city = oneLine(item[F::LocationCity]);
+    record.saleType = item[F::ItemType].trimmed() == u"2" ? QStringLiteral("a") : QStringLiteral("b");
     record.price = plainNumber(item[F::Price]);
     record.increment = plainNumber(item[F::AuctionIncrement]);
     record.quantity = plainNumber(item[F::Num]);
@@ -258,13 +244,12 @@ ItemRecord toItemRecord(const Taobao5Record& item, const QString& csvPath) {
     record.putInStore = flag(item[F::ApproveStatus]);
     record.shopWindow = flag(item[F::HasShowcase]);
     const QString listTime = item[F::ListTime].trimmed();
-    record.startTime = quotedLine(listTime.isEmpty() ? kPublishTime : listTime);
-    record.story = kEmptyQuoted;
+    record.startTime = oneLine(listTime.isEmpty() ? kPublishTime : listTime);
     // Attribute quotes become apostrophes, as on the pages the extraction reads: the mappings
     // that clean descriptions then keep the markup intact.
-    record.description = quotedWithApostrophes(item[F::Description]);
-    record.picture = u'"' + localPicturePath(item[F::Picture], csvPath) + u'"';
-    record.attributes = quotedLine(item[F::CateProps]);
+    record.description = withApostrophes(item[F::Description]);
+    record.picture = localPicturePath(item[F::Picture], csvPath);
+    record.attributes = oneLine(item[F::CateProps]);
     record.groupPrice = QStringLiteral("0");
     record.groupMinCount = QStringLiteral("0");
     const QString postageId = item[F::PostageId].trimmed();
@@ -276,17 +261,16 @@ ItemRecord toItemRecord(const Taobao5Record& item, const QString& csvPath) {
 Taobao5Record fromItemRecord(const ItemRecord& record) {
     using F = Taobao5Field;
     Taobao5Record item;
-    item[F::Title] = unquoted(record.title);
+    item[F::Title] = record.title;
     const QString category = record.category.trimmed();
     item[F::Cid] = isWholeNumber(category) ? category : QStringLiteral("0");
     const QString condition = record.condition.trimmed();
     item[F::StuffStatus] = condition == u"8"   ? QStringLiteral("2")
                            : condition == u"6" ? QStringLiteral("3")
                                                : QStringLiteral("1");
-    item[F::LocationState] = unquoted(record.province);
-    item[F::LocationCity] = unquoted(record.city);
-    item[F::ItemType] =
-        unquoted(record.saleType).trimmed() == u"a" ? QStringLiteral("2") : QStringLiteral("1");
+    item[F::LocationState] = record.province;
+    item[F::LocationCity] = record.city;
+    item[F::ItemType] = record.saleType.trimmed() == u"a" ? QStringLiteral("2") : QStringLiteral("1");
     item[F::Price] = plainNumber(record.price);
     item[F::AuctionIncrement] = plainNumber(record.increment);
     item[F::Num] = plainNumber(record.quantity);
@@ -307,11 +291,11 @@ Taobao5Record fromItemRecord(const ItemRecord& record) {
     item[F::HasWarranty] = flag(record.warranty);
     item[F::ApproveStatus] = flag(record.putInStore);
     item[F::HasShowcase] = flag(record.shopWindow);
-    const QString startTime = unquoted(record.startTime).trimmed();
+    const QString startTime = record.startTime.trimmed();
     // The extraction's fixed start time means "at once", which an empty list time says.
     item[F::ListTime] = startTime == kPublishTime ? QString() : startTime;
-    item[F::Description] = unquoted(record.description);
-    item[F::CateProps] = unquoted(record.attributes);
+    item[F::Description] = record.description;
+    item[F::CateProps] = record.attributes;
     const QString postageId = record.postageTemplateId.trimmed();
     item[F::PostageId] = isWholeNumber(postageId) ? postageId : QStringLiteral("0");
     item[F::HasDiscount] = flag(record.memberDiscount);

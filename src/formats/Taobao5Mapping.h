@@ -9,8 +9,8 @@
 
 // Between a current-layout Taobao Assistant item and the 31-field item record that the extraction
 // fills and the converter's mappings read. The record holds values the way an item of the older
-// Taobao layout holds them (codes 5/8/6, "b"/"a", 2 for a seller who pays the freight, quoted
-// texts), so every mapping that takes a Taobao record takes a current-layout item unchanged.
+// Taobao layout holds them (codes 5/8/6, "b"/"a", 2 for a seller who pays the freight), as
+// plain values, so every mapping that takes a Taobao record takes a current-layout item unchanged.
 namespace Taobao5Mapping {
 
 // Postage templates leave garbage such as 2.97297e-39 in the fee fields: a fee that is not a
@@ -43,9 +43,5 @@ ItemRecord toItemRecord(const Taobao5Record& item, const QString& csvPath);
 // The inverse for the fields the record has; picture and picture_status stay empty: the writer
 // fills them once it has stored the picture.
 Taobao5Record fromItemRecord(const ItemRecord& record);
-
-// The text of a record value: one pair of enclosing quotes removed, and the inner quotes undoubled
-// when the value is a well-formed quoted field.
-QString unquoted(const QString& value);
 
 } // namespace Taobao5Mapping

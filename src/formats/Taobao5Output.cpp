@@ -41,11 +41,11 @@ bool isMissingOrEmpty(const QString& path) {
 Taobao5Record itemFor(const ItemRecord& record, const QString& outputPath, TitleEntities title,
                       QStringList* created, QString* pictureProblem) {
     Taobao5Record item = Taobao5Mapping::fromItemRecord(record);
-    // Decoded once the record's quotes are gone, so a decoded quote stays part of the text.
+    // A decoded quote is part of the text: the writer quotes it.
     if (title == TitleEntities::Decode)
         item[Taobao5Field::Title] = decodeNamedEntities(item[Taobao5Field::Title]);
-    Taobao5Pictures::attach(&item, Taobao5Pictures::storeFile(Taobao5Mapping::unquoted(record.picture),
-                                                              outputPath, created, pictureProblem));
+    Taobao5Pictures::attach(&item,
+                            Taobao5Pictures::storeFile(record.picture, outputPath, created, pictureProblem));
     return item;
 }
 

@@ -12,6 +12,8 @@ bool TaobaoLineReader::open(const QString& path) {
     m_lineNumber = 0;
     m_tooLong = false;
     m_searchedTo = 0;
+    m_tabs.clear();
+    m_lineTabs.clear();
     m_done = true;
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly))
@@ -31,18 +33,25 @@ qsizetype TaobaoLineReader::findLineEnd() {
     const qsizetype size = m_text.size();
     const auto isLineEnd = [](char16_t c) { return c == u'\n' || c == u'\r'; };
     qsizetype i = qMax(m_pos, m_searchedTo);
+    // A CR that ended the text last time is searched past again: its line's TABs are known.
+    while (!m_tabs.isEmpty() && m_tabs.back() >= i)
+        m_tabs.pop_back();
     // Eight at a time for the units up to CR; TABs between the fields are among them.
     for (; i + Utf16Words::kBlock <= size; i += Utf16Words::kBlock) {
         for (uint marks = Utf16Words::atMost(units + i, u'\r'); marks != 0;) {
             const int k = Utf16Words::first(marks);
             if (isLineEnd(units[i + k]))
                 return i + k;
+            if (units[i + k] == u'\t')
+                m_tabs.append(i + k);
             marks &= ~(3U << (2 * k));
         }
     }
     for (; i < size; ++i) {
         if (isLineEnd(units[i]))
             return i;
+        if (units[i] == u'\t')
+            m_tabs.append(i);
     }
     m_searchedTo = size;
     return -1;
@@ -65,6 +74,7 @@ bool TaobaoLineReader::readLine(QStringView* line, qsizetype maxLength) {
             if (end - m_pos > maxLength)
                 return refuse();
             *line = QStringView(m_text).sliced(m_pos, end - m_pos);
+            takeTabs();
             ++m_lineNumber;
             m_pos = end + 1;
             if (cr && m_pos < m_text.size() && m_text.at(m_pos) == u'\n')
@@ -81,10 +91,18 @@ bool TaobaoLineReader::readLine(QStringView* line, qsizetype maxLength) {
             return false;
         // The last line, without a line end.
         *line = QStringView(m_text).sliced(m_pos);
+        takeTabs();
         ++m_lineNumber;
         m_pos = m_text.size();
         return true;
     }
+}
+
+void TaobaoLineReader::takeTabs() {
+    m_lineTabs.clear();
+    for (qsizetype tab : std::as_const(m_tabs))
+        m_lineTabs.append(tab - m_pos);
+    m_tabs.clear();
 }
 
 bool TaobaoLineReader::fill() {
@@ -92,6 +110,8 @@ bool TaobaoLineReader::fill() {
         return false;
     if (m_pos > 0) {
         m_searchedTo = qMax<qsizetype>(0, m_searchedTo - m_pos);
+        for (qsizetype& tab : m_tabs)
+            tab -= m_pos;
         m_text.remove(0, m_pos);
         m_pos = 0;
     }

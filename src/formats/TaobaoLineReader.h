@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringDecoder>
 #include <QStringView>
+#include <QVarLengthArray>
 
 // Reads an older-layout Taobao file line by line, as its assistant wrote it: one item per line,
 // lines ending in CR LF (the assistant), CR alone (our converter) or LF (editors). The text is
@@ -24,6 +25,9 @@ public:
     bool readLine(QStringView* line, qsizetype maxLength);
     // The line last read (or the one found too long), counted from 1.
     qint64 lineNumber() const { return m_lineNumber; }
+    // Where the TABs of the line last read stand, counted from its start: found by the same pass
+    // that looks for the line's end, so the fields need no second search.
+    const QVarLengthArray<qsizetype, 40>& tabs() const { return m_lineTabs; }
     bool tooLong() const { return m_tooLong; }
 
     // Bytes read from the file per step; a line longer than this is gathered over several.
@@ -36,6 +40,8 @@ private:
     // The position of the first LF or CR at or after m_pos, -1 when none is in the text read so
     // far. The text searched without finding one is not searched again when more is read.
     qsizetype findLineEnd();
+    // Hands the TABs found from m_pos on to the line that starts there.
+    void takeTabs();
 
     QFile m_file;
     bool m_utf16Le = false; // copied straight into the text, no decoder pass
@@ -47,4 +53,6 @@ private:
     qint64 m_lineNumber = 0;
     bool m_tooLong = false;
     qsizetype m_searchedTo = 0;
+    QVarLengthArray<qsizetype, 40> m_tabs; // in m_text, from m_pos on, as far as searched
+    QVarLengthArray<qsizetype, 40> m_lineTabs;
 };

@@ -142,12 +142,6 @@ QString foldedSpaces(const QString& text) {
 
 } // namespace
 
-QString unquotedValue(const QString& value) {
-    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
-        return value.mid(1, value.size() - 2);
-    return value;
-}
-
 QString decodeHtmlEntities(const QString& text) {
     if (!text.contains(u'&'))
         return text;
@@ -156,7 +150,7 @@ QString decodeHtmlEntities(const QString& text) {
 
 QString readableCellText(int column, const QString& value) {
     const CellKind kind = kindOf(column);
-    QString text = foldedSpaces(decodeHtmlEntities(withoutTags(unquotedValue(value))));
+    QString text = foldedSpaces(decodeHtmlEntities(withoutTags(value)));
     switch (kind) {
     case CellKind::Description:
         if (text.size() > kDescriptionChars)

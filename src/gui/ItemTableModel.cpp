@@ -44,7 +44,7 @@ void ItemTableModel::addRow(const QString& key, const QStringList& cells) {
     added.cells.reserve(ItemRecord::kFieldCount);
     for (int column = 0; column < ItemRecord::kFieldCount; ++column)
         added.cells.append(readableCellText(column, cells.value(column)));
-    added.picturePath = unquotedValue(cells.value(ItemRecord::indexOf(ItemRecord::Field::Picture))).trimmed();
+    added.picturePath = cells.value(ItemRecord::indexOf(ItemRecord::Field::Picture)).trimmed();
     added.pageAddress = cells.value(ItemRecord::kFieldCount).trimmed();
     if (added.picturePath.isEmpty())
         added.picture = PictureState::Failed;

@@ -2,7 +2,6 @@
 
 ItemRecord collectedItemDefaults() {
     const QString zero = QStringLiteral("0");
-    const QString emptyQuoted = QStringLiteral("\"\"");
     ItemRecord record;
     record.shopCategory = zero;
     record.quantity = QStringLiteral("10");
@@ -12,9 +11,7 @@ ItemRecord collectedItemDefaults() {
     record.autoRepost = QStringLiteral("1");
     record.putInStore = zero;
     record.shopWindow = zero;
-    record.startTime = QStringLiteral("\"1980-01-01 00:00:00\"");
-    record.story = emptyQuoted;
-    record.attributes = emptyQuoted;
+    record.startTime = QStringLiteral("1980-01-01 00:00:00");
     record.groupPrice = zero;
     record.groupMinCount = zero;
     record.postageTemplateId = zero;

@@ -135,12 +135,10 @@ std::optional<ParsedItem> parseEbayItemPage(const QString& pageText, const QStri
     description.replace(u',', QChar(0xFF0C));
 
     ItemRecord record = collectedItemDefaults();
-    record.title = quoted(title);
+    record.title = title;
     record.category = category;
     record.condition = condition;
-    record.province = QStringLiteral("\"\"");
-    record.city = QStringLiteral("\"\"");
-    record.saleType = quoted(saleType);
+    record.saleType = saleType;
     record.price = QString();
     record.increment = increment;
     record.freightPayer = QStringLiteral("2");
@@ -149,8 +147,8 @@ std::optional<ParsedItem> parseEbayItemPage(const QString& pageText, const QStri
     record.expressFee = expressFee;
     record.invoice = QStringLiteral("0");
     record.warranty = QStringLiteral("1");
-    record.description = quoted(cleanFieldText(description));
-    record.picture = quoted(picturePath);
+    record.description = cleanFieldText(description);
+    record.picture = picturePath;
 
     // The grid shows the fees and the increment formatted; the record carries them as cut.
     ItemRecord shown = record;

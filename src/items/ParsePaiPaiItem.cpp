@@ -151,15 +151,15 @@ std::optional<ParsedItem> parsePaiPaiItemPage(const QString& pageText, const QSt
     const QString invoice = flag(QStringLiteral("<b>发 票：</b>"), QStringLiteral("有发票"));
     const QString warranty = flag(QStringLiteral("<b>保 修：</b>"), QStringLiteral("有保修"));
 
-    const QString description = quoted(cleanFieldText(cutDescription(pageText).value_or(QString())));
+    const QString description = cleanFieldText(cutDescription(pageText).value_or(QString()));
 
     ItemRecord record = collectedItemDefaults();
-    record.title = quoted(listTitle);
+    record.title = listTitle;
     record.category = category.value_or(QString());
     record.condition = condition;
-    record.province = quoted(province.value_or(QString()));
-    record.city = quoted(city.value_or(QString()));
-    record.saleType = quoted(saleType);
+    record.province = province.value_or(QString());
+    record.city = city.value_or(QString());
+    record.saleType = saleType;
     record.price = numberCell(listPrice);
     record.increment = increment.value_or(QString());
     record.freightPayer = QStringLiteral("2");
@@ -169,7 +169,7 @@ std::optional<ParsedItem> parsePaiPaiItemPage(const QString& pageText, const QSt
     record.invoice = invoice;
     record.warranty = warranty;
     record.description = description;
-    record.picture = quoted(picturePath);
+    record.picture = picturePath;
 
     ItemRecord shown = record;
     shown.increment = numberCell(increment);

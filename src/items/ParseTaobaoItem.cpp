@@ -221,12 +221,10 @@ std::optional<ParsedItem> parseTaobaoItemPage(QString pageText, const QString& p
         return std::nullopt;
 
     ItemRecord record = collectedItemDefaults();
-    record.title = quoted(title);
+    record.title = title;
     record.category = category;
     record.condition = condition;
-    record.province = quoted(QString());
-    record.city = quoted(QString());
-    record.saleType = quoted(saleType);
+    record.saleType = saleType;
     record.price = price.value_or(QString());
     record.increment = increment.value_or(QString());
     record.freightPayer = freightPayer;
@@ -235,8 +233,8 @@ std::optional<ParsedItem> parseTaobaoItemPage(QString pageText, const QString& p
     record.expressFee = expressFee.value_or(QString());
     record.invoice = invoice;
     record.warranty = warranty;
-    record.description = quoted(cleanFieldText(description));
-    record.picture = quoted(picturePath);
+    record.description = cleanFieldText(description);
+    record.picture = picturePath;
 
     return ParsedItem{record.values(), record};
 }

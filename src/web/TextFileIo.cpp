@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -156,17 +157,38 @@ struct GbkTable {
         QStringEncoder encoder("GBK");
         viaEncoder = encoder.isValid();
         for (char32_t unit = 0; unit < entries.size(); ++unit) {
-            if (QChar::isSurrogate(unit)) {
+            if (QChar::isSurrogate(unit))
                 entries[unit] = kSurrogate;
-                continue;
-            }
-            if (!viaEncoder) {
+            else if (unit < 0x80 || !viaEncoder)
                 // Without a GBK converter only ASCII can be written faithfully; the rest is lost.
                 entries[unit] = 1 << 16 | (unit < 0x80 ? unit : u'?');
+        }
+        if (viaEncoder)
+            fillFrom(encoder);
+    }
+
+    // Every character from U+0080 on goes through the encoder in one call, each followed by a
+    // line feed: no byte of a GBK character is one, so the bytes between two of them are the
+    // character's. A call per character took most of a short conversion's start.
+    void fillFrom(QStringEncoder& encoder) {
+        QString all;
+        all.reserve(2 * qsizetype(entries.size()));
+        for (char32_t unit = 0x80; unit < entries.size(); ++unit) {
+            if (QChar::isSurrogate(unit))
                 continue;
-            }
-            const QChar c(unit);
-            QByteArray bytes = encoder.encode(QStringView(&c, 1));
+            all.append(QChar(unit));
+            all.append(u'\n');
+        }
+        const QByteArray encoded = encoder.encode(all);
+        const char* from = encoded.constData();
+        const char* const end = from + encoded.size();
+        for (char32_t unit = 0x80; unit < entries.size(); ++unit) {
+            if (QChar::isSurrogate(unit))
+                continue;
+            const char* const next =
+                from < end ? static_cast<const char*>(std::memchr(from, '\n', end - from)) : nullptr;
+            QByteArray bytes = next ? QByteArray(from, next - from) : QByteArray();
+            from = next ? next + 1 : end;
             // The encoder writes nothing for ignorable marks such as U+00AD; code page 936 cannot
             // hold them either, and a character must never vanish without its "?".
             if (bytes.isEmpty())

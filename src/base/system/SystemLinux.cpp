@@ -79,6 +79,11 @@ bool syncFile(QFileDevice& file) {
     return file.flush() && ::fsync(file.handle()) == 0;
 }
 
+void startWriteback(QFileDevice& file, qint64 offset, qint64 length) {
+    if (file.flush() && file.handle() >= 0)
+        ::sync_file_range(file.handle(), offset, length, SYNC_FILE_RANGE_WRITE);
+}
+
 bool syncFolder(const QString& folder) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)

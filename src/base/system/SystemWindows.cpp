@@ -149,6 +149,8 @@ bool syncFile(QFileDevice& file) {
     return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
 }
 
+void startWriteback(QFileDevice&, qint64, qint64) {}
+
 bool syncFolder(const QString& folder) {
     // A folder can be flushed only by an administrator; NTFS keeps its names in its own journal,
     // which flushing a file in it writes out (see commitDurably).
