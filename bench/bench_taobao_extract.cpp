@@ -140,7 +140,7 @@ int main(int argc, char* argv[]) {
     quickWindow.address = kShop;
     QTemporaryDir quickDir;
     ExtractionSession quickSession(quickWindow, quickDir.path());
-    quickSession.context().pauseScale = 0.0;
+    quickSession.context().setPauseScale(0.0);
     ExtractionController quickController(quickSession);
     timer.restart();
     quickController.collect();

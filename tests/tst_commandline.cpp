@@ -86,11 +86,10 @@ QString settingsPath(const QTemporaryDir& dir) {
 
 // One item through the real row writer, as an item parser hands it over.
 void emitItem(CollectContext& ctx, int number) {
-    ctx.state.counters.collectedCount = number;
+    ctx.beginItem(QString(), number);
     ItemRecord record;
     record.title = QStringLiteral("\"item %1\"").arg(number);
-    addNextGridRow(ctx.window, record.values());
-    ctx.writer.appendRecord(record, number);
+    ctx.emitItem(record.values(), record, number);
 }
 
 } // namespace
@@ -332,10 +331,10 @@ private slots:
             for (int i = 1; i <= items; ++i)
                 emitItem(ctx, i);
             if (message)
-                ctx.window.showMessage(QStringLiteral("no items"));
+                ctx.showMessage(QStringLiteral("no items"));
             if (throws)
                 throw std::runtime_error("broken page");
-            ctx.stop();
+            return WalkEnd{};
         };
         const int status = runExtractCommand(extractOptions("paipai", "ebay", "http://shop.paipai.com/1"),
                                              dir.path(), {crawl, crawl, crawl});

@@ -252,10 +252,10 @@ private slots:
         {
             Program first(format, folder.path());
             bool pressed = false;
-            first.window.onProcessEvents = [&] {
+            first.window.onUpdate = [&] {
                 if (!pressed && first.window.rows.size() == 10) {
                     pressed = true;
-                    first.controller.stop();
+                    first.session.stopSignal().request();
                 }
             };
             first.collect(address);

@@ -69,6 +69,8 @@ public:
     int flushes = 0;
     bool failFlush = false;
     QStringList written;
+    // What every crawl hands back.
+    WalkEnd walkEnd = testWalkEnd();
 
 private:
     ExtractionController::Crawlers crawlersFor(std::function<void(CollectContext&)> crawl) {
@@ -77,11 +79,10 @@ private:
                 ++crawls;
                 platformCrawled = platform;
                 runningInCrawl = window.running;
-                stopFlagInCrawl = ctx.state.stopRequested;
+                stopFlagInCrawl = session.state().stopRequested;
                 if (crawl)
                     crawl(ctx);
-                else
-                    ctx.stop();
+                return walkEnd;
             };
         };
         return {wrap(Platform::PaiPai), wrap(Platform::Ebay), wrap(Platform::Taobao),
@@ -249,13 +250,14 @@ private slots:
         QFETCH(QString, shopPageProblem);
         QFETCH(QString, message);
 
-        Fixture f([](CollectContext& ctx) {
-            ctx.state.counters.collectedCount = 3;
+        Fixture* fixture = nullptr;
+        Fixture f([&](CollectContext& ctx) {
+            ctx.beginItem(QString(), 3);
             ctx.emitItem(testRecord(u"x"_s).values(), testRecord(u"x"_s), 3);
             ctx.writeBreakPoint(SettingsKeys::kBreakPointNum, u"3"_s);
-            ctx.window.processEvents();
+            fixture->session.stopSignal().request();
         });
-        f.window.onProcessEvents = [&f] { f.controller.stop(); };
+        fixture = &f;
         f.window.format = FileFormat::PaiPaiAssistant;
         f.run(Platform::PaiPai, u"http://shop.paipai.com/777"_s);
         const QByteArray before = fileBytes(f.session.paths().settingsFile());
@@ -288,12 +290,11 @@ private slots:
 
         QStringList seen;
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](CollectContext&) {
             for (const QString& key : {SettingsKeys::kBreakPoint, SettingsKeys::kBreakPointUrl,
                                        SettingsKeys::kBreakPointOption, SettingsKeys::kBreakPointSO,
                                        SettingsKeys::kBreakPointFileName, SettingsKeys::kBreakPointNum})
                 seen << fixture->ini(key);
-            ctx.stop();
         });
         fixture = &f;
         QVERIFY(writeBreakPointKeys(
@@ -352,12 +353,10 @@ private slots:
 
         Fixture* fixture = nullptr;
         Fixture f([&](CollectContext& ctx) {
-            if (how == u"nothing") {
-                ctx.stop();
+            if (how == u"nothing")
                 return;
-            }
             for (int item = 1; item <= 2; ++item) {
-                ctx.state.counters.collectedCount = item;
+                ctx.beginItem(QString(), item);
                 ctx.emitItem(testRecord(QString::number(item)).values(), testRecord(QString::number(item)),
                              item);
                 ctx.recordItemReached(item);
@@ -366,20 +365,19 @@ private slots:
                 ctx.writeBreakPoint(SettingsKeys::kBreakPoint, u"0"_s);
             if (how == u"found") {
                 ctx.reportShopTotal(2000000000);
-                ctx.reportListsRead();
+                fixture->walkEnd = WalkEnd{};
             }
             if (how.endsWith(u"unfetched"_s))
-                ctx.walkFailure = Messages::networkFailed(u"http://shop.paipai.com/21/1000-2-2/itemlist.js"_s,
-                                                          u"Connection closed"_s);
+                ctx.failWalk(Messages::networkFailed(u"http://shop.paipai.com/21/1000-2-2/itemlist.js"_s,
+                                                     u"Connection closed"_s));
             if (how.startsWith(u"stop"))
-                fixture->controller.stop();
+                fixture->session.stopSignal().request();
             if (how == u"message")
-                ctx.window.showMessage(u"提取店铺商品总数失败，程序中止！"_s);
+                ctx.showMessage(u"提取店铺商品总数失败，程序中止！"_s);
             if (how == u"throw")
                 throw std::runtime_error("parser bug");
             if (how == u"end")
                 ctx.writeBreakPoint(SettingsKeys::kBreakPoint, u"0"_s);
-            ctx.stop();
         });
         fixture = &f;
         f.window.format = FileFormat::PaiPaiAssistant;
@@ -507,7 +505,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(bool, refused);
 
-        Fixture f([](CollectContext& ctx) { ctx.stop(); });
+        Fixture f;
         const QString fileName =
             u"PaiPai_66"_s + ShopAddress::formatSuffix(Platform::PaiPai, format) + u".csv"_s;
         const QString output = f.session.paths().inProgramDir(fileName);
@@ -547,7 +545,7 @@ private slots:
         QFETCH(QByteArray, list);
         QFETCH(bool, refused);
 
-        Fixture f([](CollectContext& ctx) { ctx.stop(); });
+        Fixture f;
         const QString fileName = u"PaiPai_66"_s +
                                  ShopAddress::formatSuffix(Platform::PaiPai, FileFormat::TaobaoAssistant) +
                                  u".csv"_s;
@@ -607,22 +605,20 @@ private slots:
                                     u"http://item.taobao.com/item.htm?id=2"_s,
                                     u"http://item.taobao.com/item.htm?cat=9&id=1"_s};
         Fixture f([&](CollectContext& ctx) {
-            ctx.state.counters.collectedCount = 0;
+            int itemNumber = 0;
             for (const QString& address : addresses) {
-                ++ctx.state.counters.collectedCount;
+                ++itemNumber;
                 if (ctx.isItemWritten(address))
                     continue;
                 fetched << address;
-                ctx.beginItem(address, ctx.state.counters.collectedCount);
-                ctx.emitItem(testRecord(address).values(), testRecord(address),
-                             ctx.state.counters.collectedCount);
-                ctx.recordItemReached(ctx.state.counters.collectedCount);
+                ctx.beginItem(address, itemNumber);
+                ctx.emitItem(testRecord(address).values(), testRecord(address), itemNumber);
+                ctx.recordItemReached(itemNumber);
                 if (stopAfterFirst) {
-                    fixture->controller.stop();
+                    fixture->session.stopSignal().request();
                     break;
                 }
             }
-            ctx.stop();
         });
         fixture = &f;
         f.controller.setFlushFunction([&f] { return f.session.writer().flush(); });
@@ -633,6 +629,7 @@ private slots:
 
         // Resumed: the list knows item 1, whatever number the breakpoint holds.
         stopAfterFirst = false;
+        f.session.stopSignal().reset();
         f.session.state().resume.shopUrl = u"http://shop7.taobao.com/"_s;
         f.session.state().resume.itemNumber = 0;
         f.run(Platform::Taobao, u"http://shop7.taobao.com/"_s);
@@ -661,7 +658,6 @@ private slots:
                 ctx.beginItem(address, item);
                 ctx.emitItem(testRecord(address).values(), testRecord(address), item);
             }
-            ctx.stop();
         });
         f.window.format = format;
         g_journalFolder = f.dir.path();
@@ -676,7 +672,6 @@ private slots:
         Fixture f([](CollectContext& ctx) {
             emitTestRow(ctx, QStringLiteral("a"));
             emitTestRow(ctx, QStringLiteral("b"));
-            ctx.stop();
         });
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
@@ -687,33 +682,37 @@ private slots:
         QCOMPARE(f.written, QStringList({testOutput({u"a"_s, u"b"_s}), testOutput({u"a"_s, u"b"_s})}));
     }
 
-    void userStopInTheMiddleFlushesAtOnce() {
+    // The user's stop reaches the walk through the stop signal alone: the walk sees it, writes
+    // nothing more, and the run's end writes the rows once.
+    void userStopInTheMiddleFlushesOnceTheWalkReturns() {
         Fixture* fixture = nullptr;
-        int flushesSeenAfterStop = -1;
+        int flushesSeenInWalk = -1;
+        bool emittedAfterStop = true;
         Fixture f([&](CollectContext& ctx) {
             emitTestRow(ctx, QStringLiteral("first"));
-            fixture->window.onProcessEvents = [&] { fixture->controller.stop(); };
-            while (!ctx.state.stopRequested)
-                ctx.window.processEvents();
-            flushesSeenAfterStop = fixture->flushes;
-            QCOMPARE(fixture->window.running, false);
-            // The item in progress when stop came still lands in the output.
-            emitTestRow(ctx, QStringLiteral("late"));
-            ctx.stop();
+            fixture->session.stopSignal().request();
+            while (!ctx.stopRequested())
+                ctx.pause(10);
+            flushesSeenInWalk = fixture->flushes;
+            // An item whose downloads the stop may have cut short is not written.
+            emittedAfterStop = ctx.emitItem(testRecord(u"late"_s).values(), testRecord(u"late"_s), 99);
         });
         fixture = &f;
         f.run(Platform::Taobao, QStringLiteral("http://shop9.taobao.com"));
-        QCOMPARE(flushesSeenAfterStop, 1);
-        QCOMPARE(f.written, QStringList({testOutput({u"first"_s}), testOutput({u"late"_s})}));
+        QCOMPARE(flushesSeenInWalk, 0);
+        QVERIFY(!emittedAfterStop);
+        QCOMPARE(f.written, QStringList({testOutput({u"first"_s})}));
+        QCOMPARE(f.flushes, 1);
         QCOMPARE(f.window.running, false);
+        QCOMPARE(f.controller.lastRun().ending, ExtractionController::Ending::Stopped);
     }
 
     void collectInsideACrawlIsIgnored() {
         Fixture* fixture = nullptr;
         Fixture f([&](CollectContext& ctx) {
             fixture->controller.collect();
-            QVERIFY(!ctx.state.stopRequested);
-            ctx.stop();
+            QVERIFY(!fixture->session.state().stopRequested);
+            QVERIFY(!ctx.stopRequested());
         });
         fixture = &f;
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
@@ -743,15 +742,15 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, bufferKept);
 
-        Fixture f([throws, stops](CollectContext& ctx) {
+        Fixture* fixture = nullptr;
+        Fixture f([&fixture, throws, stops](CollectContext& ctx) {
             emitTestRow(ctx, QStringLiteral("kept"));
             if (throws)
                 throw std::runtime_error("parser bug");
-            if (stops) {
-                ctx.stop();
-                ctx.stop();
-            }
+            if (stops)
+                fixture->session.stopSignal().request();
         });
+        fixture = &f;
         f.failFlush = failFlush;
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/5"));
 
@@ -765,10 +764,7 @@ private slots:
     }
 
     void outputKeptByAFailedWriteIsWrittenBeforeTheNextRun() {
-        Fixture f([](CollectContext& ctx) {
-            emitTestRow(ctx, ctx.state.setup.shopUrl.right(1));
-            ctx.stop();
-        });
+        Fixture f([](CollectContext& ctx) { emitTestRow(ctx, ctx.runState().setup.shopUrl.right(1)); });
         f.failFlush = true;
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
         // Still failing: the next run does not start and the buffer stays.
@@ -804,11 +800,12 @@ private slots:
 
         QList<int> seen;
         QList<bool> appended;
+        Fixture* fixture = nullptr;
         Fixture f([&](CollectContext& ctx) {
-            seen.append(ctx.state.resume.itemNumber);
-            appended.append(ctx.writer.appendsToExisting());
-            ctx.stop();
+            seen.append(ctx.runState().resume.itemNumber);
+            appended.append(fixture->session.writer().appendsToExisting());
         });
+        fixture = &f;
         f.session.state().resume.shopUrl = QStringLiteral("http://shop.paipai.com/55");
         f.session.state().resume.itemNumber = 5;
         for (const QString& address : addresses) {

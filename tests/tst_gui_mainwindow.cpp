@@ -57,10 +57,11 @@ using Crawl = std::function<void(CollectContext&)>;
 // crawl runs on the engine's thread: it may touch its context, never a widget.
 struct Harness {
     explicit Harness(Crawl crawl = {}) {
-        Crawl body = crawl ? crawl : Crawl([](CollectContext& ctx) { ctx.stop(); });
-        auto counted = [this, body](CollectContext& ctx) {
+        auto counted = [this, crawl](CollectContext& ctx) {
             ++crawls;
-            body(ctx);
+            if (crawl)
+                crawl(ctx);
+            return testWalkEnd();
         };
         RunEngineOptions options;
         options.programDir = dir.path();
@@ -104,12 +105,10 @@ struct Harness {
     std::atomic<int> flushes = 0;
 };
 
-// A crawl's loop waiting for the stop: turns until the stop command has run.
+// A crawl's loop waiting for the stop: turns until the stop reaches it.
 void waitForStop(CollectContext& ctx) {
-    while (!ctx.state.stopRequested) {
-        ctx.window.processEvents();
+    while (!ctx.stopRequested())
         ctx.pause(10);
-    }
 }
 
 bool shown(QWidget* widget) {
@@ -719,10 +718,9 @@ private slots:
         QFETCH(QString, status);
         Harness h([rows](CollectContext& ctx) {
             for (int i = 0; i < rows; ++i) {
-                ctx.state.counters.collectedCount = i + 1;
+                ctx.beginItem(QString(), i + 1);
                 ctx.emitItem(testRecord(QString::number(i)).values(), testRecord(QString::number(i)), i + 1);
             }
-            ctx.stop();
         });
         const bool rejected = !status.contains(QStringLiteral("%1"));
         if (!rejected)
@@ -806,7 +804,6 @@ private slots:
         Harness h([](CollectContext& ctx) {
             emitTestRow(ctx, QStringLiteral("a"));
             waitForStop(ctx);
-            ctx.stop();
         });
         auto probe = [&] {
             return QList<bool>{h.child<QLineEdit>("txt_set_dz")->isEnabled(),
@@ -836,7 +833,6 @@ private slots:
         Harness h([](CollectContext& ctx) {
             emitTestRow(ctx, QStringLiteral("a"));
             waitForStop(ctx);
-            ctx.stop();
         });
         h.window->show();
         h.start(2, QStringLiteral("http://shop8.taobao.com"));
@@ -867,7 +863,6 @@ private slots:
         Harness h([rows](CollectContext& ctx) {
             for (int i = 0; i < rows; ++i)
                 emitTestRow(ctx, QString::number(i));
-            ctx.stop();
         });
         h.collect(0, QStringLiteral("http://shop.paipai.com/1"));
         QCOMPARE(h.flushes.load(), flushes);
@@ -922,10 +917,7 @@ private slots:
         QByteArray settingsFile;
         {
             // Stopped by the user, so that the next start offers to resume it.
-            Harness h([](CollectContext& ctx) {
-                waitForStop(ctx);
-                ctx.stop();
-            });
+            Harness h([](CollectContext& ctx) { waitForStop(ctx); });
             h.child<QRadioButton>(qPrintable(name))->click();
             h.start(2, QStringLiteral("http://shop8.taobao.com"));
             QTRY_COMPARE(h.crawls.load(), 1);
@@ -1037,8 +1029,7 @@ private slots:
         QList<int> resumedAt;
         Harness h([&](CollectContext& ctx) {
             const QMutexLocker lock(&seenLock);
-            resumedAt.append(ctx.state.resume.itemNumber);
-            ctx.stop();
+            resumedAt.append(ctx.runState().resume.itemNumber);
         });
         SettingsStore& settings = h.window->settings();
         const QString outputFile = h.window->paths().inProgramDir(QStringLiteral("eBay_abc.csv"));

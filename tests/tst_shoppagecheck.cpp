@@ -101,7 +101,7 @@ private slots:
         QFETCH(QString, message);
 
         ShopRun run(address);
-        const ShopPageCheck::Finding found = ShopPageCheck::fetchAndClassify(run.session.context(), platform);
+        const ShopPageCheck::Finding found = run.session.context().checkShopPage(platform);
         QCOMPARE(found.verdict, verdict);
         QVERIFY2(found.message.startsWith(message), qPrintable(found.message));
         if (verdict == Verdict::NetworkFailure)
@@ -125,8 +125,7 @@ private slots:
         m_server.setRedirect(u"http://shop66660012.taobao.com/"_s, u"http://shop66660012.taobao.com/"_s);
         ShopRun run(address);
         run.session.fetcher().setTimeoutMs(300);
-        const ShopPageCheck::Finding found =
-            ShopPageCheck::fetchAndClassify(run.session.context(), Platform::Taobao);
+        const ShopPageCheck::Finding found = run.session.context().checkShopPage(Platform::Taobao);
         QCOMPARE(found.verdict, Verdict::NetworkFailure);
         QCOMPARE(found.message, Messages::networkFailed(address, reason));
     }

@@ -20,16 +20,41 @@
 #include <cmath>
 #include <utility>
 
-QString CollectContext::shopAddress() const {
-    return state.setup.shopUrl;
+CollectContext::CollectContext(RunState& state, WindowInterface& window, SettingsStore& settings,
+                               PageFetcher& fetcher, RowWriter& writer, const AppPaths& paths,
+                               StopSignal& stop)
+    : m_state(state), m_window(window), m_settings(settings), m_fetcher(fetcher), m_writer(writer),
+      m_paths(paths), m_stop(stop) {}
+
+ShopWalkInput CollectContext::walkInput(int pauseMs) {
+    return {m_state.setup.shopUrl, *this, *this, *this, m_state.setup.recordsBreakPoint, pauseMs};
+}
+
+void CollectContext::startRun(WrittenItemSet* writtenItems) {
+    m_writtenItems = writtenItems;
+    m_failure.clear();
+    m_halted = false;
+    m_itemAwaitingOutput = 0;
+    m_unreadListPage.clear();
+    m_unreadListPageReason.clear();
+    m_picturesNotSaved = 0;
+    m_itemAddress.clear();
+    m_itemKey.clear();
+    m_shopPageAddress.clear();
+    m_shopPage.clear();
+}
+
+void CollectContext::failWalk(const QString& reason) {
+    if (m_failure.isEmpty())
+        m_failure = reason;
 }
 
 QString CollectContext::fetchPage(const QString& address) {
-    return unlessLoginDemanded(fetcher.fetchPage(address));
+    return unlessLoginDemanded(m_fetcher.fetchPage(address));
 }
 
 QString CollectContext::fetchPageUtf8(const QString& address) {
-    return unlessLoginDemanded(fetcher.fetchPageUtf8(address));
+    return unlessLoginDemanded(m_fetcher.fetchPageUtf8(address));
 }
 
 namespace {
@@ -47,43 +72,43 @@ bool answered(const FetchReport& fetched) {
 } // namespace
 
 QString CollectContext::unlessLoginDemanded(const QString& text) {
-    const FetchReport& fetched = fetcher.lastPage();
+    const FetchReport& fetched = m_fetcher.lastPage();
     if (downloadsCut() || !answered(fetched))
         return text;
     if (demandsLogin(fetched.status) ||
-        (!text.isEmpty() && LoginPageSigns::anywhere(writer.target().platform, text))) {
-        if (walkFailure.isEmpty())
-            walkFailure = Messages::kLoginRequired;
+        (!text.isEmpty() && LoginPageSigns::anywhere(m_writer.target().platform, text))) {
+        if (m_failure.isEmpty())
+            m_failure = Messages::kLoginRequired;
         return {};
     }
     return text;
 }
 
-void CollectContext::keepShopPage(const QString& address, const QString& text) {
-    m_shopPageAddress = address;
-    m_shopPage = text;
+ShopPageCheck::Finding CollectContext::checkShopPage(Platform platform) {
+    ShopPageCheck::Finding found =
+        ShopPageCheck::fetchAndClassify(m_fetcher, m_state.setup.shopUrl, platform, m_stop);
+    if (found.answered) {
+        m_shopPageAddress = m_state.setup.shopUrl;
+        m_shopPage = std::exchange(found.page, QString());
+    }
+    return found;
 }
 
-void CollectContext::forgetShopPage() {
-    m_shopPageAddress.clear();
-    m_shopPage.clear();
-}
-
-QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encoding) {
+QString CollectContext::fetchWalkPage(const QString& address, Encoding encoding) {
     if (!m_shopPageAddress.isEmpty() && address == m_shopPageAddress) {
         const QString text = std::exchange(m_shopPage, QString());
         m_shopPageAddress.clear();
         return text;
     }
     const QString text =
-        encoding == PageEncoding::Utf8 ? fetcher.fetchPageUtf8(address) : fetcher.fetchPage(address);
-    const FetchReport& fetched = fetcher.lastPage();
-    if (fetched.failure == FetchFailure::Stopped || downloadsCut() || !walkFailure.isEmpty())
+        encoding == Encoding::Utf8 ? m_fetcher.fetchPageUtf8(address) : m_fetcher.fetchPage(address);
+    const FetchReport& fetched = m_fetcher.lastPage();
+    if (fetched.failure == FetchFailure::Stopped || downloadsCut() || !m_failure.isEmpty())
         return text;
     if (fetched.ok()) {
         // A login or verification page sent with 200 is a demand all the same.
-        if (LoginPageSigns::anywhere(writer.target().platform, text)) {
-            walkFailure = Messages::kLoginRequired;
+        if (LoginPageSigns::anywhere(m_writer.target().platform, text)) {
+            m_failure = Messages::kLoginRequired;
             return {};
         }
         if (text.isEmpty())
@@ -99,20 +124,20 @@ QString CollectContext::fetchWalkPage(const QString& address, PageEncoding encod
     case 401:
     case 403:
     case 429:
-        walkFailure = Messages::kLoginRequired;
+        m_failure = Messages::kLoginRequired;
         break;
     default:
-        walkFailure = Messages::networkFailed(
+        m_failure = Messages::networkFailed(
             address, fetchFailureReason(fetched.failure, fetched.status, fetched.error));
     }
     return text;
 }
 
 void CollectContext::noteUnreadListPage(const QString& address, const QString& reason) {
-    if (!unreadListPage.isEmpty())
+    if (!m_unreadListPage.isEmpty())
         return;
-    unreadListPage = address;
-    unreadListPageReason = reason;
+    m_unreadListPage = address;
+    m_unreadListPageReason = reason;
 }
 
 double CollectContext::pauseScaleFromEnvironment() {
@@ -122,56 +147,46 @@ double CollectContext::pauseScaleFromEnvironment() {
 }
 
 bool CollectContext::stopRequested() {
-    window.processEvents();
-    return state.stopRequested;
+    return m_halted || m_stop.isRequested();
 }
 
 void CollectContext::pause(int milliseconds) {
-    itemPauseMs = static_cast<int>(std::lround(milliseconds * pauseScale));
+    m_lastPauseMs = static_cast<int>(std::lround(milliseconds * m_pauseScale));
     QElapsedTimer clock;
     clock.start();
     interruptiblePause(
-        itemPauseMs,
-        [this] {
-            window.processEvents();
-            return state.stopRequested;
-        },
-        stopSignal);
-    pausedMs += clock.elapsed();
+        m_lastPauseMs, [this] { return m_halted; }, &m_stop);
+    m_pausedMs += clock.elapsed();
 }
 
 QString CollectContext::downloadPicture(const QString& address, const QString& fileName) {
     QString stored;
-    if (!fetcher.downloadPicture(address, fileName, paths.pictureFolder(state.setup.outputBaseName),
-                                 &stored) &&
+    if (!m_fetcher.downloadPicture(address, fileName, m_paths.pictureFolder(m_state.setup.outputBaseName),
+                                   &stored) &&
         !address.isEmpty() && !downloadsCut())
-        ++picturesNotSaved;
+        ++m_picturesNotSaved;
     return stored.isEmpty() ? fileName : stored;
 }
 
 QString CollectContext::picturePath(const QString& fileName) const {
-    return QDir::toNativeSeparators(paths.pictureFolder(state.setup.outputBaseName) + u'/' +
+    return QDir::toNativeSeparators(m_paths.pictureFolder(m_state.setup.outputBaseName) + u'/' +
                                     safePictureFileName(fileName));
 }
 
 void CollectContext::recordItemReached(int itemNumber) {
-    Status durable = writer.syncJournal();
+    Status durable = m_writer.syncJournal();
     // The keys go to disk after their rows: a key without its row would skip the item for good.
-    if (durable && writtenItems)
-        durable = writtenItems->commit();
+    if (durable && m_writtenItems)
+        durable = m_writtenItems->commit();
     if (durable) {
         writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(itemNumber));
         return;
     }
-    // The row is only in memory: the run stops, and the breakpoint passes the row only once the
-    // stop has written it to the output file.
-    window.showMessage(Messages::kJournalFailed.arg(durable.message()));
-    stop();
-    if (!writer.hasPendingOutput()) {
-        if (writtenItems)
-            writtenItems->commit();
-        writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(itemNumber));
-    }
+    // The row is only in memory: the walk ends, and the breakpoint passes the row only once the
+    // run's end has written it to the output file.
+    m_window.showMessage(Messages::kJournalFailed.arg(durable.message()));
+    m_halted = true;
+    m_itemAwaitingOutput = itemNumber;
 }
 
 void CollectContext::itemDropped(DropReason reason) {
@@ -179,7 +194,7 @@ void CollectContext::itemDropped(DropReason reason) {
     if (walkFailed())
         return;
     // Right after the item page's fetch, the fetch tells why it came empty.
-    const FetchReport& fetched = fetcher.lastPage();
+    const FetchReport& fetched = m_fetcher.lastPage();
     if (reason == DropReason::PageUnreadable && !m_itemAddress.isEmpty() &&
         fetched.address == m_itemAddress) {
         if (fetched.failure == FetchFailure::TooLarge)
@@ -187,35 +202,31 @@ void CollectContext::itemDropped(DropReason reason) {
         else if (fetched.failure == FetchFailure::TimedOut)
             reason = DropReason::TimedOut;
     }
-    if (!state.counters.items.settle(m_itemKey, ItemTally::Fate::Dropped))
+    if (!m_state.counters.items.settle(m_itemKey, ItemTally::Fate::Dropped))
         return;
-    window.setStatusText(Messages::itemDropped(reason) +
-                         (m_itemAddress.isEmpty() ? m_itemKey : m_itemAddress));
+    m_window.setStatusText(Messages::itemDropped(reason) +
+                           (m_itemAddress.isEmpty() ? m_itemKey : m_itemAddress));
 }
 
 bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
-    return settings.writeValue(SettingsKeys::kSection, key, value);
-}
-
-bool CollectContext::recordsBreakPoints() const {
-    return state.setup.recordsBreakPoint;
+    return m_settings.writeValue(SettingsKeys::kSection, key, value);
 }
 
 bool CollectContext::isItemWritten(const QString& itemAddress) const {
-    return writtenItems &&
-           writtenItems->contains(WrittenItemSet::keyFor(writer.target().platform, itemAddress));
+    return m_writtenItems &&
+           m_writtenItems->contains(WrittenItemSet::keyFor(m_writer.target().platform, itemAddress));
 }
 
 void CollectContext::beginItem(const QString& itemAddress, int itemNumber) {
     m_itemAddress = itemAddress;
     m_itemKey = itemAddress.isEmpty() ? u'#' + QString::number(itemNumber)
-                                      : WrittenItemSet::keyFor(writer.target().platform, itemAddress);
-    state.counters.collectedCount = itemNumber;
-    state.counters.items.found(m_itemKey);
+                                      : WrittenItemSet::keyFor(m_writer.target().platform, itemAddress);
+    m_state.counters.collectedCount = itemNumber;
+    m_state.counters.items.found(m_itemKey);
 }
 
 void CollectContext::passOverItem() {
-    state.counters.items.settle(m_itemKey, ItemTally::Fate::AlreadyInFile);
+    m_state.counters.items.settle(m_itemKey, ItemTally::Fate::AlreadyInFile);
 }
 
 bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
@@ -225,52 +236,33 @@ bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& re
     const QString key = m_itemKey.isEmpty() ? u'#' + QString::number(itemNumber) : m_itemKey;
     m_itemKey.clear();
     m_itemAddress.clear();
-    if (writtenItems && writtenItems->contains(key)) {
-        state.counters.items.settle(key, ItemTally::Fate::AlreadyInFile);
+    if (m_writtenItems && m_writtenItems->contains(key)) {
+        m_state.counters.items.settle(key, ItemTally::Fate::AlreadyInFile);
         return true;
     }
     // The page address rides after the 31 cells, for the window's double click.
-    addNextGridRow(window,
+    addNextGridRow(m_window,
                    record.pageAddress.isEmpty() ? gridCells : gridCells + QStringList{record.pageAddress});
-    writer.appendRecord(record, itemNumber, key);
+    m_writer.appendRecord(record, itemNumber, key);
     KillPoint::reached(KillPoint::kRowJournaled);
-    state.counters.items.settle(key, ItemTally::Fate::Written);
-    if (writtenItems)
-        writtenItems->add(key);
+    m_state.counters.items.settle(key, ItemTally::Fate::Written);
+    if (m_writtenItems)
+        m_writtenItems->add(key);
     return true;
 }
 
 bool CollectContext::downloadsCut() const {
-    return stopSignal && stopSignal->isRequested();
-}
-
-void CollectContext::markShopComplete() {
-    writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
-}
-
-void CollectContext::finish() {
-    stop();
+    return m_stop.isRequested();
 }
 
 void CollectContext::setStatusText(const QString& text) {
-    window.setStatusText(text);
+    m_window.setStatusText(text);
 }
 
 void CollectContext::showMessage(const QString& text) {
-    window.showMessage(text);
+    m_window.showMessage(text);
 }
 
 void CollectContext::reportShopTotal(int total) {
-    state.counters.itemTotal = total;
-}
-
-void CollectContext::reportListsRead() {
-    state.counters.listsRead = true;
-}
-
-void CollectContext::stop() {
-    if (stopCommand)
-        stopCommand();
-    else
-        state.stopRequested = true;
+    m_state.counters.itemTotal = total;
 }

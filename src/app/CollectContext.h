@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/AppPaths.h"
-#include "crawl/CrawlHost.h"
+#include "app/ShopPageCheck.h"
+#include "crawl/ItemSink.h"
+#include "crawl/PageSource.h"
+#include "crawl/ShopWalk.h"
+#include "crawl/WalkProgress.h"
 
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 struct RunState;
 class WindowInterface;
@@ -17,100 +19,115 @@ class StopSignal;
 class WrittenItemSet;
 struct ItemRecord;
 
-// What a shop walk works with during a real run: the run state, the window, the settings file,
-// the fetcher and the row writer. Built by ExtractionSession; tests may build their own with fakes.
-struct CollectContext : CrawlHost {
+// The run as a shop walk sees it: the page source (the fetcher, the picture folder, the pause),
+// the item sink (the written-item list, the grid, the row writer, the breakpoint after each item)
+// and the progress (the window). The collect command owns it, starts it for each run and reads
+// what the walk left behind once the walk has returned.
+class CollectContext final : public PageSource, public ItemSink, public WalkProgress {
+public:
     CollectContext(RunState& state, WindowInterface& window, SettingsStore& settings, PageFetcher& fetcher,
-                   RowWriter& writer, const AppPaths& paths)
-        : state(state), window(window), settings(settings), fetcher(fetcher), writer(writer), paths(paths) {}
+                   RowWriter& writer, const AppPaths& paths, StopSignal& stop);
 
-    RunState& state;
-    WindowInterface& window;
-    SettingsStore& settings;
-    PageFetcher& fetcher;
-    RowWriter& writer;
-    const AppPaths& paths;
+    // The parts a walk of this run works with.
+    ShopWalkInput walkInput(int pauseMs);
+    // What the run works on and how far it got, to read.
+    const RunState& runState() const { return m_state; }
+
+    // A new run, whose items the output file holds in writtenItems: everything the last run
+    // left behind is forgotten.
+    void startRun(WrittenItemSet* writtenItems);
+    // The run is over: its item list is the collect command's again.
+    void endRun() { m_writtenItems = nullptr; }
     // Tests shorten the politeness pauses with a factor below 1; tests of the program itself set
     // it with the environment variable KESTRUNE_PAUSE_SCALE.
-    double pauseScale = pauseScaleFromEnvironment();
-    // The stop command (Cmd_stop) that walks run at the end of their walk; set by the controller.
-    std::function<void()> stopCommand;
-    // The thread-safe stop request of the run, when there is one; it cuts a pause short.
-    StopSignal* stopSignal = nullptr;
+    void setPauseScale(double scale) { m_pauseScale = scale; }
+    static double pauseScaleFromEnvironment();
+    // Fetches the run's shop page and tells what it is. The page that was checked is the page the
+    // walk reads: its fetch of that address takes it instead of asking the site again (once).
+    ShopPageCheck::Finding checkShopPage(Platform platform);
 
-    // Runs the stop command (or just raises the stop flag when no controller is attached).
-    void stop();
-    // Writes a key of the breakpoint section.
-    bool writeBreakPoint(const QString& key, const QString& value);
-
-    QString shopAddress() const override;
-    QString fetchPage(const QString& address) override;
-    QString fetchPageUtf8(const QString& address) override;
-    // A page the site answered, or said it has not (404, 410: a list that ends there), is the
-    // walk's to read. Anything else fails the run once (walkFailure): a login or verification
-    // demand (401, 403, 429, or such a page sent with 200), or, naming the address, no answer at
-    // all, a time-out, a refused redirect or a server's or proxy's error.
-    QString fetchWalkPage(const QString& address, PageEncoding encoding) override;
-    bool walkFailed() const override { return !walkFailure.isEmpty(); }
     // The first list page that the site said it has not (404, 410) or that came empty, with the
     // reason: a walk that found fewer items than the shop states after one is not complete.
     // Empty while every list page came.
-    QString unreadListPage;
-    QString unreadListPageReason;
-    // The shop page as the check before the walk read it: the walk's fetch of that address takes
-    // it instead of asking the site again (once). A run forgets it as it starts.
-    void keepShopPage(const QString& address, const QString& text);
-    void forgetShopPage();
-    // Why the walk could not go on (Messages::networkFailed); empty while it can.
-    QString walkFailure;
-    static double pauseScaleFromEnvironment();
-
-    // The window's turn to run its events; a stop pressed meanwhile is seen here.
-    bool stopRequested() override;
-    QString downloadPicture(const QString& address, const QString& fileName) override;
+    const QString& unreadListPage() const { return m_unreadListPage; }
+    const QString& unreadListPageReason() const { return m_unreadListPageReason; }
+    // Fails the walk for this reason, unless it failed already.
+    void failWalk(const QString& reason);
     // Pictures of this run that could not be saved (failed, not a picture, not written).
-    int picturesNotSaved = 0;
-    QString picturePath(const QString& fileName) const override;
-    // Pauses for milliseconds times pauseScale, running the window's events.
-    void pause(int milliseconds) override;
+    int picturesNotSaved() const { return m_picturesNotSaved; }
+    // The item whose breakpoint waits for its row to reach the output file (the journal failed
+    // and the walk was halted); 0 when none.
+    int itemAwaitingOutput() const { return m_itemAwaitingOutput; }
     // For the time-left estimate: the pause last asked for (scaled; -1 before the first) and the
     // time spent pausing so far.
-    int itemPauseMs = -1;
-    qint64 pausedMs = 0;
-    bool downloadsCut() const override;
-    bool recordsBreakPoints() const override;
-    bool emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) override;
-    // Rows of items up to itemNumber are made durable, then BreakPointNum is written. When the
-    // journal failed, the user is told, the run stops, and BreakPointNum moves only if the stop
-    // wrote the rows to the output file.
-    void recordItemReached(int itemNumber) override;
-    // Logged on the status line, naming the item's address and the reason, once per item.
-    void itemDropped(DropReason reason) override;
-    void markShopComplete() override;
-    void finish() override;
-    void setStatusText(const QString& text) override;
-    void showMessage(const QString& text) override;
-    void reportShopTotal(int total) override;
-    void reportListsRead() override;
+    int lastPauseMs() const { return m_lastPauseMs; }
+    qint64 pausedMs() const { return m_pausedMs; }
+    void forgetLastPause() { m_lastPauseMs = -1; }
 
-    // Each item once per shop: the items the output file already holds, set by the collect
-    // command for its run (null outside a run).
-    WrittenItemSet* writtenItems = nullptr;
-    // Asked by the item loop before it fetches an item page: true when the output already holds
-    // the item, which is then counted as reached but neither fetched, written nor paused for.
+    // Writes a key of the breakpoint section.
+    bool writeBreakPoint(const QString& key, const QString& value);
+
+    // PageSource
+    QString fetchPage(const QString& address) override;
+    QString fetchPageUtf8(const QString& address) override;
+    // A page the site answered, or said it has not (404, 410: a list that ends there), is the
+    // walk's to read. Anything else fails the walk once: a login or verification demand (401,
+    // 403, 429, or such a page sent with 200), or, naming the address, no answer at all, a
+    // time-out, a refused redirect or a server's or proxy's error.
+    QString fetchWalkPage(const QString& address, Encoding encoding) override;
+    QString failure() const override { return m_failure; }
+    // The user's stop, or a halt of the run's own (the journal failed).
+    bool stopRequested() override;
+    QString downloadPicture(const QString& address, const QString& fileName) override;
+    QString picturePath(const QString& fileName) const override;
+    // Pauses for milliseconds times the pause scale; a stop cuts it short.
+    void pause(int milliseconds) override;
+    bool downloadsCut() const override;
+
+    // ItemSink
     bool isItemWritten(const QString& itemAddress) const override;
     // The item is found (counted once however many lists name it) and the next calls are its; a
     // cell without an address stands for its item by its number, which stays the same from run to
     // run of a shop.
     void beginItem(const QString& itemAddress, int itemNumber) override;
     void passOverItem() override;
+    bool emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) override;
+    // Logged on the status line, naming the item's address and the reason, once per item.
+    void itemDropped(DropReason reason) override;
+    // Rows of items up to itemNumber are made durable, then BreakPointNum is written. When the
+    // journal failed, the user is told and the walk is halted; BreakPointNum waits for the rows
+    // to reach the output file (itemAwaitingOutput).
+    void recordItemReached(int itemNumber) override;
+
+    // WalkProgress
+    void setStatusText(const QString& text) override;
+    void showMessage(const QString& text) override;
+    void reportShopTotal(int total) override;
 
 private:
-    // Fails the run when the last fetch was a login or verification demand, by its status or by
+    // Fails the walk when the last fetch was a login or verification demand, by its status or by
     // the page's content; the page's text is then no page to read (empty).
     QString unlessLoginDemanded(const QString& text);
     void noteUnreadListPage(const QString& address, const QString& reason);
 
+    RunState& m_state;
+    WindowInterface& m_window;
+    SettingsStore& m_settings;
+    PageFetcher& m_fetcher;
+    RowWriter& m_writer;
+    const AppPaths& m_paths;
+    StopSignal& m_stop;
+    WrittenItemSet* m_writtenItems = nullptr;
+    double m_pauseScale = pauseScaleFromEnvironment();
+
+    QString m_failure;
+    bool m_halted = false;
+    int m_itemAwaitingOutput = 0;
+    QString m_unreadListPage;
+    QString m_unreadListPageReason;
+    int m_picturesNotSaved = 0;
+    int m_lastPauseMs = -1;
+    qint64 m_pausedMs = 0;
     // The item beginItem named, until the next.
     QString m_itemAddress;
     QString m_itemKey;

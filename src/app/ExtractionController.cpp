@@ -15,6 +15,7 @@
 #include "crawl/PaiPaiShopWalk.h"
 #include "crawl/ShopSummary.h"
 #include "crawl/TaobaoShopWalk.h"
+#include "crawl/WalkEnd.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputFormats.h"
 #include "formats/Taobao5Output.h"
@@ -25,11 +26,11 @@
 #include <exception>
 
 ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
-    return {[](CollectContext& host) { walkPaiPaiShop(host); },
-            [](CollectContext& host) { walkEbayShop(host); },
-            [](CollectContext& host) { walkTaobaoShop(host); },
+    return {[](CollectContext& host) { return walkPaiPaiShop(host.walkInput(500)); },
+            [](CollectContext& host) { return walkEbayShop(host.walkInput(500)); },
+            [](CollectContext& host) { return walkTaobaoShop(host.walkInput(1000)); },
             [](CollectContext& ctx, Platform platform) {
-                const ShopPageCheck::Finding found = ShopPageCheck::fetchAndClassify(ctx, platform);
+                const ShopPageCheck::Finding found = ctx.checkShopPage(platform);
                 const bool refused = found.verdict != ShopPageCheck::Verdict::Shop &&
                                      found.verdict != ShopPageCheck::Verdict::Stopped;
                 return refused ? Status::failure(found.message) : Status::success();
@@ -39,7 +40,6 @@ ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
 ExtractionController::ExtractionController(ExtractionSession& session, Crawlers crawlers)
     : m_session(session), m_crawlers(std::move(crawlers)) {
     m_flush = [this] { return m_session.writer().flush(); };
-    m_session.context().stopCommand = [this] { stopFromRun(); };
 }
 
 void ExtractionController::writeBreakPoint(const QString& key, const QString& value) {
@@ -55,7 +55,6 @@ void ExtractionController::collect() {
         return;
     m_lastRun = {};
     m_flushFailureReported = false;
-    m_userStopped = false;
 
     // Output an earlier stop could not write belongs to its own file: write it before this run
     // reuses the buffer, and do not start while it cannot be written.
@@ -68,11 +67,7 @@ void ExtractionController::collect() {
 
     writer.setAppendToExisting(false);
     window.clearGrid();
-    m_session.context().walkFailure.clear();
-    m_session.context().unreadListPage.clear();
-    m_session.context().unreadListPageReason.clear();
-    m_session.context().picturesNotSaved = 0;
-    m_session.context().forgetShopPage();
+    m_session.context().startRun(&m_session.writtenItems());
     state.counters = {};
     state.stopRequested = false;
     window.setRunning(true);
@@ -104,13 +99,14 @@ void ExtractionController::collect() {
                                                           : m_crawlers.taobao;
     const int messagesBefore = m_session.messagesShown();
     bool threw = false;
+    WalkEnd end;
     try {
         if (crawler)
-            crawler(m_session.context());
+            end = crawler(m_session.context());
     } catch (...) {
         threw = true;
     }
-    finishRun(threw, messagesBefore);
+    finishRun(threw, end, messagesBefore);
 }
 
 bool ExtractionController::refuseAddress(Platform platform) {
@@ -190,7 +186,6 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
         items.reset();
     m_rowsAtStart = items.size();
     m_session.writer().setItemKeysInFile(items.size());
-    m_session.context().writtenItems = &items;
     if (!state.setup.recordsBreakPoint)
         return;
     writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
@@ -203,7 +198,7 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
         writeBreakPoint(SettingsKeys::kBreakPointNum, QStringLiteral("0"));
 }
 
-void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
+void ExtractionController::finishRun(bool crawlThrew, const WalkEnd& end, int messagesBefore) {
     RunState& state = m_session.state();
     WindowInterface& window = m_session.window();
     RowWriter& writer = m_session.writer();
@@ -213,18 +208,24 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
         m_lastRun.crawlFailed = true;
         const bool written = stopQuietly();
         window.showMessage(written ? Messages::kCrawlFailed : Messages::kCrawlFailedNotSaved);
-    } else if (!state.stopRequested) {
-        // Every crawler ends with the stop command; one that did not must not leave the window locked.
-        stopFromRun();
+    } else {
+        stop();
     }
     m_lastRun.outputPending = writer.hasPendingOutput();
     WrittenItemSet& items = m_session.writtenItems();
     // Keys of rows that reached the output file (the stop wrote them) are kept for a resume.
-    if (!m_lastRun.outputPending)
+    if (!m_lastRun.outputPending) {
         items.commit();
-    ctx.writtenItems = nullptr;
+        // A journal that failed held the breakpoint back until the rows were in the file.
+        if (ctx.itemAwaitingOutput() > 0 && state.setup.recordsBreakPoint)
+            writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(ctx.itemAwaitingOutput()));
+    }
+    ctx.endRun();
+    // The walk's last status line comes once the rows are written.
+    if (!crawlThrew && !end.lastStatus.isEmpty())
+        window.setStatusText(end.lastStatus);
 
-    const bool userStopped = m_userStopped || (ctx.stopSignal && ctx.stopSignal->isRequested());
+    const bool userStopped = m_session.stopSignal().isRequested();
     const bool toldUser = m_session.messagesShown() > messagesBefore;
     const ItemTally::Counts& counts = state.counters.items.counts();
     m_lastRun.counts = counts;
@@ -233,17 +234,17 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
     const QString dropped = counts.dropped > 0 ? Messages::itemsNotCollected(counts.dropped) : QString();
     // Lists that ended at a page the site did not give, short of what the shop states, may hold
     // more: the run fails on that page and stays resumable.
-    if (ctx.walkFailure.isEmpty() && !ctx.unreadListPage.isEmpty() && counts.found < state.counters.itemTotal)
-        ctx.walkFailure = Messages::networkFailed(ctx.unreadListPage, ctx.unreadListPageReason);
+    if (!ctx.unreadListPage().isEmpty() && counts.found < state.counters.itemTotal)
+        ctx.failWalk(Messages::networkFailed(ctx.unreadListPage(), ctx.unreadListPageReason()));
     // The walk's own texts came before this point: the ending is the last word.
     if (userStopped && !crawlThrew) {
         m_lastRun.ending = Ending::Stopped;
         m_lastRun.endingText = Messages::runStopped(m_lastRun.itemsInFile) + dropped;
-    } else if (!ctx.walkFailure.isEmpty() && !crawlThrew) {
+    } else if (ctx.walkFailed() && !crawlThrew) {
         // A page the walk needed did not come: the lists were not read to their end.
         m_lastRun.ending = Ending::Failed;
-        m_lastRun.endingText = ctx.walkFailure;
-        window.showMessage(ctx.walkFailure);
+        m_lastRun.endingText = ctx.failure();
+        window.showMessage(ctx.failure());
     } else if (crawlThrew || toldUser || m_lastRun.outputPending) {
         m_lastRun.ending = Ending::Failed;
     } else {
@@ -251,13 +252,13 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
         m_lastRun.ending = Ending::Complete;
         m_lastRun.endingText = Messages::runComplete(m_lastRun.itemsInFile,
                                                      QDir::toNativeSeparators(writer.target().outputPath));
-        if (state.counters.listsRead && counts.found != state.counters.itemTotal)
+        if (end.listsRead() && counts.found != state.counters.itemTotal)
             m_lastRun.endingText += u'；' + statedAndFoundText(state.counters.itemTotal, counts.found);
         m_lastRun.endingText += dropped;
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
-    if (ctx.picturesNotSaved > 0 && !m_lastRun.endingText.isEmpty())
-        m_lastRun.endingText += Messages::picturesNotSaved(ctx.picturesNotSaved);
+    if (ctx.picturesNotSaved() > 0 && !m_lastRun.endingText.isEmpty())
+        m_lastRun.endingText += Messages::picturesNotSaved(ctx.picturesNotSaved());
 
     if (m_lastRun.ending == Ending::Complete) {
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
@@ -294,16 +295,8 @@ bool ExtractionController::stopQuietly() {
     return m_flush().ok();
 }
 
-void ExtractionController::stopFromRun() {
-    const bool userStopped = m_userStopped;
-    stop();
-    m_userStopped = userStopped;
-}
-
 void ExtractionController::stop() {
-    if (m_session.state().isRunning())
-        m_userStopped = true;
-    // The user's stop and the crawler's closing stop may both fail to write; one message is enough.
+    // A refused start and the run's end may both fail to write; one message is enough.
     if (!stopQuietly() && !m_flushFailureReported) {
         m_flushFailureReported = true;
         m_session.window().showMessage(Messages::kFlushFailed);

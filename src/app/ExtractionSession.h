@@ -6,20 +6,20 @@
 #include "app/RunState.h"
 #include "app/SettingsStore.h"
 #include "app/WrittenItemSet.h"
+#include "base/StopSignal.h"
 #include "formats/RowWriter.h"
 #include "web/PageFetcher.h"
 
 #include <memory>
 
-class StopSignal;
 class WindowInterface;
 
 // Owns the run state and the services of one program folder, and hands crawlers their context.
 // The window, the command line and the tests each create one around their WindowInterface.
 class ExtractionSession {
 public:
-    // stop: the run's thread-safe stop request, when a thread other than the crawl's may ask.
-    // settings: the folder's store when another owns it; none: the session keeps its own.
+    // stop: the run's thread-safe stop request, when another owns it; none: the session keeps
+    // its own. settings: the folder's store when another owns it; none: the session keeps its own.
     ExtractionSession(WindowInterface& window, const QString& programDir, StopSignal* stop = nullptr,
                       SettingsStore* settings = nullptr);
 
@@ -34,11 +34,15 @@ public:
     RowWriter& writer() { return m_writer; }
     const AppPaths& paths() const { return m_paths; }
     CollectContext& context() { return m_context; }
+    // The run's stop request: the walk learns of a stop only here.
+    StopSignal& stopSignal() { return *m_stop; }
 
 private:
     MessageCountingWindow m_window;
     AppPaths m_paths;
     RunState m_state;
+    StopSignal m_ownStop;
+    StopSignal* m_stop;
     std::unique_ptr<SettingsStore> m_ownSettings;
     SettingsStore* m_settings;
     PageFetcher m_fetcher;

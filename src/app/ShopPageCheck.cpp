@@ -1,8 +1,7 @@
 #include "app/ShopPageCheck.h"
 
-#include "app/CollectContext.h"
 #include "app/Messages.h"
-#include "app/RunState.h"
+#include "base/StopSignal.h"
 #include "items/LoginPageSigns.h"
 #include "web/PageFetcher.h"
 #include "web/TextFileIo.h"
@@ -93,19 +92,16 @@ QString message(Verdict verdict, const QString& address, const QString& reason) 
     return {};
 }
 
-Finding fetchAndClassify(CollectContext& ctx, Platform platform) {
-    const QString& address = ctx.state.setup.shopUrl;
-    const FetchResult result = ctx.fetcher.getPage(address);
-    if (ctx.downloadsCut() || ctx.state.stopRequested)
-        return {Verdict::Stopped, {}};
+Finding fetchAndClassify(PageFetcher& fetcher, const QString& address, Platform platform,
+                         const StopSignal& stop) {
+    const FetchResult result = fetcher.getPage(address);
+    if (stop.isRequested())
+        return {Verdict::Stopped, {}, {}, false};
     const QString text =
         cleanPageText(platform == Platform::Ebay ? decodeUtf8(result.body) : decodeGbk(result.body));
     const Verdict verdict = classify(platform, result, text);
-    // The page that was checked is the page the walk reads: the site is asked once.
-    if (result.ok())
-        ctx.keepShopPage(address, text);
     const QString reason = fetchFailureReason(result.failure, result.status, result.error);
-    return {verdict, message(verdict, address, reason)};
+    return {verdict, message(verdict, address, reason), text, result.ok()};
 }
 
 } // namespace ShopPageCheck

@@ -542,10 +542,6 @@ bool MainWindow::askYesNo(const QString& text) {
     return MessageBox::question(this, text);
 }
 
-void MainWindow::processEvents() {
-    // The window's own session never crawls; its event loop runs by itself.
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
     // A conversion cut short leaves its save path as it was: nothing to ask.
     if (!m_conversionPanel->job().isIdle()) {

@@ -88,7 +88,6 @@ public:
     void addGridRow(const QString& key, const QStringList& cells) override;
     void showMessage(const QString& text) override;
     bool askYesNo(const QString& text) override;
-    void processEvents() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
