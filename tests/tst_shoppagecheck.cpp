@@ -1,5 +1,6 @@
 #include "app/Messages.h"
 #include "app/ShopPageCheck.h"
+#include "crawl/MarketplaceDescription.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FailureShops.h"
 #include "support/FixtureWebServer.h"
@@ -80,6 +81,19 @@ private slots:
         result.status = status;
         result.failure = failure;
         QCOMPARE(ShopPageCheck::classify(platform, result, page), verdict);
+    }
+
+    // Every marker in a marketplace's description makes a shop of that marketplace and of no other.
+    void markersBelongToTheirMarketplace() {
+        FetchResult answered;
+        answered.status = 200;
+        for (const MarketplaceDescription& own : marketplaceDescriptions()) {
+            QVERIFY(!own.shopPageMarkers.isEmpty());
+            for (const QString& marker : own.shopPageMarkers)
+                for (const MarketplaceDescription& other : marketplaceDescriptions())
+                    QCOMPARE(ShopPageCheck::classify(other.platform, answered, marker) == Verdict::Shop,
+                             other.platform == own.platform);
+        }
     }
 
     // Each fixture shop that is not a shop, fetched as a run would, and the words the seller gets.

@@ -11,10 +11,8 @@
 #include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
 #include "base/StopSignal.h"
-#include "crawl/EbayShopWalk.h"
-#include "crawl/PaiPaiShopWalk.h"
+#include "crawl/MarketplaceDescription.h"
 #include "crawl/ShopSummary.h"
-#include "crawl/TaobaoShopWalk.h"
 #include "crawl/WalkEnd.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputFormats.h"
@@ -26,9 +24,14 @@
 #include <exception>
 
 ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
-    return {[](CollectContext& host) { return walkPaiPaiShop(host.walkInput(500)); },
-            [](CollectContext& host) { return walkEbayShop(host.walkInput(500)); },
-            [](CollectContext& host) { return walkTaobaoShop(host.walkInput(1000)); },
+    // The marketplace's own walk, with the marketplace's own pause.
+    const auto walk = [](Platform platform) {
+        return [platform](CollectContext& host) {
+            const MarketplaceDescription& marketplace = describeMarketplace(platform);
+            return marketplace.walk(host.walkInput(marketplace.pauseMs));
+        };
+    };
+    return {walk(Platform::PaiPai), walk(Platform::Ebay), walk(Platform::Taobao),
             [](CollectContext& ctx, Platform platform) {
                 const ShopPageCheck::Finding found = ctx.checkShopPage(platform);
                 const bool refused = found.verdict != ShopPageCheck::Verdict::Shop &&
