@@ -1,4 +1,3 @@
-#include "app/CollectContext.h"
 #include "app/ConsoleWindow.h"
 #include "app/ExtractCommand.h"
 #include "app/InstanceLock.h"
@@ -6,6 +5,7 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/ShopWalkHost.h"
 #include "app/WindowInterface.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputBatch.h"
@@ -85,7 +85,7 @@ QString settingsPath(const QTemporaryDir& dir) {
 }
 
 // One item through the real row writer, as an item parser hands it over.
-void emitItem(CollectContext& ctx, int number) {
+void emitItem(ShopWalkHost& ctx, int number) {
     ctx.beginItem(QString(), number);
     ItemRecord record;
     record.title = QStringLiteral("\"item %1\"").arg(number);
@@ -327,7 +327,7 @@ private slots:
         QFETCH(int, exitCode);
 
         QTemporaryDir dir;
-        auto crawl = [&](CollectContext& ctx) {
+        auto crawl = [&](ShopWalkHost& ctx) {
             for (int i = 1; i <= items; ++i)
                 emitItem(ctx, i);
             if (message)

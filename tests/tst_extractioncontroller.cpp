@@ -1,10 +1,10 @@
-#include "app/CollectContext.h"
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 #include "app/ExtractionSession.h"
 #include "app/Messages.h"
 #include "app/ResumeCheck.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
+#include "app/ShopWalkHost.h"
 #include "app/WrittenItemSet.h"
 #include "base/KillPoint.h"
 #include "formats/AssistantFormat.h"
@@ -35,7 +35,7 @@ namespace {
 // records what it would have written.
 class Fixture {
 public:
-    explicit Fixture(std::function<void(CollectContext&)> crawl = {})
+    explicit Fixture(std::function<void(ShopWalkHost&)> crawl = {})
         : session(window, dir.path()), controller(session, crawlersFor(std::move(crawl))) {
         controller.setFlushFunction([this] {
             ++flushes;
@@ -61,7 +61,7 @@ public:
     QString shopPageProblem;
     FakeWindow window;
     ExtractionSession session;
-    ExtractionController controller;
+    CollectCommand controller;
     int crawls = 0;
     Platform platformCrawled = Platform::PaiPai; // meaningful once crawls > 0
     bool runningInCrawl = false;
@@ -73,9 +73,9 @@ public:
     WalkEnd walkEnd = testWalkEnd();
 
 private:
-    ExtractionController::Crawlers crawlersFor(std::function<void(CollectContext&)> crawl) {
+    CollectCommand::Crawlers crawlersFor(std::function<void(ShopWalkHost&)> crawl) {
         auto wrap = [this, crawl](Platform platform) {
-            return [this, crawl, platform](CollectContext& ctx) {
+            return [this, crawl, platform](ShopWalkHost& ctx) {
                 ++crawls;
                 platformCrawled = platform;
                 runningInCrawl = window.running;
@@ -86,7 +86,7 @@ private:
             };
         };
         return {wrap(Platform::PaiPai), wrap(Platform::Ebay), wrap(Platform::Taobao),
-                [this](CollectContext&, Platform) {
+                [this](ShopWalkHost&, Platform) {
                     return shopPageProblem.isEmpty() ? Status::success() : Status::failure(shopPageProblem);
                 }};
     }
@@ -124,7 +124,7 @@ void lookAtTheJournal(const char* moment) {
 
 } // namespace
 
-class TestExtractionController : public QObject {
+class TestCollectCommand : public QObject {
     Q_OBJECT
 
 private slots:
@@ -251,7 +251,7 @@ private slots:
         QFETCH(QString, message);
 
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](ShopWalkHost& ctx) {
             ctx.beginItem(QString(), 3);
             ctx.emitItem(testRecord(u"x"_s).values(), testRecord(u"x"_s), 3);
             ctx.writeBreakPoint(SettingsKeys::kBreakPointNum, u"3"_s);
@@ -290,7 +290,7 @@ private slots:
 
         QStringList seen;
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext&) {
+        Fixture f([&](ShopWalkHost&) {
             for (const QString& key : {SettingsKeys::kBreakPoint, SettingsKeys::kBreakPointUrl,
                                        SettingsKeys::kBreakPointOption, SettingsKeys::kBreakPointSO,
                                        SettingsKeys::kBreakPointFileName, SettingsKeys::kBreakPointNum})
@@ -316,7 +316,7 @@ private slots:
         QTest::addColumn<QString>("status"); // %1: the output path
         QTest::addColumn<QStringList>("messages");
 
-        using Ending = ExtractionController::Ending;
+        using Ending = CollectCommand::Ending;
         addRow("walked to the end", u"end"_s, int(Ending::Complete), u"0"_s,
                u"全部采集完成：共2个宝贝，文件：%1"_s, QStringList());
         // The shop said 21 items and its lists held 2: still complete.
@@ -352,7 +352,7 @@ private slots:
         QFETCH(QStringList, messages);
 
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](ShopWalkHost& ctx) {
             if (how == u"nothing")
                 return;
             for (int item = 1; item <= 2; ++item) {
@@ -384,9 +384,9 @@ private slots:
         f.run(Platform::PaiPai, u"http://shop.paipai.com/21"_s);
 
         const QString output = f.session.paths().outputFile(u"PaiPai_21"_s, u".csv"_s);
-        const ExtractionController::RunSummary& run = f.controller.lastRun();
+        const CollectCommand::RunSummary& run = f.controller.lastRun();
         QCOMPARE(int(run.ending), ending);
-        QCOMPARE(run.failed, ending == int(ExtractionController::Ending::Failed));
+        QCOMPARE(run.failed, ending == int(CollectCommand::Ending::Failed));
         QCOMPARE(f.ini(SettingsKeys::kBreakPoint), breakPoint);
         QCOMPARE(run.endingText,
                  status.contains(u"%1"_s) ? status.arg(QDir::toNativeSeparators(output)) : status);
@@ -395,7 +395,7 @@ private slots:
         QCOMPARE(f.window.messages, messages);
         // Only a complete run forgets which items its file holds.
         QCOMPARE(QFile::exists(WrittenItemSet::pathFor(output)),
-                 ending != int(ExtractionController::Ending::Complete) && how != u"nothing");
+                 ending != int(CollectCommand::Ending::Complete) && how != u"nothing");
     }
 
     // The file name carries the format when it is not the platform's own, so one file never
@@ -604,7 +604,7 @@ private slots:
         const QStringList addresses{u"http://item.taobao.com/item.htm?id=1"_s,
                                     u"http://item.taobao.com/item.htm?id=2"_s,
                                     u"http://item.taobao.com/item.htm?cat=9&id=1"_s};
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](ShopWalkHost& ctx) {
             int itemNumber = 0;
             for (const QString& address : addresses) {
                 ++itemNumber;
@@ -635,7 +635,7 @@ private slots:
         f.run(Platform::Taobao, u"http://shop7.taobao.com/"_s);
         QCOMPARE(fetched, (QStringList{addresses.at(0), addresses.at(1)}));
         QCOMPARE(f.window.rows.size(), 1);
-        QCOMPARE(f.controller.lastRun().ending, ExtractionController::Ending::Complete);
+        QCOMPARE(f.controller.lastRun().ending, CollectCommand::Ending::Complete);
         QCOMPARE(f.controller.lastRun().itemsInFile, 2);
         QVERIFY(!QFile::exists(items));
     }
@@ -652,7 +652,7 @@ private slots:
 
     void rowIsOnDiskWhenJournaled() {
         QFETCH(FileFormat, format);
-        Fixture f([](CollectContext& ctx) {
+        Fixture f([](ShopWalkHost& ctx) {
             for (int item = 1; item <= 3; ++item) {
                 const QString address = u"http://item.taobao.com/item.htm?id=%1"_s.arg(item);
                 ctx.beginItem(address, item);
@@ -669,7 +669,7 @@ private slots:
     }
 
     void collectEmptiesTheGridAndNumbersRowsAgain() {
-        Fixture f([](CollectContext& ctx) {
+        Fixture f([](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("a"));
             emitTestRow(ctx, QStringLiteral("b"));
         });
@@ -688,7 +688,7 @@ private slots:
         Fixture* fixture = nullptr;
         int flushesSeenInWalk = -1;
         bool emittedAfterStop = true;
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("first"));
             fixture->session.stopSignal().request();
             while (!ctx.stopRequested())
@@ -704,12 +704,12 @@ private slots:
         QCOMPARE(f.written, QStringList({testOutput({u"first"_s})}));
         QCOMPARE(f.flushes, 1);
         QCOMPARE(f.window.running, false);
-        QCOMPARE(f.controller.lastRun().ending, ExtractionController::Ending::Stopped);
+        QCOMPARE(f.controller.lastRun().ending, CollectCommand::Ending::Stopped);
     }
 
     void collectInsideACrawlIsIgnored() {
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](ShopWalkHost& ctx) {
             fixture->controller.collect();
             QVERIFY(!fixture->session.state().stopRequested);
             QVERIFY(!ctx.stopRequested());
@@ -743,7 +743,7 @@ private slots:
         QFETCH(bool, bufferKept);
 
         Fixture* fixture = nullptr;
-        Fixture f([&fixture, throws, stops](CollectContext& ctx) {
+        Fixture f([&fixture, throws, stops](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("kept"));
             if (throws)
                 throw std::runtime_error("parser bug");
@@ -764,7 +764,7 @@ private slots:
     }
 
     void outputKeptByAFailedWriteIsWrittenBeforeTheNextRun() {
-        Fixture f([](CollectContext& ctx) { emitTestRow(ctx, ctx.runState().setup.shopUrl.right(1)); });
+        Fixture f([](ShopWalkHost& ctx) { emitTestRow(ctx, ctx.runState().setup.shopUrl.right(1)); });
         f.failFlush = true;
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
         // Still failing: the next run does not start and the buffer stays.
@@ -801,7 +801,7 @@ private slots:
         QList<int> seen;
         QList<bool> appended;
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](ShopWalkHost& ctx) {
             seen.append(ctx.runState().resume.itemNumber);
             appended.append(fixture->session.writer().appendsToExisting());
         });
@@ -866,5 +866,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestExtractionController)
+QTEST_GUILESS_MAIN(TestCollectCommand)
 #include "tst_extractioncontroller.moc"

@@ -1,8 +1,8 @@
-#include "app/CollectContext.h"
 #include "app/Messages.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
+#include "app/ShopWalkHost.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
@@ -51,13 +51,13 @@
 
 namespace {
 
-using Crawl = std::function<void(CollectContext&)>;
+using Crawl = std::function<void(ShopWalkHost&)>;
 
 // A window on a fresh program folder whose three crawlers all run `crawl` (or just stop). The
 // crawl runs on the engine's thread: it may touch its context, never a widget.
 struct Harness {
     explicit Harness(Crawl crawl = {}) {
-        auto counted = [this, crawl](CollectContext& ctx) {
+        auto counted = [this, crawl](ShopWalkHost& ctx) {
             ++crawls;
             if (crawl)
                 crawl(ctx);
@@ -65,7 +65,7 @@ struct Harness {
         };
         RunEngineOptions options;
         options.programDir = dir.path();
-        options.crawlers = ExtractionController::Crawlers{counted, counted, counted};
+        options.crawlers = CollectCommand::Crawlers{counted, counted, counted};
         options.flush = [this](RowWriter& writer) {
             ++flushes;
             writer.takePendingOutput();
@@ -106,7 +106,7 @@ struct Harness {
 };
 
 // A crawl's loop waiting for the stop: turns until the stop reaches it.
-void waitForStop(CollectContext& ctx) {
+void waitForStop(ShopWalkHost& ctx) {
     while (!ctx.stopRequested())
         ctx.pause(10);
 }
@@ -716,7 +716,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(int, rows);
         QFETCH(QString, status);
-        Harness h([rows](CollectContext& ctx) {
+        Harness h([rows](ShopWalkHost& ctx) {
             for (int i = 0; i < rows; ++i) {
                 ctx.beginItem(QString(), i + 1);
                 ctx.emitItem(testRecord(QString::number(i)).values(), testRecord(QString::number(i)), i + 1);
@@ -801,7 +801,7 @@ private slots:
 
     // Running: controls locked, buttons swapped, close refused; the stop click undoes it.
     void runningLocksControlsAndStopUnlocks() {
-        Harness h([](CollectContext& ctx) {
+        Harness h([](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("a"));
             waitForStop(ctx);
         });
@@ -830,7 +830,7 @@ private slots:
 
     // Closing during a run asks; 否 keeps the run going, 是 stops it, writes its rows and closes.
     void closeDuringRunAsks() {
-        Harness h([](CollectContext& ctx) {
+        Harness h([](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("a"));
             waitForStop(ctx);
         });
@@ -860,7 +860,7 @@ private slots:
     void stopFlushesOnlyWhenSomethingWasEmitted() {
         QFETCH(int, rows);
         QFETCH(int, flushes);
-        Harness h([rows](CollectContext& ctx) {
+        Harness h([rows](ShopWalkHost& ctx) {
             for (int i = 0; i < rows; ++i)
                 emitTestRow(ctx, QString::number(i));
         });
@@ -917,7 +917,7 @@ private slots:
         QByteArray settingsFile;
         {
             // Stopped by the user, so that the next start offers to resume it.
-            Harness h([](CollectContext& ctx) { waitForStop(ctx); });
+            Harness h([](ShopWalkHost& ctx) { waitForStop(ctx); });
             h.child<QRadioButton>(qPrintable(name))->click();
             h.start(2, QStringLiteral("http://shop8.taobao.com"));
             QTRY_COMPARE(h.crawls.load(), 1);
@@ -1027,7 +1027,7 @@ private slots:
         // What each run's walk is told to skip: a loaded breakpoint continues one run only.
         QMutex seenLock;
         QList<int> resumedAt;
-        Harness h([&](CollectContext& ctx) {
+        Harness h([&](ShopWalkHost& ctx) {
             const QMutexLocker lock(&seenLock);
             resumedAt.append(ctx.runState().resume.itemNumber);
         });

@@ -1,9 +1,9 @@
-#include "app/CollectContext.h"
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 #include "app/JournalRecovery.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/ShopWalkHost.h"
 #include "app/WrittenItemSet.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
@@ -443,8 +443,8 @@ private slots:
         bool quietAfterFirst = false;
         bool journalGone = false;
         bool halted = false;
-        ExtractionController::Crawlers crawlers;
-        crawlers.paipai = [&](CollectContext& ctx) {
+        CollectCommand::Crawlers crawlers;
+        crawlers.paipai = [&](ShopWalkHost& ctx) {
             ctx.beginItem(QString(), 1);
             ctx.emitItem({u"一"_s}, record(1), 1);
             ctx.recordItemReached(1);
@@ -466,7 +466,7 @@ private slots:
             halted = ctx.stopRequested();
             return WalkEnd{};
         };
-        ExtractionController controller(run.session, crawlers);
+        CollectCommand controller(run.session, crawlers);
         controller.collect();
         QCOMPARE(numberAfterFirst, u"1"_s);
         QVERIFY(quietAfterFirst);

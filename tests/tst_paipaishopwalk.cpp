@@ -1,4 +1,4 @@
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "crawl/PaiPaiShopWalk.h"
@@ -256,7 +256,7 @@ private slots:
                 shop.session.state().resume.itemNumber =
                     shop.breakPoint(SettingsKeys::kBreakPointNum).toInt();
             }
-            ExtractionController controller(shop.session);
+            CollectCommand controller(shop.session);
             // The user presses stop as the first item reaches the grid.
             shop.window.onUpdate = [&] {
                 if (!resume && !shop.window.rows.isEmpty())

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/AppPaths.h"
-#include "app/CollectContext.h"
 #include "app/MessageCountingWindow.h"
 #include "app/RunState.h"
 #include "app/SettingsStore.h"
+#include "app/ShopWalkHost.h"
 #include "app/WrittenItemSet.h"
 #include "base/StopSignal.h"
 #include "formats/RowWriter.h"
@@ -33,7 +33,7 @@ public:
     PageFetcher& fetcher() { return m_fetcher; }
     RowWriter& writer() { return m_writer; }
     const AppPaths& paths() const { return m_paths; }
-    CollectContext& context() { return m_context; }
+    ShopWalkHost& context() { return m_context; }
     // The run's stop request: the walk learns of a stop only here.
     StopSignal& stopSignal() { return *m_stop; }
 
@@ -48,5 +48,5 @@ private:
     PageFetcher m_fetcher;
     RowWriter m_writer;
     WrittenItemSet m_writtenItems;
-    CollectContext m_context;
+    ShopWalkHost m_context;
 };

@@ -39,7 +39,7 @@ public:
         m_controller.collect();
         RunOutcome outcome;
         outcome.summary = m_controller.lastRun();
-        m_complete = outcome.summary.ending == ExtractionController::Ending::Complete;
+        m_complete = outcome.summary.ending == CollectCommand::Ending::Complete;
         reportProgress();
         outcome.droppedItems = outcome.summary.counts.dropped;
         outcome.rows = m_rows;
@@ -91,7 +91,7 @@ private:
     // A run knows no total until its walk has read the shop's, and has reached no item.
     void startProgress() {
         RunState& state = m_session.state();
-        CollectContext& ctx = m_session.context();
+        ShopWalkHost& ctx = m_session.context();
         state.counters.itemTotal = 0;
         state.counters.collectedCount = 0;
         ctx.forgetLastPause();
@@ -106,7 +106,7 @@ private:
     // a complete run is all done even when its lists held fewer than the shop stated.
     void reportProgress() {
         const RunState& state = m_session.state();
-        const CollectContext& ctx = m_session.context();
+        const ShopWalkHost& ctx = m_session.context();
         const int done = state.counters.items.counts().found;
         const int total = m_complete ? done : state.counters.progressTotal();
         if (ctx.lastPauseMs() >= 0)
@@ -120,7 +120,7 @@ private:
 
     RunEngine& m_engine;
     ExtractionSession m_session;
-    ExtractionController m_controller;
+    CollectCommand m_controller;
     RunRequest m_request;
     int m_rows = 0;
     RunProgress m_progress;
@@ -129,7 +129,7 @@ private:
     QElapsedTimer m_clock;
 };
 
-RunEngine::RunEngine(const QString& programDir, ExtractionController::Crawlers crawlers, QObject* parent)
+RunEngine::RunEngine(const QString& programDir, CollectCommand::Crawlers crawlers, QObject* parent)
     : RunEngine(RunEngineOptions{programDir, std::move(crawlers), nullptr, std::nullopt, {}}, parent) {}
 
 RunEngine::RunEngine(RunEngineOptions options, QObject* parent)

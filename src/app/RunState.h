@@ -9,7 +9,7 @@
 // An extraction's variables, in parts that each have one writer; the output not yet written
 // belongs to the RowWriter.
 
-// What the run works on: set by the collect command (ExtractionController::collect) as the run
+// What the run works on: set by the collect command (CollectCommand::collect) as the run
 // starts and only read after that. Start-up puts the defaults back (and turns recording on when
 // it loads a breakpoint).
 struct RunSetup {
@@ -30,7 +30,7 @@ struct ResumePoint {
     int itemNumber = 0;
 };
 
-// How far the walk got: written only by the walk, through CollectContext (beginItem and the other
+// How far the walk got: written only by the walk, through ShopWalkHost (beginItem and the other
 // item calls, reportShopTotal); the collect command resets them
 // before a run, and the engine reads them for the progress.
 struct RunCounters {

@@ -85,7 +85,7 @@ RunEngineOptions withSettings(RunEngineOptions options, SettingsStore* settings)
 
 } // namespace
 
-MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers crawlers, QWidget* parent)
+MainWindow::MainWindow(const QString& programDir, CollectCommand::Crawlers crawlers, QWidget* parent)
     : MainWindow(RunEngineOptions{programDir, std::move(crawlers), nullptr, std::nullopt, {}}, parent) {}
 
 MainWindow::MainWindow(RunEngineOptions options, QWidget* parent)

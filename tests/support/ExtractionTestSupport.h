@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/CollectContext.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/ShopWalkHost.h"
 #include "app/WindowInterface.h"
 #include "crawl/WalkEnd.h"
 #include "formats/AssistantFormat.h"
@@ -21,7 +21,7 @@ inline ItemRecord testRecord(const QString& title) {
 
 // Puts one item on the grid and into the row writer's buffer, as a walk would: an item of its own,
 // numbered after every item emitted so far.
-inline void emitTestRow(CollectContext& ctx, const QString& title) {
+inline void emitTestRow(ShopWalkHost& ctx, const QString& title) {
     static int itemNumber = 0;
     const ItemRecord record = testRecord(title);
     ctx.emitItem(record.values(), record, ++itemNumber);

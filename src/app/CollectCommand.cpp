@@ -1,12 +1,12 @@
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 
-#include "app/CollectContext.h"
 #include "app/ExtractionSession.h"
 #include "app/Messages.h"
 #include "app/ResumeCheck.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/ShopPageCheck.h"
+#include "app/ShopWalkHost.h"
 #include "app/WindowInterface.h"
 #include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
@@ -23,16 +23,16 @@
 
 #include <exception>
 
-ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
+CollectCommand::Crawlers CollectCommand::Crawlers::standard() {
     // The marketplace's own walk, with the marketplace's own pause.
     const auto walk = [](Platform platform) {
-        return [platform](CollectContext& host) {
+        return [platform](ShopWalkHost& host) {
             const MarketplaceDescription& marketplace = describeMarketplace(platform);
             return marketplace.walk(host.walkInput(marketplace.pauseMs));
         };
     };
     return {walk(Platform::PaiPai), walk(Platform::Ebay), walk(Platform::Taobao),
-            [](CollectContext& ctx, Platform platform) {
+            [](ShopWalkHost& ctx, Platform platform) {
                 const ShopPageCheck::Finding found = ctx.checkShopPage(platform);
                 const bool refused = found.verdict != ShopPageCheck::Verdict::Shop &&
                                      found.verdict != ShopPageCheck::Verdict::Stopped;
@@ -40,17 +40,17 @@ ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
             }};
 }
 
-ExtractionController::ExtractionController(ExtractionSession& session, Crawlers crawlers)
+CollectCommand::CollectCommand(ExtractionSession& session, Crawlers crawlers)
     : m_session(session), m_crawlers(std::move(crawlers)) {
     m_flush = [this] { return m_session.writer().flush(); };
 }
 
-void ExtractionController::writeBreakPoint(const QString& key, const QString& value) {
+void CollectCommand::writeBreakPoint(const QString& key, const QString& value) {
     // A failed settings write must not hold up the extraction.
     m_session.settings().writeValue(SettingsKeys::kSection, key, value);
 }
 
-void ExtractionController::collect() {
+void CollectCommand::collect() {
     RunState& state = m_session.state();
     WindowInterface& window = m_session.window();
     // One extraction at a time, even if a second collect arrives nested inside a crawl.
@@ -112,7 +112,7 @@ void ExtractionController::collect() {
     finishRun(threw, end, messagesBefore);
 }
 
-bool ExtractionController::refuseAddress(Platform platform) {
+bool CollectCommand::refuseAddress(Platform platform) {
     const RunState& state = m_session.state();
     QString message;
     if (state.setup.shopUrl.isEmpty()) {
@@ -130,7 +130,7 @@ bool ExtractionController::refuseAddress(Platform platform) {
 }
 
 // A resumed run appends: only to a file of its own layout, so one file never mixes two.
-bool ExtractionController::refuseResumedFile(bool resumed, FileFormat format) {
+bool CollectCommand::refuseResumedFile(bool resumed, FileFormat format) {
     const QString path = m_session.writer().target().outputPath;
     const QFileInfo file(path);
     if (!resumed || !file.exists() || file.size() == 0)
@@ -150,7 +150,7 @@ bool ExtractionController::refuseResumedFile(bool resumed, FileFormat format) {
 
 // A resume passes over the items the list names, so the list must say what the file holds. Start-up
 // offers a fresh run for such a list; a run that meets one anyway is refused.
-bool ExtractionController::refuseUntrustedList(bool resumed, FileFormat format) {
+bool CollectCommand::refuseUntrustedList(bool resumed, FileFormat format) {
     const QString path = m_session.writer().target().outputPath;
     WrittenItemSet& items = m_session.writtenItems();
     items = WrittenItemSet(WrittenItemSet::pathFor(path));
@@ -162,10 +162,10 @@ bool ExtractionController::refuseUntrustedList(bool resumed, FileFormat format) 
     return true;
 }
 
-bool ExtractionController::refuseShopPage(Platform platform) {
+bool CollectCommand::refuseShopPage(Platform platform) {
     if (!m_crawlers.shopCheck)
         return false;
-    CollectContext& ctx = m_session.context();
+    ShopWalkHost& ctx = m_session.context();
     const Status page = m_crawlers.shopCheck(ctx, platform);
     if (page.ok() && !ctx.downloadsCut() && !m_session.state().stopRequested)
         return false;
@@ -181,7 +181,7 @@ bool ExtractionController::refuseShopPage(Platform platform) {
 
 // The breakpoint keys describe one run: written together once it starts, so that a refused
 // address never pairs one shop's address with another's item number.
-void ExtractionController::recordRunStart(Platform platform, FileFormat format, bool resumed) {
+void CollectCommand::recordRunStart(Platform platform, FileFormat format, bool resumed) {
     RunState& state = m_session.state();
     WrittenItemSet& items = m_session.writtenItems();
     // A resumed run's list was loaded by its check.
@@ -201,11 +201,11 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
         writeBreakPoint(SettingsKeys::kBreakPointNum, QStringLiteral("0"));
 }
 
-void ExtractionController::finishRun(bool crawlThrew, const WalkEnd& end, int messagesBefore) {
+void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messagesBefore) {
     RunState& state = m_session.state();
     WindowInterface& window = m_session.window();
     RowWriter& writer = m_session.writer();
-    CollectContext& ctx = m_session.context();
+    ShopWalkHost& ctx = m_session.context();
 
     if (crawlThrew) {
         m_lastRun.crawlFailed = true;
@@ -274,13 +274,13 @@ void ExtractionController::finishRun(bool crawlThrew, const WalkEnd& end, int me
         window.setStatusText(m_lastRun.endingText);
 }
 
-bool ExtractionController::continuesBreakPoint() const {
+bool CollectCommand::continuesBreakPoint() const {
     const RunState& state = m_session.state();
     return !state.resume.shopUrl.isEmpty() &&
            state.setup.shopUrl == ShopAddress::normalize(state.resume.shopUrl);
 }
 
-void ExtractionController::takeResumePoint(bool resumed) {
+void CollectCommand::takeResumePoint(bool resumed) {
     RunState& state = m_session.state();
     if (!resumed)
         state.resume.itemNumber = 0;
@@ -288,7 +288,7 @@ void ExtractionController::takeResumePoint(bool resumed) {
     m_session.writer().setAppendToExisting(resumed);
 }
 
-bool ExtractionController::stopQuietly() {
+bool CollectCommand::stopQuietly() {
     RunState& state = m_session.state();
     state.stopRequested = true;
     m_session.window().setRunning(false);
@@ -298,7 +298,7 @@ bool ExtractionController::stopQuietly() {
     return m_flush().ok();
 }
 
-void ExtractionController::stop() {
+void CollectCommand::stop() {
     // A refused start and the run's end may both fail to write; one message is enough.
     if (!stopQuietly() && !m_flushFailureReported) {
         m_flushFailureReported = true;

@@ -23,10 +23,10 @@ struct ItemRecord;
 // the item sink (the written-item list, the grid, the row writer, the breakpoint after each item)
 // and the progress (the window). The collect command owns it, starts it for each run and reads
 // what the walk left behind once the walk has returned.
-class CollectContext final : public PageSource, public ItemSink, public WalkProgress {
+class ShopWalkHost final : public PageSource, public ItemSink, public WalkProgress {
 public:
-    CollectContext(RunState& state, WindowInterface& window, SettingsStore& settings, PageFetcher& fetcher,
-                   RowWriter& writer, const AppPaths& paths, StopSignal& stop);
+    ShopWalkHost(RunState& state, WindowInterface& window, SettingsStore& settings, PageFetcher& fetcher,
+                 RowWriter& writer, const AppPaths& paths, StopSignal& stop);
 
     // The parts a walk of this run works with.
     ShopWalkInput walkInput(int pauseMs);

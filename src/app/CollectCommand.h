@@ -10,18 +10,18 @@
 #include <functional>
 
 class ExtractionSession;
-class CollectContext;
+class ShopWalkHost;
 
 // The collect command (cmd_go): checks the address and the shop page, starts the run, hands the
 // shop's walk its parts, and once the walk has returned writes the rows, moves the breakpoint and
 // shows the ending. It works on the session's run state and talks to whatever window the session
 // was built around, so the window, the command line and the tests run the very same command. A stop
 // reaches the walk only through the session's stop signal.
-class ExtractionController {
+class CollectCommand {
 public:
-    using Crawler = std::function<WalkEnd(CollectContext&)>;
+    using Crawler = std::function<WalkEnd(ShopWalkHost&)>;
     // Looks at the shop page before anything is recorded; a failure names what is wrong.
-    using ShopCheck = std::function<Status(CollectContext&, Platform)>;
+    using ShopCheck = std::function<Status(ShopWalkHost&, Platform)>;
 
     // One crawler per platform; tests put their own in.
     struct Crawlers {
@@ -33,7 +33,7 @@ public:
         static Crawlers standard();
     };
 
-    explicit ExtractionController(ExtractionSession& session, Crawlers crawlers = Crawlers::standard());
+    explicit CollectCommand(ExtractionSession& session, Crawlers crawlers = Crawlers::standard());
 
     // Runs one whole extraction for the address in the window; returns when the crawler has.
     void collect();

@@ -1,4 +1,4 @@
-#include "app/CollectContext.h"
+#include "app/ShopWalkHost.h"
 
 #include "app/Messages.h"
 #include "app/RunState.h"
@@ -20,17 +20,16 @@
 #include <cmath>
 #include <utility>
 
-CollectContext::CollectContext(RunState& state, WindowInterface& window, SettingsStore& settings,
-                               PageFetcher& fetcher, RowWriter& writer, const AppPaths& paths,
-                               StopSignal& stop)
+ShopWalkHost::ShopWalkHost(RunState& state, WindowInterface& window, SettingsStore& settings,
+                           PageFetcher& fetcher, RowWriter& writer, const AppPaths& paths, StopSignal& stop)
     : m_state(state), m_window(window), m_settings(settings), m_fetcher(fetcher), m_writer(writer),
       m_paths(paths), m_stop(stop) {}
 
-ShopWalkInput CollectContext::walkInput(int pauseMs) {
+ShopWalkInput ShopWalkHost::walkInput(int pauseMs) {
     return {m_state.setup.shopUrl, *this, *this, *this, m_state.setup.recordsBreakPoint, pauseMs};
 }
 
-void CollectContext::startRun(WrittenItemSet* writtenItems) {
+void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
     m_writtenItems = writtenItems;
     m_failure.clear();
     m_halted = false;
@@ -44,16 +43,16 @@ void CollectContext::startRun(WrittenItemSet* writtenItems) {
     m_shopPage.clear();
 }
 
-void CollectContext::failWalk(const QString& reason) {
+void ShopWalkHost::failWalk(const QString& reason) {
     if (m_failure.isEmpty())
         m_failure = reason;
 }
 
-QString CollectContext::fetchPage(const QString& address) {
+QString ShopWalkHost::fetchPage(const QString& address) {
     return unlessLoginDemanded(m_fetcher.fetchPage(address));
 }
 
-QString CollectContext::fetchPageUtf8(const QString& address) {
+QString ShopWalkHost::fetchPageUtf8(const QString& address) {
     return unlessLoginDemanded(m_fetcher.fetchPageUtf8(address));
 }
 
@@ -71,7 +70,7 @@ bool answered(const FetchReport& fetched) {
 
 } // namespace
 
-QString CollectContext::unlessLoginDemanded(const QString& text) {
+QString ShopWalkHost::unlessLoginDemanded(const QString& text) {
     const FetchReport& fetched = m_fetcher.lastPage();
     if (downloadsCut() || !answered(fetched))
         return text;
@@ -84,7 +83,7 @@ QString CollectContext::unlessLoginDemanded(const QString& text) {
     return text;
 }
 
-ShopPageCheck::Finding CollectContext::checkShopPage(Platform platform) {
+ShopPageCheck::Finding ShopWalkHost::checkShopPage(Platform platform) {
     ShopPageCheck::Finding found =
         ShopPageCheck::fetchAndClassify(m_fetcher, m_state.setup.shopUrl, platform, m_stop);
     if (found.answered) {
@@ -94,7 +93,7 @@ ShopPageCheck::Finding CollectContext::checkShopPage(Platform platform) {
     return found;
 }
 
-QString CollectContext::fetchWalkPage(const QString& address, Encoding encoding) {
+QString ShopWalkHost::fetchWalkPage(const QString& address, Encoding encoding) {
     if (!m_shopPageAddress.isEmpty() && address == m_shopPageAddress) {
         const QString text = std::exchange(m_shopPage, QString());
         m_shopPageAddress.clear();
@@ -133,24 +132,24 @@ QString CollectContext::fetchWalkPage(const QString& address, Encoding encoding)
     return text;
 }
 
-void CollectContext::noteUnreadListPage(const QString& address, const QString& reason) {
+void ShopWalkHost::noteUnreadListPage(const QString& address, const QString& reason) {
     if (!m_unreadListPage.isEmpty())
         return;
     m_unreadListPage = address;
     m_unreadListPageReason = reason;
 }
 
-double CollectContext::pauseScaleFromEnvironment() {
+double ShopWalkHost::pauseScaleFromEnvironment() {
     bool ok = false;
     const double scale = qEnvironmentVariable("KESTRUNE_PAUSE_SCALE").toDouble(&ok);
     return ok && scale >= 0 && scale <= 1 ? scale : 1.0;
 }
 
-bool CollectContext::stopRequested() {
+bool ShopWalkHost::stopRequested() {
     return m_halted || m_stop.isRequested();
 }
 
-void CollectContext::pause(int milliseconds) {
+void ShopWalkHost::pause(int milliseconds) {
     m_lastPauseMs = static_cast<int>(std::lround(milliseconds * m_pauseScale));
     QElapsedTimer clock;
     clock.start();
@@ -159,7 +158,7 @@ void CollectContext::pause(int milliseconds) {
     m_pausedMs += clock.elapsed();
 }
 
-QString CollectContext::downloadPicture(const QString& address, const QString& fileName) {
+QString ShopWalkHost::downloadPicture(const QString& address, const QString& fileName) {
     QString stored;
     if (!m_fetcher.downloadPicture(address, fileName, m_paths.pictureFolder(m_state.setup.outputBaseName),
                                    &stored) &&
@@ -168,12 +167,12 @@ QString CollectContext::downloadPicture(const QString& address, const QString& f
     return stored.isEmpty() ? fileName : stored;
 }
 
-QString CollectContext::picturePath(const QString& fileName) const {
+QString ShopWalkHost::picturePath(const QString& fileName) const {
     return QDir::toNativeSeparators(m_paths.pictureFolder(m_state.setup.outputBaseName) + u'/' +
                                     safePictureFileName(fileName));
 }
 
-void CollectContext::recordItemReached(int itemNumber) {
+void ShopWalkHost::recordItemReached(int itemNumber) {
     Status durable = m_writer.syncJournal();
     // The keys go to disk after their rows: a key without its row would skip the item for good.
     if (durable && m_writtenItems)
@@ -189,7 +188,7 @@ void CollectContext::recordItemReached(int itemNumber) {
     m_itemAwaitingOutput = itemNumber;
 }
 
-void CollectContext::itemDropped(DropReason reason) {
+void ShopWalkHost::itemDropped(DropReason reason) {
     // An item whose page asked for a login is left to the resumed run, not dropped.
     if (walkFailed())
         return;
@@ -208,16 +207,16 @@ void CollectContext::itemDropped(DropReason reason) {
                            (m_itemAddress.isEmpty() ? m_itemKey : m_itemAddress));
 }
 
-bool CollectContext::writeBreakPoint(const QString& key, const QString& value) {
+bool ShopWalkHost::writeBreakPoint(const QString& key, const QString& value) {
     return m_settings.writeValue(SettingsKeys::kSection, key, value);
 }
 
-bool CollectContext::isItemWritten(const QString& itemAddress) const {
+bool ShopWalkHost::isItemWritten(const QString& itemAddress) const {
     return m_writtenItems &&
            m_writtenItems->contains(WrittenItemSet::keyFor(m_writer.target().platform, itemAddress));
 }
 
-void CollectContext::beginItem(const QString& itemAddress, int itemNumber) {
+void ShopWalkHost::beginItem(const QString& itemAddress, int itemNumber) {
     m_itemAddress = itemAddress;
     m_itemKey = itemAddress.isEmpty() ? u'#' + QString::number(itemNumber)
                                       : WrittenItemSet::keyFor(m_writer.target().platform, itemAddress);
@@ -225,11 +224,11 @@ void CollectContext::beginItem(const QString& itemAddress, int itemNumber) {
     m_state.counters.items.found(m_itemKey);
 }
 
-void CollectContext::passOverItem() {
+void ShopWalkHost::passOverItem() {
     m_state.counters.items.settle(m_itemKey, ItemTally::Fate::AlreadyInFile);
 }
 
-bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
+bool ShopWalkHost::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
     if (downloadsCut())
         return false;
     // An item emitted without beginItem (a caller of its own) stands for itself by its number.
@@ -251,18 +250,18 @@ bool CollectContext::emitItem(const QStringList& gridCells, const ItemRecord& re
     return true;
 }
 
-bool CollectContext::downloadsCut() const {
+bool ShopWalkHost::downloadsCut() const {
     return m_stop.isRequested();
 }
 
-void CollectContext::setStatusText(const QString& text) {
+void ShopWalkHost::setStatusText(const QString& text) {
     m_window.setStatusText(text);
 }
 
-void CollectContext::showMessage(const QString& text) {
+void ShopWalkHost::showMessage(const QString& text) {
     m_window.showMessage(text);
 }
 
-void CollectContext::reportShopTotal(int total) {
+void ShopWalkHost::reportShopTotal(int total) {
     m_state.counters.itemTotal = total;
 }
