@@ -3,7 +3,7 @@
 // time lies above the floor of 100 pauses.
 //
 //     build/bench/bench_taobao_extract
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 #include "app/ExtractionSession.h"
 #include "app/RunEngine.h"
 #include "base/PlatformConstants.h"
@@ -140,8 +140,8 @@ int main(int argc, char* argv[]) {
     quickWindow.address = kShop;
     QTemporaryDir quickDir;
     ExtractionSession quickSession(quickWindow, quickDir.path());
-    quickSession.context().pauseScale = 0.0;
-    ExtractionController quickController(quickSession);
+    quickSession.context().setPauseScale(0.0);
+    CollectCommand quickController(quickSession);
     timer.restart();
     quickController.collect();
     const qint64 work = timer.elapsed();

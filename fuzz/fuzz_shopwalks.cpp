@@ -122,21 +122,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ShopRun run(shops[walk], QStringLiteral("Fuzz"), FuzzSupport::scratch().path());
     run.window.platform = platforms[walk];
     run.aimWriter();
-    run.session.context().pauseScale = 0;
+    run.session.context().setPauseScale(0);
     run.session.fetcher().setTimeoutMs(2000);
-    run.window.onProcessEvents = [&run] {
+    // Every list page and every item shows a status line: the walk's turn to be stopped.
+    run.window.onUpdate = [&run] {
         if (server().requests() >= kRequestLimit)
-            run.session.state().stopRequested = true;
+            run.session.stopSignal().request();
     };
     switch (walk) {
     case 0:
-        walkTaobaoShop(run.session.context());
+        run.walk(walkTaobaoShop, 0);
         break;
     case 1:
-        walkPaiPaiShop(run.session.context());
+        run.walk(walkPaiPaiShop, 0);
         break;
     default:
-        walkEbayShop(run.session.context());
+        run.walk(walkEbayShop, 0);
         break;
     }
     return 0;

@@ -67,7 +67,8 @@ private slots:
         QVERIFY(!page.isEmpty());
         m_server.clearRequestedAddresses();
         const QString address = kTaobaoItem + QString::number(itemId);
-        collectTaobaoItem(run.session.context(), address, page, kTaobaoPicture.arg(itemId) + pictureQuery, 1);
+        collectTaobaoItem(run.session.context().walkInput(0), address, page,
+                          kTaobaoPicture.arg(itemId) + pictureQuery, 1);
 
         const QString picture = QDir(run.session.paths().pictureFolder(u"Taobao_12345678"_s))
                                     .filePath(u"T1a%1XXXXXXXX.jpg"_s.arg(itemId));
@@ -98,7 +99,8 @@ private slots:
         ShopRun run(QString(), u"Taobao_12345678"_s);
         const QString page = run.session.fetcher().fetchPage(kTaobaoItem + u"1005"_s);
         QVERIFY(!page.isEmpty());
-        collectTaobaoItem(run.session.context(), kTaobaoItem + u"1005"_s, page, kTaobaoPicture.arg(1005), 1);
+        collectTaobaoItem(run.session.context().walkInput(0), kTaobaoItem + u"1005"_s, page,
+                          kTaobaoPicture.arg(1005), 1);
         QVERIFY(run.window.rows.isEmpty());
         QVERIFY(run.session.writer().pendingOutput().isEmpty());
         QVERIFY(QFile::exists(QDir(run.session.paths().pictureFolder(u"Taobao_12345678"_s))
@@ -110,8 +112,8 @@ private slots:
         for (int i = 0; i < 4; ++i)
             run.window.rows.append({u"QXV%1"_s.arg(i), {}});
         const QString page = u"<input type='hidden' name='title' value='A' />"_s;
-        collectTaobaoItem(run.session.context(), QString(), page, QString(), 1);
-        collectTaobaoItem(run.session.context(), QString(), page, QString(), 2);
+        collectTaobaoItem(run.session.context().walkInput(0), QString(), page, QString(), 1);
+        collectTaobaoItem(run.session.context().walkInput(0), QString(), page, QString(), 2);
         QCOMPARE(run.window.rows.at(4).key, u"QXV4"_s);
         QCOMPARE(run.window.rows.at(5).key, u"QXV5"_s);
     }
@@ -147,7 +149,7 @@ private slots:
         // untitled item is dropped before its picture is fetched.
         if (ebayItemTitle(page).isEmpty())
             page.prepend(u"</h1></td><td width='100%' class='titlePadding'><h1 class='itemTitle'>T</h1>"_s);
-        collectEbayItem(run.session.context(), address, page, 1);
+        collectEbayItem(run.session.context().walkInput(0), address, page, 1);
 
         QCOMPARE(run.window.rows.size(), 1);
         QCOMPARE(run.window.rows.at(0).cells.value(ItemRecord::kFieldCount), address);
@@ -172,7 +174,7 @@ private slots:
         ShopRun store(QString(), u"eBay_qingshixuan"_s);
         store.window.format = FileFormat::Shopify;
         store.aimWriter();
-        collectEbayItem(store.session.context(), address, page, 1);
+        collectEbayItem(store.session.context().walkInput(0), address, page, 1);
         QCOMPARE(store.session.state().counters.items.counts().withoutPictureAddress, pictureAddress ? 0 : 1);
         QCOMPARE(store.window.statusTexts.contains(Messages::kItemWithoutPictureAddress + address),
                  !pictureAddress);
@@ -191,15 +193,17 @@ private slots:
         ShopRun run(QString(), u"Shop"_s);
         m_server.clearRequestedAddresses();
         if (walk == u"taobao") {
-            QCOMPARE(collectTaobaoItem(run.session.context(), kTaobaoItem + u"1001"_s, QString(),
+            QCOMPARE(collectTaobaoItem(run.session.context().walkInput(0), kTaobaoItem + u"1001"_s, QString(),
                                        kTaobaoPicture.arg(1001), 1),
                      ItemOutcome::NotEmitted);
         } else if (walk == u"paipai") {
-            QCOMPARE(collectPaiPaiItem(run.session.context(), u"http://auction1.paipai.com/1"_s, QString(),
-                                       {u"20090301"_s, u"a.jpg"_s, u"t"_s, u"一口价"_s, u"1"_s}, 1),
+            QCOMPARE(collectPaiPaiItem(run.session.context().walkInput(0), u"http://auction1.paipai.com/1"_s,
+                                       QString(), {u"20090301"_s, u"a.jpg"_s, u"t"_s, u"一口价"_s, u"1"_s},
+                                       1),
                      ItemOutcome::PageUnread);
         } else {
-            QCOMPARE(collectEbayItem(run.session.context(), u"http://cgi.ebay.com.cn/1"_s, QString(), 1),
+            QCOMPARE(collectEbayItem(run.session.context().walkInput(0), u"http://cgi.ebay.com.cn/1"_s,
+                                     QString(), 1),
                      ItemOutcome::NotEmitted);
         }
         QVERIFY(run.window.rows.isEmpty());

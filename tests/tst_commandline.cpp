@@ -1,4 +1,3 @@
-#include "app/CollectContext.h"
 #include "app/ConsoleWindow.h"
 #include "app/ExtractCommand.h"
 #include "app/InstanceLock.h"
@@ -6,6 +5,7 @@
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/ShopWalkHost.h"
 #include "app/WindowInterface.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputBatch.h"
@@ -85,12 +85,11 @@ QString settingsPath(const QTemporaryDir& dir) {
 }
 
 // One item through the real row writer, as an item parser hands it over.
-void emitItem(CollectContext& ctx, int number) {
-    ctx.state.counters.collectedCount = number;
+void emitItem(ShopWalkHost& ctx, int number) {
+    ctx.beginItem(QString(), number);
     ItemRecord record;
     record.title = QStringLiteral("item %1").arg(number);
-    addNextGridRow(ctx.window, record.values());
-    ctx.writer.appendRecord(record, number);
+    ctx.emitItem(record.values(), record, number);
 }
 
 } // namespace
@@ -328,14 +327,14 @@ private slots:
         QFETCH(int, exitCode);
 
         QTemporaryDir dir;
-        auto crawl = [&](CollectContext& ctx) {
+        auto crawl = [&](ShopWalkHost& ctx) {
             for (int i = 1; i <= items; ++i)
                 emitItem(ctx, i);
             if (message)
-                ctx.window.showMessage(QStringLiteral("no items"));
+                ctx.showMessage(QStringLiteral("no items"));
             if (throws)
                 throw std::runtime_error("broken page");
-            ctx.stop();
+            return WalkEnd{};
         };
         const int status = runExtractCommand(extractOptions("paipai", "ebay", "http://shop.paipai.com/1"),
                                              dir.path(), {crawl, crawl, crawl});

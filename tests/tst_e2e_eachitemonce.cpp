@@ -156,6 +156,27 @@ private:
             QCOMPARE(found, inFile + dropped);
     }
 
+    // A run asks for its shop page once (the page the check read is the page the walk reads) and for
+    // each item page at most once, however many of the shop's lists name the item.
+    static void checkFetchedOnce(const QStringList& requested, const QString& shopAddress) {
+        static const QRegularExpression itemPage(
+            u"^http://(item\\.taobao\\.com|auction1\\.paipai\\.com|cgi\\.ebay\\.com\\.cn)/"_s);
+        QHash<QString, int> times;
+        for (const QString& address : requested.filter(itemPage))
+            ++times[address];
+        QStringList twice;
+        for (auto it = times.cbegin(); it != times.cend(); ++it)
+            if (it.value() > 1)
+                twice << it.key();
+        QVERIFY2(twice.isEmpty(), qPrintable(twice.join(u' ')));
+        QVERIFY(!times.isEmpty());
+        const QString shopPage = FixtureWebServer::canonicalAddress(shopAddress);
+        const auto isShopPage = [&](const QString& address) {
+            return address.compare(shopPage, Qt::CaseInsensitive) == 0;
+        };
+        QCOMPARE(std::count_if(requested.cbegin(), requested.cend(), isShopPage), 1);
+    }
+
     void extract(const QString& platform, const QString& shop, const QString& format, Ending ending,
                  QString* text, QString* err) {
         ExtractRun run;
@@ -181,6 +202,7 @@ private:
         int code = 0;
         if (ending == Ending::Straight) {
             code = run.finish();
+            checkFetchedOnce(m_server.requestedAddresses(), addressOf(platform, shop));
         } else {
             run.finish();
             // The first run may have reached the end before the signal did: nothing to resume.

@@ -1,4 +1,4 @@
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "app/StartupSequence.h"
@@ -28,14 +28,14 @@ QString itemAddress(const QString& itemId) {
 
 // The window, run state and commands of one program folder, as the real window runs them.
 // The walks alone: the shop page check before them has its own test.
-ExtractionController::Crawlers walksOnly() {
-    ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard();
+CollectCommand::Crawlers walksOnly() {
+    CollectCommand::Crawlers crawlers = CollectCommand::Crawlers::standard();
     crawlers.shopCheck = {};
     return crawlers;
 }
 
 struct Program : ShopRun {
-    ExtractionController controller{session, walksOnly()};
+    CollectCommand controller{session, walksOnly()};
 
     explicit Program(FileFormat format, const QString& folder = QString())
         : ShopRun(QString(), QString(), folder) {
@@ -252,10 +252,10 @@ private slots:
         {
             Program first(format, folder.path());
             bool pressed = false;
-            first.window.onProcessEvents = [&] {
+            first.window.onUpdate = [&] {
                 if (!pressed && first.window.rows.size() == 10) {
                     pressed = true;
-                    first.controller.stop();
+                    first.session.stopSignal().request();
                 }
             };
             first.collect(address);
@@ -292,7 +292,7 @@ private slots:
     // walk or the breakpoint.
     void missingShopMarker() {
         Program program(FileFormat::EbayAssistant);
-        ExtractionController checked(program.session);
+        CollectCommand checked(program.session);
         program.window.address = kStore + u"songfeng"_s;
         checked.collect();
 

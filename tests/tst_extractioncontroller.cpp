@@ -1,10 +1,10 @@
-#include "app/CollectContext.h"
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 #include "app/ExtractionSession.h"
 #include "app/Messages.h"
 #include "app/ResumeCheck.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
+#include "app/ShopWalkHost.h"
 #include "app/WrittenItemSet.h"
 #include "base/KillPoint.h"
 #include "formats/AssistantFormat.h"
@@ -35,7 +35,7 @@ namespace {
 // records what it would have written.
 class Fixture {
 public:
-    explicit Fixture(std::function<void(CollectContext&)> crawl = {})
+    explicit Fixture(std::function<void(ShopWalkHost&)> crawl = {})
         : session(window, dir.path()), controller(session, crawlersFor(std::move(crawl))) {
         controller.setFlushFunction([this] {
             ++flushes;
@@ -61,7 +61,7 @@ public:
     QString shopPageProblem;
     FakeWindow window;
     ExtractionSession session;
-    ExtractionController controller;
+    CollectCommand controller;
     int crawls = 0;
     Platform platformCrawled = Platform::PaiPai; // meaningful once crawls > 0
     bool runningInCrawl = false;
@@ -69,23 +69,24 @@ public:
     int flushes = 0;
     bool failFlush = false;
     QStringList written;
+    // What every crawl hands back.
+    WalkEnd walkEnd = testWalkEnd();
 
 private:
-    ExtractionController::Crawlers crawlersFor(std::function<void(CollectContext&)> crawl) {
+    CollectCommand::Crawlers crawlersFor(std::function<void(ShopWalkHost&)> crawl) {
         auto wrap = [this, crawl](Platform platform) {
-            return [this, crawl, platform](CollectContext& ctx) {
+            return [this, crawl, platform](ShopWalkHost& ctx) {
                 ++crawls;
                 platformCrawled = platform;
                 runningInCrawl = window.running;
-                stopFlagInCrawl = ctx.state.stopRequested;
+                stopFlagInCrawl = session.state().stopRequested;
                 if (crawl)
                     crawl(ctx);
-                else
-                    ctx.stop();
+                return walkEnd;
             };
         };
         return {wrap(Platform::PaiPai), wrap(Platform::Ebay), wrap(Platform::Taobao),
-                [this](CollectContext&, Platform) {
+                [this](ShopWalkHost&, Platform) {
                     return shopPageProblem.isEmpty() ? Status::success() : Status::failure(shopPageProblem);
                 }};
     }
@@ -123,7 +124,7 @@ void lookAtTheJournal(const char* moment) {
 
 } // namespace
 
-class TestExtractionController : public QObject {
+class TestCollectCommand : public QObject {
     Q_OBJECT
 
 private slots:
@@ -249,13 +250,14 @@ private slots:
         QFETCH(QString, shopPageProblem);
         QFETCH(QString, message);
 
-        Fixture f([](CollectContext& ctx) {
-            ctx.state.counters.collectedCount = 3;
+        Fixture* fixture = nullptr;
+        Fixture f([&](ShopWalkHost& ctx) {
+            ctx.beginItem(QString(), 3);
             ctx.emitItem(testRecord(u"x"_s).values(), testRecord(u"x"_s), 3);
             ctx.writeBreakPoint(SettingsKeys::kBreakPointNum, u"3"_s);
-            ctx.window.processEvents();
+            fixture->session.stopSignal().request();
         });
-        f.window.onProcessEvents = [&f] { f.controller.stop(); };
+        fixture = &f;
         f.window.format = FileFormat::PaiPaiAssistant;
         f.run(Platform::PaiPai, u"http://shop.paipai.com/777"_s);
         const QByteArray before = fileBytes(f.session.paths().settingsFile());
@@ -288,12 +290,11 @@ private slots:
 
         QStringList seen;
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](ShopWalkHost&) {
             for (const QString& key : {SettingsKeys::kBreakPoint, SettingsKeys::kBreakPointUrl,
                                        SettingsKeys::kBreakPointOption, SettingsKeys::kBreakPointSO,
                                        SettingsKeys::kBreakPointFileName, SettingsKeys::kBreakPointNum})
                 seen << fixture->ini(key);
-            ctx.stop();
         });
         fixture = &f;
         QVERIFY(writeBreakPointKeys(
@@ -315,7 +316,7 @@ private slots:
         QTest::addColumn<QString>("status"); // %1: the output path
         QTest::addColumn<QStringList>("messages");
 
-        using Ending = ExtractionController::Ending;
+        using Ending = CollectCommand::Ending;
         addRow("walked to the end", u"end"_s, int(Ending::Complete), u"0"_s,
                u"全部采集完成：共2个宝贝，文件：%1"_s, QStringList());
         // The shop said 21 items and its lists held 2: still complete.
@@ -351,13 +352,11 @@ private slots:
         QFETCH(QStringList, messages);
 
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext& ctx) {
-            if (how == u"nothing") {
-                ctx.stop();
+        Fixture f([&](ShopWalkHost& ctx) {
+            if (how == u"nothing")
                 return;
-            }
             for (int item = 1; item <= 2; ++item) {
-                ctx.state.counters.collectedCount = item;
+                ctx.beginItem(QString(), item);
                 ctx.emitItem(testRecord(QString::number(item)).values(), testRecord(QString::number(item)),
                              item);
                 ctx.recordItemReached(item);
@@ -366,29 +365,28 @@ private slots:
                 ctx.writeBreakPoint(SettingsKeys::kBreakPoint, u"0"_s);
             if (how == u"found") {
                 ctx.reportShopTotal(2000000000);
-                ctx.reportListsRead();
+                fixture->walkEnd = WalkEnd{};
             }
             if (how.endsWith(u"unfetched"_s))
-                ctx.walkFailure = Messages::networkFailed(u"http://shop.paipai.com/21/1000-2-2/itemlist.js"_s,
-                                                          u"Connection closed"_s);
+                ctx.failWalk(Messages::networkFailed(u"http://shop.paipai.com/21/1000-2-2/itemlist.js"_s,
+                                                     u"Connection closed"_s));
             if (how.startsWith(u"stop"))
-                fixture->controller.stop();
+                fixture->session.stopSignal().request();
             if (how == u"message")
-                ctx.window.showMessage(u"提取店铺商品总数失败，程序中止！"_s);
+                ctx.showMessage(u"提取店铺商品总数失败，程序中止！"_s);
             if (how == u"throw")
                 throw std::runtime_error("parser bug");
             if (how == u"end")
                 ctx.writeBreakPoint(SettingsKeys::kBreakPoint, u"0"_s);
-            ctx.stop();
         });
         fixture = &f;
         f.window.format = FileFormat::PaiPaiAssistant;
         f.run(Platform::PaiPai, u"http://shop.paipai.com/21"_s);
 
         const QString output = f.session.paths().outputFile(u"PaiPai_21"_s, u".csv"_s);
-        const ExtractionController::RunSummary& run = f.controller.lastRun();
+        const CollectCommand::RunSummary& run = f.controller.lastRun();
         QCOMPARE(int(run.ending), ending);
-        QCOMPARE(run.failed, ending == int(ExtractionController::Ending::Failed));
+        QCOMPARE(run.failed, ending == int(CollectCommand::Ending::Failed));
         QCOMPARE(f.ini(SettingsKeys::kBreakPoint), breakPoint);
         QCOMPARE(run.endingText,
                  status.contains(u"%1"_s) ? status.arg(QDir::toNativeSeparators(output)) : status);
@@ -397,7 +395,7 @@ private slots:
         QCOMPARE(f.window.messages, messages);
         // Only a complete run forgets which items its file holds.
         QCOMPARE(QFile::exists(WrittenItemSet::pathFor(output)),
-                 ending != int(ExtractionController::Ending::Complete) && how != u"nothing");
+                 ending != int(CollectCommand::Ending::Complete) && how != u"nothing");
     }
 
     // Items that went to a store file without a picture address are counted in the ending, the
@@ -422,7 +420,7 @@ private slots:
         QFETCH(QString, ending);
 
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](ShopWalkHost& ctx) {
             const auto item = [](int n) { return u"http://auction1.paipai.com/%1"_s.arg(n); };
             for (int n : {1, 2, 3, 2}) {
                 ItemRecord record = testRecord(QString::number(n));
@@ -434,8 +432,7 @@ private slots:
             ctx.beginItem(item(4), 4);
             ctx.itemDropped(DropReason::NoTitle);
             if (stop)
-                fixture->controller.stop();
-            ctx.stop();
+                fixture->session.stopSignal().request();
         });
         fixture = &f;
         f.window.format = format;
@@ -554,7 +551,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(bool, refused);
 
-        Fixture f([](CollectContext& ctx) { ctx.stop(); });
+        Fixture f;
         const QString fileName =
             u"PaiPai_66"_s + ShopAddress::formatSuffix(Platform::PaiPai, format) + u".csv"_s;
         const QString output = f.session.paths().inProgramDir(fileName);
@@ -594,7 +591,7 @@ private slots:
         QFETCH(QByteArray, list);
         QFETCH(bool, refused);
 
-        Fixture f([](CollectContext& ctx) { ctx.stop(); });
+        Fixture f;
         const QString fileName = u"PaiPai_66"_s +
                                  ShopAddress::formatSuffix(Platform::PaiPai, FileFormat::TaobaoAssistant) +
                                  u".csv"_s;
@@ -653,23 +650,21 @@ private slots:
         const QStringList addresses{u"http://item.taobao.com/item.htm?id=1"_s,
                                     u"http://item.taobao.com/item.htm?id=2"_s,
                                     u"http://item.taobao.com/item.htm?cat=9&id=1"_s};
-        Fixture f([&](CollectContext& ctx) {
-            ctx.state.counters.collectedCount = 0;
+        Fixture f([&](ShopWalkHost& ctx) {
+            int itemNumber = 0;
             for (const QString& address : addresses) {
-                ++ctx.state.counters.collectedCount;
+                ++itemNumber;
                 if (ctx.isItemWritten(address))
                     continue;
                 fetched << address;
-                ctx.beginItem(address, ctx.state.counters.collectedCount);
-                ctx.emitItem(testRecord(address).values(), testRecord(address),
-                             ctx.state.counters.collectedCount);
-                ctx.recordItemReached(ctx.state.counters.collectedCount);
+                ctx.beginItem(address, itemNumber);
+                ctx.emitItem(testRecord(address).values(), testRecord(address), itemNumber);
+                ctx.recordItemReached(itemNumber);
                 if (stopAfterFirst) {
-                    fixture->controller.stop();
+                    fixture->session.stopSignal().request();
                     break;
                 }
             }
-            ctx.stop();
         });
         fixture = &f;
         f.controller.setFlushFunction([&f] { return f.session.writer().flush(); });
@@ -680,12 +675,13 @@ private slots:
 
         // Resumed: the list knows item 1, whatever number the breakpoint holds.
         stopAfterFirst = false;
+        f.session.stopSignal().reset();
         f.session.state().resume.shopUrl = u"http://shop7.taobao.com/"_s;
         f.session.state().resume.itemNumber = 0;
         f.run(Platform::Taobao, u"http://shop7.taobao.com/"_s);
         QCOMPARE(fetched, (QStringList{addresses.at(0), addresses.at(1)}));
         QCOMPARE(f.window.rows.size(), 1);
-        QCOMPARE(f.controller.lastRun().ending, ExtractionController::Ending::Complete);
+        QCOMPARE(f.controller.lastRun().ending, CollectCommand::Ending::Complete);
         QCOMPARE(f.controller.lastRun().itemsInFile, 2);
         QVERIFY(!QFile::exists(items));
     }
@@ -702,13 +698,12 @@ private slots:
 
     void rowIsOnDiskWhenJournaled() {
         QFETCH(FileFormat, format);
-        Fixture f([](CollectContext& ctx) {
+        Fixture f([](ShopWalkHost& ctx) {
             for (int item = 1; item <= 3; ++item) {
                 const QString address = u"http://item.taobao.com/item.htm?id=%1"_s.arg(item);
                 ctx.beginItem(address, item);
                 ctx.emitItem(testRecord(address).values(), testRecord(address), item);
             }
-            ctx.stop();
         });
         f.window.format = format;
         g_journalFolder = f.dir.path();
@@ -720,10 +715,9 @@ private slots:
     }
 
     void collectEmptiesTheGridAndNumbersRowsAgain() {
-        Fixture f([](CollectContext& ctx) {
+        Fixture f([](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("a"));
             emitTestRow(ctx, QStringLiteral("b"));
-            ctx.stop();
         });
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
@@ -734,33 +728,37 @@ private slots:
         QCOMPARE(f.written, QStringList({testOutput({u"a"_s, u"b"_s}), testOutput({u"a"_s, u"b"_s})}));
     }
 
-    void userStopInTheMiddleFlushesAtOnce() {
+    // The user's stop reaches the walk through the stop signal alone: the walk sees it, writes
+    // nothing more, and the run's end writes the rows once.
+    void userStopInTheMiddleFlushesOnceTheWalkReturns() {
         Fixture* fixture = nullptr;
-        int flushesSeenAfterStop = -1;
-        Fixture f([&](CollectContext& ctx) {
+        int flushesSeenInWalk = -1;
+        bool emittedAfterStop = true;
+        Fixture f([&](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("first"));
-            fixture->window.onProcessEvents = [&] { fixture->controller.stop(); };
-            while (!ctx.state.stopRequested)
-                ctx.window.processEvents();
-            flushesSeenAfterStop = fixture->flushes;
-            QCOMPARE(fixture->window.running, false);
-            // The item in progress when stop came still lands in the output.
-            emitTestRow(ctx, QStringLiteral("late"));
-            ctx.stop();
+            fixture->session.stopSignal().request();
+            while (!ctx.stopRequested())
+                ctx.pause(10);
+            flushesSeenInWalk = fixture->flushes;
+            // An item whose downloads the stop may have cut short is not written.
+            emittedAfterStop = ctx.emitItem(testRecord(u"late"_s).values(), testRecord(u"late"_s), 99);
         });
         fixture = &f;
         f.run(Platform::Taobao, QStringLiteral("http://shop9.taobao.com"));
-        QCOMPARE(flushesSeenAfterStop, 1);
-        QCOMPARE(f.written, QStringList({testOutput({u"first"_s}), testOutput({u"late"_s})}));
+        QCOMPARE(flushesSeenInWalk, 0);
+        QVERIFY(!emittedAfterStop);
+        QCOMPARE(f.written, QStringList({testOutput({u"first"_s})}));
+        QCOMPARE(f.flushes, 1);
         QCOMPARE(f.window.running, false);
+        QCOMPARE(f.controller.lastRun().ending, CollectCommand::Ending::Stopped);
     }
 
     void collectInsideACrawlIsIgnored() {
         Fixture* fixture = nullptr;
-        Fixture f([&](CollectContext& ctx) {
+        Fixture f([&](ShopWalkHost& ctx) {
             fixture->controller.collect();
-            QVERIFY(!ctx.state.stopRequested);
-            ctx.stop();
+            QVERIFY(!fixture->session.state().stopRequested);
+            QVERIFY(!ctx.stopRequested());
         });
         fixture = &f;
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
@@ -790,15 +788,15 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, bufferKept);
 
-        Fixture f([throws, stops](CollectContext& ctx) {
+        Fixture* fixture = nullptr;
+        Fixture f([&fixture, throws, stops](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("kept"));
             if (throws)
                 throw std::runtime_error("parser bug");
-            if (stops) {
-                ctx.stop();
-                ctx.stop();
-            }
+            if (stops)
+                fixture->session.stopSignal().request();
         });
+        fixture = &f;
         f.failFlush = failFlush;
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/5"));
 
@@ -812,10 +810,7 @@ private slots:
     }
 
     void outputKeptByAFailedWriteIsWrittenBeforeTheNextRun() {
-        Fixture f([](CollectContext& ctx) {
-            emitTestRow(ctx, ctx.state.setup.shopUrl.right(1));
-            ctx.stop();
-        });
+        Fixture f([](ShopWalkHost& ctx) { emitTestRow(ctx, ctx.runState().setup.shopUrl.right(1)); });
         f.failFlush = true;
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
         // Still failing: the next run does not start and the buffer stays.
@@ -851,11 +846,12 @@ private slots:
 
         QList<int> seen;
         QList<bool> appended;
-        Fixture f([&](CollectContext& ctx) {
-            seen.append(ctx.state.resume.itemNumber);
-            appended.append(ctx.writer.appendsToExisting());
-            ctx.stop();
+        Fixture* fixture = nullptr;
+        Fixture f([&](ShopWalkHost& ctx) {
+            seen.append(ctx.runState().resume.itemNumber);
+            appended.append(fixture->session.writer().appendsToExisting());
         });
+        fixture = &f;
         f.session.state().resume.shopUrl = QStringLiteral("http://shop.paipai.com/55");
         f.session.state().resume.itemNumber = 5;
         for (const QString& address : addresses) {
@@ -916,5 +912,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestExtractionController)
+QTEST_GUILESS_MAIN(TestCollectCommand)
 #include "tst_extractioncontroller.moc"

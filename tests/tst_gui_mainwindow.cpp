@@ -1,8 +1,8 @@
-#include "app/CollectContext.h"
 #include "app/Messages.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
+#include "app/ShopWalkHost.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
@@ -51,20 +51,21 @@
 
 namespace {
 
-using Crawl = std::function<void(CollectContext&)>;
+using Crawl = std::function<void(ShopWalkHost&)>;
 
 // A window on a fresh program folder whose three crawlers all run `crawl` (or just stop). The
 // crawl runs on the engine's thread: it may touch its context, never a widget.
 struct Harness {
     explicit Harness(Crawl crawl = {}) {
-        Crawl body = crawl ? crawl : Crawl([](CollectContext& ctx) { ctx.stop(); });
-        auto counted = [this, body](CollectContext& ctx) {
+        auto counted = [this, crawl](ShopWalkHost& ctx) {
             ++crawls;
-            body(ctx);
+            if (crawl)
+                crawl(ctx);
+            return testWalkEnd();
         };
         RunEngineOptions options;
         options.programDir = dir.path();
-        options.crawlers = ExtractionController::Crawlers{counted, counted, counted};
+        options.crawlers = CollectCommand::Crawlers{counted, counted, counted};
         options.flush = [this](RowWriter& writer) {
             ++flushes;
             writer.takePendingOutput();
@@ -104,12 +105,10 @@ struct Harness {
     std::atomic<int> flushes = 0;
 };
 
-// A crawl's loop waiting for the stop: turns until the stop command has run.
-void waitForStop(CollectContext& ctx) {
-    while (!ctx.state.stopRequested) {
-        ctx.window.processEvents();
+// A crawl's loop waiting for the stop: turns until the stop reaches it.
+void waitForStop(ShopWalkHost& ctx) {
+    while (!ctx.stopRequested())
         ctx.pause(10);
-    }
 }
 
 bool shown(QWidget* widget) {
@@ -717,12 +716,11 @@ private slots:
         QFETCH(QString, address);
         QFETCH(int, rows);
         QFETCH(QString, status);
-        Harness h([rows](CollectContext& ctx) {
+        Harness h([rows](ShopWalkHost& ctx) {
             for (int i = 0; i < rows; ++i) {
-                ctx.state.counters.collectedCount = i + 1;
+                ctx.beginItem(QString(), i + 1);
                 ctx.emitItem(testRecord(QString::number(i)).values(), testRecord(QString::number(i)), i + 1);
             }
-            ctx.stop();
         });
         const bool rejected = !status.contains(QStringLiteral("%1"));
         if (!rejected)
@@ -803,10 +801,9 @@ private slots:
 
     // Running: controls locked, buttons swapped, close refused; the stop click undoes it.
     void runningLocksControlsAndStopUnlocks() {
-        Harness h([](CollectContext& ctx) {
+        Harness h([](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("a"));
             waitForStop(ctx);
-            ctx.stop();
         });
         auto probe = [&] {
             return QList<bool>{h.child<QLineEdit>("txt_set_dz")->isEnabled(),
@@ -833,10 +830,9 @@ private slots:
 
     // Closing during a run asks; 否 keeps the run going, 是 stops it, writes its rows and closes.
     void closeDuringRunAsks() {
-        Harness h([](CollectContext& ctx) {
+        Harness h([](ShopWalkHost& ctx) {
             emitTestRow(ctx, QStringLiteral("a"));
             waitForStop(ctx);
-            ctx.stop();
         });
         h.window->show();
         h.start(2, QStringLiteral("http://shop8.taobao.com"));
@@ -864,10 +860,9 @@ private slots:
     void stopFlushesOnlyWhenSomethingWasEmitted() {
         QFETCH(int, rows);
         QFETCH(int, flushes);
-        Harness h([rows](CollectContext& ctx) {
+        Harness h([rows](ShopWalkHost& ctx) {
             for (int i = 0; i < rows; ++i)
                 emitTestRow(ctx, QString::number(i));
-            ctx.stop();
         });
         h.collect(0, QStringLiteral("http://shop.paipai.com/1"));
         QCOMPARE(h.flushes.load(), flushes);
@@ -922,10 +917,7 @@ private slots:
         QByteArray settingsFile;
         {
             // Stopped by the user, so that the next start offers to resume it.
-            Harness h([](CollectContext& ctx) {
-                waitForStop(ctx);
-                ctx.stop();
-            });
+            Harness h([](ShopWalkHost& ctx) { waitForStop(ctx); });
             h.child<QRadioButton>(qPrintable(name))->click();
             h.start(2, QStringLiteral("http://shop8.taobao.com"));
             QTRY_COMPARE(h.crawls.load(), 1);
@@ -1035,10 +1027,9 @@ private slots:
         // What each run's walk is told to skip: a loaded breakpoint continues one run only.
         QMutex seenLock;
         QList<int> resumedAt;
-        Harness h([&](CollectContext& ctx) {
+        Harness h([&](ShopWalkHost& ctx) {
             const QMutexLocker lock(&seenLock);
-            resumedAt.append(ctx.state.resume.itemNumber);
-            ctx.stop();
+            resumedAt.append(ctx.runState().resume.itemNumber);
         });
         SettingsStore& settings = h.window->settings();
         const QString outputFile = h.window->paths().inProgramDir(QStringLiteral("eBay_abc.csv"));

@@ -1,4 +1,3 @@
-#include "crawl/CrawlHost.h"
 #include "crawl/ItemLoop.h"
 
 #include <QSet>
@@ -8,29 +7,24 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A run that only counts: items written, a stop after some items, and what the walk ended with.
-class CountingHost : public CrawlHost {
+// A run that only counts: items written, a stop after some items, and a failed page.
+class CountingHost : public PageSource, public ItemSink, public WalkProgress {
 public:
     QSet<QString> written;
     int stopAfterCollected = -1; // a stop once this many items were collected
     int collected = 0;
-    int itemsFound = -1;
     bool failed = false;
-    bool finished = false;
-    bool markedComplete = false;
     QStringList statuses;
 
     QString fetchPage(const QString&) override { return {}; }
     bool stopRequested() override { return stopAfterCollected >= 0 && collected >= stopAfterCollected; }
-    QString shopAddress() const override { return {}; }
     QString fetchPageUtf8(const QString&) override { return {}; }
-    QString fetchWalkPage(const QString&, PageEncoding) override { return {}; }
-    bool walkFailed() const override { return failed; }
+    QString fetchWalkPage(const QString&, Encoding) override { return {}; }
+    QString failure() const override { return failed ? u"failed"_s : QString(); }
     QString downloadPicture(const QString&, const QString& fileName) override { return fileName; }
     QString picturePath(const QString&) const override { return {}; }
     void pause(int) override {}
     bool downloadsCut() const override { return false; }
-    bool recordsBreakPoints() const override { return false; }
     bool isItemWritten(const QString& address) const override { return written.contains(address); }
     void beginItem(const QString& address, int itemNumber) override {
         current = address.isEmpty() ? u'#' + QString::number(itemNumber) : address;
@@ -40,13 +34,11 @@ public:
     bool emitItem(const QStringList&, const ItemRecord&, int) override { return true; }
     void recordItemReached(int) override {}
     void itemDropped(DropReason) override { tally.settle(current, ItemTally::Fate::Dropped); }
-    void markShopComplete() override { markedComplete = true; }
-    void finish() override { finished = true; }
     void setStatusText(const QString& text) override { statuses.append(text); }
     void showMessage(const QString&) override {}
     void reportShopTotal(int) override {}
-    void reportListsRead() override { itemsFound = tally.counts().found; }
 
+    ShopWalkInput input{QString(), *this, *this, *this, false, 0};
     ItemTally tally;
     QString current;
 };
@@ -74,6 +66,7 @@ ListPageEnd walk(ItemLoop& loop, CountingHost& host, const QStringList& cells) {
 } // namespace
 
 Q_DECLARE_METATYPE(ListPageEnd)
+Q_DECLARE_METATYPE(WalkEnd::Kind)
 
 class TestItemLoop : public QObject {
     Q_OBJECT
@@ -116,7 +109,7 @@ private slots:
         CountingHost host;
         host.written = QSet<QString>(written.begin(), written.end());
         host.stopAfterCollected = stopAfter;
-        ItemLoop loop(host);
+        ItemLoop loop(host.input);
         QCOMPARE(walk(loop, host, cells), end);
         QCOMPARE(host.collected, collected);
     }
@@ -150,7 +143,7 @@ private slots:
         QFETCH(int, reached);
 
         CountingHost host;
-        ItemLoop loop(host);
+        ItemLoop loop(host.input);
         QList<ListPageEnd> actual;
         for (const QStringList& page : pages) {
             if (page == QStringList{u"|"_s})
@@ -168,14 +161,15 @@ private slots:
         QTest::addColumn<int>("total");
         QTest::addColumn<bool>("failed");
         QTest::addColumn<int>("found");
-        QTest::addColumn<bool>("complete");
-        QTest::addColumn<bool>("completionShown");
+        QTest::addColumn<WalkEnd::Kind>("kind");
+        QTest::addColumn<bool>("allStatedReached");
 
         const QList<QStringList> twoLists{{u"a"_s, u"b"_s}, {u"b"_s, u"c"_s, QString(), u"-"_s}};
-        QTest::newRow("as stated") << twoLists << 5 << false << 4 << true << true;
+        QTest::newRow("as stated") << twoLists << 5 << false << 4 << WalkEnd::Kind::Complete << true;
         // Two items named by both lists and the unreadable cell: 4 found, 5 cells.
-        QTest::newRow("stated far more") << twoLists << 2000000000 << false << 4 << false << true;
-        QTest::newRow("a page did not come") << twoLists << 5 << true << -1 << false << false;
+        QTest::newRow("stated far more")
+            << twoLists << 2000000000 << false << 4 << WalkEnd::Kind::Complete << false;
+        QTest::newRow("a page did not come") << twoLists << 5 << true << 4 << WalkEnd::Kind::Failed << true;
     }
 
     void endWalk() {
@@ -183,20 +177,25 @@ private slots:
         QFETCH(int, total);
         QFETCH(bool, failed);
         QFETCH(int, found);
-        QFETCH(bool, complete);
-        QFETCH(bool, completionShown);
+        QFETCH(WalkEnd::Kind, kind);
+        QFETCH(bool, allStatedReached);
 
         CountingHost host;
-        ItemLoop loop(host);
+        ItemLoop loop(host.input);
         loop.setTotal(total);
         for (const QStringList& page : pages)
             walk(loop, host, page);
         host.failed = failed;
-        loop.endWalk(u"done"_s);
-        QVERIFY(host.finished);
-        QCOMPARE(host.itemsFound, found);
-        QCOMPARE(host.markedComplete, complete);
-        QCOMPARE(host.statuses.contains(u"done"_s), completionShown);
+        const WalkEnd end = loop.endWalk(u"done"_s);
+        QCOMPARE(end.kind, kind);
+        QCOMPARE(end.listsRead(), kind == WalkEnd::Kind::Complete);
+        QCOMPARE(end.reason, failed ? u"failed"_s : QString());
+        QCOMPARE(end.lastStatus, kind == WalkEnd::Kind::Complete ? u"done"_s : QString());
+        QCOMPARE(end.stated, total);
+        QCOMPARE(end.reached >= end.stated, allStatedReached);
+        QCOMPARE(host.tally.counts().found, found);
+        // The loop only hands the ending back: the run shows it.
+        QVERIFY(!host.statuses.contains(u"done"_s));
     }
 
     // Each item counts once, with its best fate: at the end found = written + already + dropped.
@@ -231,7 +230,7 @@ private slots:
 
         CountingHost host;
         host.written = QSet<QString>(written.begin(), written.end());
-        ItemLoop loop(host);
+        ItemLoop loop(host.input);
         for (const QStringList& page : pages) {
             loop.startList();
             walk(loop, host, page);
@@ -243,15 +242,14 @@ private slots:
     // A stop that comes once the lists are read still keeps the walk from saying it completed.
     void stoppedWalkShowsNoCompletion() {
         CountingHost host;
-        ItemLoop loop(host);
+        ItemLoop loop(host.input);
         loop.setTotal(1);
         walk(loop, host, {u"a"_s});
         host.stopAfterCollected = 1;
-        loop.endWalk(u"done"_s);
-        QVERIFY(host.finished);
-        QVERIFY(!host.statuses.contains(u"done"_s));
-        QVERIFY(!host.markedComplete);
-        QCOMPARE(host.itemsFound, -1);
+        const WalkEnd end = loop.endWalk(u"done"_s);
+        QCOMPARE(end.kind, WalkEnd::Kind::Stopped);
+        QVERIFY(end.lastStatus.isEmpty());
+        QVERIFY(!end.listsRead());
     }
 };
 

@@ -1,8 +1,9 @@
-#include "app/CollectContext.h"
+#include "app/CollectCommand.h"
 #include "app/JournalRecovery.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/ShopWalkHost.h"
 #include "app/WrittenItemSet.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
@@ -429,36 +430,50 @@ private slots:
         QFETCH(QString, breakPointNum);
         if (journalOnFullDisk)
             SKIP_WITHOUT(FullDevice);
-        ShopRun run(u"http://shop.paipai.com/123/"_s, u"PaiPai_shop"_s);
+        // The collect command around a walk that writes two items, the journal breaking down
+        // after the first was made durable.
+        ShopRun run;
+        run.window.platform = Platform::PaiPai;
         run.window.format = FileFormat::PaiPaiAssistant;
-        run.aimWriter();
-        CollectContext& ctx = run.session.context();
-        const QString output = run.outputFile();
+        run.window.address = u"http://shop.paipai.com/123/"_s;
+        run.session.state().stopRequested = true; // idle until the collect command starts
+        const QString output = run.session.paths().outputFile(u"PaiPai_123"_s, u".csv"_s);
         const QString journal = OutputJournal::pathFor(output);
-
-        run.session.state().counters.collectedCount = 1;
-        QVERIFY(ctx.emitItem({u"一"_s}, record(1), 1));
-        ctx.recordItemReached(1);
-        QCOMPARE(run.breakPoint(SettingsKeys::kBreakPointNum), u"1"_s);
-        QVERIFY(run.window.messages.isEmpty());
-
-        // The journal breaks down after item 1 was made durable.
-        run.session.writer().flush();
-        QVERIFY(!QFile::exists(journal));
-        if (journalOnFullDisk)
-            QVERIFY(TestSystem::makeLink(TestSystem::fullDevice(), journal));
-        else
-            QVERIFY(QDir().mkdir(journal));
-        if (!outputWritable) {
-            QVERIFY(QFile::remove(output));
-            QVERIFY(QDir().mkdir(output));
-        }
-        run.session.state().counters.collectedCount = 2;
-        QVERIFY(ctx.emitItem({u"二"_s}, record(2), 2));
-        ctx.recordItemReached(2);
-
+        QString numberAfterFirst;
+        bool quietAfterFirst = false;
+        bool journalGone = false;
+        bool halted = false;
+        CollectCommand::Crawlers crawlers;
+        crawlers.paipai = [&](ShopWalkHost& ctx) {
+            ctx.beginItem(QString(), 1);
+            ctx.emitItem({u"一"_s}, record(1), 1);
+            ctx.recordItemReached(1);
+            numberAfterFirst = run.breakPoint(SettingsKeys::kBreakPointNum);
+            quietAfterFirst = run.window.messages.isEmpty();
+            run.session.writer().flush();
+            journalGone = !QFile::exists(journal);
+            if (journalOnFullDisk)
+                TestSystem::makeLink(TestSystem::fullDevice(), journal);
+            else
+                QDir().mkdir(journal);
+            if (!outputWritable) {
+                QFile::remove(output);
+                QDir().mkdir(output);
+            }
+            ctx.beginItem(QString(), 2);
+            ctx.emitItem({u"二"_s}, record(2), 2);
+            ctx.recordItemReached(2);
+            halted = ctx.stopRequested();
+            return WalkEnd{};
+        };
+        CollectCommand controller(run.session, crawlers);
+        controller.collect();
+        QCOMPARE(numberAfterFirst, u"1"_s);
+        QVERIFY(quietAfterFirst);
+        QVERIFY(journalGone);
+        // The walk is halted; the run's end writes the rows and then moves the breakpoint.
+        QVERIFY(halted);
         QVERIFY(run.session.state().stopRequested);
-        QCOMPARE(run.stops, 1);
         QVERIFY(!run.window.messages.isEmpty());
         QVERIFY2(run.window.messages.first().startsWith(u"恢复记录写入失败（"_s),
                  qPrintable(run.window.messages.first()));

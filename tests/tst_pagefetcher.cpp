@@ -1,5 +1,4 @@
 #include "app/RunState.h"
-#include "support/FakeWindow.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
@@ -12,6 +11,8 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 namespace {
 
@@ -33,6 +34,17 @@ quint16 closedPort() {
 }
 
 const QString kFolderIndex = QStringLiteral("<p class='dir'>目录首页</p>");
+
+// Counts the event passes a fetch or a pause makes, and runs onPass in each.
+struct EventPasses {
+    int count = 0;
+    std::function<void()> onPass;
+    void operator()() {
+        ++count;
+        if (onPass)
+            onPass();
+    }
+};
 
 } // namespace
 
@@ -91,8 +103,8 @@ private slots:
         QFETCH(bool, utf8);
         QFETCH(QString, expected);
 
-        FakeWindow window;
-        PageFetcher fetcher([&window] { window.processEvents(); });
+        EventPasses passes;
+        PageFetcher fetcher([&passes] { passes(); });
         if (behaviour == u"redirect") {
             m_server.setRedirect(address, at("folder/index.html"), 301);
         } else if (behaviour == u"slow") {
@@ -147,8 +159,8 @@ private slots:
         QFETCH(QString, to);
         QFETCH(bool, followed);
 
-        FakeWindow window;
-        PageFetcher fetcher([&window] { window.processEvents(); });
+        EventPasses passes;
+        PageFetcher fetcher([&passes] { passes(); });
         m_server.setRedirect(from, to);
         m_server.setStatus(to, 200, "<p>\"target\"</p>");
         QCOMPARE(fetcher.fetchPage(from), followed ? QStringLiteral("<p>'target'</p>") : QString());
@@ -157,8 +169,8 @@ private slots:
     }
 
     void bodyOverTheLimitFails() {
-        FakeWindow window;
-        PageFetcher fetcher([&window] { window.processEvents(); });
+        EventPasses passes;
+        PageFetcher fetcher([&passes] { passes(); });
         const FetchResult whole = fetcher.get(at("quotes.htm"), PageFetcher::kPageSizeLimit);
         QVERIFY(whole.ok());
         const FetchResult capped = fetcher.get(at("quotes.htm"), whole.body.size() - 1);
@@ -168,8 +180,8 @@ private slots:
 
     // http_proxy is honoured, and read afresh for every request.
     void proxyFromTheEnvironment() {
-        FakeWindow window;
-        PageFetcher fetcher([&window] { window.processEvents(); });
+        EventPasses passes;
+        PageFetcher fetcher([&passes] { passes(); });
         const QString nobody = QStringLiteral("http://127.0.0.1:") + QString::number(closedPort());
         qunsetenv("http_proxy");
         QCOMPARE(fetcher.fetchPage(nobody + QStringLiteral("/quotes.htm")), QString());
@@ -184,28 +196,28 @@ private slots:
         m_server.setSlowBody(at("quotes.htm"), 6, 100);
         RunState state;
         state.stopRequested = false;
-        FakeWindow window;
+        EventPasses passes;
         int stopPass = 0;
-        window.onProcessEvents = [&] {
+        passes.onPass = [&] {
             if (!state.stopRequested) {
                 state.stopRequested = true;
-                stopPass = window.eventPasses;
+                stopPass = passes.count;
             }
         };
-        PageFetcher fetcher([&window] { window.processEvents(); });
+        PageFetcher fetcher([&passes] { passes(); });
         const QString page = fetcher.fetchPage(at("quotes.htm"));
         // Only one event pass follows the download, so a stop handled in the first of several
         // passes was handled while the body was still arriving; the page itself still completes.
         QCOMPARE(stopPass, 1);
-        QVERIFY(window.eventPasses >= 2);
+        QVERIFY(passes.count >= 2);
         QVERIFY(page.contains(QStringLiteral("<div id='ListViewHead'>")));
     }
 
     void eventsRunOnceAfterARequest() {
-        FakeWindow window;
-        PageFetcher fetcher([&window] { window.processEvents(); });
+        EventPasses passes;
+        PageFetcher fetcher([&passes] { passes(); });
         fetcher.fetchPage(QString());
-        QCOMPARE(window.eventPasses, 1);
+        QCOMPARE(passes.count, 1);
     }
 
     void downloadPicture_data() {
@@ -250,8 +262,8 @@ private slots:
         if (folderExists)
             QVERIFY(QDir().mkpath(folder));
 
-        FakeWindow window;
-        PageFetcher fetcher([&window] { window.processEvents(); });
+        EventPasses passes;
+        PageFetcher fetcher([&passes] { passes(); });
         QCOMPARE(safePictureFileName(fileName), safeName);
         QCOMPARE(fetcher.downloadPicture(address, fileName, folder), saved);
         if (safeName.isEmpty())
@@ -409,19 +421,19 @@ private slots:
 
         RunState state;
         state.stopRequested = stopBefore;
-        FakeWindow window;
-        window.onProcessEvents = [&] {
-            if (window.eventPasses == stopAtPass)
+        EventPasses passes;
+        passes.onPass = [&] {
+            if (passes.count == stopAtPass)
                 state.stopRequested = true;
         };
         QElapsedTimer clock;
         clock.start();
         interruptiblePause(milliseconds, [&] {
-            window.processEvents();
+            passes();
             return state.stopRequested;
         });
-        QVERIFY2(window.eventPasses >= minPasses && window.eventPasses <= maxPasses,
-                 qPrintable(QString::number(window.eventPasses)));
+        QVERIFY2(passes.count >= minPasses && passes.count <= maxPasses,
+                 qPrintable(QString::number(passes.count)));
         // A pause that was not stopped lasts at least as long as asked.
         if (!stopBefore && stopAtPass == 0)
             QVERIFY(clock.elapsed() >= milliseconds);

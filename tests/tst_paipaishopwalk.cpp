@@ -1,4 +1,4 @@
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 #include "app/Messages.h"
 #include "app/SettingsKeys.h"
 #include "crawl/PaiPaiShopWalk.h"
@@ -27,7 +27,7 @@ struct PaiPaiShopRun : ShopRun {
     explicit PaiPaiShopRun(const QString& shopUrl, const QString& programDir = QString())
         : ShopRun(shopUrl, u"PaiPai_"_s + QString(shopUrl).remove(u"http://shop.paipai.com/"_s).remove(u'/'),
                   programDir) {}
-    void run() { walkPaiPaiShop(session.context()); }
+    void run() { walk(walkPaiPaiShop, 500); }
 };
 
 QString summary(const QString& total, int pages) {
@@ -152,7 +152,8 @@ private slots:
         shop.run();
         m_server.clearBehaviours();
 
-        QCOMPARE(shop.session.context().walkFailure, Messages::kLoginRequired);
+        QCOMPARE(shop.session.context().failure(), Messages::kLoginRequired);
+        QCOMPARE(shop.end.kind, WalkEnd::Kind::Failed);
         QCOMPARE(shop.window.rows.size(), rowsBefore);
         QCOMPARE(shop.session.state().counters.items.counts().dropped, 0);
         QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), QString::number(rowsBefore));
@@ -167,7 +168,7 @@ private slots:
         QCOMPARE(requested.value(1), kShopB + u"/0-1-/itemlist.js"_s);
         QCOMPARE(rowTitles(shop.window),
                  (QStringList{u"羊毛围巾 红色"_s, u"和田玉挂件"_s, u"北京烤鸭礼盒"_s}));
-        QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
+        QCOMPARE(shop.end.kind, WalkEnd::Kind::Complete);
         QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"3"_s);
 
         // An unsafe picture name is never requested; a name with a query is stored without it.
@@ -199,7 +200,8 @@ private slots:
         QCOMPARE(shop.window.messages, QStringList{u"提取店铺商品总数失败，程序中止！"_s});
         QCOMPARE(shop.window.statusTexts, QStringList{u"载入拍拍店铺信息......"_s});
         QCOMPARE(m_server.requestedAddresses(), QStringList{address});
-        QCOMPARE(shop.stops, 1);
+        QCOMPARE(shop.end.kind, WalkEnd::Kind::Failed);
+        QCOMPARE(shop.end.reason, u"提取店铺商品总数失败，程序中止！"_s);
         QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), QString());
     }
 
@@ -210,17 +212,16 @@ private slots:
                  (QStringList{u"http://shop.paipai.com/20090304/"_s,
                               u"http://shop.paipai.com/20090304/0-1-0/itemlist.js"_s}));
         QVERIFY(shop.window.rows.isEmpty());
-        QCOMPARE(shop.window.statusTexts.last(), summary(u"0"_s, 1) + u"全部采集完成......"_s);
-        QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
-        QCOMPARE(shop.stops, 1);
+        QCOMPARE(shop.end.lastStatus, summary(u"0"_s, 1) + u"全部采集完成......"_s);
+        QCOMPARE(shop.end.kind, WalkEnd::Kind::Complete);
     }
 
     void stopAtPageEndFetchesNoFurtherPage() {
         PaiPaiShopRun shop(kShopA);
-        // Stop during the pause after the last item of page 1.
-        shop.window.onProcessEvents = [&] {
-            if (shop.stops == 0 && shop.window.rows.size() == 2)
-                shop.session.context().stop();
+        // Stop as the last item of page 1 reaches the grid.
+        shop.window.onUpdate = [&] {
+            if (shop.window.rows.size() == 2)
+                shop.session.stopSignal().request();
         };
         shop.run();
         QVERIFY(!m_server.requestedAddresses().contains(kShopA + u"1000-2-2/itemlist.js"_s));
@@ -229,7 +230,8 @@ private slots:
         // A stopped walk does not say it completed: its last word is where it got to.
         QCOMPARE(shop.window.statusTexts.last(),
                  summary(u"21"_s, 2) + u"已采集商品2个，正在采集第1页内容......"_s);
-        QCOMPARE(shop.stops, 2);
+        QCOMPARE(shop.end.kind, WalkEnd::Kind::Stopped);
+        QVERIFY(shop.end.lastStatus.isEmpty());
     }
 
     void stopMidPageThenResumeLosesNothing_data() {
@@ -254,12 +256,11 @@ private slots:
                 shop.session.state().resume.itemNumber =
                     shop.breakPoint(SettingsKeys::kBreakPointNum).toInt();
             }
-            ExtractionController controller(shop.session);
-            // The user presses stop while the first item's picture is being saved.
-            shop.window.onProcessEvents = [&] {
-                if (!resume && !shop.session.state().stopRequested &&
-                    m_server.requestedAddresses().size() >= 4)
-                    controller.stop();
+            CollectCommand controller(shop.session);
+            // The user presses stop as the first item reaches the grid.
+            shop.window.onUpdate = [&] {
+                if (!resume && !shop.window.rows.isEmpty())
+                    shop.session.stopSignal().request();
             };
             controller.collect();
         };

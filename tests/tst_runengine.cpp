@@ -58,8 +58,8 @@ private slots:
         if (!slowAddress.isEmpty())
             m_server.setSlowBody(slowAddress, 10, 1000);
         QTemporaryDir dir;
-        RunEngine engine(RunEngineOptions{
-            dir.path(), ExtractionController::Crawlers::standard(), nullptr, pauseScale, {}});
+        RunEngine engine(
+            RunEngineOptions{dir.path(), CollectCommand::Crawlers::standard(), nullptr, pauseScale, {}});
         int rows = 0;
         connect(&engine, &RunEngine::rowAdded, this, [&rows] { ++rows; });
         QSignalSpy finished(&engine, &RunEngine::finished);
@@ -102,7 +102,7 @@ private slots:
     void oneRunAtATime() {
         QTemporaryDir dir;
         RunEngine engine(
-            RunEngineOptions{dir.path(), ExtractionController::Crawlers::standard(), nullptr, 0.01, {}});
+            RunEngineOptions{dir.path(), CollectCommand::Crawlers::standard(), nullptr, 0.01, {}});
         QSignalSpy finished(&engine, &RunEngine::finished);
         RunRequest request;
         request.platform = Platform::Taobao;

@@ -1,5 +1,6 @@
 #include "app/Messages.h"
 #include "app/ShopPageCheck.h"
+#include "crawl/MarketplaceDescription.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FailureShops.h"
 #include "support/FixtureWebServer.h"
@@ -82,6 +83,19 @@ private slots:
         QCOMPARE(ShopPageCheck::classify(platform, result, page), verdict);
     }
 
+    // Every marker in a marketplace's description makes a shop of that marketplace and of no other.
+    void markersBelongToTheirMarketplace() {
+        FetchResult answered;
+        answered.status = 200;
+        for (const MarketplaceDescription& own : marketplaceDescriptions()) {
+            QVERIFY(!own.shopPageMarkers.isEmpty());
+            for (const QString& marker : own.shopPageMarkers)
+                for (const MarketplaceDescription& other : marketplaceDescriptions())
+                    QCOMPARE(ShopPageCheck::classify(other.platform, answered, marker) == Verdict::Shop,
+                             other.platform == own.platform);
+        }
+    }
+
     // Each fixture shop that is not a shop, fetched as a run would, and the words the seller gets.
     void fixtureShops_data() {
         QTest::addColumn<QString>("address");
@@ -101,7 +115,7 @@ private slots:
         QFETCH(QString, message);
 
         ShopRun run(address);
-        const ShopPageCheck::Finding found = ShopPageCheck::fetchAndClassify(run.session.context(), platform);
+        const ShopPageCheck::Finding found = run.session.context().checkShopPage(platform);
         QCOMPARE(found.verdict, verdict);
         QVERIFY2(found.message.startsWith(message), qPrintable(found.message));
         if (verdict == Verdict::NetworkFailure)
@@ -125,8 +139,7 @@ private slots:
         m_server.setRedirect(u"http://shop66660012.taobao.com/"_s, u"http://shop66660012.taobao.com/"_s);
         ShopRun run(address);
         run.session.fetcher().setTimeoutMs(300);
-        const ShopPageCheck::Finding found =
-            ShopPageCheck::fetchAndClassify(run.session.context(), Platform::Taobao);
+        const ShopPageCheck::Finding found = run.session.context().checkShopPage(Platform::Taobao);
         QCOMPARE(found.verdict, Verdict::NetworkFailure);
         QCOMPARE(found.message, Messages::networkFailed(address, reason));
     }

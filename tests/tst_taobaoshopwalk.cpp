@@ -58,7 +58,7 @@ struct Crawl : ShopRun {
         aimWriter();
         session.settings().writeValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint, u"1"_s);
     }
-    void run() { walkTaobaoShop(session.context()); }
+    void run() { walk(walkTaobaoShop, 1000); }
 };
 
 // A page as the site would send it, for shops the tests put together on the spot.
@@ -199,7 +199,7 @@ private slots:
         QCOMPARE(pagesRequested(m_server), pages);
         QCOMPARE(crawl.window.rows.size(), rows);
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), breakPointNum);
-        QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), u"0"_s);
+        QCOMPARE(crawl.end.kind, WalkEnd::Kind::Complete);
         QCOMPARE(crawl.stops, 1);
         QVERIFY(crawl.session.state().stopRequested);
         QVERIFY(crawl.window.messages.isEmpty());
@@ -249,7 +249,7 @@ private slots:
         // As in a run: an item the whole-shop list names again is in the file already.
         WrittenItemSet& written = crawl.session.writtenItems();
         written = WrittenItemSet(WrittenItemSet::pathFor(crawl.outputFile()));
-        crawl.session.context().writtenItems = &written;
+        crawl.session.context().startRun(&written);
         crawl.run();
         QFile file(crawl.outputFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -275,7 +275,7 @@ private slots:
         written = WrittenItemSet(WrittenItemSet::pathFor(crawl.outputFile()));
         for (const QString& key : {u"1001"_s, u"1002"_s, u"1003"_s, u"1004"_s, u"1005"_s})
             written.add(key);
-        crawl.session.context().writtenItems = &written;
+        crawl.session.context().startRun(&written);
         crawl.run();
 
         // The items the file holds (cells 1 to 5) cost no download of their own (page, picture or
@@ -307,8 +307,8 @@ private slots:
             << kLayout1 << FileFormat::TaobaoAssistant << 1001 << 1;
     }
 
-    // The user presses stop while an item page is being downloaded: that item is finished, every
-    // loop is left, and every row reaches the file.
+    // The user presses stop as an item reaches the grid: that item is finished, every loop is
+    // left, and every row reaches the file.
     void stopInTheMiddleOfAListPage() {
         QFETCH(QString, shop);
         QFETCH(FileFormat, format);
@@ -316,10 +316,9 @@ private slots:
         QFETCH(int, reached);
 
         Crawl crawl(shop, format);
-        crawl.window.onProcessEvents = [&] {
-            if (!crawl.session.state().stopRequested &&
-                m_server.requestedAddresses().contains(item(stopAtItem)))
-                crawl.stop();
+        crawl.window.onUpdate = [&] {
+            if (crawl.window.rows.size() == reached)
+                crawl.session.stopSignal().request();
         };
         crawl.run();
 
@@ -328,7 +327,7 @@ private slots:
         QCOMPARE(crawl.session.state().counters.collectedCount, reached);
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), QString::number(reached));
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
-        QCOMPARE(crawl.stops, 2);
+        QCOMPARE(crawl.end.kind, WalkEnd::Kind::Stopped);
         QVERIFY(crawl.session.writer().pendingOutput().isEmpty());
         // A stopped walk never says it completed.
         for (const QString& status : crawl.window.statusTexts)
@@ -427,26 +426,23 @@ private slots:
         QTest::addColumn<QString>("shop");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("breakPoint");
 
         // No message names an address to write to.
         const QString noLayoutMessage = u"对不起，无法完成采集操作，请重试。"_s;
         const QString noLayoutStatus = u"无法完成采集操作"_s;
-        // A shop of no items leaves the breakpoint alone; a page of no layout still ends the run,
-        // and nothing reached counts as all of nothing.
+        // Each ends the walk failed, for the reason it told the user; the breakpoint is the run's.
         QTest::newRow("zero items") << u"http://shop44445555.taobao.com/"_s << u"此店铺宝贝数为0，无法采集!"_s
-                                    << noLayoutStatus << u"1"_s;
+                                    << noLayoutStatus;
         QTest::newRow("no layout") << u"http://shop55556666.taobao.com/"_s << noLayoutMessage
-                                   << noLayoutStatus << u"0"_s;
+                                   << noLayoutStatus;
         QTest::newRow("unreachable shop")
-            << u"http://shop66667777.taobao.com/"_s << noLayoutMessage << noLayoutStatus << u"0"_s;
+            << u"http://shop66667777.taobao.com/"_s << noLayoutMessage << noLayoutStatus;
     }
 
     void failures() {
         QFETCH(QString, shop);
         QFETCH(QString, message);
         QFETCH(QString, status);
-        QFETCH(QString, breakPoint);
 
         Crawl crawl(shop);
         crawl.run();
@@ -454,7 +450,9 @@ private slots:
         // The failure text stays: the completion text is not shown on either path.
         QCOMPARE(crawl.window.statusTexts, (QStringList{u"载入淘宝店铺信息......"_s, status}));
         QCOMPARE(crawl.stops, 1);
-        QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), breakPoint);
+        QCOMPARE(crawl.end.kind, WalkEnd::Kind::Failed);
+        QCOMPARE(crawl.end.reason, message);
+        QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
         QCOMPARE(pagesRequested(m_server), QStringList{shop});
     }
 };

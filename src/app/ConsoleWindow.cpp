@@ -3,8 +3,6 @@
 #include "app/Messages.h"
 #include "app/ProgressText.h"
 
-#include <QCoreApplication>
-
 ConsoleWindow::ConsoleWindow(bool interactive, std::FILE* errorStream, std::FILE* inputStream)
     : m_err(errorStream), m_in(inputStream), m_interactive(interactive) {}
 
@@ -108,10 +106,4 @@ bool ConsoleWindow::askYesNo(const QString& text) {
         if (answer == u"n" || answer == u"no" || answer == u"否" || answer.isEmpty())
             return false;
     }
-}
-
-void ConsoleWindow::processEvents() {
-    QCoreApplication::processEvents();
-    if (onProcessEvents)
-        onProcessEvents();
 }

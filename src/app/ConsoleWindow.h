@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <cstdio>
-#include <functional>
 
 // The window of the command line: status and message texts go to standard error, one line each
 // (a text is not repeated on the line after itself: a failure is both a message and the run's last
@@ -32,7 +31,6 @@ public:
     void addGridRow(const QString& key, const QStringList& cells) override;
     void showMessage(const QString& text) override;
     bool askYesNo(const QString& text) override;
-    void processEvents() override;
 
     // The usage notice: asked on a terminal; without one it is refused with a line saying why
     // (only --agree accepts it in advance).
@@ -48,8 +46,6 @@ public:
 
     bool isRunning() const { return m_running; }
     int messageCount() const { return m_messages; }
-    // Runs at every event pass inside the crawl (the command line's stop button).
-    std::function<void()> onProcessEvents;
 
 private:
     void writeLine(const QString& text);

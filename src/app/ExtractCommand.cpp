@@ -1,9 +1,9 @@
 #include "app/ExtractCommand.h"
 
 #include "app/AppPaths.h"
+#include "app/CollectCommand.h"
 #include "app/CommandLine.h"
 #include "app/ConsoleWindow.h"
-#include "app/ExtractionController.h"
 #include "app/InstanceLock.h"
 #include "app/Messages.h"
 #include "app/PrintLine.h"
@@ -165,11 +165,11 @@ QString ownFileProblem(const QString& path, const QStringList& own) {
 } // namespace
 
 int runExtractCommand(const QStringList& arguments, const QString& dataDir) {
-    return runExtractCommand(arguments, dataDir, ExtractionController::Crawlers::standard());
+    return runExtractCommand(arguments, dataDir, CollectCommand::Crawlers::standard());
 }
 
 int runExtractCommand(const QStringList& arguments, const QString& dataDir,
-                      ExtractionController::Crawlers crawlers) {
+                      CollectCommand::Crawlers crawlers) {
     ExtractOptions options;
     options.dataDir = dataDir;
     const QString problem = parseOptions(arguments, &options);
@@ -299,7 +299,7 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     System::stopInterruptWatch();
     window.finishProgressLine();
 
-    const ExtractionController::RunSummary& run = outcome.summary;
+    const CollectCommand::RunSummary& run = outcome.summary;
     // Rows still buffered after a failed write are not in the file.
     const int items = run.outputPending ? 0 : run.counts.written;
     if (run.started) {

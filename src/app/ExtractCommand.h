@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,4 +11,4 @@
 int runExtractCommand(const QStringList& arguments, const QString& dataDir = {});
 // The same with other crawlers (tests).
 int runExtractCommand(const QStringList& arguments, const QString& dataDir,
-                      ExtractionController::Crawlers crawlers);
+                      CollectCommand::Crawlers crawlers);

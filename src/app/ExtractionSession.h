@@ -1,25 +1,25 @@
 #pragma once
 
 #include "app/AppPaths.h"
-#include "app/CollectContext.h"
 #include "app/MessageCountingWindow.h"
 #include "app/RunState.h"
 #include "app/SettingsStore.h"
+#include "app/ShopWalkHost.h"
 #include "app/WrittenItemSet.h"
+#include "base/StopSignal.h"
 #include "formats/RowWriter.h"
 #include "web/PageFetcher.h"
 
 #include <memory>
 
-class StopSignal;
 class WindowInterface;
 
 // Owns the run state and the services of one program folder, and hands crawlers their context.
 // The window, the command line and the tests each create one around their WindowInterface.
 class ExtractionSession {
 public:
-    // stop: the run's thread-safe stop request, when a thread other than the crawl's may ask.
-    // settings: the folder's store when another owns it; none: the session keeps its own.
+    // stop: the run's thread-safe stop request, when another owns it; none: the session keeps
+    // its own. settings: the folder's store when another owns it; none: the session keeps its own.
     ExtractionSession(WindowInterface& window, const QString& programDir, StopSignal* stop = nullptr,
                       SettingsStore* settings = nullptr);
 
@@ -33,16 +33,20 @@ public:
     PageFetcher& fetcher() { return m_fetcher; }
     RowWriter& writer() { return m_writer; }
     const AppPaths& paths() const { return m_paths; }
-    CollectContext& context() { return m_context; }
+    ShopWalkHost& context() { return m_context; }
+    // The run's stop request: the walk learns of a stop only here.
+    StopSignal& stopSignal() { return *m_stop; }
 
 private:
     MessageCountingWindow m_window;
     AppPaths m_paths;
     RunState m_state;
+    StopSignal m_ownStop;
+    StopSignal* m_stop;
     std::unique_ptr<SettingsStore> m_ownSettings;
     SettingsStore* m_settings;
     PageFetcher m_fetcher;
     RowWriter m_writer;
     WrittenItemSet m_writtenItems;
-    CollectContext m_context;
+    ShopWalkHost m_context;
 };

@@ -28,7 +28,6 @@ public:
         m_window.showMessage(text);
     }
     bool askYesNo(const QString& text) override { return m_window.askYesNo(text); }
-    void processEvents() override { m_window.processEvents(); }
 
 private:
     WindowInterface& m_window;

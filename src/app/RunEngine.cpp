@@ -9,16 +9,16 @@
 #include <QThread>
 #include <QTime>
 
-// The window as a run on the worker sees it: the choices are the request's, everything shown
-// becomes a signal of the engine, and an event pass is where a requested stop turns into the
-// stop command.
+// The window as a run on the worker sees it: the choices are the request's, and everything shown
+// becomes a signal of the engine. A requested stop reaches the walk through the engine's stop
+// signal.
 class RunEngine::Worker : public QObject, public WindowInterface {
 public:
     Worker(RunEngine& engine, RunEngineOptions options)
         : m_engine(engine), m_session(*this, options.programDir, &engine.m_stop, options.settings),
           m_controller(m_session, std::move(options.crawlers)) {
         if (options.pauseScale)
-            m_session.context().pauseScale = *options.pauseScale;
+            m_session.context().setPauseScale(*options.pauseScale);
         if (options.flush)
             m_controller.setFlushFunction(
                 [this, flush = std::move(options.flush)] { return flush(m_session.writer()); });
@@ -39,7 +39,7 @@ public:
         m_controller.collect();
         RunOutcome outcome;
         outcome.summary = m_controller.lastRun();
-        m_complete = outcome.summary.ending == ExtractionController::Ending::Complete;
+        m_complete = outcome.summary.ending == CollectCommand::Ending::Complete;
         reportProgress();
         outcome.droppedItems = outcome.summary.counts.dropped;
         outcome.rows = m_rows;
@@ -82,10 +82,6 @@ public:
     }
     // Nothing is asked during a run.
     bool askYesNo(const QString&) override { return false; }
-    void processEvents() override {
-        if (m_engine.m_stop.isRequested() && m_session.state().isRunning())
-            m_controller.stop();
-    }
 
 private:
     void log(RunLog::Kind kind, const QString& text) {
@@ -95,14 +91,14 @@ private:
     // A run knows no total until its walk has read the shop's, and has reached no item.
     void startProgress() {
         RunState& state = m_session.state();
-        CollectContext& ctx = m_session.context();
+        ShopWalkHost& ctx = m_session.context();
         state.counters.itemTotal = 0;
         state.counters.collectedCount = 0;
-        ctx.itemPauseMs = -1;
+        ctx.forgetLastPause();
         m_progress = {};
         m_complete = false;
         m_clock.start();
-        m_estimate.start(0, ctx.pausedMs);
+        m_estimate.start(0, ctx.pausedMs());
     }
 
     // The walk's counters, read whenever it shows something; a report goes out when they moved.
@@ -110,12 +106,12 @@ private:
     // a complete run is all done even when its lists held fewer than the shop stated.
     void reportProgress() {
         const RunState& state = m_session.state();
-        const CollectContext& ctx = m_session.context();
+        const ShopWalkHost& ctx = m_session.context();
         const int done = state.counters.items.counts().found;
         const int total = m_complete ? done : state.counters.progressTotal();
-        if (ctx.itemPauseMs >= 0)
-            m_estimate.setPauseMs(ctx.itemPauseMs);
-        m_estimate.reached(done, m_clock.elapsed(), ctx.pausedMs);
+        if (ctx.lastPauseMs() >= 0)
+            m_estimate.setPauseMs(ctx.lastPauseMs());
+        m_estimate.reached(done, m_clock.elapsed(), ctx.pausedMs());
         if (done == m_progress.done && total == m_progress.total)
             return;
         m_progress = {done, total, m_complete ? 0 : m_estimate.millisecondsLeft(done, total)};
@@ -124,7 +120,7 @@ private:
 
     RunEngine& m_engine;
     ExtractionSession m_session;
-    ExtractionController m_controller;
+    CollectCommand m_controller;
     RunRequest m_request;
     int m_rows = 0;
     RunProgress m_progress;
@@ -133,7 +129,7 @@ private:
     QElapsedTimer m_clock;
 };
 
-RunEngine::RunEngine(const QString& programDir, ExtractionController::Crawlers crawlers, QObject* parent)
+RunEngine::RunEngine(const QString& programDir, CollectCommand::Crawlers crawlers, QObject* parent)
     : RunEngine(RunEngineOptions{programDir, std::move(crawlers), nullptr, std::nullopt, {}}, parent) {}
 
 RunEngine::RunEngine(RunEngineOptions options, QObject* parent)

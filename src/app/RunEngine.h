@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 #include "app/RunProgress.h"
 #include "base/Status.h"
 #include "base/StopSignal.h"
@@ -20,7 +20,7 @@ class SettingsStore;
 // How an engine runs every extraction it is given.
 struct RunEngineOptions {
     QString programDir;
-    ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard();
+    CollectCommand::Crawlers crawlers = CollectCommand::Crawlers::standard();
     // The program folder's settings store, kept by whoever made the engine and shared with its
     // runs; none: the engine keeps its own. It must outlive the engine.
     SettingsStore* settings = nullptr;
@@ -42,7 +42,7 @@ struct RunRequest {
 
 // How a run ended, for the window and the command line.
 struct RunOutcome {
-    ExtractionController::RunSummary summary;
+    CollectCommand::RunSummary summary;
     int rows = 0;         // grid rows the run added
     int droppedItems = 0; // items whose pages could not be read
     QString outputFile;   // the file the run wrote to
@@ -63,7 +63,7 @@ class RunEngine : public QObject {
 public:
     explicit RunEngine(RunEngineOptions options, QObject* parent = nullptr);
     explicit RunEngine(const QString& programDir,
-                       ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard(),
+                       CollectCommand::Crawlers crawlers = CollectCommand::Crawlers::standard(),
                        QObject* parent = nullptr);
     ~RunEngine() override;
 

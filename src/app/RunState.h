@@ -9,7 +9,7 @@
 // An extraction's variables, in parts that each have one writer; the output not yet written
 // belongs to the RowWriter.
 
-// What the run works on: set by the collect command (ExtractionController::collect) as the run
+// What the run works on: set by the collect command (CollectCommand::collect) as the run
 // starts and only read after that. Start-up puts the defaults back (and turns recording on when
 // it loads a breakpoint).
 struct RunSetup {
@@ -30,13 +30,12 @@ struct ResumePoint {
     int itemNumber = 0;
 };
 
-// How far the walk got: written only by the walk, through CollectContext (beginItem and the other
-// item calls, reportShopTotal, reportListsRead); the collect command resets them
+// How far the walk got: written only by the walk, through ShopWalkHost (beginItem and the other
+// item calls, reportShopTotal); the collect command resets them
 // before a run, and the engine reads them for the progress.
 struct RunCounters {
     int collectedCount = 0; // list cells reached in this run: the breakpoint's item number
     int itemTotal = 0;      // items the shop reports
-    bool listsRead = false; // every list of the shop was read to its end
     ItemTally items;        // each item found once, and what became of it
 
     // The progress bar's total: the shop's, or what the lists hold when they hold more.
@@ -47,8 +46,8 @@ struct RunState {
     RunSetup setup;
     ResumePoint resume;
     RunCounters counters;
-    // Idle, or a stop has been asked for: cleared by the collect command as a run starts and set
-    // by the stop command (ExtractionController::stop, or the run's own stop in CollectContext).
+    // Idle, or the run is ending: cleared by the collect command as a run starts and set when it
+    // writes the rows at the run's end.
     bool stopRequested = true;
 
     bool isRunning() const { return !stopRequested; }

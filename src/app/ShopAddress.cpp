@@ -1,27 +1,15 @@
 #include "app/ShopAddress.h"
 
 #include "app/Messages.h"
-#include "base/PlatformConstants.h"
+#include "crawl/MarketplaceDescription.h"
 #include "formats/OutputFormats.h"
-
-#include <QUrl>
 
 #include <optional>
 
 namespace ShopAddress {
 
 bool isTaobaoShopUrl(const QString& address) {
-    if (address.size() < 19 || !address.contains(QStringLiteral("shop")))
-        return false;
-    // The domain has to be the host's, not just somewhere in the text: a path or a user name
-    // holding it would send the crawl to another machine. An address typed without its scheme
-    // names its host first.
-    const QString trimmed = address.trimmed();
-    const QUrl url(trimmed.contains(QStringLiteral("://")) ? trimmed : QStringLiteral("http://") + trimmed,
-                   QUrl::StrictMode);
-    return url.isValid() && url.scheme().compare(u"http", Qt::CaseInsensitive) == 0 &&
-           url.userInfo().isEmpty() && url.port(80) == 80 &&
-           url.host().endsWith(PlatformConstants::kTaobaoDomainSuffix);
+    return describeMarketplace(Platform::Taobao).acceptsAddress(address);
 }
 
 QString normalize(const QString& typed) {
@@ -38,9 +26,9 @@ QString normalize(const QString& typed) {
 }
 
 std::optional<Platform> platformOfAddress(const QString& lowerAddress) {
-    for (Platform platform : {Platform::PaiPai, Platform::Ebay, Platform::Taobao}) {
-        if (isAcceptedFor(platform, lowerAddress))
-            return platform;
+    for (const MarketplaceDescription& marketplace : marketplaceDescriptions()) {
+        if (marketplace.acceptsAddress(lowerAddress))
+            return marketplace.platform;
     }
     return std::nullopt;
 }
@@ -57,16 +45,7 @@ QString otherPlatformMessage(Platform addressPlatform) {
 }
 
 bool isAcceptedFor(Platform platform, const QString& lowerAddress) {
-    switch (platform) {
-    case Platform::PaiPai:
-        return lowerAddress.left(PlatformConstants::kPaiPaiShopPrefix.size()) ==
-               PlatformConstants::kPaiPaiShopPrefix;
-    case Platform::Ebay:
-        return lowerAddress.left(PlatformConstants::kEbayStorePrefix.size()) ==
-               PlatformConstants::kEbayStorePrefix;
-    default:
-        return isTaobaoShopUrl(lowerAddress);
-    }
+    return describeMarketplace(platform).acceptsAddress(lowerAddress);
 }
 
 QString sanitizeFileNamePart(const QString& text) {
@@ -89,19 +68,8 @@ QString formatSuffix(Platform platform, FileFormat format) {
 }
 
 QString outputBaseName(Platform platform, const QString& lowerAddress) {
-    switch (platform) {
-    case Platform::PaiPai:
-        return QStringLiteral("PaiPai_") +
-               sanitizeFileNamePart(lowerAddress.mid(PlatformConstants::kPaiPaiShopPrefix.size()));
-    case Platform::Ebay:
-        return QStringLiteral("eBay_") +
-               sanitizeFileNamePart(lowerAddress.mid(PlatformConstants::kEbayStorePrefix.size()));
-    default: {
-        QString shop = lowerAddress.section(u'.', 0, 0);
-        shop.remove(PlatformConstants::kTaobaoShopAddressStart);
-        return QStringLiteral("Taobao_") + sanitizeFileNamePart(shop);
-    }
-    }
+    const MarketplaceDescription& marketplace = describeMarketplace(platform);
+    return marketplace.outputPrefix + sanitizeFileNamePart(marketplace.shopPart(lowerAddress));
 }
 
 QString rejectionMessage(Platform platform) {

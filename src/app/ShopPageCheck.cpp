@@ -1,8 +1,8 @@
 #include "app/ShopPageCheck.h"
 
-#include "app/CollectContext.h"
 #include "app/Messages.h"
-#include "app/RunState.h"
+#include "base/StopSignal.h"
+#include "crawl/MarketplaceDescription.h"
 #include "items/LoginPageSigns.h"
 #include "web/PageFetcher.h"
 #include "web/TextFileIo.h"
@@ -10,25 +10,7 @@
 
 #include <QStringList>
 
-#include <array>
-
 namespace {
-
-// Each platform's shop pages carry one of these wherever a walk can read the shop.
-struct LayoutMarkers {
-    Platform platform;
-    QStringList markers;
-};
-
-const std::array<LayoutMarkers, 3>& layoutMarkers() {
-    static const std::array<LayoutMarkers, 3> table{{
-        {Platform::Taobao,
-         {QStringLiteral("宝贝数:</span>"), QStringLiteral("会员积累信用"), QStringLiteral("宝贝数量：")}},
-        {Platform::PaiPai, {QStringLiteral("商品数量：")}},
-        {Platform::Ebay, {QStringLiteral("查看店铺的所有物品"), QStringLiteral("在<b>所有分类</b>中找到")}},
-    }};
-    return table;
-}
 
 const QStringList kGoneSigns{
     QStringLiteral("店铺不存在"),     QStringLiteral("店铺已关闭"),     QStringLiteral("店铺已被关闭"),
@@ -65,10 +47,9 @@ Verdict classify(Platform platform, const FetchResult& result, const QString& pa
     }
     if (result.status != 200)
         return Verdict::NetworkFailure;
-    for (const LayoutMarkers& row : layoutMarkers()) {
-        if (row.platform == platform && containsAny(pageText, row.markers))
-            return Verdict::Shop;
-    }
+    // Each marketplace's shop pages carry one of its markers wherever a walk can read the shop.
+    if (containsAny(pageText, describeMarketplace(platform).shopPageMarkers))
+        return Verdict::Shop;
     if (LoginPageSigns::onPageOfAnotherKind(platform, pageText))
         return Verdict::LoginRequired;
     if (containsAny(pageText, kGoneSigns))
@@ -93,19 +74,17 @@ QString message(Verdict verdict, const QString& address, const QString& reason) 
     return {};
 }
 
-Finding fetchAndClassify(CollectContext& ctx, Platform platform) {
-    const QString& address = ctx.state.setup.shopUrl;
-    const FetchResult result = ctx.fetcher.getPage(address);
-    if (ctx.downloadsCut() || ctx.state.stopRequested)
-        return {Verdict::Stopped, {}};
-    const QString text =
-        cleanPageText(platform == Platform::Ebay ? decodeUtf8(result.body) : decodeGbk(result.body));
+Finding fetchAndClassify(PageFetcher& fetcher, const QString& address, Platform platform,
+                         const StopSignal& stop) {
+    const FetchResult result = fetcher.getPage(address);
+    if (stop.isRequested())
+        return {Verdict::Stopped, {}, {}, false};
+    const QString text = cleanPageText(
+        describeMarketplace(platform).pageEncoding == PageSource::Encoding::Utf8 ? decodeUtf8(result.body)
+                                                                                 : decodeGbk(result.body));
     const Verdict verdict = classify(platform, result, text);
-    // The page that was checked is the page the walk reads: the site is asked once.
-    if (result.ok())
-        ctx.keepShopPage(address, text);
     const QString reason = fetchFailureReason(result.failure, result.status, result.error);
-    return {verdict, message(verdict, address, reason)};
+    return {verdict, message(verdict, address, reason), text, result.ok()};
 }
 
 } // namespace ShopPageCheck

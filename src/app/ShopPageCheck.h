@@ -4,14 +4,15 @@
 
 #include <QString>
 
-struct CollectContext;
+class PageFetcher;
+class StopSignal;
 struct FetchResult;
 
 // What the shop page a run starts from turned out to be. The walks take any page for a shop;
 // this tells the seller, before anything is recorded, when the site sent something else.
 //
-//     const ShopPageCheck::Finding found = ShopPageCheck::fetchAndClassify(ctx, Platform::Taobao);
-//     if (found.verdict != ShopPageCheck::Verdict::Shop) show(found.message);
+//     const ShopPageCheck::Finding found = ShopPageCheck::fetchAndClassify(fetcher, address,
+//     Platform::Taobao, stop); if (found.verdict != ShopPageCheck::Verdict::Shop) show(found.message);
 namespace ShopPageCheck {
 
 enum class Verdict {
@@ -26,13 +27,17 @@ enum class Verdict {
 struct Finding {
     Verdict verdict = Verdict::Shop;
     QString message; // for the seller; empty for Shop and Stopped
+    // The page as the walk reads it, when the site answered with one.
+    QString page;
+    bool answered = false;
 };
 
 // The page's text is the body decoded as the platform's pages are.
 Verdict classify(Platform platform, const FetchResult& result, const QString& pageText);
 QString message(Verdict verdict, const QString& address, const QString& reason);
 
-// Fetches the shop page of the run (ctx.state.setup.shopUrl) and classifies it.
-Finding fetchAndClassify(CollectContext& ctx, Platform platform);
+// Fetches the shop page at address and classifies it; a stop while it loads makes it Stopped.
+Finding fetchAndClassify(PageFetcher& fetcher, const QString& address, Platform platform,
+                         const StopSignal& stop);
 
 } // namespace ShopPageCheck

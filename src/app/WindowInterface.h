@@ -32,10 +32,6 @@ public:
 
     virtual void showMessage(const QString& text) = 0; // OK-only box titled "Kestrune"
     virtual bool askYesNo(const QString& text) = 0;    // Yes/No box titled "Kestrune"
-
-    // The crawl's turn to notice a stop: the engine's worker turns a requested stop into the
-    // stop command here; tests press stop from here.
-    virtual void processEvents() = 0;
 };
 
 // Adds one grid row keyed "QXV" + the current row count: cells[0] is the row text, the rest

@@ -1,6 +1,7 @@
 #include "app/WrittenItemSet.h"
 
 #include "base/System.h"
+#include "crawl/MarketplaceDescription.h"
 #include "web/TextFileIo.h"
 
 #include <QDir>
@@ -71,19 +72,13 @@ QString WrittenItemSet::pathFor(const QString& outputFile) {
 QString WrittenItemSet::keyFor(Platform platform, const QString& itemAddress) {
     const QString address = itemAddress.trimmed();
     const QUrl url(address);
+    const QString& keyQuery = describeMarketplace(platform).itemKeyQuery;
     QString key;
-    switch (platform) {
-    case Platform::Taobao:
-        key = queryValue(url, QStringLiteral("id"));
-        break;
-    case Platform::PaiPai: {
+    if (!keyQuery.isEmpty()) {
+        key = queryValue(url, keyQuery);
+    } else {
         const QString path = url.path();
         key = path.mid(path.lastIndexOf(u'/') + 1);
-        break;
-    }
-    case Platform::Ebay:
-        key = queryValue(url, QStringLiteral("item"));
-        break;
     }
     return oneLine(key.isEmpty() ? address : key);
 }

@@ -2,7 +2,6 @@
 
 #include "base/Step.h"
 #include "base/StepError.h"
-#include "crawl/CrawlHost.h"
 #include "crawl/ItemLoop.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
@@ -24,7 +23,6 @@ const QString kTitleEnd = QStringLiteral(" - eBay易趣");
 const QString kAllItemsTitleEnd = QStringLiteral(" - 所有物品 - eBay易趣");
 constexpr int kItemsPerPage = 30;
 constexpr int kListLinkWindow = 100;
-constexpr int kItemPauseMs = 500;
 
 // The text from the first case-insensitive occurrence of marker on; the address the user typed
 // is lower-cased, while the shop's own pages spell the store name with capitals.
@@ -37,38 +35,42 @@ QString fromIgnoringCase(const QString& text, const QString& marker) {
 
 } // namespace
 
-ItemOutcome collectEbayItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+ItemOutcome collectEbayItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
                             int itemNumber, const ItemListing& listing) {
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
+    PageSource& pages = walk.pages;
     // No listing can be made without a title: its picture is not worth fetching either.
     if (ebayItemTitle(pageText).trimmed().isEmpty()) {
-        if (!host.downloadsCut())
-            host.itemDropped(isEbayItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
+        if (!pages.downloadsCut())
+            walk.items.itemDropped(isEbayItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
         return ItemOutcome::NotEmitted;
     }
     const QString pictureAddress = ebayPictureAddress(pageText);
     const QString pictureFileName =
         pictureAddress.isEmpty() ? QString()
-                                 : host.downloadPicture(pictureAddress, ebayPictureFileName(pictureAddress));
-    std::optional<ParsedItem> item = parseEbayItemPage(pageText, host.picturePath(pictureFileName));
+                                 : pages.downloadPicture(pictureAddress, ebayPictureFileName(pictureAddress));
+    std::optional<ParsedItem> item = parseEbayItemPage(pageText, pages.picturePath(pictureFileName));
     if (!item)
         return ItemOutcome::NotEmitted;
     item->record.pageAddress = itemAddress;
     item->record.pictureAddress = pictureAddress;
     item->record.shopName = listing.shopName;
     item->record.categoryNames = listing.categoryNames;
-    return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
-                                                                    : ItemOutcome::NotEmitted;
+    return walk.items.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
+                                                                          : ItemOutcome::NotEmitted;
 }
 
-void walkEbayShop(CrawlHost& host) {
+WalkEnd walkEbayShop(const ShopWalkInput& walk) {
     static const QRegularExpression itemHeading(QStringLiteral("<h3 class='ens fontnormal'>.+?</h3>"),
                                                 QRegularExpression::CaseInsensitiveOption);
-    QString shopUrl = host.shopAddress();
+    PageSource& pages = walk.pages;
+    WalkProgress& progress = walk.progress;
+    ItemLoop loop(walk);
+    QString shopUrl = walk.shopAddress;
 
-    host.setStatusText(QStringLiteral("载入易趣店铺信息......"));
-    QString pageHtml = host.fetchWalkPage(shopUrl, CrawlHost::PageEncoding::Utf8);
+    progress.setStatusText(QStringLiteral("载入易趣店铺信息......"));
+    QString pageHtml = pages.fetchWalkPage(shopUrl, PageSource::Encoding::Utf8);
     // The walk reads the all-items list, by no category: the items carry the shop's name only.
     ItemListing listing{shopNameFromTitle(pageHtml, kAllItemsTitleEnd), {}};
     if (listing.shopName.isEmpty())
@@ -81,21 +83,20 @@ void walkEbayShop(CrawlHost& host) {
     if (Cut::contains(pageHtml, kListLinkMarker)) {
         Step::run([&] { listAddress = Cut::right(Cut::before(pageHtml, kListLinkMarker), kListLinkWindow); });
         Step::run([&] { listAddress = fromIgnoringCase(listAddress, shopUrl + u'_'); });
-        if (!host.walkFailed())
-            pageHtml = host.fetchWalkPage(listAddress, CrawlHost::PageEncoding::Utf8);
+        if (!pages.walkFailed())
+            pageHtml = pages.fetchWalkPage(listAddress, PageSource::Encoding::Utf8);
     } else {
         listAddress = shopUrl + kListSuffix;
     }
 
-    if (host.downloadsCut() || host.walkFailed()) {
-        // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
-        host.finish();
-        return;
-    }
+    // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
+    if (pages.downloadsCut() || pages.walkFailed())
+        return loop.endEarly();
     if (!Cut::contains(pageHtml, kShopMarker)) {
-        host.finish();
-        host.setStatusText(QStringLiteral("没有找到店铺特征,请多试几次,如果仍有此提示,请与开发者联系~~"));
-        return;
+        WalkEnd end =
+            loop.endEarly(QStringLiteral("没有找到店铺特征,请多试几次,如果仍有此提示,请与开发者联系~~"));
+        end.lastStatus = end.reason;
+        return end;
     }
 
     QString totalText;
@@ -111,21 +112,20 @@ void walkEbayShop(CrawlHost& host) {
         itemTotal = NumberFormat::wholeNumber(totalText);
         pageCount = itemTotal / kItemsPerPage + 1;
     });
-    ItemLoop loop(host);
     loop.setTotal(itemTotal);
-    host.reportShopTotal(itemTotal);
+    progress.reportShopTotal(itemTotal);
     const QString shopSummary = shopSummaryText(totalText, pageCount);
 
     // The stated number of pages only bounds the walk: it ends at the first page without an item.
     for (int page = 1; page <= pageCount; ++page) {
-        if (host.stopRequested())
+        if (pages.stopRequested())
             break;
         const QString pageLabel =
             QStringLiteral("正在采集第") + QString::number(page) + QStringLiteral("页内容......");
-        host.setStatusText(shopSummary + pageLabel);
-        pageHtml = host.fetchWalkPage(listAddress + kPagePart + QString::number(page),
-                                      CrawlHost::PageEncoding::Utf8);
-        if (host.walkFailed())
+        progress.setStatusText(shopSummary + pageLabel);
+        pageHtml =
+            pages.fetchWalkPage(listAddress + kPagePart + QString::number(page), PageSource::Encoding::Utf8);
+        if (pages.walkFailed())
             break;
 
         QStringList headings;
@@ -134,8 +134,8 @@ void walkEbayShop(CrawlHost& host) {
             headings.append(matches.next().captured(0));
 
         ItemLoop::Rules rules;
-        rules.pauseMs = kItemPauseMs;
-        rules.recordBreakPoints = host.recordsBreakPoints();
+        rules.pauseMs = walk.pauseMs;
+        rules.recordBreakPoints = walk.recordsBreakPoints;
         rules.itemAddress = [&](int cell) {
             QString itemLink;
             Step::run([&] {
@@ -153,10 +153,10 @@ void walkEbayShop(CrawlHost& host) {
                         extractHref(headings.at(cell)).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
                 }))
                 return ItemOutcome::NotEmitted;
-            const QString itemPage = host.fetchPageUtf8(itemLink);
-            if (itemPage.isEmpty() && !host.downloadsCut() && !host.walkFailed())
-                host.itemDropped(DropReason::PageUnreadable);
-            return collectEbayItem(host, itemLink, itemPage, itemNumber, listing);
+            const QString itemPage = pages.fetchPageUtf8(itemLink);
+            if (itemPage.isEmpty() && !pages.downloadsCut() && !pages.walkFailed())
+                walk.items.itemDropped(DropReason::PageUnreadable);
+            return collectEbayItem(walk, itemLink, itemPage, itemNumber, listing);
         };
         rules.progressStatus = [&](int itemNumber) -> QString {
             return shopSummary + QStringLiteral("已采集商品") + QString::number(itemNumber) +
@@ -165,5 +165,5 @@ void walkEbayShop(CrawlHost& host) {
         if (loop.walkPage(int(headings.size()), rules) != ListPageEnd::ItemCells)
             break;
     }
-    loop.endWalk(shopSummary + QStringLiteral("全部采集完成......"));
+    return loop.endWalk(shopSummary + QStringLiteral("全部采集完成......"));
 }

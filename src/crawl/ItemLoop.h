@@ -1,12 +1,12 @@
 #pragma once
 
+#include "crawl/ShopWalk.h"
+
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-
-class CrawlHost;
 
 // What became of the item of one list cell.
 enum class ItemOutcome {
@@ -38,7 +38,7 @@ enum class ListPageEnd {
 class ItemLoop {
 public:
     struct Rules {
-        int pauseMs = 500;
+        int pauseMs = 0;
         bool recordBreakPoints = true;
         // A placeholder cell that stands for no item: neither counted nor fetched.
         std::function<bool(int cell)> isPlaceholder;
@@ -51,7 +51,7 @@ public:
         std::function<QString(int itemNumber)> progressStatus;
     };
 
-    explicit ItemLoop(CrawlHost& host) : m_host(host) {}
+    explicit ItemLoop(const ShopWalkInput& walk) : m_walk(walk) {}
 
     // The items the shop reports, for the progress reports.
     void setTotal(int total) { m_total = total; }
@@ -70,16 +70,19 @@ public:
 
     // Whether the walk read its lists to their end: no stop, and every list page came.
     bool readToEnd();
-    // Ends the walk and the run. Only a walk read to its end says its lists were read, may mark
-    // the shop complete and shows completion; a stopped or failed walk leaves its ending to the run.
-    void endWalk(const QString& completion);
+    // How the walk ended: complete (showing completion once the rows are written) only when read
+    // to its end; stopped or failed otherwise.
+    WalkEnd endWalk(const QString& completion);
+    // The walk ended before its lists: failed when a page it needed did not come, stopped when a
+    // stop came, otherwise failed for reason.
+    WalkEnd endEarly(const QString& reason = {}) const;
 
 private:
     // Whether every item cell of the page (given by its address) names an item its list named
     // already.
     bool repeatsItsList(const QStringList& addresses) const;
 
-    CrawlHost& m_host;
+    const ShopWalkInput& m_walk;
     int m_total = 0;
     int m_reached = 0;
     QSet<QString> m_listAddresses;

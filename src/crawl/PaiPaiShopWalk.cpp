@@ -2,7 +2,6 @@
 
 #include "base/PlatformConstants.h"
 #include "base/Step.h"
-#include "crawl/CrawlHost.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParsePaiPaiItem.h"
@@ -17,7 +16,6 @@ namespace {
 
 constexpr int kItemsPerListPage = 40;
 constexpr int kPiecesPerItem = 9;
-constexpr int kItemPauseMs = 500;
 
 // The value of the input whose id marker comes first in the page; empty when it cannot be read.
 QString inputValue(const QString& page, const QString& idMarker) {
@@ -40,43 +38,45 @@ int paiPaiListPageCount(double itemTotal) {
     return static_cast<int>(rounded) + 1;
 }
 
-ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+ItemOutcome collectPaiPaiItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
                               const PaiPaiListItem& listItem, int itemNumber, const ItemListing& listing) {
     if (pageText.isEmpty())
         return ItemOutcome::PageUnread;
+    PageSource& pages = walk.pages;
     // No listing can be made without a title: its picture is not worth fetching either.
     if (!hasPaiPaiItemTitle(pageText, listItem.title)) {
-        if (!host.downloadsCut())
-            host.itemDropped(isPaiPaiItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
+        if (!pages.downloadsCut())
+            walk.items.itemDropped(isPaiPaiItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
         return ItemOutcome::NotEmitted;
     }
     const QString pictureAddress = paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName);
-    const QString storedName = host.downloadPicture(pictureAddress, listItem.pictureFileName);
+    const QString storedName = pages.downloadPicture(pictureAddress, listItem.pictureFileName);
     std::optional<ParsedItem> item =
         parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText), listItem.price,
-                            host.picturePath(storedName));
+                            pages.picturePath(storedName));
     if (!item)
         return ItemOutcome::NotEmitted;
     item->record.pageAddress = itemAddress;
     item->record.pictureAddress = pictureAddress;
     item->record.shopName = listing.shopName;
     item->record.categoryNames = listing.categoryNames;
-    return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
-                                                                    : ItemOutcome::NotEmitted;
+    return walk.items.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
+                                                                          : ItemOutcome::NotEmitted;
 }
 
-void walkPaiPaiShop(CrawlHost& host) {
-    QString shopUrl = host.shopAddress();
+WalkEnd walkPaiPaiShop(const ShopWalkInput& walk) {
+    PageSource& pages = walk.pages;
+    WalkProgress& progress = walk.progress;
+    ItemLoop loop(walk);
+    QString shopUrl = walk.shopAddress;
 
-    host.setStatusText(QStringLiteral("载入拍拍店铺信息......"));
+    progress.setStatusText(QStringLiteral("载入拍拍店铺信息......"));
     const QString shopNumber =
         Cut::remove(Cut::remove(shopUrl, PlatformConstants::kPaiPaiShopPrefix), QStringLiteral("/"));
-    QString pageHtml = host.fetchWalkPage(shopUrl, CrawlHost::PageEncoding::Gbk);
+    QString pageHtml = pages.fetchWalkPage(shopUrl, PageSource::Encoding::Gbk);
     // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
-    if (host.downloadsCut() || host.walkFailed()) {
-        host.finish();
-        return;
-    }
+    if (pages.downloadsCut() || pages.walkFailed())
+        return loop.endEarly();
 
     // The shop's lists are not by category: the items carry the shop's name only.
     const ItemListing listing{shopNameFromTitle(pageHtml, QStringLiteral(" - 拍拍店铺")), {}};
@@ -100,17 +100,16 @@ void walkPaiPaiShop(CrawlHost& host) {
     // overflowing the page count.
     if (!NumberFormat::isNumeric(totalText) ||
         totalText.trimmed().toDouble() > std::numeric_limits<int>::max()) {
-        host.showMessage(QStringLiteral("提取店铺商品总数失败，程序中止！"));
-        host.finish();
-        return;
+        const QString message = QStringLiteral("提取店铺商品总数失败，程序中止！");
+        progress.showMessage(message);
+        return loop.endEarly(message);
     }
     const double total = totalText.trimmed().toDouble();
     const int pageCount = paiPaiListPageCount(total);
-    ItemLoop loop(host);
     loop.setTotal(static_cast<int>(total));
-    host.reportShopTotal(loop.total());
+    progress.reportShopTotal(loop.total());
     const QString shopSummary = shopSummaryText(totalText, pageCount);
-    host.setStatusText(shopSummary + QStringLiteral("准备分页采集商品信息......"));
+    progress.setStatusText(shopSummary + QStringLiteral("准备分页采集商品信息......"));
 
     const QString scIdValue = inputValue(pageHtml, QStringLiteral("id='scId'"));
     const QString utypeValue = inputValue(pageHtml, QStringLiteral("id='utype'"));
@@ -119,39 +118,39 @@ void walkPaiPaiShop(CrawlHost& host) {
 
     // The stated number of pages only bounds the walk: it ends at the first page without an item.
     for (int page = 1; page <= pageCount; ++page) {
-        if (host.stopRequested())
+        if (pages.stopRequested())
             break;
         const QString pageLabel =
             QStringLiteral("正在采集第") + QString::number(page) + QStringLiteral("页内容......");
-        host.setStatusText(shopSummary + pageLabel);
-        pageHtml = host.fetchWalkPage(shopUrl + scIdValue + u'-' + QString::number(page) + u'-' + utypeValue +
-                                          QStringLiteral("/itemlist.js"),
-                                      CrawlHost::PageEncoding::Gbk);
-        if (host.walkFailed())
+        progress.setStatusText(shopSummary + pageLabel);
+        pageHtml = pages.fetchWalkPage(shopUrl + scIdValue + u'-' + QString::number(page) + u'-' +
+                                           utypeValue + QStringLiteral("/itemlist.js"),
+                                       PageSource::Encoding::Gbk);
+        if (pages.walkFailed())
             break;
         const QStringList pieces = pageHtml.split(QStringLiteral("','"));
 
         // Each item is a group of 9 values from the second on; the second of each group is the
         // item's code.
         ItemLoop::Rules rules;
-        rules.pauseMs = kItemPauseMs;
-        rules.recordBreakPoints = host.recordsBreakPoints();
+        rules.pauseMs = walk.pauseMs;
+        rules.recordBreakPoints = walk.recordsBreakPoints;
         rules.itemAddress = [&](int cell) {
             return PlatformConstants::kPaiPaiAuctionHost + pieces.at(1 + cell * kPiecesPerItem);
         };
         rules.collect = [&](int cell, int itemNumber) -> ItemOutcome {
             const int at = 1 + cell * kPiecesPerItem;
             const QString itemAddress = PlatformConstants::kPaiPaiAuctionHost + pieces.at(at);
-            const QString itemPage = host.fetchPage(itemAddress);
-            if (itemPage.isEmpty() && !host.downloadsCut() && !host.walkFailed())
-                host.itemDropped(DropReason::PageUnreadable);
+            const QString itemPage = pages.fetchPage(itemAddress);
+            if (itemPage.isEmpty() && !pages.downloadsCut() && !pages.walkFailed())
+                walk.items.itemDropped(DropReason::PageUnreadable);
             if (itemPage.isEmpty())
                 return ItemOutcome::PageUnread;
             // A group cut short by the end of the script has no values to parse.
             if (at + 6 >= pieces.size())
                 return ItemOutcome::NotEmitted;
             return collectPaiPaiItem(
-                host, itemAddress, itemPage,
+                walk, itemAddress, itemPage,
                 {shopNumber, pieces.at(at + 2), pieces.at(at + 3), pieces.at(at + 4), pieces.at(at + 6)},
                 itemNumber, listing);
         };
@@ -163,5 +162,5 @@ void walkPaiPaiShop(CrawlHost& host) {
         if (loop.walkPage(groups, rules) != ListPageEnd::ItemCells)
             break;
     }
-    loop.endWalk(shopSummary + QStringLiteral("全部采集完成......"));
+    return loop.endWalk(shopSummary + QStringLiteral("全部采集完成......"));
 }

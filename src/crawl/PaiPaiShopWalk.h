@@ -1,14 +1,13 @@
 #pragma once
 
 #include "crawl/ItemLoop.h"
+#include "crawl/ShopWalk.h"
 
 #include <QString>
 
-class CrawlHost;
-
-// Walks the PaiPai shop at the host's address, hands every item to its parser, and finishes the
-// run at the end.
-void walkPaiPaiShop(CrawlHost& host);
+// Walks the PaiPai shop at the walk's address, hands every item to its parser and
+// its item sink, and says how it ended.
+WalkEnd walkPaiPaiShop(const ShopWalkInput& walk);
 
 // List pages walked for a shop reporting itemTotal items: the total over 40 per page, halves
 // rounded to the even neighbour, plus one.
@@ -25,6 +24,6 @@ struct PaiPaiListItem {
 
 // One item page, read from itemAddress: saves its picture, parses it and emits the item numbered
 // itemNumber, with what its listing told. An empty page is unread: nothing is saved, recorded or reported.
-ItemOutcome collectPaiPaiItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+ItemOutcome collectPaiPaiItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
                               const PaiPaiListItem& listItem, int itemNumber,
                               const ItemListing& listing = {});

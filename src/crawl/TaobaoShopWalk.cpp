@@ -2,7 +2,6 @@
 
 #include "base/PlatformConstants.h"
 #include "base/Step.h"
-#include "crawl/CrawlHost.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseTaobaoItem.h"
@@ -17,7 +16,6 @@
 namespace {
 
 constexpr int kItemsPerPage = 20;
-constexpr int kPauseAfterItemMs = 1000;
 
 const QString kParentSeparator = QStringLiteral("\\\\\\");
 
@@ -129,20 +127,20 @@ QString num(int value) {
 
 class TaobaoShopWalk {
 public:
-    explicit TaobaoShopWalk(CrawlHost& host) : m_host(host), m_loop(host) {}
+    explicit TaobaoShopWalk(const ShopWalkInput& walk) : m_walk(walk), m_loop(walk) {}
 
-    void run();
+    WalkEnd run();
 
 private:
     enum class Walk { Category, WholeShop };
 
-    bool stopRequested() { return m_host.stopRequested(); }
+    bool stopRequested() { return m_walk.pages.stopRequested(); }
     // A stop, or a page the walk needed that did not come: nothing more is read.
-    bool walkOver() { return m_host.stopRequested() || m_host.walkFailed(); }
+    bool walkOver() { return m_walk.pages.stopRequested() || m_walk.pages.walkFailed(); }
     QString fetchWalkPage(const QString& address) {
-        return m_host.fetchWalkPage(address, CrawlHost::PageEncoding::Gbk);
+        return m_walk.pages.fetchWalkPage(address, PageSource::Encoding::Gbk);
     }
-    void status(const QString& text) { m_host.setStatusText(text); }
+    void status(const QString& text) { m_walk.progress.setStatusText(text); }
     QString shopSummary() const { return shopSummaryText(num(m_itemTotal), m_pageCount); }
 
     bool recogniseLayout();
@@ -154,10 +152,9 @@ private:
                        const std::function<QString(int)>& pageStatus);
     ItemOutcome collectItem(Walk walk, const QString& cell, const ListRule& rule, int itemNumber);
     void walkWholeShop();
-    void endUnread();
-    void endAfterLists();
+    WalkEnd endAfterLists();
 
-    CrawlHost& m_host;
+    const ShopWalkInput& m_walk;
     ItemLoop m_loop;
     QString m_pageHtml;
     int m_itemTotal = 0;
@@ -178,44 +175,42 @@ private:
     int m_categoryPages = 0;
 };
 
-void TaobaoShopWalk::run() {
+WalkEnd TaobaoShopWalk::run() {
     Step::run([&] {
-        m_shopId = Cut::before(Cut::remove(m_host.shopAddress(), PlatformConstants::kTaobaoShopAddressStart),
+        m_shopId = Cut::before(Cut::remove(m_walk.shopAddress, PlatformConstants::kTaobaoShopAddressStart),
                                PlatformConstants::kTaobaoDomainSuffix);
     });
     status(QStringLiteral("载入淘宝店铺信息......"));
-    m_pageHtml = fetchWalkPage(m_host.shopAddress());
+    m_pageHtml = fetchWalkPage(m_walk.shopAddress);
     // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
-    if (m_host.downloadsCut() || m_host.walkFailed()) {
-        m_host.finish();
-        return;
-    }
+    if (m_walk.pages.downloadsCut() || m_walk.pages.walkFailed())
+        return m_loop.endEarly();
 
     m_shopName = shopNameFromTitle(m_pageHtml, QStringLiteral(" - 淘宝网"));
     if (!recogniseLayout()) {
-        m_host.showMessage(QStringLiteral("对不起，无法完成采集操作，请重试。"));
+        const QString message = QStringLiteral("对不起，无法完成采集操作，请重试。");
+        m_walk.progress.showMessage(message);
         status(QStringLiteral("无法完成采集操作"));
-        endUnread();
-        return;
+        return m_loop.endEarly(message);
     }
 
     if (m_itemTotal == 0) {
-        m_host.showMessage(QStringLiteral("此店铺宝贝数为0，无法采集!"));
+        const QString message = QStringLiteral("此店铺宝贝数为0，无法采集!");
+        m_walk.progress.showMessage(message);
         status(QStringLiteral("无法完成采集操作"));
-        m_host.finish();
-        return;
+        return m_loop.endEarly(message);
     }
 
     m_pageCount = m_itemTotal / kItemsPerPage + 1;
     m_loop.setTotal(m_itemTotal);
-    m_host.reportShopTotal(m_itemTotal);
+    m_walk.progress.reportShopTotal(m_itemTotal);
     status(m_statusPrefix + shopSummary() + QStringLiteral("准备分页采集商品信息......"));
 
     readCategoryBlock();
     m_categorySum = 0;
     walkCategories();
     walkWholeShop();
-    endAfterLists();
+    return endAfterLists();
 }
 
 bool TaobaoShopWalk::recogniseLayout() {
@@ -340,7 +335,7 @@ void TaobaoShopWalk::walkCategoryEntry(const QString& entry, const ListRule& rul
         return;
 
     m_pageHtml = fetchWalkPage(m_categoryLink);
-    if (m_host.walkFailed())
+    if (m_walk.pages.walkFailed())
         return;
     readCategorySize();
 
@@ -410,7 +405,7 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
             break;
         status(pageStatus(p));
         m_pageHtml = fetchWalkPage(address(p));
-        if (m_host.walkFailed())
+        if (m_walk.pages.walkFailed())
             break;
         const QString list = rule.cut(m_pageHtml);
         QStringList cells;
@@ -419,7 +414,7 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
             cells.append(matches.next().captured(0));
 
         ItemLoop::Rules items;
-        items.pauseMs = kPauseAfterItemMs;
+        items.pauseMs = m_walk.pauseMs;
         // Layout 2's whole-shop list does not follow the shop's item numbering.
         items.recordBreakPoints = !(walk == Walk::WholeShop && m_layout == 2);
         if (!rule.emptyCell.isEmpty())
@@ -455,13 +450,13 @@ ItemOutcome TaobaoShopWalk::collectItem(Walk walk, const QString& cell, const Li
         return ItemOutcome::NotEmitted;
     QString pictureAddress;
     Step::run([&] { pictureAddress = rule.readCell(cell, 1); });
-    const QString itemPage = m_host.fetchPage(itemAddress);
-    if (itemPage.isEmpty() && !m_host.downloadsCut() && !m_host.walkFailed())
-        m_host.itemDropped(DropReason::PageUnreadable);
+    const QString itemPage = m_walk.pages.fetchPage(itemAddress);
+    if (itemPage.isEmpty() && !m_walk.pages.downloadsCut() && !m_walk.pages.walkFailed())
+        m_walk.items.itemDropped(DropReason::PageUnreadable);
     ItemListing listing{m_shopName, {}};
     if (walk == Walk::Category)
         listing.categoryNames = m_categoryNames;
-    return collectTaobaoItem(m_host, itemAddress, itemPage, pictureAddress, itemNumber, listing);
+    return collectTaobaoItem(m_walk, itemAddress, itemPage, pictureAddress, itemNumber, listing);
 }
 
 void TaobaoShopWalk::walkWholeShop() {
@@ -491,46 +486,40 @@ void TaobaoShopWalk::walkWholeShop() {
                   pageStatus);
 }
 
-void TaobaoShopWalk::endUnread() {
-    // Nothing reached counts as all of nothing.
-    if (m_itemTotal <= m_loop.reached())
-        m_host.markShopComplete();
-    m_host.finish();
-}
-
-void TaobaoShopWalk::endAfterLists() {
+WalkEnd TaobaoShopWalk::endAfterLists() {
     const QString completion = shopSummary() + QStringLiteral("全部采集完成......");
     // Shown while the rows are written, and again once they are.
     if (m_loop.readToEnd())
         status(completion);
-    m_loop.endWalk(completion);
+    return m_loop.endWalk(completion);
 }
 
 } // namespace
 
-ItemOutcome collectTaobaoItem(CrawlHost& host, const QString& itemAddress, const QString& pageText,
+ItemOutcome collectTaobaoItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
                               const QString& pictureAddress, int itemNumber, const ItemListing& listing) {
     if (pageText.isEmpty())
         return ItemOutcome::NotEmitted;
+    PageSource& pages = walk.pages;
     const QString pictureFileName = taobaoPictureFileName(pictureAddress);
-    const QString storedName = host.downloadPicture(pictureAddress, pictureFileName);
-    std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, host.picturePath(storedName), host);
+    const QString storedName = pages.downloadPicture(pictureAddress, pictureFileName);
+    std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, pages.picturePath(storedName), pages);
     // A description answered with a login page leaves the item to the resumed run.
-    if (host.walkFailed())
+    if (pages.walkFailed())
         return ItemOutcome::NotEmitted;
     if (!item) {
-        if (!host.downloadsCut())
-            host.itemDropped(isTaobaoItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
+        if (!pages.downloadsCut())
+            walk.items.itemDropped(isTaobaoItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
         return ItemOutcome::NotEmitted;
     }
     item->record.pageAddress = itemAddress;
     item->record.pictureAddress = pictureAddress;
     item->record.shopName = listing.shopName;
     item->record.categoryNames = listing.categoryNames;
-    return host.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
-                                                                    : ItemOutcome::NotEmitted;
+    return walk.items.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
+                                                                          : ItemOutcome::NotEmitted;
 }
 
-void walkTaobaoShop(CrawlHost& host) {
-    TaobaoShopWalk(host).run();
+WalkEnd walkTaobaoShop(const ShopWalkInput& walk) {
+    return TaobaoShopWalk(walk).run();
 }

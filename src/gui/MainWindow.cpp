@@ -85,7 +85,7 @@ RunEngineOptions withSettings(RunEngineOptions options, SettingsStore* settings)
 
 } // namespace
 
-MainWindow::MainWindow(const QString& programDir, ExtractionController::Crawlers crawlers, QWidget* parent)
+MainWindow::MainWindow(const QString& programDir, CollectCommand::Crawlers crawlers, QWidget* parent)
     : MainWindow(RunEngineOptions{programDir, std::move(crawlers), nullptr, std::nullopt, {}}, parent) {}
 
 MainWindow::MainWindow(RunEngineOptions options, QWidget* parent)
@@ -545,10 +545,6 @@ void MainWindow::showMessage(const QString& text) {
 
 bool MainWindow::askYesNo(const QString& text) {
     return MessageBox::question(this, text);
-}
-
-void MainWindow::processEvents() {
-    // The window's own session never crawls; its event loop runs by itself.
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppPaths.h"
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 #include "app/RunEngine.h"
 #include "app/RunProgress.h"
 #include "app/RunState.h"
@@ -34,7 +34,7 @@ class MainWindow : public QWidget, public WindowInterface {
 
 public:
     explicit MainWindow(const QString& programDir,
-                        ExtractionController::Crawlers crawlers = ExtractionController::Crawlers::standard(),
+                        CollectCommand::Crawlers crawlers = CollectCommand::Crawlers::standard(),
                         QWidget* parent = nullptr);
     // The engine's options but its settings store: the window's is the folder's one.
     explicit MainWindow(RunEngineOptions options, QWidget* parent = nullptr);
@@ -88,7 +88,6 @@ public:
     void addGridRow(const QString& key, const QStringList& cells) override;
     void showMessage(const QString& text) override;
     bool askYesNo(const QString& text) override;
-    void processEvents() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

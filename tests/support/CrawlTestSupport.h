@@ -4,6 +4,7 @@
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "base/Marketplace.h"
+#include "crawl/ShopWalk.h"
 
 #include "support/FakeWindow.h"
 
@@ -20,13 +21,14 @@ inline QStringList rowTitles(const FakeWindow& window) {
     return titles;
 }
 
-// One crawl in a fresh program folder (or the one given), with the pause shortened and the stop
-// command as the window runs it: the stop is counted and the rows so far reach the output file.
+// One crawl in a fresh program folder (or the one given), with the pause shortened; the walk's end
+// is counted and writes the rows so far to the output file, as the collect command does.
 struct ShopRun {
     FakeWindow window;
     QTemporaryDir dir;
     ExtractionSession session;
     int stops = 0;
+    WalkEnd end;
 
     explicit ShopRun(const QString& shopUrl = QString(), const QString& outputBaseName = QString(),
                      const QString& programDir = QString())
@@ -36,8 +38,7 @@ struct ShopRun {
         state.setup.outputBaseName = outputBaseName;
         state.stopRequested = false;
         state.setup.recordsBreakPoint = true;
-        session.context().pauseScale = 0.001;
-        session.context().stopCommand = [this] { stop(); };
+        session.context().setPauseScale(0.001);
         aimWriter();
     }
 
@@ -48,6 +49,16 @@ struct ShopRun {
         session.writer().setTarget(
             {window.format, window.platform,
              session.paths().outputFile(state.setup.outputBaseName, state.setup.outputExtension)});
+    }
+
+    // Runs the walk with the run's parts, then ends the run: the rows written, the walk's last
+    // status shown.
+    WalkEnd walk(ShopWalk shopWalk, int pauseMs) {
+        end = shopWalk(session.context().walkInput(pauseMs));
+        stop();
+        if (!end.lastStatus.isEmpty())
+            session.context().setStatusText(end.lastStatus);
+        return end;
     }
 
     void stop() {

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/CollectContext.h"
 #include "app/RunState.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
+#include "app/ShopWalkHost.h"
 #include "app/WindowInterface.h"
+#include "crawl/WalkEnd.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ItemRecord.h"
 #include "formats/RowWriter.h"
@@ -18,11 +19,19 @@ inline ItemRecord testRecord(const QString& title) {
     return ItemRecord::fromValues(values);
 }
 
-// Puts one item on the grid and into the row writer's buffer, as a parser would.
-inline void emitTestRow(CollectContext& ctx, const QString& title) {
+// Puts one item on the grid and into the row writer's buffer, as a walk would: an item of its own,
+// numbered after every item emitted so far.
+inline void emitTestRow(ShopWalkHost& ctx, const QString& title) {
+    static int itemNumber = 0;
     const ItemRecord record = testRecord(title);
-    addNextGridRow(ctx.window, record.values());
-    ctx.writer.appendRecord(record, ctx.state.counters.collectedCount);
+    ctx.emitItem(record.values(), record, ++itemNumber);
+}
+
+// What a test crawl that reads no shop lists to their end hands back.
+inline WalkEnd testWalkEnd() {
+    WalkEnd end;
+    end.kind = WalkEnd::Kind::Stopped;
+    return end;
 }
 
 // What the row writer buffers for the items titled titles in the Taobao Assistant format (the

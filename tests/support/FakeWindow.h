@@ -25,9 +25,8 @@ public:
     QStringList messages;
     QStringList questions;
     QList<bool> answers; // answers to askYesNo in order; "No" when empty
-    int eventPasses = 0;
-    // Runs inside processEvents: lets a test press stop in the middle of a crawl.
-    std::function<void()> onProcessEvents;
+    // Runs after each status text and grid row: lets a test press stop in the middle of a crawl.
+    std::function<void()> onUpdate;
 
     Platform selectedPlatform() const override { return platform; }
     FileFormat selectedFormat() const override { return format; }
@@ -36,18 +35,21 @@ public:
     QString addressText() const override { return address; }
     void setAddressText(const QString& text) override { address = text; }
     void setRunning(bool value) override { running = value; }
-    void setStatusText(const QString& text) override { statusTexts.append(text); }
+    void setStatusText(const QString& text) override {
+        statusTexts.append(text);
+        if (onUpdate)
+            onUpdate();
+    }
     void clearGrid() override { rows.clear(); }
     int gridRowCount() const override { return static_cast<int>(rows.size()); }
-    void addGridRow(const QString& key, const QStringList& cells) override { rows.append({key, cells}); }
+    void addGridRow(const QString& key, const QStringList& cells) override {
+        rows.append({key, cells});
+        if (onUpdate)
+            onUpdate();
+    }
     void showMessage(const QString& text) override { messages.append(text); }
     bool askYesNo(const QString& text) override {
         questions.append(text);
         return answers.isEmpty() ? false : answers.takeFirst();
-    }
-    void processEvents() override {
-        ++eventPasses;
-        if (onProcessEvents)
-            onProcessEvents();
     }
 };

@@ -226,6 +226,11 @@ void FixtureWebServer::setRequestLog(std::function<void(const QString&)> log) {
     m_log = std::move(log);
 }
 
+void FixtureWebServer::setOnRequest(std::function<void(const QString&)> onRequest) {
+    QMutexLocker lock(&m_mutex);
+    m_onRequest = std::move(onRequest);
+}
+
 QString FixtureWebServer::canonicalAddress(const QString& address) {
     const AddressParts parts = splitAddress(address);
     QString canonical = QStringLiteral("http://") + parts.host;
@@ -321,11 +326,15 @@ void FixtureWebServer::readRequest(QTcpSocket* socket, QByteArray& received) {
 void FixtureWebServer::answer(QTcpSocket* socket, const QByteArray& method, const QString& requested) {
     const QString address = canonicalAddress(requested);
     Behaviour behaviour;
+    std::function<void(const QString&)> onRequest;
     {
         QMutexLocker lock(&m_mutex);
         m_requested.append(address);
         behaviour = m_behaviours.value(address);
+        onRequest = m_onRequest;
     }
+    if (onRequest)
+        onRequest(address);
 
     const QString file = fileForAddress(requested);
     // A fixture of a site that drops the connection: "NAME.drop" stands in for NAME.

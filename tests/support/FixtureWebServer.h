@@ -93,6 +93,9 @@ public:
     void clearRequestedAddresses();
     // Called from the server's thread for each request ("GET http://... -> 200").
     void setRequestLog(std::function<void(const QString&)> log);
+    // Called from the server's thread as each request arrives, before it is answered, with its
+    // canonical address: a test asks for a stop while a page is on its way.
+    void setOnRequest(std::function<void(const QString&)> onRequest);
 
     static QString canonicalAddress(const QString& address);
     // The file that answers the address (whether or not it exists); empty when refused.
@@ -115,4 +118,5 @@ private:
     QHash<QString, Behaviour> m_behaviours;
     QStringList m_requested;
     std::function<void(const QString&)> m_log;
+    std::function<void(const QString&)> m_onRequest;
 };

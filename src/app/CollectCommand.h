@@ -3,22 +3,25 @@
 #include "base/Marketplace.h"
 #include "base/Status.h"
 #include "crawl/ItemTally.h"
+#include "crawl/WalkEnd.h"
 
 #include <QString>
 
 #include <functional>
 
 class ExtractionSession;
-struct CollectContext;
+class ShopWalkHost;
 
-// The collect command (cmd_go) and the stop command (Cmd_stop). They work on the session's run
-// state and talk to whatever window the session was built around, so the window, the command
-// line and the tests run the very same commands.
-class ExtractionController {
+// The collect command (cmd_go): checks the address and the shop page, starts the run, hands the
+// shop's walk its parts, and once the walk has returned writes the rows, moves the breakpoint and
+// shows the ending. It works on the session's run state and talks to whatever window the session
+// was built around, so the window, the command line and the tests run the very same command. A stop
+// reaches the walk only through the session's stop signal.
+class CollectCommand {
 public:
-    using Crawler = std::function<void(CollectContext&)>;
+    using Crawler = std::function<WalkEnd(ShopWalkHost&)>;
     // Looks at the shop page before anything is recorded; a failure names what is wrong.
-    using ShopCheck = std::function<Status(CollectContext&, Platform)>;
+    using ShopCheck = std::function<Status(ShopWalkHost&, Platform)>;
 
     // One crawler per platform; tests put their own in.
     struct Crawlers {
@@ -30,12 +33,10 @@ public:
         static Crawlers standard();
     };
 
-    explicit ExtractionController(ExtractionSession& session, Crawlers crawlers = Crawlers::standard());
+    explicit CollectCommand(ExtractionSession& session, Crawlers crawlers = Crawlers::standard());
 
     // Runs one whole extraction for the address in the window; returns when the crawler has.
     void collect();
-    // Ends the extraction and writes the buffered output. Safe to run several times.
-    void stop();
 
     enum class Ending {
         NotStarted, // address refused, or the shop page was not a shop
@@ -61,10 +62,10 @@ public:
     void setFlushFunction(std::function<Status()> flush) { m_flush = std::move(flush); }
 
 private:
+    // Ends the run and writes the buffered output, telling the user once when it cannot.
+    void stop();
     // Stop without telling the user about a failed write; returns whether the buffer was written.
     bool stopQuietly();
-    // The stop command as the run itself runs it (end of walk, failed journal): not the user's.
-    void stopFromRun();
     // Whether this run is of the shop whose breakpoint was loaded.
     bool continuesBreakPoint() const;
     // Uses the loaded breakpoint up: a resumed run appends, any other starts from item 1.
@@ -76,13 +77,12 @@ private:
     bool refuseUntrustedList(bool resumed, FileFormat format);
     bool refuseShopPage(Platform platform);
     void recordRunStart(Platform platform, FileFormat format, bool resumed);
-    void finishRun(bool crawlThrew, int messagesBefore);
+    void finishRun(bool crawlThrew, const WalkEnd& end, int messagesBefore);
 
     ExtractionSession& m_session;
     Crawlers m_crawlers;
     std::function<Status()> m_flush;
     RunSummary m_lastRun;
     bool m_flushFailureReported = false;
-    bool m_userStopped = false;
     int m_rowsAtStart = 0; // item rows the output file held as the run started (a resumed run's)
 };

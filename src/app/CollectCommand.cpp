@@ -1,20 +1,19 @@
-#include "app/ExtractionController.h"
+#include "app/CollectCommand.h"
 
-#include "app/CollectContext.h"
 #include "app/ExtractionSession.h"
 #include "app/Messages.h"
 #include "app/ResumeCheck.h"
 #include "app/SettingsKeys.h"
 #include "app/ShopAddress.h"
 #include "app/ShopPageCheck.h"
+#include "app/ShopWalkHost.h"
 #include "app/WindowInterface.h"
 #include "app/WrittenItemSet.h"
 #include "base/MarketplaceCodes.h"
 #include "base/StopSignal.h"
-#include "crawl/EbayShopWalk.h"
-#include "crawl/PaiPaiShopWalk.h"
+#include "crawl/MarketplaceDescription.h"
 #include "crawl/ShopSummary.h"
-#include "crawl/TaobaoShopWalk.h"
+#include "crawl/WalkEnd.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputFormats.h"
 #include "formats/Taobao5Output.h"
@@ -24,30 +23,34 @@
 
 #include <exception>
 
-ExtractionController::Crawlers ExtractionController::Crawlers::standard() {
-    return {[](CollectContext& host) { walkPaiPaiShop(host); },
-            [](CollectContext& host) { walkEbayShop(host); },
-            [](CollectContext& host) { walkTaobaoShop(host); },
-            [](CollectContext& ctx, Platform platform) {
-                const ShopPageCheck::Finding found = ShopPageCheck::fetchAndClassify(ctx, platform);
+CollectCommand::Crawlers CollectCommand::Crawlers::standard() {
+    // The marketplace's own walk, with the marketplace's own pause.
+    const auto walk = [](Platform platform) {
+        return [platform](ShopWalkHost& host) {
+            const MarketplaceDescription& marketplace = describeMarketplace(platform);
+            return marketplace.walk(host.walkInput(marketplace.pauseMs));
+        };
+    };
+    return {walk(Platform::PaiPai), walk(Platform::Ebay), walk(Platform::Taobao),
+            [](ShopWalkHost& ctx, Platform platform) {
+                const ShopPageCheck::Finding found = ctx.checkShopPage(platform);
                 const bool refused = found.verdict != ShopPageCheck::Verdict::Shop &&
                                      found.verdict != ShopPageCheck::Verdict::Stopped;
                 return refused ? Status::failure(found.message) : Status::success();
             }};
 }
 
-ExtractionController::ExtractionController(ExtractionSession& session, Crawlers crawlers)
+CollectCommand::CollectCommand(ExtractionSession& session, Crawlers crawlers)
     : m_session(session), m_crawlers(std::move(crawlers)) {
     m_flush = [this] { return m_session.writer().flush(); };
-    m_session.context().stopCommand = [this] { stopFromRun(); };
 }
 
-void ExtractionController::writeBreakPoint(const QString& key, const QString& value) {
+void CollectCommand::writeBreakPoint(const QString& key, const QString& value) {
     // A failed settings write must not hold up the extraction.
     m_session.settings().writeValue(SettingsKeys::kSection, key, value);
 }
 
-void ExtractionController::collect() {
+void CollectCommand::collect() {
     RunState& state = m_session.state();
     WindowInterface& window = m_session.window();
     // One extraction at a time, even if a second collect arrives nested inside a crawl.
@@ -55,7 +58,6 @@ void ExtractionController::collect() {
         return;
     m_lastRun = {};
     m_flushFailureReported = false;
-    m_userStopped = false;
 
     // Output an earlier stop could not write belongs to its own file: write it before this run
     // reuses the buffer, and do not start while it cannot be written.
@@ -68,11 +70,7 @@ void ExtractionController::collect() {
 
     writer.setAppendToExisting(false);
     window.clearGrid();
-    m_session.context().walkFailure.clear();
-    m_session.context().unreadListPage.clear();
-    m_session.context().unreadListPageReason.clear();
-    m_session.context().picturesNotSaved = 0;
-    m_session.context().forgetShopPage();
+    m_session.context().startRun(&m_session.writtenItems());
     state.counters = {};
     state.stopRequested = false;
     window.setRunning(true);
@@ -104,16 +102,17 @@ void ExtractionController::collect() {
                                                           : m_crawlers.taobao;
     const int messagesBefore = m_session.messagesShown();
     bool threw = false;
+    WalkEnd end;
     try {
         if (crawler)
-            crawler(m_session.context());
+            end = crawler(m_session.context());
     } catch (...) {
         threw = true;
     }
-    finishRun(threw, messagesBefore);
+    finishRun(threw, end, messagesBefore);
 }
 
-bool ExtractionController::refuseAddress(Platform platform) {
+bool CollectCommand::refuseAddress(Platform platform) {
     const RunState& state = m_session.state();
     QString message;
     if (state.setup.shopUrl.isEmpty()) {
@@ -131,7 +130,7 @@ bool ExtractionController::refuseAddress(Platform platform) {
 }
 
 // A resumed run appends: only to a file of its own layout, so one file never mixes two.
-bool ExtractionController::refuseResumedFile(bool resumed, FileFormat format) {
+bool CollectCommand::refuseResumedFile(bool resumed, FileFormat format) {
     const QString path = m_session.writer().target().outputPath;
     const QFileInfo file(path);
     if (!resumed || !file.exists() || file.size() == 0)
@@ -151,7 +150,7 @@ bool ExtractionController::refuseResumedFile(bool resumed, FileFormat format) {
 
 // A resume passes over the items the list names, so the list must say what the file holds. Start-up
 // offers a fresh run for such a list; a run that meets one anyway is refused.
-bool ExtractionController::refuseUntrustedList(bool resumed, FileFormat format) {
+bool CollectCommand::refuseUntrustedList(bool resumed, FileFormat format) {
     const QString path = m_session.writer().target().outputPath;
     WrittenItemSet& items = m_session.writtenItems();
     items = WrittenItemSet(WrittenItemSet::pathFor(path));
@@ -163,10 +162,10 @@ bool ExtractionController::refuseUntrustedList(bool resumed, FileFormat format) 
     return true;
 }
 
-bool ExtractionController::refuseShopPage(Platform platform) {
+bool CollectCommand::refuseShopPage(Platform platform) {
     if (!m_crawlers.shopCheck)
         return false;
-    CollectContext& ctx = m_session.context();
+    ShopWalkHost& ctx = m_session.context();
     const Status page = m_crawlers.shopCheck(ctx, platform);
     if (page.ok() && !ctx.downloadsCut() && !m_session.state().stopRequested)
         return false;
@@ -182,7 +181,7 @@ bool ExtractionController::refuseShopPage(Platform platform) {
 
 // The breakpoint keys describe one run: written together once it starts, so that a refused
 // address never pairs one shop's address with another's item number.
-void ExtractionController::recordRunStart(Platform platform, FileFormat format, bool resumed) {
+void CollectCommand::recordRunStart(Platform platform, FileFormat format, bool resumed) {
     RunState& state = m_session.state();
     WrittenItemSet& items = m_session.writtenItems();
     // A resumed run's list was loaded by its check.
@@ -190,7 +189,6 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
         items.reset();
     m_rowsAtStart = items.size();
     m_session.writer().setItemKeysInFile(items.size());
-    m_session.context().writtenItems = &items;
     if (!state.setup.recordsBreakPoint)
         return;
     writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
@@ -203,28 +201,34 @@ void ExtractionController::recordRunStart(Platform platform, FileFormat format, 
         writeBreakPoint(SettingsKeys::kBreakPointNum, QStringLiteral("0"));
 }
 
-void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
+void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messagesBefore) {
     RunState& state = m_session.state();
     WindowInterface& window = m_session.window();
     RowWriter& writer = m_session.writer();
-    CollectContext& ctx = m_session.context();
+    ShopWalkHost& ctx = m_session.context();
 
     if (crawlThrew) {
         m_lastRun.crawlFailed = true;
         const bool written = stopQuietly();
         window.showMessage(written ? Messages::kCrawlFailed : Messages::kCrawlFailedNotSaved);
-    } else if (!state.stopRequested) {
-        // Every crawler ends with the stop command; one that did not must not leave the window locked.
-        stopFromRun();
+    } else {
+        stop();
     }
     m_lastRun.outputPending = writer.hasPendingOutput();
     WrittenItemSet& items = m_session.writtenItems();
     // Keys of rows that reached the output file (the stop wrote them) are kept for a resume.
-    if (!m_lastRun.outputPending)
+    if (!m_lastRun.outputPending) {
         items.commit();
-    ctx.writtenItems = nullptr;
+        // A journal that failed held the breakpoint back until the rows were in the file.
+        if (ctx.itemAwaitingOutput() > 0 && state.setup.recordsBreakPoint)
+            writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(ctx.itemAwaitingOutput()));
+    }
+    ctx.endRun();
+    // The walk's last status line comes once the rows are written.
+    if (!crawlThrew && !end.lastStatus.isEmpty())
+        window.setStatusText(end.lastStatus);
 
-    const bool userStopped = m_userStopped || (ctx.stopSignal && ctx.stopSignal->isRequested());
+    const bool userStopped = m_session.stopSignal().isRequested();
     const bool toldUser = m_session.messagesShown() > messagesBefore;
     const ItemTally::Counts& counts = state.counters.items.counts();
     m_lastRun.counts = counts;
@@ -236,17 +240,17 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
         itemNotes += Messages::itemsWithoutPictureAddress(counts.withoutPictureAddress);
     // Lists that ended at a page the site did not give, short of what the shop states, may hold
     // more: the run fails on that page and stays resumable.
-    if (ctx.walkFailure.isEmpty() && !ctx.unreadListPage.isEmpty() && counts.found < state.counters.itemTotal)
-        ctx.walkFailure = Messages::networkFailed(ctx.unreadListPage, ctx.unreadListPageReason);
+    if (!ctx.unreadListPage().isEmpty() && counts.found < state.counters.itemTotal)
+        ctx.failWalk(Messages::networkFailed(ctx.unreadListPage(), ctx.unreadListPageReason()));
     // The walk's own texts came before this point: the ending is the last word.
     if (userStopped && !crawlThrew) {
         m_lastRun.ending = Ending::Stopped;
         m_lastRun.endingText = Messages::runStopped(m_lastRun.itemsInFile) + itemNotes;
-    } else if (!ctx.walkFailure.isEmpty() && !crawlThrew) {
+    } else if (ctx.walkFailed() && !crawlThrew) {
         // A page the walk needed did not come: the lists were not read to their end.
         m_lastRun.ending = Ending::Failed;
-        m_lastRun.endingText = ctx.walkFailure;
-        window.showMessage(ctx.walkFailure);
+        m_lastRun.endingText = ctx.failure();
+        window.showMessage(ctx.failure());
     } else if (crawlThrew || toldUser || m_lastRun.outputPending) {
         m_lastRun.ending = Ending::Failed;
     } else {
@@ -254,13 +258,13 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
         m_lastRun.ending = Ending::Complete;
         m_lastRun.endingText = Messages::runComplete(m_lastRun.itemsInFile,
                                                      QDir::toNativeSeparators(writer.target().outputPath));
-        if (state.counters.listsRead && counts.found != state.counters.itemTotal)
+        if (end.listsRead() && counts.found != state.counters.itemTotal)
             m_lastRun.endingText += u'；' + statedAndFoundText(state.counters.itemTotal, counts.found);
         m_lastRun.endingText += itemNotes;
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
-    if (ctx.picturesNotSaved > 0 && !m_lastRun.endingText.isEmpty())
-        m_lastRun.endingText += Messages::picturesNotSaved(ctx.picturesNotSaved);
+    if (ctx.picturesNotSaved() > 0 && !m_lastRun.endingText.isEmpty())
+        m_lastRun.endingText += Messages::picturesNotSaved(ctx.picturesNotSaved());
 
     if (m_lastRun.ending == Ending::Complete) {
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
@@ -273,13 +277,13 @@ void ExtractionController::finishRun(bool crawlThrew, int messagesBefore) {
         window.setStatusText(m_lastRun.endingText);
 }
 
-bool ExtractionController::continuesBreakPoint() const {
+bool CollectCommand::continuesBreakPoint() const {
     const RunState& state = m_session.state();
     return !state.resume.shopUrl.isEmpty() &&
            state.setup.shopUrl == ShopAddress::normalize(state.resume.shopUrl);
 }
 
-void ExtractionController::takeResumePoint(bool resumed) {
+void CollectCommand::takeResumePoint(bool resumed) {
     RunState& state = m_session.state();
     if (!resumed)
         state.resume.itemNumber = 0;
@@ -287,7 +291,7 @@ void ExtractionController::takeResumePoint(bool resumed) {
     m_session.writer().setAppendToExisting(resumed);
 }
 
-bool ExtractionController::stopQuietly() {
+bool CollectCommand::stopQuietly() {
     RunState& state = m_session.state();
     state.stopRequested = true;
     m_session.window().setRunning(false);
@@ -297,16 +301,8 @@ bool ExtractionController::stopQuietly() {
     return m_flush().ok();
 }
 
-void ExtractionController::stopFromRun() {
-    const bool userStopped = m_userStopped;
-    stop();
-    m_userStopped = userStopped;
-}
-
-void ExtractionController::stop() {
-    if (m_session.state().isRunning())
-        m_userStopped = true;
-    // The user's stop and the crawler's closing stop may both fail to write; one message is enough.
+void CollectCommand::stop() {
+    // A refused start and the run's end may both fail to write; one message is enough.
     if (!stopQuietly() && !m_flushFailureReported) {
         m_flushFailureReported = true;
         m_session.window().showMessage(Messages::kFlushFailed);
