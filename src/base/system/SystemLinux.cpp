@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <cerrno>
 #include <csignal>
@@ -161,5 +163,41 @@ int progressLineColumns() {
 }
 
 void attachConsole() {}
+
+QByteArray gbkBytes(char16_t unit) {
+    // One code unit that is no surrogate leaves the converter without state between calls.
+    thread_local QStringEncoder encoder("GBK");
+    const QChar c(unit);
+    const QByteArray bytes = encoder.encode(QStringView(&c, 1));
+    // The converter's own substitute for a character it cannot hold is its question mark.
+    if (bytes == "?" && unit != u'?')
+        return {};
+    return bytes;
+}
+
+struct GbkDecoder::State {
+    QStringDecoder decoder{"GBK"};
+};
+
+GbkDecoder::GbkDecoder() : m_state(std::make_unique<State>()) {}
+GbkDecoder::~GbkDecoder() = default;
+GbkDecoder::GbkDecoder(GbkDecoder&&) noexcept = default;
+GbkDecoder& GbkDecoder::operator=(GbkDecoder&&) noexcept = default;
+
+qsizetype GbkDecoder::requiredSpace(qsizetype bytes) const {
+    return m_state->decoder.requiredSpace(bytes);
+}
+
+QChar* GbkDecoder::appendToBuffer(QChar* out, QByteArrayView bytes) {
+    return m_state->decoder.appendToBuffer(out, bytes);
+}
+
+QString GbkDecoder::finish() {
+    // The converter holds back a lead byte that ends its input even when told nothing follows;
+    // a zero byte pushes it out as a replacement character, and the zero itself is dropped.
+    QString rest = m_state->decoder.decode(QByteArrayView("\0", 1));
+    rest.chop(1);
+    return rest;
+}
 
 } // namespace System
