@@ -1,4 +1,5 @@
 #include "base/System.h"
+#include "base/SystemProxy.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -173,6 +174,10 @@ QByteArray gbkBytes(char16_t unit) {
     if (bytes == "?" && unit != u'?')
         return {};
     return bytes;
+}
+
+QString proxyFromEnvironment() {
+    return {};
 }
 
 struct GbkDecoder::State {

@@ -1,4 +1,5 @@
 #include "base/System.h"
+#include "base/SystemProxy.h"
 
 #include <QDir>
 #include <QFile>
@@ -294,6 +295,10 @@ QByteArray gbkBytes(char16_t unit) {
     if (MultiByteToWideChar(kGbkCodePage, MB_ERR_INVALID_CHARS, bytes, size, &back, 1) != 1 || back != wide)
         return {};
     return QByteArray(bytes, size);
+}
+
+QString proxyFromEnvironment() {
+    return qEnvironmentVariable("http_proxy");
 }
 
 struct GbkDecoder::State {
