@@ -15,7 +15,7 @@ void readQuotedRecords(const QByteArray& bytes, QChar separator, QStringConverte
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QuotedRecordReader reader(separator);
-    reader.start(&buffer, QStringDecoder(encoding));
+    reader.start(&buffer, TextDecoder(encoding));
     QString line;
     reader.readRawLine(&line, 4096);
     QStringList fields;

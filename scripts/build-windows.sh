@@ -7,8 +7,8 @@
 #                                       the window under wine on a virtual display, during and after
 #                                       a run of a fixture shop: docs/screenshot-*-wine.png
 # Qt for Windows is built from Debian's own Qt source package (the Qt the Linux build uses) into
-# build-windows/qt and kept, so only the first run takes long. Everything runs at the lowest CPU
-# priority: the machine stays usable meanwhile.
+# build-windows/qt and kept, so only the first run takes long. Qt builds at the lowest CPU
+# priority, the program at that of the project's other builds: the machine stays usable meanwhile.
 set -euo pipefail
 
 mode=${1:-build}
@@ -86,14 +86,16 @@ fi
 build="$work/kestrune"
 testing=ON
 [ "$mode" = build ] && testing=OFF
-nice -n 19 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+# The program and its tests build at the priority of the project's other builds; ccache keeps
+# what was compiled once (the two modes share one build folder).
+nice -n 10 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$testing \
-    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 >/dev/null
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$here/scripts/wine-test.sh" >/dev/null
 case "$mode" in
-build) nice -n 19 cmake --build "$build" --parallel "$jobs" --target kestrune ;;
-screenshot) nice -n 19 cmake --build "$build" --parallel "$jobs" --target kestrune-screenshots ;;
-test) nice -n 19 cmake --build "$build" --parallel "$jobs" ;;
+build) nice -n 10 cmake --build "$build" --parallel "$jobs" --target kestrune ;;
+screenshot) nice -n 10 cmake --build "$build" --parallel "$jobs" --target kestrune-screenshots ;;
+test) nice -n 10 cmake --build "$build" --parallel "$jobs" ;;
 esac
 
 # Where the DLLs that Qt and the program import are found; any other DLL is part of Windows.
@@ -191,6 +193,28 @@ if [ "$mode" = screenshot ]; then
 fi
 
 export QT_QPA_PLATFORM=offscreen
-# A pseudo-terminal (tst_consoleprogress) means nothing on Windows; it is not built there.
+# A pseudo-terminal (tst_consoleprogress) means nothing on Windows; it is not built there. The
+# fixture web runs inside each test, a Windows program too, on 127.0.0.1.
 cd "$build"
-exec ctest --output-on-failure --parallel "$jobs" "$@"
+status=0
+nice -n 10 ctest --output-on-failure --parallel "$jobs" --output-junit "$build/results.xml" "$@" || status=$?
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+
+# Which test programs passed and failed, and each row that skipped itself, with its reason.
+python3 - "$build/results.xml" <<'SUMMARY' || true
+import re, sys, xml.etree.ElementTree as tree
+passed, failed, skipped = [], [], []
+for case in tree.parse(sys.argv[1]).getroot().iter("testcase"):
+    name = case.get("name")
+    ran = case.get("status") == "run" and case.find("failure") is None
+    (passed if ran else failed).append(name)
+    out = case.findtext("system-out") or ""
+    skipped += [f"{name}: {m.group(1)}: {m.group(2).strip()}"
+                for m in re.finditer(r"^SKIP\s*: \S+?::(\S.*?\)|\S+)\s(.*)$", out, re.M)]
+print(f"passed ({len(passed)}): {' '.join(sorted(passed))}")
+print(f"failed ({len(failed)}): {' '.join(sorted(failed)) or '-'}")
+print(f"skipped rows ({len(skipped)}):")
+for line in skipped:
+    print(f"  {line}")
+SUMMARY
+exit "$status"

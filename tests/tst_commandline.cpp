@@ -16,13 +16,13 @@
 #include "support/TestPaths.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
+#include "web/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
-#include <QStringDecoder>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -369,8 +369,7 @@ private slots:
         QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint), QStringLiteral("1"));
         QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum),
                  QStringLiteral("3"));
-        QStringDecoder gbk("GB18030");
-        const QString written = gbk(fileBytes(output));
+        const QString written = decodeGbk(fileBytes(output));
         QVERIFY(written.contains(QStringLiteral("\r\n")));
         QVERIFY(!written.contains(QStringLiteral("MX500"))); // the fourth item's title
         // The fifth item was never asked for.

@@ -124,7 +124,7 @@ private:
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::ReadOnly);
             QuotedRecordReader reader{QChar(u',')};
-            reader.start(&buffer, QStringDecoder(QStringConverter::Utf8));
+            reader.start(&buffer, TextDecoder(QStringConverter::Utf8));
             QStringList record;
             while (reader.readRecord(&record))
                 lines.append(record.join(QChar(0x1f)));

@@ -7,10 +7,10 @@
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
+#include "web/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -70,8 +70,7 @@ private:
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return {};
-        QStringDecoder gbk("GB18030");
-        QString text = gbk(file.readAll());
+        QString text = decodeGbk(file.readAll());
         return text.split(u"\r\n"_s, Qt::SkipEmptyParts);
     }
 

@@ -17,6 +17,7 @@
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
 #include "support/WebTestSupport.h"
+#include "web/TextFileIo.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -504,7 +505,7 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("refused");
 
-        QStringEncoder gbk("GB18030");
+        const auto gbk = [](const QString& text) { return encodeGbk(text); };
         const auto utf16 = [](const QString& text) -> QByteArray {
             return "\xFF\xFE"_ba + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(text));
         };

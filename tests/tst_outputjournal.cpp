@@ -86,7 +86,8 @@ private slots:
         emitItems(run, 4, 6);
 
         // A hidden sibling of the output file.
-        QCOMPARE(run.journal(), run.paths.programDir() + u"/.PaiPai_shop.csv.journal"_s);
+        QCOMPARE(run.journal(),
+                 QDir::toNativeSeparators(run.paths.programDir() + u"/.PaiPai_shop.csv.journal"_s));
         const OutputJournal::Contents contents = OutputJournal::read(run.journal());
         QVERIFY(contents.valid);
         QCOMPARE(contents.format, format);

@@ -285,7 +285,7 @@ private slots:
         const QByteArray bytes = output.readAll();
         const QString text = format == FileFormat::TaobaoAssistant
                                  ? QStringDecoder(QStringDecoder::Utf16)(bytes)
-                                 : QStringDecoder("GBK")(bytes);
+                                 : decodeGbk(bytes);
         qsizetype last = -1;
         for (const QString& title : {u"羊毛围巾 红色"_s, u"和田玉挂件"_s, u"北京烤鸭礼盒"_s}) {
             QCOMPARE(text.count(title), 1);

@@ -1,11 +1,11 @@
 #include "items/ParsePaiPaiItem.h"
+#include "web/TextFileIo.h"
 
 #include "items/SplitPaiPaiLocation.h"
 #include "support/TestPaths.h"
 #include "web/TextHelpers.h"
 
 #include <QFile>
-#include <QStringDecoder>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -19,7 +19,7 @@ QString itemPage(const QString& code) {
     QFile file(fixturePath(u"web/auction1.paipai.com/"_s + code));
     if (!file.open(QIODevice::ReadOnly))
         qFatal("missing fixture page %s", qPrintable(code));
-    return cleanPageText(QStringDecoder("GBK")(file.readAll()));
+    return cleanPageText(decodeGbk(file.readAll()));
 }
 
 // The whole grid row from the cells that vary between items, in grid order: title, category,

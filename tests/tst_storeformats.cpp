@@ -139,7 +139,7 @@ QList<QStringList> readUtf8Csv(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return records;
     QuotedRecordReader reader{QChar(u',')};
-    reader.start(&file, QStringDecoder(QStringConverter::Utf8));
+    reader.start(&file, TextDecoder(QStringConverter::Utf8));
     QStringList record;
     while (reader.readRecord(&record))
         records.append(record);

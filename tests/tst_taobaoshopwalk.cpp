@@ -254,7 +254,7 @@ private slots:
         QFile file(crawl.outputFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QuotedRecordReader reader{QChar(u',')};
-        reader.start(&file, QStringDecoder(QStringConverter::Utf8));
+        reader.start(&file, TextDecoder(QStringConverter::Utf8));
         QStringList header;
         QVERIFY(reader.readRecord(&header));
         const auto at = [&header](const QStringList& row, const QString& name) {

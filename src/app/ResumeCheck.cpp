@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace ResumeCheck {
 
@@ -19,7 +18,7 @@ std::optional<int> countProducts(const QString& path, FileFormat format) {
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     QuotedRecordReader reader{QChar(u',')};
-    reader.start(&file, QStringDecoder(QStringConverter::Utf8));
+    reader.start(&file, TextDecoder(QStringConverter::Utf8));
     QStringList record;
     if (!reader.readRecord(&record))
         return std::nullopt;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <memory>
+
 class QFile;
 class QFileDevice;
 class QSaveFile;
@@ -72,5 +74,32 @@ int progressLineColumns();
 // A program started from a console writes to it (a window program has none of its own there)
 // and its text reads as UTF-8.
 void attachConsole();
+
+// Code page 936 (GBK), the code page of the assistants' files and of Kestrune.ini, the same on
+// every system (the converter's table where the system has one, Windows' own code page there).
+// The GBK bytes of one code unit that is no surrogate; empty when code page 936 cannot hold it.
+QByteArray gbkBytes(char16_t unit);
+
+// Decodes GBK read in pieces: a character cut between two pieces is held back until the next.
+// A lead byte followed by a byte that cannot end it gives one replacement character and the
+// second byte is read anew; 0x80 is the euro sign and 0xFF U+F8F5, as in Windows' code page.
+class GbkDecoder {
+public:
+    GbkDecoder();
+    ~GbkDecoder();
+    GbkDecoder(GbkDecoder&&) noexcept;
+    GbkDecoder& operator=(GbkDecoder&&) noexcept;
+
+    // Characters that appendToBuffer may write for bytes, at most.
+    qsizetype requiredSpace(qsizetype bytes) const;
+    // Writes the characters of bytes at out and returns the end of what it wrote.
+    QChar* appendToBuffer(QChar* out, QByteArrayView bytes);
+    // The end of the data: a lead byte still held back becomes one replacement character.
+    QString finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 } // namespace System

@@ -1,29 +1,29 @@
 #include "formats/CsvReader.h"
 
-#include <QStringDecoder>
+#include "base/TextDecoder.h"
 
 bool CsvReader::open(const QString& path) {
     m_file.close();
     m_columns.clear();
-    m_records.start(nullptr, QStringDecoder());
+    m_records.start(nullptr, TextDecoder());
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly))
         return false;
 
     // Only a byte-order mark overrides GBK: a scan for valid UTF-8 would cost a pass over the file.
-    QStringDecoder decoder;
+    TextDecoder decoder;
     const QByteArray start = m_file.peek(3);
     if (start.startsWith("\xEF\xBB\xBF")) {
         m_file.skip(3);
-        decoder = QStringDecoder(QStringConverter::Utf8);
+        decoder = TextDecoder(QStringConverter::Utf8);
     } else if (start.startsWith("\xFF\xFE")) {
         m_file.skip(2);
-        decoder = QStringDecoder(QStringConverter::Utf16LE);
+        decoder = TextDecoder(QStringConverter::Utf16LE);
     } else if (start.startsWith("\xFE\xFF")) {
         m_file.skip(2);
-        decoder = QStringDecoder(QStringConverter::Utf16BE);
+        decoder = TextDecoder(QStringConverter::Utf16BE);
     } else {
-        decoder = QStringDecoder("GBK");
+        decoder = TextDecoder::gbk();
     }
     if (!decoder.isValid()) {
         m_file.close();

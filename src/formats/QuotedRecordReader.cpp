@@ -6,7 +6,7 @@ constexpr qint64 kBlockSize = 256 * 1024;
 
 } // namespace
 
-void QuotedRecordReader::start(QIODevice* device, QStringDecoder decoder) {
+void QuotedRecordReader::start(QIODevice* device, TextDecoder decoder) {
     m_device = device;
     m_decoder = std::move(decoder);
     m_buffer.clear();
@@ -27,7 +27,7 @@ bool QuotedRecordReader::fill() {
     if (bytes.isEmpty()) {
         m_deviceDone = true;
         // A character cut off by the end of the data comes out as a replacement character.
-        const QString rest = m_decoder.decode(QByteArrayView());
+        const QString rest = m_decoder.finish();
         m_buffer.append(rest);
         return !rest.isEmpty();
     }

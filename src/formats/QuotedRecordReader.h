@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/TextDecoder.h"
 #include <QIODevice>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringList>
 
 // Reads delimited text record by record from a device: fields split at one separator character,
@@ -19,7 +19,7 @@ public:
     QuotedRecordReader& operator=(const QuotedRecordReader&) = delete;
 
     // The device must stay open while records are read; reading starts at its current position.
-    void start(QIODevice* device, QStringDecoder decoder);
+    void start(QIODevice* device, TextDecoder decoder);
     // One physical line without its line break, quotes not interpreted. False at the end, or
     // when the line runs past maxLength characters (binary data has no line breaks).
     bool readRawLine(QString* line, qsizetype maxLength);
@@ -44,7 +44,7 @@ private:
 
     char16_t m_separator;
     QIODevice* m_device = nullptr;
-    QStringDecoder m_decoder;
+    TextDecoder m_decoder;
     QString m_buffer;
     qsizetype m_pos = 0;
     bool m_deviceDone = true;

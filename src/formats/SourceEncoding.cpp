@@ -124,18 +124,18 @@ Sniffed sniff(QIODevice& device) {
     return {tally.isUtf8() ? TextEncoding::Utf8 : TextEncoding::Gbk, 0};
 }
 
-QStringDecoder decoderFor(TextEncoding encoding) {
+TextDecoder decoderFor(TextEncoding encoding) {
     switch (encoding) {
     case TextEncoding::Utf16LE:
-        return QStringDecoder(QStringConverter::Utf16LE);
+        return TextDecoder(QStringConverter::Utf16LE);
     case TextEncoding::Utf16BE:
-        return QStringDecoder(QStringConverter::Utf16BE);
+        return TextDecoder(QStringConverter::Utf16BE);
     case TextEncoding::Utf8:
-        return QStringDecoder(QStringConverter::Utf8);
+        return TextDecoder(QStringConverter::Utf8);
     case TextEncoding::Gbk:
         break;
     }
-    return QStringDecoder("GBK");
+    return TextDecoder::gbk();
 }
 
 } // namespace SourceEncoding

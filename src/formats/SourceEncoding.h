@@ -1,8 +1,9 @@
 #pragma once
 
+#include "base/TextDecoder.h"
+
 #include <QIODevice>
 #include <QString>
-#include <QStringDecoder>
 
 // The encodings assistant files arrive in: what the assistants wrote, and what sellers' editors
 // and spreadsheets re-save them as.
@@ -23,6 +24,6 @@ struct Sniffed {
 Sniffed sniff(QIODevice& device);
 // As sniff(), for bytes already in memory.
 Sniffed sniff(QByteArrayView bytes);
-QStringDecoder decoderFor(TextEncoding encoding);
+TextDecoder decoderFor(TextEncoding encoding);
 
 } // namespace SourceEncoding

@@ -67,7 +67,7 @@ SourceDetection detect(QIODevice& device) {
     const QByteArray head = device.peek(kHeadSize);
     const SourceEncoding::Sniffed sniffed = SourceEncoding::sniff(QByteArrayView(head));
     result.encoding = sniffed.encoding;
-    QStringDecoder decoder = SourceEncoding::decoderFor(sniffed.encoding);
+    TextDecoder decoder = SourceEncoding::decoderFor(sniffed.encoding);
     const QString text = decoder.decode(QByteArrayView(head).sliced(sniffed.markLength));
     result.file = classify(text);
     return result;

@@ -137,7 +137,7 @@ bool TaobaoLineReader::fill() {
     if (got <= 0) {
         m_done = true;
         // A character cut off by the end of the file comes out as a replacement character.
-        const QString rest = m_decoder.decode(QByteArrayView());
+        const QString rest = m_decoder.finish();
         m_text.append(rest);
         return !rest.isEmpty();
     }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/TextDecoder.h"
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringView>
 #include <QVarLengthArray>
 
@@ -45,7 +45,7 @@ private:
 
     QFile m_file;
     bool m_utf16Le = false; // copied straight into the text, no decoder pass
-    QStringDecoder m_decoder;
+    TextDecoder m_decoder;
     QByteArray m_bytes;
     QString m_text;
     qsizetype m_pos = 0;

@@ -1,6 +1,7 @@
 #include "web/PageFetcher.h"
 
 #include "base/StopSignal.h"
+#include "base/SystemProxy.h"
 #include "web/PictureFile.h"
 #include "web/RedirectRule.h"
 #include "web/TextFileIo.h"
@@ -67,9 +68,17 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
         return result;
     }
 
-    // The system's proxy settings (on Linux the http_proxy variable) as they are right now.
-    const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
-    const QNetworkProxy proxy = proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
+    // The system's proxy settings (and the http_proxy variable) as they are right now.
+    QNetworkProxy proxy(QNetworkProxy::NoProxy);
+    const QUrl named(System::proxyFromEnvironment());
+    if (named.isValid() && !named.host().isEmpty()) {
+        proxy = QNetworkProxy(QNetworkProxy::HttpProxy, named.host(), quint16(named.port(80)));
+    } else {
+        const QList<QNetworkProxy> proxies =
+            QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
+        if (!proxies.isEmpty())
+            proxy = proxies.first();
+    }
     // Setting a proxy drops the manager's connection objects, so only a change is passed on.
     QNetworkAccessManager& network = manager();
     if (network.proxy() != proxy)

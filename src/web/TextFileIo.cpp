@@ -1,19 +1,18 @@
 #include "web/TextFileIo.h"
 
 #include "base/System.h"
+#include "base/TextDecoder.h"
 #include "base/Utf16Words.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QtEndian>
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -139,14 +138,13 @@ Status copyAndAppend(const QString& path, const QByteArray& tail) {
     });
 }
 
-// The GBK bytes of every BMP code unit, taken once from the ICU "GBK" encoder so that encoding is
-// one table lookup per character. An entry holds the bytes in output order in its low 16 bits
+// The GBK bytes of every BMP code unit, taken once from the system's code page so that encoding
+// is one table lookup per character. An entry holds the bytes in output order in its low 16 bits
 // and their count above them.
 struct GbkTable {
     static constexpr quint32 kSurrogate = 3 << 16; // half of a pair: resolved with its neighbour
 
     std::array<quint32, 0x10000> entries{};
-    bool viaEncoder = false;
 
     static const GbkTable& instance() {
         static const GbkTable table;
@@ -154,43 +152,14 @@ struct GbkTable {
     }
 
     GbkTable() {
-        QStringEncoder encoder("GBK");
-        viaEncoder = encoder.isValid();
         for (char32_t unit = 0; unit < entries.size(); ++unit) {
-            if (QChar::isSurrogate(unit))
+            if (QChar::isSurrogate(unit)) {
                 entries[unit] = kSurrogate;
-            else if (unit < 0x80 || !viaEncoder)
-                // Without a GBK converter only ASCII can be written faithfully; the rest is lost.
-                entries[unit] = 1 << 16 | (unit < 0x80 ? unit : u'?');
-        }
-        if (viaEncoder)
-            fillFrom(encoder);
-    }
-
-    // Every character from U+0080 on goes through the encoder in one call, each followed by a
-    // line feed: no byte of a GBK character is one, so the bytes between two of them are the
-    // character's. A call per character took most of a short conversion's start.
-    void fillFrom(QStringEncoder& encoder) {
-        QString all;
-        all.reserve(2 * qsizetype(entries.size()));
-        for (char32_t unit = 0x80; unit < entries.size(); ++unit) {
-            if (QChar::isSurrogate(unit))
                 continue;
-            all.append(QChar(unit));
-            all.append(u'\n');
-        }
-        const QByteArray encoded = encoder.encode(all);
-        const char* from = encoded.constData();
-        const char* const end = from + encoded.size();
-        for (char32_t unit = 0x80; unit < entries.size(); ++unit) {
-            if (QChar::isSurrogate(unit))
-                continue;
-            const char* const next =
-                from < end ? static_cast<const char*>(std::memchr(from, '\n', end - from)) : nullptr;
-            QByteArray bytes = next ? QByteArray(from, next - from) : QByteArray();
-            from = next ? next + 1 : end;
-            // The encoder writes nothing for ignorable marks such as U+00AD; code page 936 cannot
-            // hold them either, and a character must never vanish without its "?".
+            }
+            QByteArray bytes = System::gbkBytes(char16_t(unit));
+            // A character must never vanish without its "?" (code page 936 cannot hold U+00AD,
+            // for one, and some converters write nothing for it).
             if (bytes.isEmpty())
                 bytes = QByteArrayLiteral("?");
             quint32 entry = quint32(bytes.size()) << 16;
@@ -198,18 +167,6 @@ struct GbkTable {
                 entry |= quint32(quint8(bytes[i])) << (8 * i);
             entries[unit] = entry;
         }
-    }
-
-    // One code point outside the BMP, or a lone surrogate: at most one byte. The encoder holds a
-    // high surrogate back at the end of its input, so the text gets a neighbour that cannot pair
-    // with it.
-    QByteArray encodeOutsideBmp(QStringView unit) const {
-        if (!viaEncoder)
-            return QByteArrayLiteral("?");
-        QStringEncoder encoder("GBK");
-        QByteArray bytes = encoder.encode(unit.toString() + u'a');
-        bytes.chop(1);
-        return bytes.isEmpty() ? QByteArrayLiteral("?") : bytes;
     }
 };
 
@@ -296,10 +253,10 @@ QByteArray encodeGbk(const QString& text) {
                 ++i;
                 continue;
             }
+            // Code page 936 holds nothing outside the BMP: one "?" per code point or lone half.
             const bool pair =
                 QChar::isHighSurrogate(units[i]) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]);
-            for (char c : table.encodeOutsideBmp(QStringView(units + i, pair ? 2 : 1)))
-                *out++ = c;
+            *out++ = '?';
             i += pair ? 2 : 1;
         } while (i < size && units[i] >= 0x80);
     }
@@ -308,14 +265,7 @@ QByteArray encodeGbk(const QString& text) {
 }
 
 QString decodeGbk(const QByteArray& bytes) {
-    QStringDecoder decoder("GBK");
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
+    TextDecoder decoder = TextDecoder::gbk();
     QString text = decoder.decode(bytes);
-    // The converter holds back a lead byte that ends the input; a zero byte pushes it out as a
-    // replacement character, and the zero itself is dropped again.
-    QString tail = decoder.decode(QByteArrayView("\0", 1));
-    tail.chop(1);
-    text.append(tail);
-    return text;
+    return text + decoder.finish();
 }

@@ -24,6 +24,8 @@ Status replaceFileContent(const QString& path, const QByteArray& bytes);
 // folder at the path is refused, never replaced.
 bool isRegularFileOrNewName(const QString& path);
 inline const QString kNotRegularFileReason = QStringLiteral("不是普通文件");
-// Code page 936 as the ICU "GBK" converter has it; one '?' for each code point it cannot hold.
+// Code page 936 (GBK), the same bytes on every system; one '?' for each code point it cannot
+// hold. A lead byte that ends the bytes, or one followed by a byte that cannot end it, reads as
+// one replacement character.
 QByteArray encodeGbk(const QString& text);
 QString decodeGbk(const QByteArray& bytes);

@@ -2,6 +2,7 @@
 
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
+#include "web/TextFileIo.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,8 +47,7 @@ inline QString decodeOutput(const QByteArray& bytes, const QString& format) {
         QStringDecoder decoder(QStringConverter::Utf16LE, QStringConverter::Flag::ConvertInitialBom);
         return decoder(bytes);
     }
-    QStringDecoder decoder("GB18030");
-    return decoder(bytes);
+    return decodeGbk(bytes);
 }
 
 inline QByteArray encodeOutput(const QString& text, const QString& format) {
@@ -57,8 +57,7 @@ inline QByteArray encodeOutput(const QString& text, const QString& format) {
         QStringEncoder encoder(QStringConverter::Utf16LE);
         return encoder(text);
     }
-    QStringEncoder encoder("GB18030");
-    return encoder(text);
+    return encodeGbk(text);
 }
 
 // The eBay Assistant rows carry the time they were written: the product number (column 8) and the

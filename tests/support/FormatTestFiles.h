@@ -3,6 +3,7 @@
 #include "base/MarketplaceCodes.h"
 #include "formats/CsvReader.h"
 #include "support/TestPaths.h"
+#include "web/TextFileIo.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -81,11 +82,11 @@ inline QList<QStringList> readCsvFile(const QString& path) {
 }
 
 inline QByteArray gbk(const QString& text) {
-    return QStringEncoder("GBK").encode(text);
+    return encodeGbk(text);
 }
 
 inline QString fromGbk(const QByteArray& bytes) {
-    return QStringDecoder("GBK").decode(bytes);
+    return decodeGbk(bytes);
 }
 
 // A "unicode" file: the mark FF FE, then UTF-16LE.

@@ -58,6 +58,9 @@ QString zeroDevice();
 QString fullDevice();
 // A second name of an existing file.
 bool makeLink(const QString& existing, const QString& link);
+// The system's reason for a file that cannot be made because its folder is missing, in the words
+// the program passes on.
+QString missingFolderReason();
 // Ctrl-C for the started program.
 bool interrupt(QProcess& process);
 // Runs the program with arguments a POSIX shell makes (script sees the program as "$0").

@@ -1,12 +1,17 @@
 #include "base/System.h"
+#include "base/SystemProxy.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -166,5 +171,69 @@ int progressLineColumns() {
 }
 
 void attachConsole() {}
+
+QByteArray gbkBytes(char16_t unit) {
+    // Every character from U+0080 on goes through the converter in one call, each followed by a
+    // line feed: no byte of a GBK character is one, so the bytes between two of them are the
+    // character's. A call per character took most of a short conversion's start.
+    static const QList<QByteArray> table = [] {
+        QList<QByteArray> bytes(0x10000);
+        for (char16_t ascii = 0; ascii < 0x80; ++ascii)
+            bytes[ascii] = QByteArray(1, char(ascii));
+        QStringEncoder encoder("GBK");
+        if (!encoder.isValid())
+            return bytes;
+        QString all;
+        all.reserve(2 * 0x10000);
+        for (char32_t c = 0x80; c < 0x10000; ++c) {
+            if (!QChar::isSurrogate(c))
+                all.append(QChar(c)).append(u'\n');
+        }
+        const QByteArray encoded = encoder.encode(all);
+        const char* from = encoded.constData();
+        const char* const end = from + encoded.size();
+        for (char32_t c = 0x80; c < 0x10000; ++c) {
+            if (QChar::isSurrogate(c))
+                continue;
+            const char* const next =
+                from < end ? static_cast<const char*>(std::memchr(from, '\n', end - from)) : nullptr;
+            QByteArray one = next ? QByteArray(from, next - from) : QByteArray();
+            from = next ? next + 1 : end;
+            // The converter's own substitute for a character it cannot hold is its question mark.
+            bytes[c] = one == "?" ? QByteArray() : one;
+        }
+        return bytes;
+    }();
+    return table.at(unit);
+}
+
+QString proxyFromEnvironment() {
+    return {};
+}
+
+struct GbkDecoder::State {
+    QStringDecoder decoder{"GBK"};
+};
+
+GbkDecoder::GbkDecoder() : m_state(std::make_unique<State>()) {}
+GbkDecoder::~GbkDecoder() = default;
+GbkDecoder::GbkDecoder(GbkDecoder&&) noexcept = default;
+GbkDecoder& GbkDecoder::operator=(GbkDecoder&&) noexcept = default;
+
+qsizetype GbkDecoder::requiredSpace(qsizetype bytes) const {
+    return m_state->decoder.requiredSpace(bytes);
+}
+
+QChar* GbkDecoder::appendToBuffer(QChar* out, QByteArrayView bytes) {
+    return m_state->decoder.appendToBuffer(out, bytes);
+}
+
+QString GbkDecoder::finish() {
+    // The converter holds back a lead byte that ends its input even when told nothing follows;
+    // a zero byte pushes it out as a replacement character, and the zero itself is dropped.
+    QString rest = m_state->decoder.decode(QByteArrayView("\0", 1));
+    rest.chop(1);
+    return rest;
+}
 
 } // namespace System

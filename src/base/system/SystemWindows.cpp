@@ -1,4 +1,5 @@
 #include "base/System.h"
+#include "base/SystemProxy.h"
 
 #include <QDir>
 #include <QFile>
@@ -250,6 +251,117 @@ void attachConsole() {
     // The lines are written as UTF-8 bytes ending in LF, the same on every system.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+}
+
+namespace {
+
+constexpr UINT kGbkCodePage = 936;
+constexpr char16_t kEuro = 0x20AC;
+constexpr char16_t kLastByteCharacter = 0xF8F5;
+
+bool isLeadByte(uchar byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+bool isTrailByte(uchar byte) {
+    return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
+}
+
+// Whole characters only; returns the end of what was written.
+QChar* convertRun(QChar* out, const char* bytes, int size) {
+    if (size <= 0)
+        return out;
+    const int written =
+        MultiByteToWideChar(kGbkCodePage, 0, bytes, size, reinterpret_cast<wchar_t*>(out), size);
+    return out + qMax(written, 0);
+}
+
+} // namespace
+
+QByteArray gbkBytes(char16_t unit) {
+    // The two single bytes above ASCII, fixed here because Windows versions (and wine) differ on
+    // them; the converter of the Linux side has them so.
+    if (unit == kEuro)
+        return QByteArray(1, char(0x80));
+    if (unit == kLastByteCharacter)
+        return QByteArray(1, char(0xFF));
+    const wchar_t wide = wchar_t(unit);
+    char bytes[4] = {};
+    BOOL usedDefault = FALSE;
+    const int size =
+        WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, 4, nullptr, &usedDefault);
+    if (size <= 0 || usedDefault)
+        return {};
+    // Only a character that reads back as itself: a look-alike is no faithful copy.
+    wchar_t back = 0;
+    if (MultiByteToWideChar(kGbkCodePage, MB_ERR_INVALID_CHARS, bytes, size, &back, 1) != 1 || back != wide)
+        return {};
+    return QByteArray(bytes, size);
+}
+
+QString proxyFromEnvironment() {
+    return qEnvironmentVariable("http_proxy");
+}
+
+struct GbkDecoder::State {
+    int heldLead = -1; // a lead byte that ended the last piece
+};
+
+GbkDecoder::GbkDecoder() : m_state(std::make_unique<State>()) {}
+GbkDecoder::~GbkDecoder() = default;
+GbkDecoder::GbkDecoder(GbkDecoder&&) noexcept = default;
+GbkDecoder& GbkDecoder::operator=(GbkDecoder&&) noexcept = default;
+
+qsizetype GbkDecoder::requiredSpace(qsizetype bytes) const {
+    return bytes + 1;
+}
+
+QChar* GbkDecoder::appendToBuffer(QChar* out, QByteArrayView bytes) {
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    if (m_state->heldLead >= 0 && size > 0) {
+        if (isTrailByte(uchar(data[0]))) {
+            const char pair[2] = {char(m_state->heldLead), data[0]};
+            out = convertRun(out, pair, 2);
+            i = 1;
+        } else {
+            *out++ = QChar::ReplacementCharacter;
+        }
+        m_state->heldLead = -1;
+    }
+    // Runs of whole, well-formed characters go to Windows in one call; everything else is
+    // decided here, so that every system reads damaged bytes alike.
+    qsizetype run = i;
+    while (i < size) {
+        const uchar byte = uchar(data[i]);
+        if (byte < 0x80) {
+            ++i;
+            continue;
+        }
+        if (isLeadByte(byte) && i + 1 < size && isTrailByte(uchar(data[i + 1]))) {
+            i += 2;
+            continue;
+        }
+        out = convertRun(out, data + run, int(i - run));
+        if (isLeadByte(byte) && i + 1 == size)
+            m_state->heldLead = byte;
+        else if (byte == 0x80)
+            *out++ = QChar(kEuro);
+        else if (byte == 0xFF)
+            *out++ = QChar(kLastByteCharacter);
+        else
+            *out++ = QChar::ReplacementCharacter; // the next byte is read anew
+        run = ++i;
+    }
+    return convertRun(out, data + run, int(i - run));
+}
+
+QString GbkDecoder::finish() {
+    if (m_state->heldLead < 0)
+        return {};
+    m_state->heldLead = -1;
+    return QString(QChar::ReplacementCharacter);
 }
 
 } // namespace System

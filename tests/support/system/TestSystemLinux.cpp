@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
@@ -85,6 +86,10 @@ QString fullDevice() {
 
 bool makeLink(const QString& existing, const QString& link) {
     return QFile::link(existing, link);
+}
+
+QString missingFolderReason() {
+    return qt_error_string(ENOENT);
 }
 
 bool interrupt(QProcess& process) {

@@ -66,6 +66,10 @@ bool makeLink(const QString& existing, const QString& link) {
                            nullptr) != 0;
 }
 
+QString missingFolderReason() {
+    return qt_error_string(ERROR_PATH_NOT_FOUND);
+}
+
 bool interrupt(QProcess&) {
     return false;
 }
