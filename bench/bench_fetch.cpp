@@ -2,9 +2,9 @@
 // web, next to curl fetching the same addresses through the same proxy. Crawlers pause 500 ms to
 // 1000 ms between pages, so the fetch should be a small share of a 500 ms pause.
 #include "support/FixtureWebServer.h"
+#include "text/TextFileIo.h"
+#include "text/TextHelpers.h"
 #include "web/PageFetcher.h"
-#include "web/TextFileIo.h"
-#include "web/TextHelpers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,11 +3,11 @@
 // time lies above the floor of 100 pauses.
 //
 //     build/bench/bench_taobao_extract
-#include "app/CollectCommand.h"
-#include "app/ExtractionSession.h"
-#include "app/RunEngine.h"
-#include "base/PlatformConstants.h"
+#include "base/ProgramIdentity.h"
 #include "base/StopSignal.h"
+#include "run/CollectCommand.h"
+#include "run/ExtractionSession.h"
+#include "run/RunEngine.h"
 #include "web/InterruptiblePause.h"
 
 #include "support/FakeWindow.h"

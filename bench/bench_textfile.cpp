@@ -2,7 +2,7 @@
 // file write, so the ratio shows whether appending or encoding costs more than a small multiple.
 // Usage: bench_textfile [folder]   (default: a temporary folder, removed afterwards)
 
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "formats/OutputBatch.h"
 #include "formats/OutputFormats.h"
 #include "formats/SourceEncoding.h"
-#include "web/PictureFile.h"
+#include "text/PictureFile.h"
 
 #include <cstdlib>
 

@@ -4,11 +4,11 @@
 // rows that were written, in their order, each with its own key.
 #include "FuzzSupport.h"
 
-#include "app/AppPaths.h"
-#include "app/JournalRecovery.h"
-#include "app/SettingsStore.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputJournal.h"
+#include "run/AppPaths.h"
+#include "run/JournalRecovery.h"
+#include "run/SettingsStore.h"
 
 #include <QDir>
 

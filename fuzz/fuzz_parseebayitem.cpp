@@ -2,7 +2,7 @@
 #include "FuzzSupport.h"
 
 #include "items/ParseEbayItem.h"
-#include "web/TextHelpers.h"
+#include "text/TextHelpers.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FuzzSupport::application();

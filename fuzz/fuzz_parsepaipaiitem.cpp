@@ -2,8 +2,8 @@
 #include "FuzzSupport.h"
 
 #include "items/ParsePaiPaiItem.h"
-#include "web/TextFileIo.h"
-#include "web/TextHelpers.h"
+#include "text/TextFileIo.h"
+#include "text/TextHelpers.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FuzzSupport::application();

@@ -3,8 +3,8 @@
 
 #include "items/ItemPageSource.h"
 #include "items/ParseTaobaoItem.h"
-#include "web/TextFileIo.h"
-#include "web/TextHelpers.h"
+#include "text/TextFileIo.h"
+#include "text/TextHelpers.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // A settings file of any bytes: reading never fails hard, and a value written reads back as written.
 #include "FuzzSupport.h"
 
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
 
 #include <cstdlib>
 

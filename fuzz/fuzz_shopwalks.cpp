@@ -4,10 +4,10 @@
 // The walk is stopped after a few dozen requests, as a site stating an endless shop would run.
 #include "FuzzSupport.h"
 
-#include "app/RunState.h"
 #include "crawl/EbayShopWalk.h"
 #include "crawl/PaiPaiShopWalk.h"
 #include "crawl/TaobaoShopWalk.h"
+#include "run/RunState.h"
 #include "support/CrawlTestSupport.h"
 
 #include <QList>

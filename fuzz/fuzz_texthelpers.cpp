@@ -3,10 +3,10 @@
 #include "FuzzSupport.h"
 
 #include "base/StepError.h"
-#include "web/Cut.h"
-#include "web/EntityDecoder.h"
-#include "web/TextFileIo.h"
-#include "web/TextHelpers.h"
+#include "text/Cut.h"
+#include "text/EntityDecoder.h"
+#include "text/TextFileIo.h"
+#include "text/TextHelpers.h"
 
 #include <cstdlib>
 

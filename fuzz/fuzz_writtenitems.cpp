@@ -6,8 +6,8 @@
 // then the output file.
 #include "FuzzSupport.h"
 
-#include "app/ResumeCheck.h"
-#include "app/WrittenItemSet.h"
+#include "run/ResumeCheck.h"
+#include "run/WrittenItemSet.h"
 
 #include <QFile>
 #include <QFileInfo>

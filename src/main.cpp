@@ -1,12 +1,12 @@
-#include "app/CommandLine.h"
-#include "app/ConvertCommand.h"
-#include "app/ExtractCommand.h"
-#include "app/InstanceLock.h"
-#include "app/Messages.h"
 #include "base/System.h"
+#include "commandline/CommandLine.h"
+#include "commandline/ConvertCommand.h"
+#include "commandline/ExtractCommand.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
 #include "gui/QtTranslations.h"
+#include "run/InstanceLock.h"
+#include "run/Messages.h"
 
 #include <QApplication>
 #include <QDir>

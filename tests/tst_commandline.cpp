@@ -1,22 +1,22 @@
-#include "app/ConsoleWindow.h"
-#include "app/ExtractCommand.h"
-#include "app/InstanceLock.h"
-#include "app/Messages.h"
-#include "app/RunState.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
-#include "app/ShopWalkHost.h"
-#include "app/WindowInterface.h"
+#include "commandline/ConsoleOutput.h"
+#include "commandline/ExtractCommand.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
+#include "run/InstanceLock.h"
+#include "run/Messages.h"
+#include "run/RunState.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
+#include "run/ShopWalkHost.h"
+#include "run/WindowInterface.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>
@@ -286,7 +286,7 @@ private slots:
         std::FILE* err = std::tmpfile();
         std::fwrite(typed.constData(), 1, static_cast<size_t>(typed.size()), in);
         std::rewind(in);
-        ConsoleWindow window(interactive, err, in);
+        ConsoleOutput window(interactive, err, in);
         QCOMPARE(window.askYesNo(QStringLiteral("是否继续？")), answer);
         std::fclose(in);
         std::fclose(err);
@@ -294,7 +294,7 @@ private slots:
 
     void consoleTextsOneLineEach() {
         std::FILE* err = std::tmpfile();
-        ConsoleWindow window(false, err, stdin);
+        ConsoleOutput window(false, err, stdin);
         window.setStatusText(QStringLiteral("正在采集\r\n第1页"));
         window.showMessage(QStringLiteral("淘宝店铺地址不对"));
         window.setStatusText(QStringLiteral("a\nb"));

@@ -1,5 +1,5 @@
-#include "app/ConsoleWindow.h"
-#include "app/ProgressText.h"
+#include "commandline/ConsoleOutput.h"
+#include "run/ProgressText.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
@@ -32,7 +32,7 @@ const QString kFirstPicture =
     QStringLiteral("http://image.paipai.com/cgi-bin/showimg?uin=20090301&filename=20090301A0001.jpg&type=1");
 constexpr int kColumns = 100;
 
-// What the console window wrote to its error stream.
+// What the console output wrote to its error stream.
 QByteArray written(std::FILE* stream) {
     std::rewind(stream);
     QByteArray bytes(1 << 16, '\0');
@@ -189,7 +189,7 @@ private slots:
         QFETCH(QByteArray, expected);
         std::FILE* err = std::tmpfile();
         {
-            ConsoleWindow window(false, err, stdin);
+            ConsoleOutput window(false, err, stdin);
             window.setTerminalColumns(columns);
             for (const QString& step : steps) {
                 if (step == u"p")

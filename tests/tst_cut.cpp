@@ -1,6 +1,6 @@
 #include "base/Step.h"
 #include "support/WebTestSupport.h"
-#include "web/Cut.h"
+#include "text/Cut.h"
 
 #include <QHash>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "app/Messages.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
-#include "app/WrittenItemSet.h"
+#include "run/Messages.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
+#include "run/WrittenItemSet.h"
 
 #include "base/MarketplaceCodes.h"
 #include "support/EndToEndSupport.h"

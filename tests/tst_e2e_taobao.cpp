@@ -1,7 +1,7 @@
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputJournal.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
 
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"

@@ -1,9 +1,9 @@
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputJournal.h"
 #include "formats/Taobao5Mapping.h"
-#include "web/EntityDecoder.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
+#include "text/EntityDecoder.h"
 
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"

@@ -1,6 +1,6 @@
-#include "app/Messages.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
+#include "run/Messages.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
 #include "support/TestSystem.h"
 
 #include "support/EndToEndSupport.h"

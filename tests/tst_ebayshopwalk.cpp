@@ -1,13 +1,13 @@
-#include "app/CollectCommand.h"
-#include "app/Messages.h"
-#include "app/SettingsKeys.h"
-#include "app/StartupSequence.h"
-#include "base/PlatformConstants.h"
+#include "base/ProgramIdentity.h"
+#include "run/CollectCommand.h"
+#include "run/Messages.h"
+#include "run/SettingsKeys.h"
+#include "run/StartupSequence.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "support/WebTestSupport.h"
-#include "web/EntityDecoder.h"
+#include "text/EntityDecoder.h"
 
 #include <QTest>
 

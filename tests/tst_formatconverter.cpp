@@ -6,7 +6,7 @@
 #include "formats/QuotedRecordReader.h"
 #include "support/FormatTestFiles.h"
 #include "support/TestSystem.h"
-#include "web/TextHelpers.h"
+#include "text/TextHelpers.h"
 
 #include <QDir>
 #include <QFile>

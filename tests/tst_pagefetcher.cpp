@@ -1,10 +1,10 @@
-#include "app/RunState.h"
+#include "run/RunState.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
+#include "text/PictureFile.h"
 #include "web/InterruptiblePause.h"
 #include "web/PageFetcher.h"
-#include "web/PictureFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
-#include "app/CollectCommand.h"
-#include "app/Messages.h"
-#include "app/SettingsKeys.h"
 #include "crawl/PaiPaiShopWalk.h"
+#include "run/CollectCommand.h"
+#include "run/Messages.h"
+#include "run/SettingsKeys.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "items/ParseEbayItem.h"
 
 #include "support/TestPaths.h"
+#include "text/TextHelpers.h"
 #include "web/PageFetcher.h"
-#include "web/TextHelpers.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,9 +1,9 @@
 #include "items/ParsePaiPaiItem.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include "items/SplitPaiPaiLocation.h"
 #include "support/TestPaths.h"
-#include "web/TextHelpers.h"
+#include "text/TextHelpers.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "app/ProgramFolder.h"
+#include "run/ProgramFolder.h"
 #include "support/WebTestSupport.h"
 
 #include <QTest>

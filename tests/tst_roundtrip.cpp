@@ -5,7 +5,7 @@
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Writer.h"
 #include "support/FormatTestFiles.h"
-#include "web/EntityDecoder.h"
+#include "text/EntityDecoder.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,7 +1,7 @@
 #include "formats/AssistantFormat.h"
 #include "support/FormatTestFiles.h"
 #include "support/WriterRun.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
-#include "app/ExtractionSession.h"
-#include "app/RunEngine.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
-#include "base/PlatformConstants.h"
+#include "base/ProgramIdentity.h"
+#include "run/ExtractionSession.h"
+#include "run/RunEngine.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 
@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(messages.size(), 0);
         QCOMPARE(QFile::exists(outcome.outputFile), rowsWritten > 0);
         // The breakpoint never runs ahead of the rows on disk.
-        SettingsStore settings(QDir(dir.path()).filePath(PlatformConstants::kSettingsFileName));
+        SettingsStore settings(QDir(dir.path()).filePath(ProgramIdentity::kSettingsFileName));
         const QString reached = settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum);
         QCOMPARE(reached.toInt(), rowsWritten);
         QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),

@@ -1,7 +1,7 @@
-#include "app/ProgressText.h"
-#include "app/RunLog.h"
-#include "app/RunProgress.h"
-#include "app/TimeLeftEstimate.h"
+#include "run/ProgressText.h"
+#include "run/RunLog.h"
+#include "run/RunProgress.h"
+#include "run/TimeLeftEstimate.h"
 #include "support/WebTestSupport.h"
 #include "web/PageFetcher.h"
 

@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "run/SettingsStore.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
 

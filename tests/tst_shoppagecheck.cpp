@@ -1,6 +1,6 @@
-#include "app/Messages.h"
-#include "app/ShopPageCheck.h"
 #include "crawl/MarketplaceDescription.h"
+#include "run/Messages.h"
+#include "run/ShopPageCheck.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FailureShops.h"
 #include "support/FixtureWebServer.h"

@@ -1,9 +1,9 @@
-#include "app/SettingsKeys.h"
-#include "app/WrittenItemSet.h"
-#include "base/PlatformConstants.h"
+#include "base/ProgramIdentity.h"
 #include "crawl/TaobaoShopWalk.h"
 #include "formats/QuotedRecordReader.h"
-#include "web/TextFileIo.h"
+#include "run/SettingsKeys.h"
+#include "run/WrittenItemSet.h"
+#include "text/TextFileIo.h"
 
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"

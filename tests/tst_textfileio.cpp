@@ -1,7 +1,7 @@
 #include "base/TextDecoder.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QCryptographicHash>
 #include <QDir>

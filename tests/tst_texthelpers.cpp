@@ -1,5 +1,5 @@
 #include "support/WebTestSupport.h"
-#include "web/TextHelpers.h"
+#include "text/TextHelpers.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "app/WrittenItemSet.h"
+#include "run/WrittenItemSet.h"
 #include "support/WebTestSupport.h"
 
 #include <QDir>

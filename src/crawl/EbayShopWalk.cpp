@@ -6,8 +6,8 @@
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseEbayItem.h"
-#include "web/Cut.h"
-#include "web/TextHelpers.h"
+#include "text/Cut.h"
+#include "text/TextHelpers.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 #include "crawl/MarketplaceDescription.h"
 
-#include "base/PlatformConstants.h"
+#include "base/MarketplaceAddresses.h"
 #include "crawl/EbayShopWalk.h"
 #include "crawl/PaiPaiShopWalk.h"
 #include "crawl/TaobaoShopWalk.h"
@@ -24,7 +24,7 @@ bool isTaobaoShop(const QString& address) {
                    QUrl::StrictMode);
     return url.isValid() && url.scheme().compare(u"http", Qt::CaseInsensitive) == 0 &&
            url.userInfo().isEmpty() && url.port(80) == 80 &&
-           url.host().endsWith(PlatformConstants::kTaobaoDomainSuffix);
+           url.host().endsWith(MarketplaceAddresses::kTaobaoDomainSuffix);
 }
 
 } // namespace
@@ -34,9 +34,11 @@ const std::array<MarketplaceDescription, 3>& marketplaceDescriptions() {
         {
             Platform::PaiPai,
             [](const QString& address) {
-                return startsWithPrefix(address, PlatformConstants::kPaiPaiShopPrefix);
+                return startsWithPrefix(address, MarketplaceAddresses::kPaiPaiShopPrefix);
             },
-            [](const QString& address) { return address.mid(PlatformConstants::kPaiPaiShopPrefix.size()); },
+            [](const QString& address) {
+                return address.mid(MarketplaceAddresses::kPaiPaiShopPrefix.size());
+            },
             QStringLiteral("PaiPai_"),
             PageSource::Encoding::Gbk,
             {QStringLiteral("商品数量：")},
@@ -47,9 +49,9 @@ const std::array<MarketplaceDescription, 3>& marketplaceDescriptions() {
         {
             Platform::Ebay,
             [](const QString& address) {
-                return startsWithPrefix(address, PlatformConstants::kEbayStorePrefix);
+                return startsWithPrefix(address, MarketplaceAddresses::kEbayStorePrefix);
             },
-            [](const QString& address) { return address.mid(PlatformConstants::kEbayStorePrefix.size()); },
+            [](const QString& address) { return address.mid(MarketplaceAddresses::kEbayStorePrefix.size()); },
             QStringLiteral("eBay_"),
             PageSource::Encoding::Utf8,
             {QStringLiteral("查看店铺的所有物品"), QStringLiteral("在<b>所有分类</b>中找到")},
@@ -61,7 +63,7 @@ const std::array<MarketplaceDescription, 3>& marketplaceDescriptions() {
             Platform::Taobao,
             isTaobaoShop,
             [](const QString& address) {
-                return address.section(u'.', 0, 0).remove(PlatformConstants::kTaobaoShopAddressStart);
+                return address.section(u'.', 0, 0).remove(MarketplaceAddresses::kTaobaoShopAddressStart);
             },
             QStringLiteral("Taobao_"),
             PageSource::Encoding::Gbk,

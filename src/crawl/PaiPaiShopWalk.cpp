@@ -1,11 +1,11 @@
 #include "crawl/PaiPaiShopWalk.h"
 
-#include "base/PlatformConstants.h"
+#include "base/MarketplaceAddresses.h"
 #include "base/Step.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParsePaiPaiItem.h"
-#include "web/Cut.h"
+#include "text/Cut.h"
 
 #include <QStringList>
 
@@ -72,7 +72,7 @@ WalkEnd walkPaiPaiShop(const ShopWalkInput& walk) {
 
     progress.setStatusText(QStringLiteral("载入拍拍店铺信息......"));
     const QString shopNumber =
-        Cut::remove(Cut::remove(shopUrl, PlatformConstants::kPaiPaiShopPrefix), QStringLiteral("/"));
+        Cut::remove(Cut::remove(shopUrl, MarketplaceAddresses::kPaiPaiShopPrefix), QStringLiteral("/"));
     QString pageHtml = pages.fetchWalkPage(shopUrl, PageSource::Encoding::Gbk);
     // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
     if (pages.downloadsCut() || pages.walkFailed())
@@ -136,11 +136,11 @@ WalkEnd walkPaiPaiShop(const ShopWalkInput& walk) {
         rules.pauseMs = walk.pauseMs;
         rules.recordBreakPoints = walk.recordsBreakPoints;
         rules.itemAddress = [&](int cell) {
-            return PlatformConstants::kPaiPaiAuctionHost + pieces.at(1 + cell * kPiecesPerItem);
+            return MarketplaceAddresses::kPaiPaiAuctionHost + pieces.at(1 + cell * kPiecesPerItem);
         };
         rules.collect = [&](int cell, int itemNumber) -> ItemOutcome {
             const int at = 1 + cell * kPiecesPerItem;
-            const QString itemAddress = PlatformConstants::kPaiPaiAuctionHost + pieces.at(at);
+            const QString itemAddress = MarketplaceAddresses::kPaiPaiAuctionHost + pieces.at(at);
             const QString itemPage = pages.fetchPage(itemAddress);
             if (itemPage.isEmpty() && !pages.downloadsCut() && !pages.walkFailed())
                 walk.items.itemDropped(DropReason::PageUnreadable);

@@ -1,6 +1,6 @@
 #include "crawl/ShopSummary.h"
 
-#include "web/EntityDecoder.h"
+#include "text/EntityDecoder.h"
 
 QString shopSummaryText(const QString& total, int pages) {
     return QStringLiteral("该店铺中共有商品") + total + QStringLiteral("个，共分") + QString::number(pages) +

@@ -1,13 +1,13 @@
 #include "crawl/TaobaoShopWalk.h"
 
-#include "base/PlatformConstants.h"
+#include "base/MarketplaceAddresses.h"
 #include "base/Step.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseTaobaoItem.h"
-#include "web/Cut.h"
-#include "web/EntityDecoder.h"
-#include "web/TextHelpers.h"
+#include "text/Cut.h"
+#include "text/EntityDecoder.h"
+#include "text/TextHelpers.h"
 
 #include <QRegularExpression>
 
@@ -177,8 +177,8 @@ private:
 
 WalkEnd TaobaoShopWalk::run() {
     Step::run([&] {
-        m_shopId = Cut::before(Cut::remove(m_walk.shopAddress, PlatformConstants::kTaobaoShopAddressStart),
-                               PlatformConstants::kTaobaoDomainSuffix);
+        m_shopId = Cut::before(Cut::remove(m_walk.shopAddress, MarketplaceAddresses::kTaobaoShopAddressStart),
+                               MarketplaceAddresses::kTaobaoDomainSuffix);
     });
     status(QStringLiteral("载入淘宝店铺信息......"));
     m_pageHtml = fetchWalkPage(m_walk.shopAddress);
@@ -463,7 +463,7 @@ void TaobaoShopWalk::walkWholeShop() {
     // Layouts 1 and 3 list the shop again only when the categories miss some of its items.
     if (walkOver() || (m_layout != 2 && m_itemTotal == m_categorySum))
         return;
-    const QString host = PlatformConstants::kTaobaoStoreHost;
+    const QString host = MarketplaceAddresses::kTaobaoStoreHost;
     std::function<QString(int)> address;
     if (m_layout == 2) {
         // No owner identifier can be read from the shop page; the list answers without one.

@@ -1,10 +1,10 @@
 #include "formats/AssistantFormat.h"
 
-#include "base/PlatformConstants.h"
+#include "base/ProgramIdentity.h"
 #include "base/Utf16Words.h"
 #include "formats/ItemRecord.h"
-#include "web/EntityDecoder.h"
-#include "web/TextHelpers.h"
+#include "text/EntityDecoder.h"
+#include "text/TextHelpers.h"
 
 #include <algorithm>
 

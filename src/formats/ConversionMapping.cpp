@@ -4,8 +4,8 @@
 #include "base/Utf16Words.h"
 #include "formats/AssistantColumns.h"
 #include "formats/NumberFormat.h"
-#include "web/EntityDecoder.h"
-#include "web/TextHelpers.h"
+#include "text/EntityDecoder.h"
+#include "text/TextHelpers.h"
 
 #include <algorithm>
 

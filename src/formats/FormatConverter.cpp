@@ -18,7 +18,7 @@
 #include "formats/Taobao5Reader.h"
 #include "formats/Taobao5Writer.h"
 #include "formats/TaobaoLineReader.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QDir>
 #include <QFileInfo>

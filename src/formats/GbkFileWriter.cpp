@@ -2,7 +2,7 @@
 
 #include "base/System.h"
 #include "formats/AssistantFormat.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <cerrno>
 

@@ -6,8 +6,8 @@
 #include "formats/StoreOutput.h"
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
-#include "web/PictureFile.h"
-#include "web/TextFileIo.h"
+#include "text/PictureFile.h"
+#include "text/TextFileIo.h"
 
 #include <QFile>
 #include <QFileInfo>

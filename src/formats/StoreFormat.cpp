@@ -1,7 +1,7 @@
 #include "formats/StoreFormat.h"
 
 #include "formats/Taobao5Mapping.h"
-#include "web/EntityDecoder.h"
+#include "text/EntityDecoder.h"
 
 #include <QHash>
 

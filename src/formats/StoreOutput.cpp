@@ -2,7 +2,7 @@
 
 #include "formats/ConversionMapping.h"
 #include "formats/StoreFormat.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QFile>
 #include <QFileInfo>

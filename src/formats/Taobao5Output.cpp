@@ -4,8 +4,8 @@
 #include "formats/Taobao5Mapping.h"
 #include "formats/Taobao5Pictures.h"
 #include "formats/Taobao5Writer.h"
-#include "web/EntityDecoder.h"
-#include "web/TextFileIo.h"
+#include "text/EntityDecoder.h"
+#include "text/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>

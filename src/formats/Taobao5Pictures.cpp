@@ -1,7 +1,7 @@
 #include "formats/Taobao5Pictures.h"
 
 #include "formats/Taobao5Mapping.h"
-#include "web/PictureFile.h"
+#include "text/PictureFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>

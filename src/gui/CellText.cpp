@@ -1,8 +1,8 @@
 #include "gui/CellText.h"
 
 #include "formats/ItemRecord.h"
-#include "web/EntityDecoder.h"
-#include "web/TextHelpers.h"
+#include "text/EntityDecoder.h"
+#include "text/TextHelpers.h"
 
 #include <QRegularExpression>
 

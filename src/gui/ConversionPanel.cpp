@@ -3,8 +3,8 @@
 #include "formats/FormatConverter.h"
 #include "formats/OutputFormats.h"
 #include "formats/SourceFormatDetector.h"
-#include "gui/ControlArrays.h"
 #include "gui/MessageBox.h"
+#include "gui/NamedControls.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -80,12 +80,12 @@ ConversionPanel::ConversionPanel(QWidget* parent)
     formatRows->setContentsMargins(0, 0, 0, 0);
     formatRows->addWidget(makeLabel(QStringLiteral("Label3"), QStringLiteral("打开"), formats));
     auto* sourceRow = new QHBoxLayout;
-    m_sourceGroup = makeOptionArray(QStringLiteral("Option3"), captions(false), formats, sourceRow);
+    m_sourceGroup = makeOptionGroup(QStringLiteral("Option3"), captions(false), formats, sourceRow);
     formatRows->addLayout(sourceRow);
     formatRows->addSpacing(12);
     formatRows->addWidget(makeLabel(QStringLiteral("Label4"), QStringLiteral("转换"), formats));
     auto* targetRow = new QHBoxLayout;
-    m_targetGroup = makeOptionArray(QStringLiteral("Option4"), captions(true), formats, targetRow);
+    m_targetGroup = makeOptionGroup(QStringLiteral("Option4"), captions(true), formats, targetRow);
     formatRows->addLayout(targetRow);
     formatRows->addStretch();
     m_convert = new QPushButton(QStringLiteral("转换"), formats);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ConversionJob.h"
 #include "base/Marketplace.h"
 #include "gui/FileDialog.h"
+#include "run/ConversionJob.h"
 
 #include <QGroupBox>
 

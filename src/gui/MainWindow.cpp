@@ -1,22 +1,22 @@
 #include "gui/MainWindow.h"
 
-#include "app/Messages.h"
-#include "app/ProgressText.h"
-#include "app/RunLog.h"
 #include "base/MarketplaceCodes.h"
-#include "base/PlatformConstants.h"
+#include "base/ProgramIdentity.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputFormats.h"
 #include "gui/CellText.h"
-#include "gui/ControlArrays.h"
 #include "gui/ConversionPanel.h"
 #include "gui/ElidedLabel.h"
 #include "gui/ItemGridView.h"
 #include "gui/ItemTableModel.h"
 #include "gui/LogPanel.h"
 #include "gui/MessageBox.h"
+#include "gui/NamedControls.h"
 #include "gui/RememberedChoices.h"
 #include "gui/WindowPlacement.h"
+#include "run/Messages.h"
+#include "run/ProgressText.h"
+#include "run/RunLog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -93,7 +93,7 @@ MainWindow::MainWindow(RunEngineOptions options, QWidget* parent)
       m_engine(withSettings(std::move(options), &m_settings)),
       m_startup(*this, m_state, m_paths, m_settings) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(PlatformConstants::kWindowCaption);
+    setWindowTitle(ProgramIdentity::kWindowCaption);
     buildUi();
     resize(defaultSize());
     applyRememberedChoices();
@@ -133,7 +133,7 @@ void MainWindow::buildUi() {
     settings->addWidget(makeLabel(QStringLiteral("lb_set_mb"), QStringLiteral("交易平台:"), m_settingsFrame),
                         0, 0);
     auto* platformRow = new QHBoxLayout;
-    m_platformGroup = makeOptionArray(
+    m_platformGroup = makeOptionGroup(
         QStringLiteral("Option1"), {QStringLiteral("拍拍"), QStringLiteral("易趣"), QStringLiteral("淘宝")},
         m_settingsFrame, platformRow);
     platformRow->addSpacing(style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing) * 2);
@@ -158,7 +158,7 @@ void MainWindow::buildUi() {
     QStringList formatCaptions;
     for (FileFormat format : OutputFormats::all())
         formatCaptions.append(OutputFormats::describe(format).caption);
-    m_formatGroup = makeOptionArray(QStringLiteral("Option5"), formatCaptions, formatFrame, formatLayout);
+    m_formatGroup = makeOptionGroup(QStringLiteral("Option5"), formatCaptions, formatFrame, formatLayout);
     formatRow->addWidget(formatFrame);
     formatRow->addStretch();
 
@@ -289,7 +289,7 @@ void MainWindow::showProgress(const RunProgress& progress) {
     m_progressBar->setRange(0, qMax(progress.total, progress.done));
     m_progressBar->setValue(progress.done);
     m_progressBar->setTextVisible(true);
-    setWindowTitle(PlatformConstants::kWindowCaption + QStringLiteral(" - %1%").arg(progress.percent()));
+    setWindowTitle(ProgramIdentity::kWindowCaption + QStringLiteral(" - %1%").arg(progress.percent()));
 }
 
 void MainWindow::showConversionProgress(int converted) {
@@ -321,7 +321,7 @@ void MainWindow::onRunFinished(const RunOutcome& outcome) {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
     setRunning(false);
-    setWindowTitle(PlatformConstants::kWindowCaption);
+    setWindowTitle(ProgramIdentity::kWindowCaption);
     m_timeLeft->clear();
     // The bar keeps where the run got to; a total never read leaves it full.
     if (!m_progress.totalKnown()) {

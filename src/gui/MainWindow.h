@@ -1,15 +1,15 @@
 #pragma once
 
-#include "app/AppPaths.h"
-#include "app/CollectCommand.h"
-#include "app/RunEngine.h"
-#include "app/RunProgress.h"
-#include "app/RunState.h"
-#include "app/SettingsStore.h"
-#include "app/StartupSequence.h"
-#include "app/WindowInterface.h"
 #include "formats/FormatConverter.h"
 #include "gui/RememberedChoices.h"
+#include "run/AppPaths.h"
+#include "run/CollectCommand.h"
+#include "run/RunEngine.h"
+#include "run/RunProgress.h"
+#include "run/RunState.h"
+#include "run/SettingsStore.h"
+#include "run/StartupSequence.h"
+#include "run/WindowInterface.h"
 
 #include <QWidget>
 

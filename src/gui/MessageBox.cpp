@@ -1,6 +1,6 @@
 #include "gui/MessageBox.h"
 
-#include "base/PlatformConstants.h"
+#include "base/ProgramIdentity.h"
 
 #include <QList>
 #include <QMessageBox>
@@ -45,7 +45,7 @@ void MessageBox::show(Kind kind, QWidget* parent, const QString& text) {
     Answer queued;
     if (takeQueued(kind, text, &queued))
         return;
-    QMessageBox box(iconOf(kind), PlatformConstants::kApplicationTitle, text, QMessageBox::Ok, parent);
+    QMessageBox box(iconOf(kind), ProgramIdentity::kApplicationTitle, text, QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
@@ -66,7 +66,7 @@ bool MessageBox::question(QWidget* parent, const QString& text) {
     Answer queued;
     if (takeQueued(Kind::Question, text, &queued))
         return queued == Yes;
-    QMessageBox box(QMessageBox::Question, PlatformConstants::kApplicationTitle, text,
+    QMessageBox box(QMessageBox::Question, ProgramIdentity::kApplicationTitle, text,
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
     box.button(QMessageBox::No)->setText(QStringLiteral("否"));

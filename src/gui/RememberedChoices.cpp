@@ -1,8 +1,8 @@
 #include "gui/RememberedChoices.h"
 
-#include "app/SettingsStore.h"
 #include "base/MarketplaceCodes.h"
 #include "formats/OutputFormats.h"
+#include "run/SettingsStore.h"
 
 #include <QCryptographicHash>
 

@@ -1,6 +1,6 @@
 #include "gui/WindowPlacement.h"
 
-#include "app/SettingsStore.h"
+#include "run/SettingsStore.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "web/Cut.h"
+#include "text/Cut.h"
 
 #include <QString>
 

@@ -1,13 +1,13 @@
 #include "items/ParseEbayItem.h"
 
-#include "base/PlatformConstants.h"
+#include "base/MarketplaceAddresses.h"
 #include "base/Step.h"
 #include "formats/ItemRecord.h"
 #include "formats/NumberFormat.h"
 #include "items/CollectedItemDefaults.h"
 #include "items/ItemPageCut.h"
-#include "web/Cut.h"
-#include "web/TextHelpers.h"
+#include "text/Cut.h"
+#include "text/TextHelpers.h"
 
 namespace {
 
@@ -127,7 +127,7 @@ std::optional<ParsedItem> parseEbayItemPage(const QString& pageText, const QStri
 
     Step::run([&] { description = after(pageText, kDescriptionBegin); });
     Step::run([&] { description = before(description, kDescriptionEnd); });
-    static const QString tagline = PlatformConstants::kEbayPictureHost + kTaglinePath;
+    static const QString tagline = MarketplaceAddresses::kEbayPictureHost + kTaglinePath;
     if (contains(description, tagline))
         Step::run([&] {
             description = before(description, QStringLiteral("<center><img src='") + tagline + u'\'');

@@ -1,13 +1,13 @@
 #include "items/ParsePaiPaiItem.h"
 
-#include "base/PlatformConstants.h"
+#include "base/MarketplaceAddresses.h"
 #include "base/Step.h"
 #include "formats/NumberFormat.h"
 #include "items/CollectedItemDefaults.h"
 #include "items/ItemPageCut.h"
 #include "items/SplitPaiPaiLocation.h"
-#include "web/Cut.h"
-#include "web/TextHelpers.h"
+#include "text/Cut.h"
+#include "text/TextHelpers.h"
 
 #include <QRegularExpression>
 
@@ -81,7 +81,7 @@ QString paiPaiSaleType(const QString& saleTypeText) {
 }
 
 QString paiPaiPictureAddress(const QString& shopNumber, const QString& pictureFileName) {
-    return PlatformConstants::kPaiPaiImageHost + QStringLiteral("/cgi-bin/showimg?uin=") + shopNumber +
+    return MarketplaceAddresses::kPaiPaiImageHost + QStringLiteral("/cgi-bin/showimg?uin=") + shopNumber +
            QStringLiteral("&filename=") + pictureFileName + QStringLiteral("&type=1");
 }
 

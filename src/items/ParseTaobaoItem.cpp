@@ -1,6 +1,6 @@
 #include "items/ParseTaobaoItem.h"
 
-#include "base/PlatformConstants.h"
+#include "base/MarketplaceAddresses.h"
 #include "base/Step.h"
 #include "base/StepError.h"
 #include "formats/ItemRecord.h"
@@ -8,8 +8,8 @@
 #include "items/CollectedItemDefaults.h"
 #include "items/ItemPageCut.h"
 #include "items/ItemPageSource.h"
-#include "web/Cut.h"
-#include "web/TextHelpers.h"
+#include "text/Cut.h"
+#include "text/TextHelpers.h"
 
 #include <QRegularExpression>
 
@@ -206,7 +206,8 @@ std::optional<ParsedItem> parseTaobaoItemPage(QString pageText, const QString& p
     const QString scriptMarker = QStringLiteral("<script type='text/javascript' src='");
     QString description;
     Step::run([&] {
-        const qsizetype at = pageText.indexOf(scriptMarker + PlatformConstants::kTaobaoDescriptionHostPrefix);
+        const qsizetype at =
+            pageText.indexOf(scriptMarker + MarketplaceAddresses::kTaobaoDescriptionHostPrefix);
         if (at < 0)
             throw StepError(QStringLiteral("no description script"));
         description = Cut::dropLead(pageText, at + scriptMarker.size());

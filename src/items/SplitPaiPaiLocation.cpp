@@ -1,6 +1,6 @@
 #include "items/SplitPaiPaiLocation.h"
 
-#include "web/Cut.h"
+#include "text/Cut.h"
 
 #include <QStringList>
 

@@ -2,10 +2,10 @@
 
 #include "base/StopSignal.h"
 #include "base/SystemProxy.h"
-#include "web/PictureFile.h"
+#include "text/PictureFile.h"
+#include "text/TextFileIo.h"
+#include "text/TextHelpers.h"
 #include "web/RedirectRule.h"
-#include "web/TextFileIo.h"
-#include "web/TextHelpers.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,13 +1,13 @@
 #include "web/RedirectRule.h"
 
-#include "base/PlatformConstants.h"
+#include "base/MarketplaceAddresses.h"
 
 #include <QUrl>
 
 namespace {
 
 bool isMarketplaceHost(const QString& host) {
-    for (const QString& domain : PlatformConstants::kMarketplaceDomains) {
+    for (const QString& domain : MarketplaceAddresses::kMarketplaceDomains) {
         if (host == domain || host.endsWith(u'.' + domain))
             return true;
     }

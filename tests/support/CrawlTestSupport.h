@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/ExtractionSession.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
 #include "base/Marketplace.h"
 #include "crawl/ShopWalk.h"
+#include "run/ExtractionSession.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
 
 #include "support/FakeWindow.h"
 

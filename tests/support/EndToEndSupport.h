@@ -2,7 +2,7 @@
 
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QDir>
 #include <QFileInfo>

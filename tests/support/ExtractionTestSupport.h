@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/RunState.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
-#include "app/ShopWalkHost.h"
-#include "app/WindowInterface.h"
 #include "crawl/WalkEnd.h"
 #include "formats/AssistantFormat.h"
 #include "formats/ItemRecord.h"
 #include "formats/RowWriter.h"
+#include "run/RunState.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
+#include "run/ShopWalkHost.h"
+#include "run/WindowInterface.h"
 
 #include <QStringList>
 

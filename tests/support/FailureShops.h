@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Messages.h"
-#include "app/ShopPageCheck.h"
 #include "base/Marketplace.h"
+#include "run/Messages.h"
+#include "run/ShopPageCheck.h"
 
 #include <QList>
 #include <QString>

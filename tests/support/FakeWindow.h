@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WindowInterface.h"
+#include "run/WindowInterface.h"
 
 #include <QList>
 #include <QString>

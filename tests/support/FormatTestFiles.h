@@ -3,7 +3,7 @@
 #include "base/MarketplaceCodes.h"
 #include "formats/CsvReader.h"
 #include "support/TestPaths.h"
-#include "web/TextFileIo.h"
+#include "text/TextFileIo.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/AppPaths.h"
-#include "app/JournalRecovery.h"
-#include "app/SettingsStore.h"
 #include "base/Marketplace.h"
 #include "formats/OutputJournal.h"
 #include "formats/RowWriter.h"
+#include "run/AppPaths.h"
+#include "run/JournalRecovery.h"
+#include "run/SettingsStore.h"
 
 #include <QDir>
 #include <QString>

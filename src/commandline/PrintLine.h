@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdio>
+
+// One line of UTF-8 text for the command line, flushed at once so that it keeps its place among
+// the lines the console output writes.
+void printLine(std::FILE* stream, const QString& text);

@@ -1,0 +1,276 @@
+#include "run/ShopWalkHost.h"
+
+#include "base/KillPoint.h"
+#include "base/StopSignal.h"
+#include "formats/ItemRecord.h"
+#include "formats/OutputFormats.h"
+#include "formats/RowWriter.h"
+#include "formats/StoreOutput.h"
+#include "items/LoginPageSigns.h"
+#include "run/Messages.h"
+#include "run/RunState.h"
+#include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
+#include "run/WindowInterface.h"
+#include "run/WrittenItemSet.h"
+#include "web/InterruptiblePause.h"
+#include "web/PageFetcher.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+
+#include <cmath>
+#include <utility>
+
+ShopWalkHost::ShopWalkHost(RunState& state, WindowInterface& window, SettingsStore& settings,
+                           PageFetcher& fetcher, RowWriter& writer, const AppPaths& paths, StopSignal& stop)
+    : m_state(state), m_window(window), m_settings(settings), m_fetcher(fetcher), m_writer(writer),
+      m_paths(paths), m_stop(stop) {}
+
+ShopWalkInput ShopWalkHost::walkInput(int pauseMs) {
+    return {m_state.setup.shopUrl, *this, *this, *this, m_state.setup.recordsBreakPoint, pauseMs};
+}
+
+void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
+    m_writtenItems = writtenItems;
+    m_failure.clear();
+    m_halted = false;
+    m_itemAwaitingOutput = 0;
+    m_unreadListPage.clear();
+    m_unreadListPageReason.clear();
+    m_picturesNotSaved = 0;
+    m_itemAddress.clear();
+    m_itemKey.clear();
+    m_shopPageAddress.clear();
+    m_shopPage.clear();
+}
+
+void ShopWalkHost::failWalk(const QString& reason) {
+    if (m_failure.isEmpty())
+        m_failure = reason;
+}
+
+QString ShopWalkHost::fetchPage(const QString& address) {
+    return unlessLoginDemanded(m_fetcher.fetchPage(address));
+}
+
+QString ShopWalkHost::fetchPageUtf8(const QString& address) {
+    return unlessLoginDemanded(m_fetcher.fetchPageUtf8(address));
+}
+
+namespace {
+
+bool demandsLogin(int status) {
+    return status == 401 || status == 403 || status == 429;
+}
+
+// Whether the fetch came to its end with the site's answer: only a whole answer's status and body
+// are the site's word (a transfer cut short may have had its headers).
+bool answered(const FetchReport& fetched) {
+    return fetched.failure == FetchFailure::None || fetched.failure == FetchFailure::Network;
+}
+
+} // namespace
+
+QString ShopWalkHost::unlessLoginDemanded(const QString& text) {
+    const FetchReport& fetched = m_fetcher.lastPage();
+    if (downloadsCut() || !answered(fetched))
+        return text;
+    if (demandsLogin(fetched.status) ||
+        (!text.isEmpty() && LoginPageSigns::anywhere(m_writer.target().platform, text))) {
+        if (m_failure.isEmpty())
+            m_failure = Messages::kLoginRequired;
+        return {};
+    }
+    return text;
+}
+
+ShopPageCheck::Finding ShopWalkHost::checkShopPage(Platform platform) {
+    ShopPageCheck::Finding found =
+        ShopPageCheck::fetchAndClassify(m_fetcher, m_state.setup.shopUrl, platform, m_stop);
+    if (found.answered) {
+        m_shopPageAddress = m_state.setup.shopUrl;
+        m_shopPage = std::exchange(found.page, QString());
+    }
+    return found;
+}
+
+QString ShopWalkHost::fetchWalkPage(const QString& address, Encoding encoding) {
+    if (!m_shopPageAddress.isEmpty() && address == m_shopPageAddress) {
+        const QString text = std::exchange(m_shopPage, QString());
+        m_shopPageAddress.clear();
+        return text;
+    }
+    const QString text =
+        encoding == Encoding::Utf8 ? m_fetcher.fetchPageUtf8(address) : m_fetcher.fetchPage(address);
+    const FetchReport& fetched = m_fetcher.lastPage();
+    if (fetched.failure == FetchFailure::Stopped || downloadsCut() || !m_failure.isEmpty())
+        return text;
+    if (fetched.ok()) {
+        // A login or verification page sent with 200 is a demand all the same.
+        if (LoginPageSigns::anywhere(m_writer.target().platform, text)) {
+            m_failure = Messages::kLoginRequired;
+            return {};
+        }
+        if (text.isEmpty())
+            noteUnreadListPage(address, QStringLiteral("HTTP 200"));
+        return text;
+    }
+    switch (answered(fetched) ? fetched.status : 0) {
+    case 404:
+    case 410:
+        // The site has no such page: its list ends here, as at an empty page.
+        noteUnreadListPage(address, fetchFailureReason(fetched.failure, fetched.status, fetched.error));
+        break;
+    case 401:
+    case 403:
+    case 429:
+        m_failure = Messages::kLoginRequired;
+        break;
+    default:
+        m_failure = Messages::networkFailed(
+            address, fetchFailureReason(fetched.failure, fetched.status, fetched.error));
+    }
+    return text;
+}
+
+void ShopWalkHost::noteUnreadListPage(const QString& address, const QString& reason) {
+    if (!m_unreadListPage.isEmpty())
+        return;
+    m_unreadListPage = address;
+    m_unreadListPageReason = reason;
+}
+
+double ShopWalkHost::pauseScaleFromEnvironment() {
+    bool ok = false;
+    const double scale = qEnvironmentVariable("KESTRUNE_PAUSE_SCALE").toDouble(&ok);
+    return ok && scale >= 0 && scale <= 1 ? scale : 1.0;
+}
+
+bool ShopWalkHost::stopRequested() {
+    return m_halted || m_stop.isRequested();
+}
+
+void ShopWalkHost::pause(int milliseconds) {
+    m_lastPauseMs = static_cast<int>(std::lround(milliseconds * m_pauseScale));
+    QElapsedTimer clock;
+    clock.start();
+    interruptiblePause(
+        m_lastPauseMs, [this] { return m_halted; }, &m_stop);
+    m_pausedMs += clock.elapsed();
+}
+
+QString ShopWalkHost::downloadPicture(const QString& address, const QString& fileName) {
+    QString stored;
+    if (!m_fetcher.downloadPicture(address, fileName, m_paths.pictureFolder(m_state.setup.outputBaseName),
+                                   &stored) &&
+        !address.isEmpty() && !downloadsCut())
+        ++m_picturesNotSaved;
+    return stored.isEmpty() ? fileName : stored;
+}
+
+QString ShopWalkHost::picturePath(const QString& fileName) const {
+    return QDir::toNativeSeparators(m_paths.pictureFolder(m_state.setup.outputBaseName) + u'/' +
+                                    safePictureFileName(fileName));
+}
+
+void ShopWalkHost::recordItemReached(int itemNumber) {
+    Status durable = m_writer.syncJournal();
+    // The keys go to disk after their rows: a key without its row would skip the item for good.
+    if (durable && m_writtenItems)
+        durable = m_writtenItems->commit();
+    if (durable) {
+        writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(itemNumber));
+        return;
+    }
+    // The row is only in memory: the walk ends, and the breakpoint passes the row only once the
+    // run's end has written it to the output file.
+    m_window.showMessage(Messages::kJournalFailed.arg(durable.message()));
+    m_halted = true;
+    m_itemAwaitingOutput = itemNumber;
+}
+
+void ShopWalkHost::itemDropped(DropReason reason) {
+    // An item whose page asked for a login is left to the resumed run, not dropped.
+    if (walkFailed())
+        return;
+    // Right after the item page's fetch, the fetch tells why it came empty.
+    const FetchReport& fetched = m_fetcher.lastPage();
+    if (reason == DropReason::PageUnreadable && !m_itemAddress.isEmpty() &&
+        fetched.address == m_itemAddress) {
+        if (fetched.failure == FetchFailure::TooLarge)
+            reason = DropReason::TooLarge;
+        else if (fetched.failure == FetchFailure::TimedOut)
+            reason = DropReason::TimedOut;
+    }
+    if (!m_state.counters.items.settle(m_itemKey, ItemTally::Fate::Dropped))
+        return;
+    m_window.setStatusText(Messages::itemDropped(reason) +
+                           (m_itemAddress.isEmpty() ? m_itemKey : m_itemAddress));
+}
+
+bool ShopWalkHost::writeBreakPoint(const QString& key, const QString& value) {
+    return m_settings.writeValue(SettingsKeys::kSection, key, value);
+}
+
+bool ShopWalkHost::isItemWritten(const QString& itemAddress) const {
+    return m_writtenItems &&
+           m_writtenItems->contains(WrittenItemSet::keyFor(m_writer.target().platform, itemAddress));
+}
+
+void ShopWalkHost::beginItem(const QString& itemAddress, int itemNumber) {
+    m_itemAddress = itemAddress;
+    m_itemKey = itemAddress.isEmpty() ? u'#' + QString::number(itemNumber)
+                                      : WrittenItemSet::keyFor(m_writer.target().platform, itemAddress);
+    m_state.counters.collectedCount = itemNumber;
+    m_state.counters.items.found(m_itemKey);
+}
+
+void ShopWalkHost::passOverItem() {
+    m_state.counters.items.settle(m_itemKey, ItemTally::Fate::AlreadyInFile);
+}
+
+bool ShopWalkHost::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
+    if (downloadsCut())
+        return false;
+    // An item emitted without beginItem (a caller of its own) stands for itself by its number.
+    const QString key = m_itemKey.isEmpty() ? u'#' + QString::number(itemNumber) : m_itemKey;
+    m_itemKey.clear();
+    m_itemAddress.clear();
+    if (m_writtenItems && m_writtenItems->contains(key)) {
+        m_state.counters.items.settle(key, ItemTally::Fate::AlreadyInFile);
+        return true;
+    }
+    // The page address rides after the 31 cells, for the window's double click.
+    addNextGridRow(m_window,
+                   record.pageAddress.isEmpty() ? gridCells : gridCells + QStringList{record.pageAddress});
+    m_writer.appendRecord(record, itemNumber, key);
+    KillPoint::reached(KillPoint::kRowJournaled);
+    m_state.counters.items.settle(key, ItemTally::Fate::Written);
+    // A store fetches pictures itself: an item without an address for it goes there bare.
+    if (OutputFormats::describe(m_writer.target().format).storeFile &&
+        !StoreOutput::hasPictureAddress(record)) {
+        m_state.counters.items.lacksPictureAddress(key);
+        m_window.setStatusText(Messages::kItemWithoutPictureAddress +
+                               (record.pageAddress.isEmpty() ? key : record.pageAddress));
+    }
+    if (m_writtenItems)
+        m_writtenItems->add(key);
+    return true;
+}
+
+bool ShopWalkHost::downloadsCut() const {
+    return m_stop.isRequested();
+}
+
+void ShopWalkHost::setStatusText(const QString& text) {
+    m_window.setStatusText(text);
+}
+
+void ShopWalkHost::showMessage(const QString& text) {
+    m_window.showMessage(text);
+}
+
+void ShopWalkHost::reportShopTotal(int total) {
+    m_state.counters.itemTotal = total;
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "crawl/ItemSink.h"
+#include "crawl/PageSource.h"
+#include "crawl/ShopWalk.h"
+#include "crawl/WalkProgress.h"
+#include "run/AppPaths.h"
+#include "run/ShopPageCheck.h"
+
+#include <QString>
+#include <QStringList>
+
+struct RunState;
+class WindowInterface;
+class SettingsStore;
+class PageFetcher;
+class RowWriter;
+class StopSignal;
+class WrittenItemSet;
+struct ItemRecord;
+
+// The run as a shop walk sees it: the page source (the fetcher, the picture folder, the pause),
+// the item sink (the written-item list, the grid, the row writer, the breakpoint after each item)
+// and the progress (the window). The collect command owns it, starts it for each run and reads
+// what the walk left behind once the walk has returned.
+class ShopWalkHost final : public PageSource, public ItemSink, public WalkProgress {
+public:
+    ShopWalkHost(RunState& state, WindowInterface& window, SettingsStore& settings, PageFetcher& fetcher,
+                 RowWriter& writer, const AppPaths& paths, StopSignal& stop);
+
+    // The parts a walk of this run works with.
+    ShopWalkInput walkInput(int pauseMs);
+    // What the run works on and how far it got, to read.
+    const RunState& runState() const { return m_state; }
+
+    // A new run, whose items the output file holds in writtenItems: everything the last run
+    // left behind is forgotten.
+    void startRun(WrittenItemSet* writtenItems);
+    // The run is over: its item list is the collect command's again.
+    void endRun() { m_writtenItems = nullptr; }
+    // Tests shorten the politeness pauses with a factor below 1; tests of the program itself set
+    // it with the environment variable KESTRUNE_PAUSE_SCALE.
+    void setPauseScale(double scale) { m_pauseScale = scale; }
+    static double pauseScaleFromEnvironment();
+    // Fetches the run's shop page and tells what it is. The page that was checked is the page the
+    // walk reads: its fetch of that address takes it instead of asking the site again (once).
+    ShopPageCheck::Finding checkShopPage(Platform platform);
+
+    // The first list page that the site said it has not (404, 410) or that came empty, with the
+    // reason: a walk that found fewer items than the shop states after one is not complete.
+    // Empty while every list page came.
+    const QString& unreadListPage() const { return m_unreadListPage; }
+    const QString& unreadListPageReason() const { return m_unreadListPageReason; }
+    // Fails the walk for this reason, unless it failed already.
+    void failWalk(const QString& reason);
+    // Pictures of this run that could not be saved (failed, not a picture, not written).
+    int picturesNotSaved() const { return m_picturesNotSaved; }
+    // The item whose breakpoint waits for its row to reach the output file (the journal failed
+    // and the walk was halted); 0 when none.
+    int itemAwaitingOutput() const { return m_itemAwaitingOutput; }
+    // For the time-left estimate: the pause last asked for (scaled; -1 before the first) and the
+    // time spent pausing so far.
+    int lastPauseMs() const { return m_lastPauseMs; }
+    qint64 pausedMs() const { return m_pausedMs; }
+    void forgetLastPause() { m_lastPauseMs = -1; }
+
+    // Writes a key of the breakpoint section.
+    bool writeBreakPoint(const QString& key, const QString& value);
+
+    // PageSource
+    QString fetchPage(const QString& address) override;
+    QString fetchPageUtf8(const QString& address) override;
+    // A page the site answered, or said it has not (404, 410: a list that ends there), is the
+    // walk's to read. Anything else fails the walk once: a login or verification demand (401,
+    // 403, 429, or such a page sent with 200), or, naming the address, no answer at all, a
+    // time-out, a refused redirect or a server's or proxy's error.
+    QString fetchWalkPage(const QString& address, Encoding encoding) override;
+    QString failure() const override { return m_failure; }
+    // The user's stop, or a halt of the run's own (the journal failed).
+    bool stopRequested() override;
+    QString downloadPicture(const QString& address, const QString& fileName) override;
+    QString picturePath(const QString& fileName) const override;
+    // Pauses for milliseconds times the pause scale; a stop cuts it short.
+    void pause(int milliseconds) override;
+    bool downloadsCut() const override;
+
+    // ItemSink
+    bool isItemWritten(const QString& itemAddress) const override;
+    // The item is found (counted once however many lists name it) and the next calls are its; a
+    // cell without an address stands for its item by its number, which stays the same from run to
+    // run of a shop.
+    void beginItem(const QString& itemAddress, int itemNumber) override;
+    void passOverItem() override;
+    bool emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) override;
+    // Logged on the status line, naming the item's address and the reason, once per item.
+    void itemDropped(DropReason reason) override;
+    // Rows of items up to itemNumber are made durable, then BreakPointNum is written. When the
+    // journal failed, the user is told and the walk is halted; BreakPointNum waits for the rows
+    // to reach the output file (itemAwaitingOutput).
+    void recordItemReached(int itemNumber) override;
+
+    // WalkProgress
+    void setStatusText(const QString& text) override;
+    void showMessage(const QString& text) override;
+    void reportShopTotal(int total) override;
+
+private:
+    // Fails the walk when the last fetch was a login or verification demand, by its status or by
+    // the page's content; the page's text is then no page to read (empty).
+    QString unlessLoginDemanded(const QString& text);
+    void noteUnreadListPage(const QString& address, const QString& reason);
+
+    RunState& m_state;
+    WindowInterface& m_window;
+    SettingsStore& m_settings;
+    PageFetcher& m_fetcher;
+    RowWriter& m_writer;
+    const AppPaths& m_paths;
+    StopSignal& m_stop;
+    WrittenItemSet* m_writtenItems = nullptr;
+    double m_pauseScale = pauseScaleFromEnvironment();
+
+    QString m_failure;
+    bool m_halted = false;
+    int m_itemAwaitingOutput = 0;
+    QString m_unreadListPage;
+    QString m_unreadListPageReason;
+    int m_picturesNotSaved = 0;
+    int m_lastPauseMs = -1;
+    qint64 m_pausedMs = 0;
+    // The item beginItem named, until the next.
+    QString m_itemAddress;
+    QString m_itemKey;
+    QString m_shopPageAddress;
+    QString m_shopPage;
+};
