@@ -50,6 +50,30 @@ private slots:
         QFETCH(QString, expected);
         QCOMPARE(::decodeNamedEntities(text), expected);
     }
+
+    void decodeNumericReferences_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+
+        addRow("none", "Levi's 501", "Levi's 501");
+        addRow("decimal apostrophe", "Levi&#39;s", "Levi's");
+        addRow("hexadecimal, either case", "&#x4e2d;&#X6587;", "中文");
+        addRow("beyond the first plane", "&#128512;", "\U0001F600");
+        addRow("several, and text between", "a&#38;b&#60;c", "a&b<c");
+        addRow("no semicolon stays", "&#39 x", "&#39 x");
+        addRow("no digits stays", "&#; &#x;", "&#; &#x;");
+        addRow("not a number stays", "&#3a9;", "&#3a9;");
+        addRow("zero, surrogate and past the last character stay", "&#0;&#xD800;&#x110000;",
+               "&#0;&#xD800;&#x110000;");
+        addRow("too many digits stays", "&#000000039;", "&#000000039;");
+        addRow("an ampersand before a reference", "&&#39;", "&'");
+    }
+
+    void decodeNumericReferences() {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(::decodeNumericReferences(text), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEntityDecoder)

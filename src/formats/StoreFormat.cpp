@@ -196,14 +196,15 @@ void readVariants(const QString& skuProps, const QString& propAlias, const QStri
 
 Product productFrom(const ConversionMapping::SourceRow& row, const QString& imageBaseUrl, QStringList* log) {
     Product product;
-    product.title = decodeNamedEntities(row[Field::Title]).trimmed();
+    // A store shows its titles as plain text: no reference of the page may stay in them.
+    product.title = decodeNumericReferences(decodeNamedEntities(row[Field::Title])).trimmed();
     product.price = row[Field::Price].trimmed();
     product.quantity = row[Field::Quantity].trimmed();
     product.description = row[Field::Description];
     product.pictures = pictureAddresses(row, imageBaseUrl);
     if (row.current) {
         const Taobao5Record& item = *row.current;
-        product.title = decodeNamedEntities(item[Taobao5Field::Title]).trimmed();
+        product.title = decodeNumericReferences(decodeNamedEntities(item[Taobao5Field::Title])).trimmed();
         product.description = item[Taobao5Field::Description];
         product.price = Taobao5Mapping::plainNumber(item[Taobao5Field::Price]);
         product.quantity = Taobao5Mapping::plainNumber(item[Taobao5Field::Num]);

@@ -59,3 +59,31 @@ QString decodeNamedEntities(const QString& zstr) {
     }
     return result;
 }
+
+QString decodeNumericReferences(const QString& text) {
+    if (!text.contains(u"&#"))
+        return text;
+    QString result;
+    result.reserve(text.size());
+    qsizetype done = 0;
+    for (qsizetype at = text.indexOf(u"&#"); at >= 0; at = text.indexOf(u"&#", at + 1)) {
+        if (at < done)
+            continue;
+        const bool hex = at + 2 < text.size() && (text.at(at + 2) == u'x' || text.at(at + 2) == u'X');
+        const qsizetype digits = at + (hex ? 3 : 2);
+        const qsizetype end = text.indexOf(u';', digits);
+        // Seven hexadecimal or decimal digits are past the last character already.
+        if (end <= digits || end - digits > 7)
+            continue;
+        bool ok = false;
+        const uint code = QStringView(text).sliced(digits, end - digits).toUInt(&ok, hex ? 16 : 10);
+        if (!ok || code == 0 || code > 0x10FFFF || QChar::isSurrogate(code))
+            continue;
+        result.append(QStringView(text).sliced(done, at - done));
+        const char32_t character = code;
+        result.append(QString::fromUcs4(&character, 1));
+        done = end + 1;
+    }
+    result.append(QStringView(text).sliced(done));
+    return result;
+}
