@@ -126,7 +126,7 @@ private slots:
         QTest::newRow("picture") << u"330040000001"_s << u"330040000001_1.JPG"_s << u"330040000001_1.JPG"_s
                                  << true;
         QTest::newRow("picture query dropped")
-            << u"330040000002"_s << u"330040000002_1.JPG?set_id=8800005007"_s << u"330040000002_1.JPG"_s
+            << u"330040000002"_s << u"330040000002_1.JPG%3Fset_id=8800005007"_s << u"330040000002_1.JPG"_s
             << true;
         QTest::newRow("no picture") << u"330040000003"_s << QString() << QString() << false;
         QTest::newRow("picture address without a name")

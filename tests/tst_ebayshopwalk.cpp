@@ -147,7 +147,8 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("rowsBefore");
-        const QByteArray signIn = fileBytes(fixturePath(u"web/signin.ebay.com.cn/ws/eBayISAPI.dll?SignIn"_s));
+        const QByteArray signIn =
+            fileBytes(fixturePath(u"web/signin.ebay.com.cn/ws/eBayISAPI.dll%3FSignIn"_s));
         const QByteArray tooOften =
             QByteArray("<html><body><p>") + u"您的访问过于频繁，请稍后再试"_s.toUtf8() + "</p></body></html>";
         const QString list = kStore + u"meihuaju"_s + kListSuffix + u"QQpZ1"_s;

@@ -50,17 +50,19 @@ private slots:
 
         addRow("plain path", "http://shop.paipai.com/12345/list.htm", "shop.paipai.com/12345/list.htm");
         addRow("query appended to the name", "http://shop.paipai.com/12345/itemlist.js?page=2",
-               "shop.paipai.com/12345/itemlist.js?page=2");
+               "shop.paipai.com/12345/itemlist.js%3Fpage=2");
         addRow("empty path", "http://item.taobao.com", "item.taobao.com/index.html");
         addRow("trailing slash with query", "http://item.taobao.com/a/?page=2",
-               "item.taobao.com/a/index.html?page=2");
+               "item.taobao.com/a/index.html%3Fpage=2");
         addRow("existing folder", "http://fetch.test/folder", "fetch.test/folder/index.html");
         addRow("existing folder with query", "http://fetch.test/folder?page=2",
-               "fetch.test/folder/index.html?page=2");
+               "fetch.test/folder/index.html%3Fpage=2");
         addRow("host lower case, port ignored", "http://Shop.PaiPai.com:8080/x.htm", "shop.paipai.com/x.htm");
         addRow("percent-decoded as UTF-8", "http://s.taobao.com/%E5%AE%9D%E8%B4%9D.htm?q=%E4%B8%AD",
-               "s.taobao.com/宝贝.htm?q=中");
-        addRow("not UTF-8 stays encoded", "http://s.taobao.com/s?q=%C4%E3", "s.taobao.com/s?q=%C4%E3");
+               "s.taobao.com/宝贝.htm%3Fq=中");
+        addRow("not UTF-8 stays encoded", "http://s.taobao.com/s?q=%C4%E3", "s.taobao.com/s%3Fq=%C4%E3");
+        addRow("a question mark inside the query", "http://fetch.test/a.htm?u=b.htm%3Fc",
+               "fetch.test/a.htm%3Fu=b.htm%3Fc");
         addRow("parent segment refused", "http://fetch.test/a/%2E%2E/%2E%2E/secret", "");
         addRow("parent in query refused", "http://fetch.test/a?x=/../../../secret", "");
     }

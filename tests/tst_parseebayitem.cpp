@@ -14,7 +14,7 @@ namespace {
 const QString kTitle = u"</h1></td><td width='100%' class='titlePadding'><h1 class='itemTitle'>T</h1>"_s;
 
 QString itemPage(const QString& itemId) {
-    QFile file(fixturePath(u"web/cgi.ebay.com.cn/ws/eBayISAPI.dll?ViewItem&item=%1&rd=1"_s.arg(itemId)));
+    QFile file(fixturePath(u"web/cgi.ebay.com.cn/ws/eBayISAPI.dll%3FViewItem&item=%1&rd=1"_s.arg(itemId)));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return cleanPageText(decodeUtf8(file.readAll()));

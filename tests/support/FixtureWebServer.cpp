@@ -82,7 +82,7 @@ QByteArray defaultBody(int status) {
 }
 
 QByteArray contentType(const QString& file) {
-    const QString name = QFileInfo(file.section(u'?', 0, 0)).suffix().toLower();
+    const QString name = QFileInfo(file.section(FixtureWebServer::kQueryMark, 0, 0)).suffix().toLower();
     if (name == u"htm" || name == u"html")
         return "text/html";
     if (name == u"js")
@@ -252,8 +252,9 @@ QString FixtureWebServer::fileForAddress(const QString& address) const {
             relative += u'/';
         relative += QStringLiteral("index.html");
     }
+    // A "?" cannot stand in a file name on Windows.
     if (parts.hasQuery)
-        relative += u'?' + parts.query;
+        relative += kQueryMark + QString(parts.query).replace(u'?', kQueryMark);
     // The query is part of the file name, so it is checked with the path: nothing may climb out.
     const QStringList segments = relative.split(u'/');
     if (segments.contains(QStringLiteral("..")))

@@ -19,14 +19,15 @@ class QThread;
 // Requests: as an HTTP proxy (absolute-URI request lines, "GET http://HOST/PATH?QUERY HTTP/1.1")
 // or directly (origin form, "GET /PATH?QUERY HTTP/1.1" with a "Host: HOST" header). GET and HEAD.
 //
-// Address to file: http://HOST/PATH?QUERY is answered from ROOT/HOST/PATH, with "?" + QUERY
-// appended verbatim to the file name when the address has a query. PATH and QUERY are
+// Address to file: http://HOST/PATH?QUERY is answered from ROOT/HOST/PATH, with "%3F" + QUERY
+// appended to the file name when the address has a query (every "?" written "%3F", which
+// Windows file names allow). PATH and QUERY are
 // percent-decoded as UTF-8 first (a byte sequence that is not UTF-8 stays percent-encoded); HOST
 // is lower case and its port is ignored. When PATH is empty, ends in "/" or names a folder, the
-// file is "index.html" inside it ("index.html?QUERY" with a query). A missing file, or a path with
+// file is "index.html" inside it ("index.html%3FQUERY" with a query). A missing file, or a path with
 // a ".." segment, answers 404 with a short HTML body; a missing file with "NAME.drop" beside it
 // closes the connection without an answer. Files are served byte for byte.
-//     http://shop.paipai.com/12345/itemlist.js?page=2 -> ROOT/shop.paipai.com/12345/itemlist.js?page=2
+//     http://shop.paipai.com/12345/itemlist.js?page=2 -> ROOT/shop.paipai.com/12345/itemlist.js%3Fpage=2
 //     http://item.taobao.com/                         -> ROOT/item.taobao.com/index.html
 //
 // Addresses as recorded and as given to the behaviour setters are normalised the same way
@@ -40,6 +41,9 @@ class QThread;
 //     server.setStatus(QStringLiteral("http://fetch.test/gone.htm"), 404);
 class FixtureWebServer {
 public:
+    // What stands for "?" in a fixture file's name.
+    static inline const QString kQueryMark = QStringLiteral("%3F");
+
     enum class Drop {
         None,
         // The request is read, then the connection is closed without a word. Qt's client sends
