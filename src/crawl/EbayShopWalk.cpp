@@ -3,6 +3,7 @@
 #include "base/Step.h"
 #include "base/StepError.h"
 #include "crawl/ItemLoop.h"
+#include "crawl/MarketplaceDescription.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseEbayItem.h"
@@ -18,9 +19,6 @@ const QString kListSuffix = QStringLiteral("_W0QQfsubZ0QQsclZQ2d1QQtZkm");
 const QString kPagePart = QStringLiteral("QQpZ");
 const QString kShopMarker = QStringLiteral("在<b>所有分类</b>中找到");
 const QString kTotalEnd = QStringLiteral("件物品");
-// The titles of a shop's front page and of its all-items list end so.
-const QString kTitleEnd = QStringLiteral(" - eBay易趣");
-const QString kAllItemsTitleEnd = QStringLiteral(" - 所有物品 - eBay易趣");
 constexpr int kItemsPerPage = 30;
 constexpr int kListLinkWindow = 100;
 
@@ -72,9 +70,8 @@ WalkEnd walkEbayShop(const ShopWalkInput& walk) {
     progress.setStatusText(QStringLiteral("载入易趣店铺信息......"));
     QString pageHtml = pages.fetchWalkPage(shopUrl, PageSource::Encoding::Utf8);
     // The walk reads the all-items list, by no category: the items carry the shop's name only.
-    ItemListing listing{shopNameFromTitle(pageHtml, kAllItemsTitleEnd), {}};
-    if (listing.shopName.isEmpty())
-        listing.shopName = shopNameFromTitle(pageHtml, kTitleEnd);
+    const ItemListing listing{
+        shopNameFromTitle(pageHtml, describeMarketplace(Platform::Ebay).shopTitleEndings), {}};
     const qsizetype listPart = shopUrl.indexOf(QStringLiteral("_w"), 0, Qt::CaseInsensitive);
     if (listPart >= 0)
         shopUrl = shopUrl.left(listPart);

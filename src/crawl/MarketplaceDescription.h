@@ -24,6 +24,8 @@ struct MarketplaceDescription {
     // One of these is on every shop page a walk can read; the check before the run looks for them
     // in the very page the walk then reads.
     QStringList shopPageMarkers;
+    // What the marketplace puts after the shop's name in its pages' titles, the longest first.
+    QStringList shopTitleEndings;
     // The query value that identifies an item in its address; empty: the address's last path
     // segment.
     QString itemKeyQuery;

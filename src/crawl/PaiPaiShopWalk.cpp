@@ -2,6 +2,7 @@
 
 #include "base/MarketplaceAddresses.h"
 #include "base/Step.h"
+#include "crawl/MarketplaceDescription.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParsePaiPaiItem.h"
@@ -79,7 +80,8 @@ WalkEnd walkPaiPaiShop(const ShopWalkInput& walk) {
         return loop.endEarly();
 
     // The shop's lists are not by category: the items carry the shop's name only.
-    const ItemListing listing{shopNameFromTitle(pageHtml, QStringLiteral(" - 拍拍店铺")), {}};
+    const ItemListing listing{
+        shopNameFromTitle(pageHtml, describeMarketplace(Platform::PaiPai).shopTitleEndings), {}};
     // Only the shop's own menu block counts: the banner above it and the guest book below it
     // carry look-alike numbers.
     const QString menuMarker = QStringLiteral("id='shopMenuMain'");

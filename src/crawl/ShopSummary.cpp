@@ -12,7 +12,7 @@ QString statedAndFoundText(int stated, int found) {
            QString::number(found) + QStringLiteral("个");
 }
 
-QString shopNameFromTitle(const QString& page, const QString& suffix) {
+QString shopNameFromTitle(const QString& page, const QStringList& endings) {
     const qsizetype open = page.indexOf(QStringLiteral("<title>"), 0, Qt::CaseInsensitive);
     if (open < 0)
         return {};
@@ -22,7 +22,9 @@ QString shopNameFromTitle(const QString& page, const QString& suffix) {
         return {};
     const QString title = page.mid(start, close - start).trimmed();
     // A page of the marketplace's own (a login, a closed shop's notice) ends otherwise.
-    if (!title.endsWith(suffix))
-        return {};
-    return decodeNamedEntities(title.chopped(suffix.size())).trimmed();
+    for (const QString& ending : endings) {
+        if (title.endsWith(ending))
+            return decodeNamedEntities(title.chopped(ending.size())).trimmed();
+    }
+    return {};
 }

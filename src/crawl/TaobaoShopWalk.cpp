@@ -2,6 +2,7 @@
 
 #include "base/MarketplaceAddresses.h"
 #include "base/Step.h"
+#include "crawl/MarketplaceDescription.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
 #include "items/ParseTaobaoItem.h"
@@ -186,7 +187,7 @@ WalkEnd TaobaoShopWalk::run() {
     if (m_walk.pages.downloadsCut() || m_walk.pages.walkFailed())
         return m_loop.endEarly();
 
-    m_shopName = shopNameFromTitle(m_pageHtml, QStringLiteral(" - 淘宝网"));
+    m_shopName = shopNameFromTitle(m_pageHtml, describeMarketplace(Platform::Taobao).shopTitleEndings);
     if (!recogniseLayout()) {
         const QString message = QStringLiteral("对不起，无法完成采集操作，请重试。");
         m_walk.progress.showMessage(message);
