@@ -26,14 +26,17 @@ public:
     void pause(int) override {}
     bool downloadsCut() const override { return false; }
     bool isItemWritten(const QString& address) const override { return written.contains(address); }
-    void beginItem(const QString& address, int itemNumber) override {
-        current = address.isEmpty() ? u'#' + QString::number(itemNumber) : address;
+    bool takeItem(const ReachedItem& item) override {
+        current = item.address.isEmpty() ? u'#' + QString::number(item.number) : item.address;
         tally.found(current);
+        if (item.fate == ReachedItem::Fate::AlreadyWritten)
+            tally.settle(current, ItemTally::Fate::AlreadyInFile);
+        else if (item.fate == ReachedItem::Fate::Parsed)
+            tally.settle(current, ItemTally::Fate::Written);
+        else if (item.fate != ReachedItem::Fate::CutShort)
+            tally.settle(current, ItemTally::Fate::Dropped);
+        return true;
     }
-    void passOverItem() override { tally.settle(current, ItemTally::Fate::AlreadyInFile); }
-    bool emitItem(const QStringList&, const ItemRecord&, int) override { return true; }
-    void recordItemReached(int) override {}
-    void itemDropped(DropReason) override { tally.settle(current, ItemTally::Fate::Dropped); }
     void setStatusText(const QString& text) override { statuses.append(text); }
     void showMessage(const QString&) override {}
     void reportShopTotal(int) override {}
@@ -47,17 +50,19 @@ public:
 // "" a cell whose address cannot be read.
 ListPageEnd walk(ItemLoop& loop, CountingHost& host, const QStringList& cells) {
     ItemLoop::Rules rules;
-    rules.isPlaceholder = [&](int cell) { return cells.at(cell) == u"-"; };
-    rules.itemAddress = [&](int cell) { return cells.at(cell); };
+    rules.itemAddress = [&](int cell) -> std::optional<QString> {
+        if (cells.at(cell) == u"-")
+            return std::nullopt;
+        return cells.at(cell);
+    };
     // "x!" is an item that is not written, "x?" one whose page did not come.
-    rules.collect = [&](int cell, int) {
+    rules.collect = [&](int cell) {
         ++host.collected;
         if (cells.at(cell).endsWith(u'!'))
-            return ItemOutcome::NotEmitted;
+            return ReachedItem::dropped(DropReason::PageUnreadable);
         if (cells.at(cell).endsWith(u'?'))
-            return ItemOutcome::PageUnread;
-        host.tally.settle(host.current, ItemTally::Fate::Written);
-        return ItemOutcome::Emitted;
+            return ReachedItem::withFate(ReachedItem::Fate::Unread);
+        return ReachedItem::parsedItem({});
     };
     rules.progressStatus = [](int itemNumber) { return QString::number(itemNumber); };
     return loop.walkPage(int(cells.size()), rules);
