@@ -1,6 +1,6 @@
 #include "crawl/ItemLoop.h"
 
-#include <algorithm>
+#include <utility>
 
 ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
     // The item cells and their addresses, read once for the repeat check and the walk.
@@ -16,10 +16,10 @@ ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
     // A page naming only items its list named already is the site repeating its last page past
     // the end; it is told before any cell is counted, so it changes no item's number. A cell
     // without a readable address cannot be told from a new one.
-    const bool repeated = std::all_of(addresses.cbegin(), addresses.cend(), [this](const QString& address) {
-        return !address.isEmpty() && m_listAddresses.contains(address);
-    });
-    if (repeated && !addresses.isEmpty())
+    bool repeated = !addresses.isEmpty();
+    for (const QString& address : std::as_const(addresses))
+        repeated = repeated && !address.isEmpty() && m_listAddresses.contains(address);
+    if (repeated)
         return ListPageEnd::Repeated;
     PageSource& pages = m_walk.pages;
     for (qsizetype i = 0; i < itemCells.size(); ++i) {
