@@ -75,6 +75,10 @@ int progressLineColumns();
 // and its text reads as UTF-8.
 void attachConsole();
 
+// The folder of this program's executable file (links followed), known before any Qt
+// application object exists.
+QString executableFolder();
+
 // Code page 936 (GBK), the code page of the assistants' files and of Kestrune.ini, the same on
 // every system (the converter's table where the system has one, Windows' own code page there).
 // The GBK bytes of one code unit that is no surrogate; empty when code page 936 cannot hold it.

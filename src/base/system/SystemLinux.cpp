@@ -172,6 +172,10 @@ int progressLineColumns() {
 
 void attachConsole() {}
 
+QString executableFolder() {
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).path();
+}
+
 QByteArray gbkBytes(char16_t unit) {
     // Every character from U+0080 on goes through the converter in one call, each followed by a
     // line feed: no byte of a GBK character is one, so the bytes between two of them are the

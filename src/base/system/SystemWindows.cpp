@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include <fcntl.h>
 #include <io.h>
@@ -251,6 +252,19 @@ void attachConsole() {
     // The lines are written as UTF-8 bytes ending in LF, the same on every system.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+}
+
+QString executableFolder() {
+    // Long paths: the buffer grows until the whole name fits.
+    std::vector<wchar_t> name(MAX_PATH);
+    for (;;) {
+        const DWORD size = GetModuleFileNameW(nullptr, name.data(), DWORD(name.size()));
+        if (size == 0)
+            return {};
+        if (size < name.size())
+            return QFileInfo(QString::fromWCharArray(name.data(), int(size))).path();
+        name.resize(name.size() * 2);
+    }
 }
 
 namespace {
