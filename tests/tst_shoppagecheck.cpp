@@ -1,4 +1,5 @@
 #include "crawl/MarketplaceDescription.h"
+#include "run/CollectCommand.h"
 #include "run/Messages.h"
 #include "run/ShopPageCheck.h"
 #include "support/CrawlTestSupport.h"
@@ -120,6 +121,40 @@ private slots:
         QVERIFY2(found.message.startsWith(message), qPrintable(found.message));
         if (verdict == Verdict::NetworkFailure)
             QVERIFY2(found.message.endsWith(u"）："_s + address), qPrintable(found.message));
+    }
+
+    // Each marketplace's shop as the collect command walks it: the page it checks (in the
+    // marketplace's encoding) is a shop, the walk reads it to the end, and it pauses the
+    // marketplace's own time after each item.
+    void standardWalks_data() {
+        QTest::addColumn<Platform>("platform");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("pauseMs");
+
+        QTest::newRow("taobao") << Platform::Taobao << u"http://shop22223333.taobao.com/"_s << 1000;
+        QTest::newRow("paipai") << Platform::PaiPai << u"http://shop.paipai.com/20090301/"_s << 500;
+        QTest::newRow("ebay") << Platform::Ebay << u"http://stores.ebay.com.cn/meihuaju"_s << 500;
+    }
+
+    void standardWalks() {
+        QFETCH(Platform, platform);
+        QFETCH(QString, address);
+        QFETCH(int, pauseMs);
+
+        ShopRun run(address, u"shop"_s);
+        run.window.platform = platform;
+        run.aimWriter();
+        // A hundredth of each pause: long enough to tell the marketplaces' pauses apart.
+        run.session.context().setPauseScale(0.01);
+        const CollectCommand::Crawlers crawlers = CollectCommand::Crawlers::standard();
+        const Status checked = crawlers.shopCheck(run.session.context(), platform);
+        QVERIFY2(checked.ok(), qPrintable(checked.message()));
+        const CollectCommand::Crawler& walk = platform == Platform::Taobao   ? crawlers.taobao
+                                              : platform == Platform::PaiPai ? crawlers.paipai
+                                                                             : crawlers.ebay;
+        QCOMPARE(walk(run.session.context()).kind, WalkEnd::Kind::Complete);
+        QVERIFY(!run.window.rows.isEmpty());
+        QCOMPARE(run.session.context().lastPauseMs(), pauseMs / 100);
     }
 
     // A shop page that does not come says why, in words a seller reads.
