@@ -175,7 +175,7 @@ private slots:
         store.window.format = FileFormat::Shopify;
         store.aimWriter();
         collectEbayItem(store.session.context().walkInput(0), address, page, 1);
-        QCOMPARE(store.session.state().counters.items.counts().withoutPictureAddress, pictureAddress ? 0 : 1);
+        QCOMPARE(store.session.state().counters().counts().withoutPictureAddress, pictureAddress ? 0 : 1);
         QCOMPARE(store.window.statusTexts.contains(Messages::kItemWithoutPictureAddress + address),
                  !pictureAddress);
     }

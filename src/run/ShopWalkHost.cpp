@@ -22,13 +22,14 @@
 #include <cmath>
 #include <utility>
 
-ShopWalkHost::ShopWalkHost(RunState& state, WindowInterface& window, SettingsStore& settings,
-                           PageFetcher& fetcher, RowWriter& writer, const AppPaths& paths, StopSignal& stop)
-    : m_state(state), m_window(window), m_settings(settings), m_fetcher(fetcher), m_writer(writer),
-      m_paths(paths), m_stop(stop) {}
+ShopWalkHost::ShopWalkHost(const RunSetup& setup, RunCounters& counters, WindowInterface& window,
+                           SettingsStore& settings, PageFetcher& fetcher, RowWriter& writer,
+                           const AppPaths& paths, StopSignal& stop)
+    : m_setup(setup), m_counters(counters), m_window(window), m_settings(settings), m_fetcher(fetcher),
+      m_writer(writer), m_paths(paths), m_stop(stop) {}
 
 ShopWalkInput ShopWalkHost::walkInput(int pauseMs) {
-    return {m_state.setup.shopUrl, *this, *this, *this, m_state.setup.recordsBreakPoint, pauseMs};
+    return {m_setup.shopUrl, *this, *this, *this, true, pauseMs};
 }
 
 void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
@@ -39,6 +40,7 @@ void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
     m_unreadListPage.clear();
     m_unreadListPageReason.clear();
     m_picturesNotSaved = 0;
+    m_lastPauseMs = -1;
     m_itemAddress.clear();
     m_itemKey.clear();
     m_shopPageAddress.clear();
@@ -87,9 +89,9 @@ QString ShopWalkHost::unlessLoginDemanded(const QString& text) {
 
 ShopPageCheck::Finding ShopWalkHost::checkShopPage(Platform platform) {
     ShopPageCheck::Finding found =
-        ShopPageCheck::fetchAndClassify(m_fetcher, m_state.setup.shopUrl, platform, m_stop);
+        ShopPageCheck::fetchAndClassify(m_fetcher, m_setup.shopUrl, platform, m_stop);
     if (found.answered) {
-        m_shopPageAddress = m_state.setup.shopUrl;
+        m_shopPageAddress = m_setup.shopUrl;
         m_shopPage = std::exchange(found.page, QString());
     }
     return found;
@@ -162,7 +164,7 @@ void ShopWalkHost::pause(int milliseconds) {
 
 QString ShopWalkHost::downloadPicture(const QString& address, const QString& fileName) {
     QString stored;
-    if (!m_fetcher.downloadPicture(address, fileName, m_paths.pictureFolder(m_state.setup.outputBaseName),
+    if (!m_fetcher.downloadPicture(address, fileName, m_paths.pictureFolder(m_setup.outputBaseName),
                                    &stored) &&
         !address.isEmpty() && !downloadsCut())
         ++m_picturesNotSaved;
@@ -170,7 +172,7 @@ QString ShopWalkHost::downloadPicture(const QString& address, const QString& fil
 }
 
 QString ShopWalkHost::picturePath(const QString& fileName) const {
-    return QDir::toNativeSeparators(m_paths.pictureFolder(m_state.setup.outputBaseName) + u'/' +
+    return QDir::toNativeSeparators(m_paths.pictureFolder(m_setup.outputBaseName) + u'/' +
                                     safePictureFileName(fileName));
 }
 
@@ -203,7 +205,7 @@ void ShopWalkHost::itemDropped(DropReason reason) {
         else if (fetched.failure == FetchFailure::TimedOut)
             reason = DropReason::TimedOut;
     }
-    if (!m_state.counters.items.settle(m_itemKey, ItemTally::Fate::Dropped))
+    if (!m_counters.settle(m_itemKey, ItemTally::Fate::Dropped))
         return;
     m_window.setStatusText(Messages::itemDropped(reason) +
                            (m_itemAddress.isEmpty() ? m_itemKey : m_itemAddress));
@@ -222,12 +224,11 @@ void ShopWalkHost::beginItem(const QString& itemAddress, int itemNumber) {
     m_itemAddress = itemAddress;
     m_itemKey = itemAddress.isEmpty() ? u'#' + QString::number(itemNumber)
                                       : WrittenItemSet::keyFor(m_writer.target().platform, itemAddress);
-    m_state.counters.collectedCount = itemNumber;
-    m_state.counters.items.found(m_itemKey);
+    m_counters.reach(m_itemKey, itemNumber);
 }
 
 void ShopWalkHost::passOverItem() {
-    m_state.counters.items.settle(m_itemKey, ItemTally::Fate::AlreadyInFile);
+    m_counters.settle(m_itemKey, ItemTally::Fate::AlreadyInFile);
 }
 
 bool ShopWalkHost::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
@@ -238,7 +239,7 @@ bool ShopWalkHost::emitItem(const QStringList& gridCells, const ItemRecord& reco
     m_itemKey.clear();
     m_itemAddress.clear();
     if (m_writtenItems && m_writtenItems->contains(key)) {
-        m_state.counters.items.settle(key, ItemTally::Fate::AlreadyInFile);
+        m_counters.settle(key, ItemTally::Fate::AlreadyInFile);
         return true;
     }
     // The page address rides after the 31 cells, for the window's double click.
@@ -246,11 +247,11 @@ bool ShopWalkHost::emitItem(const QStringList& gridCells, const ItemRecord& reco
                    record.pageAddress.isEmpty() ? gridCells : gridCells + QStringList{record.pageAddress});
     m_writer.appendRecord(record, itemNumber, key);
     KillPoint::reached(KillPoint::kRowJournaled);
-    m_state.counters.items.settle(key, ItemTally::Fate::Written);
+    m_counters.settle(key, ItemTally::Fate::Written);
     // A store fetches pictures itself: an item without an address for it goes there bare.
     if (OutputFormats::describe(m_writer.target().format).storeFile &&
         !StoreOutput::hasPictureAddress(record)) {
-        m_state.counters.items.lacksPictureAddress(key);
+        m_counters.lacksPictureAddress(key);
         m_window.setStatusText(Messages::kItemWithoutPictureAddress +
                                (record.pageAddress.isEmpty() ? key : record.pageAddress));
     }
@@ -272,5 +273,5 @@ void ShopWalkHost::showMessage(const QString& text) {
 }
 
 void ShopWalkHost::reportShopTotal(int total) {
-    m_state.counters.itemTotal = total;
+    m_counters.setItemTotal(total);
 }
