@@ -64,8 +64,6 @@ public:
     // What the run works on and how far it got, and the walk's pauses, to read.
     const RunState& state() const { return m_state; }
     const ShopWalkHost& host() const { return m_host; }
-    // Messages shown by this command and its walks so far.
-    int messagesShown() const { return m_window.messagesShown(); }
     // Tests shorten the politeness pauses with a factor below 1.
     void setPauseScale(double scale) { m_host.setPauseScale(scale); }
 
