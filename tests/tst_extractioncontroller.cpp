@@ -253,8 +253,7 @@ private slots:
 
         Fixture* fixture = nullptr;
         Fixture f([&](ShopWalkHost& ctx) {
-            ctx.beginItem(QString(), 3);
-            ctx.emitItem(testRecord(u"x"_s).values(), testRecord(u"x"_s), 3);
+            handItem(ctx, parsedTestItem(testRecord(u"x"_s)), 3);
             ctx.writeBreakPoint(SettingsKeys::kBreakPointNum, u"3"_s);
             fixture->session.stopSignal().request();
         });
@@ -356,10 +355,7 @@ private slots:
             if (how == u"nothing")
                 return;
             for (int item = 1; item <= 2; ++item) {
-                ctx.beginItem(QString(), item);
-                ctx.emitItem(testRecord(QString::number(item)).values(), testRecord(QString::number(item)),
-                             item);
-                ctx.recordItemReached(item);
+                handItem(ctx, parsedTestItem(testRecord(QString::number(item))), item, QString(), true);
             }
             if (how == u"stop done")
                 ctx.writeBreakPoint(SettingsKeys::kBreakPoint, u"0"_s);
@@ -426,11 +422,9 @@ private slots:
                 ItemRecord record = testRecord(QString::number(n));
                 if (n == 1)
                     record.pictureAddress = u"http://image.paipai.com/1.jpg"_s;
-                ctx.beginItem(item(n), n);
-                ctx.emitItem(record.values(), record, n);
+                handItem(ctx, parsedTestItem(record), n, item(n));
             }
-            ctx.beginItem(item(4), 4);
-            ctx.itemDropped(DropReason::NoTitle);
+            handItem(ctx, ReachedItem::dropped(DropReason::NoTitle), 4, item(4));
             if (stop)
                 fixture->session.stopSignal().request();
         });
@@ -656,9 +650,7 @@ private slots:
                 if (ctx.isItemWritten(address))
                     continue;
                 fetched << address;
-                ctx.beginItem(address, itemNumber);
-                ctx.emitItem(testRecord(address).values(), testRecord(address), itemNumber);
-                ctx.recordItemReached(itemNumber);
+                handItem(ctx, parsedTestItem(testRecord(address)), itemNumber, address, true);
                 if (stopAfterFirst) {
                     fixture->session.stopSignal().request();
                     break;
@@ -699,8 +691,7 @@ private slots:
         Fixture f([](ShopWalkHost& ctx) {
             for (int item = 1; item <= 3; ++item) {
                 const QString address = u"http://item.taobao.com/item.htm?id=%1"_s.arg(item);
-                ctx.beginItem(address, item);
-                ctx.emitItem(testRecord(address).values(), testRecord(address), item);
+                handItem(ctx, parsedTestItem(testRecord(address)), item, address);
             }
         });
         f.window.format = format;
@@ -739,7 +730,7 @@ private slots:
                 ctx.pause(10);
             flushesSeenInWalk = fixture->flushes;
             // An item whose downloads the stop may have cut short is not written.
-            emittedAfterStop = ctx.emitItem(testRecord(u"late"_s).values(), testRecord(u"late"_s), 99);
+            emittedAfterStop = handItem(ctx, parsedTestItem(testRecord(u"late"_s)), 99);
         });
         fixture = &f;
         f.run(Platform::Taobao, QStringLiteral("http://shop9.taobao.com"));
@@ -811,18 +802,20 @@ private slots:
     // counted by its best fate, the breakpoint's number the last cell reached, the progress total
     // the shop's or what the lists held. Each run counts afresh.
     void runCountsFollowTheItemCalls_data() {
-        QTest::addColumn<QString>("calls"); // "bN" begins item N, e emits, p passes over, d drops, tN states
+        // Items handed to the sink: wN written, pN already in the file, dN dropped, cN cut short;
+        // tN: the shop states N items.
+        QTest::addColumn<QString>("calls");
         // found, written, already in the file, dropped, cell reached, stated total, progress total
         QTest::addColumn<QList<int>>("counts");
 
         QTest::newRow("none") << u""_s << QList<int>{0, 0, 0, 0, 0, 0, 0};
-        QTest::newRow("one written") << u"b1 e"_s << QList<int>{1, 1, 0, 0, 1, 0, 1};
-        QTest::newRow("passed over, then written") << u"b1 p b2 e"_s << QList<int>{2, 1, 1, 0, 2, 0, 2};
-        QTest::newRow("dropped once only") << u"b3 d d"_s << QList<int>{1, 0, 0, 1, 3, 0, 1};
+        QTest::newRow("one written") << u"w1"_s << QList<int>{1, 1, 0, 0, 1, 0, 1};
+        QTest::newRow("passed over, then written") << u"p1 w2"_s << QList<int>{2, 1, 1, 0, 2, 0, 2};
+        QTest::newRow("dropped once only") << u"d3 d3"_s << QList<int>{1, 0, 0, 1, 3, 0, 1};
         QTest::newRow("written under a second list beats dropped")
-            << u"b1 d b2 e b1 e"_s << QList<int>{2, 2, 0, 0, 1, 0, 2};
-        QTest::newRow("cut short: found only") << u"t4 b1"_s << QList<int>{1, 0, 0, 0, 1, 4, 4};
-        QTest::newRow("lists hold more than stated") << u"t1 b1 e b2 e"_s << QList<int>{2, 2, 0, 0, 2, 1, 2};
+            << u"d1 w2 w1"_s << QList<int>{2, 2, 0, 0, 1, 0, 2};
+        QTest::newRow("cut short: found only") << u"t4 c1"_s << QList<int>{1, 0, 0, 0, 1, 4, 4};
+        QTest::newRow("lists hold more than stated") << u"t1 w1 w2"_s << QList<int>{2, 2, 0, 0, 2, 1, 2};
     }
 
     void runCountsFollowTheItemCalls() {
@@ -830,19 +823,24 @@ private slots:
         QFETCH(QList<int>, counts);
 
         Fixture f([&](ShopWalkHost& ctx) {
-            int item = 0;
             for (const QString& call : calls.split(u' ', Qt::SkipEmptyParts)) {
                 const int number = call.mid(1).toInt();
-                if (call.startsWith(u'b'))
-                    ctx.beginItem(QString(), item = number);
-                else if (call.startsWith(u't'))
+                switch (call.at(0).unicode()) {
+                case u't':
                     ctx.reportShopTotal(number);
-                else if (call == u"e")
-                    ctx.emitItem({u"x"_s}, testRecord(u"x"_s), item);
-                else if (call == u"p")
-                    ctx.passOverItem();
-                else
-                    ctx.itemDropped(DropReason::NoTitle);
+                    break;
+                case u'w':
+                    handItem(ctx, parsedTestItem(testRecord(u"x"_s)), number);
+                    break;
+                case u'p':
+                    handItem(ctx, ReachedItem::withFate(ReachedItem::Fate::AlreadyWritten), number);
+                    break;
+                case u'd':
+                    handItem(ctx, ReachedItem::dropped(DropReason::NoTitle), number);
+                    break;
+                default:
+                    handItem(ctx, ReachedItem::withFate(ReachedItem::Fate::CutShort), number);
+                }
             }
         });
         for (int run = 0; run < 2; ++run) {
