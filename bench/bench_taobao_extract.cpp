@@ -6,8 +6,8 @@
 #include "base/ProgramIdentity.h"
 #include "base/StopSignal.h"
 #include "run/CollectCommand.h"
-#include "run/ExtractionSession.h"
 #include "run/RunEngine.h"
+#include "support/TestSession.h"
 #include "web/InterruptiblePause.h"
 
 #include "support/FakeWindow.h"
@@ -140,9 +140,9 @@ int main(int argc, char* argv[]) {
     quickWindow.format = request.format;
     quickWindow.address = kShop;
     QTemporaryDir quickDir;
-    ExtractionSession quickSession(quickWindow, quickDir.path());
-    quickSession.context().setPauseScale(0.0);
-    CollectCommand quickController(quickSession);
+    TestSession quickSession(quickWindow, quickDir.path());
+    CollectCommand quickController(quickSession.services());
+    quickController.setPauseScale(0.0);
     timer.restart();
     quickController.collect();
     const qint64 work = timer.elapsed();

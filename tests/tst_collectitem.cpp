@@ -182,7 +182,7 @@ private slots:
         store.window.format = FileFormat::Shopify;
         store.aimWriter();
         handItem(store.session.context(), collectEbayItem(store.session.context(), address, page), 1);
-        QCOMPARE(store.session.state().counters.items.counts().withoutPictureAddress, pictureAddress ? 0 : 1);
+        QCOMPARE(store.session.state().counters().counts().withoutPictureAddress, pictureAddress ? 0 : 1);
         QCOMPARE(store.window.statusTexts.contains(Messages::kItemWithoutPictureAddress + address),
                  !pictureAddress);
     }

@@ -35,13 +35,13 @@ CollectCommand::Crawlers walksOnly() {
 }
 
 struct Program : ShopRun {
-    CollectCommand controller{session, walksOnly()};
+    CollectCommand controller{session.services(), walksOnly()};
 
     explicit Program(FileFormat format, const QString& folder = QString())
         : ShopRun(QString(), QString(), folder) {
         window.platform = Platform::Ebay;
         window.format = format;
-        session.state().stopRequested = true; // idle until the collect command starts
+        controller.setPauseScale(0.001);
     }
     void collect(const QString& address) {
         window.address = address;
@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(program.window.messages, QStringList{Messages::kLoginRequired});
         QCOMPARE(program.window.statusTexts.last(), Messages::kLoginRequired);
         QCOMPARE(program.window.rows.size(), rowsBefore);
-        QCOMPARE(program.session.state().counters.items.counts().dropped, 0);
+        QCOMPARE(program.controller.state().counters().counts().dropped, 0);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
         QCOMPARE(program.breakPoint(SettingsKeys::kBreakPointNum), QString::number(rowsBefore));
         QCOMPARE(requested(kItems).size(), rowsBefore + (page.startsWith(kItems) ? 1 : 0));
@@ -270,9 +270,9 @@ private slots:
 
         m_server.clearRequestedAddresses();
         Program second(FileFormat::TaobaoAssistant, folder.path());
-        StartupSequence startup(second.session);
-        startup.applyRunStateDefaults();
+        StartupSequence startup = second.session.startup();
         QCOMPARE(startup.loadBreakPoint(), StartupSequence::ResumeResult::Loaded);
+        second.controller.setResumePoint(startup.takeResumePoint());
         QCOMPARE(second.window.selectedFormat(), format);
         second.controller.collect();
 
@@ -292,7 +292,7 @@ private slots:
     // walk or the breakpoint.
     void missingShopMarker() {
         Program program(FileFormat::EbayAssistant);
-        CollectCommand checked(program.session);
+        CollectCommand checked(program.session.services());
         program.window.address = kStore + u"songfeng"_s;
         checked.collect();
 

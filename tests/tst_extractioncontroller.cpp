@@ -7,7 +7,6 @@
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Output.h"
 #include "run/CollectCommand.h"
-#include "run/ExtractionSession.h"
 #include "run/Messages.h"
 #include "run/ResumeCheck.h"
 #include "run/SettingsKeys.h"
@@ -16,6 +15,7 @@
 #include "run/WrittenItemSet.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
+#include "support/TestSession.h"
 #include "support/WebTestSupport.h"
 #include "text/TextFileIo.h"
 
@@ -37,7 +37,7 @@ namespace {
 class Fixture {
 public:
     explicit Fixture(std::function<void(ShopWalkHost&)> crawl = {})
-        : session(window, dir.path()), controller(session, crawlersFor(std::move(crawl))) {
+        : session(window, dir.path()), controller(session.services(), crawlersFor(std::move(crawl))) {
         controller.setFlushFunction([this] {
             ++flushes;
             if (failFlush)
@@ -61,7 +61,7 @@ public:
     QTemporaryDir dir;
     QString shopPageProblem;
     FakeWindow window;
-    ExtractionSession session;
+    TestSession session;
     CollectCommand controller;
     int crawls = 0;
     Platform platformCrawled = Platform::PaiPai; // meaningful once crawls > 0
@@ -80,7 +80,7 @@ private:
                 ++crawls;
                 platformCrawled = platform;
                 runningInCrawl = window.running;
-                stopFlagInCrawl = session.state().stopRequested;
+                stopFlagInCrawl = !controller.state().isRunning();
                 if (crawl)
                     crawl(ctx);
                 return walkEnd;
@@ -202,14 +202,14 @@ private slots:
         QCOMPARE(f.window.messages, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(f.crawls, message.isEmpty() ? 1 : 0);
         QCOMPARE(f.window.running, false);
-        QCOMPARE(f.session.state().stopRequested, true);
-        QCOMPARE(f.session.state().setup.outputBaseName,
+        QCOMPARE(f.controller.state().isRunning(), false);
+        QCOMPARE(f.controller.state().setup().outputBaseName,
                  message.isEmpty() ? baseName : QStringLiteral("Temp"));
         if (message.isEmpty()) {
             QCOMPARE(f.platformCrawled, platform);
             QCOMPARE(f.runningInCrawl, true);
             QCOMPARE(f.stopFlagInCrawl, false);
-            QCOMPARE(f.session.state().setup.shopUrl, ShopAddress::normalize(address));
+            QCOMPARE(f.controller.state().setup().shopUrl, ShopAddress::normalize(address));
         }
     }
 
@@ -300,8 +300,7 @@ private slots:
         QVERIFY(writeBreakPointKeys(
             f.session.settings(),
             {u"1"_s, u"PaiPai_66.csv"_s, u"http://shop.paipai.com/66"_s, u"8"_s, u"0"_s, u"2"_s}));
-        f.session.state().resume.shopUrl = resumeShop;
-        f.session.state().resume.itemNumber = 8;
+        f.controller.setResumePoint({resumeShop, 8});
         f.window.format = FileFormat::PaiPaiAssistant;
         f.run(Platform::PaiPai, u" HTTP://shop.paipai.com/66 "_s);
         QCOMPARE(seen, (QStringList{u"1"_s, u"http://shop.paipai.com/66"_s, u"2"_s, u"0"_s,
@@ -482,7 +481,7 @@ private slots:
         Fixture f;
         f.window.format = format;
         f.run(platform, address);
-        QCOMPARE(f.session.state().setup.outputFileName(), fileName);
+        QCOMPARE(f.controller.state().setup().outputFileName(), fileName);
         QCOMPARE(f.ini(SettingsKeys::kBreakPointFileName), fileName);
         QCOMPARE(QFileInfo(f.session.writer().target().outputPath).fileName(), fileName);
     }
@@ -552,8 +551,7 @@ private slots:
         const QString output = f.session.paths().inProgramDir(fileName);
         putFileBytes(output, file);
         agreeingList(output, format);
-        f.session.state().resume.shopUrl = u"http://shop.paipai.com/66"_s;
-        f.session.state().resume.itemNumber = 4;
+        f.controller.setResumePoint({u"http://shop.paipai.com/66"_s, 4});
         f.window.format = format;
         f.run(Platform::PaiPai, u"http://shop.paipai.com/66"_s);
         QCOMPARE(f.crawls, refused ? 0 : 1);
@@ -599,7 +597,7 @@ private slots:
         const QString listPath = WrittenItemSet::pathFor(output);
         if (!list.isNull())
             putFileBytes(listPath, list);
-        f.session.state().resume.shopUrl = u"http://shop.paipai.com/66"_s;
+        f.controller.setResumePoint({u"http://shop.paipai.com/66"_s, 0});
         f.run(Platform::PaiPai, u"http://shop.paipai.com/66"_s);
 
         QCOMPARE(f.crawls, refused ? 0 : 1);
@@ -669,8 +667,7 @@ private slots:
         // Resumed: the list knows item 1, whatever number the breakpoint holds.
         stopAfterFirst = false;
         f.session.stopSignal().reset();
-        f.session.state().resume.shopUrl = u"http://shop7.taobao.com/"_s;
-        f.session.state().resume.itemNumber = 0;
+        f.controller.setResumePoint({u"http://shop7.taobao.com/"_s, 0});
         f.run(Platform::Taobao, u"http://shop7.taobao.com/"_s);
         QCOMPARE(fetched, (QStringList{addresses.at(0), addresses.at(1)}));
         QCOMPARE(f.window.rows.size(), 1);
@@ -749,7 +746,7 @@ private slots:
         Fixture* fixture = nullptr;
         Fixture f([&](ShopWalkHost& ctx) {
             fixture->controller.collect();
-            QVERIFY(!fixture->session.state().stopRequested);
+            QVERIFY(fixture->controller.state().isRunning());
             QVERIFY(!ctx.stopRequested());
         });
         fixture = &f;
@@ -793,7 +790,7 @@ private slots:
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/5"));
 
         QCOMPARE(f.window.running, false);
-        QCOMPARE(f.session.state().stopRequested, true);
+        QCOMPARE(f.controller.state().isRunning(), false);
         QCOMPARE(f.window.messages, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(f.session.writer().hasPendingOutput(), bufferKept);
         QCOMPARE(f.session.writer().pendingOutput(), bufferKept ? testOutput({u"kept"_s}) : QString());
@@ -801,8 +798,64 @@ private slots:
         QCOMPARE(f.written, bufferKept ? QStringList() : QStringList{testOutput({u"kept"_s})});
     }
 
+    // The counts a run reports, as the walk's item calls make them: each item found once and
+    // counted by its best fate, the breakpoint's number the last cell reached, the progress total
+    // the shop's or what the lists held. Each run counts afresh.
+    void runCountsFollowTheItemCalls_data() {
+        // Items handed to the sink: wN written, pN already in the file, dN dropped, cN cut short;
+        // tN: the shop states N items.
+        QTest::addColumn<QString>("calls");
+        // found, written, already in the file, dropped, cell reached, stated total, progress total
+        QTest::addColumn<QList<int>>("counts");
+
+        QTest::newRow("none") << u""_s << QList<int>{0, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("one written") << u"w1"_s << QList<int>{1, 1, 0, 0, 1, 0, 1};
+        QTest::newRow("passed over, then written") << u"p1 w2"_s << QList<int>{2, 1, 1, 0, 2, 0, 2};
+        QTest::newRow("dropped once only") << u"d3 d3"_s << QList<int>{1, 0, 0, 1, 3, 0, 1};
+        QTest::newRow("written under a second list beats dropped")
+            << u"d1 w2 w1"_s << QList<int>{2, 2, 0, 0, 1, 0, 2};
+        QTest::newRow("cut short: found only") << u"t4 c1"_s << QList<int>{1, 0, 0, 0, 1, 4, 4};
+        QTest::newRow("lists hold more than stated") << u"t1 w1 w2"_s << QList<int>{2, 2, 0, 0, 2, 1, 2};
+    }
+
+    void runCountsFollowTheItemCalls() {
+        QFETCH(QString, calls);
+        QFETCH(QList<int>, counts);
+
+        Fixture f([&](ShopWalkHost& ctx) {
+            for (const QString& call : calls.split(u' ', Qt::SkipEmptyParts)) {
+                const int number = call.mid(1).toInt();
+                switch (call.at(0).unicode()) {
+                case u't':
+                    ctx.reportShopTotal(number);
+                    break;
+                case u'w':
+                    handItem(ctx, parsedTestItem(testRecord(u"x"_s)), number);
+                    break;
+                case u'p':
+                    handItem(ctx, ReachedItem::withFate(ReachedItem::Fate::AlreadyWritten), number);
+                    break;
+                case u'd':
+                    handItem(ctx, ReachedItem::dropped(DropReason::NoTitle), number);
+                    break;
+                default:
+                    handItem(ctx, ReachedItem::withFate(ReachedItem::Fate::CutShort), number);
+                }
+            }
+        });
+        for (int run = 0; run < 2; ++run) {
+            f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/%1").arg(run + 1));
+            const RunCounters& counters = f.controller.state().counters();
+            const ItemTally::Counts& c = counters.counts();
+            QCOMPARE((QList<int>{c.found, c.written, c.alreadyInFile, c.dropped, counters.collectedCount(),
+                                 counters.itemTotal(), counters.progressTotal()}),
+                     counts);
+            QCOMPARE(f.controller.lastRun().counts.written, counts.at(1));
+        }
+    }
+
     void outputKeptByAFailedWriteIsWrittenBeforeTheNextRun() {
-        Fixture f([](ShopWalkHost& ctx) { emitTestRow(ctx, ctx.runState().setup.shopUrl.right(1)); });
+        Fixture f([](ShopWalkHost& ctx) { emitTestRow(ctx, ctx.walkInput(0).shopAddress.right(1)); });
         f.failFlush = true;
         f.run(Platform::PaiPai, QStringLiteral("http://shop.paipai.com/1"));
         // Still failing: the next run does not start and the buffer stays.
@@ -839,13 +892,12 @@ private slots:
         QList<int> seen;
         QList<bool> appended;
         Fixture* fixture = nullptr;
-        Fixture f([&](ShopWalkHost& ctx) {
-            seen.append(ctx.runState().resume.itemNumber);
+        Fixture f([&](ShopWalkHost&) {
+            seen.append(fixture->controller.state().setup().resumedFrom);
             appended.append(fixture->session.writer().appendsToExisting());
         });
         fixture = &f;
-        f.session.state().resume.shopUrl = QStringLiteral("http://shop.paipai.com/55");
-        f.session.state().resume.itemNumber = 5;
+        f.controller.setResumePoint({QStringLiteral("http://shop.paipai.com/55"), 5});
         for (const QString& address : addresses) {
             const qsizetype crawlsBefore = seen.size();
             f.run(Platform::PaiPai, address);
@@ -887,8 +939,7 @@ private slots:
             putFileBytes(output, existing);
             agreeingList(output, FileFormat::TaobaoAssistant5);
         }
-        f.session.state().resume.shopUrl = u"http://shop55.taobao.com/"_s;
-        f.session.state().resume.itemNumber = 5;
+        f.controller.setResumePoint({u"http://shop55.taobao.com/"_s, 5});
         f.window.format = FileFormat::TaobaoAssistant5;
         f.run(Platform::Taobao, u"http://shop55.taobao.com/"_s);
 

@@ -1023,14 +1023,18 @@ private slots:
         QFETCH(QStringList, boxes);
         QFETCH(QString, address);
 
-        // What each run's walk is told to skip: a loaded breakpoint continues one run only.
+        // The breakpoint each run's walk starts from (a fresh run's is 0): a loaded breakpoint
+        // continues one run only.
         QMutex seenLock;
         QList<int> resumedAt;
-        Harness h([&](ShopWalkHost& ctx) {
+        const SettingsStore* folderSettings = nullptr;
+        Harness h([&](ShopWalkHost&) {
             const QMutexLocker lock(&seenLock);
-            resumedAt.append(ctx.runState().resume.itemNumber);
+            resumedAt.append(
+                folderSettings->readValue(SettingsKeys::kSection, SettingsKeys::kBreakPointNum).toInt());
         });
         SettingsStore& settings = h.window->settings();
+        folderSettings = &settings;
         const QString outputFile = h.window->paths().inProgramDir(QStringLiteral("eBay_abc.csv"));
         if (breakPoint) {
             QVERIFY(writeBreakPointKeys(settings,

@@ -438,7 +438,6 @@ private slots:
         run.window.platform = Platform::PaiPai;
         run.window.format = FileFormat::PaiPaiAssistant;
         run.window.address = u"http://shop.paipai.com/123/"_s;
-        run.session.state().stopRequested = true; // idle until the collect command starts
         const QString output = run.session.paths().outputFile(u"PaiPai_123"_s, u".csv"_s);
         const QString journal = OutputJournal::pathFor(output);
         QString numberAfterFirst;
@@ -464,14 +463,14 @@ private slots:
             halted = ctx.stopRequested();
             return WalkEnd{};
         };
-        CollectCommand controller(run.session, crawlers);
+        CollectCommand controller(run.session.services(), crawlers);
         controller.collect();
         QCOMPARE(numberAfterFirst, u"1"_s);
         QVERIFY(quietAfterFirst);
         QVERIFY(journalGone);
         // The walk is halted; the run's end writes the rows and then moves the breakpoint.
         QVERIFY(halted);
-        QVERIFY(run.session.state().stopRequested);
+        QVERIFY(!controller.state().isRunning());
         QVERIFY(!run.window.messages.isEmpty());
         QVERIFY2(run.window.messages.first().startsWith(u"恢复记录写入失败（"_s),
                  qPrintable(run.window.messages.first()));

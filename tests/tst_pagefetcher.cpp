@@ -1,4 +1,3 @@
-#include "run/RunState.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
@@ -194,13 +193,12 @@ private slots:
 
     void stopDuringSlowDownloadIsHandledAtOnce() {
         m_server.setSlowBody(at("quotes.htm"), 6, 100);
-        RunState state;
-        state.stopRequested = false;
+        bool stopRequested = false;
         EventPasses passes;
         int stopPass = 0;
         passes.onPass = [&] {
-            if (!state.stopRequested) {
-                state.stopRequested = true;
+            if (!stopRequested) {
+                stopRequested = true;
                 stopPass = passes.count;
             }
         };
@@ -419,18 +417,17 @@ private slots:
         QFETCH(int, minPasses);
         QFETCH(int, maxPasses);
 
-        RunState state;
-        state.stopRequested = stopBefore;
+        bool stopRequested = stopBefore;
         EventPasses passes;
         passes.onPass = [&] {
             if (passes.count == stopAtPass)
-                state.stopRequested = true;
+                stopRequested = true;
         };
         QElapsedTimer clock;
         clock.start();
         interruptiblePause(milliseconds, [&] {
             passes();
-            return state.stopRequested;
+            return stopRequested;
         });
         QVERIFY2(passes.count >= minPasses && passes.count <= maxPasses,
                  qPrintable(QString::number(passes.count)));

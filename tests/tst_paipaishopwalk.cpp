@@ -117,8 +117,8 @@ private slots:
         };
         QCOMPARE(shop.window.statusTexts, statuses);
 
-        QCOMPARE(shop.session.state().counters.collectedCount, 5);
-        const ItemTally::Counts& counts = shop.session.state().counters.items.counts();
+        QCOMPARE(shop.session.state().counters().collectedCount(), 5);
+        const ItemTally::Counts& counts = shop.session.state().counters().counts();
         QCOMPARE((QList<int>{counts.found, counts.written, counts.alreadyInFile, counts.dropped}),
                  (QList<int>{5, 2, 0, 3}));
         // The short group still moves the breakpoint; 5 of 21 items is no complete run.
@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(shop.session.context().failure(), Messages::kLoginRequired);
         QCOMPARE(shop.end.kind, WalkEnd::Kind::Failed);
         QCOMPARE(shop.window.rows.size(), rowsBefore);
-        QCOMPARE(shop.session.state().counters.items.counts().dropped, 0);
+        QCOMPARE(shop.session.state().counters().counts().dropped, 0);
         QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), QString::number(rowsBefore));
         QVERIFY(!shop.window.statusTexts.contains(summary(u"21"_s, 2) + u"全部采集完成......"_s));
     }
@@ -225,7 +225,7 @@ private slots:
         };
         shop.run();
         QVERIFY(!m_server.requestedAddresses().contains(kShopA + u"1000-2-2/itemlist.js"_s));
-        QCOMPARE(shop.session.state().counters.collectedCount, 2);
+        QCOMPARE(shop.session.state().counters().collectedCount(), 2);
         QCOMPARE(shop.breakPoint(SettingsKeys::kBreakPointNum), u"2"_s);
         // A stopped walk does not say it completed: its last word is where it got to.
         QCOMPARE(shop.window.statusTexts.last(),
@@ -248,15 +248,12 @@ private slots:
         QTemporaryDir dir;
         // Runs the collect command as the window does, resumed from the stored breakpoint when asked.
         const auto collect = [&](PaiPaiShopRun& shop, bool resume) {
-            shop.session.state().stopRequested = true; // idle until the collect command starts
             shop.window.address = kShopB;
             shop.window.format = format;
-            if (resume) {
-                shop.session.state().resume.shopUrl = kShopB;
-                shop.session.state().resume.itemNumber =
-                    shop.breakPoint(SettingsKeys::kBreakPointNum).toInt();
-            }
-            CollectCommand controller(shop.session);
+            CollectCommand controller(shop.session.services());
+            controller.setPauseScale(0.001);
+            if (resume)
+                controller.setResumePoint({kShopB, shop.breakPoint(SettingsKeys::kBreakPointNum).toInt()});
             // The user presses stop as the first item reaches the grid.
             shop.window.onUpdate = [&] {
                 if (!resume && !shop.window.rows.isEmpty())

@@ -1,5 +1,4 @@
 #include "base/ProgramIdentity.h"
-#include "run/ExtractionSession.h"
 #include "run/RunEngine.h"
 #include "run/SettingsKeys.h"
 #include "run/SettingsStore.h"

@@ -1,11 +1,11 @@
 #include "formats/OutputBatch.h"
-#include "run/ExtractionSession.h"
 #include "run/Messages.h"
 #include "run/SettingsKeys.h"
 #include "run/StartupSequence.h"
 #include "run/WrittenItemSet.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
+#include "support/TestSession.h"
 #include "support/WebTestSupport.h"
 
 #include <QFile>
@@ -107,23 +107,24 @@ private slots:
         QTemporaryDir dir;
         FakeWindow window;
         window.answers = {answer};
-        ExtractionSession session(window, dir.path());
+        TestSession session(window, dir.path());
         QVERIFY(writeBreakPointKeys(session.settings(), keys));
         if (fileExists)
             putFileBytes(session.paths().inProgramDir(QStringLiteral("Taobao_5.csv")), "");
         const QByteArray settingsBefore = fileBytes(session.paths().settingsFile());
 
-        StartupSequence startup(session);
-        startup.applyRunStateDefaults();
+        StartupSequence startup = session.startup();
         QCOMPARE(ask ? startup.offerResume() : startup.loadBreakPoint(), result);
         QCOMPARE(window.questions, question.isEmpty() ? QStringList() : QStringList{question});
         QCOMPARE(window.messages, messages);
         QCOMPARE(window.platform, platform);
         QCOMPARE(window.format, format);
         QCOMPARE(window.address, address);
-        QCOMPARE(session.state().resume.itemNumber, resumeNumber);
-        QCOMPARE(session.state().resume.shopUrl, result == Result::Loaded ? address : QString());
-        QCOMPARE(session.state().setup.recordsBreakPoint, restored);
+        const ResumePoint loaded = startup.takeResumePoint();
+        QCOMPARE(loaded.itemNumber, resumeNumber);
+        QCOMPARE(loaded.shopUrl, result == Result::Loaded ? address : QString());
+        // Handed to one run only.
+        QVERIFY(startup.resumePoint().isEmpty());
         // Once loaded, the status line says how to go on.
         QCOMPARE(window.statusTexts, restored ? QStringList{Messages::kResumeLoaded} : QStringList());
         // Start-up only reads: a declined offer comes again next time.
@@ -165,7 +166,7 @@ private slots:
         QTemporaryDir dir;
         FakeWindow window;
         window.answers = {answer};
-        ExtractionSession session(window, dir.path());
+        TestSession session(window, dir.path());
         QVERIFY(writeBreakPointKeys(
             session.settings(), QStringLiteral("1|Taobao_5.csv|http://shop5.taobao.com|12|2|1").split(u'|')));
         const QString output = session.paths().inProgramDir(QStringLiteral("Taobao_5.csv"));
@@ -179,8 +180,7 @@ private slots:
         if (!list.isNull())
             putFileBytes(listPath, list);
 
-        StartupSequence startup(session);
-        startup.applyRunStateDefaults();
+        StartupSequence startup = session.startup();
         QCOMPARE(ask ? startup.offerResume() : startup.loadBreakPoint(), result);
         const bool trusted = result == Result::Loaded;
         QStringList questions;
@@ -189,7 +189,7 @@ private slots:
         else if (ask)
             questions << Messages::resumeOffer(QStringLiteral("http://shop5.taobao.com"), 12);
         QCOMPARE(window.questions, questions);
-        QCOMPARE(session.state().resume.shopUrl,
+        QCOMPARE(startup.resumePoint().shopUrl,
                  trusted ? QStringLiteral("http://shop5.taobao.com") : QString());
         // Nothing is touched before the run: the fresh run replaces the file when it writes.
         QCOMPARE(fileBytes(listPath), list);
@@ -228,7 +228,7 @@ private slots:
         QTemporaryDir dir;
         FakeWindow window;
         window.answers = {true};
-        ExtractionSession session(window, dir.path());
+        TestSession session(window, dir.path());
         QVERIFY(writeBreakPointKeys(
             session.settings(), QStringLiteral("1|Taobao_5.csv|http://shop5.taobao.com|-|2|0").split(u'|')));
         QByteArray ini = fileBytes(session.paths().settingsFile());
@@ -236,13 +236,12 @@ private slots:
         putFileBytes(session.paths().settingsFile(), ini);
         putFileBytes(session.paths().inProgramDir(QStringLiteral("Taobao_5.csv")), "x");
 
-        StartupSequence startup(session);
-        startup.applyRunStateDefaults();
+        StartupSequence startup = session.startup();
         const Result result = startup.offerResume();
         QCOMPARE(result, number >= 0 ? Result::Loaded : Result::FreshRun);
-        QCOMPARE(session.state().resume.itemNumber, qMax(number, 0));
+        QCOMPARE(startup.resumePoint().itemNumber, qMax(number, 0));
         // Starting again continues nothing: the run replaces the file.
-        QCOMPARE(session.state().resume.shopUrl.isEmpty(), number < 0);
+        QCOMPARE(startup.resumePoint().shopUrl.isEmpty(), number < 0);
     }
 };
 

@@ -201,7 +201,7 @@ private slots:
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), breakPointNum);
         QCOMPARE(crawl.end.kind, WalkEnd::Kind::Complete);
         QCOMPARE(crawl.stops, 1);
-        QVERIFY(crawl.session.state().stopRequested);
+        QVERIFY(!crawl.session.state().isRunning());
         QVERIFY(crawl.window.messages.isEmpty());
 
         const QStringList shown = crawl.window.statusTexts;
@@ -289,7 +289,7 @@ private slots:
                               kLayout1 + u"?page_num=1&cat=103&search=y"_s}));
         // 1006, 1007 and 1008: the whole-shop list names 1001 to 1003 again, which the file holds.
         QCOMPARE(crawl.window.rows.size(), 3);
-        QCOMPARE(crawl.session.state().counters.collectedCount, 12);
+        QCOMPARE(crawl.session.state().counters().collectedCount(), 12);
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), u"12"_s);
     }
 
@@ -324,7 +324,7 @@ private slots:
 
         QCOMPARE(pagesRequested(m_server).last(), item(stopAtItem));
         QCOMPARE(crawl.window.rows.size(), reached);
-        QCOMPARE(crawl.session.state().counters.collectedCount, reached);
+        QCOMPARE(crawl.session.state().counters().collectedCount(), reached);
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPointNum), QString::number(reached));
         QCOMPARE(crawl.breakPoint(SettingsKeys::kBreakPoint), u"1"_s);
         QCOMPARE(crawl.end.kind, WalkEnd::Kind::Stopped);

@@ -128,13 +128,12 @@ QString parseOptions(const QStringList& arguments, ExtractOptions* options) {
 }
 
 // The files a run reads or writes in the program folder; a log written over one would destroy it.
-QStringList ownFiles(const AppPaths& paths, const RunState& state, const ConsoleOutput& window,
-                     const InstanceLock& lock) {
+QStringList ownFiles(const AppPaths& paths, const ConsoleOutput& window, const InstanceLock& lock) {
     const Platform platform = window.selectedPlatform();
     const QString baseName =
         ShopAddress::outputBaseName(platform, ShopAddress::normalize(window.addressText())) +
         ShopAddress::formatSuffix(platform, window.selectedFormat());
-    const QString output = paths.outputFile(baseName, state.setup.outputExtension);
+    const QString output = paths.outputFile(baseName, RunSetup::outputExtension());
     return {paths.settingsFile(), lock.path(), output, OutputJournal::pathFor(output),
             WrittenItemSet::pathFor(output)};
 }
@@ -201,12 +200,10 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     // The folder's one settings store, which the run shares; start-up needs no run's services.
     const AppPaths paths(programDir);
     SettingsStore settings(paths.settingsFile());
-    RunState state;
-    StartupSequence startup(window, state, paths, settings);
+    StartupSequence startup(window, paths, settings);
 
     if (!options.agree && !window.acceptUsageNotice())
         return 1;
-    startup.applyRunStateDefaults();
     startup.recoverInterruptedOutput();
 
     if (options.resume) {
@@ -233,7 +230,7 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     // Every line of the run goes to the log file at once, so a run that dies leaves its log.
     QFile logFile(options.logFile);
     if (!options.logFile.isEmpty()) {
-        QString problem = ownFileProblem(options.logFile, ownFiles(paths, state, window, lock));
+        QString problem = ownFileProblem(options.logFile, ownFiles(paths, window, lock));
         if (problem.isEmpty())
             System::openRegularFile(logFile, true, &problem);
         if (!problem.isEmpty()) {
@@ -292,8 +289,9 @@ int runExtractCommand(const QStringList& arguments, const QString& dataDir,
     request.platform = window.selectedPlatform();
     request.format = window.selectedFormat();
     request.address = window.addressText();
-    request.resumeShopUrl = state.resume.shopUrl;
-    request.resumeItemNumber = state.resume.itemNumber;
+    const ResumePoint resume = startup.takeResumePoint();
+    request.resumeShopUrl = resume.shopUrl;
+    request.resumeItemNumber = resume.itemNumber;
     engine.start(request);
     loop.exec();
     System::stopInterruptWatch();

@@ -90,8 +90,7 @@ MainWindow::MainWindow(const QString& programDir, CollectCommand::Crawlers crawl
 
 MainWindow::MainWindow(RunEngineOptions options, QWidget* parent)
     : QWidget(parent), m_paths(options.programDir), m_settings(m_paths.settingsFile()),
-      m_engine(withSettings(std::move(options), &m_settings)),
-      m_startup(*this, m_state, m_paths, m_settings) {
+      m_engine(withSettings(std::move(options), &m_settings)), m_startup(*this, m_paths, m_settings) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ProgramIdentity::kWindowCaption);
     buildUi();
@@ -445,10 +444,9 @@ void MainWindow::collect() {
     request.format = selectedFormat();
     request.address = addressText();
     // A breakpoint loaded at start-up goes with the next run, once.
-    RunState& state = m_state;
-    request.resumeShopUrl = state.resume.shopUrl;
-    request.resumeItemNumber = state.resume.itemNumber;
-    state.resume.shopUrl.clear();
+    const ResumePoint resume = m_startup.takeResumePoint();
+    request.resumeShopUrl = resume.shopUrl;
+    request.resumeItemNumber = resume.itemNumber;
     m_runChoices = {request.platform, request.format, request.address};
     m_runMessage.clear();
     setStatusText(QString());
@@ -470,7 +468,6 @@ bool MainWindow::runStartup() {
             return false;
         RememberedChoices::recordNoticeAccepted(settings, Messages::kUsageNotice);
     }
-    m_startup.applyRunStateDefaults();
     m_startup.recoverInterruptedOutput();
     m_startup.offerResume();
     return true;

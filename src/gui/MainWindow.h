@@ -6,7 +6,6 @@
 #include "run/CollectCommand.h"
 #include "run/RunEngine.h"
 #include "run/RunProgress.h"
-#include "run/RunState.h"
 #include "run/SettingsStore.h"
 #include "run/StartupSequence.h"
 #include "run/WindowInterface.h"
@@ -49,7 +48,7 @@ public:
     const AppPaths& paths() const { return m_paths; }
     RunEngine& engine() { return m_engine; }
     // The breakpoint start-up loaded for the next run; empty once that run has taken it.
-    const ResumePoint& loadedResumePoint() const { return m_state.resume; }
+    const ResumePoint& loadedResumePoint() const { return m_startup.resumePoint(); }
     ItemTableModel* itemModel() const { return m_model; }
     ItemGridView* grid() const { return m_grid; }
     LogPanel* logPanel() const { return m_logPanel; }
@@ -112,7 +111,6 @@ private:
     AppPaths m_paths;
     SettingsStore m_settings;
     // What start-up loaded (the breakpoint the next run continues); runs keep their own state.
-    RunState m_state;
     RunEngine m_engine;
     StartupSequence m_startup;
 

@@ -7,11 +7,12 @@
 #include "crawl/WalkEnd.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputFormats.h"
+#include "formats/RowWriter.h"
 #include "formats/Taobao5Output.h"
-#include "run/ExtractionSession.h"
 #include "run/Messages.h"
 #include "run/ResumeCheck.h"
 #include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
 #include "run/ShopAddress.h"
 #include "run/ShopPageCheck.h"
 #include "run/ShopWalkHost.h"
@@ -40,28 +41,32 @@ CollectCommand::Crawlers CollectCommand::Crawlers::standard() {
             }};
 }
 
-CollectCommand::CollectCommand(ExtractionSession& session, Crawlers crawlers)
-    : m_session(session), m_crawlers(std::move(crawlers)) {
-    m_flush = [this] { return m_session.writer().flush(); };
+CollectCommand::CollectCommand(Services services, Crawlers crawlers)
+    : m_window(services.window), m_paths(services.paths), m_settings(services.settings),
+      m_writer(services.writer), m_stop(services.stop),
+      m_host(m_state.setup(), m_state.counters(), m_window, services.settings, services.fetcher,
+             services.writer, services.paths, services.stop),
+      m_crawlers(std::move(crawlers)) {
+    m_flush = [this] { return m_writer.flush(); };
 }
 
 void CollectCommand::writeBreakPoint(const QString& key, const QString& value) {
     // A failed settings write must not hold up the extraction.
-    m_session.settings().writeValue(SettingsKeys::kSection, key, value);
+    m_settings.writeValue(SettingsKeys::kSection, key, value);
 }
 
 void CollectCommand::collect() {
-    RunState& state = m_session.state();
-    WindowInterface& window = m_session.window();
+    WindowInterface& window = m_window;
     // One extraction at a time, even if a second collect arrives nested inside a crawl.
-    if (state.isRunning())
+    if (m_state.isRunning())
         return;
     m_lastRun = {};
     m_flushFailureReported = false;
+    m_state.counters().clear();
 
     // Output an earlier stop could not write belongs to its own file: write it before this run
     // reuses the buffer, and do not start while it cannot be written.
-    RowWriter& writer = m_session.writer();
+    RowWriter& writer = m_writer;
     if (writer.hasPendingOutput() && !m_flush().ok()) {
         m_lastRun.outputPending = true;
         window.showMessage(Messages::kFlushFailed);
@@ -70,22 +75,22 @@ void CollectCommand::collect() {
 
     writer.setAppendToExisting(false);
     window.clearGrid();
-    m_session.context().startRun(&m_session.writtenItems());
-    state.counters = {};
-    state.stopRequested = false;
+    m_host.startRun(&m_writtenItems);
+    m_state.setRunning(true);
     window.setRunning(true);
-    state.setup.shopUrl = ShopAddress::normalize(window.addressText());
-    state.setup.recordsBreakPoint = true;
+    RunSetup setup = m_state.setup();
+    setup.shopUrl = ShopAddress::normalize(window.addressText());
+    m_state.setSetup(setup);
 
     const Platform platform = window.selectedPlatform();
     if (refuseAddress(platform))
         return;
 
     const FileFormat format = window.selectedFormat();
-    state.setup.outputBaseName = ShopAddress::outputBaseName(platform, state.setup.shopUrl) +
-                                 ShopAddress::formatSuffix(platform, format);
-    const QString outputPath =
-        m_session.paths().outputFile(state.setup.outputBaseName, state.setup.outputExtension);
+    setup.outputBaseName =
+        ShopAddress::outputBaseName(platform, setup.shopUrl) + ShopAddress::formatSuffix(platform, format);
+    m_state.setSetup(setup);
+    const QString outputPath = m_paths.outputFile(setup.outputBaseName, RunSetup::outputExtension());
     writer.setTarget({format, platform, outputPath});
 
     const bool resumed = continuesBreakPoint();
@@ -100,12 +105,12 @@ void CollectCommand::collect() {
     const Crawler& crawler = platform == Platform::PaiPai ? m_crawlers.paipai
                              : platform == Platform::Ebay ? m_crawlers.ebay
                                                           : m_crawlers.taobao;
-    const int messagesBefore = m_session.messagesShown();
+    const int messagesBefore = m_window.messagesShown();
     bool threw = false;
     WalkEnd end;
     try {
         if (crawler)
-            end = crawler(m_session.context());
+            end = crawler(m_host);
     } catch (...) {
         threw = true;
     }
@@ -113,25 +118,25 @@ void CollectCommand::collect() {
 }
 
 bool CollectCommand::refuseAddress(Platform platform) {
-    const RunState& state = m_session.state();
+    const QString& shopUrl = m_state.setup().shopUrl;
     QString message;
-    if (state.setup.shopUrl.isEmpty()) {
+    if (shopUrl.isEmpty()) {
         message = Messages::kAddressEmpty;
-    } else if (!ShopAddress::isAcceptedFor(platform, state.setup.shopUrl)) {
-        const std::optional<Platform> addressPlatform = ShopAddress::platformOfAddress(state.setup.shopUrl);
+    } else if (!ShopAddress::isAcceptedFor(platform, shopUrl)) {
+        const std::optional<Platform> addressPlatform = ShopAddress::platformOfAddress(shopUrl);
         message = addressPlatform ? ShopAddress::otherPlatformMessage(*addressPlatform)
                                   : ShopAddress::rejectionMessage(platform);
     } else {
         return false;
     }
     stop();
-    m_session.window().showMessage(message);
+    m_window.showMessage(message);
     return true;
 }
 
 // A resumed run appends: only to a file of its own layout, so one file never mixes two.
 bool CollectCommand::refuseResumedFile(bool resumed, FileFormat format) {
-    const QString path = m_session.writer().target().outputPath;
+    const QString path = m_writer.target().outputPath;
     const QFileInfo file(path);
     if (!resumed || !file.exists() || file.size() == 0)
         return false;
@@ -141,7 +146,7 @@ bool CollectCommand::refuseResumedFile(bool resumed, FileFormat format) {
         return false;
     stop();
     m_lastRun.failed = true;
-    m_session.window().showMessage(
+    m_window.showMessage(
         format == FileFormat::TaobaoAssistant5
             ? Taobao5Output::notContinuableMessage(path)
             : Messages::outputOfAnotherFormat(file.fileName(), OutputFormats::describe(format).caption));
@@ -151,30 +156,29 @@ bool CollectCommand::refuseResumedFile(bool resumed, FileFormat format) {
 // A resume passes over the items the list names, so the list must say what the file holds. Start-up
 // offers a fresh run for such a list; a run that meets one anyway is refused.
 bool CollectCommand::refuseUntrustedList(bool resumed, FileFormat format) {
-    const QString path = m_session.writer().target().outputPath;
-    WrittenItemSet& items = m_session.writtenItems();
+    const QString path = m_writer.target().outputPath;
+    WrittenItemSet& items = m_writtenItems;
     items = WrittenItemSet(WrittenItemSet::pathFor(path));
     if (!resumed || ResumeCheck::check(items, path, format) == ResumeCheck::Verdict::Trusted)
         return false;
     stop();
     m_lastRun.failed = true;
-    m_session.window().showMessage(Messages::writtenItemsUntrustedRefused(QFileInfo(path).fileName()));
+    m_window.showMessage(Messages::writtenItemsUntrustedRefused(QFileInfo(path).fileName()));
     return true;
 }
 
 bool CollectCommand::refuseShopPage(Platform platform) {
     if (!m_crawlers.shopCheck)
         return false;
-    ShopWalkHost& ctx = m_session.context();
-    const Status page = m_crawlers.shopCheck(ctx, platform);
-    if (page.ok() && !ctx.downloadsCut() && !m_session.state().stopRequested)
+    const Status page = m_crawlers.shopCheck(m_host, platform);
+    if (page.ok() && !m_host.downloadsCut() && m_state.isRunning())
         return false;
     stop();
     if (!page.ok()) {
         m_lastRun.failed = true;
         m_lastRun.endingText = page.message();
-        m_session.window().setStatusText(page.message());
-        m_session.window().showMessage(page.message());
+        m_window.setStatusText(page.message());
+        m_window.showMessage(page.message());
     }
     return true;
 }
@@ -182,30 +186,27 @@ bool CollectCommand::refuseShopPage(Platform platform) {
 // The breakpoint keys describe one run: written together once it starts, so that a refused
 // address never pairs one shop's address with another's item number.
 void CollectCommand::recordRunStart(Platform platform, FileFormat format, bool resumed) {
-    RunState& state = m_session.state();
-    WrittenItemSet& items = m_session.writtenItems();
+    WrittenItemSet& items = m_writtenItems;
     // A resumed run's list was loaded by its check.
     if (!resumed)
         items.reset();
     m_rowsAtStart = items.size();
-    m_session.writer().setItemKeysInFile(items.size());
-    if (!state.setup.recordsBreakPoint)
-        return;
+    m_writer.setItemKeysInFile(items.size());
     writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
-    writeBreakPoint(SettingsKeys::kBreakPointUrl, state.setup.shopUrl);
+    writeBreakPoint(SettingsKeys::kBreakPointUrl, m_state.setup().shopUrl);
     writeBreakPoint(SettingsKeys::kBreakPointOption,
                     QString::number(OutputFormats::describe(format).outputIndex));
     writeBreakPoint(SettingsKeys::kBreakPointSO, QString::number(MarketplaceCodes::platformIndex(platform)));
-    writeBreakPoint(SettingsKeys::kBreakPointFileName, state.setup.outputFileName());
+    writeBreakPoint(SettingsKeys::kBreakPointFileName, m_state.setup().outputFileName());
     if (!resumed)
         writeBreakPoint(SettingsKeys::kBreakPointNum, QStringLiteral("0"));
 }
 
 void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messagesBefore) {
-    RunState& state = m_session.state();
-    WindowInterface& window = m_session.window();
-    RowWriter& writer = m_session.writer();
-    ShopWalkHost& ctx = m_session.context();
+    WindowInterface& window = m_window;
+    RowWriter& writer = m_writer;
+    ShopWalkHost& ctx = m_host;
+    const RunCounters& counters = m_state.counters();
 
     if (crawlThrew) {
         m_lastRun.crawlFailed = true;
@@ -215,12 +216,12 @@ void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messages
         stop();
     }
     m_lastRun.outputPending = writer.hasPendingOutput();
-    WrittenItemSet& items = m_session.writtenItems();
+    WrittenItemSet& items = m_writtenItems;
     // Keys of rows that reached the output file (the stop wrote them) are kept for a resume.
     if (!m_lastRun.outputPending) {
         items.commit();
         // A journal that failed held the breakpoint back until the rows were in the file.
-        if (ctx.itemAwaitingOutput() > 0 && state.setup.recordsBreakPoint)
+        if (ctx.itemAwaitingOutput() > 0)
             writeBreakPoint(SettingsKeys::kBreakPointNum, QString::number(ctx.itemAwaitingOutput()));
     }
     ctx.endRun();
@@ -228,9 +229,9 @@ void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messages
     if (!crawlThrew && !end.lastStatus.isEmpty())
         window.setStatusText(end.lastStatus);
 
-    const bool userStopped = m_session.stopSignal().isRequested();
-    const bool toldUser = m_session.messagesShown() > messagesBefore;
-    const ItemTally::Counts& counts = state.counters.items.counts();
+    const bool userStopped = m_stop.isRequested();
+    const bool toldUser = m_window.messagesShown() > messagesBefore;
+    const ItemTally::Counts& counts = counters.counts();
     m_lastRun.counts = counts;
     // Rows still buffered after a failed write are not in the file.
     m_lastRun.itemsInFile = m_rowsAtStart + (m_lastRun.outputPending ? 0 : counts.written);
@@ -240,7 +241,7 @@ void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messages
         itemNotes += Messages::itemsWithoutPictureAddress(counts.withoutPictureAddress);
     // Lists that ended at a page the site did not give, short of what the shop states, may hold
     // more: the run fails on that page and stays resumable.
-    if (!ctx.unreadListPage().isEmpty() && counts.found < state.counters.itemTotal)
+    if (!ctx.unreadListPage().isEmpty() && counts.found < counters.itemTotal())
         ctx.failWalk(Messages::networkFailed(ctx.unreadListPage(), ctx.unreadListPageReason()));
     // The walk's own texts came before this point: the ending is the last word.
     if (userStopped && !crawlThrew) {
@@ -258,8 +259,8 @@ void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messages
         m_lastRun.ending = Ending::Complete;
         m_lastRun.endingText = Messages::runComplete(m_lastRun.itemsInFile,
                                                      QDir::toNativeSeparators(writer.target().outputPath));
-        if (end.listsRead() && counts.found != state.counters.itemTotal)
-            m_lastRun.endingText += u'；' + statedAndFoundText(state.counters.itemTotal, counts.found);
+        if (end.listsRead() && counts.found != counters.itemTotal())
+            m_lastRun.endingText += u'；' + statedAndFoundText(counters.itemTotal(), counts.found);
         m_lastRun.endingText += itemNotes;
     }
     m_lastRun.failed = m_lastRun.ending == Ending::Failed;
@@ -269,7 +270,7 @@ void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messages
     if (m_lastRun.ending == Ending::Complete) {
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("0"));
         items.remove();
-    } else if (state.setup.recordsBreakPoint) {
+    } else {
         // A walk may have called itself done; a run that did not end complete stays resumable.
         writeBreakPoint(SettingsKeys::kBreakPoint, QStringLiteral("1"));
     }
@@ -278,24 +279,23 @@ void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messages
 }
 
 bool CollectCommand::continuesBreakPoint() const {
-    const RunState& state = m_session.state();
-    return !state.resume.shopUrl.isEmpty() &&
-           state.setup.shopUrl == ShopAddress::normalize(state.resume.shopUrl);
+    const ResumePoint& resume = m_state.resume();
+    return !resume.isEmpty() && m_state.setup().shopUrl == ShopAddress::normalize(resume.shopUrl);
 }
 
 void CollectCommand::takeResumePoint(bool resumed) {
-    RunState& state = m_session.state();
-    if (!resumed)
-        state.resume.itemNumber = 0;
-    state.resume.shopUrl.clear();
-    m_session.writer().setAppendToExisting(resumed);
+    RunSetup setup = m_state.setup();
+    setup.resumedFrom = resumed ? m_state.resume().itemNumber : 0;
+    m_state.setSetup(setup);
+    // Used up: the next run starts afresh unless another is loaded.
+    m_state.setResume({});
+    m_writer.setAppendToExisting(resumed);
 }
 
 bool CollectCommand::stopQuietly() {
-    RunState& state = m_session.state();
-    state.stopRequested = true;
-    m_session.window().setRunning(false);
-    if (!m_session.writer().hasPendingOutput())
+    m_state.setRunning(false);
+    m_window.setRunning(false);
+    if (!m_writer.hasPendingOutput())
         return true;
     // On failure the writer keeps its pending output, so the next stop tries again.
     return m_flush().ok();
@@ -305,7 +305,7 @@ void CollectCommand::stop() {
     // A refused start and the run's end may both fail to write; one message is enough.
     if (!stopQuietly() && !m_flushFailureReported) {
         m_flushFailureReported = true;
-        m_session.window().showMessage(Messages::kFlushFailed);
+        m_window.showMessage(Messages::kFlushFailed);
     }
-    m_lastRun.outputPending = m_session.writer().hasPendingOutput();
+    m_lastRun.outputPending = m_writer.hasPendingOutput();
 }

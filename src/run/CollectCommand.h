@@ -4,19 +4,27 @@
 #include "base/Status.h"
 #include "crawl/ItemTally.h"
 #include "crawl/WalkEnd.h"
+#include "run/MessageCountingWindow.h"
+#include "run/RunState.h"
+#include "run/ShopWalkHost.h"
+#include "run/WrittenItemSet.h"
 
 #include <QString>
 
 #include <functional>
 
-class ExtractionSession;
-class ShopWalkHost;
+class AppPaths;
+class PageFetcher;
+class RowWriter;
+class SettingsStore;
+class StopSignal;
+class WindowInterface;
 
 // The collect command (cmd_go): checks the address and the shop page, starts the run, hands the
 // shop's walk its parts, and once the walk has returned writes the rows, moves the breakpoint and
-// shows the ending. It works on the session's run state and talks to whatever window the session
-// was built around, so the window, the command line and the tests run the very same command. A stop
-// reaches the walk only through the session's stop signal.
+// shows the ending. It owns the run's state, the written-item list and the walk's host, and talks to
+// whatever window it was given, so the window, the command line and the tests run the very same
+// command. A stop reaches the walk only through the stop signal it was given.
 class CollectCommand {
 public:
     using Crawler = std::function<WalkEnd(ShopWalkHost&)>;
@@ -33,10 +41,31 @@ public:
         static Crawlers standard();
     };
 
-    explicit CollectCommand(ExtractionSession& session, Crawlers crawlers = Crawlers::standard());
+    // What the command works with: the program folder's services, owned by whoever runs the
+    // command (the engine's worker, or a test) and outliving it.
+    struct Services {
+        WindowInterface& window;
+        const AppPaths& paths;
+        SettingsStore& settings;
+        PageFetcher& fetcher;
+        RowWriter& writer;
+        StopSignal& stop; // the run's stop request, thread-safe
+    };
+
+    explicit CollectCommand(Services services, Crawlers crawlers = Crawlers::standard());
+    CollectCommand(const CollectCommand&) = delete;
+    CollectCommand& operator=(const CollectCommand&) = delete;
 
     // Runs one whole extraction for the address in the window; returns when the crawler has.
     void collect();
+    // A breakpoint start-up loaded: the next run of its shop continues it, and uses it up.
+    void setResumePoint(const ResumePoint& resume) { m_state.setResume(resume); }
+
+    // What the run works on and how far it got, and the walk's pauses, to read.
+    const RunState& state() const { return m_state; }
+    const ShopWalkHost& host() const { return m_host; }
+    // Tests shorten the politeness pauses with a factor below 1.
+    void setPauseScale(double scale) { m_host.setPauseScale(scale); }
 
     enum class Ending {
         NotStarted, // address refused, or the shop page was not a shop
@@ -79,7 +108,15 @@ private:
     void recordRunStart(Platform platform, FileFormat format, bool resumed);
     void finishRun(bool crawlThrew, const WalkEnd& end, int messagesBefore);
 
-    ExtractionSession& m_session;
+    MessageCountingWindow m_window;
+    const AppPaths& m_paths;
+    SettingsStore& m_settings;
+    RowWriter& m_writer;
+    StopSignal& m_stop;
+    RunState m_state;
+    // The items the current run's output file holds; aimed at the file as the run starts.
+    WrittenItemSet m_writtenItems;
+    ShopWalkHost m_host;
     Crawlers m_crawlers;
     std::function<Status()> m_flush;
     RunSummary m_lastRun;

@@ -1,9 +1,12 @@
 #include "run/RunEngine.h"
 
-#include "run/ExtractionSession.h"
+#include "formats/RowWriter.h"
+#include "run/AppPaths.h"
 #include "run/RunLog.h"
+#include "run/SettingsStore.h"
 #include "run/TimeLeftEstimate.h"
 #include "run/WindowInterface.h"
+#include "web/PageFetcher.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -11,18 +14,21 @@
 
 // The window as a run on the worker sees it: the choices are the request's, and everything shown
 // becomes a signal of the engine. A requested stop reaches the walk through the engine's stop
-// signal.
+// signal. The worker owns the run's services and hands them to the collect command it runs.
 class RunEngine::Worker : public QObject, public WindowInterface {
 public:
     Worker(RunEngine& engine, RunEngineOptions options)
-        : m_engine(engine), m_session(*this, options.programDir, &engine.m_stop, options.settings),
-          m_controller(m_session, std::move(options.crawlers)) {
+        : m_engine(engine), m_paths(options.programDir),
+          m_ownSettings(options.settings ? nullptr : std::make_unique<SettingsStore>(m_paths.settingsFile())),
+          m_settings(options.settings ? *options.settings : *m_ownSettings), m_fetcher({}, &engine.m_stop),
+          m_controller({*this, m_paths, m_settings, m_fetcher, m_writer, engine.m_stop},
+                       std::move(options.crawlers)) {
         if (options.pauseScale)
-            m_session.context().setPauseScale(*options.pauseScale);
+            m_controller.setPauseScale(*options.pauseScale);
         if (options.flush)
             m_controller.setFlushFunction(
-                [this, flush = std::move(options.flush)] { return flush(m_session.writer()); });
-        m_session.fetcher().setObserver([this](const FetchReport& report) {
+                [this, flush = std::move(options.flush)] { return flush(m_writer); });
+        m_fetcher.setObserver([this](const FetchReport& report) {
             emit m_engine.logged(RunLog::fetchLine(QTime::currentTime(), report));
         });
     }
@@ -30,11 +36,8 @@ public:
     void run(const RunRequest& request) {
         m_request = request;
         m_rows = 0;
-        RunState& state = m_session.state();
-        if (!request.resumeShopUrl.isEmpty()) {
-            state.resume.shopUrl = request.resumeShopUrl;
-            state.resume.itemNumber = request.resumeItemNumber;
-        }
+        if (!request.resumeShopUrl.isEmpty())
+            m_controller.setResumePoint({request.resumeShopUrl, request.resumeItemNumber});
         startProgress();
         m_controller.collect();
         RunOutcome outcome;
@@ -44,7 +47,7 @@ public:
         outcome.droppedItems = outcome.summary.counts.dropped;
         outcome.rows = m_rows;
         outcome.outputFile =
-            m_session.paths().outputFile(state.setup.outputBaseName, state.setup.outputExtension);
+            m_paths.outputFile(m_controller.state().setup().outputBaseName, RunSetup::outputExtension());
         if (outcome.summary.started)
             log(RunLog::Kind::Summary,
                 RunLog::summaryText(outcome.summary.itemsInFile, outcome.summary.counts.dropped));
@@ -52,7 +55,7 @@ public:
     }
 
     // Network objects belong to the thread that made them; they go before the thread does.
-    void releaseThreadResources() { m_session.fetcher().releaseConnections(); }
+    void releaseThreadResources() { m_fetcher.releaseConnections(); }
 
     Platform selectedPlatform() const override { return m_request.platform; }
     FileFormat selectedFormat() const override { return m_request.format; }
@@ -88,27 +91,23 @@ private:
         emit m_engine.logged(RunLog::line(QTime::currentTime(), kind, text));
     }
 
-    // A run knows no total until its walk has read the shop's, and has reached no item.
+    // A run knows no total until its walk has read the shop's, and has reached no item (the collect
+    // command clears the counters and the host its last pause as the run starts).
     void startProgress() {
-        RunState& state = m_session.state();
-        ShopWalkHost& ctx = m_session.context();
-        state.counters.itemTotal = 0;
-        state.counters.collectedCount = 0;
-        ctx.forgetLastPause();
         m_progress = {};
         m_complete = false;
         m_clock.start();
-        m_estimate.start(0, ctx.pausedMs());
+        m_estimate.start(0, m_controller.host().pausedMs());
     }
 
     // The walk's counters, read whenever it shows something; a report goes out when they moved.
     // Done is the items found, each once; the total grows to them when the shop stated fewer, and
     // a complete run is all done even when its lists held fewer than the shop stated.
     void reportProgress() {
-        const RunState& state = m_session.state();
-        const ShopWalkHost& ctx = m_session.context();
-        const int done = state.counters.items.counts().found;
-        const int total = m_complete ? done : state.counters.progressTotal();
+        const RunCounters& counters = m_controller.state().counters();
+        const ShopWalkHost& ctx = m_controller.host();
+        const int done = counters.counts().found;
+        const int total = m_complete ? done : counters.progressTotal();
         if (ctx.lastPauseMs() >= 0)
             m_estimate.setPauseMs(ctx.lastPauseMs());
         m_estimate.reached(done, m_clock.elapsed(), ctx.pausedMs());
@@ -119,7 +118,11 @@ private:
     }
 
     RunEngine& m_engine;
-    ExtractionSession m_session;
+    AppPaths m_paths;
+    std::unique_ptr<SettingsStore> m_ownSettings;
+    SettingsStore& m_settings; // the folder's one store, shared or the worker's own
+    PageFetcher m_fetcher;
+    RowWriter m_writer;
     CollectCommand m_controller;
     RunRequest m_request;
     int m_rows = 0;

@@ -22,13 +22,14 @@
 #include <cmath>
 #include <utility>
 
-ShopWalkHost::ShopWalkHost(RunState& state, WindowInterface& window, SettingsStore& settings,
-                           PageFetcher& fetcher, RowWriter& writer, const AppPaths& paths, StopSignal& stop)
-    : m_state(state), m_window(window), m_settings(settings), m_fetcher(fetcher), m_writer(writer),
-      m_paths(paths), m_stop(stop) {}
+ShopWalkHost::ShopWalkHost(const RunSetup& setup, RunCounters& counters, WindowInterface& window,
+                           SettingsStore& settings, PageFetcher& fetcher, RowWriter& writer,
+                           const AppPaths& paths, StopSignal& stop)
+    : m_setup(setup), m_counters(counters), m_window(window), m_settings(settings), m_fetcher(fetcher),
+      m_writer(writer), m_paths(paths), m_stop(stop) {}
 
 ShopWalkInput ShopWalkHost::walkInput(int pauseMs) {
-    return {m_state.setup.shopUrl, *this, *this, *this, m_state.setup.recordsBreakPoint, pauseMs};
+    return {m_setup.shopUrl, *this, *this, *this, true, pauseMs};
 }
 
 void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
@@ -39,6 +40,7 @@ void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
     m_unreadListPage.clear();
     m_unreadListPageReason.clear();
     m_picturesNotSaved = 0;
+    m_lastPauseMs = -1;
     m_shopPageAddress.clear();
     m_shopPage.clear();
 }
@@ -85,9 +87,9 @@ QString ShopWalkHost::unlessLoginDemanded(const QString& text) {
 
 ShopPageCheck::Finding ShopWalkHost::checkShopPage(Platform platform) {
     ShopPageCheck::Finding found =
-        ShopPageCheck::fetchAndClassify(m_fetcher, m_state.setup.shopUrl, platform, m_stop);
+        ShopPageCheck::fetchAndClassify(m_fetcher, m_setup.shopUrl, platform, m_stop);
     if (found.answered) {
-        m_shopPageAddress = m_state.setup.shopUrl;
+        m_shopPageAddress = m_setup.shopUrl;
         m_shopPage = std::exchange(found.page, QString());
     }
     return found;
@@ -160,7 +162,7 @@ void ShopWalkHost::pause(int milliseconds) {
 
 QString ShopWalkHost::downloadPicture(const QString& address, const QString& fileName) {
     QString stored;
-    if (!m_fetcher.downloadPicture(address, fileName, m_paths.pictureFolder(m_state.setup.outputBaseName),
+    if (!m_fetcher.downloadPicture(address, fileName, m_paths.pictureFolder(m_setup.outputBaseName),
                                    &stored) &&
         !address.isEmpty() && !downloadsCut())
         ++m_picturesNotSaved;
@@ -168,7 +170,7 @@ QString ShopWalkHost::downloadPicture(const QString& address, const QString& fil
 }
 
 QString ShopWalkHost::picturePath(const QString& fileName) const {
-    return QDir::toNativeSeparators(m_paths.pictureFolder(m_state.setup.outputBaseName) + u'/' +
+    return QDir::toNativeSeparators(m_paths.pictureFolder(m_setup.outputBaseName) + u'/' +
                                     safePictureFileName(fileName));
 }
 
@@ -187,9 +189,8 @@ bool ShopWalkHost::takeItem(const ReachedItem& item) {
     const QString key = item.address.isEmpty()
                             ? u'#' + QString::number(item.number)
                             : WrittenItemSet::keyFor(m_writer.target().platform, item.address);
-    ItemTally& tally = m_state.counters.items;
-    m_state.counters.collectedCount = item.number;
-    tally.found(key);
+    RunCounters& tally = m_counters;
+    tally.reach(key, item.number);
     switch (item.fate) {
     case ReachedItem::Fate::CutShort:
         return true;
@@ -227,7 +228,7 @@ bool ShopWalkHost::takeItem(const ReachedItem& item) {
 void ShopWalkHost::writeItem(const ParsedItem& item, int itemNumber, const QString& key) {
     // The output may hold an item the walk could not ask about (a cell without an address).
     if (m_writtenItems && m_writtenItems->contains(key)) {
-        m_state.counters.items.settle(key, ItemTally::Fate::AlreadyInFile);
+        m_counters.settle(key, ItemTally::Fate::AlreadyInFile);
         return;
     }
     const ItemRecord& record = item.record;
@@ -237,11 +238,11 @@ void ShopWalkHost::writeItem(const ParsedItem& item, int itemNumber, const QStri
     m_window.addGridRow(QStringLiteral("QXV") + QString::number(m_window.gridRowCount()),
                         record.pageAddress.isEmpty() ? item.gridCells
                                                      : item.gridCells + QStringList{record.pageAddress});
-    m_state.counters.items.settle(key, ItemTally::Fate::Written);
+    m_counters.settle(key, ItemTally::Fate::Written);
     // A store fetches pictures itself: an item without an address for it goes there bare.
     if (OutputFormats::describe(m_writer.target().format).storeFile &&
         !StoreOutput::hasPictureAddress(record)) {
-        m_state.counters.items.lacksPictureAddress(key);
+        m_counters.lacksPictureAddress(key);
         m_window.setStatusText(Messages::kItemWithoutPictureAddress +
                                (record.pageAddress.isEmpty() ? key : record.pageAddress));
     }
@@ -278,5 +279,5 @@ void ShopWalkHost::showMessage(const QString& text) {
 }
 
 void ShopWalkHost::reportShopTotal(int total) {
-    m_state.counters.itemTotal = total;
+    m_counters.setItemTotal(total);
 }

@@ -10,7 +10,8 @@
 #include <QString>
 #include <QStringList>
 
-struct RunState;
+class RunCounters;
+struct RunSetup;
 class WindowInterface;
 class SettingsStore;
 class PageFetcher;
@@ -25,13 +26,13 @@ struct ItemRecord;
 // what the walk left behind once the walk has returned.
 class ShopWalkHost final : public PageSource, public ItemSink, public WalkProgress {
 public:
-    ShopWalkHost(RunState& state, WindowInterface& window, SettingsStore& settings, PageFetcher& fetcher,
-                 RowWriter& writer, const AppPaths& paths, StopSignal& stop);
+    // setup: what the run works on, read; counters: how far the walk got, written here alone.
+    ShopWalkHost(const RunSetup& setup, RunCounters& counters, WindowInterface& window,
+                 SettingsStore& settings, PageFetcher& fetcher, RowWriter& writer, const AppPaths& paths,
+                 StopSignal& stop);
 
     // The parts a walk of this run works with.
     ShopWalkInput walkInput(int pauseMs);
-    // What the run works on and how far it got, to read.
-    const RunState& runState() const { return m_state; }
 
     // A new run, whose items the output file holds in writtenItems: everything the last run
     // left behind is forgotten.
@@ -62,7 +63,6 @@ public:
     // time spent pausing so far.
     int lastPauseMs() const { return m_lastPauseMs; }
     qint64 pausedMs() const { return m_pausedMs; }
-    void forgetLastPause() { m_lastPauseMs = -1; }
 
     // Writes a key of the breakpoint section.
     bool writeBreakPoint(const QString& key, const QString& value);
@@ -106,7 +106,8 @@ private:
     void recordItemReached(int itemNumber);
     void noteUnreadListPage(const QString& address, const QString& reason);
 
-    RunState& m_state;
+    const RunSetup& m_setup;
+    RunCounters& m_counters;
     WindowInterface& m_window;
     SettingsStore& m_settings;
     PageFetcher& m_fetcher;

@@ -2,12 +2,12 @@
 
 #include "base/MarketplaceCodes.h"
 #include "formats/OutputFormats.h"
-#include "run/ExtractionSession.h"
+#include "run/AppPaths.h"
 #include "run/JournalRecovery.h"
 #include "run/Messages.h"
 #include "run/ResumeCheck.h"
-#include "run/RunState.h"
 #include "run/SettingsKeys.h"
+#include "run/SettingsStore.h"
 #include "run/WindowInterface.h"
 #include "run/WrittenItemSet.h"
 
@@ -25,23 +25,11 @@ int storedCode(const QString& text) {
 
 } // namespace
 
-StartupSequence::StartupSequence(ExtractionSession& session)
-    : StartupSequence(session.window(), session.state(), session.paths(), session.settings()) {}
-
-StartupSequence::StartupSequence(WindowInterface& window, RunState& state, const AppPaths& paths,
-                                 SettingsStore& settings)
-    : m_window(window), m_state(state), m_paths(paths), m_settings(settings) {}
+StartupSequence::StartupSequence(WindowInterface& window, const AppPaths& paths, SettingsStore& settings)
+    : m_window(window), m_paths(paths), m_settings(settings) {}
 
 bool StartupSequence::acceptUsageNotice() {
     return m_window.askYesNo(Messages::kUsageNotice);
-}
-
-void StartupSequence::applyRunStateDefaults() {
-    RunState& state = m_state;
-    state.resume.itemNumber = 0;
-    state.stopRequested = true;
-    state.setup.outputExtension = QStringLiteral(".csv");
-    state.setup.outputBaseName = QStringLiteral("Temp");
 }
 
 void StartupSequence::recoverInterruptedOutput() {
@@ -90,17 +78,14 @@ std::optional<int> StartupSequence::readItemNumber(const QString& text) {
 }
 
 StartupSequence::ResumeResult StartupSequence::load(const Recorded& recorded, bool continueIt) {
-    RunState& state = m_state;
     WindowInterface& window = m_window;
 
-    state.resume.shopUrl = continueIt ? recorded.address : QString();
-    state.resume.itemNumber = continueIt ? recorded.itemNumber.value_or(0) : 0;
+    m_resume = continueIt ? ResumePoint{recorded.address, recorded.itemNumber.value_or(0)} : ResumePoint{};
     if (recorded.address.isEmpty()) {
         window.showMessage(Messages::kResumeAddressLost);
         return ResumeResult::AddressMissing;
     }
 
-    state.setup.recordsBreakPoint = true;
     if (recorded.platform)
         window.selectPlatform(*recorded.platform);
     if (recorded.hasPlatform && recorded.format)

@@ -1,18 +1,20 @@
 #pragma once
 
+#include "run/RunState.h"
+
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 class AppPaths;
-class ExtractionSession;
 class SettingsStore;
 class WindowInterface;
-struct RunState;
 
-// What happens between the program's start and the idle window: the usage notice, the run
-// state's defaults, and the offer to continue an unfinished extraction. The window and the
-// command line run the same steps through their WindowInterface.
+// What happens between the program's start and the idle window: the usage notice, the recovery of
+// journalled rows, and the offer to continue an unfinished extraction, whose breakpoint it keeps
+// for the next run. The window and the command line run the same steps through their
+// WindowInterface.
 class StartupSequence {
 public:
     enum class ResumeResult {
@@ -27,13 +29,11 @@ public:
                           // again: address, platform and format restored, nothing to continue
     };
 
-    explicit StartupSequence(ExtractionSession& session);
     // What start-up needs of a program folder, without a run's services.
-    StartupSequence(WindowInterface& window, RunState& state, const AppPaths& paths, SettingsStore& settings);
+    StartupSequence(WindowInterface& window, const AppPaths& paths, SettingsStore& settings);
 
     // Yes/No notice; false means the program ends.
     bool acceptUsageNotice();
-    void applyRunStateDefaults();
     // Runs before the resume offer: writes out the rows a run that died had journalled, so that
     // the offer and the next run see the output file and breakpoint that run had reached.
     void recoverInterruptedOutput();
@@ -45,6 +45,11 @@ public:
     // BreakPointNum as a count of items, or nothing when it cannot be one.
     static std::optional<int> readItemNumber(const QString& text);
 
+    // The breakpoint the offer (or --resume) loaded; empty when none, or once taken.
+    const ResumePoint& resumePoint() const { return m_resume; }
+    // Hands the loaded breakpoint to one run: the runs after it start afresh.
+    ResumePoint takeResumePoint() { return std::exchange(m_resume, {}); }
+
 private:
     struct Recorded;
     ResumeResult checkBreakPoint();
@@ -52,7 +57,7 @@ private:
     ResumeResult load(const Recorded& recorded, bool continueIt);
 
     WindowInterface& m_window;
-    RunState& m_state;
+    ResumePoint m_resume;
     const AppPaths& m_paths;
     SettingsStore& m_settings;
 };

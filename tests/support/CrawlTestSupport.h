@@ -2,9 +2,9 @@
 
 #include "base/Marketplace.h"
 #include "crawl/ShopWalk.h"
-#include "run/ExtractionSession.h"
 #include "run/SettingsKeys.h"
 #include "run/SettingsStore.h"
+#include "support/TestSession.h"
 
 #include "support/FakeWindow.h"
 
@@ -26,18 +26,15 @@ inline QStringList rowTitles(const FakeWindow& window) {
 struct ShopRun {
     FakeWindow window;
     QTemporaryDir dir;
-    ExtractionSession session;
+    TestSession session;
     int stops = 0;
     WalkEnd end;
 
     explicit ShopRun(const QString& shopUrl = QString(), const QString& outputBaseName = QString(),
                      const QString& programDir = QString())
         : session(window, programDir.isEmpty() ? dir.path() : programDir) {
-        RunState& state = session.state();
-        state.setup.shopUrl = shopUrl;
-        state.setup.outputBaseName = outputBaseName;
-        state.stopRequested = false;
-        state.setup.recordsBreakPoint = true;
+        session.state().setSetup({shopUrl, outputBaseName});
+        session.state().setRunning(true);
         session.context().setPauseScale(0.001);
         aimWriter();
     }
@@ -45,10 +42,9 @@ struct ShopRun {
     // Rows go to the output file in the window's format, as the collect command sets them up;
     // again after a test changes the window's choice.
     void aimWriter() {
-        const RunState& state = session.state();
-        session.writer().setTarget(
-            {window.format, window.platform,
-             session.paths().outputFile(state.setup.outputBaseName, state.setup.outputExtension)});
+        session.writer().setTarget({window.format, window.platform,
+                                    session.paths().outputFile(session.state().setup().outputBaseName,
+                                                               RunSetup::outputExtension())});
     }
 
     // Runs the walk with the run's parts, then ends the run: the rows written, the walk's last
@@ -63,15 +59,13 @@ struct ShopRun {
 
     void stop() {
         ++stops;
-        session.state().stopRequested = true;
+        session.state().setRunning(false);
         if (session.writer().hasPendingOutput())
             session.writer().flush();
     }
     QString breakPoint(const QString& key) {
         return session.settings().readValue(SettingsKeys::kSection, key);
     }
-    QString outputFile() {
-        return session.paths().outputFile(session.state().setup.outputBaseName,
-                                          session.state().setup.outputExtension);
-    }
+    // The row writer's file: the one aimWriter chose, or the one a collect command chose since.
+    QString outputFile() { return session.writer().target().outputPath; }
 };
