@@ -212,6 +212,9 @@ mkdir -p "$fonts"
 ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc \
     "$fonts/"
 export QT_QPA_FONTDIR="$(winpath "$fonts")"
+# Qt's Chinese translations where Qt for Windows looks for them, as they are beside the zip's program.
+mkdir -p "$qt/translations"
+cp -u /usr/share/qt6/translations/qtbase_zh_CN.qm "$qt/translations/"
 # A pseudo-terminal (tst_consoleprogress) means nothing on Windows; it is not built there. The
 # fixture web runs inside each test, a Windows program too, on 127.0.0.1.
 cd "$build"
