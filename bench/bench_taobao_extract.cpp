@@ -41,8 +41,9 @@ QByteArray readTemplate(const QString& name) {
     return file.readAll();
 }
 
+// An address's query is kept in the file name after %3F, as the fixture web reads it.
 bool writeFile(const QString& root, const QString& relative, const QByteArray& bytes) {
-    const QString path = QDir(root).filePath(relative);
+    const QString path = QDir(root).filePath(QString(relative).replace(u'?', QStringLiteral("%3F")));
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();

@@ -126,7 +126,7 @@ if [ "$mode" = build ]; then
     pack="$dist/kestrune"
     rm -rf "$pack" "$dist/kestrune-windows-x64.zip"
     mkdir -p "$pack/platforms" "$pack/styles" "$pack/tls" "$pack/imageformats" "$pack/translations"
-    cp "$build/src/kestrune.exe" "$pack/"
+    cp "$build/src/kestrune.exe" "$build/src/kestrune_window.dll" "$pack/"
     cp "$qt/plugins/platforms/qwindows.dll" "$pack/platforms/"
     cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$pack/styles/"
     cp "$qt/plugins/imageformats/qico.dll" "$qt/plugins/imageformats/qjpeg.dll" "$pack/imageformats/"
@@ -136,8 +136,9 @@ if [ "$mode" = build ]; then
     # Plugins and translations beside the executable, wherever the folder is unpacked.
     printf '[Paths]\nPrefix = .\nPlugins = .\nTranslations = translations\n' >"$pack/qt.conf"
 
-    # Every DLL that the executable or a plugin imports, and what those import in turn.
-    queue=("$pack/kestrune.exe" "$pack"/*/*.dll)
+    # Every DLL that the executable, its window module or a plugin imports, and what those import
+    # in turn.
+    queue=("$pack/kestrune.exe" "$pack/kestrune_window.dll" "$pack"/*/*.dll)
     system_dlls=()
     while [ ${#queue[@]} -gt 0 ]; do
         file=${queue[0]}

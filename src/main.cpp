@@ -1,18 +1,14 @@
+#include "WindowModule.h"
 #include "base/System.h"
 #include "commandline/CommandLine.h"
 #include "commandline/ConvertCommand.h"
 #include "commandline/ExtractCommand.h"
-#include "gui/MainWindow.h"
-#include "gui/MessageBox.h"
-#include "gui/QtTranslations.h"
-#include "run/InstanceLock.h"
-#include "run/Messages.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QIcon>
+#include <QLibrary>
 
 #include <cstdio>
 
@@ -28,35 +24,32 @@ int usageError(const QString& error) {
     return 2;
 }
 
+// The window's module, beside the executable (the build tree, Windows) or in the installed
+// program's library folder. Only a window needs it: every command runs without it.
 int runWindow(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrune/kestrune.png")));
-    installQtTranslations(QLocale::system(), &app);
-    const CommandLine::Request request = CommandLine::parse(QCoreApplication::arguments().mid(1));
-    if (request.mode == CommandLine::Mode::UsageError)
-        return usageError(request.error);
-
-    const QString programDir = CommandLine::programDir(request.dataDir);
-    if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir))
-        return usageError(QStringLiteral("cannot create the program folder ") +
-                          QDir::toNativeSeparators(programDir));
-
-    // A second instance on the same folder says so and ends. A folder the lock cannot be made
-    // in still opens the window; the settings and output writes there report their own failures.
-    InstanceLock lock(programDir);
-    if (!lock.tryAcquire() && lock.heldByAnother()) {
-        const QString message = Messages::kAnotherInstance + QDir::toNativeSeparators(programDir);
-        print(stderr, message + QStringLiteral("\nkestrune: the lock file is ") +
-                          QDir::toNativeSeparators(lock.path()) + u'\n');
-        MessageBox::warning(nullptr, message);
+    const QString executableFolder = System::executableFolder();
+    QStringList candidates{executableFolder + QStringLiteral("/" KESTRUNE_WINDOW_MODULE)};
+    const QString installed = QDir::cleanPath(
+        executableFolder + QStringLiteral("/" KESTRUNE_INSTALLED_MODULE_FOLDER "/" KESTRUNE_WINDOW_MODULE));
+    if (!candidates.contains(installed))
+        candidates.append(installed);
+    for (const QString& path : std::as_const(candidates)) {
+        if (!QFileInfo::exists(path))
+            continue;
+        QLibrary module(path);
+        const auto entry = reinterpret_cast<WindowModule::Entry>(module.resolve(WindowModule::kEntryName));
+        if (entry)
+            return entry(&argc, argv);
+        // Without the module no window can show it: the message goes to the console.
+        print(stderr, QStringLiteral("kestrune: 无法加载窗口模块：") + QDir::toNativeSeparators(path) +
+                          u'（' + module.errorString() + QStringLiteral("）\n"));
         return 1;
     }
-
-    MainWindow window(programDir);
-    if (!window.runStartup())
-        return 0;
-    window.showAtSavedPlacement();
-    return app.exec();
+    QStringList shown;
+    for (const QString& path : std::as_const(candidates))
+        shown.append(QDir::toNativeSeparators(path));
+    print(stderr, QStringLiteral("kestrune: 找不到窗口模块：") + shown.join(QStringLiteral("、")) + u'\n');
+    return 1;
 }
 
 } // namespace

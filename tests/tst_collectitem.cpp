@@ -6,6 +6,7 @@
 #include "items/ParseEbayItem.h"
 #include "run/Messages.h"
 #include "support/CrawlTestSupport.h"
+#include "support/ExtractionTestSupport.h"
 #include "support/FixtureWebServer.h"
 #include "support/TestPaths.h"
 
@@ -67,8 +68,10 @@ private slots:
         QVERIFY(!page.isEmpty());
         m_server.clearRequestedAddresses();
         const QString address = kTaobaoItem + QString::number(itemId);
-        collectTaobaoItem(run.session.context().walkInput(0), address, page,
-                          kTaobaoPicture.arg(itemId) + pictureQuery, 1);
+        handItem(run.session.context(),
+                 collectTaobaoItem(run.session.context(), address, page,
+                                   kTaobaoPicture.arg(itemId) + pictureQuery),
+                 1);
 
         const QString picture = QDir(run.session.paths().pictureFolder(u"Taobao_12345678"_s))
                                     .filePath(u"T1a%1XXXXXXXX.jpg"_s.arg(itemId));
@@ -99,8 +102,10 @@ private slots:
         ShopRun run(QString(), u"Taobao_12345678"_s);
         const QString page = run.session.fetcher().fetchPage(kTaobaoItem + u"1005"_s);
         QVERIFY(!page.isEmpty());
-        collectTaobaoItem(run.session.context().walkInput(0), kTaobaoItem + u"1005"_s, page,
-                          kTaobaoPicture.arg(1005), 1);
+        handItem(
+            run.session.context(),
+            collectTaobaoItem(run.session.context(), kTaobaoItem + u"1005"_s, page, kTaobaoPicture.arg(1005)),
+            1);
         QVERIFY(run.window.rows.isEmpty());
         QVERIFY(run.session.writer().pendingOutput().isEmpty());
         QVERIFY(QFile::exists(QDir(run.session.paths().pictureFolder(u"Taobao_12345678"_s))
@@ -112,8 +117,10 @@ private slots:
         for (int i = 0; i < 4; ++i)
             run.window.rows.append({u"QXV%1"_s.arg(i), {}});
         const QString page = u"<input type='hidden' name='title' value='A' />"_s;
-        collectTaobaoItem(run.session.context().walkInput(0), QString(), page, QString(), 1);
-        collectTaobaoItem(run.session.context().walkInput(0), QString(), page, QString(), 2);
+        handItem(run.session.context(), collectTaobaoItem(run.session.context(), QString(), page, QString()),
+                 1);
+        handItem(run.session.context(), collectTaobaoItem(run.session.context(), QString(), page, QString()),
+                 2);
         QCOMPARE(run.window.rows.at(4).key, u"QXV4"_s);
         QCOMPARE(run.window.rows.at(5).key, u"QXV5"_s);
     }
@@ -149,7 +156,7 @@ private slots:
         // untitled item is dropped before its picture is fetched.
         if (ebayItemTitle(page).isEmpty())
             page.prepend(u"</h1></td><td width='100%' class='titlePadding'><h1 class='itemTitle'>T</h1>"_s);
-        collectEbayItem(run.session.context().walkInput(0), address, page, 1);
+        handItem(run.session.context(), collectEbayItem(run.session.context(), address, page), 1);
 
         QCOMPARE(run.window.rows.size(), 1);
         QCOMPARE(run.window.rows.at(0).cells.value(ItemRecord::kFieldCount), address);
@@ -173,7 +180,7 @@ private slots:
         ShopRun store(QString(), u"eBay_qingshixuan"_s);
         store.window.format = FileFormat::Shopify;
         store.aimWriter();
-        collectEbayItem(store.session.context().walkInput(0), address, page, 1);
+        handItem(store.session.context(), collectEbayItem(store.session.context(), address, page), 1);
         QCOMPARE(store.session.state().counters.items.counts().withoutPictureAddress, pictureAddress ? 0 : 1);
         QCOMPARE(store.window.statusTexts.contains(Messages::kItemWithoutPictureAddress + address),
                  !pictureAddress);
@@ -192,18 +199,18 @@ private slots:
         ShopRun run(QString(), u"Shop"_s);
         m_server.clearRequestedAddresses();
         if (walk == u"taobao") {
-            QCOMPARE(collectTaobaoItem(run.session.context().walkInput(0), kTaobaoItem + u"1001"_s, QString(),
-                                       kTaobaoPicture.arg(1001), 1),
-                     ItemOutcome::NotEmitted);
+            QCOMPARE(collectTaobaoItem(run.session.context(), kTaobaoItem + u"1001"_s, QString(),
+                                       kTaobaoPicture.arg(1001))
+                         .fate,
+                     ReachedItem::Fate::Dropped);
         } else if (walk == u"paipai") {
-            QCOMPARE(collectPaiPaiItem(run.session.context().walkInput(0), u"http://auction1.paipai.com/1"_s,
-                                       QString(), {u"20090301"_s, u"a.jpg"_s, u"t"_s, u"一口价"_s, u"1"_s},
-                                       1),
-                     ItemOutcome::PageUnread);
+            QCOMPARE(collectPaiPaiItem(run.session.context(), u"http://auction1.paipai.com/1"_s, QString(),
+                                       {u"20090301"_s, u"a.jpg"_s, u"t"_s, u"一口价"_s, u"1"_s})
+                         .fate,
+                     ReachedItem::Fate::Unread);
         } else {
-            QCOMPARE(collectEbayItem(run.session.context().walkInput(0), u"http://cgi.ebay.com.cn/1"_s,
-                                     QString(), 1),
-                     ItemOutcome::NotEmitted);
+            QCOMPARE(collectEbayItem(run.session.context(), u"http://cgi.ebay.com.cn/1"_s, QString()).fate,
+                     ReachedItem::Fate::Dropped);
         }
         QVERIFY(run.window.rows.isEmpty());
         QVERIFY(run.session.writer().pendingOutput().isEmpty());

@@ -86,10 +86,9 @@ QString settingsPath(const QTemporaryDir& dir) {
 
 // One item through the real row writer, as an item parser hands it over.
 void emitItem(ShopWalkHost& ctx, int number) {
-    ctx.beginItem(QString(), number);
     ItemRecord record;
     record.title = QStringLiteral("item %1").arg(number);
-    ctx.emitItem(record.values(), record, number);
+    handItem(ctx, parsedTestItem(record), number);
 }
 
 } // namespace
@@ -478,6 +477,51 @@ private slots:
                  qPrintable(outcome.err));
         // It went on to ask for the shop (which the proxy of these tests refuses).
         QVERIFY2(outcome.err.contains(QStringLiteral("网络或代理连接失败")), qPrintable(outcome.err));
+    }
+
+    void windowModuleUnusable_data() {
+        QTest::addColumn<QByteArray>("module"); // the file put where the module belongs; null: none
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << QByteArray() << QStringLiteral("kestrune: 找不到窗口模块：");
+        QTest::newRow("not a library")
+            << QByteArray("not a library\n") << QStringLiteral("kestrune: 无法加载窗口模块：");
+    }
+
+    // A copy of the program without a usable window module says so on the console and ends with
+    // 1 instead of opening a window; its commands need no module and still run.
+    void windowModuleUnusable() {
+        QFETCH(QByteArray, module);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString bin = dir.filePath(QStringLiteral("bin"));
+        QVERIFY(QDir().mkpath(bin));
+        const QString program = bin + u'/' + QFileInfo(kestruneBinary()).fileName();
+        QVERIFY(QFile::copy(kestruneBinary(), program));
+        const QString modulePath = bin + u'/' + QFileInfo(windowModule()).fileName();
+        if (!module.isNull())
+            putFileBytes(modulePath, module);
+
+        auto run = [&](const QStringList& arguments) {
+            QProcess process;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            process.setProcessEnvironment(env);
+            process.setStandardInputFile(QProcess::nullDevice());
+            process.start(program, arguments);
+            if (!process.waitForFinished(60000))
+                process.kill();
+            process.waitForFinished();
+            return Outcome{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                           QString::fromUtf8(process.readAllStandardOutput()),
+                           QString::fromUtf8(process.readAllStandardError())};
+        };
+        const Outcome window = run({QStringLiteral("--data-dir"), dir.filePath(QStringLiteral("data"))});
+        QCOMPARE(window.exitCode, 1);
+        QVERIFY2(window.err.startsWith(message), qPrintable(window.err));
+        QVERIFY2(window.err.contains(QDir::toNativeSeparators(modulePath)), qPrintable(window.err));
+        const Outcome version = run({QStringLiteral("--version")});
+        QCOMPARE(version.exitCode, 0);
+        QVERIFY(!version.out.isEmpty());
     }
 };
 

@@ -253,8 +253,7 @@ private slots:
 
         Fixture* fixture = nullptr;
         Fixture f([&](ShopWalkHost& ctx) {
-            ctx.beginItem(QString(), 3);
-            ctx.emitItem(testRecord(u"x"_s).values(), testRecord(u"x"_s), 3);
+            handItem(ctx, parsedTestItem(testRecord(u"x"_s)), 3);
             ctx.writeBreakPoint(SettingsKeys::kBreakPointNum, u"3"_s);
             fixture->session.stopSignal().request();
         });
@@ -357,10 +356,7 @@ private slots:
             if (how == u"nothing")
                 return;
             for (int item = 1; item <= 2; ++item) {
-                ctx.beginItem(QString(), item);
-                ctx.emitItem(testRecord(QString::number(item)).values(), testRecord(QString::number(item)),
-                             item);
-                ctx.recordItemReached(item);
+                handItem(ctx, parsedTestItem(testRecord(QString::number(item))), item, QString(), true);
             }
             if (how == u"stop done")
                 ctx.writeBreakPoint(SettingsKeys::kBreakPoint, u"0"_s);
@@ -427,11 +423,9 @@ private slots:
                 ItemRecord record = testRecord(QString::number(n));
                 if (n == 1)
                     record.pictureAddress = u"http://image.paipai.com/1.jpg"_s;
-                ctx.beginItem(item(n), n);
-                ctx.emitItem(record.values(), record, n);
+                handItem(ctx, parsedTestItem(record), n, item(n));
             }
-            ctx.beginItem(item(4), 4);
-            ctx.itemDropped(DropReason::NoTitle);
+            handItem(ctx, ReachedItem::dropped(DropReason::NoTitle), 4, item(4));
             if (stop)
                 fixture->session.stopSignal().request();
         });
@@ -658,9 +652,7 @@ private slots:
                 if (ctx.isItemWritten(address))
                     continue;
                 fetched << address;
-                ctx.beginItem(address, itemNumber);
-                ctx.emitItem(testRecord(address).values(), testRecord(address), itemNumber);
-                ctx.recordItemReached(itemNumber);
+                handItem(ctx, parsedTestItem(testRecord(address)), itemNumber, address, true);
                 if (stopAfterFirst) {
                     fixture->session.stopSignal().request();
                     break;
@@ -702,8 +694,7 @@ private slots:
         Fixture f([](ShopWalkHost& ctx) {
             for (int item = 1; item <= 3; ++item) {
                 const QString address = u"http://item.taobao.com/item.htm?id=%1"_s.arg(item);
-                ctx.beginItem(address, item);
-                ctx.emitItem(testRecord(address).values(), testRecord(address), item);
+                handItem(ctx, parsedTestItem(testRecord(address)), item, address);
             }
         });
         f.window.format = format;
@@ -742,7 +733,7 @@ private slots:
                 ctx.pause(10);
             flushesSeenInWalk = fixture->flushes;
             // An item whose downloads the stop may have cut short is not written.
-            emittedAfterStop = ctx.emitItem(testRecord(u"late"_s).values(), testRecord(u"late"_s), 99);
+            emittedAfterStop = handItem(ctx, parsedTestItem(testRecord(u"late"_s)), 99);
         });
         fixture = &f;
         f.run(Platform::Taobao, QStringLiteral("http://shop9.taobao.com"));

@@ -718,8 +718,7 @@ private slots:
         QFETCH(QString, status);
         Harness h([rows](ShopWalkHost& ctx) {
             for (int i = 0; i < rows; ++i) {
-                ctx.beginItem(QString(), i + 1);
-                ctx.emitItem(testRecord(QString::number(i)).values(), testRecord(QString::number(i)), i + 1);
+                handItem(ctx, parsedTestItem(testRecord(QString::number(i))), i + 1);
             }
         });
         const bool rejected = !status.contains(QStringLiteral("%1"));

@@ -15,6 +15,8 @@ public:
     int collected = 0;
     bool failed = false;
     QStringList statuses;
+    bool cutOnCollect = false; // a stop cuts the downloads short as the first item is collected
+    QStringList fates;         // each item's fate as the sink was given it
 
     QString fetchPage(const QString&) override { return {}; }
     bool stopRequested() override { return stopAfterCollected >= 0 && collected >= stopAfterCollected; }
@@ -24,16 +26,21 @@ public:
     QString downloadPicture(const QString&, const QString& fileName) override { return fileName; }
     QString picturePath(const QString&) const override { return {}; }
     void pause(int) override {}
-    bool downloadsCut() const override { return false; }
+    bool downloadsCut() const override { return cutOnCollect && collected > 0; }
     bool isItemWritten(const QString& address) const override { return written.contains(address); }
-    void beginItem(const QString& address, int itemNumber) override {
-        current = address.isEmpty() ? u'#' + QString::number(itemNumber) : address;
+    bool takeItem(const ReachedItem& item) override {
+        static const QStringList fateNames{u"parsed"_s, u"dropped"_s, u"unread"_s, u"already"_s, u"cut"_s};
+        fates.append(fateNames.at(int(item.fate)));
+        current = item.address.isEmpty() ? u'#' + QString::number(item.number) : item.address;
         tally.found(current);
+        if (item.fate == ReachedItem::Fate::AlreadyWritten)
+            tally.settle(current, ItemTally::Fate::AlreadyInFile);
+        else if (item.fate == ReachedItem::Fate::Parsed)
+            tally.settle(current, ItemTally::Fate::Written);
+        else if (item.fate != ReachedItem::Fate::CutShort)
+            tally.settle(current, ItemTally::Fate::Dropped);
+        return true;
     }
-    void passOverItem() override { tally.settle(current, ItemTally::Fate::AlreadyInFile); }
-    bool emitItem(const QStringList&, const ItemRecord&, int) override { return true; }
-    void recordItemReached(int) override {}
-    void itemDropped(DropReason) override { tally.settle(current, ItemTally::Fate::Dropped); }
     void setStatusText(const QString& text) override { statuses.append(text); }
     void showMessage(const QString&) override {}
     void reportShopTotal(int) override {}
@@ -47,17 +54,19 @@ public:
 // "" a cell whose address cannot be read.
 ListPageEnd walk(ItemLoop& loop, CountingHost& host, const QStringList& cells) {
     ItemLoop::Rules rules;
-    rules.isPlaceholder = [&](int cell) { return cells.at(cell) == u"-"; };
-    rules.itemAddress = [&](int cell) { return cells.at(cell); };
+    rules.itemAddress = [&](int cell) -> std::optional<QString> {
+        if (cells.at(cell) == u"-")
+            return std::nullopt;
+        return cells.at(cell);
+    };
     // "x!" is an item that is not written, "x?" one whose page did not come.
-    rules.collect = [&](int cell, int) {
+    rules.collect = [&](int cell) {
         ++host.collected;
         if (cells.at(cell).endsWith(u'!'))
-            return ItemOutcome::NotEmitted;
+            return ReachedItem::dropped(DropReason::PageUnreadable);
         if (cells.at(cell).endsWith(u'?'))
-            return ItemOutcome::PageUnread;
-        host.tally.settle(host.current, ItemTally::Fate::Written);
-        return ItemOutcome::Emitted;
+            return ReachedItem::withFate(ReachedItem::Fate::Unread);
+        return ReachedItem::parsedItem({});
     };
     rules.progressStatus = [](int itemNumber) { return QString::number(itemNumber); };
     return loop.walkPage(int(cells.size()), rules);
@@ -237,6 +246,44 @@ private slots:
         }
         const ItemTally::Counts& c = host.tally.counts();
         QCOMPARE((QList<int>{c.found, c.written, c.alreadyInFile, c.dropped}), expected);
+    }
+
+    // The loop hands the sink each item once, with its fate; a stop that cut the downloads short
+    // leaves an item that was not parsed found only, and ends the page unless its page was unread.
+    void handedOver_data() {
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<bool>("cut");
+        QTest::addColumn<QStringList>("fates");
+        QTest::addColumn<ListPageEnd>("end");
+
+        QTest::newRow("each fate") << QStringList{u"a"_s, u"b!"_s, u"c?"_s, u"d"_s} << QStringList{u"d"_s}
+                                   << false
+                                   << QStringList{u"parsed"_s, u"dropped"_s, u"unread"_s, u"already"_s}
+                                   << ListPageEnd::ItemCells;
+        QTest::newRow("cut short before it was parsed")
+            << QStringList{u"a!"_s, u"b"_s} << QStringList() << true << QStringList{u"cut"_s}
+            << ListPageEnd::Stopped;
+        QTest::newRow("cut short, its page unread")
+            << QStringList{u"a?"_s, u"b"_s} << QStringList() << true << QStringList{u"cut"_s, u"parsed"_s}
+            << ListPageEnd::ItemCells;
+        QTest::newRow("parsed: the sink tells") << QStringList{u"a"_s} << QStringList() << true
+                                                << QStringList{u"parsed"_s} << ListPageEnd::ItemCells;
+    }
+
+    void handedOver() {
+        QFETCH(QStringList, cells);
+        QFETCH(QStringList, written);
+        QFETCH(bool, cut);
+        QFETCH(QStringList, fates);
+        QFETCH(ListPageEnd, end);
+
+        CountingHost host;
+        host.written = QSet<QString>(written.begin(), written.end());
+        host.cutOnCollect = cut;
+        ItemLoop loop(host.input);
+        QCOMPARE(walk(loop, host, cells), end);
+        QCOMPARE(host.fates, fates);
     }
 
     // A stop that comes once the lists are read still keeps the walk from saying it completed.

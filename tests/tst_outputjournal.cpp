@@ -12,6 +12,7 @@
 #include "run/ShopWalkHost.h"
 #include "run/WrittenItemSet.h"
 #include "support/CrawlTestSupport.h"
+#include "support/ExtractionTestSupport.h"
 #include "support/FormatTestFiles.h"
 #include "support/TestSystem.h"
 #include "support/WriterRun.h"
@@ -446,9 +447,7 @@ private slots:
         bool halted = false;
         CollectCommand::Crawlers crawlers;
         crawlers.paipai = [&](ShopWalkHost& ctx) {
-            ctx.beginItem(QString(), 1);
-            ctx.emitItem({u"一"_s}, record(1), 1);
-            ctx.recordItemReached(1);
+            handItem(ctx, parsedTestItem(record(1), {u"一"_s}), 1, QString(), true);
             numberAfterFirst = run.breakPoint(SettingsKeys::kBreakPointNum);
             quietAfterFirst = run.window.messages.isEmpty();
             run.session.writer().flush();
@@ -461,9 +460,7 @@ private slots:
                 QFile::remove(output);
                 QDir().mkdir(output);
             }
-            ctx.beginItem(QString(), 2);
-            ctx.emitItem({u"二"_s}, record(2), 2);
-            ctx.recordItemReached(2);
+            handItem(ctx, parsedTestItem(record(2), {u"二"_s}), 2, QString(), true);
             halted = ctx.stopRequested();
             return WalkEnd{};
         };

@@ -157,6 +157,32 @@ private slots:
         }
         addRow("a pair outside the BMP across a block", "1234567\U0001F600abcdefgh",
                QByteArray("1234567?abcdefgh"));
+        // Blocks of eight are ASCII alone, mixed (each unit by the table), or hold half of a pair
+        // (one unit at a time): runs of every length around the block size, and the other kinds
+        // of character on every place of two blocks.
+        const QByteArray letters("abcdefghijklmnopqrstuvwxyz0123456789");
+        for (int length = 0; length <= 33; ++length)
+            QTest::addRow("%d ASCII", length)
+                << QString::fromLatin1(letters.left(length)) << letters.left(length);
+        for (int length = 0; length <= 17; ++length)
+            QTest::addRow("%d Chinese, then ASCII", length)
+                << QString(QString(length, QChar(0x4E2D)) + QString::fromLatin1(letters.left(9)))
+                << QByteArray(QByteArray("\xD6\xD0").repeated(length) + letters.left(9));
+        const struct {
+            const char* name;
+            QString text;
+            QByteArray bytes;
+        } others[] = {{"a letter GBK lacks", u"ห"_s, "?"},
+                      {"a pair outside the BMP", u"\U0001F600"_s, "?"},
+                      {"a lone high half", QString(QChar(0xD800)), "?"},
+                      {"a euro sign", u"€"_s, "\x80"}};
+        for (const auto& other : others) {
+            for (int at = 0; at <= 17; ++at)
+                QTest::addRow("%s after %d ASCII", other.name, at)
+                    << QString(QString::fromLatin1(letters.left(at)) + other.text + u"文"_s +
+                               QString::fromLatin1(letters.mid(at, 17 - at)))
+                    << QByteArray(letters.left(at) + other.bytes + "\xCE\xC4" + letters.mid(at, 17 - at));
+        }
     }
 
     void encodeGbk() {

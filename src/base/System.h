@@ -75,10 +75,16 @@ int progressLineColumns();
 // and its text reads as UTF-8.
 void attachConsole();
 
+// The folder of this program's executable file (links followed), known before any Qt
+// application object exists.
+QString executableFolder();
+
 // Code page 936 (GBK), the code page of the assistants' files and of Kestrune.ini, the same on
 // every system (the converter's table where the system has one, Windows' own code page there).
-// The GBK bytes of one code unit that is no surrogate; empty when code page 936 cannot hold it.
-QByteArray gbkBytes(char16_t unit);
+// The GBK form of the count code units from first on, taken in one pass: forms[i] holds the bytes
+// of unit first + i in output order in its low 16 bits and their count above them; 0 when code
+// page 936 cannot hold the unit (surrogates included).
+void gbkForms(char16_t first, int count, quint32* forms);
 
 // Decodes GBK read in pieces: a character cut between two pieces is held back until the next.
 // A lead byte followed by a byte that cannot end it gives one replacement character and the

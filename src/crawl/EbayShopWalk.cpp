@@ -33,30 +33,25 @@ QString fromIgnoringCase(const QString& text, const QString& marker) {
 
 } // namespace
 
-ItemOutcome collectEbayItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
-                            int itemNumber, const ItemListing& listing) {
+ReachedItem collectEbayItem(PageSource& pages, const QString& itemAddress, const QString& pageText,
+                            const ItemListing& listing) {
     if (pageText.isEmpty())
-        return ItemOutcome::NotEmitted;
-    PageSource& pages = walk.pages;
+        return ReachedItem::dropped(DropReason::PageUnreadable);
     // No listing can be made without a title: its picture is not worth fetching either.
-    if (ebayItemTitle(pageText).trimmed().isEmpty()) {
-        if (!pages.downloadsCut())
-            walk.items.itemDropped(isEbayItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
-        return ItemOutcome::NotEmitted;
-    }
+    if (ebayItemTitle(pageText).trimmed().isEmpty())
+        return ReachedItem::dropped(isEbayItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
     const QString pictureAddress = ebayPictureAddress(pageText);
     const QString pictureFileName =
         pictureAddress.isEmpty() ? QString()
                                  : pages.downloadPicture(pictureAddress, ebayPictureFileName(pictureAddress));
     std::optional<ParsedItem> item = parseEbayItemPage(pageText, pages.picturePath(pictureFileName));
     if (!item)
-        return ItemOutcome::NotEmitted;
+        return ReachedItem::dropped(DropReason::PageUnreadable);
     item->record.pageAddress = itemAddress;
     item->record.pictureAddress = pictureAddress;
     item->record.shopName = listing.shopName;
     item->record.categoryNames = listing.categoryNames;
-    return walk.items.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
-                                                                          : ItemOutcome::NotEmitted;
+    return ReachedItem::parsedItem(std::move(*item));
 }
 
 WalkEnd walkEbayShop(const ShopWalkInput& walk) {
@@ -133,7 +128,7 @@ WalkEnd walkEbayShop(const ShopWalkInput& walk) {
         ItemLoop::Rules rules;
         rules.pauseMs = walk.pauseMs;
         rules.recordBreakPoints = walk.recordsBreakPoints;
-        rules.itemAddress = [&](int cell) {
+        rules.itemAddress = [&](int cell) -> std::optional<QString> {
             QString itemLink;
             Step::run([&] {
                 itemLink =
@@ -141,7 +136,7 @@ WalkEnd walkEbayShop(const ShopWalkInput& walk) {
             });
             return itemLink;
         };
-        rules.collect = [&](int cell, int itemNumber) -> ItemOutcome {
+        rules.collect = [&](int cell) -> ReachedItem {
             QString itemLink;
             // A heading without a readable link is counted but not fetched, so no other item's
             // page is parsed in its place.
@@ -149,11 +144,8 @@ WalkEnd walkEbayShop(const ShopWalkInput& walk) {
                     itemLink =
                         extractHref(headings.at(cell)).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
                 }))
-                return ItemOutcome::NotEmitted;
-            const QString itemPage = pages.fetchPageUtf8(itemLink);
-            if (itemPage.isEmpty() && !pages.downloadsCut() && !pages.walkFailed())
-                walk.items.itemDropped(DropReason::PageUnreadable);
-            return collectEbayItem(walk, itemLink, itemPage, itemNumber, listing);
+                return ReachedItem::dropped(DropReason::PageUnreadable);
+            return collectEbayItem(pages, itemLink, pages.fetchPageUtf8(itemLink), listing);
         };
         rules.progressStatus = [&](int itemNumber) -> QString {
             return shopSummary + QStringLiteral("已采集商品") + QString::number(itemNumber) +

@@ -9,7 +9,7 @@
 // its item sink, and says how it ended.
 WalkEnd walkEbayShop(const ShopWalkInput& walk);
 
-// One item page, read from itemAddress: saves its picture, parses it and emits the item numbered
-// itemNumber, with what its listing told. An empty page does nothing.
-ItemOutcome collectEbayItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
-                            int itemNumber, const ItemListing& listing = {});
+// One item page, read from itemAddress: saves its picture and parses it, with what its listing told.
+// An empty page is unreadable.
+ReachedItem collectEbayItem(PageSource& pages, const QString& itemAddress, const QString& pageText,
+                            const ItemListing& listing = {});

@@ -1,69 +1,58 @@
 #include "crawl/ItemLoop.h"
 
-bool ItemLoop::repeatsItsList(const QStringList& addresses) const {
-    for (const QString& address : addresses) {
-        // A cell without a readable address cannot be told from a new one.
-        if (address.isEmpty() || !m_listAddresses.contains(address))
-            return false;
-    }
-    return !addresses.isEmpty();
-}
+#include <utility>
 
 ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
     // The item cells and their addresses, read once for the repeat check and the walk.
     QList<int> itemCells;
     QStringList addresses;
     for (int cell = 0; cell < cellCount; ++cell) {
-        if (rules.isPlaceholder && rules.isPlaceholder(cell))
+        const std::optional<QString> address = rules.itemAddress ? rules.itemAddress(cell) : QString();
+        if (!address)
             continue;
         itemCells.append(cell);
-        addresses.append(rules.itemAddress ? rules.itemAddress(cell) : QString());
+        addresses.append(*address);
     }
-    // Checked before any cell is counted, so the repeated page changes no item's number.
-    if (repeatsItsList(addresses))
+    // A page naming only items its list named already is the site repeating its last page past
+    // the end; it is told before any cell is counted, so it changes no item's number. A cell
+    // without a readable address cannot be told from a new one.
+    bool repeated = !addresses.isEmpty();
+    for (const QString& address : std::as_const(addresses))
+        repeated = repeated && !address.isEmpty() && m_listAddresses.contains(address);
+    if (repeated)
         return ListPageEnd::Repeated;
+    PageSource& pages = m_walk.pages;
     for (qsizetype i = 0; i < itemCells.size(); ++i) {
-        if (m_walk.pages.stopRequested() || m_walk.pages.walkFailed())
+        if (pages.stopRequested() || pages.walkFailed())
             return ListPageEnd::Stopped;
-        const int cell = itemCells.at(i);
         const QString& address = addresses.at(i);
         const int itemNumber = ++m_reached;
-        m_walk.items.beginItem(address, itemNumber);
         if (!address.isEmpty())
             m_listAddresses.insert(address);
         // An item the output already holds (listed again under another category, or written
         // before a resume, wherever the site has moved it since) keeps its number and moves the
         // breakpoint, but is neither fetched nor written, and no pause is owed for it.
-        if (!address.isEmpty() && m_walk.items.isItemWritten(address)) {
-            m_walk.items.passOverItem();
-            if (rules.recordBreakPoints)
-                m_walk.items.recordItemReached(itemNumber);
-            m_walk.progress.setStatusText(rules.progressStatus(itemNumber));
-            continue;
-        }
-
-        const ItemOutcome outcome = rules.collect(cell, itemNumber);
-        // A page that asked for a login instead of the item leaves the item, like one a stop cut
-        // short, to the resumed run: neither dropped nor reached.
-        if (m_walk.pages.walkFailed())
+        const bool written = !address.isEmpty() && m_walk.items.isItemWritten(address);
+        ReachedItem item = written ? ReachedItem::withFate(ReachedItem::Fate::AlreadyWritten)
+                                   : rules.collect(itemCells.at(i));
+        item.number = itemNumber;
+        item.address = address;
+        item.movesBreakPoint = rules.recordBreakPoints;
+        // An item cut short by a stop, or whose page (or description) asked for a login, is left
+        // to the resumed run: neither written, dropped nor reached.
+        const ReachedItem::Fate fate = item.fate;
+        const bool cutShort =
+            pages.walkFailed() || (fate != ReachedItem::Fate::Parsed && !written && pages.downloadsCut());
+        if (cutShort)
+            item.fate = ReachedItem::Fate::CutShort;
+        if (!m_walk.items.takeItem(item))
             return ListPageEnd::Stopped;
-        if (outcome != ItemOutcome::Emitted) {
-            // An item cut short by a stop is neither written nor counted as reached, so a resume
-            // fetches it again.
-            if (m_walk.pages.downloadsCut()) {
-                if (outcome == ItemOutcome::NotEmitted)
-                    return ListPageEnd::Stopped;
-            } else {
-                // Unless its walk named a reason already (a cell without an address has none).
-                m_walk.items.itemDropped(DropReason::PageUnreadable);
-            }
-        }
-        if (outcome != ItemOutcome::PageUnread) {
-            if (rules.recordBreakPoints)
-                m_walk.items.recordItemReached(itemNumber);
+        if (pages.walkFailed() || (cutShort && fate != ReachedItem::Fate::Unread))
+            return ListPageEnd::Stopped;
+        if (fate != ReachedItem::Fate::Unread)
             m_walk.progress.setStatusText(rules.progressStatus(itemNumber));
-        }
-        m_walk.pages.pause(rules.pauseMs);
+        if (!written)
+            pages.pause(rules.pauseMs);
     }
     return itemCells.isEmpty() ? ListPageEnd::NoItemCell : ListPageEnd::ItemCells;
 }

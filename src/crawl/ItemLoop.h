@@ -7,13 +7,7 @@
 #include <QStringList>
 
 #include <functional>
-
-// What became of the item of one list cell.
-enum class ItemOutcome {
-    Emitted,    // on the grid and with the row writer
-    NotEmitted, // counted but not written: unreadable cell or page, page without a title
-    PageUnread, // nothing to parse, and nothing to record or report either (PaiPai's empty page)
-};
+#include <optional>
 
 // What a walk knows of an item beyond its page: the shop's name and the names of the shop
 // category whose list named the item, a parent's name first. Empty where the shop's pages give
@@ -32,21 +26,20 @@ enum class ListPageEnd {
     Stopped,    // a stop, an item a stop cut short, or a failed walk: the whole walk ends
 };
 
-// The one walk over the item cells of the list pages that the three shop walks share: count the
-// cell, pass over an item the output holds, fetch, parse and emit (the walk's collect step), record the
-// breakpoint, report, pause. The walks differ only in the rules they give.
+// The one walk over the item cells of the list pages that the three shop walks share: number the
+// cell, pass over an item the output holds, fetch and parse it (the walk's collect step), hand it to
+// the item sink, report, pause. The walks differ only in the rules they give.
 class ItemLoop {
 public:
     struct Rules {
         int pauseMs = 0;
         bool recordBreakPoints = true;
-        // A placeholder cell that stands for no item: neither counted nor fetched.
-        std::function<bool(int cell)> isPlaceholder;
         // The item page's address in one cell (empty when unreadable): an item the output
-        // already holds is passed over.
-        std::function<QString(int cell)> itemAddress;
-        // Fetches, parses and emits the item of one cell.
-        std::function<ItemOutcome(int cell, int itemNumber)> collect;
+        // already holds is passed over. None for a placeholder cell that stands for no item: it is
+        // neither counted nor fetched.
+        std::function<std::optional<QString>(int cell)> itemAddress;
+        // Fetches and parses the item of one cell: what its page gave.
+        std::function<ReachedItem(int cell)> collect;
         // The status line once the item numbered itemNumber is done.
         std::function<QString(int itemNumber)> progressStatus;
     };
@@ -78,10 +71,6 @@ public:
     WalkEnd endEarly(const QString& reason = {}) const;
 
 private:
-    // Whether every item cell of the page (given by its address) names an item its list named
-    // already.
-    bool repeatsItsList(const QStringList& addresses) const;
-
     const ShopWalkInput& m_walk;
     int m_total = 0;
     int m_reached = 0;

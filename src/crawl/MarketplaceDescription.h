@@ -22,7 +22,8 @@ struct MarketplaceDescription {
     QString outputPrefix; // the output base name is this and the shop part
     PageSource::Encoding pageEncoding;
     // One of these is on every shop page a walk can read; the check before the run looks for them
-    // in the very page the walk then reads.
+    // in the very page the walk then reads. Where the marketplace has several shop page layouts,
+    // the walk tells them apart by these markers: the first layout's first.
     QStringList shopPageMarkers;
     // What the marketplace puts after the shop's name in its pages' titles, the longest first.
     QStringList shopTitleEndings;

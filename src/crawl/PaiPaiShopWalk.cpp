@@ -39,30 +39,25 @@ int paiPaiListPageCount(double itemTotal) {
     return static_cast<int>(rounded) + 1;
 }
 
-ItemOutcome collectPaiPaiItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
-                              const PaiPaiListItem& listItem, int itemNumber, const ItemListing& listing) {
+ReachedItem collectPaiPaiItem(PageSource& pages, const QString& itemAddress, const QString& pageText,
+                              const PaiPaiListItem& listItem, const ItemListing& listing) {
     if (pageText.isEmpty())
-        return ItemOutcome::PageUnread;
-    PageSource& pages = walk.pages;
+        return ReachedItem::withFate(ReachedItem::Fate::Unread);
     // No listing can be made without a title: its picture is not worth fetching either.
-    if (!hasPaiPaiItemTitle(pageText, listItem.title)) {
-        if (!pages.downloadsCut())
-            walk.items.itemDropped(isPaiPaiItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
-        return ItemOutcome::NotEmitted;
-    }
+    if (!hasPaiPaiItemTitle(pageText, listItem.title))
+        return ReachedItem::dropped(isPaiPaiItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
     const QString pictureAddress = paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName);
     const QString storedName = pages.downloadPicture(pictureAddress, listItem.pictureFileName);
     std::optional<ParsedItem> item =
         parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText), listItem.price,
                             pages.picturePath(storedName));
     if (!item)
-        return ItemOutcome::NotEmitted;
+        return ReachedItem::dropped(DropReason::PageUnreadable);
     item->record.pageAddress = itemAddress;
     item->record.pictureAddress = pictureAddress;
     item->record.shopName = listing.shopName;
     item->record.categoryNames = listing.categoryNames;
-    return walk.items.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
-                                                                          : ItemOutcome::NotEmitted;
+    return ReachedItem::parsedItem(std::move(*item));
 }
 
 WalkEnd walkPaiPaiShop(const ShopWalkInput& walk) {
@@ -137,24 +132,20 @@ WalkEnd walkPaiPaiShop(const ShopWalkInput& walk) {
         ItemLoop::Rules rules;
         rules.pauseMs = walk.pauseMs;
         rules.recordBreakPoints = walk.recordsBreakPoints;
-        rules.itemAddress = [&](int cell) {
+        rules.itemAddress = [&](int cell) -> std::optional<QString> {
             return MarketplaceAddresses::kPaiPaiAuctionHost + pieces.at(1 + cell * kPiecesPerItem);
         };
-        rules.collect = [&](int cell, int itemNumber) -> ItemOutcome {
+        rules.collect = [&](int cell) -> ReachedItem {
             const int at = 1 + cell * kPiecesPerItem;
             const QString itemAddress = MarketplaceAddresses::kPaiPaiAuctionHost + pieces.at(at);
             const QString itemPage = pages.fetchPage(itemAddress);
-            if (itemPage.isEmpty() && !pages.downloadsCut() && !pages.walkFailed())
-                walk.items.itemDropped(DropReason::PageUnreadable);
-            if (itemPage.isEmpty())
-                return ItemOutcome::PageUnread;
             // A group cut short by the end of the script has no values to parse.
-            if (at + 6 >= pieces.size())
-                return ItemOutcome::NotEmitted;
+            if (!itemPage.isEmpty() && at + 6 >= pieces.size())
+                return ReachedItem::dropped(DropReason::PageUnreadable);
             return collectPaiPaiItem(
-                walk, itemAddress, itemPage,
+                pages, itemAddress, itemPage,
                 {shopNumber, pieces.at(at + 2), pieces.at(at + 3), pieces.at(at + 4), pieces.at(at + 6)},
-                itemNumber, listing);
+                listing);
         };
         rules.progressStatus = [&](int itemNumber) -> QString {
             return shopSummary + QStringLiteral("已采集商品") + QString::number(itemNumber) +

@@ -22,8 +22,7 @@ struct PaiPaiListItem {
     QString price;
 };
 
-// One item page, read from itemAddress: saves its picture, parses it and emits the item numbered
-// itemNumber, with what its listing told. An empty page is unread: nothing is saved, recorded or reported.
-ItemOutcome collectPaiPaiItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
-                              const PaiPaiListItem& listItem, int itemNumber,
-                              const ItemListing& listing = {});
+// One item page, read from itemAddress: saves its picture and parses it, with what its listing told.
+// An empty page is unread: nothing is saved, and the item is neither recorded nor reported.
+ReachedItem collectPaiPaiItem(PageSource& pages, const QString& itemAddress, const QString& pageText,
+                              const PaiPaiListItem& listItem, const ItemListing& listing = {});

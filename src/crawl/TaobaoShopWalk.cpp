@@ -151,7 +151,6 @@ private:
     void readCategorySize();
     void walkListPages(Walk walk, int pages, const std::function<QString(int)>& address, const ListRule& rule,
                        const std::function<QString(int)>& pageStatus);
-    ItemOutcome collectItem(Walk walk, const QString& cell, const ListRule& rule, int itemNumber);
     void walkWholeShop();
     WalkEnd endAfterLists();
 
@@ -216,28 +215,31 @@ WalkEnd TaobaoShopWalk::run() {
 
 bool TaobaoShopWalk::recogniseLayout() {
     const QString& page = m_pageHtml;
+    // The shop page's markers, one per layout in the layouts' order, are the ones the check before
+    // the run looked for.
+    const QStringList& markers = describeMarketplace(Platform::Taobao).shopPageMarkers;
+    m_layout = 0;
+    for (qsizetype i = 0; i < markers.size() && m_layout == 0; ++i) {
+        if (Cut::contains(page, markers.at(i)))
+            m_layout = int(i) + 1;
+    }
+    const QString& marker = markers.value(m_layout - 1);
     QString totalText;
-    if (Cut::contains(page, QStringLiteral("宝贝数:</span>"))) {
-        m_layout = 1;
+    if (m_layout == 1) {
         m_statusPrefix = QStringLiteral(".");
-        Step::run([&] {
-            totalText =
-                Cut::before(Cut::after(page, QStringLiteral("宝贝数:</span>")), QStringLiteral("</li>"));
-        });
-    } else if (Cut::contains(page, QStringLiteral("会员积累信用"))) {
-        m_layout = 2;
+        Step::run([&] { totalText = Cut::before(Cut::after(page, marker), QStringLiteral("</li>")); });
+    } else if (m_layout == 2) {
         m_statusPrefix = QStringLiteral(":");
         Step::run([&] {
             const QString piece = Cut::before(Cut::from(page, QStringLiteral("<li><span>宝贝数量：</span>")),
                                               QStringLiteral("</li>"));
             totalText = Cut::afterLast(piece, QStringLiteral(">"));
         });
-    } else if (Cut::contains(page, QStringLiteral("宝贝数量："))) {
-        m_layout = 3;
+    } else if (m_layout == 3) {
         m_statusPrefix.clear();
         Step::run([&] {
             totalText =
-                Cut::before(Cut::after(page, QStringLiteral("宝贝数量：</span>")), QStringLiteral("</li>"));
+                Cut::before(Cut::after(page, marker + QStringLiteral("</span>")), QStringLiteral("</li>"));
         });
     } else {
         return false;
@@ -418,15 +420,24 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
         items.pauseMs = m_walk.pauseMs;
         // Layout 2's whole-shop list does not follow the shop's item numbering.
         items.recordBreakPoints = !(walk == Walk::WholeShop && m_layout == 2);
-        if (!rule.emptyCell.isEmpty())
-            items.isPlaceholder = [&](int cell) { return cells.at(cell) == rule.emptyCell; };
-        items.itemAddress = [&](int cell) {
+        items.itemAddress = [&](int cell) -> std::optional<QString> {
+            if (!rule.emptyCell.isEmpty() && cells.at(cell) == rule.emptyCell)
+                return std::nullopt;
             QString itemAddress;
             Step::run([&] { itemAddress = rule.readCell(cells.at(cell), 0); });
             return itemAddress;
         };
-        items.collect = [&](int cell, int itemNumber) {
-            return collectItem(walk, cells.at(cell), rule, itemNumber);
+        items.collect = [&](int cell) -> ReachedItem {
+            // A cell without a readable item address is counted but neither fetched nor parsed, so
+            // the previous item is not taken a second time.
+            QString itemAddress;
+            if (!Step::run([&] { itemAddress = rule.readCell(cells.at(cell), 0); }))
+                return ReachedItem::dropped(DropReason::PageUnreadable);
+            QString pictureAddress;
+            Step::run([&] { pictureAddress = rule.readCell(cells.at(cell), 1); });
+            const ItemListing listing{m_shopName, walk == Walk::Category ? m_categoryNames : QStringList()};
+            return collectTaobaoItem(m_walk.pages, itemAddress, m_walk.pages.fetchPage(itemAddress),
+                                     pictureAddress, listing);
         };
         items.progressStatus = [&](int itemNumber) -> QString {
             const QString progress = QStringLiteral("已采集商品") + num(itemNumber) +
@@ -440,24 +451,6 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
         if (m_loop.walkPage(int(cells.size()), items) != ListPageEnd::ItemCells)
             break;
     }
-}
-
-ItemOutcome TaobaoShopWalk::collectItem(Walk walk, const QString& cell, const ListRule& rule,
-                                        int itemNumber) {
-    // A cell without a readable item address is counted but neither fetched nor parsed, so the
-    // previous item is not taken a second time.
-    QString itemAddress;
-    if (!Step::run([&] { itemAddress = rule.readCell(cell, 0); }))
-        return ItemOutcome::NotEmitted;
-    QString pictureAddress;
-    Step::run([&] { pictureAddress = rule.readCell(cell, 1); });
-    const QString itemPage = m_walk.pages.fetchPage(itemAddress);
-    if (itemPage.isEmpty() && !m_walk.pages.downloadsCut() && !m_walk.pages.walkFailed())
-        m_walk.items.itemDropped(DropReason::PageUnreadable);
-    ItemListing listing{m_shopName, {}};
-    if (walk == Walk::Category)
-        listing.categoryNames = m_categoryNames;
-    return collectTaobaoItem(m_walk, itemAddress, itemPage, pictureAddress, itemNumber, listing);
 }
 
 void TaobaoShopWalk::walkWholeShop() {
@@ -497,28 +490,19 @@ WalkEnd TaobaoShopWalk::endAfterLists() {
 
 } // namespace
 
-ItemOutcome collectTaobaoItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
-                              const QString& pictureAddress, int itemNumber, const ItemListing& listing) {
+ReachedItem collectTaobaoItem(PageSource& pages, const QString& itemAddress, const QString& pageText,
+                              const QString& pictureAddress, const ItemListing& listing) {
     if (pageText.isEmpty())
-        return ItemOutcome::NotEmitted;
-    PageSource& pages = walk.pages;
-    const QString pictureFileName = taobaoPictureFileName(pictureAddress);
-    const QString storedName = pages.downloadPicture(pictureAddress, pictureFileName);
+        return ReachedItem::dropped(DropReason::PageUnreadable);
+    const QString storedName = pages.downloadPicture(pictureAddress, taobaoPictureFileName(pictureAddress));
     std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, pages.picturePath(storedName), pages);
-    // A description answered with a login page leaves the item to the resumed run.
-    if (pages.walkFailed())
-        return ItemOutcome::NotEmitted;
-    if (!item) {
-        if (!pages.downloadsCut())
-            walk.items.itemDropped(isTaobaoItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
-        return ItemOutcome::NotEmitted;
-    }
+    if (!item)
+        return ReachedItem::dropped(isTaobaoItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
     item->record.pageAddress = itemAddress;
     item->record.pictureAddress = pictureAddress;
     item->record.shopName = listing.shopName;
     item->record.categoryNames = listing.categoryNames;
-    return walk.items.emitItem(item->gridCells, item->record, itemNumber) ? ItemOutcome::Emitted
-                                                                          : ItemOutcome::NotEmitted;
+    return ReachedItem::parsedItem(std::move(*item));
 }
 
 WalkEnd walkTaobaoShop(const ShopWalkInput& walk) {

@@ -9,8 +9,7 @@
 // its item sink, and says how it ended.
 WalkEnd walkTaobaoShop(const ShopWalkInput& walk);
 
-// One item page, read from itemAddress: saves the picture at pictureAddress, parses the page
-// (fetching its description) and emits the item numbered itemNumber, with what its listing told.
-// An empty page does nothing.
-ItemOutcome collectTaobaoItem(const ShopWalkInput& walk, const QString& itemAddress, const QString& pageText,
-                              const QString& pictureAddress, int itemNumber, const ItemListing& listing = {});
+// One item page, read from itemAddress: saves the picture at pictureAddress and parses the page
+// (fetching its description), with what its listing told. An empty page is unreadable.
+ReachedItem collectTaobaoItem(PageSource& pages, const QString& itemAddress, const QString& pageText,
+                              const QString& pictureAddress, const ItemListing& listing = {});

@@ -29,6 +29,7 @@
 #include <cerrno>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -476,23 +477,28 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
                 m_progress(result.convertedCount);
             // Bytes that were no text in the source's encoding came out as U+FFFD: the seller
             // learns which items hold one. NUL is no text either, and no assistant takes it.
-            SourceRow clean = row;
+            // Almost every row holds neither and is written as read, without a copy.
+            std::optional<SourceRow> clean;
             bool damaged = false;
             for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
-                QString& value = clean.record[static_cast<ItemRecord::Field>(i)];
-                if (!holdsNulOrReplacement(value))
+                const auto field = static_cast<ItemRecord::Field>(i);
+                if (!holdsNulOrReplacement(row[field]))
                     continue;
+                if (!clean)
+                    clean = row;
+                QString& value = clean->record[field];
                 damaged = damaged || value.contains(QChar::ReplacementCharacter);
                 value.remove(QChar(u'\0'));
             }
+            const SourceRow& written = clean ? *clean : row;
             if (damaged) {
                 result.warnings.append(QStringLiteral("第%1个宝贝含有无法识别的字符，已替换为\uFFFD：%2")
                                            .arg(result.convertedCount)
-                                           .arg(clean[ItemRecord::Field::Title]));
+                                           .arg(written[ItemRecord::Field::Title]));
                 if (m_warningSink)
                     m_warningSink(result.warnings.constLast());
             }
-            output.write(clean, clock);
+            output.write(written, clock);
         },
         &fault, m_stop);
     if (m_stop && m_stop->isRequested()) {

@@ -30,8 +30,8 @@ struct ResumePoint {
     int itemNumber = 0;
 };
 
-// How far the walk got: written only by the walk, through ShopWalkHost (beginItem and the other
-// item calls, reportShopTotal); the collect command resets them
+// How far the walk got: written only by the walk, through ShopWalkHost (takeItem,
+// reportShopTotal); the collect command resets them
 // before a run, and the engine reads them for the progress.
 struct RunCounters {
     int collectedCount = 0; // list cells reached in this run: the breakpoint's item number

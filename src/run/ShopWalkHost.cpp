@@ -39,8 +39,6 @@ void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
     m_unreadListPage.clear();
     m_unreadListPageReason.clear();
     m_picturesNotSaved = 0;
-    m_itemAddress.clear();
-    m_itemKey.clear();
     m_shopPageAddress.clear();
     m_shopPage.clear();
 }
@@ -174,6 +172,83 @@ QString ShopWalkHost::picturePath(const QString& fileName) const {
                                     safePictureFileName(fileName));
 }
 
+bool ShopWalkHost::writeBreakPoint(const QString& key, const QString& value) {
+    return m_settings.writeValue(SettingsKeys::kSection, key, value);
+}
+
+bool ShopWalkHost::isItemWritten(const QString& itemAddress) const {
+    return m_writtenItems &&
+           m_writtenItems->contains(WrittenItemSet::keyFor(m_writer.target().platform, itemAddress));
+}
+
+bool ShopWalkHost::takeItem(const ReachedItem& item) {
+    // A cell without an address stands for its item by its number, which stays the same from run
+    // to run of a shop.
+    const QString key = item.address.isEmpty()
+                            ? u'#' + QString::number(item.number)
+                            : WrittenItemSet::keyFor(m_writer.target().platform, item.address);
+    ItemTally& tally = m_state.counters.items;
+    m_state.counters.collectedCount = item.number;
+    tally.found(key);
+    switch (item.fate) {
+    case ReachedItem::Fate::CutShort:
+        return true;
+    case ReachedItem::Fate::AlreadyWritten:
+        tally.settle(key, ItemTally::Fate::AlreadyInFile);
+        break;
+    case ReachedItem::Fate::Dropped:
+    case ReachedItem::Fate::Unread: {
+        // Nothing was fetched since the item page: its fetch tells why it came empty.
+        DropReason reason = item.dropReason;
+        const FetchReport& fetched = m_fetcher.lastPage();
+        if (reason == DropReason::PageUnreadable && !item.address.isEmpty() &&
+            fetched.address == item.address) {
+            if (fetched.failure == FetchFailure::TooLarge)
+                reason = DropReason::TooLarge;
+            else if (fetched.failure == FetchFailure::TimedOut)
+                reason = DropReason::TimedOut;
+        }
+        if (tally.settle(key, ItemTally::Fate::Dropped))
+            m_window.setStatusText(Messages::itemDropped(reason) +
+                                   (item.address.isEmpty() ? key : item.address));
+        break;
+    }
+    case ReachedItem::Fate::Parsed:
+        if (downloadsCut())
+            return false;
+        writeItem(*item.parsed, item.number, key);
+        break;
+    }
+    if (item.fate != ReachedItem::Fate::Unread && item.movesBreakPoint)
+        recordItemReached(item.number);
+    return true;
+}
+
+void ShopWalkHost::writeItem(const ParsedItem& item, int itemNumber, const QString& key) {
+    // The output may hold an item the walk could not ask about (a cell without an address).
+    if (m_writtenItems && m_writtenItems->contains(key)) {
+        m_state.counters.items.settle(key, ItemTally::Fate::AlreadyInFile);
+        return;
+    }
+    const ItemRecord& record = item.record;
+    m_writer.appendRecord(record, itemNumber, key);
+    KillPoint::reached(KillPoint::kRowJournaled);
+    // The page address rides after the 31 cells, for the window's double click.
+    m_window.addGridRow(QStringLiteral("QXV") + QString::number(m_window.gridRowCount()),
+                        record.pageAddress.isEmpty() ? item.gridCells
+                                                     : item.gridCells + QStringList{record.pageAddress});
+    m_state.counters.items.settle(key, ItemTally::Fate::Written);
+    // A store fetches pictures itself: an item without an address for it goes there bare.
+    if (OutputFormats::describe(m_writer.target().format).storeFile &&
+        !StoreOutput::hasPictureAddress(record)) {
+        m_state.counters.items.lacksPictureAddress(key);
+        m_window.setStatusText(Messages::kItemWithoutPictureAddress +
+                               (record.pageAddress.isEmpty() ? key : record.pageAddress));
+    }
+    if (m_writtenItems)
+        m_writtenItems->add(key);
+}
+
 void ShopWalkHost::recordItemReached(int itemNumber) {
     Status durable = m_writer.syncJournal();
     // The keys go to disk after their rows: a key without its row would skip the item for good.
@@ -188,75 +263,6 @@ void ShopWalkHost::recordItemReached(int itemNumber) {
     m_window.showMessage(Messages::kJournalFailed.arg(durable.message()));
     m_halted = true;
     m_itemAwaitingOutput = itemNumber;
-}
-
-void ShopWalkHost::itemDropped(DropReason reason) {
-    // An item whose page asked for a login is left to the resumed run, not dropped.
-    if (walkFailed())
-        return;
-    // Right after the item page's fetch, the fetch tells why it came empty.
-    const FetchReport& fetched = m_fetcher.lastPage();
-    if (reason == DropReason::PageUnreadable && !m_itemAddress.isEmpty() &&
-        fetched.address == m_itemAddress) {
-        if (fetched.failure == FetchFailure::TooLarge)
-            reason = DropReason::TooLarge;
-        else if (fetched.failure == FetchFailure::TimedOut)
-            reason = DropReason::TimedOut;
-    }
-    if (!m_state.counters.items.settle(m_itemKey, ItemTally::Fate::Dropped))
-        return;
-    m_window.setStatusText(Messages::itemDropped(reason) +
-                           (m_itemAddress.isEmpty() ? m_itemKey : m_itemAddress));
-}
-
-bool ShopWalkHost::writeBreakPoint(const QString& key, const QString& value) {
-    return m_settings.writeValue(SettingsKeys::kSection, key, value);
-}
-
-bool ShopWalkHost::isItemWritten(const QString& itemAddress) const {
-    return m_writtenItems &&
-           m_writtenItems->contains(WrittenItemSet::keyFor(m_writer.target().platform, itemAddress));
-}
-
-void ShopWalkHost::beginItem(const QString& itemAddress, int itemNumber) {
-    m_itemAddress = itemAddress;
-    m_itemKey = itemAddress.isEmpty() ? u'#' + QString::number(itemNumber)
-                                      : WrittenItemSet::keyFor(m_writer.target().platform, itemAddress);
-    m_state.counters.collectedCount = itemNumber;
-    m_state.counters.items.found(m_itemKey);
-}
-
-void ShopWalkHost::passOverItem() {
-    m_state.counters.items.settle(m_itemKey, ItemTally::Fate::AlreadyInFile);
-}
-
-bool ShopWalkHost::emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) {
-    if (downloadsCut())
-        return false;
-    // An item emitted without beginItem (a caller of its own) stands for itself by its number.
-    const QString key = m_itemKey.isEmpty() ? u'#' + QString::number(itemNumber) : m_itemKey;
-    m_itemKey.clear();
-    m_itemAddress.clear();
-    if (m_writtenItems && m_writtenItems->contains(key)) {
-        m_state.counters.items.settle(key, ItemTally::Fate::AlreadyInFile);
-        return true;
-    }
-    // The page address rides after the 31 cells, for the window's double click.
-    addNextGridRow(m_window,
-                   record.pageAddress.isEmpty() ? gridCells : gridCells + QStringList{record.pageAddress});
-    m_writer.appendRecord(record, itemNumber, key);
-    KillPoint::reached(KillPoint::kRowJournaled);
-    m_state.counters.items.settle(key, ItemTally::Fate::Written);
-    // A store fetches pictures itself: an item without an address for it goes there bare.
-    if (OutputFormats::describe(m_writer.target().format).storeFile &&
-        !StoreOutput::hasPictureAddress(record)) {
-        m_state.counters.items.lacksPictureAddress(key);
-        m_window.setStatusText(Messages::kItemWithoutPictureAddress +
-                               (record.pageAddress.isEmpty() ? key : record.pageAddress));
-    }
-    if (m_writtenItems)
-        m_writtenItems->add(key);
-    return true;
 }
 
 bool ShopWalkHost::downloadsCut() const {

@@ -86,18 +86,10 @@ public:
 
     // ItemSink
     bool isItemWritten(const QString& itemAddress) const override;
-    // The item is found (counted once however many lists name it) and the next calls are its; a
-    // cell without an address stands for its item by its number, which stays the same from run to
-    // run of a shop.
-    void beginItem(const QString& itemAddress, int itemNumber) override;
-    void passOverItem() override;
-    bool emitItem(const QStringList& gridCells, const ItemRecord& record, int itemNumber) override;
-    // Logged on the status line, naming the item's address and the reason, once per item.
-    void itemDropped(DropReason reason) override;
-    // Rows of items up to itemNumber are made durable, then BreakPointNum is written. When the
-    // journal failed, the user is told and the walk is halted; BreakPointNum waits for the rows
-    // to reach the output file (itemAwaitingOutput).
-    void recordItemReached(int itemNumber) override;
+    // A dropped item is named on the status line with the reason, once per item. When the journal
+    // fails as the breakpoint moves, the user is told and the walk is halted; BreakPointNum waits
+    // for the rows to reach the output file (itemAwaitingOutput).
+    bool takeItem(const ReachedItem& item) override;
 
     // WalkProgress
     void setStatusText(const QString& text) override;
@@ -108,6 +100,10 @@ private:
     // Fails the walk when the last fetch was a login or verification demand, by its status or by
     // the page's content; the page's text is then no page to read (empty).
     QString unlessLoginDemanded(const QString& text);
+    // The grid row, the row writer, the count and the written-item list.
+    void writeItem(const ParsedItem& item, int itemNumber, const QString& key);
+    // Rows of items up to itemNumber are made durable, then BreakPointNum is written.
+    void recordItemReached(int itemNumber);
     void noteUnreadListPage(const QString& address, const QString& reason);
 
     RunState& m_state;
@@ -128,9 +124,6 @@ private:
     int m_picturesNotSaved = 0;
     int m_lastPauseMs = -1;
     qint64 m_pausedMs = 0;
-    // The item beginItem named, until the next.
-    QString m_itemAddress;
-    QString m_itemKey;
     QString m_shopPageAddress;
     QString m_shopPage;
 };

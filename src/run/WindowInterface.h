@@ -33,10 +33,3 @@ public:
     virtual void showMessage(const QString& text) = 0; // OK-only box titled "Kestrune"
     virtual bool askYesNo(const QString& text) = 0;    // Yes/No box titled "Kestrune"
 };
-
-// Adds one grid row keyed "QXV" + the current row count: cells[0] is the row text, the rest
-// the sub-items. Parsers pass the record's values or, where the grid shows a formatted number,
-// their own cells.
-inline void addNextGridRow(WindowInterface& window, const QStringList& cells) {
-    window.addGridRow(QStringLiteral("QXV") + QString::number(window.gridRowCount()), cells);
-}

@@ -30,8 +30,11 @@ quint64 entitiesIn(QStringView text) {
     quint64 present = 0;
     for (qsizetype at = text.indexOf(u'&'); at >= 0; at = text.indexOf(u'&', at + 1)) {
         const QStringView rest = text.sliced(at);
+        if (rest.size() < 3)
+            break;
+        // The letter after the ampersand rules out most entities without a comparison of each.
         for (std::size_t i = 0; i < kEntities.size(); ++i) {
-            if (rest.startsWith(kEntities[i].first))
+            if (kEntities[i].first[1] == rest[1] && rest.startsWith(kEntities[i].first))
                 present |= quint64(1) << i;
         }
     }

@@ -12,7 +12,9 @@
 #include <QtEndian>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <mutex>
 
 namespace {
 
@@ -138,36 +140,57 @@ Status copyAndAppend(const QString& path, const QByteArray& tail) {
     });
 }
 
-// The GBK bytes of every BMP code unit, taken once from the system's code page so that encoding
-// is one table lookup per character. An entry holds the bytes in output order in its low 16 bits
-// and their count above them.
-struct GbkTable {
+// The GBK bytes of every BMP code unit, taken from the system's code page so that encoding is one
+// table lookup per character. An entry holds the bytes in output order in its low 16 bits and
+// their count above them; 0 until the unit's page of 256 is taken, on its first use: asking the
+// system for every unit took most of a short conversion's start, and a text uses few pages.
+class GbkTable {
+public:
     static constexpr quint32 kSurrogate = 3 << 16; // half of a pair: resolved with its neighbour
 
-    std::array<quint32, 0x10000> entries{};
-
-    static const GbkTable& instance() {
-        static const GbkTable table;
+    static GbkTable& instance() {
+        static GbkTable table;
         return table;
     }
 
-    GbkTable() {
-        for (char32_t unit = 0; unit < entries.size(); ++unit) {
-            if (QChar::isSurrogate(unit)) {
-                entries[unit] = kSurrogate;
-                continue;
-            }
-            QByteArray bytes = System::gbkBytes(char16_t(unit));
-            // A character must never vanish without its "?" (code page 936 cannot hold U+00AD,
-            // for one, and some converters write nothing for it).
-            if (bytes.isEmpty())
-                bytes = QByteArrayLiteral("?");
-            quint32 entry = quint32(bytes.size()) << 16;
-            for (qsizetype i = 0; i < bytes.size(); ++i)
-                entry |= quint32(quint8(bytes[i])) << (8 * i);
-            entries[unit] = entry;
-        }
+    // The entry, 0 while its page is not taken. Entries are atomic only so that a page being
+    // taken on another thread is never read half-written: a loaded entry is whole, 0 or final.
+    quint32 known(char16_t unit) const { return m_entries[unit].load(std::memory_order_relaxed); }
+    quint32 entry(char16_t unit) {
+        const quint32 entry = known(unit);
+        return Q_LIKELY(entry != 0) ? entry : takePage(unit);
     }
+
+private:
+    static constexpr int kPage = 256;
+
+    Q_NEVER_INLINE quint32 takePage(char16_t unit) {
+        const std::lock_guard lock(m_taking);
+        const char16_t first = char16_t(unit & ~(kPage - 1));
+        if (m_entries[first].load(std::memory_order_relaxed) == 0) {
+            std::array<quint32, kPage> forms{};
+            System::gbkForms(first, kPage, forms.data());
+            for (int i = 0; i < kPage; ++i) {
+                quint32 form = forms[size_t(i)];
+                if (QChar::isSurrogate(char32_t(first + i)))
+                    form = kSurrogate;
+                // A character must never vanish without its "?" (code page 936 cannot hold
+                // U+00AD, for one, and some converters write nothing for it).
+                else if (form >> 16 == 0)
+                    form = 1U << 16 | '?';
+                // The page's first entry last: it says the whole page is there.
+                if (i > 0)
+                    m_entries[size_t(first + i)].store(form, std::memory_order_relaxed);
+                else
+                    forms[0] = form;
+            }
+            m_entries[first].store(forms[0], std::memory_order_relaxed);
+        }
+        return m_entries[unit].load(std::memory_order_relaxed);
+    }
+
+    std::array<std::atomic<quint32>, 0x10000> m_entries{};
+    std::mutex m_taking;
 };
 
 } // namespace
@@ -221,15 +244,21 @@ Status replaceFileContent(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray encodeGbk(const QString& text) {
-    const GbkTable& table = GbkTable::instance();
+    GbkTable& table = GbkTable::instance();
     // Two bytes per code unit at most, so each entry's two bytes can be stored whole.
     QByteArray bytes(text.size() * 2, Qt::Uninitialized);
     char* out = bytes.data();
     const char16_t* const units = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype size = text.size();
+    const auto put = [&out](quint32 entry) {
+        out[0] = char(entry & 0xFF);
+        out[1] = char((entry >> 8) & 0xFF);
+        out += entry >> 16;
+    };
     // Markup and numbers are ASCII, one byte per unit without the table: eight units at a time
     // are tested and stored as bytes; the bytes past the first other unit are written over
-    // next. Two bytes per unit are reserved, so eight always fit.
+    // next. Two bytes per unit are reserved, so eight always fit, and so do an entry's two bytes
+    // whatever its count.
     for (qsizetype i = 0; i < size;) {
         if (size - i >= Utf16Words::kBlock) {
             Utf16Words::storeAscii(units + i, out);
@@ -243,21 +272,24 @@ QByteArray encodeGbk(const QString& text) {
             out += ascii;
             i += ascii;
         }
-        // Other characters come in runs (Chinese text): the table takes the whole run.
+        // Other characters come in runs (Chinese text): the table takes the whole run. One test
+        // of the count sends both rare entries, a page not yet taken and a surrogate, aside.
         do {
-            const quint32 entry = table.entries[units[i]];
-            if (entry != GbkTable::kSurrogate) {
-                out[0] = char(entry & 0xFF);
-                out[1] = char((entry >> 8) & 0xFF);
-                out += entry >> 16;
-                ++i;
-                continue;
+            quint32 entry = table.known(units[i]);
+            if (Q_UNLIKELY(entry - (1U << 16) >= (2U << 16))) {
+                entry = table.entry(units[i]);
+                if (entry == GbkTable::kSurrogate) {
+                    // Code page 936 holds nothing outside the BMP: one "?" per code point or
+                    // lone half.
+                    const bool pair = QChar::isHighSurrogate(units[i]) && i + 1 < size &&
+                                      QChar::isLowSurrogate(units[i + 1]);
+                    *out++ = '?';
+                    i += pair ? 2 : 1;
+                    continue;
+                }
             }
-            // Code page 936 holds nothing outside the BMP: one "?" per code point or lone half.
-            const bool pair =
-                QChar::isHighSurrogate(units[i]) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]);
-            *out++ = '?';
-            i += pair ? 2 : 1;
+            put(entry);
+            ++i;
         } while (i < size && units[i] >= 0x80);
     }
     bytes.truncate(out - bytes.constData());

@@ -19,12 +19,27 @@ inline ItemRecord testRecord(const QString& title) {
     return ItemRecord::fromValues(values);
 }
 
+// One item as a walk hands it to the run: numbered number, at address (none: it stands for itself
+// by its number); the breakpoint moves past it when movesBreakPoint. False when a stop came first.
+inline bool handItem(ShopWalkHost& ctx, ReachedItem item, int number, const QString& address = QString(),
+                     bool movesBreakPoint = false) {
+    item.number = number;
+    item.address = address;
+    item.movesBreakPoint = movesBreakPoint;
+    return ctx.takeItem(item);
+}
+
+// The item parsed into record, shown on the grid as cells (the record's values when none).
+inline ReachedItem parsedTestItem(const ItemRecord& record, const QStringList& cells = QStringList()) {
+    return ReachedItem::parsedItem({cells.isEmpty() ? record.values() : cells, record});
+}
+
 // Puts one item on the grid and into the row writer's buffer, as a walk would: an item of its own,
 // numbered after every item emitted so far.
 inline void emitTestRow(ShopWalkHost& ctx, const QString& title) {
     static int itemNumber = 0;
     const ItemRecord record = testRecord(title);
-    ctx.emitItem(record.values(), record, ++itemNumber);
+    handItem(ctx, parsedTestItem(record), ++itemNumber);
 }
 
 // What a test crawl that reads no shop lists to their end hands back.

@@ -11,3 +11,8 @@ inline QString fixturePath(const QString& relative) {
 inline QString kestruneBinary() {
     return QStringLiteral(KESTRUNE_BINARY);
 }
+
+// The window's module as the build makes it, beside the executable.
+inline QString windowModule() {
+    return QStringLiteral(KESTRUNE_WINDOW_MODULE);
+}

@@ -172,39 +172,48 @@ int progressLineColumns() {
 
 void attachConsole() {}
 
-QByteArray gbkBytes(char16_t unit) {
-    // Every character from U+0080 on goes through the converter in one call, each followed by a
-    // line feed: no byte of a GBK character is one, so the bytes between two of them are the
-    // character's. A call per character took most of a short conversion's start.
-    static const QList<QByteArray> table = [] {
-        QList<QByteArray> bytes(0x10000);
-        for (char16_t ascii = 0; ascii < 0x80; ++ascii)
-            bytes[ascii] = QByteArray(1, char(ascii));
-        QStringEncoder encoder("GBK");
-        if (!encoder.isValid())
-            return bytes;
-        QString all;
-        all.reserve(2 * 0x10000);
-        for (char32_t c = 0x80; c < 0x10000; ++c) {
-            if (!QChar::isSurrogate(c))
-                all.append(QChar(c)).append(u'\n');
+QString executableFolder() {
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).path();
+}
+
+void gbkForms(char16_t first, int count, quint32* forms) {
+    for (int i = 0; i < count; ++i) {
+        const char16_t unit = char16_t(first + i);
+        forms[i] = unit < 0x80 ? 1U << 16 | unit : 0U;
+    }
+    QStringEncoder encoder("GBK");
+    if (!encoder.isValid())
+        return;
+    // The units go through the converter in one call, each followed by a line feed: no byte of a
+    // GBK character is one, so the bytes between two of them are the unit's (some units give
+    // none). A call per character took most of a short conversion's start.
+    QString units(2 * count, Qt::Uninitialized);
+    char16_t* to = reinterpret_cast<char16_t*>(units.data());
+    for (int i = 0; i < count; ++i) {
+        const char16_t unit = char16_t(first + i);
+        // ASCII is itself, and a surrogate alone is no text: the converter gets a space instead.
+        *to++ = unit < 0x80 || QChar::isSurrogate(unit) ? u' ' : unit;
+        *to++ = u'\n';
+    }
+    const QByteArray encoded = encoder.encode(units);
+    const char* from = encoded.constData();
+    const char* const end = from + encoded.size();
+    for (int i = 0; i < count && from < end; ++i) {
+        const char* const next = static_cast<const char*>(std::memchr(from, '\n', size_t(end - from)));
+        if (!next)
+            return;
+        const int size = int(next - from);
+        const char16_t unit = char16_t(first + i);
+        // The converter's own substitute for a character it cannot hold is its question mark.
+        const bool held = size == 1 ? *from != '?' : size == 2;
+        if (held && unit >= 0x80 && !QChar::isSurrogate(unit)) {
+            quint32 form = quint32(size) << 16;
+            for (int k = 0; k < size; ++k)
+                form |= quint32(uchar(from[k])) << (8 * k);
+            forms[i] = form;
         }
-        const QByteArray encoded = encoder.encode(all);
-        const char* from = encoded.constData();
-        const char* const end = from + encoded.size();
-        for (char32_t c = 0x80; c < 0x10000; ++c) {
-            if (QChar::isSurrogate(c))
-                continue;
-            const char* const next =
-                from < end ? static_cast<const char*>(std::memchr(from, '\n', end - from)) : nullptr;
-            QByteArray one = next ? QByteArray(from, next - from) : QByteArray();
-            from = next ? next + 1 : end;
-            // The converter's own substitute for a character it cannot hold is its question mark.
-            bytes[c] = one == "?" ? QByteArray() : one;
-        }
-        return bytes;
-    }();
-    return table.at(unit);
+        from = next + 1;
+    }
 }
 
 QString proxyFromEnvironment() {

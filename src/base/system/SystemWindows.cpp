@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include <fcntl.h>
 #include <io.h>
@@ -257,6 +258,19 @@ void attachConsole() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+QString executableFolder() {
+    // Long paths: the buffer grows until the whole name fits.
+    std::vector<wchar_t> name(MAX_PATH);
+    for (;;) {
+        const DWORD size = GetModuleFileNameW(nullptr, name.data(), DWORD(name.size()));
+        if (size == 0)
+            return {};
+        if (size < name.size())
+            return QFileInfo(QString::fromWCharArray(name.data(), int(size))).path();
+        name.resize(name.size() * 2);
+    }
+}
+
 namespace {
 
 constexpr UINT kGbkCodePage = 936;
@@ -282,25 +296,36 @@ QChar* convertRun(QChar* out, const char* bytes, int size) {
 
 } // namespace
 
-QByteArray gbkBytes(char16_t unit) {
-    // The two single bytes above ASCII, fixed here because Windows versions (and wine) differ on
-    // them; the converter of the Linux side has them so.
-    if (unit == kEuro)
-        return QByteArray(1, char(0x80));
-    if (unit == kLastByteCharacter)
-        return QByteArray(1, char(0xFF));
-    const wchar_t wide = wchar_t(unit);
+namespace {
+
+// One character's form the slow way: there and back, for the character alone.
+quint32 formOfUnit(wchar_t wide) {
     char bytes[4] = {};
     BOOL usedDefault = FALSE;
     const int size =
         WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, 4, nullptr, &usedDefault);
-    if (size <= 0 || usedDefault)
-        return {};
-    // Only a character that reads back as itself: a look-alike is no faithful copy.
+    if (size <= 0 || size > 2 || usedDefault)
+        return 0;
     wchar_t back = 0;
     if (MultiByteToWideChar(kGbkCodePage, MB_ERR_INVALID_CHARS, bytes, size, &back, 1) != 1 || back != wide)
-        return {};
-    return QByteArray(bytes, size);
+        return 0;
+    return quint32(size) << 16 | uchar(bytes[0]) | (size == 2 ? quint32(uchar(bytes[1])) << 8 : 0U);
+}
+
+} // namespace
+
+void gbkForms(char16_t first, int count, quint32* forms) {
+    for (int i = 0; i < count; ++i) {
+        const char16_t unit = char16_t(first + i);
+        // The two single bytes above ASCII, fixed here because Windows versions (and wine)
+        // differ on them; the converter of the Linux side has them so.
+        if (unit == kEuro)
+            forms[i] = 1U << 16 | 0x80;
+        else if (unit == kLastByteCharacter)
+            forms[i] = 1U << 16 | 0xFF;
+        else
+            forms[i] = QChar::isSurrogate(unit) ? 0 : formOfUnit(wchar_t(unit));
+    }
 }
 
 QString proxyFromEnvironment() {
