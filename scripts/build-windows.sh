@@ -212,7 +212,8 @@ fonts="$work/fonts"
 mkdir -p "$fonts"
 ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc \
     "$fonts/"
-export QT_QPA_FONTDIR="$(winpath "$fonts")"
+QT_QPA_FONTDIR=$(winpath "$fonts")
+export QT_QPA_FONTDIR
 # Qt's Chinese translations where Qt for Windows looks for them, as they are beside the zip's program.
 mkdir -p "$qt/translations"
 cp -u /usr/share/qt6/translations/qtbase_zh_CN.qm "$qt/translations/"
