@@ -11,32 +11,28 @@
 #include "support/CrawlTestSupport.h"
 
 #include <QList>
+#include <QTcpServer>
+#include <QTcpSocket>
 
-#include <arpa/inet.h>
 #include <atomic>
+#include <future>
+#include <memory>
 #include <mutex>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
 constexpr int kRequestLimit = 40;
+constexpr int kWaitMs = 5000;
 
+// Serves with blocking calls on a thread of its own, so the walk's event loop never has to.
 class PageServer {
 public:
     PageServer() {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        ::listen(m_listener, 16);
-        std::thread([this] { serve(); }).detach();
+        std::promise<int> listening;
+        std::future<int> port = listening.get_future();
+        std::thread([this, &listening] { serve(listening); }).detach();
+        m_port = port.get();
     }
 
     int port() const { return m_port; }
@@ -48,19 +44,19 @@ public:
     int requests() const { return m_requests; }
 
 private:
-    void serve() {
+    void serve(std::promise<int>& listening) {
+        QTcpServer listener;
+        listener.listen(QHostAddress::LocalHost);
+        listening.set_value(listener.serverPort());
         for (;;) {
-            const int connection = ::accept(m_listener, nullptr, nullptr);
-            if (connection < 0)
+            if (!listener.waitForNewConnection(-1))
+                continue;
+            const std::unique_ptr<QTcpSocket> connection(listener.nextPendingConnection());
+            if (!connection)
                 continue;
             QByteArray request;
-            char chunk[4096];
-            while (!request.contains("\r\n\r\n")) {
-                const ssize_t got = ::read(connection, chunk, sizeof chunk);
-                if (got <= 0)
-                    break;
-                request.append(chunk, got);
-            }
+            while (!request.contains("\r\n\r\n") && connection->waitForReadyRead(kWaitMs))
+                request += connection->readAll();
             QByteArray body;
             {
                 std::lock_guard lock(m_mutex);
@@ -68,21 +64,16 @@ private:
                 if (!m_pages.isEmpty())
                     body = m_pages.at(std::min<qsizetype>(index, m_pages.size() - 1));
             }
-            const QByteArray response =
-                "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
-                "\r\nConnection: close\r\n\r\n" + body;
-            for (qsizetype sent = 0; sent < response.size();) {
-                const ssize_t put =
-                    ::write(connection, response.constData() + sent, size_t(response.size() - sent));
-                if (put <= 0)
-                    break;
-                sent += put;
+            connection->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+                              "\r\nConnection: close\r\n\r\n" + body);
+            while (connection->bytesToWrite() > 0 && connection->waitForBytesWritten(kWaitMs)) {
             }
-            ::close(connection);
+            connection->disconnectFromHost();
+            if (connection->state() != QAbstractSocket::UnconnectedState)
+                connection->waitForDisconnected(kWaitMs);
         }
     }
 
-    int m_listener = -1;
     int m_port = 0;
     std::mutex m_mutex;
     QList<QByteArray> m_pages;

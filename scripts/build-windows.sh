@@ -35,7 +35,7 @@ say() { printf '== %s\n' "$*" >&2; }
 # shellcheck source=install-missing.sh
 source "$here/scripts/install-missing.sh"
 install_missing mingw-w64 wine wine64 xvfb xauth openbox dpkg-dev zip cmake ninja-build qt6-base-dev \
-    qt6-base-dev-tools qt6-translations-l10n fonts-noto-cjk python3
+    qt6-base-dev-tools qt6-translations-l10n fonts-noto-cjk fonts-dejavu-core python3
 
 # Source packages come from the same mirror as the machine's binary packages: each of its
 # "deb" entries gets a "deb-src" twin.
@@ -66,9 +66,9 @@ if [ ! -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ]; then
     fi
     say "building Qt for Windows (about an hour on two cores; kept for later runs)"
     # The host's Qt gives moc, rcc and uic. Only what the program uses is built: Core, Gui,
-    # Widgets, Network, Test and the windows and offscreen platform plugins. The windows plugin
-    # needs OpenGL left at its default (loaded at run time), and Debian's source lacks the
-    # tablet header.
+    # Widgets, Network, Test, the windows and offscreen platform plugins and the JPEG plugin (Qt's
+    # own libjpeg: the shops' pictures are JPEG). The windows plugin needs OpenGL left at its
+    # default (loaded at run time), and Debian's source lacks the tablet header.
     nice -n 19 cmake -S "$src/qtbase" -B "$work/qt-build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$qt" \
         -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
@@ -76,10 +76,21 @@ if [ ! -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ]; then
         -DQT_QMAKE_TARGET_MKSPEC=win32-g++ \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
         -DFEATURE_tabletevent=OFF -DFEATURE_sql=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
-        -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_zstd=OFF -DFEATURE_jpeg=OFF \
-        -DFEATURE_gif=OFF -DFEATURE_openssl=OFF >"$work/qt-configure.log"
+        -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_zstd=OFF -DFEATURE_jpeg=ON \
+        -DFEATURE_system_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_openssl=OFF >"$work/qt-configure.log"
     nice -n 19 cmake --build "$work/qt-build" --parallel "$jobs"
     cmake --install "$work/qt-build" >/dev/null
+fi
+# A Qt for Windows built here before without JPEG gets the plugin alone: turning JPEG on in its
+# build would rebuild most of Qt Gui.
+if [ ! -f "$qt/plugins/imageformats/qjpeg.dll" ]; then
+    say "building Qt's JPEG plugin for the Qt built here before"
+    nice -n 19 cmake -S "$here/cmake/qjpeg" -B "$work/qjpeg" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_PREFIX_PATH="$qt" -DCMAKE_INSTALL_PREFIX="$qt" -DQTBASE_SOURCE="$work/src/qtbase" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    nice -n 19 cmake --build "$work/qjpeg" --parallel "$jobs"
+    cmake --install "$work/qjpeg" >/dev/null
 fi
 
 # --- the program ----------------------------------------------------------------------------
@@ -118,7 +129,7 @@ if [ "$mode" = build ]; then
     cp "$build/src/kestrune.exe" "$build/src/kestrune_window.dll" "$pack/"
     cp "$qt/plugins/platforms/qwindows.dll" "$pack/platforms/"
     cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$pack/styles/"
-    cp "$qt/plugins/imageformats/qico.dll" "$pack/imageformats/"
+    cp "$qt/plugins/imageformats/qico.dll" "$qt/plugins/imageformats/qjpeg.dll" "$pack/imageformats/"
     cp "$qt/plugins/tls/"*schannel*.dll "$pack/tls/" 2>/dev/null || true
     cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$pack/translations/"
     cp "$here/data/kestrune.png" "$pack/"
@@ -185,7 +196,8 @@ if [ "$mode" = screenshot ]; then
     sleep 1
     status=0
     # A seller's Windows in Chinese: the windows platform plugin, the Chinese code page.
-    DISPLAY=$display QT_QPA_PLATFORM=windows LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 \
+    # (wine passes a QT_ variable on only under the name WINEQT_).
+    DISPLAY=$display WINEQT_QPA_PLATFORM=windows LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 \
         /usr/lib/wine/wine64 "$build/tests/kestrune-screenshots.exe" "$(winpath "$out")" wine || status=$?
     /usr/lib/wine/wineserver -k || true
     kill "$wm" "$xvfb"
@@ -194,6 +206,17 @@ if [ "$mode" = screenshot ]; then
 fi
 
 export QT_QPA_PLATFORM=offscreen
+# The offscreen platform on Windows reads fonts from one folder; the Linux tests get the same
+# DejaVu and Noto CJK from fontconfig.
+fonts="$work/fonts"
+mkdir -p "$fonts"
+ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc \
+    "$fonts/"
+QT_QPA_FONTDIR=$(winpath "$fonts")
+export QT_QPA_FONTDIR
+# Qt's Chinese translations where Qt for Windows looks for them, as they are beside the zip's program.
+mkdir -p "$qt/translations"
+cp -u /usr/share/qt6/translations/qtbase_zh_CN.qm "$qt/translations/"
 # A pseudo-terminal (tst_consoleprogress) means nothing on Windows; it is not built there. The
 # fixture web runs inside each test, a Windows program too, on 127.0.0.1.
 cd "$build"

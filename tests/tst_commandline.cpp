@@ -110,14 +110,19 @@ private slots:
         // A build folder is writable and outside the install prefix: the program keeps its files there.
         QTest::newRow("help names the folder in use")
             << words("--help")
-            << QStringList{QStringLiteral("Program folder in use (without --data-dir): ") +
-                           QFileInfo(QStringLiteral(KESTRUNE_BINARY)).absolutePath() + u'\n'};
+            << QStringList{
+                   QStringLiteral("Program folder in use (without --data-dir): ") +
+                   QDir::toNativeSeparators(QFileInfo(QStringLiteral(KESTRUNE_BINARY)).absolutePath()) +
+                   u'\n'};
+        // Written as the system writes paths (on Windows a drive letter and backslashes).
+        const QString given = QDir::toNativeSeparators(
+            QFileInfo(QStringLiteral("/tmp/kestrune-help-folder")).absoluteFilePath());
         QTest::newRow("help names the folder given")
             << words("--data-dir /tmp/kestrune-help-folder --help")
-            << QStringList{QStringLiteral("Program folder in use: /tmp/kestrune-help-folder\n")};
+            << QStringList{QStringLiteral("Program folder in use: ") + given + u'\n'};
         QTest::newRow("help names the folder given after the command")
             << words("extract --help --data-dir=/tmp/kestrune-help-folder")
-            << QStringList{QStringLiteral("Program folder in use: /tmp/kestrune-help-folder\n")};
+            << QStringList{QStringLiteral("Program folder in use: ") + given + u'\n'};
     }
 
     void helpAndVersion() {
@@ -396,7 +401,8 @@ private slots:
         QLockFile held(InstanceLock::lockFilePath(dir.path()));
         QVERIFY(held.tryLock(0));
         QProcess* process = startKestrune(arguments << QStringLiteral("--data-dir") << dir.path());
-        const QString message = QStringLiteral("另一个Kestrune正在使用此文件夹：") + dir.path();
+        const QString message =
+            QStringLiteral("另一个Kestrune正在使用此文件夹：") + QDir::toNativeSeparators(dir.path());
         QByteArray err;
         QTRY_VERIFY_WITH_TIMEOUT((err += process->readAllStandardError(), err.contains(message.toUtf8())),
                                  30000);

@@ -208,9 +208,13 @@ void stopInterruptWatch() {
     SetConsoleCtrlHandler(onConsoleControl, FALSE);
 }
 
+// The code a process ended by TerminateProcess from outside gets from Qt (QProcess::kill), which
+// QProcess reports as a crash: a watcher sees this end as it would see a kill.
+constexpr UINT kKilledExitCode = 0xF291;
+
 void killThisProcess() {
-    TerminateProcess(GetCurrentProcess(), 137);
-    std::_Exit(137);
+    TerminateProcess(GetCurrentProcess(), kKilledExitCode);
+    std::_Exit(int(kKilledExitCode));
 }
 
 bool inputIsTerminal() {
