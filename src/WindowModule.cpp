@@ -1,6 +1,7 @@
 #include "WindowModule.h"
 
 #include "commandline/CommandLine.h"
+#include "commandline/PrintLine.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageBox.h"
 #include "gui/QtTranslations.h"
@@ -17,36 +18,26 @@
 
 namespace {
 
-void print(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-}
-
-int usageError(const QString& error) {
-    print(stderr, QStringLiteral("kestrune: ") + error + QStringLiteral("\nTry 'kestrune --help'.\n"));
-    return 2;
-}
-
 int runWindow(int& argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrune/kestrune.png")));
     installQtTranslations(QLocale::system(), &app);
     const CommandLine::Request request = CommandLine::parse(QCoreApplication::arguments().mid(1));
     if (request.mode == CommandLine::Mode::UsageError)
-        return usageError(request.error);
+        return printUsageError(request.error);
 
     const QString programDir = CommandLine::programDir(request.dataDir);
     if (!QFileInfo(programDir).isDir() && !QDir().mkpath(programDir))
-        return usageError(QStringLiteral("cannot create the program folder ") +
-                          QDir::toNativeSeparators(programDir));
+        return printUsageError(QStringLiteral("cannot create the program folder ") +
+                               QDir::toNativeSeparators(programDir));
 
     // A second instance on the same folder says so and ends. A folder the lock cannot be made
     // in still opens the window; the settings and output writes there report their own failures.
     InstanceLock lock(programDir);
     if (!lock.tryAcquire() && lock.heldByAnother()) {
         const QString message = Messages::kAnotherInstance + QDir::toNativeSeparators(programDir);
-        print(stderr, message + QStringLiteral("\nkestrune: the lock file is ") +
-                          QDir::toNativeSeparators(lock.path()) + u'\n');
+        printLine(stderr, message + QStringLiteral("\nkestrune: the lock file is ") +
+                              QDir::toNativeSeparators(lock.path()));
         MessageBox::warning(nullptr, message);
         return 1;
     }

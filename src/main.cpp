@@ -3,6 +3,7 @@
 #include "commandline/CommandLine.h"
 #include "commandline/ConvertCommand.h"
 #include "commandline/ExtractCommand.h"
+#include "commandline/PrintLine.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,16 +14,6 @@
 #include <cstdio>
 
 namespace {
-
-void print(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-}
-
-int usageError(const QString& error) {
-    print(stderr, QStringLiteral("kestrune: ") + error + QStringLiteral("\nTry 'kestrune --help'.\n"));
-    return 2;
-}
 
 // The window's module, beside the executable (the build tree, Windows) or in the installed
 // program's library folder. Only a window needs it: every command runs without it.
@@ -41,14 +32,14 @@ int runWindow(int argc, char* argv[]) {
         if (entry)
             return entry(&argc, argv);
         // Without the module no window can show it: the message goes to the console.
-        print(stderr, QStringLiteral("kestrune: 无法加载窗口模块：") + QDir::toNativeSeparators(path) +
-                          u'（' + module.errorString() + QStringLiteral("）\n"));
+        printLine(stderr, QStringLiteral("kestrune: 无法加载窗口模块：") + QDir::toNativeSeparators(path) +
+                              u'（' + module.errorString() + u'）');
         return 1;
     }
     QStringList shown;
     for (const QString& path : std::as_const(candidates))
         shown.append(QDir::toNativeSeparators(path));
-    print(stderr, QStringLiteral("kestrune: 找不到窗口模块：") + shown.join(QStringLiteral("、")) + u'\n');
+    printLine(stderr, QStringLiteral("kestrune: 找不到窗口模块：") + shown.join(QStringLiteral("、")));
     return 1;
 }
 
@@ -65,7 +56,8 @@ int main(int argc, char* argv[]) {
         // A name that is not valid text in the locale (a folder named in another encoding) would
         // come back as another name, and the files would go to a folder the user never named.
         if (QFile::encodeName(argument) != raw)
-            return usageError(QStringLiteral("not a valid file name or text in this locale: ") + argument);
+            return printUsageError(QStringLiteral("not a valid file name or text in this locale: ") +
+                                   argument);
         arguments.append(argument);
     }
 
@@ -76,15 +68,15 @@ int main(int argc, char* argv[]) {
         const QString folderLine = request.dataDir.isEmpty()
                                        ? QStringLiteral("\nProgram folder in use (without --data-dir): ")
                                        : QStringLiteral("\nProgram folder in use: ");
-        print(stdout, CommandLine::helpText() + folderLine +
-                          QDir::toNativeSeparators(CommandLine::programDir(request.dataDir)) + u'\n');
+        printLine(stdout, CommandLine::helpText() + folderLine +
+                              QDir::toNativeSeparators(CommandLine::programDir(request.dataDir)));
         return 0;
     }
     case CommandLine::Mode::Version:
-        print(stdout, CommandLine::versionText() + u'\n');
+        printLine(stdout, CommandLine::versionText());
         return 0;
     case CommandLine::Mode::UsageError:
-        return usageError(request.error);
+        return printUsageError(request.error);
     case CommandLine::Mode::Extract: {
         QCoreApplication app(argc, argv);
         return runExtractCommand(request.commandArguments, request.dataDir);
