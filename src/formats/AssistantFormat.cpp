@@ -545,6 +545,27 @@ bool isTextField(int field) {
     return false;
 }
 
+namespace {
+
+// Copies whole blocks of eight units until one holds a quote, and stops on that quote (or before
+// the last partial block). The writer may run eight units past `to`: its buffer has room for it.
+void copyUpToQuote(const char16_t* from, qsizetype size, qsizetype& i, char16_t*& to) {
+    while (size - i >= Utf16Words::kBlock) {
+        const uint marks = Utf16Words::equalEither(from + i, u'"', u'"');
+        std::copy_n(from + i, Utf16Words::kBlock, to);
+        if (marks != 0) {
+            const int kept = Utf16Words::first(marks);
+            i += kept;
+            to += kept;
+            return;
+        }
+        i += Utf16Words::kBlock;
+        to += Utf16Words::kBlock;
+    }
+}
+
+} // namespace
+
 void appendQuoted(QString* out, QStringView plain) {
     // Descriptions run to many KB: eight units at a time are copied and tested, and only a quote
     // goes one by one. Every unit takes at most two in the output, so the copies always fit.
@@ -556,18 +577,9 @@ void appendQuoted(QString* out, QStringView plain) {
     *to++ = u'"';
     qsizetype i = 0;
     while (i < size) {
-        if (size - i >= Utf16Words::kBlock) {
-            const uint marks = Utf16Words::equalEither(from + i, u'"', u'"');
-            std::copy_n(from + i, Utf16Words::kBlock, to);
-            if (marks == 0) {
-                i += Utf16Words::kBlock;
-                to += Utf16Words::kBlock;
-                continue;
-            }
-            const int kept = Utf16Words::first(marks);
-            i += kept;
-            to += kept;
-        }
+        copyUpToQuote(from, size, i, to);
+        if (i == size)
+            break;
         const char16_t c = from[i++];
         *to++ = c;
         if (c == u'"')
@@ -597,18 +609,9 @@ QString unquoted(QStringView value) {
     const char16_t* const from = inner.utf16();
     qsizetype i = 0;
     while (i < size) {
-        if (size - i >= Utf16Words::kBlock) {
-            const uint marks = Utf16Words::equalEither(from + i, u'"', u'"');
-            std::copy_n(from + i, Utf16Words::kBlock, to);
-            if (marks == 0) {
-                i += Utf16Words::kBlock;
-                to += Utf16Words::kBlock;
-                continue;
-            }
-            const int kept = Utf16Words::first(marks);
-            i += kept;
-            to += kept;
-        }
+        copyUpToQuote(from, size, i, to);
+        if (i == size)
+            break;
         const char16_t c = from[i];
         if (c != u'"') {
             *to++ = c;
