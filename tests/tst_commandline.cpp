@@ -13,6 +13,7 @@
 #include "run/WindowInterface.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
@@ -525,5 +526,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommandLine)
+KESTRUNE_TEST_GUILESS_MAIN(TestCommandLine)
 #include "tst_commandline.moc"

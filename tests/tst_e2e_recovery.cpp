@@ -1,5 +1,6 @@
 #include "base/KillPoint.h"
 #include "formats/OutputJournal.h"
+#include "support/TestMain.h"
 
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"
@@ -134,5 +135,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eRecovery)
+KESTRUNE_TEST_GUILESS_MAIN(TestE2eRecovery)
 #include "tst_e2e_recovery.moc"

@@ -1,6 +1,7 @@
 #include "run/Messages.h"
 #include "run/SettingsKeys.h"
 #include "run/SettingsStore.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 
 #include "support/EndToEndSupport.h"
@@ -222,5 +223,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eWalkEnds)
+KESTRUNE_TEST_GUILESS_MAIN(TestE2eWalkEnds)
 #include "tst_e2e_walkends.moc"

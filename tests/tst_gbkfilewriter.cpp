@@ -1,4 +1,5 @@
 #include "formats/GbkFileWriter.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
 #include "text/TextFileIo.h"
@@ -109,5 +110,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGbkFileWriter)
+KESTRUNE_TEST_GUILESS_MAIN(TestGbkFileWriter)
 #include "tst_gbkfilewriter.moc"

@@ -5,6 +5,7 @@
 #include "gui/MessageBox.h"
 #include "support/FixtureWebServer.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
 
@@ -250,5 +251,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGuiProgressLog)
+KESTRUNE_TEST_MAIN(TestGuiProgressLog)
 #include "tst_gui_progresslog.moc"

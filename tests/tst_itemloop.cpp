@@ -1,4 +1,5 @@
 #include "crawl/ItemLoop.h"
+#include "support/TestMain.h"
 
 #include <QSet>
 #include <QTest>
@@ -300,5 +301,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestItemLoop)
+KESTRUNE_TEST_GUILESS_MAIN(TestItemLoop)
 #include "tst_itemloop.moc"

@@ -1,4 +1,5 @@
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
 #include "text/PictureFile.h"
@@ -437,5 +438,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPageFetcher)
+KESTRUNE_TEST_GUILESS_MAIN(TestPageFetcher)
 #include "tst_pagefetcher.moc"

@@ -1,4 +1,5 @@
 #include "run/ProgramFolder.h"
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 
 #include <QTest>
@@ -74,5 +75,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProgramFolder)
+KESTRUNE_TEST_MAIN(TestProgramFolder)
 #include "tst_programfolder.moc"

@@ -5,6 +5,7 @@
 #include "support/CrawlTestSupport.h"
 #include "support/FailureShops.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
 #include "web/PageFetcher.h"
@@ -180,5 +181,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestShopPageCheck)
+KESTRUNE_TEST_GUILESS_MAIN(TestShopPageCheck)
 #include "tst_shoppagecheck.moc"

@@ -1,4 +1,5 @@
 #include "run/WrittenItemSet.h"
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 
 #include <QDir>
@@ -175,5 +176,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWrittenItemSet)
+KESTRUNE_TEST_GUILESS_MAIN(TestWrittenItemSet)
 #include "tst_writtenitemset.moc"
