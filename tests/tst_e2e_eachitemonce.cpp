@@ -298,6 +298,7 @@ private slots:
     }
 
     void listChangedBeforeTheResume() {
+        SKIP_WITHOUT(Interrupt);
         QFETCH(QString, shop);
         QFETCH(QString, format);
         QFETCH(QList<int>, first);
