@@ -2,6 +2,7 @@
 #include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 
+#include <QFileInfo>
 #include <QTest>
 
 using ProgramFolder::Source;
@@ -61,7 +62,8 @@ private slots:
         facts.installedLayout = installedLayout;
         facts.userDataDir = userData;
         const ProgramFolder::Choice choice = ProgramFolder::choose(facts);
-        QCOMPARE(choice.folder, folder);
+        // Windows puts the current drive before a folder from the root.
+        QCOMPARE(choice.folder, QFileInfo(folder).absoluteFilePath());
         QCOMPARE(int(choice.source), source);
     }
 
