@@ -164,8 +164,11 @@ private slots:
         m_server.setRedirect(from, to);
         m_server.setStatus(to, 200, "<p>\"target\"</p>");
         QCOMPARE(fetcher.fetchPage(from), followed ? QStringLiteral("<p>'target'</p>") : QString());
-        // Only the first page was asked for when the redirect is refused.
-        QCOMPARE(m_server.requestedAddresses().size(), followed ? 2 : 1);
+        // Only the first page was asked for when the redirect is refused. Qt asks once more on a new
+        // connection when one closes before its answer (under wine now and then): the same page.
+        QStringList asked = m_server.requestedAddresses();
+        asked.removeDuplicates();
+        QVERIFY2(asked.size() == (followed ? 2 : 1), qPrintable(asked.join(u' ')));
     }
 
     void bodyOverTheLimitFails() {
