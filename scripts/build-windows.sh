@@ -226,7 +226,9 @@ status=0
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe="
 /usr/lib/wine/wineserver -p
 /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 || true
-nice -n 10 ctest --output-on-failure --parallel "$jobs" --output-junit "$build/results.xml" "$@" || status=$?
+# Each test's whole output, so the summary below finds every row that skipped itself.
+nice -n 10 ctest --output-on-failure --parallel "$jobs" --output-junit "$build/results.xml" \
+    --test-output-size-passed 4000000 --test-output-size-failed 4000000 "$@" || status=$?
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 
 # Which test programs passed and failed, and each row that skipped itself, with its reason.
