@@ -68,6 +68,21 @@ inline uint beyondAscii(const char16_t* at) {
 #endif
 }
 
+// Units below low or above high (low <= high).
+inline uint outside(const char16_t* at, char16_t low, char16_t high) {
+#ifdef KESTRUNE_UTF16_SSE2
+    // Moved down by low, the units inside wrap to nothing and lie at most high - low.
+    const __m128i moved = _mm_sub_epi16(detail::load(at), _mm_set1_epi16(short(low)));
+    const __m128i above = _mm_subs_epu16(moved, _mm_set1_epi16(short(high - low)));
+    return detail::marks(_mm_cmpeq_epi16(above, _mm_setzero_si128())) ^ 0xFFFFU;
+#else
+    uint result = 0;
+    for (int k = 0; k < kBlock; ++k)
+        result |= at[k] < low || at[k] > high ? 3U << (2 * k) : 0U;
+    return result;
+#endif
+}
+
 // The position (0 to 7) of the first unit that non-zero marks name.
 inline int first(uint marks) {
     return int(qCountTrailingZeroBits(marks) / 2);

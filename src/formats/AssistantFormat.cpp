@@ -347,26 +347,37 @@ void AssistantLayout::appendPlainRow(QString* out, const QStringList& values) co
     for (qsizetype i = 0; i < values.size(); ++i) {
         if (i > 0)
             out->append(separator);
-        const QString& value = values.at(i);
-        const LayoutColumn* column = i < columns.size() ? &columns.at(i) : nullptr;
-        if (column && column->source == ColumnSource::Constant) {
-            out->append(value);
-            continue;
-        }
-        const bool tab = separator == u'\t';
-        const bool quote = (column && column->text && !AssistantFormat::isPlainNumber(value)) ||
-                           (!tab && (value.contains(separator) || value.contains(u'"') ||
-                                     value.contains(u'\r') || value.contains(u'\n')));
-        const qsizetype start = out->size();
-        if (quote)
-            AssistantFormat::appendQuoted(out, value);
-        else
-            out->append(value);
-        // A TAB layout has no quoting that holds its separator or a line break.
-        if (tab)
-            spaceForTabAndLineBreaks(reinterpret_cast<char16_t*>(out->data()) + start, out->size() - start);
+        appendPlainValue(out, i, values.at(i));
     }
     out->append(lineEnd);
+}
+
+void AssistantLayout::appendPlainValue(QString* out, qsizetype column, const QString& value) const {
+    const LayoutColumn* layoutColumn = column < columns.size() ? &columns.at(column) : nullptr;
+    if (layoutColumn && layoutColumn->source == ColumnSource::Constant) {
+        out->append(value);
+        return;
+    }
+    const bool tab = separator == u'\t';
+    const bool quote = (layoutColumn && layoutColumn->text && !AssistantFormat::isPlainNumber(value)) ||
+                       (!tab && (value.contains(separator) || value.contains(u'"') || value.contains(u'\r') ||
+                                 value.contains(u'\n')));
+    const qsizetype start = out->size();
+    if (quote)
+        AssistantFormat::appendQuoted(out, value);
+    else
+        out->append(value);
+    // A TAB layout has no quoting that holds its separator or a line break.
+    if (tab)
+        spaceForTabAndLineBreaks(reinterpret_cast<char16_t*>(out->data()) + start, out->size() - start);
+}
+
+qsizetype AssistantLayout::columnOf(int field) const {
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).field == field)
+            return i;
+    }
+    return -1;
 }
 
 QStringList AssistantLayout::names() const {

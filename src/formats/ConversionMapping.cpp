@@ -249,13 +249,29 @@ SourceRow rowFromLayout(const AssistantLayout& layout, const QStringList& values
     return row;
 }
 
-SourceRow rowFromTaobaoFields(Fields fields) {
+SourceRow SourceRow::plain() const {
+    SourceRow row = *this;
+    if (descriptionInSource) {
+        row.record.description = AssistantFormat::unquoted(quotedDescription);
+        row.descriptionInSource = false;
+        row.quotedDescription = {};
+    }
+    return row;
+}
+
+SourceRow rowFromTaobaoFields(Fields fields, bool descriptionInSource) {
     SourceRow row;
     row.origin = Platform::Taobao;
     row.held = kAllFields;
     const int count = qMin(static_cast<int>(fields.size()), ItemRecord::kFieldCount);
+    constexpr int kDescription = ItemRecord::indexOf(Field::Description);
     for (int i = 0; i < count; ++i) {
         const QStringView value = fields[static_cast<std::size_t>(i)];
+        if (i == kDescription && descriptionInSource) {
+            row.descriptionInSource = true;
+            row.quotedDescription = value;
+            continue;
+        }
         row.record[static_cast<Field>(i)] =
             AssistantFormat::isTextField(i) ? AssistantFormat::unquoted(value) : value.toString();
     }
