@@ -298,6 +298,24 @@ void spaceForTabAndLineBreaks(char16_t* text, qsizetype size) {
         mend(text[i]);
 }
 
+// One pass for the four characters that make a comma layout quote a value.
+bool holdsSeparatorQuoteOrLineBreak(QStringView value, char16_t separator) {
+    const char16_t* const units = value.utf16();
+    const qsizetype size = value.size();
+    qsizetype i = 0;
+    for (; i + Utf16Words::kBlock <= size; i += Utf16Words::kBlock) {
+        if ((Utf16Words::equalEither(units + i, separator, u'"') |
+             Utf16Words::equalEither(units + i, u'\r', u'\n')) != 0)
+            return true;
+    }
+    for (; i < size; ++i) {
+        const char16_t c = units[i];
+        if (c == separator || c == u'"' || c == u'\r' || c == u'\n')
+            return true;
+    }
+    return false;
+}
+
 QString twoDigits(int value) {
     return QString::number(value).rightJustified(2, u'0').right(2);
 }
@@ -360,8 +378,7 @@ void AssistantLayout::appendPlainValue(QString* out, qsizetype column, const QSt
     }
     const bool tab = separator == u'\t';
     const bool quote = (layoutColumn && layoutColumn->text && !AssistantFormat::isPlainNumber(value)) ||
-                       (!tab && (value.contains(separator) || value.contains(u'"') || value.contains(u'\r') ||
-                                 value.contains(u'\n')));
+                       (!tab && holdsSeparatorQuoteOrLineBreak(value, separator.unicode()));
     const qsizetype start = out->size();
     if (quote)
         AssistantFormat::appendQuoted(out, value);

@@ -66,6 +66,8 @@ SourceRow rowFromLayout(const AssistantLayout& layout, const QStringList& values
 // An older-layout Taobao line: the 31 fields in record order, text fields in their quotes. With
 // descriptionInSource the description stays a view of its field (SourceRow::quotedDescription).
 SourceRow rowFromTaobaoFields(Fields fields, bool descriptionInSource = false);
+// The same into *row, whose strings' memory is used again where no copy of the row shares it.
+void readTaobaoFields(SourceRow* row, Fields fields, bool descriptionInSource);
 // A record as the item parsers and the current-layout reading fill it; held names the fields its
 // layout carries (all by default).
 SourceRow rowFromRecord(const ItemRecord& record, quint32 held = kAllFields);

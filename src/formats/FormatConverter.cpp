@@ -578,6 +578,7 @@ bool readSource(const QString& path, FileFormat source, bool descriptionInSource
         if (!lines.open(path))
             return true; // no item, as an empty file
         QVarLengthArray<QStringView, 40> fields;
+        SourceRow read; // one row from line to line: its strings keep their memory
         bool headerSeen = false;
         QStringView line;
         while (!stopRequested() && lines.readLine(&line, QuotedRecordReader::kRecordLimit)) {
@@ -606,8 +607,8 @@ bool readSource(const QString& path, FileFormat source, bool descriptionInSource
             }
             if (header)
                 continue;
-            SourceRow read = ConversionMapping::rowFromTaobaoFields(
-                {fields.constData(), static_cast<std::size_t>(fields.size())}, descriptionInSource);
+            ConversionMapping::readTaobaoFields(
+                &read, {fields.constData(), static_cast<std::size_t>(fields.size())}, descriptionInSource);
             read.checkedText = !lines.lineHoldsNulOrReplacement();
             row(read);
         }

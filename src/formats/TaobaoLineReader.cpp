@@ -44,8 +44,13 @@ qsizetype TaobaoLineReader::findLineEnd() {
         if (marks != 0)
             m_odd.append(block + Utf16Words::first(marks));
     };
-    // Eight at a time for the units up to CR; TABs between the fields are among them.
+    // Eight at a time for the units up to CR; TABs between the fields are among them. Text
+    // without any of them, or U+FFFD, is passed over 32 at a time.
     for (; i + Utf16Words::kBlock <= size; i += Utf16Words::kBlock) {
+        while (i + Utf16Words::kWide <= size && Utf16Words::noneAtMostNorEqual(units + i, u'\r', 0xFFFD))
+            i += Utf16Words::kWide;
+        if (i + Utf16Words::kBlock > size)
+            break;
         const uint odd = Utf16Words::equalEither(units + i, u'\0', 0xFFFD);
         for (uint marks = Utf16Words::atMost(units + i, u'\r'); marks != 0;) {
             const int k = Utf16Words::first(marks);
