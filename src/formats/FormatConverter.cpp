@@ -513,7 +513,10 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
             std::optional<SourceRow> clean;
             bool damaged = false;
             if (!row.checkedText) {
-                const SourceRow whole = row.plain();
+                std::optional<SourceRow> plain;
+                if (row.descriptionInSource)
+                    plain = row.plain();
+                const SourceRow& whole = plain ? *plain : row;
                 for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
                     const auto field = static_cast<ItemRecord::Field>(i);
                     if (!holdsNulOrReplacement(whole[field]))
