@@ -438,16 +438,23 @@ private slots:
         bytes.replace(u"宝贝3999号"_s.toUtf8(), QByteArray(u"宝贝"_s.toUtf8() + "\xFF" + "3999"));
         bytes.replace(u"宝贝7号"_s.toUtf8(), QByteArray(u"宝贝"_s.toUtf8() + QByteArray("\0", 1) + "7"));
         QVERIFY(bytes.indexOf('\xFF') > 64 * 1024);
+        // A description, which goes from the line to the bytes in one pass, damaged too.
+        QByteArrayList fields(31, "0");
+        fields[0] = u"\"描述坏\""_s.toUtf8();
+        fields[24] = u"\"好"_s.toUtf8() + QByteArray("\0", 1) + u"坏"_s.toUtf8() + "\xFF,\"";
+        bytes += fields.join('\t') + "\r\n";
         const QString folder = freshFolder();
         writeBytes(folder + u"/shop.txt"_s, bytes);
 
         const FormatConverter::Result result = convert(folder + u"/shop.txt"_s, folder + u"/out.csv"_s, 0, 1);
         QCOMPARE(result.outcome, FormatConverter::Outcome::Completed);
-        QCOMPARE(result.convertedCount, 4000);
+        QCOMPARE(result.convertedCount, 4001);
         QCOMPARE(result.warnings,
-                 QStringList{u"第3999个宝贝含有无法识别的字符，已替换为\uFFFD：宝贝\uFFFD3999"_s});
+                 (QStringList{u"第3999个宝贝含有无法识别的字符，已替换为\uFFFD：宝贝\uFFFD3999"_s,
+                              u"第4001个宝贝含有无法识别的字符，已替换为\uFFFD：描述坏"_s}));
         const QString output = fromGbk(readBytes(folder + u"/out.csv"_s));
         QVERIFY(output.contains(u"\"宝贝4000号\""_s));
+        QVERIFY(output.contains(u",\"好坏?，\","_s));
         QVERIFY(output.contains(u"\"宝贝7\""_s));
         QVERIFY(!readBytes(folder + u"/out.csv"_s).contains('\0'));
     }

@@ -223,26 +223,18 @@ public:
             const qsizetype column = layout().columnOf(ItemRecord::indexOf(ItemRecord::Field::Description));
             m_gbk.writeRow(layout(), values, column, row.quotedDescription, use);
         };
+        // Only those two take it; the others get the plain row.
+        if (row.descriptionInSource && m_target != FileFormat::PaiPaiAssistant &&
+            m_target != FileFormat::EbayAssistant) {
+            write(row.plain(), now);
+            return;
+        }
         switch (m_target) {
         case FileFormat::PaiPaiAssistant:
             writeRow(toPaiPai(row), GbkFileWriter::SourceValue::Cleaned);
             return;
         case FileFormat::EbayAssistant:
             writeRow(toEbay(row, now()), GbkFileWriter::SourceValue::Plain);
-            return;
-        case FileFormat::TaobaoAssistant:
-        case FileFormat::TaobaoAssistant5:
-        case FileFormat::Shopify:
-        case FileFormat::WooCommerce:
-            break;
-        }
-        if (row.descriptionInSource) {
-            write(row.plain(), now);
-            return;
-        }
-        switch (m_target) {
-        case FileFormat::PaiPaiAssistant:
-        case FileFormat::EbayAssistant:
             return;
         case FileFormat::TaobaoAssistant:
             m_gbk.writeRow(layout(), toTaobao(row));
