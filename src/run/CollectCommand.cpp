@@ -171,7 +171,7 @@ bool CollectCommand::refuseShopPage(Platform platform) {
     if (!m_crawlers.shopCheck)
         return false;
     const Status page = m_crawlers.shopCheck(m_host, platform);
-    if (page.ok() && !m_host.downloadsCut() && m_state.isRunning())
+    if (page.ok() && !m_stop.isRequested() && m_state.isRunning())
         return false;
     stop();
     if (!page.ok()) {
