@@ -46,7 +46,8 @@ void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
     m_unreadListPageReason.clear();
     m_picturesNotSaved = 0;
     m_gridRows = 0;
-    m_lastPage = {};
+    m_lastPageAddress.clear();
+    m_lastPageFailure = FetchFailure::None;
     m_lastPauseMs = -1;
     m_shopPageAddress.clear();
     m_shopPage.clear();
@@ -68,7 +69,8 @@ QString ShopWalkHost::fetchPageUtf8(const QString& address) {
 QString ShopWalkHost::readItemPage(const FetchedPage& page) {
     const FetchReport& fetched = page.report;
     emit m_fetchReports.fetched(QTime::currentTime(), fetched);
-    m_lastPage = fetched;
+    m_lastPageAddress = fetched.address;
+    m_lastPageFailure = fetched.failure;
     // Only a whole answer's status and body are the site's word (a transfer cut short may have
     // had its headers).
     const bool answered = fetched.failure == FetchFailure::None || fetched.failure == FetchFailure::Network;
@@ -87,7 +89,8 @@ ShopPageCheck::Finding ShopWalkHost::checkShopPage(Platform platform) {
     ShopPageCheck::Finding found =
         ShopPageCheck::fetchAndClassify(m_fetcher, m_setup.shopUrl, platform, m_stop);
     emit m_fetchReports.fetched(QTime::currentTime(), found.fetched);
-    m_lastPage = found.fetched;
+    m_lastPageAddress = found.fetched.address;
+    m_lastPageFailure = found.fetched.failure;
     if (found.answered) {
         m_shopPageAddress = m_setup.shopUrl;
         m_shopPage = std::exchange(found.page, QString());
@@ -104,7 +107,8 @@ QString ShopWalkHost::fetchWalkPage(const QString& address, Encoding encoding) {
     const FetchedPage page = m_fetcher.fetchText(address, encoding == Encoding::Utf8);
     const FetchReport& fetched = page.report;
     emit m_fetchReports.fetched(QTime::currentTime(), fetched);
-    m_lastPage = fetched;
+    m_lastPageAddress = fetched.address;
+    m_lastPageFailure = fetched.failure;
     const QString& text = page.text;
     if (fetched.failure == FetchFailure::Stopped || m_stop.isRequested() || !m_failure.isEmpty())
         return text;
@@ -199,12 +203,11 @@ bool ShopWalkHost::takeItem(const ReachedItem& item) {
     case ReachedItem::Fate::Unread: {
         // Nothing was fetched since the item page: its fetch tells why it came empty.
         DropReason reason = item.dropReason;
-        const FetchReport& fetched = m_lastPage;
         if (reason == DropReason::PageUnreadable && !item.address.isEmpty() &&
-            fetched.address == item.address) {
-            if (fetched.failure == FetchFailure::TooLarge)
+            m_lastPageAddress == item.address) {
+            if (m_lastPageFailure == FetchFailure::TooLarge)
                 reason = DropReason::TooLarge;
-            else if (fetched.failure == FetchFailure::TimedOut)
+            else if (m_lastPageFailure == FetchFailure::TimedOut)
                 reason = DropReason::TimedOut;
         }
         if (tally.settle(key, ItemTally::Fate::Dropped))
@@ -259,6 +262,7 @@ void ShopWalkHost::recordItemReached(int itemNumber) {
     }
     // The row is only in memory: the walk ends, and the breakpoint passes the row only once the
     // run's end has written it to the output file.
+    ++m_messagesShown;
     m_window.showMessage(Messages::kJournalFailed.arg(durable.message()));
     m_halted = true;
     m_itemAwaitingOutput = itemNumber;
@@ -269,6 +273,7 @@ void ShopWalkHost::setStatusText(const QString& text) {
 }
 
 void ShopWalkHost::showMessage(const QString& text) {
+    ++m_messagesShown;
     m_window.showMessage(text);
 }
 

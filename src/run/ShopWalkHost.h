@@ -62,6 +62,9 @@ public:
     bool walkFailed() const { return !m_failure.isEmpty(); }
     // Each page and picture fetched, once its fetch has ended.
     const FetchReports& fetchReports() const { return m_fetchReports; }
+    // Messages the walk (and its host) showed: a walk that had to tell the user something did not
+    // end complete.
+    int messagesShown() const { return m_messagesShown; }
     // Pictures of this run that could not be saved (failed, not a picture, not written).
     int picturesNotSaved() const { return m_picturesNotSaved; }
     // The item whose breakpoint waits for its row to reach the output file (the journal failed
@@ -133,8 +136,11 @@ private:
     QString m_unreadListPage;
     QString m_unreadListPageReason;
     int m_picturesNotSaved = 0;
-    int m_gridRows = 0;     // rows this run put on the grid
-    FetchReport m_lastPage; // the last page fetched
+    int m_gridRows = 0; // rows this run put on the grid
+    int m_messagesShown = 0;
+    // The last page fetched, and why it failed: what a dropped item's page came as.
+    QString m_lastPageAddress;
+    FetchFailure m_lastPageFailure = FetchFailure::None;
     int m_lastPauseMs = -1;
     qint64 m_pausedMs = 0;
     QString m_shopPageAddress;
