@@ -42,6 +42,13 @@ private slots:
         addRow("ampersand before an entity", "&&lt;", "&<");
         addRow("lt output is not rescanned", "&lt;gt;", "<gt;");
         addRow("an entity the ampersand row makes is decoded in its turn", "&amp;deg;&lt;x", "\u00B0<x");
+        addRow("entities at the start and the end", "&lt;中&gt;", "<中 >");
+        addRow("an ampersand alone at the end", "a&", "a&");
+        addRow("an escaped ampersand at the end", "x&amp;", "x&");
+        addRow("a cut entity at the end", "x&am", "x&am");
+        addRow("two escaped ampersands, then nbsp", "&amp;&amp;nbsp;", "& ");
+        addRow("an escaped ampersand escaped twice before nbsp", "&amp;amp;nbsp;", "&amp;nbsp;");
+        addRow("an ampersand the ampersand row makes before an ampersand", "&amp;&lt;", "&<");
         addRow("entities far apart and repeated", "&times;中文&amp;&times;&amp;omega;",
                "\u00D7中文&\u00D7 \u03C9");
     }

@@ -1,4 +1,6 @@
 #include "base/KillPoint.h"
+#include "crawl/ItemKey.h"
+#include "crawl/MarketplaceDescription.h"
 #include "formats/AssistantFormat.h"
 #include "formats/OutputBatch.h"
 #include "formats/OutputFormats.h"
@@ -648,7 +650,9 @@ private slots:
             int itemNumber = 0;
             for (const QString& address : addresses) {
                 ++itemNumber;
-                if (ctx.isItemWritten(address))
+                // Asked by the item's key, as the item loop makes it.
+                const QString& keyQuery = describeMarketplace(Platform::Taobao).itemKeyQuery;
+                if (ctx.isItemWritten(itemKey(keyQuery, address, itemNumber)))
                     continue;
                 fetched << address;
                 handItem(ctx, parsedTestItem(testRecord(address)), itemNumber, address, true);

@@ -7,6 +7,8 @@
 #include "support/FormatTestFiles.h"
 #include "support/TestMain.h"
 #include "support/TestSystem.h"
+#include "text/GbkText.h"
+#include "text/TextFileIo.h"
 #include "text/TextHelpers.h"
 
 #include <QDir>
@@ -367,13 +369,37 @@ private slots:
         }
         QTest::newRow("space pair across blocks") << u"1234567  9"_s;
         QTest::newRow("three spaces across blocks") << u"123456   9"_s;
+        // A high and a low surrogate are one character once what stood between them is gone.
+        const QChar high(0xD83D);
+        const QChar low(0xDE00);
+        QTest::newRow("pair split by dropped units")
+            << u"a\U0001F600b"_s + high + u"  \t\r\n"_s + low + u"c"_s;
+        QTest::newRow("pair split by a kept space") << high + u"   "_s + low;
+        QTest::newRow("lone halves at both ends") << low + u"中"_s + high;
+        QTest::newRow("characters GBK lacks") << u"\u00AD\u20AC\uFFFD x"_s;
     }
 
+    // The converter's one-pass cleaning gives what the page cleaning gives, and the cleaning
+    // straight into GBK the same bytes, of the plain text and of its quoted form.
     void onePassCleaningMatchesCleanFieldText() {
         QFETCH(QString, text);
         QString cleaned = u"prefix"_s;
         ConversionMapping::appendCleanField(&cleaned, text);
         QCOMPARE(cleaned, u"prefix"_s + cleanFieldText(text));
+
+        const QByteArray expected = "prefix" + encodeGbk(cleaned.mid(6));
+        QByteArray plain = "prefix";
+        QVERIFY(appendCleanGbk(&plain, text, false));
+        QCOMPARE(plain, expected);
+        QByteArray quoted = "prefix";
+        QVERIFY(appendCleanGbk(&quoted, QString(text).replace(u"\""_s, u"\"\""_s), true));
+        QCOMPARE(quoted, expected);
+        // Read as the inside of a quoted field, a quote that is not doubled refuses it whole.
+        QByteArray lone = "prefix";
+        if (!appendCleanGbk(&lone, text, true))
+            QCOMPARE(lone, QByteArray("prefix"));
+        else
+            QVERIFY(!text.contains(u'"'));
     }
 
     void longDescriptionBoundary_data() {
@@ -413,16 +439,23 @@ private slots:
         bytes.replace(u"宝贝3999号"_s.toUtf8(), QByteArray(u"宝贝"_s.toUtf8() + "\xFF" + "3999"));
         bytes.replace(u"宝贝7号"_s.toUtf8(), QByteArray(u"宝贝"_s.toUtf8() + QByteArray("\0", 1) + "7"));
         QVERIFY(bytes.indexOf('\xFF') > 64 * 1024);
+        // A description, which goes from the line to the bytes in one pass, damaged too.
+        QByteArrayList fields(31, "0");
+        fields[0] = u"\"描述坏\""_s.toUtf8();
+        fields[24] = u"\"好"_s.toUtf8() + QByteArray("\0", 1) + u"坏"_s.toUtf8() + "\xFF,\"";
+        bytes += fields.join('\t') + "\r\n";
         const QString folder = freshFolder();
         writeBytes(folder + u"/shop.txt"_s, bytes);
 
         const FormatConverter::Result result = convert(folder + u"/shop.txt"_s, folder + u"/out.csv"_s, 0, 1);
         QCOMPARE(result.outcome, FormatConverter::Outcome::Completed);
-        QCOMPARE(result.convertedCount, 4000);
+        QCOMPARE(result.convertedCount, 4001);
         QCOMPARE(result.warnings,
-                 QStringList{u"第3999个宝贝含有无法识别的字符，已替换为\uFFFD：宝贝\uFFFD3999"_s});
+                 (QStringList{u"第3999个宝贝含有无法识别的字符，已替换为\uFFFD：宝贝\uFFFD3999"_s,
+                              u"第4001个宝贝含有无法识别的字符，已替换为\uFFFD：描述坏"_s}));
         const QString output = fromGbk(readBytes(folder + u"/out.csv"_s));
         QVERIFY(output.contains(u"\"宝贝4000号\""_s));
+        QVERIFY(output.contains(u",\"好坏?，\","_s));
         QVERIFY(output.contains(u"\"宝贝7\""_s));
         QVERIFY(!readBytes(folder + u"/out.csv"_s).contains('\0'));
     }

@@ -1,4 +1,7 @@
+#include "formats/AssistantFormat.h"
+#include "formats/ConversionMapping.h"
 #include "formats/GbkFileWriter.h"
+#include "formats/ItemRecord.h"
 #include "support/TestMain.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
@@ -107,6 +110,65 @@ private slots:
             QCOMPARE(fileBytes(target), before);
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
                  place == u"missing folder" ? 0 : 1);
+    }
+
+    void valueFromItsSourceAsItsPlainValue_data() {
+        QTest::addColumn<QString>("quoted");
+        QTest::newRow("begins with a quote") << u"\"\"\"限量\"\"版 T恤\""_s;
+        QTest::newRow("ends with a doubled quote") << u"\"a\"\"b\"\"\""_s;
+        QTest::newRow("a quote not doubled") << u"\"a\"b\""_s;
+        QTest::newRow("not enclosed, a comma") << u"a,b \"c\""_s;
+        QTest::newRow("opening quote only") << u"\"abc"_s;
+        QTest::newRow("empty quoted") << u"\"\""_s;
+        QTest::newRow("empty") << QString();
+        QTest::newRow("one quote") << u"\""_s;
+        QTest::newRow("a number") << u"\"123\""_s;
+        QTest::newRow("a negative number") << u"\"-1.5\""_s;
+        QTest::newRow("a number once its spaces go") << u"\"  12\""_s;
+        QTest::newRow("no number") << u"\"1.2.3\""_s;
+        QTest::newRow("tabs and line breaks") << u"\"a\tb\r\nc\rd\ne\""_s;
+        QTest::newRow("spaces") << u"\"  a   b \""_s;
+        QTest::newRow("commas") << u"\"中文，逗号,comma,\""_s;
+        QTest::newRow("entities stay") << u"\"&amp;&nbsp;\""_s;
+        QTest::newRow("a pair split by spaces")
+            << u"\""_s + QChar(0xD83D) + u"  "_s + QChar(0xDE00) + u"\U0001F600\""_s;
+        QTest::newRow("characters GBK lacks") << u"\"\u00AD\u20AC\uFFFD\""_s;
+        QTest::newRow("markup over several blocks")
+            << u"\""_s + u"<p align=\"\"center\"\">宝贝,  描述</p>\t<br>"_s.repeated(3) + u"\""_s;
+    }
+
+    // A value written from its source's quoted text gives the bytes of its plain value written
+    // the usual way, cleaned into the PaiPai layout and plain into the eBay one.
+    void valueFromItsSourceAsItsPlainValue() {
+        QFETCH(QString, quoted);
+        const int description = ItemRecord::indexOf(ItemRecord::Field::Description);
+        const QString plain = AssistantFormat::unquoted(quoted);
+        QString cleaned;
+        ConversionMapping::appendCleanField(&cleaned, plain);
+        const struct {
+            const AssistantLayout& layout;
+            GbkFileWriter::SourceValue use;
+            QString value;
+        } targets[] = {{AssistantFormat::paipaiConverter(), GbkFileWriter::SourceValue::Cleaned, cleaned},
+                       {AssistantFormat::ebayConverter(), GbkFileWriter::SourceValue::Plain, plain}};
+        QTemporaryDir dir;
+        for (const auto& target : targets) {
+            QStringList values;
+            for (const LayoutColumn& column : target.layout.columns)
+                values.append(column.source == ColumnSource::Constant ? column.constant : u"值,1"_s);
+            const qsizetype column = target.layout.columnOf(description);
+            QVERIFY(column >= 0);
+            values[column] = target.value;
+            GbkFileWriter usual(dir.filePath(u"usual.csv"_s));
+            GbkFileWriter fromSource(dir.filePath(u"source.csv"_s));
+            QVERIFY(usual.open() && fromSource.open());
+            for (int row = 0; row < 2; ++row) {
+                usual.writeRow(target.layout, values);
+                fromSource.writeRow(target.layout, values, column, quoted, target.use);
+            }
+            QVERIFY(usual.commit() && fromSource.commit());
+            QCOMPARE(fileBytes(dir.filePath(u"source.csv"_s)), fileBytes(dir.filePath(u"usual.csv"_s)));
+        }
     }
 };
 

@@ -1,3 +1,4 @@
+#include "base/StopSignal.h"
 #include "crawl/ItemLoop.h"
 #include "support/TestMain.h"
 
@@ -14,7 +15,8 @@ public:
     QSet<QString> written;
     int stopAfterCollected = -1; // a stop once this many items were collected
     int collected = 0;
-    bool failed = false;
+    QString failure; // the walk's failure: set, the walk has failed
+    StopSignal stop;
     QStringList statuses;
     bool cutOnCollect = false; // a stop cuts the downloads short as the first item is collected
     QStringList fates;         // each item's fate as the sink was given it
@@ -23,12 +25,9 @@ public:
     bool stopRequested() override { return stopAfterCollected >= 0 && collected >= stopAfterCollected; }
     QString fetchPageUtf8(const QString&) override { return {}; }
     QString fetchWalkPage(const QString&, Encoding) override { return {}; }
-    QString failure() const override { return failed ? u"failed"_s : QString(); }
     QString downloadPicture(const QString&, const QString& fileName) override { return fileName; }
-    QString picturePath(const QString&) const override { return {}; }
     void pause(int) override {}
-    bool downloadsCut() const override { return cutOnCollect && collected > 0; }
-    bool isItemWritten(const QString& address) const override { return written.contains(address); }
+    bool isItemWritten(const QString& key) const override { return written.contains(key); }
     bool takeItem(const ReachedItem& item) override {
         static const QStringList fateNames{u"parsed"_s, u"dropped"_s, u"unread"_s, u"already"_s, u"cut"_s};
         fates.append(fateNames.at(int(item.fate)));
@@ -46,7 +45,7 @@ public:
     void showMessage(const QString&) override {}
     void reportShopTotal(int) override {}
 
-    ShopWalkInput input{QString(), *this, *this, *this, false, 0};
+    ShopWalkInput input{QString(), *this, *this, *this, failure, stop, false, 0, QString()};
     ItemTally tally;
     QString current;
 };
@@ -63,6 +62,8 @@ ListPageEnd walk(ItemLoop& loop, CountingHost& host, const QStringList& cells) {
     // "x!" is an item that is not written, "x?" one whose page did not come.
     rules.collect = [&](int cell) {
         ++host.collected;
+        if (host.cutOnCollect)
+            host.stop.request();
         if (cells.at(cell).endsWith(u'!'))
             return ReachedItem::dropped(DropReason::PageUnreadable);
         if (cells.at(cell).endsWith(u'?'))
@@ -195,7 +196,8 @@ private slots:
         loop.setTotal(total);
         for (const QStringList& page : pages)
             walk(loop, host, page);
-        host.failed = failed;
+        if (failed)
+            host.failure = u"failed"_s;
         const WalkEnd end = loop.endWalk(u"done"_s);
         QCOMPARE(end.kind, kind);
         QCOMPARE(end.listsRead(), kind == WalkEnd::Kind::Complete);

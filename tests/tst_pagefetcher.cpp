@@ -267,7 +267,9 @@ private slots:
         EventPasses passes;
         PageFetcher fetcher([&passes] { passes(); });
         QCOMPARE(safePictureFileName(fileName), safeName);
-        QCOMPARE(fetcher.downloadPicture(address, fileName, folder), saved);
+        const FetchedPicture fetched = fetcher.downloadPicture(address, fileName, folder);
+        QCOMPARE(fetched.saved, saved);
+        QCOMPARE(fetched.name, safeName);
         if (safeName.isEmpty())
             QVERIFY(m_server.requestedAddresses().isEmpty());
         if (saved) {
@@ -306,8 +308,9 @@ private slots:
         for (qsizetype i = 0; i < pictures.size(); ++i) {
             const QByteArray bytes = photoBytes() + pictures.at(i).toLatin1();
             m_server.setContent(at("pic/same.jpg"), bytes);
-            QString stored;
-            QVERIFY(fetcher.downloadPicture(at("pic/same.jpg"), fileName, folder, &stored));
+            const FetchedPicture fetched = fetcher.downloadPicture(at("pic/same.jpg"), fileName, folder);
+            QVERIFY(fetched.saved);
+            const QString& stored = fetched.name;
             QCOMPARE(stored, names.at(i));
             QCOMPARE(fileBytes(QDir(folder).filePath(stored)), bytes);
         }
@@ -381,15 +384,11 @@ private slots:
             putFileBytes(folder, "not a folder");
         PageFetcher fetcher;
         fetcher.setTimeoutMs(300);
-        QList<FetchReport> reports;
-        fetcher.setObserver([&reports](const FetchReport& report) { reports.append(report); });
-        if (picture)
-            fetcher.downloadPicture(address, fileName, folder);
-        else
-            fetcher.fetchPage(address);
-
-        QCOMPARE(reports.size(), 1);
-        const FetchReport& report = reports.first();
+        const std::optional<FetchReport> reported =
+            picture ? fetcher.downloadPicture(address, fileName, folder).report
+                    : fetcher.fetchText(address, false).report;
+        QVERIFY(reported);
+        const FetchReport& report = *reported;
         QCOMPARE(report.kind, picture ? FetchReport::Kind::Picture : FetchReport::Kind::Page);
         QCOMPARE(report.address, address);
         QCOMPARE(report.pictureName, fileName);

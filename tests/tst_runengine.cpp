@@ -7,6 +7,7 @@
 #include "support/TestPaths.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,6 +97,43 @@ private slots:
         QCOMPARE(reached.toInt(), rowsWritten);
         QCOMPARE(settings.readValue(SettingsKeys::kSection, SettingsKeys::kBreakPoint),
                  started ? QStringLiteral("1") : QString());
+    }
+
+    // Each page and picture fetched is a line of the log, in the order the run met it among its
+    // status lines: the shop page checked first, an item's page, picture and description before
+    // the status that counts it, the summary last.
+    void logFollowsTheRun() {
+        QTemporaryDir dir;
+        RunEngine engine(RunEngineOptions{dir.path(), CollectCommand::Crawlers::standard(), nullptr, 0, {}});
+        QStringList lines;
+        connect(&engine, &RunEngine::logged, this, [&lines](const QString& line) { lines.append(line); });
+        QSignalSpy finished(&engine, &RunEngine::finished);
+        RunRequest request;
+        request.platform = Platform::Taobao;
+        request.address = kShop;
+        engine.start(request);
+        QVERIFY(finished.wait(60000));
+
+        // The index of the first line from that matches the pattern whole.
+        const auto at = [&lines](const QString& pattern, qsizetype from = 0) {
+            return lines.indexOf(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d ") + pattern),
+                                 from);
+        };
+        const QString seconds = QStringLiteral(" [0-9.]+秒 ");
+        QCOMPARE(at(QStringLiteral("页面 成功") + seconds + QRegularExpression::escape(kShop) + u'$'), 0);
+        QCOMPARE(at(QStringLiteral("状态 载入淘宝店铺信息......$")), 1);
+        const qsizetype item =
+            at(QStringLiteral("页面 成功") + seconds +
+               QRegularExpression::escape(QStringLiteral("http://item.taobao.com/item.htm?id=1001")) + u'$');
+        const qsizetype picture = at(QStringLiteral("图片 .*"), item);
+        const qsizetype description =
+            at(QStringLiteral("页面 成功") + seconds +
+                   QRegularExpression::escape(QStringLiteral("http://dsc.")) + QStringLiteral(".*"),
+               item);
+        const qsizetype counted = at(QStringLiteral("状态 .*已采集商品1个.*"));
+        QVERIFY2(item > 1 && picture == item + 1 && description == picture + 1 && counted == description + 1,
+                 qPrintable(lines.join(u'\n')));
+        QVERIFY(lines.last().contains(QStringLiteral(" 结束 共")));
     }
 
     // A second start while a run is under way is ignored; after the end, the engine runs again.

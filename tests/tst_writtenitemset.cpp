@@ -1,3 +1,5 @@
+#include "crawl/ItemKey.h"
+#include "crawl/MarketplaceDescription.h"
 #include "run/WrittenItemSet.h"
 #include "support/TestMain.h"
 #include "support/WebTestSupport.h"
@@ -44,7 +46,7 @@ private slots:
         QFETCH(Platform, platform);
         QFETCH(QString, address);
         QFETCH(QString, key);
-        QCOMPARE(WrittenItemSet::keyFor(platform, address), key);
+        QCOMPARE(itemKey(describeMarketplace(platform).itemKeyQuery, address, 1), key);
     }
 
     // What the file holds when a run starts, which keys that run then knows, and whether they

@@ -68,6 +68,45 @@ inline uint beyondAscii(const char16_t* at) {
 #endif
 }
 
+// Units below low or above high (low <= high).
+inline uint outside(const char16_t* at, char16_t low, char16_t high) {
+#ifdef KESTRUNE_UTF16_SSE2
+    // Moved down by low, the units inside wrap to nothing and lie at most high - low.
+    const __m128i moved = _mm_sub_epi16(detail::load(at), _mm_set1_epi16(short(low)));
+    const __m128i above = _mm_subs_epu16(moved, _mm_set1_epi16(short(high - low)));
+    return detail::marks(_mm_cmpeq_epi16(above, _mm_setzero_si128())) ^ 0xFFFFU;
+#else
+    uint result = 0;
+    for (int k = 0; k < kBlock; ++k)
+        result |= at[k] < low || at[k] > high ? 3U << (2 * k) : 0U;
+    return result;
+#endif
+}
+
+// Four blocks: long runs of plain text are passed over with one test.
+inline constexpr qsizetype kWide = 4 * kBlock;
+
+// True when none of the kWide units at `at` is at most limit or equal to value.
+inline bool noneAtMostNorEqual(const char16_t* at, char16_t limit, char16_t value) {
+#ifdef KESTRUNE_UTF16_SSE2
+    const __m128i bound = _mm_set1_epi16(short(limit));
+    const __m128i other = _mm_set1_epi16(short(value));
+    __m128i found = _mm_setzero_si128();
+    for (int k = 0; k < 4; ++k) {
+        const __m128i units = detail::load(at + k * kBlock);
+        found = _mm_or_si128(found, _mm_cmpeq_epi16(_mm_subs_epu16(units, bound), _mm_setzero_si128()));
+        found = _mm_or_si128(found, _mm_cmpeq_epi16(units, other));
+    }
+    return detail::marks(found) == 0;
+#else
+    for (int k = 0; k < kWide; ++k) {
+        if (at[k] <= limit || at[k] == value)
+            return false;
+    }
+    return true;
+#endif
+}
+
 // The position (0 to 7) of the first unit that non-zero marks name.
 inline int first(uint marks) {
     return int(qCountTrailingZeroBits(marks) / 2);

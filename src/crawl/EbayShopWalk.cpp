@@ -2,6 +2,7 @@
 
 #include "base/Step.h"
 #include "base/StepError.h"
+#include "base/StopSignal.h"
 #include "crawl/ItemLoop.h"
 #include "crawl/MarketplaceDescription.h"
 #include "crawl/ShopSummary.h"
@@ -14,10 +15,8 @@
 
 namespace {
 
-const QString kListLinkMarker = QStringLiteral("'>查看店铺的所有物品");
 const QString kListSuffix = QStringLiteral("_W0QQfsubZ0QQsclZQ2d1QQtZkm");
 const QString kPagePart = QStringLiteral("QQpZ");
-const QString kShopMarker = QStringLiteral("在<b>所有分类</b>中找到");
 const QString kTotalEnd = QStringLiteral("件物品");
 constexpr int kItemsPerPage = 30;
 constexpr int kListLinkWindow = 100;
@@ -41,10 +40,10 @@ ReachedItem collectEbayItem(PageSource& pages, const QString& itemAddress, const
     if (ebayItemTitle(pageText).trimmed().isEmpty())
         return ReachedItem::dropped(isEbayItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
     const QString pictureAddress = ebayPictureAddress(pageText);
-    const QString pictureFileName =
-        pictureAddress.isEmpty() ? QString()
-                                 : pages.downloadPicture(pictureAddress, ebayPictureFileName(pictureAddress));
-    std::optional<ParsedItem> item = parseEbayItemPage(pageText, pages.picturePath(pictureFileName));
+    // Without a picture address nothing is fetched, and the record names the bare picture folder.
+    const QString picturePath = pages.downloadPicture(
+        pictureAddress, pictureAddress.isEmpty() ? QString() : ebayPictureFileName(pictureAddress));
+    std::optional<ParsedItem> item = parseEbayItemPage(pageText, picturePath);
     if (!item)
         return ReachedItem::dropped(DropReason::PageUnreadable);
     item->record.pageAddress = itemAddress;
@@ -65,26 +64,31 @@ WalkEnd walkEbayShop(const ShopWalkInput& walk) {
     progress.setStatusText(QStringLiteral("载入易趣店铺信息......"));
     QString pageHtml = pages.fetchWalkPage(shopUrl, PageSource::Encoding::Utf8);
     // The walk reads the all-items list, by no category: the items carry the shop's name only.
-    const ItemListing listing{
-        shopNameFromTitle(pageHtml, describeMarketplace(Platform::Ebay).shopTitleEndings), {}};
+    const MarketplaceDescription& marketplace = describeMarketplace(Platform::Ebay);
+    const ItemListing listing{shopNameFromTitle(pageHtml, marketplace.shopTitleEndings), {}};
+    // The shop page's markers, the ones the check before the run looked for: the link to the
+    // all-items list (its text, right after the link's tag), and the words before the total that
+    // list states.
+    const QString listLinkMarker = QStringLiteral("'>") + marketplace.shopPageMarkers.at(0);
+    const QString& shopMarker = marketplace.shopPageMarkers.at(1);
     const qsizetype listPart = shopUrl.indexOf(QStringLiteral("_w"), 0, Qt::CaseInsensitive);
     if (listPart >= 0)
         shopUrl = shopUrl.left(listPart);
 
     QString listAddress;
-    if (Cut::contains(pageHtml, kListLinkMarker)) {
-        Step::run([&] { listAddress = Cut::right(Cut::before(pageHtml, kListLinkMarker), kListLinkWindow); });
+    if (Cut::contains(pageHtml, listLinkMarker)) {
+        Step::run([&] { listAddress = Cut::right(Cut::before(pageHtml, listLinkMarker), kListLinkWindow); });
         Step::run([&] { listAddress = fromIgnoringCase(listAddress, shopUrl + u'_'); });
-        if (!pages.walkFailed())
+        if (walk.failure.isEmpty())
             pageHtml = pages.fetchWalkPage(listAddress, PageSource::Encoding::Utf8);
     } else {
         listAddress = shopUrl + kListSuffix;
     }
 
     // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
-    if (pages.downloadsCut() || pages.walkFailed())
+    if (walk.stop.isRequested() || !walk.failure.isEmpty())
         return loop.endEarly();
-    if (!Cut::contains(pageHtml, kShopMarker)) {
+    if (!Cut::contains(pageHtml, shopMarker)) {
         WalkEnd end =
             loop.endEarly(QStringLiteral("没有找到店铺特征,请多试几次,如果仍有此提示,请与开发者联系~~"));
         end.lastStatus = end.reason;
@@ -93,7 +97,7 @@ WalkEnd walkEbayShop(const ShopWalkInput& walk) {
 
     QString totalText;
     Step::run([&] {
-        totalText = Cut::before(Cut::after(pageHtml, kShopMarker), kTotalEnd);
+        totalText = Cut::before(Cut::after(pageHtml, shopMarker), kTotalEnd);
         totalText = Cut::remove(Cut::remove(Cut::trimSpaces(totalText), QStringLiteral("<b>")),
                                 QStringLiteral("</b>"));
     });
@@ -117,7 +121,7 @@ WalkEnd walkEbayShop(const ShopWalkInput& walk) {
         progress.setStatusText(shopSummary + pageLabel);
         pageHtml =
             pages.fetchWalkPage(listAddress + kPagePart + QString::number(page), PageSource::Encoding::Utf8);
-        if (pages.walkFailed())
+        if (!walk.failure.isEmpty())
             break;
 
         QStringList headings;

@@ -1,5 +1,8 @@
 #include "crawl/ItemLoop.h"
 
+#include "base/StopSignal.h"
+#include "crawl/ItemKey.h"
+
 #include <utility>
 
 ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
@@ -23,31 +26,33 @@ ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
         return ListPageEnd::Repeated;
     PageSource& pages = m_walk.pages;
     for (qsizetype i = 0; i < itemCells.size(); ++i) {
-        if (pages.stopRequested() || pages.walkFailed())
+        if (pages.stopRequested() || !m_walk.failure.isEmpty())
             return ListPageEnd::Stopped;
         const QString& address = addresses.at(i);
         const int itemNumber = ++m_reached;
         if (!address.isEmpty())
             m_listAddresses.insert(address);
+        QString key = itemKey(m_walk.itemKeyQuery, address, itemNumber);
         // An item the output already holds (listed again under another category, or written
         // before a resume, wherever the site has moved it since) keeps its number and moves the
         // breakpoint, but is neither fetched nor written, and no pause is owed for it.
-        const bool written = !address.isEmpty() && m_walk.items.isItemWritten(address);
+        const bool written = !address.isEmpty() && m_walk.items.isItemWritten(key);
         ReachedItem item = written ? ReachedItem::withFate(ReachedItem::Fate::AlreadyWritten)
                                    : rules.collect(itemCells.at(i));
         item.number = itemNumber;
         item.address = address;
+        item.key = std::move(key);
         item.movesBreakPoint = rules.recordBreakPoints;
         // An item cut short by a stop, or whose page (or description) asked for a login, is left
         // to the resumed run: neither written, dropped nor reached.
         const ReachedItem::Fate fate = item.fate;
-        const bool cutShort =
-            pages.walkFailed() || (fate != ReachedItem::Fate::Parsed && !written && pages.downloadsCut());
+        const bool cutShort = !m_walk.failure.isEmpty() ||
+                              (fate != ReachedItem::Fate::Parsed && !written && m_walk.stop.isRequested());
         if (cutShort)
             item.fate = ReachedItem::Fate::CutShort;
         if (!m_walk.items.takeItem(item))
             return ListPageEnd::Stopped;
-        if (pages.walkFailed() || (cutShort && fate != ReachedItem::Fate::Unread))
+        if (!m_walk.failure.isEmpty() || (cutShort && fate != ReachedItem::Fate::Unread))
             return ListPageEnd::Stopped;
         if (fate != ReachedItem::Fate::Unread)
             m_walk.progress.setStatusText(rules.progressStatus(itemNumber));
@@ -58,7 +63,7 @@ ListPageEnd ItemLoop::walkPage(int cellCount, const Rules& rules) {
 }
 
 bool ItemLoop::readToEnd() {
-    return !m_walk.pages.stopRequested() && !m_walk.pages.walkFailed();
+    return !m_walk.pages.stopRequested() && m_walk.failure.isEmpty();
 }
 
 WalkEnd ItemLoop::endWalk(const QString& completion) {
@@ -75,9 +80,9 @@ WalkEnd ItemLoop::endEarly(const QString& reason) const {
     WalkEnd end;
     end.stated = m_total;
     end.reached = m_reached;
-    if (m_walk.pages.walkFailed()) {
+    if (!m_walk.failure.isEmpty()) {
         end.kind = WalkEnd::Kind::Failed;
-        end.reason = m_walk.pages.failure();
+        end.reason = m_walk.failure;
     } else if (m_walk.pages.stopRequested() || reason.isEmpty()) {
         end.kind = WalkEnd::Kind::Stopped;
     } else {

@@ -27,7 +27,8 @@ struct ReachedItem {
     }
     static ReachedItem dropped(DropReason reason) { return withFate(Fate::Dropped, reason); }
     static ReachedItem parsedItem(ParsedItem parsed) {
-        ReachedItem item = withFate(Fate::Parsed);
+        ReachedItem item;
+        item.fate = Fate::Parsed;
         item.parsed = std::move(parsed);
         return item;
     }
@@ -35,8 +36,11 @@ struct ReachedItem {
     Fate fate = Fate::CutShort;
     DropReason dropReason = DropReason::PageUnreadable;
     std::optional<ParsedItem> parsed;
-    int number = 0;              // the item's place in the shop's lists
-    QString address;             // the item page's; empty when the cell named none readable
+    int number = 0;  // the item's place in the shop's lists
+    QString address; // the item page's; empty when the cell named none readable
+    // What identifies the item (itemKey), made once by the item loop; an item handed without
+    // one is keyed by the sink.
+    QString key;
     bool movesBreakPoint = true; // whether the breakpoint moves past it
 };
 
@@ -45,9 +49,9 @@ class ItemSink {
 public:
     virtual ~ItemSink() = default;
 
-    // Whether the output already holds the item at this address (asked before its page is
+    // Whether the output already holds the item of this key (itemKey; asked before its page is
     // fetched); such an item is counted but neither fetched, written nor paused for.
-    virtual bool isItemWritten(const QString& itemAddress) const = 0;
+    virtual bool isItemWritten(const QString& key) const = 0;
     // Counts the item found (once, however many lists name it) and settles its fate: a parsed one
     // goes to the grid and the row writer, a dropped one is named on the status line. Then, unless
     // it was cut short or unread, the rows up to it are made durable and the breakpoint moves past

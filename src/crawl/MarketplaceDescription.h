@@ -23,7 +23,9 @@ struct MarketplaceDescription {
     PageSource::Encoding pageEncoding;
     // One of these is on every shop page a walk can read; the check before the run looks for them
     // in the very page the walk then reads. Where the marketplace has several shop page layouts,
-    // the walk tells them apart by these markers: the first layout's first.
+    // the walk tells them apart by these markers: the first layout's first. PaiPai's one marker
+    // heads the shop's total; eBay's are the link to the all-items list, then the words before
+    // the total that list states.
     QStringList shopPageMarkers;
     // What the marketplace puts after the shop's name in its pages' titles, the longest first.
     QStringList shopTitleEndings;

@@ -5,7 +5,8 @@
 #include <QString>
 
 // Where a shop walk reads the site: its pages, its pictures, and the pause it owes between items.
-// stopRequested (from ItemPageSource) is the walk's only way to learn of a stop.
+// stopRequested (from ItemPageSource) is the user's stop or a halt of the run's own; the walk's
+// failure and the stop alone (ShopWalkInput) are values it reads.
 class PageSource : public ItemPageSource {
 public:
     enum class Encoding { Gbk, Utf8 };
@@ -17,19 +18,12 @@ public:
     // A page the walk cannot go on without: the shop page, a category or list page. Empty when it
     // could not be read. When no answer came (the network, the proxy or the site failed), or the
     // site sent a login, verification or "too many requests" page instead, the walk has failed on
-    // that address, and failure() says why from then on; the walk ends.
+    // that address, and the walk's failure says why from then on; the walk ends.
     virtual QString fetchWalkPage(const QString& address, Encoding encoding) = 0;
-    // Why the walk cannot go on; empty while it can.
-    virtual QString failure() const = 0;
-    bool walkFailed() const { return !failure().isEmpty(); }
-    // Saves the picture in the run's picture folder; the name it is stored under (fileName, or a
-    // numbered name when another picture holds that one), which the item's picture path names.
+    // Saves the picture in the run's picture folder under fileName (or a numbered name when
+    // another picture holds that one) and gives the path the item's record names, whether or not
+    // the picture could be saved.
     virtual QString downloadPicture(const QString& address, const QString& fileName) = 0;
-    // Where downloadPicture stores fileName, as the output names it.
-    virtual QString picturePath(const QString& fileName) const = 0;
     // The politeness pause between items; a stop cuts it short.
     virtual void pause(int milliseconds) = 0;
-    // A stop asked for from another thread aborts the downloads in progress: a page or picture
-    // fetched meanwhile may be cut short.
-    virtual bool downloadsCut() const = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "base/MarketplaceAddresses.h"
 #include "base/Step.h"
+#include "base/StopSignal.h"
 #include "crawl/MarketplaceDescription.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
@@ -47,10 +48,9 @@ ReachedItem collectPaiPaiItem(PageSource& pages, const QString& itemAddress, con
     if (!hasPaiPaiItemTitle(pageText, listItem.title))
         return ReachedItem::dropped(isPaiPaiItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
     const QString pictureAddress = paiPaiPictureAddress(listItem.shopNumber, listItem.pictureFileName);
-    const QString storedName = pages.downloadPicture(pictureAddress, listItem.pictureFileName);
-    std::optional<ParsedItem> item =
-        parsePaiPaiItemPage(pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText), listItem.price,
-                            pages.picturePath(storedName));
+    const QString picturePath = pages.downloadPicture(pictureAddress, listItem.pictureFileName);
+    std::optional<ParsedItem> item = parsePaiPaiItemPage(
+        pageText, listItem.title, paiPaiSaleType(listItem.saleTypeText), listItem.price, picturePath);
     if (!item)
         return ReachedItem::dropped(DropReason::PageUnreadable);
     item->record.pageAddress = itemAddress;
@@ -71,12 +71,12 @@ WalkEnd walkPaiPaiShop(const ShopWalkInput& walk) {
         Cut::remove(Cut::remove(shopUrl, MarketplaceAddresses::kPaiPaiShopPrefix), QStringLiteral("/"));
     QString pageHtml = pages.fetchWalkPage(shopUrl, PageSource::Encoding::Gbk);
     // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
-    if (pages.downloadsCut() || pages.walkFailed())
+    if (walk.stop.isRequested() || !walk.failure.isEmpty())
         return loop.endEarly();
 
     // The shop's lists are not by category: the items carry the shop's name only.
-    const ItemListing listing{
-        shopNameFromTitle(pageHtml, describeMarketplace(Platform::PaiPai).shopTitleEndings), {}};
+    const MarketplaceDescription& marketplace = describeMarketplace(Platform::PaiPai);
+    const ItemListing listing{shopNameFromTitle(pageHtml, marketplace.shopTitleEndings), {}};
     // Only the shop's own menu block counts: the banner above it and the guest book below it
     // carry look-alike numbers.
     const QString menuMarker = QStringLiteral("id='shopMenuMain'");
@@ -88,7 +88,8 @@ WalkEnd walkPaiPaiShop(const ShopWalkInput& walk) {
 
     // The total is shown as the shop wrote it; "F" stands for a page without one.
     QString totalText = QStringLiteral("0");
-    const QString totalMarker = QStringLiteral("商品数量：");
+    // The shop page's one marker, the one the check before the run looked for, heads the total.
+    const QString& totalMarker = marketplace.shopPageMarkers.at(0);
     if (Cut::contains(pageHtml, totalMarker))
         Step::run([&] { totalText = Cut::before(Cut::after(pageHtml, totalMarker), QStringLiteral("<")); });
     else
@@ -123,7 +124,7 @@ WalkEnd walkPaiPaiShop(const ShopWalkInput& walk) {
         pageHtml = pages.fetchWalkPage(shopUrl + scIdValue + u'-' + QString::number(page) + u'-' +
                                            utypeValue + QStringLiteral("/itemlist.js"),
                                        PageSource::Encoding::Gbk);
-        if (pages.walkFailed())
+        if (!walk.failure.isEmpty())
             break;
         const QStringList pieces = pageHtml.split(QStringLiteral("','"));
 

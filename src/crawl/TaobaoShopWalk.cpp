@@ -2,6 +2,7 @@
 
 #include "base/MarketplaceAddresses.h"
 #include "base/Step.h"
+#include "base/StopSignal.h"
 #include "crawl/MarketplaceDescription.h"
 #include "crawl/ShopSummary.h"
 #include "formats/NumberFormat.h"
@@ -137,7 +138,8 @@ private:
 
     bool stopRequested() { return m_walk.pages.stopRequested(); }
     // A stop, or a page the walk needed that did not come: nothing more is read.
-    bool walkOver() { return m_walk.pages.stopRequested() || m_walk.pages.walkFailed(); }
+    bool walkOver() { return m_walk.pages.stopRequested() || walkFailed(); }
+    bool walkFailed() const { return !m_walk.failure.isEmpty(); }
     QString fetchWalkPage(const QString& address) {
         return m_walk.pages.fetchWalkPage(address, PageSource::Encoding::Gbk);
     }
@@ -183,7 +185,7 @@ WalkEnd TaobaoShopWalk::run() {
     status(QStringLiteral("载入淘宝店铺信息......"));
     m_pageHtml = fetchWalkPage(m_walk.shopAddress);
     // A shop page cut short by a stop, or one that did not come, says nothing about the shop.
-    if (m_walk.pages.downloadsCut() || m_walk.pages.walkFailed())
+    if (m_walk.stop.isRequested() || walkFailed())
         return m_loop.endEarly();
 
     m_shopName = shopNameFromTitle(m_pageHtml, describeMarketplace(Platform::Taobao).shopTitleEndings);
@@ -338,7 +340,7 @@ void TaobaoShopWalk::walkCategoryEntry(const QString& entry, const ListRule& rul
         return;
 
     m_pageHtml = fetchWalkPage(m_categoryLink);
-    if (m_walk.pages.walkFailed())
+    if (walkFailed())
         return;
     readCategorySize();
 
@@ -408,7 +410,7 @@ void TaobaoShopWalk::walkListPages(Walk walk, int pages, const std::function<QSt
             break;
         status(pageStatus(p));
         m_pageHtml = fetchWalkPage(address(p));
-        if (m_walk.pages.walkFailed())
+        if (walkFailed())
             break;
         const QString list = rule.cut(m_pageHtml);
         QStringList cells;
@@ -494,8 +496,8 @@ ReachedItem collectTaobaoItem(PageSource& pages, const QString& itemAddress, con
                               const QString& pictureAddress, const ItemListing& listing) {
     if (pageText.isEmpty())
         return ReachedItem::dropped(DropReason::PageUnreadable);
-    const QString storedName = pages.downloadPicture(pictureAddress, taobaoPictureFileName(pictureAddress));
-    std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, pages.picturePath(storedName), pages);
+    const QString picturePath = pages.downloadPicture(pictureAddress, taobaoPictureFileName(pictureAddress));
+    std::optional<ParsedItem> item = parseTaobaoItemPage(pageText, picturePath, pages);
     if (!item)
         return ReachedItem::dropped(isTaobaoItemPage(pageText) ? DropReason::NoTitle : DropReason::OtherPage);
     item->record.pageAddress = itemAddress;

@@ -298,6 +298,24 @@ void spaceForTabAndLineBreaks(char16_t* text, qsizetype size) {
         mend(text[i]);
 }
 
+// One pass for the four characters that make a comma layout quote a value.
+bool holdsSeparatorQuoteOrLineBreak(QStringView value, char16_t separator) {
+    const char16_t* const units = value.utf16();
+    const qsizetype size = value.size();
+    qsizetype i = 0;
+    for (; i + Utf16Words::kBlock <= size; i += Utf16Words::kBlock) {
+        if ((Utf16Words::equalEither(units + i, separator, u'"') |
+             Utf16Words::equalEither(units + i, u'\r', u'\n')) != 0)
+            return true;
+    }
+    for (; i < size; ++i) {
+        const char16_t c = units[i];
+        if (c == separator || c == u'"' || c == u'\r' || c == u'\n')
+            return true;
+    }
+    return false;
+}
+
 QString twoDigits(int value) {
     return QString::number(value).rightJustified(2, u'0').right(2);
 }
@@ -347,26 +365,36 @@ void AssistantLayout::appendPlainRow(QString* out, const QStringList& values) co
     for (qsizetype i = 0; i < values.size(); ++i) {
         if (i > 0)
             out->append(separator);
-        const QString& value = values.at(i);
-        const LayoutColumn* column = i < columns.size() ? &columns.at(i) : nullptr;
-        if (column && column->source == ColumnSource::Constant) {
-            out->append(value);
-            continue;
-        }
-        const bool tab = separator == u'\t';
-        const bool quote = (column && column->text && !AssistantFormat::isPlainNumber(value)) ||
-                           (!tab && (value.contains(separator) || value.contains(u'"') ||
-                                     value.contains(u'\r') || value.contains(u'\n')));
-        const qsizetype start = out->size();
-        if (quote)
-            AssistantFormat::appendQuoted(out, value);
-        else
-            out->append(value);
-        // A TAB layout has no quoting that holds its separator or a line break.
-        if (tab)
-            spaceForTabAndLineBreaks(reinterpret_cast<char16_t*>(out->data()) + start, out->size() - start);
+        appendPlainValue(out, i, values.at(i));
     }
     out->append(lineEnd);
+}
+
+void AssistantLayout::appendPlainValue(QString* out, qsizetype column, const QString& value) const {
+    const LayoutColumn* layoutColumn = column < columns.size() ? &columns.at(column) : nullptr;
+    if (layoutColumn && layoutColumn->source == ColumnSource::Constant) {
+        out->append(value);
+        return;
+    }
+    const bool tab = separator == u'\t';
+    const bool quote = (layoutColumn && layoutColumn->text && !AssistantFormat::isPlainNumber(value)) ||
+                       (!tab && holdsSeparatorQuoteOrLineBreak(value, separator.unicode()));
+    const qsizetype start = out->size();
+    if (quote)
+        AssistantFormat::appendQuoted(out, value);
+    else
+        out->append(value);
+    // A TAB layout has no quoting that holds its separator or a line break.
+    if (tab)
+        spaceForTabAndLineBreaks(reinterpret_cast<char16_t*>(out->data()) + start, out->size() - start);
+}
+
+qsizetype AssistantLayout::columnOf(int field) const {
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).field == field)
+            return i;
+    }
+    return -1;
 }
 
 QStringList AssistantLayout::names() const {

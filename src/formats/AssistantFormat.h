@@ -48,6 +48,10 @@ struct AssistantLayout {
     // The same for plain values (no quotes of their own): text columns are quoted here, constants
     // are written as the table holds them.
     void appendPlainRow(QString* out, const QStringList& values) const;
+    // One value of appendPlainRow: the value of the given column, without separator or lineEnd.
+    void appendPlainValue(QString* out, qsizetype column, const QString& value) const;
+    // The first column that carries the record field (ItemRecord::indexOf), -1 when none does.
+    qsizetype columnOf(int field) const;
     // The column names in order.
     QStringList names() const;
     // True when a file's first line names exactly these columns (an eBay header's trailing comma

@@ -249,16 +249,60 @@ SourceRow rowFromLayout(const AssistantLayout& layout, const QStringList& values
     return row;
 }
 
-SourceRow rowFromTaobaoFields(Fields fields) {
-    SourceRow row;
-    row.origin = Platform::Taobao;
-    row.held = kAllFields;
-    const int count = qMin(static_cast<int>(fields.size()), ItemRecord::kFieldCount);
-    for (int i = 0; i < count; ++i) {
-        const QStringView value = fields[static_cast<std::size_t>(i)];
-        row.record[static_cast<Field>(i)] =
-            AssistantFormat::isTextField(i) ? AssistantFormat::unquoted(value) : value.toString();
+SourceRow SourceRow::plain() const {
+    SourceRow row = *this;
+    if (descriptionInSource) {
+        row.record.description = AssistantFormat::unquoted(quotedDescription);
+        row.descriptionInSource = false;
+        row.quotedDescription = {};
     }
+    return row;
+}
+
+void readTaobaoFields(SourceRow* row, Fields fields, bool descriptionInSource) {
+    // The value into the memory the row's string already holds, unless another string shares it.
+    const auto assign = [](QString& to, QStringView value) {
+        to.resize(value.size());
+        std::copy_n(value.data(), value.size(), to.data());
+    };
+    row->origin = Platform::Taobao;
+    row->held = kAllFields;
+    row->current.reset();
+    row->checkedText = false;
+    row->descriptionInSource = false;
+    row->quotedDescription = {};
+    const int count = qMin(static_cast<int>(fields.size()), ItemRecord::kFieldCount);
+    constexpr int kDescription = ItemRecord::indexOf(Field::Description);
+    for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
+        QString& to = row->record[static_cast<Field>(i)];
+        if (i >= count) {
+            to.resize(0);
+            continue;
+        }
+        const QStringView value = fields[static_cast<std::size_t>(i)];
+        if (i == kDescription && descriptionInSource) {
+            row->descriptionInSource = true;
+            row->quotedDescription = value;
+            to.resize(0);
+            continue;
+        }
+        if (!AssistantFormat::isTextField(i)) {
+            assign(to, value);
+            continue;
+        }
+        // Most quoted values hold no quote inside: their inside is the plain value.
+        const bool enclosed = value.size() >= 2 && value.front() == u'"' && value.back() == u'"';
+        const QStringView inner = enclosed ? value.sliced(1, value.size() - 2) : value;
+        if (!inner.contains(u'"'))
+            assign(to, inner);
+        else
+            to = AssistantFormat::unquoted(value);
+    }
+}
+
+SourceRow rowFromTaobaoFields(Fields fields, bool descriptionInSource) {
+    SourceRow row;
+    readTaobaoFields(&row, fields, descriptionInSource);
     return row;
 }
 

@@ -44,6 +44,15 @@ struct SourceRow {
     // An item of today's Taobao layout as read: what the record has no field for (variants,
     // picture addresses, numbers). Null for the other layouts.
     std::shared_ptr<const Taobao5Record> current;
+    // An older-layout Taobao line handed straight on to be written may leave its description as
+    // the line quotes it: quotedDescription, valid only during that call, while record holds no
+    // description. plain() gives the row with the description in the record.
+    bool descriptionInSource = false;
+    QStringView quotedDescription;
+    // The reader found no NUL and no U+FFFD in the row's values.
+    bool checkedText = false;
+
+    SourceRow plain() const;
 
     bool holds(ItemRecord::Field field) const { return (held >> ItemRecord::indexOf(field)) & 1U; }
     // Held and not empty.
@@ -54,8 +63,11 @@ struct SourceRow {
 // A row of a comma-separated layout read by its table: every column that carries a field gives
 // it (the eBay picture without the marker the layout appends). values have no quoting left.
 SourceRow rowFromLayout(const AssistantLayout& layout, const QStringList& values, Platform origin);
-// An older-layout Taobao line: the 31 fields in record order, text fields in their quotes.
-SourceRow rowFromTaobaoFields(Fields fields);
+// An older-layout Taobao line: the 31 fields in record order, text fields in their quotes. With
+// descriptionInSource the description stays a view of its field (SourceRow::quotedDescription).
+SourceRow rowFromTaobaoFields(Fields fields, bool descriptionInSource = false);
+// The same into *row, whose strings' memory is used again where no copy of the row shares it.
+void readTaobaoFields(SourceRow* row, Fields fields, bool descriptionInSource);
 // A record as the item parsers and the current-layout reading fill it; held names the fields its
 // layout carries (all by default).
 SourceRow rowFromRecord(const ItemRecord& record, quint32 held = kAllFields);

@@ -213,12 +213,28 @@ public:
     // One source item in the target's layout.
     void write(const ConversionMapping::SourceRow& row, const std::function<QDateTime()>& now) {
         using namespace ConversionMapping;
+        // A description still in its source's quotes goes from there to the bytes; the PaiPai
+        // layout takes it cleaned, the eBay one plain.
+        const auto writeRow = [&](const QStringList& values, GbkFileWriter::SourceValue use) {
+            if (!row.descriptionInSource) {
+                m_gbk.writeRow(layout(), values);
+                return;
+            }
+            const qsizetype column = layout().columnOf(ItemRecord::indexOf(ItemRecord::Field::Description));
+            m_gbk.writeRow(layout(), values, column, row.quotedDescription, use);
+        };
+        // Only those two take it; the others get the plain row.
+        if (row.descriptionInSource && m_target != FileFormat::PaiPaiAssistant &&
+            m_target != FileFormat::EbayAssistant) {
+            write(row.plain(), now);
+            return;
+        }
         switch (m_target) {
         case FileFormat::PaiPaiAssistant:
-            m_gbk.writeRow(layout(), toPaiPai(row));
+            writeRow(toPaiPai(row), GbkFileWriter::SourceValue::Cleaned);
             return;
         case FileFormat::EbayAssistant:
-            m_gbk.writeRow(layout(), toEbay(row, now()));
+            writeRow(toEbay(row, now()), GbkFileWriter::SourceValue::Plain);
             return;
         case FileFormat::TaobaoAssistant:
             m_gbk.writeRow(layout(), toTaobao(row));
@@ -387,6 +403,11 @@ const AssistantLayout& sourceLayout(FileFormat source, const QStringList& header
     return AssistantFormat::paipaiExport();
 }
 
+// FormatConverter::readRows; with descriptionInSource, an older-layout Taobao row may keep its
+// description in the line's text (SourceRow::quotedDescription), for a caller that writes it at once.
+bool readSource(const QString& path, FileFormat source, bool descriptionInSource, QString* notTaobao,
+                const std::function<void(const SourceRow&)>& row, QString* fault, const StopSignal* stop);
+
 } // namespace
 
 QString FormatConverter::folderOf(const QString& path) {
@@ -469,8 +490,11 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
     const std::function<QDateTime()> clock = [this] { return now(); };
     QString notTaobao;
     QString fault;
-    const bool read = readRows(
-        request.sourcePath, *detected, &notTaobao,
+    // Rows written at once to a GBK layout may keep their description in the source's text.
+    const bool descriptionInSource =
+        request.target == FileFormat::PaiPaiAssistant || request.target == FileFormat::EbayAssistant;
+    const bool read = readSource(
+        request.sourcePath, *detected, descriptionInSource, &notTaobao,
         [&](const SourceRow& row) {
             ++result.convertedCount;
             if (m_progress)
@@ -480,15 +504,21 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
             // Almost every row holds neither and is written as read, without a copy.
             std::optional<SourceRow> clean;
             bool damaged = false;
-            for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
-                const auto field = static_cast<ItemRecord::Field>(i);
-                if (!holdsNulOrReplacement(row[field]))
-                    continue;
-                if (!clean)
-                    clean = row;
-                QString& value = clean->record[field];
-                damaged = damaged || value.contains(QChar::ReplacementCharacter);
-                value.remove(QChar(u'\0'));
+            if (!row.checkedText) {
+                std::optional<SourceRow> plain;
+                if (row.descriptionInSource)
+                    plain = row.plain();
+                const SourceRow& whole = plain ? *plain : row;
+                for (int i = 0; i < ItemRecord::kFieldCount; ++i) {
+                    const auto field = static_cast<ItemRecord::Field>(i);
+                    if (!holdsNulOrReplacement(whole[field]))
+                        continue;
+                    if (!clean)
+                        clean = whole;
+                    QString& value = clean->record[field];
+                    damaged = damaged || value.contains(QChar::ReplacementCharacter);
+                    value.remove(QChar(u'\0'));
+                }
             }
             const SourceRow& written = clean ? *clean : row;
             if (damaged) {
@@ -524,6 +554,13 @@ FormatConverter::Result FormatConverter::run(const Request& request) const {
 bool FormatConverter::readRows(const QString& path, FileFormat source, QString* notTaobao,
                                const std::function<void(const SourceRow&)>& row, QString* fault,
                                const StopSignal* stop) {
+    return readSource(path, source, false, notTaobao, row, fault, stop);
+}
+
+namespace {
+
+bool readSource(const QString& path, FileFormat source, bool descriptionInSource, QString* notTaobao,
+                const std::function<void(const SourceRow&)>& row, QString* fault, const StopSignal* stop) {
     const auto stopRequested = [stop] { return stop && stop->isRequested(); };
     const auto stopped = [fault](const QString& why) {
         if (fault)
@@ -536,6 +573,7 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         if (!lines.open(path))
             return true; // no item, as an empty file
         QVarLengthArray<QStringView, 40> fields;
+        SourceRow read; // one row from line to line: its strings keep their memory
         bool headerSeen = false;
         QStringView line;
         while (!stopRequested() && lines.readLine(&line, QuotedRecordReader::kRecordLimit)) {
@@ -562,9 +600,12 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
                 }
                 continue;
             }
-            if (!header)
-                row(ConversionMapping::rowFromTaobaoFields(
-                    {fields.constData(), static_cast<std::size_t>(fields.size())}));
+            if (header)
+                continue;
+            ConversionMapping::readTaobaoFields(
+                &read, {fields.constData(), static_cast<std::size_t>(fields.size())}, descriptionInSource);
+            read.checkedText = !lines.lineHoldsNulOrReplacement();
+            row(read);
         }
         if (lines.tooLong())
             return stopped(QStringLiteral("第%1行的记录超过1MB").arg(lines.lineNumber()));
@@ -609,6 +650,8 @@ bool FormatConverter::readRows(const QString& path, FileFormat source, QString* 
         return stopped(reader.error());
     return true;
 }
+
+} // namespace
 
 QDateTime FormatConverter::now() const {
     return m_clock ? m_clock() : QDateTime::currentDateTime();

@@ -14,6 +14,8 @@ bool TaobaoLineReader::open(const QString& path) {
     m_searchedTo = 0;
     m_tabs.clear();
     m_lineTabs.clear();
+    m_odd.clear();
+    m_lineOdd = false;
     m_done = true;
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly))
@@ -36,22 +38,39 @@ qsizetype TaobaoLineReader::findLineEnd() {
     // A CR that ended the text last time is searched past again: its line's TABs are known.
     while (!m_tabs.isEmpty() && m_tabs.back() >= i)
         m_tabs.pop_back();
-    // Eight at a time for the units up to CR; TABs between the fields are among them.
+    while (!m_odd.isEmpty() && m_odd.back() >= i)
+        m_odd.pop_back();
+    const auto noteOdd = [this](qsizetype block, uint marks) {
+        if (marks != 0)
+            m_odd.append(block + Utf16Words::first(marks));
+    };
+    // Eight at a time for the units up to CR; TABs between the fields are among them. Text
+    // without any of them, or U+FFFD, is passed over 32 at a time.
     for (; i + Utf16Words::kBlock <= size; i += Utf16Words::kBlock) {
+        while (i + Utf16Words::kWide <= size && Utf16Words::noneAtMostNorEqual(units + i, u'\r', 0xFFFD))
+            i += Utf16Words::kWide;
+        if (i + Utf16Words::kBlock > size)
+            break;
+        const uint odd = Utf16Words::equalEither(units + i, u'\0', 0xFFFD);
         for (uint marks = Utf16Words::atMost(units + i, u'\r'); marks != 0;) {
             const int k = Utf16Words::first(marks);
-            if (isLineEnd(units[i + k]))
+            if (isLineEnd(units[i + k])) {
+                noteOdd(i, odd & ((1U << (2 * k)) - 1U)); // the units after the end are the next line's
                 return i + k;
+            }
             if (units[i + k] == u'\t')
                 m_tabs.append(i + k);
             marks &= ~(3U << (2 * k));
         }
+        noteOdd(i, odd);
     }
     for (; i < size; ++i) {
         if (isLineEnd(units[i]))
             return i;
         if (units[i] == u'\t')
             m_tabs.append(i);
+        if (units[i] == u'\0' || units[i] == 0xFFFD)
+            m_odd.append(i);
     }
     m_searchedTo = size;
     return -1;
@@ -103,6 +122,8 @@ void TaobaoLineReader::takeTabs() {
     for (qsizetype tab : std::as_const(m_tabs))
         m_lineTabs.append(tab - m_pos);
     m_tabs.clear();
+    m_lineOdd = !m_odd.isEmpty();
+    m_odd.clear();
 }
 
 bool TaobaoLineReader::fill() {
@@ -112,6 +133,8 @@ bool TaobaoLineReader::fill() {
         m_searchedTo = qMax<qsizetype>(0, m_searchedTo - m_pos);
         for (qsizetype& tab : m_tabs)
             tab -= m_pos;
+        for (qsizetype& odd : m_odd)
+            odd -= m_pos;
         m_text.remove(0, m_pos);
         m_pos = 0;
     }

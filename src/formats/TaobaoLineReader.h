@@ -29,6 +29,8 @@ public:
     // that looks for the line's end, so the fields need no second search.
     const QVarLengthArray<qsizetype, 40>& tabs() const { return m_lineTabs; }
     bool tooLong() const { return m_tooLong; }
+    // The line last read holds NUL or U+FFFD (a byte that was no text): found by the same pass.
+    bool lineHoldsNulOrReplacement() const { return m_lineOdd; }
 
     // Bytes read from the file per step; a line longer than this is gathered over several.
     static constexpr qint64 kBlockBytes = 1024 * 1024;
@@ -40,7 +42,7 @@ private:
     // The position of the first LF or CR at or after m_pos, -1 when none is in the text read so
     // far. The text searched without finding one is not searched again when more is read.
     qsizetype findLineEnd();
-    // Hands the TABs found from m_pos on to the line that starts there.
+    // Hands the TABs (and NUL or U+FFFD) found from m_pos on to the line that starts there.
     void takeTabs();
 
     QFile m_file;
@@ -55,4 +57,6 @@ private:
     qsizetype m_searchedTo = 0;
     QVarLengthArray<qsizetype, 40> m_tabs; // in m_text, from m_pos on, as far as searched
     QVarLengthArray<qsizetype, 40> m_lineTabs;
+    QVarLengthArray<qsizetype, 4> m_odd; // NUL or U+FFFD, as m_tabs (the first of a block is enough)
+    bool m_lineOdd = false;
 };

@@ -105,7 +105,7 @@ void CollectCommand::collect() {
     const Crawler& crawler = platform == Platform::PaiPai ? m_crawlers.paipai
                              : platform == Platform::Ebay ? m_crawlers.ebay
                                                           : m_crawlers.taobao;
-    const int messagesBefore = m_window.messagesShown();
+    const int messagesBefore = m_host.messagesShown();
     bool threw = false;
     WalkEnd end;
     try {
@@ -171,7 +171,7 @@ bool CollectCommand::refuseShopPage(Platform platform) {
     if (!m_crawlers.shopCheck)
         return false;
     const Status page = m_crawlers.shopCheck(m_host, platform);
-    if (page.ok() && !m_host.downloadsCut() && m_state.isRunning())
+    if (page.ok() && !m_stop.isRequested() && m_state.isRunning())
         return false;
     stop();
     if (!page.ok()) {
@@ -230,7 +230,7 @@ void CollectCommand::finishRun(bool crawlThrew, const WalkEnd& end, int messages
         window.setStatusText(end.lastStatus);
 
     const bool userStopped = m_stop.isRequested();
-    const bool toldUser = m_window.messagesShown() > messagesBefore;
+    const bool toldUser = m_host.messagesShown() > messagesBefore;
     const ItemTally::Counts& counts = counters.counts();
     m_lastRun.counts = counts;
     // Rows still buffered after a failed write are not in the file.

@@ -4,7 +4,6 @@
 #include "base/Status.h"
 #include "crawl/ItemTally.h"
 #include "crawl/WalkEnd.h"
-#include "run/MessageCountingWindow.h"
 #include "run/RunState.h"
 #include "run/ShopWalkHost.h"
 #include "run/WrittenItemSet.h"
@@ -108,7 +107,7 @@ private:
     void recordRunStart(Platform platform, FileFormat format, bool resumed);
     void finishRun(bool crawlThrew, const WalkEnd& end, int messagesBefore);
 
-    MessageCountingWindow m_window;
+    WindowInterface& m_window;
     const AppPaths& m_paths;
     SettingsStore& m_settings;
     RowWriter& m_writer;

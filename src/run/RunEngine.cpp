@@ -2,6 +2,7 @@
 
 #include "formats/RowWriter.h"
 #include "run/AppPaths.h"
+#include "run/FetchReports.h"
 #include "run/RunLog.h"
 #include "run/SettingsStore.h"
 #include "run/TimeLeftEstimate.h"
@@ -28,9 +29,11 @@ public:
         if (options.flush)
             m_controller.setFlushFunction(
                 [this, flush = std::move(options.flush)] { return flush(m_writer); });
-        m_fetcher.setObserver([this](const FetchReport& report) {
-            emit m_engine.logged(RunLog::fetchLine(QTime::currentTime(), report));
-        });
+        // Worded where the log is shown, in the order the run sent it all.
+        QObject::connect(&m_controller.host().fetchReports(), &FetchReports::fetched, &m_engine,
+                         [&engine](const QTime& at, const FetchReport& report) {
+                             emit engine.logged(RunLog::fetchLine(at, report));
+                         });
     }
 
     void run(const RunRequest& request) {
@@ -140,6 +143,7 @@ RunEngine::RunEngine(RunEngineOptions options, QObject* parent)
       m_thread(new QThread(this)) {
     qRegisterMetaType<RunOutcome>();
     qRegisterMetaType<RunProgress>();
+    qRegisterMetaType<FetchReport>();
     m_thread->setObjectName(QStringLiteral("extraction"));
     m_worker->moveToThread(m_thread);
     connect(this, &RunEngine::finished, this, &RunEngine::onFinished);

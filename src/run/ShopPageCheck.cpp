@@ -76,15 +76,16 @@ QString message(Verdict verdict, const QString& address, const QString& reason) 
 
 Finding fetchAndClassify(PageFetcher& fetcher, const QString& address, Platform platform,
                          const StopSignal& stop) {
-    const FetchResult result = fetcher.getPage(address);
+    const FetchedPage fetched = fetcher.getPage(address);
     if (stop.isRequested())
-        return {Verdict::Stopped, {}, {}, false};
+        return {Verdict::Stopped, {}, {}, false, fetched.report};
+    const FetchResult& result = fetched.result;
     const QString text = cleanPageText(
         describeMarketplace(platform).pageEncoding == PageSource::Encoding::Utf8 ? decodeUtf8(result.body)
                                                                                  : decodeGbk(result.body));
     const Verdict verdict = classify(platform, result, text);
     const QString reason = fetchFailureReason(result.failure, result.status, result.error);
-    return {verdict, message(verdict, address, reason), text, result.ok()};
+    return {verdict, message(verdict, address, reason), text, result.ok(), fetched.report};
 }
 
 } // namespace ShopPageCheck

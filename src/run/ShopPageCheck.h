@@ -1,12 +1,11 @@
 #pragma once
 
 #include "base/Marketplace.h"
+#include "web/PageFetcher.h"
 
 #include <QString>
 
-class PageFetcher;
 class StopSignal;
-struct FetchResult;
 
 // What the shop page a run starts from turned out to be. The walks take any page for a shop;
 // this tells the seller, before anything is recorded, when the site sent something else.
@@ -30,6 +29,7 @@ struct Finding {
     // The page as the walk reads it, when the site answered with one.
     QString page;
     bool answered = false;
+    FetchReport fetched; // for the run's log
 };
 
 // The page's text is the body decoded as the platform's pages are.

@@ -2,6 +2,8 @@
 
 #include "base/KillPoint.h"
 #include "base/StopSignal.h"
+#include "crawl/ItemKey.h"
+#include "crawl/MarketplaceDescription.h"
 #include "formats/ItemRecord.h"
 #include "formats/OutputFormats.h"
 #include "formats/RowWriter.h"
@@ -29,7 +31,10 @@ ShopWalkHost::ShopWalkHost(const RunSetup& setup, RunCounters& counters, WindowI
       m_writer(writer), m_paths(paths), m_stop(stop) {}
 
 ShopWalkInput ShopWalkHost::walkInput(int pauseMs) {
-    return {m_setup.shopUrl, *this, *this, *this, true, pauseMs};
+    m_platform = m_writer.target().platform;
+    m_pictureFolder = m_paths.pictureFolder(m_setup.outputBaseName);
+    const QString& keyQuery = describeMarketplace(m_platform).itemKeyQuery;
+    return {m_setup.shopUrl, *this, *this, *this, m_failure, m_stop, true, pauseMs, keyQuery};
 }
 
 void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
@@ -40,6 +45,9 @@ void ShopWalkHost::startRun(WrittenItemSet* writtenItems) {
     m_unreadListPage.clear();
     m_unreadListPageReason.clear();
     m_picturesNotSaved = 0;
+    m_gridRows = 0;
+    m_lastPageAddress.clear();
+    m_lastPageFailure = FetchFailure::None;
     m_lastPauseMs = -1;
     m_shopPageAddress.clear();
     m_shopPage.clear();
@@ -51,43 +59,38 @@ void ShopWalkHost::failWalk(const QString& reason) {
 }
 
 QString ShopWalkHost::fetchPage(const QString& address) {
-    return unlessLoginDemanded(m_fetcher.fetchPage(address));
+    return readItemPage(m_fetcher.fetchText(address, false));
 }
 
 QString ShopWalkHost::fetchPageUtf8(const QString& address) {
-    return unlessLoginDemanded(m_fetcher.fetchPageUtf8(address));
+    return readItemPage(m_fetcher.fetchText(address, true));
 }
 
-namespace {
-
-bool demandsLogin(int status) {
-    return status == 401 || status == 403 || status == 429;
-}
-
-// Whether the fetch came to its end with the site's answer: only a whole answer's status and body
-// are the site's word (a transfer cut short may have had its headers).
-bool answered(const FetchReport& fetched) {
-    return fetched.failure == FetchFailure::None || fetched.failure == FetchFailure::Network;
-}
-
-} // namespace
-
-QString ShopWalkHost::unlessLoginDemanded(const QString& text) {
-    const FetchReport& fetched = m_fetcher.lastPage();
-    if (downloadsCut() || !answered(fetched))
-        return text;
-    if (demandsLogin(fetched.status) ||
-        (!text.isEmpty() && LoginPageSigns::anywhere(m_writer.target().platform, text))) {
+QString ShopWalkHost::readItemPage(const FetchedPage& page) {
+    const FetchReport& fetched = page.report;
+    emit m_fetchReports.fetched(QTime::currentTime(), fetched);
+    m_lastPageAddress = fetched.address;
+    m_lastPageFailure = fetched.failure;
+    // Only a whole answer's status and body are the site's word (a transfer cut short may have
+    // had its headers).
+    const bool answered = fetched.failure == FetchFailure::None || fetched.failure == FetchFailure::Network;
+    if (m_stop.isRequested() || !answered)
+        return page.text;
+    const bool demandsLogin = fetched.status == 401 || fetched.status == 403 || fetched.status == 429;
+    if (demandsLogin || (!page.text.isEmpty() && LoginPageSigns::anywhere(m_platform, page.text))) {
         if (m_failure.isEmpty())
             m_failure = Messages::kLoginRequired;
         return {};
     }
-    return text;
+    return page.text;
 }
 
 ShopPageCheck::Finding ShopWalkHost::checkShopPage(Platform platform) {
     ShopPageCheck::Finding found =
         ShopPageCheck::fetchAndClassify(m_fetcher, m_setup.shopUrl, platform, m_stop);
+    emit m_fetchReports.fetched(QTime::currentTime(), found.fetched);
+    m_lastPageAddress = found.fetched.address;
+    m_lastPageFailure = found.fetched.failure;
     if (found.answered) {
         m_shopPageAddress = m_setup.shopUrl;
         m_shopPage = std::exchange(found.page, QString());
@@ -101,14 +104,17 @@ QString ShopWalkHost::fetchWalkPage(const QString& address, Encoding encoding) {
         m_shopPageAddress.clear();
         return text;
     }
-    const QString text =
-        encoding == Encoding::Utf8 ? m_fetcher.fetchPageUtf8(address) : m_fetcher.fetchPage(address);
-    const FetchReport& fetched = m_fetcher.lastPage();
-    if (fetched.failure == FetchFailure::Stopped || downloadsCut() || !m_failure.isEmpty())
+    const FetchedPage page = m_fetcher.fetchText(address, encoding == Encoding::Utf8);
+    const FetchReport& fetched = page.report;
+    emit m_fetchReports.fetched(QTime::currentTime(), fetched);
+    m_lastPageAddress = fetched.address;
+    m_lastPageFailure = fetched.failure;
+    const QString& text = page.text;
+    if (fetched.failure == FetchFailure::Stopped || m_stop.isRequested() || !m_failure.isEmpty())
         return text;
     if (fetched.ok()) {
         // A login or verification page sent with 200 is a demand all the same.
-        if (LoginPageSigns::anywhere(m_writer.target().platform, text)) {
+        if (LoginPageSigns::anywhere(m_platform, text)) {
             m_failure = Messages::kLoginRequired;
             return {};
         }
@@ -116,7 +122,9 @@ QString ShopWalkHost::fetchWalkPage(const QString& address, Encoding encoding) {
             noteUnreadListPage(address, QStringLiteral("HTTP 200"));
         return text;
     }
-    switch (answered(fetched) ? fetched.status : 0) {
+    // Only a whole answer's status is the site's word.
+    const bool answered = fetched.failure == FetchFailure::None || fetched.failure == FetchFailure::Network;
+    switch (answered ? fetched.status : 0) {
     case 404:
     case 410:
         // The site has no such page: its list ends here, as at an empty page.
@@ -161,34 +169,28 @@ void ShopWalkHost::pause(int milliseconds) {
 }
 
 QString ShopWalkHost::downloadPicture(const QString& address, const QString& fileName) {
-    QString stored;
-    if (!m_fetcher.downloadPicture(address, fileName, m_paths.pictureFolder(m_setup.outputBaseName),
-                                   &stored) &&
-        !address.isEmpty() && !downloadsCut())
+    const FetchedPicture picture = m_fetcher.downloadPicture(address, fileName, m_pictureFolder);
+    if (picture.report)
+        emit m_fetchReports.fetched(QTime::currentTime(), *picture.report);
+    if (!picture.saved && !address.isEmpty() && !m_stop.isRequested())
         ++m_picturesNotSaved;
-    return stored.isEmpty() ? fileName : stored;
-}
-
-QString ShopWalkHost::picturePath(const QString& fileName) const {
-    return QDir::toNativeSeparators(m_paths.pictureFolder(m_setup.outputBaseName) + u'/' +
-                                    safePictureFileName(fileName));
+    return QDir::toNativeSeparators(m_pictureFolder + u'/' + picture.name);
 }
 
 bool ShopWalkHost::writeBreakPoint(const QString& key, const QString& value) {
     return m_settings.writeValue(SettingsKeys::kSection, key, value);
 }
 
-bool ShopWalkHost::isItemWritten(const QString& itemAddress) const {
-    return m_writtenItems &&
-           m_writtenItems->contains(WrittenItemSet::keyFor(m_writer.target().platform, itemAddress));
+bool ShopWalkHost::isItemWritten(const QString& key) const {
+    return m_writtenItems && m_writtenItems->contains(key);
 }
 
 bool ShopWalkHost::takeItem(const ReachedItem& item) {
-    // A cell without an address stands for its item by its number, which stays the same from run
-    // to run of a shop.
-    const QString key = item.address.isEmpty()
-                            ? u'#' + QString::number(item.number)
-                            : WrittenItemSet::keyFor(m_writer.target().platform, item.address);
+    // An item handed without its key is keyed here, by the marketplace the rows are written for.
+    const QString key = !item.key.isEmpty()
+                            ? item.key
+                            : itemKey(describeMarketplace(m_writer.target().platform).itemKeyQuery,
+                                      item.address, item.number);
     RunCounters& tally = m_counters;
     tally.reach(key, item.number);
     switch (item.fate) {
@@ -201,12 +203,11 @@ bool ShopWalkHost::takeItem(const ReachedItem& item) {
     case ReachedItem::Fate::Unread: {
         // Nothing was fetched since the item page: its fetch tells why it came empty.
         DropReason reason = item.dropReason;
-        const FetchReport& fetched = m_fetcher.lastPage();
         if (reason == DropReason::PageUnreadable && !item.address.isEmpty() &&
-            fetched.address == item.address) {
-            if (fetched.failure == FetchFailure::TooLarge)
+            m_lastPageAddress == item.address) {
+            if (m_lastPageFailure == FetchFailure::TooLarge)
                 reason = DropReason::TooLarge;
-            else if (fetched.failure == FetchFailure::TimedOut)
+            else if (m_lastPageFailure == FetchFailure::TimedOut)
                 reason = DropReason::TimedOut;
         }
         if (tally.settle(key, ItemTally::Fate::Dropped))
@@ -215,7 +216,7 @@ bool ShopWalkHost::takeItem(const ReachedItem& item) {
         break;
     }
     case ReachedItem::Fate::Parsed:
-        if (downloadsCut())
+        if (m_stop.isRequested())
             return false;
         writeItem(*item.parsed, item.number, key);
         break;
@@ -235,7 +236,7 @@ void ShopWalkHost::writeItem(const ParsedItem& item, int itemNumber, const QStri
     m_writer.appendRecord(record, itemNumber, key);
     KillPoint::reached(KillPoint::kRowJournaled);
     // The page address rides after the 31 cells, for the window's double click.
-    m_window.addGridRow(QStringLiteral("QXV") + QString::number(m_window.gridRowCount()),
+    m_window.addGridRow(QStringLiteral("QXV") + QString::number(m_gridRows++),
                         record.pageAddress.isEmpty() ? item.gridCells
                                                      : item.gridCells + QStringList{record.pageAddress});
     m_counters.settle(key, ItemTally::Fate::Written);
@@ -261,13 +262,10 @@ void ShopWalkHost::recordItemReached(int itemNumber) {
     }
     // The row is only in memory: the walk ends, and the breakpoint passes the row only once the
     // run's end has written it to the output file.
+    ++m_messagesShown;
     m_window.showMessage(Messages::kJournalFailed.arg(durable.message()));
     m_halted = true;
     m_itemAwaitingOutput = itemNumber;
-}
-
-bool ShopWalkHost::downloadsCut() const {
-    return m_stop.isRequested();
 }
 
 void ShopWalkHost::setStatusText(const QString& text) {
@@ -275,6 +273,7 @@ void ShopWalkHost::setStatusText(const QString& text) {
 }
 
 void ShopWalkHost::showMessage(const QString& text) {
+    ++m_messagesShown;
     m_window.showMessage(text);
 }
 

@@ -5,6 +5,7 @@
 #include "crawl/ShopWalk.h"
 #include "crawl/WalkProgress.h"
 #include "run/AppPaths.h"
+#include "run/FetchReports.h"
 #include "run/ShopPageCheck.h"
 
 #include <QString>
@@ -22,7 +23,8 @@ struct ItemRecord;
 
 // The run as a shop walk sees it: the page source (the fetcher, the picture folder, the pause),
 // the item sink (the written-item list, the grid, the row writer, the breakpoint after each item)
-// and the progress (the window). The collect command owns it, starts it for each run and reads
+// and the progress (the window). Each page and picture fetched goes out as a report
+// (fetchReports) for the run's log. The collect command owns it, starts it for each run and reads
 // what the walk left behind once the walk has returned.
 class ShopWalkHost final : public PageSource, public ItemSink, public WalkProgress {
 public:
@@ -31,7 +33,8 @@ public:
                  SettingsStore& settings, PageFetcher& fetcher, RowWriter& writer, const AppPaths& paths,
                  StopSignal& stop);
 
-    // The parts a walk of this run works with.
+    // The parts a walk of this run works with. The run's marketplace (the row writer's) and its
+    // picture folder (named as the output) are fixed from here on.
     ShopWalkInput walkInput(int pauseMs);
 
     // A new run, whose items the output file holds in writtenItems: everything the last run
@@ -54,6 +57,14 @@ public:
     const QString& unreadListPageReason() const { return m_unreadListPageReason; }
     // Fails the walk for this reason, unless it failed already.
     void failWalk(const QString& reason);
+    // Why the walk cannot go on; empty while it can.
+    const QString& failure() const { return m_failure; }
+    bool walkFailed() const { return !m_failure.isEmpty(); }
+    // Each page and picture fetched, once its fetch has ended.
+    const FetchReports& fetchReports() const { return m_fetchReports; }
+    // Messages the walk (and its host) showed: a walk that had to tell the user something did not
+    // end complete.
+    int messagesShown() const { return m_messagesShown; }
     // Pictures of this run that could not be saved (failed, not a picture, not written).
     int picturesNotSaved() const { return m_picturesNotSaved; }
     // The item whose breakpoint waits for its row to reach the output file (the journal failed
@@ -75,17 +86,14 @@ public:
     // 403, 429, or such a page sent with 200), or, naming the address, no answer at all, a
     // time-out, a refused redirect or a server's or proxy's error.
     QString fetchWalkPage(const QString& address, Encoding encoding) override;
-    QString failure() const override { return m_failure; }
     // The user's stop, or a halt of the run's own (the journal failed).
     bool stopRequested() override;
     QString downloadPicture(const QString& address, const QString& fileName) override;
-    QString picturePath(const QString& fileName) const override;
     // Pauses for milliseconds times the pause scale; a stop cuts it short.
     void pause(int milliseconds) override;
-    bool downloadsCut() const override;
 
     // ItemSink
-    bool isItemWritten(const QString& itemAddress) const override;
+    bool isItemWritten(const QString& key) const override;
     // A dropped item is named on the status line with the reason, once per item. When the journal
     // fails as the breakpoint moves, the user is told and the walk is halted; BreakPointNum waits
     // for the rows to reach the output file (itemAwaitingOutput).
@@ -97,9 +105,10 @@ public:
     void reportShopTotal(int total) override;
 
 private:
-    // Fails the walk when the last fetch was a login or verification demand, by its status or by
-    // the page's content; the page's text is then no page to read (empty).
-    QString unlessLoginDemanded(const QString& text);
+    // Reports an item page's fetch; fails the walk when the site demanded a login or
+    // verification, by the status or by the page's content, and the text is then no page to read
+    // (empty).
+    QString readItemPage(const FetchedPage& page);
     // The grid row, the row writer, the count and the written-item list.
     void writeItem(const ParsedItem& item, int itemNumber, const QString& key);
     // Rows of items up to itemNumber are made durable, then BreakPointNum is written.
@@ -116,6 +125,10 @@ private:
     StopSignal& m_stop;
     WrittenItemSet* m_writtenItems = nullptr;
     double m_pauseScale = pauseScaleFromEnvironment();
+    FetchReports m_fetchReports;
+    // Fixed as the walk starts (walkInput).
+    Platform m_platform = Platform::Taobao;
+    QString m_pictureFolder;
 
     QString m_failure;
     bool m_halted = false;
@@ -123,6 +136,11 @@ private:
     QString m_unreadListPage;
     QString m_unreadListPageReason;
     int m_picturesNotSaved = 0;
+    int m_gridRows = 0; // rows this run put on the grid
+    int m_messagesShown = 0;
+    // The last page fetched, and why it failed: what a dropped item's page came as.
+    QString m_lastPageAddress;
+    FetchFailure m_lastPageFailure = FetchFailure::None;
     int m_lastPauseMs = -1;
     qint64 m_pausedMs = 0;
     QString m_shopPageAddress;

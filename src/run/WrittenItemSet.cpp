@@ -1,15 +1,13 @@
 #include "run/WrittenItemSet.h"
 
 #include "base/System.h"
-#include "crawl/MarketplaceDescription.h"
+#include "crawl/ItemKey.h"
 #include "text/TextFileIo.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QUrl>
-#include <QUrlQuery>
 
 #include <array>
 
@@ -44,43 +42,11 @@ QByteArray checkLine(int keyLines, quint32 state) {
            QByteArray::number(~state, 16).rightJustified(8, '0') + '\n';
 }
 
-// The value of the first query item named name (any case), or empty.
-QString queryValue(const QUrl& url, const QString& name) {
-    const QList<std::pair<QString, QString>> items = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
-    for (const auto& [key, value] : items) {
-        if (key.compare(name, Qt::CaseInsensitive) == 0 && !value.isEmpty())
-            return value;
-    }
-    return {};
-}
-
-// Keys are one per line, and a TAB marks a check line: neither may be part of a key.
-QString oneLine(QString key) {
-    key.replace(u'\n', u' ');
-    key.replace(u'\r', u' ');
-    key.replace(u'\t', u' ');
-    return key;
-}
-
 } // namespace
 
 QString WrittenItemSet::pathFor(const QString& outputFile) {
     const QFileInfo info(outputFile);
     return QDir::toNativeSeparators(info.dir().filePath(u'.' + info.fileName() + QStringLiteral(".items")));
-}
-
-QString WrittenItemSet::keyFor(Platform platform, const QString& itemAddress) {
-    const QString address = itemAddress.trimmed();
-    const QUrl url(address);
-    const QString& keyQuery = describeMarketplace(platform).itemKeyQuery;
-    QString key;
-    if (!keyQuery.isEmpty()) {
-        key = queryValue(url, keyQuery);
-    } else {
-        const QString path = url.path();
-        key = path.mid(path.lastIndexOf(u'/') + 1);
-    }
-    return oneLine(key.isEmpty() ? address : key);
 }
 
 WrittenItemSet::Reading WrittenItemSet::read(QByteArrayView bytes) {
@@ -194,11 +160,11 @@ Status WrittenItemSet::remove() {
 }
 
 bool WrittenItemSet::contains(const QString& key) const {
-    return m_keys.contains(oneLine(key));
+    return m_keys.contains(oneLineKey(key));
 }
 
 void WrittenItemSet::add(const QString& key) {
-    const QString line = oneLine(key);
+    const QString line = oneLineKey(key);
     if (m_keys.contains(line))
         return;
     m_keys.insert(line);
@@ -280,7 +246,7 @@ Status WrittenItemSet::keepFirst(int count, const QStringList& recovered, QStrin
     m_order.clear();
     m_uncommitted.clear();
     const auto keep = [this](const QString& key) {
-        const QString line = oneLine(key);
+        const QString line = oneLineKey(key);
         if (m_keys.contains(line))
             return;
         m_keys.insert(line);

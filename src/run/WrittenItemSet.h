@@ -42,10 +42,6 @@ public:
 
     static QString pathFor(const QString& outputFile);
 
-    // What identifies an item of the platform: Taobao the value of id=, PaiPai the item code,
-    // eBay the item number; otherwise the whole address.
-    static QString keyFor(Platform platform, const QString& itemAddress);
-
     static Reading read(QByteArrayView bytes);
 
     const QString& path() const { return m_path; }

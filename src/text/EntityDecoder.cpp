@@ -25,41 +25,50 @@ constexpr std::array<Row, 37> kEntities{{
 
 constexpr std::size_t kAmpersand = 2;
 
-// Bit i set when the text holds kEntities[i].
-quint64 entitiesIn(QStringView text) {
-    quint64 present = 0;
-    for (qsizetype at = text.indexOf(u'&'); at >= 0; at = text.indexOf(u'&', at + 1)) {
-        const QStringView rest = text.sliced(at);
-        if (rest.size() < 3)
-            break;
-        // The letter after the ampersand rules out most entities without a comparison of each.
-        for (std::size_t i = 0; i < kEntities.size(); ++i) {
-            if (kEntities[i].first[1] == rest[1] && rest.startsWith(kEntities[i].first))
-                present |= quint64(1) << i;
-        }
+// The entity from kEntities[from] on whose name (what follows its '&') text begins with; -1 for
+// none.
+int entityNamed(QStringView text, std::size_t from) {
+    if (text.size() < 2)
+        return -1;
+    // The first letter rules out most entities without a comparison of each.
+    for (std::size_t i = from; i < kEntities.size(); ++i) {
+        const QStringView name = kEntities[i].first.sliced(1);
+        if (name.front() == text.front() && text.startsWith(name))
+            return int(i);
     }
-    return present;
+    return -1;
 }
 
 } // namespace
 
 QString decodeNamedEntities(const QString& zstr) {
-    QString result = zstr;
-    if (result.isEmpty() || !result.contains(u'&'))
-        return result;
-    // Only the entities the text holds are replaced, each in its turn. A replacement holds no
-    // letters, so only "&amp;" can make new entities appear, after which the text is looked at
-    // again.
-    quint64 present = entitiesIn(result);
-    for (std::size_t i = 0; i < kEntities.size(); ++i) {
-        if (((present >> i) & 1U) == 0)
-            continue;
-        const auto& [entity, replacement] = kEntities[i];
-        result.replace(entity.data(), entity.size(), replacement.data(), replacement.size(),
-                       Qt::CaseSensitive);
-        if (i == kAmpersand)
-            present |= entitiesIn(result);
+    qsizetype at = zstr.indexOf(u'&');
+    if (at < 0)
+        return zstr;
+    // One scan gives what the replacements one entity after the other, in the table's order, give:
+    // entities never overlap and no replacement holds an ampersand, so only the ampersand that
+    // "&amp;" leaves can begin a new entity, and then only one replaced after it.
+    QString result;
+    result.reserve(zstr.size());
+    QStringView rest(zstr);
+    while (at >= 0) {
+        result.append(rest.left(at));
+        rest = rest.sliced(at + 1); // past the '&'
+        int entity = entityNamed(rest, 0);
+        if (entity == int(kAmpersand)) {
+            // Its '&' and the text after it may be one of the entities replaced later.
+            rest = rest.sliced(kEntities[kAmpersand].first.size() - 1);
+            entity = entityNamed(rest, kAmpersand + 1);
+        }
+        if (entity < 0) {
+            result.append(u'&');
+        } else {
+            result.append(kEntities[std::size_t(entity)].second);
+            rest = rest.sliced(kEntities[std::size_t(entity)].first.size() - 1);
+        }
+        at = rest.indexOf(u'&');
     }
+    result.append(rest);
     return result;
 }
 

@@ -2,7 +2,7 @@
 
 #include "base/System.h"
 #include "base/TextDecoder.h"
-#include "base/Utf16Words.h"
+#include "text/GbkText.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,10 +11,7 @@
 #include <QStringEncoder>
 #include <QtEndian>
 
-#include <array>
-#include <atomic>
 #include <cerrno>
-#include <mutex>
 
 namespace {
 
@@ -140,59 +137,6 @@ Status copyAndAppend(const QString& path, const QByteArray& tail) {
     });
 }
 
-// The GBK bytes of every BMP code unit, taken from the system's code page so that encoding is one
-// table lookup per character. An entry holds the bytes in output order in its low 16 bits and
-// their count above them; 0 until the unit's page of 256 is taken, on its first use: asking the
-// system for every unit took most of a short conversion's start, and a text uses few pages.
-class GbkTable {
-public:
-    static constexpr quint32 kSurrogate = 3 << 16; // half of a pair: resolved with its neighbour
-
-    static GbkTable& instance() {
-        static GbkTable table;
-        return table;
-    }
-
-    // The entry, 0 while its page is not taken. Entries are atomic only so that a page being
-    // taken on another thread is never read half-written: a loaded entry is whole, 0 or final.
-    quint32 known(char16_t unit) const { return m_entries[unit].load(std::memory_order_relaxed); }
-    quint32 entry(char16_t unit) {
-        const quint32 entry = known(unit);
-        return Q_LIKELY(entry != 0) ? entry : takePage(unit);
-    }
-
-private:
-    static constexpr int kPage = 256;
-
-    Q_NEVER_INLINE quint32 takePage(char16_t unit) {
-        const std::lock_guard lock(m_taking);
-        const char16_t first = char16_t(unit & ~(kPage - 1));
-        if (m_entries[first].load(std::memory_order_relaxed) == 0) {
-            std::array<quint32, kPage> forms{};
-            System::gbkForms(first, kPage, forms.data());
-            for (int i = 0; i < kPage; ++i) {
-                quint32 form = forms[size_t(i)];
-                if (QChar::isSurrogate(char32_t(first + i)))
-                    form = kSurrogate;
-                // A character must never vanish without its "?" (code page 936 cannot hold
-                // U+00AD, for one, and some converters write nothing for it).
-                else if (form >> 16 == 0)
-                    form = 1U << 16 | '?';
-                // The page's first entry last: it says the whole page is there.
-                if (i > 0)
-                    m_entries[size_t(first + i)].store(form, std::memory_order_relaxed);
-                else
-                    forms[0] = form;
-            }
-            m_entries[first].store(forms[0], std::memory_order_relaxed);
-        }
-        return m_entries[unit].load(std::memory_order_relaxed);
-    }
-
-    std::array<std::atomic<quint32>, 0x10000> m_entries{};
-    std::mutex m_taking;
-};
-
 } // namespace
 
 Status appendToTextFile(const QString& FileUrl, const QString& Str, const QString& CharSet) {
@@ -244,55 +188,8 @@ Status replaceFileContent(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray encodeGbk(const QString& text) {
-    GbkTable& table = GbkTable::instance();
-    // Two bytes per code unit at most, so each entry's two bytes can be stored whole.
-    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-    char* out = bytes.data();
-    const char16_t* const units = reinterpret_cast<const char16_t*>(text.utf16());
-    const qsizetype size = text.size();
-    const auto put = [&out](quint32 entry) {
-        out[0] = char(entry & 0xFF);
-        out[1] = char((entry >> 8) & 0xFF);
-        out += entry >> 16;
-    };
-    // Markup and numbers are ASCII, one byte per unit without the table: eight units at a time
-    // are tested and stored as bytes; the bytes past the first other unit are written over
-    // next. Two bytes per unit are reserved, so eight always fit, and so do an entry's two bytes
-    // whatever its count.
-    for (qsizetype i = 0; i < size;) {
-        if (size - i >= Utf16Words::kBlock) {
-            Utf16Words::storeAscii(units + i, out);
-            const uint marks = Utf16Words::beyondAscii(units + i);
-            if (marks == 0) {
-                out += Utf16Words::kBlock;
-                i += Utf16Words::kBlock;
-                continue;
-            }
-            const int ascii = Utf16Words::first(marks);
-            out += ascii;
-            i += ascii;
-        }
-        // Other characters come in runs (Chinese text): the table takes the whole run. One test
-        // of the count sends both rare entries, a page not yet taken and a surrogate, aside.
-        do {
-            quint32 entry = table.known(units[i]);
-            if (Q_UNLIKELY(entry - (1U << 16) >= (2U << 16))) {
-                entry = table.entry(units[i]);
-                if (entry == GbkTable::kSurrogate) {
-                    // Code page 936 holds nothing outside the BMP: one "?" per code point or
-                    // lone half.
-                    const bool pair = QChar::isHighSurrogate(units[i]) && i + 1 < size &&
-                                      QChar::isLowSurrogate(units[i + 1]);
-                    *out++ = '?';
-                    i += pair ? 2 : 1;
-                    continue;
-                }
-            }
-            put(entry);
-            ++i;
-        } while (i < size && units[i] >= 0x80);
-    }
-    bytes.truncate(out - bytes.constData());
+    QByteArray bytes;
+    appendGbk(&bytes, text);
     return bytes;
 }
 

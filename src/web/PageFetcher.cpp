@@ -185,74 +185,66 @@ FetchResult PageFetcher::get(const QString& address, qint64 sizeLimit) {
     return result;
 }
 
-void PageFetcher::report(FetchReport::Kind kind, const QString& address, const QString& pictureName,
-                         const FetchResult& result, qint64 elapsedMs) const {
-    if (!m_observer)
-        return;
-    FetchReport fetched;
-    fetched.kind = kind;
-    fetched.address = address;
-    fetched.pictureName = pictureName;
-    fetched.status = result.status;
-    fetched.failure = result.failure;
-    fetched.error = result.error;
-    fetched.elapsedMs = elapsedMs;
-    m_observer(fetched);
+namespace {
+
+FetchReport reportOf(FetchReport::Kind kind, const QString& address, const QString& pictureName,
+                     const FetchResult& result, qint64 elapsedMs) {
+    FetchReport report;
+    report.kind = kind;
+    report.address = address;
+    report.pictureName = pictureName;
+    report.status = result.status;
+    report.failure = result.failure;
+    report.error = result.error;
+    report.elapsedMs = elapsedMs;
+    return report;
 }
 
-FetchResult PageFetcher::getPage(const QString& address) {
+} // namespace
+
+FetchedPage PageFetcher::getPage(const QString& address) {
     QElapsedTimer clock;
     clock.start();
-    FetchResult result = get(address, kPageSizeLimit);
-    m_lastPage = {FetchReport::Kind::Page, address, {}, result.status, result.failure, result.error,
-                  clock.elapsed()};
-    report(FetchReport::Kind::Page, address, {}, result, clock.elapsed());
-    return result;
+    FetchedPage page;
+    page.result = get(address, kPageSizeLimit);
+    page.report = reportOf(FetchReport::Kind::Page, address, {}, page.result, clock.elapsed());
+    return page;
 }
 
-QString PageFetcher::fetchText(const QString& address, bool utf8) {
-    const FetchResult result = getPage(address);
-    if (!result.ok())
-        return {};
-    return cleanPageText(utf8 ? decodeUtf8(result.body) : decodeGbk(result.body));
+FetchedPage PageFetcher::fetchText(const QString& address, bool utf8) {
+    FetchedPage page = getPage(address);
+    if (page.result.ok())
+        page.text = cleanPageText(utf8 ? decodeUtf8(page.result.body) : decodeGbk(page.result.body));
+    return page;
 }
 
-QString PageFetcher::fetchPage(const QString& address) {
-    return fetchText(address, false);
-}
-
-QString PageFetcher::fetchPageUtf8(const QString& address) {
-    return fetchText(address, true);
-}
-
-bool PageFetcher::downloadPicture(const QString& address, const QString& fileName,
-                                  const QString& pictureFolder, QString* storedName) {
-    QString name = safePictureFileName(fileName);
-    if (storedName)
-        *storedName = name;
+FetchedPicture PageFetcher::downloadPicture(const QString& address, const QString& fileName,
+                                            const QString& pictureFolder) {
+    FetchedPicture picture;
+    picture.name = safePictureFileName(fileName);
     if (address.isEmpty() || pictureFolder.isEmpty())
-        return false;
-    if (name.isEmpty()) {
+        return picture;
+    if (picture.name.isEmpty()) {
         FetchResult refused;
         refused.failure = FetchFailure::PictureNameRefused;
-        report(FetchReport::Kind::Picture, address, fileName, refused, 0);
-        return false;
+        picture.report = reportOf(FetchReport::Kind::Picture, address, fileName, refused, 0);
+        return picture;
     }
     QElapsedTimer clock;
     clock.start();
     FetchResult result = get(address, kPictureSizeLimit);
-    bool saved = false;
+    QString name = picture.name;
     if (result.ok() && !startsAsPicture(result.body.left(16))) {
         result.failure = FetchFailure::NotPicture;
     } else if (result.ok()) {
-        saved = savePicture(result.body, pictureFolder, &name);
-        if (!saved)
+        picture.saved = savePicture(result.body, pictureFolder, &name);
+        if (picture.saved)
+            picture.name = name;
+        else
             result.failure = FetchFailure::PictureNotSaved;
     }
-    if (saved && storedName)
-        *storedName = name;
-    report(FetchReport::Kind::Picture, address, fileName, result, clock.elapsed());
-    return saved;
+    picture.report = reportOf(FetchReport::Kind::Picture, address, fileName, result, clock.elapsed());
+    return picture;
 }
 
 namespace {

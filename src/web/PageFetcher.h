@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QNetworkAccessManager;
 class StopSignal;
@@ -38,7 +39,8 @@ struct FetchResult {
     bool ok() const { return status == 200 && error.isEmpty(); }
 };
 
-// One page or picture the fetcher was asked for, as it ended; for whoever keeps a log.
+// One page or picture the fetcher was asked for, as it ended; for whoever keeps a log. Every
+// fetch hands its report back with what it fetched.
 struct FetchReport {
     enum class Kind { Page, Picture };
     Kind kind = Kind::Page;
@@ -49,6 +51,21 @@ struct FetchReport {
     QString error;
     qint64 elapsedMs = 0;
     bool ok() const { return status == 200 && failure == FetchFailure::None; }
+};
+
+// A page as the fetcher got it, and its report.
+struct FetchedPage {
+    FetchResult result; // the GET's, its body undecoded
+    QString text;       // the body decoded and cleaned (fetchText); empty unless the result is ok
+    FetchReport report;
+};
+
+// A picture download, and its report when a request was made or refused.
+struct FetchedPicture {
+    bool saved = false;
+    // The name the picture is stored under (the safe name when nothing was saved).
+    QString name;
+    std::optional<FetchReport> report;
 };
 
 // The one HTTP service of the program. Usage:
@@ -68,7 +85,6 @@ public:
     static constexpr qint64 kPictureSizeLimit = 64LL * 1024 * 1024;
 
     using EventPass = std::function<void()>;
-    using Observer = std::function<void(const FetchReport&)>;
 
     explicit PageFetcher(EventPass eventPass = {}, const StopSignal* stop = nullptr);
     ~PageFetcher();
@@ -80,25 +96,21 @@ public:
 
     // GET as given; a body larger than sizeLimit makes the result a failure.
     FetchResult get(const QString& address, qint64 sizeLimit);
-    // Body decoded from GBK, then cleanPageText.
-    QString fetchPage(const QString& address);
-    // Body decoded with decodeUtf8, then cleanPageText.
-    QString fetchPageUtf8(const QString& address);
+    // A page's GET with the page size limit, the body left undecoded for a caller that looks at
+    // a failed answer too.
+    FetchedPage getPage(const QString& address);
+    // A page's GET, its body decoded from GBK (or with decodeUtf8), then cleanPageText.
+    FetchedPage fetchText(const QString& address, bool utf8);
+    // The text alone of fetchText.
+    QString fetchPage(const QString& address) { return fetchText(address, false).text; }
+    QString fetchPageUtf8(const QString& address) { return fetchText(address, true).text; }
     // Saves the picture as pictureFolder/fileName, creating the folder; nothing is written on
     // failure, non-200 or a body that is no picture (startsAsPicture), and an unsafe name (see
     // safePictureFileName) makes no request at all. A different picture already under that name
     // keeps it: this one becomes NAME_2.EXT (or _3, ...), while the same picture again keeps
-    // its name. storedName gets the name used (the safe name when nothing was saved).
-    bool downloadPicture(const QString& address, const QString& fileName, const QString& pictureFolder,
-                         QString* storedName = nullptr);
-
-    // Told of every page and picture asked for, on the fetching thread, once it has ended.
-    void setObserver(Observer observer) { m_observer = std::move(observer); }
-    // The last page fetchPage or fetchPageUtf8 asked for, as it ended (why it came empty).
-    const FetchReport& lastPage() const { return m_lastPage; }
-    // A page's GET as fetchPage makes it (size limit, lastPage, the observer), the body left
-    // undecoded for a caller that looks at a failed answer too.
-    FetchResult getPage(const QString& address);
+    // its name.
+    FetchedPicture downloadPicture(const QString& address, const QString& fileName,
+                                   const QString& pictureFolder);
 
     // Drops the network objects (and their connections); the next request makes them anew.
     void releaseConnections();
@@ -106,14 +118,9 @@ public:
 private:
     void eventPass();
     QNetworkAccessManager& manager();
-    QString fetchText(const QString& address, bool utf8);
     static bool savePicture(const QByteArray& bytes, const QString& pictureFolder, QString* name);
-    void report(FetchReport::Kind kind, const QString& address, const QString& pictureName,
-                const FetchResult& result, qint64 elapsedMs) const;
 
     EventPass m_eventPass;
-    Observer m_observer;
-    FetchReport m_lastPage;
     const StopSignal* m_stop = nullptr;
     std::unique_ptr<QNetworkAccessManager> m_manager;
     int m_timeoutMs = 30000;
