@@ -1,5 +1,7 @@
 // Without libFuzzer a target runs the inputs it is given once each (files, or every file in a
 // folder), so the targets keep building with the rest and their seeds replay as a test.
+#include "base/System.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -24,9 +26,7 @@ bool replay(const QString& path) {
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int replayAll(int argc, char** argv) {
     if (LLVMFuzzerInitialize)
         LLVMFuzzerInitialize(&argc, &argv);
     LLVMFuzzerTestOneInput(nullptr, 0);
@@ -48,4 +48,10 @@ int main(int argc, char** argv) {
     }
     std::printf("replayed %d inputs\n", replayed);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    System::endProcess(replayAll(argc, argv));
 }

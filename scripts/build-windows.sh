@@ -221,7 +221,14 @@ cp -u /usr/share/qt6/translations/qtbase_zh_CN.qm "$qt/translations/"
 # fixture web runs inside each test, a Windows program too, on 127.0.0.1.
 cd "$build"
 status=0
-nice -n 10 ctest --output-on-failure --parallel "$jobs" --output-junit "$build/results.xml" "$@" || status=$?
+# A program that crashes ends at once and fails its test, instead of waiting on wine's debugger;
+# the wine server and the prefix's own programs are up before the first two tests start.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe="
+/usr/lib/wine/wineserver -p
+/usr/lib/wine/wine64 wineboot >/dev/null 2>&1 || true
+# Each test's whole output, so the summary below finds every row that skipped itself.
+nice -n 10 ctest --output-on-failure --parallel "$jobs" --output-junit "$build/results.xml" \
+    --test-output-size-passed 4000000 --test-output-size-failed 4000000 "$@" || status=$?
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 
 # Which test programs passed and failed, and each row that skipped itself, with its reason.

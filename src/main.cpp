@@ -43,9 +43,7 @@ int runWindow(int argc, char* argv[]) {
     return 1;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
+int run(int argc, char* argv[]) {
     // Only a command line can have been typed in a console; a double-click gives no arguments.
     if (argc > 1)
         System::attachConsole();
@@ -89,4 +87,11 @@ int main(int argc, char* argv[]) {
         break;
     }
     return runWindow(argc, argv);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Everything of the run (the application object, the window's module) is gone by now.
+    System::endProcess(run(argc, argv));
 }

@@ -5,6 +5,7 @@
 // writes docs/screenshot-running-SUFFIX.png (during the run), docs/screenshot-finished-SUFFIX.png
 // (after it) and docs/screenshot-converted-SUFFIX.png (the conversion's box). Under a window
 // manager the whole screen is taken, frame and all; offscreen only the window.
+#include "base/System.h"
 #include "gui/ItemTableModel.h"
 #include "gui/MainWindow.h"
 #include "support/FixtureWebServer.h"
@@ -85,9 +86,7 @@ bool save(QWidget& window, const QString& path) {
     return saved;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int takeScreenshots(int argc, char** argv) {
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs"));
 
@@ -148,4 +147,10 @@ int main(int argc, char** argv) {
     watch.start(100);
     window.findChild<QPushButton*>(QStringLiteral("cmd_conv"))->click();
     return waitFor([&] { return converted; }) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    System::endProcess(takeScreenshots(argc, argv));
 }

@@ -2,6 +2,7 @@
 #include "formats/ItemRecord.h"
 #include "formats/OutputFormats.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 
 #include <QHash>
 #include <QTest>
@@ -301,5 +302,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAssistantFormat)
+KESTRUNE_TEST_GUILESS_MAIN(TestAssistantFormat)
 #include "tst_assistantformat.moc"

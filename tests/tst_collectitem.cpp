@@ -8,6 +8,7 @@
 #include "support/CrawlTestSupport.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
@@ -224,5 +225,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCollectItem)
+KESTRUNE_TEST_GUILESS_MAIN(TestCollectItem)
 #include "tst_collectitem.moc"

@@ -13,6 +13,7 @@
 #include "run/WindowInterface.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
@@ -21,7 +22,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -398,8 +398,8 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(bool, window);
         QTemporaryDir dir;
-        QLockFile held(InstanceLock::lockFilePath(dir.path()));
-        QVERIFY(held.tryLock(0));
+        InstanceLock held(dir.path());
+        QVERIFY(held.tryAcquire());
         QProcess* process = startKestrune(arguments << QStringLiteral("--data-dir") << dir.path());
         const QString message =
             QStringLiteral("另一个Kestrune正在使用此文件夹：") + QDir::toNativeSeparators(dir.path());
@@ -525,5 +525,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommandLine)
+KESTRUNE_TEST_GUILESS_MAIN(TestCommandLine)
 #include "tst_commandline.moc"

@@ -1,6 +1,7 @@
 #include "commandline/ConsoleOutput.h"
 #include "run/ProgressText.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
 
@@ -332,5 +333,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestConsoleProgress)
+KESTRUNE_TEST_GUILESS_MAIN(TestConsoleProgress)
 #include "tst_consoleprogress.moc"

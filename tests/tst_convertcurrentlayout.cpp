@@ -5,6 +5,7 @@
 #include "formats/Taobao5Mapping.h"
 #include "formats/Taobao5Reader.h"
 #include "support/Taobao5TestFiles.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 
 #include "formats/AssistantFormat.h"
@@ -321,5 +322,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestConvertCurrentLayout)
+KESTRUNE_TEST_GUILESS_MAIN(TestConvertCurrentLayout)
 #include "tst_convertcurrentlayout.moc"

@@ -1,6 +1,7 @@
 #include "formats/CsvReader.h"
 #include "formats/TaobaoLineReader.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -215,5 +216,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCsvReader)
+KESTRUNE_TEST_GUILESS_MAIN(TestCsvReader)
 #include "tst_csvreader.moc"

@@ -1,4 +1,5 @@
 #include "base/Step.h"
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 #include "text/Cut.h"
 
@@ -77,5 +78,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCut)
+KESTRUNE_TEST_GUILESS_MAIN(TestCut)
 #include "tst_cut.moc"

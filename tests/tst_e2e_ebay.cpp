@@ -1,5 +1,6 @@
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 
 #include <QFile>
 #include <QTest>
@@ -52,5 +53,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eEbay)
+KESTRUNE_TEST_GUILESS_MAIN(TestE2eEbay)
 #include "tst_e2e_ebay.moc"

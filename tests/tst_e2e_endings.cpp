@@ -2,6 +2,7 @@
 #include "run/SettingsKeys.h"
 #include "run/SettingsStore.h"
 #include "run/WrittenItemSet.h"
+#include "support/TestMain.h"
 
 #include "base/MarketplaceCodes.h"
 #include "support/EndToEndSupport.h"
@@ -170,5 +171,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eEndings)
+KESTRUNE_TEST_GUILESS_MAIN(TestE2eEndings)
 #include "tst_e2e_endings.moc"

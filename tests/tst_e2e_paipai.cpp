@@ -1,5 +1,6 @@
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QTest>
@@ -40,5 +41,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2ePaiPai)
+KESTRUNE_TEST_GUILESS_MAIN(TestE2ePaiPai)
 #include "tst_e2e_paipai.moc"

@@ -1,5 +1,6 @@
 #include "base/KillPoint.h"
 #include "formats/OutputJournal.h"
+#include "support/TestMain.h"
 
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"
@@ -122,8 +123,7 @@ private slots:
         QCOMPARE(err.contains(u"恢复记录已损坏"_s), told);
         QVERIFY2(err.contains(u"全部采集完成"_s), qPrintable(err));
         // Every item once; an item fetched again comes after the rows recovered.
-        QString text = decodeOutput(fileBytes(run.file(output)), u"paipai"_s);
-        text.replace(QDir::toNativeSeparators(run.dir.path()), u"@DATA_DIR@"_s);
+        const QString text = run.withDataDirMasked(decodeOutput(fileBytes(run.file(output)), u"paipai"_s));
         QStringList rows = text.split(u"\r\n"_s, Qt::SkipEmptyParts);
         QStringList expected =
             decodeOutput(fileBytes(fixturePath(u"expected/taobao_shop11112222.paipai.csv"_s)), u"paipai"_s)
@@ -134,5 +134,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eRecovery)
+KESTRUNE_TEST_GUILESS_MAIN(TestE2eRecovery)
 #include "tst_e2e_recovery.moc"

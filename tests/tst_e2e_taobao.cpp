@@ -2,6 +2,7 @@
 #include "formats/OutputJournal.h"
 #include "run/SettingsKeys.h"
 #include "run/SettingsStore.h"
+#include "support/TestMain.h"
 
 #include "support/EndToEndSupport.h"
 #include "support/FixtureWebServer.h"
@@ -159,5 +160,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eTaobao)
+KESTRUNE_TEST_GUILESS_MAIN(TestE2eTaobao)
 #include "tst_e2e_taobao.moc"

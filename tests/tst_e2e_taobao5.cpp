@@ -3,6 +3,7 @@
 #include "formats/Taobao5Mapping.h"
 #include "run/SettingsKeys.h"
 #include "run/SettingsStore.h"
+#include "support/TestMain.h"
 #include "text/EntityDecoder.h"
 
 #include "support/EndToEndSupport.h"
@@ -187,5 +188,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eTaobao5)
+KESTRUNE_TEST_GUILESS_MAIN(TestE2eTaobao5)
 #include "tst_e2e_taobao5.moc"

@@ -1,6 +1,7 @@
 #include "run/Messages.h"
 #include "run/SettingsKeys.h"
 #include "run/SettingsStore.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 
 #include "support/EndToEndSupport.h"
@@ -113,7 +114,7 @@ private slots:
         const QString err = QString::fromUtf8(run.process.readAllStandardError());
         QVERIFY2(err.contains(u"全部采集完成：共%1个宝贝，文件：%2；店铺标明2000000000个宝贝，实际找到%1个"_s
                                   .arg(found)
-                                  .arg(run.file(output))),
+                                  .arg(QDir::toNativeSeparators(run.file(output)))),
                  qPrintable(err));
         QCOMPARE(walkPages(m_server), pages);
         QCOMPARE(rowCount(run, output), found);
@@ -222,5 +223,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eWalkEnds)
+KESTRUNE_TEST_GUILESS_MAIN(TestE2eWalkEnds)
 #include "tst_e2e_walkends.moc"

@@ -5,6 +5,7 @@
 #include "run/StartupSequence.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
 #include "text/TextFileIo.h"
@@ -308,5 +309,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestEbayShopWalk)
+KESTRUNE_TEST_GUILESS_MAIN(TestEbayShopWalk)
 #include "tst_ebayshopwalk.moc"

@@ -1,3 +1,4 @@
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 #include "text/EntityDecoder.h"
 
@@ -83,5 +84,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestEntityDecoder)
+KESTRUNE_TEST_GUILESS_MAIN(TestEntityDecoder)
 #include "tst_entitydecoder.moc"

@@ -17,6 +17,7 @@
 #include "run/WrittenItemSet.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
+#include "support/TestMain.h"
 #include "support/TestSession.h"
 #include "support/WebTestSupport.h"
 #include "text/TextFileIo.h"
@@ -959,5 +960,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCollectCommand)
+KESTRUNE_TEST_GUILESS_MAIN(TestCollectCommand)
 #include "tst_extractioncontroller.moc"

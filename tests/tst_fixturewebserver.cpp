@@ -1,4 +1,5 @@
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
 
@@ -149,5 +150,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFixtureWebServer)
+KESTRUNE_TEST_GUILESS_MAIN(TestFixtureWebServer)
 #include "tst_fixturewebserver.moc"

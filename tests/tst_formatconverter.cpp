@@ -5,6 +5,7 @@
 #include "formats/OutputFormats.h"
 #include "formats/QuotedRecordReader.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 #include "text/GbkText.h"
 #include "text/TextFileIo.h"
@@ -654,5 +655,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFormatConverter)
+KESTRUNE_TEST_GUILESS_MAIN(TestFormatConverter)
 #include "tst_formatconverter.moc"

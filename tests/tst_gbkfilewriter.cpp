@@ -2,6 +2,7 @@
 #include "formats/ConversionMapping.h"
 #include "formats/GbkFileWriter.h"
 #include "formats/ItemRecord.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
 #include "text/TextFileIo.h"
@@ -171,5 +172,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGbkFileWriter)
+KESTRUNE_TEST_GUILESS_MAIN(TestGbkFileWriter)
 #include "tst_gbkfilewriter.moc"

@@ -1,6 +1,7 @@
 #include "gui/ConversionPanel.h"
 #include "gui/MessageBox.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -344,5 +345,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConversionPanel)
+KESTRUNE_TEST_MAIN(TestConversionPanel)
 #include "tst_gui_conversionpanel.moc"

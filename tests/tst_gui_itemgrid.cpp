@@ -3,6 +3,7 @@
 #include "gui/ItemGridView.h"
 #include "gui/ItemTableModel.h"
 #include "gui/QtTranslations.h"
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -300,5 +301,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGuiItemGrid)
+KESTRUNE_TEST_MAIN(TestGuiItemGrid)
 #include "tst_gui_itemgrid.moc"

@@ -16,6 +16,7 @@
 #include "run/ShopAddress.h"
 #include "run/ShopWalkHost.h"
 #include "support/ExtractionTestSupport.h"
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 
 #include "support/FixtureWebServer.h"
@@ -1079,5 +1080,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGuiMainWindow)
+KESTRUNE_TEST_MAIN(TestGuiMainWindow)
 #include "tst_gui_mainwindow.moc"

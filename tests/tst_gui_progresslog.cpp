@@ -5,10 +5,12 @@
 #include "gui/MessageBox.h"
 #include "support/FixtureWebServer.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -173,7 +175,8 @@ private slots:
                  qPrintable(lines.last()));
         // The file just written is offered; the status names it, and its tooltip is the whole text.
         const QString written = f.window->writtenFile();
-        QVERIFY2(written.endsWith(QStringLiteral("/PaiPai_20090301_Taobao.csv")), qPrintable(written));
+        QVERIFY2(QDir::fromNativeSeparators(written).endsWith(QStringLiteral("/PaiPai_20090301_Taobao.csv")),
+                 qPrintable(written));
         const QString status =
             QStringLiteral("全部采集完成：共2个宝贝，文件：%1；店铺标明21个宝贝，实际找到5个；"
                            "3个宝贝未能采集（见日志）；1张图片未能保存")
@@ -250,5 +253,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGuiProgressLog)
+KESTRUNE_TEST_MAIN(TestGuiProgressLog)
 #include "tst_gui_progresslog.moc"

@@ -1,5 +1,6 @@
 #include "base/StopSignal.h"
 #include "crawl/ItemLoop.h"
+#include "support/TestMain.h"
 
 #include <QSet>
 #include <QTest>
@@ -302,5 +303,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestItemLoop)
+KESTRUNE_TEST_GUILESS_MAIN(TestItemLoop)
 #include "tst_itemloop.moc"

@@ -1,5 +1,6 @@
 #include "base/MarketplaceCodes.h"
 #include "formats/OutputFormats.h"
+#include "support/TestMain.h"
 
 #include <QTest>
 
@@ -98,5 +99,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMarketplaceCodes)
+KESTRUNE_TEST_GUILESS_MAIN(TestMarketplaceCodes)
 #include "tst_marketplacecodes.moc"

@@ -1,5 +1,6 @@
 #include "base/Step.h"
 #include "formats/NumberFormat.h"
+#include "support/TestMain.h"
 
 #include <QTest>
 
@@ -71,5 +72,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestNumberFormat)
+KESTRUNE_TEST_GUILESS_MAIN(TestNumberFormat)
 #include "tst_numberformat.moc"

@@ -14,6 +14,7 @@
 #include "support/CrawlTestSupport.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 #include "support/WriterRun.h"
 #include "text/TextFileIo.h"
@@ -513,5 +514,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestOutputJournal)
+KESTRUNE_TEST_GUILESS_MAIN(TestOutputJournal)
 #include "tst_outputjournal.moc"

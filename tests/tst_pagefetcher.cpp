@@ -1,4 +1,5 @@
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "support/WebTestSupport.h"
 #include "text/PictureFile.h"
@@ -163,8 +164,11 @@ private slots:
         m_server.setRedirect(from, to);
         m_server.setStatus(to, 200, "<p>\"target\"</p>");
         QCOMPARE(fetcher.fetchPage(from), followed ? QStringLiteral("<p>'target'</p>") : QString());
-        // Only the first page was asked for when the redirect is refused.
-        QCOMPARE(m_server.requestedAddresses().size(), followed ? 2 : 1);
+        // Only the first page was asked for when the redirect is refused. Qt asks once more on a new
+        // connection when one closes before its answer (under wine now and then): the same page.
+        QStringList asked = m_server.requestedAddresses();
+        asked.removeDuplicates();
+        QVERIFY2(asked.size() == (followed ? 2 : 1), qPrintable(asked.join(u' ')));
     }
 
     void bodyOverTheLimitFails() {
@@ -436,5 +440,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPageFetcher)
+KESTRUNE_TEST_GUILESS_MAIN(TestPageFetcher)
 #include "tst_pagefetcher.moc"

@@ -4,6 +4,7 @@
 #include "run/SettingsKeys.h"
 #include "support/CrawlTestSupport.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 #include "text/TextFileIo.h"
 
@@ -294,5 +295,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPaiPaiShopWalk)
+KESTRUNE_TEST_GUILESS_MAIN(TestPaiPaiShopWalk)
 #include "tst_paipaishopwalk.moc"

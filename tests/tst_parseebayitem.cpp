@@ -1,4 +1,5 @@
 #include "items/ParseEbayItem.h"
+#include "support/TestMain.h"
 
 #include "support/TestPaths.h"
 #include "text/TextHelpers.h"
@@ -203,5 +204,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestParseEbayItem)
+KESTRUNE_TEST_GUILESS_MAIN(TestParseEbayItem)
 #include "tst_parseebayitem.moc"

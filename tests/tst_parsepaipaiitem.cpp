@@ -1,4 +1,5 @@
 #include "items/ParsePaiPaiItem.h"
+#include "support/TestMain.h"
 #include "text/TextFileIo.h"
 
 #include "items/SplitPaiPaiLocation.h"
@@ -226,5 +227,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestParsePaiPaiItem)
+KESTRUNE_TEST_GUILESS_MAIN(TestParsePaiPaiItem)
 #include "tst_parsepaipaiitem.moc"

@@ -1,4 +1,5 @@
 #include "items/ParseTaobaoItem.h"
+#include "support/TestMain.h"
 
 #include "items/ItemPageSource.h"
 #include "support/FixtureWebServer.h"
@@ -250,5 +251,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestParseTaobaoItem)
+KESTRUNE_TEST_GUILESS_MAIN(TestParseTaobaoItem)
 #include "tst_parsetaobaoitem.moc"

@@ -1,6 +1,8 @@
 #include "run/ProgramFolder.h"
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 
+#include <QFileInfo>
 #include <QTest>
 
 using ProgramFolder::Source;
@@ -60,7 +62,8 @@ private slots:
         facts.installedLayout = installedLayout;
         facts.userDataDir = userData;
         const ProgramFolder::Choice choice = ProgramFolder::choose(facts);
-        QCOMPARE(choice.folder, folder);
+        // Windows puts the current drive before a folder from the root.
+        QCOMPARE(choice.folder, QFileInfo(folder).absoluteFilePath());
         QCOMPARE(int(choice.source), source);
     }
 
@@ -74,5 +77,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProgramFolder)
+KESTRUNE_TEST_MAIN(TestProgramFolder)
 #include "tst_programfolder.moc"

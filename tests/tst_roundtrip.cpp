@@ -5,6 +5,7 @@
 #include "formats/Taobao5Layout.h"
 #include "formats/Taobao5Writer.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 #include "text/EntityDecoder.h"
 
 #include <QRandomGenerator>
@@ -248,5 +249,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRoundTrip)
+KESTRUNE_TEST_GUILESS_MAIN(TestRoundTrip)
 #include "tst_roundtrip.moc"

@@ -1,5 +1,6 @@
 #include "formats/AssistantFormat.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 #include "support/WriterRun.h"
 #include "text/TextFileIo.h"
 
@@ -335,5 +336,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRowWriter)
+KESTRUNE_TEST_GUILESS_MAIN(TestRowWriter)
 #include "tst_rowwriter.moc"

@@ -3,6 +3,7 @@
 #include "run/SettingsKeys.h"
 #include "run/SettingsStore.h"
 #include "support/FixtureWebServer.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 
 #include <QElapsedTimer>
@@ -163,5 +164,5 @@ private:
     FixtureWebServer m_server{fixturePath(QStringLiteral("web"))};
 };
 
-QTEST_GUILESS_MAIN(TestRunEngine)
+KESTRUNE_TEST_GUILESS_MAIN(TestRunEngine)
 #include "tst_runengine.moc"

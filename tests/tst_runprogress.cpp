@@ -2,6 +2,7 @@
 #include "run/RunLog.h"
 #include "run/RunProgress.h"
 #include "run/TimeLeftEstimate.h"
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 #include "web/PageFetcher.h"
 
@@ -268,5 +269,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRunProgress)
+KESTRUNE_TEST_GUILESS_MAIN(TestRunProgress)
 #include "tst_runprogress.moc"

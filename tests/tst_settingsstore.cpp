@@ -1,4 +1,5 @@
 #include "run/SettingsStore.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
 
@@ -192,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSettingsStore)
+KESTRUNE_TEST_GUILESS_MAIN(TestSettingsStore)
 #include "tst_settingsstore.moc"

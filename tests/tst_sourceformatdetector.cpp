@@ -2,6 +2,7 @@
 #include "formats/OutputFormats.h"
 #include "formats/SourceFormatDetector.h"
 #include "support/Taobao5TestFiles.h"
+#include "support/TestMain.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -110,5 +111,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSourceFormatDetector)
+KESTRUNE_TEST_GUILESS_MAIN(TestSourceFormatDetector)
 #include "tst_sourceformatdetector.moc"

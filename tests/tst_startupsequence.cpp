@@ -5,6 +5,7 @@
 #include "run/WrittenItemSet.h"
 #include "support/ExtractionTestSupport.h"
 #include "support/FakeWindow.h"
+#include "support/TestMain.h"
 #include "support/TestSession.h"
 #include "support/WebTestSupport.h"
 
@@ -245,5 +246,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStartupSequence)
+KESTRUNE_TEST_GUILESS_MAIN(TestStartupSequence)
 #include "tst_startupsequence.moc"

@@ -1,4 +1,5 @@
 #include "base/StopSignal.h"
+#include "support/TestMain.h"
 
 #include <QTest>
 #include <QThread>
@@ -28,5 +29,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStopSignal)
+KESTRUNE_TEST_GUILESS_MAIN(TestStopSignal)
 #include "tst_stopsignal.moc"

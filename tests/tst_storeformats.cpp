@@ -3,6 +3,7 @@
 #include "formats/QuotedRecordReader.h"
 #include "formats/StoreFormat.h"
 #include "support/Taobao5TestFiles.h"
+#include "support/TestMain.h"
 #include "support/TestPaths.h"
 
 #include <QSet>
@@ -458,5 +459,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStoreFormats)
+KESTRUNE_TEST_GUILESS_MAIN(TestStoreFormats)
 #include "tst_storeformats.moc"

@@ -1,4 +1,5 @@
 #include "base/System.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 
 #include <QDir>
@@ -113,5 +114,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSystemCalls)
+KESTRUNE_TEST_GUILESS_MAIN(TestSystemCalls)
 #include "tst_system.moc"

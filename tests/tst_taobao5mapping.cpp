@@ -1,6 +1,7 @@
 #include "formats/ConversionMapping.h"
 #include "formats/Taobao5Mapping.h"
 #include "support/FormatTestFiles.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -286,5 +287,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTaobao5Mapping)
+KESTRUNE_TEST_GUILESS_MAIN(TestTaobao5Mapping)
 #include "tst_taobao5mapping.moc"

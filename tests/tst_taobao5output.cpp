@@ -4,6 +4,7 @@
 #include "formats/Taobao5Pictures.h"
 #include "support/FormatTestFiles.h"
 #include "support/Taobao5TestFiles.h"
+#include "support/TestMain.h"
 #include "support/WriterRun.h"
 
 #include <QCryptographicHash>
@@ -256,5 +257,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTaobao5Output)
+KESTRUNE_TEST_GUILESS_MAIN(TestTaobao5Output)
 #include "tst_taobao5output.moc"

@@ -1,5 +1,6 @@
 #include "formats/Taobao5Reader.h"
 #include "support/Taobao5TestFiles.h"
+#include "support/TestMain.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
@@ -280,5 +281,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTaobao5Reader)
+KESTRUNE_TEST_GUILESS_MAIN(TestTaobao5Reader)
 #include "tst_taobao5reader.moc"

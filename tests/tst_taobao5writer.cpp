@@ -7,6 +7,7 @@
 #include "formats/Taobao5Reader.h"
 #include "formats/Taobao5Writer.h"
 #include "support/Taobao5TestFiles.h"
+#include "support/TestMain.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -342,5 +343,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTaobao5Writer)
+KESTRUNE_TEST_GUILESS_MAIN(TestTaobao5Writer)
 #include "tst_taobao5writer.moc"

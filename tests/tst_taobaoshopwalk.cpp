@@ -3,6 +3,7 @@
 #include "formats/QuotedRecordReader.h"
 #include "run/SettingsKeys.h"
 #include "run/WrittenItemSet.h"
+#include "support/TestMain.h"
 #include "text/TextFileIo.h"
 
 #include "support/CrawlTestSupport.h"
@@ -457,5 +458,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTaobaoShopWalk)
+KESTRUNE_TEST_GUILESS_MAIN(TestTaobaoShopWalk)
 #include "tst_taobaoshopwalk.moc"

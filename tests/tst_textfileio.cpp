@@ -1,4 +1,5 @@
 #include "base/TextDecoder.h"
+#include "support/TestMain.h"
 #include "support/TestSystem.h"
 #include "support/WebTestSupport.h"
 #include "text/TextFileIo.h"
@@ -407,5 +408,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTextFileIo)
+KESTRUNE_TEST_GUILESS_MAIN(TestTextFileIo)
 #include "tst_textfileio.moc"

@@ -1,3 +1,4 @@
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 #include "text/TextHelpers.h"
 
@@ -134,5 +135,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTextHelpers)
+KESTRUNE_TEST_GUILESS_MAIN(TestTextHelpers)
 #include "tst_texthelpers.moc"

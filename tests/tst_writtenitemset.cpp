@@ -1,6 +1,7 @@
 #include "crawl/ItemKey.h"
 #include "crawl/MarketplaceDescription.h"
 #include "run/WrittenItemSet.h"
+#include "support/TestMain.h"
 #include "support/WebTestSupport.h"
 
 #include <QDir>
@@ -177,5 +178,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWrittenItemSet)
+KESTRUNE_TEST_GUILESS_MAIN(TestWrittenItemSet)
 #include "tst_writtenitemset.moc"

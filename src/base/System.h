@@ -65,6 +65,9 @@ void stopInterruptWatch();
 
 // Ends this process at once, as a power cut or a kill would: nothing is flushed or cleaned up.
 [[noreturn]] void killThisProcess();
+// Ends this process whose work is done (its files closed) with code, standard output and error
+// flushed: the normal ending of every program, called at the end of main.
+[[noreturn]] void endProcess(int code);
 
 // Standard input is a terminal a person can answer on.
 bool inputIsTerminal();

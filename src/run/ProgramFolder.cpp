@@ -24,8 +24,10 @@ bool canCreateFileIn(const QString& folder) {
     return probe.open();
 }
 
+// QFileInfo, not QDir: QDir takes a path from the root of a drive (\data) as absolute as it is,
+// so a message would name no drive.
 QString cleaned(const QString& folder) {
-    return QDir::cleanPath(QDir(folder).absolutePath());
+    return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
 }
 
 } // namespace

@@ -127,13 +127,10 @@ struct ExtractRun {
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
     QString file(const QString& name) const { return QDir(dir.path()).filePath(name); }
-    // Empty when the output file, with the data folder replaced by "@DATA_DIR@" and the eBay
-    // Assistant format's clock masked, is the expected file byte for byte; otherwise what differs.
-    QString differenceFromExpected(const QString& name, const QString& format,
-                                   const QString& expectedPath) const {
-        QString text = decodeOutput(fileBytes(file(name)), format);
+    // The data folder in text replaced by "@DATA_DIR@", and the paths under it spelled the Linux
+    // way, as the expected files spell them.
+    QString withDataDirMasked(QString text) const {
         text.replace(QDir::toNativeSeparators(dir.path()), QStringLiteral("@DATA_DIR@"));
-        // The expected files spell the paths under the folder the Linux way.
         static const QRegularExpression underData(QStringLiteral("@DATA_DIR@[^\t\"\r\n]*"));
         for (qsizetype at = 0;;) {
             const QRegularExpressionMatch path = underData.match(text, at);
@@ -143,6 +140,13 @@ struct ExtractRun {
                          QDir::fromNativeSeparators(path.captured()));
             at = path.capturedEnd();
         }
+        return text;
+    }
+    // Empty when the output file, with the data folder replaced by "@DATA_DIR@" and the eBay
+    // Assistant format's clock masked, is the expected file byte for byte; otherwise what differs.
+    QString differenceFromExpected(const QString& name, const QString& format,
+                                   const QString& expectedPath) const {
+        QString text = withDataDirMasked(decodeOutput(fileBytes(file(name)), format));
         QStringList malformedClock;
         if (format == QLatin1String("ebay"))
             text = maskClock(text, &malformedClock);

@@ -157,6 +157,11 @@ void killThisProcess() {
     std::_Exit(137);
 }
 
+void endProcess(int code) {
+    // The ordinary ending: exit handlers run and flush stdio, as when main returns.
+    std::exit(code);
+}
+
 bool inputIsTerminal() {
     return ::isatty(STDIN_FILENO) != 0;
 }

@@ -217,6 +217,16 @@ void killThisProcess() {
     std::_Exit(int(kKilledExitCode));
 }
 
+void endProcess(int code) {
+    std::fflush(nullptr);
+    // Not ExitProcess nor a return from main: their exit handlers and DLL detach notices free the
+    // threads' local storage, which under wine can wait forever once a network fetch ran on
+    // another thread. Nothing of the program runs there (its files are closed, stdio is flushed
+    // above), and a process that ends itself this way keeps the code it gives on Windows too.
+    TerminateProcess(GetCurrentProcess(), UINT(code));
+    std::_Exit(code);
+}
+
 bool inputIsTerminal() {
     return isConsole(STD_INPUT_HANDLE);
 }
