@@ -112,6 +112,15 @@ inline int first(uint marks) {
     return int(qCountTrailingZeroBits(marks) / 2);
 }
 
+// After a block was stored whole at to: moves at and to past its units up to the first one
+// that marks names (what was stored past it is written over next). True when marks name none.
+template <typename Position, typename Out> inline bool passUnmarked(uint marks, Position& at, Out*& to) {
+    const int kept = marks == 0 ? int(kBlock) : first(marks);
+    at += kept;
+    to += kept;
+    return marks == 0;
+}
+
 // The eight units at `at`, all ASCII, as eight bytes at out.
 inline void storeAscii(const char16_t* at, char* out) {
 #ifdef KESTRUNE_UTF16_SSE2

@@ -166,14 +166,8 @@ void appendCleanField(QString* out, QStringView text) {
         if (end - from >= Utf16Words::kBlock) {
             const uint marks = Utf16Words::atMost(reinterpret_cast<const char16_t*>(from), u',');
             std::copy_n(from, Utf16Words::kBlock, to);
-            if (marks == 0) {
-                from += Utf16Words::kBlock;
-                to += Utf16Words::kBlock;
+            if (Utf16Words::passUnmarked(marks, from, to))
                 continue;
-            }
-            const int kept = Utf16Words::first(marks);
-            from += kept;
-            to += kept;
         }
         const char16_t c = from->unicode();
         if (c > u',') {

@@ -117,15 +117,8 @@ void appendGbk(QByteArray* out, QStringView text) {
     for (qsizetype i = 0; i < size;) {
         if (size - i >= Utf16Words::kBlock) {
             Utf16Words::storeAscii(units + i, to);
-            const uint marks = Utf16Words::beyondAscii(units + i);
-            if (marks == 0) {
-                to += Utf16Words::kBlock;
-                i += Utf16Words::kBlock;
+            if (Utf16Words::passUnmarked(Utf16Words::beyondAscii(units + i), i, to))
                 continue;
-            }
-            const int ascii = Utf16Words::first(marks);
-            to += ascii;
-            i += ascii;
         }
         if (units[i] < 0x80)
             *to++ = char(units[i++]);
@@ -161,15 +154,8 @@ bool appendCleanGbk(QByteArray* out, QStringView text, bool pairedQuotes) {
     while (i < size) {
         if (size - i >= Utf16Words::kBlock) {
             Utf16Words::storeAscii(units + i, to);
-            const uint marks = Utf16Words::outside(units + i, u',' + 1, 0x7F);
-            if (marks == 0) {
-                to += Utf16Words::kBlock;
-                i += Utf16Words::kBlock;
+            if (Utf16Words::passUnmarked(Utf16Words::outside(units + i, u',' + 1, 0x7F), i, to))
                 continue;
-            }
-            const int kept = Utf16Words::first(marks);
-            to += kept;
-            i += kept;
         }
         const char16_t c = units[i];
         if (c >= 0x80) {
